@@ -1,0 +1,53 @@
+// The host's registries and process-wide state: board types, protocols, the
+// cyphering object, the active document, the card slots and the program folder.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <tavric/types.h>
+
+#include "decode/card_slots.h"
+
+class CTVRBoardDoc;
+class CTVRCrypto;
+class CTVRDocTemplate;
+class CTVRProtocol;
+
+class CTVRHost {
+ public:
+  static CTVRHost& Instance();
+
+  // Registries, in registration order.
+  const std::vector<std::unique_ptr<CTVRDocTemplate>>& GetTemplates() const { return m_templates; }
+  const std::vector<CTVRProtocol*>& GetProtocols() const { return m_protocols; }
+  CTVRCrypto* GetCrypto() const { return m_pCrypto; }
+  void AddTemplate(std::unique_ptr<CTVRDocTemplate> pTemplate);
+  void AddProtocol(CTVRProtocol* pProtocol);
+  void SetCrypto(CTVRCrypto* pCrypto) { m_pCrypto = pCrypto; }
+  // Exit step: deletes every protocol (never the cyphering object) and the templates.
+  void Shutdown();
+
+  // The active reader document (the shell's active child frame, the runner's
+  // only document); GetActiveBoard() returns its message window.
+  CTVRBoardDoc* GetActiveDocument() const { return m_pActiveDoc; }
+  void SetActiveDocument(CTVRBoardDoc* pDoc) { m_pActiveDoc = pDoc; }
+  // Called by a document's destructor.
+  void OnDocumentDestroyed(CTVRBoardDoc* pDoc);
+
+  CTVRCardSlots& GetCardSlots() { return m_cardSlots; }
+
+  // Folder of the running executable, where description files lie; tests may
+  // point it elsewhere.
+  const std::string& GetProgramFolder();
+  void SetProgramFolder(const std::string& folder) { m_strProgramFolder = folder; }
+
+ private:
+  std::vector<std::unique_ptr<CTVRDocTemplate>> m_templates;
+  std::vector<CTVRProtocol*> m_protocols;
+  CTVRCrypto* m_pCrypto = nullptr;
+  CTVRBoardDoc* m_pActiveDoc = nullptr;
+  CTVRCardSlots m_cardSlots;
+  std::string m_strProgramFolder;
+};

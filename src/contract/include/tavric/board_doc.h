@@ -1,0 +1,250 @@
+// The reader document: one open reader under test, with its script, its run,
+// its trace and the board interface that board plug-ins override.
+//
+// A board plug-in derives one class per reader type, overrides at least
+// Connect, Disconnect and Send, declares it with TVR_DECLARE_DYNCREATE and
+// registers it with AddBoardType. The reader talks back through the named
+// messages of messages.h, addressed to GetDummyWindow()->GetSafeHwnd() or
+// GetActiveBoard().
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <tavric/class_info.h>
+#include <tavric/document.h>
+#include <tavric/dummy_wnd.h>
+#include <tavric/types.h>
+
+class CTVRProtocol;
+class CTVRCrypto;
+class CTVRRegistry;
+class CTVRTraceLog;
+
+// Kind of a script's lines and of a frame to prepare.
+enum EScriptType : int {
+  SCRIPT_RAWDATA = 0,   // bytes sent unchanged
+  SCRIPT_COMMANDS = 1,  // framed by the protocol's Command
+  SCRIPT_APDU = 2,      // framed by the protocol's APDU
+};
+
+// Line state word bits.
+enum : tvr::DWORD {
+  LINE_COMMENT = 0x001,
+  LINE_START = 0x002,
+  LINE_END = 0x004,
+  LINE_BREAKPOINT = 0x100,
+  LINE_NEXT = 0x200,
+};
+
+// Command identifiers of the document.
+enum : tvr::UINT {
+  ID_READER_CONNECT = 33816,
+  ID_READER_DISCONNECT = 33817,
+  ID_SCRIPT_START = 33792,
+  ID_SCRIPT_STOP = 33793,
+  ID_SCRIPT_STEP = 33794,
+  ID_SCRIPT_LOOP = 33787,
+  ID_SCRIPT_RAWDATA = 33784,
+  ID_SCRIPT_COMMANDS = 33785,
+  ID_SCRIPT_APDU = 33786,
+  ID_DELAY_CMD = 32831,
+  ID_EDIT_CLEAR_ALL = 57633,
+  ID_LOGFILE_SAVE = 32820,
+  ID_LOGFILE_SAVE_AS = 32821,
+  ID_HEX_TO_ASCII = 32857,
+  ID_CRYPTO = 32849,
+  ID_PROTOCOL_FIRST = 33800,
+  ID_PROTOCOL_LAST = 33807,
+};
+
+// Settings of the Delay Options dialog: kept and edited by the host, applied
+// by the board to its link.
+struct CTVRDelayOptions {
+  tvr::BOOL m_bCommandDelay = FALSE;  // pause between two consecutive commands
+  tvr::DWORD m_dwCommandDelay = 500;  // milliseconds
+  tvr::DWORD m_dwDsrTxDelay = 0;
+  tvr::BOOL m_bFreeReception = FALSE;
+};
+
+// A tool that waits for the next answer before the decoder sees it (the
+// register dialog).
+class TVR_API CTVRAnswerHook {
+ public:
+  virtual ~CTVRAnswerHook() = default;
+  virtual tvr::BOOL IsWaitingAnswer() const = 0;
+  virtual void OnAnswer(const tvr::BYTE* answer, tvr::DWORD length) = 0;
+};
+
+class TVR_API CTVRBoardDoc : public CTVRDocument {
+  TVR_DECLARE_DYNCREATE(CTVRBoardDoc)
+
+ public:
+  CTVRBoardDoc();
+  ~CTVRBoardDoc() override;
+
+  // ---- Board interface, in this order -------------------------------------
+  virtual tvr::BOOL LoadState(CTVRRegistry& reg);
+  virtual tvr::BOOL SaveState(CTVRRegistry& reg);
+  virtual void Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length);
+  virtual void Write(tvr::BYTE* data, tvr::DWORD length);
+  virtual void Read(tvr::DWORD count);
+  virtual void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length);
+  virtual tvr::BOOL Connect();     // base: "This operation is not implemented."
+  virtual tvr::BOOL Disconnect();  // base: "This operation is not implemented."
+  virtual tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length);  // base: FALSE
+  virtual void OnScriptStop();
+
+  // ---- Public queries -----------------------------------------------------
+  tvr::BOOL IsConnected() const { return m_bConnected; }
+  tvr::BOOL IsRunning() const { return m_bRunning; }
+  tvr::BOOL IsReadOnly() const { return m_bReadOnly; }
+  EScriptType GetScriptType() const { return m_eScriptType; }
+  CTVRDummyWnd* GetDummyWindow() { return &m_DummyWnd; }
+
+  // ---- Named-message handlers ---------------------------------------------
+  void OnSendCommand(tvr::BYTE* bytes, tvr::DWORD count);
+  void OnSendApdu(tvr::BYTE* bytes, tvr::DWORD count);
+  void OnSendRawdata(tvr::BYTE* bytes, tvr::DWORD count);
+  void OnCommandType(tvr::WPARAM kind, tvr::LPARAM ignored);
+  void OnEndCommand(tvr::WPARAM, tvr::LPARAM);
+  void OnReceiveAnswer(tvr::BYTE* answer, tvr::DWORD length);
+  void OnReceiveComments(const char* text, tvr::LPARAM kind);
+  void OnReceiveError();
+  void OnReceiveBoardDisconnected();
+  void OnLpb();
+  void OnLpbMsg();
+
+  // ---- Reader commands ----------------------------------------------------
+  void OnReaderConnect();
+  void OnReaderDisconnect();
+
+  // ---- Script line store --------------------------------------------------
+  int GetLineCount() const;
+  int GetLineLength(int line) const;
+  std::string GetLine(int line) const;
+  tvr::DWORD GetLineState(int line) const;
+  void SetLine(int line, const std::string& text);
+  void SetLineState(int line, tvr::DWORD state);
+  void InsertLine(int line, const std::string& text, tvr::DWORD state);
+  void RemoveLine(int line);
+  void ReparseLine(int line);
+  std::pair<int, int> GetTextExtent();  // (width, height)
+  void GotoFirstChunk(int line);
+  int GetNextChunk(std::string& chunk, tvr::DWORD colours[2], tvr::DWORD ignored = 0);
+  int NextLine();
+  int GotoNextCommand();
+  int SetNextCommand(int line);
+  // Replaces the script by these lines, classified from the top, and places the
+  // next-statement mark (the reading half of the script file format).
+  void SetScriptLines(const std::vector<std::string>& lines);
+
+  // ---- Interpreter, sending, run control ------------------------------------
+  int SendCurrentCommand();
+  tvr::BOOL SendData(tvr::BYTE* bytes, tvr::DWORD count, EScriptType type);
+  tvr::DWORD PrepareData(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count, EScriptType type);
+  void EndCommand();
+
+  void OnScriptStart();
+  void OnScriptStep();
+  void OnScriptLoop();
+  void OnScriptRawdata();
+  void OnScriptCommands();
+  void OnScriptApdu();
+  void OnDelayCmd();
+  CTVRDelayOptions& GetDelayOptions() { return m_DelayOptions; }
+
+  // ---- Protocol selection -------------------------------------------------
+  void SelectProtocol(const std::string& name, tvr::BYTE standard);
+  void OnProtocols(tvr::UINT nID);
+  CTVRProtocol* GetProtocol() const { return m_pProtocol; }
+  tvr::BOOL OnCmdMsg(tvr::UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override;
+
+  // ---- Trace --------------------------------------------------------------
+  void NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind);
+  void NotifyMessage(const std::string& text, int kind) {
+    NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text.data()), tvr::DWORD(text.size()), kind);
+  }
+  void NotifyMessageForReload(const std::string& text);
+  void NotifyMessageToSwitchHexToChar(const std::string& text);
+  void OnEditClearAll();
+  void OnLogFileSave();
+  void OnLogFileSaveAs();
+  void OnHexToASCII();
+  CTVRTraceLog& GetTraceLog() { return *m_pTraceLog; }
+  void OnCrypto();
+
+  // ---- Document life ------------------------------------------------------
+  tvr::BOOL OnNewDocument() override;
+  void DeleteContents() override;
+  void SetTitle(const std::string& text) override;
+  // Reads a script file (lines up to LF, a CR before it dropped); FALSE when
+  // the file cannot be read, the script then unchanged.
+  tvr::BOOL OnOpenDocument(const std::string& path);
+  tvr::BOOL OnSaveDocument(const std::string& path);
+  const std::string& GetCaption() const { return m_strCaption; }
+
+  // ---- State (public so that board classes and host tools can reach it) ---
+  // Board interface
+  tvr::BOOL m_bConnected = FALSE;
+  tvr::BOOL m_bConnectEnabled = TRUE;
+  tvr::BOOL m_bRunning = FALSE;
+  tvr::BOOL m_bWaitAnswer = FALSE;  // a frame awaits its answer
+  tvr::BOOL m_bReadOnly = FALSE;
+  EScriptType m_eScriptType = SCRIPT_RAWDATA;
+  tvr::DWORD m_dwCommandType = 0;  // 0 script statement, 1 one-off command
+  tvr::BOOL m_bBeepOnError = TRUE;
+  tvr::BOOL m_bAutoPause = TRUE;
+  tvr::BOOL m_bTraceOn = TRUE;
+  CTVRProtocol* m_pProtocol = nullptr;  // not owned
+  CTVRCrypto* m_pCrypto = nullptr;      // not owned
+  CTVRDummyWnd m_DummyWnd;
+
+  // Line store
+  std::vector<std::string> m_Lines;
+  std::vector<tvr::DWORD> m_LineStates;
+  tvr::BOOL m_bExtentDirty = TRUE;
+  std::pair<int, int> m_Extent{0, 0};
+  int m_nChunkLine = 0;
+  int m_nChunkPos = 0;
+  int m_nCurrentLine = 0;
+  int m_nMarkedLine = 0;
+
+  // Interpreter
+  int m_nLoopCounter = 0;
+  tvr::BOOL m_bDurationStarted = FALSE;
+  tvr::BOOL m_bDurationStopped = FALSE;
+  long m_lStartTime = 0;
+  long m_lStopTime = 0;
+  tvr::BOOL m_bEscapeAnswerExpected = FALSE;
+
+  // Sending
+  tvr::BYTE m_byExpectedOpcode = 0;
+
+  // Run control
+  tvr::BOOL m_bStepMode = FALSE;
+  tvr::BOOL m_bLoopMode = FALSE;
+  CTVRDelayOptions m_DelayOptions;
+
+  // Persistence
+  std::string m_strScriptPath;
+  std::string m_strLastRegSetting;
+  tvr::BYTE m_byMode = 0;
+  tvr::BOOL m_bStateSaved = FALSE;
+  std::string m_strCaption;
+
+  // Protocol selection
+  int m_nProtocolMenuCount = 1;
+
+  // Trace
+  tvr::BOOL m_bHexDisplay = TRUE;
+  std::string m_strKeptTrace;
+
+  // Register tool
+  CTVRAnswerHook* m_pRegisterDialog = nullptr;
+
+ private:
+  std::unique_ptr<CTVRTraceLog> m_pTraceLog;
+};

@@ -1,0 +1,54 @@
+// The UI thread's message queue over the Qt event loop.
+//
+// Posted messages go into one FIFO of our own, guarded by a mutex. The Qt loop
+// is woken with a single posted event when the FIFO goes from empty to
+// non-empty; the FIFO is then drained, one message at a time and in order, for
+// a few milliseconds before the loop gets control back, so a Stop click or a
+// repaint waits at most that long. A message posted by a handler is handled
+// after that handler has returned, never inside it.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include <tavric/types.h>
+
+class CTVRDispatcher {
+ public:
+  static CTVRDispatcher& Instance();
+
+  // The thread that created the QCoreApplication (or, before there is one, the
+  // thread that first asked).
+  bool IsUiThread() const;
+
+  // Queues a message; `data` (optional) is released once the message has been
+  // handled or dropped. FALSE for a null handle.
+  tvr::BOOL Post(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
+                 std::shared_ptr<void> data = nullptr);
+  tvr::BOOL PostDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
+                        unsigned delayMs, std::shared_ptr<void> data = nullptr);
+  // Handled at once on the UI thread; from another thread, blocks until the UI
+  // thread has handled it.
+  tvr::LRESULT Send(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam);
+
+  // Handles every message queued now and those they post, up to `budget`.
+  // Returns the number handled. Used by the Qt wake-up event and by tests.
+  std::size_t Drain(std::chrono::microseconds budget = std::chrono::milliseconds(5));
+  // Number of messages queued (timed posts not yet due excluded).
+  std::size_t PendingCount() const;
+  // Number of timed posts not yet due.
+  std::size_t PendingTimedCount() const;
+
+  // For tests and the runner: runs the Qt event loop until no message is
+  // queued and no timed post is pending, or until the timeout. TRUE when idle.
+  bool RunUntilIdle(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  // Runs the Qt event loop until pred() is true or the timeout; returns pred().
+  bool RunUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout);
+
+ private:
+  CTVRDispatcher();
+  ~CTVRDispatcher();
+  struct Impl;
+  std::unique_ptr<Impl> m_pImpl;
+};

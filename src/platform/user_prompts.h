@@ -1,0 +1,66 @@
+// What the program asks of the user. The desktop program shows dialogs; the
+// runner writes the text to stderr as "tavric: <text>" and takes the default
+// button; tests install a recorder with scripted answers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <tavric/types.h>
+
+class CTVRUserPrompts {
+ public:
+  virtual ~CTVRUserPrompts() = default;
+
+  // A modal information box with an OK button.
+  virtual void MessageBox(const std::string& text) = 0;
+  // A question with Yes and No buttons; TRUE for Yes.
+  virtual tvr::BOOL AskYesNo(const std::string& text) = 0;
+  virtual void MessageBeep(tvr::UINT type) = 0;
+  // A save-file dialog; TRUE and the chosen path, or FALSE when cancelled.
+  virtual tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName,
+                                    const std::string& filter, std::string& chosen) = 0;
+  // An open-file dialog for an existing file.
+  virtual tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName,
+                                    const std::string& filter, std::string& chosen) = 0;
+
+  // The prompts in force; a headless implementation until one is installed.
+  static CTVRUserPrompts& Get();
+  // Installs prompts (not owned); null puts the headless ones back.
+  static void Set(CTVRUserPrompts* pPrompts);
+};
+
+// Text to stderr, default buttons: OK, Yes, and the initial name of a file dialog.
+class CTVRHeadlessPrompts : public CTVRUserPrompts {
+ public:
+  void MessageBox(const std::string& text) override;
+  tvr::BOOL AskYesNo(const std::string& text) override;
+  void MessageBeep(tvr::UINT type) override;
+  tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName,
+                            const std::string& filter, std::string& chosen) override;
+  tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName,
+                            const std::string& filter, std::string& chosen) override;
+};
+
+// For tests: keeps every text and beep; answers from scripted lists (Yes and
+// cancel when a list runs out).
+class CTVRPromptRecorder : public CTVRUserPrompts {
+ public:
+  CTVRPromptRecorder() { Set(this); }
+  ~CTVRPromptRecorder() override { Set(nullptr); }
+
+  void MessageBox(const std::string& text) override { m_Messages.push_back(text); }
+  tvr::BOOL AskYesNo(const std::string& text) override;
+  void MessageBeep(tvr::UINT type) override { m_Beeps.push_back(type); }
+  tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName,
+                            const std::string& filter, std::string& chosen) override;
+  tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName,
+                            const std::string& filter, std::string& chosen) override;
+
+  std::vector<std::string> m_Messages;
+  std::vector<std::string> m_Questions;
+  std::vector<tvr::UINT> m_Beeps;
+  std::vector<tvr::BOOL> m_YesNoAnswers;      // consumed from the front
+  std::vector<std::string> m_FileAnswers;      // consumed from the front; "" means cancel
+  std::vector<std::string> m_FileDialogInitialNames;
+};
