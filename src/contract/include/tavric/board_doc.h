@@ -247,4 +247,8 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
 
  private:
   std::unique_ptr<CTVRTraceLog> m_pTraceLog;
+  // EndCommand nesting: a directive that ends at once calls EndCommand from
+  // inside SendCurrentCommand; the nested call continues through the message
+  // queue instead of recursing, so a loop of directives keeps a flat stack.
+  int m_nEndCommandDepth = 0;
 };
