@@ -1,0 +1,11 @@
+#!/bin/sh
+# Installs what building and testing Tavric needs on Debian 12 (run as root, or
+# with sudo available). Safe to run again.
+set -e
+SUDO=
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends \
+  ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev >/dev/null
+echo "tools/setup.sh: build dependencies installed"
