@@ -1,0 +1,1 @@
+#include <tavric/plugin.h>
