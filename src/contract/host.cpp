@@ -1,0 +1,52 @@
+#include "contract/host.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+#include <tavric/board_doc.h>
+#include <tavric/doc_template.h>
+#include <tavric/protocol.h>
+
+CTVRHost& CTVRHost::Instance() {
+  static CTVRHost host;
+  return host;
+}
+
+void CTVRHost::AddTemplate(std::unique_ptr<CTVRDocTemplate> pTemplate) {
+  if (pTemplate) m_templates.push_back(std::move(pTemplate));
+}
+
+void CTVRHost::AddProtocol(CTVRProtocol* pProtocol) {
+  if (pProtocol != nullptr) m_protocols.push_back(pProtocol);
+}
+
+void CTVRHost::Shutdown() {
+  // Protocols come from the plug-ins' heaps but are handed over for good; the
+  // cyphering object is not: its plug-in may hold it in static storage.
+  std::vector<CTVRProtocol*> protocols;
+  protocols.swap(m_protocols);
+  for (CTVRProtocol* pProtocol : protocols) delete pProtocol;
+  m_templates.clear();
+}
+
+void CTVRHost::OnDocumentDestroyed(CTVRBoardDoc* pDoc) {
+  if (pDoc != nullptr && pDoc == m_pActiveDoc) m_pActiveDoc = nullptr;
+}
+
+const std::string& CTVRHost::GetProgramFolder() {
+  if (m_strProgramFolder.empty()) {
+    // Without /proc (a restricted container), the current folder is where the
+    // run folder's files are most likely to be.
+    std::string folder(1, '.');
+    char path[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (n > 0) {
+      std::string exe(path, std::size_t(n));
+      std::size_t slash = exe.rfind('/');
+      if (slash != std::string::npos) folder = slash == 0 ? exe.substr(0, 1) : exe.substr(0, slash);
+    }
+    m_strProgramFolder = std::move(folder);
+  }
+  return m_strProgramFolder;
+}
