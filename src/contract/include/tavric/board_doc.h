@@ -245,10 +245,20 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // Register tool
   CTVRAnswerHook* m_pRegisterDialog = nullptr;
 
+  // Quick commands: the committed texts of Command 1 to Command 5
+  std::string m_strQuickCommands[5];
+
  private:
+  friend class CTVRDummyWnd;
+  // Handler of the private continuation message: starts the next statement
+  // unless the run has been stopped or restarted since it was posted.
+  void OnContinueRun(tvr::WPARAM serial);
+
   std::unique_ptr<CTVRTraceLog> m_pTraceLog;
   // EndCommand nesting: a directive that ends at once calls EndCommand from
   // inside SendCurrentCommand; the nested call continues through the message
   // queue instead of recursing, so a loop of directives keeps a flat stack.
   int m_nEndCommandDepth = 0;
+  // Changed by Start, Step and Stop; a continuation posted before is stale.
+  tvr::DWORD m_dwRunSerial = 0;
 };
