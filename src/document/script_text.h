@@ -1,0 +1,33 @@
+// Small text helpers shared by the line store and the interpreter. Script text
+// is 8-bit; only the C locale's white space and ASCII letters are touched.
+#pragma once
+
+#include <string>
+
+namespace tvr_script {
+
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+inline std::string Trim(const std::string& text) {
+  std::string::size_type first = 0;
+  std::string::size_type last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+inline std::string ToLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The form every classification and directive test works on.
+inline std::string TrimLower(const std::string& text) {
+  return ToLower(Trim(text));
+}
+
+}  // namespace tvr_script
