@@ -30,6 +30,15 @@ void CTVRHost::Shutdown() {
   m_templates.clear();
 }
 
+void CTVRHost::TruncateRegistries(std::size_t nTemplates, std::size_t nProtocols) {
+  if (m_templates.size() > nTemplates) {
+    // The template objects are ours; only what they point to belongs to the
+    // library about to go.
+    m_templates.resize(nTemplates);
+  }
+  if (m_protocols.size() > nProtocols) m_protocols.resize(nProtocols);
+}
+
 void CTVRHost::OnDocumentDestroyed(CTVRBoardDoc* pDoc) {
   if (pDoc != nullptr && pDoc == m_pActiveDoc) m_pActiveDoc = nullptr;
 }

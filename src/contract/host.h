@@ -26,6 +26,10 @@ class CTVRHost {
   void AddTemplate(std::unique_ptr<CTVRDocTemplate> pTemplate);
   void AddProtocol(CTVRProtocol* pProtocol);
   void SetCrypto(CTVRCrypto* pCrypto) { m_pCrypto = pCrypto; }
+  // Forgets, without deleting them, the templates and protocols registered
+  // after the first nTemplates and nProtocols: the loader's undo for a library
+  // it refuses after its static initialisers have registered.
+  void TruncateRegistries(std::size_t nTemplates, std::size_t nProtocols);
   // Exit step: deletes every protocol (never the cyphering object) and the templates.
   void Shutdown();
 

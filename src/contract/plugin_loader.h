@@ -1,0 +1,40 @@
+// Finds and loads the board and protocol plug-ins of a folder.
+//
+// A plug-in is a regular file whose name begins with "brd" or "pro" in any
+// letter case and ends with ".so". Files are taken in the order the directory
+// listing gives them, which is therefore the registration order. Each library
+// is opened with every symbol resolved at once; one built for another ABI
+// version is closed again, then TavricPluginInit runs when the library has it.
+// Libraries that fail are skipped without a word, unless TAVRIC_PLUGIN_DEBUG
+// is set, in which case stderr says why. Loaded libraries are never unloaded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CTVRPluginLoader {
+ public:
+  enum EPluginResult {
+    PLUGIN_LOADED,          // opened and initialised
+    PLUGIN_ALREADY_LOADED,  // the same library came through another name or an earlier call
+    PLUGIN_LOAD_FAILED,     // the dynamic loader refused it
+    PLUGIN_ABI_MISMATCH,    // built against another SDK; closed again
+  };
+
+  struct CResult {
+    std::string m_strFileName;  // as listed in the folder
+    EPluginResult m_eResult;
+    std::string m_strReason;  // the loader's text for failures
+  };
+
+  // Loads the plug-ins of the folder; one result per file that has a plug-in
+  // name, in listing order. A folder that cannot be read gives none.
+  std::vector<CResult> LoadFolder(const std::string& folder = ".");
+
+  static bool IsPluginFileName(const std::string& name);
+  // TAVRIC_PLUGIN_DEBUG set to anything but an empty text.
+  static bool IsDebugEnabled();
+
+ private:
+  CResult LoadLibrary(const std::string& folder, const std::string& name);
+};
