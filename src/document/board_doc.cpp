@@ -1,0 +1,403 @@
+// The reader document's construction and life: the command table, the board
+// interface's base behaviour, the named-message handlers, connection, the
+// script file and the settings stored in the registry.
+#include <tavric/board_doc.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <tavric/crypto.h>
+#include <tavric/doc_template.h>
+#include <tavric/protocol.h>
+#include <tavric/registry.h>
+
+#include "board_doc_texts.h"
+#include "contract/host.h"
+#include "decode/answer_decoder.h"
+#include "platform/user_prompts.h"
+#include "trace/trace_log.h"
+
+using namespace tvr_doc_texts;
+
+TVR_IMPLEMENT_DYNCREATE(CTVRBoardDoc)
+
+namespace {
+
+constexpr std::size_t kLineGrowth = 20;
+constexpr std::size_t kCommentBufferSize = 4096;
+
+// The file name part of a path, as the caption shows an opened script.
+std::string FileTitle(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+CTVRBoardDoc::CTVRBoardDoc() : m_DummyWnd(this), m_pTraceLog(std::make_unique<CTVRTraceLog>()) {
+  m_strScriptPath = kNoname;
+  m_Lines.reserve(kLineGrowth);
+  m_LineStates.reserve(kLineGrowth);
+  m_Lines.assign(1, std::string());
+  m_LineStates.assign(1, LINE_START | LINE_END);
+
+  // Reader
+  OnCommand(ID_READER_CONNECT, [this] { OnReaderConnect(); });
+  OnCommand(ID_READER_DISCONNECT, [this] { OnReaderDisconnect(); });
+  OnUpdate(ID_READER_CONNECT, [this](CTVRCmdUI* ui) { ui->Enable(!m_bConnected && m_bConnectEnabled); });
+  OnUpdate(ID_READER_DISCONNECT, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected); });
+
+  // Run control. Stop goes through the virtual so that a board's override runs.
+  OnCommand(ID_SCRIPT_START, [this] { OnScriptStart(); });
+  OnCommand(ID_SCRIPT_STEP, [this] { OnScriptStep(); });
+  OnCommand(ID_SCRIPT_STOP, [this] { OnScriptStop(); });
+  OnCommand(ID_SCRIPT_LOOP, [this] { OnScriptLoop(); });
+  OnCommand(ID_SCRIPT_RAWDATA, [this] { OnScriptRawdata(); });
+  OnCommand(ID_SCRIPT_COMMANDS, [this] { OnScriptCommands(); });
+  OnCommand(ID_SCRIPT_APDU, [this] { OnScriptApdu(); });
+  OnCommand(ID_DELAY_CMD, [this] { OnDelayCmd(); });
+  OnUpdate(ID_SCRIPT_START, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !m_bRunning); });
+  OnUpdate(ID_SCRIPT_STEP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !m_bRunning); });
+  OnUpdate(ID_SCRIPT_STOP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && m_bRunning); });
+  OnUpdate(ID_SCRIPT_LOOP, [this](CTVRCmdUI* ui) {
+    ui->Enable(TRUE);
+    ui->SetCheck(m_bLoopMode ? 1 : 0);
+  });
+  OnUpdate(ID_SCRIPT_RAWDATA, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_RAWDATA ? 1 : 0); });
+  OnUpdate(ID_SCRIPT_COMMANDS, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_COMMANDS ? 1 : 0); });
+  OnUpdate(ID_SCRIPT_APDU, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_APDU ? 1 : 0); });
+
+  // Trace
+  OnCommand(ID_EDIT_CLEAR_ALL, [this] { OnEditClearAll(); });
+  OnCommand(ID_LOGFILE_SAVE, [this] { OnLogFileSave(); });
+  OnCommand(ID_LOGFILE_SAVE_AS, [this] { OnLogFileSaveAs(); });
+  OnCommand(ID_HEX_TO_ASCII, [this] { OnHexToASCII(); });
+  OnUpdate(ID_HEX_TO_ASCII, [this](CTVRCmdUI* ui) { ui->SetCheck(m_bHexDisplay ? 1 : 0); });
+
+  OnCommand(ID_CRYPTO, [this] { OnCrypto(); });
+
+  // Protocols. The desktop shell builds the Protocol menu itself; elsewhere
+  // (a toolbar button) the placeholder is live once a menu has been built.
+  OnCommandRange(ID_PROTOCOL_FIRST, ID_PROTOCOL_LAST, [this](tvr::UINT nID) { OnProtocols(nID); });
+  OnUpdate(ID_PROTOCOL_FIRST, [this](CTVRCmdUI* ui) {
+    if (!ui->m_bIsMenuItem) ui->Enable(m_nProtocolMenuCount > 1);
+  });
+}
+
+CTVRBoardDoc::~CTVRBoardDoc() {
+  CTVRHost::Instance().OnDocumentDestroyed(this);
+}
+
+// ---- Board interface: neutral base behaviour ------------------------------
+
+void CTVRBoardDoc::Config(BYTE, BYTE, BYTE*, DWORD) {}
+void CTVRBoardDoc::Write(BYTE*, DWORD) {}
+void CTVRBoardDoc::Read(DWORD) {}
+void CTVRBoardDoc::Escape(DWORD, BYTE*, DWORD) {}
+
+BOOL CTVRBoardDoc::Connect() {
+  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  return FALSE;
+}
+
+BOOL CTVRBoardDoc::Disconnect() {
+  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  return FALSE;
+}
+
+BOOL CTVRBoardDoc::Send(BYTE*, DWORD) {
+  return FALSE;
+}
+
+// ---- Connection -------------------------------------------------------------
+
+void CTVRBoardDoc::OnReaderConnect() {
+  if (m_pProtocol == nullptr) {
+    CTVRUserPrompts::Get().MessageBox(kUnknownProtocol);
+    return;
+  }
+  // A refusing board has reported its own error.
+  if (!Connect()) return;
+  m_bConnected = TRUE;
+  m_pProtocol->SetConnected(TRUE);
+}
+
+void CTVRBoardDoc::OnReaderDisconnect() {
+  if (!Disconnect()) return;
+  m_bConnected = FALSE;
+  if (m_pProtocol != nullptr) m_pProtocol->SetConnected(FALSE);
+}
+
+// ---- Named messages from the board ------------------------------------------
+
+void CTVRBoardDoc::OnSendCommand(BYTE* bytes, DWORD count) {
+  SendData(bytes, count, SCRIPT_COMMANDS);
+}
+void CTVRBoardDoc::OnSendApdu(BYTE* bytes, DWORD count) {
+  SendData(bytes, count, SCRIPT_APDU);
+}
+void CTVRBoardDoc::OnSendRawdata(BYTE* bytes, DWORD count) {
+  SendData(bytes, count, SCRIPT_RAWDATA);
+}
+void CTVRBoardDoc::OnCommandType(WPARAM kind, LPARAM) {
+  m_dwCommandType = DWORD(kind);
+}
+void CTVRBoardDoc::OnEndCommand(WPARAM, LPARAM) {
+  EndCommand();
+}
+
+void CTVRBoardDoc::OnReceiveAnswer(BYTE* answer, DWORD length) {
+  // A board that posts a count without bytes gets an empty answer, not a crash.
+  if (answer == nullptr) length = 0;
+  CTVRAnswerDecoder::Decode(*this, answer, length);
+}
+
+void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
+  // Boards keep comments under 4,096 bytes; a longer or unterminated one is
+  // cut rather than read past.
+  char buffer[kCommentBufferSize];
+  const std::size_t length = text != nullptr ? strnlen(text, kCommentBufferSize - 1) : 0;
+  if (length > 0) std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
+  if (m_bTraceOn) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
+}
+
+void CTVRBoardDoc::OnReceiveError() {
+  if (m_bBeepOnError) CTVRUserPrompts::Get().MessageBeep(0);
+  // Without auto pause the awaited answer still ends the command; with
+  // nothing awaited there is nothing left to end it, so the run stops.
+  if (m_bAutoPause || !m_bWaitAnswer) OnScriptStop();
+}
+
+void CTVRBoardDoc::OnReceiveBoardDisconnected() {
+  if (!m_bConnected) return;
+  OnReaderDisconnect();
+  OnScriptStop();
+  CTVRUserPrompts::Get().MessageBox(kBoardDisconnected);
+}
+
+void CTVRBoardDoc::OnLpb() {
+  if (m_pProtocol != nullptr) m_pProtocol->StartLpb();
+}
+
+void CTVRBoardDoc::OnLpbMsg() {
+  if (m_pProtocol != nullptr) CTVRUserPrompts::Get().MessageBox(m_pProtocol->GetName());
+}
+
+void CTVRBoardDoc::OnCrypto() {
+  if (m_pCrypto != nullptr)
+    m_pCrypto->OnCryptoShow();
+  else
+    CTVRUserPrompts::Get().MessageBox(kNoCyphering);
+}
+
+// ---- Document life ------------------------------------------------------------
+
+BOOL CTVRBoardDoc::OnNewDocument() {
+  if (!CTVRDocument::OnNewDocument()) return FALSE;
+
+  m_pProtocol = nullptr;
+  m_pCrypto = CTVRHost::Instance().GetCrypto();
+  // The register tool window belongs to the shell, which drops its hook when
+  // it closes; a fresh document simply no longer answers to it.
+  m_pRegisterDialog = nullptr;
+
+  m_nProtocolMenuCount = 1;
+  m_bConnected = FALSE;
+  m_bConnectEnabled = TRUE;
+  m_bStateSaved = FALSE;
+  m_eScriptType = SCRIPT_RAWDATA;
+  m_bLoopMode = FALSE;
+  m_bReadOnly = FALSE;
+  m_bRunning = FALSE;
+  m_nChunkLine = 0;
+  m_nChunkPos = 0;
+  m_nCurrentLine = 0;
+  m_nMarkedLine = 0;
+  m_Extent = {0, 0};
+  m_bExtentDirty = TRUE;
+  m_dwCommandType = 0;
+  m_bWaitAnswer = FALSE;
+  m_nLoopCounter = 0;
+  m_bTraceOn = TRUE;
+  m_bDurationStarted = FALSE;
+  m_bDurationStopped = FALSE;
+
+  m_Lines.assign(1, std::string());
+  m_LineStates.assign(1, LINE_START | LINE_END);
+
+  m_strScriptPath = kNoname;
+  SetTitle(m_strScriptPath);
+
+  m_pTraceLog->Clear();
+  return TRUE;
+}
+
+void CTVRBoardDoc::DeleteContents() {
+  m_Lines.clear();
+  m_LineStates.clear();
+  m_Lines.reserve(kLineGrowth);
+  m_LineStates.reserve(kLineGrowth);
+  m_nCurrentLine = 0;
+  m_nMarkedLine = 0;
+  m_bExtentDirty = TRUE;
+  m_Lines.emplace_back();
+  m_LineStates.push_back(LINE_START | LINE_END);
+  CTVRDocument::DeleteContents();
+}
+
+void CTVRBoardDoc::SetTitle(const std::string& text) {
+  // The first title given is the document's own name; later calls only change
+  // the script name shown in brackets.
+  if (GetTitle().empty()) {
+    CTVRDocument::SetTitle(text);
+    m_strCaption = GetTitle() + " - [" + m_strScriptPath + "]";
+  } else {
+    m_strCaption = GetTitle() + " - [" + text + "]";
+  }
+}
+
+BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    CTVRUserPrompts::Get().MessageBox(kFailedToOpen);
+    return FALSE;
+  }
+  const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) {
+    CTVRUserPrompts::Get().MessageBox(kFailedToOpen);
+    return FALSE;
+  }
+
+  std::vector<std::string> lines;
+  std::string::size_type start = 0;
+  while (start < content.size()) {
+    auto end = content.find('\n', start);
+    const bool terminated = end != std::string::npos;
+    if (!terminated) end = content.size();
+    auto stop = end;
+    if (terminated && stop > start && content[stop - 1] == '\r') --stop;
+    lines.emplace_back(content, start, stop - start);
+    start = terminated ? end + 1 : end;
+  }
+
+  DeleteContents();
+  SetScriptLines(lines);
+  m_strScriptPath = path;
+  SetPathName(path);
+  SetTitle(FileTitle(path));
+  SetModifiedFlag(FALSE);
+  UpdateAllViews(nullptr, HINT_ALL, nullptr);
+  return TRUE;
+}
+
+BOOL CTVRBoardDoc::OnSaveDocument(const std::string& path) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (file) {
+    for (const auto& line : m_Lines) {
+      file.write(line.data(), std::streamsize(line.size()));
+      file.put('\n');
+    }
+    file.flush();
+  }
+  if (!file) {
+    CTVRUserPrompts::Get().MessageBox(kFailedToSave);
+    return FALSE;
+  }
+  SetModifiedFlag(FALSE);
+  return TRUE;
+}
+
+// ---- Settings in the registry -------------------------------------------------
+
+BOOL CTVRBoardDoc::SaveState(CTVRRegistry& reg) {
+  m_bStateSaved = TRUE;
+  const std::string protocol = m_pProtocol != nullptr ? m_pProtocol->GetName() : std::string(kNoProtocol);
+  const DWORD standard = m_pProtocol != nullptr ? m_pProtocol->GetStandard() : 0;
+  CTVRCrypto* pCrypto = m_pCrypto;
+
+  // The chain stops at the first value that cannot be written.
+  return reg.Write("LastRegSettingUsed", m_strLastRegSetting) && reg.Write("Title", GetTitle()) &&
+         reg.Write("Connected", DWORD(m_bConnected ? 1 : 0)) && reg.Write("Protocol", protocol) &&
+         reg.Write("Script", m_strScriptPath) && reg.Write("Command", DWORD(m_eScriptType)) &&
+         reg.Write("Mode", DWORD(m_byMode)) && reg.Write("AutoPause", DWORD(m_bAutoPause)) &&
+         reg.Write("Standard", standard) && reg.Write("Beep", DWORD(m_bBeepOnError)) &&
+         reg.Write("HexMode", DWORD(m_bHexDisplay)) && reg.Write("Cmd1", m_strQuickCommands[0]) &&
+         reg.Write("Cmd2", m_strQuickCommands[1]) && reg.Write("Cmd3", m_strQuickCommands[2]) &&
+         reg.Write("Cmd4", m_strQuickCommands[3]) && reg.Write("Cmd5", m_strQuickCommands[4]) &&
+         reg.Write("CypheringKey", pCrypto != nullptr ? pCrypto->GetCypheringKey() : std::string()) &&
+         reg.Write("DecypheringKey", pCrypto != nullptr ? pCrypto->GetDecypheringKey() : std::string()) &&
+         reg.Write("3CypheringKey", pCrypto != nullptr ? pCrypto->Get3CypheringKey() : std::string()) &&
+         reg.Write("3DecypheringKey", pCrypto != nullptr ? pCrypto->Get3DecypheringKey() : std::string());
+}
+
+BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
+  OnNewDocument();
+
+  // What is not stored takes these values; what was read before a missing
+  // value stays as read.
+  std::string title = kNoname;
+  DWORD connected = 0;
+  std::string protocol = kDefaultProtocol;
+  std::string script = kNoname;
+  DWORD scriptType = SCRIPT_RAWDATA;
+  DWORD mode = m_byMode;
+  DWORD autoPause = DWORD(m_bAutoPause);
+  DWORD standard = 0;
+  DWORD beep = DWORD(m_bBeepOnError);
+  DWORD hexMode = DWORD(m_bHexDisplay);
+  std::string commands[5];
+  std::string keys[4];
+  std::string lastRegSetting;
+
+  const bool complete =
+      reg.Read("Title", title) && reg.Read("Connected", connected) && reg.Read("Protocol", protocol) &&
+      reg.Read("Script", script) && reg.Read("Command", scriptType) && reg.Read("Mode", mode) &&
+      reg.Read("AutoPause", autoPause) && reg.Read("Standard", standard) && reg.Read("Beep", beep) &&
+      reg.Read("HexMode", hexMode) && reg.Read("Cmd1", commands[0]) && reg.Read("Cmd2", commands[1]) &&
+      reg.Read("Cmd3", commands[2]) && reg.Read("Cmd4", commands[3]) && reg.Read("Cmd5", commands[4]) &&
+      reg.Read("CypheringKey", keys[0]) && reg.Read("DecypheringKey", keys[1]) && reg.Read("3CypheringKey", keys[2]) &&
+      reg.Read("3DecypheringKey", keys[3]) && reg.Read("LastRegSettingUsed", lastRegSetting);
+  if (!complete) CTVRUserPrompts::Get().MessageBox(kNoDocumentInRegistry);
+
+  // A stored type out of range would make every frame empty: raw data instead.
+  m_eScriptType = scriptType <= SCRIPT_APDU ? EScriptType(scriptType) : SCRIPT_RAWDATA;
+  m_byMode = BYTE(mode);
+  m_bAutoPause = autoPause != 0 ? TRUE : FALSE;
+  m_bBeepOnError = beep != 0 ? TRUE : FALSE;
+  m_bHexDisplay = hexMode != 0 ? TRUE : FALSE;
+  m_strLastRegSetting = lastRegSetting;
+
+  CTVRDocument::SetTitle(title);
+  m_strScriptPath = script;
+  if (m_strScriptPath != kNoname) {
+    // The caption names the script even when the file has gone: the open step
+    // reports that, and the script stays empty.
+    SetPathName(m_strScriptPath);
+    SetTitle(FileTitle(m_strScriptPath));
+    OnOpenDocument(m_strScriptPath);
+  } else {
+    SetTitle(kNoname);
+  }
+
+  m_pProtocol = nullptr;
+  SelectProtocol(protocol, BYTE(standard));
+
+  if (connected != 0) {
+    // The board has reported why it cannot reconnect; the rest stays unrestored.
+    if (!Connect()) return FALSE;
+    m_bConnected = TRUE;
+    if (m_pProtocol != nullptr) m_pProtocol->SetConnected(TRUE);
+  }
+
+  if (m_pCrypto != nullptr) {
+    m_pCrypto->SetCypheringKey(keys[0]);
+    m_pCrypto->SetDecypheringKey(keys[1]);
+    m_pCrypto->Set3CypheringKey(keys[2]);
+    m_pCrypto->Set3DecypheringKey(keys[3]);
+  }
+
+  for (int i = 0; i < 5; ++i) m_strQuickCommands[i] = commands[i];
+  return TRUE;
+}

@@ -1,0 +1,29 @@
+// Every text the reader document itself shows, character for character.
+#pragma once
+
+namespace tvr_doc_texts {
+
+inline constexpr const char* kNotImplemented = "This operation is not implemented.";
+inline constexpr const char* kUnknownProtocol = "Unknown Protocol!";
+inline constexpr const char* kNoDocumentInRegistry = "No document in registry !";
+inline constexpr const char* kNoCyphering = "No cyphering in this Tavric version !";
+inline constexpr const char* kFailedToOpen = "Failed to open document.";
+inline constexpr const char* kFailedToSave = "Failed to save document.";
+inline constexpr const char* kBoardDisconnected =
+    "The USB connection has been broken !\n"
+    " - either the reader has been unplugged : plug it in and click on the menu \"Reader->Connect\".\n"
+    " - or the reader has exited from suspend mode : click on the menu \"Reader->Connect\"\n"
+    "\n"
+    "Rem. : After resuming from a suspend mode, this message can appear several times after a "
+    "\"Reader->Connect\".\n"
+    "           Try again \"Reader->Connect\" in a few seconds. The enumeration can take a long time.";
+
+// Trace texts (command names begin with a space, as the table names do).
+inline constexpr char kUnknownCommand[] = " UNKNOWN COMMAND";
+
+// The registry defaults of a document that is not stored.
+inline constexpr const char* kNoname = "noname";
+inline constexpr const char* kDefaultProtocol = "Verta";
+inline constexpr const char* kNoProtocol = "none";
+
+}  // namespace tvr_doc_texts

@@ -1,0 +1,69 @@
+// The document's hidden message window: each named message reaches its
+// handler in the document. "Tavric::ReceiveATR" is registered but handled by
+// no window, so it has no entry here.
+#include <tavric/dummy_wnd.h>
+
+#include <tavric/board_doc.h>
+#include <tavric/messages.h>
+
+#include "run_messages.h"
+
+namespace {
+
+BYTE* Bytes(WPARAM wParam) {
+  return reinterpret_cast<BYTE*>(wParam);
+}
+
+// A negative count from a confused board would turn into four billion bytes.
+DWORD Count(LPARAM lParam) {
+  return lParam > 0 ? DWORD(lParam) : 0;
+}
+
+}  // namespace
+
+CTVRDummyWnd::CTVRDummyWnd(CTVRBoardDoc* pDoc) : m_pDoc(pDoc) {
+  SetHandler(WM_SEND_COMMAND, [this](WPARAM w, LPARAM l) -> LRESULT {
+    m_pDoc->OnSendCommand(Bytes(w), Count(l));
+    return 1;
+  });
+  SetHandler(WM_SEND_APDU, [this](WPARAM w, LPARAM l) -> LRESULT {
+    m_pDoc->OnSendApdu(Bytes(w), Count(l));
+    return 1;
+  });
+  SetHandler(WM_SEND_RAWDATA, [this](WPARAM w, LPARAM l) -> LRESULT {
+    m_pDoc->OnSendRawdata(Bytes(w), Count(l));
+    return 1;
+  });
+  SetHandler(WM_COMMAND_TYPE, [this](WPARAM w, LPARAM l) -> LRESULT {
+    m_pDoc->OnCommandType(w, l);
+    return 1;
+  });
+  SetHandler(WM_END_COMMAND, [this](WPARAM w, LPARAM l) -> LRESULT {
+    m_pDoc->OnEndCommand(w, l);
+    return 1;
+  });
+  SetHandler(WM_RECV_ANSWER, [this](WPARAM w, LPARAM l) -> LRESULT {
+    m_pDoc->OnReceiveAnswer(Bytes(w), Count(l));
+    return 1;
+  });
+  SetHandler(WM_RECV_COMMENTS, [this](WPARAM w, LPARAM l) -> LRESULT {
+    m_pDoc->OnReceiveComments(reinterpret_cast<const char*>(w), l);
+    return 1;
+  });
+  SetHandler(WM_RECV_ERROR, [this](WPARAM, LPARAM) -> LRESULT {
+    m_pDoc->OnReceiveError();
+    return 1;
+  });
+  SetHandler(WM_RECV_BOARD_DISCONNECTED, [this](WPARAM, LPARAM) -> LRESULT {
+    m_pDoc->OnReceiveBoardDisconnected();
+    return 1;
+  });
+  SetHandler(WM_LPB, [this](WPARAM, LPARAM) -> LRESULT {
+    m_pDoc->OnLpb();
+    return 1;
+  });
+  SetHandler(GetContinueRunMessage(), [this](WPARAM w, LPARAM) -> LRESULT {
+    m_pDoc->OnContinueRun(w);
+    return 1;
+  });
+}
