@@ -1,0 +1,77 @@
+#include "decode/description_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+bool CTVRDescriptionFile::Read(const std::string& path) {
+  m_data.clear();
+  m_nPos = 0;
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return false;
+  char chunk[8192];
+  for (;;) {
+    std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+    m_data.insert(m_data.end(), chunk, chunk + got);
+    if (got < sizeof chunk) break;
+  }
+  // A folder opens but does not read: that is a file that cannot be opened too.
+  if (std::ferror(file.get())) {
+    m_data.clear();
+    return false;
+  }
+  return true;
+}
+
+void CTVRDescriptionFile::Assign(std::string_view bytes) {
+  m_data.assign(bytes.begin(), bytes.end());
+  m_nPos = 0;
+}
+
+bool CTVRDescriptionFile::ReadByte(tvr::BYTE& value) {
+  if (AtEnd() || m_data.size() - m_nPos < 2) return false;
+  int high = HexValue(m_data[m_nPos]);
+  int low = HexValue(m_data[m_nPos + 1]);
+  if (high < 0 || low < 0) return false;
+  value = tvr::BYTE(high * 16 + low);
+  m_nPos += 2;
+  return true;
+}
+
+std::string_view CTVRDescriptionFile::ReadDescription() {
+  std::size_t start = m_nPos;
+  std::size_t end = start;
+  while (end < m_data.size() && m_data[end] != '\r' && m_data[end] != '\n') ++end;
+  std::size_t length = end - start;
+  if (length > MAX_DESCRIPTION) length = MAX_DESCRIPTION;
+  m_nPos = end;
+  SkipLine();
+  return std::string_view(m_data.data() + start, length);
+}
+
+void CTVRDescriptionFile::SkipLine() {
+  while (!AtEnd() && m_data[m_nPos] != '\n') ++m_nPos;
+  Advance();
+}
+
+char* CTVRDescriptionFile::CopyText(std::string_view text) {
+  char* copy = new char[text.size() + 1];
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  return copy;
+}

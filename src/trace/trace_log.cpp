@@ -1,0 +1,119 @@
+#include "trace/trace_log.h"
+
+#include <cstring>
+
+// Record layout: a header, then the bytes.
+//   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
+//           the kind, or 127 when the kind follows as 4 bytes (kinds are small,
+//           but NotifyMessage passes on whatever a board gives it);
+//   then the count, 7 bits per byte, low bits first, bit 7 meaning "more".
+namespace {
+
+constexpr tvr::BYTE OWN_ALLOCATION = 0x80;
+constexpr tvr::BYTE KIND_FOLLOWS = 0x7F;
+
+std::size_t HeaderSize(int kind, tvr::DWORD count) {
+  std::size_t size = (kind >= 0 && kind < KIND_FOLLOWS) ? 1 : 5;
+  do {
+    ++size;
+    count >>= 7;
+  } while (count);
+  return size;
+}
+
+tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, bool own) {
+  tvr::BYTE flag = own ? OWN_ALLOCATION : 0;
+  if (kind >= 0 && kind < KIND_FOLLOWS) {
+    *p++ = tvr::BYTE(kind) | flag;
+  } else {
+    *p++ = KIND_FOLLOWS | flag;
+    std::memcpy(p, &kind, 4);
+    p += 4;
+  }
+  do {
+    tvr::BYTE b = count & 0x7F;
+    count >>= 7;
+    *p++ = count ? (b | 0x80) : b;
+  } while (count);
+  return p;
+}
+
+CTVRTraceRecord ReadHeader(const tvr::BYTE* p) {
+  CTVRTraceRecord record{0, nullptr, 0};
+  tvr::BYTE first = *p++;
+  if ((first & 0x7F) == KIND_FOLLOWS) {
+    std::memcpy(&record.m_nKind, p, 4);
+    p += 4;
+  } else {
+    record.m_nKind = first & 0x7F;
+  }
+  tvr::DWORD count = 0;
+  for (int shift = 0;; shift += 7) {
+    tvr::BYTE b = *p++;
+    count |= tvr::DWORD(b & 0x7F) << shift;
+    if (!(b & 0x80)) break;
+  }
+  record.m_pData = p;
+  record.m_dwCount = count;
+  return record;
+}
+
+}  // namespace
+
+CTVRTraceLog::~CTVRTraceLog() {
+  Clear();
+}
+
+CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count) {
+  if (!data) count = 0;
+  std::size_t need = HeaderSize(kind, count) + count;
+  bool own = count > LARGE_RECORD;
+  tvr::BYTE* start;
+  if (own) {
+    start = new tvr::BYTE[need];
+    m_nLargeBytes += need;
+  } else {
+    if (m_nSegmentUsed + need > SEGMENT_SIZE) {
+      m_segments.push_back(std::make_unique_for_overwrite<tvr::BYTE[]>(SEGMENT_SIZE));
+      m_nSegmentUsed = 0;
+    }
+    start = m_segments.back().get() + m_nSegmentUsed;
+    m_nSegmentUsed += need;
+  }
+  tvr::BYTE* p = WriteHeader(start, kind, count, own);
+  if (count) std::memcpy(p, data, count);
+
+  if (m_nCount % INDEX_CHUNK == 0 && m_nCount / INDEX_CHUNK == m_index.size())
+    m_index.push_back(std::make_unique_for_overwrite<tvr::BYTE*[]>(INDEX_CHUNK));
+  m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
+  ++m_nCount;
+
+  CTVRTraceRecord record{kind, p, count};
+  return record;
+}
+
+CTVRTraceRecord CTVRTraceLog::GetAt(std::size_t index) const {
+  if (index >= m_nCount) return CTVRTraceRecord{-1, nullptr, 0};
+  return ReadHeader(m_index[index / INDEX_CHUNK][index % INDEX_CHUNK]);
+}
+
+void CTVRTraceLog::Clear() {
+  if (m_nLargeBytes) {
+    for (std::size_t i = 0; i < m_nCount; ++i) {
+      tvr::BYTE* start = m_index[i / INDEX_CHUNK][i % INDEX_CHUNK];
+      if (*start & OWN_ALLOCATION) delete[] start;
+    }
+  }
+  m_segments.clear();
+  m_segments.shrink_to_fit();
+  m_index.clear();
+  m_index.shrink_to_fit();
+  m_nSegmentUsed = SEGMENT_SIZE;
+  m_nCount = 0;
+  m_nLargeBytes = 0;
+}
+
+std::size_t CTVRTraceLog::GetMemoryUsed() const {
+  return m_segments.size() * SEGMENT_SIZE + m_segments.capacity() * sizeof(m_segments[0]) + m_nLargeBytes +
+         m_index.size() * INDEX_CHUNK * sizeof(tvr::BYTE*) + m_index.capacity() * sizeof(m_index[0]);
+}
