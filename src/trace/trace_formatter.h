@@ -1,0 +1,40 @@
+// The text and colour a trace record adds to a trace view, built once here
+// for every view: the desktop trace view and the runner's printer show the
+// same characters.
+#pragma once
+
+#include <string>
+
+#include <tavric/trace_record.h>
+#include <tavric/types.h>
+
+class CTVRTraceFormatter {
+ public:
+  // What a view does with a record.
+  enum EAction {
+    ACTION_NONE,     // unknown kind: nothing
+    ACTION_APPEND,   // append the text in the colour
+    ACTION_CLEAR,    // kind 5
+    ACTION_KEEP,     // kind 6
+    ACTION_SAVE,     // kind 10
+    ACTION_SAVE_AS,  // kind 11
+  };
+
+  static constexpr tvr::COLORREF COLOUR_SENT = tvr::RGB(128, 0, 128);
+  static constexpr tvr::COLORREF COLOUR_RECEIVED = tvr::RGB(0, 0, 255);
+  static constexpr tvr::COLORREF COLOUR_COMMENT = tvr::RGB(0, 128, 0);
+  static constexpr tvr::COLORREF COLOUR_TEXT = tvr::RGB(0, 0, 0);
+  static constexpr tvr::COLORREF COLOUR_INFO = tvr::RGB(128, 0, 0);
+
+  // The 11-character prefixes of decoded answers and command names.
+  static constexpr const char* PREFIX_ANSWER = "IFD -> PC :";
+  static constexpr const char* PREFIX_COMMAND = "PC -> IFD :";
+
+  // For ACTION_APPEND, appends the record's text to `text` (which the caller
+  // may reuse from record to record, keeping its capacity) and sets `colour`.
+  static EAction Format(const CTVRTraceRecord& record, bool hexDisplay, std::string& text, tvr::COLORREF& colour);
+
+  // The byte dump of kinds 0 and 1 alone: rows of 16 "%02X " under a 12-space
+  // indent, or one indented line of the bytes as characters.
+  static void AppendDump(const tvr::BYTE* data, tvr::DWORD count, bool hexDisplay, std::string& text);
+};
