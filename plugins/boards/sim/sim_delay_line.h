@@ -1,0 +1,49 @@
+// Late delivery for the simulated reader: answers, comments and end-of-command
+// messages wait on a thread of their own for the reader's latency, then are
+// posted to the document, in the order they were queued.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <tavric/types.h>
+
+class CTVRSimDelayLine {
+ public:
+  enum EKind { KIND_ANSWER, KIND_COMMENT, KIND_END_COMMAND };
+
+  CTVRSimDelayLine();
+  ~CTVRSimDelayLine();
+  CTVRSimDelayLine(const CTVRSimDelayLine&) = delete;
+  CTVRSimDelayLine& operator=(const CTVRSimDelayLine&) = delete;
+
+  // Posts at once, from the calling thread. A comment's bytes are its text.
+  static void Deliver(tvr::HWND hWnd, EKind kind, const std::vector<tvr::BYTE>& bytes);
+
+  // Due delayMs from now, and never before anything queued earlier.
+  void Push(tvr::HWND hWnd, EKind kind, std::vector<tvr::BYTE> bytes, unsigned delayMs);
+  // Drops everything not yet posted.
+  void Clear();
+  // Nothing queued and nothing being posted: a direct post cannot overtake.
+  bool IsIdle() const;
+
+ private:
+  struct CItem {
+    std::chrono::steady_clock::time_point m_Due;
+    tvr::HWND m_hWnd;
+    EKind m_eKind;
+    std::vector<tvr::BYTE> m_Bytes;
+  };
+
+  void Run();
+
+  mutable std::mutex m_Mutex;
+  std::condition_variable m_Wake;
+  std::deque<CItem> m_Queue;
+  bool m_bStop = false;
+  std::thread m_Thread;  // started with the first late delivery
+};

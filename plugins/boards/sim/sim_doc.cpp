@@ -1,0 +1,173 @@
+#include "sim_doc.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <tavric/messages.h>
+#include <tavric/prompts.h>
+
+#include "verta_frame.h"
+
+TVR_IMPLEMENT_DYNCREATE(CTVRSimDoc)
+
+namespace {
+
+unsigned LatencyFromEnvironment() {
+  const char* text = std::getenv("TAVRIC_SIM_LATENCY_MS");
+  if (!text || !*text) return 0;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  return end && *end == '\0' ? unsigned(value > CTVRSimDoc::MAX_LATENCY_MS ? CTVRSimDoc::MAX_LATENCY_MS : value) : 0;
+}
+
+std::string Hex(tvr::BYTE value) {
+  char text[4];
+  std::snprintf(text, sizeof text, "%02X", value);
+  return text;
+}
+
+}  // namespace
+
+CTVRMenu CTVRSimDoc::GetMenu() {
+  return {
+      {0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
+      {0,
+       "&Script",
+       {{ID_SCRIPT_START, "&Start", {}},
+        {ID_SCRIPT_STEP, "S&tep", {}},
+        {ID_SCRIPT_STOP, "Sto&p", {}},
+        {ID_SCRIPT_LOOP, "&Loop", {}},
+        {},
+        {ID_SCRIPT_RAWDATA, "&Raw data", {}},
+        {ID_SCRIPT_COMMANDS, "&Commands", {}},
+        {ID_SCRIPT_APDU, "&APDU", {}}}},
+      {0, "&Protocol", {{ID_PROTOCOL_FIRST, "Protocols", {}}}},
+  };
+}
+
+CTVRSimDoc::CTVRSimDoc() : m_uLatencyMs(LatencyFromEnvironment()) {}
+
+CTVRSimDoc::~CTVRSimDoc() = default;
+
+unsigned CTVRSimDoc::CurrentDelay() const {
+  const CTVRDelayOptions& options = m_DelayOptions;
+  return m_uLatencyMs + (options.m_bCommandDelay ? options.m_dwCommandDelay : 0);
+}
+
+void CTVRSimDoc::Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes) {
+  const tvr::HWND hWnd = m_DummyWnd.GetSafeHwnd();
+  const unsigned delay = CurrentDelay();
+  // A direct post must not overtake what still waits on the delay line.
+  if (delay == 0 && m_DelayLine.IsIdle())
+    CTVRSimDelayLine::Deliver(hWnd, kind, bytes);
+  else
+    m_DelayLine.Push(hWnd, kind, std::move(bytes), delay);
+}
+
+void CTVRSimDoc::DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames) {
+  for (const CTVRSimFirmware::Frame& frame : frames) Deliver(CTVRSimDelayLine::KIND_ANSWER, frame);
+}
+
+void CTVRSimDoc::Comment(const std::string& text) {
+  Deliver(CTVRSimDelayLine::KIND_COMMENT, std::vector<tvr::BYTE>(text.begin(), text.end()));
+}
+
+void CTVRSimDoc::EndBoardCommand() {
+  if (IsRunning()) Deliver(CTVRSimDelayLine::KIND_END_COMMAND, {});
+}
+
+tvr::BOOL CTVRSimDoc::Connect() {
+  if (std::getenv("TAVRIC_SIM_FAIL_CONNECT")) {
+    TVRMessageBox(
+        "The simulated reader could not be connected: the environment variable TAVRIC_SIM_FAIL_CONNECT is set.");
+    return FALSE;
+  }
+  m_bLinkOpen = true;
+  Comment("Simulated reader connected\r\n");
+  return TRUE;
+}
+
+tvr::BOOL CTVRSimDoc::Disconnect() {
+  m_DelayLine.Clear();
+  m_bLinkOpen = false;
+  Comment("Simulated reader disconnected\r\n");
+  return TRUE;
+}
+
+tvr::BOOL CTVRSimDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
+  if (!m_bLinkOpen) return FALSE;
+  DeliverFrames(m_Firmware.ProcessFrame(frame, length));
+  return TRUE;
+}
+
+void CTVRSimDoc::OnScriptStop() {
+  CTVRBoardDoc::OnScriptStop();
+  // Answers still on their way belong to the exchange that was stopped.
+  m_DelayLine.Clear();
+}
+
+void CTVRSimDoc::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
+  std::vector<tvr::BYTE> payload;
+  if (code1 != 0xFF) payload.push_back(code1);
+  if (data) payload.insert(payload.end(), data, data + length);
+  const std::vector<tvr::BYTE> frame = CTVRVertaFrame::Make(VERTA_FRAME_COMMAND, code, payload);
+  if (frame.empty())
+    Comment("Simulated reader: configuration data too long\r\n");
+  else
+    DeliverFrames(m_Firmware.ProcessFrame(frame.data(), frame.size()));
+  EndBoardCommand();
+}
+
+void CTVRSimDoc::Write(tvr::BYTE* data, tvr::DWORD length) {
+  DeliverFrames(m_Firmware.ProcessFrame(data, data ? length : 0));
+  EndBoardCommand();
+}
+
+void CTVRSimDoc::Read(tvr::DWORD count) {
+  const tvr::DWORD total = CTVRSimFirmware::REGISTER_COUNT;
+  const tvr::DWORD n = count == 0 || count > total ? total : count;
+  std::string text = "Simulated reader registers:";
+  for (tvr::DWORD i = 0; i < n; ++i) {
+    if (i % 16 == 0) text += "\r\n" + Hex(tvr::BYTE(i)) + ":";
+    text += " " + Hex(m_Firmware.GetRegister(tvr::BYTE(i)));
+  }
+  Comment(text + "\r\n");
+  EndBoardCommand();
+}
+
+void CTVRSimDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
+  const bool hasData = data && length > 0;
+  switch (code) {
+    case ESCAPE_INSERT_CARD:
+    case ESCAPE_REMOVE_CARD: {
+      const bool insert = code == ESCAPE_INSERT_CARD;
+      const int slot = hasData ? data[0] : 0;
+      if (slot < 1 || slot > CTVRSimFirmware::SLOT_COUNT) {
+        Comment("Simulated reader: there is no slot " + std::to_string(slot) + "\r\n");
+        break;
+      }
+      if (m_Firmware.IsCardPresent(slot) == insert) {
+        Comment(std::string("Simulated reader: slot ") + std::to_string(slot) +
+                (insert ? " already holds a card\r\n" : " holds no card\r\n"));
+        break;
+      }
+      const auto frames = insert ? m_Firmware.InsertCard(slot) : m_Firmware.RemoveCard(slot);
+      if (frames.empty())
+        Comment(std::string("Simulated reader: card ") + (insert ? "inserted in" : "removed from") + " slot " +
+                std::to_string(slot) + ", its events are masked\r\n");
+      DeliverFrames(frames);
+      break;
+    }
+    case ESCAPE_SET_LATENCY: {
+      unsigned ms = 0;
+      for (tvr::DWORD i = 0; hasData && i < length && i < 4; ++i) ms = ms << 8 | data[i];
+      SetLatency(ms);
+      Comment("Simulated reader: answer latency " + std::to_string(m_uLatencyMs) + " ms\r\n");
+      break;
+    }
+    default:
+      Comment("Simulated reader: unknown escape code " + std::to_string(code) + "\r\n");
+      break;
+  }
+  EndBoardCommand();
+}

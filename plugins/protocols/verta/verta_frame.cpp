@@ -1,0 +1,30 @@
+#include "verta_frame.h"
+
+tvr::BYTE CTVRVertaFrame::Lrc(const tvr::BYTE* bytes, std::size_t count) {
+  tvr::BYTE lrc = 0;
+  for (std::size_t i = 0; i < count; ++i) lrc ^= bytes[i];
+  return lrc;
+}
+
+tvr::DWORD CTVRVertaFrame::Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE type, tvr::BYTE opcode,
+                                 const tvr::BYTE* data, tvr::DWORD count) {
+  if (count > MAX_DATA_LENGTH) return 0;
+  const tvr::DWORD length = OVERHEAD + count;
+  if (!out || capacity < length) return length;
+  const tvr::DWORD len = OPCODE_LENGTH + count;
+  out[0] = type;
+  out[1] = tvr::BYTE(len >> 8);
+  out[2] = tvr::BYTE(len);
+  out[3] = opcode;
+  for (tvr::DWORD i = 0; i < count; ++i) out[HEADER_LENGTH + OPCODE_LENGTH + i] = data[i];
+  out[length - 1] = Lrc(out, length - 1);
+  return length;
+}
+
+std::vector<tvr::BYTE> CTVRVertaFrame::Make(tvr::BYTE type, tvr::BYTE opcode, const tvr::BYTE* data,
+                                            std::size_t count) {
+  if (count > MAX_DATA_LENGTH) return {};
+  std::vector<tvr::BYTE> frame(OVERHEAD + count);
+  Build(frame.data(), tvr::DWORD(frame.size()), type, opcode, data, tvr::DWORD(count));
+  return frame;
+}

@@ -1,0 +1,162 @@
+#include "verta_protocol.h"
+
+#include <string>
+
+#include <tavric/messages.h>
+
+#include "verta_frame.h"
+
+TVR_IMPLEMENT_DYNAMIC(CTVRVertaProtocol)
+
+CTVRVertaProtocol::CTVRVertaProtocol() {
+  m_strName = "Verta";
+  m_dwMenuId = MENU_ID;
+  m_byMaskCode = VERTA_OP_GET_FIRMWARE;
+  m_byHeaderLength = CTVRVertaFrame::HEADER_LENGTH;
+  m_byLRCLength = CTVRVertaFrame::LRC_LENGTH;
+  m_byOpCodeLength = CTVRVertaFrame::OPCODE_LENGTH;
+  m_byProtocolErrorCode = VERTA_FRAME_ERROR;
+  m_dwMAXLengthStandardFrame = CTVRVertaFrame::MAX_FRAME_LENGTH;
+
+  OnCommand(ID_VERTA_RESET_CARD, [this] { OnResetCard(); });
+  OnCommand(ID_VERTA_POWER_OFF, [this] { OnPowerOff(); });
+  OnCommand(ID_VERTA_CARD_STATUS, [this] { OnCardStatus(); });
+  OnCommand(ID_VERTA_FIRMWARE, [this] { OnFirmware(); });
+  OnCommand(ID_VERTA_LOOPBACK_TEST, [this] { OnLoopbackTest(); });
+  OnCommandRange(ID_VERTA_SELECT_CARD_1, ID_VERTA_SELECT_CARD_1 + CARD_COUNT - 1,
+                 [this](tvr::UINT nID) { OnSelectCard(nID); });
+  for (tvr::UINT id :
+       {ID_VERTA_RESET_CARD, ID_VERTA_POWER_OFF, ID_VERTA_CARD_STATUS, ID_VERTA_FIRMWARE, ID_VERTA_LOOPBACK_TEST})
+    OnUpdate(id, [this](CTVRCmdUI* pCmdUI) { OnUpdateConnected(pCmdUI); });
+  OnUpdateRange(ID_VERTA_SELECT_CARD_1, ID_VERTA_SELECT_CARD_1 + CARD_COUNT - 1,
+                [this](CTVRCmdUI* pCmdUI) { OnUpdateSelectCard(pCmdUI); });
+}
+
+CTVRVertaProtocol::~CTVRVertaProtocol() = default;
+
+tvr::DWORD CTVRVertaProtocol::Command(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count) {
+  if (count == 0 || !bytes) return 0;
+  return CTVRVertaFrame::Build(out, capacity, VERTA_FRAME_COMMAND, bytes[0], bytes + 1, count - 1);
+}
+
+tvr::DWORD CTVRVertaProtocol::APDU(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count) {
+  if (count == 0 || !bytes) return 0;
+  return CTVRVertaFrame::Build(out, capacity, VERTA_FRAME_COMMAND, VERTA_OP_EXCHANGE_APDU, bytes, count);
+}
+
+tvr::BYTE CTVRVertaProtocol::GetOpcodeSelectCard() {
+  return VERTA_OP_SELECT_CARD;
+}
+void CTVRVertaProtocol::SetSelectCard(tvr::BYTE card) {
+  m_bySelectCard = card;
+}
+tvr::BYTE CTVRVertaProtocol::GetSelectCard() {
+  return m_bySelectCard;
+}
+void CTVRVertaProtocol::SetOldSelectCard(tvr::BYTE card) {
+  m_byOldSelectCard = card;
+}
+tvr::BYTE CTVRVertaProtocol::GetOldSelectCard() {
+  return m_byOldSelectCard;
+}
+// Verta readers have a single standard; the value is only kept so that the
+// document stores back what it restored.
+tvr::BYTE CTVRVertaProtocol::GetStandard() {
+  return m_byStandard;
+}
+void CTVRVertaProtocol::SetStandard(tvr::BYTE standard) {
+  m_byStandard = standard;
+}
+
+std::vector<tvr::BYTE> CTVRVertaProtocol::GetLoopbackPattern() {
+  // Every byte value a link might mangle (00, FF, the frame types, CR, LF...)
+  // within a pattern short enough for the slowest link.
+  std::vector<tvr::BYTE> pattern(64);
+  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = tvr::BYTE(i * 0x45 + 0x11);
+  return pattern;
+}
+
+int CTVRVertaProtocol::LpbGie(tvr::BYTE* answer, tvr::DWORD length) {
+  if (m_byLpbActivated != 1) return 0;
+  // One exchange is the whole test: whatever the answer, the test is over.
+  m_byLpbActivated = 0;
+  m_nLpbStep = 0;
+  const std::vector<tvr::BYTE> pattern = GetLoopbackPattern();
+  const std::vector<tvr::BYTE> expected =
+      CTVRVertaFrame::Make(VERTA_FRAME_ANSWER, VERTA_OP_LOOPBACK, pattern.data(), pattern.size());
+  if (!answer || length != expected.size()) return 0;
+  for (tvr::DWORD i = 0; i < length; ++i)
+    if (answer[i] != expected[i]) return 0;
+  return 1;
+}
+
+tvr::BYTE CTVRVertaProtocol::GetLpbActivated() {
+  return m_byLpbActivated;
+}
+void CTVRVertaProtocol::SetLpbActivated(tvr::BYTE state) {
+  m_byLpbActivated = state;
+  if (state == 0) m_nLpbStep = 0;
+}
+int CTVRVertaProtocol::GetLpbStep() {
+  return m_nLpbStep;
+}
+int CTVRVertaProtocol::GetErrorLpb(tvr::BYTE* answer, tvr::DWORD length) {
+  return answer && length > 0 && answer[0] == VERTA_FRAME_ERROR ? 1 : 0;
+}
+
+CTVRMenu CTVRVertaProtocol::GetMenu() {
+  CTVRMenuItem selectCard{0, "Select &card", {}};
+  for (tvr::UINT i = 0; i < CARD_COUNT; ++i)
+    selectCard.m_children.push_back({ID_VERTA_SELECT_CARD_1 + i, "Card &" + std::to_string(i + 1), {}});
+  CTVRMenuItem popup{0,
+                     "&Verta",
+                     {
+                         {ID_VERTA_RESET_CARD, "&Reset card", {}},
+                         {ID_VERTA_POWER_OFF, "&Power off card", {}},
+                         {ID_VERTA_CARD_STATUS, "Card &status", {}},
+                         {ID_VERTA_FIRMWARE, "&Firmware version", {}},
+                         {ID_VERTA_LOOPBACK_TEST, "&Loopback test", {}},
+                         {},
+                         selectCard,
+                     }};
+  return {popup};
+}
+
+void CTVRVertaProtocol::SendOneOff(std::vector<tvr::BYTE> command) {
+  const tvr::HWND hWnd = GetActiveBoard();
+  if (!hWnd) return;
+  SendMessage(hWnd, WM_COMMAND_TYPE, 1, 0);
+  SendMessage(hWnd, WM_SEND_COMMAND, reinterpret_cast<tvr::WPARAM>(command.data()), tvr::LPARAM(command.size()));
+}
+
+void CTVRVertaProtocol::OnResetCard() {
+  SendOneOff({VERTA_OP_RESET_CARD});
+}
+void CTVRVertaProtocol::OnPowerOff() {
+  SendOneOff({VERTA_OP_POWER_OFF});
+}
+void CTVRVertaProtocol::OnCardStatus() {
+  SendOneOff({VERTA_OP_CARD_STATUS});
+}
+void CTVRVertaProtocol::OnFirmware() {
+  SendOneOff({VERTA_OP_GET_FIRMWARE});
+}
+void CTVRVertaProtocol::OnLoopbackTest() {
+  std::vector<tvr::BYTE> command{VERTA_OP_LOOPBACK};
+  const std::vector<tvr::BYTE> pattern = GetLoopbackPattern();
+  command.insert(command.end(), pattern.begin(), pattern.end());
+  m_byLpbActivated = 1;
+  m_nLpbStep = 1;
+  SendOneOff(std::move(command));
+}
+void CTVRVertaProtocol::OnSelectCard(tvr::UINT nID) {
+  SendOneOff({VERTA_OP_SELECT_CARD, tvr::BYTE(nID - ID_VERTA_SELECT_CARD_1 + 1)});
+}
+
+void CTVRVertaProtocol::OnUpdateConnected(CTVRCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_bConnected);
+}
+void CTVRVertaProtocol::OnUpdateSelectCard(CTVRCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_bConnected);
+  pCmdUI->SetCheck(pCmdUI->m_nID - ID_VERTA_SELECT_CARD_1 + 1 == m_bySelectCard ? 1 : 0);
+}

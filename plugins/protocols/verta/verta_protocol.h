@@ -1,0 +1,75 @@
+// The Verta protocol: the host-link framing of Verta readers (verta_frame.h),
+// their description files (menu identifier 180: Command.txt and Error.txt),
+// card selection and a one-step loopback test, and a menu of frequent reader
+// commands.
+#pragma once
+
+#include <vector>
+
+#include <tavric/protocol.h>
+#include <tavric/resources.h>
+
+// Commands of the protocol's own menu.
+enum : tvr::UINT {
+  ID_VERTA_RESET_CARD = 34200,
+  ID_VERTA_POWER_OFF = 34201,
+  ID_VERTA_CARD_STATUS = 34202,
+  ID_VERTA_FIRMWARE = 34203,
+  ID_VERTA_LOOPBACK_TEST = 34204,
+  ID_VERTA_SELECT_CARD_1 = 34210,  // to ID_VERTA_SELECT_CARD_1 + 5
+};
+
+class CTVRVertaProtocol : public CTVRProtocol {
+  TVR_DECLARE_DYNAMIC(CTVRVertaProtocol)
+
+ public:
+  static constexpr tvr::DWORD MENU_ID = 180;
+  static constexpr tvr::BYTE CARD_COUNT = 6;
+
+  CTVRVertaProtocol();
+  ~CTVRVertaProtocol() override;
+
+  // bytes[0] is the opcode, the rest its data.
+  tvr::DWORD Command(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count) override;
+  // The APDU goes to the selected card through EXCHANGE APDU.
+  tvr::DWORD APDU(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count) override;
+
+  tvr::BYTE GetOpcodeSelectCard() override;
+  void SetSelectCard(tvr::BYTE card) override;
+  tvr::BYTE GetSelectCard() override;
+  void SetOldSelectCard(tvr::BYTE card) override;
+  tvr::BYTE GetOldSelectCard() override;
+  tvr::BYTE GetStandard() override;
+  void SetStandard(tvr::BYTE standard) override;
+
+  int LpbGie(tvr::BYTE* answer, tvr::DWORD length) override;
+  tvr::BYTE GetLpbActivated() override;
+  void SetLpbActivated(tvr::BYTE state) override;
+  int GetLpbStep() override;
+  int GetErrorLpb(tvr::BYTE* answer, tvr::DWORD length) override;
+
+  // The menu registered under MENU_ID; its first popup joins the Protocol menu.
+  static CTVRMenu GetMenu();
+  // The bytes the loopback test sends after the LOOPBACK opcode.
+  static std::vector<tvr::BYTE> GetLoopbackPattern();
+
+  void OnResetCard();
+  void OnPowerOff();
+  void OnCardStatus();
+  void OnFirmware();
+  void OnLoopbackTest();
+  void OnSelectCard(tvr::UINT nID);
+  void OnUpdateConnected(CTVRCmdUI* pCmdUI);
+  void OnUpdateSelectCard(CTVRCmdUI* pCmdUI);
+
+ private:
+  // Injects a one-off command into the active reader document, as the quick
+  // commands do, so that it is framed, traced and decoded like a script line.
+  void SendOneOff(std::vector<tvr::BYTE> command);
+
+  tvr::BYTE m_bySelectCard = 1;
+  tvr::BYTE m_byOldSelectCard = 1;
+  tvr::BYTE m_byStandard = 0;
+  tvr::BYTE m_byLpbActivated = 0;
+  int m_nLpbStep = 0;
+};
