@@ -461,11 +461,13 @@ int CTVRBoardDoc::SendCurrentCommand() {
   EchoComments(*this);
   std::string text = tvr_script::TrimLower(AssembleStatement(*this));
 
-  // Too short to be anything: the run stays running with nothing awaited.
+  // Too short to be anything (";" alone, or one character and ';'): the run
+  // stays running with nothing awaited.
   if (text.size() < 2) return 0;
   if (text.back() == ';') {
     text.pop_back();
     while (!text.empty() && IsBlank(text.back())) text.pop_back();
+    if (text.size() < 2) return 0;
   }
 
   if (!text.empty() && text[0] == '.') {

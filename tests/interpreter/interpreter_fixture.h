@@ -1,0 +1,53 @@
+// What the interpreter tests share: a document with the test board and
+// protocol, and readers of the board's calls and of the trace.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <tavric/trace_record.h>
+
+#include "doc_fixture.h"
+#include "trace/trace_log.h"
+
+class InterpreterTest : public CTVRDocFixture {
+ protected:
+  // Loads the script and executes its first statement as the Step command
+  // does: a directive that completes at once ends the step (running FALSE,
+  // mark on the next statement); one that waits for an answer leaves the
+  // run running with the mark where it was.
+  int Step(const std::vector<std::string>& lines) {
+    SetScript(lines);
+    m_pDoc->m_bStepMode = TRUE;
+    return m_pDoc->SendCurrentCommand();
+  }
+
+  // A free run from the first statement, until the queue is idle.
+  void Run(const std::vector<std::string>& lines) {
+    SetScript(lines);
+    m_pDoc->OnScriptStart();
+    RunQueue();
+  }
+
+  std::vector<int> Kinds() const {
+    std::vector<int> kinds;
+    auto& log = m_pDoc->GetTraceLog();
+    for (std::size_t i = 0; i < log.GetCount(); ++i) kinds.push_back(log.GetAt(i).m_nKind);
+    return kinds;
+  }
+
+  // The records of one kind, as text.
+  std::vector<std::string> Records(int kind) const {
+    std::vector<std::string> texts;
+    auto& log = m_pDoc->GetTraceLog();
+    for (std::size_t i = 0; i < log.GetCount(); ++i) {
+      const CTVRTraceRecord record = log.GetAt(i);
+      if (record.m_nKind == kind) texts.emplace_back(reinterpret_cast<const char*>(record.m_pData), record.m_dwCount);
+    }
+    return texts;
+  }
+
+  static std::string Bytes(const std::vector<BYTE>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+  std::vector<std::string>& Messages() { return m_Prompts.m_Messages; }
+};
