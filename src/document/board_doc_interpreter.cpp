@@ -154,30 +154,56 @@ void EchoComments(CTVRBoardDoc& doc) {
 }
 
 // Quoted text stands for its byte values; only the first pair of quotes in the
-// statement text is converted per added line.
-void ConvertQuotes(std::string& text) {
-  const auto open = text.find('"');
-  if (open == std::string::npos) return;
-  const auto close = text.find('"', open + 1);
-  if (close == std::string::npos) return;
+// statement text is converted per added line. `scanned` and `open` remember
+// what earlier lines showed (every '"' before `scanned` is known, `open` is the
+// first one still unpaired), so a long statement is not searched again for
+// each line it gains.
+void ConvertQuotes(std::string& text, std::size_t& scanned, std::size_t& open) {
+  if (open == std::string::npos) {
+    open = text.find('"', scanned);
+    if (open == std::string::npos) {
+      scanned = text.size();
+      return;
+    }
+    scanned = open + 1;
+  }
+  const auto close = text.find('"', scanned);
+  if (close == std::string::npos) {
+    scanned = text.size();
+    return;
+  }
+  static const char kDigits[] = "0123456789ABCDEF";
   std::string hex;
-  for (std::size_t i = open + 1; i < close; ++i) hex += Format("%02X ", unsigned(BYTE(text[i])));
+  hex.reserve((close - open) * 3);
+  for (std::size_t i = open + 1; i < close; ++i) {
+    const BYTE b = BYTE(text[i]);
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 0x0F];
+    hex += ' ';
+  }
   text.replace(open, close - open + 1, hex);
+  scanned = open + hex.size();
+  open = std::string::npos;
 }
 
 // Joins the statement's lines and leaves the current line after the statement.
 std::string AssembleStatement(CTVRBoardDoc& doc) {
   std::string text;
+  std::size_t quoteScanned = 0;
+  std::size_t quoteOpen = std::string::npos;
   const int count = doc.GetLineCount();
   DWORD state = 0;
   do {
+    // The comment marks of the earlier lines are gone already: only the added
+    // line can hold one.
+    const std::size_t added = text.size();
     text += ' ';
     text += doc.GetLine(doc.m_nCurrentLine);
-    const auto slash = text.find('/');
+    const auto slash = text.find('/', added);
     if (slash != std::string::npos) text.erase(slash);
-    const auto star = text.find('*');
+    const auto star = text.find('*', added);
     if (star != std::string::npos) text.erase(star);
-    ConvertQuotes(text);
+    ConvertQuotes(text, quoteScanned, quoteOpen);
     state = doc.GetLineState(doc.m_nCurrentLine);
     ++doc.m_nCurrentLine;
   } while (doc.m_nCurrentLine < count && !(state & LINE_END));

@@ -64,6 +64,31 @@ TEST_F(InterpreterTest, OnlyOneQuotedPairIsConvertedPerLineAdded) {
   Step({"00 \"a\" \"b\"", "\"c\";"});
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
   EXPECT_EQ(m_pDoc->m_Sent[0], (ByteVec{0x00, 0x61, 0x62, 0x00}));
+
+  Step({"00 \"a\" \"b\" \"c\"", "\"d\"", "01;"});
+  ASSERT_EQ(m_pDoc->m_Sent.size(), 2u);
+  EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0x61, 0x62, 0x63, 0x00, 0x01}));
+}
+
+TEST_F(InterpreterTest, QuotedTextMaySpanTwoLines) {
+  // The lines are joined with a space, which the quotes then hold.
+  Step({"00 \"ab", "cd\" 01;"});
+  ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
+  EXPECT_EQ(m_pDoc->m_Sent[0], (ByteVec{0x00, 0x61, 0x62, 0x20, 0x63, 0x64, 0x01}));
+}
+
+TEST_F(InterpreterTest, AHugeUnterminatedStatementIsCutAt300Bytes) {
+  // A data file loaded by mistake: one statement of a hundred thousand lines,
+  // with a stray quote at its top that never closes.
+  std::vector<std::string> lines{"\"7f"};
+  lines.resize(100000, "00 11 22 33 44 55 66 77 /* data */");
+  Step(lines);
+  ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
+  EXPECT_EQ(m_pDoc->m_Sent[0].size(), 300u);
+  EXPECT_EQ(m_pDoc->m_Sent[0][0], 0x00) << "the token with the stray quote reads as 0";
+  EXPECT_EQ(m_pDoc->m_Sent[0][2], 0x11);
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(m_pDoc->m_nCurrentLine, 100000);
 }
 
 TEST_F(InterpreterTest, TokensGiveTheLowByteOfTheirHexadecimalValue) {
@@ -108,6 +133,15 @@ TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoedFirst) {
   m_pDoc->SendCurrentCommand();
   EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_COMMENT, TRACE_SENT}));
   EXPECT_EQ(Records(TRACE_COMMENT), std::vector<std::string>{"* select MF\r\n\r\n"});
+}
+
+TEST_F(InterpreterTest, OnLineZeroTheEchoLooksAtTheStatementsOwnFirstLine) {
+  // With nothing above it, the echo starts on line 0 itself: a one-line
+  // statement ends there and is not echoed, the first line of a longer one is.
+  Step({"00 a4;", "00 b0;"});
+  EXPECT_TRUE(Records(TRACE_COMMENT).empty());
+  Step({"00 a4", "04 00;"});
+  EXPECT_EQ(Records(TRACE_COMMENT), std::vector<std::string>{"00 a4\r\n"});
 }
 
 TEST_F(InterpreterTest, NoEchoForEmptyLinesOnlyOrWithTheTraceOff) {
