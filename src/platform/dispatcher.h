@@ -47,8 +47,13 @@ class CTVRDispatcher {
   bool RunUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout);
 
  private:
+  friend class CTVRMessageWindow;
+
   CTVRDispatcher();
   ~CTVRDispatcher();
+  // A window is going away: drop its queued and timed messages (releasing
+  // their data) and release with 0 any thread blocked in a send to it.
+  void DropMessagesFor(tvr::HWND hWnd);
   struct Impl;
   std::unique_ptr<Impl> m_pImpl;
 };

@@ -1,0 +1,132 @@
+// Named messages: process-wide ids for message names, and the posting and
+// sending entry points that boards and host tools call.
+#include <tavric/messages.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <unordered_map>
+
+#include "platform/dispatcher.h"
+
+namespace {
+
+constexpr tvr::UINT kFirstMessageId = 0xC000;
+constexpr tvr::UINT kLastMessageId = 0xFFFF;
+// No reader frame comes near this; a count beyond it is a board's bug, refused
+// rather than allowed to exhaust memory.
+constexpr std::size_t kMaxPostedBytes = std::size_t(1) << 30;
+
+// The eleven names of the board contract, in the order of their ids. The
+// registry is seeded with them when it is first used, so whichever module or
+// static initialiser asks first, "Tavric::SendCommand" is 0xC000 and so on; the
+// exported variables below can then be constant-initialised and are right
+// even for a reader that runs before libtavric's own dynamic initialisers.
+constexpr const char* kContractNames[] = {
+    "Tavric::SendCommand",     "Tavric::CommandType",  "Tavric::EndCommand",
+    "Tavric::SendApdu",        "Tavric::SendRawdata",  "Tavric::ReceiveAnswer",
+    "Tavric::ReceiveComments", "Tavric::ReceiveError", "Tavric::ReceiveBoardDisconnected",
+    "Tavric::ReceiveATR",      "Tavric::OnLpbMsg",
+};
+
+// Names compare without regard to letter case, as registered window messages
+// always did: a plug-in that spells a name differently still meets the host.
+std::string FoldCase(const char* name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  }
+  return key;
+}
+
+class CMessageNames {
+ public:
+  static CMessageNames& Get() {
+    static CMessageNames names;
+    return names;
+  }
+
+  tvr::UINT Register(const char* name) {
+    std::string key = FoldCase(name);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_ids.find(key);
+    if (it != m_ids.end()) return it->second;
+    if (m_nNext > kLastMessageId) return 0;  // the id space is spent
+    tvr::UINT id = m_nNext++;
+    m_ids.emplace(std::move(key), id);
+    return id;
+  }
+
+ private:
+  CMessageNames() {
+    for (const char* name : kContractNames) m_ids.emplace(FoldCase(name), m_nNext++);
+  }
+
+  std::mutex m_mutex;
+  std::unordered_map<std::string, tvr::UINT> m_ids;
+  tvr::UINT m_nNext = kFirstMessageId;
+};
+
+// Registers the contract names before main() runs, and checks that the seeded
+// ids and the constants below agree.
+[[maybe_unused]] const bool g_bContractNamesRegistered = [] {
+  for (const char* name : kContractNames) CMessageNames::Get().Register(name);
+  return true;
+}();
+
+}  // namespace
+
+TVR_API tvr::UINT WM_SEND_COMMAND = kFirstMessageId + 0;
+TVR_API tvr::UINT WM_COMMAND_TYPE = kFirstMessageId + 1;
+TVR_API tvr::UINT WM_END_COMMAND = kFirstMessageId + 2;
+TVR_API tvr::UINT WM_SEND_APDU = kFirstMessageId + 3;
+TVR_API tvr::UINT WM_SEND_RAWDATA = kFirstMessageId + 4;
+TVR_API tvr::UINT WM_RECV_ANSWER = kFirstMessageId + 5;
+TVR_API tvr::UINT WM_RECV_COMMENTS = kFirstMessageId + 6;
+TVR_API tvr::UINT WM_RECV_ERROR = kFirstMessageId + 7;
+TVR_API tvr::UINT WM_RECV_BOARD_DISCONNECTED = kFirstMessageId + 8;
+// kFirstMessageId + 9 is "Tavric::ReceiveATR": registered, handled by no window.
+TVR_API tvr::UINT WM_LPB = kFirstMessageId + 10;
+
+TVR_API tvr::UINT RegisterMessage(const char* name) {
+  if (name == nullptr || *name == '\0') return 0;
+  return CMessageNames::Get().Register(name);
+}
+
+TVR_API tvr::LRESULT SendMessage(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam) {
+  return CTVRDispatcher::Instance().Send(hWnd, message, wParam, lParam);
+}
+
+TVR_API tvr::BOOL PostMessage(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam) {
+  return CTVRDispatcher::Instance().Post(hWnd, message, wParam, lParam);
+}
+
+TVR_API tvr::BOOL PostMessageDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
+                                     unsigned delayMs) {
+  return CTVRDispatcher::Instance().PostDelayed(hWnd, message, wParam, lParam, delayMs);
+}
+
+TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data, std::size_t count,
+                            tvr::LPARAM lParam) {
+  if (hWnd == 0 || (data == nullptr && count != 0)) return FALSE;
+  // The copy is owned by the queued message: it outlives the board's buffer
+  // and goes away with the message, handled or dropped.
+  if (count >= kMaxPostedBytes) return FALSE;
+  std::shared_ptr<tvr::BYTE[]> copy(new (std::nothrow) tvr::BYTE[count + 1]);
+  if (!copy) return FALSE;
+  if (count != 0) std::memcpy(copy.get(), data, count);
+  copy[count] = 0;
+  auto wParam = reinterpret_cast<tvr::WPARAM>(copy.get());
+  return CTVRDispatcher::Instance().Post(hWnd, message, wParam, lParam, std::shared_ptr<void>(copy, copy.get()));
+}
+
+TVR_API tvr::BOOL PostAnswer(tvr::HWND hWnd, const tvr::BYTE* answer, tvr::DWORD length) {
+  return PostBytes(hWnd, WM_RECV_ANSWER, answer, length, tvr::LPARAM(length));
+}
+
+TVR_API tvr::BOOL PostComment(tvr::HWND hWnd, const char* text, int kind) {
+  if (text == nullptr) return FALSE;
+  return PostBytes(hWnd, WM_RECV_COMMENTS, text, std::strlen(text), tvr::LPARAM(kind));
+}
