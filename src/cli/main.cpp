@@ -1,7 +1,47 @@
-// tavric-run: runs a script against a reader with no window.
+// tavric-run: runs a script against a reader with no window, or lists the
+// board types and protocols the plug-ins provide.
 #include <cstdio>
+#include <string>
+#include <vector>
 
-int main() {
-  std::fputs("tavric-run: not ready yet\n", stderr);
-  return 1;
+#include <QCoreApplication>
+
+#include "cli/plugin_list.h"
+#include "cli/run_driver.h"
+#include "cli/run_options.h"
+#include "cli/terminal_printer.h"
+#include "contract/host.h"
+#include "contract/plugin_loader.h"
+#include "platform/user_prompts.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  CTVRRunOptions options;
+  std::string error;
+  if (!options.Parse(args, error)) {
+    std::fprintf(stderr, "tavric-run: %s\nTry 'tavric-run --help'.\n", error.c_str());
+    return CTVRRunOptions::EXIT_USAGE;
+  }
+  if (options.m_bHelp) {
+    std::fputs(CTVRRunOptions::HelpText().c_str(), stdout);
+    return CTVRRunOptions::EXIT_DONE;
+  }
+
+  // The named messages run on this thread's event loop.
+  QCoreApplication app(argc, argv);
+  CTVRHeadlessPrompts prompts;
+  CTVRUserPrompts::Set(&prompts);
+
+  CTVRPluginLoader().LoadFolder(options.m_strPluginFolder);
+  int status;
+  if (options.m_bList) {
+    status = CTVRPluginList::Print(options.m_strPluginFolder, stdout, stderr);
+  } else {
+    CTVRTerminalPrinter printer(stdout, CTVRTerminalPrinter::ChooseMode(stdout, options.m_bNoColour));
+    CTVRRunDriver driver(options, printer);
+    status = driver.Run();
+  }
+  CTVRUserPrompts::Set(nullptr);
+  CTVRHost::Instance().Shutdown();
+  return status;
 }

@@ -1,0 +1,262 @@
+#include "cli/run_driver.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+#include <QDir>
+#include <QEventLoop>
+#include <QString>
+#include <QTimer>
+
+#include <tavric/board_doc.h>
+#include <tavric/doc_template.h>
+#include <tavric/protocol.h>
+
+#include "cli/interrupt_watcher.h"
+#include "cli/run_observer.h"
+#include "cli/terminal_printer.h"
+#include "contract/host.h"
+#include "platform/dispatcher.h"
+#include "trace/trace_text_view.h"
+
+namespace {
+
+// How often the run is looked at: short enough that a run ends promptly, long
+// enough to cost nothing next to the statements themselves.
+constexpr std::chrono::milliseconds kCheckInterval(5);
+// A running statement with nothing awaited and nothing queued may still be
+// finished by a board's own thread; it has this long before the run is
+// declared stalled.
+constexpr std::chrono::milliseconds kStallGrace(250);
+// Messages still queued when the run ends (late comments, the last answer's
+// text) are handled for at most this long.
+constexpr std::chrono::milliseconds kDrainTime(500);
+
+std::string FormatSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%g", seconds);
+  return text;
+}
+
+}  // namespace
+
+CTVRRunDriver::CTVRRunDriver(const CTVRRunOptions& options, CTVRTerminalPrinter& printer)
+    : m_Options(options), m_Printer(printer) {}
+
+CTVRRunDriver::~CTVRRunDriver() {
+  if (m_pDoc) {
+    if (m_pTraceView) m_pDoc->RemoveView(m_pTraceView.get());
+    if (m_pObserver) m_pDoc->RemoveView(m_pObserver.get());
+  }
+  m_pDoc.reset();  // also leaves the host without an active document
+}
+
+void CTVRRunDriver::Fail(const std::string& text) {
+  m_Printer.Finish();
+  std::fprintf(stderr, "tavric-run: %s\n", text.c_str());
+}
+
+int CTVRRunDriver::LineOfStatement() const {
+  // The mark stays on the first line of the running statement until it ends.
+  return m_pDoc ? m_pDoc->m_nMarkedLine + 1 : 0;
+}
+
+CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
+  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+    const char* className = pTemplate->GetDocClass()->m_lpszClassName;
+    if (strcasecmp(className, m_Options.m_strBoard.c_str()) == 0 ||
+        (!pTemplate->GetFileNewName().empty() &&
+         strcasecmp(pTemplate->GetFileNewName().c_str(), m_Options.m_strBoard.c_str()) == 0))
+      return pTemplate.get();
+    known += known.empty() ? "" : ", ";
+    known += className;
+  }
+  return nullptr;
+}
+
+int CTVRRunDriver::Run() {
+  int status = Prepare();
+  if (status != CTVRRunOptions::EXIT_DONE) return Finish(status);
+  return Finish(Watch());
+}
+
+int CTVRRunDriver::Prepare() {
+  CTVRHost& host = CTVRHost::Instance();
+  if (host.GetTemplates().empty() && host.GetProtocols().empty()) {
+    Fail("no plug-in found in " + m_Options.m_strPluginFolder + " (plug-ins are brd*.so and pro*.so)");
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+  std::string known;
+  CTVRDocTemplate* pTemplate = FindBoardType(known);
+  if (pTemplate == nullptr) {
+    Fail("no board type '" + m_Options.m_strBoard + "' (found: " + (known.empty() ? "none" : known) + ")");
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+  m_pDoc.reset(pTemplate->OpenNewDocument());
+  if (!m_pDoc) {
+    Fail(std::string("cannot create a document of board type ") + pTemplate->GetDocClass()->m_lpszClassName);
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+
+  m_pTraceView = std::make_unique<CTVRTraceTextView>();
+  m_pTraceView->SetAppendCallback(
+      [this](const std::string& text, tvr::COLORREF colour) { m_Printer.Print(text, colour); });
+  m_pObserver = std::make_unique<CTVRRunObserver>(m_Options.m_nMaxStatements);
+  m_pDoc->AddView(m_pTraceView.get());
+  m_pDoc->AddView(m_pObserver.get());
+
+  m_pDoc->SelectProtocol(m_Options.m_strProtocol, 0);
+  if (m_pDoc->GetProtocol() == nullptr) {
+    std::string names;
+    for (CTVRProtocol* pProtocol : host.GetProtocols()) names += (names.empty() ? "" : ", ") + pProtocol->GetName();
+    Fail("no protocol '" + m_Options.m_strProtocol + "' (found: " + (names.empty() ? "none" : names) + ")");
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+  host.SetActiveDocument(m_pDoc.get());
+
+  // "./x.cmd" would give the log file rule a '.' at the very start.
+  const std::string script =
+      QDir::cleanPath(QString::fromLocal8Bit(m_Options.m_strScript.c_str())).toLocal8Bit().toStdString();
+  if (!m_pDoc->OnOpenDocument(script)) {
+    Fail("cannot read the script file " + m_Options.m_strScript);
+    return CTVRRunOptions::EXIT_SCRIPT;
+  }
+
+  m_pDoc->OnReaderConnect();
+  if (!m_pDoc->IsConnected()) {
+    Fail("the reader could not be connected");
+    return CTVRRunOptions::EXIT_CONNECT;
+  }
+
+  switch (m_Options.m_eScriptType) {
+    case SCRIPT_RAWDATA:
+      m_pDoc->OnScriptRawdata();
+      break;
+    case SCRIPT_COMMANDS:
+      m_pDoc->OnScriptCommands();
+      break;
+    case SCRIPT_APDU:
+      m_pDoc->OnScriptApdu();
+      break;
+  }
+  if (m_Options.m_bLoop != (m_pDoc->m_bLoopMode != FALSE)) m_pDoc->OnScriptLoop();
+  return CTVRRunOptions::EXIT_DONE;
+}
+
+int CTVRRunDriver::Watch() {
+  QEventLoop loop;
+  CTVRInterruptWatcher interrupts([this, &loop] {
+    OnInterrupt();
+    loop.quit();
+  });
+  QTimer check;
+  check.setInterval(kCheckInterval);
+  QObject::connect(&check, &QTimer::timeout, [this, &loop] {
+    if (!OnCheck()) loop.quit();
+  });
+  QTimer limit;
+  limit.setSingleShot(true);
+  QObject::connect(&limit, &QTimer::timeout, [this] { OnTimeLimit(); });
+
+  m_pObserver->Restart();
+  m_bStarted = true;
+  if (m_Options.m_bStep)
+    m_pDoc->OnScriptStep();
+  else
+    m_pDoc->OnScriptStart();
+
+  if (m_Options.m_dMaxSeconds > 0) {
+    // QTimer counts in int milliseconds; beyond that the bound is out of reach anyway.
+    const double ms = m_Options.m_dMaxSeconds * 1000.0;
+    limit.start(ms >= 2147483647.0 ? 2147483647 : int(ms));
+  }
+  if (OnCheck()) {
+    check.start();
+    loop.exec();
+  }
+  return m_nStatus;
+}
+
+void CTVRRunDriver::OnInterrupt() {
+  if (m_bInterrupted) return;
+  m_bInterrupted = true;
+  m_nStatus = CTVRRunOptions::EXIT_INTERRUPTED;
+  if (m_pDoc->IsRunning()) m_pDoc->OnScriptStop();
+  Fail("interrupted");
+}
+
+void CTVRRunDriver::OnTimeLimit() {
+  m_bTimeLimitReached = true;
+  if (m_pDoc->IsRunning()) m_pDoc->OnScriptStop();
+}
+
+bool CTVRRunDriver::OnCheck() {
+  if (m_bInterrupted) return false;
+  CTVRBoardDoc& doc = *m_pDoc;
+  if (!doc.IsRunning()) {
+    const int line = doc.m_nCurrentLine;
+    const bool atBreakpoint = !doc.m_bStepMode && doc.IsConnected() && line >= 0 && line < doc.GetLineCount() &&
+                              (doc.GetLineState(line) & LINE_BREAKPOINT) != 0;
+    if (!atBreakpoint || m_bTimeLimitReached || m_pObserver->IsBoundReached() || m_Options.m_bStep) return false;
+    m_Printer.Finish();
+    std::fprintf(stderr, "tavric-run: halted at the breakpoint on line %d\n", line + 1);
+    if (m_Options.m_bStopAtBreakpoint) return false;
+    m_bIdle = false;
+    doc.OnScriptStart();
+    return true;
+  }
+
+  const Clock::time_point now = Clock::now();
+  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  if (doc.m_bWaitAnswer) {
+    m_bIdle = false;
+    if (now - m_pObserver->GetLastExchange() > std::chrono::duration<double>(m_Options.m_dTimeout)) {
+      const int statementLine = LineOfStatement();
+      doc.OnScriptStop();
+      Fail("the run stalled: no answer within " + FormatSeconds(m_Options.m_dTimeout) + " s to the statement on line " +
+           std::to_string(statementLine));
+      m_nStatus = CTVRRunOptions::EXIT_STALLED;
+      return false;
+    }
+    return true;
+  }
+  if (dispatcher.PendingCount() != 0 || dispatcher.PendingTimedCount() != 0 ||
+      m_pObserver->GetProgress() != m_nIdleProgress) {
+    m_bIdle = false;
+    m_nIdleProgress = m_pObserver->GetProgress();
+    return true;
+  }
+  if (!m_bIdle) {
+    m_bIdle = true;
+    m_idleSince = now;
+    return true;
+  }
+  if (now - m_idleSince < kStallGrace) return true;
+  const int statementLine = LineOfStatement();
+  doc.OnScriptStop();
+  Fail("the run stalled: the statement on line " + std::to_string(statementLine) + " sent nothing and ended nothing");
+  m_nStatus = CTVRRunOptions::EXIT_STALLED;
+  return false;
+}
+
+int CTVRRunDriver::Finish(int status) {
+  if (!m_pDoc) return status;
+  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  if (m_bStarted) {
+    const Clock::time_point end = Clock::now() + kDrainTime;
+    while (dispatcher.PendingCount() != 0 && Clock::now() < end) dispatcher.Drain();
+    m_Printer.Finish();
+    if (m_Options.m_bSaveLog) {
+      if (m_Options.m_strLogPath.empty())
+        m_pDoc->OnLogFileSave();
+      else
+        m_pTraceView->SaveLog(m_Options.m_strLogPath);
+    }
+  }
+  if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
+  // What the board says while it disconnects still belongs to the run.
+  dispatcher.Drain();
+  m_Printer.Finish();
+  return status;
+}

@@ -1,0 +1,57 @@
+// One run of tavric-run: a document of the chosen board type with the chosen
+// protocol, the script loaded, the reader connected, the run started and
+// watched on the event loop until it ends, stalls or is interrupted.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "cli/run_options.h"
+
+class CTVRBoardDoc;
+class CTVRDocTemplate;
+class CTVRRunObserver;
+class CTVRTerminalPrinter;
+class CTVRTraceTextView;
+
+class CTVRRunDriver {
+ public:
+  CTVRRunDriver(const CTVRRunOptions& options, CTVRTerminalPrinter& printer);
+  ~CTVRRunDriver();
+  CTVRRunDriver(const CTVRRunDriver&) = delete;
+  CTVRRunDriver& operator=(const CTVRRunDriver&) = delete;
+
+  // The plug-ins are loaded already; returns the exit status.
+  int Run();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  CTVRDocTemplate* FindBoardType(std::string& known) const;
+  int Prepare();
+  int Watch();
+  // One look at the run, from the event loop: FALSE once it is over.
+  bool OnCheck();
+  void OnInterrupt();
+  void OnTimeLimit();
+  int Finish(int status);
+  void Fail(const std::string& text);
+  int LineOfStatement() const;
+
+  const CTVRRunOptions& m_Options;
+  CTVRTerminalPrinter& m_Printer;
+  std::unique_ptr<CTVRBoardDoc> m_pDoc;
+  std::unique_ptr<CTVRTraceTextView> m_pTraceView;
+  std::unique_ptr<CTVRRunObserver> m_pObserver;
+
+  int m_nStatus = CTVRRunOptions::EXIT_DONE;
+  bool m_bStarted = false;
+  bool m_bInterrupted = false;
+  bool m_bTimeLimitReached = false;
+  // The queue and the run both idle with the run still running: since when,
+  // and at what progress.
+  bool m_bIdle = false;
+  Clock::time_point m_idleSince;
+  unsigned long long m_nIdleProgress = 0;
+};

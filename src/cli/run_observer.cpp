@@ -1,0 +1,33 @@
+#include "cli/run_observer.h"
+
+#include <tavric/board_doc.h>
+#include <tavric/trace_record.h>
+
+void CTVRRunObserver::Restart() {
+  m_nStatements = 0;
+  m_bBoundReached = false;
+  m_lastExchange = Clock::now();
+}
+
+void CTVRRunObserver::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
+  if (lHint == HINT_TRACE_RECORD && pHint != nullptr) {
+    ++m_nProgress;
+    const int kind = static_cast<const CTVRTraceRecord*>(pHint)->m_nKind;
+    if (kind == TRACE_SENT || kind == TRACE_RECEIVED) m_lastExchange = Clock::now();
+    return;
+  }
+  if (lHint != HINT_NEXT_STATEMENT) return;
+  auto* pDoc = dynamic_cast<CTVRBoardDoc*>(GetDocument());
+  // The mark moves once per statement a run ends; a Stop moves it too, but
+  // after the run is no longer running.
+  if (pDoc == nullptr || !pDoc->IsRunning()) return;
+  ++m_nProgress;
+  ++m_nStatements;
+  if (m_nMaxStatements > 0 && m_nStatements >= m_nMaxStatements && !m_bBoundReached) {
+    m_bBoundReached = true;
+    // The mark moves inside EndCommand, which next looks at step mode: with it
+    // set the run ends there as after a single step, before the next
+    // statement is sent, so the bound is exact even in a fast loop.
+    pDoc->m_bStepMode = TRUE;
+  }
+}

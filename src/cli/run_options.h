@@ -1,0 +1,45 @@
+// The command line of tavric-run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <tavric/board_doc.h>
+
+class CTVRRunOptions {
+ public:
+  // Exit statuses, also listed by --help.
+  enum EExitStatus : int {
+    EXIT_DONE = 0,          // the run ended: end of script, bound reached, step done
+    EXIT_USAGE = 1,         // usage error
+    EXIT_SCRIPT = 2,        // the script file cannot be read
+    EXIT_NOT_FOUND = 3,     // no plug-ins, or the board type or protocol not found
+    EXIT_CONNECT = 4,       // the reader could not be connected
+    EXIT_STALLED = 5,       // nothing sent and nothing ended, or no answer in time
+    EXIT_INTERRUPTED = 130  // Ctrl+C
+  };
+
+  static constexpr const char* DEFAULT_BOARD = "CTVRSimDoc";
+  static constexpr const char* DEFAULT_PROTOCOL = "Verta";
+
+  // FALSE with `error` set for a command line that cannot be run.
+  bool Parse(const std::vector<std::string>& args, std::string& error);
+  static std::string HelpText();
+
+  bool m_bHelp = false;
+  bool m_bList = false;
+  std::string m_strPluginFolder = ".";
+  std::string m_strBoard = DEFAULT_BOARD;
+  std::string m_strProtocol = DEFAULT_PROTOCOL;
+  EScriptType m_eScriptType = SCRIPT_COMMANDS;
+  bool m_bLoop = false;
+  long long m_nMaxStatements = 0;  // 0: no bound
+  double m_dMaxSeconds = 0;        // 0: no bound
+  bool m_bStep = false;
+  bool m_bStopAtBreakpoint = false;
+  bool m_bSaveLog = false;
+  std::string m_strLogPath;  // empty: the log file name rule
+  double m_dTimeout = 10;
+  bool m_bNoColour = false;
+  std::string m_strScript;
+};

@@ -1,0 +1,44 @@
+// Prints the pieces of trace text the trace view appends, in the view's
+// colours when the output is a terminal. The trace's CR LF line ends become LF.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include <tavric/types.h>
+
+class CTVRTerminalPrinter {
+ public:
+  enum EColourMode {
+    COLOUR_NONE,       // plain text
+    COLOUR_BASIC,      // the eight basic ANSI colours, nearest match
+    COLOUR_TRUECOLOR,  // ANSI 24-bit colours
+  };
+
+  CTVRTerminalPrinter(std::FILE* pOut, EColourMode eMode) : m_pOut(pOut), m_eMode(eMode) {}
+  ~CTVRTerminalPrinter() { Finish(); }
+  CTVRTerminalPrinter(const CTVRTerminalPrinter&) = delete;
+  CTVRTerminalPrinter& operator=(const CTVRTerminalPrinter&) = delete;
+
+  // Colours for a terminal unless asked not to (or NO_COLOR is set); 24-bit
+  // when the terminal says it has them (COLORTERM).
+  static EColourMode ChooseMode(std::FILE* pOut, bool bNoColour);
+
+  void Print(const std::string& text, tvr::COLORREF colour);
+  // Ends any colour and flushes; also writes a CR that ended the last piece.
+  void Finish();
+
+  // The escape sequence that selects the colour (empty in plain mode).
+  // Black, the view's text colour, is the terminal's own foreground, so the
+  // text stays readable on a dark background.
+  static std::string ColourSequence(tvr::COLORREF colour, EColourMode eMode);
+
+ private:
+  void Write(const char* data, std::size_t size);
+
+  std::FILE* m_pOut;
+  EColourMode m_eMode;
+  bool m_bColourSet = false;
+  tvr::COLORREF m_crCurrent = 0;
+  bool m_bPendingCR = false;  // a piece ended with CR: LF may open the next one
+};
