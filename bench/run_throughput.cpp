@@ -1,0 +1,166 @@
+// Statements per second of a long free run in loop mode, and the memory each
+// kept trace record costs beyond its bytes.
+//
+// Three runs of the same loop script (".info" once, then 99 Verta loopback
+// commands of 8 data bytes), each for a fixed time:
+//   echo board, trace on / off: a board of this program that answers every
+//     frame with a ready-made answer, posted like a real link would. What is
+//     measured is the host's own cost per statement: interpreter, framing,
+//     the answer decoder, trace records, and the two messages of the cycle.
+//   simulated reader (brdsim.so), trace on: the same with the reader firmware
+//     in software behind the board, for comparison.
+// The firmware alone is timed too, so its share of the last figure shows.
+//
+// Run from the run folder (build/bin), where proverta.so and brdsim.so are:
+//   ./run_throughput [seconds per run, default 2]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <tavric/doc_template.h>
+#include <tavric/tavric.h>
+
+#include "contract/host.h"
+#include "contract/plugin_loader.h"
+#include "platform/dispatcher.h"
+#include "platform/user_prompts.h"
+#include "sim_firmware.h"
+#include "trace/trace_log.h"
+#include "verta_frame.h"
+
+namespace {
+
+constexpr int COMMANDS_PER_LOOP = 99;
+const char* const LOOPBACK = "40 01 02 03 04 05 06 07 08;";
+
+// Answers every frame with the Verta answer to the loopback command, posted.
+class CTVREchoBoard : public CTVRBoardDoc {
+  TVR_DECLARE_DYNCREATE(CTVREchoBoard)
+
+ public:
+  tvr::BOOL Connect() override { return TRUE; }
+  tvr::BOOL Disconnect() override { return TRUE; }
+  tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length) override {
+    if (m_answer.empty()) m_answer = m_firmware.ProcessFrame(frame, length).front();
+    return PostAnswer(GetDummyWindow()->GetSafeHwnd(), m_answer.data(), tvr::DWORD(m_answer.size()));
+  }
+
+ private:
+  CTVRSimFirmware m_firmware;
+  std::vector<tvr::BYTE> m_answer;
+};
+TVR_IMPLEMENT_DYNCREATE(CTVREchoBoard)
+
+std::vector<std::string> LoopScript(bool traceOn) {
+  std::vector<std::string> lines{".command;", traceOn ? ".trace(on);" : ".trace(off);", ".info;"};
+  for (int i = 0; i < COMMANDS_PER_LOOP; ++i) lines.emplace_back(LOOPBACK);
+  return lines;
+}
+
+struct CRunFigures {
+  double m_dStatementsPerSecond = 0;
+  double m_dMicrosPerStatement = 0;
+  std::size_t m_nRecords = 0;
+  double m_dOverheadPerRecord = 0;  // bytes of memory beyond the record's own bytes
+};
+
+CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
+  CTVRHost::Instance().SetActiveDocument(pDoc);
+  pDoc->SelectProtocol("Verta", 0);
+  pDoc->OnReaderConnect();
+  pDoc->SetScriptLines(LoopScript(traceOn));
+  pDoc->m_bLoopMode = TRUE;
+  pDoc->m_nLoopCounter = 0;
+
+  bool stopped = false;
+  QTimer::singleShot(int(seconds * 1000), [&] {
+    pDoc->OnScriptStop();
+    stopped = true;
+  });
+  auto start = std::chrono::steady_clock::now();
+  pDoc->OnScriptStart();
+  CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
+  double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
+
+  // Every loop is ".info" and the loopback commands: count whole loops.
+  double statements = double(pDoc->m_nLoopCounter) * (COMMANDS_PER_LOOP + 1);
+  CRunFigures f;
+  f.m_dStatementsPerSecond = statements / elapsed;
+  f.m_dMicrosPerStatement = elapsed * 1e6 / statements;
+  CTVRTraceLog& log = pDoc->GetTraceLog();
+  f.m_nRecords = log.GetCount();
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;
+  if (f.m_nRecords) f.m_dOverheadPerRecord = double(log.GetMemoryUsed() - bytes) / double(f.m_nRecords);
+  return f;
+}
+
+CTVRBoardDoc* NewDocument(const char* className) {
+  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+    if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == className) return pTemplate->OpenNewDocument();
+  }
+  return nullptr;
+}
+
+double FirmwareMicrosPerFrame(double seconds) {
+  CTVRSimFirmware firmware;
+  tvr::BYTE command[] = {0x40, 1, 2, 3, 4, 5, 6, 7, 8};
+  std::vector<tvr::BYTE> frame = CTVRVertaFrame::Make(VERTA_FRAME_COMMAND, command[0], command + 1, sizeof command - 1);
+  long frames = 0;
+  auto start = std::chrono::steady_clock::now();
+  double elapsed = 0;
+  do {
+    for (int i = 0; i < 1000; ++i) frames += long(firmware.ProcessFrame(frame.data(), frame.size()).size());
+    elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  } while (elapsed < seconds);
+  return elapsed * 1e6 / double(frames);
+}
+
+void Print(const char* name, const CRunFigures& f) {
+  std::printf("%-32s %12.0f statements/s %8.3f us/statement", name, f.m_dStatementsPerSecond, f.m_dMicrosPerStatement);
+  if (f.m_nRecords > 1000)
+    std::printf("   %zu records kept, %.2f bytes/record beyond their bytes", f.m_nRecords, f.m_dOverheadPerRecord);
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QTemporaryDir settings;
+  qputenv("TAVRIC_SETTINGS", (settings.path() + "/bench.ini").toLocal8Bit());
+  QCoreApplication app(argc, argv);
+  double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
+  if (seconds <= 0) seconds = 2.0;
+
+  CTVRPromptRecorder prompts;  // keep message boxes out of the figures
+  CTVRPluginLoader().LoadFolder(QCoreApplication::applicationDirPath().toStdString());
+  CTVRHost::Instance().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+  AddBoardType(TVR_RUNTIME_CLASS(CTVREchoBoard), 0);
+  if (CTVRHost::Instance().GetProtocols().empty()) {
+    std::fprintf(stderr, "run_throughput: no Verta protocol: run it from the run folder (build/bin)\n");
+    return 3;
+  }
+
+  std::printf("loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP, seconds);
+  for (bool traceOn : {true, false}) {
+    CTVRBoardDoc* pDoc = NewDocument("CTVREchoBoard");
+    Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off", Run(pDoc, traceOn, seconds));
+    delete pDoc;
+  }
+  if (CTVRBoardDoc* pDoc = NewDocument("CTVRSimDoc")) {
+    Print("simulated reader, trace on", Run(pDoc, true, seconds));
+    delete pDoc;
+    std::printf("%-32s %12.3f us/frame (the reader's share of the line above)\n", "firmware alone",
+                FirmwareMicrosPerFrame(seconds / 2));
+  }
+  if (!prompts.m_Messages.empty()) std::printf("messages shown: %s\n", prompts.m_Messages.front().c_str());
+  CTVRHost::Instance().Shutdown();
+  return 0;
+}
