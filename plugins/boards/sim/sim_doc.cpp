@@ -5,6 +5,7 @@
 
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
+#include <tavric/trace_record.h>
 
 #include "verta_frame.h"
 
@@ -72,6 +73,10 @@ void CTVRSimDoc::Comment(const std::string& text) {
   Deliver(CTVRSimDelayLine::KIND_COMMENT, std::vector<tvr::BYTE>(text.begin(), text.end()));
 }
 
+void CTVRSimDoc::SendComment(const std::string& text) {
+  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+}
+
 void CTVRSimDoc::EndBoardCommand() {
   if (IsRunning()) Deliver(CTVRSimDelayLine::KIND_END_COMMAND, {});
 }
@@ -83,14 +88,16 @@ tvr::BOOL CTVRSimDoc::Connect() {
     return FALSE;
   }
   m_bLinkOpen = true;
-  Comment("Simulated reader connected\r\n");
+  // Sent, not posted: the trace says so before the first frame of a run that
+  // starts right after the connection.
+  SendComment("Simulated reader connected\r\n");
   return TRUE;
 }
 
 tvr::BOOL CTVRSimDoc::Disconnect() {
   m_DelayLine.Clear();
   m_bLinkOpen = false;
-  Comment("Simulated reader disconnected\r\n");
+  SendComment("Simulated reader disconnected\r\n");
   return TRUE;
 }
 

@@ -59,6 +59,7 @@ class CTVRSimDoc : public CTVRBoardDoc {
   void Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes);
   void DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames);
   void Comment(const std::string& text);
+  void SendComment(const std::string& text);
   // Board services end the statement themselves: their answers are not the
   // answer to a frame the document sent, so the decoder does not end it.
   void EndBoardCommand();
