@@ -124,6 +124,8 @@ int CTVRRunDriver::Prepare() {
   }
 
   m_pDoc->OnReaderConnect();
+  // What the board says on connecting comes before the first statement.
+  DrainQueue();
   if (!m_pDoc->IsConnected()) {
     Fail("the reader could not be connected");
     return CTVRRunOptions::EXIT_CONNECT;
@@ -240,12 +242,16 @@ bool CTVRRunDriver::OnCheck() {
   return false;
 }
 
+void CTVRRunDriver::DrainQueue() {
+  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  const Clock::time_point end = Clock::now() + kDrainTime;
+  while (dispatcher.PendingCount() != 0 && Clock::now() < end) dispatcher.Drain();
+}
+
 int CTVRRunDriver::Finish(int status) {
   if (!m_pDoc) return status;
-  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
   if (m_bStarted) {
-    const Clock::time_point end = Clock::now() + kDrainTime;
-    while (dispatcher.PendingCount() != 0 && Clock::now() < end) dispatcher.Drain();
+    DrainQueue();
     m_Printer.Finish();
     if (m_Options.m_bSaveLog) {
       if (m_Options.m_strLogPath.empty())
@@ -256,7 +262,7 @@ int CTVRRunDriver::Finish(int status) {
   }
   if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
   // What the board says while it disconnects still belongs to the run.
-  dispatcher.Drain();
+  DrainQueue();
   m_Printer.Finish();
   return status;
 }

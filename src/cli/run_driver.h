@@ -36,6 +36,8 @@ class CTVRRunDriver {
   void OnInterrupt();
   void OnTimeLimit();
   int Finish(int status);
+  // Handles the messages queued now and those they queue, for a short while at most.
+  void DrainQueue();
   void Fail(const std::string& text);
   int LineOfStatement() const;
 
