@@ -112,13 +112,6 @@ TEST_F(DirectiveTest, InfoCountsAndPrintsTheScriptTheDateAndTheCounter) {
   EXPECT_FALSE(m_pDoc->m_bRunning);
 }
 
-TEST_F(DirectiveTest, InfoCountsEvenWithTheTraceOff) {
-  m_pDoc->m_bTraceOn = FALSE;
-  StepDirective(".info;");
-  EXPECT_EQ(m_pDoc->m_nLoopCounter, 1);
-  EXPECT_TRUE(Records(TRACE_INFO).empty());
-}
-
 TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
   Run({".start_duration;", "00 00;", ".stop_duration;", ".display_duration;"});
   // The frame in between is never answered: finish the run by hand.

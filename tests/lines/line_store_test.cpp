@@ -285,16 +285,6 @@ TEST_F(LineStoreTest, NextLineAtTheEndParksOnTheLastStatement) {
   EXPECT_EQ(m_Doc.m_nCurrentLine, 1) << "the start of the last statement";
 }
 
-TEST_F(LineStoreTest, NextLineWrapsInLoopMode) {
-  m_Doc.SetScriptLines({"00 a4;", "00 b0;"});
-  m_Doc.m_bLoopMode = TRUE;
-  m_Doc.m_bRunning = TRUE;
-  m_Doc.m_nCurrentLine = 1;
-  EXPECT_EQ(m_Doc.NextLine(), 1);
-  EXPECT_EQ(m_Doc.m_nCurrentLine, 0);
-  EXPECT_TRUE(m_Doc.m_bRunning);
-}
-
 TEST_F(LineStoreTest, ScanMovesTheMarkToTheNextStatementAndNotifies) {
   m_Doc.SetScriptLines({"00 a4;", "* comment", "", "00 b0;"});
   ASSERT_EQ(Marked(), std::vector<int>{0});
