@@ -263,6 +263,29 @@ TEST_F(SimBoard, ConfigAndEscapeEndTheRunningStatement) {
   EXPECT_EQ(DataOf(received[3]), (Bytes{0x00, 0x00, 0x01, 0x01, 0x01, 0x00}));  // card 1 is out
 }
 
+TEST_F(SimBoard, ProtocolMenuCommandsReachTheReaderOutsideTheRun) {
+  Connect();
+  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  EXPECT_TRUE(m_Protocol.DoCommand(ID_VERTA_SELECT_CARD_1 + 2));
+  EXPECT_TRUE(m_Protocol.DoCommand(ID_VERTA_RESET_CARD));
+  RunQueue();
+  EXPECT_EQ(m_Protocol.GetSelectCard(), 3);
+  EXPECT_EQ(m_pDoc->GetFirmware().GetSelectedCard(), 3);
+  const std::vector<Bytes> received = Records(TRACE_RECEIVED);
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(DataOf(received[1]), CTVRSimCard::GetT1Atr());
+  EXPECT_FALSE(m_pDoc->IsRunning());
+}
+
+TEST_F(SimBoard, LoopbackTestPassesAgainstTheSimulator) {
+  Connect();
+  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  m_Protocol.DoCommand(ID_VERTA_LOOPBACK_TEST);
+  RunQueue();
+  EXPECT_EQ(Texts(TRACE_COMMENT).back(), "LOOPBACK : TEST OK\r\n\r\n");
+  EXPECT_EQ(m_Protocol.GetLpbActivated(), 0);
+}
+
 TEST_F(SimBoard, RegistersItsMenuWithTheProtocolPlaceholder) {
   const CTVRMenu menu = CTVRSimDoc::GetMenu();
   ASSERT_FALSE(menu.empty());
