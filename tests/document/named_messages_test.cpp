@@ -162,6 +162,18 @@ TEST_F(NamedMessages, ReceiveAtrIsRegisteredButHandledByNoDocument) {
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
 
+TEST_F(NamedMessages, EmptyAndTruncatedAnswersAreHandledWithoutReadingPastThem) {
+  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  m_pDoc->m_bRunning = TRUE;
+  m_pDoc->m_bWaitAnswer = TRUE;
+  EXPECT_EQ(SendMessage(Window(), WM_RECV_ANSWER, 0, 5), 1);
+  const BYTE one[] = {0x60};
+  PostAnswer(Window(), one, 1);
+  PostAnswer(Window(), one, 0);
+  EXPECT_TRUE(RunQueue());
+  EXPECT_FALSE(m_pDoc->m_bWaitAnswer);
+}
+
 TEST_F(NamedMessages, LoopbackStepMessageRunsTheProtocolsNextStep) {
   PostMessage(Window(), WM_LPB, 0, 0);
   RunQueue();
