@@ -7,6 +7,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,14 +16,20 @@
 
 namespace {
 
+// The environment names the folders; without it they are found from this
+// test binary's place in the build tree (build/tests, build/bin).
+QString FromEnvironment(const char* name, const char* besideTests) {
+  const char* value = std::getenv(name);
+  if (value != nullptr && *value != '\0') return QString::fromLocal8Bit(value);
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/" + besideTests);
+}
+
 QString RunFolder() {
-  const char* dir = std::getenv("TAVRIC_RUN_DIR");
-  return QString::fromLocal8Bit(dir != nullptr ? dir : "../bin");
+  return FromEnvironment("TAVRIC_RUN_DIR", "../bin");
 }
 
 QString TestPlugins(const char* testCase) {
-  const char* root = std::getenv("TAVRIC_TEST_PLUGINS");
-  return QString::fromLocal8Bit(root != nullptr ? root : "plugins") + "/" + testCase;
+  return FromEnvironment("TAVRIC_TEST_PLUGINS", "plugins") + "/" + testCase;
 }
 
 struct CRun {
@@ -216,7 +223,7 @@ TEST_F(TavricRunTest, AStatementThatSendsNothingStallsTheRun) {
 
 TEST_F(TavricRunTest, AnAnswerThatDoesNotComeStallsTheRun) {
   CRun run = RunTool({"--plugins", TestPlugins("cli"), "--board", "Silent reader", "--protocol", "Plain", "--timeout",
-                  "0.3", Script("silent.cmd", "* nobody answers\n01 02 03;\n")});
+                      "0.3", Script("silent.cmd", "* nobody answers\n01 02 03;\n")});
   EXPECT_EQ(run.status, 5) << run.err;
   EXPECT_TRUE(Contains(run.err, "no answer within 0.3 s to the statement on line 2")) << run.err;
   EXPECT_LT(run.ms, 20000);

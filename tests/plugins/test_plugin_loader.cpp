@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 #include <tavric/board_doc.h>
 #include <tavric/crypto.h>
@@ -23,7 +24,9 @@ namespace {
 
 std::string PluginFolder(const std::string& testCase) {
   const char* root = std::getenv("TAVRIC_TEST_PLUGINS");
-  return std::string(root != nullptr ? root : "plugins") + "/" + testCase;
+  if (root != nullptr && *root != '\0') return std::string(root) + "/" + testCase;
+  // The test case folders lie beside this binary in the build tree.
+  return QCoreApplication::applicationDirPath().toStdString() + "/plugins/" + testCase;
 }
 
 // The folder as the system lists it, in its own order.
