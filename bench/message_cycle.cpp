@@ -97,8 +97,7 @@ int main(int argc, char** argv) {
   QueueCycle(statements / 10 + 1);  // warm-up
   double best = 1e9;
   for (int i = 0; i < 3; ++i) best = std::min(best, QueueCycle(statements));
-  std::printf("named-message queue:       %8.3f us per statement (two messages), best of 3 x %ld\n", best,
-              statements);
+  std::printf("named-message queue:       %8.3f us per statement (two messages), best of 3 x %ld\n", best, statements);
 
   PostEventCycle(postEventStatements / 10 + 1);
   double bestQt = 1e9;
