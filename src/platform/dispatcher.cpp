@@ -93,6 +93,10 @@ struct CTVRDispatcher::Impl {
   bool m_bHaveFirstThread = false;
   std::thread::id m_firstThread;
 
+  // The condition of the RunUntil in progress (UI thread only): looked at after
+  // every message, so a run stops exactly where its caller asked.
+  const std::function<bool()>* m_pUntil = nullptr;
+
   std::mutex m_wakerMutex;
   Waker* m_pWaker = nullptr;
   QCoreApplication* m_pWakerApp = nullptr;
@@ -203,6 +207,7 @@ struct CTVRDispatcher::Impl {
       }
       Dispatch(msg);
       ++handled;
+      if (m_pUntil != nullptr && (*m_pUntil)()) break;
       if (Clock::now() >= deadline) break;
     }
     return handled;
@@ -309,6 +314,12 @@ struct CTVRDispatcher::Impl {
   bool RunUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
     const Clock::time_point deadline = Clock::now() + timeout;
     if (pred()) return true;
+    struct UntilScope {
+      Impl* m_pImpl;
+      const std::function<bool()>* m_pPrevious;
+      ~UntilScope() { m_pImpl->m_pUntil = m_pPrevious; }
+    } untilScope{this, m_pUntil};
+    m_pUntil = &pred;
     if (QCoreApplication::instance() == nullptr || !IsUiThread()) return RunWithoutLoop(pred, deadline);
 
     // Messages queued before the application existed have not woken anyone.

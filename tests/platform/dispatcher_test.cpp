@@ -398,6 +398,18 @@ TEST_F(DispatcherTest, ATimedPostFromABoardThreadArrivesOnTheUiThread) {
   EXPECT_EQ(handlerThread, std::this_thread::get_id());
 }
 
+TEST_F(DispatcherTest, RunUntilStopsAtTheMessageThatMadeItsConditionTrue) {
+  CTestWindow window;
+  int count = 0;
+  window.On(m_msgA, [&](tvr::WPARAM, tvr::LPARAM) { return tvr::LRESULT(++count); });
+  for (int i = 0; i < 10; ++i) PostMessage(window.GetSafeHwnd(), m_msgA, 0, 0);
+  ASSERT_TRUE(Dispatcher().RunUntil([&] { return count == 3; }, 2s));
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(Dispatcher().PendingCount(), 7u);
+  ASSERT_TRUE(Dispatcher().RunUntilIdle(2s));
+  EXPECT_EQ(count, 10);
+}
+
 TEST_F(DispatcherTest, RunUntilGivesUpAtItsTimeout) {
   auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(Dispatcher().RunUntil([] { return false; }, 50ms));
