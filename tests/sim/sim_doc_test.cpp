@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <tavric/crypto.h>
 #include <tavric/messages.h>
 #include <tavric/trace_record.h>
 
@@ -23,6 +24,27 @@ namespace {
 
 using namespace simtest;
 using namespace std::chrono_literals;
+
+// Cyphers nothing: it answers the challenge with a cryptogram of the length
+// the directive asked for, which is all the simulated card checks.
+class CTVRRecordingCrypto : public CTVRCrypto {
+ public:
+  void Set3desParameters(BYTE, BYTE challengeLength, BYTE authenticateLength, BYTE*) override {
+    m_byChallengeLength = challengeLength;
+    m_byAuthenticateLength = authenticateLength;
+  }
+  void TripleDes(BYTE* data, DWORD& length) override {
+    m_Challenge.assign(data, data + length);
+    Bytes command{0x00, 0x00, 0x82, 0x00, 0x00, m_byAuthenticateLength};
+    command.resize(command.size() + m_byAuthenticateLength, 0x5A);
+    SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
+    SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(command.data()), LPARAM(command.size()));
+  }
+
+  BYTE m_byChallengeLength = 0;
+  BYTE m_byAuthenticateLength = 0;
+  Bytes m_Challenge;
+};
 
 class SimBoard : public ::testing::Test {
  protected:
@@ -284,6 +306,25 @@ TEST_F(SimBoard, LoopbackTestPassesAgainstTheSimulator) {
   RunQueue();
   EXPECT_EQ(Texts(TRACE_COMMENT).back(), "LOOPBACK : TEST OK\r\n\r\n");
   EXPECT_EQ(m_Protocol.GetLpbActivated(), 0);
+}
+
+TEST_F(SimBoard, TripleDesDirectiveAuthenticatesAgainstTheCard) {
+  Connect();
+  CTVRRecordingCrypto crypto;
+  m_pDoc->m_pCrypto = &crypto;
+  m_pDoc->SetScriptLines({".command;", "10;", ".3des(08,10,00112233445566778899AABBCCDDEEFF);", "30;"});
+  m_pDoc->OnScriptStart();
+  ASSERT_TRUE(RunQueue());
+  m_pDoc->m_pCrypto = nullptr;
+
+  EXPECT_FALSE(m_pDoc->IsRunning());
+  EXPECT_EQ(crypto.m_Challenge.size(), 8u);
+  EXPECT_EQ(crypto.m_bAuthenticationPending, 0);
+  EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
+  // The run went on after the exchange: the firmware version came last.
+  const std::vector<Bytes> received = Records(TRACE_RECEIVED);
+  ASSERT_FALSE(received.empty());
+  EXPECT_EQ(received.back(), AnswerFrame(VERTA_OP_GET_FIRMWARE, Text("VRT-SIM 2.04")));
 }
 
 TEST_F(SimBoard, RegistersItsMenuWithTheProtocolPlaceholder) {
