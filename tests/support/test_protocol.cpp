@@ -59,8 +59,10 @@ WORD CTVRTestProtocol::GetMsgCode(BYTE* bytes, DWORD length, int isCommand) {
 
 std::vector<BYTE> MakeAnswerFrame(BYTE type, BYTE opcode, const std::vector<BYTE>& data) {
   const std::size_t payload = 1 + data.size();
-  std::vector<BYTE> frame{type, BYTE(payload >> 8), BYTE(payload), opcode};
-  frame.insert(frame.end(), data.begin(), data.end());
+  std::vector<BYTE> frame;
+  frame.reserve(payload + 4);
+  for (BYTE b : {type, BYTE(payload >> 8), BYTE(payload), opcode}) frame.push_back(b);
+  for (BYTE b : data) frame.push_back(b);
   BYTE lrc = 0;
   for (BYTE b : frame) lrc ^= b;
   frame.push_back(lrc);
