@@ -39,8 +39,13 @@ void CTVRHost::TruncateRegistries(std::size_t nTemplates, std::size_t nProtocols
   if (m_protocols.size() > nProtocols) m_protocols.resize(nProtocols);
 }
 
+void CTVRHost::SetActiveDocument(CTVRBoardDoc* pDoc) {
+  m_pActiveDoc = pDoc;
+  m_hActiveBoard.store(pDoc != nullptr ? pDoc->GetDummyWindow()->GetSafeHwnd() : 0, std::memory_order_release);
+}
+
 void CTVRHost::OnDocumentDestroyed(CTVRBoardDoc* pDoc) {
-  if (pDoc != nullptr && pDoc == m_pActiveDoc) m_pActiveDoc = nullptr;
+  if (pDoc != nullptr && pDoc == m_pActiveDoc) SetActiveDocument(nullptr);
 }
 
 const std::string& CTVRHost::GetProgramFolder() {

@@ -2,6 +2,7 @@
 // cyphering object, the active document, the card slots and the program folder.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +37,10 @@ class CTVRHost {
   // The active reader document (the shell's active child frame, the runner's
   // only document); GetActiveBoard() returns its message window.
   CTVRBoardDoc* GetActiveDocument() const { return m_pActiveDoc; }
-  void SetActiveDocument(CTVRBoardDoc* pDoc) { m_pActiveDoc = pDoc; }
+  void SetActiveDocument(CTVRBoardDoc* pDoc);
+  // The active document's message window: what GetActiveBoard() returns. Kept
+  // apart so that boards may ask from their receiving threads.
+  tvr::HWND GetActiveBoardWindow() const { return m_hActiveBoard.load(std::memory_order_acquire); }
   // Called by a document's destructor.
   void OnDocumentDestroyed(CTVRBoardDoc* pDoc);
 
@@ -52,6 +56,7 @@ class CTVRHost {
   std::vector<CTVRProtocol*> m_protocols;
   CTVRCrypto* m_pCrypto = nullptr;
   CTVRBoardDoc* m_pActiveDoc = nullptr;
+  std::atomic<tvr::HWND> m_hActiveBoard{0};
   CTVRCardSlots m_cardSlots;
   std::string m_strProgramFolder;
 };

@@ -22,6 +22,5 @@ void AddCrypto(CTVRCrypto* pCrypto) {
 }
 
 tvr::HWND GetActiveBoard() {
-  CTVRBoardDoc* pDoc = CTVRHost::Instance().GetActiveDocument();
-  return pDoc != nullptr ? pDoc->GetDummyWindow()->GetSafeHwnd() : 0;
+  return CTVRHost::Instance().GetActiveBoardWindow();
 }
