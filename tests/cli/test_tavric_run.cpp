@@ -189,6 +189,20 @@ TEST_F(TavricRunTest, RunsTheScriptAndGoesOnAfterABreakpoint) {
   EXPECT_TRUE(Contains(stopped.err, "halted at the breakpoint on line 4")) << stopped.err;
 }
 
+TEST_F(TavricRunTest, TheScriptTypeDecidesTheFraming) {
+  // A Verta frame written out in full, sent as raw data: unchanged, and no
+  // command name, as for any raw frame.
+  CRun raw = RunTool({"--type", "raw", Script("raw.cmd", "40 00 01 30 71;\n")});
+  EXPECT_EQ(raw.status, 0) << raw.err;
+  EXPECT_EQ(Count(raw.out, "PC -> IFD :"), 0u) << raw.out;
+  EXPECT_TRUE(Contains(raw.out, "            40 00 01 30 71 \n")) << raw.out;
+
+  CRun commands = RunTool({"--type", "commands", Script("cmd.cmd", "30;\n")});
+  EXPECT_EQ(commands.status, 0) << commands.err;
+  EXPECT_TRUE(Contains(commands.out, "            40 00 01 30 71 \n")) << commands.out;
+  EXPECT_EQ(Count(commands.out, "PC -> IFD :"), 1u) << commands.out;
+}
+
 TEST_F(TavricRunTest, StepRunsOneStatement) {
   CRun run = RunTool({"--step", Script("hello.cmd", kHello)});
   EXPECT_EQ(run.status, 0) << run.err;

@@ -1,5 +1,9 @@
 // What reaches the terminal of the trace pieces the view appends.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -31,6 +35,31 @@ class CCapture {
   char* m_pBuffer = nullptr;
   std::size_t m_nSize = 0;
   CTVRTerminalPrinter* m_pPrinter = nullptr;
+};
+
+// Sets (or, with null, removes) an environment variable for a scope.
+class CScopedEnv {
+ public:
+  CScopedEnv(const char* name, const char* value) : m_strName(name) {
+    const char* old = std::getenv(name);
+    m_bHad = old != nullptr;
+    if (m_bHad) m_strOld = old;
+    if (value != nullptr)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~CScopedEnv() {
+    if (m_bHad)
+      setenv(m_strName.c_str(), m_strOld.c_str(), 1);
+    else
+      unsetenv(m_strName.c_str());
+  }
+
+ private:
+  std::string m_strName;
+  std::string m_strOld;
+  bool m_bHad = false;
 };
 
 constexpr COLORREF kPurple = RGB(128, 0, 128);
@@ -78,9 +107,35 @@ TEST(TerminalPrinter, BasicColoursAreTheNearestOfTheEight) {
   EXPECT_EQ(P::ColourSequence(kPurple, P::COLOUR_NONE), "");
 }
 
-TEST(TerminalPrinter, NoTerminalNoColour) {
+TEST(TerminalPrinter, ColoursOnlyForATerminalThatWantsThem) {
   std::FILE* pFile = std::tmpfile();
   ASSERT_NE(pFile, nullptr);
   EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pFile, false), CTVRTerminalPrinter::COLOUR_NONE);
   std::fclose(pFile);
+
+  // A pseudo-terminal stands for the user's terminal.
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  std::FILE* pTerminal = std::fopen(ptsname(master), "w");
+  ASSERT_NE(pTerminal, nullptr);
+
+  CScopedEnv term("TERM", "xterm");
+  CScopedEnv noColor("NO_COLOR", nullptr);
+  {
+    CScopedEnv colorTerm("COLORTERM", "truecolor");
+    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_TRUECOLOR);
+    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, true), CTVRTerminalPrinter::COLOUR_NONE);
+    CScopedEnv noColorSet("NO_COLOR", "1");
+    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_NONE);
+  }
+  {
+    CScopedEnv colorTerm("COLORTERM", nullptr);
+    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_BASIC);
+    CScopedEnv dumb("TERM", "dumb");
+    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_NONE);
+  }
+  std::fclose(pTerminal);
+  close(master);
 }
