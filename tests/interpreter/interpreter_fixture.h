@@ -10,20 +10,23 @@
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
 
+using ByteVec = std::vector<BYTE>;
+using Strings = std::vector<std::string>;
+
 class InterpreterTest : public CTVRDocFixture {
  protected:
   // Loads the script and executes its first statement as the Step command
   // does: a directive that completes at once ends the step (running FALSE,
   // mark on the next statement); one that waits for an answer leaves the
   // run running with the mark where it was.
-  int Step(const std::vector<std::string>& lines) {
+  int Step(const Strings& lines) {
     SetScript(lines);
     m_pDoc->m_bStepMode = TRUE;
     return m_pDoc->SendCurrentCommand();
   }
 
   // A free run from the first statement, until the queue is idle.
-  void Run(const std::vector<std::string>& lines) {
+  void Run(const Strings& lines) {
     SetScript(lines);
     m_pDoc->OnScriptStart();
     RunQueue();
@@ -37,8 +40,8 @@ class InterpreterTest : public CTVRDocFixture {
   }
 
   // The records of one kind, as text.
-  std::vector<std::string> Records(int kind) const {
-    std::vector<std::string> texts;
+  Strings Records(int kind) const {
+    Strings texts;
     auto& log = m_pDoc->GetTraceLog();
     for (std::size_t i = 0; i < log.GetCount(); ++i) {
       const CTVRTraceRecord record = log.GetAt(i);
@@ -47,7 +50,5 @@ class InterpreterTest : public CTVRDocFixture {
     return texts;
   }
 
-  static std::string Bytes(const std::vector<BYTE>& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-  std::vector<std::string>& Messages() { return m_Prompts.m_Messages; }
+  Strings& Messages() { return m_Prompts.m_Messages; }
 };
