@@ -163,8 +163,8 @@ TEST_F(TavricRunTest, AScriptThatCannotBeReadExitsWithTwo) {
 }
 
 TEST_F(TavricRunTest, AReaderThatCannotConnectExitsWithFour) {
-  CRun run = RunTool(
-      {"--plugins", TestPlugins("cli"), "--board", "CTVRRefusingDoc", "--protocol", "Plain", Script("a.cmd", "30;\n")});
+  CRun run = RunTool({"--plugins", TestPlugins("discovery"), "--board", "CTVRPlugBoardTwo", "--protocol", "Alpha",
+                      Script("a.cmd", "30;\n")});
   EXPECT_EQ(run.status, 4);
   // The board's own message box, then the runner's word.
   EXPECT_TRUE(Contains(run.err, "tavric: The reader does not answer.")) << run.err;
@@ -236,8 +236,8 @@ TEST_F(TavricRunTest, AStatementThatSendsNothingStallsTheRun) {
 }
 
 TEST_F(TavricRunTest, AnAnswerThatDoesNotComeStallsTheRun) {
-  CRun run = RunTool({"--plugins", TestPlugins("cli"), "--board", "Silent reader", "--protocol", "Plain", "--timeout",
-                      "0.3", Script("silent.cmd", "* nobody answers\n01 02 03;\n")});
+  CRun run = RunTool({"--plugins", TestPlugins("discovery"), "--board", "Board one", "--protocol", "Alpha", "--type",
+                      "raw", "--timeout", "0.3", Script("silent.cmd", "* nobody answers\n01 02 03;\n")});
   EXPECT_EQ(run.status, 5) << run.err;
   EXPECT_TRUE(Contains(run.err, "no answer within 0.3 s to the statement on line 2")) << run.err;
   EXPECT_LT(run.ms, 20000);

@@ -1,10 +1,6 @@
-// Two board types in one library, registered from the init entry.
+// Two board types in one library, registered from the init entry; the runner's
+// tests use them for a reader that never answers and one that cannot connect.
 #include <tavric/tavric.h>
-
-namespace {
-constexpr UINT IDR_BOARD_ONE = 9101;
-constexpr UINT IDR_BOARD_TWO = 9102;
-}  // namespace
 
 class CTVRPlugBoardOne : public CTVRBoardDoc {
   TVR_DECLARE_DYNCREATE(CTVRPlugBoardOne)
@@ -12,17 +8,24 @@ class CTVRPlugBoardOne : public CTVRBoardDoc {
  public:
   BOOL Connect() override { return TRUE; }
   BOOL Disconnect() override { return TRUE; }
+  BOOL Send(BYTE*, DWORD) override { return TRUE; }
 };
 TVR_IMPLEMENT_DYNCREATE(CTVRPlugBoardOne)
 
 class CTVRPlugBoardTwo : public CTVRBoardDoc {
   TVR_DECLARE_DYNCREATE(CTVRPlugBoardTwo)
+
+ public:
+  BOOL Connect() override {
+    TVRMessageBox("The reader does not answer.");
+    return FALSE;
+  }
 };
 TVR_IMPLEMENT_DYNCREATE(CTVRPlugBoardTwo)
 
 TAVRIC_PLUGIN_INIT() {
-  RegisterDocStrings(IDR_BOARD_ONE, {"One", "Board one"});
-  AddBoardType(TVR_RUNTIME_CLASS(CTVRPlugBoardOne), IDR_BOARD_ONE);
-  RegisterDocStrings(IDR_BOARD_TWO, {"Two", "Board two"});
-  AddBoardType(TVR_RUNTIME_CLASS(CTVRPlugBoardTwo), IDR_BOARD_TWO);
+  RegisterDocStrings(9101, {"One", "Board one"});
+  AddBoardType(TVR_RUNTIME_CLASS(CTVRPlugBoardOne), 9101);
+  RegisterDocStrings(9102, {"Two", "Board two"});
+  AddBoardType(TVR_RUNTIME_CLASS(CTVRPlugBoardTwo), 9102);
 }

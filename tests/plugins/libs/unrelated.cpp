@@ -1,5 +1,6 @@
-// A library whose name happens to begin with "pro" but which is no plug-in:
-// it has no entry points and registers nothing, and loading it is harmless.
+// No plug-in: no entry points, registers nothing. Built as "prounrelated",
+// whose name the loader takes and which must load harmlessly, and as
+// "mybrdhidden", whose name it must not take.
 extern "C" __attribute__((visibility("default"))) int ProfileSomething(int x) {
   return x * 2;
 }

@@ -3,14 +3,9 @@
 // host must keep neither.
 #include <tavric/tavric.h>
 
-class CTVRPlugOldProtocol : public CTVRProtocol {
- public:
-  explicit CTVRPlugOldProtocol(const char* name) { m_strName = name; }
-};
-
 namespace {
 struct CRegistrar {
-  CRegistrar() { AddProtocol(new CTVRPlugOldProtocol("Old static")); }
+  CRegistrar() { AddProtocol(new CTVRProtocol); }
 } registrar;
 }  // namespace
 
@@ -18,5 +13,5 @@ extern "C" __attribute__((visibility("default"))) int TavricPluginAbiVersion() {
   return TAVRIC_ABI_VERSION + 41;
 }
 extern "C" __attribute__((visibility("default"))) void TavricPluginInit() {
-  AddProtocol(new CTVRPlugOldProtocol("Old init"));
+  AddProtocol(new CTVRProtocol);
 }
