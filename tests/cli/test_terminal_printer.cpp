@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,130 +15,72 @@
 
 namespace {
 
-// A printer over a memory stream; Text() finishes it and returns the bytes.
-class CCapture {
- public:
-  explicit CCapture(CTVRTerminalPrinter::EColourMode mode) {
-    m_pFile = open_memstream(&m_pBuffer, &m_nSize);
-    m_pPrinter = new CTVRTerminalPrinter(m_pFile, mode);
+using P = CTVRTerminalPrinter;
+using Pieces = std::vector<std::pair<std::string, COLORREF>>;
+constexpr COLORREF kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255), kBlack = RGB(0, 0, 0);
+
+// What a printer writes of these pieces to a memory stream, finished.
+std::string Printed(P::EColourMode mode, const Pieces& pieces) {
+  char* pBuffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* pFile = open_memstream(&pBuffer, &size);
+  {
+    P printer(pFile, mode);
+    for (const auto& [text, colour] : pieces) printer.Print(text, colour);
   }
-  ~CCapture() {
-    delete m_pPrinter;
-    std::fclose(m_pFile);
-    std::free(m_pBuffer);
-  }
-  CTVRTerminalPrinter& Printer() { return *m_pPrinter; }
-  std::string Text() {
-    m_pPrinter->Finish();
-    return std::string(m_pBuffer, m_nSize);
-  }
-
- private:
-  std::FILE* m_pFile = nullptr;
-  char* m_pBuffer = nullptr;
-  std::size_t m_nSize = 0;
-  CTVRTerminalPrinter* m_pPrinter = nullptr;
-};
-
-// Sets (or, with null, removes) an environment variable for a scope.
-class CScopedEnv {
- public:
-  CScopedEnv(const char* name, const char* value) : m_strName(name) {
-    const char* old = std::getenv(name);
-    m_bHad = old != nullptr;
-    if (m_bHad) m_strOld = old;
-    if (value != nullptr)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~CScopedEnv() {
-    if (m_bHad)
-      setenv(m_strName.c_str(), m_strOld.c_str(), 1);
-    else
-      unsetenv(m_strName.c_str());
-  }
-
- private:
-  std::string m_strName;
-  std::string m_strOld;
-  bool m_bHad = false;
-};
-
-constexpr COLORREF kPurple = RGB(128, 0, 128);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-}  // namespace
-
-TEST(TerminalPrinter, PlainTextTurnsCrLfIntoLfAndKeepsLoneCr) {
-  CCapture capture(CTVRTerminalPrinter::COLOUR_NONE);
-  capture.Printer().Print("PC -> IFD : RESET\r\n", kBlack);
-  capture.Printer().Print("            40 00 \r\n", kPurple);
-  capture.Printer().Print("a\rb", kBlack);  // a CR in comment bytes stays
-  capture.Printer().Print("\r\r\n", kBlack);
-  EXPECT_EQ(capture.Text(), "PC -> IFD : RESET\n            40 00 \na\rb\r\n");
+  std::fclose(pFile);
+  std::string text(pBuffer, size);
+  std::free(pBuffer);
+  return text;
 }
 
-TEST(TerminalPrinter, ACrLfSplitOverTwoPiecesIsStillOneLineEnd) {
-  CCapture capture(CTVRTerminalPrinter::COLOUR_NONE);
-  capture.Printer().Print("one\r", kBlack);
-  capture.Printer().Print("\ntwo\r", kBlack);
-  capture.Printer().Print("three\r", kBlack);  // a CR before anything but LF stays
-  EXPECT_EQ(capture.Text(), "one\ntwo\rthree\r");
-}
-
-TEST(TerminalPrinter, ColoursChangeOnlyWhenTheColourDoes) {
-  CCapture capture(CTVRTerminalPrinter::COLOUR_TRUECOLOR);
-  capture.Printer().Print("a", kPurple);
-  capture.Printer().Print("b", kPurple);
-  capture.Printer().Print("c", kBlue);
-  capture.Printer().Print("", kBlack);  // nothing printed, nothing switched
-  EXPECT_EQ(capture.Text(), "\x1b[38;2;128;0;128mab\x1b[38;2;0;0;255mc\x1b[0m");
+TEST(TerminalPrinter, LineEndsAndColourChanges) {
+  const std::tuple<P::EColourMode, Pieces, std::string> cases[] = {
+      // CR LF becomes LF; a CR in comment bytes stays.
+      {P::COLOUR_NONE,
+       {{"PC -> IFD : RESET\r\n", kBlack}, {"            40 00 \r\n", kPurple}, {"a\rb", kBlack}, {"\r\r\n", kBlack}},
+       "PC -> IFD : RESET\n            40 00 \na\rb\r\n"},
+      // A CR LF split over two pieces is still one line end; a CR before anything else stays.
+      {P::COLOUR_NONE, {{"one\r", kBlack}, {"\ntwo\r", kBlack}, {"three\r", kBlack}}, "one\ntwo\rthree\r"},
+      // The colour is switched only when it changes, and reset at the end.
+      {P::COLOUR_TRUECOLOR,
+       {{"a", kPurple}, {"b", kPurple}, {"c", kBlue}, {"", kBlack}},
+       "\x1b[38;2;128;0;128mab\x1b[38;2;0;0;255mc\x1b[0m"},
+  };
+  for (const auto& [mode, pieces, expected] : cases) EXPECT_EQ(Printed(mode, pieces), expected);
 }
 
 TEST(TerminalPrinter, BasicColoursAreTheNearestOfTheEight) {
-  using P = CTVRTerminalPrinter;
-  EXPECT_EQ(P::ColourSequence(kPurple, P::COLOUR_BASIC), "\x1b[35m");
-  EXPECT_EQ(P::ColourSequence(kBlue, P::COLOUR_BASIC), "\x1b[34m");
-  EXPECT_EQ(P::ColourSequence(RGB(0, 128, 0), P::COLOUR_BASIC), "\x1b[32m");
-  EXPECT_EQ(P::ColourSequence(RGB(128, 0, 0), P::COLOUR_BASIC), "\x1b[31m");
-  EXPECT_EQ(P::ColourSequence(RGB(255, 255, 255), P::COLOUR_BASIC), "\x1b[37m");
-  // The view's black is the terminal's own text colour, readable on any background.
-  EXPECT_EQ(P::ColourSequence(kBlack, P::COLOUR_BASIC), "\x1b[39m");
+  const std::pair<COLORREF, const char*> cases[] = {
+      {kPurple, "\x1b[35m"}, {kBlue, "\x1b[34m"}, {RGB(0, 128, 0), "\x1b[32m"}, {RGB(128, 0, 0), "\x1b[31m"},
+      {RGB(255, 255, 255), "\x1b[37m"},
+      {kBlack, "\x1b[39m"},  // the terminal's own text colour, readable on any background
+  };
+  for (const auto& [colour, sequence] : cases) EXPECT_EQ(P::ColourSequence(colour, P::COLOUR_BASIC), sequence);
   EXPECT_EQ(P::ColourSequence(kBlack, P::COLOUR_TRUECOLOR), "\x1b[39m");
-  EXPECT_EQ(P::ColourSequence(kPurple, P::COLOUR_NONE), "");
 }
 
 TEST(TerminalPrinter, ColoursOnlyForATerminalThatWantsThem) {
-  std::FILE* pFile = std::tmpfile();
-  ASSERT_NE(pFile, nullptr);
-  EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pFile, false), CTVRTerminalPrinter::COLOUR_NONE);
-  std::fclose(pFile);
-
   // A pseudo-terminal stands for the user's terminal.
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(grantpt(master), 0);
-  ASSERT_EQ(unlockpt(master), 0);
+  ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
   std::FILE* pTerminal = std::fopen(ptsname(master), "w");
   ASSERT_NE(pTerminal, nullptr);
-
-  CScopedEnv term("TERM", "xterm");
-  CScopedEnv noColor("NO_COLOR", nullptr);
-  {
-    CScopedEnv colorTerm("COLORTERM", "truecolor");
-    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_TRUECOLOR);
-    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, true), CTVRTerminalPrinter::COLOUR_NONE);
-    CScopedEnv noColorSet("NO_COLOR", "1");
-    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_NONE);
-  }
-  {
-    CScopedEnv colorTerm("COLORTERM", nullptr);
-    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_BASIC);
-    CScopedEnv dumb("TERM", "dumb");
-    EXPECT_EQ(CTVRTerminalPrinter::ChooseMode(pTerminal, false), CTVRTerminalPrinter::COLOUR_NONE);
+  // TERM, COLORTERM, NO_COLOR, the --no-colour option, and the mode chosen.
+  const std::tuple<const char*, const char*, const char*, bool, P::EColourMode> cases[] = {
+      {"xterm", "truecolor", nullptr, false, P::COLOUR_TRUECOLOR}, {"xterm", "truecolor", nullptr, true, P::COLOUR_NONE},
+      {"xterm", "truecolor", "1", false, P::COLOUR_NONE},          {"xterm", nullptr, nullptr, false, P::COLOUR_BASIC},
+      {"dumb", nullptr, nullptr, false, P::COLOUR_NONE},
+  };
+  auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
+  for (const auto& [term, colorTerm, noColor, noColour, mode] : cases) {
+    set("TERM", term);
+    set("COLORTERM", colorTerm);
+    set("NO_COLOR", noColor);
+    EXPECT_EQ(P::ChooseMode(pTerminal, noColour), mode) << term << " " << (colorTerm ? colorTerm : "-");
   }
   std::fclose(pTerminal);
   close(master);
 }
+
+}  // namespace
