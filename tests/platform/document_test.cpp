@@ -9,109 +9,45 @@
 
 namespace {
 
-struct Update {
-  CTVRView* m_pSender;
-  tvr::LPARAM m_lHint;
-  void* m_pHint;
-};
-
 class CTestView : public CTVRView {
  public:
   void OnUpdate(CTVRView* pSender, tvr::LPARAM lHint, void* pHint) override {
-    m_updates.push_back({pSender, lHint, pHint});
+    m_hints.push_back(lHint);
+    m_pLastSender = pSender;
+    m_pLastHint = pHint;
     if (m_onUpdate) m_onUpdate();
   }
-  std::vector<Update> m_updates;
+  std::vector<tvr::LPARAM> m_hints;
+  CTVRView* m_pLastSender = nullptr;
+  void* m_pLastHint = nullptr;
   std::function<void()> m_onUpdate;
-};
-
-class CTestDocument : public CTVRDocument {
- public:
-  void DeleteContents() override { ++m_nDeleted; }
-  int m_nDeleted = 0;
 };
 
 }  // namespace
 
-TEST(Document, UpdateAllViewsReachesEveryViewButTheSender) {
-  CTestDocument doc;
+TEST(Document, ViewsBelongToOneLiveDocumentAndHearEveryBroadcastButTheirOwn) {
   CTestView editor, trace;
-  doc.AddView(&editor);
-  doc.AddView(&trace);
-  int line = 7;
-  doc.UpdateAllViews(&editor, HINT_LINE_STATE, &line);
-  EXPECT_TRUE(editor.m_updates.empty());
-  ASSERT_EQ(trace.m_updates.size(), 1u);
-  EXPECT_EQ(trace.m_updates[0].m_pSender, &editor);
-  EXPECT_EQ(trace.m_updates[0].m_lHint, HINT_LINE_STATE);
-  EXPECT_EQ(trace.m_updates[0].m_pHint, &line);
-  doc.UpdateAllViews(nullptr);
-  EXPECT_EQ(editor.m_updates.size(), 1u);
-  EXPECT_EQ(trace.m_updates.size(), 2u);
-  EXPECT_EQ(trace.m_updates[1].m_lHint, HINT_ALL);
-}
-
-TEST(Document, AViewBelongsToOneDocumentAtATime) {
-  CTestDocument first, second;
-  CTestView view;
-  first.AddView(&view);
-  first.AddView(&view);  // twice is once
-  EXPECT_EQ(first.GetViews().size(), 1u);
-  EXPECT_EQ(view.GetDocument(), &first);
-  second.AddView(&view);
-  EXPECT_TRUE(first.GetViews().empty());
-  EXPECT_EQ(view.GetDocument(), &second);
-  second.RemoveView(&view);
-  EXPECT_EQ(view.GetDocument(), nullptr);
-  second.RemoveView(&view);  // not attached: nothing happens
-  first.AddView(nullptr);
-  EXPECT_TRUE(first.GetViews().empty());
-}
-
-TEST(Document, ADestroyedViewLeavesItsDocument) {
-  CTestDocument doc;
-  CTestView kept;
-  doc.AddView(&kept);
+  auto closing = std::make_unique<CTestView>();
   {
-    CTestView gone;
-    doc.AddView(&gone);
-    EXPECT_EQ(doc.GetViews().size(), 2u);
+    CTVRDocument doc, other;
+    other.AddView(&editor);
+    doc.AddView(&editor);  // leaves the other document
+    doc.AddView(&editor);  // twice is once
+    doc.AddView(nullptr);
+    doc.AddView(closing.get());
+    doc.AddView(&trace);
+    EXPECT_TRUE(other.GetViews().empty());
+    int line = 7;
+    doc.UpdateAllViews(&editor, HINT_LINE_STATE, &line);
+    EXPECT_TRUE(editor.m_hints.empty());
+    EXPECT_EQ(trace.m_hints, std::vector<tvr::LPARAM>{HINT_LINE_STATE});
+    EXPECT_TRUE(trace.m_pLastSender == &editor && trace.m_pLastHint == &line);
+    editor.m_onUpdate = [&] { closing.reset(); };  // a view closing another during a broadcast
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(editor.m_hints, std::vector<tvr::LPARAM>{HINT_ALL});
+    EXPECT_EQ(trace.m_hints, (std::vector<tvr::LPARAM>{HINT_LINE_STATE, HINT_ALL}));
+    EXPECT_EQ(doc.GetViews(), (std::vector<CTVRView*>{&editor, &trace}));
   }
-  ASSERT_EQ(doc.GetViews().size(), 1u);
-  EXPECT_EQ(doc.GetViews()[0], &kept);
-  doc.UpdateAllViews(nullptr, HINT_EXTENT);
-  EXPECT_EQ(kept.m_updates.size(), 1u);
-}
-
-TEST(Document, ADestroyedDocumentLetsGoOfItsViews) {
-  CTestView view;
-  {
-    CTestDocument doc;
-    doc.AddView(&view);
-  }
-  EXPECT_EQ(view.GetDocument(), nullptr);
-  // The view's own destruction must not reach the dead document.
-}
-
-TEST(Document, AViewClosingDuringABroadcastDoesNotDisturbIt) {
-  CTestDocument doc;
-  CTestView first, third;
-  auto second = std::make_unique<CTestView>();
-  doc.AddView(&first);
-  doc.AddView(second.get());
-  doc.AddView(&third);
-  first.m_onUpdate = [&] { second.reset(); };
-  doc.UpdateAllViews(nullptr, HINT_NEXT_STATEMENT);
-  EXPECT_EQ(first.m_updates.size(), 1u);
-  EXPECT_EQ(third.m_updates.size(), 1u);
-  EXPECT_EQ(doc.GetViews().size(), 2u);
-}
-
-TEST(Document, NewDocumentEmptiesTheContentsAndClearsTheModifiedMark) {
-  CTestDocument doc;
-  doc.SetModifiedFlag();
-  EXPECT_TRUE(doc.IsModified());
-  EXPECT_TRUE(doc.OnNewDocument());
-  EXPECT_EQ(doc.m_nDeleted, 1);
-  EXPECT_FALSE(doc.IsModified());
+  // Their own destruction must not reach the dead document.
+  EXPECT_TRUE(editor.GetDocument() == nullptr && trace.GetDocument() == nullptr);
 }
