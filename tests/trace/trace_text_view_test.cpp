@@ -1,13 +1,13 @@
 // The core trace view on a document: appended text and colours, clear and
 // keep, and the log file written by save and save-as.
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "doc_fixture.h"
@@ -17,19 +17,13 @@
 namespace {
 
 const std::string kIndent(12, ' ');
-constexpr COLORREF kPurple = RGB(128, 0, 128);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+const std::string kExchangeText = "PC -> IFD : Get firmware\r\n" + kIndent + "6F 00 01 D4 BA \r\n" +
+                                  "IFD -> PC : Get firmware EXECUTED\r\n" + kIndent + "60 00 01 D4 B5 \r\n" + "\r\n";
 
+// The whole file, or "(none)" when there is none.
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-bool Exists(const std::string& path) {
-  return std::ifstream(path).good();
+  QFile file(QString::fromStdString(path));
+  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(none)";
 }
 
 class TraceTextView : public CTVRDocFixture {
@@ -37,6 +31,7 @@ class TraceTextView : public CTVRDocFixture {
   void SetUp() override {
     CTVRDocFixture::SetUp();
     m_pDoc->AddView(&m_View);
+    m_pDoc->m_strScriptPath = TempPath("reset.cmd");
   }
   void TearDown() override {
     m_pDoc->RemoveView(&m_View);
@@ -52,10 +47,6 @@ class TraceTextView : public CTVRDocFixture {
     m_pDoc->NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);
     m_pDoc->NotifyMessage(received, 5, TRACE_RECEIVED);
   }
-  static std::string ExchangeText() {
-    return "PC -> IFD : Get firmware\r\n" + kIndent + "6F 00 01 D4 BA \r\n" + "IFD -> PC : Get firmware EXECUTED\r\n" +
-           kIndent + "60 00 01 D4 B5 \r\n" + "\r\n";
-  }
 
   std::string TempPath(const std::string& name) const { return m_Dir.path().toStdString() + "/" + name; }
 
@@ -63,130 +54,42 @@ class TraceTextView : public CTVRDocFixture {
   QTemporaryDir m_Dir;
 };
 
-TEST_F(TraceTextView, ExchangeReadsLineByLineInItsColours) {
+TEST_F(TraceTextView, EachRecordAppendsOneRunInItsColour) {
+  using Pieces = std::vector<std::pair<std::string, COLORREF>>;
+  Pieces pieces, runs;
+  m_View.SetAppendCallback([&](const std::string& text, COLORREF colour) { pieces.emplace_back(text, colour); });
   Exchange();
-  EXPECT_EQ(m_View.GetText(), ExchangeText());
-  const auto& runs = m_View.GetColourRuns();
-  ASSERT_EQ(runs.size(), 4u);
-  EXPECT_EQ(runs[0].m_crColour, kBlack);
-  EXPECT_EQ(runs[1].m_crColour, kPurple);
-  EXPECT_EQ(runs[2].m_crColour, kBlack);
-  EXPECT_EQ(runs[3].m_crColour, kBlue);
-  std::size_t end = 0;
-  for (const auto& run : runs) {
-    EXPECT_EQ(run.m_nStart, end);
-    end += run.m_nLength;
-  }
-  EXPECT_EQ(end, m_View.GetText().size());
-  EXPECT_EQ(m_View.GetText().substr(runs[1].m_nStart, runs[1].m_nLength), kIndent + "6F 00 01 D4 BA \r\n");
+  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
+  m_pDoc->NotifyMessage("ignored", 42);
+  const BYTE bytes[] = {1};
+  CTVRTraceRecord record{TRACE_SENT, bytes, 1};
+  m_pDoc->UpdateAllViews(nullptr, HINT_EXTENT, &record);  // other hints are not records
+  m_pDoc->UpdateAllViews(nullptr, HINT_TRACE_RECORD, nullptr);
+  EXPECT_EQ(m_View.GetText(), kExchangeText);
+  for (const auto& run : m_View.GetColourRuns())
+    runs.emplace_back(m_View.GetText().substr(run.m_nStart, run.m_nLength), run.m_crColour);
+  const Pieces expected = {{"PC -> IFD : Get firmware\r\n", RGB(0, 0, 0)},
+                           {kIndent + "6F 00 01 D4 BA \r\n", RGB(128, 0, 128)},
+                           {"IFD -> PC : Get firmware EXECUTED\r\n", RGB(0, 0, 0)},
+                           {kIndent + "60 00 01 D4 B5 \r\n\r\n", RGB(0, 0, 255)}};
+  EXPECT_EQ(pieces, expected);
+  EXPECT_EQ(runs, expected);
 }
 
 TEST_F(TraceTextView, ClearEmptiesTheViewNotTheRecordsAndKeepTakesWhatFollows) {
   int clears = 0;
   m_View.SetClearCallback([&] { ++clears; });
   Exchange();
-  std::size_t records = m_pDoc->GetTraceLog().GetCount();
+  const std::size_t records = m_pDoc->GetTraceLog().GetCount();
   m_pDoc->OnEditClearAll();
   EXPECT_EQ(m_View.GetText(), "");
   EXPECT_TRUE(m_View.GetColourRuns().empty());
   EXPECT_EQ(clears, 1);
   EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), records + 1);
-
   m_pDoc->NotifyMessage("after the clear", TRACE_INFO);
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
   EXPECT_EQ(m_pDoc->m_strKeptTrace, "after the clear\r\n");
-  EXPECT_EQ(m_View.GetText(), "after the clear\r\n");  // keeping appends nothing
-}
-
-TEST_F(TraceTextView, SwitchingTheDisplayModeChangesOnlyWhatFollows) {
-  const BYTE bytes[] = {'O', 'K'};
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
-  m_pDoc->OnHexToASCII();
-  EXPECT_EQ(m_View.GetText(), kIndent + "4F 4B \r\n");
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
-  EXPECT_EQ(m_View.GetText(), kIndent + "4F 4B \r\n" + kIndent + "OK\r\n");
-}
-
-TEST_F(TraceTextView, AppendCallbackGetsEveryPieceWithItsColour) {
-  std::vector<std::pair<std::string, COLORREF>> pieces;
-  m_View.SetAppendCallback([&](const std::string& text, COLORREF colour) { pieces.emplace_back(text, colour); });
-  m_pDoc->NotifyMessage(" X", TRACE_ANSWER_TEXT);
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  m_pDoc->NotifyMessage("ignored", 42);
-  ASSERT_EQ(pieces.size(), 1u);
-  EXPECT_EQ(pieces[0].first, "IFD -> PC : X\r\n");
-  EXPECT_EQ(pieces[0].second, kBlack);
-}
-
-TEST_F(TraceTextView, OtherHintsAreIgnored) {
-  const BYTE bytes[] = {1};
-  CTVRTraceRecord record{TRACE_SENT, bytes, 1};
-  m_pDoc->UpdateAllViews(nullptr, HINT_EXTENT, &record);
-  m_pDoc->UpdateAllViews(nullptr, HINT_ALL, &record);
-  m_pDoc->UpdateAllViews(nullptr, HINT_TRACE_RECORD, nullptr);
-  EXPECT_EQ(m_View.GetText(), "");
-}
-
-TEST(TraceLogFileName, FirstDotAndThreeCharactersGiveWayToLog) {
-  EXPECT_EQ(CTVRTraceTextView::GetLogFileName("tests/reset.cmd"), "tests/reset.log");
-  EXPECT_EQ(CTVRTraceTextView::GetLogFileName("noname"), "noname.log");
-  // The first dot of the whole path, even in a folder name.
-  EXPECT_EQ(CTVRTraceTextView::GetLogFileName("/home/ann/v1.2/reset.cmd"), "/home/ann/v1eset.cmd.log");
-  EXPECT_EQ(CTVRTraceTextView::GetLogFileName("work/my.scripts/a.cmd"), "work/myipts/a.cmd.log");
-  // Fewer than three characters after the dot.
-  EXPECT_EQ(CTVRTraceTextView::GetLogFileName("a.b"), "a.log");
-  EXPECT_EQ(CTVRTraceTextView::GetLogFileName("script."), "script.log");
-}
-
-TEST_F(TraceTextView, SaveWritesTheViewTextBesideTheScriptReplacingAnOldLog) {
-  m_pDoc->m_strScriptPath = TempPath("reset.cmd");
-  std::ofstream(TempPath("reset.log"), std::ios::binary) << std::string(1000, 'x');
-  Exchange();
-  m_pDoc->OnLogFileSave();
-  EXPECT_EQ(ReadFile(TempPath("reset.log")), ExchangeText());
-  EXPECT_TRUE(m_Prompts.m_Messages.empty());
-  EXPECT_EQ(m_View.GetText(), ExchangeText());
-}
-
-TEST_F(TraceTextView, NewScriptSavesToNonameLogInTheCurrentFolder) {
-  QString saved = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(m_Dir.path()));
-  m_pDoc->m_strScriptPath = "noname";
-  m_pDoc->NotifyMessage("text", TRACE_INFO);
-  m_pDoc->OnLogFileSave();
-  QDir::setCurrent(saved);
-  EXPECT_EQ(ReadFile(TempPath("noname.log")), "text\r\n");
-}
-
-TEST_F(TraceTextView, LogThatCannotBeCreatedIsReportedAndNothingIsWritten) {
-  std::string script = TempPath("missing folder/reset.cmd");
-  m_pDoc->m_strScriptPath = script;
-  Exchange();
-  m_pDoc->OnLogFileSave();
-  ASSERT_EQ(m_Prompts.m_Messages.size(), 1u);
-  EXPECT_EQ(m_Prompts.m_Messages[0],
-            "The log file \"" + TempPath("missing folder/reset.log") + "\" could not be created !");
-  EXPECT_FALSE(Exists(TempPath("missing folder/reset.log")));
-  EXPECT_EQ(m_View.GetText(), ExchangeText());
-}
-
-TEST_F(TraceTextView, SaveAsOffersTheLogNameAndSavesUnderTheChosenOne) {
-  m_pDoc->m_strScriptPath = TempPath("reset.cmd");
-  Exchange();
-  m_Prompts.m_FileAnswers = {TempPath("chosen.log")};
-  m_pDoc->OnLogFileSaveAs();
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{TempPath("reset.log")}));
-  EXPECT_EQ(ReadFile(TempPath("chosen.log")), ExchangeText());
-  EXPECT_FALSE(Exists(TempPath("reset.log")));
-}
-
-TEST_F(TraceTextView, CancelledSaveAsDoesNothing) {
-  m_pDoc->m_strScriptPath = TempPath("reset.cmd");
-  Exchange();
-  m_pDoc->OnLogFileSaveAs();  // no answer scripted: cancelled
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames.size(), 1u);
-  EXPECT_FALSE(Exists(TempPath("reset.log")));
-  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+  EXPECT_EQ(m_View.GetText(), "after the clear\r\n");
 }
 
 TEST_F(TraceTextView, KeptTextReloadsIntoTheSameText) {
@@ -194,11 +97,71 @@ TEST_F(TraceTextView, KeptTextReloadsIntoTheSameText) {
   Exchange();
   m_pDoc->NotifyMessage("Loop 1", TRACE_INFO);
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  std::string kept = m_pDoc->m_strKeptTrace;
-
+  const std::string kept = m_pDoc->m_strKeptTrace;
   m_pDoc->OnEditClearAll();
   m_pDoc->NotifyMessageForReload(kept);
   EXPECT_EQ(m_View.GetText(), kept);
+}
+
+TEST_F(TraceTextView, SwitchingTheDisplayModeChangesWhatFollowsAndWhatIsReloaded) {
+  const BYTE bytes[] = {'O', 'K'};
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
+  m_pDoc->OnHexToASCII();
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  EXPECT_EQ(m_View.GetText(), kIndent + "4F 4B \r\n" + kIndent + "OK\r\n");
+  m_pDoc->OnEditClearAll();
+  m_pDoc->NotifyMessageToSwitchHexToChar(m_pDoc->m_strKeptTrace);
+  EXPECT_EQ(m_View.GetText(), "OK\r\n");
+}
+
+TEST(TraceLogFileName, TheFirstDotAndThreeCharactersGiveWayToLog) {
+  const std::pair<const char*, const char*> names[] = {
+      {"tests/reset.cmd", "tests/reset.log"},
+      {"noname", "noname.log"},
+      // The first dot of the whole path, even in a folder name.
+      {"/home/ann/v1.2/reset.cmd", "/home/ann/v1eset.cmd.log"},
+      {"work/my.scripts/a.cmd", "work/myipts/a.cmd.log"},
+      // Fewer than three characters after the dot.
+      {"a.b", "a.log"},
+      {"script.", "script.log"},
+  };
+  for (const auto& [script, log] : names) EXPECT_EQ(CTVRTraceTextView::GetLogFileName(script), log) << script;
+}
+
+TEST_F(TraceTextView, SaveAndSaveAsWriteTheViewTextUnlessCancelled) {
+  std::ofstream(TempPath("reset.log"), std::ios::binary) << "an old log";
+  Exchange();
+  m_pDoc->OnLogFileSaveAs();  // no answer scripted: cancelled
+  EXPECT_EQ(ReadFile(TempPath("reset.log")), "an old log");
+  m_Prompts.m_FileAnswers = {TempPath("chosen.log")};
+  m_pDoc->OnLogFileSaveAs();
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>(2, TempPath("reset.log")));
+  EXPECT_EQ(ReadFile(TempPath("chosen.log")), kExchangeText);
+  m_pDoc->OnLogFileSave();  // beside the script, replacing the old log
+  EXPECT_EQ(ReadFile(TempPath("reset.log")), kExchangeText);
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+  EXPECT_EQ(m_View.GetText(), kExchangeText);
+}
+
+TEST_F(TraceTextView, ANewScriptSavesToNonameLogInTheCurrentFolder) {
+  const QString saved = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(m_Dir.path()));
+  m_pDoc->m_strScriptPath = "";  // never saved
+  m_pDoc->NotifyMessage("text", TRACE_INFO);
+  m_pDoc->OnLogFileSave();
+  QDir::setCurrent(saved);
+  EXPECT_EQ(ReadFile(TempPath("noname.log")), "text\r\n");
+}
+
+TEST_F(TraceTextView, ALogThatCannotBeCreatedIsReportedAndNothingIsWritten) {
+  m_pDoc->m_strScriptPath = TempPath("missing folder/reset.cmd");
+  Exchange();
+  m_pDoc->OnLogFileSave();
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"The log file \"" + TempPath("missing folder/reset.log") +
+                                                           "\" could not be created !"});
+  EXPECT_EQ(ReadFile(TempPath("missing folder/reset.log")), "(none)");
+  EXPECT_EQ(m_View.GetText(), kExchangeText);
 }
 
 }  // namespace
