@@ -89,8 +89,10 @@ TEST_F(DispatcherTest, PostsWaitForTheLoopAndKeepEachThreadsOrder) {
     });
   ASSERT_TRUE(Dispatcher().RunUntil([&] { return total == (kThreads + 1) * kPerThread; }, 10s));
   for (std::thread& thread : threads) thread.join();
-  for (int t = 0; t <= kThreads; ++t)
+  for (int t = 0; t <= kThreads; ++t) {
+    ASSERT_EQ(seen[t].size(), std::size_t(kPerThread)) << "thread " << t;
     for (int i = 0; i < kPerThread; ++i) ASSERT_EQ(seen[t][i], i) << "thread " << t;
+  }
 }
 
 TEST_F(DispatcherTest, APostedMessageRunsOnlyAfterTheHandlerThatPostedItReturns) {

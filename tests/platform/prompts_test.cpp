@@ -21,10 +21,10 @@ TEST(Prompts, HeadlessQuestionsTakeTheDefaultButton) {
 
 TEST(Resources, ALaterRegistrationReplacesTheEarlierOneInPlace) {
   constexpr tvr::UINT kId = 61001;
-  EXPECT_EQ(FindDocStrings(kId), nullptr);
   RegisterDocStrings(kId, {"Sim", "Simulated reader"});
   const CTVRDocStrings* pStrings = FindDocStrings(kId);
   ASSERT_NE(pStrings, nullptr);
+  EXPECT_EQ(pStrings->m_strDocName, "Sim");
   RegisterDocStrings(kId, {"Sim2", ""});
   // A pointer taken earlier sees the newer registration, never freed memory.
   EXPECT_EQ(pStrings->m_strDocName, "Sim2");
