@@ -54,6 +54,8 @@ TEST(TraceLog, OverheadPerRecordStaysUnder16Bytes) {
     for (std::size_t i = 0; i < count; ++i)
       log.Append(int(i % 13), reinterpret_cast<const BYTE*>(data.data()), DWORD(size));
     EXPECT_LE(log.GetMemoryUsed(), count * (size + 16)) << "records of " << size << " bytes";
+    // Found again across index chunks and segments.
+    EXPECT_TRUE(log.GetAt(count - 2).m_nKind == int((count - 2) % 13) && Data(log.GetAt(count - 2)) == data);
   }
 }
 

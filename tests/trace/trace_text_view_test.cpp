@@ -92,26 +92,21 @@ TEST_F(TraceTextView, ClearEmptiesTheViewNotTheRecordsAndKeepTakesWhatFollows) {
   EXPECT_EQ(m_View.GetText(), "after the clear\r\n");
 }
 
-TEST_F(TraceTextView, KeptTextReloadsIntoTheSameText) {
+TEST_F(TraceTextView, KeptTextReloadsAsItWasOrForTheOtherDisplayMode) {
+  const BYTE bytes[] = {'O', 'K'};
   m_pDoc->NotifyMessage("* first statement\r\n", TRACE_COMMENT);
   Exchange();
-  m_pDoc->NotifyMessage("Loop 1", TRACE_INFO);
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
   const std::string kept = m_pDoc->m_strKeptTrace;
   m_pDoc->OnEditClearAll();
   m_pDoc->NotifyMessageForReload(kept);
   EXPECT_EQ(m_View.GetText(), kept);
-}
-
-TEST_F(TraceTextView, SwitchingTheDisplayModeChangesWhatFollowsAndWhatIsReloaded) {
-  const BYTE bytes[] = {'O', 'K'};
+  m_pDoc->OnHexToASCII();  // changes only what follows
   m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  m_pDoc->OnHexToASCII();
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
-  EXPECT_EQ(m_View.GetText(), kIndent + "4F 4B \r\n" + kIndent + "OK\r\n");
+  EXPECT_EQ(m_View.GetText(), kept + kIndent + "OK\r\n");
   m_pDoc->OnEditClearAll();
-  m_pDoc->NotifyMessageToSwitchHexToChar(m_pDoc->m_strKeptTrace);
+  m_pDoc->NotifyMessageToSwitchHexToChar(kIndent + "4F 4B \r\n");
   EXPECT_EQ(m_View.GetText(), "OK\r\n");
 }
 
