@@ -13,6 +13,10 @@ CTVRHost& CTVRHost::Instance() {
   return host;
 }
 
+CTVRHost::~CTVRHost() {
+  Shutdown();
+}
+
 void CTVRHost::AddTemplate(std::unique_ptr<CTVRDocTemplate> pTemplate) {
   if (pTemplate) m_templates.push_back(std::move(pTemplate));
 }

@@ -19,6 +19,9 @@ class CTVRProtocol;
 class CTVRHost {
  public:
   static CTVRHost& Instance();
+  // The exit step runs at the latest when the process ends, so that protocols
+  // handed over by plug-ins (never unloaded) are deleted like the host promises.
+  ~CTVRHost();
 
   // Registries, in registration order.
   const std::vector<std::unique_ptr<CTVRDocTemplate>>& GetTemplates() const { return m_templates; }

@@ -36,11 +36,13 @@ TEST(SimPlugins, RegisterTheVertaProtocolAndTheSimulatedReader) {
   const std::string folder = env && *env ? env : "../bin";
   if (!std::ifstream(folder + "/brdsim.so")) GTEST_SKIP() << "no plug-ins in " << folder;
 
-  for (const auto& r : CTVRPluginLoader().LoadFolder(folder))
-    if (r.m_strFileName == "proverta.so" || r.m_strFileName == "brdsim.so")
+  for (const auto& r : CTVRPluginLoader().LoadFolder(folder)) {
+    if (r.m_strFileName == "proverta.so" || r.m_strFileName == "brdsim.so") {
       EXPECT_TRUE(r.m_eResult == CTVRPluginLoader::PLUGIN_LOADED ||
                   r.m_eResult == CTVRPluginLoader::PLUGIN_ALREADY_LOADED)
           << r.m_strFileName << ": " << r.m_strReason;
+    }
+  }
   const auto& protocols = CTVRHost::Instance().GetProtocols();
   const auto verta = std::find_if(protocols.begin(), protocols.end(), [](auto* p) { return p->GetName() == "Verta"; });
   ASSERT_NE(verta, protocols.end());

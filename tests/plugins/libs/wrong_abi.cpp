@@ -4,8 +4,11 @@
 #include <tavric/tavric.h>
 
 namespace {
+// Static, not on the heap: the host forgets it without deleting it (its layout
+// is not the host's), and the library's unloading destroys it.
+CTVRProtocol staticProtocol;
 struct CRegistrar {
-  CRegistrar() { AddProtocol(new CTVRProtocol); }
+  CRegistrar() { AddProtocol(&staticProtocol); }
 } registrar;
 }  // namespace
 
