@@ -115,8 +115,9 @@ void CTVRSimDoc::OnScriptStop() {
 
 void CTVRSimDoc::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
   std::vector<tvr::BYTE> payload;
+  payload.reserve(std::size_t(length) + 1);
   if (code1 != 0xFF) payload.push_back(code1);
-  if (data) payload.insert(payload.end(), data, data + length);
+  for (tvr::DWORD i = 0; data && i < length; ++i) payload.push_back(data[i]);
   const std::vector<tvr::BYTE> frame = CTVRVertaFrame::Make(VERTA_FRAME_COMMAND, code, payload);
   if (frame.empty())
     Comment("Simulated reader: configuration data too long\r\n");
