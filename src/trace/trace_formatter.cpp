@@ -1,6 +1,7 @@
 #include "trace/trace_formatter.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -48,55 +49,58 @@ void CTVRTraceFormatter::AppendDump(const tvr::BYTE* data, tvr::DWORD count, boo
   }
 }
 
+namespace {
+
+// How each record kind shows: one row per kind, in kind order.
+enum EForm { FORM_NONE, FORM_DUMP, FORM_DUMP_AND_EMPTY_LINE, FORM_CHARS, FORM_LINE };
+
+struct CKindLayout {
+  CTVRTraceFormatter::EAction m_eAction;
+  EForm m_eForm;
+  tvr::COLORREF m_colour;
+  const char* m_pszPrefix;
+};
+
+using F = CTVRTraceFormatter;
+constexpr CKindLayout KIND_LAYOUT[] = {
+    {F::ACTION_APPEND, FORM_DUMP, F::COLOUR_SENT, nullptr},                     // 0 bytes sent
+    {F::ACTION_APPEND, FORM_DUMP_AND_EMPTY_LINE, F::COLOUR_RECEIVED, nullptr},  // 1 bytes received
+    {F::ACTION_APPEND, FORM_CHARS, F::COLOUR_COMMENT, nullptr},                 // 2 comment
+    {F::ACTION_APPEND, FORM_LINE, F::COLOUR_TEXT, F::PREFIX_ANSWER},            // 3 decoded answer
+    {F::ACTION_APPEND, FORM_LINE, F::COLOUR_TEXT, F::PREFIX_COMMAND},           // 4 command name
+    {F::ACTION_CLEAR, FORM_NONE, 0, nullptr},                                   // 5 clear
+    {F::ACTION_KEEP, FORM_NONE, 0, nullptr},                                    // 6 keep
+    {F::ACTION_APPEND, FORM_LINE, F::COLOUR_SENT, nullptr},                     // 7 reloaded sent line
+    {F::ACTION_APPEND, FORM_LINE, F::COLOUR_RECEIVED, nullptr},                 // 8 reloaded received line
+    {F::ACTION_APPEND, FORM_LINE, F::COLOUR_COMMENT, nullptr},                  // 9 reloaded comment line
+    {F::ACTION_SAVE, FORM_NONE, 0, nullptr},                                    // 10 save the log
+    {F::ACTION_SAVE_AS, FORM_NONE, 0, nullptr},                                 // 11 save the log as
+    {F::ACTION_APPEND, FORM_LINE, F::COLOUR_INFO, nullptr},                     // 12 information
+};
+
+}  // namespace
+
 CTVRTraceFormatter::EAction CTVRTraceFormatter::Format(const CTVRTraceRecord& record, bool hexDisplay,
                                                        std::string& text, tvr::COLORREF& colour) {
-  switch (record.m_nKind) {
-    case TRACE_SENT:
-      colour = COLOUR_SENT;
+  if (record.m_nKind < 0 || std::size_t(record.m_nKind) >= std::size(KIND_LAYOUT)) return ACTION_NONE;
+  const CKindLayout& layout = KIND_LAYOUT[record.m_nKind];
+  if (layout.m_eAction == ACTION_APPEND) colour = layout.m_colour;
+  switch (layout.m_eForm) {
+    case FORM_DUMP:
       AppendDump(record.m_pData, record.m_dwCount, hexDisplay, text);
-      return ACTION_APPEND;
-    case TRACE_RECEIVED:
-      colour = COLOUR_RECEIVED;
+      break;
+    case FORM_DUMP_AND_EMPTY_LINE:
       AppendDump(record.m_pData, record.m_dwCount, hexDisplay, text);
       text.append("\r\n", 2);  // an empty line closes every exchange
-      return ACTION_APPEND;
-    case TRACE_COMMENT:
-      colour = COLOUR_COMMENT;
+      break;
+    case FORM_CHARS:
       AppendChars(record, text);
-      return ACTION_APPEND;
-    case TRACE_ANSWER_TEXT:
-      colour = COLOUR_TEXT;
-      AppendLine(PREFIX_ANSWER, record, text);
-      return ACTION_APPEND;
-    case TRACE_COMMAND_NAME:
-      colour = COLOUR_TEXT;
-      AppendLine(PREFIX_COMMAND, record, text);
-      return ACTION_APPEND;
-    case TRACE_RELOAD_SENT:
-      colour = COLOUR_SENT;
-      AppendLine(nullptr, record, text);
-      return ACTION_APPEND;
-    case TRACE_RELOAD_RECEIVED:
-      colour = COLOUR_RECEIVED;
-      AppendLine(nullptr, record, text);
-      return ACTION_APPEND;
-    case TRACE_RELOAD_COMMENT:
-      colour = COLOUR_COMMENT;
-      AppendLine(nullptr, record, text);
-      return ACTION_APPEND;
-    case TRACE_INFO:
-      colour = COLOUR_INFO;
-      AppendLine(nullptr, record, text);
-      return ACTION_APPEND;
-    case TRACE_CLEAR:
-      return ACTION_CLEAR;
-    case TRACE_KEEP:
-      return ACTION_KEEP;
-    case TRACE_SAVE_LOG:
-      return ACTION_SAVE;
-    case TRACE_SAVE_LOG_AS:
-      return ACTION_SAVE_AS;
-    default:
-      return ACTION_NONE;
+      break;
+    case FORM_LINE:
+      AppendLine(layout.m_pszPrefix, record, text);
+      break;
+    case FORM_NONE:
+      break;
   }
+  return layout.m_eAction;
 }
