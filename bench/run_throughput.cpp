@@ -151,7 +151,8 @@ int main(int argc, char** argv) {
   std::printf("loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP, seconds);
   for (bool traceOn : {true, false}) {
     CTVRBoardDoc* pDoc = NewDocument("CTVREchoBoard");
-    Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off", Run(pDoc, traceOn, seconds));
+    Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off",
+          Run(pDoc, traceOn, seconds));
     delete pDoc;
   }
   if (CTVRBoardDoc* pDoc = NewDocument("CTVRSimDoc")) {

@@ -26,8 +26,8 @@ class CTVRDispatcher {
   // handled or dropped. FALSE for a null handle.
   tvr::BOOL Post(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
                  std::shared_ptr<void> data = nullptr);
-  tvr::BOOL PostDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
-                        unsigned delayMs, std::shared_ptr<void> data = nullptr);
+  tvr::BOOL PostDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam, unsigned delayMs,
+                        std::shared_ptr<void> data = nullptr);
   // Handled at once on the UI thread; from another thread, blocks until the UI
   // thread has handled it.
   tvr::LRESULT Send(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam);

@@ -36,10 +36,10 @@ class CTVRHeadlessPrompts : public CTVRUserPrompts {
   void MessageBox(const std::string& text) override;
   tvr::BOOL AskYesNo(const std::string& text) override;
   void MessageBeep(tvr::UINT type) override;
-  tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName,
-                            const std::string& filter, std::string& chosen) override;
-  tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName,
-                            const std::string& filter, std::string& chosen) override;
+  tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName, const std::string& filter,
+                            std::string& chosen) override;
+  tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName, const std::string& filter,
+                            std::string& chosen) override;
 };
 
 // For tests: keeps every text and beep; answers from scripted lists (Yes and
@@ -52,15 +52,15 @@ class CTVRPromptRecorder : public CTVRUserPrompts {
   void MessageBox(const std::string& text) override { m_Messages.push_back(text); }
   tvr::BOOL AskYesNo(const std::string& text) override;
   void MessageBeep(tvr::UINT type) override { m_Beeps.push_back(type); }
-  tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName,
-                            const std::string& filter, std::string& chosen) override;
-  tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName,
-                            const std::string& filter, std::string& chosen) override;
+  tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName, const std::string& filter,
+                            std::string& chosen) override;
+  tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName, const std::string& filter,
+                            std::string& chosen) override;
 
   std::vector<std::string> m_Messages;
   std::vector<std::string> m_Questions;
   std::vector<tvr::UINT> m_Beeps;
-  std::vector<tvr::BOOL> m_YesNoAnswers;      // consumed from the front
-  std::vector<std::string> m_FileAnswers;      // consumed from the front; "" means cancel
+  std::vector<tvr::BOOL> m_YesNoAnswers;   // consumed from the front
+  std::vector<std::string> m_FileAnswers;  // consumed from the front; "" means cancel
   std::vector<std::string> m_FileDialogInitialNames;
 };

@@ -20,8 +20,8 @@ CTVRRunOptions Parse(const Args& args) {
 }
 
 TEST(RunOptions, ValuesBothSeparateAndWithEquals) {
-  const CTVRRunOptions o = Parse({"--board", "sim", "--protocol=Other", "--max-seconds", "1.5", "--timeout=0.25",
-                                  "--no-colour", "s.cmd"});
+  const CTVRRunOptions o =
+      Parse({"--board", "sim", "--protocol=Other", "--max-seconds", "1.5", "--timeout=0.25", "--no-colour", "s.cmd"});
   EXPECT_EQ(o.m_strBoard + "|" + o.m_strProtocol + "|" + o.m_strScript, "sim|Other|s.cmd");
   EXPECT_EQ(std::make_pair(o.m_dMaxSeconds, o.m_dTimeout), std::make_pair(1.5, 0.25));
   EXPECT_TRUE(o.m_bNoColour);

@@ -116,8 +116,8 @@ TEST_F(TavricRunTest, WhatIsMissingDecidesTheExitStatus) {
   EXPECT_EQ(missing.status, 2);
   EXPECT_TRUE(Contains(missing.err, "cannot read the script file")) << missing.err;
 
-  CRun refused = RunTool({"--plugins", TestPlugins("discovery"), "--board", "CTVRPlugBoardTwo", "--protocol", "Alpha",
-                          script});
+  CRun refused =
+      RunTool({"--plugins", TestPlugins("discovery"), "--board", "CTVRPlugBoardTwo", "--protocol", "Alpha", script});
   EXPECT_EQ(refused.status, 4);
   // The board's own message box, then the runner's word.
   EXPECT_TRUE(Contains(refused.err, "tavric: The reader does not answer.")) << refused.err;

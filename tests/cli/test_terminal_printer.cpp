@@ -52,7 +52,10 @@ TEST(TerminalPrinter, LineEndsAndColourChanges) {
 
 TEST(TerminalPrinter, BasicColoursAreTheNearestOfTheEight) {
   const std::pair<COLORREF, const char*> cases[] = {
-      {kPurple, "\x1b[35m"}, {kBlue, "\x1b[34m"}, {RGB(0, 128, 0), "\x1b[32m"}, {RGB(128, 0, 0), "\x1b[31m"},
+      {kPurple, "\x1b[35m"},
+      {kBlue, "\x1b[34m"},
+      {RGB(0, 128, 0), "\x1b[32m"},
+      {RGB(128, 0, 0), "\x1b[31m"},
       {RGB(255, 255, 255), "\x1b[37m"},
       {kBlack, "\x1b[39m"},  // the terminal's own text colour, readable on any background
   };
@@ -68,8 +71,10 @@ TEST(TerminalPrinter, ColoursOnlyForATerminalThatWantsThem) {
   ASSERT_NE(pTerminal, nullptr);
   // TERM, COLORTERM, NO_COLOR, the --no-colour option, and the mode chosen.
   const std::tuple<const char*, const char*, const char*, bool, P::EColourMode> cases[] = {
-      {"xterm", "truecolor", nullptr, false, P::COLOUR_TRUECOLOR}, {"xterm", "truecolor", nullptr, true, P::COLOUR_NONE},
-      {"xterm", "truecolor", "1", false, P::COLOUR_NONE},          {"xterm", nullptr, nullptr, false, P::COLOUR_BASIC},
+      {"xterm", "truecolor", nullptr, false, P::COLOUR_TRUECOLOR},
+      {"xterm", "truecolor", nullptr, true, P::COLOUR_NONE},
+      {"xterm", "truecolor", "1", false, P::COLOUR_NONE},
+      {"xterm", nullptr, nullptr, false, P::COLOUR_BASIC},
       {"dumb", nullptr, nullptr, false, P::COLOUR_NONE},
   };
   auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };

@@ -127,9 +127,9 @@ TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
 }
 
 TEST_F(DirectiveTest, BoardDirectivesPassTheirArgumentsAndWaitForTheAnswer) {
-  for (const char* text : {".config(1f);", ".config(1f, 123);", ".CONFIG( 1F , 02 , ABcd );", ".write(01 02 03);",
-                           ".write(123);", ".write();", ".read(16);", ".read( 2 5 );", ".read(x);",
-                           ".read(99999999999);"})
+  for (const char* text :
+       {".config(1f);", ".config(1f, 123);", ".CONFIG( 1F , 02 , ABcd );", ".write(01 02 03);", ".write(123);",
+        ".write();", ".read(16);", ".read( 2 5 );", ".read(x);", ".read(99999999999);"})
     StepDirective(text, 1, false);
   // An odd buffer gets a leading 0; without code1 it is FF.
   EXPECT_EQ(Configs(), (decltype(Configs()){{0x1F, 0xFF, {}}, {0x1F, 0xFF, {0x01, 0x23}}, {0x1F, 0x02, {0xAB, 0xCD}}}));
@@ -151,7 +151,6 @@ TEST_F(DirectiveTest, EscapeTracesTheCodeAndTheBytesAndExpectsTheAnswer) {
                                        TRACE_ANSWER_TEXT}));
   EXPECT_EQ(Records(TRACE_COMMAND_NAME), (Strings{" ESCAPE COMMAND ( 3500 )", " ESCAPE COMMAND ( ABC )"}));
   EXPECT_EQ(Records(TRACE_SENT), Strings{"\x12\x03"});
-
 }
 
 TEST_F(DirectiveTest, MalformedArgumentsAreReported) {
@@ -208,8 +207,8 @@ TEST_F(DirectiveTest, TripleDesGivesTheCypheringItsParametersAndAsksForAChalleng
 
   StepDirective(".3des(08, 10, 00112233445566778899AABBCCDDEEFF);", 1, false);
   m_pDoc->m_pCrypto = nullptr;
-  EXPECT_EQ(crypto.m_Calls, (std::vector<ByteVec>{{0, 8, 16, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88,
-                                                   0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}}));
+  EXPECT_EQ(crypto.m_Calls, (std::vector<ByteVec>{{0, 8, 16, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99,
+                                                   0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}}));
   EXPECT_EQ(crypto.m_bAuthenticationPending, 1);
   // Framed as a command, sent as a one-off outside the run.
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);

@@ -9,7 +9,8 @@ namespace {
 const ByteVec kSelect{0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00};
 
 TEST_F(InterpreterTest, StatementsAssembleTheirBytesOverLines) {
-  const std::tuple<Strings, ByteVec, int> cases[] = {  // script, bytes sent, next line
+  const std::tuple<Strings, ByteVec, int> cases[] = {
+      // script, bytes sent, next line
       {{"00 A4 04 00 02 3F 00;"}, kSelect, 1},
       {{"00 a4", "04 00 /* select */", "02 3f 00;", "00 b0;"}, kSelect, 3},
       {{"00 a4 * star comment 11", "04 00 // slash 22", "* whole line 33", "01;"}, {0x00, 0xA4, 0x04, 0x00, 0x01}, 4},
@@ -75,7 +76,8 @@ TEST_F(InterpreterTest, MoreThan300BytesSendsTheFirst300AndSaysSo) {
 }
 
 TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
-  const std::tuple<Strings, int, BOOL, Strings> cases[] = {  // script, line run, trace on, echo
+  const std::tuple<Strings, int, BOOL, Strings> cases[] = {
+      // script, line run, trace on, echo
       {{"00 a4;", "* select MF", "", "00 a4 04 00;"}, 3, TRUE, {"* select MF\r\n\r\n"}},
       {{"00 a4;", "", "   ", "00 b0;"}, 3, TRUE, {"\r\n   \r\n"}},  // blanks count as text
       {{"00 a4;", "", "", "00 b0;"}, 3, TRUE, {}},
@@ -99,7 +101,8 @@ TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
 }
 
 TEST_F(InterpreterTest, StatementsThatSendNothing) {
-  for (const Strings& script : {Strings{";", "00 b0;"}, Strings{"a;", "00 b0;"}, Strings{"  ;  ", "00 b0;"}, Strings{"7"}}) {
+  for (const Strings& script :
+       {Strings{";", "00 b0;"}, Strings{"a;", "00 b0;"}, Strings{"  ;  ", "00 b0;"}, Strings{"7"}}) {
     SCOPED_TRACE(script[0]);
     m_pDoc->m_bRunning = FALSE;
     EXPECT_EQ(Step(script), 0);

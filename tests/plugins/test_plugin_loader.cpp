@@ -51,7 +51,8 @@ class PluginLoaderTest : public ::testing::Test {
 TEST(PluginFileName, PrefixInAnyCaseAndTheLibrarySuffix) {
   for (const char* name : {"brdsim.so", "BRDcaps.so", "Brdx.so", "proverta.so", "PROtocol.so"})
     EXPECT_TRUE(Loader::IsPluginFileName(name)) << name;
-  for (const char* name : {"mybrdhidden.so", "xpro.so", "brdsim.so.1", "brdsim.txt", "brdsim", "br.so", ".so", "bdr.so"})
+  for (const char* name :
+       {"mybrdhidden.so", "xpro.so", "brdsim.so.1", "brdsim.txt", "brdsim", "br.so", ".so", "bdr.so"})
     EXPECT_FALSE(Loader::IsPluginFileName(name)) << name;
 }
 
@@ -108,8 +109,9 @@ TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
   };
   EXPECT_EQ(said(""), "") << "set but empty counts as off";
   const std::string reasons = said("1");
-  for (const char* reason : {"brdbroken.so: not loaded", "TavricTestNowhereDefined", "proabi.so: skipped, ABI version 42",
-                             "mybrdhidden.so: skipped, not a plug-in name", "brdfolder.so: skipped, not a regular file"})
+  for (const char* reason :
+       {"brdbroken.so: not loaded", "TavricTestNowhereDefined", "proabi.so: skipped, ABI version 42",
+        "mybrdhidden.so: skipped, not a plug-in name", "brdfolder.so: skipped, not a regular file"})
     EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
 }
 

@@ -92,8 +92,8 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   virtual void Write(tvr::BYTE* data, tvr::DWORD length);
   virtual void Read(tvr::DWORD count);
   virtual void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length);
-  virtual tvr::BOOL Connect();     // base: "This operation is not implemented."
-  virtual tvr::BOOL Disconnect();  // base: "This operation is not implemented."
+  virtual tvr::BOOL Connect();                                  // base: "This operation is not implemented."
+  virtual tvr::BOOL Disconnect();                               // base: "This operation is not implemented."
   virtual tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length);  // base: FALSE
   virtual void OnScriptStop();
 

@@ -14,22 +14,28 @@ struct TVR_API CTVRRuntimeClass {
 };
 
 // In the class body: TVR_DECLARE_DYNCREATE(CMyBoard)
-#define TVR_DECLARE_DYNCREATE(cls)             \
- public:                                       \
-  static const CTVRRuntimeClass class##cls;    \
-  static CTVRCmdTarget* CreateObject();        \
-  const CTVRRuntimeClass* GetRuntimeClass() const override { return &class##cls; }
+#define TVR_DECLARE_DYNCREATE(cls)                           \
+ public:                                                     \
+  static const CTVRRuntimeClass class##cls;                  \
+  static CTVRCmdTarget* CreateObject();                      \
+  const CTVRRuntimeClass* GetRuntimeClass() const override { \
+    return &class##cls;                                      \
+  }
 
 // In one source file: TVR_IMPLEMENT_DYNCREATE(CMyBoard)
 #define TVR_IMPLEMENT_DYNCREATE(cls)                                   \
   const CTVRRuntimeClass cls::class##cls = {#cls, &cls::CreateObject}; \
-  CTVRCmdTarget* cls::CreateObject() { return new cls; }
+  CTVRCmdTarget* cls::CreateObject() {                                 \
+    return new cls;                                                    \
+  }
 
 // Class information without a factory (protocols, cyphering objects).
-#define TVR_DECLARE_DYNAMIC(cls)            \
- public:                                    \
-  static const CTVRRuntimeClass class##cls; \
-  const CTVRRuntimeClass* GetRuntimeClass() const override { return &class##cls; }
+#define TVR_DECLARE_DYNAMIC(cls)                             \
+ public:                                                     \
+  static const CTVRRuntimeClass class##cls;                  \
+  const CTVRRuntimeClass* GetRuntimeClass() const override { \
+    return &class##cls;                                      \
+  }
 
 #define TVR_IMPLEMENT_DYNAMIC(cls) const CTVRRuntimeClass cls::class##cls = {#cls, nullptr};
 

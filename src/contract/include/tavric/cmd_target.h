@@ -20,7 +20,10 @@ class TVR_API CTVRCmdUI {
   explicit CTVRCmdUI(tvr::UINT id = 0) : m_nID(id) {}
   virtual ~CTVRCmdUI() = default;
 
-  virtual void Enable(tvr::BOOL on = TRUE) { m_bEnabled = on; m_bEnableChanged = TRUE; }
+  virtual void Enable(tvr::BOOL on = TRUE) {
+    m_bEnabled = on;
+    m_bEnableChanged = TRUE;
+  }
   virtual void SetCheck(int check = 1) { m_nCheck = check; }
   virtual void SetText(const std::string& text) { m_strText = text; }
 

@@ -35,7 +35,7 @@ class TVR_API CTVRCrypto : public CTVRCmdTarget {
   virtual void TripleDes(tvr::BYTE* data, tvr::DWORD& length);
 
   std::string m_strName = "unknown cyphering";
-  int m_nPlugin = 0;                // the plug-in's own; the host does not read it
+  int m_nPlugin = 0;                 // the plug-in's own; the host does not read it
   int m_bAuthenticationPending = 0;  // set by the host when it sends the challenge request
-  int m_bChallengeReceived = 0;     // the challenge answer has been handed to TripleDes
+  int m_bChallengeReceived = 0;      // the challenge answer has been handed to TripleDes
 };

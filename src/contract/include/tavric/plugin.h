@@ -30,8 +30,8 @@ TVR_API void AddProtocol(CTVRProtocol* pProtocol);
 // Makes it the cyphering object; a later call replaces it. Never deleted by the host.
 TVR_API void AddCrypto(CTVRCrypto* pCrypto);
 
-#define TAVRIC_PLUGIN_INIT()                                                                 \
-  extern "C" __attribute__((visibility("default"))) int TavricPluginAbiVersion() {           \
-    return TAVRIC_ABI_VERSION;                                                               \
-  }                                                                                          \
+#define TAVRIC_PLUGIN_INIT()                                                       \
+  extern "C" __attribute__((visibility("default"))) int TavricPluginAbiVersion() { \
+    return TAVRIC_ABI_VERSION;                                                     \
+  }                                                                                \
   extern "C" __attribute__((visibility("default"))) void TavricPluginInit()

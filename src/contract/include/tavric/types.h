@@ -26,10 +26,18 @@ using LRESULT = std::intptr_t;
 using HWND = std::uint32_t;
 // An RGB colour as three 8-bit components packed 0x00BBGGRR.
 using COLORREF = std::uint32_t;
-constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16); }
-constexpr BYTE GetRValue(COLORREF c) { return BYTE(c & 0xFF); }
-constexpr BYTE GetGValue(COLORREF c) { return BYTE((c >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF c) { return BYTE((c >> 16) & 0xFF); }
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+  return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
+}
+constexpr BYTE GetRValue(COLORREF c) {
+  return BYTE(c & 0xFF);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+  return BYTE((c >> 8) & 0xFF);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+  return BYTE((c >> 16) & 0xFF);
+}
 }  // namespace tvr
 
 #ifndef TVR_NO_GLOBAL_TYPES
@@ -37,16 +45,16 @@ using tvr::BOOL;
 using tvr::BYTE;
 using tvr::COLORREF;
 using tvr::DWORD;
+using tvr::GetBValue;
+using tvr::GetGValue;
+using tvr::GetRValue;
 using tvr::HWND;
 using tvr::LPARAM;
 using tvr::LRESULT;
+using tvr::RGB;
 using tvr::UINT;
 using tvr::WORD;
 using tvr::WPARAM;
-using tvr::RGB;
-using tvr::GetRValue;
-using tvr::GetGValue;
-using tvr::GetBValue;
 #ifndef TRUE
 #define TRUE 1
 #endif

@@ -1,0 +1,67 @@
+#include "fuzz_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include "platform/user_prompts.h"
+
+namespace tvr_fuzz {
+
+namespace {
+
+// Prompts are answered with their default and not kept: a fuzz run shows
+// millions of them.
+class CQuietPrompts : public CTVRUserPrompts {
+ public:
+  void MessageBox(const std::string&) override {}
+  tvr::BOOL AskYesNo(const std::string&) override { return TRUE; }
+  void MessageBeep(tvr::UINT) override {}
+  tvr::BOOL AskSaveFileName(const std::string&, const std::string&, const std::string&, std::string&) override {
+    return FALSE;
+  }
+  tvr::BOOL AskOpenFileName(const std::string&, const std::string&, const std::string&, std::string&) override {
+    return FALSE;
+  }
+};
+
+QTemporaryDir* g_folder = nullptr;
+
+}  // namespace
+
+void InitOnce() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  static int argc = 1;
+  static char name[] = "fuzz";
+  static char* argv[] = {name, nullptr};
+  g_folder = new QTemporaryDir;
+  qputenv("TAVRIC_SETTINGS", (g_folder->path() + "/Tavric.ini").toLocal8Bit());
+  if (qEnvironmentVariableIsEmpty("TAVRIC_RUN_DIR")) qputenv("TAVRIC_RUN_DIR", TAVRIC_FUZZ_RUN_DIR);
+  new QCoreApplication(argc, argv);
+  static CQuietPrompts prompts;
+  CTVRUserPrompts::Set(&prompts);
+}
+
+std::string WriteInput(const uint8_t* data, std::size_t size, const char* suffix) {
+  InitOnce();
+  std::string path = g_folder->path().toStdString() + "/input" + suffix;
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+  return path;
+}
+
+std::string RunFolder() {
+  InitOnce();
+  return qEnvironmentVariable("TAVRIC_RUN_DIR").toStdString();
+}
+
+}  // namespace tvr_fuzz
