@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // zero shows as an overflow.
   std::size_t total = 0;
   for (int cls = 0; cls < 256; ++cls) {
-    if (const char* text = errors.GetText(tvr::BYTE(cls))) total += std::size_t(text[errors.GetLength(tvr::BYTE(cls))]) + 1;
+    if (const char* text = errors.GetText(tvr::BYTE(cls)))
+      total += std::size_t(text[errors.GetLength(tvr::BYTE(cls))]) + 1;
     if (!commands.IsDefined(tvr::BYTE(cls))) continue;
     for (int code = 0; code < 256; ++code)
       if (const char* text = commands.GetText(tvr::BYTE(cls), tvr::BYTE(code)))

@@ -32,9 +32,14 @@ int main(int argc, char** argv) {
   CTVRHeadlessPrompts prompts;
   CTVRUserPrompts::Set(&prompts);
 
-  CTVRPluginLoader().LoadFolder(options.m_strPluginFolder);
   int status;
-  if (options.m_bList) {
+  if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR || options.m_eCommand == CTVRRunOptions::COMMAND_REGS) {
+    std::fprintf(stderr, "tavric-run: the %s command is not in this build\n",
+                 options.m_eCommand == CTVRRunOptions::COMMAND_ATR ? "atr" : "regs");
+    return CTVRRunOptions::EXIT_USAGE;
+  }
+  CTVRPluginLoader().LoadFolder(options.m_strPluginFolder);
+  if (options.m_eCommand == CTVRRunOptions::COMMAND_LIST) {
     status = CTVRPluginList::Print(options.m_strPluginFolder, stdout, stderr);
   } else {
     CTVRTerminalPrinter printer(stdout, CTVRTerminalPrinter::ChooseMode(stdout, options.m_bNoColour));

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include "cli/terminal_printer.h"
 #include "contract/host.h"
 #include "platform/dispatcher.h"
+#include "trace/trace_log.h"
 #include "trace/trace_text_view.h"
 
 namespace {
@@ -99,9 +101,16 @@ int CTVRRunDriver::Prepare() {
     return CTVRRunOptions::EXIT_NOT_FOUND;
   }
 
+  // The trace is streamed to the terminal and the log file; the document
+  // keeps only a tail of its records, so a run of any length has flat memory.
+  m_pDoc->GetTraceLog().SetKeepLimit(std::size_t(m_Options.m_nKeepRecords));
   m_pTraceView = std::make_unique<CTVRTraceTextView>();
-  m_pTraceView->SetAppendCallback(
-      [this](const std::string& text, tvr::COLORREF colour) { m_Printer.Print(text, colour); });
+  m_pTraceView->SetKeepText(false);
+  m_pTraceView->SetAppendCallback([this](const std::string& text, tvr::COLORREF colour) {
+    m_Printer.Print(text, colour);
+    m_Log.Write(text);
+  });
+  m_pTraceView->SetClearCallback([this] { m_Log.Restart(); });
   m_pObserver = std::make_unique<CTVRRunObserver>(m_Options.m_nMaxStatements);
   m_pDoc->AddView(m_pTraceView.get());
   m_pDoc->AddView(m_pObserver.get());
@@ -123,6 +132,10 @@ int CTVRRunDriver::Prepare() {
     return CTVRRunOptions::EXIT_SCRIPT;
   }
 
+  // The log holds what the trace view would: from the reader's connection on.
+  if (m_Options.m_bSaveLog)
+    m_Log.Open(m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->m_strScriptPath)
+                                              : m_Options.m_strLogPath);
   m_pDoc->OnReaderConnect();
   // What the board says on connecting comes before the first statement.
   DrainQueue();
@@ -213,7 +226,15 @@ bool CTVRRunDriver::OnCheck() {
   CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
   if (doc.m_bWaitAnswer) {
     m_bIdle = false;
-    if (now - m_pObserver->GetLastExchange() > std::chrono::duration<double>(m_Options.m_dTimeout)) {
+    if (!m_bWaiting || m_pObserver->GetProgress() != m_nWaitProgress) {
+      m_bWaiting = true;
+      m_nWaitProgress = m_pObserver->GetProgress();
+      m_waitSince = now;
+    }
+    // Waiting counts from the later of the wait's start and the last frame,
+    // so an answer in several parts keeps a slow statement alive.
+    const Clock::time_point since = std::max(m_waitSince, m_pObserver->GetLastExchange());
+    if (now - since > std::chrono::duration<double>(m_Options.m_dTimeout)) {
       const int statementLine = LineOfStatement();
       doc.OnScriptStop();
       Fail("the run stalled: no answer within " + FormatSeconds(m_Options.m_dTimeout) + " s to the statement on line " +
@@ -223,6 +244,7 @@ bool CTVRRunDriver::OnCheck() {
     }
     return true;
   }
+  m_bWaiting = false;
   if (dispatcher.PendingCount() != 0 || dispatcher.PendingTimedCount() != 0 ||
       m_pObserver->GetProgress() != m_nIdleProgress) {
     m_bIdle = false;
@@ -253,13 +275,8 @@ int CTVRRunDriver::Finish(int status) {
   if (m_bStarted) {
     DrainQueue();
     m_Printer.Finish();
-    if (m_Options.m_bSaveLog) {
-      if (m_Options.m_strLogPath.empty())
-        m_pDoc->OnLogFileSave();
-      else
-        m_pTraceView->SaveLog(m_Options.m_strLogPath);
-    }
   }
+  m_Log.Close();
   if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
   // What the board says while it disconnects still belongs to the run.
   DrainQueue();

@@ -9,6 +9,8 @@
 
 #include "cli/run_options.h"
 
+#include "cli/log_stream.h"
+
 class CTVRBoardDoc;
 class CTVRDocTemplate;
 class CTVRRunObserver;
@@ -46,6 +48,7 @@ class CTVRRunDriver {
   std::unique_ptr<CTVRBoardDoc> m_pDoc;
   std::unique_ptr<CTVRTraceTextView> m_pTraceView;
   std::unique_ptr<CTVRRunObserver> m_pObserver;
+  CTVRLogStream m_Log;
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;
@@ -56,4 +59,9 @@ class CTVRRunDriver {
   bool m_bIdle = false;
   Clock::time_point m_idleSince;
   unsigned long long m_nIdleProgress = 0;
+  // The document waiting for an answer: since when, and at what progress. A
+  // statement that ends moves the progress, with the trace off as well.
+  bool m_bWaiting = false;
+  Clock::time_point m_waitSince;
+  unsigned long long m_nWaitProgress = 0;
 };

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <CLI/CLI.hpp>
+
 namespace {
 
 bool ParseCount(const std::string& text, long long& value) {
@@ -32,156 +34,212 @@ bool IsWord(const std::string& arg) {
   return !arg.empty() && (arg[0] != '-' || arg == "-");
 }
 
-bool TakesValue(const std::string& option) {
-  for (const char* name :
-       {"--plugins", "--board", "--protocol", "--type", "--max-statements", "--max-seconds", "--timeout"})
-    if (option == name) return true;
-  return false;
-}
+// The options of the run, declared once: the parser, the optional log path's
+// rule and the help text all come from here.
+class CCommandLine {
+ public:
+  explicit CCommandLine(CTVRRunOptions& o) : m_app("tavric-run"), m_o(o) {
+    // Help is an ordinary flag, so that a wrong option next to it is still reported.
+    m_app.set_help_flag();
+    m_app.add_flag("-h,--help", o.m_bHelp)->disable_flag_override();
+    m_app.add_flag("--list", o.m_bList)->disable_flag_override();
+    m_app.add_option("--plugins", o.m_strPluginFolder);
+    m_app.add_option("--board", o.m_strBoard);
+    m_app.add_option("--protocol", o.m_strProtocol);
+    m_app.add_option("--type", m_strType);
+    m_app.add_flag("--loop", o.m_bLoop)->disable_flag_override();
+    m_app.add_option("--max-statements", m_strMaxStatements);
+    m_app.add_option("--max-seconds", m_strMaxSeconds);
+    m_app.add_flag("--step", o.m_bStep)->disable_flag_override();
+    m_app.add_flag("--stop-at-breakpoint", o.m_bStopAtBreakpoint)->disable_flag_override();
+    m_app.add_option("--timeout", m_strTimeout);
+    m_app.add_option("--keep", m_strKeep);
+    // "--save-log" alone, "--save-log=PATH", or "--save-log PATH" where the
+    // word is no script: Normalise() turns the last two into this hidden pair.
+    m_app.add_flag("--save-log", o.m_bSaveLog)->disable_flag_override();
+    m_app.add_option("--save-log-path", o.m_strLogPath)->group("");
+    m_app.add_flag("--no-colour,--no-color", o.m_bNoColour)->disable_flag_override();
+    m_app.add_option("script", m_scripts);
 
-// A positional word among args[from...], the values of options skipped.
-bool WordFollows(const std::vector<std::string>& args, std::size_t from) {
-  for (std::size_t j = from; j < args.size(); ++j) {
-    if (args[j] == "--") return j + 1 < args.size();
-    if (IsWord(args[j])) return true;
-    if (TakesValue(args[j])) ++j;
+    m_pAtr = m_app.add_subcommand("atr", "decode an answer to reset");
+    m_pAtr->add_option("bytes", o.m_AtrBytes);
+    m_pRegs = m_app.add_subcommand("regs", "check a register parameter file");
+    m_pRegs->add_option("file", o.m_strRegsFile);
+    for (CLI::App* pSub : {m_pAtr, m_pRegs}) pSub->set_help_flag();
   }
-  return false;
-}
+
+  bool Parse(const std::vector<std::string>& args, std::string& error) {
+    std::vector<std::string> normalised;
+    if (!Normalise(args, normalised, error)) return false;
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(normalised.rbegin(), normalised.rend());
+    try {
+      m_app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+      error = Explain(e);
+      return false;
+    }
+    return Check(error);
+  }
+
+ private:
+  bool TakesValue(const std::string& arg) {
+    const CLI::Option* pOption = m_app.get_option_no_throw(arg);
+    return pOption != nullptr && !pOption->get_positional() && pOption->get_expected_min() > 0;
+  }
+
+  // A positional word among args[from...], the values of options skipped.
+  bool WordFollows(const std::vector<std::string>& args, std::size_t from) {
+    for (std::size_t j = from; j < args.size(); ++j) {
+      if (args[j] == "--") return j + 1 < args.size();
+      if (IsWord(args[j])) return true;
+      if (TakesValue(args[j])) ++j;
+    }
+    return false;
+  }
+
+  bool Normalise(const std::vector<std::string>& args, std::vector<std::string>& out, std::string& error) {
+    bool scriptSeen = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const std::string& arg = args[i];
+      if (arg == "--") {
+        out.insert(out.end(), args.begin() + std::ptrdiff_t(i), args.end());
+        break;
+      }
+      if (arg.rfind("--save-log=", 0) == 0) {
+        if (arg.size() == 11) {
+          error = "--save-log= needs a path";
+          return false;
+        }
+        out.insert(out.end(), {"--save-log", "--save-log-path", arg.substr(11)});
+        continue;
+      }
+      if (arg == "--save-log") {
+        out.push_back(arg);
+        // The path is optional, so the next word is the path only when the
+        // script came before it or still comes after it.
+        if (i + 1 < args.size() && IsWord(args[i + 1]) && (scriptSeen || WordFollows(args, i + 2)))
+          out.insert(out.end(), {"--save-log-path", args[++i]});
+        continue;
+      }
+      if (IsWord(arg)) scriptSeen = true;
+      if (TakesValue(arg) && arg.find('=') == std::string::npos && i + 1 < args.size()) {
+        out.push_back(arg);
+        out.push_back(args[++i]);
+        continue;
+      }
+      out.push_back(arg);
+    }
+    return true;
+  }
+
+  static std::string Explain(const CLI::ParseError& e) {
+    const std::string what = e.what();
+    if (const auto* pExtras = dynamic_cast<const CLI::ExtrasError*>(&e)) {
+      (void)pExtras;
+      // "The following argument(s) were not expected: X Y"
+      const std::size_t colon = what.find(": ");
+      std::string first = colon == std::string::npos ? what : what.substr(colon + 2);
+      first = first.substr(0, first.find(' '));
+      if (!first.empty() && first[0] == '-') return "unknown option " + first;
+      return "unexpected argument '" + first + "'";
+    }
+    if (what.find("disallowed flag override") != std::string::npos ||
+        what.find("does not allow") != std::string::npos) {
+      const std::size_t space = what.find(' ');
+      return "option --" + what.substr(0, space) + " takes no value";
+    }
+    const std::size_t missing = what.find(": 1 required");
+    if (missing != std::string::npos) return "option " + what.substr(0, missing) + " needs a value";
+    return what;
+  }
+
+  bool Check(std::string& error) {
+    CTVRRunOptions& o = m_o;
+    if (o.m_strPluginFolder.empty()) o.m_strPluginFolder = ".";
+    if (!m_strType.empty()) {
+      if (m_strType == "raw")
+        o.m_eScriptType = SCRIPT_RAWDATA;
+      else if (m_strType == "commands")
+        o.m_eScriptType = SCRIPT_COMMANDS;
+      else if (m_strType == "apdu")
+        o.m_eScriptType = SCRIPT_APDU;
+      else {
+        error = "--type is raw, commands or apdu, not '" + m_strType + "'";
+        return false;
+      }
+    }
+    if (!m_strMaxStatements.empty() && !ParseCount(m_strMaxStatements, o.m_nMaxStatements)) {
+      error = "--max-statements needs a positive whole number, not '" + m_strMaxStatements + "'";
+      return false;
+    }
+    long long keep = 0;
+    if (!m_strKeep.empty()) {
+      if (!ParseCount(m_strKeep, keep)) {
+        error = "--keep needs a positive whole number of records, not '" + m_strKeep + "'";
+        return false;
+      }
+      o.m_nKeepRecords = keep;
+    }
+    for (auto [text, value, name] : {std::tuple{&m_strMaxSeconds, &o.m_dMaxSeconds, "--max-seconds"},
+                                     std::tuple{&m_strTimeout, &o.m_dTimeout, "--timeout"}}) {
+      if (!text->empty() && !ParseSeconds(*text, *value)) {
+        error = std::string(name) + " needs a positive number of seconds, not '" + *text + "'";
+        return false;
+      }
+    }
+
+    if (m_pAtr->parsed()) {
+      o.m_eCommand = CTVRRunOptions::COMMAND_ATR;
+      return true;
+    }
+    if (m_pRegs->parsed()) {
+      o.m_eCommand = CTVRRunOptions::COMMAND_REGS;
+      if (o.m_strRegsFile.empty()) {
+        error = "regs needs a parameter file";
+        return false;
+      }
+      return true;
+    }
+    if (o.m_bHelp) return true;
+    if (o.m_bList) {
+      o.m_eCommand = CTVRRunOptions::COMMAND_LIST;
+      if (!m_scripts.empty()) {
+        error = "--list takes no script";
+        return false;
+      }
+      return true;
+    }
+    if (m_scripts.empty()) {
+      error = "no script file given";
+      return false;
+    }
+    if (m_scripts.size() > 1) {
+      error = "one script file at a time ('" + m_scripts[1] + "' is one too many)";
+      return false;
+    }
+    o.m_strScript = m_scripts[0];
+    return true;
+  }
+
+  CLI::App m_app;
+  CTVRRunOptions& m_o;
+  CLI::App* m_pAtr = nullptr;
+  CLI::App* m_pRegs = nullptr;
+  std::string m_strType, m_strMaxStatements, m_strMaxSeconds, m_strTimeout, m_strKeep;
+  std::vector<std::string> m_scripts;
+};
 
 }  // namespace
 
 bool CTVRRunOptions::Parse(const std::vector<std::string>& args, std::string& error) {
-  std::vector<std::string> positional;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    std::string value;
-    bool hasValue = false;
-    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-      std::size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        value = arg.substr(eq + 1);
-        arg.erase(eq);
-        hasValue = true;
-      }
-    }
-    // Options with a required value take the next argument unless given with '='.
-    auto takeValue = [&](std::string& out) -> bool {
-      if (hasValue) {
-        out = value;
-        return true;
-      }
-      if (i + 1 >= args.size()) {
-        error = "option " + arg + " needs a value";
-        return false;
-      }
-      out = args[++i];
-      return true;
-    };
-    auto noValue = [&]() -> bool {
-      if (hasValue) error = "option " + arg + " takes no value";
-      return !hasValue;
-    };
-
-    if (arg == "-h" || arg == "--help") {
-      if (!noValue()) return false;
-      m_bHelp = true;
-    } else if (arg == "--list") {
-      if (!noValue()) return false;
-      m_bList = true;
-    } else if (arg == "--plugins") {
-      if (!takeValue(m_strPluginFolder)) return false;
-      if (m_strPluginFolder.empty()) m_strPluginFolder = ".";
-    } else if (arg == "--board") {
-      if (!takeValue(m_strBoard)) return false;
-    } else if (arg == "--protocol") {
-      if (!takeValue(m_strProtocol)) return false;
-    } else if (arg == "--type") {
-      std::string type;
-      if (!takeValue(type)) return false;
-      if (type == "raw")
-        m_eScriptType = SCRIPT_RAWDATA;
-      else if (type == "commands")
-        m_eScriptType = SCRIPT_COMMANDS;
-      else if (type == "apdu")
-        m_eScriptType = SCRIPT_APDU;
-      else {
-        error = "--type is raw, commands or apdu, not '" + type + "'";
-        return false;
-      }
-    } else if (arg == "--loop") {
-      if (!noValue()) return false;
-      m_bLoop = true;
-    } else if (arg == "--max-statements") {
-      std::string text;
-      if (!takeValue(text)) return false;
-      if (!ParseCount(text, m_nMaxStatements)) {
-        error = "--max-statements needs a positive whole number, not '" + text + "'";
-        return false;
-      }
-    } else if (arg == "--max-seconds" || arg == "--timeout") {
-      std::string text;
-      if (!takeValue(text)) return false;
-      if (!ParseSeconds(text, arg == "--timeout" ? m_dTimeout : m_dMaxSeconds)) {
-        error = arg + " needs a positive number of seconds, not '" + text + "'";
-        return false;
-      }
-    } else if (arg == "--step") {
-      if (!noValue()) return false;
-      m_bStep = true;
-    } else if (arg == "--stop-at-breakpoint") {
-      if (!noValue()) return false;
-      m_bStopAtBreakpoint = true;
-    } else if (arg == "--save-log") {
-      m_bSaveLog = true;
-      if (hasValue) {
-        if (value.empty()) {
-          error = "--save-log= needs a path";
-          return false;
-        }
-        m_strLogPath = value;
-      } else if (i + 1 < args.size() && IsWord(args[i + 1]) && (!positional.empty() || WordFollows(args, i + 2))) {
-        // The path is optional, so the next word is the path only when the
-        // script came before it or still comes after it.
-        m_strLogPath = args[++i];
-      }
-    } else if (arg == "--no-colour" || arg == "--no-color") {
-      if (!noValue()) return false;
-      m_bNoColour = true;
-    } else if (arg == "--") {
-      positional.insert(positional.end(), args.begin() + std::ptrdiff_t(i) + 1, args.end());
-      break;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      error = "unknown option " + arg;
-      return false;
-    } else {
-      positional.push_back(arg);
-    }
-  }
-
-  if (m_bHelp) return true;
-  if (m_bList) {
-    if (!positional.empty()) {
-      error = "--list takes no script";
-      return false;
-    }
-    return true;
-  }
-  if (positional.empty()) {
-    error = "no script file given";
-    return false;
-  }
-  if (positional.size() > 1) {
-    error = "one script file at a time ('" + positional[1] + "' is one too many)";
-    return false;
-  }
-  m_strScript = positional[0];
-  return true;
+  return CCommandLine(*this).Parse(args, error);
 }
-
 std::string CTVRRunOptions::HelpText() {
   return R"(Usage: tavric-run [options] SCRIPT.cmd
        tavric-run --list [--plugins DIR]
+       tavric-run atr HEX...
+       tavric-run regs FILE.par
 
 Runs a script against a reader with no window and prints the trace as the
 trace view shows it (in colour on a terminal).
@@ -202,12 +260,20 @@ Options:
   --step                  execute one statement only
   --stop-at-breakpoint    end at the first breakpoint instead of going on
   --timeout S             give up when an answer takes longer (default: 10)
-  --save-log[=PATH]       at the end, save the trace as a log file: PATH, or
-                          the script path with its first '.' and the three
+  --save-log[=PATH]       write the trace to a log file as the run goes: PATH,
+                          or the script path with its first '.' and the three
                           characters after it replaced by ".log"
                           ("--save-log PATH SCRIPT" works too)
+  --keep N                trace records kept in memory while the trace is
+                          streamed (default: 10000); the terminal and the log
+                          file get every record, so a loop can run all night
   --no-colour             plain text even on a terminal (also: NO_COLOR set)
   -h, --help              this text
+
+Commands:
+  atr HEX...              decode an answer to reset given as hexadecimal bytes
+                          ("3B 02 14 50" or "3B021450") and print its fields
+  regs FILE.par           check a register parameter file and print its model
 
 A breakpoint halts a free run: tavric-run says so on stderr and goes on,
 unless --stop-at-breakpoint is given. Message boxes of the program are

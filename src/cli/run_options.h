@@ -19,13 +19,24 @@ class CTVRRunOptions {
     EXIT_INTERRUPTED = 130  // Ctrl+C
   };
 
+  // What the command line asks for.
+  enum ECommand {
+    COMMAND_RUN,   // run a script
+    COMMAND_LIST,  // --list
+    COMMAND_ATR,   // atr HEX...
+    COMMAND_REGS,  // regs FILE.par
+  };
+
   static constexpr const char* DEFAULT_BOARD = "CTVRSimDoc";
+  // Trace records kept in memory by a run that streams its trace.
+  static constexpr long long DEFAULT_KEEP_RECORDS = 10000;
   static constexpr const char* DEFAULT_PROTOCOL = "Verta";
 
   // FALSE with `error` set for a command line that cannot be run.
   bool Parse(const std::vector<std::string>& args, std::string& error);
   static std::string HelpText();
 
+  ECommand m_eCommand = COMMAND_RUN;
   bool m_bHelp = false;
   bool m_bList = false;
   std::string m_strPluginFolder = ".";
@@ -41,5 +52,8 @@ class CTVRRunOptions {
   std::string m_strLogPath;  // empty: the log file name rule
   double m_dTimeout = 10;
   bool m_bNoColour = false;
+  long long m_nKeepRecords = DEFAULT_KEEP_RECORDS;
   std::string m_strScript;
+  std::vector<std::string> m_AtrBytes;  // atr: the arguments as given
+  std::string m_strRegsFile;            // regs: the parameter file
 };

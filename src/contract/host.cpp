@@ -34,13 +34,21 @@ void CTVRHost::Shutdown() {
   m_templates.clear();
 }
 
-void CTVRHost::TruncateRegistries(std::size_t nTemplates, std::size_t nProtocols) {
+void CTVRHost::RollBackRegistrations(std::size_t nTemplates, std::size_t nProtocols, CTVRCrypto* pCrypto) {
   if (m_templates.size() > nTemplates) {
     // The template objects are ours; only what they point to belongs to the
     // library about to go.
     m_templates.resize(nTemplates);
   }
-  if (m_protocols.size() > nProtocols) m_protocols.resize(nProtocols);
+  // A protocol is handed over with new, so it is ours to delete. Its virtual
+  // destructor keeps its place in the table in every ABI version, which is
+  // what makes this safe even for a library built against another one.
+  while (m_protocols.size() > nProtocols) {
+    CTVRProtocol* pProtocol = m_protocols.back();
+    m_protocols.pop_back();
+    delete pProtocol;
+  }
+  m_pCrypto = pCrypto;
 }
 
 void CTVRHost::SetActiveDocument(CTVRBoardDoc* pDoc) {

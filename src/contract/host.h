@@ -30,10 +30,12 @@ class CTVRHost {
   void AddTemplate(std::unique_ptr<CTVRDocTemplate> pTemplate);
   void AddProtocol(CTVRProtocol* pProtocol);
   void SetCrypto(CTVRCrypto* pCrypto) { m_pCrypto = pCrypto; }
-  // Forgets, without deleting them, the templates and protocols registered
-  // after the first nTemplates and nProtocols: the loader's undo for a library
-  // it refuses after its static initialisers have registered.
-  void TruncateRegistries(std::size_t nTemplates, std::size_t nProtocols);
+  // The loader's undo for a library it refuses after the library registered
+  // (from its static initialisers or a failed init): drops the templates and
+  // deletes the protocols registered after the first nTemplates and
+  // nProtocols, while the library's code is still loaded, and puts the
+  // earlier cyphering object back (a cyphering object is never deleted).
+  void RollBackRegistrations(std::size_t nTemplates, std::size_t nProtocols, CTVRCrypto* pCrypto);
   // Exit step: deletes every protocol (never the cyphering object) and the templates.
   void Shutdown();
 

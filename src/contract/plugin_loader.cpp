@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <map>
 #include <set>
 
 #include <tavric/plugin.h>
@@ -21,6 +23,13 @@ namespace {
 // the same handle, and running its init twice would register everything twice.
 std::set<void*>& InitialisedHandles() {
   static std::set<void*> handles;
+  return handles;
+}
+
+// Libraries whose init threw stay loaded but inert; a later load of the same
+// library gives the same refusal.
+std::map<void*, std::string>& FailedInitHandles() {
+  static std::map<void*, std::string> handles;
   return handles;
 }
 
@@ -95,31 +104,58 @@ CTVRPluginLoader::CResult CTVRPluginLoader::LoadLibrary(const std::string& folde
     Debug(name + ": not loaded: " + reason);
     return {name, PLUGIN_LOAD_FAILED, reason};
   }
+  if (auto failed = FailedInitHandles().find(handle); failed != FailedInitHandles().end()) {
+    dlclose(handle);
+    Debug(name + ": skipped, " + failed->second);
+    return {name, PLUGIN_INIT_FAILED, failed->second};
+  }
   if (InitialisedHandles().count(handle) != 0) {
     dlclose(handle);  // drops the reference this call added, the library stays
     Debug(name + ": already loaded");
     return {name, PLUGIN_ALREADY_LOADED, {}};
   }
 
-  using AbiVersionFn = int (*)();
-  if (auto fnAbi = reinterpret_cast<AbiVersionFn>(dlsym(handle, "TavricPluginAbiVersion"))) {
-    const int version = fnAbi();
-    if (version != TAVRIC_ABI_VERSION) {
-      // Whatever its static initialisers registered points into a library
-      // about to be unloaded, and with a layout the host does not share.
-      host.TruncateRegistries(nTemplates, nProtocols);
-      host.SetCrypto(pCrypto);
+  // Whatever a refused library registered points into a library about to be
+  // unloaded (or left inert), with a layout the host may not share.
+  auto refuse = [&](EPluginResult result, const std::string& reason, bool unload) -> CResult {
+    host.RollBackRegistrations(nTemplates, nProtocols, pCrypto);
+    if (unload)
       dlclose(handle);
-      std::string reason =
-          "ABI version " + std::to_string(version) + ", the host's is " + std::to_string(TAVRIC_ABI_VERSION);
-      Debug(name + ": skipped, " + reason);
-      return {name, PLUGIN_ABI_MISMATCH, reason};
-    }
+    else
+      FailedInitHandles().emplace(handle, reason);
+    Debug(name + ": skipped, " + reason);
+    return {name, result, reason};
+  };
+
+  using AbiVersionFn = int (*)();
+  using InitFn = void (*)();
+  auto fnAbi = reinterpret_cast<AbiVersionFn>(dlsym(handle, "TavricPluginAbiVersion"));
+  auto fnInit = reinterpret_cast<InitFn>(dlsym(handle, "TavricPluginInit"));
+  if (fnAbi != nullptr) {
+    const int version = fnAbi();
+    if (version != TAVRIC_ABI_VERSION)
+      return refuse(PLUGIN_ABI_MISMATCH,
+                    "ABI version " + std::to_string(version) + ", the host's is " + std::to_string(TAVRIC_ABI_VERSION),
+                    true);
+  } else if (fnInit != nullptr) {
+    // An init entry is the SDK's way, and the SDK always says which version
+    // it is; one without the other was not built with the SDK's macro and
+    // cannot be trusted with the host's classes. (A library that registers
+    // from its static initialisers alone, the oldest way, has no entry to
+    // check and is taken as it is.)
+    return refuse(PLUGIN_ABI_MISMATCH, "no ABI version (TavricPluginAbiVersion is missing)", true);
   }
 
+  if (fnInit != nullptr) {
+    try {
+      fnInit();
+    } catch (const std::exception& e) {
+      return refuse(PLUGIN_INIT_FAILED, std::string("its init failed: ") + e.what(), false);
+    } catch (...) {
+      return refuse(PLUGIN_INIT_FAILED, "its init failed with an unknown exception", false);
+    }
+  }
   InitialisedHandles().insert(handle);
-  using InitFn = void (*)();
-  if (auto fnInit = reinterpret_cast<InitFn>(dlsym(handle, "TavricPluginInit"))) fnInit();
   Debug(name + ": loaded");
   return {name, PLUGIN_LOADED, {}};
 }

@@ -4,7 +4,10 @@
 // letter case and ends with ".so". Files are taken in the order the directory
 // listing gives them, which is therefore the registration order. Each library
 // is opened with every symbol resolved at once; one built for another ABI
-// version is closed again, then TavricPluginInit runs when the library has it.
+// version, or one with an init entry but no ABI version, is
+// refused: what it registered is undone and it is closed again. Then
+// TavricPluginInit runs; an init that throws is refused the same way, its
+// library staying loaded (its code may still be referenced) but inert.
 // Libraries that fail are skipped without a word, unless TAVRIC_PLUGIN_DEBUG
 // is set, in which case stderr says why. Loaded libraries are never unloaded.
 #pragma once
@@ -18,7 +21,8 @@ class CTVRPluginLoader {
     PLUGIN_LOADED,          // opened and initialised
     PLUGIN_ALREADY_LOADED,  // the same library came through another name or an earlier call
     PLUGIN_LOAD_FAILED,     // the dynamic loader refused it
-    PLUGIN_ABI_MISMATCH,    // built against another SDK; closed again
+    PLUGIN_ABI_MISMATCH,    // built against another SDK, or says not which; closed again
+    PLUGIN_INIT_FAILED,     // its init entry threw; what it registered is undone
   };
 
   struct CResult {

@@ -1,8 +1,8 @@
 #include "decode/description_file.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include "platform/file_reader.h"
 
 namespace {
 
@@ -13,29 +13,14 @@ int HexValue(char c) {
   return -1;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 bool CTVRDescriptionFile::Read(const std::string& path) {
-  m_data.clear();
   m_nPos = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
-  char chunk[8192];
-  for (;;) {
-    std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-    m_data.insert(m_data.end(), chunk, chunk + got);
-    if (got < sizeof chunk) break;
-  }
-  // A folder opens but does not read: that is a file that cannot be opened too.
-  if (std::ferror(file.get())) {
-    m_data.clear();
-    return false;
-  }
-  return true;
+  std::string content;
+  const bool ok = CTVRFileReader::ReadAll(path, content) == CTVRFileReader::READ_OK;
+  m_data.assign(content.begin(), content.end());
+  return ok;
 }
 
 void CTVRDescriptionFile::Assign(std::string_view bytes) {

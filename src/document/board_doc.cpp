@@ -15,6 +15,7 @@
 #include "board_doc_texts.h"
 #include "contract/host.h"
 #include "decode/answer_decoder.h"
+#include "platform/file_reader.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_log.h"
 
@@ -259,13 +260,8 @@ void CTVRBoardDoc::SetTitle(const std::string& text) {
 }
 
 BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    CTVRUserPrompts::Get().MessageBox(kFailedToOpen);
-    return FALSE;
-  }
-  const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) {
+  std::string content;
+  if (CTVRFileReader::ReadAll(path, content) != CTVRFileReader::READ_OK) {
     CTVRUserPrompts::Get().MessageBox(kFailedToOpen);
     return FALSE;
   }

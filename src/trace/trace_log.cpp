@@ -1,6 +1,7 @@
 #include "trace/trace_log.h"
 
 #include <cstring>
+#include <utility>
 
 // Record layout: a header, then the bytes.
 //   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
@@ -65,6 +66,7 @@ CTVRTraceLog::~CTVRTraceLog() {
 }
 
 CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count) {
+  if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (!data) count = 0;
   std::size_t need = HeaderSize(kind, count) + count;
   bool own = count > LARGE_RECORD;
@@ -97,6 +99,22 @@ CTVRTraceRecord CTVRTraceLog::GetAt(std::size_t index) const {
   return ReadHeader(m_index[index / INDEX_CHUNK][index % INDEX_CHUNK]);
 }
 
+void CTVRTraceLog::DropOldest() {
+  CTVRTraceLog tail;
+  for (std::size_t i = m_nCount - m_nKeepLimit; i < m_nCount; ++i) {
+    const CTVRTraceRecord record = GetAt(i);
+    tail.Append(record.m_nKind, record.m_pData, record.m_dwCount);
+  }
+  const std::size_t dropped = m_nDropped + (m_nCount - m_nKeepLimit);
+  Clear();
+  m_segments.swap(tail.m_segments);
+  m_index.swap(tail.m_index);
+  std::swap(m_nSegmentUsed, tail.m_nSegmentUsed);
+  std::swap(m_nCount, tail.m_nCount);
+  std::swap(m_nLargeBytes, tail.m_nLargeBytes);
+  m_nDropped = dropped;
+}
+
 void CTVRTraceLog::Clear() {
   if (m_nLargeBytes) {
     for (std::size_t i = 0; i < m_nCount; ++i) {
@@ -111,6 +129,7 @@ void CTVRTraceLog::Clear() {
   m_nSegmentUsed = SEGMENT_SIZE;
   m_nCount = 0;
   m_nLargeBytes = 0;
+  m_nDropped = 0;
 }
 
 std::size_t CTVRTraceLog::GetMemoryUsed() const {

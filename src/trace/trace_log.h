@@ -26,8 +26,17 @@ class CTVRTraceLog {
   CTVRTraceRecord Append(int kind, const tvr::BYTE* data, tvr::DWORD count);
   void Clear();
 
+  // Keeps at least the last n records and at most twice as many, dropping the
+  // oldest (0, the default: keeps everything). The desktop document keeps its
+  // whole trace; a headless run that streams its trace keeps a tail.
+  void SetKeepLimit(std::size_t n) { m_nKeepLimit = n; }
+  std::size_t GetKeepLimit() const { return m_nKeepLimit; }
+  // Records dropped from the front since the last Clear.
+  std::size_t GetDroppedCount() const { return m_nDropped; }
+
+  // Records kept.
   std::size_t GetCount() const { return m_nCount; }
-  // The record at index (0 for the first); an empty record of kind -1 past the end.
+  // The kept record at index (0 for the oldest kept); an empty record of kind -1 past the end.
   CTVRTraceRecord GetAt(std::size_t index) const;
   // Bytes of memory held (segments, own allocations and index), for the benchmark.
   std::size_t GetMemoryUsed() const;
@@ -42,4 +51,10 @@ class CTVRTraceLog {
   std::vector<std::unique_ptr<tvr::BYTE*[]>> m_index;  // chunks of INDEX_CHUNK record starts
   std::size_t m_nCount = 0;
   std::size_t m_nLargeBytes = 0;  // bytes held by records of their own
+  std::size_t m_nKeepLimit = 0;
+  std::size_t m_nDropped = 0;
+
+  // Moves the last m_nKeepLimit records into fresh storage and frees the rest:
+  // done once per m_nKeepLimit appends, so it costs one copy per record.
+  void DropOldest();
 };

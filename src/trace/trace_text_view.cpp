@@ -49,6 +49,10 @@ void CTVRTraceTextView::AppendRecord(const CTVRTraceRecord& record) {
 
 void CTVRTraceTextView::Append(const std::string& text, tvr::COLORREF colour) {
   if (text.empty()) return;
+  if (!m_bKeepText) {
+    if (m_onAppend) m_onAppend(text, colour);
+    return;
+  }
   if (!m_runs.empty() && m_runs.back().m_crColour == colour)
     m_runs.back().m_nLength += text.size();
   else

@@ -37,6 +37,11 @@ class CTVRTraceTextView : public CTVRView {
   const std::string& GetText() const { return m_strText; }
   const std::vector<ColourRun>& GetColourRuns() const { return m_runs; }
 
+  // FALSE: the text is passed to the append callback and not kept (a headless
+  // run streams its trace instead of holding all of it); the view text stays
+  // empty, so keeping it or saving it gives nothing.
+  void SetKeepText(bool keep) { m_bKeepText = keep; }
+
   // Called with every piece appended (the runner prints through it) and on clear.
   void SetAppendCallback(AppendCallback callback) { m_onAppend = std::move(callback); }
   void SetClearCallback(ClearCallback callback) { m_onClear = std::move(callback); }
@@ -56,6 +61,7 @@ class CTVRTraceTextView : public CTVRView {
   std::string m_strText;
   std::vector<ColourRun> m_runs;
   std::string m_strPiece;  // reused from record to record
+  bool m_bKeepText = true;
   AppendCallback m_onAppend;
   ClearCallback m_onClear;
 };

@@ -29,6 +29,19 @@ TEST(RunOptions, ValuesBothSeparateAndWithEquals) {
   EXPECT_TRUE(Parse({"--list", "--plugins", "dir"}).m_bList) << "--list needs no script";
   // "--" ends the options: a script may begin with a dash.
   EXPECT_EQ(Parse({"--", "-odd.cmd"}).m_strScript, "-odd.cmd");
+  EXPECT_EQ(Parse({"s.cmd"}).m_nKeepRecords, 10000) << "a run keeps a tail of its trace unless told";
+  EXPECT_EQ(Parse({"--keep", "25", "s.cmd"}).m_nKeepRecords, 25);
+}
+
+TEST(RunOptions, CommandsTakeTheirOwnArguments) {
+  const CTVRRunOptions atr = Parse({"atr", "3B", "02", "14", "50"});
+  EXPECT_EQ(atr.m_eCommand, CTVRRunOptions::COMMAND_ATR);
+  EXPECT_EQ(atr.m_AtrBytes, (Args{"3B", "02", "14", "50"}));
+  const CTVRRunOptions regs = Parse({"regs", "RegPar/sim.par"});
+  EXPECT_EQ(regs.m_eCommand, CTVRRunOptions::COMMAND_REGS);
+  EXPECT_EQ(regs.m_strRegsFile, "RegPar/sim.par");
+  EXPECT_EQ(Parse({"--list"}).m_eCommand, CTVRRunOptions::COMMAND_LIST);
+  EXPECT_EQ(Parse({"s.cmd"}).m_eCommand, CTVRRunOptions::COMMAND_RUN);
 }
 
 TEST(RunOptions, TheLogPathIsOptional) {
@@ -63,6 +76,9 @@ TEST(RunOptions, UsageErrorsSayWhat) {
       {{"--loop=yes", "a.cmd"}, "takes no value"},
       {{"--save-log=", "a.cmd"}, "needs a path"},
       {{"--list", "a.cmd"}, "--list takes no script"},
+      {{"--keep", "0", "a.cmd"}, "--keep needs a positive whole number"},
+      {{"--keep", "lots", "a.cmd"}, "--keep needs a positive whole number"},
+      {{"regs"}, "regs needs a parameter file"},
   };
   for (const auto& [args, said] : cases) {
     CTVRRunOptions options;

@@ -1,9 +1,14 @@
 // The real tavric-run, run as a user runs it, against the simulated reader and
 // the test plug-ins.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -54,6 +59,28 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 bool Contains(const std::string& text, const std::string& what) {
   return text.find(what) != std::string::npos;
+}
+
+// Runs the program to its end with its output thrown away; the peak resident
+// memory of the process in kilobytes, or -1.
+long PeakKilobytes(const std::vector<std::string>& args, const std::string& workDir) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (::chdir(workDir.c_str()) != 0) ::_exit(127);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return usage.ru_maxrss;
 }
 
 class TavricRunTest : public ::testing::Test {
@@ -208,4 +235,57 @@ TEST_F(TavricRunTest, CtrlCStopsCleanlyAndStillWritesTheLog) {
   QFile file(log);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_GT(Count(file.readAll().toStdString(), "PC -> IFD :"), 2u);
+}
+
+TEST_F(TavricRunTest, AScriptPathThatIsNoFileIsAScriptThatCannotBeRead) {
+  // A folder used to open as a stream and throw on the first read (exit 134).
+  for (const QString& path : {m_Dir.path(), m_Dir.path() + "/", QString("/dev/null"), m_Dir.filePath("none.cmd")}) {
+    CRun run = RunTool({"--plugins", RunFolder(), path});
+    EXPECT_EQ(run.status, 2) << path.toStdString() << "\n" << run.err;
+    EXPECT_TRUE(Contains(run.err, "cannot read the script file")) << run.err;
+  }
+}
+
+TEST_F(TavricRunTest, WithTheTraceOffAHealthyLoopIsNotTakenForAStall) {
+  // Every frame is answered at once, so the short timeout must never fire;
+  // the run ends on its time bound.
+  CRun run = RunTool({"--loop", "--timeout", "0.2", "--max-seconds", "1.2", "--no-colour",
+                      Script("quiet.cmd", ".command;\n.trace(off);\n30;\n")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(Contains(run.err, "stalled")) << run.err;
+}
+
+TEST_F(TavricRunTest, ALongLoopWithTheTraceOnKeepsItsMemoryFlatAndStreamsTheLog) {
+  // Peak memory of the whole process, short run against a run ten times as
+  // long: a kept trace would grow by well over 100 bytes per statement.
+  auto peakKilobytes = [this](long long statements) {
+    const std::string log = m_Dir.filePath("long.log").toStdString();
+    const std::string script = Script("long.cmd", "30;\n").toStdString();
+    const std::string bound = std::to_string(statements);
+    const std::string program = (RunFolder() + "/tavric-run").toStdString();
+    std::vector<std::string> args = {
+        program, "--loop", "--no-colour", "--max-statements", bound, "--keep", "1000", "--save-log=" + log, script};
+    return PeakKilobytes(args, RunFolder().toStdString());
+  };
+  const long shortRun = peakKilobytes(20000);
+  const long longRun = peakKilobytes(200000);
+  ASSERT_GT(shortRun, 0);
+  ASSERT_GT(longRun, 0);
+  EXPECT_LT(longRun - shortRun, 6 * 1024) << shortRun << " kB, then " << longRun << " kB";
+
+  // The log file has every statement although memory kept only a tail.
+  QFile file(m_Dir.filePath("long.log"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(Count(file.readAll().toStdString(), "PC -> IFD : GET FIRMWARE VERSION\r\n"), 200000u);
+}
+
+TEST_F(TavricRunTest, ClearingTheTraceStartsTheLogOver) {
+  const QString log = m_Dir.filePath("cleared.log");
+  CRun run = RunTool({"--no-colour", "--save-log=" + log, Script("clear.cmd", "30;\n.clear;\n10;\n")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  QFile file(log);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const std::string text = file.readAll().toStdString();
+  EXPECT_FALSE(Contains(text, "GET FIRMWARE VERSION")) << text;
+  EXPECT_TRUE(Contains(text, "PC -> IFD : RESET CARD\r\n")) << text;
 }

@@ -61,17 +61,19 @@ TEST_F(PluginLoaderTest, TakesPluginFilesInTheFoldersOwnOrderAndSaysWhatBecameOf
   std::vector<std::string> seen;
   for (const auto& result : s_Results) {
     seen.push_back(result.m_strFileName);
-    const auto expected = seen.back() == "brdbroken.so" ? Loader::PLUGIN_LOAD_FAILED
-                          : seen.back() == "proabi.so"  ? Loader::PLUGIN_ABI_MISMATCH
-                                                        : Loader::PLUGIN_LOADED;
+    const auto expected = seen.back() == "brdbroken.so"                                ? Loader::PLUGIN_LOAD_FAILED
+                          : seen.back() == "proabi.so" || seen.back() == "brdnoabi.so" ? Loader::PLUGIN_ABI_MISMATCH
+                          : seen.back() == "prothrows.so"                              ? Loader::PLUGIN_INIT_FAILED
+                                                                                       : Loader::PLUGIN_LOADED;
     EXPECT_EQ(result.m_eResult, expected) << seen.back() << ": " << result.m_strReason;
   }
   std::vector<std::string> sorted = seen;
   std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return ListedBefore(a, b); });
   EXPECT_EQ(seen, sorted);
   std::sort(seen.begin(), seen.end());
-  EXPECT_EQ(seen, (std::vector<std::string>{"BRDcaps.so", "brdbroken.so", "brdtwo.so", "proabi.so", "proalpha.so",
-                                            "procryptoa.so", "procryptob.so", "prounrelated.so"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"BRDcaps.so", "brdbroken.so", "brdnoabi.so", "brdtwo.so", "proabi.so",
+                                            "proalpha.so", "procryptoa.so", "procryptob.so", "prothrows.so",
+                                            "prounrelated.so"}));
 }
 
 TEST_F(PluginLoaderTest, RegistersOnceInLoadOrderAndPluginOrder) {
@@ -90,8 +92,13 @@ TEST_F(PluginLoaderTest, RegistersOnceInLoadOrderAndPluginOrder) {
   EXPECT_EQ(boards, ListedBefore("brdtwo.so", "BRDcaps.so")
                         ? (std::vector<std::string>{"CTVRPlugBoardOne", "CTVRPlugBoardTwo", "CTVRPlugCapsBoard"})
                         : (std::vector<std::string>{"CTVRPlugCapsBoard", "CTVRPlugBoardOne", "CTVRPlugBoardTwo"}));
-  // Neither the static nor the init registration of the refused library stays.
+  // Nothing of the refused libraries stays: not the static registration of
+  // the one built for another ABI (deleted, not leaked, before it was
+  // unloaded), not what the throwing init registered before it threw, and
+  // the init without an ABI version never ran.
   EXPECT_EQ(protocols, (std::vector<std::string>{"Alpha", "Beta"}));
+  EXPECT_NE(std::getenv("TAVRIC_TEST_WRONG_ABI_DELETED"), nullptr);
+  EXPECT_EQ(std::getenv("TAVRIC_TEST_NO_ABI_INIT_RAN"), nullptr);
 
   // The later cyphering object replaces the earlier.
   ASSERT_NE(CTVRHost::Instance().GetCrypto(), nullptr);
@@ -111,7 +118,9 @@ TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
   const std::string reasons = said("1");
   for (const char* reason :
        {"brdbroken.so: not loaded", "TavricTestNowhereDefined", "proabi.so: skipped, ABI version 42",
-        "mybrdhidden.so: skipped, not a plug-in name", "brdfolder.so: skipped, not a regular file"})
+        "prothrows.so: skipped, its init failed: no reader driver for this test",
+        "brdnoabi.so: skipped, no ABI version", "mybrdhidden.so: skipped, not a plug-in name",
+        "brdfolder.so: skipped, not a regular file"})
     EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
 }
 

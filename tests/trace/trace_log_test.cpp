@@ -60,3 +60,34 @@ TEST(TraceLog, OverheadPerRecordStaysUnder16Bytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TraceLog, AKeepLimitHoldsTheNewestRecordsAndDropsTheOldestInBulk) {
+  CTVRTraceLog log;
+  log.SetKeepLimit(3);
+  auto append = [&log](int i) {
+    const std::string text = "record " + std::to_string(i);
+    // Every fourth record is one of the large ones with an allocation of its own.
+    const std::string data = i % 4 == 0 ? text + std::string(600, '.') : text;
+    log.Append(TRACE_COMMENT, reinterpret_cast<const BYTE*>(data.data()), DWORD(data.size()));
+  };
+  for (int i = 1; i <= 6; ++i) append(i);
+  EXPECT_EQ(log.GetCount(), 6u) << "nothing dropped before twice the limit";
+  append(7);
+  // The seventh append keeps 4, 5, 6 and adds 7.
+  ASSERT_EQ(log.GetCount(), 4u);
+  EXPECT_EQ(log.GetDroppedCount(), 3u);
+  EXPECT_EQ(Data(log.GetAt(0)).substr(0, 8), "record 4");
+  EXPECT_EQ(Data(log.GetAt(0)).size(), 608u);
+  EXPECT_EQ(Data(log.GetAt(3)), "record 7");
+  for (int i = 8; i <= 1000; ++i) append(i);
+  EXPECT_LE(log.GetCount(), 6u);
+  EXPECT_GE(log.GetCount(), 3u);
+  EXPECT_EQ(Data(log.GetAt(log.GetCount() - 1)).substr(0, 12), "record 1000.");
+  EXPECT_EQ(log.GetDroppedCount() + log.GetCount(), 1000u);
+  log.Clear();
+  EXPECT_EQ(log.GetDroppedCount(), 0u);
+}
+
+}  // namespace

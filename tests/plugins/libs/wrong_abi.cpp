@@ -1,14 +1,19 @@
 // Built as if against another SDK: its ABI version is not the host's. It
-// registers from a static initialiser as well as from its init entry, and the
-// host must keep neither.
+// registers from a static initialiser, with new as every protocol is handed
+// over, and the host must neither keep the protocol nor leak it.
+#include <cstdlib>
+
 #include <tavric/tavric.h>
 
 namespace {
-// Static, not on the heap: the host forgets it without deleting it (its layout
-// is not the host's), and the library's unloading destroys it.
-CTVRProtocol staticProtocol;
+class CWrongAbiProtocol : public CTVRProtocol {
+ public:
+  CWrongAbiProtocol() { m_strName = "Wrong ABI"; }
+  // The test reads this to know the host deleted it before unloading.
+  ~CWrongAbiProtocol() override { setenv("TAVRIC_TEST_WRONG_ABI_DELETED", "1", 1); }
+};
 struct CRegistrar {
-  CRegistrar() { AddProtocol(&staticProtocol); }
+  CRegistrar() { AddProtocol(new CWrongAbiProtocol); }
 } registrar;
 }  // namespace
 

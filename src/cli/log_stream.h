@@ -1,0 +1,34 @@
+// The log file of a headless run, written as the trace grows instead of from
+// a copy of the whole trace at the end: a run of any length costs the same
+// memory, and an interrupted run still leaves its log. The file holds exactly
+// what the trace view's text would (CR LF line ends), so it reads like a log
+// saved from the desktop program.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class CTVRLogStream {
+ public:
+  CTVRLogStream() = default;
+  ~CTVRLogStream() { Close(); }
+  CTVRLogStream(const CTVRLogStream&) = delete;
+  CTVRLogStream& operator=(const CTVRLogStream&) = delete;
+
+  // Creates the file, or empties it; on failure says so the way saving a log
+  // does and writes nothing after.
+  bool Open(const std::string& path);
+  bool IsOpen() const { return m_pFile != nullptr; }
+  void Write(const std::string& text);
+  // The view was cleared: so is the log.
+  void Restart();
+  // Flushes and closes; says so when anything could not be written.
+  bool Close();
+
+ private:
+  void Report();
+
+  std::FILE* m_pFile = nullptr;
+  std::string m_strPath;
+  bool m_bFailed = false;
+};
