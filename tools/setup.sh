@@ -7,5 +7,5 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
-  ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev clang-format >/dev/null
+  ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libcli11-dev clang-format >/dev/null
 echo "tools/setup.sh: build dependencies installed"
