@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <strings.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +72,14 @@ std::vector<CTVRPluginLoader::CResult> CTVRPluginLoader::LoadFolder(const std::s
   std::vector<std::string> names;
   while (dirent* pEntry = readdir(pDir)) names.emplace_back(pEntry->d_name);
   closedir(pDir);
+  // Registration order is load order, which decides the order of the New
+  // list and which cyphering object wins: it must not depend on how a file
+  // system happens to list a folder. Names are taken alphabetically, letter
+  // case ignored, as the desktop platform's own listing gave them.
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const int order = strcasecmp(a.c_str(), b.c_str());
+    return order != 0 ? order < 0 : a < b;
+  });
 
   for (const std::string& name : names) {
     if (name == "." || name == "..") continue;

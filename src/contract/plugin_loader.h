@@ -1,8 +1,8 @@
 // Finds and loads the board and protocol plug-ins of a folder.
 //
 // A plug-in is a regular file whose name begins with "brd" or "pro" in any
-// letter case and ends with ".so". Files are taken in the order the directory
-// listing gives them, which is therefore the registration order. Each library
+// letter case and ends with ".so". Files are taken in alphabetical order,
+// letter case ignored, which is therefore the registration order. Each library
 // is opened with every symbol resolved at once; one built for another ABI
 // version, or one with an init entry but no ABI version, is
 // refused: what it registered is undone and it is closed again. Then

@@ -22,20 +22,12 @@
 
 #include "document/interpreter_texts.h"
 #include "document/script_text.h"
+#include "platform/process_clock.h"
 
 namespace texts = tvr_interpreter_texts;
 using tvr_script::IsBlank;
 
 namespace {
-
-// The process clock of the duration directives: milliseconds since the
-// program started. Taken when the library is loaded, which is start-up.
-const std::chrono::steady_clock::time_point g_processStart = std::chrono::steady_clock::now();
-
-long ProcessClock() {
-  return long(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - g_processStart).count());
-}
 
 // The PC/SC protocol frames nothing: its scripts are always raw data.
 constexpr DWORD kPcscMenuId = 187;
@@ -438,11 +430,11 @@ EDirectiveEnd RunDirective(CTVRBoardDoc& doc, const std::string& text) {
   }
   if (Contains(text, ".start_duration")) {
     doc.m_bDurationStarted = TRUE;
-    doc.m_lStartTime = ProcessClock();
+    doc.m_lStartTime = CTVRProcessClock::Now();
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".stop_duration")) {
-    doc.m_lStopTime = ProcessClock();
+    doc.m_lStopTime = CTVRProcessClock::Now();
     doc.m_bDurationStopped = TRUE;
     return DIRECTIVE_NEXT;
   }

@@ -12,10 +12,10 @@ class CTVRFileReader {
  public:
   enum EResult {
     READ_OK,
-    READ_CANNOT_OPEN,   // missing, no permission
-    READ_NOT_A_FILE,    // a folder, a device, a pipe, a socket
-    READ_TOO_LARGE,     // larger than the limit given
-    READ_FAILED,        // the system reported an error while reading
+    READ_CANNOT_OPEN,  // missing, no permission
+    READ_NOT_A_FILE,   // a folder, a device, a pipe, a socket
+    READ_TOO_LARGE,    // larger than the limit given
+    READ_FAILED,       // the system reported an error while reading
   };
 
   // Far beyond any script, description or register file; keeps a wrong path
