@@ -65,3 +65,9 @@ std::string RunFolder() {
 }
 
 }  // namespace tvr_fuzz
+
+#include "platform/dispatcher.h"
+
+void tvr_fuzz::RunQueueBriefly(int milliseconds) {
+  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::milliseconds(milliseconds));
+}

@@ -21,3 +21,32 @@ std::string WriteInput(const uint8_t* data, std::size_t size, const char* suffix
 std::string RunFolder();
 
 }  // namespace tvr_fuzz
+
+namespace tvr_fuzz {
+
+// The fuzz input read from the front: a byte at a time, zero past the end.
+class CInput {
+ public:
+  CInput(const uint8_t* data, std::size_t size) : m_pData(data), m_nSize(size) {}
+  uint8_t Byte() { return m_nPos < m_nSize ? m_pData[m_nPos++] : 0; }
+  // The next n bytes (fewer at the end).
+  std::string Take(std::size_t n) {
+    n = n < m_nSize - m_nPos ? n : m_nSize - m_nPos;
+    std::string bytes(reinterpret_cast<const char*>(m_pData + m_nPos), n);
+    m_nPos += n;
+    return bytes;
+  }
+  std::string Rest() { return Take(m_nSize - m_nPos); }
+  bool AtEnd() const { return m_nPos >= m_nSize; }
+
+ private:
+  const uint8_t* m_pData;
+  std::size_t m_nSize;
+  std::size_t m_nPos = 0;
+};
+
+// Runs the named-message queue until it is idle or the budget is spent, so
+// that a script that loops or waits for ever still ends the input.
+void RunQueueBriefly(int milliseconds = 20);
+
+}  // namespace tvr_fuzz

@@ -1,0 +1,58 @@
+// Answers from a reader (any bytes) through the answer decoder, with the
+// shipped description files loaded and the document in the states a run
+// puts it in: waiting or not, trace on or off, a script statement or a
+// one-off command.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <tavric/board_doc.h>
+
+#include "contract/host.h"
+#include "decode/answer_decoder.h"
+#include "fuzz_support.h"
+#include "test_board.h"
+#include "test_protocol.h"
+
+namespace {
+
+CTVRTestProtocol& Protocol() {
+  static CTVRTestProtocol* pProtocol = [] {
+    auto* p = new CTVRTestProtocol;
+    const std::string folder = tvr_fuzz::RunFolder();
+    p->GetCmdCode()->LoadPath(folder + "/Command.txt");
+    p->GetErrorCode()->LoadPath(folder + "/Error.txt");
+    return p;
+  }();
+  return *pProtocol;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tvr_fuzz::InitOnce();
+  tvr_fuzz::CInput input(data, size);
+  const uint8_t mode = input.Byte();
+
+  CTVRTestBoard doc;
+  doc.OnNewDocument();
+  doc.m_pProtocol = &Protocol();
+  CTVRHost::Instance().SetActiveDocument(&doc);
+  doc.m_bConnected = TRUE;
+  doc.m_bTraceOn = (mode & 1) ? FALSE : TRUE;
+  doc.m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
+  doc.m_dwCommandType = (mode & 4) ? 1 : 0;
+  doc.m_bLoopMode = (mode & 8) ? TRUE : FALSE;
+  doc.m_bHexDisplay = (mode & 16) ? FALSE : TRUE;
+
+  // Several answers in a row, each preceded by its length.
+  while (!input.AtEnd()) {
+    std::string answer = input.Take(input.Byte());
+    std::vector<tvr::BYTE> bytes(answer.begin(), answer.end());
+    CTVRAnswerDecoder::Decode(doc, bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
+  }
+  tvr_fuzz::RunQueueBriefly(5);
+  CTVRHost::Instance().SetActiveDocument(nullptr);
+  return 0;
+}

@@ -1,0 +1,60 @@
+// A script as a user writes it (any bytes), run through the interpreter
+// against a board that echoes every frame as an answer or one that answers
+// nothing, in each script type.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <tavric/board_doc.h>
+
+#include "contract/host.h"
+#include "fuzz_support.h"
+#include "test_board.h"
+#include "test_protocol.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tvr_fuzz::InitOnce();
+  tvr_fuzz::CInput input(data, size);
+  const uint8_t mode = input.Byte();
+
+  static CTVRTestProtocol protocol;
+  CTVRTestBoard doc;
+  doc.OnNewDocument();
+  doc.m_pProtocol = &protocol;
+  if (mode & 1) doc.SetResponder(CTVRTestBoard::EchoResponder());
+  CTVRHost::Instance().SetActiveDocument(&doc);
+
+  std::vector<std::string> lines;
+  const std::string text = input.Rest();
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.emplace_back(text, start, end - start);
+    start = end + 1;
+  }
+  doc.SetScriptLines(lines);
+  doc.OnReaderConnect();
+  switch ((mode >> 1) & 3) {
+    case 0:
+      doc.OnScriptRawdata();
+      break;
+    case 1:
+      doc.OnScriptApdu();
+      break;
+    default:
+      doc.OnScriptCommands();
+      break;
+  }
+  if (mode & 8) doc.OnScriptLoop();
+  if (mode & 16)
+    doc.OnScriptStep();
+  else
+    doc.OnScriptStart();
+  tvr_fuzz::RunQueueBriefly();
+  if (doc.IsRunning()) doc.OnScriptStop();
+  doc.OnReaderDisconnect();
+  tvr_fuzz::RunQueueBriefly(5);
+  CTVRHost::Instance().SetActiveDocument(nullptr);
+  return 0;
+}

@@ -1,0 +1,49 @@
+// The settings file (any bytes: a truncated write, a hand edit, another
+// program's file) read back into a reader document, as the next start-up
+// does: every value of the document's section read with the types it
+// expects, wrong types and missing values included.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <tavric/registry.h>
+
+#include "contract/host.h"
+#include "fuzz_support.h"
+#include "test_board.h"
+#include "test_protocol.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tvr_fuzz::InitOnce();
+  const std::string store = CTVRRegistry::GetStoreFileName();
+  if (FILE* f = std::fopen(store.c_str(), "wb")) {
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+  static CTVRTestProtocol protocol;
+  static bool registered = [] {
+    protocol.SetName("Verta");
+    CTVRHost::Instance().AddProtocol(new CTVRTestProtocol);
+    return true;
+  }();
+  (void)registered;
+
+  CTVRTestBoard doc;
+  doc.OnNewDocument();
+  CTVRRegistry reg(FALSE, TRUE);
+  for (const char* section : {"Fuzz\\Doc0", "Fuzz\\Doc1"}) {
+    if (!reg.Open(CTVRRegistry::GetRegSectionPath(section))) continue;
+    doc.LoadState(reg);
+    int number = 0;
+    tvr::DWORD word = 0;
+    std::string text;
+    std::vector<tvr::BYTE> bytes;
+    reg.Read("NbDoc", number);
+    reg.Read("Command", word);
+    reg.Read("ScriptPath", text);
+    reg.Read("Keys", bytes);
+  }
+  tvr_fuzz::RunQueueBriefly(2);
+  return 0;
+}
