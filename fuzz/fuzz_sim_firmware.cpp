@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 1: {  // a well-formed command frame
         const tvr::BYTE opcode = input.Byte();
         const std::string bytes = input.Take(input.Byte());
-        const auto frame = CTVRVertaFrame::Make(0x40, opcode, reinterpret_cast<const tvr::BYTE*>(bytes.data()),
-                                                bytes.size());
+        const auto frame =
+            CTVRVertaFrame::Make(0x40, opcode, reinterpret_cast<const tvr::BYTE*>(bytes.data()), bytes.size());
         CheckAnswers(firmware.ProcessFrame(frame.data(), frame.size()));
         break;
       }
