@@ -12,6 +12,7 @@
 #include "decode/answer_decoder.h"
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 
 namespace {
 
@@ -72,15 +73,7 @@ class AnswerDecoder : public CTVRDocFixture {
     Bytes copy = answer;
     CTVRAnswerDecoder::Decode(*m_pDoc, copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
   }
-  std::vector<Record> Records() const {
-    std::vector<Record> records;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = m_nFirstRecord; i < log.GetCount(); ++i) {
-      const CTVRTraceRecord r = log.GetAt(i);
-      records.emplace_back(r.m_nKind, std::string(reinterpret_cast<const char*>(r.m_pData), r.m_dwCount));
-    }
-    return records;
-  }
+  std::vector<Record> Records() const { return tvr_test::TraceRecords(*m_pDoc, m_nFirstRecord); }
   // Whether the end of the statement was posted (and nothing else).
   static bool EndPosted() { return CTVRDispatcher::Instance().PendingCount() == 1; }
 

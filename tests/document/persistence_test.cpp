@@ -1,15 +1,13 @@
 // The script file and the settings a document keeps in the registry.
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <tuple>
-
-#include <unistd.h>
 
 #include <tavric/crypto.h>
 #include <tavric/registry.h>
 
 #include "doc_fixture.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -30,17 +28,12 @@ class Persistence : public CTVRDocFixture {
  protected:
   void TearDown() override {
     CTVRHost::Instance().SetCrypto(nullptr);
-    std::filesystem::remove_all(m_dir);
     CTVRDocFixture::TearDown();
   }
-  std::string PathOf(const std::string& name) {
-    std::filesystem::create_directories(m_dir);
-    return (m_dir / name).string();
-  }
+  std::string PathOf(const std::string& name) { return m_Folder.PathOf(name); }
   static std::string Section(const std::string& name) { return CTVRRegistry::GetRegSectionPath("DocTest\\" + name); }
 
-  const std::filesystem::path m_dir =
-      std::filesystem::temp_directory_path() / ("tavric_doc_" + std::to_string(::getpid()));
+  tvr_test::CTempFolder m_Folder;
 };
 
 TEST_F(Persistence, AScriptFileReadsAtLineFeedsAndIsWrittenWithThem) {

@@ -8,6 +8,7 @@
 
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ class RunControl : public CTVRDocFixture {
   Outcome Now() {
     std::vector<int> sent;
     for (const auto& frame : m_pDoc->m_Sent) sent.push_back(frame.size() > 4 ? frame[4] : -1);
-    std::vector<int> marked;
-    for (int i = 0; i < m_pDoc->GetLineCount(); ++i)
-      if (m_pDoc->GetLineState(i) & LINE_NEXT) marked.push_back(i);
+    const std::vector<int> marked = tvr_test::MarkedLines(*m_pDoc);
     EXPECT_EQ(marked.size(), 1u) << "one line carries the next-statement mark";
     return {sent, bool(m_pDoc->IsRunning()), marked.empty() ? -1 : marked.back()};
   }

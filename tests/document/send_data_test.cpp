@@ -1,15 +1,12 @@
 // Frame preparation and sending: framing by type, the name record of each
 // protocol family, card selection and the expected opcode, and frames too
 // short for the positions their naming rule reads.
-#include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
-
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "temp_folder.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 
 namespace {
 
@@ -20,14 +17,7 @@ class SendData : public CTVRDocFixture {
   BOOL Send(std::vector<BYTE> bytes, EScriptType type) {
     return m_pDoc->SendData(bytes.data(), DWORD(bytes.size()), type);
   }
-  std::vector<Record> Records() {
-    std::vector<Record> records;
-    for (std::size_t i = 0; i < m_pDoc->GetTraceLog().GetCount(); ++i) {
-      const CTVRTraceRecord r = m_pDoc->GetTraceLog().GetAt(i);
-      records.emplace_back(r.m_nKind, std::string(reinterpret_cast<const char*>(r.m_pData), r.m_dwCount));
-    }
-    return records;
-  }
+  std::vector<Record> Records() { return tvr_test::TraceRecords(*m_pDoc); }
 };
 
 TEST_F(SendData, RawDataGoesOutUnchangedWithOnlyTheBytesRecordAndFreeReception) {
@@ -57,13 +47,11 @@ TEST_F(SendData, ACardSelectionSelectsTheCardAndOnlyAScriptStatementKeepsTheOldO
 }
 
 TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceIsOff) {
-  const auto file = std::filesystem::temp_directory_path() / ("tavric_send_" + std::to_string(::getpid()));
-  std::ofstream(file, std::ios::binary) << "01 RESET\r\n62-01 GET STATUS\r\n63\r\n"
-                                           "D4-02 GET FIRMWARE\r\nD4-40 EXCHANGE\r\n80-01 POWER ON\r\n";
-  m_Protocol.CmdTable().LoadPath(file.string());
-  std::ofstream(file, std::ios::binary) << "00 NO ERROR TEXT\r\n";
-  m_Protocol.ErrorTable().LoadPath(file.string());
-  std::filesystem::remove(file);
+  const tvr_test::CTempFolder folder;
+  m_Protocol.CmdTable().LoadPath(folder.Write("cmd.txt",
+                                              "01 RESET\r\n62-01 GET STATUS\r\n63\r\n"
+                                              "D4-02 GET FIRMWARE\r\nD4-40 EXCHANGE\r\n80-01 POWER ON\r\n"));
+  m_Protocol.ErrorTable().LoadPath(folder.Write("err.txt", "00 NO ERROR TEXT\r\n"));
   // The message-code family's code is the first two bytes given, before framing.
   m_Protocol.SetMsgCode([](const BYTE* b, DWORD n, int isCommand) {
     return isCommand == 1 && n >= 2 ? WORD(b[0] << 8 | b[1]) : WORD(0xFFFF);

@@ -9,6 +9,7 @@
 
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 
 using ByteVec = std::vector<BYTE>;
 using Strings = std::vector<std::string>;
@@ -32,23 +33,10 @@ class InterpreterTest : public CTVRDocFixture {
     RunQueue();
   }
 
-  std::vector<int> Kinds() const {
-    std::vector<int> kinds;
-    auto& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = 0; i < log.GetCount(); ++i) kinds.push_back(log.GetAt(i).m_nKind);
-    return kinds;
-  }
+  std::vector<int> Kinds() const { return tvr_test::TraceKinds(*m_pDoc); }
 
   // The records of one kind, as text.
-  Strings Records(int kind) const {
-    Strings texts;
-    auto& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = 0; i < log.GetCount(); ++i) {
-      const CTVRTraceRecord record = log.GetAt(i);
-      if (record.m_nKind == kind) texts.emplace_back(reinterpret_cast<const char*>(record.m_pData), record.m_dwCount);
-    }
-    return texts;
-  }
+  Strings Records(int kind) const { return tvr_test::TraceTexts(*m_pDoc, kind); }
 
   Strings& Messages() { return m_Prompts.m_Messages; }
 };

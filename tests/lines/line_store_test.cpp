@@ -9,6 +9,7 @@
 
 #include "platform/user_prompts.h"
 #include "test_board.h"
+#include "trace_reader.h"
 
 namespace {
 
@@ -60,12 +61,7 @@ class LineStoreTest : public ::testing::Test {
   }
 
   // Line indexes that carry the next-statement bit.
-  std::vector<int> Marked() const {
-    std::vector<int> marked;
-    for (int i = 0; i < m_Doc.GetLineCount(); ++i)
-      if (m_Doc.GetLineState(i) & LINE_NEXT) marked.push_back(i);
-    return marked;
-  }
+  std::vector<int> Marked() const { return tvr_test::MarkedLines(m_Doc); }
 
   CTVRPromptRecorder m_Prompts;
   CTVRTestBoard m_Doc;

@@ -22,6 +22,7 @@
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 #include "verta_frame.h"
 #include "verta_protocol.h"
 
@@ -101,25 +102,14 @@ class SimBoard : public ::testing::Test {
   }
   static bool RunQueue() { return CTVRDispatcher::Instance().RunUntilIdle(10s); }
 
-  std::vector<std::string> Records(int kind) {
-    std::vector<std::string> found;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = 0; i < log.GetCount(); ++i)
-      if (const CTVRTraceRecord r = log.GetAt(i); r.m_nKind == kind)
-        found.emplace_back(r.m_pData, r.m_pData + r.m_dwCount);
-    return found;
-  }
+  std::vector<std::string> Records(int kind) { return tvr_test::TraceTexts(*m_pDoc, kind); }
   // The opcode of each frame of that kind.
   std::vector<BYTE> Opcodes(int kind) {
     std::vector<BYTE> opcodes;
     for (const std::string& frame : Records(kind)) opcodes.push_back(frame.size() > 3 ? BYTE(frame[3]) : 0);
     return opcodes;
   }
-  int MarkedLine() {
-    for (int i = 0; i < m_pDoc->GetLineCount(); ++i)
-      if (m_pDoc->GetLineState(i) & LINE_NEXT) return i;
-    return -1;
-  }
+  int MarkedLine() { return tvr_test::MarkedLine(*m_pDoc); }
 
   CTVRPromptRecorder m_Prompts;
   CTVRVertaProtocol m_Protocol;
