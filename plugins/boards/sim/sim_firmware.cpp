@@ -192,8 +192,26 @@ CTVRSimFirmware::Frame CTVRSimFirmware::WriteRegister(const tvr::BYTE* data, std
   const std::size_t block = count - 1;
   if (address + block > REGISTER_COUNT) return Error(VERTA_OP_WRITE_REGISTER, VERTA_ERR_UNKNOWN_REGISTER);
   if (address < FIRST_WRITABLE_REGISTER) return Error(VERTA_OP_WRITE_REGISTER, VERTA_ERR_READ_ONLY_REGISTER);
-  for (std::size_t i = 0; i < block; ++i) m_Registers[address + i] = data[1 + i];
+  for (std::size_t i = 0; i < block; ++i) StoreRegister(tvr::BYTE(address + i), data[1 + i]);
   return Answer(VERTA_OP_WRITE_REGISTER, {address});
+}
+
+void CTVRSimFirmware::StoreRegister(tvr::BYTE address, tvr::BYTE value) {
+  switch (address) {
+    case REG_POWER_OFF:
+      for (int i = 0; i < SLOT_COUNT; ++i) {
+        CSlot& slot = m_Slots[std::size_t(i)];
+        if (!(value & (1 << i)) || !slot.m_bPowered) continue;
+        slot.m_bPowered = false;
+        slot.m_pCard->PowerOff();
+      }
+      return;
+    case REG_BANK_DATA:
+      m_Banks[m_Registers[REG_BANK_SELECT] % BANK_COUNT] = value;
+      return;
+    default:
+      m_Registers[address] = value;
+  }
 }
 
 tvr::BYTE CTVRSimFirmware::GetRegister(tvr::BYTE address) const {
@@ -210,6 +228,10 @@ tvr::BYTE CTVRSimFirmware::GetRegister(tvr::BYTE address) const {
       return bits;
     case REG_SELECTED_CARD:
       return m_bySelectedCard;
+    case REG_POWER_OFF:
+      return 0;
+    case REG_BANK_DATA:
+      return m_Banks[m_Registers[REG_BANK_SELECT] % BANK_COUNT];
     default:
       return m_Registers[address];
   }

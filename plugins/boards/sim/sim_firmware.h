@@ -7,7 +7,9 @@
 // slot 4 a card of inverse convention, slot 5 a mute card; slots 2 and 6 are
 // empty. A card inserted into an empty slot is a fresh T=0 card.
 //
-// Registers: 64 8-bit registers, 00 to 0F read-only, 10 to 3F read-write.
+// Registers: 64 8-bit registers, 00 to 0F read-only, 10 to 3F writable; 14
+// is write-only (a power-off strobe) and 16 a window onto four bank registers
+// that 15 selects, so the register tool has every kind of register to show.
 #pragma once
 
 #include <array>
@@ -41,7 +43,11 @@ class CTVRSimFirmware {
     REG_LED = 0x10,
     REG_BUZZER = 0x11,
     REG_EVENT_MASK = 0x12,  // bit n: report insertions and removals in slot n + 1
+    REG_POWER_OFF = 0x14,    // write-only: bit n powers off the card of slot n + 1; reads 00
+    REG_BANK_SELECT = 0x15,  // bits 1-0: the bank register seen at REG_BANK_DATA
+    REG_BANK_DATA = 0x16,
   };
+  static constexpr int BANK_COUNT = 4;
 
   static const char* GetMaskText() { return "VRT-SIM 2.04"; }
 
@@ -84,9 +90,12 @@ class CTVRSimFirmware {
   Frame ReadRegister(const tvr::BYTE* data, std::size_t count);
   Frame WriteRegister(const tvr::BYTE* data, std::size_t count);
   std::vector<Frame> CardEvent(int slot, bool inserted) const;
+  // One register of a write, with what writing it does.
+  void StoreRegister(tvr::BYTE address, tvr::BYTE value);
   CSlot& Selected() { return m_Slots[std::size_t(m_bySelectedCard - 1)]; }
 
   std::array<CSlot, SLOT_COUNT> m_Slots;
   tvr::BYTE m_bySelectedCard = 1;
   std::array<tvr::BYTE, REGISTER_COUNT> m_Registers{};
+  std::array<tvr::BYTE, BANK_COUNT> m_Banks{0x04, 0x02, 0x03, 0x00};
 };
