@@ -49,7 +49,9 @@ std::string RemoveSpaces(std::string_view line) {
   return out;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A decimal number, optionally signed, and nothing else. Kept modulo 2^32 as
 // the 32-bit fields of the model take it, so its low 8 bits are always those
@@ -69,7 +71,9 @@ bool ParseDecimal(std::string_view text, long long& value) {
   return true;
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
 
 }  // namespace
 
@@ -86,7 +90,9 @@ void CRegParamFile::Note(std::size_t offset, std::string issue) {
 
 // ---- The index ------------------------------------------------------------------
 
-int CRegParamFile::LoadList() { return LoadList(CTVRHost::Instance().GetProgramFolder()); }
+int CRegParamFile::LoadList() {
+  return LoadList(CTVRHost::Instance().GetProgramFolder());
+}
 
 int CRegParamFile::LoadList(const std::string& folder) {
   std::string text;
@@ -267,8 +273,8 @@ void CRegParamFile::LoadText(std::string_view text) {
   std::size_t filled = 0;
   ReadSection(m_RegistersSection, "[REGISTERS]", [&](std::string_view line, std::size_t offset) {
     if (filled == m_Registers.size()) {
-      Note(offset, "more register lines than NBROFREGISTERS=" + std::to_string(m_Registers.size()) +
-                       ": the line is ignored");
+      Note(offset,
+           "more register lines than NBROFREGISTERS=" + std::to_string(m_Registers.size()) + ": the line is ignored");
       return true;
     }
     m_RegisterLines[filled] = offset;
@@ -276,9 +282,8 @@ void CRegParamFile::LoadText(std::string_view text) {
     return true;
   });
 
-  ReadSection(m_RegisterMapping, "[REGISTER_MAPPING]", [this](std::string_view line, std::size_t offset) {
-    return ReadMapping(RemoveSpaces(line), offset);
-  });
+  ReadSection(m_RegisterMapping, "[REGISTER_MAPPING]",
+              [this](std::string_view line, std::size_t offset) { return ReadMapping(RemoveSpaces(line), offset); });
 
   for (int k = 0; k < GetMappingSectionCount(); ++k) {
     int index = 0;
@@ -312,8 +317,8 @@ bool CRegParamFile::ReadGeneral(std::string_view line, std::size_t offset) {
   }
   m_byRegisterCount = tvr::BYTE(count);
   if (count != m_byRegisterCount)
-    Note(offset, "NBROFREGISTERS=" + std::to_string(count) + " is kept in 8 bits: " +
-                     std::to_string(m_byRegisterCount) + " registers");
+    Note(offset, "NBROFREGISTERS=" + std::to_string(count) +
+                     " is kept in 8 bits: " + std::to_string(m_byRegisterCount) + " registers");
   m_Registers.assign(m_byRegisterCount, RegisterDef{});
   m_RegisterLines.assign(m_byRegisterCount, offset);
   m_MappedCounts.assign(m_byRegisterCount, 0);
@@ -424,8 +429,8 @@ bool CRegParamFile::ReadMapping(std::string_view line, std::size_t offset) {
     }
   if (!reg) return fail("no register has the number " + std::to_string(number));
   if (reg->mappingCount == 0) {
-    Note(offset, "register " + std::to_string(number) +
-                     " declares no bit field: the rest of [REGISTER_MAPPING] is not read");
+    Note(offset,
+         "register " + std::to_string(number) + " declares no bit field: the rest of [REGISTER_MAPPING] is not read");
     return false;
   }
   if (m_nMappingEntry >= reg->mappingCount)
@@ -445,8 +450,8 @@ bool CRegParamFile::ReadMapping(std::string_view line, std::size_t offset) {
                      " are not a field of an 8-bit register; only bits up to 7 are changed");
   const int section = tvr::BYTE(mapping.section);
   if (mapping.valueCount > 0 && (section < 1 || section > GetMappingSectionCount()))
-    Note(offset, "mapping line: value table " + std::to_string(mapping.section) +
-                     " is not in the file; the values stay empty");
+    Note(offset,
+         "mapping line: value table " + std::to_string(mapping.section) + " is not in the file; the values stay empty");
   return true;
 }
 
@@ -483,7 +488,8 @@ void CRegParamFile::ReadSubRegister(std::string_view line, std::size_t offset) {
   std::size_t pos = colon + 1;
   for (int i = 0; i < 5; ++i) {
     const std::size_t end = line.find(i < 4 ? ',' : ';', pos);
-    if (end == npos) return fail(std::string("item ") + std::to_string(i + 1) + " of 5 has no " + (i < 4 ? "','" : "';'"));
+    if (end == npos)
+      return fail(std::string("item ") + std::to_string(i + 1) + " of 5 has no " + (i < 4 ? "','" : "';'"));
     items[i] = line.substr(pos, end - pos);
     const std::size_t digits = i < 4 ? 1 : 2;
     if (items[i].size() != digits || !IsDigit(items[i][0]) || (digits == 2 && !IsDigit(items[i][1])))
@@ -502,8 +508,8 @@ void CRegParamFile::ReadSubRegister(std::string_view line, std::size_t offset) {
   reg.subLowBit = tvr::BYTE(items[3][0] - '0');
   reg.subValue = tvr::BYTE((items[4][0] - '0') * 10 + (items[4][1] - '0'));
   if (reg.subHighBit > 7 || reg.subLowBit > reg.subHighBit)
-    Note(offset, "sub-register line: bits " + std::to_string(reg.subLowBit) + " to " +
-                     std::to_string(reg.subHighBit) + " are not a field of an 8-bit register");
+    Note(offset, "sub-register line: bits " + std::to_string(reg.subLowBit) + " to " + std::to_string(reg.subHighBit) +
+                     " are not a field of an 8-bit register");
 }
 
 // Bit fields a register declares but no mapping line fills.

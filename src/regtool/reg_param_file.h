@@ -125,7 +125,7 @@ class CRegParamFile {
   std::vector<std::string> m_Paths;
   std::vector<std::string> m_Labels;
 
-  std::string m_strText;     // the loaded file, whole
+  std::string m_strText;       // the loaded file, whole
   std::string_view m_Reading;  // the text being read, for the issues' line numbers
   Bounds m_General;
   Bounds m_RegistersSection;
