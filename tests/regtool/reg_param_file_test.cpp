@@ -1,0 +1,291 @@
+// The register parameter model against well-formed, malformed and boundary
+// files: the index and the parameter file, read from text and from disk.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/user_prompts.h"
+#include "regtool/reg_param_file.h"
+
+namespace {
+
+// The lines of a file, each with its CR LF.
+std::string Crlf(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::string FirstIssue(const CRegParamFile& file) {
+  if (file.GetIssues().empty()) return "";
+  const CRegParamIssue& issue = file.GetIssues().front();
+  return std::to_string(issue.m_nLine) + ": " + issue.m_strText;
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(RegParamFile, ReadsEveryFieldOfAWellFormedFile) {
+  CTVRPromptRecorder prompts;
+  CRegParamFile file;
+  file.LoadText(Crlf({
+      "* a parameter file",
+      "[GENERAL]",
+      "NBROFREGISTERS = 3;",
+      "[END_GENERAL]",
+      "[REGISTERS]",
+      "  * comment",
+      "   ",
+      "CTRL, En, Mode 0, Mode1, b3, b4, b5, b6, Irq : 16, rw, 0A, -1, 2, .config(50, 10, 00), 5, 51 10 XX, 00;",
+      "STAT,s0,s1,s2,s3,s4,s5,s6,s7:3,r,00,-1,0,5003,5,-;",
+      "PAGE0,p0,p1,p2,p3,p4,p5,p6,p7:4,wr,00,7,0,5004,5,5104XX;",
+      "[END_REGISTERS]",
+      "[REGISTER_MAPPING]",
+      "Enable:16,1,0,0,2;",
+      "Mode:16,2,1,2,3;",
+      "[END_REGISTER_MAPPING]",
+      "[MAPPING1]",
+      "  0: Off (0)b;",
+      "1:On (1)b;",
+      "[END_MAPPING1]",
+      "[MAPPING7]",
+      "0:Slow  mode (00)b;ignored",
+      "*1:a comment",
+      "1:Fast (01)b;",
+      "2:Test (10)b;",
+      "[END_MAPPING7]",
+      "[SUB_REGISTERS]",
+      "Page0 : 3, 7, 2, 1, 03;",
+      "[END_SUB_REGISTERS]",
+  }));
+  EXPECT_EQ(FirstIssue(file), "");
+  EXPECT_TRUE(prompts.m_Messages.empty());
+  ASSERT_EQ(file.GetRegisterCount(), 3);
+  ASSERT_EQ(file.GetRegisters().size(), 3u);
+  EXPECT_EQ(file.GetMappingSectionCount(), 2);
+
+  const RegisterDef& ctrl = file.GetRegisters()[0];
+  EXPECT_EQ(ctrl.name, "CTRL");
+  EXPECT_EQ(Strings(std::begin(ctrl.bitLabel), std::end(ctrl.bitLabel)),
+            (Strings{"En", "Mode0", "Mode1", "b3", "b4", "b5", "b6", "Irq"}));
+  EXPECT_EQ(ctrl.number, 16);
+  EXPECT_EQ(ctrl.access, RegAccess::ReadWrite);
+  EXPECT_EQ(ctrl.initialValue, "0A");
+  EXPECT_EQ(ctrl.parentNumber, -1);
+  EXPECT_EQ(ctrl.readCommand, ".config(50,10,00)");  // its commas belong to it
+  EXPECT_EQ(ctrl.answerIndex, 5);
+  EXPECT_EQ(ctrl.writeCommand, "5110XX,00");  // the rest up to ';'
+  ASSERT_EQ(ctrl.mappingCount, 2);
+  ASSERT_EQ(ctrl.mappings.size(), 2u);
+  EXPECT_EQ(ctrl.mappings[0].name, "Enable");
+  EXPECT_EQ(ctrl.mappings[0].values, (Strings{"0: Off (0)b", "1:On (1)b"}));
+  const BitFieldMapping& mode = ctrl.mappings[1];
+  EXPECT_EQ(std::vector<int>({mode.section, mode.lowBit, mode.highBit, mode.valueCount}),
+            std::vector<int>({2, 1, 2, 3}));
+  // The table marked 7 is the second to appear: it is table 2.
+  EXPECT_EQ(mode.values, (Strings{"0:Slow  mode (00)b", "1:Fast (01)b", "2:Test (10)b"}));
+
+  const RegisterDef& stat = file.GetRegisters()[1];
+  EXPECT_EQ(stat.access, RegAccess::ReadOnly);
+  EXPECT_EQ(stat.readCommand, "5003");  // without .config( it ends at the comma
+  EXPECT_EQ(stat.mappingCount, 0);
+  EXPECT_TRUE(stat.mappings.empty());
+
+  const RegisterDef& page = file.GetRegisters()[2];
+  EXPECT_EQ(page.access, RegAccess::ReadWrite);  // "wr" is read as "rw"
+  EXPECT_EQ(std::vector<int>({page.parentNumber, page.subHighBit, page.subLowBit, page.subValue}),
+            std::vector<int>({7, 2, 1, 3}));
+}
+
+// A small file around the lines each case puts in its sections.
+std::string File(const Strings& general, const Strings& registers, const Strings& mapping = {},
+                 const Strings& tail = {}) {
+  Strings lines{"[GENERAL]"};
+  lines.insert(lines.end(), general.begin(), general.end());
+  lines.push_back("[END_GENERAL]");
+  lines.push_back("[REGISTERS]");
+  lines.insert(lines.end(), registers.begin(), registers.end());
+  lines.push_back("[END_REGISTERS]");
+  lines.push_back("[REGISTER_MAPPING]");
+  lines.insert(lines.end(), mapping.begin(), mapping.end());
+  lines.push_back("[END_REGISTER_MAPPING]");
+  lines.insert(lines.end(), tail.begin(), tail.end());
+  return Crlf(lines);
+}
+
+std::string Reg(const std::string& name, int number, const std::string& access = "rw", int mappings = 0,
+                int parent = -1) {
+  return name + ",b0,b1,b2,b3,b4,b5,b6,b7:" + std::to_string(number) + "," + access + ",00," + std::to_string(parent) +
+         "," + std::to_string(mappings) + ",50,5,51XX;";
+}
+
+TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
+  struct CCase {
+    const char* what;
+    std::string text;
+    std::function<void(const CRegParamFile&)> check;
+    std::string firstIssue;  // "line: text", "" for none
+  };
+  const std::string longText(250, 'v');
+  const CCase cases[] = {
+      {"a count of 300 is kept in 8 bits", File({"NBROFREGISTERS=300;"}, {Reg("A", 1)}),
+       [](const CRegParamFile& f) {
+         EXPECT_EQ(f.GetRegisterCount(), 44);
+         ASSERT_EQ(f.GetRegisters().size(), 44u);
+         EXPECT_EQ(f.GetRegisters()[0].name, "A");
+       },
+       "2: NBROFREGISTERS=300 is kept in 8 bits: 44 registers"},
+      {"lines beyond the count are ignored", File({"NBROFREGISTERS=1;"}, {Reg("A", 1), Reg("B", 2)}),
+       [](const CRegParamFile& f) {
+         ASSERT_EQ(f.GetRegisters().size(), 1u);
+         EXPECT_EQ(f.GetRegisters()[0].name, "A");
+       },
+       "6: more register lines than NBROFREGISTERS=1: the line is ignored"},
+      {"a line without CR LF is not read",
+       "[GENERAL]\r\nNBROFREGISTERS=1;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n" + Reg("A", 1) + "\n[END_REGISTERS]\r\n",
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters().at(0).name, ""); },
+       "5: a line without CR LF is not read"},
+      {"a value table referenced but absent",
+       File({"NBROFREGISTERS=1;"}, {Reg("A", 1, "rw", 1)}, {"F:1,3,0,1,2;"}, {"[MAPPING1]", "x;", "[END_MAPPING1]"}),
+       [](const CRegParamFile& f) {
+         EXPECT_EQ(f.GetRegisters()[0].mappings.at(0).values, (Strings{"", ""}));
+       },
+       "8: mapping line: value table 3 is not in the file; the values stay empty"},
+      {"a section before the one read before it is skipped",
+       Crlf({"* c", "[REGISTERS]", Reg("A", 1), "[END_REGISTERS]", "[GENERAL]", "NBROFREGISTERS=1;", "[END_GENERAL]"}),
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters().at(0).name, ""); },
+       "2: [REGISTERS] stands before the section read before it and is skipped"},
+      {"a short line keeps the fields it does not reach", File({"NBROFREGISTERS=1;"}, {"A,b0,b1:5,r,00,-1,0,x,5,y;"}),
+       [](const CRegParamFile& f) {
+         const RegisterDef& r = f.GetRegisters().at(0);
+         EXPECT_EQ(r.name, "A");
+         EXPECT_EQ(r.bitLabel[1], "b1:5");
+         EXPECT_EQ(r.bitLabel[6], "x");
+         EXPECT_EQ(r.number, 0);
+         EXPECT_EQ(r.parentNumber, -1);
+       },
+       "5: register line: the label of bit 7 has no ':'; the rest is not read"},
+      {"an access other than r, w, rw, wr", File({"NBROFREGISTERS=1;"}, {Reg("A", 9, "rx")}),
+       [](const CRegParamFile& f) {
+         EXPECT_EQ(f.GetRegisters().at(0).number, 9);
+         EXPECT_EQ(f.GetRegisters().at(0).initialValue, "");
+       },
+       "5: register line: the access 'rx' is not r, w, rw or wr followed by ','; the rest is not read"},
+      {"a .config( read command without ')'",
+       File({"NBROFREGISTERS=1;"}, {"A,b0,b1,b2,b3,b4,b5,b6,b7:1,r,00,-1,0,.config(50,10,5,x;"}),
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters().at(0).readCommand, ""); },
+       "5: register line: the read command's .config( has no ')' followed by ','; the rest is not read"},
+      {"more mapping lines than the register declares",
+       File({"NBROFREGISTERS=1;"}, {Reg("A", 1, "rw", 1)}, {"F:1,1,0,0,0;", "G:1,1,1,1,0;"}),
+       [](const CRegParamFile& f) {
+         ASSERT_EQ(f.GetRegisters()[0].mappings.size(), 1u);
+         EXPECT_EQ(f.GetRegisters()[0].mappings[0].name, "F");
+       },
+       "9: mapping line: register 1 declares 1 bit fields and this is one more; the line is ignored"},
+      {"a mapping for a register without bit fields ends the section",
+       File({"NBROFREGISTERS=2;"}, {Reg("A", 1, "rw", 0), Reg("B", 2, "rw", 1)}, {"F:1,1,0,0,1;", "G:2,1,0,0,1;"}),
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[1].mappings.at(0).name, ""); },
+       "9: register 1 declares no bit field: the rest of [REGISTER_MAPPING] is not read"},
+      {"a mapping for no register", File({"NBROFREGISTERS=1;"}, {Reg("A", 1, "rw", 1)}, {"F:2,1,0,0,1;"}),
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[0].mappings.at(0).name, ""); },
+       "8: mapping line: no register has the number 2; the line is ignored"},
+      {"value lines beyond the count, and a text too long",
+       File({"NBROFREGISTERS=1;"}, {Reg("A", 1, "rw", 1)}, {"F:1,1,0,3,1;"},
+            {"[MAPPING1]", "  " + longText + ";", "b;", "[END_MAPPING1]"}),
+       [&](const CRegParamFile& f) {
+         EXPECT_EQ(f.GetRegisters()[0].mappings.at(0).values, Strings{longText.substr(0, 199)});
+       },
+       "11: value text longer than 199 characters: the rest is cut"},
+      {"a sub-register beyond the registers",
+       File({"NBROFREGISTERS=1;"}, {Reg("A", 1)}, {}, {"[SUB_REGISTERS]", "S:2,1,1,0,01;", "[END_SUB_REGISTERS]"}),
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[0].subValue, 0); },
+       "10: sub-register line: there is no register at position 2; the rest is not read"},
+      {"no [GENERAL] section", Crlf({"[REGISTERS]", Reg("A", 1), "[END_REGISTERS]"}),
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisterCount(), 0); },
+       "1: no [GENERAL] section: the file has no registers"},
+      {"a start marker without its end", Crlf({"[GENERAL]", "NBROFREGISTERS=1;"}),
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisterCount(), 0); },
+       "1: no [END_GENERAL] line after [GENERAL]: the section is not read"},
+      {"an empty file", "", [](const CRegParamFile& f) { EXPECT_TRUE(f.GetRegisters().empty()); },
+       "1: no [GENERAL] section: the file has no registers"},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    CTVRPromptRecorder prompts;
+    CRegParamFile file;
+    file.LoadText(c.text);
+    c.check(file);
+    EXPECT_EQ(FirstIssue(file), c.firstIssue);
+    EXPECT_TRUE(prompts.m_Messages.empty());
+  }
+}
+
+TEST(RegParamFile, ASubRegisterWithAnotherParentIsReportedAndStored) {
+  CTVRPromptRecorder prompts;
+  CRegParamFile file;
+  file.LoadText(File({"NBROFREGISTERS=2;"}, {Reg("P", 4), Reg("S", 5, "rw", 0, 4)}, {},
+                     {"[SUB_REGISTERS]", "S:2,3,7,6,02;", "[END_SUB_REGISTERS]"}));
+  EXPECT_EQ(prompts.m_Messages,
+            Strings{"Syntax error for the parent reg number mentionned in the [SUB_REGISTER] part\n in the '*.par' file"});
+  const RegisterDef& sub = file.GetRegisters().at(1);
+  EXPECT_EQ(std::vector<int>({sub.parentNumber, sub.subHighBit, sub.subLowBit, sub.subValue}),
+            std::vector<int>({4, 7, 6, 2}));
+}
+
+TEST(RegParamFile, ReadsTheIndex) {
+  struct CCase {
+    const char* what;
+    std::string text;
+    Strings labels;
+    Strings paths;
+    std::string firstIssue;
+  };
+  const CCase cases[] = {
+      {"entries after [GENERAL], spaces removed",
+       "junk:x.par;\r\n[GENERAL]\r\n* comment\r\n\r\nMy Reader : Reg Par\\a.par ; tail\r\nB:b.par;\r\nC:c.par;",
+       {"MyReader", "B"},
+       {"/run/RegPar/a.par", "/run/b.par"},
+       "7: the last line has no CR LF and is not read"},
+      {"only comments and empty lines", Crlf({"[GENERAL]", "* none", "", "  "}), {}, {}, ""},
+      {"no [GENERAL]", Crlf({"A:a.par;"}), {}, {}, "1: no [GENERAL] line: the index has no entries"},
+      {"an entry without ';'", Crlf({"[GENERAL]", "A:a.par", "B:b.par;"}), {"B"}, {"/run/b.par"},
+       "2: an entry is written Label:Path; and this line is not: it is ignored"},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    CRegParamFile file;
+    file.LoadListText(c.text, "/run");
+    EXPECT_EQ(file.GetLabels(), c.labels);
+    EXPECT_EQ(file.GetPaths(), c.paths);
+    EXPECT_EQ(FirstIssue(file), c.firstIssue);
+  }
+}
+
+TEST(RegParamFile, AFileThatCannotBeOpenedLeavesTheModelAsItWas) {
+  CTVRPromptRecorder prompts;
+  CRegParamFile file;
+  file.LoadText(File({"NBROFREGISTERS=1;"}, {Reg("A", 1)}));
+  file.LoadListText(Crlf({"[GENERAL]", "A:a.par;"}), "/run");
+  EXPECT_EQ(file.Load("/nonexistent/x.par"), 0);
+  EXPECT_EQ(file.LoadList("/nonexistent"), 0);
+  EXPECT_EQ(prompts.m_Messages, (Strings{"No such file or directory", "No such file or directory"}));
+  EXPECT_EQ(file.GetRegisters().at(0).name, "A");
+  EXPECT_EQ(file.GetLabels(), Strings{"A"});
+}
+
+TEST(RegParamFile, TheShippedFilesReadWithoutAnIssue) {
+  CRegParamFile file;
+  ASSERT_EQ(file.LoadList(TAVRIC_SOURCE_DATA_DIR), 1);
+  ASSERT_EQ(file.GetLabels(), (Strings{"SimulatedReader", "SimulatedReaderCommands"}));
+  EXPECT_EQ(FirstIssue(file), "");
+  for (const std::string& path : file.GetPaths()) {
+    SCOPED_TRACE(path);
+    CRegParamFile par;
+    ASSERT_EQ(par.Load(path), 1);
+    EXPECT_EQ(FirstIssue(par), "");
+    EXPECT_GT(par.GetRegisterCount(), 0);
+  }
+}
+
+}  // namespace
