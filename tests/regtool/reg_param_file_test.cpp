@@ -226,8 +226,9 @@ TEST(RegParamFile, ASubRegisterWithAnotherParentIsReportedAndStored) {
   CRegParamFile file;
   file.LoadText(File({"NBROFREGISTERS=2;"}, {Reg("P", 4), Reg("S", 5, "rw", 0, 4)}, {},
                      {"[SUB_REGISTERS]", "S:2,3,7,6,02;", "[END_SUB_REGISTERS]"}));
-  EXPECT_EQ(prompts.m_Messages,
-            Strings{"Syntax error for the parent reg number mentionned in the [SUB_REGISTER] part\n in the '*.par' file"});
+  EXPECT_EQ(
+      prompts.m_Messages,
+      Strings{"Syntax error for the parent reg number mentionned in the [SUB_REGISTER] part\n in the '*.par' file"});
   const RegisterDef& sub = file.GetRegisters().at(1);
   EXPECT_EQ(std::vector<int>({sub.parentNumber, sub.subHighBit, sub.subLowBit, sub.subValue}),
             std::vector<int>({4, 7, 6, 2}));
@@ -249,7 +250,10 @@ TEST(RegParamFile, ReadsTheIndex) {
        "7: the last line has no CR LF and is not read"},
       {"only comments and empty lines", Crlf({"[GENERAL]", "* none", "", "  "}), {}, {}, ""},
       {"no [GENERAL]", Crlf({"A:a.par;"}), {}, {}, "1: no [GENERAL] line: the index has no entries"},
-      {"an entry without ';'", Crlf({"[GENERAL]", "A:a.par", "B:b.par;"}), {"B"}, {"/run/b.par"},
+      {"an entry without ';'",
+       Crlf({"[GENERAL]", "A:a.par", "B:b.par;"}),
+       {"B"},
+       {"/run/b.par"},
        "2: an entry is written Label:Path; and this line is not: it is ignored"},
   };
   for (const CCase& c : cases) {
