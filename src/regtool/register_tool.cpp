@@ -11,7 +11,9 @@
 
 namespace {
 
-bool IsUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+bool IsUpperHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
 
 std::string Hex2(tvr::BYTE value) {
   char text[3];
@@ -36,7 +38,9 @@ CRegisterTool::~CRegisterTool() {
   if (m_Doc.m_pRegisterDialog == this) m_Doc.m_pRegisterDialog = nullptr;
 }
 
-int CRegisterTool::Open() { return Open(CTVRHost::Instance().GetProgramFolder()); }
+int CRegisterTool::Open() {
+  return Open(CTVRHost::Instance().GetProgramFolder());
+}
 
 int CRegisterTool::Open(const std::string& folder) {
   m_ParamFile.LoadList(folder);
@@ -262,6 +266,8 @@ void CRegisterTool::OnRegisterAnswer(int row, const tvr::BYTE* answer, tvr::DWOR
   // An answer too short for the register's answer index holds no value for it.
   const int index = GetRegister(row).answerIndex;
   if (index < 0 || tvr::DWORD(index) >= length) return;
+  // A value read ends an error display at once: the bits must show it.
+  r.m_bErrorShown = FALSE;
   SetValue(row, answer[index]);
   Changed(row);
 }

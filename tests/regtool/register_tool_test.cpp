@@ -43,10 +43,10 @@ class RegisterTool : public CTVRDocFixture {
     Strings lines{"[GENERAL]", "NBROFREGISTERS=" + std::to_string(registers.size()) + ";", "[END_GENERAL]",
                   "[REGISTERS]"};
     lines.insert(lines.end(), registers.begin(), registers.end());
-    lines.insert(lines.end(), {"[END_REGISTERS]", "[REGISTER_MAPPING]", "Mode:1,1,2,3,2;", "Mask:3,2,0,5,2;",
-                               "[END_REGISTER_MAPPING]", "[MAPPING1]", "0:Slow (01)b;", "1:Fast (10)b;",
-                               "[END_MAPPING1]", "[MAPPING2]", "A:All (3F)h;", "B:Bad (3G)b;", "[END_MAPPING2]",
-                               "[SUB_REGISTERS]"});
+    lines.insert(lines.end(),
+                 {"[END_REGISTERS]", "[REGISTER_MAPPING]", "Mode:1,1,2,3,2;", "Mask:3,2,0,5,2;",
+                  "[END_REGISTER_MAPPING]", "[MAPPING1]", "0:Slow (01)b;", "1:Fast (10)b;", "[END_MAPPING1]",
+                  "[MAPPING2]", "A:All (3F)h;", "B:Bad (3G)b;", "[END_MAPPING2]", "[SUB_REGISTERS]"});
     lines.insert(lines.end(), subRegisters.begin(), subRegisters.end());
     lines.push_back("[END_SUB_REGISTERS]");
     WriteCrlf(Folder() + "/RegPar/test.par", lines);
@@ -100,9 +100,7 @@ TEST_F(RegisterTool, TheHexFieldKeepsTwoUpperCaseDigits) {
   const CEdit edits[] = {
       {"1a", "1", "01000010"},  // a lower-case second digit goes, the value stays
       {"a", "", "01000010"},    // a lower-case first character empties the field
-      {"7", "7", "01000010"},
-      {"7F", "7F", "01111111"},
-      {"ABC", "AB", "10101011"},  // at most two characters
+      {"7", "7", "01000010"},  {"7F", "7F", "01111111"}, {"ABC", "AB", "10101011"},  // at most two characters
       {"G1", "", "10101011"},
   };
   for (const CEdit& edit : edits) {
@@ -137,11 +135,9 @@ TEST_F(RegisterTool, BitsToggleAndNamedValuesApplyToWritableRegistersOnly) {
   };
   const CApply applied[] = {
       {2, "1:Fast (10)b", 2, 3, TRUE, "0B"},  // 07: bit 3 set, bit 2 cleared, the others kept
-      {2, "No change", 0, 5, TRUE, "0B"},
-      {2, "A:All (3F)h", 0, 5, TRUE, "3F"},
+      {2, "No change", 0, 5, TRUE, "0B"},    {2, "A:All (3F)h", 0, 5, TRUE, "3F"},
       {2, "B:Bad (3G)b", 0, 5, FALSE, "3F"},  // a binary part with another digit
-      {2, "C:None", 0, 5, FALSE, "3F"},
-      {2, "D:Both (1)h (1)b", 0, 5, FALSE, "3F"},
+      {2, "C:None", 0, 5, FALSE, "3F"},      {2, "D:Both (1)h (1)b", 0, 5, FALSE, "3F"},
       {0, "0:Slow (01)b", 2, 3, TRUE, "85"},  // 81 with bits 3-2 = 01
   };
   m_Prompts.m_Messages.clear();
@@ -172,7 +168,8 @@ TEST_F(RegisterTool, TheSequenceSkipsWriteOnlyRegisters) {
 }
 
 TEST_F(RegisterTool, CommandsGoOutAsFramesOrConfigurationCalls) {
-  Open({Reg("RAW", 1, "rw", "7F", "01 0x", "01 02 XX"), Reg("CFG", 2, "rw", "7F", ".config(123, 4567, 1)", ".config(51,10,XX)"),
+  Open({Reg("RAW", 1, "rw", "7F", "01 0x", "01 02 XX"),
+        Reg("CFG", 2, "rw", "7F", ".config(123, 4567, 1)", ".config(51,10,XX)"),
         Reg("BAD", 3, "rw", "7F", "0103", ".config(51,XX"), Reg("NOXX", 4, "rw", "7F", "0104", "0102"),
         Reg("ODD", 5, "rw", "7x", "0105", "05XX")});
   m_pDoc->SetResponder(nullptr);
