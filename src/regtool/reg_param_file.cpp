@@ -95,9 +95,13 @@ int CRegParamFile::LoadList() {
 }
 
 int CRegParamFile::LoadList(const std::string& folder) {
+  return LoadListFile(folder + "/" + INDEX_PATH, folder);
+}
+
+int CRegParamFile::LoadListFile(const std::string& path, const std::string& folder) {
   std::string text;
   std::string error;
-  if (!ReadWholeFile(folder + "/" + INDEX_PATH, text, error)) {
+  if (!ReadWholeFile(path, text, error)) {
     CTVRUserPrompts::Get().MessageBox(error);
     return 0;
   }

@@ -77,6 +77,8 @@ class CRegParamFile {
   int LoadList();
   // The index at folder + "/RegPar/List.par"; entries get that folder too.
   int LoadList(const std::string& folder);
+  // The index at `path`; relative paths are put after folder.
+  int LoadListFile(const std::string& path, const std::string& folder);
   // The index from text already read; relative paths are put after folder.
   void LoadListText(std::string_view text, const std::string& folder);
 

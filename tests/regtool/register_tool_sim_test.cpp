@@ -84,8 +84,8 @@ TEST_F(RegisterToolSim, TheSequenceReadsEveryReadableRegister) {
   Strings shown;
   for (int row = 0; row < 16; ++row) shown.push_back(Hex(row));
   // Slots 1, 3, 4 and 5 hold cards (1D); the bank registers all read bank 0.
-  EXPECT_EQ(shown, (Strings{"01", "00", "3F", "00", "00", "04", "04", "04", "04", "56", "02", "04", "06", "1D", "00",
-                            "01"}));
+  EXPECT_EQ(shown,
+            (Strings{"01", "00", "3F", "00", "00", "04", "04", "04", "04", "56", "02", "04", "06", "1D", "00", "01"}));
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
 
