@@ -42,7 +42,7 @@ class CTVRSimFirmware {
     REG_SELECTED_CARD = 0x06,
     REG_LED = 0x10,
     REG_BUZZER = 0x11,
-    REG_EVENT_MASK = 0x12,  // bit n: report insertions and removals in slot n + 1
+    REG_EVENT_MASK = 0x12,   // bit n: report insertions and removals in slot n + 1
     REG_POWER_OFF = 0x14,    // write-only: bit n powers off the card of slot n + 1; reads 00
     REG_BANK_SELECT = 0x15,  // bits 1-0: the bank register seen at REG_BANK_DATA
     REG_BANK_DATA = 0x16,
