@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include "cli/plugin_list.h"
+#include "cli/regs_command.h"
 #include "cli/run_driver.h"
 #include "cli/run_options.h"
 #include "cli/terminal_printer.h"
@@ -33,9 +34,14 @@ int main(int argc, char** argv) {
   CTVRUserPrompts::Set(&prompts);
 
   int status;
-  if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR || options.m_eCommand == CTVRRunOptions::COMMAND_REGS) {
-    std::fprintf(stderr, "tavric-run: the %s command is not in this build\n",
-                 options.m_eCommand == CTVRRunOptions::COMMAND_ATR ? "atr" : "regs");
+  if (options.m_eCommand == CTVRRunOptions::COMMAND_REGS) {
+    // A register file needs no plug-in and no reader.
+    status = CTVRRegsCommand::Run(options.m_strRegsFile, stdout, stderr);
+    CTVRUserPrompts::Set(nullptr);
+    return status;
+  }
+  if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR) {
+    std::fprintf(stderr, "tavric-run: the atr command is not in this build\n");
     return CTVRRunOptions::EXIT_USAGE;
   }
   CTVRPluginLoader().LoadFolder(options.m_strPluginFolder);

@@ -282,11 +282,12 @@ written to stderr as "tavric: " and their text.
 Exit statuses:
   0    the run ended: end of the script, bound reached, or the single step done
   1    usage error
-  2    the script file cannot be read
+  2    the script file, or the file given to regs, cannot be read
   3    no plug-in found, or the board type or protocol asked for is not there
   4    the reader could not be connected
   5    the run stalled: a statement that sends nothing and ends nothing, or no
        answer within the timeout
+  6    regs: the register file has an error (the first is printed with its line)
   130  interrupted by Ctrl+C (the run is stopped cleanly, the log still written)
 )";
 }

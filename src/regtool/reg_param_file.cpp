@@ -1,11 +1,10 @@
 #include "regtool/reg_param_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "contract/host.h"
+#include "platform/file_reader.h"
 #include "platform/user_prompts.h"
 #include "regtool/regtool_texts.h"
 
@@ -13,32 +12,19 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// The whole file, or false with errno's text in `error`.
+// The whole file, or false with the system's text for the failure in `error`.
 bool ReadWholeFile(const std::string& path, std::string& out, std::string& error) {
   errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    error = std::strerror(errno != 0 ? errno : ENOENT);
-    return false;
-  }
-  std::string data;
-  char chunk[8192];
-  for (;;) {
-    std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-    data.append(chunk, got);
-    if (got < sizeof chunk) break;
-  }
-  // A folder opens but does not read: that too is a file that cannot be opened.
-  if (std::ferror(file.get())) {
-    error = std::strerror(errno != 0 ? errno : EIO);
-    return false;
-  }
-  out = std::move(data);
-  return true;
+  const CTVRFileReader::EResult result = CTVRFileReader::ReadAll(path, out);
+  if (result == CTVRFileReader::READ_OK) return true;
+  const int code = errno;
+  if (result == CTVRFileReader::READ_NOT_A_FILE)
+    error = "Not a regular file";
+  else if (result == CTVRFileReader::READ_TOO_LARGE)
+    error = std::strerror(EFBIG);
+  else
+    error = std::strerror(code != 0 ? code : EIO);
+  return false;
 }
 
 std::string RemoveSpaces(std::string_view line) {

@@ -105,7 +105,8 @@ TEST_F(TavricRunTest, HelpListsTheExitStatusesAndUsageErrorsExitWithOne) {
   EXPECT_EQ(run.status, 0);
   for (const char* line :
        {"\n  0    the run ended", "\n  1    usage error", "\n  2    the script file", "\n  3    no plug-in found",
-        "\n  4    the reader could not be connected", "\n  5    the run stalled", "\n  130  interrupted"})
+        "\n  4    the reader could not be connected", "\n  5    the run stalled",
+        "\n  6    regs: the register file has an error", "\n  130  interrupted"})
     EXPECT_TRUE(Contains(run.out, line)) << line;
 
   for (const QStringList& args : {QStringList{}, QStringList{"--type", "hex", "x.cmd"}}) {
@@ -293,4 +294,20 @@ TEST_F(TavricRunTest, ClearingTheTraceStartsTheLogOver) {
   const std::string text = file.readAll().toStdString();
   EXPECT_FALSE(Contains(text, "GET FIRMWARE VERSION")) << text;
   EXPECT_TRUE(Contains(text, "PC -> IFD : RESET CARD\r\n")) << text;
+}
+
+TEST_F(TavricRunTest, RegsPrintsARegisterFileOrItsFirstError) {
+  CRun run = RunTool({"regs", "RegPar/SimReader.par"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, 51), "RegPar/SimReader.par: 16 registers, 3 value tables\n");
+  EXPECT_TRUE(Contains(run.out, "\n4 POWER_OFF: write-only, initial 00\n")) << run.out;
+
+  const QString bad = Script("bad.par", "[GENERAL]\r\nNBROFREGISTERS=300;\r\n[END_GENERAL]\r\n");
+  run = RunTool({"regs", bad});
+  EXPECT_EQ(run.status, 6);
+  EXPECT_EQ(run.err, bad.toStdString() + ":2: NBROFREGISTERS=300 is kept in 8 bits: 44 registers\n");
+
+  run = RunTool({"regs", "RegPar"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "tavric-run: RegPar: Not a regular file\n");
 }

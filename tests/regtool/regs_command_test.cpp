@@ -38,13 +38,14 @@ COutput RunRegs(const std::string& path) {
 TEST(RegsCommand, PrintsTheModelOrTheFirstError) {
   QTemporaryDir dir;
   const std::string good = dir.path().toStdString() + "/good.par";
-  std::ofstream(good, std::ios::binary) << "[GENERAL]\r\nNBROFREGISTERS=2;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
-                                           "PAGE,p0,p1,-,-,-,-,-,top:5,rw,01,-1,1,.config(50,15),5,.config(51,15,XX);\r\n"
-                                           "DATA,d0,d1,d2,d3,d4,d5,d6,d7:6,r,00,5,0,5016,5,-;\r\n[END_REGISTERS]\r\n"
-                                           "[REGISTER_MAPPING]\r\nPage:5,1,0,1,2;\r\n[END_REGISTER_MAPPING]\r\n"
-                                           "[MAPPING1]\r\n0:First page (00)b;\r\n1:Second  page (01)b;\r\n"
-                                           "[END_MAPPING1]\r\n[SUB_REGISTERS]\r\nDATA:2,5,1,0,01;\r\n"
-                                           "[END_SUB_REGISTERS]\r\n";
+  std::ofstream(good, std::ios::binary)
+      << "[GENERAL]\r\nNBROFREGISTERS=2;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
+         "PAGE,p0,p1,-,-,-,-,-,top:5,rw,01,-1,1,.config(50,15),5,.config(51,15,XX);\r\n"
+         "DATA,d0,d1,d2,d3,d4,d5,d6,d7:6,r,00,5,0,5016,5,-;\r\n[END_REGISTERS]\r\n"
+         "[REGISTER_MAPPING]\r\nPage:5,1,0,1,2;\r\n[END_REGISTER_MAPPING]\r\n"
+         "[MAPPING1]\r\n0:First page (00)b;\r\n1:Second  page (01)b;\r\n"
+         "[END_MAPPING1]\r\n[SUB_REGISTERS]\r\nDATA:2,5,1,0,01;\r\n"
+         "[END_SUB_REGISTERS]\r\n";
   const std::string bad = dir.path().toStdString() + "/bad.par";
   std::ofstream(bad, std::ios::binary) << "[GENERAL]\r\nNBROFREGISTERS=1;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
                                           "A,b0,b1,b2,b3,b4,b5,b6,b7:1,x,00,-1,0,50,5,51XX;\r\n[END_REGISTERS]\r\n";
