@@ -1,70 +1,17 @@
 // The register tool against the simulated reader: the shipped register files,
-// the Verta protocol and the reader's firmware, with every answer coming back
-// through the named messages and the answer hook, as in the desktop program.
+// the Verta protocol and the reader's firmware.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include <tavric/trace_record.h>
-
-#include "contract/host.h"
-#include "platform/dispatcher.h"
-#include "platform/user_prompts.h"
-#include "regtool/register_tool.h"
-#include "sim_doc.h"
-#include "trace/trace_log.h"
-#include "verta_protocol.h"
+#include "sim_reader_fixture.h"
 
 namespace {
 
-using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-class RegisterToolSim : public ::testing::Test {
- protected:
-  // Rows of RegPar/SimReader.par.
-  enum ERow { LED, BUZZER, EVENT_MASK, POWER_OFF, BANK_SELECT, CLOCK_DIVIDER, GUARD_TIME, RETRY_COUNT, SPARE, CHIP_ID };
-
-  void SetUp() override {
-    RunQueue();
-    m_Protocol.GetCmdCode()->LoadPath(std::string(TAVRIC_SOURCE_DATA_DIR) + "/Command.txt");
-    m_Protocol.GetErrorCode()->LoadPath(std::string(TAVRIC_SOURCE_DATA_DIR) + "/Error.txt");
-    m_pDoc = std::make_unique<CTVRSimDoc>();
-    m_pDoc->OnNewDocument();
-    m_pDoc->m_pProtocol = &m_Protocol;
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
-    m_pDoc->OnReaderConnect();
-    ASSERT_TRUE(m_pDoc->IsConnected());
-    RunQueue();
-    m_pDoc->m_strLastRegSetting = "SimulatedReader";
-    m_pTool = std::make_unique<CRegisterTool>(*m_pDoc);
-    ASSERT_EQ(m_pTool->Open(TAVRIC_SOURCE_DATA_DIR), 0);
-  }
-  void TearDown() override {
-    m_pTool.reset();
-    CTVRHost::Instance().SetActiveDocument(nullptr);
-    m_pDoc.reset();
-    RunQueue();
-  }
-  static void RunQueue() { ASSERT_TRUE(CTVRDispatcher::Instance().RunUntilIdle(10s)); }
-
-  std::string Hex(int row) const { return m_pTool->GetRow(row).m_strHexText; }
-  std::size_t Received() const {
-    std::size_t n = 0;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = 0; i < log.GetCount(); ++i) n += log.GetAt(i).m_nKind == TRACE_RECEIVED;
-    return n;
-  }
-  CTVRSimFirmware& Firmware() { return m_pDoc->GetFirmware(); }
-
-  CTVRPromptRecorder m_Prompts;
-  CTVRVertaProtocol m_Protocol;
-  std::unique_ptr<CTVRSimDoc> m_pDoc;
-  std::unique_ptr<CRegisterTool> m_pTool;
-};
+using RegisterToolSim = CSimReaderFixture;
 
 TEST_F(RegisterToolSim, TheSequenceReadsEveryReadableRegister) {
   ASSERT_EQ(m_pTool->GetRowCount(), 16);

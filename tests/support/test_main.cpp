@@ -3,8 +3,14 @@
 // build's run folder and test plug-ins at hand.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QCoreApplication>
 #include <QTemporaryDir>
+
+// Test binaries of widgets link test_support_widgets, whose definition makes
+// the application a QApplication; the others run in a QCoreApplication.
+QCoreApplication* TavricTestMakeApplication(int& argc, char** argv) __attribute__((weak));
 
 int main(int argc, char** argv) {
   QTemporaryDir settingsDir;
@@ -12,7 +18,8 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (qEnvironmentVariableIsEmpty("TAVRIC_RUN_DIR")) qputenv("TAVRIC_RUN_DIR", TAVRIC_TEST_RUN_DIR);
   if (qEnvironmentVariableIsEmpty("TAVRIC_TEST_PLUGINS")) qputenv("TAVRIC_TEST_PLUGINS", TAVRIC_TEST_PLUGIN_DIR);
-  QCoreApplication app(argc, argv);
+  std::unique_ptr<QCoreApplication> app(TavricTestMakeApplication ? TavricTestMakeApplication(argc, argv)
+                                                                  : new QCoreApplication(argc, argv));
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
