@@ -9,5 +9,6 @@ CBitFieldPopup::CBitFieldPopup(const CRegisterTool::CPopup& popup, QWidget* pare
   for (const std::string& item : popup.m_Items) addItem(QString::fromLatin1(item.data(), int(item.size())));
   // Its own size: every item visible.
   setFixedSize(sizeHintForColumn(0) + 2 * frameWidth() + 8, sizeHintForRow(0) * count() + 2 * frameWidth() + 2);
-  connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { emit ValueChosen(item->text()); });
+  connect(this, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { emit ValueChosen(item->text()); });
 }

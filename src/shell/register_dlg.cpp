@@ -10,7 +10,9 @@
 
 namespace {
 
-QString Latin1(const std::string& text) { return QString::fromLatin1(text.data(), int(text.size())); }
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), int(text.size()));
+}
 
 }  // namespace
 

@@ -13,12 +13,13 @@
 
 namespace {
 
-QString Latin1(const std::string& text) { return QString::fromLatin1(text.data(), int(text.size())); }
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), int(text.size()));
+}
 
 }  // namespace
 
-CRegisterRow::CRegisterRow(CRegisterTool& tool, int row, QWidget* parent)
-    : QFrame(parent), m_Tool(tool), m_nRow(row) {
+CRegisterRow::CRegisterRow(CRegisterTool& tool, int row, QWidget* parent) : QFrame(parent), m_Tool(tool), m_nRow(row) {
   setFrameShape(QFrame::StyledPanel);
   setFixedSize(ROW_WIDTH, ROW_HEIGHT);
   const RegisterDef& reg = m_Tool.GetRegister(row);

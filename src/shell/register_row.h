@@ -16,7 +16,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-
 class CRegisterRow : public QFrame {
   Q_OBJECT
 

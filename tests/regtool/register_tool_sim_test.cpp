@@ -109,10 +109,7 @@ TEST_F(RegisterToolSim, RawCommandsNeedTheCommandsScriptType) {
   EXPECT_EQ(m_pTool->GetRow(0).m_BitState[0], 1);
   EXPECT_FALSE(m_pDoc->IsRunning());
   // Each frame and each answer is in the trace.
-  std::size_t sent = 0;
-  const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-  for (std::size_t i = 0; i < log.GetCount(); ++i) sent += log.GetAt(i).m_nKind == TRACE_SENT;
-  EXPECT_EQ(sent, 3u);
+  EXPECT_EQ(tvr_test::TraceTexts(*m_pDoc, TRACE_SENT).size(), 3u);
   EXPECT_EQ(Received(), 3u);
 }
 

@@ -3,26 +3,26 @@
 // a test board, and how the answer hook puts the reader's answer in a row.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <tavric/messages.h>
 
 #include "doc_fixture.h"
 #include "regtool/register_tool.h"
+#include "temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
 using Strings = std::vector<std::string>;
 
-void WriteCrlf(const std::string& path, const Strings& lines) {
-  std::ofstream out(path, std::ios::binary);
-  for (const std::string& line : lines) out << line << "\r\n";
+std::string Crlf(const Strings& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
 }
 
 class RegisterTool : public CTVRDocFixture {
@@ -31,11 +31,9 @@ class RegisterTool : public CTVRDocFixture {
     CTVRDocFixture::SetUp();
     m_pDoc->m_eScriptType = SCRIPT_RAWDATA;
     m_pDoc->m_strLastRegSetting = "Test";
-    QDir().mkpath(m_Dir.path() + "/RegPar");
-    WriteCrlf(Folder() + "/RegPar/List.par", {"[GENERAL]", "Other:RegPar/none.par;", "Test:RegPar/test.par;"});
+    QDir().mkpath(QString::fromStdString(m_Folder.PathOf("RegPar")));
+    m_Folder.Write("RegPar/List.par", Crlf({"[GENERAL]", "Other:RegPar/none.par;", "Test:RegPar/test.par;"}));
   }
-
-  std::string Folder() const { return m_Dir.path().toStdString(); }
 
   // A parameter file of these register lines and a value table for the bit
   // fields of register 1 (bits 2-3) and register 3 (bits 0-5).
@@ -49,9 +47,9 @@ class RegisterTool : public CTVRDocFixture {
                   "[MAPPING2]", "A:All (3F)h;", "B:Bad (3G)b;", "[END_MAPPING2]", "[SUB_REGISTERS]"});
     lines.insert(lines.end(), subRegisters.begin(), subRegisters.end());
     lines.push_back("[END_SUB_REGISTERS]");
-    WriteCrlf(Folder() + "/RegPar/test.par", lines);
+    m_Folder.Write("RegPar/test.par", Crlf(lines));
     m_pTool = std::make_unique<CRegisterTool>(*m_pDoc);
-    ASSERT_EQ(m_pTool->Open(Folder()), 1);
+    ASSERT_EQ(m_pTool->Open(m_Folder.Path()), 1);
   }
 
   static std::string Reg(const std::string& name, int number, const std::string& access, const std::string& initial,
@@ -66,7 +64,7 @@ class RegisterTool : public CTVRDocFixture {
     return bits;
   }
 
-  QTemporaryDir m_Dir;
+  tvr_test::CTempFolder m_Folder;
   std::unique_ptr<CRegisterTool> m_pTool;
 };
 

@@ -4,12 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
-#include <QTemporaryDir>
-
 #include "cli/regs_command.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -36,19 +34,18 @@ COutput RunRegs(const std::string& path) {
 }
 
 TEST(RegsCommand, PrintsTheModelOrTheFirstError) {
-  QTemporaryDir dir;
-  const std::string good = dir.path().toStdString() + "/good.par";
-  std::ofstream(good, std::ios::binary)
-      << "[GENERAL]\r\nNBROFREGISTERS=2;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
-         "PAGE,p0,p1,-,-,-,-,-,top:5,rw,01,-1,1,.config(50,15),5,.config(51,15,XX);\r\n"
-         "DATA,d0,d1,d2,d3,d4,d5,d6,d7:6,r,00,5,0,5016,5,-;\r\n[END_REGISTERS]\r\n"
-         "[REGISTER_MAPPING]\r\nPage:5,1,0,1,2;\r\n[END_REGISTER_MAPPING]\r\n"
-         "[MAPPING1]\r\n0:First page (00)b;\r\n1:Second  page (01)b;\r\n"
-         "[END_MAPPING1]\r\n[SUB_REGISTERS]\r\nDATA:2,5,1,0,01;\r\n"
-         "[END_SUB_REGISTERS]\r\n";
-  const std::string bad = dir.path().toStdString() + "/bad.par";
-  std::ofstream(bad, std::ios::binary) << "[GENERAL]\r\nNBROFREGISTERS=1;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
-                                          "A,b0,b1,b2,b3,b4,b5,b6,b7:1,x,00,-1,0,50,5,51XX;\r\n[END_REGISTERS]\r\n";
+  tvr_test::CTempFolder folder;
+  const std::string good = folder.Write("good.par",
+                                        "[GENERAL]\r\nNBROFREGISTERS=2;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
+                                        "PAGE,p0,p1,-,-,-,-,-,top:5,rw,01,-1,1,.config(50,15),5,.config(51,15,XX);\r\n"
+                                        "DATA,d0,d1,d2,d3,d4,d5,d6,d7:6,r,00,5,0,5016,5,-;\r\n[END_REGISTERS]\r\n"
+                                        "[REGISTER_MAPPING]\r\nPage:5,1,0,1,2;\r\n[END_REGISTER_MAPPING]\r\n"
+                                        "[MAPPING1]\r\n0:First page (00)b;\r\n1:Second  page (01)b;\r\n"
+                                        "[END_MAPPING1]\r\n[SUB_REGISTERS]\r\nDATA:2,5,1,0,01;\r\n"
+                                        "[END_SUB_REGISTERS]\r\n");
+  const std::string bad = folder.Write("bad.par",
+                                       "[GENERAL]\r\nNBROFREGISTERS=1;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
+                                       "A,b0,b1,b2,b3,b4,b5,b6,b7:1,x,00,-1,0,50,5,51XX;\r\n[END_REGISTERS]\r\n");
 
   const COutput printed = RunRegs(good);
   EXPECT_EQ(printed.status, 0);
@@ -76,9 +73,9 @@ TEST(RegsCommand, PrintsTheModelOrTheFirstError) {
   EXPECT_EQ(error.err,
             bad + ":5: register line: the access 'x' is not r, w, rw or wr followed by ','; the rest is not read\n");
 
-  const COutput missing = RunRegs(dir.path().toStdString() + "/none.par");
+  const COutput missing = RunRegs(folder.PathOf("none.par"));
   EXPECT_EQ(missing.status, 2);
-  EXPECT_EQ(missing.err, "tavric-run: " + dir.path().toStdString() + "/none.par: No such file or directory\n");
+  EXPECT_EQ(missing.err, "tavric-run: " + folder.PathOf("none.par") + ": No such file or directory\n");
 }
 
 TEST(RegsCommand, PrintsAnIndexWithItsEntries) {

@@ -17,7 +17,7 @@
 #include "platform/user_prompts.h"
 #include "regtool/register_tool.h"
 #include "sim_doc.h"
-#include "trace/trace_log.h"
+#include "trace_reader.h"
 #include "verta_protocol.h"
 
 class CSimReaderFixture : public ::testing::Test {
@@ -53,12 +53,7 @@ class CSimReaderFixture : public ::testing::Test {
   static void RunQueue() { ASSERT_TRUE(CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(10))); }
 
   std::string Hex(int row) const { return m_pTool->GetRow(row).m_strHexText; }
-  std::size_t Received() const {
-    std::size_t n = 0;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = 0; i < log.GetCount(); ++i) n += log.GetAt(i).m_nKind == TRACE_RECEIVED;
-    return n;
-  }
+  std::size_t Received() const { return tvr_test::TraceTexts(*m_pDoc, TRACE_RECEIVED).size(); }
   CTVRSimFirmware& Firmware() { return m_pDoc->GetFirmware(); }
 
   CTVRPromptRecorder m_Prompts;
