@@ -35,6 +35,12 @@ class RegisterTool : public CTVRDocFixture {
     m_Folder.Write("RegPar/List.par", Crlf({"[GENERAL]", "Other:RegPar/none.par;", "Test:RegPar/test.par;"}));
   }
 
+  // The tool goes before its document.
+  void TearDown() override {
+    m_pTool.reset();
+    CTVRDocFixture::TearDown();
+  }
+
   // A parameter file of these register lines and a value table for the bit
   // fields of register 1 (bits 2-3) and register 3 (bits 0-5).
   void Open(const Strings& registers, const Strings& subRegisters = {}) {
