@@ -23,6 +23,7 @@
 #include "sim_doc.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
+#include "triple_des_crypto.h"
 #include "verta_frame.h"
 #include "verta_protocol.h"
 
@@ -58,20 +59,6 @@ TEST(SimPlugins, RegisterTheVertaProtocolAndTheSimulatedReader) {
   ASSERT_NE(pDoc, nullptr);
   EXPECT_STREQ(pDoc->GetRuntimeClass()->m_lpszClassName, "CTVRSimDoc");
 }
-
-// Cyphers nothing: it answers the challenge with a 16-byte cryptogram, the
-// length the scripts ask for, which is all the simulated card checks.
-class CTVRFakeCrypto : public CTVRCrypto {
- public:
-  void TripleDes(BYTE* data, DWORD& length) override {
-    m_Challenge.assign(data, data + length);
-    Bytes command{0x00, 0x00, 0x82, 0x00, 0x00, 0x10};
-    command.resize(command.size() + 0x10, 0x5A);
-    SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-    SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(command.data()), LPARAM(command.size()));
-  }
-  Bytes m_Challenge;
-};
 
 class SimBoard : public ::testing::Test {
  protected:
@@ -113,13 +100,13 @@ class SimBoard : public ::testing::Test {
 
   CTVRPromptRecorder m_Prompts;
   CTVRVertaProtocol m_Protocol;
-  CTVRFakeCrypto m_Crypto;
+  CTVRTripleDesCrypto m_Crypto;
   std::unique_ptr<CTVRSimDoc> m_pDoc;
 };
 
 TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
   const std::vector<std::string> three = {"30;", "20 03;", "10 01;"};
-  const std::string des = ".3des(08,10,00112233445566778899AABBCCDDEEFF);";
+  const std::string des = ".3des(08,10,404142434445464748494A4B4C4D4E4F);";
   struct CRun {
     std::vector<std::string> script;
     bool step;
@@ -156,7 +143,6 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
     ASSERT_TRUE(RunQueue());
     EXPECT_EQ(Opcodes(TRACE_SENT).size(), run.script.size());
   }
-  EXPECT_EQ(m_Crypto.m_Challenge.size(), 8u);
   EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 0);
   EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
 }
