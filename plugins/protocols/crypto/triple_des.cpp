@@ -22,8 +22,8 @@ bool FullKey(const CTVRTripleDes::Bytes& key, tvr::BYTE out[24]) {
   return true;
 }
 
-bool Run(bool encipher, const CTVRTripleDes::Bytes& key, const tvr::BYTE* data, std::size_t count,
-         const tvr::BYTE* icv, CTVRTripleDes::Bytes& out) {
+bool Run(bool encipher, const CTVRTripleDes::Bytes& key, const tvr::BYTE* data, std::size_t count, const tvr::BYTE* icv,
+         CTVRTripleDes::Bytes& out) {
   out.clear();
   tvr::BYTE full[24];
   if (!FullKey(key, full) || count % CTVRTripleDes::BLOCK != 0 || (count && !data) || !icv) return false;
