@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include "cli/atr_command.h"
 #include "cli/plugin_list.h"
 #include "cli/run_driver.h"
 #include "cli/run_options.h"
@@ -27,15 +28,17 @@ int main(int argc, char** argv) {
     return CTVRRunOptions::EXIT_DONE;
   }
 
+  // An answer to reset is decoded without plug-ins, settings or event loop.
+  if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR) return CTVRAtrCommand::Run(options.m_AtrBytes, stdout, stderr);
+
   // The named messages run on this thread's event loop.
   QCoreApplication app(argc, argv);
   CTVRHeadlessPrompts prompts;
   CTVRUserPrompts::Set(&prompts);
 
   int status;
-  if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR || options.m_eCommand == CTVRRunOptions::COMMAND_REGS) {
-    std::fprintf(stderr, "tavric-run: the %s command is not in this build\n",
-                 options.m_eCommand == CTVRRunOptions::COMMAND_ATR ? "atr" : "regs");
+  if (options.m_eCommand == CTVRRunOptions::COMMAND_REGS) {
+    std::fprintf(stderr, "tavric-run: the regs command is not in this build\n");
     return CTVRRunOptions::EXIT_USAGE;
   }
   CTVRPluginLoader().LoadFolder(options.m_strPluginFolder);
