@@ -26,11 +26,14 @@ mask() {
 run() {
   options=$(sed -n 's/^\* tavric-run:\(.*\)$/\1/p' "$root/examples/$2.cmd" | head -n 1)
   raw=$(mktemp)
+  # A settings file of its own: nothing of the user's settings reaches the run.
+  settings=$(mktemp)
   status=0
   # shellcheck disable=SC2086 # the options are words
-  (cd "$1" && ./tavric-run --no-colour $options "examples/$2.cmd") >"$raw" 2>/dev/null || status=$?
+  (cd "$1" && TAVRIC_SETTINGS="$settings" ./tavric-run --no-colour $options "examples/$2.cmd") >"$raw" 2>/dev/null ||
+    status=$?
   mask <"$raw"
-  rm -f "$raw"
+  rm -f "$raw" "$settings"
   echo "exit status: $status"
 }
 
