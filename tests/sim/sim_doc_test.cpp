@@ -201,6 +201,11 @@ class TripleDesExchange : public SimBoard {
 TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatement) {
   NewConnectedDoc({"20 01;", "10;", Des(kCardKey), "30;"});
   m_pDoc->OnScriptStart();
+  // Between the challenge and the answer to the cryptogram: the trace is off
+  // and both flags of the exchange are up.
+  ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return m_Crypto.m_bChallengeReceived == 1; }, 10s));
+  EXPECT_FALSE(m_pDoc->m_bTraceOn);
+  EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 1);
   ASSERT_TRUE(RunQueue());
   std::vector<Record> records = AllRecords();
   // From the challenge request on; the first records are the selection and the reset.
