@@ -10,6 +10,7 @@
 
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 #include "triple_des.h"
 #include "triple_des_crypto.h"
 
@@ -120,11 +121,8 @@ class Cyphering : public CTVRDocFixture {
   }
   // The comments written to the trace since the last call.
   std::vector<std::string> Comments() {
-    std::vector<std::string> comments;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (; m_nSeen < log.GetCount(); ++m_nSeen)
-      if (const CTVRTraceRecord r = log.GetAt(m_nSeen); r.m_nKind == TRACE_COMMENT)
-        comments.emplace_back(r.m_pData, r.m_pData + r.m_dwCount);
+    std::vector<std::string> comments = tvr_test::TraceTexts(*m_pDoc, TRACE_COMMENT, m_nSeen);
+    m_nSeen = m_pDoc->GetTraceLog().GetCount();
     return comments;
   }
   void Receive(const std::string& hex) {

@@ -177,20 +177,16 @@ class TripleDesExchange : public SimBoard {
  protected:
   using Record = std::pair<int, std::string>;  // kind, then the text or the frame's opcode as two hex digits
   std::vector<Record> AllRecords() {
-    std::vector<Record> records;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = 0; i < log.GetCount(); ++i) {
-      const CTVRTraceRecord r = log.GetAt(i);
-      std::string text(r.m_pData, r.m_pData + r.m_dwCount);
-      if (r.m_nKind == TRACE_SENT || r.m_nKind == TRACE_RECEIVED) {
-        // A frame: its opcode and, for the card's answers, the status word.
-        char summary[16];
-        const std::size_t n = text.size();
-        std::snprintf(summary, sizeof summary, "%02X %02X%02X", n > 3 ? BYTE(text[3]) : 0,
-                      n > 6 ? BYTE(text[n - 3]) : 0, n > 6 ? BYTE(text[n - 2]) : 0);
-        text = summary;
-      }
-      records.emplace_back(r.m_nKind, text);
+    std::vector<Record> records = tvr_test::TraceRecords(*m_pDoc);
+    for (Record& r : records) {
+      if (r.first != TRACE_SENT && r.first != TRACE_RECEIVED) continue;
+      // A frame: its opcode and, for the card's answers, the status word.
+      const std::string& text = r.second;
+      char summary[16];
+      const std::size_t n = text.size();
+      std::snprintf(summary, sizeof summary, "%02X %02X%02X", n > 3 ? BYTE(text[3]) : 0, n > 6 ? BYTE(text[n - 3]) : 0,
+                    n > 6 ? BYTE(text[n - 2]) : 0);
+      r.second = summary;
     }
     return records;
   }
