@@ -11,7 +11,8 @@
 00 B0 00 00 40;            // READ BINARY of 64 bytes: 6C 20, the file holds 32
 00 D6 00 00 04 "TEST";     // UPDATE BINARY: 69 82, the file needs authentication
 00 84 00 00 08;            // GET CHALLENGE
-00 82 00 00 08 01 02 03 04 05 06 07 08;   // EXTERNAL AUTHENTICATE: 90 00
+00 82 00 00 08 01 02 03 04 05 06 07 08;   // EXTERNAL AUTHENTICATE of a made-up cryptogram: 63 00
+.3des(08,10,404142434445464748494A4B4C4D4E4F);  // the real one (see triple_des.cmd): 90 00
 00 D6 00 00 04 "TEST";     // UPDATE BINARY: 90 00 now
 00 B0 00 00 20;            // READ BINARY: "TEST" in front
 00 A4 00 0C 02 12 34;      // SELECT an unknown file: 6A 82

@@ -1,6 +1,8 @@
 * hello.cmd: first steps with the simulated reader. Ask the reader for its
 * firmware version, wake up the card in slot 1 and read its answer to reset,
-* then select a file of the card and read it.
+* then select a file of the card and read it. At the end, tavric-run prints
+* the card parameters: the answer to reset, field by field, and the mask.
+* tavric-run: --card-params
 
 .command;                  // the lines below are reader commands
 30;                        // GET FIRMWARE VERSION: "VRT-SIM 2.04"

@@ -1,6 +1,8 @@
 * slots.cmd: the six card slots of the simulated reader. The answer to reset
 * of each card, the errors of an empty slot and of a mute card, and a card
-* inserted and removed with the simulator's escapes (card events).
+* inserted and removed with the simulator's escapes (card events). The card
+* parameters at the end show slot 2 again, emptied by the removal.
+* tavric-run: --card-params
 
 .command;
 20 03;                     // SELECT CARD 3: a T=1 card

@@ -2,10 +2,13 @@
 # Installs what building and testing Tavric needs on Debian 12 (run as root, or
 # with sudo available). Safe to run again.
 set -e
+# libssl-dev: the cyphering plug-in's triple DES (libcrypto). pcsc-tools: its
+# card list is the corpus of real answers to reset of the decoder's tests.
 SUDO=
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
-  ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libcli11-dev clang-format >/dev/null
+  ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libcli11-dev clang-format \
+  libssl-dev pcsc-tools >/dev/null
 echo "tools/setup.sh: build dependencies installed"

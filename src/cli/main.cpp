@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include "cli/atr_command.h"
 #include "cli/plugin_list.h"
 #include "cli/regs_command.h"
 #include "cli/run_driver.h"
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     return CTVRRunOptions::EXIT_DONE;
   }
 
+  // An answer to reset is decoded without plug-ins, settings or event loop.
+  if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR) return CTVRAtrCommand::Run(options.m_AtrBytes, stdout, stderr);
+
   // The named messages run on this thread's event loop.
   QCoreApplication app(argc, argv);
   CTVRHeadlessPrompts prompts;
@@ -39,10 +43,6 @@ int main(int argc, char** argv) {
     status = CTVRRegsCommand::Run(options.m_strRegsFile, stdout, stderr);
     CTVRUserPrompts::Set(nullptr);
     return status;
-  }
-  if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR) {
-    std::fprintf(stderr, "tavric-run: the atr command is not in this build\n");
-    return CTVRRunOptions::EXIT_USAGE;
   }
   CTVRPluginLoader().LoadFolder(options.m_strPluginFolder);
   if (options.m_eCommand == CTVRRunOptions::COMMAND_LIST) {

@@ -14,6 +14,7 @@
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
 
+#include "cli/card_params_printer.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/run_observer.h"
 #include "cli/terminal_printer.h"
@@ -280,6 +281,8 @@ int CTVRRunDriver::Finish(int status) {
   if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
   // What the board says while it disconnects still belongs to the run.
   DrainQueue();
+  // The bar as the desktop program would show it now, after the trace.
+  if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(CTVRHost::Instance().GetCardSlots()), 0);
   m_Printer.Finish();
   return status;
 }

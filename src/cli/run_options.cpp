@@ -59,6 +59,7 @@ class CCommandLine {
     m_app.add_flag("--save-log", o.m_bSaveLog)->disable_flag_override();
     m_app.add_option("--save-log-path", o.m_strLogPath)->group("");
     m_app.add_flag("--no-colour,--no-color", o.m_bNoColour)->disable_flag_override();
+    m_app.add_flag("--card-params", o.m_bCardParams)->disable_flag_override();
     m_app.add_option("script", m_scripts);
 
     m_pAtr = m_app.add_subcommand("atr", "decode an answer to reset");
@@ -268,6 +269,8 @@ Options:
                           streamed (default: 10000); the terminal and the log
                           file get every record, so a loop can run all night
   --no-colour             plain text even on a terminal (also: NO_COLOR set)
+  --card-params           at the end, print the card parameters: the answer to
+                          reset of the slot shown, decoded, and the mask
   -h, --help              this text
 
 Commands:

@@ -52,6 +52,7 @@ class CTVRRunOptions {
   std::string m_strLogPath;  // empty: the log file name rule
   double m_dTimeout = 10;
   bool m_bNoColour = false;
+  bool m_bCardParams = false;  // print the card parameters at the end
   long long m_nKeepRecords = DEFAULT_KEEP_RECORDS;
   std::string m_strScript;
   std::vector<std::string> m_AtrBytes;  // atr: the arguments as given

@@ -25,6 +25,8 @@ TEST(RunOptions, ValuesBothSeparateAndWithEquals) {
   EXPECT_EQ(o.m_strBoard + "|" + o.m_strProtocol + "|" + o.m_strScript, "sim|Other|s.cmd");
   EXPECT_EQ(std::make_pair(o.m_dMaxSeconds, o.m_dTimeout), std::make_pair(1.5, 0.25));
   EXPECT_TRUE(o.m_bNoColour);
+  EXPECT_FALSE(o.m_bCardParams);
+  EXPECT_TRUE(Parse({"s.cmd", "--card-params"}).m_bCardParams);
   EXPECT_EQ(Parse({"--type", "apdu", "s.cmd"}).m_eScriptType, SCRIPT_APDU);
   EXPECT_TRUE(Parse({"--list", "--plugins", "dir"}).m_bList) << "--list needs no script";
   // "--" ends the options: a script may begin with a dash.

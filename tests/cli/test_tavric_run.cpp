@@ -152,6 +152,39 @@ TEST_F(TavricRunTest, WhatIsMissingDecidesTheExitStatus) {
   EXPECT_TRUE(Contains(refused.err, "the reader could not be connected")) << refused.err;
 }
 
+TEST_F(TavricRunTest, AtrDecodesTheBytesOfItsArguments) {
+  const std::string text =
+      "TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n         Nbr of histo bytes : 0x02\n"
+      "Histo bytes : = 0x14 0x50 \n";
+  for (const QStringList& args : {QStringList{"atr", "3B", "02", "14", "50"}, QStringList{"atr", "3b021450"}}) {
+    // No plug-in is needed: it works from a folder without any.
+    CRun run = RunTool(args, m_Dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, text);
+    EXPECT_EQ(run.err, "");
+  }
+  for (const QStringList& args : {QStringList{"atr", "3B", "XY"}, QStringList{"atr", "3B"}, QStringList{"atr"}}) {
+    CRun run = RunTool(args);
+    EXPECT_EQ(run.status, 1) << args.join(' ').toStdString();
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(Contains(run.err, "tavric-run atr: ")) << run.err;
+  }
+}
+
+TEST_F(TavricRunTest, CardParamsShowTheSlotShownLast) {
+  // Card 4 holds the card of inverse convention; the firmware version is the mask.
+  CRun run = RunTool({"--card-params", Script("slot.cmd", "30;\n20 04;\n10;\n")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string params =
+      "Card Parameters\n ATR :\n    TS  - 0x3F\n             Inverse Conv.\n    T0   - 0x65\n"
+      "             Nbr of histo bytes : 0x05\n    TB1 - 0x25\n             Max prog current : II = 0x01\n"
+      "             Prog voltage : PI1 = 0x05\n    TC1 - Extra G.T. = 0x00\n"
+      "    Histo bytes : = 0x54 0x56 0x52 0x2D \n                           0x34 \n Mask : VRT-SIM 2.04\n";
+  ASSERT_GE(run.out.size(), params.size());
+  EXPECT_EQ(run.out.substr(run.out.size() - params.size()), params) << run.out;
+  EXPECT_FALSE(Contains(RunTool({Script("slot.cmd", "30;\n")}).out, "Card Parameters"));
+}
+
 TEST_F(TavricRunTest, RunsTheScriptAndGoesOnAfterABreakpoint) {
   CRun run = RunTool({Script("hello.cmd", kHello)});
   EXPECT_EQ(run.status, 0) << run.err;

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <tavric/crypto.h>
@@ -23,6 +25,7 @@
 #include "sim_doc.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
+#include "triple_des_crypto.h"
 #include "verta_frame.h"
 #include "verta_protocol.h"
 
@@ -58,20 +61,6 @@ TEST(SimPlugins, RegisterTheVertaProtocolAndTheSimulatedReader) {
   ASSERT_NE(pDoc, nullptr);
   EXPECT_STREQ(pDoc->GetRuntimeClass()->m_lpszClassName, "CTVRSimDoc");
 }
-
-// Cyphers nothing: it answers the challenge with a 16-byte cryptogram, the
-// length the scripts ask for, which is all the simulated card checks.
-class CTVRFakeCrypto : public CTVRCrypto {
- public:
-  void TripleDes(BYTE* data, DWORD& length) override {
-    m_Challenge.assign(data, data + length);
-    Bytes command{0x00, 0x00, 0x82, 0x00, 0x00, 0x10};
-    command.resize(command.size() + 0x10, 0x5A);
-    SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-    SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(command.data()), LPARAM(command.size()));
-  }
-  Bytes m_Challenge;
-};
 
 class SimBoard : public ::testing::Test {
  protected:
@@ -113,13 +102,13 @@ class SimBoard : public ::testing::Test {
 
   CTVRPromptRecorder m_Prompts;
   CTVRVertaProtocol m_Protocol;
-  CTVRFakeCrypto m_Crypto;
+  CTVRTripleDesCrypto m_Crypto;
   std::unique_ptr<CTVRSimDoc> m_pDoc;
 };
 
 TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
   const std::vector<std::string> three = {"30;", "20 03;", "10 01;"};
-  const std::string des = ".3des(08,10,00112233445566778899AABBCCDDEEFF);";
+  const std::string des = ".3des(08,10,404142434445464748494A4B4C4D4E4F);";
   struct CRun {
     std::vector<std::string> script;
     bool step;
@@ -156,7 +145,6 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
     ASSERT_TRUE(RunQueue());
     EXPECT_EQ(Opcodes(TRACE_SENT).size(), run.script.size());
   }
-  EXPECT_EQ(m_Crypto.m_Challenge.size(), 8u);
   EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 0);
   EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
 }
@@ -181,6 +169,111 @@ TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {
   RunQueue();
   EXPECT_EQ(Opcodes(TRACE_RECEIVED), Bytes{VERTA_OP_GET_FIRMWARE});
   EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetMask(0), "VRT-SIM 2.04");
+}
+
+// The triple-DES exchange of ".3des(" end to end: the real cyphering object
+// and the simulated card, whose key is 40 41 ... 4F.
+class TripleDesExchange : public SimBoard {
+ protected:
+  using Record = std::pair<int, std::string>;  // kind, then the text or the frame's opcode as two hex digits
+  std::vector<Record> AllRecords() {
+    std::vector<Record> records = tvr_test::TraceRecords(*m_pDoc);
+    for (Record& r : records) {
+      if (r.first != TRACE_SENT && r.first != TRACE_RECEIVED) continue;
+      // A frame: its opcode and, for the card's answers, the status word.
+      const std::string& text = r.second;
+      char summary[16];
+      const std::size_t n = text.size();
+      std::snprintf(summary, sizeof summary, "%02X %02X%02X", n > 3 ? BYTE(text[3]) : 0, n > 6 ? BYTE(text[n - 3]) : 0,
+                    n > 6 ? BYTE(text[n - 2]) : 0);
+      r.second = summary;
+    }
+    return records;
+  }
+  static std::string Des(const char* key) { return std::string(".3des(08,10,") + key + ");"; }
+  static constexpr const char* kCardKey = "404142434445464748494A4B4C4D4E4F";
+};
+
+TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatement) {
+  NewConnectedDoc({"20 01;", "10;", Des(kCardKey), "30;"});
+  m_pDoc->OnScriptStart();
+  // Between the challenge and the answer to the cryptogram: the trace is off
+  // and both flags of the exchange are up.
+  ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return m_Crypto.m_bChallengeReceived == 1; }, 10s));
+  EXPECT_FALSE(m_pDoc->m_bTraceOn);
+  EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 1);
+  ASSERT_TRUE(RunQueue());
+  std::vector<Record> records = AllRecords();
+  // From the challenge request on; the first records are the selection and the reset.
+  const auto challenge = std::find(records.begin(), records.end(), Record{TRACE_COMMAND_NAME, " EXCHANGE APDU"});
+  ASSERT_NE(challenge, records.end());
+  const std::vector<Record> expected = {
+      {TRACE_COMMAND_NAME, " EXCHANGE APDU"},          // GET CHALLENGE, sent by the directive
+      {TRACE_SENT, "00 0008"},                         // (its last two bytes: 00 08)
+      {TRACE_ANSWER_TEXT, " EXCHANGE APDU EXECUTED"},  // the challenge
+      {TRACE_RECEIVED, "00 9000"},                     // traced once, before the cryptogram goes out
+      {TRACE_COMMAND_NAME, " EXCHANGE APDU"},          // EXTERNAL AUTHENTICATE from the cyphering object
+      {TRACE_SENT, "00 9885"},                         // (the cryptogram's last bytes)
+      {TRACE_ANSWER_TEXT, " EXCHANGE APDU EXECUTED"},  // the second answer, traced again
+      {TRACE_RECEIVED, "00 9000"},
+      {TRACE_COMMAND_NAME, " GET FIRMWARE VERSION"},  // the next statement: the directive has ended
+      {TRACE_SENT, "30 0000"},
+      {TRACE_ANSWER_TEXT, " GET FIRMWARE VERSION EXECUTED"},
+      {TRACE_RECEIVED, "30 3034"},
+  };
+  EXPECT_EQ(std::vector<Record>(challenge, records.end()), expected);
+  EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
+  EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
+  EXPECT_TRUE(m_pDoc->m_bTraceOn);
+  EXPECT_EQ(m_pDoc->m_dwCommandType, 0u);
+  EXPECT_FALSE(m_pDoc->IsRunning());
+  EXPECT_EQ(MarkedLine(), 3);
+}
+
+TEST_F(TripleDesExchange, AWrongKeyFailsAtTheCard) {
+  NewConnectedDoc({"20 01;", "10;", Des("00112233445566778899AABBCCDDEEFF"), "30;"});
+  m_pDoc->OnScriptStart();
+  ASSERT_TRUE(RunQueue());
+  const std::vector<Record> records = AllRecords();
+  ASSERT_GE(records.size(), 8u);
+  // The answer to EXTERNAL AUTHENTICATE: 63 00; the run goes on all the same.
+  EXPECT_EQ(records[records.size() - 5], (Record{TRACE_RECEIVED, "00 6300"}));
+  EXPECT_EQ(records[records.size() - 4], (Record{TRACE_COMMAND_NAME, " GET FIRMWARE VERSION"}));
+  EXPECT_FALSE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
+  EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
+  EXPECT_TRUE(m_pDoc->m_bTraceOn);
+}
+
+TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {
+  // Card 2 is empty: the reader answers the challenge request with an error.
+  NewConnectedDoc({"20 02;", Des(kCardKey), "30;"});
+  m_pDoc->OnScriptStart();
+  ASSERT_TRUE(RunQueue());
+  const std::vector<Record> records = AllRecords();
+  ASSERT_GE(records.size(), 6u);
+  EXPECT_EQ(records[records.size() - 6], (Record{TRACE_ANSWER_TEXT, " ERROR 0x11 : NO CARD IN THE SELECTED SLOT"}));
+  EXPECT_EQ(records[records.size() - 4], (Record{TRACE_COMMAND_NAME, " GET FIRMWARE VERSION"}));
+  EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
+  EXPECT_FALSE(m_pDoc->IsRunning());
+  EXPECT_EQ(MarkedLine(), 2);
+
+  // While deciphering is on, answers form one CBC stream (each deciphered
+  // from the block before), and an error answer starts it again from zero.
+  m_Crypto.SetCryptoActivated(1);
+  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
+  const std::string readEight = "00 00 B0 00 00 08;";  // the bytes 00 to 07 of file 0001
+  NewConnectedDoc(
+      {"20 01;", "10;", "00 00 A4 00 0C 02 00 01;", readEight, readEight, "20 02;", "10;", "20 01;", readEight});
+  m_pDoc->OnScriptStart();
+  ASSERT_TRUE(RunQueue());
+  EXPECT_EQ(Records(TRACE_COMMENT), (std::vector<std::string>{
+                                        "Simulated reader connected\r\n",
+                                        "DECIPHERED DATA : 13 bytes, not whole blocks of 8\r\n",  // the ATR
+                                        "DECIPHERED DATA : 75 C8 D7 9E 36 90 8A F1\r\n",
+                                        "DECIPHERED DATA : 75 C9 D5 9D 32 95 8C F6\r\n",
+                                        // the reset of the empty slot 2 fails: the stream starts again
+                                        "DECIPHERED DATA : 75 C8 D7 9E 36 90 8A F1\r\n",
+                                    }));
 }
 
 }  // namespace

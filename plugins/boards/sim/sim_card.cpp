@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "triple_des.h"
+
 namespace {
 
 enum : tvr::BYTE {
@@ -77,6 +79,12 @@ std::vector<tvr::BYTE> CTVRSimCard::GetT1Atr() {
   return atr;
 }
 
+std::vector<tvr::BYTE> CTVRSimCard::GetAuthenticationKey() {
+  std::vector<tvr::BYTE> key(16);
+  for (std::size_t i = 0; i < key.size(); ++i) key[i] = tvr::BYTE(0x40 + i);
+  return key;
+}
+
 std::vector<tvr::BYTE> CTVRSimCard::GetInverseAtr() {
   return {0x3F, 0x65, 0x25, 0x00, 'T', 'V', 'R', '-', '4'};
 }
@@ -97,7 +105,7 @@ CTVRSimCard::CTVRSimCard(std::vector<tvr::BYTE> atr, std::uint32_t seed)
 const std::vector<tvr::BYTE>& CTVRSimCard::Reset() {
   m_nCurrent = 0;
   m_PendingResponse.clear();
-  m_bChallengeIssued = false;
+  m_Challenge.clear();
   m_bAuthenticated = false;
   return m_Atr;
 }
@@ -222,21 +230,23 @@ std::vector<tvr::BYTE> CTVRSimCard::GetChallenge(const tvr::BYTE* apdu, std::siz
   if (apdu[2] != 0 || apdu[3] != 0) return Sw(0x6A86);
   if (length != 5) return Sw(0x6700);
   const std::size_t le = apdu[4] ? apdu[4] : 256;
-  std::vector<tvr::BYTE> challenge(le);
-  for (tvr::BYTE& byte : challenge) byte = NextRandom();
-  m_bChallengeIssued = true;
-  return WithSw(std::move(challenge), 0x9000);
+  m_Challenge.resize(le);
+  for (tvr::BYTE& byte : m_Challenge) byte = NextRandom();
+  return WithSw(m_Challenge, 0x9000);
 }
 
-// The card holds no key: any cryptogram of a DES block or two, sent after a
-// challenge, authenticates the session. What a bench checks is the exchange.
+// One try per challenge: a wrong cryptogram uses the challenge up, as a card
+// that counts its failed attempts would.
 std::vector<tvr::BYTE> CTVRSimCard::ExternalAuthenticate(const tvr::BYTE* apdu, std::size_t length) {
   const CApduBody body = ParseBody(apdu, length);
-  if (!body.m_bValid || body.m_bHasLe || (body.m_nLc != 8 && body.m_nLc != 16)) return Sw(0x6700);
-  if (!m_bChallengeIssued) return Sw(0x6985);
-  m_bChallengeIssued = false;
-  m_bAuthenticated = true;
-  return Sw(0x9000);
+  if (!body.m_bValid || body.m_bHasLe || body.m_nLc < CTVRTripleDes::BLOCK) return Sw(0x6700);
+  if (m_Challenge.empty()) return Sw(0x6985);
+  std::vector<tvr::BYTE> expected;
+  const bool computed =
+      CTVRTripleDes::Cryptogram(GetAuthenticationKey(), m_Challenge.data(), m_Challenge.size(), body.m_nLc, expected);
+  m_Challenge.clear();
+  m_bAuthenticated = computed && std::equal(expected.begin(), expected.end(), body.m_pData);
+  return Sw(m_bAuthenticated ? 0x9000 : 0x6300);
 }
 
 tvr::BYTE CTVRSimCard::NextRandom() {

@@ -7,6 +7,10 @@
 //     7F10 DF
 //       6F01 transparent EF, 16 bytes
 //
+// EXTERNAL AUTHENTICATE takes the cryptogram of the last GET CHALLENGE under
+// the card's triple-DES key (CTVRTripleDes::Cryptogram): 90 00 and the session
+// is authenticated, 63 00 for any other cryptogram.
+//
 // It answers like a T=0 card: a command that returns data it cannot send at
 // once (the FCI of SELECT) answers 61xx and the data come with GET RESPONSE;
 // a wrong Le answers 6Cxx with the right one. A card built with an empty
@@ -25,6 +29,9 @@ class CTVRSimCard {
   static std::vector<tvr::BYTE> GetT0Atr();
   static std::vector<tvr::BYTE> GetT1Atr();
   static std::vector<tvr::BYTE> GetInverseAtr();
+  // The two-key triple-DES key of every simulated card, as a script's
+  // ".3des(" directive gives it: 40 41 ... 4F.
+  static std::vector<tvr::BYTE> GetAuthenticationKey();
 
   explicit CTVRSimCard(std::vector<tvr::BYTE> atr = GetT0Atr(), std::uint32_t seed = 0x5EED7816u);
 
@@ -70,7 +77,7 @@ class CTVRSimCard {
   std::vector<CFile> m_Files;
   int m_nCurrent = 0;
   std::vector<tvr::BYTE> m_PendingResponse;
-  bool m_bChallengeIssued = false;
+  std::vector<tvr::BYTE> m_Challenge;  // the last challenge, until EXTERNAL AUTHENTICATE uses it
   bool m_bAuthenticated = false;
   std::uint32_t m_uRandom;
 };

@@ -1,0 +1,214 @@
+// Triple DES and the cyphering object: known answers (worked out with the
+// openssl command-line tool), the cryptogram of the authentication, the
+// keys as text, and the deciphering of answer data into the trace.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <tavric/trace_record.h>
+
+#include "doc_fixture.h"
+#include "trace/trace_log.h"
+#include "trace_reader.h"
+#include "triple_des.h"
+#include "triple_des_crypto.h"
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+Bytes Hex(const std::string& text) {
+  Bytes bytes;
+  for (std::size_t i = 0; i + 1 < text.size();) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    bytes.push_back(BYTE(std::stoul(text.substr(i, 2), nullptr, 16)));
+    i += 2;
+  }
+  return bytes;
+}
+
+std::string ToHex(const Bytes& bytes) {
+  return CTVRTripleDes::ToHex(bytes.data(), bytes.size(), " ");
+}
+
+const Bytes kZero(8, 0);
+
+TEST(TripleDes, KnownAnswers) {
+  struct CCase {
+    const char* what;
+    bool encipher;
+    const char* key;
+    const char* icv;
+    const char* in;
+    const char* out;
+  };
+  const CCase cases[] = {
+      {"two-key", true, "404142434445464748494A4B4C4D4E4F", "0000000000000000", "CCC677BBC39796A3", "B73D52A0BD791679"},
+      {"three-key", true, "0123456789ABCDEF23456789ABCDEF01456789ABCDEF0123", "0000000000000000", "0011223344556677",
+       "109AEAC4D79BFADD"},
+      {"single DES", true, "0123456789ABCDEF", "0000000000000000", "0011223344556677", "CADB6782EE2B4823"},
+      {"CBC over two blocks", false, "00112233445566778899AABBCCDDEEFF", "0000000000000000",
+       "00112233445566778899AABBCCDDEEFF", "9D4CA660206318A980F1B36248EA6A6D"},
+      {"from an ICV", false, "00112233445566778899AABBCCDDEEFF", "0011223344556677", "8899AABBCCDDEEFF",
+       "80F1B36248EA6A6D"},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes key, out;
+    ASSERT_TRUE(CTVRTripleDes::ParseKey(c.key, key));
+    const Bytes in = Hex(c.in), icv = Hex(c.icv);
+    ASSERT_TRUE(c.encipher ? CTVRTripleDes::Encipher(key, in.data(), in.size(), icv.data(), out)
+                           : CTVRTripleDes::Decipher(key, in.data(), in.size(), icv.data(), out));
+    EXPECT_EQ(out, Hex(c.out));
+  }
+  Bytes key = Hex("404142434445464748494A4B4C4D4E4F"), out;
+  EXPECT_FALSE(CTVRTripleDes::Encipher(key, key.data(), 7, kZero.data(), out));  // not whole blocks
+  EXPECT_FALSE(CTVRTripleDes::Encipher(Bytes(15, 1), key.data(), 8, kZero.data(), out));
+}
+
+TEST(TripleDes, CryptogramOfTheChallenge) {
+  const Bytes key = Hex("404142434445464748494A4B4C4D4E4F");
+  const Bytes challenge = Hex("CCC677BBC39796A3");
+  struct CCase {
+    std::size_t length;
+    const char* cryptogram;
+  };
+  // The challenge, zero-padded to whole blocks covering the length, in CBC from a zero ICV.
+  const CCase cases[] = {
+      {8, "B73D52A0BD791679"},
+      {16, "B73D52A0BD791679A76CB7DA11540840"},
+      {5, "B73D52A0BD"},
+  };
+  for (const CCase& c : cases) {
+    Bytes out;
+    ASSERT_TRUE(CTVRTripleDes::Cryptogram(key, challenge.data(), challenge.size(), c.length, out));
+    EXPECT_EQ(out, Hex(c.cryptogram)) << c.length;
+  }
+  Bytes out;
+  EXPECT_FALSE(CTVRTripleDes::Cryptogram(key, challenge.data(), challenge.size(), 0, out));
+}
+
+TEST(TripleDes, KeysAsText) {
+  const struct {
+    const char* text;
+    std::size_t size;  // 0: refused
+  } cases[] = {
+      {"404142434445464748494A4B4C4D4E4F", 16},
+      {"40 41 42 43 44 45 46 47 48 49 4a 4b 4c 4d 4e 4f", 16},
+      {"0123456789abcdef", 8},
+      {"0123456789ABCDEF23456789ABCDEF01456789ABCDEF0123", 24},
+      {"404142434445464748494A4B4C4D4E4", 0},
+      {"404142434445464748494A4B4C4D4E4G", 0},
+      {"0011223344", 0},
+      {"", 0},
+  };
+  for (const auto& c : cases) {
+    Bytes key;
+    EXPECT_EQ(CTVRTripleDes::ParseKey(c.text, key), c.size != 0) << c.text;
+    EXPECT_EQ(key.size(), c.size) << c.text;
+  }
+}
+
+class Cyphering : public CTVRDocFixture {
+ protected:
+  void SetUp() override {
+    CTVRDocFixture::SetUp();
+    m_pDoc->m_pCrypto = &m_Crypto;
+  }
+  // The comments written to the trace since the last call.
+  std::vector<std::string> Comments() {
+    std::vector<std::string> comments = tvr_test::TraceTexts(*m_pDoc, TRACE_COMMENT, m_nSeen);
+    m_nSeen = m_pDoc->GetTraceLog().GetCount();
+    return comments;
+  }
+  void Receive(const std::string& hex) {
+    Bytes data = Hex(hex);
+    m_Crypto.ReceivedData(data.empty() ? nullptr : data.data(), DWORD(data.size()));
+  }
+
+  CTVRTripleDesCrypto m_Crypto;
+  std::size_t m_nSeen = 0;
+};
+
+TEST_F(Cyphering, AFreshObjectIsOffWithNoKeys) {
+  EXPECT_EQ(m_Crypto.m_strName, "Triple-DES cyphering");
+  EXPECT_EQ(m_Crypto.GetCryptoActivated(), 0);
+  EXPECT_EQ(m_Crypto.GetCypheringKey() + m_Crypto.GetDecypheringKey() + m_Crypto.Get3CypheringKey() +
+                m_Crypto.Get3DecypheringKey(),
+            "");
+  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
+  Receive("0011223344556677");  // not activated: nothing deciphered
+  EXPECT_TRUE(Comments().empty());
+  m_Crypto.OnCryptoShow();
+  EXPECT_EQ(m_Prompts.m_Messages.size(), 1u);
+}
+
+TEST_F(Cyphering, KeysAreKeptAsTheirText) {
+  m_Crypto.SetCypheringKey("01 23");
+  m_Crypto.SetDecypheringKey("x");
+  m_Crypto.Set3CypheringKey("abc");
+  m_Crypto.Set3DecypheringKey("");
+  EXPECT_EQ(m_Crypto.GetCypheringKey(), "01 23");
+  EXPECT_EQ(m_Crypto.GetDecypheringKey(), "x");
+  EXPECT_EQ(m_Crypto.Get3CypheringKey(), "abc");
+  // The directive's key becomes the triple-DES cyphering key, as hex text.
+  Bytes key = Hex("404142434445464748494A4B4C4D4E4F");
+  m_Crypto.Set3desParameters(0, 8, 16, key.data());
+  EXPECT_EQ(m_Crypto.Get3CypheringKey(), "404142434445464748494A4B4C4D4E4F");
+}
+
+TEST_F(Cyphering, AnswerDataAreDecipheredAsOneStreamUntilAReset) {
+  m_Crypto.SetCryptoActivated(1);
+  Receive("0011223344556677");
+  EXPECT_EQ(Comments(), std::vector<std::string>{"DECIPHERED DATA : no deciphering key\r\n"});
+
+  m_Crypto.SetDecypheringKey("0123456789ABCDEF");  // used while key 4 is not a valid key
+  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
+  Receive("0011223344556677");
+  Receive("8899AABBCCDDEEFF");  // carries on from the block before
+  Receive("00112233445566");
+  Receive("");
+  EXPECT_EQ(Comments(), (std::vector<std::string>{"DECIPHERED DATA : 9D 4C A6 60 20 63 18 A9\r\n",
+                                                  "DECIPHERED DATA : 80 F1 B3 62 48 EA 6A 6D\r\n",
+                                                  "DECIPHERED DATA : 7 bytes, not whole blocks of 8\r\n"}));
+  m_Crypto.ResetCrypto();
+  Receive("8899AABBCCDDEEFF");  // from a zero ICV again
+  EXPECT_EQ(Comments(), std::vector<std::string>{"DECIPHERED DATA : 80 E0 91 51 0C BF 0C 1A\r\n"});
+  m_pDoc->m_bTraceOn = FALSE;
+  Receive("0011223344556677");
+  EXPECT_TRUE(Comments().empty());
+}
+
+TEST_F(Cyphering, TheChallengeIsAnsweredWithExternalAuthenticate) {
+  MarkConnected();
+  Bytes key = Hex("404142434445464748494A4B4C4D4E4F");
+  struct CCase {
+    BYTE authenticateLength;
+    const char* command;  // the command bytes inside the frame
+  };
+  const CCase cases[] = {
+      {0x10, "00 00 82 00 00 10 B7 3D 52 A0 BD 79 16 79 A7 6C B7 DA 11 54 08 40"},
+      {0x08, "00 00 82 00 00 08 B7 3D 52 A0 BD 79 16 79"},
+      {0x00, "00 00 82 00 00 08 B7 3D 52 A0 BD 79 16 79"},  // no length given: the challenge's
+  };
+  for (const CCase& c : cases) {
+    m_pDoc->m_Sent.clear();
+    m_pDoc->m_SentCommandKinds.clear();
+    m_Crypto.Set3desParameters(0, 8, c.authenticateLength, key.data());
+    Bytes challenge = Hex("CCC677BBC39796A300");
+    DWORD length = 8;
+    m_Crypto.TripleDes(challenge.data(), length);
+    ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
+    const Bytes& frame = m_pDoc->m_Sent[0];
+    EXPECT_EQ(ToHex(Bytes(frame.begin() + 3, frame.end() - 1)), c.command);
+    EXPECT_EQ(m_pDoc->m_SentCommandKinds, std::vector<DWORD>{1});
+    m_pDoc->m_bWaitAnswer = FALSE;
+    RunQueue();
+  }
+}
+
+}  // namespace
