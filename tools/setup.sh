@@ -9,6 +9,6 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
-  ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libcli11-dev clang-format \
+  ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libqt6svg6 libgtest-dev libcli11-dev clang-format \
   libssl-dev pcsc-tools >/dev/null
 echo "tools/setup.sh: build dependencies installed"

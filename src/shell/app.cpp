@@ -1,0 +1,61 @@
+#include "app.h"
+
+#include <filesystem>
+
+#include <QApplication>
+
+#include "contract/host.h"
+#include "contract/plugin_loader.h"
+#include "delay_options_box.h"
+#include "document/delay_options_dlg.h"
+#include "main_frame.h"
+#include "platform/user_prompts.h"
+#include "widget_prompts.h"
+
+CTVRApp::CTVRApp() = default;
+
+CTVRApp::~CTVRApp() {
+  if (m_pPrompts) CTVRUserPrompts::Set(nullptr);
+}
+
+std::string CTVRApp::FindPluginFolder() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
+    if (CTVRPluginLoader::IsPluginFileName(entry.path().filename().string())) return ".";
+  }
+  return CTVRHost::Instance().GetProgramFolder();
+}
+
+bool CTVRApp::InitInstance() {
+  QApplication::setApplicationName(QStringLiteral("Tavric"));
+  QApplication::setOrganizationName(QStringLiteral("Norvale Devices"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
+  m_pPrompts = std::make_unique<CTVRWidgetPrompts>();
+  CTVRUserPrompts::Set(m_pPrompts.get());
+
+  // Before the main window: every board type is known when documents come back.
+  if (m_bDiscoverPlugins) CTVRPluginLoader().LoadFolder(FindPluginFolder());
+
+  m_pMainFrame = std::make_unique<CMainFrame>();
+  m_pPrompts->SetParent(m_pMainFrame.get());
+  CTVRDelayOptionsBox::Install(m_pMainFrame.get());
+  m_pMainFrame->m_OnSaveDocuments = [this] { SaveCustomState(); };
+  m_pMainFrame->RestoreWorkspace();
+
+  // The command line is parsed and ignored: no document comes from it.
+  LoadCustomState();
+  if (m_bShowMainWindow) m_pMainFrame->show();
+  return true;
+}
+
+void CTVRApp::LoadCustomState() {
+  if (!m_pMainFrame) return;
+}
+
+void CTVRApp::SaveCustomState() {}
+
+void CTVRApp::ExitInstance() {
+  m_pMainFrame.reset();
+  CTVRDelayOptionsDlg::SetShowHook(nullptr);
+  CTVRHost::Instance().Shutdown();
+}

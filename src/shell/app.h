@@ -1,0 +1,41 @@
+// The application: the one object that outlives every document. Start-up in
+// this order: prompts and dialogs of the desktop, plug-in discovery (every
+// board type, protocol and the cyphering object registered before any
+// document exists), the main window with its saved workspace, the documents of
+// the last exit. At exit: the documents are saved when the main window
+// closes, then the protocols are deleted.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class CMainFrame;
+class CTVRWidgetPrompts;
+
+class CTVRApp {
+ public:
+  CTVRApp();
+  ~CTVRApp();
+
+  // FALSE when the program cannot start.
+  bool InitInstance();
+  void ExitInstance();
+
+  CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+
+  // Where the plug-ins are taken from: the current folder when it holds any,
+  // else the folder of the program.
+  static std::string FindPluginFolder();
+
+  // For tests: skip plug-in discovery (the test has registered its own).
+  bool m_bDiscoverPlugins = true;
+  // For tests: do not show the main window.
+  bool m_bShowMainWindow = true;
+
+ private:
+  void LoadCustomState();
+  void SaveCustomState();
+
+  std::unique_ptr<CTVRWidgetPrompts> m_pPrompts;
+  std::unique_ptr<CMainFrame> m_pMainFrame;
+};

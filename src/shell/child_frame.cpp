@@ -1,0 +1,88 @@
+#include "child_frame.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QSplitter>
+
+#include <tavric/board_doc.h>
+#include <tavric/protocol.h>
+
+#include "contract/host.h"
+
+namespace {
+
+QWidget* MakePane(const QString& name, QWidget* parent) {
+  auto* pPane = new QPlainTextEdit(parent);
+  pPane->setObjectName(name);
+  pPane->setReadOnly(true);
+  return pPane;
+}
+
+}  // namespace
+
+CTVRChildFrame::CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent) : QMdiSubWindow(parent), m_pDoc(pDoc) {
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  m_pSplitter = new QSplitter(Qt::Vertical, this);
+  m_pSplitter->setChildrenCollapsible(true);
+  QWidget* pScript = MakePane(QStringLiteral("ScriptPane"), m_pSplitter);
+  QWidget* pTrace = MakePane(QStringLiteral("TracePane"), m_pSplitter);
+  m_pSplitter->addWidget(pScript);
+  m_pSplitter->addWidget(pTrace);
+  pScript->setMinimumHeight(ROW0_MIN);
+  pTrace->setMinimumHeight(ROW1_MIN);
+  m_pSplitter->setSizes({ROW0_IDEAL, ROW1_IDEAL});
+  setWidget(m_pSplitter);
+  setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
+  UpdateTitle();
+}
+
+QWidget* CTVRChildFrame::GetScriptPane() const {
+  return m_pSplitter->widget(0);
+}
+
+QWidget* CTVRChildFrame::GetTracePane() const {
+  return m_pSplitter->widget(1);
+}
+
+int CTVRChildFrame::GetRowHeight(int row) const {
+  QList<int> sizes = m_pSplitter->sizes();
+  return row >= 0 && row < sizes.size() ? sizes[row] : 0;
+}
+
+int CTVRChildFrame::GetRowMinimum(int row) const {
+  QWidget* pPane = m_pSplitter->widget(row);
+  return pPane != nullptr ? pPane->minimumHeight() : 0;
+}
+
+void CTVRChildFrame::SetRows(int row0Cur, int row0Min, int row1Cur, int row1Min) {
+  m_bFirstSizePending = false;
+  GetScriptPane()->setMinimumHeight(std::max(0, row0Min));
+  GetTracePane()->setMinimumHeight(std::max(0, row1Min));
+  m_pSplitter->setSizes({std::max(0, row0Cur), std::max(0, row1Cur)});
+}
+
+void CTVRChildFrame::UpdateTitle() {
+  setWindowTitle(QString::fromLocal8Bit(m_pDoc != nullptr ? m_pDoc->GetTitle().c_str() : ""));
+}
+
+void CTVRChildFrame::resizeEvent(QResizeEvent* event) {
+  QMdiSubWindow::resizeEvent(event);
+  if (!m_bFirstSizePending) return;
+  int h = m_pSplitter->height();
+  if (h <= 0) return;
+  // The first real size shares the client height out; the bar between the
+  // rows comes off the trace row.
+  m_bFirstSizePending = false;
+  GetScriptPane()->setMinimumHeight(SIZED_MIN);
+  GetTracePane()->setMinimumHeight(SIZED_MIN);
+  m_pSplitter->setSizes({h / 2 - 10, h / 2 + 10 - m_pSplitter->handleWidth()});
+}
+
+void CTVRChildFrame::focusInEvent(QFocusEvent* event) {
+  QMdiSubWindow::focusInEvent(event);
+  // A protocol shared by several documents always describes the one in front.
+  CTVRBoardDoc* pActive = CTVRHost::Instance().GetActiveDocument();
+  if (pActive != nullptr && pActive->GetProtocol() != nullptr)
+    pActive->GetProtocol()->SetConnected(pActive->IsConnected());
+}

@@ -1,0 +1,50 @@
+// The window of one reader document inside the main window: a splitter of two
+// rows, the script editor above and the trace below. On its first size change
+// the rows are shared out (editor h/2 - 10, trace h/2 + 10); a restored state
+// wins over that rule.
+#pragma once
+
+#include <QMdiSubWindow>
+
+class CTVRBoardDoc;
+class QSplitter;
+class QWidget;
+
+class CTVRChildFrame : public QMdiSubWindow {
+  Q_OBJECT
+
+ public:
+  // Heights and minimums of the two rows at creation, before any size is known.
+  static constexpr int ROW0_IDEAL = 100;
+  static constexpr int ROW0_MIN = 50;
+  static constexpr int ROW1_IDEAL = 100;
+  static constexpr int ROW1_MIN = 100;
+  // Both minimums once the first size has been given.
+  static constexpr int SIZED_MIN = 50;
+
+  explicit CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent = nullptr);
+
+  CTVRBoardDoc* GetDocument() const { return m_pDoc; }
+  QSplitter* GetSplitter() const { return m_pSplitter; }
+  QWidget* GetScriptPane() const;
+  QWidget* GetTracePane() const;
+  bool IsFirstSizePending() const { return m_bFirstSizePending; }
+
+  // Current and minimum height of a row (0 editor, 1 trace).
+  int GetRowHeight(int row) const;
+  int GetRowMinimum(int row) const;
+  // Applies stored rows and clears the first-size rule.
+  void SetRows(int row0Cur, int row0Min, int row1Cur, int row1Min);
+
+  // The title follows the document's.
+  void UpdateTitle();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  CTVRBoardDoc* m_pDoc;
+  QSplitter* m_pSplitter;
+  bool m_bFirstSizePending = true;
+};

@@ -1,0 +1,496 @@
+#include "main_frame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <tavric/board_doc.h>
+#include <tavric/doc_template.h>
+#include <tavric/protocol.h>
+#include <tavric/registry.h>
+
+#include "card_params_bar.h"
+#include "child_frame.h"
+#include "command_table.h"
+#include "contract/board_type_list.h"
+#include "contract/host.h"
+#include "contract/new_document_chooser.h"
+#include "new_dlg.h"
+#include "platform/user_prompts.h"
+
+namespace {
+
+const char kWorkspaceSection[] = "Workspace";
+const char kStateValue[] = "MainFrame";
+const char kGeometryValue[] = "Geometry";
+// Bumped when the set of bars changes, so an old layout is not applied to new bars.
+constexpr int kStateVersion = 1;
+
+// Commands the frame serves whatever document is active.
+bool IsFrameCommand(tvr::UINT nID) {
+  using namespace tvr_cmd;
+  return nID == ID_FILE_NEW || nID == ID_APP_ABOUT || nID == ID_APP_EXIT || nID == ID_FILE_PRINT_SETUP ||
+         nID == ID_VIEW_STATUS_BAR || nID == ID_VIEW_CUSTOMIZE || nID == 57650 || nID == 57651 || nID == 57680 ||
+         nID == 57681 || CTVRBoardTypeList::IsHandledCommand(nID);
+}
+
+QString QText(const std::string& text) {
+  return QString::fromLocal8Bit(text.c_str());
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle(QStringLiteral("Tavric"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
+  setObjectName(QStringLiteral("MainFrame"));
+  m_pMdiArea = new QMdiArea(this);
+  m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(m_pMdiArea);
+  connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+
+  CreateActions();
+  CreateMenus();
+  CreateToolBars();
+  CreateStatusBar();
+
+  m_pCardParamsBar = new CCardParamsBar(CTVRHost::Instance().GetCardSlots(), this);
+  addDockWidget(Qt::LeftDockWidgetArea, m_pCardParamsBar);
+  resizeDocks({m_pCardParamsBar}, {200}, Qt::Horizontal);
+
+  // Enable states follow the active document as the platform's idle updates
+  // did: a short tick instead of an idle hook, cheap next to a repaint.
+  m_pUpdateTimer = new QTimer(this);
+  connect(m_pUpdateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+  m_pUpdateTimer->start(200);
+  UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateActions() {
+  for (const CTVRCommandInfo& info : CTVRCommandTable::GetCommands()) {
+    auto* pAction = new QAction(this);
+    QString tip = QText(CTVRCommandTable::GetToolTip(info.m_nID));
+    pAction->setText(info.m_szMenuText != nullptr ? QString::fromUtf8(info.m_szMenuText) : tip);
+    pAction->setToolTip(tip.isEmpty() ? pAction->text().remove(QLatin1Char('&')) : tip);
+    pAction->setStatusTip(QText(CTVRCommandTable::GetPrompt(info.m_nID)));
+    if (info.m_szIcon != nullptr)
+      pAction->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromUtf8(info.m_szIcon))));
+    if (info.m_szKeys != nullptr) {
+      QList<QKeySequence> keys;
+      for (const QString& key : QString::fromUtf8(info.m_szKeys).split(QLatin1Char(';')))
+        keys << QKeySequence(key);
+      pAction->setShortcuts(keys);
+      pAction->setShortcutContext(Qt::WindowShortcut);
+    }
+    pAction->setData(info.m_nID);
+    const tvr::UINT nID = info.m_nID;
+    connect(pAction, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
+    addAction(pAction);  // keys work with the bar hidden too
+    m_Actions[nID] = pAction;
+  }
+  m_Actions[tvr_cmd::ID_VIEW_STATUS_BAR]->setCheckable(true);
+  m_Actions[tvr_cmd::ID_VIEW_STATUS_BAR]->setChecked(true);
+}
+
+void CMainFrame::CreateMenus() {
+  using namespace tvr_cmd;
+  QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
+  pFile->addAction(m_Actions[ID_FILE_NEW]);
+  pFile->addAction(m_Actions[ID_NEW_SCRIPT_FILE]);
+  QMenu* pTypes = pFile->addMenu(QText(CTVRBoardTypeList::PLACEHOLDER_TEXT));
+  connect(pTypes, &QMenu::aboutToShow, this, [this, pTypes] { FillBoardTypeMenu(pTypes); });
+  FillBoardTypeMenu(pTypes);
+  pFile->addAction(m_Actions[ID_FILE_OPEN]);
+  pFile->addAction(m_Actions[57603]);
+  pFile->addSeparator();
+  pFile->addAction(m_Actions[57607]);
+  pFile->addAction(m_Actions[ID_FILE_PRINT_SETUP]);
+  pFile->addSeparator();
+  pFile->addAction(m_Actions[ID_APP_EXIT]);
+
+  QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  for (tvr::UINT id : {57643u, 0u, 57635u, 57634u, 57637u, 57642u, 0u, 57633u, 32820u}) {
+    if (id == 0) {
+      pEdit->addSeparator();
+    } else {
+      pEdit->addAction(m_Actions[id]);
+    }
+  }
+
+  QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
+  QMenu* pBars = pView->addMenu(QStringLiteral("&Toolbars"));
+  // The submenu is the toolbar list as it is now, every time it opens.
+  connect(pBars, &QMenu::aboutToShow, this, [this, pBars] {
+    pBars->clear();
+    QMenu* pList = CreateToolBarListMenu(pBars);
+    for (QAction* pAction : pList->actions()) pBars->addAction(pAction);
+  });
+  pView->addAction(m_Actions[ID_VIEW_STATUS_BAR]);
+
+  QMenu* pScript = menuBar()->addMenu(QStringLiteral("&Script"));
+  for (tvr::UINT id : {33792u, 33794u, 33793u, 0u, 33791u, 33787u, 33788u, 33789u, 0u, 33784u, 33785u, 33786u, 0u,
+                       32831u, 32849u, 0u, 32856u, 32850u, 32851u, 32853u, 32854u, 32855u}) {
+    if (id == 0) {
+      pScript->addSeparator();
+    } else {
+      pScript->addAction(m_Actions[id]);
+    }
+  }
+
+  QMenu* pTools = menuBar()->addMenu(QStringLiteral("&Tools"));
+  pTools->addAction(m_Actions[ID_REGISTER_TOOL]);
+  pTools->addSeparator();
+  pTools->addAction(m_Actions[ID_TOOLS_OPTIONS]);
+
+  QMenu* pWindow = menuBar()->addMenu(QStringLiteral("&Window"));
+  pWindow->addAction(m_Actions[57650]);
+  pWindow->addAction(m_Actions[57651]);
+
+  QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+  pHelp->addAction(m_Actions[ID_APP_ABOUT]);
+
+  // The drop-downs of the New and Open buttons.
+  m_pNewMenu = new QMenu(QStringLiteral("&New"), this);
+  connect(m_pNewMenu, &QMenu::aboutToShow, this, [this] { FillBoardTypeMenu(m_pNewMenu); });
+  FillBoardTypeMenu(m_pNewMenu);
+  m_pOpenMenu = new QMenu(QStringLiteral("&Open"), this);
+  m_pOpenMenu->addAction(QStringLiteral("Recent File"))->setEnabled(false);
+}
+
+void CMainFrame::FillBoardTypeMenu(QMenu* pMenu) {
+  pMenu->clear();
+  for (const CTVRBoardTypeList::CItem& item : CTVRBoardTypeList().GetItems()) {
+    QAction* pAction = pMenu->addAction(QText(item.m_strText));
+    pAction->setEnabled(item.m_bEnabled != FALSE);
+    const tvr::UINT nID = item.m_nID;
+    connect(pAction, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
+  }
+}
+
+void CMainFrame::CreateToolBars() {
+  bool first = true;
+  for (const CTVRToolBarInfo& info : CTVRCommandTable::GetToolBars()) {
+    auto* pBar = new QToolBar(QString::fromUtf8(info.m_szCaption), this);
+    pBar->setObjectName(QStringLiteral("ToolBar%1").arg(info.m_nID));
+    pBar->setIconSize(QSize(24, 24));
+    m_ToolBars[info.m_nID] = pBar;
+    auto* pToggle = new QAction(QString::fromUtf8(info.m_szListText), this);
+    pToggle->setCheckable(true);
+    pToggle->setChecked(true);
+    const tvr::UINT nID = info.m_nID;
+    connect(pToggle, &QAction::triggered, this, [this, nID] { ToggleBar(nID); });
+    connect(pBar, &QToolBar::visibilityChanged, pToggle, &QAction::setChecked);
+    m_BarToggles[nID] = pToggle;
+    (void)first;
+  }
+  // Docked in the frame's order, on two rows so that every button shows on a
+  // usual screen.
+  const tvr::UINT order[] = {59392, 32818, 32819, 35819, 37819, 35101, 36819, 35100, 32817};
+  for (tvr::UINT nID : order) {
+    if (nID == 35101) addToolBarBreak();
+    addToolBar(Qt::TopToolBarArea, m_ToolBars[nID]);
+    ResetToolBar(nID);
+  }
+  // The card parameters bar's entry in the list.
+  auto* pCardToggle = new QAction(QStringLiteral("&Card Parameters Toolbar"), this);
+  pCardToggle->setCheckable(true);
+  pCardToggle->setChecked(true);
+  connect(pCardToggle, &QAction::triggered, this, [this] { ToggleBar(tvr_cmd::ID_VIEW_CARD_PARAMS); });
+  m_BarToggles[tvr_cmd::ID_VIEW_CARD_PARAMS] = pCardToggle;
+}
+
+void CMainFrame::ResetToolBar(tvr::UINT nID) {
+  QToolBar* pBar = GetToolBar(nID);
+  if (pBar == nullptr) return;
+  pBar->clear();
+  for (const CTVRToolBarInfo& info : CTVRCommandTable::GetToolBars()) {
+    if (info.m_nID != nID) continue;
+    for (tvr::UINT id : info.m_Buttons) {
+      if (id == 0) {
+        pBar->addSeparator();
+      } else {
+        pBar->addAction(m_Actions[id]);
+      }
+    }
+  }
+  if (nID == tvr_cmd::ID_VIEW_TOOLBAR) InstallDropDowns(pBar);
+}
+
+void CMainFrame::InstallDropDowns(QToolBar* pBar) {
+  for (auto [id, pMenu] : {std::pair{tvr_cmd::ID_FILE_NEW, m_pNewMenu}, std::pair{tvr_cmd::ID_FILE_OPEN, m_pOpenMenu}}) {
+    auto* pButton = qobject_cast<QToolButton*>(pBar->widgetForAction(m_Actions[id]));
+    if (pButton == nullptr) continue;
+    pButton->setMenu(pMenu);
+    pButton->setPopupMode(QToolButton::MenuButtonPopup);
+  }
+}
+
+void CMainFrame::CreateStatusBar() {
+  QStatusBar* pStatus = statusBar();
+  for (const char* text : {"CAP", "NUM", "SCRL"}) {
+    auto* pPane = new QLabel(QString::fromLatin1(text), pStatus);
+    pPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pPane->setAlignment(Qt::AlignCenter);
+    pPane->setMinimumWidth(pPane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
+    pStatus->addPermanentWidget(pPane);
+    m_Indicators.push_back(pPane);
+  }
+  pStatus->showMessage(QStringLiteral("Ready"));
+}
+
+QAction* CMainFrame::GetAction(tvr::UINT nID) const {
+  auto it = m_Actions.find(nID);
+  if (it != m_Actions.end()) return it->second;
+  auto toggle = m_BarToggles.find(nID);
+  return toggle != m_BarToggles.end() ? toggle->second : nullptr;
+}
+
+QToolBar* CMainFrame::GetToolBar(tvr::UINT nID) const {
+  auto it = m_ToolBars.find(nID);
+  return it != m_ToolBars.end() ? it->second : nullptr;
+}
+
+QMenu* CMainFrame::CreateToolBarListMenu(QWidget* parent) {
+  auto* pMenu = new QMenu(parent);
+  const tvr::UINT order[] = {59392, 32818, 32819, 37819, 35819, 36819, 32803, 35101, 35100, 32817};
+  for (tvr::UINT nID : order) {
+    QAction* pToggle = m_BarToggles[nID];
+    pToggle->setChecked(nID == tvr_cmd::ID_VIEW_CARD_PARAMS ? m_pCardParamsBar->isVisible()
+                                                             : m_ToolBars[nID]->isVisible());
+    pMenu->addAction(pToggle);
+  }
+  pMenu->addSeparator();
+  pMenu->addAction(m_Actions[tvr_cmd::ID_VIEW_CUSTOMIZE]);
+  return pMenu;
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+  return CreateToolBarListMenu(this);
+}
+
+void CMainFrame::ToggleBar(tvr::UINT nID) {
+  QWidget* pBar = nID == tvr_cmd::ID_VIEW_CARD_PARAMS ? static_cast<QWidget*>(m_pCardParamsBar) : GetToolBar(nID);
+  if (pBar == nullptr) return;
+  pBar->setVisible(!pBar->isVisible());
+  m_BarToggles[nID]->setChecked(pBar->isVisible());
+}
+
+void CMainFrame::OnCommand(tvr::UINT nID) {
+  using namespace tvr_cmd;
+  if (nID == ID_FILE_NEW) return OnFileNew();
+  if (CTVRBoardTypeList::IsHandledCommand(nID)) {
+    if (CTVRBoardDoc* pDoc = CTVRBoardTypeList().OnFileNewType(nID)) AddDocumentFrame(pDoc);
+    return;
+  }
+  switch (nID) {
+    case ID_APP_ABOUT:
+      return OnAbout();
+    case ID_APP_EXIT:
+      close();
+      return;
+    case ID_FILE_PRINT_SETUP: {
+      QPrinter printer;
+      QPageSetupDialog dialog(&printer, this);
+      dialog.exec();
+      return;
+    }
+    case ID_VIEW_STATUS_BAR:
+      statusBar()->setVisible(!statusBar()->isVisible());
+      m_Actions[ID_VIEW_STATUS_BAR]->setChecked(statusBar()->isVisible());
+      return;
+    case ID_VIEW_CUSTOMIZE:
+      return OnCustomize();
+    case 57650:
+      m_pMdiArea->cascadeSubWindows();
+      return;
+    case 57651:
+      m_pMdiArea->tileSubWindows();
+      return;
+    case 57680:
+    case 57681:
+      if (auto* pFrame = qobject_cast<CTVRChildFrame*>(m_pMdiArea->activeSubWindow())) {
+        QWidget* pNext = pFrame->GetScriptPane()->hasFocus() ? pFrame->GetTracePane() : pFrame->GetScriptPane();
+        pNext->setFocus();
+      }
+      return;
+    default:
+      break;
+  }
+  if (CTVRBoardDoc* pDoc = GetActiveDocument()) pDoc->DoCommand(nID);
+  UpdateCommandStates();
+}
+
+void CMainFrame::UpdateCommandStates() {
+  CTVRBoardDoc* pDoc = GetActiveDocument();
+  for (auto& [nID, pAction] : m_Actions) {
+    if (IsFrameCommand(nID)) {
+      pAction->setEnabled(nID != tvr_cmd::ID_FILE_NEW || !CTVRHost::Instance().GetTemplates().empty() || true);
+      continue;
+    }
+    CTVRCmdUI ui(nID);
+    bool handled = pDoc != nullptr && pDoc->DoUpdate(ui);
+    pAction->setEnabled(handled && ui.m_bEnabled);
+    if (handled && ui.m_nCheck != 0) pAction->setCheckable(true);
+    if (pAction->isCheckable()) pAction->setChecked(handled && ui.m_nCheck != 0);
+  }
+}
+
+void CMainFrame::OnFileNew() {
+  CTVRNewDocumentChooser chooser;
+  switch (chooser.Prepare()) {
+    case CTVRNewDocumentChooser::NEW_CANNOT_CREATE:
+      CTVRUserPrompts::Get().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
+      return;
+    case CTVRNewDocumentChooser::NEW_CANCEL:
+      return;
+    case CTVRNewDocumentChooser::NEW_SHOW_DIALOG: {
+      CTVRNewDlg dialog(chooser, this);
+      if (dialog.exec() != QDialog::Accepted) return;
+      break;
+    }
+    case CTVRNewDocumentChooser::NEW_CHOSEN:
+      break;
+  }
+  if (CTVRBoardDoc* pDoc = chooser.OpenChosen()) AddDocumentFrame(pDoc);
+}
+
+void CMainFrame::OnAbout() {
+  QDialog about(this);
+  about.setWindowTitle(QStringLiteral("About Tavric"));
+  auto* pIcon = new QLabel(&about);
+  pIcon->setPixmap(QIcon(QStringLiteral(":/icons/tavric.svg")).pixmap(48, 48));
+  auto* pText = new QLabel(QStringLiteral("Tavric version 1.6.2.0"), &about);
+  pText->setObjectName(QStringLiteral("VersionText"));
+  auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+  pButtons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  connect(pButtons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+  auto* pRow = new QHBoxLayout;
+  pRow->addWidget(pIcon);
+  pRow->addWidget(pText, 1);
+  auto* pLayout = new QVBoxLayout(&about);
+  pLayout->addLayout(pRow);
+  pLayout->addWidget(pButtons);
+  about.exec();
+}
+
+void CMainFrame::OnCustomize() {
+  // Show, hide and reset the bars; docking and moving are the bars' own.
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("Customize"));
+  auto* pList = new QListWidget(&dialog);
+  const tvr::UINT order[] = {59392, 32818, 32819, 37819, 35819, 36819, 35101, 35100, 32817};
+  for (tvr::UINT nID : order) {
+    auto* pItem = new QListWidgetItem(GetToolBar(nID)->windowTitle(), pList);
+    pItem->setData(Qt::UserRole, nID);
+    pItem->setCheckState(GetToolBar(nID)->isVisible() ? Qt::Checked : Qt::Unchecked);
+  }
+  connect(pList, &QListWidget::itemChanged, this, [this](QListWidgetItem* pItem) {
+    GetToolBar(pItem->data(Qt::UserRole).toUInt())->setVisible(pItem->checkState() == Qt::Checked);
+  });
+  auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  QPushButton* pReset = pButtons->addButton(QStringLiteral("&Reset"), QDialogButtonBox::ActionRole);
+  connect(pReset, &QPushButton::clicked, this, [this, pList] {
+    if (QListWidgetItem* pItem = pList->currentItem()) ResetToolBar(pItem->data(Qt::UserRole).toUInt());
+  });
+  connect(pButtons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* pLayout = new QVBoxLayout(&dialog);
+  pLayout->addWidget(new QLabel(QStringLiteral("Toolbars:"), &dialog));
+  pLayout->addWidget(pList);
+  pLayout->addWidget(pButtons);
+  dialog.exec();
+}
+
+CTVRChildFrame* CMainFrame::AddDocumentFrame(CTVRBoardDoc* pDoc) {
+  auto* pFrame = new CTVRChildFrame(pDoc);
+  m_pMdiArea->addSubWindow(pFrame);
+  pFrame->resize(520, 420);
+  pFrame->show();
+  m_pMdiArea->setActiveSubWindow(pFrame);
+  CTVRHost::Instance().SetActiveDocument(pDoc);
+  UpdateCommandStates();
+  return pFrame;
+}
+
+CTVRChildFrame* CMainFrame::FindFrame(const CTVRBoardDoc* pDoc) const {
+  for (CTVRChildFrame* pFrame : GetFrames())
+    if (pFrame->GetDocument() == pDoc) return pFrame;
+  return nullptr;
+}
+
+std::vector<CTVRChildFrame*> CMainFrame::GetFrames() const {
+  std::vector<CTVRChildFrame*> frames;
+  for (QMdiSubWindow* pWindow : m_pMdiArea->subWindowList(QMdiArea::CreationOrder))
+    if (auto* pFrame = qobject_cast<CTVRChildFrame*>(pWindow)) frames.push_back(pFrame);
+  return frames;
+}
+
+void CMainFrame::RemoveDocumentFrame(CTVRBoardDoc* pDoc) {
+  if (CTVRChildFrame* pFrame = FindFrame(pDoc)) {
+    m_pMdiArea->removeSubWindow(pFrame);
+    delete pFrame;
+  }
+}
+
+CTVRBoardDoc* CMainFrame::GetActiveDocument() const {
+  auto* pFrame = qobject_cast<CTVRChildFrame*>(m_pMdiArea->activeSubWindow());
+  return pFrame != nullptr ? pFrame->GetDocument() : nullptr;
+}
+
+void CMainFrame::OnSubWindowActivated(QMdiSubWindow* pWindow) {
+  auto* pFrame = qobject_cast<CTVRChildFrame*>(pWindow);
+  if (pFrame == nullptr) return;  // focus left the main window: the active document stays
+  CTVRBoardDoc* pDoc = pFrame->GetDocument();
+  CTVRHost::Instance().SetActiveDocument(pDoc);
+  // A protocol shared by several documents always describes the one in front.
+  if (pDoc != nullptr && pDoc->GetProtocol() != nullptr) pDoc->GetProtocol()->SetConnected(pDoc->IsConnected());
+  UpdateCommandStates();
+}
+
+void CMainFrame::SaveWorkspace() {
+  CTVRRegistry reg(FALSE, FALSE);
+  if (!reg.CreateKey(CTVRRegistry::GetRegSectionPath(kWorkspaceSection))) return;
+  QByteArray state = saveState(kStateVersion);
+  QByteArray geometry = saveGeometry();
+  reg.Write(kStateValue, reinterpret_cast<const tvr::BYTE*>(state.constData()), tvr::UINT(state.size()));
+  reg.Write(kGeometryValue, reinterpret_cast<const tvr::BYTE*>(geometry.constData()), tvr::UINT(geometry.size()));
+}
+
+void CMainFrame::RestoreWorkspace() {
+  CTVRRegistry reg(FALSE, TRUE);
+  reg.Open(CTVRRegistry::GetRegSectionPath(kWorkspaceSection));
+  std::vector<tvr::BYTE> bytes;
+  // Qt checks what it reads: a damaged value leaves the frame as built.
+  if (reg.Read(kGeometryValue, bytes))
+    restoreGeometry(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+  if (reg.Read(kStateValue, bytes))
+    restoreState(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), kStateVersion);
+  for (auto& [nID, pToggle] : m_BarToggles) {
+    QWidget* pBar = nID == tvr_cmd::ID_VIEW_CARD_PARAMS ? static_cast<QWidget*>(m_pCardParamsBar) : GetToolBar(nID);
+    pToggle->setChecked(!pBar->isHidden());
+  }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  SaveWorkspace();
+  if (m_OnSaveDocuments) m_OnSaveDocuments();
+  QMainWindow::closeEvent(event);
+}

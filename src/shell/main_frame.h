@@ -1,0 +1,100 @@
+// The main window: a multiple-document frame with the menu bar, the nine
+// toolbars, the status bar and the docked "Card Parameters" bar. It holds no
+// test-bench logic: commands of the active reader go to its document (which
+// passes what it does not know to its selected protocol); the frame handles
+// New, the board-type list, the bars, the window commands and About.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <tavric/types.h>
+
+class CCardParamsBar;
+class CTVRBoardDoc;
+class CTVRChildFrame;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit CMainFrame(QWidget* parent = nullptr);
+  ~CMainFrame() override;
+
+  // The action of a command (menu item, button and keys share it); null for
+  // an identifier the frame does not offer.
+  QAction* GetAction(tvr::UINT nID) const;
+  QToolBar* GetToolBar(tvr::UINT nID) const;
+  CCardParamsBar* GetCardParamsBar() const { return m_pCardParamsBar; }
+  QMdiArea* GetMdiArea() const { return m_pMdiArea; }
+  // The status bar's indicator panes, left to right after the message pane.
+  std::vector<QLabel*> GetIndicators() const { return m_Indicators; }
+
+  // Runs a command as a click on its menu item or button would.
+  void OnCommand(tvr::UINT nID);
+  // Enables and checks every command from the active document's answers.
+  void UpdateCommandStates();
+
+  // The toolbar list ("S&tandard Toolbar" … "&Customize..."), checked by visibility.
+  QMenu* CreateToolBarListMenu(QWidget* parent);
+  QMenu* createPopupMenu() override;
+  // Puts a toolbar's buttons back as they were built; the Standard toolbar gets
+  // its New and Open drop-downs again.
+  void ResetToolBar(tvr::UINT nID);
+
+  // Child frames.
+  CTVRChildFrame* AddDocumentFrame(CTVRBoardDoc* pDoc);
+  CTVRChildFrame* FindFrame(const CTVRBoardDoc* pDoc) const;
+  CTVRBoardDoc* GetActiveDocument() const;
+  std::vector<CTVRChildFrame*> GetFrames() const;
+  void RemoveDocumentFrame(CTVRBoardDoc* pDoc);
+
+  // Window geometry and the state of docks and toolbars, in the settings store.
+  void SaveWorkspace();
+  void RestoreWorkspace();
+
+  // The system is ending the session: documents close without asking.
+  bool IsShuttingDown() const { return m_bShutdown; }
+  void SetShuttingDown(bool on) { m_bShutdown = on; }
+
+  // Hooks of start-up and exit: saving the documents when the frame closes.
+  std::function<void()> m_OnSaveDocuments;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateStatusBar();
+  void InstallDropDowns(QToolBar* pBar);
+  void FillBoardTypeMenu(QMenu* pMenu);
+  void OnFileNew();
+  void OnAbout();
+  void OnCustomize();
+  void OnSubWindowActivated(QMdiSubWindow* pWindow);
+  void ToggleBar(tvr::UINT nID);
+
+  QMdiArea* m_pMdiArea = nullptr;
+  std::map<tvr::UINT, QAction*> m_Actions;
+  std::map<tvr::UINT, QToolBar*> m_ToolBars;
+  std::map<tvr::UINT, QAction*> m_BarToggles;
+  CCardParamsBar* m_pCardParamsBar = nullptr;
+  std::vector<QLabel*> m_Indicators;
+  QMenu* m_pNewMenu = nullptr;
+  QMenu* m_pOpenMenu = nullptr;
+  QTimer* m_pUpdateTimer = nullptr;
+  bool m_bShutdown = false;
+};
