@@ -32,7 +32,12 @@ CTVRChildFrame::CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent) : QMdiSubWin
   pScript->setMinimumHeight(ROW0_MIN);
   pTrace->setMinimumHeight(ROW1_MIN);
   m_pSplitter->setSizes({ROW0_IDEAL, ROW1_IDEAL});
+  // Growing or shrinking the window changes the trace row only: the editor
+  // keeps the height the user gave it.
+  m_pSplitter->setStretchFactor(0, 0);
+  m_pSplitter->setStretchFactor(1, 1);
   setWidget(m_pSplitter);
+  m_pSplitter->installEventFilter(this);
   setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
   UpdateTitle();
 }
@@ -66,17 +71,19 @@ void CTVRChildFrame::UpdateTitle() {
   setWindowTitle(QString::fromLocal8Bit(m_pDoc != nullptr ? m_pDoc->GetTitle().c_str() : ""));
 }
 
-void CTVRChildFrame::resizeEvent(QResizeEvent* event) {
-  QMdiSubWindow::resizeEvent(event);
-  if (!m_bFirstSizePending) return;
-  int h = m_pSplitter->height();
-  if (h <= 0) return;
-  // The first real size shares the client height out; the bar between the
-  // rows comes off the trace row.
-  m_bFirstSizePending = false;
-  GetScriptPane()->setMinimumHeight(SIZED_MIN);
-  GetTracePane()->setMinimumHeight(SIZED_MIN);
-  m_pSplitter->setSizes({h / 2 - 10, h / 2 + 10 - m_pSplitter->handleWidth()});
+bool CTVRChildFrame::eventFilter(QObject* pWatched, QEvent* event) {
+  // The splitter's own first size (its geometry is already the new one) shares
+  // its height out; the bar between the rows comes off the trace row.
+  if (pWatched == m_pSplitter && event->type() == QEvent::Resize && m_bFirstSizePending) {
+    int h = m_pSplitter->height();
+    if (h > 0) {
+      m_bFirstSizePending = false;
+      GetScriptPane()->setMinimumHeight(SIZED_MIN);
+      GetTracePane()->setMinimumHeight(SIZED_MIN);
+      m_pSplitter->setSizes({h / 2 - 10, h / 2 + 10 - m_pSplitter->handleWidth()});
+    }
+  }
+  return QMdiSubWindow::eventFilter(pWatched, event);
 }
 
 void CTVRChildFrame::focusInEvent(QFocusEvent* event) {

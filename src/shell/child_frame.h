@@ -40,7 +40,7 @@ class CTVRChildFrame : public QMdiSubWindow {
   void UpdateTitle();
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* pWatched, QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
 
  private:

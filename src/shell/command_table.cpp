@@ -63,8 +63,7 @@ const std::vector<CTVRCommandInfo> kCommands = {
     // Standard script
     {35001, "EMV Standard\nEMV Standard", nullptr, "emv", nullptr},
     {35000, "ISO Standard\nISO Standard", nullptr, "iso", nullptr},
-    {32780, "Auto Pause on communication error !\nAuto Pause on communication error !", nullptr, "auto_pause",
-     nullptr},
+    {32780, "Auto Pause on communication error !\nAuto Pause on communication error !", nullptr, "auto_pause", nullptr},
     {32832, "Enable / Disable Beep on Error\nEnable / Disable Beep on Error", nullptr, "beep", nullptr},
     {57633, "Clear Log View\nClear Log View", nullptr, "clear_log", nullptr},
     {32857, "Switch from Hex to ASCII Mode / Switch from Hex to ASCII Mode\nSwitch from Hex to ASCII Mode", nullptr,

@@ -18,9 +18,9 @@ struct CTVRCommandInfo {
 };
 
 struct CTVRToolBarInfo {
-  tvr::UINT m_nID;            // also the command that shows or hides it
-  const char* m_szCaption;    // the bar's window caption
-  const char* m_szListText;   // its item in the toolbar list menu
+  tvr::UINT m_nID;                   // also the command that shows or hides it
+  const char* m_szCaption;           // the bar's window caption
+  const char* m_szListText;          // its item in the toolbar list menu
   std::vector<tvr::UINT> m_Buttons;  // 0 is a separator
 };
 

@@ -56,7 +56,14 @@ QString QText(const std::string& text) {
 
 }  // namespace
 
+// The images live in this static library: its resources are registered by
+// hand, outside any namespace.
+static void InitShellResources() {
+  Q_INIT_RESOURCE(tavric);
+}
+
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+  InitShellResources();
   setWindowTitle(QStringLiteral("Tavric"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
   setObjectName(QStringLiteral("MainFrame"));
@@ -96,8 +103,7 @@ void CMainFrame::CreateActions() {
       pAction->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromUtf8(info.m_szIcon))));
     if (info.m_szKeys != nullptr) {
       QList<QKeySequence> keys;
-      for (const QString& key : QString::fromUtf8(info.m_szKeys).split(QLatin1Char(';')))
-        keys << QKeySequence(key);
+      for (const QString& key : QString::fromUtf8(info.m_szKeys).split(QLatin1Char(';'))) keys << QKeySequence(key);
       pAction->setShortcuts(keys);
       pAction->setShortcutContext(Qt::WindowShortcut);
     }
@@ -147,8 +153,8 @@ void CMainFrame::CreateMenus() {
   pView->addAction(m_Actions[ID_VIEW_STATUS_BAR]);
 
   QMenu* pScript = menuBar()->addMenu(QStringLiteral("&Script"));
-  for (tvr::UINT id : {33792u, 33794u, 33793u, 0u, 33791u, 33787u, 33788u, 33789u, 0u, 33784u, 33785u, 33786u, 0u,
-                       32831u, 32849u, 0u, 32856u, 32850u, 32851u, 32853u, 32854u, 32855u}) {
+  for (tvr::UINT id : {33792u, 33794u, 33793u, 0u,     33791u, 33787u, 33788u, 33789u, 0u,     33784u, 33785u,
+                       33786u, 0u,     32831u, 32849u, 0u,     32856u, 32850u, 32851u, 32853u, 32854u, 32855u}) {
     if (id == 0) {
       pScript->addSeparator();
     } else {
@@ -236,7 +242,8 @@ void CMainFrame::ResetToolBar(tvr::UINT nID) {
 }
 
 void CMainFrame::InstallDropDowns(QToolBar* pBar) {
-  for (auto [id, pMenu] : {std::pair{tvr_cmd::ID_FILE_NEW, m_pNewMenu}, std::pair{tvr_cmd::ID_FILE_OPEN, m_pOpenMenu}}) {
+  for (auto [id, pMenu] :
+       {std::pair{tvr_cmd::ID_FILE_NEW, m_pNewMenu}, std::pair{tvr_cmd::ID_FILE_OPEN, m_pOpenMenu}}) {
     auto* pButton = qobject_cast<QToolButton*>(pBar->widgetForAction(m_Actions[id]));
     if (pButton == nullptr) continue;
     pButton->setMenu(pMenu);
@@ -275,7 +282,7 @@ QMenu* CMainFrame::CreateToolBarListMenu(QWidget* parent) {
   for (tvr::UINT nID : order) {
     QAction* pToggle = m_BarToggles[nID];
     pToggle->setChecked(nID == tvr_cmd::ID_VIEW_CARD_PARAMS ? m_pCardParamsBar->isVisible()
-                                                             : m_ToolBars[nID]->isVisible());
+                                                            : m_ToolBars[nID]->isVisible());
     pMenu->addAction(pToggle);
   }
   pMenu->addSeparator();

@@ -37,8 +37,8 @@ void CTVRWidgetPrompts::MessageBeep(tvr::UINT /*type*/) {
 
 tvr::BOOL CTVRWidgetPrompts::AskSaveFileName(const std::string& /*defaultExt*/, const std::string& initialName,
                                              const std::string& filter, std::string& chosen) {
-  QString path = QFileDialog::getSaveFileName(m_pParent, kTitle, QString::fromLocal8Bit(initialName.c_str()),
-                                              QtFilter(filter));
+  QString path =
+      QFileDialog::getSaveFileName(m_pParent, kTitle, QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
   if (path.isEmpty()) return FALSE;
   chosen = path.toLocal8Bit().toStdString();
   return TRUE;
@@ -46,8 +46,8 @@ tvr::BOOL CTVRWidgetPrompts::AskSaveFileName(const std::string& /*defaultExt*/, 
 
 tvr::BOOL CTVRWidgetPrompts::AskOpenFileName(const std::string& /*defaultExt*/, const std::string& initialName,
                                              const std::string& filter, std::string& chosen) {
-  QString path = QFileDialog::getOpenFileName(m_pParent, kTitle, QString::fromLocal8Bit(initialName.c_str()),
-                                              QtFilter(filter));
+  QString path =
+      QFileDialog::getOpenFileName(m_pParent, kTitle, QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
   if (path.isEmpty()) return FALSE;
   chosen = path.toLocal8Bit().toStdString();
   return TRUE;

@@ -1,8 +1,8 @@
 // What the program asks of the user, as dialogs of the desktop program.
 #pragma once
 
-#include <QWidget>
 #include <QPointer>
+#include <QWidget>
 
 #include "platform/user_prompts.h"
 

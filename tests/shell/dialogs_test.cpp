@@ -1,0 +1,115 @@
+// The Delay Options dialog over a document's options, and a board thread's
+// synchronous send served while a modal box is open.
+#include <atomic>
+#include <thread>
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <tavric/messages.h>
+
+#include "document/delay_options_dlg.h"
+#include "shell/delay_options_box.h"
+#include "shell/widget_prompts.h"
+#include "shell_fixture.h"
+
+namespace {
+
+using DialogsTest = CTVRShellFixture;
+
+QWidget* OpenBox() {
+  for (QWidget* pWidget : QApplication::topLevelWidgets())
+    if (qobject_cast<QMessageBox*>(pWidget) != nullptr && pWidget->isVisible()) return pWidget;
+  return nullptr;
+}
+
+TEST_F(DialogsTest, DelayOptionsShowTheRecordAndOkReadsTheControls) {
+  CTVRDelayOptions options;
+  options.m_bCommandDelay = TRUE;
+  options.m_dwCommandDelay = 300;
+  CTVRDelayOptionsDlg logic(options);
+  logic.Open();
+  CTVRDelayOptionsBox box(logic);
+  EXPECT_TRUE(box.GetCommandDelay()->isChecked());
+  EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("300"));
+  EXPECT_TRUE(box.GetDelay()->isEnabled());
+  EXPECT_EQ(box.GetDsrTxDelay()->text(), QStringLiteral("0"));
+  box.GetDelay()->setText(QStringLiteral("750"));
+  box.GetFreeReception()->setChecked(true);
+  box.accept();
+  EXPECT_EQ(options.m_dwCommandDelay, 750u);
+  EXPECT_EQ(options.m_bFreeReception, TRUE);
+  EXPECT_EQ(options.m_bCommandDelay, TRUE);
+}
+
+TEST_F(DialogsTest, DelayOptionsCancelPutsTheChecksBackButKeepsANumberReadByTheCheckBox) {
+  CTVRDelayOptions options;  // command delay off, 500 ms
+  CTVRDelayOptionsDlg logic(options);
+  logic.Open();
+  CTVRDelayOptionsBox box(logic);
+  EXPECT_FALSE(box.GetDelay()->isEnabled());
+  box.GetDelay()->setText(QStringLiteral("42"));
+  box.GetCommandDelay()->click();  // reads every control
+  EXPECT_TRUE(box.GetDelay()->isEnabled());
+  EXPECT_EQ(options.m_bCommandDelay, TRUE);
+  box.reject();
+  EXPECT_EQ(options.m_bCommandDelay, FALSE);
+  EXPECT_EQ(options.m_dwCommandDelay, 42u);
+}
+
+TEST_F(DialogsTest, DelayEditTakesDigitsOnly) {
+  CTVRDelayOptions options;
+  CTVRDelayOptionsDlg logic(options);
+  logic.Open();
+  CTVRDelayOptionsBox box(logic);
+  box.GetCommandDelay()->click();
+  box.GetDelay()->clear();
+  QTest::keyClicks(box.GetDelay(), QStringLiteral("1a2-3"));
+  EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("123"));
+}
+
+TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOpen) {
+  CTVRTestBoard doc;
+  doc.OnNewDocument();
+  CTVRDispatcher::Instance().RunUntilIdle();
+  tvr::HWND hWnd = doc.GetDummyWindow()->GetSafeHwnd();
+  std::atomic<bool> sent{false};
+  std::atomic<bool> boxOpenWhenSent{false};
+  std::atomic<bool> boxStillOpen{false};
+  std::thread board;
+  bool boxSeen = false;
+  // Once the box is open, a board thread sends; the box closes only after the
+  // send has returned, or after two seconds.
+  QTimer::singleShot(50, [&] {
+    boxSeen = OpenBox() != nullptr;
+    board = std::thread([&] {
+      static const char text[] = "served";
+      CTVRDispatcher::Instance().Send(hWnd, WM_RECV_COMMENTS, tvr::WPARAM(text), 0);
+      boxOpenWhenSent = boxStillOpen.load();
+      sent = true;
+    });
+  });
+  auto* pTimer = new QTimer;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(pTimer, &QTimer::timeout, [&] {
+    QWidget* pBox = OpenBox();
+    boxStillOpen = pBox != nullptr;
+    if ((sent || clock.elapsed() > 2000) && pBox != nullptr) pBox->close();
+  });
+  pTimer->start(10);
+  CTVRWidgetPrompts prompts;
+  prompts.MessageBox("A box that the board must not wait for.");
+  delete pTimer;
+  board.join();
+  EXPECT_TRUE(boxSeen);
+  EXPECT_TRUE(sent);
+  EXPECT_TRUE(boxOpenWhenSent);
+  EXPECT_LT(clock.elapsed(), 2000);
+}
+
+}  // namespace

@@ -1,0 +1,277 @@
+// The main window: start-up with and without board types, New, the toolbar
+// list, the Standard toolbar's drop-downs, the texts of the buttons, the
+// splitter of a child frame and the enable states that follow the reader.
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenu>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "shell/card_params_bar.h"
+#include "shell_fixture.h"
+
+namespace {
+
+// Runs `action` on the modal dialog once it is open (looked for every 10 ms).
+void OnNextModal(std::function<void(QWidget*)> action) {
+  auto* pTimer = new QTimer;
+  QObject::connect(pTimer, &QTimer::timeout, [pTimer, action] {
+    for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+      if (qobject_cast<QDialog*>(pWidget) != nullptr && pWidget->isVisible()) {
+        pTimer->stop();
+        pTimer->deleteLater();
+        action(pWidget);
+        return;
+      }
+    }
+  });
+  pTimer->start(10);
+}
+
+QStringList ActionTexts(const QList<QAction*>& actions) {
+  QStringList texts;
+  for (QAction* pAction : actions) texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
+  return texts;
+}
+
+using ShellTest = CTVRShellFixture;
+
+TEST_F(ShellTest, WithoutBoardTypeTheFrameOpensAndNewSaysNoDocumentCanBeCreated) {
+  Frame().OnCommand(57600);
+  EXPECT_TRUE(Frame().isVisible());
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to create empty document."});
+  EXPECT_TRUE(Frame().GetFrames().empty());
+  EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tavric"));
+}
+
+TEST_F(ShellTest, NewWithOneBoardTypeCreatesItsDocumentWithoutAsking) {
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  KeepDocuments();
+  ASSERT_EQ(Frame().GetFrames().size(), 1u);
+  EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1"));
+  EXPECT_EQ(Frame().GetActiveDocument(), Frame().GetFrames()[0]->GetDocument());
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+}
+
+TEST_F(ShellTest, NewWithTwoBoardTypesAsksWithTheFirstSelected) {
+  AddBoardType(6001, "Alpha");
+  AddBoardType(6002, "Beta");
+  QStringList offered;
+  int selected = -1;
+  OnNextModal([&](QWidget* pModal) {
+    auto* pList = pModal->findChild<QListWidget*>();
+    for (int i = 0; i < pList->count(); ++i) offered << pList->item(i)->text();
+    selected = pList->currentRow();
+    EXPECT_EQ(pModal->windowTitle(), QStringLiteral("New"));
+    pList->setCurrentRow(1);
+    static_cast<QDialog*>(pModal)->accept();
+  });
+  Frame().OnCommand(57600);
+  KeepDocuments();
+  EXPECT_EQ(offered, (QStringList{"Alpha", "Beta"}));
+  EXPECT_EQ(selected, 0);
+  ASSERT_EQ(Frame().GetFrames().size(), 1u);
+  EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Beta1"));
+}
+
+TEST_F(ShellTest, NewCancelledCreatesNothing) {
+  AddBoardType(6001, "Alpha");
+  AddBoardType(6002, "Beta");
+  OnNextModal([](QWidget* pModal) { static_cast<QDialog*>(pModal)->reject(); });
+  Frame().OnCommand(57600);
+  EXPECT_TRUE(Frame().GetFrames().empty());
+}
+
+TEST_F(ShellTest, ToolbarsCarryTheirButtonsInOrderWithTheirTooltipsAndPrompts) {
+  struct Row {
+    tvr::UINT bar;
+    QString caption;
+    QStringList tooltips;
+  } rows[] = {
+      {59392, "Standard", {"New", "New Script File", "Open", "Save", "-", "Cut", "Copy", "Paste", "-", "Print"}},
+      {32818, "Script",
+       {"Start", "Step", "Stop", "Breakpoint", "Loop", "Set Next", "-", "Delay Options", "Cyphering"}},
+      {32819, "Protocol", {"Mask Number", "-", "Power On 5V", "Power OFF", "Power On 3V"}},
+      {37819, "Command", {"Command Setting", "-", "Command 1", "Command 2", "Command 3", "Command 4", "Command 5"}},
+      {35819, "Loopback", {"Run Loopback EMV", "Run Loopback GIE"}},
+      {36819, "Synchrone Card",
+       {"Power UP I2C", "Power UP S9", "Power UP S10", "Power UP Euro", "Power UP Gpm -> Fuse 0",
+        "Power UP Gpm -> Fuse 1"}},
+      {35101, "Mode", {"Standard Mode", "-", "Energy Saving Mode ENABLE - REQUEST", "Energy Saving Mode CHAR"}},
+      {35100, "Standard Script",
+       {"EMV Standard", "ISO Standard", "-", "Auto Pause on communication error !", "Enable / Disable Beep on Error",
+        "Clear Log View", "Switch from Hex to ASCII Mode", "Register tool"}},
+      {32817, "Select Card",
+       {"Select Card 1", "Select Card 2", "Select Card 3", "Select Card 4", "Select Card 5", "Select Card 6"}},
+  };
+  for (const Row& row : rows) {
+    QToolBar* pBar = Frame().GetToolBar(row.bar);
+    ASSERT_NE(pBar, nullptr) << row.bar;
+    EXPECT_EQ(pBar->windowTitle(), row.caption);
+    QStringList tips;
+    for (QAction* pAction : pBar->actions()) {
+      tips << (pAction->isSeparator() ? QStringLiteral("-") : pAction->toolTip());
+      if (!pAction->isSeparator()) {
+        EXPECT_FALSE(pAction->icon().isNull()) << pAction->toolTip().toStdString();
+      }
+    }
+    EXPECT_EQ(tips, row.tooltips) << row.caption.toStdString();
+  }
+  struct Prompt {
+    tvr::UINT id;
+    QString prompt;
+    QString keys;
+  } prompts[] = {
+      {57600, "Create a new reader", "Ctrl+N"},
+      {33792, "Start / Continue Script execution", "F5"},
+      {33794, "Execute next script command", "F10"},
+      {33793, "Stop current script execution", "Esc"},
+      {33791, "Insert / Remove Breakpoint", "F9"},
+      {32784, "Run Loopback EMV", "F11"},
+      {32783, "Run Loopback GIE", "F12"},
+      {32853, "Command 3", "Ctrl+F3"},
+      {32857, "Switch from Hex to ASCII Mode / Switch from Hex to ASCII Mode", ""},
+      {32858, "", ""},
+  };
+  for (const Prompt& p : prompts) {
+    EXPECT_EQ(Frame().GetAction(p.id)->statusTip(), p.prompt) << p.id;
+    EXPECT_EQ(Frame().GetAction(p.id)->shortcut().toString(), p.keys) << p.id;
+  }
+}
+
+TEST_F(ShellTest, StatusBarHasTheMessagePaneThenCapNumScrl) {
+  QStringList texts;
+  for (QLabel* pPane : Frame().GetIndicators()) texts << pPane->text();
+  EXPECT_EQ(texts, (QStringList{"CAP", "NUM", "SCRL"}));
+  EXPECT_EQ(Frame().GetCardParamsBar()->windowTitle(), QStringLiteral("Card Parameters"));
+}
+
+TEST_F(ShellTest, ToolbarListShowsEveryBarCheckedThenCustomize) {
+  std::unique_ptr<QMenu> pMenu(Frame().createPopupMenu());
+  EXPECT_EQ(ActionTexts(pMenu->actions()),
+            (QStringList{"S&tandard Toolbar", "&Script Toolbar", "&Protocol Toolbar", "&Command Toolbar",
+                         "&Loopback Toolbar", "&Synchrone Toolbar", "&Card Parameters Toolbar", "&Mode Toolbar",
+                         "St&andard Script Toolbar", "S&elect Card Toolbar", "-", "&Customize..."}));
+  for (QAction* pAction : pMenu->actions())
+    if (!pAction->isSeparator() && pAction->isCheckable()) {
+      EXPECT_TRUE(pAction->isChecked());
+    }
+}
+
+TEST_F(ShellTest, HidingTheScriptToolbarFromTheListRemovesItsCheckAndChoosingAgainShowsIt) {
+  QToolBar* pScript = Frame().GetToolBar(32818);
+  std::unique_ptr<QMenu> pMenu(Frame().createPopupMenu());
+  pMenu->actions()[1]->trigger();
+  EXPECT_FALSE(pScript->isVisible());
+  pMenu.reset(Frame().createPopupMenu());
+  EXPECT_FALSE(pMenu->actions()[1]->isChecked());
+  // The View > Toolbars submenu is the same list.
+  Frame().GetAction(32818)->trigger();
+  EXPECT_TRUE(pScript->isVisible());
+  pMenu.reset(Frame().createPopupMenu());
+  EXPECT_TRUE(pMenu->actions()[1]->isChecked());
+  // The card parameters bar has its entry too.
+  Frame().GetAction(32803)->trigger();
+  EXPECT_FALSE(Frame().GetCardParamsBar()->isVisible());
+}
+
+TEST_F(ShellTest, ResettingTheStandardToolbarKeepsTheNewAndOpenDropDowns) {
+  QToolBar* pBar = Frame().GetToolBar(59392);
+  pBar->clear();
+  Frame().ResetToolBar(59392);
+  for (tvr::UINT id : {57600u, 57601u}) {
+    auto* pButton = qobject_cast<QToolButton*>(pBar->widgetForAction(Frame().GetAction(id)));
+    ASSERT_NE(pButton, nullptr);
+    ASSERT_NE(pButton->menu(), nullptr);
+    EXPECT_EQ(pButton->popupMode(), QToolButton::MenuButtonPopup);
+  }
+  EXPECT_EQ(pBar->actions().size(), 10);
+  // Other bars get no drop-down.
+  Frame().ResetToolBar(32818);
+  auto* pStart = qobject_cast<QToolButton*>(Frame().GetToolBar(32818)->widgetForAction(Frame().GetAction(33792)));
+  EXPECT_EQ(pStart->menu(), nullptr);
+}
+
+TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTrace220LessTheBar) {
+  CTVRTestBoard doc;
+  // The frame's title bar and borders, measured on a frame shown once.
+  int chrome = 0;
+  {
+    CTVRChildFrame probe(&doc);
+    probe.show();
+    QApplication::processEvents();
+    chrome = probe.height() - probe.GetSplitter()->height();
+  }
+  CTVRChildFrame frame(&doc);
+  EXPECT_EQ(frame.GetRowMinimum(0), 50);
+  EXPECT_EQ(frame.GetRowMinimum(1), 100);
+  frame.resize(500, 420 + chrome);
+  frame.show();
+  QApplication::processEvents();
+  ASSERT_EQ(frame.GetSplitter()->height(), 420);
+  EXPECT_EQ(frame.GetRowHeight(0), 200);
+  EXPECT_EQ(frame.GetRowHeight(1), 220 - frame.GetSplitter()->handleWidth());
+  EXPECT_EQ(frame.GetRowMinimum(0), 50);
+  EXPECT_EQ(frame.GetRowMinimum(1), 50);
+  // Later sizes keep the user's split.
+  frame.resize(500, frame.height() + 100);
+  QApplication::processEvents();
+  EXPECT_EQ(frame.GetRowHeight(0), 200);
+}
+
+TEST_F(ShellTest, RestoredRowsWinOverTheFirstSizeRule) {
+  CTVRTestBoard doc;
+  CTVRChildFrame frame(&doc);
+  frame.SetRows(120, 60, 250, 70);
+  frame.show();
+  frame.resize(500, 420 + (frame.height() - frame.GetSplitter()->height()));
+  QApplication::processEvents();
+  EXPECT_FALSE(frame.IsFirstSizePending());
+  EXPECT_EQ(frame.GetRowMinimum(0), 60);
+  EXPECT_EQ(frame.GetRowMinimum(1), 70);
+  EXPECT_NE(frame.GetRowHeight(0), 200);
+}
+
+TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
+  struct Row {
+    tvr::UINT id;
+    bool noDoc, idle, connected;
+  } rows[] = {
+      {33792, false, false, true},  // Start
+      {33794, false, false, true},  // Step
+      {33793, false, false, false}, // Stop: nothing runs
+      {32831, false, true, true},   // Delay Options: always, with a reader
+      {57600, true, true, true},    // New: the frame's
+      {57664, true, true, true},    // About
+  };
+  Frame().UpdateCommandStates();
+  for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.noDoc) << r.id;
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  KeepDocuments();
+  Frame().UpdateCommandStates();
+  for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.idle) << r.id;
+  Frame().GetActiveDocument()->m_bConnected = TRUE;
+  Frame().UpdateCommandStates();
+  for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.connected) << r.id;
+}
+
+TEST_F(ShellTest, WorkspaceBringsBackHiddenBars) {
+  Frame().GetToolBar(35819)->hide();
+  Frame().SaveWorkspace();
+  m_pFrame.reset();
+  Frame().RestoreWorkspace();
+  QApplication::processEvents();
+  EXPECT_FALSE(Frame().GetToolBar(35819)->isVisible());
+  EXPECT_TRUE(Frame().GetToolBar(32818)->isVisible());
+  Frame().GetToolBar(35819)->show();
+  Frame().SaveWorkspace();
+}
+
+}  // namespace

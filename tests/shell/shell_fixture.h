@@ -1,0 +1,63 @@
+// The main window over the host's registries, with board types of test boards
+// registered for the test and removed after it, and a prompt recorder in
+// place of message boxes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <tavric/doc_template.h>
+#include <tavric/resources.h>
+
+#include "contract/host.h"
+#include "platform/dispatcher.h"
+#include "platform/user_prompts.h"
+#include "shell/child_frame.h"
+#include "shell/main_frame.h"
+#include "test_board.h"
+
+class CTVRShellFixture : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    m_pFrame.reset();
+    CTVRHost& host = CTVRHost::Instance();
+    host.SetActiveDocument(nullptr);
+    for (CTVRBoardDoc* pDoc : m_Documents) delete pDoc;
+    m_Documents.clear();
+    host.RollBackRegistrations(0, host.GetProtocols().size(), host.GetCrypto());
+    CTVRDispatcher::Instance().RunUntilIdle();
+  }
+
+  // A board type of test boards offered by New under this name.
+  static void AddBoardType(tvr::UINT nID, const std::string& name) {
+    RegisterDocStrings(nID, {name, name});
+    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
+  }
+
+  CMainFrame& Frame() {
+    if (!m_pFrame) {
+      m_pFrame = std::make_unique<CMainFrame>();
+      m_pFrame->resize(1000, 700);
+      m_pFrame->show();
+      QApplication::processEvents();
+    }
+    return *m_pFrame;
+  }
+
+  // The documents the frame made, kept to be deleted after the test.
+  void KeepDocuments() {
+    for (auto* pFrame : Frame().GetFrames()) {
+      if (std::find(m_Documents.begin(), m_Documents.end(), pFrame->GetDocument()) == m_Documents.end())
+        m_Documents.push_back(pFrame->GetDocument());
+    }
+  }
+
+  CTVRPromptRecorder m_Prompts;
+  std::unique_ptr<CMainFrame> m_pFrame;
+  std::vector<CTVRBoardDoc*> m_Documents;
+};
