@@ -22,7 +22,7 @@ QWidget* MakePane(const QString& name, QWidget* parent) {
 }  // namespace
 
 CTVRChildFrame::CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent) : QMdiSubWindow(parent), m_pDoc(pDoc) {
-  setAttribute(Qt::WA_DeleteOnClose, false);
+  setAttribute(Qt::WA_DeleteOnClose, true);
   m_pSplitter = new QSplitter(Qt::Vertical, this);
   m_pSplitter->setChildrenCollapsible(true);
   QWidget* pScript = MakePane(QStringLiteral("ScriptPane"), m_pSplitter);
@@ -40,6 +40,12 @@ CTVRChildFrame::CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent) : QMdiSubWin
   m_pSplitter->installEventFilter(this);
   setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
   UpdateTitle();
+}
+
+CTVRChildFrame::~CTVRChildFrame() {
+  if (!m_bOwnsDocument || m_pDoc == nullptr) return;
+  if (CTVRHost::Instance().GetActiveDocument() == m_pDoc) CTVRHost::Instance().SetActiveDocument(nullptr);
+  delete m_pDoc;
 }
 
 QWidget* CTVRChildFrame::GetScriptPane() const {

@@ -23,6 +23,10 @@ class CTVRChildFrame : public QMdiSubWindow {
   static constexpr int SIZED_MIN = 50;
 
   explicit CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent = nullptr);
+  ~CTVRChildFrame() override;
+
+  // The frame deletes its document when it goes (documents made by New).
+  void SetOwnsDocument(bool owns) { m_bOwnsDocument = owns; }
 
   CTVRBoardDoc* GetDocument() const { return m_pDoc; }
   QSplitter* GetSplitter() const { return m_pSplitter; }
@@ -47,4 +51,5 @@ class CTVRChildFrame : public QMdiSubWindow {
   CTVRBoardDoc* m_pDoc;
   QSplitter* m_pSplitter;
   bool m_bFirstSizePending = true;
+  bool m_bOwnsDocument = false;
 };

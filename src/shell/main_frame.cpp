@@ -428,6 +428,7 @@ void CMainFrame::OnCustomize() {
 
 CTVRChildFrame* CMainFrame::AddDocumentFrame(CTVRBoardDoc* pDoc) {
   auto* pFrame = new CTVRChildFrame(pDoc);
+  pFrame->SetOwnsDocument(true);
   m_pMdiArea->addSubWindow(pFrame);
   pFrame->resize(520, 420);
   pFrame->show();

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QImage>
+#include <QSet>
 
 #include "shell/card_params_bar.h"
 #include "shell_fixture.h"
@@ -52,7 +54,6 @@ TEST_F(ShellTest, WithoutBoardTypeTheFrameOpensAndNewSaysNoDocumentCanBeCreated)
 TEST_F(ShellTest, NewWithOneBoardTypeCreatesItsDocumentWithoutAsking) {
   AddBoardType(6001, "Alpha");
   Frame().OnCommand(57600);
-  KeepDocuments();
   ASSERT_EQ(Frame().GetFrames().size(), 1u);
   EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1"));
   EXPECT_EQ(Frame().GetActiveDocument(), Frame().GetFrames()[0]->GetDocument());
@@ -73,11 +74,20 @@ TEST_F(ShellTest, NewWithTwoBoardTypesAsksWithTheFirstSelected) {
     static_cast<QDialog*>(pModal)->accept();
   });
   Frame().OnCommand(57600);
-  KeepDocuments();
   EXPECT_EQ(offered, (QStringList{"Alpha", "Beta"}));
   EXPECT_EQ(selected, 0);
   ASSERT_EQ(Frame().GetFrames().size(), 1u);
   EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Beta1"));
+}
+
+TEST_F(ShellTest, ClosingAReadersWindowDeletesItsDocumentAndLeavesNoActiveOne) {
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  ASSERT_EQ(Frame().GetFrames().size(), 1u);
+  Frame().GetFrames()[0]->close();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(Frame().GetFrames().empty());
+  EXPECT_EQ(CTVRHost::Instance().GetActiveDocument(), nullptr);
 }
 
 TEST_F(ShellTest, NewCancelledCreatesNothing) {
@@ -254,7 +264,6 @@ TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.noDoc) << r.id;
   AddBoardType(6001, "Alpha");
   Frame().OnCommand(57600);
-  KeepDocuments();
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.idle) << r.id;
   Frame().GetActiveDocument()->m_bConnected = TRUE;
@@ -272,6 +281,35 @@ TEST_F(ShellTest, WorkspaceBringsBackHiddenBars) {
   EXPECT_TRUE(Frame().GetToolBar(32818)->isVisible());
   Frame().GetToolBar(35819)->show();
   Frame().SaveWorkspace();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShellTest, TheMainWindowWithOneReaderRendersItsBarsAndImages) {
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  QApplication::processEvents();
+  QImage shot = Frame().grab().toImage();
+  ASSERT_FALSE(shot.isNull());
+  // Coloured button images, the grey work area and the white panes: a blank
+  // or unpainted window has a handful of colours at most.
+  QSet<QRgb> colours;
+  for (int y = 0; y < shot.height(); y += 2)
+    for (int x = 0; x < shot.width(); x += 2) colours.insert(shot.pixel(x, y));
+  EXPECT_GT(colours.size(), 50);
+  // The New button's image is drawn in its blue.
+  QToolBar* pBar = Frame().GetToolBar(59392);
+  QWidget* pNew = pBar->widgetForAction(Frame().GetAction(57600));
+  QImage button = pNew->grab().toImage();
+  bool blue = false;
+  for (int y = 0; y < button.height() && !blue; ++y)
+    for (int x = 0; x < button.width() && !blue; ++x) {
+      QColor c = button.pixelColor(x, y);
+      blue = c.blue() > 150 && c.red() < 90;
+    }
+  EXPECT_TRUE(blue);
 }
 
 }  // namespace

@@ -27,8 +27,6 @@ class CTVRShellFixture : public ::testing::Test {
     m_pFrame.reset();
     CTVRHost& host = CTVRHost::Instance();
     host.SetActiveDocument(nullptr);
-    for (CTVRBoardDoc* pDoc : m_Documents) delete pDoc;
-    m_Documents.clear();
     host.RollBackRegistrations(0, host.GetProtocols().size(), host.GetCrypto());
     CTVRDispatcher::Instance().RunUntilIdle();
   }
@@ -49,15 +47,6 @@ class CTVRShellFixture : public ::testing::Test {
     return *m_pFrame;
   }
 
-  // The documents the frame made, kept to be deleted after the test.
-  void KeepDocuments() {
-    for (auto* pFrame : Frame().GetFrames()) {
-      if (std::find(m_Documents.begin(), m_Documents.end(), pFrame->GetDocument()) == m_Documents.end())
-        m_Documents.push_back(pFrame->GetDocument());
-    }
-  }
-
   CTVRPromptRecorder m_Prompts;
   std::unique_ptr<CMainFrame> m_pFrame;
-  std::vector<CTVRBoardDoc*> m_Documents;
 };
