@@ -431,6 +431,9 @@ CTVRChildFrame* CMainFrame::AddDocumentFrame(CTVRBoardDoc* pDoc) {
   pFrame->SetOwnsDocument(true);
   m_pMdiArea->addSubWindow(pFrame);
   pFrame->resize(520, 420);
+  // Each new window a step down and right of the one before, inside the area.
+  const int step = int(m_pMdiArea->subWindowList().size() - 1) % 8;
+  pFrame->move(24 * step, 24 * step);
   pFrame->show();
   m_pMdiArea->setActiveSubWindow(pFrame);
   CTVRHost::Instance().SetActiveDocument(pDoc);

@@ -5,9 +5,9 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QTest>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include <tavric/messages.h>

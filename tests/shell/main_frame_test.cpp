@@ -2,17 +2,17 @@
 // list, the Standard toolbar's drop-downs, the texts of the buttons, the
 // splitter of a child frame and the enable states that follow the reader.
 #include <QDialog>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QSet>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QImage>
-#include <QSet>
 
 #include "shell/card_params_bar.h"
 #include "shell_fixture.h"
@@ -105,19 +105,21 @@ TEST_F(ShellTest, ToolbarsCarryTheirButtonsInOrderWithTheirTooltipsAndPrompts) {
     QStringList tooltips;
   } rows[] = {
       {59392, "Standard", {"New", "New Script File", "Open", "Save", "-", "Cut", "Copy", "Paste", "-", "Print"}},
-      {32818, "Script",
-       {"Start", "Step", "Stop", "Breakpoint", "Loop", "Set Next", "-", "Delay Options", "Cyphering"}},
+      {32818, "Script", {"Start", "Step", "Stop", "Breakpoint", "Loop", "Set Next", "-", "Delay Options", "Cyphering"}},
       {32819, "Protocol", {"Mask Number", "-", "Power On 5V", "Power OFF", "Power On 3V"}},
       {37819, "Command", {"Command Setting", "-", "Command 1", "Command 2", "Command 3", "Command 4", "Command 5"}},
       {35819, "Loopback", {"Run Loopback EMV", "Run Loopback GIE"}},
-      {36819, "Synchrone Card",
+      {36819,
+       "Synchrone Card",
        {"Power UP I2C", "Power UP S9", "Power UP S10", "Power UP Euro", "Power UP Gpm -> Fuse 0",
         "Power UP Gpm -> Fuse 1"}},
       {35101, "Mode", {"Standard Mode", "-", "Energy Saving Mode ENABLE - REQUEST", "Energy Saving Mode CHAR"}},
-      {35100, "Standard Script",
+      {35100,
+       "Standard Script",
        {"EMV Standard", "ISO Standard", "-", "Auto Pause on communication error !", "Enable / Disable Beep on Error",
         "Clear Log View", "Switch from Hex to ASCII Mode", "Register tool"}},
-      {32817, "Select Card",
+      {32817,
+       "Select Card",
        {"Select Card 1", "Select Card 2", "Select Card 3", "Select Card 4", "Select Card 5", "Select Card 6"}},
   };
   for (const Row& row : rows) {
@@ -253,12 +255,12 @@ TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
     tvr::UINT id;
     bool noDoc, idle, connected;
   } rows[] = {
-      {33792, false, false, true},  // Start
-      {33794, false, false, true},  // Step
-      {33793, false, false, false}, // Stop: nothing runs
-      {32831, false, true, true},   // Delay Options: always, with a reader
-      {57600, true, true, true},    // New: the frame's
-      {57664, true, true, true},    // About
+      {33792, false, false, true},   // Start
+      {33794, false, false, true},   // Step
+      {33793, false, false, false},  // Stop: nothing runs
+      {32831, false, true, true},    // Delay Options: always, with a reader
+      {57600, true, true, true},     // New: the frame's
+      {57664, true, true, true},     // About
   };
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.noDoc) << r.id;
