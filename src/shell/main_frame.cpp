@@ -350,7 +350,9 @@ void CMainFrame::UpdateCommandStates() {
   CTVRBoardDoc* pDoc = GetActiveDocument();
   for (auto& [nID, pAction] : m_Actions) {
     if (IsFrameCommand(nID)) {
-      pAction->setEnabled(nID != tvr_cmd::ID_FILE_NEW || !CTVRHost::Instance().GetTemplates().empty() || true);
+      // New stays enabled without any board type, so that it can say why no
+      // reader can be created (docs/desktop.md).
+      pAction->setEnabled(true);
       continue;
     }
     CTVRCmdUI ui(nID);
