@@ -1,0 +1,251 @@
+// The desktop panes under a free run: statements per second with the script
+// editor and the trace pane shown, against the headless rate of the same run
+// (the same document without views, and tavric-run itself); the longest time
+// the UI thread did not get to a 1 ms timer during the run (what a click would
+// wait); what each kept trace record costs with the pane open; and the cost of
+// editing and scrolling a script of 100,000 lines next to one of 10.
+//
+// Offscreen by default (QT_QPA_PLATFORM=offscreen), or on any display.
+// Run from the run folder (build/bin), where proverta.so, brdsim.so and
+// tavric-run are:
+//   ./gui_throughput [seconds per run, default 3]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <tavric/doc_template.h>
+#include <tavric/tavric.h>
+
+#include "contract/host.h"
+#include "contract/plugin_loader.h"
+#include "platform/dispatcher.h"
+#include "platform/user_prompts.h"
+#include "shell/board_view.h"
+#include "shell/script_view.h"
+#include "trace/trace_log.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int COMMANDS_PER_LOOP = 99;
+
+std::vector<std::string> LoopScript() {
+  std::vector<std::string> lines{".command;", ".trace(on);", ".info;"};
+  for (int i = 0; i < COMMANDS_PER_LOOP; ++i) lines.emplace_back("40 01 02 03 04 05 06 07 08;");
+  return lines;
+}
+
+CTVRBoardDoc* NewSimDocument() {
+  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+    if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
+  }
+  return nullptr;
+}
+
+struct CRunFigures {
+  double m_dStatementsPerSecond = 0;
+  double m_dLongestStallMs = 0;
+  std::size_t m_nRecords = 0;
+  double m_dBytesPerRecord = 0;  // beyond the records' own bytes, index of the pane included
+  std::size_t m_nTraceFrames = 0;
+  std::size_t m_nScriptFrames = 0;
+  double m_dPageRepaintMicros = 0;  // a page of the trace pane anywhere in the trace
+};
+
+CRunFigures Run(bool withPanes, double seconds) {
+  CTVRBoardDoc* pDoc = NewSimDocument();
+  CTVRHost::Instance().SetActiveDocument(pDoc);
+  pDoc->SelectProtocol("Verta", 0);
+  pDoc->OnReaderConnect();
+  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
+  pDoc->SetScriptLines(LoopScript());
+  pDoc->m_bLoopMode = TRUE;
+  pDoc->m_nLoopCounter = 0;
+
+  QSplitter* pWindow = nullptr;
+  CTVRScriptView* pScript = nullptr;
+  CTVRBoardView* pTrace = nullptr;
+  if (withPanes) {
+    pWindow = new QSplitter(Qt::Vertical);
+    pScript = new CTVRScriptView(pDoc, pWindow);
+    pTrace = new CTVRBoardView(pDoc, pWindow);
+    pWindow->resize(900, 700);
+    pWindow->show();
+    pDoc->UpdateAllViews(nullptr, HINT_ALL, nullptr);
+    QApplication::processEvents();
+  }
+
+  // The UI thread's longest absence: the widest gap between two ticks of a
+  // 1 ms timer, less the millisecond.
+  Clock::time_point lastTick = Clock::now();
+  double longestGap = 0;
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const Clock::time_point now = Clock::now();
+    longestGap = std::max(longestGap, std::chrono::duration<double, std::milli>(now - lastTick).count());
+    lastTick = now;
+  });
+
+  bool stopped = false;
+  QTimer::singleShot(int(seconds * 1000), [&] {
+    pDoc->OnScriptStop();
+    stopped = true;
+  });
+  const Clock::time_point start = Clock::now();
+  lastTick = start;
+  ticker.start(1);
+  pDoc->OnScriptStart();
+  CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
+  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  ticker.stop();
+  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
+
+  CRunFigures f;
+  f.m_dStatementsPerSecond = double(pDoc->m_nLoopCounter) * (COMMANDS_PER_LOOP + 1) / elapsed;
+  f.m_dLongestStallMs = std::max(0.0, longestGap - 1.0);
+  CTVRTraceLog& log = pDoc->GetTraceLog();
+  f.m_nRecords = log.GetCount();
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;
+  std::size_t memory = log.GetMemoryUsed() - bytes;
+  if (pTrace) {
+    memory += pTrace->GetMemoryUsed();
+    pTrace->FlushFrame();
+    f.m_nTraceFrames = pTrace->GetFrameCount();
+    f.m_nScriptFrames = pScript->GetFrameCount();
+    // Pages anywhere in the trace, painted as a scroll would.
+    std::mt19937 random(7);
+    QScrollBar* pBar = pTrace->verticalScrollBar();
+    const int pages = 200;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < pages; ++i) {
+      pBar->setValue(int(random() % unsigned(pBar->maximum() + 1)));
+      pTrace->viewport()->repaint();
+    }
+    f.m_dPageRepaintMicros = double(timer.nsecsElapsed()) / 1000.0 / pages;
+  }
+  if (f.m_nRecords) f.m_dBytesPerRecord = double(memory) / double(f.m_nRecords);
+  delete pWindow;
+  delete pDoc;
+  return f;
+}
+
+// tavric-run on the same script, its trace thrown away: statements per second.
+double RunnerStatementsPerSecond(const QString& folder, long statements) {
+  const QString script = folder + "/loop.cmd";
+  QFile file(script);
+  if (!file.open(QIODevice::WriteOnly)) return 0;
+  for (const std::string& line : LoopScript()) file.write((line + "\r\n").c_str());
+  file.close();
+  QProcess runner;
+  runner.setWorkingDirectory(QCoreApplication::applicationDirPath());
+  runner.setStandardOutputFile(QProcess::nullDevice());
+  runner.setStandardErrorFile(QProcess::nullDevice());
+  QElapsedTimer timer;
+  timer.start();
+  runner.start(QCoreApplication::applicationDirPath() + "/tavric-run",
+               {"--loop", "--no-colour", "--max-statements", QString::number(statements), script});
+  if (!runner.waitForFinished(600000)) return 0;
+  return double(statements) / (double(timer.nsecsElapsed()) / 1e9);
+}
+
+// Microseconds per typed character, Enter and Backspace, and per page of
+// scrolling with its repaint, in the middle of a script of `lines` lines.
+struct CEditFigures {
+  double m_dKeyMicros = 0;
+  double m_dPageMicros = 0;
+};
+
+CEditFigures EditScript(int lines) {
+  CTVRBoardDoc* pDoc = NewSimDocument();
+  pDoc->SetScriptLines(std::vector<std::string>(std::size_t(lines), "00 a4 04 00 0c 01 02 03;"));
+  auto* pView = new CTVRScriptView(pDoc);
+  pView->resize(700, 400);
+  pView->show();
+  pDoc->UpdateAllViews(nullptr, HINT_ALL, nullptr);
+  QApplication::processEvents();
+  pView->SetSelection({5, lines / 2}, {5, lines / 2});
+
+  CEditFigures f;
+  const int rounds = 300;
+  QElapsedTimer timer;
+  timer.start();
+  for (int i = 0; i < rounds; ++i) {
+    QTest::keyClick(pView, Qt::Key_X);
+    QTest::keyClick(pView, Qt::Key_Return);
+    QTest::keyClick(pView, Qt::Key_Backspace);
+    QTest::keyClick(pView, Qt::Key_Backspace);
+    pView->viewport()->repaint();
+  }
+  f.m_dKeyMicros = double(timer.nsecsElapsed()) / 1000.0 / (rounds * 4);
+  timer.restart();
+  for (int i = 0; i < rounds; ++i) {
+    QTest::keyClick(pView, i % 20 < 10 ? Qt::Key_PageDown : Qt::Key_PageUp);
+    pView->viewport()->repaint();
+  }
+  f.m_dPageMicros = double(timer.nsecsElapsed()) / 1000.0 / rounds;
+  delete pView;
+  delete pDoc;
+  return f;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QTemporaryDir settings;
+  qputenv("TAVRIC_SETTINGS", (settings.path() + "/bench.ini").toLocal8Bit());
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
+  if (seconds <= 0) seconds = 3.0;
+
+  CTVRPromptRecorder prompts;
+  CTVRPluginLoader().LoadFolder(QCoreApplication::applicationDirPath().toStdString());
+  CTVRHost::Instance().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+  CTVRBoardDoc* pProbe = NewSimDocument();
+  const bool haveReader = pProbe != nullptr;
+  delete pProbe;
+  if (CTVRHost::Instance().GetProtocols().empty() || !haveReader) {
+    std::fprintf(stderr, "gui_throughput: no Verta protocol or simulated reader: run it from the run folder\n");
+    return 3;
+  }
+
+  std::printf("simulated reader, loop of %d Verta loopback commands and one .info, %.1f s per run\n",
+              COMMANDS_PER_LOOP, seconds);
+  const CRunFigures headless = Run(false, seconds);
+  const CRunFigures panes = Run(true, seconds);
+  const double runner = RunnerStatementsPerSecond(settings.path(), long(headless.m_dStatementsPerSecond * seconds));
+  std::printf("%-34s %10.0f statements/s\n", "tavric-run (trace to /dev/null)", runner);
+  std::printf("%-34s %10.0f statements/s   longest UI stall %.1f ms\n", "headless document (no views)",
+              headless.m_dStatementsPerSecond, headless.m_dLongestStallMs);
+  std::printf("%-34s %10.0f statements/s   longest UI stall %.1f ms   %.0f%% of tavric-run\n",
+              "editor and trace pane shown", panes.m_dStatementsPerSecond, panes.m_dLongestStallMs,
+              runner > 0 ? 100.0 * panes.m_dStatementsPerSecond / runner : 0.0);
+  std::printf("%-34s %zu records kept, %.2f bytes/record beyond their bytes (store and pane index)\n", "",
+              panes.m_nRecords, panes.m_dBytesPerRecord);
+  std::printf("%-34s %zu trace frames, %zu editor frames in %.1f s; a page anywhere in the trace: %.0f us\n", "",
+              panes.m_nTraceFrames, panes.m_nScriptFrames, seconds, panes.m_dPageRepaintMicros);
+  for (int lines : {10, 100000}) {
+    const CEditFigures edit = EditScript(lines);
+    std::printf("editor, %6d-line script %13.1f us per key (with repaint), %.1f us per page scrolled\n", lines,
+                edit.m_dKeyMicros, edit.m_dPageMicros);
+  }
+  CTVRHost::Instance().Shutdown();
+  return 0;
+}
