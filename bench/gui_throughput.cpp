@@ -59,6 +59,8 @@ CTVRBoardDoc* NewSimDocument() {
 struct CRunFigures {
   double m_dStatementsPerSecond = 0;
   double m_dLongestStallMs = 0;
+  double m_dStall999Ms = 0;  // 99.9 % of the ticks came sooner than this
+  std::size_t m_nStallsOver20Ms = 0;
   std::size_t m_nRecords = 0;
   double m_dBytesPerRecord = 0;  // beyond the records' own bytes, index of the pane included
   std::size_t m_nTraceFrames = 0;
@@ -93,11 +95,15 @@ CRunFigures Run(bool withPanes, double seconds) {
   // 1 ms timer, less the millisecond.
   Clock::time_point lastTick = Clock::now();
   double longestGap = 0;
+  std::vector<double> gaps;
+  gaps.reserve(100000);
   QTimer ticker;
   ticker.setTimerType(Qt::PreciseTimer);
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     const Clock::time_point now = Clock::now();
-    longestGap = std::max(longestGap, std::chrono::duration<double, std::milli>(now - lastTick).count());
+    const double gap = std::chrono::duration<double, std::milli>(now - lastTick).count();
+    longestGap = std::max(longestGap, gap);
+    gaps.push_back(gap);
     lastTick = now;
   });
 
@@ -118,6 +124,11 @@ CRunFigures Run(bool withPanes, double seconds) {
   CRunFigures f;
   f.m_dStatementsPerSecond = double(pDoc->m_nLoopCounter) * (COMMANDS_PER_LOOP + 1) / elapsed;
   f.m_dLongestStallMs = std::max(0.0, longestGap - 1.0);
+  if (!gaps.empty()) {
+    std::sort(gaps.begin(), gaps.end());
+    f.m_dStall999Ms = std::max(0.0, gaps[gaps.size() * 999 / 1000] - 1.0);
+    f.m_nStallsOver20Ms = std::size_t(gaps.end() - std::upper_bound(gaps.begin(), gaps.end(), 21.0));
+  }
   CTVRTraceLog& log = pDoc->GetTraceLog();
   f.m_nRecords = log.GetCount();
   std::size_t bytes = 0;
@@ -165,10 +176,12 @@ double RunnerStatementsPerSecond(const QString& folder, long statements) {
   return double(statements) / (double(timer.nsecsElapsed()) / 1e9);
 }
 
-// Microseconds per typed character, Enter and Backspace, and per page of
-// scrolling with its repaint, in the middle of a script of `lines` lines.
+// Microseconds per key with its repaint in the middle of a script of `lines`
+// lines: typing (a character and Backspace in the line), Enter and Backspace
+// (a line inserted and removed), and a page of scrolling.
 struct CEditFigures {
-  double m_dKeyMicros = 0;
+  double m_dTypeMicros = 0;
+  double m_dLineMicros = 0;
   double m_dPageMicros = 0;
 };
 
@@ -182,24 +195,22 @@ CEditFigures EditScript(int lines) {
   QApplication::processEvents();
   pView->SetSelection({5, lines / 2}, {5, lines / 2});
 
-  CEditFigures f;
   const int rounds = 300;
-  QElapsedTimer timer;
-  timer.start();
-  for (int i = 0; i < rounds; ++i) {
-    QTest::keyClick(pView, Qt::Key_X);
-    QTest::keyClick(pView, Qt::Key_Return);
-    QTest::keyClick(pView, Qt::Key_Backspace);
-    QTest::keyClick(pView, Qt::Key_Backspace);
-    pView->viewport()->repaint();
-  }
-  f.m_dKeyMicros = double(timer.nsecsElapsed()) / 1000.0 / (rounds * 4);
-  timer.restart();
-  for (int i = 0; i < rounds; ++i) {
-    QTest::keyClick(pView, i % 20 < 10 ? Qt::Key_PageDown : Qt::Key_PageUp);
-    pView->viewport()->repaint();
-  }
-  f.m_dPageMicros = double(timer.nsecsElapsed()) / 1000.0 / rounds;
+  auto time = [&](const std::vector<Qt::Key>& keys) {
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < rounds; ++i) {
+      for (Qt::Key key : keys) {
+        QTest::keyClick(pView, key);
+        pView->viewport()->repaint();
+      }
+    }
+    return double(timer.nsecsElapsed()) / 1000.0 / double(rounds * keys.size());
+  };
+  CEditFigures f;
+  f.m_dTypeMicros = time({Qt::Key_X, Qt::Key_Backspace});
+  f.m_dLineMicros = time({Qt::Key_Return, Qt::Key_Backspace});
+  f.m_dPageMicros = time({Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_PageUp});
   delete pView;
   delete pDoc;
   return f;
@@ -232,19 +243,23 @@ int main(int argc, char** argv) {
   const CRunFigures panes = Run(true, seconds);
   const double runner = RunnerStatementsPerSecond(settings.path(), long(headless.m_dStatementsPerSecond * seconds));
   std::printf("%-34s %10.0f statements/s\n", "tavric-run (trace to /dev/null)", runner);
-  std::printf("%-34s %10.0f statements/s   longest UI stall %.1f ms\n", "headless document (no views)",
-              headless.m_dStatementsPerSecond, headless.m_dLongestStallMs);
-  std::printf("%-34s %10.0f statements/s   longest UI stall %.1f ms   %.0f%% of tavric-run\n",
-              "editor and trace pane shown", panes.m_dStatementsPerSecond, panes.m_dLongestStallMs,
-              runner > 0 ? 100.0 * panes.m_dStatementsPerSecond / runner : 0.0);
+  for (const auto& [name, f] : {std::pair{"headless document (no views)", headless},
+                                 std::pair{"editor and trace pane shown", panes}}) {
+    std::printf("%-34s %10.0f statements/s   UI stall: longest %.1f ms, 99.9%% under %.1f ms, %zu over 20 ms\n",
+                name, f.m_dStatementsPerSecond, f.m_dLongestStallMs, f.m_dStall999Ms, f.m_nStallsOver20Ms);
+  }
+  std::printf("%-34s %.0f%% of tavric-run, %.0f%% of the headless document\n", "panes shown:",
+              runner > 0 ? 100.0 * panes.m_dStatementsPerSecond / runner : 0.0,
+              100.0 * panes.m_dStatementsPerSecond / headless.m_dStatementsPerSecond);
   std::printf("%-34s %zu records kept, %.2f bytes/record beyond their bytes (store and pane index)\n", "",
               panes.m_nRecords, panes.m_dBytesPerRecord);
   std::printf("%-34s %zu trace frames, %zu editor frames in %.1f s; a page anywhere in the trace: %.0f us\n", "",
               panes.m_nTraceFrames, panes.m_nScriptFrames, seconds, panes.m_dPageRepaintMicros);
-  for (int lines : {10, 100000}) {
+  std::printf("editor, us per key with its repaint: typing / Enter and Backspace / a page scrolled\n");
+  for (int lines : {10, 100, 100000}) {
     const CEditFigures edit = EditScript(lines);
-    std::printf("editor, %6d-line script %13.1f us per key (with repaint), %.1f us per page scrolled\n", lines,
-                edit.m_dKeyMicros, edit.m_dPageMicros);
+    std::printf("  %6d-line script %15.1f %10.1f %10.1f\n", lines, edit.m_dTypeMicros, edit.m_dLineMicros,
+                edit.m_dPageMicros);
   }
   CTVRHost::Instance().Shutdown();
   return 0;
