@@ -237,19 +237,19 @@ int main(int argc, char** argv) {
     return 3;
   }
 
-  std::printf("simulated reader, loop of %d Verta loopback commands and one .info, %.1f s per run\n",
-              COMMANDS_PER_LOOP, seconds);
+  std::printf("simulated reader, loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP,
+              seconds);
   const CRunFigures headless = Run(false, seconds);
   const CRunFigures panes = Run(true, seconds);
   const double runner = RunnerStatementsPerSecond(settings.path(), long(headless.m_dStatementsPerSecond * seconds));
   std::printf("%-34s %10.0f statements/s\n", "tavric-run (trace to /dev/null)", runner);
-  for (const auto& [name, f] : {std::pair{"headless document (no views)", headless},
-                                 std::pair{"editor and trace pane shown", panes}}) {
-    std::printf("%-34s %10.0f statements/s   UI stall: longest %.1f ms, 99.9%% under %.1f ms, %zu over 20 ms\n",
-                name, f.m_dStatementsPerSecond, f.m_dLongestStallMs, f.m_dStall999Ms, f.m_nStallsOver20Ms);
+  for (const auto& [name, f] :
+       {std::pair{"headless document (no views)", headless}, std::pair{"editor and trace pane shown", panes}}) {
+    std::printf("%-34s %10.0f statements/s   UI stall: longest %.1f ms, 99.9%% under %.1f ms, %zu over 20 ms\n", name,
+                f.m_dStatementsPerSecond, f.m_dLongestStallMs, f.m_dStall999Ms, f.m_nStallsOver20Ms);
   }
-  std::printf("%-34s %.0f%% of tavric-run, %.0f%% of the headless document\n", "panes shown:",
-              runner > 0 ? 100.0 * panes.m_dStatementsPerSecond / runner : 0.0,
+  std::printf("%-34s %.0f%% of tavric-run, %.0f%% of the headless document\n",
+              "panes shown:", runner > 0 ? 100.0 * panes.m_dStatementsPerSecond / runner : 0.0,
               100.0 * panes.m_dStatementsPerSecond / headless.m_dStatementsPerSecond);
   std::printf("%-34s %zu records kept, %.2f bytes/record beyond their bytes (store and pane index)\n", "",
               panes.m_nRecords, panes.m_dBytesPerRecord);

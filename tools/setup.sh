@@ -8,4 +8,7 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
   ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libcli11-dev clang-format >/dev/null
+# The screenshot test of the desktop panes runs on a virtual X display; it is
+# skipped where these are missing.
+$SUDO apt-get install -y -q --no-install-recommends xvfb xauth >/dev/null
 echo "tools/setup.sh: build dependencies installed"

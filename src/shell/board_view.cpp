@@ -158,9 +158,9 @@ void CTVRBoardView::UpdateScrollBars() {
   QScrollBar* pHBar = horizontalScrollBar();
   pHBar->setPageStep(viewport()->width());
   pHBar->setSingleStep(m_nCharWidth);
-  pHBar->setRange(0, int(std::min<std::size_t>(
-                         width > std::size_t(viewport()->width()) ? width - std::size_t(viewport()->width()) : 0,
-                         INT_MAX)));
+  pHBar->setRange(
+      0, int(std::min<std::size_t>(
+             width > std::size_t(viewport()->width()) ? width - std::size_t(viewport()->width()) : 0, INT_MAX)));
 }
 
 void CTVRBoardView::resizeEvent(QResizeEvent* pEvent) {

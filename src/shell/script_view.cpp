@@ -44,20 +44,22 @@ QPixmap MakeBreakpointIcon(int size) {
   return icon;
 }
 
+// Smaller than the breakpoint, so that a breakpoint under it still shows as
+// a ring around the arrow.
 QPixmap MakeNextStatementIcon(int size) {
   QPixmap icon(size, size);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);
   painter.setRenderHint(QPainter::Antialiasing);
-  const double s = size;
+  const double s = size, l = s * 0.22, r = s * 0.82, t = s * 0.2, b = s * 0.8;
   QPainterPath arrow;
-  arrow.moveTo(1, s * 0.35);
-  arrow.lineTo(s * 0.5, s * 0.35);
-  arrow.lineTo(s * 0.5, 1);
-  arrow.lineTo(s - 1, s / 2);
-  arrow.lineTo(s * 0.5, s - 1);
-  arrow.lineTo(s * 0.5, s * 0.65);
-  arrow.lineTo(1, s * 0.65);
+  arrow.moveTo(l, s * 0.4);
+  arrow.lineTo(s * 0.5, s * 0.4);
+  arrow.lineTo(s * 0.5, t);
+  arrow.lineTo(r, s / 2);
+  arrow.lineTo(s * 0.5, b);
+  arrow.lineTo(s * 0.5, s * 0.6);
+  arrow.lineTo(l, s * 0.6);
   arrow.closeSubpath();
   painter.setPen(QPen(QColor(96, 80, 0), 1));
   painter.setBrush(QColor(255, 224, 0));
@@ -348,8 +350,7 @@ void CTVRScriptView::paintEvent(QPaintEvent* pEvent) {
         } else {
           painter.setPen(ToQColor(colours[0]));
         }
-        painter.drawText(x, baseline,
-                         QString::fromLatin1(chunk.data() + (from - column), qsizetype(cut - from)));
+        painter.drawText(x, baseline, QString::fromLatin1(chunk.data() + (from - column), qsizetype(cut - from)));
         from = cut;
       }
       column = chunkEnd;

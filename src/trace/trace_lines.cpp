@@ -89,9 +89,9 @@ void CTVRTraceLines::ForEachLine(std::size_t first, std::size_t last, const Line
   // block that begins before that break.
   std::size_t block = 0;
   if (first > 0)
-    block = std::size_t(std::upper_bound(m_LinesBefore.begin(), m_LinesBefore.end(), first - 1) -
-                        m_LinesBefore.begin()) -
-            1;
+    block =
+        std::size_t(std::upper_bound(m_LinesBefore.begin(), m_LinesBefore.end(), first - 1) - m_LinesBefore.begin()) -
+        1;
   std::size_t line = m_LinesBefore.empty() ? 0 : m_LinesBefore[block];
 
   std::string text, piece;
@@ -164,15 +164,15 @@ bool CTVRTraceLines::Find(const std::string& needle, std::pair<std::size_t, std:
                           std::pair<std::size_t, std::size_t>& found) {
   if (needle.empty()) return false;
   bool hit = false;
-  ForEachLine(from.first, GetLineCount() - 1, [&](std::size_t line, const std::string& text,
-                                                    const std::vector<Segment>&) {
-    std::size_t start = line == from.first ? from.second : 0;
-    std::size_t at = start <= text.size() ? text.find(needle, start) : std::string::npos;
-    if (at == std::string::npos) return true;
-    found = {line, at};
-    hit = true;
-    return false;
-  });
+  ForEachLine(from.first, GetLineCount() - 1,
+              [&](std::size_t line, const std::string& text, const std::vector<Segment>&) {
+                std::size_t start = line == from.first ? from.second : 0;
+                std::size_t at = start <= text.size() ? text.find(needle, start) : std::string::npos;
+                if (at == std::string::npos) return true;
+                found = {line, at};
+                hit = true;
+                return false;
+              });
   return hit;
 }
 

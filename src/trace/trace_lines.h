@@ -76,9 +76,9 @@ class CTVRTraceLines : public CTVRTraceViewBase {
   void Reset(std::size_t first);
   bool HexDisplayOf(std::size_t record) const;
 
-  std::size_t m_nFirst = 0;                         // first record shown
-  std::size_t m_nEnd = 0;                           // one past the last record seen
-  std::vector<std::size_t> m_LinesBefore;           // per block: line breaks before its first record
+  std::size_t m_nFirst = 0;                           // first record shown
+  std::size_t m_nEnd = 0;                             // one past the last record seen
+  std::vector<std::size_t> m_LinesBefore;             // per block: line breaks before its first record
   std::vector<std::pair<std::size_t, bool>> m_Modes;  // (record, hexDisplay) where the display mode changed
   std::size_t m_nLineBreaks = 0;
   std::size_t m_nLastLineLength = 0;

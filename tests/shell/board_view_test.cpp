@@ -35,12 +35,12 @@ class BoardView : public CTVRViewFixture {
 TEST_F(BoardView, EachRecordKindIsPaintedInItsColour) {
   const BYTE sent[] = {0x6F, 0x00, 0x01, 0xD4, 0xBA, 0x6F, 0x00, 0x01};
   const BYTE received[] = {0x60, 0x00, 0x01, 0xD4, 0xB5, 0x60, 0x00, 0x01};
-  m_pDoc->NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);   // line 0
-  m_pDoc->NotifyMessage(sent, 8, TRACE_SENT);                   // line 1
+  m_pDoc->NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);          // line 0
+  m_pDoc->NotifyMessage(sent, 8, TRACE_SENT);                          // line 1
   m_pDoc->NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);  // line 2
-  m_pDoc->NotifyMessage(received, 8, TRACE_RECEIVED);           // line 3, empty line 4
-  m_pDoc->NotifyMessage("* a comment\r\n", TRACE_COMMENT);      // line 5
-  Info("Loop 1");                                               // line 6
+  m_pDoc->NotifyMessage(received, 8, TRACE_RECEIVED);                  // line 3, empty line 4
+  m_pDoc->NotifyMessage("* a comment\r\n", TRACE_COMMENT);             // line 5
+  Info("Loop 1");                                                      // line 6
   m_pTrace->FlushFrame();
   const QImage image = m_pTrace->viewport()->grab().toImage();
   const int h = m_pTrace->GetLineHeight();
@@ -131,8 +131,7 @@ TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
   for (QAction* pAction : pMenu->actions())
     entries << (pAction->isSeparator() ? QStringLiteral("-")
                                        : pAction->text() + (pAction->isEnabled() ? "" : " (off)"));
-  EXPECT_EQ(entries.join('|').toStdString(),
-            "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
+  EXPECT_EQ(entries.join('|').toStdString(), "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
 
   // A drag selects; Copy takes the text with CR LF between lines.
   const int h = m_pTrace->GetLineHeight(), w = m_pTrace->GetCharWidth();

@@ -123,7 +123,10 @@ TEST_F(ScriptView, KeysMoveTheCaretAsTheTableSays) {
       {"End", {1, 0}, {{Qt::Key_End}}, {12, 0}, {12, 0}},
       {"Ctrl+End", {1, 0}, {{Qt::Key_End, Qt::ControlModifier}}, {2, 3}, {2, 3}},
       {"Shift extends the selection", {1, 0}, {{Qt::Key_Down, Qt::ShiftModifier}}, {1, 0}, {0, 1}},
-      {"Shift+Ctrl+Right selects a word", {0, 0}, {{Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier}}, {0, 0},
+      {"Shift+Ctrl+Right selects a word",
+       {0, 0},
+       {{Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier}},
+       {0, 0},
        {3, 0}},
       {"Page Down stops at the last line", {0, 0}, {{Qt::Key_PageDown}}, {0, 3}, {0, 3}},
       {"Ctrl+Page Down leaves the caret", {4, 0}, {{Qt::Key_PageDown, Qt::ControlModifier}}, {4, 0}, {4, 0}},
@@ -317,7 +320,7 @@ TEST_F(ScriptView, LinesAreDrawnInChunkColoursWithTheMarkersInTheMargin) {
   // The selection: six cells of dark background on line 1, none on line 0.
   EXPECT_GT(exactly(text(1), QColor(64, 64, 64)), 6 * w * h / 2);
   EXPECT_LT(exactly(text(0), QColor(64, 64, 64)), w * h / 2);
-  EXPECT_GT(exactly(QRect(0, h, margin, h), QColor(200, 0, 0)), 0);    // the breakpoint
+  EXPECT_GT(exactly(QRect(0, h, margin, h), QColor(200, 0, 0)), 0);        // the breakpoint
   EXPECT_GT(exactly(QRect(0, 2 * h, margin, h), QColor(255, 224, 0)), 0);  // the next statement
   EXPECT_EQ(exactly(QRect(0, 0, margin, h), QColor(200, 0, 0)), 0);
 }

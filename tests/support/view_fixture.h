@@ -49,9 +49,9 @@ class CTVRViewFixture : public CTVRDocFixture {
 
   // The centre of a character cell of the editor (column, line), in viewport coordinates.
   QPoint CellPoint(int column, int line) const {
-    return QPoint(m_pScript->GetTextLeft() + column * m_pScript->GetCharWidth() + 1,
-                  (line - m_pScript->GetFirstVisibleLine()) * m_pScript->GetLineHeight() +
-                      m_pScript->GetLineHeight() / 2);
+    return QPoint(
+        m_pScript->GetTextLeft() + column * m_pScript->GetCharWidth() + 1,
+        (line - m_pScript->GetFirstVisibleLine()) * m_pScript->GetLineHeight() + m_pScript->GetLineHeight() / 2);
   }
 
   // A press at one point, a move with the button held, a release at another.

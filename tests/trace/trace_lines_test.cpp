@@ -14,8 +14,8 @@
 namespace {
 
 const std::string kIndent(12, ' ');
-constexpr COLORREF kBlack = RGB(0, 0, 0), kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255),
-                   kGreen = RGB(0, 128, 0), kDarkRed = RGB(128, 0, 0);
+constexpr COLORREF kBlack = RGB(0, 0, 0), kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 128, 0),
+                   kDarkRed = RGB(128, 0, 0);
 
 // A line as (text, [(piece, colour)...]).
 using Pieces = std::vector<std::pair<std::string, COLORREF>>;
@@ -34,13 +34,13 @@ class TraceLines : public CTVRDocFixture {
 
   std::vector<Pieces> Lines(std::size_t first, std::size_t last) {
     std::vector<Pieces> lines;
-    m_Lines.ForEachLine(first, last, [&](std::size_t, const std::string& text,
-                                         const std::vector<CTVRTraceLines::Segment>& segments) {
-      Pieces pieces;
-      for (const auto& s : segments) pieces.emplace_back(text.substr(s.m_nStart, s.m_nLength), s.m_crColour);
-      lines.push_back(pieces);
-      return true;
-    });
+    m_Lines.ForEachLine(
+        first, last, [&](std::size_t, const std::string& text, const std::vector<CTVRTraceLines::Segment>& segments) {
+          Pieces pieces;
+          for (const auto& s : segments) pieces.emplace_back(text.substr(s.m_nStart, s.m_nLength), s.m_crColour);
+          lines.push_back(pieces);
+          return true;
+        });
     return lines;
   }
 
