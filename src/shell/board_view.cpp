@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPageLayout>
@@ -255,6 +257,13 @@ void CTVRBoardView::keyPressEvent(QKeyEvent* pEvent) {
     OnEditCopy();
   } else if (pEvent->matches(QKeySequence::SelectAll)) {
     OnEditSelectAll();
+  } else if (pEvent->matches(QKeySequence::Find)) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, QStringLiteral("Find"), QStringLiteral("Find what:"),
+                                               QLineEdit::Normal, QString::fromLatin1(m_strFind.c_str()), &ok);
+    if (ok && !text.isEmpty()) FindNext(text.toLatin1().toStdString());
+  } else if (pEvent->matches(QKeySequence::FindNext)) {
+    if (!m_strFind.empty()) FindNext(m_strFind);
   } else if (pEvent->key() == Qt::Key_Home && (pEvent->modifiers() & Qt::ControlModifier)) {
     verticalScrollBar()->setValue(0);
   } else if (pEvent->key() == Qt::Key_End && (pEvent->modifiers() & Qt::ControlModifier)) {
@@ -262,6 +271,27 @@ void CTVRBoardView::keyPressEvent(QKeyEvent* pEvent) {
   } else {
     QAbstractScrollArea::keyPressEvent(pEvent);
   }
+}
+
+bool CTVRBoardView::FindNext(const std::string& text) {
+  m_strFind = text;
+  Position from{0, 0};
+  if (HasSelection()) from = Position{GetSelectionStart().first, GetSelectionStart().second + 1};
+  Position found;
+  if (!Find(text, from, found)) return false;
+  m_Anchor = found;
+  m_Caret = Position{found.first, found.second + text.size()};
+  FlushFrame();
+  const std::size_t page = GetVisibleLineCount();
+  const std::size_t top = GetFirstVisibleLine();
+  if (found.first < top || found.first >= top + page)
+    verticalScrollBar()->setValue(int(std::min<std::size_t>(found.first > page / 2 ? found.first - page / 2 : 0,
+                                                            std::size_t(verticalScrollBar()->maximum()))));
+  const int x = int(found.second) * m_nCharWidth;
+  QScrollBar* pHBar = horizontalScrollBar();
+  if (x < pHBar->value() || x > pHBar->value() + viewport()->width() - m_nCharWidth) pHBar->setValue(x);
+  viewport()->update();
+  return true;
 }
 
 QMenu* CTVRBoardView::CreateContextMenu() {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <utility>
 
 #include <QAbstractScrollArea>
@@ -59,6 +60,11 @@ class CTVRBoardView : public QAbstractScrollArea, public CTVRTraceLines, public 
   // Prints the whole view text, paginated, in the trace colours.
   void PrintTo(QPrinter& printer);
 
+  // Selects the next occurrence of `text` after the selection's start (from the
+  // top when nothing is selected) and scrolls to it; false when there is none.
+  // Ctrl+F asks for the text, F3 looks for it again.
+  bool FindNext(const std::string& text);
+
   // The popup menu of a right click (the caller owns it).
   QMenu* CreateContextMenu();
 
@@ -97,4 +103,5 @@ class CTVRBoardView : public QAbstractScrollArea, public CTVRTraceLines, public 
   Position m_Caret{0, 0};
   bool m_bDragging = false;
   std::size_t m_nFrames = 0;
+  std::string m_strFind;
 };

@@ -61,11 +61,13 @@ TEST_F(BoardView, EachRecordKindIsPaintedInItsColour) {
 }
 
 TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrameAndAScrolledUpViewStays) {
+  m_pTrace->FlushFrame();
+  const std::size_t frames = m_pTrace->GetFrameCount();
   for (int i = 0; i < 5000; ++i) Info("record " + std::to_string(i));
   // Nothing is repainted per record.
-  EXPECT_EQ(m_pTrace->GetFrameCount(), 0u);
+  EXPECT_EQ(m_pTrace->GetFrameCount(), frames);
   QTest::qWait(3 * CTVRBoardView::FRAME_MS);
-  EXPECT_EQ(m_pTrace->GetFrameCount(), 1u);
+  EXPECT_EQ(m_pTrace->GetFrameCount(), frames + 1);
   QScrollBar* pBar = m_pTrace->verticalScrollBar();
   const std::size_t page = m_pTrace->GetVisibleLineCount();
   // Following the end: the last record and the empty line after it.
@@ -148,6 +150,25 @@ TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
   EXPECT_EQ(m_pTrace->GetWholeText(), "");
   EXPECT_FALSE(m_pTrace->HasSelection());
   EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), records + 1);
+}
+
+TEST_F(BoardView, ALongTraceIsSearchedFromTheSelection) {
+  for (int i = 0; i < 20000; ++i) Info(i % 5000 == 4321 ? "reader says: card removed" : "record " + std::to_string(i));
+  m_pTrace->FlushFrame();
+  ASSERT_TRUE(m_pTrace->FindNext("card removed"));
+  EXPECT_EQ(m_pTrace->GetSelectionStart(), (CTVRBoardView::Position{4321, 13}));
+  EXPECT_EQ(m_pTrace->GetSelectionEnd(), (CTVRBoardView::Position{4321, 25}));
+  const std::size_t top = m_pTrace->GetFirstVisibleLine();
+  EXPECT_LE(top, 4321u);
+  EXPECT_GT(top + m_pTrace->GetVisibleLineCount(), 4321u);
+  ASSERT_TRUE(m_pTrace->FindNext("card removed"));
+  EXPECT_EQ(m_pTrace->GetSelectionStart().first, 9321u);
+  QTest::keyClick(m_pTrace, Qt::Key_F3);
+  QTest::keyClick(m_pTrace, Qt::Key_F3);
+  EXPECT_EQ(m_pTrace->GetSelectionStart().first, 19321u);
+  EXPECT_FALSE(m_pTrace->FindNext("card removed"));
+  EXPECT_EQ(m_pTrace->GetSelectionStart().first, 19321u);
+  EXPECT_FALSE(m_pTrace->FindNext("not there"));
 }
 
 TEST_F(BoardView, PrintingPutsEveryLineOnPagesWithHalfInchMargins) {

@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
   pScript->setFocus();
   QTest::qWait(200);
 
-  const QPixmap shot = window.screen()->grabWindow(0, 0, 0, window.frameGeometry().width(),
-                                                   window.frameGeometry().height());
+  const QPixmap shot =
+      window.screen()->grabWindow(0, 0, 0, window.frameGeometry().width(), window.frameGeometry().height());
   const QImage image = shot.toImage();
   if (!image.save(output)) return 5;
 
