@@ -257,8 +257,8 @@ int main(int argc, char** argv) {
               100.0 * panes.m_dStatementsPerSecond / headless.m_dStatementsPerSecond);
   std::printf("%-34s %zu records kept, %.2f bytes/record beyond their bytes (store and pane index)\n", "",
               panes.m_nRecords, panes.m_dBytesPerRecord);
-  std::printf("%-34s %zu trace frames, %zu editor frames in %.1f s\n", "", panes.m_nTraceFrames,
-              panes.m_nScriptFrames, seconds);
+  std::printf("%-34s %zu trace frames, %zu editor frames in %.1f s\n", "", panes.m_nTraceFrames, panes.m_nScriptFrames,
+              seconds);
   std::printf("%-34s a page anywhere in the trace: %.0f us; a search through all of it: %.0f ms\n", "",
               panes.m_dPageRepaintMicros, panes.m_dFindAllMs);
   std::printf("editor, us per key with its repaint: typing / Enter and Backspace / a page scrolled\n");

@@ -22,35 +22,53 @@ void CTVRTraceLines::Reset(std::size_t first) {
   m_nLongestLine = 0;
 }
 
+// Records are numbered from the first appended since the store was last
+// emptied, so the numbers hold when a store with a keep limit drops its oldest.
+std::size_t CTVRTraceLines::LogEnd(const CTVRTraceLog& log) {
+  return log.GetDroppedCount() + log.GetCount();
+}
+
+CTVRTraceRecord CTVRTraceLines::GetRecord(const CTVRTraceLog& log, std::size_t record) {
+  return log.GetAt(record - log.GetDroppedCount());
+}
+
 void CTVRTraceLines::StartAtEnd() {
   CTVRTraceLog* pLog = GetLog();
-  Reset(pLog ? pLog->GetCount() : 0);
+  Reset(pLog ? LogEnd(*pLog) : 0);
   OnLinesChanged();
 }
 
 void CTVRTraceLines::CheckLog() {
   CTVRTraceLog* pLog = GetLog();
-  if (pLog == nullptr || pLog->GetCount() < m_nEnd) {
+  if (pLog == nullptr || LogEnd(*pLog) < m_nEnd) {
     Reset(0);
+    OnLinesChanged();
+  } else if (m_nFirst < pLog->GetDroppedCount()) {
+    Reindex(*pLog);
     OnLinesChanged();
   }
 }
 
-void CTVRTraceLines::OnAppendText(const CTVRTraceRecord&, const std::string& text, tvr::COLORREF, bool hexDisplay) {
-  CTVRTraceLog* pLog = GetLog();
-  if (pLog == nullptr || pLog->GetCount() == 0) return;
-  // The record just handed over is the store's last one.
-  const std::size_t index = pLog->GetCount() - 1;
-  if (index < m_nEnd) Reset(0);
-  if (m_nEnd == m_nFirst && m_nFirst != index) m_nFirst = m_nEnd = index;
-  // Records that showed nothing (keep, save) between two appending ones stay
-  // inside the range: walking them formats nothing.
-  while (m_nEnd <= index) {
+void CTVRTraceLines::Reindex(const CTVRTraceLog& log) {
+  // The oldest records shown are gone: the view starts at the oldest kept one.
+  const std::size_t first = std::min(log.GetDroppedCount(), m_nEnd), end = m_nEnd;
+  auto modes = std::move(m_Modes);
+  Reset(first);
+  m_Modes = std::move(modes);
+  std::string text;
+  for (std::size_t record = first; record < end; ++record) {
+    tvr::COLORREF colour;
+    text.clear();
+    CTVRTraceFormatter::Format(GetRecord(log, record), HexDisplayOf(record), text, colour);
+    Index(record, text);
+  }
+}
+
+void CTVRTraceLines::Index(std::size_t record, const std::string& text) {
+  while (m_nEnd <= record) {
     if ((m_nEnd - m_nFirst) % BLOCK == 0) m_LinesBefore.push_back(m_nLineBreaks);
     ++m_nEnd;
   }
-  if (m_Modes.empty() || m_Modes.back().second != hexDisplay) m_Modes.emplace_back(index, hexDisplay);
-
   for (char c : text) {
     if (c == '\n') {
       ++m_nLineBreaks;
@@ -59,12 +77,28 @@ void CTVRTraceLines::OnAppendText(const CTVRTraceRecord&, const std::string& tex
       m_nLongestLine = std::max(m_nLongestLine, ++m_nLastLineLength);
     }
   }
+}
+
+void CTVRTraceLines::OnAppendText(const CTVRTraceRecord&, const std::string& text, tvr::COLORREF, bool hexDisplay) {
+  CTVRTraceLog* pLog = GetLog();
+  if (pLog == nullptr || pLog->GetCount() == 0) return;
+  // The record just handed over is the store's last one.
+  const std::size_t index = LogEnd(*pLog) - 1;
+  if (index < m_nEnd)
+    Reset(0);
+  else if (m_nFirst < pLog->GetDroppedCount())
+    Reindex(*pLog);
+  if (m_nEnd == m_nFirst && m_nFirst != index) m_nFirst = m_nEnd = index;
+  if (m_Modes.empty() || m_Modes.back().second != hexDisplay) m_Modes.emplace_back(index, hexDisplay);
+  // Records that showed nothing (keep, save) between two appending ones stay
+  // inside the range: walking them formats nothing.
+  Index(index, text);
   OnLinesChanged();
 }
 
 void CTVRTraceLines::OnClearText() {
   CTVRTraceLog* pLog = GetLog();
-  Reset(pLog ? pLog->GetCount() : 0);
+  Reset(pLog ? LogEnd(*pLog) : 0);
   OnLinesChanged();
 }
 
@@ -108,7 +142,7 @@ void CTVRTraceLines::ForEachLine(std::size_t first, std::size_t last, const Line
   for (std::size_t record = m_nFirst + block * BLOCK; record < m_nEnd; ++record) {
     tvr::COLORREF colour = CTVRTraceFormatter::COLOUR_TEXT;
     piece.clear();
-    if (CTVRTraceFormatter::Format(pLog->GetAt(record), HexDisplayOf(record), piece, colour) !=
+    if (CTVRTraceFormatter::Format(GetRecord(*pLog, record), HexDisplayOf(record), piece, colour) !=
         CTVRTraceFormatter::ACTION_APPEND)
       continue;
     const char* p = piece.data();
@@ -179,10 +213,10 @@ bool CTVRTraceLines::Find(const std::string& needle, std::pair<std::size_t, std:
 std::string CTVRTraceLines::GetWholeText() const {
   std::string text;
   CTVRTraceLog* pLog = GetLog();
-  if (pLog == nullptr || pLog->GetCount() < m_nEnd) return text;
-  for (std::size_t record = m_nFirst; record < m_nEnd; ++record) {
+  if (pLog == nullptr || LogEnd(*pLog) < m_nEnd) return text;
+  for (std::size_t record = std::max(m_nFirst, pLog->GetDroppedCount()); record < m_nEnd; ++record) {
     tvr::COLORREF colour;
-    CTVRTraceFormatter::Format(pLog->GetAt(record), HexDisplayOf(record), text, colour);
+    CTVRTraceFormatter::Format(GetRecord(*pLog, record), HexDisplayOf(record), text, colour);
   }
   return text;
 }

@@ -74,6 +74,12 @@ class CTVRTraceLines : public CTVRTraceViewBase {
   // (a new document): the indexed records are gone.
   void CheckLog();
   void Reset(std::size_t first);
+  // Rebuilds the index from the oldest record the store still keeps.
+  void Reindex(const CTVRTraceLog& log);
+  // Takes note of a record's text (and of records before it that showed nothing).
+  void Index(std::size_t record, const std::string& text);
+  static std::size_t LogEnd(const CTVRTraceLog& log);
+  static CTVRTraceRecord GetRecord(const CTVRTraceLog& log, std::size_t record);
   bool HexDisplayOf(std::size_t record) const;
 
   std::size_t m_nFirst = 0;                           // first record shown

@@ -145,6 +145,16 @@ TEST_F(TraceLines, ClearEmptiesTheViewAndANewDocumentStartsItAgain) {
   EXPECT_EQ(m_Lines.GetWholeText(), "fresh\r\n");
 }
 
+TEST_F(TraceLines, AStoreThatDropsItsOldestRecordsShowsWhatItKeeps) {
+  m_pDoc->GetTraceLog().SetKeepLimit(100);
+  for (int i = 0; i < 250; ++i) m_pDoc->NotifyMessage("line " + std::to_string(i), TRACE_INFO);
+  // The store dropped records 0 to 99 when the 201st arrived.
+  EXPECT_EQ(m_Lines.GetLineCount(), 151u);
+  EXPECT_EQ(m_Lines.GetLine(0), "line 100");
+  EXPECT_EQ(m_Lines.GetLine(149), "line 249");
+  EXPECT_EQ(m_Lines.GetWholeText().substr(0, 10), "line 100\r\n");
+}
+
 TEST_F(TraceLines, AViewOpenedLateShowsOnlyWhatFollows) {
   m_pDoc->NotifyMessage("earlier", TRACE_INFO);
   CTVRTraceLines late;
