@@ -67,9 +67,10 @@ DWORD CTVRBoardDoc::GetLineState(int line) const {
 void CTVRBoardDoc::SetLine(int line, const std::string& text) {
   if (m_Lines.empty()) return;
   line = ClampIndex(line, GetLineCount());
+  const int oldLength = int(m_Lines[line].size());
   m_Lines[line] = text;
   SetModifiedFlag(TRUE);
-  m_bExtentDirty = TRUE;
+  OnLineLengthChanged(oldLength, int(text.size()));
   ReparseLine(line);
 }
 
@@ -85,35 +86,77 @@ void CTVRBoardDoc::InsertLine(int line, const std::string& text, DWORD state) {
   m_Lines.insert(m_Lines.begin() + line, text);
   m_LineStates.insert(m_LineStates.begin() + line, state);
   SetModifiedFlag(TRUE);
-  m_bExtentDirty = TRUE;
+  OnLinesInserted(1, int(text.size()));
   ReparseLine(line);
 }
 
-void CTVRBoardDoc::RemoveLine(int line) {
-  if (m_Lines.empty()) return;
-  line = ClampIndex(line, GetLineCount());
-  m_Lines.erase(m_Lines.begin() + line);
-  m_LineStates.erase(m_LineStates.begin() + line);
+void CTVRBoardDoc::InsertLines(int line, const std::vector<std::string>& texts) {
+  if (texts.empty()) return;
+  line = std::clamp(line, 0, GetLineCount());
+  m_Lines.insert(m_Lines.begin() + line, texts.begin(), texts.end());
+  m_LineStates.insert(m_LineStates.begin() + line, texts.size(), DWORD(0));
   SetModifiedFlag(TRUE);
-  m_bExtentDirty = TRUE;
+  int longest = 0;
+  for (const std::string& text : texts) longest = std::max(longest, int(text.size()));
+  OnLinesInserted(int(texts.size()), longest);
+
+  // As many InsertLine calls would classify them, top down, but carrying the
+  // state of the line above along instead of looking for it again for every
+  // line: a pasted block of comments must not cost the square of its length.
+  DWORD previous = PreviousStatementState(line);
+  for (int i = line; i < line + int(texts.size()); ++i) {
+    m_LineStates[i] = Classify(m_Lines[i], 0, previous);
+    if (m_LineStates[i] & (LINE_START | LINE_END)) previous = m_LineStates[i];
+  }
 }
 
-void CTVRBoardDoc::ReparseLine(int line) {
-  if (m_Lines.empty()) return;
+void CTVRBoardDoc::RemoveLine(int line) {
+  RemoveLines(line, 1);
+}
+
+void CTVRBoardDoc::RemoveLines(int line, int count) {
+  if (m_Lines.empty() || count <= 0) return;
   line = ClampIndex(line, GetLineCount());
-
-  // Only the breakpoint is the user's; every other bit follows from the text.
-  DWORD state = m_LineStates[line] & LINE_BREAKPOINT;
-
-  DWORD previous = LINE_END;
-  for (int above = line - 1; above >= 0; --above) {
-    if (m_LineStates[above] & (LINE_START | LINE_END)) {
-      previous = m_LineStates[above];
-      break;
-    }
+  count = std::min(count, GetLineCount() - line);
+  int longest = 0;
+  for (int i = line; i < line + count; ++i) longest = std::max(longest, int(m_Lines[i].size()));
+  m_Lines.erase(m_Lines.begin() + line, m_Lines.begin() + line + count);
+  m_LineStates.erase(m_LineStates.begin() + line, m_LineStates.begin() + line + count);
+  SetModifiedFlag(TRUE);
+  if (!m_bExtentDirty) {
+    m_Extent.second -= count;
+    // Only losing a longest line can shorten the widest one.
+    if (longest >= m_Extent.first) m_bExtentDirty = TRUE;
   }
+}
 
-  const std::string t = TrimLower(m_Lines[line]);
+// The extent stays valid through an edit whenever that can be told without a
+// scan, so that typing in a long script does not measure every line of it.
+void CTVRBoardDoc::OnLineLengthChanged(int oldLength, int newLength) {
+  if (m_bExtentDirty) return;
+  if (newLength >= m_Extent.first)
+    m_Extent.first = newLength;
+  else if (oldLength >= m_Extent.first)
+    m_bExtentDirty = TRUE;
+}
+
+void CTVRBoardDoc::OnLinesInserted(int count, int longest) {
+  if (m_bExtentDirty) return;
+  m_Extent.second += count;
+  m_Extent.first = std::max(m_Extent.first, longest);
+}
+
+DWORD CTVRBoardDoc::PreviousStatementState(int line) const {
+  for (int above = line - 1; above >= 0; --above) {
+    if (m_LineStates[above] & (LINE_START | LINE_END)) return m_LineStates[above];
+  }
+  return LINE_END;
+}
+
+DWORD CTVRBoardDoc::Classify(const std::string& text, DWORD state, DWORD previous) {
+  // Only the breakpoint is the user's; every other bit follows from the text.
+  state &= LINE_BREAKPOINT;
+  const std::string t = TrimLower(text);
   if (!t.empty() && IsCommentMark(t[0])) {
     state |= LINE_COMMENT;
   } else {
@@ -121,9 +164,15 @@ void CTVRBoardDoc::ReparseLine(int line) {
     if (EndsStatement(t)) state |= LINE_END;
     if ((previous & LINE_END) && !t.empty()) state |= LINE_START;
   }
+  return state;
+}
+
+void CTVRBoardDoc::ReparseLine(int line) {
+  if (m_Lines.empty()) return;
+  line = ClampIndex(line, GetLineCount());
   // The lines below are deliberately left alone: the editor calls this on every
   // keystroke, and a reload reclassifies the whole script anyway.
-  m_LineStates[line] = state;
+  m_LineStates[line] = Classify(m_Lines[line], m_LineStates[line], PreviousStatementState(line));
 }
 
 std::pair<int, int> CTVRBoardDoc::GetTextExtent() {
@@ -146,14 +195,16 @@ int CTVRBoardDoc::GetNextChunk(std::string& chunk, DWORD colours[2], DWORD /*ign
   const std::string& line = m_Lines[m_nChunkLine];
   if (m_nChunkPos < 0 || m_nChunkPos > int(line.size())) return 0;
 
-  // The closing line feed is a character of the line here, so that an empty
-  // line still yields one chunk and a comment runs to the end of the line.
-  const std::string s = line + "\n";
+  // The closing line feed counts as a character of the line, so that an empty
+  // line still yields one chunk and a comment runs to the end of the line. It
+  // is added to the chunk, not to a copy of the line: the editor asks for
+  // chunks on every repaint.
   const std::string::size_type pos = std::string::size_type(m_nChunkPos);
-  const char c = s[pos];
+  const char c = pos < line.size() ? line[pos] : '\n';
 
   if (IsCommentMark(c)) {
-    chunk = s.substr(pos);
+    chunk.assign(line, pos);
+    chunk += '\n';
     colours[0] = kCommentText;
     colours[1] = kCommentSelected;
   } else if (c == ';') {
@@ -168,8 +219,13 @@ int CTVRBoardDoc::GetNextChunk(std::string& chunk, DWORD colours[2], DWORD /*ign
       colours[0] = kPlainText;
       colours[1] = kPlainSelected;
     }
-    const auto stop = s.find_first_of(";/*", pos + 1);
-    chunk = s.substr(pos, stop == std::string::npos ? std::string::npos : stop - pos);
+    const auto stop = pos < line.size() ? line.find_first_of(";/*", pos + 1) : std::string::npos;
+    if (stop == std::string::npos) {
+      chunk.assign(line, std::min(pos, line.size()));
+      chunk += '\n';
+    } else {
+      chunk.assign(line, pos, stop - pos);
+    }
   }
   m_nChunkPos += int(chunk.size());
   return 1;

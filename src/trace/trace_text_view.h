@@ -1,7 +1,6 @@
-// The core of a trace view: the whole view text with its colour runs, built
-// from the document's trace records, and the view's own commands carried by
-// records (clear, keep, save the log, save the log as). The desktop trace
-// view shows what this keeps; the runner prints through the append callback.
+// The trace view of the runner: the whole view text with its colour runs,
+// built from the document's trace records. The runner prints through the
+// append callback.
 #pragma once
 
 #include <cstddef>
@@ -9,13 +8,11 @@
 #include <string>
 #include <vector>
 
-#include <tavric/document.h>
-#include <tavric/trace_record.h>
 #include <tavric/types.h>
 
-class CTVRBoardDoc;
+#include "trace/trace_view_base.h"
 
-class CTVRTraceTextView : public CTVRView {
+class CTVRTraceTextView : public CTVRTraceViewBase {
  public:
   using AppendCallback = std::function<void(const std::string& text, tvr::COLORREF colour)>;
   using ClearCallback = std::function<void()>;
@@ -27,14 +24,8 @@ class CTVRTraceTextView : public CTVRView {
     tvr::COLORREF m_crColour;
   };
 
-  static constexpr const char* LOG_FILTER = "Log Files (*.log)|*.log|All Files (*.*)|*.*||";
-
-  // Acts on hint 16 only, with the record passed as pHint.
-  void OnUpdate(CTVRView* pSender, tvr::LPARAM lHint, void* pHint) override;
-  // What hint 16 does with one record.
-  void AppendRecord(const CTVRTraceRecord& record);
-
   const std::string& GetText() const { return m_strText; }
+  std::string GetWholeText() const override { return m_strText; }
   const std::vector<ColourRun>& GetColourRuns() const { return m_runs; }
 
   // FALSE: the text is passed to the append callback and not kept (a headless
@@ -46,21 +37,14 @@ class CTVRTraceTextView : public CTVRView {
   void SetAppendCallback(AppendCallback callback) { m_onAppend = std::move(callback); }
   void SetClearCallback(ClearCallback callback) { m_onClear = std::move(callback); }
 
-  // The log file of a script: the first '.' of the path and the three
-  // characters after it removed, then ".log" ("noname" gives "noname.log").
-  static std::string GetLogFileName(const std::string& scriptPath);
-  // Writes the view text to the file, replacing it; on failure says so in a
-  // message box and returns FALSE.
-  tvr::BOOL SaveLog(const std::string& path);
+ protected:
+  void OnAppendText(const CTVRTraceRecord& record, const std::string& text, tvr::COLORREF colour,
+                    bool hexDisplay) override;
+  void OnClearText() override;
 
  private:
-  CTVRBoardDoc* GetBoardDoc() const;
-  std::string GetDefaultLogFileName() const;
-  void Append(const std::string& text, tvr::COLORREF colour);
-
   std::string m_strText;
   std::vector<ColourRun> m_runs;
-  std::string m_strPiece;  // reused from record to record
   bool m_bKeepText = true;
   AppendCallback m_onAppend;
   ClearCallback m_onClear;

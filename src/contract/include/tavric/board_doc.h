@@ -130,6 +130,10 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   void SetLineState(int line, tvr::DWORD state);
   void InsertLine(int line, const std::string& text, tvr::DWORD state);
   void RemoveLine(int line);
+  // The same as InsertLine for each text in turn, and RemoveLine count times,
+  // in one move of the lists: a paste or an erase of many lines stays linear.
+  void InsertLines(int line, const std::vector<std::string>& texts);
+  void RemoveLines(int line, int count);
   void ReparseLine(int line);
   std::pair<int, int> GetTextExtent();  // (width, height)
   void GotoFirstChunk(int line);
@@ -250,6 +254,13 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
 
  private:
   friend class CTVRDummyWnd;
+  // Line store helpers: the classification of one line, and the extent kept
+  // up to date through edits.
+  static tvr::DWORD Classify(const std::string& text, tvr::DWORD state, tvr::DWORD previous);
+  tvr::DWORD PreviousStatementState(int line) const;
+  void OnLineLengthChanged(int oldLength, int newLength);
+  void OnLinesInserted(int count, int longest);
+
   // Handler of the private continuation message: starts the next statement
   // unless the run has been stopped or restarted since it was posted.
   void OnContinueRun(tvr::WPARAM serial);

@@ -1,0 +1,75 @@
+#include "trace/trace_view_base.h"
+
+#include <cstdio>
+
+#include <tavric/board_doc.h>
+#include <tavric/prompts.h>
+
+#include "platform/user_prompts.h"
+#include "trace/trace_formatter.h"
+
+void CTVRTraceViewBase::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
+  if (!(lHint & HINT_TRACE_RECORD) || !pHint) return;
+  AppendRecord(*static_cast<const CTVRTraceRecord*>(pHint));
+}
+
+CTVRBoardDoc* CTVRTraceViewBase::GetBoardDoc() const {
+  return dynamic_cast<CTVRBoardDoc*>(GetDocument());
+}
+
+void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
+  CTVRBoardDoc* pDoc = GetBoardDoc();
+  bool hexDisplay = pDoc ? pDoc->m_bHexDisplay != FALSE : true;
+  tvr::COLORREF colour = CTVRTraceFormatter::COLOUR_TEXT;
+  m_strPiece.clear();
+  switch (CTVRTraceFormatter::Format(record, hexDisplay, m_strPiece, colour)) {
+    case CTVRTraceFormatter::ACTION_APPEND:
+      OnAppendText(record, m_strPiece, colour, hexDisplay);
+      break;
+    case CTVRTraceFormatter::ACTION_CLEAR:
+      OnClearText();
+      break;
+    case CTVRTraceFormatter::ACTION_KEEP:
+      if (pDoc) pDoc->m_strKeptTrace = GetWholeText();
+      break;
+    case CTVRTraceFormatter::ACTION_SAVE:
+      SaveLog(GetDefaultLogFileName());
+      break;
+    case CTVRTraceFormatter::ACTION_SAVE_AS: {
+      std::string chosen;
+      if (CTVRUserPrompts::Get().AskSaveFileName(".log", GetDefaultLogFileName(), LOG_FILTER, chosen)) SaveLog(chosen);
+      break;
+    }
+    case CTVRTraceFormatter::ACTION_NONE:
+      break;
+  }
+}
+
+std::string CTVRTraceViewBase::GetLogFileName(const std::string& scriptPath) {
+  std::string name = scriptPath;
+  std::size_t dot = name.find('.');
+  if (dot != std::string::npos) name.erase(dot, 4);
+  return name + ".log";
+}
+
+std::string CTVRTraceViewBase::GetDefaultLogFileName() const {
+  CTVRBoardDoc* pDoc = GetBoardDoc();
+  // A document that never had a script path is a new script: "noname".
+  std::string path = pDoc && !pDoc->m_strScriptPath.empty() ? pDoc->m_strScriptPath : std::string("noname");
+  return GetLogFileName(path);
+}
+
+tvr::BOOL CTVRTraceViewBase::SaveLog(const std::string& path) {
+  const std::string text = GetWholeText();
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  bool ok = file != nullptr;
+  if (file) {
+    ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    ok = std::fclose(file) == 0 && ok;
+  }
+  if (!ok) {
+    TVRMessageBox("The log file \"" + path + "\" could not be created !");
+    return FALSE;
+  }
+  return TRUE;
+}

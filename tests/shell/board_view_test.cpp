@@ -1,0 +1,196 @@
+// The trace pane: records in their colours, growth at the end at screen rate,
+// the context menu, the display switch, the kept text reloaded, saving and
+// printing, all from the document's record store.
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "trace/trace_log.h"
+#include "view_fixture.h"
+
+namespace {
+
+const std::string kIndent(12, ' ');
+
+class BoardView : public CTVRViewFixture {
+ protected:
+  void Info(const std::string& text) { m_pDoc->NotifyMessage(text, TRACE_INFO); }
+  std::string ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(none)";
+  }
+  QTemporaryDir m_Dir;
+};
+
+TEST_F(BoardView, EachRecordKindIsPaintedInItsColour) {
+  const BYTE sent[] = {0x6F, 0x00, 0x01, 0xD4, 0xBA, 0x6F, 0x00, 0x01};
+  const BYTE received[] = {0x60, 0x00, 0x01, 0xD4, 0xB5, 0x60, 0x00, 0x01};
+  m_pDoc->NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);          // line 0
+  m_pDoc->NotifyMessage(sent, 8, TRACE_SENT);                          // line 1
+  m_pDoc->NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);  // line 2
+  m_pDoc->NotifyMessage(received, 8, TRACE_RECEIVED);                  // line 3, empty line 4
+  m_pDoc->NotifyMessage("* a comment\r\n", TRACE_COMMENT);             // line 5
+  Info("Loop 1");                                                      // line 6
+  m_pTrace->FlushFrame();
+  const QImage image = m_pTrace->viewport()->grab().toImage();
+  const int h = m_pTrace->GetLineHeight();
+  // The hue families found on a line.
+  auto hues = [&](int line) {
+    std::set<EHue> found;
+    CountPixels(image, QRect(0, line * h, image.width(), h), [&](QColor c) {
+      if (Hue(c) != HUE_NONE) found.insert(Hue(c));
+      return false;
+    });
+    return found;
+  };
+  const std::vector<std::pair<int, std::set<EHue>>> expected = {
+      {0, {HUE_BLACK}}, {1, {HUE_PURPLE}}, {2, {HUE_BLACK}}, {3, {HUE_BLUE}}, {4, {}}, {5, {HUE_GREEN}}, {6, {HUE_RED}},
+  };
+  for (const auto& [line, wanted] : expected) EXPECT_EQ(hues(line), wanted) << line;
+  EXPECT_EQ(m_pTrace->GetLine(1), kIndent + "6F 00 01 D4 BA 6F 00 01 ");
+}
+
+TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrameAndAScrolledUpViewStays) {
+  m_pTrace->FlushFrame();
+  const std::size_t frames = m_pTrace->GetFrameCount();
+  for (int i = 0; i < 5000; ++i) Info("record " + std::to_string(i));
+  // Nothing is repainted per record.
+  EXPECT_EQ(m_pTrace->GetFrameCount(), frames);
+  QTest::qWait(3 * CTVRBoardView::FRAME_MS);
+  EXPECT_EQ(m_pTrace->GetFrameCount(), frames + 1);
+  QScrollBar* pBar = m_pTrace->verticalScrollBar();
+  const std::size_t page = m_pTrace->GetVisibleLineCount();
+  // Following the end: the last record and the empty line after it.
+  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 5001 - page);
+  EXPECT_EQ(pBar->value(), pBar->maximum());
+
+  pBar->setValue(10);
+  for (int i = 5000; i < 5100; ++i) Info("record " + std::to_string(i));
+  m_pTrace->FlushFrame();
+  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 10u);
+  EXPECT_EQ(m_pTrace->GetLineCount(), 5101u);
+  EXPECT_EQ(m_pTrace->GetLine(5099), "record 5099");
+  EXPECT_EQ(m_pTrace->GetLine(10), "record 10");
+
+  pBar->setValue(pBar->maximum());
+  Info("record 5100");
+  m_pTrace->FlushFrame();
+  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 5102 - page);
+}
+
+TEST_F(BoardView, TheDisplaySwitchChangesWhatFollowsAndAKeptTextReloads) {
+  const BYTE bytes[] = {'O', 'K'};
+  m_pDoc->NotifyMessage(" Read", TRACE_COMMAND_NAME);
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRCmdUI ui(ID_HEX_TO_ASCII);
+  m_pTrace->OnCmdMsg(ID_HEX_TO_ASCII, CN_UPDATE_COMMAND_UI, &ui, nullptr);  // routed to the document
+  EXPECT_EQ(ui.m_nCheck, 1);
+  m_pTrace->DoCommand(ID_HEX_TO_ASCII);
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  const std::string text = "PC -> IFD : Read\r\n" + kIndent + "4F 4B \r\n" + kIndent + "OK\r\n";
+  EXPECT_EQ(m_pTrace->GetWholeText(), text);
+
+  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
+  EXPECT_EQ(m_pDoc->m_strKeptTrace, text);
+  m_pDoc->OnEditClearAll();
+  EXPECT_EQ(m_pTrace->GetLineCount(), 1u);
+  m_pDoc->NotifyMessageForReload(m_pDoc->m_strKeptTrace);
+  EXPECT_EQ(m_pTrace->GetWholeText(), text);
+  EXPECT_EQ(m_pTrace->GetLine(1), kIndent + "4F 4B ");
+}
+
+TEST_F(BoardView, SaveLogAsWritesTheViewTextToTheChosenFile) {
+  m_pDoc->m_strScriptPath = (m_Dir.path() + "/reset.cmd").toStdString();
+  Info("first");
+  m_pDoc->OnEditClearAll();
+  Info("shown");
+  m_Prompts.m_FileAnswers = {(m_Dir.path() + "/chosen.log").toStdString()};
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{(m_Dir.path() + "/reset.log").toStdString()});
+  EXPECT_EQ(ReadFile(m_Dir.path() + "/chosen.log"), "shown\r\n");
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);  // cancelled
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE);
+  EXPECT_EQ(ReadFile(m_Dir.path() + "/reset.log"), "shown\r\n");
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+}
+
+TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
+  Info("PC line");
+  Info("second line");
+  m_pTrace->FlushFrame();
+  std::unique_ptr<QMenu> pMenu(m_pTrace->CreateContextMenu());
+  QStringList entries;
+  for (QAction* pAction : pMenu->actions())
+    entries << (pAction->isSeparator() ? QStringLiteral("-")
+                                       : pAction->text() + (pAction->isEnabled() ? "" : " (off)"));
+  EXPECT_EQ(entries.join('|').toStdString(), "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
+
+  // A drag selects; Copy takes the text with CR LF between lines.
+  const int h = m_pTrace->GetLineHeight(), w = m_pTrace->GetCharWidth();
+  Drag(m_pTrace->viewport(), QPoint(2 + 3 * w + 1, h / 2), QPoint(2 + 6 * w + 1, h + h / 2));
+  QTest::keyClick(m_pTrace, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "line\r\nsecond");
+  pMenu.reset(m_pTrace->CreateContextMenu());
+  pMenu->actions()[1]->trigger();  // Select All
+  m_pTrace->DoCommand(CTVRBoardView::ID_EDIT_COPY);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "PC line\r\nsecond line\r\n");
+
+  const std::size_t records = m_pDoc->GetTraceLog().GetCount();
+  pMenu->actions()[0]->trigger();  // Clear All: the view only
+  EXPECT_EQ(m_pTrace->GetWholeText(), "");
+  EXPECT_FALSE(m_pTrace->HasSelection());
+  EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), records + 1);
+}
+
+TEST_F(BoardView, ALongTraceIsSearchedFromTheSelection) {
+  for (int i = 0; i < 20000; ++i) Info(i % 5000 == 4321 ? "reader says: card removed" : "record " + std::to_string(i));
+  m_pTrace->FlushFrame();
+  ASSERT_TRUE(m_pTrace->FindNext("card removed"));
+  EXPECT_EQ(m_pTrace->GetSelectionStart(), (CTVRBoardView::Position{4321, 13}));
+  EXPECT_EQ(m_pTrace->GetSelectionEnd(), (CTVRBoardView::Position{4321, 25}));
+  const std::size_t top = m_pTrace->GetFirstVisibleLine();
+  EXPECT_LE(top, 4321u);
+  EXPECT_GT(top + m_pTrace->GetVisibleLineCount(), 4321u);
+  ASSERT_TRUE(m_pTrace->FindNext("card removed"));
+  EXPECT_EQ(m_pTrace->GetSelectionStart().first, 9321u);
+  QTest::keyClick(m_pTrace, Qt::Key_F3);
+  QTest::keyClick(m_pTrace, Qt::Key_F3);
+  EXPECT_EQ(m_pTrace->GetSelectionStart().first, 19321u);
+  EXPECT_FALSE(m_pTrace->FindNext("card removed"));
+  EXPECT_EQ(m_pTrace->GetSelectionStart().first, 19321u);
+  EXPECT_FALSE(m_pTrace->FindNext("not there"));
+}
+
+TEST_F(BoardView, PrintingPutsEveryLineOnPagesWithHalfInchMargins) {
+  auto pages = [&](int lines) {
+    m_pDoc->OnEditClearAll();
+    for (int i = 0; i < lines; ++i) Info("line " + std::to_string(i));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_Dir.path() + "/trace.pdf");
+    m_pTrace->PrintTo(printer);
+    EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Inch), QMarginsF(0.5, 0.5, 0.5, 0.5));
+    const std::string pdf = ReadFile(m_Dir.path() + "/trace.pdf");
+    int count = 0;
+    for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
+      ++count;
+    return count;
+  };
+  EXPECT_EQ(pages(3), 1);
+  // A4 less an inch holds well under 300 lines of 13-pixel text, and well over 30.
+  const int many = pages(300);
+  EXPECT_GE(many, 2);
+  EXPECT_LE(many, 10);
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// The desktop trace pane's lines, indexed over the record store: what each
+// line holds and in which colours, across index blocks, display modes, clears
+// and a store emptied behind the view.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "doc_fixture.h"
+#include "trace/trace_lines.h"
+#include "trace/trace_log.h"
+
+namespace {
+
+const std::string kIndent(12, ' ');
+constexpr COLORREF kBlack = RGB(0, 0, 0), kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 128, 0),
+                   kDarkRed = RGB(128, 0, 0);
+
+// A line as (text, [(piece, colour)...]).
+using Pieces = std::vector<std::pair<std::string, COLORREF>>;
+
+class TraceLines : public CTVRDocFixture {
+ protected:
+  void SetUp() override {
+    CTVRDocFixture::SetUp();
+    m_pDoc->AddView(&m_Lines);
+    m_Lines.StartAtEnd();
+  }
+  void TearDown() override {
+    m_pDoc->RemoveView(&m_Lines);
+    CTVRDocFixture::TearDown();
+  }
+
+  std::vector<Pieces> Lines(std::size_t first, std::size_t last) {
+    std::vector<Pieces> lines;
+    m_Lines.ForEachLine(
+        first, last, [&](std::size_t, const std::string& text, const std::vector<CTVRTraceLines::Segment>& segments) {
+          Pieces pieces;
+          for (const auto& s : segments) pieces.emplace_back(text.substr(s.m_nStart, s.m_nLength), s.m_crColour);
+          lines.push_back(pieces);
+          return true;
+        });
+    return lines;
+  }
+
+  CTVRTraceLines m_Lines;
+};
+
+TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
+  const BYTE sent[] = {0x6F, 0x00, 0x01};
+  const BYTE received[] = {0x60, 0x00};
+  m_pDoc->NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);
+  m_pDoc->NotifyMessage(sent, 3, TRACE_SENT);
+  m_pDoc->NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);
+  m_pDoc->NotifyMessage(received, 2, TRACE_RECEIVED);
+  m_pDoc->NotifyMessage("* no line end, ", TRACE_COMMENT);  // the next record goes on
+  m_pDoc->NotifyMessage("information", TRACE_INFO);
+  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);  // shows nothing
+  m_pDoc->NotifyMessage("reloaded sent", TRACE_RELOAD_SENT);
+  m_pDoc->NotifyMessage("reloaded received", TRACE_RELOAD_RECEIVED);
+  m_pDoc->NotifyMessage("* reloaded comment", TRACE_RELOAD_COMMENT);
+  m_pDoc->NotifyMessage("never shown", 42);
+
+  const std::vector<Pieces> expected = {
+      {{"PC -> IFD : Get firmware", kBlack}},
+      {{kIndent + "6F 00 01 ", kPurple}},
+      {{"IFD -> PC : Get firmware EXECUTED", kBlack}},
+      {{kIndent + "60 00 ", kBlue}},
+      {},
+      {{"* no line end, ", kGreen}, {"information", kDarkRed}},
+      {{"reloaded sent", kPurple}},
+      {{"reloaded received", kBlue}},
+      {{"* reloaded comment", kGreen}},
+      {},
+  };
+  EXPECT_EQ(m_Lines.GetLineCount(), expected.size());
+  EXPECT_EQ(Lines(0, 100), expected);
+  EXPECT_EQ(Lines(5, 6), std::vector<Pieces>(expected.begin() + 5, expected.begin() + 7));
+  EXPECT_EQ(m_Lines.GetLongestLine(), std::string("IFD -> PC : Get firmware EXECUTED").size());
+  EXPECT_EQ(m_Lines.GetText({2, 4}, {3, 15}), "-> PC : Get firmware EXECUTED\r\n" + kIndent + "60 ");
+}
+
+TEST_F(TraceLines, LinesAreFoundAcrossIndexBlocksOfRecordsWithSeveralLinesEach) {
+  // Each received record of 20 bytes shows three lines: 16 bytes, 4 bytes, empty.
+  const std::size_t records = 3 * CTVRTraceLines::BLOCK + 7;
+  for (std::size_t i = 0; i < records; ++i) {
+    BYTE bytes[20] = {};
+    bytes[0] = BYTE(i);
+    bytes[16] = BYTE(i >> 8);
+    m_pDoc->NotifyMessage(bytes, 20, TRACE_RECEIVED);
+  }
+  EXPECT_EQ(m_Lines.GetLineCount(), 3 * records + 1);
+  const std::string zeros15 = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ";
+  const std::pair<std::size_t, std::string> cases[] = {
+      {0, kIndent + "00 " + zeros15},
+      {1, kIndent + "00 00 00 00 "},
+      {2, ""},
+      {3 * 255, kIndent + "FF " + zeros15},
+      {3 * 256, kIndent + "00 " + zeros15},
+      {3 * 256 + 1, kIndent + "01 00 00 00 "},
+      {3 * 513 + 1, kIndent + "02 00 00 00 "},
+      {3 * (records - 1), kIndent + "06 " + zeros15},
+      {3 * records, ""},
+  };
+  for (const auto& [line, text] : cases) EXPECT_EQ(m_Lines.GetLine(line), text) << line;
+
+  std::pair<std::size_t, std::size_t> found;
+  ASSERT_TRUE(m_Lines.Find("03 00 00 00", {3 * 256, 0}, found));
+  EXPECT_EQ(found, std::make_pair(std::size_t(3 * 259), std::size_t(12)));  // the first row of record 259
+  ASSERT_TRUE(m_Lines.Find("03 00 00 00", {3 * 259, 13}, found));
+  EXPECT_EQ(found, std::make_pair(std::size_t(3 * 515), std::size_t(12)));
+  EXPECT_FALSE(m_Lines.Find("09 00 00 00", {3 * 770, 0}, found));
+  // The index costs a fraction of a byte per record.
+  EXPECT_LT(m_Lines.GetMemoryUsed(), records / 2);
+}
+
+TEST_F(TraceLines, EachRecordKeepsTheDisplayModeItArrivedIn) {
+  const BYTE bytes[] = {'O', 'K'};
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  m_pDoc->OnHexToASCII();
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  m_pDoc->OnHexToASCII();
+  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  EXPECT_EQ(m_Lines.GetWholeText(), kIndent + "4F 4B \r\n" + kIndent + "OK\r\n" + kIndent + "4F 4B \r\n");
+  EXPECT_EQ(m_Lines.GetLine(1), kIndent + "OK");
+  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
+  EXPECT_EQ(m_pDoc->m_strKeptTrace, m_Lines.GetWholeText());
+}
+
+TEST_F(TraceLines, ClearEmptiesTheViewAndANewDocumentStartsItAgain) {
+  m_pDoc->NotifyMessage("before", TRACE_INFO);
+  m_pDoc->OnEditClearAll();
+  EXPECT_EQ(m_Lines.GetLineCount(), 1u);
+  EXPECT_EQ(m_Lines.GetWholeText(), "");
+  m_pDoc->NotifyMessage("after", TRACE_INFO);
+  EXPECT_EQ(m_Lines.GetWholeText(), "after\r\n");
+  EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), 3u);
+
+  // A new document empties the store without a word to the views.
+  m_pDoc->OnNewDocument();
+  EXPECT_EQ(m_Lines.GetLineCount(), 1u);
+  EXPECT_EQ(m_Lines.GetLine(0), "");
+  m_pDoc->NotifyMessage("fresh", TRACE_INFO);
+  EXPECT_EQ(m_Lines.GetWholeText(), "fresh\r\n");
+}
+
+TEST_F(TraceLines, AStoreThatDropsItsOldestRecordsShowsWhatItKeeps) {
+  m_pDoc->GetTraceLog().SetKeepLimit(100);
+  for (int i = 0; i < 250; ++i) m_pDoc->NotifyMessage("line " + std::to_string(i), TRACE_INFO);
+  // The store dropped records 0 to 99 when the 201st arrived.
+  EXPECT_EQ(m_Lines.GetLineCount(), 151u);
+  EXPECT_EQ(m_Lines.GetLine(0), "line 100");
+  EXPECT_EQ(m_Lines.GetLine(149), "line 249");
+  EXPECT_EQ(m_Lines.GetWholeText().substr(0, 10), "line 100\r\n");
+}
+
+TEST_F(TraceLines, AViewOpenedLateShowsOnlyWhatFollows) {
+  m_pDoc->NotifyMessage("earlier", TRACE_INFO);
+  CTVRTraceLines late;
+  m_pDoc->AddView(&late);
+  late.StartAtEnd();
+  m_pDoc->NotifyMessage(nullptr, 0, TRACE_SAVE_LOG_AS);  // cancelled: nothing shown
+  m_pDoc->NotifyMessage("later", TRACE_INFO);
+  EXPECT_EQ(late.GetWholeText(), "later\r\n");
+  EXPECT_EQ(late.GetRecordCount(), 1u);
+  m_pDoc->RemoveView(&late);
+}
+
+}  // namespace
