@@ -27,8 +27,7 @@ bool HasStartBytes(const CTVRAnswerFrame& a) {
 
 void CTVRKiroFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
   const bool scriptTyped = doc.m_eScriptType != SCRIPT_RAWDATA;
-  const tvr::DWORD position =
-      sent.m_dwLength > protocol.GetMAXLengthStandardFrame() ? EXTENDED_CLASS : STANDARD_CLASS;
+  const tvr::DWORD position = sent.m_dwLength > protocol.GetMAXLengthStandardFrame() ? EXTENDED_CLASS : STANDARD_CLASS;
   if (sent.m_dwLength < position + 2) {
     if (scriptTyped) WriteUnknown(doc);
     return;

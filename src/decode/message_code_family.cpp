@@ -16,8 +16,7 @@ constexpr tvr::BYTE CLASS_INTERMEDIATE = 1;
 
 }  // namespace
 
-void CTVRMessageCodeFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol,
-                                          const CTVRSentFrame& sent) const {
+void CTVRMessageCodeFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
   const tvr::WORD msgCode = protocol.GetMsgCode(sent.m_pBytes, sent.m_dwCount, 1);
   const tvr::BYTE cls = tvr::BYTE(msgCode >> 8);
   const tvr::BYTE code = tvr::BYTE(msgCode & 0xFF);
