@@ -64,8 +64,8 @@ class CTVRCcidFrame {
   // when out is given and capacity holds all of it.
   static tvr::DWORD Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE type, tvr::BYTE slot, tvr::BYTE seq,
                           const tvr::BYTE params[3], const tvr::BYTE* data, tvr::DWORD count);
-  static std::vector<tvr::BYTE> Make(tvr::BYTE type, tvr::BYTE slot, tvr::BYTE seq, tvr::BYTE status,
-                                     tvr::BYTE error, tvr::BYTE specific, const std::vector<tvr::BYTE>& data);
+  static std::vector<tvr::BYTE> Make(tvr::BYTE type, tvr::BYTE slot, tvr::BYTE seq, tvr::BYTE status, tvr::BYTE error,
+                                     tvr::BYTE specific, const std::vector<tvr::BYTE>& data);
   // dwLength of a message of at least HEADER_LENGTH bytes.
   static tvr::DWORD DataLength(const tvr::BYTE* message);
 };

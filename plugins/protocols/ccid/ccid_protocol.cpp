@@ -20,8 +20,8 @@ CTVRCcidProtocol::~CTVRCcidProtocol() = default;
 
 tvr::DWORD CTVRCcidProtocol::Frame(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE type, const tvr::BYTE* data,
                                    tvr::DWORD count) {
-  const tvr::DWORD length = CTVRCcidFrame::Build(out, capacity, type, tvr::BYTE(m_bySelectCard - 1), m_bySeq,
-                                                 nullptr, data, count);
+  const tvr::DWORD length =
+      CTVRCcidFrame::Build(out, capacity, type, tvr::BYTE(m_bySelectCard - 1), m_bySeq, nullptr, data, count);
   // The host sizes the frame first, then fills it: the message counts when filled.
   if (out && length && capacity >= length) {
     ++m_bySeq;
