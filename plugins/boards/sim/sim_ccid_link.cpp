@@ -38,8 +38,8 @@ std::vector<CTVRSimLink::Frame> CTVRSimCcidLink::Process(CTVRSimFirmware& firmwa
     case CCID_PC_TO_RDR_ICC_POWER_ON: {
       const CTVRSimFirmware::CResult result = firmware.Run(VERTA_OP_RESET_CARD, {});
       if (result.m_byError)
-        return {status(CCID_RDR_TO_PC_DATA_BLOCK, CCID_COMMAND_FAILED | IccStatus(firmware, slot), CCID_ERR_ICC_MUTE,
-                       0)};
+        return {
+            status(CCID_RDR_TO_PC_DATA_BLOCK, CCID_COMMAND_FAILED | IccStatus(firmware, slot), CCID_ERR_ICC_MUTE, 0)};
       return {status(CCID_RDR_TO_PC_DATA_BLOCK, CCID_ICC_ACTIVE, 0, 0, result.m_Data)};
     }
     case CCID_PC_TO_RDR_ICC_POWER_OFF:
@@ -52,8 +52,7 @@ std::vector<CTVRSimLink::Frame> CTVRSimCcidLink::Process(CTVRSimFirmware& firmwa
         return {status(CCID_RDR_TO_PC_DATA_BLOCK, CCID_COMMAND_FAILED | icc,
                        icc == CCID_ICC_ABSENT ? CCID_ERR_ICC_MUTE : CCID_ERR_HW_ERROR, 0)};
       const CTVRSimFirmware::CResult result = firmware.Run(VERTA_OP_EXCHANGE_APDU, data);
-      if (result.m_byError)
-        return {status(CCID_RDR_TO_PC_DATA_BLOCK, CCID_COMMAND_FAILED | icc, CCID_ERR_HW_ERROR, 0)};
+      if (result.m_byError) return {status(CCID_RDR_TO_PC_DATA_BLOCK, CCID_COMMAND_FAILED | icc, CCID_ERR_HW_ERROR, 0)};
       std::vector<Frame> answers;
       // The card computes: the reader asks the host for one more waiting time.
       if (data.size() > 1 && IsSlowInstruction(data[1]))

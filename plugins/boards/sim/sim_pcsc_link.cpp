@@ -13,7 +13,8 @@ CTVRSimLink::Frame CardError(tvr::BYTE error) {
     case VERTA_ERR_NO_CARD:
       return CTVRPcscFrame::Error(PCSC_ERR_NO_SMARTCARD, " NO SMART CARD : the reader holds no card");
     case VERTA_ERR_CARD_MUTE:
-      return CTVRPcscFrame::Error(PCSC_ERR_UNRESPONSIVE_CARD, " UNRESPONSIVE CARD : the card does not answer the reset");
+      return CTVRPcscFrame::Error(PCSC_ERR_UNRESPONSIVE_CARD,
+                                  " UNRESPONSIVE CARD : the card does not answer the reset");
     case VERTA_ERR_CARD_NOT_POWERED:
       return CTVRPcscFrame::Error(PCSC_ERR_UNPOWERED_CARD, " UNPOWERED CARD : power the card up first (FF 10 00 00)");
     default:
