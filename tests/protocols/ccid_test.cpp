@@ -16,8 +16,7 @@ class CcidRun : public CTVRProtocolRunFixture {
 };
 
 TEST_F(CcidRun, NamesMessagesErrorsAndTheCardsStatusWord) {
-  Run({"65;", "6F 00 A4 00 0C 02 3F 00;", "62;", "6F 00 A4 00 00 02 2F 01;", "6F 00 CA 00 00 00;", "6C;",
-       "6A;"});
+  Run({"65;", "6F 00 A4 00 0C 02 3F 00;", "62;", "6F 00 A4 00 00 02 2F 01;", "6F 00 CA 00 00 00;", "6C;", "6A;"});
   EXPECT_EQ(Texts(), (std::vector<std::string>{
                          "PC -> IFD : GET SLOT STATUS",
                          "IFD -> PC : SLOT STATUS : CARD INACTIVE",
@@ -58,7 +57,7 @@ TEST_F(CcidRun, ATimeExtensionIsTracedAndTheCommandWaitsForItsFinalAnswer) {
   const std::vector<Bytes> received = Received();
   ASSERT_EQ(received.size(), 3u);
   EXPECT_EQ(received[0], (Bytes{0x80, 0, 0, 0, 0, 0, 0x01, 0x80, 0x01, 0x00}));  // sequence 1: the second message
-  EXPECT_EQ(received[1].size(), 10u + 10u);  // eight challenge bytes and 90 00
+  EXPECT_EQ(received[1].size(), 10u + 10u);                                      // eight challenge bytes and 90 00
   // The extension has no decoded text; the second statement was sent after the final answer.
   EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : XFR BLOCK", "IFD -> PC : DATA BLOCK : NORMAL PROCESSING",
                                                "PC -> IFD : XFR BLOCK",

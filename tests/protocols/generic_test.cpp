@@ -18,8 +18,9 @@ class GenericRun : public CTVRProtocolRunFixture {
 
 TEST_F(GenericRun, AFailedCardSelectionIsUndoneAndItsSlotShown) {
   Run({"20 03;", "20 07;"});
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : SELECT CARD 3", "IFD -> PC : SELECT CARD 3 EXECUTED",
-                                               "PC -> IFD : SELECT CARD", "IFD -> PC : ERROR 0x10 : WRONG CARD NUMBER"}));
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{"PC -> IFD : SELECT CARD 3", "IFD -> PC : SELECT CARD 3 EXECUTED",
+                                      "PC -> IFD : SELECT CARD", "IFD -> PC : ERROR 0x10 : WRONG CARD NUMBER"}));
   EXPECT_EQ(m_Protocol.GetSelectCard(), 3);
   EXPECT_EQ(Slots().GetShownSlot(), 2);
 }

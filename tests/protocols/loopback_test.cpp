@@ -29,7 +29,8 @@ TEST_F(LoopbackRun, GieAndEmvTestsPassStepByStepOneSecondApart) {
     std::size_t steps;
     const char* stepName;
   };
-  for (const Case& c : {Case{"47;", 4, "PC -> IFD : GIE LOOPBACK STEP"}, Case{"45;", 3, "PC -> IFD : EMV LOOPBACK STEP"}}) {
+  for (const Case& c :
+       {Case{"47;", 4, "PC -> IFD : GIE LOOPBACK STEP"}, Case{"45;", 3, "PC -> IFD : EMV LOOPBACK STEP"}}) {
     SCOPED_TRACE(c.statement);
     m_Prompts.m_Beeps.clear();
     const Clock::time_point start = Clock::now();

@@ -54,8 +54,8 @@ TEST_F(PcscRun, NamesApdusByClassAndInstructionAndCardResultsByStatusWord) {
   EXPECT_FALSE(m_pDoc->IsRunning());
   // The mask and the answer to reset reached the card slots (one card per reader: slot 1).
   EXPECT_EQ(Slots().GetMask(0), "VRT-SIM 2.04");
-  EXPECT_EQ(Slots().GetAtr(0), (Bytes{0x3B, 0x7A, 0x96, 0x00, 0x00, 0x54, 0x56, 0x52, 0x2D, 0x49, 0x53, 0x4F, 0x2D,
-                                      0x30, 0x31}));
+  EXPECT_EQ(Slots().GetAtr(0),
+            (Bytes{0x3B, 0x7A, 0x96, 0x00, 0x00, 0x54, 0x56, 0x52, 0x2D, 0x49, 0x53, 0x4F, 0x2D, 0x30, 0x31}));
 }
 
 TEST_F(PcscRun, ReaderErrorsCarryTheirOwnText) {
