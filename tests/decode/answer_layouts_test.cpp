@@ -33,10 +33,14 @@ TEST(ProtocolFamilies, EachMenuIdentifierHasItsDescriptionFilesAndRules) {
     bool rawOnly;
   };
   const CCase cases[] = {
-      {180, "Command.txt", "Error.txt", false}, {181, "Command.txt", "Error.txt", false},
-      {184, "ccidcmd.txt", "cciderr.txt", false}, {187, "pcsccmd.txt", "pcscerr.txt", true},
-      {189, "kirocmd.txt", "kiroerr.txt", false}, {200, nullptr, nullptr, false},
-      {0, nullptr, nullptr, false},               {182, nullptr, nullptr, false},
+      {180, "Command.txt", "Error.txt", false},
+      {181, "Command.txt", "Error.txt", false},
+      {184, "ccidcmd.txt", "cciderr.txt", false},
+      {187, "pcsccmd.txt", "pcscerr.txt", true},
+      {189, "kirocmd.txt", "kiroerr.txt", false},
+      {200, nullptr, nullptr, false},
+      {0, nullptr, nullptr, false},
+      {182, nullptr, nullptr, false},
   };
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.menuId);
@@ -126,22 +130,33 @@ class AnswerLayouts : public CTVRDocFixture {
 TEST_F(AnswerLayouts, PcscCardResultsErrorsAndTheTwoHiddenBytes) {
   Use(187, 1, 1, 0, 0xE1, 0x0A, "/pcsc/");
   const CCase cases[] = {
-      {"named status word", {0x60, 0x00, 0x01, 0x90, 0x00},
-       {{TRACE_ANSWER_TEXT, " NORMAL PROCESSING"}, {TRACE_RECEIVED, Str({0x01, 0x90, 0x00})}}, true},
-      {"family of a status word", {0x60, 0x00, 0x6C, 0x20},
+      {"named status word",
+       {0x60, 0x00, 0x01, 0x90, 0x00},
+       {{TRACE_ANSWER_TEXT, " NORMAL PROCESSING"}, {TRACE_RECEIVED, Str({0x01, 0x90, 0x00})}},
+       true},
+      {"family of a status word",
+       {0x60, 0x00, 0x6C, 0x20},
        {{TRACE_ANSWER_TEXT, " WRONG LE FIELD (SW2 GIVES THE EXACT LENGTH)"}, {TRACE_RECEIVED, Str({0x6C, 0x20})}},
        true},
-      {"unknown status word", {0x60, 0x00, 0x90, 0x12},
-       {{TRACE_ANSWER_TEXT, " UNKNOWN CARD RESULT"}, {TRACE_RECEIVED, Str({0x90, 0x12})}}, true},
+      {"unknown status word",
+       {0x60, 0x00, 0x90, 0x12},
+       {{TRACE_ANSWER_TEXT, " UNKNOWN CARD RESULT"}, {TRACE_RECEIVED, Str({0x90, 0x12})}},
+       true},
       {"no status word", {0x60, 0x00}, {{TRACE_ANSWER_TEXT, " UNKNOWN CARD RESULT"}, {TRACE_RECEIVED, ""}}, true},
       {"mask", {0x60, 0x0A, 'M', '1'}, {{TRACE_ANSWER_TEXT, " VENDOR COMMAND : MASK"}, {TRACE_RECEIVED, "M1"}}, true},
-      {"answer to reset", {0x60, 0x6E, 0x3B, 0x00}, {{TRACE_ANSWER_TEXT, " ATR"}, {TRACE_RECEIVED, Str({0x3B, 0x00})}},
+      {"answer to reset",
+       {0x60, 0x6E, 0x3B, 0x00},
+       {{TRACE_ANSWER_TEXT, " ATR"}, {TRACE_RECEIVED, Str({0x3B, 0x00})}},
        true},
       {"other kind", {0x60, 0x33, 0x01}, {{TRACE_RECEIVED, Str({0x01})}}, true},
-      {"error text up to its zero", {0xE1, 0x0C, ' ', 'N', 'O', 0x00, 'X'},
-       {{TRACE_ANSWER_TEXT, " NO"}, {TRACE_RECEIVED, Str({' ', 'N', 'O', 0x00, 'X'})}}, true},
-      {"error text to the end", {0xE1, 0x0C, ' ', 'N', 'O'},
-       {{TRACE_ANSWER_TEXT, " NO"}, {TRACE_RECEIVED, " NO"}}, true},
+      {"error text up to its zero",
+       {0xE1, 0x0C, ' ', 'N', 'O', 0x00, 'X'},
+       {{TRACE_ANSWER_TEXT, " NO"}, {TRACE_RECEIVED, Str({' ', 'N', 'O', 0x00, 'X'})}},
+       true},
+      {"error text to the end",
+       {0xE1, 0x0C, ' ', 'N', 'O'},
+       {{TRACE_ANSWER_TEXT, " NO"}, {TRACE_RECEIVED, " NO"}},
+       true},
       {"nothing to show", {0xE0, 0x00, 0x55}, {{TRACE_RECEIVED, ""}}, true},
       {"one byte", {0x60}, {{TRACE_RECEIVED, ""}}, true},
       {"empty", {}, {{TRACE_RECEIVED, ""}}, true},
@@ -154,8 +169,10 @@ TEST_F(AnswerLayouts, PcscCardResultsErrorsAndTheTwoHiddenBytes) {
 TEST_F(AnswerLayouts, PcscEmptyAnswerEndsAStatementOfAnyScriptType) {
   Use(187, 1, 1, 0, 0xE1, 0x0A, "/pcsc/");
   const CCase cases[] = {{"E0", {0xE0, 0x00}, {{TRACE_RECEIVED, ""}}, true},
-                         {"another expected opcode", {0x60, 0x00, 0x90, 0x00},
-                          {{TRACE_ANSWER_TEXT, " NORMAL PROCESSING"}, {TRACE_RECEIVED, Str({0x90, 0x00})}}, false}};
+                         {"another expected opcode",
+                          {0x60, 0x00, 0x90, 0x00},
+                          {{TRACE_ANSWER_TEXT, " NORMAL PROCESSING"}, {TRACE_RECEIVED, Str({0x90, 0x00})}},
+                          false}};
   Check(std::begin(cases), std::end(cases), 0x77, SCRIPT_COMMANDS);
 }
 
@@ -169,18 +186,21 @@ TEST_F(AnswerLayouts, KiroFramesErrorsUnknownCodesAndTheRelease) {
   Bytes extended{0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x03, 0xFD, 0xD5, 0x41, 0x00, 0xEA, 0x00};
   const CCase cases[] = {
       {"release", release, {{TRACE_ANSWER_TEXT, " GET RELEASE EXECUTED"}, {TRACE_RECEIVED, Str(release)}}, true},
-      {"unknown code", unknownCode,
+      {"unknown code",
+       unknownCode,
        {{TRACE_ANSWER_TEXT, " UNKNOWN COMMAND (see kirocmd.txt) EXECUTED"}, {TRACE_RECEIVED, Str(unknownCode)}},
        true},
-      {"unknown class", unknownClass,
-       {{TRACE_ANSWER_TEXT, " UNKNOWN COMMAND EXECUTED"}, {TRACE_RECEIVED, Str(unknownClass)}}, false},
-      {"error frame", error,
+      {"unknown class",
+       unknownClass,
+       {{TRACE_ANSWER_TEXT, " UNKNOWN COMMAND EXECUTED"}, {TRACE_RECEIVED, Str(unknownClass)}},
+       false},
+      {"error frame",
+       error,
        {{TRACE_ANSWER_TEXT, " ERROR 0x7F : THE READER COULD NOT READ THE FRAME"}, {TRACE_RECEIVED, Str(error)}},
        false},
       {"length checksum wrong", badLength, {{TRACE_RECEIVED, Str(badLength)}}, true},
       // The header is three bytes longer: D5 41 at 8 and 9, also for the end of the statement.
-      {"extended", extended, {{TRACE_ANSWER_TEXT, " EXCHANGE APDU EXECUTED"}, {TRACE_RECEIVED, Str(extended)}},
-       true},
+      {"extended", extended, {{TRACE_ANSWER_TEXT, " EXCHANGE APDU EXECUTED"}, {TRACE_RECEIVED, Str(extended)}}, true},
   };
   Check(std::begin(cases), std::end(cases), 0xD5, SCRIPT_COMMANDS);
   EXPECT_EQ(m_Slots.GetMask(3), "Release 1.6");
