@@ -6,9 +6,7 @@
 
 #include "platform/hex_text.h"
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 bool CTVRDescriptionFile::Read(const std::string& path) {
   m_nPos = 0;
