@@ -23,8 +23,8 @@ const char* const kLinks[] = {"PC/SC", "CCID", "Kiro", "Loopback"};
 bool WellFormed(std::size_t link, const std::vector<tvr::BYTE>& a) {
   switch (link) {
     case 0:
-      return a.size() >= 2 && (a[0] == PCSC_ANSWER_CARD || a[0] == PCSC_ANSWER_EMPTY ||
-                                (a[0] == PCSC_ANSWER_ERROR && a.back() == 0));
+      return a.size() >= 2 &&
+             (a[0] == PCSC_ANSWER_CARD || a[0] == PCSC_ANSWER_EMPTY || (a[0] == PCSC_ANSWER_ERROR && a.back() == 0));
     case 1:
       return (a.size() >= 1 && a[0] == CCID_RDR_TO_PC_NOTIFY_SLOT_CHANGE) ||
              (a.size() >= CTVRCcidFrame::HEADER_LENGTH &&
@@ -32,8 +32,8 @@ bool WellFormed(std::size_t link, const std::vector<tvr::BYTE>& a) {
     case 2: {
       tvr::BYTE tfi = 0, cmd = 0;
       std::vector<tvr::BYTE> data;
-      return a == CTVRKiroFrame::ErrorFrame() || (CTVRKiroFrame::Parse(a.data(), a.size(), tfi, cmd, data) &&
-                                                  tfi == KIRO_TFI_READER);
+      return a == CTVRKiroFrame::ErrorFrame() ||
+             (CTVRKiroFrame::Parse(a.data(), a.size(), tfi, cmd, data) && tfi == KIRO_TFI_READER);
     }
     default:
       return a.size() >= 4 && (a[0] == LPB_NAK || CTVRLpbFrame::Check(a.data(), a.size()) == 0);

@@ -13,11 +13,12 @@
 #include "decode/protocol_family.h"
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
-using Record = std::pair<int, std::string>;
+using Record = tvr_test::TraceRecord;
 
 const std::string kPlugins = TAVRIC_PLUGINS_DIR;
 
@@ -95,15 +96,7 @@ class AnswerLayouts : public CTVRDocFixture {
     Bytes copy = answer;
     CTVRAnswerDecoder::Decode(*m_pDoc, copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
   }
-  std::vector<Record> Records() const {
-    std::vector<Record> records;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = m_nFirstRecord; i < log.GetCount(); ++i) {
-      const CTVRTraceRecord r = log.GetAt(i);
-      records.emplace_back(r.m_nKind, std::string(reinterpret_cast<const char*>(r.m_pData), r.m_dwCount));
-    }
-    return records;
-  }
+  std::vector<Record> Records() const { return tvr_test::TraceRecords(*m_pDoc, m_nFirstRecord); }
   static bool EndPosted() { return CTVRDispatcher::Instance().PendingCount() == 1; }
 
   struct CCase {

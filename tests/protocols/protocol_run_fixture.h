@@ -20,6 +20,7 @@
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
 #include "trace/trace_log.h"
+#include "trace_reader.h"
 
 class CTVRProtocolRunFixture : public ::testing::Test {
  protected:
@@ -64,32 +65,19 @@ class CTVRProtocolRunFixture : public ::testing::Test {
   // answers and comments, with the prefixes the trace shows them with.
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
-    for (const CTVRTraceRecord& r : Records()) {
-      const std::string text(r.m_pData, r.m_pData + r.m_dwCount);
-      if (r.m_nKind == TRACE_COMMAND_NAME) texts.push_back("PC -> IFD :" + text);
-      if (r.m_nKind == TRACE_ANSWER_TEXT) texts.push_back("IFD -> PC :" + text);
-      if (r.m_nKind == TRACE_COMMENT) texts.push_back(text);
+    for (const auto& [kind, text] : tvr_test::TraceRecords(*m_pDoc, m_nFirstRecord)) {
+      if (kind == TRACE_COMMAND_NAME) texts.push_back("PC -> IFD :" + text);
+      if (kind == TRACE_ANSWER_TEXT) texts.push_back("IFD -> PC :" + text);
+      if (kind == TRACE_COMMENT) texts.push_back(text);
     }
     return texts;
   }
   // The bytes of every answer received since the last Run.
   std::vector<std::vector<BYTE>> Received() const {
     std::vector<std::vector<BYTE>> frames;
-    for (const CTVRTraceRecord& r : Records())
-      if (r.m_nKind == TRACE_RECEIVED) frames.emplace_back(r.m_pData, r.m_pData + r.m_dwCount);
+    for (const std::string& text : tvr_test::TraceTexts(*m_pDoc, TRACE_RECEIVED, m_nFirstRecord))
+      frames.emplace_back(text.begin(), text.end());
     return frames;
-  }
-  std::vector<CTVRTraceRecord> Records() const {
-    std::vector<CTVRTraceRecord> records;
-    const CTVRTraceLog& log = m_pDoc->GetTraceLog();
-    for (std::size_t i = m_nFirstRecord; i < log.GetCount(); ++i) records.push_back(log.GetAt(i));
-    return records;
-  }
-  // The line of the next-statement mark: where the run stopped.
-  int MarkedLine() const {
-    for (int i = 0; i < m_pDoc->GetLineCount(); ++i)
-      if (m_pDoc->GetLineState(i) & LINE_NEXT) return i;
-    return -1;
   }
   static CTVRCardSlots& Slots() { return CTVRHost::Instance().GetCardSlots(); }
 
