@@ -98,7 +98,7 @@ class TavricRunTest : public ::testing::Test {
 
 const char* const kHello = "* three statements and a breakpoint\n30;\n10;\n.b;\n31 01;\n";
 
-TEST(TavricRunTest, EachProtocolsExampleRunsToItsEndAgainstTheSimulatedReader) {
+TEST(TavricRunProtocolExamples, EachRunsToItsEndAgainstTheSimulatedReader) {
   struct CCase {
     const char* protocol;
     const char* example;
