@@ -210,7 +210,10 @@ void CTVRRunDriver::OnTimeLimit() {
 bool CTVRRunDriver::OnCheck() {
   if (m_bInterrupted) return false;
   CTVRBoardDoc& doc = *m_pDoc;
-  if (!doc.IsRunning()) {
+  // A loopback test goes on between its steps with the run stopped: each
+  // step is a one-off exchange, the next one a timed message away.
+  const bool loopbackRunning = doc.GetProtocol() != nullptr && doc.GetProtocol()->GetLpbActivated() != 0;
+  if (!doc.IsRunning() && !loopbackRunning) {
     const int line = doc.m_nCurrentLine;
     const bool atBreakpoint = !doc.m_bStepMode && doc.IsConnected() && line >= 0 && line < doc.GetLineCount() &&
                               (doc.GetLineState(line) & LINE_BREAKPOINT) != 0;

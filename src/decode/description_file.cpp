@@ -4,16 +4,9 @@
 
 #include "platform/file_reader.h"
 
-namespace {
+#include "platform/hex_text.h"
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool CTVRDescriptionFile::Read(const std::string& path) {
   m_nPos = 0;
@@ -29,11 +22,8 @@ void CTVRDescriptionFile::Assign(std::string_view bytes) {
 }
 
 bool CTVRDescriptionFile::ReadByte(tvr::BYTE& value) {
-  if (AtEnd() || m_data.size() - m_nPos < 2) return false;
-  int high = HexValue(m_data[m_nPos]);
-  int low = HexValue(m_data[m_nPos + 1]);
-  if (high < 0 || low < 0) return false;
-  value = tvr::BYTE(high * 16 + low);
+  if (AtEnd() || !CTVRHexText::ReadByte(std::string_view(m_data.data() + m_nPos, m_data.size() - m_nPos), value))
+    return false;
   m_nPos += 2;
   return true;
 }

@@ -20,8 +20,10 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
+#include "decode/protocol_family.h"
 #include "document/interpreter_texts.h"
 #include "document/script_text.h"
+#include "platform/hex_text.h"
 #include "platform/process_clock.h"
 
 namespace texts = tvr_interpreter_texts;
@@ -29,31 +31,11 @@ using tvr_script::IsBlank;
 
 namespace {
 
-// The PC/SC protocol frames nothing: its scripts are always raw data.
-constexpr DWORD kPcscMenuId = 187;
 constexpr std::size_t kMaxStatementBytes = 300;
 // Directive fields of the limited sizes: longer ones are cut to these.
 constexpr std::size_t kMaxCodeDigits = 2;
 constexpr std::size_t kMaxDelayDigits = 8;
 constexpr std::size_t kMaxEscapeCodeDigits = 8;
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Value of the leading hexadecimal digits (32-bit wrap-around), 0 when none.
-DWORD LeadingHex(const std::string& text) {
-  DWORD value = 0;
-  for (char c : text) {
-    const int digit = HexDigit(c);
-    if (digit < 0) break;
-    value = (value << 4) | DWORD(digit);
-  }
-  return value;
-}
 
 // Value of the leading decimal digits, held at the DWORD maximum, 0 when none.
 DWORD LeadingDecimal(const std::string& text) {
@@ -68,10 +50,11 @@ DWORD LeadingDecimal(const std::string& text) {
 
 // A token of a bytes statement; a "0x" prefix is allowed as in C.
 BYTE TokenByte(const std::string& token) {
-  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X') && HexDigit(token[2]) >= 0) {
-    return BYTE(LeadingHex(token.substr(2)));
+  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X') &&
+      CTVRHexText::DigitValue(token[2]) >= 0) {
+    return BYTE(CTVRHexText::LeadingValue(token.substr(2)));
   }
-  return BYTE(LeadingHex(token));
+  return BYTE(CTVRHexText::LeadingValue(token));
 }
 
 // Two characters per byte; an odd last character is dropped or, with
@@ -80,8 +63,8 @@ std::vector<BYTE> PairBytes(const std::string& digits, bool oddLastOwnByte) {
   std::vector<BYTE> bytes;
   bytes.reserve(digits.size() / 2 + 1);
   std::size_t i = 0;
-  for (; i + 1 < digits.size(); i += 2) bytes.push_back(BYTE(LeadingHex(digits.substr(i, 2))));
-  if (i < digits.size() && oddLastOwnByte) bytes.push_back(BYTE(LeadingHex(digits.substr(i, 1))));
+  for (; i + 1 < digits.size(); i += 2) bytes.push_back(BYTE(CTVRHexText::LeadingValue(digits.substr(i, 2))));
+  if (i < digits.size() && oddLastOwnByte) bytes.push_back(BYTE(CTVRHexText::LeadingValue(digits.substr(i, 1))));
   return bytes;
 }
 
@@ -274,7 +257,7 @@ BYTE CodeField(std::string digits, const char* tooLong) {
     TVRMessageBox(tooLong);
     digits.resize(kMaxCodeDigits);
   }
-  return BYTE(LeadingHex(digits));
+  return BYTE(CTVRHexText::LeadingValue(digits));
 }
 
 EDirectiveEnd Config(CTVRBoardDoc& doc, const std::string& directive) {
@@ -348,7 +331,7 @@ EDirectiveEnd Escape(CTVRBoardDoc& doc, const std::string& directive) {
     TVRMessageBox(texts::kEscapeCodeTooLong);
     codeDigits.resize(kMaxEscapeCodeDigits);
   }
-  const DWORD code = LeadingHex(codeDigits);
+  const DWORD code = CTVRHexText::LeadingValue(codeDigits);
 
   std::vector<BYTE> data;
   if (doc.m_bTraceOn) doc.NotifyMessage(Format(texts::kEscapeCommandFormat, unsigned(code)), TRACE_COMMAND_NAME);
@@ -377,8 +360,8 @@ EDirectiveEnd TripleDes(CTVRBoardDoc& doc, const std::string& directive) {
     TVRMessageBox(texts::k3desSyntax);
     return DIRECTIVE_NEXT;
   }
-  const BYTE challengeLength = BYTE(LeadingHex(Between(text, open, comma1)));
-  const BYTE authenticateLength = BYTE(LeadingHex(Between(text, comma1, comma2)));
+  const BYTE challengeLength = BYTE(CTVRHexText::LeadingValue(Between(text, open, comma1)));
+  const BYTE authenticateLength = BYTE(CTVRHexText::LeadingValue(Between(text, comma1, comma2)));
   std::vector<BYTE> key = PairBytes(Between(text, comma2, close), false);
 
   doc.m_pCrypto->Set3desParameters(0, challengeLength, authenticateLength, key.data());
@@ -472,7 +455,9 @@ int CTVRBoardDoc::SendCurrentCommand() {
     m_bRunning = FALSE;
     return 0;
   }
-  if (m_pProtocol != nullptr && m_pProtocol->GetMenuId() == kPcscMenuId) m_eScriptType = SCRIPT_RAWDATA;
+  // Some protocols frame nothing: their scripts are always raw data.
+  if (m_pProtocol != nullptr && CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId()).IsRawDataOnly())
+    m_eScriptType = SCRIPT_RAWDATA;
   m_bRunning = TRUE;
   m_dwCommandType = 0;
 

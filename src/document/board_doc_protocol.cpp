@@ -6,40 +6,7 @@
 #include <tavric/protocol.h>
 
 #include "contract/host.h"
-
-namespace {
-
-// Loads the description tables that go with the protocol's menu identifier;
-// other identifiers keep whatever tables the plug-in filled itself.
-void LoadDescriptionFiles(CTVRProtocol& protocol) {
-  const char* commandFile = nullptr;
-  const char* errorFile = nullptr;
-  switch (protocol.GetMenuId()) {
-    case 180:
-    case 181:
-      commandFile = "Command.txt";
-      errorFile = "Error.txt";
-      break;
-    case 184:
-      commandFile = "ccidcmd.txt";
-      errorFile = "cciderr.txt";
-      break;
-    case 187:
-      commandFile = "pcsccmd.txt";
-      errorFile = "pcscerr.txt";
-      break;
-    case 189:
-      commandFile = "kirocmd.txt";
-      errorFile = "kiroerr.txt";
-      break;
-    default:
-      return;
-  }
-  protocol.GetCmdCode()->LoadFile(commandFile);
-  protocol.GetErrorCode()->LoadFile(errorFile);
-}
-
-}  // namespace
+#include "decode/protocol_family.h"
 
 void CTVRBoardDoc::SelectProtocol(const std::string& name, BYTE standard) {
   // Names are matched exactly, letter case included; the first registered wins.
@@ -47,7 +14,7 @@ void CTVRBoardDoc::SelectProtocol(const std::string& name, BYTE standard) {
     if (pProtocol == nullptr || pProtocol->GetName() != name) continue;
     m_pProtocol = pProtocol;
     pProtocol->SetStandard(standard);
-    LoadDescriptionFiles(*pProtocol);
+    CTVRProtocolFamily::ForMenuId(pProtocol->GetMenuId()).LoadDescriptionFiles(*pProtocol);
     return;
   }
 }
@@ -59,7 +26,7 @@ void CTVRBoardDoc::OnProtocols(UINT nID) {
   if (index >= protocols.size() || protocols[index] == nullptr) return;
   m_pProtocol = protocols[index];
   // Loaded again on every choice, so edited description files take effect.
-  LoadDescriptionFiles(*m_pProtocol);
+  CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId()).LoadDescriptionFiles(*m_pProtocol);
   m_pProtocol->SetConnected(IsConnected());
 }
 

@@ -11,7 +11,7 @@
 #include <tavric/trace_record.h>
 
 #include "board_doc_texts.h"
-#include "contract/host.h"
+#include "decode/protocol_family.h"
 #include "platform/user_prompts.h"
 
 namespace {
@@ -58,79 +58,8 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
 
   const BOOL result = Send(frame, n);
 
-  // The name record. The host knows only the byte positions read below; a
-  // frame too short to hold them (a raw statement of a few bytes) is named
-  // " UNKNOWN COMMAND" where a name is due, and changes neither the card
-  // selection nor the expected opcode: no byte beyond the frame is read.
-  CTVRProtocol& protocol = *m_pProtocol;
-  CCmdCode& commands = *protocol.GetCmdCode();
-  const bool scriptTyped = m_eScriptType != SCRIPT_RAWDATA;
-  auto writeName = [this](const char* text, DWORD length) {
-    if (!m_bTraceOn) return;
-    if (text == nullptr) length = 0;
-    NotifyMessage(reinterpret_cast<const BYTE*>(text), length, TRACE_COMMAND_NAME);
-  };
-  auto writeUnknown = [&writeName] {
-    writeName(tvr_doc_texts::kUnknownCommand, DWORD(sizeof(tvr_doc_texts::kUnknownCommand) - 1));
-  };
-  // A name of the command table, or " UNKNOWN COMMAND" when the table has none.
-  auto writeTableName = [&](BYTE cls, BYTE code, bool emptyIsUnknown) {
-    if (!commands.IsDefined(cls)) return writeUnknown();
-    const BYTE length = commands.GetLength(cls, code);
-    if (emptyIsUnknown && length == 0) return writeUnknown();
-    writeName(commands.GetText(cls, code), length);
-  };
-
-  switch (protocol.GetMenuId()) {
-    case 180:
-    case 181:
-      if (n >= 5) {
-        m_byExpectedOpcode = frame[3];
-        if (frame[3] == protocol.GetOpcodeSelectCard() && scriptTyped) {
-          // A script's selection can be undone when it fails; a one-off
-          // command's cannot, so it leaves the old card alone.
-          if (m_dwCommandType == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
-          protocol.SetSelectCard(frame[4]);
-          CTVRHost::Instance().GetCardSlots().ShowSlot(BYTE(frame[4] - 1));
-        }
-        if (scriptTyped) writeTableName(frame[3], frame[4], false);
-      } else if (scriptTyped) {
-        writeUnknown();
-      }
-      break;
-    case 187:
-      if (n >= 2)
-        writeTableName(frame[0], frame[1], true);
-      else
-        writeUnknown();
-      break;
-    case 189: {
-      const bool extended = n > protocol.GetMAXLengthStandardFrame();
-      const DWORD position = extended ? 8 : 5;
-      if (n >= position + 2) {
-        m_byExpectedOpcode = frame[position];
-        if (scriptTyped) writeTableName(frame[position], frame[position + 1], false);
-      } else if (scriptTyped) {
-        writeUnknown();
-      }
-      break;
-    }
-    default: {
-      const WORD msgCode = protocol.GetMsgCode(bytes, count, 1);
-      const BYTE cls = BYTE(msgCode >> 8);
-      const BYTE code = BYTE(msgCode & 0xFF);
-      if (cls == 0) {
-        CErrorCode& errors = *protocol.GetErrorCode();
-        if (errors.IsDefined(0))
-          writeName(errors.GetText(0), errors.GetLength(0));
-        else
-          writeUnknown();
-      } else {
-        writeTableName(cls, code, true);
-      }
-      break;
-    }
-  }
+  // The name record, by the protocol's family.
+  CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId()).NameSentFrame(*this, *m_pProtocol, {frame, n, bytes, count});
 
   if (m_bTraceOn) NotifyMessage(frame, n, TRACE_SENT);
   return result;

@@ -18,9 +18,6 @@ inline constexpr const char* kBoardDisconnected =
     "\"Reader->Connect\".\n"
     "           Try again \"Reader->Connect\" in a few seconds. The enumeration can take a long time.";
 
-// Trace texts (command names begin with a space, as the table names do).
-inline constexpr char kUnknownCommand[] = " UNKNOWN COMMAND";
-
 // The registry defaults of a document that is not stored.
 inline constexpr const char* kNoname = "noname";
 inline constexpr const char* kDefaultProtocol = "Verta";

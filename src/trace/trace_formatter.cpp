@@ -3,12 +3,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/hex_text.h"
+
 namespace {
 
 constexpr char INDENT[] = "            ";  // under the 11-character prefix and its text's leading space
 constexpr std::size_t INDENT_LENGTH = sizeof INDENT - 1;
 constexpr std::size_t ROW = 16;
-constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
 
 void AppendChars(const CTVRTraceRecord& record, std::string& text) {
   if (record.m_pData && record.m_dwCount) text.append(reinterpret_cast<const char*>(record.m_pData), record.m_dwCount);
@@ -40,8 +41,8 @@ void CTVRTraceFormatter::AppendDump(const tvr::BYTE* data, tvr::DWORD count, boo
     p += INDENT_LENGTH;
     tvr::DWORD end = count - i < ROW ? count : i + tvr::DWORD(ROW);
     for (tvr::DWORD j = i; j < end; ++j) {
-      *p++ = HEX_DIGITS[data[j] >> 4];
-      *p++ = HEX_DIGITS[data[j] & 0x0F];
+      *p++ = CTVRHexText::DIGITS[data[j] >> 4];
+      *p++ = CTVRHexText::DIGITS[data[j] & 0x0F];
       *p++ = ' ';
     }
     *p++ = '\r';

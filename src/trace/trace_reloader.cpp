@@ -2,19 +2,12 @@
 
 #include <tavric/trace_record.h>
 
+#include "platform/hex_text.h"
 #include "trace/trace_formatter.h"
 
 namespace {
 
 constexpr std::size_t PREFIX_LENGTH = 11;
-constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -84,16 +77,15 @@ std::string CTVRTraceReloader::Convert(const std::string& line, EConversion conv
     out.reserve(packed.size() * 2);
     for (char c : packed) {
       unsigned char u = static_cast<unsigned char>(c);
-      out.push_back(HEX_DIGITS[u >> 4]);
-      out.push_back(HEX_DIGITS[u & 0x0F]);
+      CTVRHexText::AppendByte(out, tvr::BYTE(u));
     }
     return out;
   }
   out.reserve(packed.size());
   std::size_t i = 0;
   while (i < packed.size()) {
-    int high = HexValue(packed[i]);
-    int low = i + 1 < packed.size() ? HexValue(packed[i + 1]) : -1;
+    int high = CTVRHexText::DigitValue(packed[i]);
+    int low = i + 1 < packed.size() ? CTVRHexText::DigitValue(packed[i + 1]) : -1;
     if (high >= 0 && low >= 0) {
       out.push_back(char(high * 16 + low));
       i += 2;

@@ -98,6 +98,40 @@ class TavricRunTest : public ::testing::Test {
 
 const char* const kHello = "* three statements and a breakpoint\n30;\n10;\n.b;\n31 01;\n";
 
+TEST(TavricRunProtocolExamples, EachRunsToItsEndAgainstTheSimulatedReader) {
+  struct CCase {
+    const char* protocol;
+    const char* example;
+    std::vector<std::string> lines;  // in this order in the output
+  };
+  const CCase cases[] = {
+      {"PC/SC",
+       "examples/pcsc.cmd",
+       {"PC -> IFD : READER : GET MASK\n", "IFD -> PC : VENDOR COMMAND : MASK\n", "IFD -> PC : ATR\n",
+        "IFD -> PC : FILE OR APPLICATION NOT FOUND\n            6A 82 \n"}},
+      {"CCID",
+       "examples/ccid.cmd",
+       {"IFD -> PC : DATA BLOCK : ANSWER TO RESET\n", "IFD -> PC : DATA BLOCK : MORE DATA AVAILABLE\n",
+        "IFD -> PC : COMMAND NOT SUPPORTED\n", "IFD -> PC : SLOT CHANGE\n"}},
+      {"Kiro",
+       "examples/kiro.cmd",
+       {"IFD -> PC : GET RELEASE EXECUTED\n", "IFD -> PC : ACTIVATE CARD EXECUTED\n",
+        "IFD -> PC : ERROR 0x7F : THE READER COULD NOT READ THE FRAME\n"}},
+      {"Loopback", "examples/loopback_emv.cmd", {"PC -> IFD : EMV LOOPBACK TEST\n", "LOOPBACK : TEST OK\n"}},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.example);
+    const CRun run = RunTool({"--no-colour", "--protocol", c.protocol, c.example});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::size_t at = 0;
+    for (const std::string& line : c.lines) {
+      at = run.out.find(line, at);
+      ASSERT_NE(at, std::string::npos) << line << "\nin\n" << run.out;
+    }
+    EXPECT_TRUE(Contains(run.out, "Simulated reader disconnected"));
+  }
+}
+
 }  // namespace
 
 TEST_F(TavricRunTest, HelpListsTheExitStatusesAndUsageErrorsExitWithOne) {

@@ -5,6 +5,7 @@
 
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
+#include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
 #include "verta_frame.h"
@@ -101,9 +102,22 @@ tvr::BOOL CTVRSimDoc::Disconnect() {
   return TRUE;
 }
 
+const CTVRSimLink& CTVRSimDoc::Link() const {
+  return CTVRSimLink::ForProtocol(m_pProtocol ? m_pProtocol->GetName() : std::string());
+}
+
 tvr::BOOL CTVRSimDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
   if (!m_bLinkOpen) return FALSE;
-  DeliverFrames(m_Firmware.ProcessFrame(frame, length));
+  const CTVRSimLink& link = Link();
+  if (m_bGarbleNextFrame) {
+    m_bGarbleNextFrame = false;
+    Deliver(CTVRSimDelayLine::KIND_ANSWER, link.LinkError(frame, frame ? length : 0));
+  } else {
+    DeliverFrames(link.Process(m_Firmware, frame, frame ? length : 0));
+  }
+  // In a raw-data script any answer ends the statement; otherwise a link whose
+  // answers the host does not match to their command needs the board to.
+  if (link.EndsStatement() && m_eScriptType != SCRIPT_RAWDATA) EndBoardCommand();
   return TRUE;
 }
 
@@ -159,8 +173,12 @@ void CTVRSimDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
                 (insert ? " already holds a card\r\n" : " holds no card\r\n"));
         break;
       }
-      const auto frames = insert ? m_Firmware.InsertCard(slot) : m_Firmware.RemoveCard(slot);
-      if (frames.empty())
+      const auto events = insert ? m_Firmware.InsertCard(slot) : m_Firmware.RemoveCard(slot);
+      const auto frames = Link().CardEvent(m_Firmware, slot, insert, events);
+      if (!events.empty() && frames.empty())
+        Comment(std::string("Simulated reader: card ") + (insert ? "inserted in" : "removed from") + " slot " +
+                std::to_string(slot) + "\r\n");
+      if (events.empty())
         Comment(std::string("Simulated reader: card ") + (insert ? "inserted in" : "removed from") + " slot " +
                 std::to_string(slot) + ", its events are masked\r\n");
       DeliverFrames(frames);
@@ -173,6 +191,10 @@ void CTVRSimDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
       Comment("Simulated reader: answer latency " + std::to_string(m_uLatencyMs) + " ms\r\n");
       break;
     }
+    case ESCAPE_GARBLE_NEXT_FRAME:
+      m_bGarbleNextFrame = true;
+      Comment("Simulated reader: the next frame will be garbled\r\n");
+      break;
     default:
       Comment("Simulated reader: unknown escape code " + std::to_string(code) + "\r\n");
       break;

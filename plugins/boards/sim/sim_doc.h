@@ -1,7 +1,8 @@
-// The simulated reader board: a Verta reader firmware in software behind the
-// board interface. Answers are always posted, never delivered from inside
-// Send, after the reader's latency (0 ms unless TAVRIC_SIM_LATENCY_MS or
-// escape 3 sets one) plus the document's command delay when it is on.
+// The simulated reader board: a reader firmware in software behind the board
+// interface. It speaks the host link of the protocol that the document
+// selected (sim_link.h): Verta, PC/SC, CCID, "kiro" or the loopback link. Answers are always posted, never delivered
+// from inside Send, after the reader's latency (0 ms unless TAVRIC_SIM_LATENCY_MS or escape 3 sets one) plus the
+// document's command delay when it is on.
 //
 // Board services:
 //   Config(code, code1, data)  the Verta command `code` with data `code1`
@@ -11,6 +12,8 @@
 //   Read(n)                    a comment with the first n registers (0: all)
 //   Escape(1, slot)            inserts a card; Escape(2, slot) removes it
 //   Escape(3, ms...)           sets the latency, big-endian milliseconds
+//   Escape(4)                  the next frame is garbled on its way: the
+//                              reader answers with its link error
 // Each of them ends the running script statement once its answers are posted.
 #pragma once
 
@@ -22,6 +25,7 @@
 
 #include "sim_delay_line.h"
 #include "sim_firmware.h"
+#include "sim_link.h"
 
 class CTVRSimDoc : public CTVRBoardDoc {
   TVR_DECLARE_DYNCREATE(CTVRSimDoc)
@@ -34,6 +38,7 @@ class CTVRSimDoc : public CTVRBoardDoc {
     ESCAPE_INSERT_CARD = 1,
     ESCAPE_REMOVE_CARD = 2,
     ESCAPE_SET_LATENCY = 3,
+    ESCAPE_GARBLE_NEXT_FRAME = 4,
   };
 
   static CTVRDocStrings GetDocStrings() { return {"Sim", "Simulated reader"}; }
@@ -64,9 +69,11 @@ class CTVRSimDoc : public CTVRBoardDoc {
   // answer to a frame the document sent, so the decoder does not end it.
   void EndBoardCommand();
   unsigned CurrentDelay() const;
+  const CTVRSimLink& Link() const;
 
   CTVRSimFirmware m_Firmware;
   unsigned m_uLatencyMs = 0;
   bool m_bLinkOpen = false;
+  bool m_bGarbleNextFrame = false;
   CTVRSimDelayLine m_DelayLine;  // last: its thread stops before the rest goes
 };

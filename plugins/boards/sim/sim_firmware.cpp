@@ -48,6 +48,18 @@ std::vector<CTVRSimFirmware::Frame> CTVRSimFirmware::ProcessFrame(const tvr::BYT
   return {Execute(opcode, frame + CTVRVertaFrame::HEADER_LENGTH + 1, len - 1)};
 }
 
+CTVRSimFirmware::CResult CTVRSimFirmware::Run(tvr::BYTE opcode, const std::vector<tvr::BYTE>& data) {
+  const Frame frame = Execute(opcode, data.data(), data.size());
+  CResult result;
+  const std::size_t dataStart = CTVRVertaFrame::HEADER_LENGTH + CTVRVertaFrame::OPCODE_LENGTH;
+  if (frame.size() < CTVRVertaFrame::OVERHEAD) return result;
+  if (frame[0] == VERTA_FRAME_ERROR)
+    result.m_byError = frame[dataStart];
+  else
+    result.m_Data.assign(frame.begin() + std::ptrdiff_t(dataStart), frame.end() - 1);
+  return result;
+}
+
 CTVRSimFirmware::Frame CTVRSimFirmware::Execute(tvr::BYTE opcode, const tvr::BYTE* data, std::size_t count) {
   switch (opcode) {
     case VERTA_OP_EXCHANGE_APDU:

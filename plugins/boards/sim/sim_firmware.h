@@ -56,8 +56,17 @@ class CTVRSimFirmware {
   CTVRSimFirmware(const CTVRSimFirmware&) = delete;
   CTVRSimFirmware& operator=(const CTVRSimFirmware&) = delete;
 
+  // What one reader command did: 0 or the Verta error code, and the answer data.
+  struct CResult {
+    tvr::BYTE m_byError = 0;
+    std::vector<tvr::BYTE> m_Data;
+  };
+
   // One frame from the host; the answers in the order the reader sends them.
   std::vector<Frame> ProcessFrame(const tvr::BYTE* frame, std::size_t length);
+  // One reader command (EVertaOpcode) without its Verta framing: the other
+  // host links of the simulated reader drive the same reader through it.
+  CResult Run(tvr::BYTE opcode, const std::vector<tvr::BYTE>& data);
 
   // Card movements, slot 1 to 6: the card event frames they cause (none when
   // nothing changes, the slot does not exist or its events are masked).

@@ -23,10 +23,11 @@ CTVRVertaProtocol::CTVRVertaProtocol() {
   OnCommand(ID_VERTA_CARD_STATUS, [this] { OnCardStatus(); });
   OnCommand(ID_VERTA_FIRMWARE, [this] { OnFirmware(); });
   OnCommand(ID_VERTA_LOOPBACK_TEST, [this] { OnLoopbackTest(); });
+  OnCommand(ID_VERTA_LOOPBACK_EMV, [this] { OnLoopbackEmv(); });
   OnCommandRange(ID_VERTA_SELECT_CARD_1, ID_VERTA_SELECT_CARD_1 + CARD_COUNT - 1,
                  [this](tvr::UINT nID) { OnSelectCard(nID); });
-  for (tvr::UINT id :
-       {ID_VERTA_RESET_CARD, ID_VERTA_POWER_OFF, ID_VERTA_CARD_STATUS, ID_VERTA_FIRMWARE, ID_VERTA_LOOPBACK_TEST})
+  for (tvr::UINT id : {ID_VERTA_RESET_CARD, ID_VERTA_POWER_OFF, ID_VERTA_CARD_STATUS, ID_VERTA_FIRMWARE,
+                       ID_VERTA_LOOPBACK_TEST, ID_VERTA_LOOPBACK_EMV})
     OnUpdate(id, [this](CTVRCmdUI* pCmdUI) { OnUpdateConnected(pCmdUI); });
   OnUpdateRange(ID_VERTA_SELECT_CARD_1, ID_VERTA_SELECT_CARD_1 + CARD_COUNT - 1,
                 [this](CTVRCmdUI* pCmdUI) { OnUpdateSelectCard(pCmdUI); });
@@ -76,18 +77,35 @@ std::vector<tvr::BYTE> CTVRVertaProtocol::GetLoopbackPattern() {
   return pattern;
 }
 
-int CTVRVertaProtocol::LpbGie(tvr::BYTE* answer, tvr::DWORD length) {
-  if (m_byLpbActivated != 1) return 0;
+std::vector<tvr::BYTE> CTVRVertaProtocol::GetEmvLoopbackPattern() {
+  // SELECT of the payment system environment, as an EMV terminal sends it first.
+  const char pse[] = "1PAY.SYS.DDF01";
+  std::vector<tvr::BYTE> pattern{0x00, 0xA4, 0x04, 0x00, 0x0E};
+  for (const char* p = pse; *p; ++p) pattern.push_back(tvr::BYTE(*p));
+  pattern.push_back(0x00);
+  return pattern;
+}
+
+int CTVRVertaProtocol::CheckLoopback(tvr::BYTE test, const std::vector<tvr::BYTE>& pattern, const tvr::BYTE* answer,
+                                     tvr::DWORD length) {
+  if (m_byLpbActivated != test) return 0;
   // One exchange is the whole test: whatever the answer, the test is over.
   m_byLpbActivated = 0;
   m_nLpbStep = 0;
-  const std::vector<tvr::BYTE> pattern = GetLoopbackPattern();
   const std::vector<tvr::BYTE> expected =
       CTVRVertaFrame::Make(VERTA_FRAME_ANSWER, VERTA_OP_LOOPBACK, pattern.data(), pattern.size());
   if (!answer || length != expected.size()) return 0;
   for (tvr::DWORD i = 0; i < length; ++i)
     if (answer[i] != expected[i]) return 0;
   return 1;
+}
+
+int CTVRVertaProtocol::LpbGie(tvr::BYTE* answer, tvr::DWORD length) {
+  return CheckLoopback(1, GetLoopbackPattern(), answer, length);
+}
+
+int CTVRVertaProtocol::LpbEmv(tvr::BYTE* answer, tvr::DWORD length) {
+  return CheckLoopback(2, GetEmvLoopbackPattern(), answer, length);
 }
 
 tvr::BYTE CTVRVertaProtocol::GetLpbActivated() {
@@ -116,6 +134,7 @@ CTVRMenu CTVRVertaProtocol::GetMenu() {
                          {ID_VERTA_CARD_STATUS, "Card &status", {}},
                          {ID_VERTA_FIRMWARE, "&Firmware version", {}},
                          {ID_VERTA_LOOPBACK_TEST, "&Loopback test", {}},
+                         {ID_VERTA_LOOPBACK_EMV, "&EMV loopback test", {}},
                          {},
                          selectCard,
                      }};
@@ -141,13 +160,18 @@ void CTVRVertaProtocol::OnCardStatus() {
 void CTVRVertaProtocol::OnFirmware() {
   SendOneOff({VERTA_OP_GET_FIRMWARE});
 }
-void CTVRVertaProtocol::OnLoopbackTest() {
+void CTVRVertaProtocol::StartLoopback(tvr::BYTE test, const std::vector<tvr::BYTE>& pattern) {
   std::vector<tvr::BYTE> command{VERTA_OP_LOOPBACK};
-  const std::vector<tvr::BYTE> pattern = GetLoopbackPattern();
   command.insert(command.end(), pattern.begin(), pattern.end());
-  m_byLpbActivated = 1;
+  m_byLpbActivated = test;
   m_nLpbStep = 1;
   SendOneOff(std::move(command));
+}
+void CTVRVertaProtocol::OnLoopbackTest() {
+  StartLoopback(1, GetLoopbackPattern());
+}
+void CTVRVertaProtocol::OnLoopbackEmv() {
+  StartLoopback(2, GetEmvLoopbackPattern());
 }
 void CTVRVertaProtocol::OnSelectCard(tvr::UINT nID) {
   SendOneOff({VERTA_OP_SELECT_CARD, tvr::BYTE(nID - ID_VERTA_SELECT_CARD_1 + 1)});

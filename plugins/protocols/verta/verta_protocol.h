@@ -1,7 +1,7 @@
 // The Verta protocol: the host-link framing of Verta readers (verta_frame.h),
 // their description files (menu identifier 180: Command.txt and Error.txt),
-// card selection and a one-step loopback test, and a menu of frequent reader
-// commands.
+// card selection, the GIE and EMV loopback tests (one LOOPBACK exchange each),
+// and a menu of frequent reader commands.
 #pragma once
 
 #include <vector>
@@ -15,7 +15,8 @@ enum : tvr::UINT {
   ID_VERTA_POWER_OFF = 34201,
   ID_VERTA_CARD_STATUS = 34202,
   ID_VERTA_FIRMWARE = 34203,
-  ID_VERTA_LOOPBACK_TEST = 34204,
+  ID_VERTA_LOOPBACK_TEST = 34204,  // the GIE loopback
+  ID_VERTA_LOOPBACK_EMV = 34205,
   ID_VERTA_SELECT_CARD_1 = 34210,  // to ID_VERTA_SELECT_CARD_1 + 5
 };
 
@@ -43,6 +44,7 @@ class CTVRVertaProtocol : public CTVRProtocol {
   void SetStandard(tvr::BYTE standard) override;
 
   int LpbGie(tvr::BYTE* answer, tvr::DWORD length) override;
+  int LpbEmv(tvr::BYTE* answer, tvr::DWORD length) override;
   tvr::BYTE GetLpbActivated() override;
   void SetLpbActivated(tvr::BYTE state) override;
   int GetLpbStep() override;
@@ -50,14 +52,17 @@ class CTVRVertaProtocol : public CTVRProtocol {
 
   // The menu registered under MENU_ID; its first popup joins the Protocol menu.
   static CTVRMenu GetMenu();
-  // The bytes the loopback test sends after the LOOPBACK opcode.
+  // The bytes the GIE loopback test sends after the LOOPBACK opcode.
   static std::vector<tvr::BYTE> GetLoopbackPattern();
+  // The same for the EMV loopback test.
+  static std::vector<tvr::BYTE> GetEmvLoopbackPattern();
 
   void OnResetCard();
   void OnPowerOff();
   void OnCardStatus();
   void OnFirmware();
   void OnLoopbackTest();
+  void OnLoopbackEmv();
   void OnSelectCard(tvr::UINT nID);
   void OnUpdateConnected(CTVRCmdUI* pCmdUI);
   void OnUpdateSelectCard(CTVRCmdUI* pCmdUI);
@@ -66,6 +71,8 @@ class CTVRVertaProtocol : public CTVRProtocol {
   // Injects a one-off command into the active reader document, as the quick
   // commands do, so that it is framed, traced and decoded like a script line.
   void SendOneOff(std::vector<tvr::BYTE> command);
+  void StartLoopback(tvr::BYTE test, const std::vector<tvr::BYTE>& pattern);
+  int CheckLoopback(tvr::BYTE test, const std::vector<tvr::BYTE>& pattern, const tvr::BYTE* answer, tvr::DWORD length);
 
   tvr::BYTE m_bySelectCard = 1;
   tvr::BYTE m_byOldSelectCard = 1;

@@ -1,0 +1,5 @@
+* loopback_emv.cmd: the EMV loopback test of the loopback protocol: the
+* commands of a payment card session, echoed one a second.
+
+.command;
+45;                        // EMV loopback test

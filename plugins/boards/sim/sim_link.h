@@ -1,0 +1,35 @@
+// The host link of the simulated reader: how its firmware reads the frames of
+// the protocol that the document selected and frames its answers. One small
+// class per protocol, chosen by the protocol's name; the reader behind them
+// (slots, cards, registers) is the one CTVRSimFirmware, driven through its
+// Verta commands.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <tavric/types.h>
+
+#include "sim_firmware.h"
+
+class CTVRSimLink {
+ public:
+  using Frame = CTVRSimFirmware::Frame;
+
+  virtual ~CTVRSimLink() = default;
+
+  // The link of the protocol of this name; Verta for any name it does not know.
+  static const CTVRSimLink& ForProtocol(const std::string& name);
+
+  // One frame from the host: the answers in the order the reader sends them.
+  virtual std::vector<Frame> Process(CTVRSimFirmware& firmware, const tvr::BYTE* frame, std::size_t length) const = 0;
+  // A card movement, given the Verta card event frames it caused (none when
+  // the slot's events are masked): what this link reports of it.
+  virtual std::vector<Frame> CardEvent(CTVRSimFirmware& firmware, int slot, bool inserted,
+                                       const std::vector<Frame>& vertaEvents) const;
+  // The answer to a frame that the link garbled on its way (escape 4).
+  virtual Frame LinkError(const tvr::BYTE* frame, std::size_t length) const = 0;
+  // The host does not end a statement of a commands or APDU script on this
+  // protocol's answers: the reader's board ends it after the final answer.
+  virtual bool EndsStatement() const { return false; }
+};

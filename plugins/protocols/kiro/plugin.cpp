@@ -1,0 +1,7 @@
+#include <tavric/plugin.h>
+
+#include "kiro_protocol.h"
+
+TAVRIC_PLUGIN_INIT() {
+  AddProtocol(new CTVRKiroProtocol);
+}

@@ -1,0 +1,7 @@
+#include <tavric/plugin.h>
+
+#include "pcsc_protocol.h"
+
+TAVRIC_PLUGIN_INIT() {
+  AddProtocol(new CTVRPcscProtocol);
+}

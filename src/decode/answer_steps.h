@@ -1,0 +1,59 @@
+// The steps that several answer layouts share: the handling of an error
+// answer (cyphering reset, loopback end), the cyphering feed of a success
+// answer, and the naming of an answer from the description tables.
+#pragma once
+
+#include <cstddef>
+
+#include <tavric/board_doc.h>
+#include <tavric/cmd_code.h>
+#include <tavric/error_code.h>
+#include <tavric/types.h>
+
+#include "decode/answer_frame.h"
+#include "decode/decoded_text.h"
+
+class CTVRBoardDoc;
+class CTVRProtocol;
+
+class CTVRAnswerSteps {
+ public:
+  // E: an error answer resets an active cyphering, ends a triple-DES exchange
+  // like a statement and may end a running loopback test.
+  static void RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a);
+  // C1: the answer to the cyphered command ends the triple-DES exchange.
+  static void RunCypheringEnd(CTVRBoardDoc& doc);
+  // C2 and C3: data for an active cyphering, and the challenge for the exchange.
+  static void RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame& a);
+
+  // The table's text for (cls, code) when its length is not 0; false otherwise.
+  template <std::size_t N>
+  static bool AppendName(CTVRDecodedText<N>& text, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code);
+  template <std::size_t N>
+  static bool AppendError(CTVRDecodedText<N>& text, const CErrorCode& table, tvr::BYTE code);
+
+  // A literal text as a trace record of the given kind.
+  template <std::size_t N>
+  static void TraceText(CTVRBoardDoc& doc, const char (&text)[N], int kind);
+};
+
+template <std::size_t N>
+bool CTVRAnswerSteps::AppendName(CTVRDecodedText<N>& text, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code) {
+  const tvr::BYTE length = table.GetLength(cls, code);
+  if (length == 0) return false;
+  text.Append(table.GetText(cls, code), length);
+  return true;
+}
+
+template <std::size_t N>
+bool CTVRAnswerSteps::AppendError(CTVRDecodedText<N>& text, const CErrorCode& table, tvr::BYTE code) {
+  if (!table.IsDefined(code)) return false;
+  const tvr::BYTE length = table.GetLength(code);
+  if (length) text.Append(table.GetText(code), length);
+  return true;
+}
+
+template <std::size_t N>
+void CTVRAnswerSteps::TraceText(CTVRBoardDoc& doc, const char (&text)[N], int kind) {
+  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), tvr::DWORD(N - 1), kind);
+}

@@ -1,0 +1,62 @@
+#include "decode/protocol_family.h"
+
+#include <iterator>
+
+#include <tavric/board_doc.h>
+#include <tavric/cmd_code.h>
+#include <tavric/protocol.h>
+#include <tavric/trace_record.h>
+
+#include "decode/decoder_texts.h"
+#include "decode/generic_family.h"
+#include "decode/kiro_family.h"
+#include "decode/loopback_family.h"
+#include "decode/message_code_family.h"
+#include "decode/pcsc_family.h"
+
+namespace {
+
+struct CFamilyRow {
+  tvr::DWORD m_dwMenuId;
+  const CTVRProtocolFamily* m_pFamily;
+};
+
+}  // namespace
+
+const CTVRProtocolFamily& CTVRProtocolFamily::ForMenuId(tvr::DWORD menuId) {
+  static const CTVRGenericFamily generic;
+  static const CTVRMessageCodeFamily ccid("ccidcmd.txt", "cciderr.txt");
+  static const CTVRPcscFamily pcsc;
+  static const CTVRKiroFamily kiro;
+  static const CTVRLoopbackFamily loopback;
+  static const CTVRMessageCodeFamily messageCode(nullptr, nullptr);
+  static const CFamilyRow table[] = {
+      {180, &generic}, {181, &generic}, {184, &ccid}, {187, &pcsc}, {189, &kiro}, {200, &loopback},
+  };
+  for (const CFamilyRow& row : table)
+    if (row.m_dwMenuId == menuId) return *row.m_pFamily;
+  return messageCode;
+}
+
+void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol) const {
+  if (m_pszCommandFile) protocol.GetCmdCode()->LoadFile(m_pszCommandFile);
+  if (m_pszErrorFile) protocol.GetErrorCode()->LoadFile(m_pszErrorFile);
+}
+
+void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {
+  if (!doc.m_bTraceOn) return;
+  if (text == nullptr) length = 0;
+  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
+}
+
+void CTVRProtocolFamily::WriteUnknown(CTVRBoardDoc& doc) {
+  WriteName(doc, tvr_decoder_texts::kUnknownCommand, tvr::DWORD(std::size(tvr_decoder_texts::kUnknownCommand) - 1));
+}
+
+void CTVRProtocolFamily::WriteTableName(CTVRBoardDoc& doc, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code,
+                                        bool emptyIsUnknown) {
+  if (!table.IsDefined(cls)) return WriteUnknown(doc);
+  const tvr::BYTE length = table.GetLength(cls, code);
+  if (emptyIsUnknown && length == 0) return WriteUnknown(doc);
+  WriteName(doc, table.GetText(cls, code), length);
+}

@@ -1,0 +1,73 @@
+// A protocol family: what the host knows of the protocols that share a menu
+// identifier. Each family lives in one small class with everything the host
+// does differently for it: the description files it loads, how a frame sent
+// is named in the trace, and how an answer is decoded. One table, keyed by
+// menu identifier, chooses the family (ForMenuId); no other code of the host
+// looks at menu identifiers.
+//
+//   180, 181  generic layout      Command.txt, Error.txt
+//   184       message-code layout ccidcmd.txt, cciderr.txt (the CCID protocol)
+//   187       PC/SC layout        pcsccmd.txt, pcscerr.txt
+//   189       "kiro" layout       kirocmd.txt, kiroerr.txt
+//   200       loopback layout     no description file
+//   any other message-code layout no description file
+#pragma once
+
+#include <tavric/types.h>
+
+#include "decode/answer_frame.h"
+
+class CTVRBoardDoc;
+class CTVRProtocol;
+class CCmdCode;
+
+// A frame that has just been handed to the board.
+struct CTVRSentFrame {
+  const tvr::BYTE* m_pFrame;  // as sent
+  tvr::DWORD m_dwLength;
+  tvr::BYTE* m_pBytes;  // the statement's bytes, before the protocol framed them
+  tvr::DWORD m_dwCount;
+};
+
+class CTVRProtocolFamily {
+ public:
+  virtual ~CTVRProtocolFamily() = default;
+
+  // The family of a menu identifier; the message-code family for any
+  // identifier the table does not name.
+  static const CTVRProtocolFamily& ForMenuId(tvr::DWORD menuId);
+
+  // Loads the family's description files into the protocol's tables, the
+  // command file first; a family without files leaves the tables as they are.
+  void LoadDescriptionFiles(CTVRProtocol& protocol) const;
+  const char* GetCommandFile() const { return m_pszCommandFile; }
+  const char* GetErrorFile() const { return m_pszErrorFile; }
+
+  // A script for this family is always raw data: the protocol frames nothing.
+  virtual bool IsRawDataOnly() const { return false; }
+
+  // The command name record of a frame sent, and what the family remembers
+  // of it (expected answer opcode, card selection). Never reads past the frame.
+  virtual void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const = 0;
+
+  // The layout's steps for one answer. False when the answer is an
+  // intermediate message: the common end then does not run. The layout may
+  // move the header (h, d) or shorten the answer for the common end.
+  virtual bool DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& answer) const = 0;
+
+ protected:
+  CTVRProtocolFamily(const char* pszCommandFile, const char* pszErrorFile)
+      : m_pszCommandFile(pszCommandFile), m_pszErrorFile(pszErrorFile) {}
+
+  // Kind 4 records ("PC -> IFD :"), written only while trace on is TRUE.
+  static void WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length);
+  static void WriteUnknown(CTVRBoardDoc& doc);
+  // The command table's name for (cls, code); " UNKNOWN COMMAND" when the class
+  // is not defined or, with emptyIsUnknown, when the name is empty.
+  static void WriteTableName(CTVRBoardDoc& doc, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code,
+                             bool emptyIsUnknown);
+
+ private:
+  const char* m_pszCommandFile;
+  const char* m_pszErrorFile;
+};
