@@ -31,7 +31,7 @@ void CTVRBoardDoc::SendQuickCommand(int n) {
 }
 
 void CTVRBoardDoc::OnUpdateQuickCommand(int n, CTVRCmdUI* pCmdUI) {
-  const bool usable = n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT &&
-                      CTVRQuickCommand::IsUsable(m_strQuickCommands[n]);
+  const bool usable =
+      n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT && CTVRQuickCommand::IsUsable(m_strQuickCommands[n]);
   pCmdUI->Enable(m_bConnected && usable ? TRUE : FALSE);
 }

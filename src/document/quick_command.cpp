@@ -28,7 +28,8 @@ std::vector<tvr::BYTE> CTVRQuickCommand::ToBytes(const std::string& text) {
       digit += 2;
     // Only the last two digits matter for the low eight bits.
     unsigned value = 0;
-    for (; digit < end && HexDigit(text[digit]) >= 0; ++digit) value = ((value << 4) | unsigned(HexDigit(text[digit]))) & 0xFF;
+    for (; digit < end && HexDigit(text[digit]) >= 0; ++digit)
+      value = ((value << 4) | unsigned(HexDigit(text[digit]))) & 0xFF;
     bytes.push_back(tvr::BYTE(value));
     i = end;
   }

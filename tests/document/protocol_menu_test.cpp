@@ -40,7 +40,8 @@ class ProtocolMenu : public CTVRDocFixture {
     CTVRHost::Instance().TruncateRegistries(CTVRHost::Instance().GetTemplates().size(), 0);
     m_pDoc->m_pProtocol = nullptr;
     RegisterMenu(kOwnMenuId, {{0, "&Own", {{5001, "Do it", {}}, {}, {0, "Sub", {{5002, "Inner", {}}}}}}});
-    m_Menu.m_Entries = {{{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
+    m_Menu.m_Entries = {
+        {{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
   }
   void TearDown() override {
     CTVRHost::Instance().TruncateRegistries(CTVRHost::Instance().GetTemplates().size(), 0);
@@ -75,9 +76,9 @@ TEST_F(ProtocolMenu, ThreeProtocolsTheSecondSelectedWithItsOwnCommands) {
   m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
   ASSERT_EQ(m_pDoc->m_pProtocol, m_Protocols[1].get());
 
-  const std::vector<std::string> expected = {
-      "Before [100]", "&1  P1 [33800]", "&2  P2 [33801] checked", "&3  P3 [33802]", "----", "Do it [5001]",
-      "----",         "Sub >",          "After [101]"};
+  const std::vector<std::string> expected = {"Before [100]",   "&1  P1 [33800]", "&2  P2 [33801] checked",
+                                             "&3  P3 [33802]", "----",           "Do it [5001]",
+                                             "----",           "Sub >",          "After [101]"};
   CTVRCmdUI ui = Open();
   EXPECT_EQ(m_Menu.Describe(), expected);
   EXPECT_EQ(ui.m_nIndex, 8) << "the update goes on after the inserted items";
@@ -106,8 +107,8 @@ TEST_F(ProtocolMenu, NoProtocolAtAllGivesOneDisabledItemAndAChoiceThatDoesNothin
   EXPECT_FALSE(button.m_bEnabled) << "a toolbar button waits for a built menu";
 
   Open();
-  EXPECT_EQ(m_Menu.Describe(),
-            (std::vector<std::string>{"Before [100]", "No availables protocols [33800] disabled grayed", "After [101]"}));
+  EXPECT_EQ(m_Menu.Describe(), (std::vector<std::string>{
+                                   "Before [100]", "No availables protocols [33800] disabled grayed", "After [101]"}));
   EXPECT_TRUE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST));
   EXPECT_EQ(m_pDoc->m_pProtocol, nullptr);
 }

@@ -49,8 +49,8 @@ TEST_F(QuickCommands, OfferedWhenConnectedWithTwoCharactersAtLeast) {
   EXPECT_FALSE(Enabled(ID_CMD3)) << "not connected";
   MarkConnected();
   // Command 3 is 32853: the identifiers skip 32852.
-  const std::vector<std::pair<UINT, BOOL>> expected = {
-      {ID_CMD1, FALSE}, {ID_CMD2, FALSE}, {ID_CMD3, TRUE}, {ID_CMD4, FALSE}, {ID_CMD5, FALSE}, {ID_CMD_SETTING, TRUE}};
+  const std::vector<std::pair<UINT, BOOL>> expected = {{ID_CMD1, FALSE}, {ID_CMD2, FALSE}, {ID_CMD3, TRUE},
+                                                       {ID_CMD4, FALSE}, {ID_CMD5, FALSE}, {ID_CMD_SETTING, TRUE}};
   for (const auto& [id, enabled] : expected) EXPECT_EQ(Enabled(id), enabled) << id;
   EXPECT_EQ(ID_CMD3, 32853u);
 }
