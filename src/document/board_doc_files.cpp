@@ -1,5 +1,8 @@
 // The document's file commands (Open, Save, Save As, New Script File) and
 // the questions before a document closes or loses its script.
+#include <filesystem>
+#include <system_error>
+
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 
@@ -18,8 +21,11 @@ std::string FileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// What a file dialog would do with a name typed without extension.
+// What a file dialog would do with a name typed without extension; a folder
+// stays what it is, for the save to refuse it.
 std::string WithDefaultExtension(const std::string& path) {
+  std::error_code error;
+  if (path.empty() || std::filesystem::is_directory(path, error)) return path;
   return FileName(path).find('.') == std::string::npos ? path + "." + kScriptExtension : path;
 }
 

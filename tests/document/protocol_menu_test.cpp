@@ -35,23 +35,27 @@ class ProtocolMenu : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    // The menu lists the whole registry: earlier tests' protocols step aside.
-    m_Saved = CTVRHost::Instance().GetProtocols();
-    CTVRHost::Instance().TruncateRegistries(CTVRHost::Instance().GetTemplates().size(), 0);
+    // The menu lists the whole registry: earlier tests' protocols go.
+    RollBack();
     m_pDoc->m_pProtocol = nullptr;
     RegisterMenu(kOwnMenuId, {{0, "&Own", {{5001, "Do it", {}}, {}, {0, "Sub", {{5002, "Inner", {}}}}}}});
     m_Menu.m_Entries = {
         {{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
   }
   void TearDown() override {
-    CTVRHost::Instance().TruncateRegistries(CTVRHost::Instance().GetTemplates().size(), 0);
-    for (CTVRProtocol* pProtocol : m_Saved) CTVRHost::Instance().AddProtocol(pProtocol);
+    m_pDoc->m_pProtocol = nullptr;
+    RollBack();
     CTVRDocFixture::TearDown();
   }
+  static void RollBack() {
+    CTVRHost& host = CTVRHost::Instance();
+    host.RollBackRegistrations(host.GetTemplates().size(), 0, host.GetCrypto());
+  }
+  // Handed over to the registry, which deletes them.
   void Register(int count) {
     for (int i = 0; i < count; ++i) {
-      m_Protocols.push_back(std::make_unique<CMenuProtocol>("P" + std::to_string(i + 1)));
-      CTVRHost::Instance().AddProtocol(m_Protocols.back().get());
+      m_Protocols.push_back(new CMenuProtocol("P" + std::to_string(i + 1)));
+      CTVRHost::Instance().AddProtocol(m_Protocols.back());
     }
   }
   // Opens the menu: the update of the item at position 1, as the shell runs it.
@@ -65,8 +69,7 @@ class ProtocolMenu : public CTVRDocFixture {
     return ui;
   }
 
-  std::vector<CTVRProtocol*> m_Saved;
-  std::vector<std::unique_ptr<CMenuProtocol>> m_Protocols;
+  std::vector<CMenuProtocol*> m_Protocols;
   CTVRTestMenu m_Menu;
 };
 
@@ -74,7 +77,7 @@ TEST_F(ProtocolMenu, ThreeProtocolsTheSecondSelectedWithItsOwnCommands) {
   Register(3);
   m_Protocols[1]->SetMenuId(kOwnMenuId);
   m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
-  ASSERT_EQ(m_pDoc->m_pProtocol, m_Protocols[1].get());
+  ASSERT_EQ(m_pDoc->m_pProtocol, m_Protocols[1]);
 
   const std::vector<std::string> expected = {"Before [100]",   "&1  P1 [33800]", "&2  P2 [33801] checked",
                                              "&3  P3 [33802]", "----",           "Do it [5001]",
@@ -98,7 +101,7 @@ TEST_F(ProtocolMenu, NineProtocolsAreListedButOnlyEightCanBeChosen) {
   EXPECT_FALSE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 8));
   EXPECT_EQ(m_pDoc->m_pProtocol, nullptr);
   EXPECT_TRUE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 7));
-  EXPECT_EQ(m_pDoc->m_pProtocol, m_Protocols[7].get());
+  EXPECT_EQ(m_pDoc->m_pProtocol, m_Protocols[7]);
 }
 
 TEST_F(ProtocolMenu, NoProtocolAtAllGivesOneDisabledItemAndAChoiceThatDoesNothing) {

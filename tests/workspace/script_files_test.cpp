@@ -67,12 +67,12 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
     m_pDoc->DoCommand(ID_FILE_SAVE);
     EXPECT_EQ(Read(Path("in.cmd")), written);
   }
-  // An empty file: one empty line, saved as one line feed.
+  // An empty file has no line at all, and is saved empty again.
   m_Prompts.m_FileAnswers = {Write("empty.cmd", "")};
   m_pDoc->DoCommand(ID_FILE_OPEN);
-  EXPECT_EQ(Lines(), std::vector<std::string>{""});
+  EXPECT_EQ(Lines(), std::vector<std::string>{});
   m_pDoc->DoCommand(ID_FILE_SAVE);
-  EXPECT_EQ(Read(Path("empty.cmd")), "\n");
+  EXPECT_EQ(Read(Path("empty.cmd")), "");
 }
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
@@ -125,8 +125,9 @@ TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
   m_Prompts.m_FileAnswers = {Path("bench")};
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
-  EXPECT_EQ(std::make_tuple(m_pDoc->m_strScriptPath, m_pDoc->GetCaption(), m_pDoc->IsModified(), Read(Path("bench.cmd"))),
-            std::make_tuple(Path("bench.cmd"), std::string("noname - [bench.cmd]"), FALSE, std::string("00 B0;\n")));
+  EXPECT_EQ(
+      std::make_tuple(m_pDoc->m_strScriptPath, m_pDoc->GetCaption(), m_pDoc->IsModified(), Read(Path("bench.cmd"))),
+      std::make_tuple(Path("bench.cmd"), std::string("noname - [bench.cmd]"), FALSE, std::string("00 B0;\n")));
   EXPECT_EQ(Recent(), std::vector<std::string>{Path("bench.cmd")});
 
   // Save now writes to that file without asking; an existing file is replaced whole.

@@ -81,14 +81,15 @@ class WorkspaceTest : public ::testing::Test {
     RegisterDocStrings(kIdB, {"WsB", "Reader B"});
     CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdA, TVR_RUNTIME_CLASS(CWsBoardA)));
     CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdB, TVR_RUNTIME_CLASS(CWsBoardB)));
-    m_Protocol.SetName("WsProto");
-    m_Protocol.SetMenuId(0);  // no description files
-    CTVRHost::Instance().AddProtocol(&m_Protocol);
+    m_pProtocol = new CTVRTestProtocol;  // the registry deletes it
+    m_pProtocol->SetName("WsProto");
+    m_pProtocol->SetMenuId(0);  // no description files
+    CTVRHost::Instance().AddProtocol(m_pProtocol);
   }
 
   void TearDown() override {
     m_Workspace.CloseAllDocuments();
-    CTVRHost::Instance().TruncateRegistries(0, 0);
+    CTVRHost::Instance().RollBackRegistrations(0, 0, nullptr);
     CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(5));
   }
 
@@ -123,7 +124,7 @@ class WorkspaceTest : public ::testing::Test {
   }
 
   CTVRPromptRecorder m_Prompts;
-  CTVRTestProtocol m_Protocol;
+  CTVRTestProtocol* m_pProtocol = nullptr;
   CWsFrames m_Frames;
   CTVRWorkspace m_Workspace{m_Frames};
 };

@@ -16,14 +16,14 @@ TVR_IMPLEMENT_DYNCREATE(CWsBoardB)
 namespace {
 
 // What a restored document must have kept.
-using Settings = std::tuple<std::string, std::string, CTVRProtocol*, BOOL, EScriptType, BOOL, BOOL, std::string,
-                            std::string, int>;
+using Settings =
+    std::tuple<std::string, std::string, CTVRProtocol*, BOOL, EScriptType, BOOL, BOOL, std::string, std::string, int>;
 
 Settings SettingsOf(CTVRTestBoard* pDoc) {
   if (pDoc == nullptr) return {};
-  return {pDoc->GetTitle(),         pDoc->GetCaption(),      pDoc->m_pProtocol,
-          pDoc->m_bConnected,       pDoc->GetScriptType(),   pDoc->m_bAutoPause,
-          pDoc->m_bHexDisplay,      pDoc->m_strQuickCommands[0], pDoc->m_strQuickCommands[4],
+  return {pDoc->GetTitle(),    pDoc->GetCaption(),          pDoc->m_pProtocol,
+          pDoc->m_bConnected,  pDoc->GetScriptType(),       pDoc->m_bAutoPause,
+          pDoc->m_bHexDisplay, pDoc->m_strQuickCommands[0], pDoc->m_strQuickCommands[4],
           pDoc->GetLineCount()};
 }
 
@@ -47,7 +47,8 @@ class Workspace : public WorkspaceTest {
     m_Workspace.LoadCustomState();
   }
 
-  const std::filesystem::path m_dir = std::filesystem::temp_directory_path() / ("tavric_ws_" + std::to_string(::getpid()));
+  const std::filesystem::path m_dir =
+      std::filesystem::temp_directory_path() / ("tavric_ws_" + std::to_string(::getpid()));
 };
 
 TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
@@ -71,8 +72,7 @@ TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   EXPECT_EQ(Titles(A()), (std::vector<std::string>{"WsA1", "WsA2"}));
   EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
-  EXPECT_EQ((std::vector<Settings>{SettingsOf(Doc(A(), 0)), SettingsOf(Doc(A(), 1)), SettingsOf(Doc(B(), 0))}),
-            before);
+  EXPECT_EQ((std::vector<Settings>{SettingsOf(Doc(A(), 0)), SettingsOf(Doc(A(), 1)), SettingsOf(Doc(B(), 0))}), before);
   EXPECT_EQ(Doc(A(), 0)->m_nConnectCalls, 1) << "the connected reader is connected again";
   EXPECT_EQ(std::make_tuple(A().m_nUntitledCount, B().m_nUntitledCount), std::make_tuple(2, 1));
   EXPECT_EQ(std::make_tuple(ReadText("CWsBoardA", "NbDoc"), ReadText("CWsBoardB", "NbDoc")),
@@ -85,7 +85,7 @@ TEST_F(Workspace, AProtocolThatIsNoLongerThereReopensWithoutOneAndIsStoredAsNone
   New(A())->SelectProtocol("WsProto", 0);
   m_Workspace.SaveCustomState();
   m_Workspace.CloseAllDocuments();
-  m_Protocol.SetName("Renamed");
+  m_pProtocol->SetName("Renamed");
 
   m_Workspace.LoadCustomState();
   ASSERT_EQ(A().GetDocuments().size(), 1u);
@@ -109,7 +109,7 @@ TEST_F(Workspace, AReaderThatCannotReconnectStaysOpenWithoutItsQuickCommands) {
     CTVRTestBoard* pDoc = Doc(A(), i);
     EXPECT_EQ(std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), pDoc->m_strQuickCommands[0]),
               std::make_tuple(1, FALSE, std::string()));
-    EXPECT_EQ(pDoc->m_pProtocol, &m_Protocol);
+    EXPECT_EQ(pDoc->m_pProtocol, m_pProtocol);
   }
 }
 
@@ -217,8 +217,9 @@ TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   EXPECT_TRUE(pDoc->OnCloseDocument());
   EXPECT_TRUE(A().GetDocuments().empty());
   EXPECT_EQ(m_Prompts.m_Questions,
-            std::vector<std::string>(2, "If you close the document now, you will lose all parameters of the document "
-                                        "(Protocol, COM, ...) !\nDo you want to close it ?"));
+            std::vector<std::string>(2,
+                                     "If you close the document now, you will lose all parameters of the document "
+                                     "(Protocol, COM, ...) !\nDo you want to close it ?"));
 
   m_Prompts.m_Questions.clear();
   New(A());
@@ -250,7 +251,7 @@ TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScri
   EXPECT_EQ(std::make_tuple(Doc(A(), 1)->GetCaption(), Doc(A(), 1)->GetLineCount()),
             std::make_tuple(std::string("WsA2 - [noname]"), 1));
   EXPECT_EQ(Doc(A(), 0)->GetCaption(), "WsA1 - [kept.cmd]");
-  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, &m_Protocol);
+  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, m_pProtocol);
   EXPECT_EQ(Doc(A(), 0)->m_strQuickCommands[2], "00 B0");
   EXPECT_EQ(Doc(B(), 0)->GetLineCount(), 2) << "another board type's script is not touched";
 
