@@ -2,14 +2,11 @@
 // recent-file list: line ends, files that are not text, paths that cannot be
 // read or written.
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include <unistd.h>
 
 #include "doc_fixture.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -19,23 +16,15 @@ class ScriptFiles : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    std::filesystem::create_directories(m_dir);
     CTVRRecentFileList::Instance().Clear();
   }
   void TearDown() override {
-    std::filesystem::remove_all(m_dir);
     CTVRRecentFileList::Instance().Clear();
     CTVRDocFixture::TearDown();
   }
-  std::string Path(const std::string& name) { return (m_dir / name).string(); }
-  std::string Write(const std::string& name, const std::string& content) {
-    std::ofstream(Path(name), std::ios::binary) << content;
-    return Path(name);
-  }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
+  std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
+  static std::string Read(const std::string& path) { return tvr_test::CTempFolder::Read(path); }
   std::vector<std::string> Lines() { return m_pDoc->m_Lines; }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
@@ -44,8 +33,7 @@ class ScriptFiles : public CTVRDocFixture {
     return paths;
   }
 
-  const std::filesystem::path m_dir =
-      std::filesystem::temp_directory_path() / ("tavric_files_" + std::to_string(::getpid()));
+  tvr_test::CTempFolder m_Folder;
 };
 
 TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
@@ -91,7 +79,7 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
   const std::string good = Write("good.cmd", "01;\n02;\n");
   ASSERT_TRUE(m_pDoc->OnOpenDocument(good));
   const auto caption = m_pDoc->GetCaption();
-  const std::vector<std::string> unreadable = {m_dir.string(), Path("vanished.cmd"), ""};
+  const std::vector<std::string> unreadable = {m_Folder.Path(), Path("vanished.cmd"), ""};
   for (const std::string& path : unreadable) {
     m_Prompts.m_Messages.clear();
     m_Prompts.m_FileAnswers = {path.empty() ? std::string("/nonexistent/dir/x.cmd") : path};
@@ -101,7 +89,7 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
               std::make_tuple(std::vector<std::string>{"01;", "02;"}, good, caption));
   }
 
-  const std::vector<std::string> unwritable = {m_dir.string(), Path("no/such/folder/x.cmd"), "/proc/version.cmd"};
+  const std::vector<std::string> unwritable = {m_Folder.Path(), Path("no/such/folder/x.cmd"), "/proc/version.cmd"};
   for (const std::string& path : unwritable) {
     m_Prompts.m_Messages.clear();
     m_Prompts.m_FileAnswers = {path};
@@ -109,10 +97,10 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to save document."}) << path;
     EXPECT_EQ(m_pDoc->m_strScriptPath, good) << "the document keeps its name";
   }
-  EXPECT_TRUE(std::filesystem::is_directory(m_dir));
+  EXPECT_TRUE(std::filesystem::is_directory(m_Folder.Path()));
   EXPECT_EQ(Read(good), "01;\n02;\n");
   // Nothing is left behind by the failed saves.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_Folder.Path()), {}), 1);
 }
 
 TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {

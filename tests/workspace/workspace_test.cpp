@@ -1,13 +1,10 @@
 // The documents that come back: saved at exit, restored at the next start
 // in their order and with their settings, whatever the settings file holds.
-#include <filesystem>
 #include <fstream>
-#include <iterator>
-
-#include <unistd.h>
 
 #include <tavric/trace_record.h>
 
+#include "temp_folder.h"
 #include "workspace_fixture.h"
 
 TVR_IMPLEMENT_DYNCREATE(CWsBoardA)
@@ -29,16 +26,7 @@ Settings SettingsOf(CTVRTestBoard* pDoc) {
 
 class Workspace : public WorkspaceTest {
  protected:
-  void TearDown() override {
-    WorkspaceTest::TearDown();
-    std::filesystem::remove_all(m_dir);
-  }
-  std::string Script(const std::string& name, const std::string& content) {
-    std::filesystem::create_directories(m_dir);
-    const std::string path = (m_dir / name).string();
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
+  std::string Script(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
   // Saves at exit, closes everything, starts again.
   void ExitAndRestart() {
     m_Workspace.SaveCustomState();
@@ -47,8 +35,7 @@ class Workspace : public WorkspaceTest {
     m_Workspace.LoadCustomState();
   }
 
-  const std::filesystem::path m_dir =
-      std::filesystem::temp_directory_path() / ("tavric_ws_" + std::to_string(::getpid()));
+  tvr_test::CTempFolder m_Folder;
 };
 
 TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
@@ -141,11 +128,7 @@ TEST_F(Workspace, ATruncatedSettingsFileRestoresWhatItStillHolds) {
   m_Workspace.SaveCustomState();
   m_Workspace.CloseAllDocuments();
   const std::string file = CTVRRegistry::GetStoreFileName();
-  std::string whole;
-  {
-    std::ifstream in(file, std::ios::binary);
-    whole.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string whole = tvr_test::CTempFolder::Read(file);
   ASSERT_GT(whole.size(), 100u);
   for (std::size_t cut = 0; cut < whole.size(); cut += 23) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << whole.substr(0, cut);
