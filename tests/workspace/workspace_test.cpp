@@ -4,6 +4,7 @@
 
 #include <tavric/trace_record.h>
 
+#include "document/doc_settings.h"
 #include "temp_folder.h"
 #include "workspace_fixture.h"
 
@@ -66,6 +67,36 @@ TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
             std::make_tuple(std::string("2"), std::string("1")));
   // The board type's next new document goes on counting.
   EXPECT_EQ(New(A())->GetTitle(), "WsA3");
+}
+
+TEST_F(Workspace, OneTableNamesTheValuesInTheirOrderAndAFailedWriteEndsTheChain) {
+  const std::array<const char*, 20> names = CTVRDocSettings::GetNames();
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.end()), (std::vector<std::string>{"LastRegSettingUsed",
+                                                                                            "Title",
+                                                                                            "Connected",
+                                                                                            "Protocol",
+                                                                                            "Script",
+                                                                                            "Command",
+                                                                                            "Mode",
+                                                                                            "AutoPause",
+                                                                                            "Standard",
+                                                                                            "Beep",
+                                                                                            "HexMode",
+                                                                                            "Cmd1",
+                                                                                            "Cmd2",
+                                                                                            "Cmd3",
+                                                                                            "Cmd4",
+                                                                                            "Cmd5",
+                                                                                            "CypheringKey",
+                                                                                            "DecypheringKey",
+                                                                                            "3CypheringKey",
+                                                                                            "3DecypheringKey"}));
+  CTVRTestBoard* pDoc = New(A());
+  CTVRRegistry readOnly(FALSE, TRUE);
+  readOnly.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
+  EXPECT_FALSE(pDoc->SaveState(readOnly));
+  EXPECT_TRUE(pDoc->m_bStateSaved) << "the document counts as saved all the same";
+  EXPECT_EQ(ReadText("CWsBoardA\\0", "LastRegSettingUsed"), "<missing>");
 }
 
 TEST_F(Workspace, AProtocolThatIsNoLongerThereReopensWithoutOneAndIsStoredAsNone) {
