@@ -13,12 +13,15 @@
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
+#include <tavric/registry.h>
 
 #include "cli/card_params_printer.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/run_observer.h"
 #include "cli/terminal_printer.h"
 #include "contract/host.h"
+#include "document/headless_frames.h"
+#include "document/workspace.h"
 #include "platform/dispatcher.h"
 #include "trace/trace_log.h"
 #include "trace/trace_text_view.h"
@@ -45,14 +48,19 @@ std::string FormatSeconds(double seconds) {
 }  // namespace
 
 CTVRRunDriver::CTVRRunDriver(const CTVRRunOptions& options, CTVRTerminalPrinter& printer)
-    : m_Options(options), m_Printer(printer) {}
+    : m_Options(options),
+      m_Printer(printer),
+      m_pFrames(std::make_unique<CTVRHeadlessFrames>()),
+      m_pWorkspace(std::make_unique<CTVRWorkspace>(*m_pFrames)) {}
 
 CTVRRunDriver::~CTVRRunDriver() {
-  if (m_pDoc) {
+  if (m_pDoc != nullptr) {
     if (m_pTraceView) m_pDoc->RemoveView(m_pTraceView.get());
     if (m_pObserver) m_pDoc->RemoveView(m_pObserver.get());
   }
-  m_pDoc.reset();  // also leaves the host without an active document
+  // Also leaves the host without an active document.
+  m_pWorkspace->CloseAllDocuments();
+  m_pDoc = nullptr;
 }
 
 void CTVRRunDriver::Fail(const std::string& text) {
@@ -62,7 +70,7 @@ void CTVRRunDriver::Fail(const std::string& text) {
 
 int CTVRRunDriver::LineOfStatement() const {
   // The mark stays on the first line of the running statement until it ends.
-  return m_pDoc ? m_pDoc->m_nMarkedLine + 1 : 0;
+  return m_pDoc != nullptr ? m_pDoc->m_nMarkedLine + 1 : 0;
 }
 
 CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
@@ -81,7 +89,41 @@ CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
 int CTVRRunDriver::Run() {
   int status = Prepare();
   if (status != CTVRRunOptions::EXIT_DONE) return Finish(status);
-  return Finish(Watch());
+  return Finish(m_Options.m_nQuick != 0 ? SendQuick() : Watch());
+}
+
+int CTVRRunDriver::OpenNewDocument() {
+  std::string known;
+  CTVRDocTemplate* pTemplate = FindBoardType(known);
+  if (pTemplate == nullptr) {
+    Fail("no board type '" + m_Options.m_strBoard + "' (found: " + (known.empty() ? "none" : known) + ")");
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+  m_pDoc = pTemplate->OpenNewDocument();
+  if (m_pDoc == nullptr) {
+    Fail(std::string("cannot create a document of board type ") + pTemplate->GetDocClass()->m_lpszClassName);
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+  m_pFrames->CreateFrame(*m_pDoc);
+  return CTVRRunOptions::EXIT_DONE;
+}
+
+int CTVRRunDriver::OpenRestoredDocument() {
+  m_pWorkspace->LoadCustomState();
+  std::vector<CTVRBoardDoc*> restored;
+  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+    restored.insert(restored.end(), pTemplate->GetDocuments().begin(), pTemplate->GetDocuments().end());
+  if (restored.empty()) {
+    Fail("no document saved by the last exit in " + CTVRRegistry::GetStoreFileName());
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+  if (m_Options.m_nDocument > (long long)restored.size()) {
+    Fail("no document " + std::to_string(m_Options.m_nDocument) + " (" + std::to_string(restored.size()) +
+         " restored)");
+    return CTVRRunOptions::EXIT_NOT_FOUND;
+  }
+  m_pDoc = restored[std::size_t(m_Options.m_nDocument - 1)];
+  return CTVRRunOptions::EXIT_DONE;
 }
 
 int CTVRRunDriver::Prepare() {
@@ -90,17 +132,8 @@ int CTVRRunDriver::Prepare() {
     Fail("no plug-in found in " + m_Options.m_strPluginFolder + " (plug-ins are brd*.so and pro*.so)");
     return CTVRRunOptions::EXIT_NOT_FOUND;
   }
-  std::string known;
-  CTVRDocTemplate* pTemplate = FindBoardType(known);
-  if (pTemplate == nullptr) {
-    Fail("no board type '" + m_Options.m_strBoard + "' (found: " + (known.empty() ? "none" : known) + ")");
-    return CTVRRunOptions::EXIT_NOT_FOUND;
-  }
-  m_pDoc.reset(pTemplate->OpenNewDocument());
-  if (!m_pDoc) {
-    Fail(std::string("cannot create a document of board type ") + pTemplate->GetDocClass()->m_lpszClassName);
-    return CTVRRunOptions::EXIT_NOT_FOUND;
-  }
+  const int opened = m_Options.m_bRestore ? OpenRestoredDocument() : OpenNewDocument();
+  if (opened != CTVRRunOptions::EXIT_DONE) return opened;
 
   // The trace is streamed to the terminal and the log file; the document
   // keeps only a tail of its records, so a run of any length has flat memory.
@@ -115,21 +148,32 @@ int CTVRRunDriver::Prepare() {
   m_pObserver = std::make_unique<CTVRRunObserver>(m_Options.m_nMaxStatements);
   m_pDoc->AddView(m_pTraceView.get());
   m_pDoc->AddView(m_pObserver.get());
+  // A restored document traced its reconnection before the view was there.
+  const CTVRTraceLog& earlier = m_pDoc->GetTraceLog();
+  for (std::size_t i = 0; i < earlier.GetCount(); ++i) m_pTraceView->AppendRecord(earlier.GetAt(i));
 
-  m_pDoc->SelectProtocol(m_Options.m_strProtocol, 0);
+  // A restored document keeps the protocol it was saved with.
+  if (!m_Options.m_bRestore) m_pDoc->SelectProtocol(m_Options.m_strProtocol, 0);
   if (m_pDoc->GetProtocol() == nullptr) {
     std::string names;
     for (CTVRProtocol* pProtocol : host.GetProtocols()) names += (names.empty() ? "" : ", ") + pProtocol->GetName();
-    Fail("no protocol '" + m_Options.m_strProtocol + "' (found: " + (names.empty() ? "none" : names) + ")");
+    const std::string wanted = m_Options.m_bRestore ? "the restored document has no protocol"
+                                                    : "no protocol '" + m_Options.m_strProtocol + "'";
+    Fail(wanted + " (found: " + (names.empty() ? "none" : names) + ")");
     return CTVRRunOptions::EXIT_NOT_FOUND;
   }
-  host.SetActiveDocument(m_pDoc.get());
+  host.SetActiveDocument(m_pDoc);
 
-  // "./x.cmd" would give the log file rule a '.' at the very start.
-  const std::string script =
-      QDir::cleanPath(QString::fromLocal8Bit(m_Options.m_strScript.c_str())).toLocal8Bit().toStdString();
-  if (!m_pDoc->OnOpenDocument(script)) {
-    Fail("cannot read the script file " + m_Options.m_strScript);
+  if (!m_Options.m_strScript.empty()) {
+    // "./x.cmd" would give the log file rule a '.' at the very start.
+    const std::string script =
+        QDir::cleanPath(QString::fromLocal8Bit(m_Options.m_strScript.c_str())).toLocal8Bit().toStdString();
+    if (!m_pDoc->OnOpenDocument(script)) {
+      Fail("cannot read the script file " + m_Options.m_strScript);
+      return CTVRRunOptions::EXIT_SCRIPT;
+    }
+  } else if (m_Options.m_nQuick == 0 && m_pDoc->m_strScriptPath == "noname") {
+    Fail("the restored document " + m_pDoc->GetTitle() + " has no script file");
     return CTVRRunOptions::EXIT_SCRIPT;
   }
 
@@ -137,7 +181,8 @@ int CTVRRunDriver::Prepare() {
   if (m_Options.m_bSaveLog)
     m_Log.Open(m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->m_strScriptPath)
                                               : m_Options.m_strLogPath);
-  m_pDoc->OnReaderConnect();
+  // A restored document that was connected is connected again already.
+  if (!m_pDoc->IsConnected()) m_pDoc->OnReaderConnect();
   // What the board says on connecting comes before the first statement.
   DrainQueue();
   if (!m_pDoc->IsConnected()) {
@@ -145,7 +190,10 @@ int CTVRRunDriver::Prepare() {
     return CTVRRunOptions::EXIT_CONNECT;
   }
 
-  switch (m_Options.m_eScriptType) {
+  // A restored document keeps its script type unless --type says otherwise.
+  const EScriptType type =
+      m_Options.m_bRestore && !m_Options.m_bTypeGiven ? m_pDoc->m_eScriptType : m_Options.m_eScriptType;
+  switch (type) {
     case SCRIPT_RAWDATA:
       m_pDoc->OnScriptRawdata();
       break;
@@ -274,13 +322,33 @@ void CTVRRunDriver::DrainQueue() {
   while (dispatcher.PendingCount() != 0 && Clock::now() < end) dispatcher.Drain();
 }
 
+int CTVRRunDriver::SendQuick() {
+  const int n = m_Options.m_nQuick;
+  m_bStarted = true;
+  if (m_pDoc->m_strQuickCommands[n - 1].empty()) {
+    // The document says so itself ("Error : Command n unvalid !").
+    m_pDoc->SendQuickCommand(n - 1);
+    return CTVRRunOptions::EXIT_USAGE;
+  }
+  m_pDoc->SendQuickCommand(n - 1);
+  const bool answered = CTVRDispatcher::Instance().RunUntil(
+      [this] { return !m_pDoc->m_bWaitAnswer; }, std::chrono::milliseconds((long long)(m_Options.m_dTimeout * 1000.0)));
+  if (!answered) {
+    Fail("no answer within " + FormatSeconds(m_Options.m_dTimeout) + " s to quick command " + std::to_string(n));
+    return CTVRRunOptions::EXIT_STALLED;
+  }
+  return CTVRRunOptions::EXIT_DONE;
+}
+
 int CTVRRunDriver::Finish(int status) {
-  if (!m_pDoc) return status;
+  if (m_pDoc == nullptr) return status;
   if (m_bStarted) {
     DrainQueue();
     m_Printer.Finish();
   }
   m_Log.Close();
+  // Saved while still connected, so the next --restore connects again.
+  if (m_Options.m_bSave) m_pWorkspace->SaveCustomState();
   if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
   // What the board says while it disconnects still belongs to the run.
   DrainQueue();

@@ -13,6 +13,8 @@
 
 class CTVRBoardDoc;
 class CTVRDocTemplate;
+class CTVRHeadlessFrames;
+class CTVRWorkspace;
 class CTVRRunObserver;
 class CTVRTerminalPrinter;
 class CTVRTraceTextView;
@@ -32,7 +34,13 @@ class CTVRRunDriver {
 
   CTVRDocTemplate* FindBoardType(std::string& known) const;
   int Prepare();
+  // The document of the run: a new one of the board type asked for, or one of
+  // those saved by the last exit.
+  int OpenNewDocument();
+  int OpenRestoredDocument();
   int Watch();
+  // --quick: the quick command sent once and its answer awaited.
+  int SendQuick();
   // One look at the run, from the event loop: FALSE once it is over.
   bool OnCheck();
   void OnInterrupt();
@@ -45,7 +53,11 @@ class CTVRRunDriver {
 
   const CTVRRunOptions& m_Options;
   CTVRTerminalPrinter& m_Printer;
-  std::unique_ptr<CTVRBoardDoc> m_pDoc;
+  // The documents belong to their board types; the workspace closes them all
+  // when the driver goes.
+  std::unique_ptr<CTVRHeadlessFrames> m_pFrames;
+  std::unique_ptr<CTVRWorkspace> m_pWorkspace;
+  CTVRBoardDoc* m_pDoc = nullptr;
   std::unique_ptr<CTVRTraceTextView> m_pTraceView;
   std::unique_ptr<CTVRRunObserver> m_pObserver;
   CTVRLogStream m_Log;

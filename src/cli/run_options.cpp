@@ -60,6 +60,10 @@ class CCommandLine {
     m_app.add_option("--save-log-path", o.m_strLogPath)->group("");
     m_app.add_flag("--no-colour,--no-color", o.m_bNoColour)->disable_flag_override();
     m_app.add_flag("--card-params", o.m_bCardParams)->disable_flag_override();
+    m_app.add_flag("--restore", o.m_bRestore)->disable_flag_override();
+    m_app.add_flag("--save", o.m_bSave)->disable_flag_override();
+    m_app.add_option("--document", m_strDocument);
+    m_app.add_option("--quick", m_strQuick);
     m_app.add_option("script", m_scripts);
 
     m_pAtr = m_app.add_subcommand("atr", "decode an answer to reset");
@@ -159,6 +163,7 @@ class CCommandLine {
     CTVRRunOptions& o = m_o;
     if (o.m_strPluginFolder.empty()) o.m_strPluginFolder = ".";
     if (!m_strType.empty()) {
+      o.m_bTypeGiven = true;
       if (m_strType == "raw")
         o.m_eScriptType = SCRIPT_RAWDATA;
       else if (m_strType == "commands")
@@ -211,10 +216,26 @@ class CCommandLine {
       }
       return true;
     }
-    if (m_scripts.empty()) {
+    if (!m_strDocument.empty() && !ParseCount(m_strDocument, o.m_nDocument)) {
+      error = "--document needs a positive whole number, not '" + m_strDocument + "'";
+      return false;
+    }
+    if (!m_strQuick.empty()) {
+      if (m_strQuick.size() != 1 || m_strQuick[0] < '1' || m_strQuick[0] > '5') {
+        error = "--quick is a quick command from 1 to 5, not '" + m_strQuick + "'";
+        return false;
+      }
+      o.m_nQuick = m_strQuick[0] - '0';
+    }
+    if (!o.m_bRestore && (o.m_nQuick != 0 || !m_strDocument.empty())) {
+      error = std::string(o.m_nQuick != 0 ? "--quick" : "--document") + " works on the saved documents: add --restore";
+      return false;
+    }
+    if (m_scripts.empty() && !o.m_bRestore) {
       error = "no script file given";
       return false;
     }
+    if (m_scripts.empty()) return true;
     if (m_scripts.size() > 1) {
       error = "one script file at a time ('" + m_scripts[1] + "' is one too many)";
       return false;
@@ -227,7 +248,7 @@ class CCommandLine {
   CTVRRunOptions& m_o;
   CLI::App* m_pAtr = nullptr;
   CLI::App* m_pRegs = nullptr;
-  std::string m_strType, m_strMaxStatements, m_strMaxSeconds, m_strTimeout, m_strKeep;
+  std::string m_strType, m_strMaxStatements, m_strMaxSeconds, m_strTimeout, m_strKeep, m_strDocument, m_strQuick;
   std::vector<std::string> m_scripts;
 };
 
@@ -238,6 +259,7 @@ bool CTVRRunOptions::Parse(const std::vector<std::string>& args, std::string& er
 }
 std::string CTVRRunOptions::HelpText() {
   return R"(Usage: tavric-run [options] SCRIPT.cmd
+       tavric-run --restore [--document N] [--quick N] [--save] [options] [SCRIPT.cmd]
        tavric-run --list [--plugins DIR]
        tavric-run atr HEX...
        tavric-run regs FILE.par
@@ -271,6 +293,16 @@ Options:
   --no-colour             plain text even on a terminal (also: NO_COLOR set)
   --card-params           at the end, print the card parameters: the answer to
                           reset of the slot shown, decoded, and the mask
+  --restore               open the documents saved by the last exit (of this
+                          program or the desktop one), each with its script,
+                          protocol, switches and quick commands, reconnected;
+                          run the first one's script, or SCRIPT.cmd in it
+  --document N            with --restore: run the N-th restored document
+  --quick N               with --restore: send quick command N (1 to 5) of the
+                          document once instead of running a script
+  --save                  at the end, save the open documents for the next
+                          --restore or the desktop program (settings file:
+                          TAVRIC_SETTINGS, or the user's Tavric settings)
   -h, --help              this text
 
 Commands:

@@ -54,7 +54,13 @@ class CTVRRunOptions {
   bool m_bNoColour = false;
   bool m_bCardParams = false;  // print the card parameters at the end
   long long m_nKeepRecords = DEFAULT_KEEP_RECORDS;
-  std::string m_strScript;
+  std::string m_strScript;    // with --restore, may be empty: the document's own script
+  bool m_bTypeGiven = false;  // --type given: it wins over a restored document's type
+  // The workspace: the documents saved by the last exit, and saving them at the end.
+  bool m_bRestore = false;
+  bool m_bSave = false;
+  long long m_nDocument = 1;            // --document: which restored document runs, from 1
+  int m_nQuick = 0;                     // --quick: the quick command sent instead of the script, 0 none
   std::vector<std::string> m_AtrBytes;  // atr: the arguments as given
   std::string m_strRegsFile;            // regs: the parameter file
 };

@@ -1,5 +1,7 @@
 #include <tavric/doc_template.h>
 
+#include <algorithm>
+
 #include <tavric/board_doc.h>
 
 TVR_IMPLEMENT_DYNAMIC(CTVRDocTemplate)
@@ -11,7 +13,29 @@ CTVRDocTemplate::CTVRDocTemplate(tvr::UINT nIDResource, const CTVRRuntimeClass* 
   if (const CTVRDocStrings* pStrings = FindDocStrings(nIDResource)) m_strings = *pStrings;
 }
 
-CTVRDocTemplate::~CTVRDocTemplate() = default;
+CTVRDocTemplate::~CTVRDocTemplate() {
+  CloseAllDocuments();
+}
+
+void CTVRDocTemplate::CloseDocument(CTVRBoardDoc* pDoc) {
+  if (std::find(m_Documents.begin(), m_Documents.end(), pDoc) == m_Documents.end()) return;
+  delete pDoc;  // its destructor takes it off the list
+}
+
+void CTVRDocTemplate::CloseAllDocuments() {
+  // Newest first, as windows close; each deletion shortens the list.
+  while (!m_Documents.empty()) {
+    CTVRBoardDoc* pDoc = m_Documents.back();
+    delete pDoc;
+    // A document whose destructor did not reach RemoveDocument must not be deleted twice.
+    if (!m_Documents.empty() && m_Documents.back() == pDoc) m_Documents.pop_back();
+  }
+}
+
+void CTVRDocTemplate::RemoveDocument(CTVRBoardDoc* pDoc) {
+  auto it = std::find(m_Documents.begin(), m_Documents.end(), pDoc);
+  if (it != m_Documents.end()) m_Documents.erase(it);
+}
 
 CTVRBoardDoc* CTVRDocTemplate::CreateDocument() {
   if (m_pDocClass == nullptr) return nullptr;
@@ -23,6 +47,7 @@ CTVRBoardDoc* CTVRDocTemplate::CreateDocument() {
     return nullptr;
   }
   pDoc->SetDocTemplate(this);
+  m_Documents.push_back(pDoc);
   return pDoc;
 }
 
@@ -34,7 +59,7 @@ CTVRBoardDoc* CTVRDocTemplate::OpenNewDocument() {
   m_nUntitledCount += 1;
   pDoc->SetTitle(GetDocName() + std::to_string(m_nUntitledCount));
   if (!pDoc->OnNewDocument()) {
-    delete pDoc;
+    CloseDocument(pDoc);
     return nullptr;
   }
   return pDoc;

@@ -7,6 +7,10 @@
 #include <fstream>
 #include <iterator>
 
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QString>
+
 #include <tavric/crypto.h>
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
@@ -15,6 +19,7 @@
 #include "board_doc_texts.h"
 #include "contract/host.h"
 #include "decode/answer_decoder.h"
+#include "document/doc_settings.h"
 #include "platform/file_reader.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_log.h"
@@ -78,15 +83,27 @@ CTVRBoardDoc::CTVRBoardDoc() : m_DummyWnd(this), m_pTraceLog(std::make_unique<CT
 
   OnCommand(ID_CRYPTO, [this] { OnCrypto(); });
 
-  // Protocols. The desktop shell builds the Protocol menu itself; elsewhere
-  // (a toolbar button) the placeholder is live once a menu has been built.
+  // Quick commands. The identifiers are not consecutive: 32852 is no command.
+  OnCommand(ID_CMD_SETTING, [this] { OnCmdSetting(); });
+  const UINT quickIds[] = {ID_CMD1, ID_CMD2, ID_CMD3, ID_CMD4, ID_CMD5};
+  for (int n = 0; n < 5; ++n) {
+    OnCommand(quickIds[n], [this, n] { SendQuickCommand(n); });
+    OnUpdate(quickIds[n], [this, n](CTVRCmdUI* ui) { OnUpdateQuickCommand(n, ui); });
+  }
+
+  // Script files
+  OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+  OnCommand(ID_FILE_SAVE, [this] { OnFileSave(); });
+  OnCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+  OnCommand(ID_NEW_SCRIPT_FILE, [this] { OnNewScriptFile(); });
+
+  // Protocols
   OnCommandRange(ID_PROTOCOL_FIRST, ID_PROTOCOL_LAST, [this](tvr::UINT nID) { OnProtocols(nID); });
-  OnUpdate(ID_PROTOCOL_FIRST, [this](CTVRCmdUI* ui) {
-    if (!ui->m_bIsMenuItem) ui->Enable(m_nProtocolMenuCount > 1);
-  });
+  OnUpdate(ID_PROTOCOL_FIRST, [this](CTVRCmdUI* ui) { OnUpdateProtocols(ui); });
 }
 
 CTVRBoardDoc::~CTVRBoardDoc() {
+  if (CTVRDocTemplate* pTemplate = GetDocTemplate()) pTemplate->RemoveDocument(this);
   CTVRHost::Instance().OnDocumentDestroyed(this);
 }
 
@@ -289,15 +306,18 @@ BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
 }
 
 BOOL CTVRBoardDoc::OnSaveDocument(const std::string& path) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) {
-    for (const auto& line : m_Lines) {
-      file.write(line.data(), std::streamsize(line.size()));
-      file.put('\n');
-    }
-    file.flush();
+  // Written to a temporary file beside the target and renamed over it only
+  // when complete: a failed save never leaves half a script behind.
+  const QString name = QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
+  QSaveFile file(name);
+  bool ok = !path.empty() && !QFileInfo(name).isDir() && file.open(QIODevice::WriteOnly);
+  for (std::size_t i = 0; ok && i < m_Lines.size(); ++i) {
+    const std::string& line = m_Lines[i];
+    ok = file.write(line.data(), qint64(line.size())) == qint64(line.size()) && file.putChar('\n');
   }
-  if (!file) {
+  ok = ok && file.commit();
+  if (!ok) {
+    file.cancelWriting();
     CTVRUserPrompts::Get().MessageBox(kFailedToSave);
     return FALSE;
   }
@@ -309,64 +329,48 @@ BOOL CTVRBoardDoc::OnSaveDocument(const std::string& path) {
 
 BOOL CTVRBoardDoc::SaveState(CTVRRegistry& reg) {
   m_bStateSaved = TRUE;
-  const std::string protocol = m_pProtocol != nullptr ? m_pProtocol->GetName() : std::string(kNoProtocol);
-  const DWORD standard = m_pProtocol != nullptr ? m_pProtocol->GetStandard() : 0;
-  CTVRCrypto* pCrypto = m_pCrypto;
-
+  CTVRDocSettings settings;
+  settings.m_strLastRegSetting = m_strLastRegSetting;
+  settings.m_strTitle = GetTitle();
+  settings.m_dwConnected = m_bConnected ? 1 : 0;
+  settings.m_strProtocol = m_pProtocol != nullptr ? m_pProtocol->GetName() : std::string(kNoProtocol);
+  settings.m_strScript = m_strScriptPath;
+  settings.m_dwScriptType = DWORD(m_eScriptType);
+  settings.m_dwMode = m_byMode;
+  settings.m_dwAutoPause = DWORD(m_bAutoPause);
+  settings.m_dwStandard = m_pProtocol != nullptr ? m_pProtocol->GetStandard() : 0;
+  settings.m_dwBeep = DWORD(m_bBeepOnError);
+  settings.m_dwHexMode = DWORD(m_bHexDisplay);
+  for (std::size_t i = 0; i < settings.m_Commands.size(); ++i) settings.m_Commands[i] = m_strQuickCommands[i];
+  if (m_pCrypto != nullptr)
+    settings.m_Keys = {m_pCrypto->GetCypheringKey(), m_pCrypto->GetDecypheringKey(), m_pCrypto->Get3CypheringKey(),
+                       m_pCrypto->Get3DecypheringKey()};
   // The chain stops at the first value that cannot be written.
-  return reg.Write("LastRegSettingUsed", m_strLastRegSetting) && reg.Write("Title", GetTitle()) &&
-         reg.Write("Connected", DWORD(m_bConnected ? 1 : 0)) && reg.Write("Protocol", protocol) &&
-         reg.Write("Script", m_strScriptPath) && reg.Write("Command", DWORD(m_eScriptType)) &&
-         reg.Write("Mode", DWORD(m_byMode)) && reg.Write("AutoPause", DWORD(m_bAutoPause)) &&
-         reg.Write("Standard", standard) && reg.Write("Beep", DWORD(m_bBeepOnError)) &&
-         reg.Write("HexMode", DWORD(m_bHexDisplay)) && reg.Write("Cmd1", m_strQuickCommands[0]) &&
-         reg.Write("Cmd2", m_strQuickCommands[1]) && reg.Write("Cmd3", m_strQuickCommands[2]) &&
-         reg.Write("Cmd4", m_strQuickCommands[3]) && reg.Write("Cmd5", m_strQuickCommands[4]) &&
-         reg.Write("CypheringKey", pCrypto != nullptr ? pCrypto->GetCypheringKey() : std::string()) &&
-         reg.Write("DecypheringKey", pCrypto != nullptr ? pCrypto->GetDecypheringKey() : std::string()) &&
-         reg.Write("3CypheringKey", pCrypto != nullptr ? pCrypto->Get3CypheringKey() : std::string()) &&
-         reg.Write("3DecypheringKey", pCrypto != nullptr ? pCrypto->Get3DecypheringKey() : std::string());
+  return settings.Save(reg);
 }
 
 BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
   OnNewDocument();
 
-  // What is not stored takes these values; what was read before a missing
-  // value stays as read.
-  std::string title = kNoname;
-  DWORD connected = 0;
-  std::string protocol = kDefaultProtocol;
-  std::string script = kNoname;
-  DWORD scriptType = SCRIPT_RAWDATA;
-  DWORD mode = m_byMode;
-  DWORD autoPause = DWORD(m_bAutoPause);
-  DWORD standard = 0;
-  DWORD beep = DWORD(m_bBeepOnError);
-  DWORD hexMode = DWORD(m_bHexDisplay);
-  std::string commands[5];
-  std::string keys[4];
-  std::string lastRegSetting;
-
-  const bool complete =
-      reg.Read("Title", title) && reg.Read("Connected", connected) && reg.Read("Protocol", protocol) &&
-      reg.Read("Script", script) && reg.Read("Command", scriptType) && reg.Read("Mode", mode) &&
-      reg.Read("AutoPause", autoPause) && reg.Read("Standard", standard) && reg.Read("Beep", beep) &&
-      reg.Read("HexMode", hexMode) && reg.Read("Cmd1", commands[0]) && reg.Read("Cmd2", commands[1]) &&
-      reg.Read("Cmd3", commands[2]) && reg.Read("Cmd4", commands[3]) && reg.Read("Cmd5", commands[4]) &&
-      reg.Read("CypheringKey", keys[0]) && reg.Read("DecypheringKey", keys[1]) && reg.Read("3CypheringKey", keys[2]) &&
-      reg.Read("3DecypheringKey", keys[3]) && reg.Read("LastRegSettingUsed", lastRegSetting);
-  if (!complete) CTVRUserPrompts::Get().MessageBox(kNoDocumentInRegistry);
+  // What is not stored takes the defaults of CTVRDocSettings, or the
+  // document's current value; what was read before a missing value stays.
+  CTVRDocSettings settings;
+  settings.m_dwMode = m_byMode;
+  settings.m_dwAutoPause = DWORD(m_bAutoPause);
+  settings.m_dwBeep = DWORD(m_bBeepOnError);
+  settings.m_dwHexMode = DWORD(m_bHexDisplay);
+  if (!settings.Load(reg)) CTVRUserPrompts::Get().MessageBox(kNoDocumentInRegistry);
 
   // A stored type out of range would make every frame empty: raw data instead.
-  m_eScriptType = scriptType <= SCRIPT_APDU ? EScriptType(scriptType) : SCRIPT_RAWDATA;
-  m_byMode = BYTE(mode);
-  m_bAutoPause = autoPause != 0 ? TRUE : FALSE;
-  m_bBeepOnError = beep != 0 ? TRUE : FALSE;
-  m_bHexDisplay = hexMode != 0 ? TRUE : FALSE;
-  m_strLastRegSetting = lastRegSetting;
+  m_eScriptType = settings.m_dwScriptType <= SCRIPT_APDU ? EScriptType(settings.m_dwScriptType) : SCRIPT_RAWDATA;
+  m_byMode = BYTE(settings.m_dwMode);
+  m_bAutoPause = settings.m_dwAutoPause != 0 ? TRUE : FALSE;
+  m_bBeepOnError = settings.m_dwBeep != 0 ? TRUE : FALSE;
+  m_bHexDisplay = settings.m_dwHexMode != 0 ? TRUE : FALSE;
+  m_strLastRegSetting = settings.m_strLastRegSetting;
 
-  CTVRDocument::SetTitle(title);
-  m_strScriptPath = script;
+  CTVRDocument::SetTitle(settings.m_strTitle);
+  m_strScriptPath = settings.m_strScript;
   if (m_strScriptPath != kNoname) {
     // The caption names the script even when the file has gone: the open step
     // reports that, and the script stays empty.
@@ -378,9 +382,9 @@ BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
   }
 
   m_pProtocol = nullptr;
-  SelectProtocol(protocol, BYTE(standard));
+  SelectProtocol(settings.m_strProtocol, BYTE(settings.m_dwStandard));
 
-  if (connected != 0) {
+  if (settings.m_dwConnected != 0) {
     // The board has reported why it cannot reconnect; the rest stays unrestored.
     if (!Connect()) return FALSE;
     m_bConnected = TRUE;
@@ -388,12 +392,12 @@ BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
   }
 
   if (m_pCrypto != nullptr) {
-    m_pCrypto->SetCypheringKey(keys[0]);
-    m_pCrypto->SetDecypheringKey(keys[1]);
-    m_pCrypto->Set3CypheringKey(keys[2]);
-    m_pCrypto->Set3DecypheringKey(keys[3]);
+    m_pCrypto->SetCypheringKey(settings.m_Keys[0]);
+    m_pCrypto->SetDecypheringKey(settings.m_Keys[1]);
+    m_pCrypto->Set3CypheringKey(settings.m_Keys[2]);
+    m_pCrypto->Set3DecypheringKey(settings.m_Keys[3]);
   }
 
-  for (int i = 0; i < 5; ++i) m_strQuickCommands[i] = commands[i];
+  for (std::size_t i = 0; i < settings.m_Commands.size(); ++i) m_strQuickCommands[i] = settings.m_Commands[i];
   return TRUE;
 }

@@ -31,10 +31,18 @@ void CTVRBoardDoc::OnProtocols(UINT nID) {
 }
 
 BOOL CTVRBoardDoc::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {
-  if (CTVRDocument::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
-  if (CTVRDocTemplate* pTemplate = GetDocTemplate();
-      pTemplate != nullptr && pTemplate->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
-    return TRUE;
-  // The items of the protocol's own menu, and their update queries, end here.
-  return m_pProtocol != nullptr && m_pProtocol->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo) ? TRUE : FALSE;
+  // The route: the document, its template, then the selected protocol; the
+  // items of the protocol's own menu and the host's protocol-side commands end
+  // there. An update query first looks for a real update handler all along the
+  // route, so that a protocol can enable or check a command that an earlier
+  // target merely knows.
+  auto route = [&](int code) -> BOOL {
+    if (CTVRDocument::OnCmdMsg(nID, code, pExtra, pHandlerInfo)) return TRUE;
+    if (CTVRDocTemplate* pTemplate = GetDocTemplate();
+        pTemplate != nullptr && pTemplate->OnCmdMsg(nID, code, pExtra, pHandlerInfo))
+      return TRUE;
+    return m_pProtocol != nullptr && m_pProtocol->OnCmdMsg(nID, code, pExtra, pHandlerInfo) ? TRUE : FALSE;
+  };
+  if (nCode == CN_UPDATE_COMMAND_UI && route(CN_UPDATE_HANDLER_ONLY)) return TRUE;
+  return route(nCode);
 }

@@ -18,6 +18,17 @@ inline constexpr const char* kBoardDisconnected =
     "\"Reader->Connect\".\n"
     "           Try again \"Reader->Connect\" in a few seconds. The enumeration can take a long time.";
 
+// Script files and closing
+inline constexpr const char* kScriptExtension = "cmd";
+inline constexpr const char* kScriptFilter = "Script Files (*.cmd)|*.cmd|All Files (*.*)|*.*||";
+inline constexpr const char* kCloseQuestion =
+    "If you close the document now, you will lose all parameters of the document (Protocol, COM, ...) !\n"
+    "Do you want to close it ?";
+
+// Protocol menu
+inline constexpr const char* kNoProtocols = "No availables protocols";
+inline constexpr const char* kNoCommands = "No availables commands";
+
 // The registry defaults of a document that is not stored.
 inline constexpr const char* kNoname = "noname";
 inline constexpr const char* kDefaultProtocol = "Verta";

@@ -36,7 +36,7 @@ tvr::BOOL CTVRCmdTarget::OnCmdMsg(tvr::UINT nID, int nCode, void* pExtra, void* 
     handler(nID);
     return TRUE;
   }
-  if (nCode == CN_UPDATE_COMMAND_UI) {
+  if (nCode == CN_UPDATE_COMMAND_UI || nCode == CN_UPDATE_HANDLER_ONLY) {
     auto* pCmdUI = static_cast<CTVRCmdUI*>(pExtra);
     if (pCmdUI == nullptr) return FALSE;
     auto update = m_updates.find(nID);
@@ -46,7 +46,7 @@ tvr::BOOL CTVRCmdTarget::OnCmdMsg(tvr::UINT nID, int nCode, void* pExtra, void* 
       return TRUE;
     }
     // A command that can run but has no opinion on its state is offered.
-    if (command != m_commands.end()) {
+    if (nCode == CN_UPDATE_COMMAND_UI && command != m_commands.end()) {
       pCmdUI->Enable(TRUE);
       return TRUE;
     }

@@ -68,6 +68,11 @@ tvr::BOOL CTVRPromptRecorder::AskYesNo(const std::string& text) {
   return TakeFront<tvr::BOOL>(m_YesNoAnswers, TRUE);
 }
 
+CTVRUserPrompts::EAnswer CTVRPromptRecorder::AskYesNoCancel(const std::string& text) {
+  m_Questions.push_back(text);
+  return TakeFront<EAnswer>(m_YesNoCancelAnswers, ANSWER_YES);
+}
+
 tvr::BOOL CTVRPromptRecorder::AskSaveFileName(const std::string&, const std::string& initialName, const std::string&,
                                               std::string& chosen) {
   m_FileDialogInitialNames.push_back(initialName);

@@ -16,6 +16,10 @@ class CTVRUserPrompts {
   virtual void MessageBox(const std::string& text) = 0;
   // A question with Yes and No buttons; TRUE for Yes.
   virtual tvr::BOOL AskYesNo(const std::string& text) = 0;
+  // A question with Yes, No and Cancel buttons (the save-modified question).
+  // The base asks AskYesNo, so prompts that know no Cancel never give it.
+  enum EAnswer { ANSWER_YES, ANSWER_NO, ANSWER_CANCEL };
+  virtual EAnswer AskYesNoCancel(const std::string& text) { return AskYesNo(text) ? ANSWER_YES : ANSWER_NO; }
   virtual void MessageBeep(tvr::UINT type) = 0;
   // A save-file dialog; TRUE and the chosen path, or FALSE when cancelled.
   virtual tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName,
@@ -51,6 +55,7 @@ class CTVRPromptRecorder : public CTVRUserPrompts {
 
   void MessageBox(const std::string& text) override { m_Messages.push_back(text); }
   tvr::BOOL AskYesNo(const std::string& text) override;
+  EAnswer AskYesNoCancel(const std::string& text) override;
   void MessageBeep(tvr::UINT type) override { m_Beeps.push_back(type); }
   tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName, const std::string& filter,
                             std::string& chosen) override;
@@ -60,7 +65,8 @@ class CTVRPromptRecorder : public CTVRUserPrompts {
   std::vector<std::string> m_Messages;
   std::vector<std::string> m_Questions;
   std::vector<tvr::UINT> m_Beeps;
-  std::vector<tvr::BOOL> m_YesNoAnswers;   // consumed from the front
-  std::vector<std::string> m_FileAnswers;  // consumed from the front; "" means cancel
+  std::vector<tvr::BOOL> m_YesNoAnswers;      // consumed from the front
+  std::vector<EAnswer> m_YesNoCancelAnswers;  // consumed from the front; Yes when spent
+  std::vector<std::string> m_FileAnswers;     // consumed from the front; "" means cancel
   std::vector<std::string> m_FileDialogInitialNames;
 };

@@ -46,6 +46,15 @@ TEST(RunOptions, CommandsTakeTheirOwnArguments) {
   EXPECT_EQ(Parse({"s.cmd"}).m_eCommand, CTVRRunOptions::COMMAND_RUN);
 }
 
+TEST(RunOptions, TheSavedDocumentsNeedNoScript) {
+  const CTVRRunOptions o = Parse({"--restore", "--document", "2", "--quick", "5", "--save"});
+  EXPECT_EQ(std::make_tuple(o.m_bRestore, o.m_bSave, o.m_nDocument, o.m_nQuick, o.m_strScript, o.m_bTypeGiven),
+            std::make_tuple(true, true, 2LL, 5, std::string(), false));
+  EXPECT_EQ(Parse({"--restore", "other.cmd"}).m_strScript, "other.cmd");
+  EXPECT_TRUE(Parse({"--type", "raw", "--restore"}).m_bTypeGiven);
+  EXPECT_EQ(Parse({"--save", "s.cmd"}).m_nDocument, 1);
+}
+
 TEST(RunOptions, TheLogPathIsOptional) {
   const std::tuple<Args, std::string> cases[] = {
       {{"--save-log", "hello.cmd"}, ""},  // alone before the script: the script is no log path
@@ -81,6 +90,12 @@ TEST(RunOptions, UsageErrorsSayWhat) {
       {{"--keep", "0", "a.cmd"}, "--keep needs a positive whole number"},
       {{"--keep", "lots", "a.cmd"}, "--keep needs a positive whole number"},
       {{"regs"}, "regs needs a parameter file"},
+      {{"--quick", "2", "a.cmd"}, "--quick works on the saved documents: add --restore"},
+      {{"--document", "2", "a.cmd"}, "--document works on the saved documents: add --restore"},
+      {{"--restore", "--quick", "6"}, "--quick is a quick command from 1 to 5, not '6'"},
+      {{"--restore", "--quick", "12"}, "from 1 to 5"},
+      {{"--restore", "--document", "0"}, "--document needs a positive whole number"},
+      {{"--restore", "a.cmd", "b.cmd"}, "one too many"},
   };
   for (const auto& [args, said] : cases) {
     CTVRRunOptions options;

@@ -378,3 +378,94 @@ TEST_F(TavricRunTest, RegsPrintsARegisterFileOrItsFirstError) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "tavric-run: RegPar: Not a regular file\n");
 }
+
+namespace {
+
+// A bench of two simulated readers as the desktop program would have saved it.
+std::string BenchSettings(const QString& folder) {
+  std::string ini = "[Settings]\n";
+  const char* scripts[] = {"a.cmd", "b.cmd"};
+  for (int i = 0; i < 2; ++i) {
+    const std::string doc = "CTVRSimDoc\\" + std::to_string(i) + "\\";
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"LastRegSettingUsed", ""},
+        {"Title", i == 0 ? "Bench A" : "Bench B"},
+        {"Connected", "1"},
+        {"Protocol", "Verta"},
+        {"Script", (folder + "/" + scripts[i]).toStdString()},
+        {"Command", "1"},
+        {"Mode", "0"},
+        {"AutoPause", "1"},
+        {"Standard", "0"},
+        {"Beep", i == 0 ? "1" : "0"},
+        {"HexMode", "1"},
+        {"Cmd1", "30"},
+        {"Cmd2", i == 0 ? "12" : "20 02"},
+        {"Cmd3", ""},
+        {"Cmd4", ""},
+        {"Cmd5", ""},
+        {"CypheringKey", ""},
+        {"DecypheringKey", ""},
+        {"3CypheringKey", ""},
+        {"3DecypheringKey", ""},
+        {"Placement",
+         "2C000000000000000100000000000000000000000000000000000000000000000A0000001400000090010000F4010000"},
+        {"Row0.cur", "200"},
+        {"Row0.min", "50"},
+        {"Row1.cur", "220"},
+        {"Row1.min", "100"},
+    };
+    for (const auto& [name, value] : values) ini += doc + name + "=" + value + "\n";
+  }
+  return ini + "CTVRSimDoc\\NbDoc=2\nCTVRSimDoc\\UntitledCount=2\n";
+}
+
+std::string ReadWhole(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<unreadable>");
+}
+
+TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
+  QTemporaryDir dir;
+  const QString settings = dir.path() + "/Tavric.ini";
+  const QByteArray previous = qgetenv("TAVRIC_SETTINGS");
+  qputenv("TAVRIC_SETTINGS", settings.toLocal8Bit());
+  {
+    QFile a(dir.path() + "/a.cmd"), b(dir.path() + "/b.cmd"), ini(settings);
+    ASSERT_TRUE(a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly) && ini.open(QIODevice::WriteOnly));
+    a.write("* reader A\r\n10;\r\n");
+    b.write("30;\n");
+    ini.write(BenchSettings(dir.path()).c_str());
+  }
+
+  // The first document runs its own script; saving puts the bench back as it was read.
+  const CRun first = RunTool({"--no-colour", "--restore", "--save"});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(Contains(first.out, "PC -> IFD : RESET CARD")) << first.out;
+  const std::string saved = ReadWhole(settings);
+  for (const char* value : {"CTVRSimDoc\\0\\Title=Bench A", "CTVRSimDoc\\1\\Cmd2=20 02", "CTVRSimDoc\\1\\Beep=0",
+                            "CTVRSimDoc\\1\\Row1.cur=220", "CTVRSimDoc\\0\\Connected=1", "CTVRSimDoc\\NbDoc=2"})
+    EXPECT_TRUE(Contains(saved, value)) << value << "\n" << saved;
+
+  // The second document's quick command, then its script: the settings stay the same.
+  const CRun quick = RunTool({"--no-colour", "--restore", "--document", "2", "--quick", "2", "--save"});
+  EXPECT_EQ(quick.status, 0) << quick.err;
+  EXPECT_TRUE(Contains(quick.out, "PC -> IFD : SELECT CARD")) << quick.out;
+  EXPECT_FALSE(Contains(quick.out, "GET FIRMWARE")) << "the script is not run";
+  const CRun second = RunTool({"--no-colour", "--restore", "--document", "2", "--save"});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_TRUE(Contains(second.out, "PC -> IFD : GET FIRMWARE VERSION")) << second.out;
+  EXPECT_EQ(ReadWhole(settings), saved);
+
+  // An empty quick command says so; a document that is not there is refused.
+  const CRun empty = RunTool({"--restore", "--quick", "3"});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_TRUE(Contains(empty.err, "tavric: Error : Command 3 unvalid !")) << empty.err;
+  const CRun missing = RunTool({"--restore", "--document", "3"});
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_TRUE(Contains(missing.err, "no document 3 (2 restored)")) << missing.err;
+
+  qputenv("TAVRIC_SETTINGS", previous);
+}
+
+}  // namespace

@@ -277,3 +277,67 @@ TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Verta protocol gives the host's protocol-side toolbar commands their
+// frames and their enabled and checked states, through the document's route.
+class VertaHostCommands : public SimBoard {
+ protected:
+  std::pair<BOOL, int> State(UINT id) {
+    CTVRCmdUI ui(id);
+    m_pDoc->DoUpdate(ui);
+    return {ui.m_bEnabled, ui.m_nCheck};
+  }
+  // The opcode and data bytes of the last frame sent.
+  Bytes LastSent() {
+    const std::vector<std::string> sent = Records(TRACE_SENT);
+    if (sent.empty()) return {};
+    const std::string& frame = sent.back();
+    return frame.size() > 4 ? Bytes(frame.begin() + 3, frame.end() - 1) : Bytes{};
+  }
+  void Run(UINT id) {
+    EXPECT_TRUE(m_pDoc->DoCommand(id)) << id;
+    RunQueue();
+  }
+};
+
+TEST_F(VertaHostCommands, CardPowerAndMaskCommandsSendOneOffFrames) {
+  EXPECT_EQ(State(36011), std::make_pair(TRUE, 1));
+  Run(36013);
+  EXPECT_EQ(LastSent(), (Bytes{0x20, 0x03}));
+  EXPECT_EQ(std::make_tuple(State(36011), State(36013)),
+            std::make_tuple(std::make_pair(TRUE, 0), std::make_pair(TRUE, 1)));
+
+  Run(35016);
+  EXPECT_EQ(LastSent(), Bytes{0x10});
+  EXPECT_EQ(std::make_tuple(State(35015), State(35016)),
+            std::make_tuple(std::make_pair(TRUE, 0), std::make_pair(TRUE, 1)));
+  Run(35017);
+  EXPECT_EQ(LastSent(), Bytes{0x11});
+  EXPECT_EQ(State(35016), std::make_pair(TRUE, 0)) << "powered off";
+  Run(35002);
+  EXPECT_EQ(LastSent(), Bytes{0x30});
+  EXPECT_EQ(Records(TRACE_SENT).size(), 4u);
+  EXPECT_FALSE(m_pDoc->IsRunning());
+
+  m_pDoc->OnReaderDisconnect();
+  for (UINT id : {36011u, 35015u, 35017u, 35002u, 32783u}) EXPECT_FALSE(State(id).first) << id;
+}
+
+TEST_F(VertaHostCommands, StandardsAndModesAreCheckedChoicesAndTheEmvLoopbackIsGreyed) {
+  Run(35001);
+  EXPECT_EQ(m_Protocol.GetStandard(), 1);
+  EXPECT_EQ(std::make_tuple(State(35000), State(35001)),
+            std::make_tuple(std::make_pair(TRUE, 0), std::make_pair(TRUE, 1)));
+  Run(32777);
+  EXPECT_EQ(m_Protocol.GetMode(), 2);
+  EXPECT_EQ(State(32777), std::make_pair(TRUE, 1));
+  EXPECT_TRUE(Records(TRACE_SENT).empty()) << "choices send nothing";
+
+  EXPECT_FALSE(State(32784).first);
+  Run(32783);
+  EXPECT_EQ(LastSent().front(), 0x40);
+}
+
+}  // namespace

@@ -31,6 +31,25 @@ CTVRVertaProtocol::CTVRVertaProtocol() {
     OnUpdate(id, [this](CTVRCmdUI* pCmdUI) { OnUpdateConnected(pCmdUI); });
   OnUpdateRange(ID_VERTA_SELECT_CARD_1, ID_VERTA_SELECT_CARD_1 + CARD_COUNT - 1,
                 [this](CTVRCmdUI* pCmdUI) { OnUpdateSelectCard(pCmdUI); });
+
+  // The host's toolbars.
+  OnCommandRange(ID_HOST_SELECT_CARD_1, ID_HOST_SELECT_CARD_1 + CARD_COUNT - 1,
+                 [this](tvr::UINT nID) { OnHostSelectCard(nID); });
+  OnUpdateRange(ID_HOST_SELECT_CARD_1, ID_HOST_SELECT_CARD_1 + CARD_COUNT - 1,
+                [this](CTVRCmdUI* pCmdUI) { OnUpdateHostSelectCard(pCmdUI); });
+  OnCommandRange(ID_HOST_POWER_ON_5V, ID_HOST_POWER_ON_3V, [this](tvr::UINT nID) { OnPowerOn(nID); });
+  OnUpdateRange(ID_HOST_POWER_ON_5V, ID_HOST_POWER_ON_3V, [this](CTVRCmdUI* pCmdUI) { OnUpdatePowerOn(pCmdUI); });
+  OnCommand(ID_HOST_POWER_OFF, [this] { OnPowerOff(); });
+  OnCommand(ID_HOST_MASK_NUMBER, [this] { OnFirmware(); });
+  OnCommand(ID_HOST_LOOPBACK_GIE, [this] { OnLoopbackTest(); });
+  for (tvr::UINT id : {ID_HOST_POWER_OFF, ID_HOST_MASK_NUMBER, ID_HOST_LOOPBACK_GIE})
+    OnUpdate(id, [this](CTVRCmdUI* pCmdUI) { OnUpdateConnected(pCmdUI); });
+  // Verta readers have no EMV loopback: the button stays greyed.
+  OnUpdate(ID_HOST_LOOPBACK_EMV, [](CTVRCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); });
+  OnCommandRange(ID_HOST_STANDARD_ISO, ID_HOST_STANDARD_EMV, [this](tvr::UINT nID) { OnStandard(nID); });
+  OnUpdateRange(ID_HOST_STANDARD_ISO, ID_HOST_STANDARD_EMV, [this](CTVRCmdUI* pCmdUI) { OnUpdateStandard(pCmdUI); });
+  OnCommandRange(ID_HOST_MODE_STANDARD, ID_HOST_MODE_ENERGY_CHAR, [this](tvr::UINT nID) { OnMode(nID); });
+  OnUpdateRange(ID_HOST_MODE_STANDARD, ID_HOST_MODE_ENERGY_CHAR, [this](CTVRCmdUI* pCmdUI) { OnUpdateMode(pCmdUI); });
 }
 
 CTVRVertaProtocol::~CTVRVertaProtocol() = default;
@@ -60,13 +79,17 @@ void CTVRVertaProtocol::SetOldSelectCard(tvr::BYTE card) {
 tvr::BYTE CTVRVertaProtocol::GetOldSelectCard() {
   return m_byOldSelectCard;
 }
-// Verta readers have a single standard; the value is only kept so that the
-// document stores back what it restored.
+// The standard (0 ISO, 1 EMV) and the mode are settings of the host's
+// toolbars that Verta readers apply on their own; the protocol keeps them so
+// that the buttons show them checked and the document stores them back.
 tvr::BYTE CTVRVertaProtocol::GetStandard() {
   return m_byStandard;
 }
 void CTVRVertaProtocol::SetStandard(tvr::BYTE standard) {
   m_byStandard = standard;
+}
+tvr::BYTE CTVRVertaProtocol::GetMode() {
+  return m_byMode;
 }
 
 std::vector<tvr::BYTE> CTVRVertaProtocol::GetLoopbackPattern() {
@@ -152,6 +175,7 @@ void CTVRVertaProtocol::OnResetCard() {
   SendOneOff({VERTA_OP_RESET_CARD});
 }
 void CTVRVertaProtocol::OnPowerOff() {
+  m_nPowerCommand = 0;
   SendOneOff({VERTA_OP_POWER_OFF});
 }
 void CTVRVertaProtocol::OnCardStatus() {
@@ -183,4 +207,40 @@ void CTVRVertaProtocol::OnUpdateConnected(CTVRCmdUI* pCmdUI) {
 void CTVRVertaProtocol::OnUpdateSelectCard(CTVRCmdUI* pCmdUI) {
   pCmdUI->Enable(m_bConnected);
   pCmdUI->SetCheck(pCmdUI->m_nID - ID_VERTA_SELECT_CARD_1 + 1 == m_bySelectCard ? 1 : 0);
+}
+
+void CTVRVertaProtocol::OnHostSelectCard(tvr::UINT nID) {
+  OnSelectCard(nID - ID_HOST_SELECT_CARD_1 + ID_VERTA_SELECT_CARD_1);
+}
+void CTVRVertaProtocol::OnUpdateHostSelectCard(CTVRCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_bConnected);
+  pCmdUI->SetCheck(pCmdUI->m_nID - ID_HOST_SELECT_CARD_1 + 1 == m_bySelectCard ? 1 : 0);
+}
+
+// A Verta reader chooses the card's class itself when it resets a card, so
+// both Power On buttons send the same cold reset; the one pressed last stays
+// checked until Power OFF.
+void CTVRVertaProtocol::OnPowerOn(tvr::UINT nID) {
+  m_nPowerCommand = nID;
+  OnResetCard();
+}
+void CTVRVertaProtocol::OnUpdatePowerOn(CTVRCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_bConnected);
+  pCmdUI->SetCheck(pCmdUI->m_nID == m_nPowerCommand ? 1 : 0);
+}
+
+void CTVRVertaProtocol::OnStandard(tvr::UINT nID) {
+  m_byStandard = tvr::BYTE(nID - ID_HOST_STANDARD_ISO);
+}
+void CTVRVertaProtocol::OnUpdateStandard(CTVRCmdUI* pCmdUI) {
+  pCmdUI->Enable(TRUE);
+  pCmdUI->SetCheck(pCmdUI->m_nID - ID_HOST_STANDARD_ISO == m_byStandard ? 1 : 0);
+}
+
+void CTVRVertaProtocol::OnMode(tvr::UINT nID) {
+  m_byMode = tvr::BYTE(nID - ID_HOST_MODE_STANDARD);
+}
+void CTVRVertaProtocol::OnUpdateMode(CTVRCmdUI* pCmdUI) {
+  pCmdUI->Enable(TRUE);
+  pCmdUI->SetCheck(pCmdUI->m_nID - ID_HOST_MODE_STANDARD == m_byMode ? 1 : 0);
 }

@@ -20,6 +20,24 @@ enum : tvr::UINT {
   ID_VERTA_SELECT_CARD_1 = 34210,  // to ID_VERTA_SELECT_CARD_1 + 5
 };
 
+// The host's protocol-side commands (its Protocol, Mode, Loopback, Standard
+// Script and Select Card toolbars): the host has no handler for them and
+// routes them, with their update queries, to the selected protocol.
+enum : tvr::UINT {
+  ID_HOST_MODE_STANDARD = 32775,
+  ID_HOST_MODE_ENERGY_REQUEST = 32776,
+  ID_HOST_MODE_ENERGY_CHAR = 32777,
+  ID_HOST_LOOPBACK_GIE = 32783,
+  ID_HOST_LOOPBACK_EMV = 32784,
+  ID_HOST_STANDARD_ISO = 35000,
+  ID_HOST_STANDARD_EMV = 35001,
+  ID_HOST_MASK_NUMBER = 35002,
+  ID_HOST_POWER_ON_5V = 35015,
+  ID_HOST_POWER_ON_3V = 35016,
+  ID_HOST_POWER_OFF = 35017,
+  ID_HOST_SELECT_CARD_1 = 36011,  // to ID_HOST_SELECT_CARD_1 + 5
+};
+
 class CTVRVertaProtocol : public CTVRProtocol {
   TVR_DECLARE_DYNAMIC(CTVRVertaProtocol)
 
@@ -42,6 +60,7 @@ class CTVRVertaProtocol : public CTVRProtocol {
   tvr::BYTE GetOldSelectCard() override;
   tvr::BYTE GetStandard() override;
   void SetStandard(tvr::BYTE standard) override;
+  tvr::BYTE GetMode() override;
 
   int LpbGie(tvr::BYTE* answer, tvr::DWORD length) override;
   int LpbEmv(tvr::BYTE* answer, tvr::DWORD length) override;
@@ -67,6 +86,16 @@ class CTVRVertaProtocol : public CTVRProtocol {
   void OnUpdateConnected(CTVRCmdUI* pCmdUI);
   void OnUpdateSelectCard(CTVRCmdUI* pCmdUI);
 
+  // The host's protocol-side commands.
+  void OnHostSelectCard(tvr::UINT nID);
+  void OnUpdateHostSelectCard(CTVRCmdUI* pCmdUI);
+  void OnPowerOn(tvr::UINT nID);
+  void OnUpdatePowerOn(CTVRCmdUI* pCmdUI);
+  void OnStandard(tvr::UINT nID);
+  void OnUpdateStandard(CTVRCmdUI* pCmdUI);
+  void OnMode(tvr::UINT nID);
+  void OnUpdateMode(CTVRCmdUI* pCmdUI);
+
  private:
   // Injects a one-off command into the active reader document, as the quick
   // commands do, so that it is framed, traced and decoded like a script line.
@@ -79,4 +108,6 @@ class CTVRVertaProtocol : public CTVRProtocol {
   tvr::BYTE m_byStandard = 0;
   tvr::BYTE m_byLpbActivated = 0;
   int m_nLpbStep = 0;
+  tvr::UINT m_nPowerCommand = 0;  // the last Power On command given, 0 before any
+  tvr::BYTE m_byMode = 0;         // 0 standard, 1 energy saving on request, 2 energy saving by character
 };

@@ -58,6 +58,16 @@ enum : tvr::UINT {
   ID_CRYPTO = 32849,
   ID_PROTOCOL_FIRST = 33800,
   ID_PROTOCOL_LAST = 33807,
+  ID_CMD_SETTING = 32856,
+  ID_CMD1 = 32850,
+  ID_CMD2 = 32851,
+  ID_CMD3 = 32853,  // 32852 is not a quick command
+  ID_CMD4 = 32854,
+  ID_CMD5 = 32855,
+  ID_FILE_OPEN = 57601,
+  ID_FILE_SAVE = 57603,
+  ID_FILE_SAVE_AS = 57604,
+  ID_NEW_SCRIPT_FILE = 32847,
 };
 
 // Settings of the Delay Options dialog: kept and edited by the host, applied
@@ -163,8 +173,24 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // ---- Protocol selection -------------------------------------------------
   void SelectProtocol(const std::string& name, tvr::BYTE standard);
   void OnProtocols(tvr::UINT nID);
+  // Builds the Protocol menu in place of its placeholder (a menu item whose
+  // m_pMenu is the shell's menu editor); elsewhere, enables the element once a
+  // menu has been built.
+  void OnUpdateProtocols(CTVRCmdUI* pCmdUI);
   CTVRProtocol* GetProtocol() const { return m_pProtocol; }
   tvr::BOOL OnCmdMsg(tvr::UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override;
+
+  // ---- Quick commands -----------------------------------------------------
+  void OnCmdSetting();
+  void OnCmd1() { SendQuickCommand(0); }
+  void OnCmd2() { SendQuickCommand(1); }
+  void OnCmd3() { SendQuickCommand(2); }
+  void OnCmd4() { SendQuickCommand(3); }
+  void OnCmd5() { SendQuickCommand(4); }
+  // Command n + 1 (n from 0) as a one-off command to the active reader document.
+  void SendQuickCommand(int n);
+  // Enabled when connected and the text has at least two characters.
+  void OnUpdateQuickCommand(int n, CTVRCmdUI* pCmdUI);
 
   // ---- Trace --------------------------------------------------------------
   void NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind);
@@ -188,6 +214,24 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // the file cannot be read, the script then unchanged.
   tvr::BOOL OnOpenDocument(const std::string& path);
   tvr::BOOL OnSaveDocument(const std::string& path);
+  // Open, Save and Save As of the script (".cmd" files); a chosen path joins
+  // the recent-file list.
+  void OnFileOpen();
+  void OnFileSave();
+  void OnFileSaveAs();
+  // Saves the documents of the first board type, closes and reopens them with
+  // empty scripts and their traces kept (the workspace's cycle).
+  void OnNewScriptFile();
+  // FALSE when the user keeps the document: without a saved state, and unless
+  // the session is ending, closing asks first.
+  tvr::BOOL CanCloseDocument();
+  // Closes the document after CanCloseDocument: a document of a template is
+  // deleted (do not touch it after TRUE); one without a template is left to
+  // its owner. FALSE when the user keeps it.
+  tvr::BOOL OnCloseDocument();
+  // The platform's save-modified question: TRUE to go on (saved, or changes
+  // dropped), FALSE when the user cancels or the save fails.
+  tvr::BOOL SaveModified();
   const std::string& GetCaption() const { return m_strCaption; }
 
   // ---- State (public so that board classes and host tools can reach it) ---

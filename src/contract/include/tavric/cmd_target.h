@@ -13,6 +13,11 @@ struct CTVRRuntimeClass;
 // Notification codes of OnCmdMsg.
 constexpr int CN_COMMAND = 0;             // run the command
 constexpr int CN_UPDATE_COMMAND_UI = -1;  // pExtra is a CTVRCmdUI* to fill in
+// Like CN_UPDATE_COMMAND_UI, but answered only by a target with an update
+// handler of its own: a route of several targets asks this first, so that a
+// later target's update handler wins over an earlier target that merely has
+// the command.
+constexpr int CN_UPDATE_HANDLER_ONLY = -2;
 
 // State of one user-interface element (menu item, button, key) for a command.
 class TVR_API CTVRCmdUI {

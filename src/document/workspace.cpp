@@ -1,0 +1,203 @@
+#include "document/workspace.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include <tavric/board_doc.h>
+#include <tavric/doc_template.h>
+#include <tavric/registry.h>
+#include <tavric/trace_record.h>
+
+#include "contract/host.h"
+#include "contract/new_document_chooser.h"
+#include "document/board_doc_texts.h"
+#include "document/headless_frames.h"
+#include "platform/recent_file_list.h"
+#include "platform/user_prompts.h"
+
+using namespace tvr_doc_texts;
+
+namespace {
+
+CTVRWorkspace* g_pInstalled = nullptr;
+std::atomic<bool> g_bSessionEnding{false};
+
+}  // namespace
+
+CTVRWorkspace::CTVRWorkspace(CTVRDocFrames& frames) : m_Frames(frames), m_pPrevious(g_pInstalled) {
+  g_pInstalled = this;
+}
+
+CTVRWorkspace::~CTVRWorkspace() {
+  if (g_pInstalled == this) g_pInstalled = m_pPrevious;
+}
+
+CTVRWorkspace& CTVRWorkspace::Get() {
+  if (g_pInstalled != nullptr) return *g_pInstalled;
+  static CTVRHeadlessFrames frames;
+  static CTVRWorkspace headless(frames);
+  // Constructing it installed it; the installed one wins from now on anyway.
+  return g_pInstalled != nullptr ? *g_pInstalled : headless;
+}
+
+void CTVRWorkspace::SetSessionEnding(tvr::BOOL ending) {
+  g_bSessionEnding = ending != FALSE;
+}
+
+tvr::BOOL CTVRWorkspace::IsSessionEnding() {
+  return g_bSessionEnding ? TRUE : FALSE;
+}
+
+std::string CTVRWorkspace::GetBoardTypeSection(const CTVRDocTemplate& tmpl) {
+  const CTVRRuntimeClass* pClass = tmpl.GetDocClass();
+  return CTVRRegistry::GetRegSectionPath(pClass != nullptr ? pClass->m_lpszClassName : "");
+}
+
+std::string CTVRWorkspace::GetDocumentSection(const CTVRDocTemplate& tmpl, int index) {
+  return GetBoardTypeSection(tmpl) + '\\' + std::to_string(index);
+}
+
+void CTVRWorkspace::LoadCustomState() {
+  CTVRRecentFileList::Instance().Load();
+  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+    if (pTemplate) RestoreDocuments(*pTemplate);
+}
+
+void CTVRWorkspace::SaveCustomState() {
+  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+    if (pTemplate) SaveDocuments(*pTemplate);
+  CTVRRecentFileList::Instance().Save();
+}
+
+std::vector<CTVRBoardDoc*> CTVRWorkspace::RestoreDocuments(CTVRDocTemplate& tmpl, bool withKeptTraces) {
+  std::vector<CTVRBoardDoc*> restored;
+  DWORD untitled = 0;
+  DWORD count = 0;
+  {
+    CTVRRegistry reg(FALSE, TRUE);
+    reg.Open(GetBoardTypeSection(tmpl));
+    if (!reg.Read("UntitledCount", untitled) || !reg.Read("NbDoc", count)) untitled = count = 0;
+  }
+  tmpl.m_nUntitledCount = int(std::min<DWORD>(untitled, 0x7FFFFFFF));
+  count = std::min(count, MAX_DOCUMENTS);
+
+  for (DWORD i = 0; i < count; ++i) {
+    CTVRBoardDoc* pDoc = tmpl.CreateDocument();
+    if (pDoc == nullptr) {
+      CTVRUserPrompts::Get().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
+      break;
+    }
+    if (!m_Frames.CreateFrame(*pDoc)) {
+      CTVRUserPrompts::Get().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
+      tmpl.CloseDocument(pDoc);
+      break;
+    }
+    CTVRRegistry reg(FALSE, TRUE);
+    reg.Open(GetDocumentSection(tmpl, int(i)));
+    // A document that cannot reconnect stays open, unconnected: its result
+    // is for the board class, not for the loop.
+    pDoc->LoadState(reg);
+    m_Frames.LoadFrameState(*pDoc, reg);
+    if (withKeptTraces && i < DWORD(KEPT_TRACES)) pDoc->NotifyMessageForReload(tmpl.m_KeptTraces[i]);
+    m_Frames.ShowFrame(*pDoc);
+    restored.push_back(pDoc);
+  }
+  return restored;
+}
+
+int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
+  if (closeAfter)
+    for (std::string& text : tmpl.m_KeptTraces) text.clear();
+  int n = 0;
+  // A copy: closing a document takes it off the template's list.
+  const std::vector<CTVRBoardDoc*> documents = tmpl.GetDocuments();
+  for (CTVRBoardDoc* pDoc : documents) {
+    if (pDoc == nullptr || !m_Frames.HasFrame(*pDoc)) break;
+    {
+      CTVRRegistry reg(FALSE, FALSE);
+      reg.CreateKey(GetDocumentSection(tmpl, n));
+      // A value that cannot be written ends this document's save; the next
+      // document is still saved.
+      pDoc->SaveState(reg);
+      m_Frames.SaveFrameState(*pDoc, reg);
+    }
+    if (closeAfter) {
+      // The table has ten places: later documents reopen with an empty trace.
+      if (n < KEPT_TRACES) tmpl.m_KeptTraces[n] = pDoc->m_strKeptTrace;
+      m_Frames.DestroyFrame(*pDoc);
+      tmpl.CloseDocument(pDoc);
+    }
+    ++n;
+  }
+  CTVRRegistry reg(FALSE, FALSE);
+  if (reg.CreateKey(GetBoardTypeSection(tmpl)))
+    (void)(reg.Write("UntitledCount", DWORD(std::max(tmpl.m_nUntitledCount, 0))) && reg.Write("NbDoc", DWORD(n)));
+  return n;
+}
+
+void CTVRWorkspace::NewScriptFile(CTVRBoardDoc& doc) {
+  doc.SetTitle(kNoname);
+  doc.m_strScriptPath = kNoname;
+  const auto& templates = CTVRHost::Instance().GetTemplates();
+  CTVRDocTemplate* pFirst = templates.empty() ? nullptr : templates.front().get();
+
+  // Every document of the cycle keeps its trace, not only the one whose
+  // command this is: they all close and reopen.
+  doc.NotifyMessage(nullptr, 0, TRACE_KEEP);
+  bool closesItself = false;
+  if (pFirst != nullptr) {
+    for (CTVRBoardDoc* pDoc : pFirst->GetDocuments()) {
+      if (pDoc == &doc) {
+        closesItself = m_Frames.HasFrame(doc) != FALSE;
+        continue;
+      }
+      pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
+    }
+    // A document of the board type after one without a frame stays open: the
+    // save loop stops there.
+    if (closesItself) {
+      for (CTVRBoardDoc* pDoc : pFirst->GetDocuments()) {
+        if (pDoc == &doc) break;
+        if (!m_Frames.HasFrame(*pDoc)) {
+          closesItself = false;
+          break;
+        }
+      }
+    }
+    SaveDocuments(*pFirst, true);
+    RestoreDocuments(*pFirst, true);
+  }
+  if (!closesItself) {
+    doc.DeleteContents();
+    doc.UpdateAllViews(nullptr, HINT_ALL, nullptr);
+  }
+}
+
+void CTVRWorkspace::OpenRecentFile(int index) {
+  CTVRBoardDoc* pDoc = CTVRHost::Instance().GetActiveDocument();
+  if (pDoc == nullptr) return;
+  CTVRRecentFileList& list = CTVRRecentFileList::Instance();
+  const std::string path = list.GetPath(index);
+  if (path.empty()) return;
+  if (!pDoc->SaveModified()) return;
+  // A file that cannot be opened leaves the document as it was and drops off
+  // the list; an opened one goes to the top.
+  if (!pDoc->OnOpenDocument(path)) {
+    list.Remove(index);
+    return;
+  }
+  list.Add(path);
+  pDoc->m_bTraceOn = TRUE;
+  pDoc->m_nLoopCounter = 0;
+}
+
+void CTVRWorkspace::CloseAllDocuments() {
+  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+    if (!pTemplate) continue;
+    const std::vector<CTVRBoardDoc*> documents = pTemplate->GetDocuments();
+    for (CTVRBoardDoc* pDoc : documents) {
+      m_Frames.DestroyFrame(*pDoc);
+      pTemplate->CloseDocument(pDoc);
+    }
+  }
+}

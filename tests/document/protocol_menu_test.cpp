@@ -1,0 +1,162 @@
+// The Protocol menu built from the registry and the selected protocol's own
+// menu, the selection it leads to, and the route of commands and update
+// queries that end at the protocol.
+#include <memory>
+
+#include <tavric/resources.h>
+
+#include "doc_fixture.h"
+#include "test_menu.h"
+
+namespace {
+
+constexpr UINT kOwnMenuId = 4242;
+constexpr UINT kBefore = 100;
+constexpr UINT kAfter = 101;
+
+// A protocol with commands of its own, one of which the document also knows.
+class CMenuProtocol : public CTVRTestProtocol {
+ public:
+  explicit CMenuProtocol(const std::string& name) {
+    SetName(name);
+    SetMenuId(0);
+    OnCommand(5001, [this] { ++m_nCalls; });
+    OnUpdate(5001, [this](CTVRCmdUI* ui) { ui->Enable(GetConnected()); });
+    // The cyphering command is the document's; the protocol only greys and checks it.
+    OnUpdate(ID_CRYPTO, [](CTVRCmdUI* ui) {
+      ui->Enable(FALSE);
+      ui->SetCheck(1);
+    });
+  }
+  int m_nCalls = 0;
+};
+
+class ProtocolMenu : public CTVRDocFixture {
+ protected:
+  void SetUp() override {
+    CTVRDocFixture::SetUp();
+    // The menu lists the whole registry: earlier tests' protocols go.
+    RollBack();
+    m_pDoc->m_pProtocol = nullptr;
+    RegisterMenu(kOwnMenuId, {{0, "&Own", {{5001, "Do it", {}}, {}, {0, "Sub", {{5002, "Inner", {}}}}}}});
+    m_Menu.m_Entries = {
+        {{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
+  }
+  void TearDown() override {
+    m_pDoc->m_pProtocol = nullptr;
+    RollBack();
+    CTVRDocFixture::TearDown();
+  }
+  static void RollBack() {
+    CTVRHost& host = CTVRHost::Instance();
+    host.RollBackRegistrations(host.GetTemplates().size(), 0, host.GetCrypto());
+  }
+  // Handed over to the registry, which deletes them.
+  void Register(int count) {
+    for (int i = 0; i < count; ++i) {
+      m_Protocols.push_back(new CMenuProtocol("P" + std::to_string(i + 1)));
+      CTVRHost::Instance().AddProtocol(m_Protocols.back());
+    }
+  }
+  // Opens the menu: the update of the item at position 1, as the shell runs it.
+  CTVRCmdUI Open() {
+    CTVRCmdUI ui(ID_PROTOCOL_FIRST);
+    ui.m_bIsMenuItem = TRUE;
+    ui.m_pMenu = &m_Menu;
+    ui.m_nIndex = 1;
+    ui.m_nIndexMax = m_Menu.GetItemCount();
+    m_pDoc->DoUpdate(ui);
+    return ui;
+  }
+
+  std::vector<CMenuProtocol*> m_Protocols;
+  CTVRTestMenu m_Menu;
+};
+
+TEST_F(ProtocolMenu, ThreeProtocolsTheSecondSelectedWithItsOwnCommands) {
+  Register(3);
+  m_Protocols[1]->SetMenuId(kOwnMenuId);
+  m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
+  ASSERT_EQ(m_pDoc->m_pProtocol, m_Protocols[1]);
+
+  const std::vector<std::string> expected = {"Before [100]",   "&1  P1 [33800]", "&2  P2 [33801] checked",
+                                             "&3  P3 [33802]", "----",           "Do it [5001]",
+                                             "----",           "Sub >",          "After [101]"};
+  CTVRCmdUI ui = Open();
+  EXPECT_EQ(m_Menu.Describe(), expected);
+  EXPECT_EQ(ui.m_nIndex, 8) << "the update goes on after the inserted items";
+  EXPECT_EQ(m_pDoc->m_nProtocolMenuCount, 7);
+  // Opening again replaces the items instead of adding to them.
+  Open();
+  EXPECT_EQ(m_Menu.Describe(), expected);
+}
+
+TEST_F(ProtocolMenu, NineProtocolsAreListedButOnlyEightCanBeChosen) {
+  Register(9);
+  Open();
+  ASSERT_EQ(m_Menu.GetItemCount(), 2 + 9 + 2);
+  EXPECT_EQ(m_Menu.Describe()[9], "&9  P9 [33808]");
+  EXPECT_EQ(m_Menu.Describe()[11], "No availables commands [1] grayed");
+
+  EXPECT_FALSE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 8));
+  EXPECT_EQ(m_pDoc->m_pProtocol, nullptr);
+  EXPECT_TRUE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 7));
+  EXPECT_EQ(m_pDoc->m_pProtocol, m_Protocols[7]);
+}
+
+TEST_F(ProtocolMenu, NoProtocolAtAllGivesOneDisabledItemAndAChoiceThatDoesNothing) {
+  CTVRCmdUI button(ID_PROTOCOL_FIRST);
+  m_pDoc->DoUpdate(button);
+  EXPECT_FALSE(button.m_bEnabled) << "a toolbar button waits for a built menu";
+
+  Open();
+  EXPECT_EQ(m_Menu.Describe(), (std::vector<std::string>{
+                                   "Before [100]", "No availables protocols [33800] disabled grayed", "After [101]"}));
+  EXPECT_TRUE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST));
+  EXPECT_EQ(m_pDoc->m_pProtocol, nullptr);
+}
+
+TEST_F(ProtocolMenu, ChoosingPassesTheConnectionOnAndTheButtonFollowsTheMenu) {
+  Register(2);
+  m_pDoc->m_bConnected = TRUE;
+  m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
+  EXPECT_EQ(m_Protocols[1]->GetConnected(), TRUE);
+  EXPECT_EQ(m_Protocols[1]->m_SetStandardCalls.size(), 0u) << "a menu choice leaves the standard alone";
+
+  Open();
+  CTVRCmdUI button(ID_PROTOCOL_FIRST);
+  m_pDoc->DoUpdate(button);
+  EXPECT_TRUE(button.m_bEnabled);
+}
+
+TEST_F(ProtocolMenu, TheProtocolEnablesAndChecksRoutedCommandsAndRunsItsOwn) {
+  Register(1);
+  m_pDoc->DoCommand(ID_PROTOCOL_FIRST);
+
+  // The document has a handler for the cyphering command but no update
+  // handler: the protocol's update decides.
+  CTVRCmdUI crypto(ID_CRYPTO);
+  EXPECT_TRUE(m_pDoc->DoUpdate(crypto));
+  EXPECT_EQ(std::make_tuple(crypto.m_bEnabled, crypto.m_nCheck), std::make_tuple(FALSE, 1));
+
+  CTVRCmdUI own(5001);
+  m_pDoc->DoUpdate(own);
+  EXPECT_FALSE(own.m_bEnabled) << "not connected";
+  MarkConnected();
+  m_pDoc->DoUpdate(own);
+  EXPECT_TRUE(own.m_bEnabled);
+  EXPECT_TRUE(m_pDoc->DoCommand(5001));
+  EXPECT_EQ(m_Protocols[0]->m_nCalls, 1);
+
+  // A command nobody updates is still offered by the target that runs it.
+  CTVRCmdUI start(ID_SCRIPT_STEP);
+  m_pDoc->m_bConnected = FALSE;
+  m_pDoc->DoUpdate(start);
+  EXPECT_FALSE(start.m_bEnabled) << "the document's own update handler is kept";
+  CTVRCmdUI logSave(ID_LOGFILE_SAVE);
+  logSave.m_bEnabled = FALSE;
+  EXPECT_TRUE(m_pDoc->DoUpdate(logSave));
+  EXPECT_TRUE(logSave.m_bEnabled);
+}
+
+}  // namespace

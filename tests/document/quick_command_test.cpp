@@ -1,0 +1,116 @@
+// The five quick commands: their bytes, their enable rules, the one-off
+// sending, and the Command Setting dialog's OK and Cancel.
+#include <tuple>
+
+#include <tavric/messages.h>
+
+#include "doc_fixture.h"
+#include "document/command_setting_dlg.h"
+#include "document/quick_command.h"
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+TEST(QuickCommandBytes, EachWhiteSpaceSeparatedTokenGivesItsLowByte) {
+  const std::vector<std::pair<std::string, Bytes>> cases = {
+      {"00 A4 04 00 02 3F 00", {0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00}},
+      {"00A4", {0xA4}},
+      {"  01\t02 ", {0x01, 0x02}},
+      {"0x1f 0X20", {0x1F, 0x20}},
+      {"ZZ 7", {0x00, 0x07}},
+      {"12G4", {0x12}},
+      {"", {}},
+      {"   ", {}},
+  };
+  for (const auto& [text, bytes] : cases) EXPECT_EQ(CTVRQuickCommand::ToBytes(text), bytes) << '"' << text << '"';
+
+  std::string long_text;
+  for (int i = 0; i < 310; ++i) long_text += "AB ";
+  EXPECT_EQ(CTVRQuickCommand::ToBytes(long_text), Bytes(300, 0xAB));
+}
+
+class QuickCommands : public CTVRDocFixture {
+ protected:
+  void TearDown() override {
+    CTVRCommandSettingDlg::SetShowHook(nullptr);
+    CTVRDocFixture::TearDown();
+  }
+  BOOL Enabled(UINT id) {
+    CTVRCmdUI ui(id);
+    m_pDoc->DoUpdate(ui);
+    return ui.m_bEnabled;
+  }
+};
+
+TEST_F(QuickCommands, OfferedWhenConnectedWithTwoCharactersAtLeast) {
+  m_pDoc->m_strQuickCommands[2] = "00";
+  m_pDoc->m_strQuickCommands[3] = "0";
+  EXPECT_FALSE(Enabled(ID_CMD3)) << "not connected";
+  MarkConnected();
+  // Command 3 is 32853: the identifiers skip 32852.
+  const std::vector<std::pair<UINT, BOOL>> expected = {{ID_CMD1, FALSE}, {ID_CMD2, FALSE}, {ID_CMD3, TRUE},
+                                                       {ID_CMD4, FALSE}, {ID_CMD5, FALSE}, {ID_CMD_SETTING, TRUE}};
+  for (const auto& [id, enabled] : expected) EXPECT_EQ(Enabled(id), enabled) << id;
+  EXPECT_EQ(ID_CMD3, 32853u);
+}
+
+TEST_F(QuickCommands, ACommandIsSentAsAOneOffCommandAndAnEmptyOneSaysSo) {
+  MarkConnected();
+  m_pDoc->m_eScriptType = SCRIPT_RAWDATA;  // a quick command is a command whatever the script holds
+  m_pDoc->m_strQuickCommands[0] = "00 A4 04 00 02 3F 00";
+  EXPECT_TRUE(m_pDoc->DoCommand(ID_CMD1));
+  // The test protocol's command frame: 6F, length, the bytes, XOR checksum.
+  ASSERT_EQ(m_pDoc->m_Sent, (std::vector<Bytes>{{0x6F, 0x00, 0x07, 0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00, 0xF5}}));
+  EXPECT_EQ(m_pDoc->m_SentCommandKinds, std::vector<DWORD>{1});
+
+  m_pDoc->DoCommand(ID_CMD4);
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Error : Command 4 unvalid !"});
+  EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
+}
+
+TEST_F(QuickCommands, ACommandDuringARunEndsTheRunAndLeavesTheScriptWhereItWas) {
+  MarkConnected();
+  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  SetScript({"01 01;", "01 02;"});
+  m_pDoc->m_strQuickCommands[1] = "05 06";
+  m_pDoc->OnScriptStart();
+  ASSERT_TRUE(m_pDoc->IsRunning());
+  m_pDoc->DoCommand(ID_CMD2);
+  EXPECT_EQ(m_pDoc->m_SentCommandKinds, (std::vector<DWORD>{0, 1}));
+
+  const Bytes answer = MakeAnswerFrame(0x60, 0x05);
+  PostAnswer(Window(), answer.data(), DWORD(answer.size()));
+  RunQueue();
+  EXPECT_FALSE(m_pDoc->IsRunning());
+  EXPECT_EQ(m_pDoc->m_Sent.size(), 2u) << "the second statement is not sent";
+  EXPECT_TRUE(m_pDoc->GetLineState(0) & LINE_NEXT);
+}
+
+TEST_F(QuickCommands, CommandSettingCommitsOnOkAndCancelKeepsTheTextsAsTheyWere) {
+  for (int i = 0; i < 5; ++i) m_pDoc->m_strQuickCommands[i] = "0" + std::to_string(i + 1);
+  std::vector<std::string> shown;
+  bool ok = false;
+  CTVRCommandSettingDlg::SetShowHook([&](CTVRCommandSettingDlg& dlg) {
+    shown.clear();
+    for (int i = 0; i < 5; ++i) shown.push_back(dlg.GetEditText(i));
+    dlg.SetEditText(0, "a0 b1");
+    dlg.SetEditText(4, "");
+    if (ok)
+      dlg.OnOK();
+    else
+      dlg.OnCancel();
+  });
+
+  m_pDoc->DoCommand(ID_CMD_SETTING);  // Cancel after editing
+  const std::vector<std::string> original = {"01", "02", "03", "04", "05"};
+  EXPECT_EQ(std::vector<std::string>(m_pDoc->m_strQuickCommands, m_pDoc->m_strQuickCommands + 5), original);
+
+  ok = true;
+  m_pDoc->DoCommand(ID_CMD_SETTING);
+  EXPECT_EQ(shown, original) << "the next opening shows the texts as they were";
+  EXPECT_EQ(std::vector<std::string>(m_pDoc->m_strQuickCommands, m_pDoc->m_strQuickCommands + 5),
+            (std::vector<std::string>{"A0 B1", "02", "03", "04", ""}));
+}
+
+}  // namespace

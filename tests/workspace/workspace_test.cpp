@@ -1,0 +1,281 @@
+// The documents that come back: saved at exit, restored at the next start
+// in their order and with their settings, whatever the settings file holds.
+#include <fstream>
+
+#include <tavric/trace_record.h>
+
+#include "document/doc_settings.h"
+#include "temp_folder.h"
+#include "workspace_fixture.h"
+
+TVR_IMPLEMENT_DYNCREATE(CWsBoardA)
+TVR_IMPLEMENT_DYNCREATE(CWsBoardB)
+
+namespace {
+
+// What a restored document must have kept.
+using Settings =
+    std::tuple<std::string, std::string, CTVRProtocol*, BOOL, EScriptType, BOOL, BOOL, std::string, std::string, int>;
+
+Settings SettingsOf(CTVRTestBoard* pDoc) {
+  if (pDoc == nullptr) return {};
+  return {pDoc->GetTitle(),    pDoc->GetCaption(),          pDoc->m_pProtocol,
+          pDoc->m_bConnected,  pDoc->GetScriptType(),       pDoc->m_bAutoPause,
+          pDoc->m_bHexDisplay, pDoc->m_strQuickCommands[0], pDoc->m_strQuickCommands[4],
+          pDoc->GetLineCount()};
+}
+
+class Workspace : public WorkspaceTest {
+ protected:
+  std::string Script(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
+  // Saves at exit, closes everything, starts again.
+  void ExitAndRestart() {
+    m_Workspace.SaveCustomState();
+    m_Workspace.CloseAllDocuments();
+    A().m_nUntitledCount = B().m_nUntitledCount = 0;
+    m_Workspace.LoadCustomState();
+  }
+
+  tvr_test::CTempFolder m_Folder;
+};
+
+TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
+  CTVRTestBoard* a1 = New(A());
+  a1->SelectProtocol("WsProto", 2);
+  ASSERT_TRUE(a1->OnOpenDocument(Script("first.cmd", "01 02;\n03 04;\n")));
+  a1->m_bConnected = TRUE;
+  a1->m_eScriptType = SCRIPT_COMMANDS;
+  a1->m_strQuickCommands[0] = "00 A4";
+  a1->m_strQuickCommands[4] = "10";
+  CTVRTestBoard* a2 = New(A());
+  a2->m_eScriptType = SCRIPT_APDU;
+  a2->m_bAutoPause = FALSE;
+  CTVRTestBoard* b1 = New(B());
+  b1->m_bHexDisplay = FALSE;
+  b1->SelectProtocol("WsProto", 2);
+  const std::vector<Settings> before = {SettingsOf(a1), SettingsOf(a2), SettingsOf(b1)};
+  EXPECT_EQ(std::get<1>(before[0]), "WsA1 - [first.cmd]");
+
+  ExitAndRestart();
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+  EXPECT_EQ(Titles(A()), (std::vector<std::string>{"WsA1", "WsA2"}));
+  EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
+  EXPECT_EQ((std::vector<Settings>{SettingsOf(Doc(A(), 0)), SettingsOf(Doc(A(), 1)), SettingsOf(Doc(B(), 0))}), before);
+  EXPECT_EQ(Doc(A(), 0)->m_nConnectCalls, 1) << "the connected reader is connected again";
+  EXPECT_EQ(std::make_tuple(A().m_nUntitledCount, B().m_nUntitledCount), std::make_tuple(2, 1));
+  EXPECT_EQ(std::make_tuple(ReadText("CWsBoardA", "NbDoc"), ReadText("CWsBoardB", "NbDoc")),
+            std::make_tuple(std::string("2"), std::string("1")));
+  // The board type's next new document goes on counting.
+  EXPECT_EQ(New(A())->GetTitle(), "WsA3");
+}
+
+TEST_F(Workspace, OneTableNamesTheValuesInTheirOrderAndAFailedWriteEndsTheChain) {
+  const std::array<const char*, 20> names = CTVRDocSettings::GetNames();
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.end()), (std::vector<std::string>{"LastRegSettingUsed",
+                                                                                            "Title",
+                                                                                            "Connected",
+                                                                                            "Protocol",
+                                                                                            "Script",
+                                                                                            "Command",
+                                                                                            "Mode",
+                                                                                            "AutoPause",
+                                                                                            "Standard",
+                                                                                            "Beep",
+                                                                                            "HexMode",
+                                                                                            "Cmd1",
+                                                                                            "Cmd2",
+                                                                                            "Cmd3",
+                                                                                            "Cmd4",
+                                                                                            "Cmd5",
+                                                                                            "CypheringKey",
+                                                                                            "DecypheringKey",
+                                                                                            "3CypheringKey",
+                                                                                            "3DecypheringKey"}));
+  CTVRTestBoard* pDoc = New(A());
+  CTVRRegistry readOnly(FALSE, TRUE);
+  readOnly.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
+  EXPECT_FALSE(pDoc->SaveState(readOnly));
+  EXPECT_TRUE(pDoc->m_bStateSaved) << "the document counts as saved all the same";
+  EXPECT_EQ(ReadText("CWsBoardA\\0", "LastRegSettingUsed"), "<missing>");
+}
+
+TEST_F(Workspace, AProtocolThatIsNoLongerThereReopensWithoutOneAndIsStoredAsNone) {
+  New(A())->SelectProtocol("WsProto", 0);
+  m_Workspace.SaveCustomState();
+  m_Workspace.CloseAllDocuments();
+  m_pProtocol->SetName("Renamed");
+
+  m_Workspace.LoadCustomState();
+  ASSERT_EQ(A().GetDocuments().size(), 1u);
+  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, nullptr);
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+  m_Workspace.SaveCustomState();
+  EXPECT_EQ(ReadText("CWsBoardA\\0", "Protocol"), "none");
+}
+
+TEST_F(Workspace, AReaderThatCannotReconnectStaysOpenWithoutItsQuickCommands) {
+  for (int i = 0; i < 2; ++i) {
+    CTVRTestBoard* pDoc = New(A());
+    pDoc->SelectProtocol("WsProto", 0);
+    pDoc->m_bConnected = TRUE;
+    pDoc->m_strQuickCommands[0] = "01 02";
+  }
+  CWsBoardA::s_bConnectWorks = FALSE;
+  ExitAndRestart();
+  ASSERT_EQ(A().GetDocuments().size(), 2u) << "the next document is still restored";
+  for (std::size_t i = 0; i < 2; ++i) {
+    CTVRTestBoard* pDoc = Doc(A(), i);
+    EXPECT_EQ(std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), pDoc->m_strQuickCommands[0]),
+              std::make_tuple(1, FALSE, std::string()));
+    EXPECT_EQ(pDoc->m_pProtocol, m_pProtocol);
+  }
+}
+
+TEST_F(Workspace, HandEditedValuesOfTheWrongTypeOrMissingStillOpenTheDocuments) {
+  WriteValues("CWsBoardA", {{"UntitledCount", "4"}, {"NbDoc", "3"}});
+  WriteValues("CWsBoardA\\0", {{"Title", "Bench"}, {"Connected", "yes"}, {"Protocol", "WsProto"}});
+  WriteValues("CWsBoardA\\1", {{"Title", "Second"}});
+  // No section at all for document 2.
+  WriteValues("CWsBoardB", {{"UntitledCount", "1"}, {"NbDoc", "many"}});
+
+  m_Workspace.LoadCustomState();
+  EXPECT_EQ(Titles(A()), (std::vector<std::string>{"Bench", "Second", "noname"}));
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>(3, "No document in registry !"));
+  EXPECT_FALSE(Doc(A(), 0)->IsConnected());
+  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, nullptr) << "the protocol came after the value that failed";
+  EXPECT_EQ(A().m_nUntitledCount, 4);
+  EXPECT_TRUE(B().GetDocuments().empty()) << "a count that is no number counts as none";
+}
+
+TEST_F(Workspace, AHugeDocumentCountIsBounded) {
+  WriteValues("CWsBoardA", {{"UntitledCount", "0"}, {"NbDoc", "4294967295"}});
+  m_Workspace.LoadCustomState();
+  EXPECT_EQ(A().GetDocuments().size(), std::size_t(CTVRWorkspace::MAX_DOCUMENTS));
+}
+
+TEST_F(Workspace, ATruncatedSettingsFileRestoresWhatItStillHolds) {
+  New(A())->CTVRDocument::SetTitle("One");
+  New(A())->CTVRDocument::SetTitle("Two");
+  m_Workspace.SaveCustomState();
+  m_Workspace.CloseAllDocuments();
+  const std::string file = CTVRRegistry::GetStoreFileName();
+  const std::string whole = tvr_test::CTempFolder::Read(file);
+  ASSERT_GT(whole.size(), 100u);
+  for (std::size_t cut = 0; cut < whole.size(); cut += 23) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << whole.substr(0, cut);
+    m_Workspace.LoadCustomState();
+    EXPECT_LE(A().GetDocuments().size(), 2u) << cut;
+    for (CTVRBoardDoc* pDoc : A().GetDocuments())
+      EXPECT_TRUE(pDoc->GetTitle() == "One" || pDoc->GetTitle() == "Two" || pDoc->GetTitle() == "noname")
+          << cut << ": " << pDoc->GetTitle();
+    m_Workspace.CloseAllDocuments();
+  }
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << whole;
+  m_Workspace.LoadCustomState();
+  EXPECT_EQ(Titles(A()), (std::vector<std::string>{"One", "Two"}));
+}
+
+TEST_F(Workspace, ADocumentThatCannotBeRecreatedStopsItsBoardTypeOnly) {
+  New(A());
+  New(A());
+  New(A());
+  New(B());
+  m_Workspace.SaveCustomState();
+  m_Workspace.CloseAllDocuments();
+  m_Frames.m_nCreated = 0;
+  m_Frames.m_nFailAt = 2;
+  m_Workspace.LoadCustomState();
+  EXPECT_EQ(Titles(A()), std::vector<std::string>{"WsA1"});
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to create empty document."});
+  EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
+  m_Frames.m_nFailAt = 0;
+  m_Workspace.CloseAllDocuments();
+  m_Workspace.LoadCustomState();
+  EXPECT_EQ(Titles(A()), (std::vector<std::string>{"WsA1", "WsA2", "WsA3"}));
+  EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
+}
+
+TEST_F(Workspace, TheFrameValuesAreCarriedThroughUnchanged) {
+  const std::vector<BYTE> placement(44, 0x5A);
+  {
+    CTVRRegistry reg(FALSE, FALSE);
+    reg.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
+    reg.Write("Placement", placement.data(), 44);
+    reg.Write("Row0.cur", 200);
+    reg.Write("Row0.min", 50);
+    reg.Write("Row1.cur", 220);
+    reg.Write("Row1.min", 100);
+  }
+  WriteValues("CWsBoardA", {{"UntitledCount", "1"}, {"NbDoc", "2"}});
+  WriteValues("CWsBoardA\\1", {{"Row0.cur", "10"}});  // incomplete: nothing of the frame
+  m_Workspace.LoadCustomState();
+  ASSERT_EQ(A().GetDocuments().size(), 2u);
+  const CTVRChildFrameState* pState = m_Frames.FindState(*Doc(A(), 0));
+  ASSERT_NE(pState, nullptr);
+  EXPECT_EQ(std::make_tuple(pState->m_Placement, pState->m_nRow0Cur, pState->m_nRow0Min, pState->m_nRow1Cur,
+                            pState->m_nRow1Min),
+            std::make_tuple(placement, 200, 50, 220, 100));
+  EXPECT_FALSE(m_Frames.FindState(*Doc(A(), 1))->m_bValid);
+
+  m_Workspace.SaveCustomState();
+  EXPECT_EQ(ReadText("CWsBoardA\\0", "Placement"),
+            "5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A");
+  EXPECT_EQ(ReadText("CWsBoardA\\0", "Row1.cur"), "220");
+}
+
+TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
+  CTVRTestBoard* pDoc = New(A());
+  m_Prompts.m_YesNoAnswers = {FALSE, TRUE};
+  EXPECT_FALSE(pDoc->OnCloseDocument());
+  EXPECT_EQ(A().GetDocuments().size(), 1u);
+  EXPECT_TRUE(pDoc->OnCloseDocument());
+  EXPECT_TRUE(A().GetDocuments().empty());
+  EXPECT_EQ(m_Prompts.m_Questions,
+            std::vector<std::string>(2,
+                                     "If you close the document now, you will lose all parameters of the document "
+                                     "(Protocol, COM, ...) !\nDo you want to close it ?"));
+
+  m_Prompts.m_Questions.clear();
+  New(A());
+  m_Workspace.SaveCustomState();
+  EXPECT_TRUE(Doc(A(), 0)->OnCloseDocument());
+  New(A());
+  CTVRWorkspace::SetSessionEnding(TRUE);
+  EXPECT_TRUE(Doc(A(), 0)->OnCloseDocument());
+  EXPECT_TRUE(m_Prompts.m_Questions.empty());
+  CTVRWorkspace::SetSessionEnding(FALSE);
+}
+
+TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScripts) {
+  CTVRTestBoard* a1 = New(A());
+  CTVRTestBoard* a2 = New(A());
+  CTVRTestBoard* b1 = New(B());
+  a1->SelectProtocol("WsProto", 0);
+  a1->m_strQuickCommands[2] = "00 B0";
+  ASSERT_TRUE(a1->OnOpenDocument(Script("kept.cmd", "01 02;\n")));
+  ASSERT_TRUE(b1->OnOpenDocument(Script("other.cmd", "05 06;\n07 08;\n")));
+  a1->NotifyMessage(std::string("* first reader\r\n"), TRACE_COMMENT);
+  a2->NotifyMessage(std::string("* second reader\r\n"), TRACE_COMMENT);
+
+  a2->DoCommand(ID_NEW_SCRIPT_FILE);  // a2 is gone after this
+  ASSERT_EQ(Titles(A()), (std::vector<std::string>{"WsA1", "WsA2"}));
+  EXPECT_EQ(m_Frames.TraceText(*Doc(A(), 0)), "* first reader\r\n");
+  EXPECT_EQ(m_Frames.TraceText(*Doc(A(), 1)), "* second reader\r\n");
+  // The document of the command starts a new script; the others reopen theirs.
+  EXPECT_EQ(std::make_tuple(Doc(A(), 1)->GetCaption(), Doc(A(), 1)->GetLineCount()),
+            std::make_tuple(std::string("WsA2 - [noname]"), 1));
+  EXPECT_EQ(Doc(A(), 0)->GetCaption(), "WsA1 - [kept.cmd]");
+  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, m_pProtocol);
+  EXPECT_EQ(Doc(A(), 0)->m_strQuickCommands[2], "00 B0");
+  EXPECT_EQ(Doc(B(), 0)->GetLineCount(), 2) << "another board type's script is not touched";
+
+  // From a document of the second board type: the first type's cycle runs,
+  // and this document's own script is emptied in place.
+  Doc(B(), 0)->DoCommand(ID_NEW_SCRIPT_FILE);
+  ASSERT_EQ(B().GetDocuments().size(), 1u);
+  EXPECT_EQ(std::make_tuple(Doc(B(), 0), Doc(B(), 0)->GetLineCount(), Doc(B(), 0)->GetCaption()),
+            std::make_tuple(b1, 1, std::string("WsB1 - [noname]")));
+  EXPECT_EQ(A().GetDocuments().size(), 2u);
+}
+
+}  // namespace
