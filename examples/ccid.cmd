@@ -1,6 +1,7 @@
 * ccid.cmd: the simulated reader as a CCID reader. A statement of commands
 * is a PC_to_RDR message type followed by its data; the protocol adds the
 * 10-byte header (slot of the selected card, sequence number).
+* tavric-run: --protocol CCID
 
 .command;
 65;                        // GET SLOT STATUS: card present, inactive

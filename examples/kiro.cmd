@@ -2,6 +2,7 @@
 * is a command code followed by its data; the protocol frames it (00 00 FF,
 * length and its checksum, D4, the code, the data, the data checksum, 00).
 * The answer's identifier and code are the command's plus one.
+* tavric-run: --protocol Kiro
 
 .command;
 02;                        // GET RELEASE: the release goes to the card parameters

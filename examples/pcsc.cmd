@@ -1,6 +1,7 @@
 * pcsc.cmd: the card of slot 1 behind a PC/SC reader. A script for the PC/SC
 * protocol is always raw data: command APDUs as they are, and the reader's own
 * pseudo-APDUs of class FF.
+* tavric-run: --protocol PC/SC
 
 FF 0A 00 00;               // the reader's mask (VENDOR COMMAND : MASK)
 00 A4 00 0C 02 3F 00;      // before power-up: the reader's UNPOWERED CARD error

@@ -38,16 +38,15 @@ class CTVRCommandTable {
   static std::string GetToolTip(tvr::UINT nID);
 };
 
-// Identifiers the frame handles itself.
+// Identifiers the frame handles itself (the document's own, Open and New Script
+// File among them, come from the SDK header).
 namespace tvr_cmd {
 constexpr tvr::UINT ID_FILE_NEW = 57600;
-constexpr tvr::UINT ID_FILE_OPEN = 57601;
 constexpr tvr::UINT ID_FILE_PRINT_SETUP = 57606;
 constexpr tvr::UINT ID_FILE_MRU_FIRST = 57616;
 constexpr tvr::UINT ID_FILE_MRU_LAST = 57631;
 constexpr tvr::UINT ID_APP_ABOUT = 57664;
 constexpr tvr::UINT ID_APP_EXIT = 57665;
-constexpr tvr::UINT ID_NEW_SCRIPT_FILE = 32847;
 constexpr tvr::UINT ID_VIEW_TOOLBAR = 59392;
 constexpr tvr::UINT ID_VIEW_STATUS_BAR = 59393;
 constexpr tvr::UINT ID_VIEW_CUSTOMIZE = 32800;

@@ -243,7 +243,7 @@ void CMainFrame::ResetToolBar(tvr::UINT nID) {
 
 void CMainFrame::InstallDropDowns(QToolBar* pBar) {
   for (auto [id, pMenu] :
-       {std::pair{tvr_cmd::ID_FILE_NEW, m_pNewMenu}, std::pair{tvr_cmd::ID_FILE_OPEN, m_pOpenMenu}}) {
+       {std::pair{tvr_cmd::ID_FILE_NEW, m_pNewMenu}, std::pair{tvr::UINT(ID_FILE_OPEN), m_pOpenMenu}}) {
     auto* pButton = qobject_cast<QToolButton*>(pBar->widgetForAction(m_Actions[id]));
     if (pButton == nullptr) continue;
     pButton->setMenu(pMenu);
