@@ -33,6 +33,7 @@
 #include "contract/new_document_chooser.h"
 #include "new_dlg.h"
 #include "platform/user_prompts.h"
+#include "register_dlg.h"
 
 namespace {
 
@@ -326,6 +327,14 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
       return;
     case ID_VIEW_CUSTOMIZE:
       return OnCustomize();
+    case ID_REGISTER_TOOL:
+      // The tool works on the active reader; it closes by itself with it.
+      if (CTVRBoardDoc* pDoc = GetActiveDocument(); pDoc != nullptr && pDoc->IsConnected()) {
+        auto* pDialog = new CRegisterDlg(*pDoc, this);
+        pDialog->setAttribute(Qt::WA_DeleteOnClose);
+        pDialog->show();
+      }
+      return;
     case 57650:
       m_pMdiArea->cascadeSubWindows();
       return;
@@ -353,6 +362,11 @@ void CMainFrame::UpdateCommandStates() {
       // New stays enabled without any board type, so that it can say why no
       // reader can be created (docs/desktop.md).
       pAction->setEnabled(true);
+      continue;
+    }
+    if (nID == tvr_cmd::ID_REGISTER_TOOL) {
+      // Registers are read from the reader: without a connected one the tool has nothing to show.
+      pAction->setEnabled(pDoc != nullptr && pDoc->IsConnected());
       continue;
     }
     CTVRCmdUI ui(nID);

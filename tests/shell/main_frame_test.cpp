@@ -261,6 +261,7 @@ TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
       {32831, false, true, true},    // Delay Options: always, with a reader
       {57600, true, true, true},     // New: the frame's
       {57664, true, true, true},     // About
+      {32858, false, false, true},   // Register tool: only on a connected reader
   };
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.noDoc) << r.id;
