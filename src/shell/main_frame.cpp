@@ -91,7 +91,12 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   UpdateCommandStates();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  // The child windows go after this object has stopped being a CMainFrame;
+  // their activation changes must not reach its slots then.
+  if (m_pMdiArea != nullptr) disconnect(m_pMdiArea, nullptr, this, nullptr);
+  if (m_pUpdateTimer != nullptr) m_pUpdateTimer->stop();
+}
 
 void CMainFrame::CreateActions() {
   for (const CTVRCommandInfo& info : CTVRCommandTable::GetCommands()) {
