@@ -1,32 +1,23 @@
 #include "child_frame.h"
 
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSplitter>
 
 #include <tavric/board_doc.h>
 #include <tavric/protocol.h>
 
+#include "board_view.h"
 #include "contract/host.h"
-
-namespace {
-
-QWidget* MakePane(const QString& name, QWidget* parent) {
-  auto* pPane = new QPlainTextEdit(parent);
-  pPane->setObjectName(name);
-  pPane->setReadOnly(true);
-  return pPane;
-}
-
-}  // namespace
+#include "script_view.h"
 
 CTVRChildFrame::CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent) : QMdiSubWindow(parent), m_pDoc(pDoc) {
   setAttribute(Qt::WA_DeleteOnClose, true);
   m_pSplitter = new QSplitter(Qt::Vertical, this);
   m_pSplitter->setChildrenCollapsible(true);
-  QWidget* pScript = MakePane(QStringLiteral("ScriptPane"), m_pSplitter);
-  QWidget* pTrace = MakePane(QStringLiteral("TracePane"), m_pSplitter);
+  QWidget* pScript = new CTVRScriptView(pDoc, m_pSplitter);
+  pScript->setObjectName(QStringLiteral("ScriptPane"));
+  QWidget* pTrace = new CTVRBoardView(pDoc, m_pSplitter);
+  pTrace->setObjectName(QStringLiteral("TracePane"));
   m_pSplitter->addWidget(pScript);
   m_pSplitter->addWidget(pTrace);
   pScript->setMinimumHeight(ROW0_MIN);
@@ -43,6 +34,10 @@ CTVRChildFrame::CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent) : QMdiSubWin
 }
 
 CTVRChildFrame::~CTVRChildFrame() {
+  // The panes are views of the document: they leave it before it goes.
+  m_pSplitter->removeEventFilter(this);
+  delete m_pSplitter;
+  m_pSplitter = nullptr;
   if (!m_bOwnsDocument || m_pDoc == nullptr) return;
   if (CTVRHost::Instance().GetActiveDocument() == m_pDoc) CTVRHost::Instance().SetActiveDocument(nullptr);
   delete m_pDoc;
