@@ -1,0 +1,187 @@
+// tavric-vcard: the simulated reader's ISO 7816-4 card behind the virtual
+// reader driver of pcsc-lite (vpcd), so that tests and benchmarks drive a
+// real PC/SC stack without hardware.
+//
+//   tavric-vcard [--host ADDR] [--port N] [--atr t0|t1|inverse|HEX]
+//                [--latency MS] [--remove-after N] [--reinsert-after MS]
+//                [--wait SECONDS]
+//
+// The card connects to the driver (it listens, the card calls), answers until
+// the driver closes, then calls again for --wait seconds before giving up.
+// --remove-after N pulls the card out after its N-th answer (the connection
+// closed); with --reinsert-after it comes back that many milliseconds later.
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "sim_card.h"
+#include "vpcd_session.h"
+
+namespace {
+
+struct COptions {
+  std::string m_strHost = "127.0.0.1";
+  int m_nPort = 35963;
+  std::string m_strAtr = "t0";
+  unsigned m_uLatencyMs = 0;
+  std::size_t m_nRemoveAfter = 0;
+  long m_lReinsertAfterMs = -1;
+  double m_dWaitSeconds = 10;
+};
+
+volatile std::sig_atomic_t g_bStop = 0;
+
+void OnSignal(int) {
+  g_bStop = 1;
+}
+
+bool ParseAtr(const std::string& text, std::vector<tvr::BYTE>& atr) {
+  if (text == "t0") return atr = CTVRSimCard::GetT0Atr(), true;
+  if (text == "t1") return atr = CTVRSimCard::GetT1Atr(), true;
+  if (text == "inverse") return atr = CTVRSimCard::GetInverseAtr(), true;
+  std::string digits;
+  for (char c : text)
+    if (c != ' ' && c != ':') digits += c;
+  if (digits.empty() || digits.size() % 2 != 0 || digits.size() > 66) return false;
+  atr.clear();
+  for (std::size_t i = 0; i < digits.size(); i += 2) {
+    char* end = nullptr;
+    const std::string pair = digits.substr(i, 2);
+    const long value = std::strtol(pair.c_str(), &end, 16);
+    if (*end != '\0') return false;
+    atr.push_back(tvr::BYTE(value));
+  }
+  return true;
+}
+
+// Without these every exchange waits for the peer's delayed acknowledgement
+// (about 40 ms): the driver writes a command and blocks on its answer.
+void TuneSocket(int fd) {
+  const int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
+}
+
+int ConnectOnce(const COptions& o) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(std::uint16_t(o.m_nPort));
+  if (::inet_pton(AF_INET, o.m_strHost.c_str(), &address.sin_addr) != 1 ||
+      ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  TuneSocket(fd);
+  return fd;
+}
+
+int ConnectWithin(const COptions& o, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!g_bStop) {
+    const int fd = ConnectOnce(o);
+    if (fd >= 0) return fd;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return -1;
+}
+
+bool WriteAll(int fd, const std::vector<tvr::BYTE>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += std::size_t(n);
+  }
+  return true;
+}
+
+enum EEnd { END_DRIVER_CLOSED, END_REMOVED, END_STOPPED };
+
+// One insertion: answers until the driver closes or the card is pulled out.
+EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) {
+  CTVRVpcdSession session(card);
+  std::vector<tvr::BYTE> in(4096), out;
+  while (!g_bStop) {
+    const ssize_t n = ::recv(fd, in.data(), in.size(), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (session.IsInsideMessage()) std::fprintf(stderr, "tavric-vcard: the driver closed inside a message\n");
+      return END_DRIVER_CLOSED;
+    }
+    // Quick acknowledgement is not sticky: the kernel may fall back to
+    // delayed mode after any read.
+    TuneSocket(fd);
+    out.clear();
+    const std::size_t apdus = session.Feed(in.data(), std::size_t(n), out);
+    if (apdus > 0 && o.m_uLatencyMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.m_uLatencyMs));
+    if (!out.empty() && !WriteAll(fd, out)) return END_DRIVER_CLOSED;
+    answered += apdus;
+    if (o.m_nRemoveAfter > 0 && answered >= o.m_nRemoveAfter) return END_REMOVED;
+  }
+  return END_STOPPED;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  COptions o;
+  CLI::App app("tavric-vcard: the simulated ISO 7816-4 card on the virtual reader driver (vpcd)");
+  app.add_option("--host", o.m_strHost, "address of the driver");
+  app.add_option("--port", o.m_nPort, "port of the driver's reader")->check(CLI::Range(1, 65535));
+  app.add_option("--atr", o.m_strAtr, "t0, t1, inverse or the answer to reset in hexadecimal");
+  app.add_option("--latency", o.m_uLatencyMs, "milliseconds before each answer")->check(CLI::Range(0, 60000));
+  app.add_option("--remove-after", o.m_nRemoveAfter, "pull the card out after this many answers");
+  app.add_option("--reinsert-after", o.m_lReinsertAfterMs, "put it back this many milliseconds later")
+      ->check(CLI::Range(0L, 3600000L));
+  app.add_option("--wait", o.m_dWaitSeconds, "seconds to keep calling a driver that does not answer")
+      ->check(CLI::Range(0.0, 3600.0));
+  CLI11_PARSE(app, argc, argv);
+
+  std::vector<tvr::BYTE> atr;
+  if (!ParseAtr(o.m_strAtr, atr)) {
+    std::fprintf(stderr, "tavric-vcard: --atr: t0, t1, inverse or up to 33 bytes in hexadecimal\n");
+    return 1;
+  }
+  std::signal(SIGTERM, OnSignal);
+  std::signal(SIGINT, OnSignal);
+
+  // One card for the whole life of the program: its files outlive a removal.
+  CTVRSimCard card(atr);
+  std::size_t answered = 0;
+  int fd = ConnectWithin(o, o.m_dWaitSeconds);
+  if (fd < 0) {
+    if (!g_bStop) std::fprintf(stderr, "tavric-vcard: no driver at %s:%d\n", o.m_strHost.c_str(), o.m_nPort);
+    return g_bStop ? 0 : 2;
+  }
+  while (fd >= 0) {
+    const EEnd end = Serve(fd, card, o, answered);
+    ::close(fd);
+    fd = -1;
+    if (end == END_STOPPED) break;
+    if (end == END_REMOVED) {
+      if (o.m_lReinsertAfterMs < 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(o.m_lReinsertAfterMs));
+      // Counted again from the new insertion.
+      answered = 0;
+      o.m_nRemoveAfter = 0;
+    }
+    fd = ConnectWithin(o, o.m_dWaitSeconds);
+  }
+  return 0;
+}

@@ -1,0 +1,123 @@
+// The card program's side of the vpcd socket, fed as the driver (or a stray
+// peer) would feed it: whole messages, messages cut anywhere, and malformed ones.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim_card.h"
+#include "vpcd_session.h"
+
+namespace {
+
+using Bytes = std::vector<tvr::BYTE>;
+
+std::string Hex(const Bytes& bytes) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string text;
+  for (tvr::BYTE b : bytes) {
+    if (!text.empty()) text += ' ';
+    text += digits[b >> 4];
+    text += digits[b & 15];
+  }
+  return text;
+}
+
+struct CExchange {
+  const char* m_pszName;
+  Bytes m_In;
+  const char* m_pszOut;
+  std::size_t m_nApdus;
+};
+
+class VpcdSessionTest : public ::testing::TestWithParam<CExchange> {};
+
+TEST_P(VpcdSessionTest, AnswersWhatTheDriverSends) {
+  CTVRSimCard card;
+  CTVRVpcdSession session(card);
+  Bytes out;
+  EXPECT_EQ(session.Feed(GetParam().m_In.data(), GetParam().m_In.size(), out), GetParam().m_nApdus);
+  EXPECT_EQ(Hex(out), GetParam().m_pszOut);
+  EXPECT_FALSE(session.IsInsideMessage());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, VpcdSessionTest,
+    ::testing::Values(
+        CExchange{"PowerOnGetsNoAnswer", {0x00, 0x01, 0x01}, "", 0},
+        CExchange{"AnswerToReset",
+                  {0x00, 0x01, 0x04},
+                  "00 0F 3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31",
+                  0},
+        CExchange{"SelectMasterFile", {0x00, 0x07, 0x00, 0xA4, 0x00, 0x00, 0x02, 0x3F, 0x00}, "00 02 61 09", 1},
+        CExchange{"TwoMessagesInOneRead",
+                  {0x00, 0x01, 0x02, 0x00, 0x05, 0x00, 0xB0, 0x00, 0x00, 0x01},
+                  "00 02 69 86",
+                  1},
+        CExchange{"ZeroLengthIsIgnored", {0x00, 0x00, 0x00, 0x04, 0x00, 0x84, 0x00, 0x00}, "00 02 67 00", 1},
+        CExchange{"UnknownControlIsIgnored", {0x00, 0x01, 0x07}, "", 0},
+        CExchange{"WrongClassOfCard", {0x00, 0x04, 0x80, 0xA4, 0x00, 0x00}, "00 02 6E 00", 1}),
+    [](const auto& info) { return std::string(info.param.m_pszName); });
+
+TEST(VpcdSession, AMessageCutAnywhereIsAnsweredOnceWhole) {
+  const Bytes stream{0x00, 0x07, 0x00, 0xA4, 0x00, 0x0C, 0x02, 0x7F, 0x10, 0x00, 0x01, 0x04};
+  for (std::size_t cut = 1; cut < stream.size(); ++cut) {
+    CTVRSimCard card;
+    CTVRVpcdSession session(card);
+    Bytes out;
+    session.Feed(stream.data(), cut, out);
+    session.Feed(stream.data() + cut, stream.size() - cut, out);
+    EXPECT_EQ(Hex(out), "00 02 90 00 00 0F 3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31") << "cut at " << cut;
+  }
+}
+
+TEST(VpcdSession, ALengthReadShortLeavesTheSessionInsideAMessage) {
+  CTVRSimCard card;
+  CTVRVpcdSession session(card);
+  Bytes out;
+  const tvr::BYTE half = 0x00;
+  EXPECT_EQ(session.Feed(&half, 1, out), 0u);
+  EXPECT_TRUE(session.IsInsideMessage());
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(VpcdSession, AnOversizedMessageIsReadToItsEndAndAnsweredWrongLength) {
+  CTVRSimCard card;
+  CTVRVpcdSession session(card);
+  Bytes in{0x01, 0x06};  // 262 bytes: one more than the longest short APDU
+  in.resize(2 + 262, 0xAA);
+  in.insert(in.end(), {0x00, 0x01, 0x04});  // the next message is still understood
+  Bytes out;
+  // Fed in small pieces, as a slow socket would deliver it.
+  for (std::size_t at = 0; at < in.size(); at += 7) session.Feed(in.data() + at, std::min<std::size_t>(7, in.size() - at), out);
+  EXPECT_EQ(Hex(out), "00 02 67 00 00 0F 3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31");
+  EXPECT_EQ(session.GetApduCount(), 1u);
+}
+
+TEST(VpcdSession, PowerControlsReachTheCard) {
+  CTVRSimCard card;
+  CTVRVpcdSession session(card);
+  Bytes out;
+  const Bytes selectDf{0x00, 0x07, 0x00, 0xA4, 0x00, 0x0C, 0x02, 0x7F, 0x10};
+  session.Feed(selectDf.data(), selectDf.size(), out);
+  EXPECT_EQ(card.GetCurrentFile(), 0x7F10);
+  const Bytes powerOn{0x00, 0x01, 0x01};
+  session.Feed(powerOn.data(), powerOn.size(), out);
+  EXPECT_TRUE(session.IsPowered());
+  // A reset starts a new card session: the master file is selected again.
+  EXPECT_EQ(card.GetCurrentFile(), 0x3F00);
+  const Bytes powerOff{0x00, 0x01, 0x00};
+  session.Feed(powerOff.data(), powerOff.size(), out);
+  EXPECT_FALSE(session.IsPowered());
+}
+
+TEST(VpcdSession, AMuteCardAnswersAnEmptyAnswerToReset) {
+  CTVRSimCard card(Bytes{});
+  CTVRVpcdSession session(card);
+  Bytes out;
+  const Bytes getAtr{0x00, 0x01, 0x04};
+  session.Feed(getAtr.data(), getAtr.size(), out);
+  EXPECT_EQ(Hex(out), "00 00");
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#!/bin/sh
+# A private PC/SC stack for the tests and the benchmark: pcscd with the virtual
+# reader driver (vpcd) and cards of ours (tavric-vcard), in a network namespace
+# of its own with only loopback (vpcd listens on every interface of its
+# namespace) and a mount namespace whose /run/pcscd is a folder of ours (pcscd's
+# socket and pid file have fixed paths). Clients stay in the normal namespace
+# and reach the daemon through PCSCLITE_CSOCK_NAME=DIR/run/pcscd.comm.
+# Everything is stopped by process id.
+#
+#   pcsc-stack.sh install              Debian packages the stack needs (root)
+#   pcsc-stack.sh available            exit 0 when the stack can run here
+#   pcsc-stack.sh start DIR            namespace and pcscd; prints the socket
+#   pcsc-stack.sh card DIR PORT ARGS   a card on the reader at PORT (35963,
+#                                      35964): tavric-vcard ARGS, in the namespace
+#   pcsc-stack.sh stop-daemon DIR      pcscd only (the cards stay)
+#   pcsc-stack.sh stop DIR             cards, pcscd and the namespace
+#   pcsc-stack.sh smoke                start, one card, list readers, stop
+set -eu
+
+DRIVER=/usr/lib/pcsc/drivers/serial/libifdvpcd.so
+HERE=$(cd "$(dirname "$0")" && pwd)
+VCARD=${TAVRIC_VCARD:-$HERE/../build/bin/tavric-vcard}
+
+die() { echo "pcsc-stack.sh: $*" >&2; exit 1; }
+
+available() {
+  command -v pcscd >/dev/null 2>&1 || { echo "pcscd is not installed (Debian package pcscd)"; return 1; }
+  [ -e "$DRIVER" ] || { echo "the vpcd driver is not installed (Debian package vsmartcard-vpcd)"; return 1; }
+  command -v unshare >/dev/null 2>&1 || { echo "unshare is missing (util-linux)"; return 1; }
+  command -v nsenter >/dev/null 2>&1 || { echo "nsenter is missing (util-linux)"; return 1; }
+  [ "$(id -u)" = 0 ] || { echo "a private network namespace needs root"; return 1; }
+  return 0
+}
+
+kill_pid_file() {
+  [ -f "$1" ] || return 0
+  for pid in $(cat "$1"); do
+    kill "$pid" 2>/dev/null || true
+  done
+  # Give them a second to go, then insist.
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    alive=0
+    for pid in $(cat "$1"); do kill -0 "$pid" 2>/dev/null && alive=1; done
+    [ $alive = 0 ] && break
+    sleep 0.1
+  done
+  for pid in $(cat "$1"); do kill -9 "$pid" 2>/dev/null || true; done
+  rm -f "$1"
+}
+
+start() {
+  dir=$1
+  why=$(available) || die "$why"
+  mkdir -p "$dir/run" "$dir/conf"
+  dir=$(cd "$dir" && pwd)
+  # Two readers: "Virtual PCD 00 00" on port 35963, "Virtual PCD 00 01" on 35964.
+  printf 'FRIENDLYNAME "Virtual PCD"\nDEVICENAME /dev/null:0x8C7B\nLIBPATH %s\nCHANNELID 0x8C7B\n' "$DRIVER" \
+    >"$dir/conf/vpcd"
+  # The holder keeps the namespaces alive while pcscd is stopped and started.
+  unshare --net --mount --propagation private sh -c '
+    ip link set lo up 2>/dev/null || ifconfig lo up 2>/dev/null || true
+    mkdir -p /run/pcscd && mount --bind "$1/run" /run/pcscd || exit 1
+    pcscd -f -c "$1/conf" >"$1/pcscd.log" 2>&1 &
+    echo $! >"$1/pcscd.pid"
+    exec sleep 2147483647' holder "$dir" </dev/null >/dev/null 2>&1 &
+  echo $! >"$dir/holder.pid"
+  for _ in $(seq 1 100); do
+    [ -S "$dir/run/pcscd.comm" ] && [ -s "$dir/pcscd.pid" ] && break
+    sleep 0.05
+  done
+  [ -S "$dir/run/pcscd.comm" ] || { stop "$dir"; die "pcscd did not start (see $dir/pcscd.log)"; }
+  echo "PCSCLITE_CSOCK_NAME=$dir/run/pcscd.comm"
+}
+
+card() {
+  dir=$1 port=$2
+  shift 2
+  [ -x "$VCARD" ] || die "no card program at $VCARD (build tavric-vcard, or set TAVRIC_VCARD)"
+  holder=$(cat "$dir/holder.pid")
+  nsenter --net=/proc/"$holder"/ns/net "$VCARD" --port "$port" "$@" </dev/null >>"$dir/cards.log" 2>&1 &
+  echo $! >>"$dir/cards.pid"
+  echo $!
+}
+
+stop_daemon() {
+  kill_pid_file "$1/pcscd.pid"
+}
+
+stop() {
+  kill_pid_file "$1/cards.pid"
+  kill_pid_file "$1/pcscd.pid"
+  kill_pid_file "$1/holder.pid"
+}
+
+smoke() {
+  dir=$(mktemp -d /tmp/tavric-pcsc.XXXXXX)
+  trap 'stop "$dir"; rm -rf "$dir"' EXIT
+  start "$dir" >/dev/null
+  pid=$(card "$dir" 35963)
+  sleep 0.5
+  kill -0 "$pid" 2>/dev/null || die "the card program ended (see $dir/cards.log)"
+  echo "pcsc-stack.sh: pcscd with vpcd and a virtual card started and stopped in $dir"
+}
+
+case "${1:-}" in
+  install)
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get install -y -q --no-install-recommends pcscd vsmartcard-vpcd util-linux iproute2 >/dev/null
+    ;;
+  available) available ;;
+  start) [ $# = 2 ] || die "usage: start DIR"; start "$2" ;;
+  card) [ $# -ge 3 ] || die "usage: card DIR PORT [tavric-vcard options]"; shift; card "$@" ;;
+  stop-daemon) [ $# = 2 ] || die "usage: stop-daemon DIR"; stop_daemon "$2" ;;
+  stop) [ $# = 2 ] || die "usage: stop DIR"; stop "$2" ;;
+  smoke) smoke ;;
+  *) die "usage: install | available | start DIR | card DIR PORT ARGS | stop-daemon DIR | stop DIR | smoke" ;;
+esac
