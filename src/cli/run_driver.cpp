@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <tavric/board_doc.h>
+#include <tavric/board_options.h>
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
 #include <tavric/registry.h>
@@ -76,9 +77,12 @@ int CTVRRunDriver::LineOfStatement() const {
 CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
   for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
     const char* className = pTemplate->GetDocClass()->m_lpszClassName;
+    // By class, by the name New offers, or by the short name of its titles ("sim", "pcsc").
     if (strcasecmp(className, m_Options.m_strBoard.c_str()) == 0 ||
         (!pTemplate->GetFileNewName().empty() &&
-         strcasecmp(pTemplate->GetFileNewName().c_str(), m_Options.m_strBoard.c_str()) == 0))
+         strcasecmp(pTemplate->GetFileNewName().c_str(), m_Options.m_strBoard.c_str()) == 0) ||
+        (!pTemplate->GetDocName().empty() &&
+         strcasecmp(pTemplate->GetDocName().c_str(), m_Options.m_strBoard.c_str()) == 0))
       return pTemplate.get();
     known += known.empty() ? "" : ", ";
     known += className;
@@ -181,6 +185,7 @@ int CTVRRunDriver::Prepare() {
   if (m_Options.m_bSaveLog)
     m_Log.Open(m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->m_strScriptPath)
                                               : m_Options.m_strLogPath);
+  if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
   // A restored document that was connected is connected again already.
   if (!m_pDoc->IsConnected()) m_pDoc->OnReaderConnect();
   // What the board says on connecting comes before the first statement.

@@ -46,6 +46,7 @@ class CCommandLine {
     m_app.add_option("--plugins", o.m_strPluginFolder);
     m_app.add_option("--board", o.m_strBoard);
     m_app.add_option("--protocol", o.m_strProtocol);
+    m_app.add_option("--reader", o.m_strReader);
     m_app.add_option("--type", m_strType);
     m_app.add_flag("--loop", o.m_bLoop)->disable_flag_override();
     m_app.add_option("--max-statements", m_strMaxStatements);
@@ -270,10 +271,12 @@ trace view shows it (in colour on a terminal).
 Options:
   --list                  list the board types and protocols found, then exit
   --plugins DIR           load the plug-ins of DIR (default: the current folder)
-  --board NAME            board type, by class name or by the name New offers,
-                          letter case ignored (default: CTVRSimDoc, the
-                          simulated reader)
+  --board NAME            board type, by class name, by the name New offers or
+                          by its short name (sim, pcsc), letter case ignored
+                          (default: CTVRSimDoc, the simulated reader)
   --protocol NAME         protocol, by its exact name (default: Verta)
+  --reader NAME           the reader a board for real readers opens, by its
+                          exact name (PC/SC: default the first reader listed)
   --type TYPE             script type: raw, commands or apdu (default: commands);
                           the script's own directives may switch it
   --loop                  loop mode: at the end the script starts over; without

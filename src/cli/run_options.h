@@ -42,6 +42,7 @@ class CTVRRunOptions {
   std::string m_strPluginFolder = ".";
   std::string m_strBoard = DEFAULT_BOARD;
   std::string m_strProtocol = DEFAULT_PROTOCOL;
+  std::string m_strReader;  // empty: the board's own choice
   EScriptType m_eScriptType = SCRIPT_COMMANDS;
   bool m_bLoop = false;
   long long m_nMaxStatements = 0;  // 0: no bound

@@ -45,15 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
     Messages, VpcdSessionTest,
     ::testing::Values(
         CExchange{"PowerOnGetsNoAnswer", {0x00, 0x01, 0x01}, "", 0},
-        CExchange{"AnswerToReset",
-                  {0x00, 0x01, 0x04},
-                  "00 0F 3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31",
-                  0},
+        CExchange{"AnswerToReset", {0x00, 0x01, 0x04}, "00 0F 3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31", 0},
         CExchange{"SelectMasterFile", {0x00, 0x07, 0x00, 0xA4, 0x00, 0x00, 0x02, 0x3F, 0x00}, "00 02 61 09", 1},
-        CExchange{"TwoMessagesInOneRead",
-                  {0x00, 0x01, 0x02, 0x00, 0x05, 0x00, 0xB0, 0x00, 0x00, 0x01},
-                  "00 02 69 86",
-                  1},
+        CExchange{
+            "TwoMessagesInOneRead", {0x00, 0x01, 0x02, 0x00, 0x05, 0x00, 0xB0, 0x00, 0x00, 0x01}, "00 02 69 86", 1},
         CExchange{"ZeroLengthIsIgnored", {0x00, 0x00, 0x00, 0x04, 0x00, 0x84, 0x00, 0x00}, "00 02 67 00", 1},
         CExchange{"UnknownControlIsIgnored", {0x00, 0x01, 0x07}, "", 0},
         CExchange{"WrongClassOfCard", {0x00, 0x04, 0x80, 0xA4, 0x00, 0x00}, "00 02 6E 00", 1}),
@@ -89,7 +84,8 @@ TEST(VpcdSession, AnOversizedMessageIsReadToItsEndAndAnsweredWrongLength) {
   in.insert(in.end(), {0x00, 0x01, 0x04});  // the next message is still understood
   Bytes out;
   // Fed in small pieces, as a slow socket would deliver it.
-  for (std::size_t at = 0; at < in.size(); at += 7) session.Feed(in.data() + at, std::min<std::size_t>(7, in.size() - at), out);
+  for (std::size_t at = 0; at < in.size(); at += 7)
+    session.Feed(in.data() + at, std::min<std::size_t>(7, in.size() - at), out);
   EXPECT_EQ(Hex(out), "00 02 67 00 00 0F 3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31");
   EXPECT_EQ(session.GetApduCount(), 1u);
 }

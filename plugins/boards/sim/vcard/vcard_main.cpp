@@ -10,9 +10,9 @@
 // the driver closes, then calls again for --wait seconds before giving up.
 // --remove-after N pulls the card out after its N-th answer (the connection
 // closed); with --reinsert-after it comes back that many milliseconds later.
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
 

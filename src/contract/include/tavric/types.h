@@ -55,10 +55,11 @@ using tvr::RGB;
 using tvr::UINT;
 using tvr::WORD;
 using tvr::WPARAM;
+#endif
+// The contract's headers use them either way; pcsc-lite defines the same values.
 #ifndef TRUE
 #define TRUE 1
 #endif
 #ifndef FALSE
 #define FALSE 0
-#endif
 #endif

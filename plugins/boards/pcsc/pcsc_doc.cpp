@@ -1,0 +1,107 @@
+#include "pcsc_doc.h"
+
+#include <tavric/board_options.h>
+#include <tavric/messages.h>
+#include <tavric/prompts.h>
+#include <tavric/registry.h>
+#include <tavric/trace_record.h>
+
+TVR_IMPLEMENT_DYNCREATE(CTVRPcscDoc)
+
+CTVRMenu CTVRPcscDoc::GetMenu() {
+  return {
+      {0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
+      {0,
+       "&Script",
+       {{ID_SCRIPT_START, "&Start", {}},
+        {ID_SCRIPT_STEP, "S&tep", {}},
+        {ID_SCRIPT_STOP, "Sto&p", {}},
+        {ID_SCRIPT_LOOP, "&Loop", {}},
+        {},
+        {ID_SCRIPT_RAWDATA, "&Raw data", {}},
+        {ID_SCRIPT_COMMANDS, "&Commands", {}},
+        {ID_SCRIPT_APDU, "&APDU", {}}}},
+      {0, "&Protocol", {{ID_PROTOCOL_FIRST, "Protocols", {}}}},
+  };
+}
+
+CTVRPcscDoc::CTVRPcscDoc() = default;
+
+CTVRPcscDoc::~CTVRPcscDoc() = default;
+
+tvr::BOOL CTVRPcscDoc::LoadState(CTVRRegistry& reg) {
+  const tvr::BOOL result = CTVRBoardDoc::LoadState(reg);
+  std::string reader;
+  if (reg.Read("Reader", reader)) m_strReader = reader;
+  return result;
+}
+
+tvr::BOOL CTVRPcscDoc::SaveState(CTVRRegistry& reg) {
+  return CTVRBoardDoc::SaveState(reg) && reg.Write("Reader", m_strReader);
+}
+
+unsigned CTVRPcscDoc::CommandDelay() const {
+  return m_DelayOptions.m_bCommandDelay ? unsigned(m_DelayOptions.m_dwCommandDelay) : 0;
+}
+
+tvr::BOOL CTVRPcscDoc::Connect() {
+  std::string error;
+  const std::vector<std::string> readers = CTVRPcscLink::ListReaders(error);
+  if (!error.empty()) {
+    TVRMessageBox("PC/SC: the reader list cannot be read: " + error);
+    return FALSE;
+  }
+  std::string wanted = GetBoardOption("reader");
+  if (wanted.empty()) wanted = m_strReader;
+  std::string reader;
+  for (const std::string& name : readers)
+    if (wanted.empty() || name == wanted) {
+      reader = name;
+      break;
+    }
+  if (reader.empty()) {
+    std::string known;
+    for (const std::string& name : readers) known += (known.empty() ? "" : ", ") + name;
+    TVRMessageBox(wanted.empty() ? "PC/SC: no reader is connected"
+                                 : "PC/SC: no reader \"" + wanted + "\" (readers: " + known + ")");
+    return FALSE;
+  }
+  // Sent, not posted: it comes before the answer to reset that the link posts.
+  const std::string text = "PC/SC reader " + reader + " connected\r\n";
+  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  if (!m_Link.Open(reader, m_DummyWnd.GetSafeHwnd(), error)) {
+    TVRMessageBox("PC/SC: " + reader + ": " + error);
+    return FALSE;
+  }
+  m_strReader = reader;
+  return TRUE;
+}
+
+tvr::BOOL CTVRPcscDoc::Disconnect() {
+  m_Link.Close();
+  const std::string text = "PC/SC reader " + m_strReader + " disconnected\r\n";
+  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  return TRUE;
+}
+
+tvr::BOOL CTVRPcscDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
+  if (!m_Link.IsOpen()) return FALSE;
+  m_Link.Transmit(frame, length, CommandDelay());
+  return TRUE;
+}
+
+void CTVRPcscDoc::Write(tvr::BYTE* data, tvr::DWORD length) {
+  if (!m_Link.IsOpen()) return;
+  m_Link.Transmit(data, length, CommandDelay());
+}
+
+void CTVRPcscDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
+  if (!m_Link.IsOpen()) return;
+  m_Link.Control(code == 0 ? CTVRPcscLink::CCID_ESCAPE_CODE : code, data, length, IsRunning() != FALSE);
+}
+
+void CTVRPcscDoc::OnScriptStop() {
+  CTVRBoardDoc::OnScriptStop();
+  // Exchanges not yet started belong to the run that was stopped.
+  m_Link.ClearQueue();
+}
