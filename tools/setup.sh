@@ -10,7 +10,7 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
   ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libqt6svg6 libgtest-dev libcli11-dev clang-format \
-  libssl-dev pcsc-tools >/dev/null
+  libssl-dev pcsc-tools libpcsclite-dev >/dev/null
 # The screenshot test of the desktop panes runs on a virtual X display; it is
 # skipped where these are missing.
 $SUDO apt-get install -y -q --no-install-recommends xvfb xauth >/dev/null

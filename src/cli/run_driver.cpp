@@ -267,6 +267,12 @@ bool CTVRRunDriver::OnCheck() {
   // step is a one-off exchange, the next one a timed message away.
   const bool loopbackRunning = doc.GetProtocol() != nullptr && doc.GetProtocol()->GetLpbActivated() != 0;
   if (!doc.IsRunning() && !loopbackRunning) {
+    // The board reported its reader gone: the run is over and did not finish.
+    if (!doc.IsConnected()) {
+      Fail("the reader was disconnected");
+      m_nStatus = CTVRRunOptions::EXIT_CONNECT;
+      return false;
+    }
     const int line = doc.m_nCurrentLine;
     const bool atBreakpoint = !doc.m_bStepMode && doc.IsConnected() && line >= 0 && line < doc.GetLineCount() &&
                               (doc.GetLineState(line) & LINE_BREAKPOINT) != 0;

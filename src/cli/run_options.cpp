@@ -322,7 +322,7 @@ Exit statuses:
   1    usage error
   2    the script file, or the file given to regs, cannot be read
   3    no plug-in found, or the board type or protocol asked for is not there
-  4    the reader could not be connected
+  4    the reader could not be connected, or was disconnected during the run
   5    the run stalled: a statement that sends nothing and ends nothing, or no
        answer within the timeout
   6    regs: the register file has an error (the first is printed with its line)

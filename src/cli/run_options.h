@@ -14,7 +14,7 @@ class CTVRRunOptions {
     EXIT_USAGE = 1,         // usage error
     EXIT_SCRIPT = 2,        // the script file cannot be read
     EXIT_NOT_FOUND = 3,     // no plug-ins, or the board type or protocol not found
-    EXIT_CONNECT = 4,       // the reader could not be connected
+    EXIT_CONNECT = 4,       // the reader could not be connected, or was disconnected
     EXIT_STALLED = 5,       // nothing sent and nothing ended, or no answer in time
     EXIT_INTERRUPTED = 130  // Ctrl+C
   };

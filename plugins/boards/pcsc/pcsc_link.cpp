@@ -203,16 +203,16 @@ void CTVRPcscLink::Apdu(const std::vector<tvr::BYTE>& apdu) {
   if (!m_hCard && !ConnectCard(rv)) return PostError(rv);
   std::vector<tvr::BYTE> response(MAX_RESPONSE_LENGTH);
   DWORD length = DWORD(response.size());
-  rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, response.data(),
-                     &length);
+  rv =
+      SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, response.data(), &length);
   if (rv == SCARD_W_RESET_CARD) {
     // Another application reset the card: the session goes on with it.
     rv = SCardReconnect(m_hCard, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, SCARD_LEAVE_CARD,
                         &m_dwProtocol);
     length = DWORD(response.size());
     if (rv == SCARD_S_SUCCESS)
-      rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr,
-                         response.data(), &length);
+      rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, response.data(),
+                         &length);
   }
   if (rv != SCARD_S_SUCCESS) {
     if (rv == SCARD_W_REMOVED_CARD || rv == SCARD_E_NO_SMARTCARD) DropCard(SCARD_LEAVE_CARD);

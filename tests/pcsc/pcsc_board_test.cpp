@@ -1,0 +1,162 @@
+// tavric-run with the PC/SC board and protocol against a real pcscd, its vpcd
+// driver and our virtual card (tools/pcsc-stack.sh). Skipped, with the reason,
+// where the stack cannot run.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "pcsc_stack.h"
+
+namespace {
+
+struct CRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+QString RunFolder() {
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../bin");
+}
+
+class PcscBoardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string why = m_Stack.Start();
+    if (!why.empty()) GTEST_SKIP() << "no PC/SC stack: " << why;
+    ASSERT_TRUE(m_Dir.isValid());
+  }
+
+  QString Script(const char* name, const std::string& text) {
+    const QString path = m_Dir.path() + "/" + name;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), qint64(text.size()));
+    return path;
+  }
+
+  QProcess* Start(const QStringList& args) {
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PCSCLITE_CSOCK_NAME", QString::fromStdString(m_Stack.GetSocket()));
+    process->setProcessEnvironment(env);
+    process->setWorkingDirectory(RunFolder());
+    process->start(RunFolder() + "/tavric-run",
+                   QStringList{"--board", "pcsc", "--protocol", "PC/SC", "--no-colour"} + args);
+    return process;
+  }
+
+  static CRun Finish(QProcess* process) {
+    const bool ended = process->waitForFinished(60000) && process->exitStatus() == QProcess::NormalExit;
+    CRun run{ended ? process->exitCode() : -1, process->readAllStandardOutput().toStdString(),
+             process->readAllStandardError().toStdString()};
+    delete process;
+    return run;
+  }
+
+  CRun Run(const QStringList& args) { return Finish(Start(args)); }
+
+  static bool Contains(const std::string& text, const std::string& what) {
+    return text.find(what) != std::string::npos;
+  }
+  static std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  }
+
+  CTVRPcscStack m_Stack;
+  QTemporaryDir m_Dir;
+};
+
+TEST_F(PcscBoardTest, RunsAnApduScriptOnTheFirstReader) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT));
+  const CRun run = Run({Script("apdus.cmd",
+                               "FF 10 00 00;\n"
+                               "00 A4 00 00 02 2F 01;\n"
+                               "00 C0 00 00 0D;\n"
+                               "00 A4 00 0C 02 12 34;\n")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "PC/SC reader Virtual PCD 00 00 connected")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "IFD -> PC : ATR\n            3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 0D"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "            62 0B 82 01 01 83 02 2F 01 80 02 00 20 90 00")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "IFD -> PC : FILE OR APPLICATION NOT FOUND\n            6A 82")) << run.out;
+}
+
+TEST_F(PcscBoardTest, AReaderWithoutACardAnswersWithTheDaemonsError) {
+  const CRun run = Run({Script("nocard.cmd", "00 A4 00 0C 02 3F 00;\n")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "PC/SC: no card in Virtual PCD 00 00")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "IFD -> PC : No smart card inserted.")) << run.out;
+}
+
+TEST_F(PcscBoardTest, TheCardRemovedMidRunIsReportedAndItsReturnServed) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--remove-after 2 --reinsert-after 1500"));
+  // The command delay gives the daemon time to see the card go, then come back.
+  const CRun run = Run({"--timeout", "20",
+                        Script("removal.cmd",
+                               "00 A4 00 0C 02 3F 00;\n"
+                               "00 A4 00 0C 02 3F 00;\n"
+                               ".t(1200);\n"
+                               "00 A4 00 0C 02 3F 00;\n"
+                               ".t(2500);\n"
+                               "00 A4 00 0C 02 7F 10;\n")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "PC/SC: the card was removed from Virtual PCD 00 00")) << run.out;
+  EXPECT_EQ(Count(run.out, "IFD -> PC : ATR"), 2u) << run.out;
+  // The last statement reaches the card put back.
+  const std::size_t last = run.out.rfind("00 A4 00 0C 02 7F 10");
+  ASSERT_NE(last, std::string::npos) << run.out;
+  EXPECT_TRUE(Contains(run.out.substr(last), "IFD -> PC : NORMAL PROCESSING\n            90 00")) << run.out;
+}
+
+TEST_F(PcscBoardTest, TheDaemonStoppedMidRunIsOneDisconnection) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--latency 100"));
+  std::string script = ".t(100);\n";
+  for (int i = 0; i < 40; ++i) script += "00 A4 00 0C 02 3F 00;\n";
+  QProcess* process = Start({Script("long.cmd", script)});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  m_Stack.StopDaemon();
+  const CRun run = Finish(process);
+  EXPECT_EQ(run.status, 4) << run.out << run.err;
+  EXPECT_EQ(Count(run.err, "The USB connection has been broken !"), 1u) << run.err;
+  EXPECT_EQ(Count(run.out, "PC/SC: Virtual PCD 00 00: "), 1u) << run.out;
+  EXPECT_TRUE(Contains(run.out, "PC/SC reader Virtual PCD 00 00 disconnected")) << run.out;
+}
+
+TEST_F(PcscBoardTest, TwoReadersServeTwoRunsAtOnce) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t0"));
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1"));
+  const QString script = Script("two.cmd", "00 B0 00 00 05;\n00 A4 00 0C 02 00 01;\n00 B0 00 00 04;\n");
+  QProcess* first = Start({"--reader", "Virtual PCD 00 00", script});
+  QProcess* second = Start({"--reader", "Virtual PCD 00 01", script});
+  const CRun one = Finish(first);
+  const CRun two = Finish(second);
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(two.status, 0) << two.err;
+  EXPECT_TRUE(Contains(one.out, "PC/SC reader Virtual PCD 00 00 connected")) << one.out;
+  EXPECT_TRUE(Contains(two.out, "PC/SC reader Virtual PCD 00 01 connected")) << two.out;
+  EXPECT_TRUE(Contains(one.out, "3B 7A 96 00 00")) << one.out;
+  EXPECT_TRUE(Contains(two.out, "3B F8 13 00 00 81 31 FE 45")) << two.out;
+  for (const CRun* run : {&one, &two})
+    EXPECT_TRUE(Contains(run->out, "            00 01 02 03 90 00")) << run->out;
+}
+
+TEST_F(PcscBoardTest, AnUnknownReaderIsNamedWithTheReadersThereAre) {
+  const CRun run = Run({"--reader", "Nowhere 00 00", Script("one.cmd", "00 A4 00 0C 02 3F 00;\n")});
+  EXPECT_EQ(run.status, 4) << run.err;
+  EXPECT_TRUE(
+      Contains(run.err, "PC/SC: no reader \"Nowhere 00 00\" (readers: Virtual PCD 00 00, Virtual PCD 00 01)"))
+      << run.err;
+}
+
+}  // namespace

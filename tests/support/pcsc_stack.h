@@ -1,0 +1,35 @@
+// A private PC/SC stack for one test (tools/pcsc-stack.sh): pcscd with the
+// vpcd driver in namespaces of its own, cards of ours on its two readers
+// ("Virtual PCD 00 00" and "Virtual PCD 00 01"). Start() says why when the
+// machine cannot run it, so that the test can skip.
+#pragma once
+
+#include <string>
+
+class CTVRPcscStack {
+ public:
+  static constexpr int READER0_PORT = 35963;
+  static constexpr int READER1_PORT = 35964;
+
+  CTVRPcscStack();
+  ~CTVRPcscStack();
+  CTVRPcscStack(const CTVRPcscStack&) = delete;
+  CTVRPcscStack& operator=(const CTVRPcscStack&) = delete;
+
+  // Empty when the stack runs, otherwise the reason it cannot.
+  std::string Start();
+  // A card on the reader at port, with tavric-vcard's options; waits until
+  // the daemon sees it. FALSE when it does not.
+  bool InsertCard(int port, const std::string& options = std::string());
+  void StopDaemon();
+  // What clients need in their environment: PCSCLITE_CSOCK_NAME's value.
+  const std::string& GetSocket() const { return m_strSocket; }
+  // Sets PCSCLITE_CSOCK_NAME in this process (children inherit it).
+  void UseInThisProcess() const;
+
+ private:
+  std::string Script(const std::string& args) const;
+  std::string m_strDir;
+  std::string m_strSocket;
+  bool m_bStarted = false;
+};
