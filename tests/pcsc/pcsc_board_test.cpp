@@ -100,15 +100,16 @@ TEST_F(PcscBoardTest, AReaderWithoutACardAnswersWithTheDaemonsError) {
 }
 
 TEST_F(PcscBoardTest, TheCardRemovedMidRunIsReportedAndItsReturnServed) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--remove-after 2 --reinsert-after 1500"));
-  // The command delay gives the daemon time to see the card go, then come back.
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--remove-after 2 --reinsert-after 2500"));
+  // The command delays give the daemon time to see the card go, then come back,
+  // with margins wide enough for a loaded machine.
   const CRun run = Run({"--timeout", "20",
                         Script("removal.cmd",
                                "00 A4 00 0C 02 3F 00;\n"
                                "00 A4 00 0C 02 3F 00;\n"
-                               ".t(1200);\n"
+                               ".t(1500);\n"
                                "00 A4 00 0C 02 3F 00;\n"
-                               ".t(2500);\n"
+                               ".t(5000);\n"
                                "00 A4 00 0C 02 7F 10;\n")});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "PC/SC: the card was removed from Virtual PCD 00 00")) << run.out;

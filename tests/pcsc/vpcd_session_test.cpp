@@ -2,6 +2,7 @@
 // peer) would feed it: whole messages, messages cut anywhere, and malformed ones.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct CExchange {
   const char* m_pszOut;
   std::size_t m_nApdus;
 };
+
+// The case's name, not its bytes and addresses, in the test's listed name.
+void PrintTo(const CExchange& exchange, std::ostream* os) { *os << exchange.m_pszName; }
 
 class VpcdSessionTest : public ::testing::TestWithParam<CExchange> {};
 
