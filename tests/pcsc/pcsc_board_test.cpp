@@ -85,7 +85,8 @@ TEST_F(PcscBoardTest, RunsAnApduScriptOnTheFirstReader) {
                                "00 A4 00 0C 02 12 34;\n")});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "PC/SC reader Virtual PCD 00 00 connected")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "IFD -> PC : ATR\n            3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "IFD -> PC : ATR\n            3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31"))
+      << run.out;
   EXPECT_TRUE(Contains(run.out, "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 0D"))
       << run.out;
   EXPECT_TRUE(Contains(run.out, "            62 0B 82 01 01 83 02 2F 01 80 02 00 20 90 00")) << run.out;
@@ -148,15 +149,13 @@ TEST_F(PcscBoardTest, TwoReadersServeTwoRunsAtOnce) {
   EXPECT_TRUE(Contains(two.out, "PC/SC reader Virtual PCD 00 01 connected")) << two.out;
   EXPECT_TRUE(Contains(one.out, "3B 7A 96 00 00")) << one.out;
   EXPECT_TRUE(Contains(two.out, "3B F8 13 00 00 81 31 FE 45")) << two.out;
-  for (const CRun* run : {&one, &two})
-    EXPECT_TRUE(Contains(run->out, "            00 01 02 03 90 00")) << run->out;
+  for (const CRun* run : {&one, &two}) EXPECT_TRUE(Contains(run->out, "            00 01 02 03 90 00")) << run->out;
 }
 
 TEST_F(PcscBoardTest, AnUnknownReaderIsNamedWithTheReadersThereAre) {
   const CRun run = Run({"--reader", "Nowhere 00 00", Script("one.cmd", "00 A4 00 0C 02 3F 00;\n")});
   EXPECT_EQ(run.status, 4) << run.err;
-  EXPECT_TRUE(
-      Contains(run.err, "PC/SC: no reader \"Nowhere 00 00\" (readers: Virtual PCD 00 00, Virtual PCD 00 01)"))
+  EXPECT_TRUE(Contains(run.err, "PC/SC: no reader \"Nowhere 00 00\" (readers: Virtual PCD 00 00, Virtual PCD 00 01)"))
       << run.err;
 }
 

@@ -32,7 +32,9 @@ struct CExchange {
 };
 
 // The case's name, not its bytes and addresses, in the test's listed name.
-void PrintTo(const CExchange& exchange, std::ostream* os) { *os << exchange.m_pszName; }
+void PrintTo(const CExchange& exchange, std::ostream* os) {
+  *os << exchange.m_pszName;
+}
 
 class VpcdSessionTest : public ::testing::TestWithParam<CExchange> {};
 
