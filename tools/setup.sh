@@ -14,4 +14,8 @@ $SUDO apt-get install -y -q --no-install-recommends \
 # The screenshot test of the desktop panes runs on a virtual X display; it is
 # skipped where these are missing.
 $SUDO apt-get install -y -q --no-install-recommends xvfb xauth >/dev/null
+# The PC/SC board's tests run a real pcscd with the vpcd virtual reader driver in
+# a private network namespace (tools/pcsc-stack.sh); they are skipped, with the
+# reason, where the stack cannot run (no root, no namespaces).
+$SUDO sh "$(dirname "$0")/pcsc-stack.sh" install
 echo "tools/setup.sh: build dependencies installed"
