@@ -25,6 +25,7 @@
 #include <tavric/protocol.h>
 #include <tavric/registry.h>
 
+#include "board_menu.h"
 #include "card_params_bar.h"
 #include "child_frame.h"
 #include "command_table.h"
@@ -76,6 +77,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 
   CreateActions();
   CreateMenus();
+  m_pBoardMenu = new CTVRBoardMenu(this);
   CreateToolBars();
   CreateStatusBar();
 

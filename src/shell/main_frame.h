@@ -15,6 +15,7 @@
 #include <tavric/types.h>
 
 class CCardParamsBar;
+class CTVRBoardMenu;
 class CTVRBoardDoc;
 class CTVRChildFrame;
 class QAction;
@@ -37,6 +38,8 @@ class CMainFrame : public QMainWindow {
   QAction* GetAction(tvr::UINT nID) const;
   QToolBar* GetToolBar(tvr::UINT nID) const;
   CCardParamsBar* GetCardParamsBar() const { return m_pCardParamsBar; }
+  // The active reader's own menus in the menu bar.
+  CTVRBoardMenu* GetBoardMenu() const { return m_pBoardMenu; }
   QMdiArea* GetMdiArea() const { return m_pMdiArea; }
   // The status bar's indicator panes, left to right after the message pane.
   std::vector<QLabel*> GetIndicators() const { return m_Indicators; }
@@ -92,6 +95,7 @@ class CMainFrame : public QMainWindow {
   std::map<tvr::UINT, QToolBar*> m_ToolBars;
   std::map<tvr::UINT, QAction*> m_BarToggles;
   CCardParamsBar* m_pCardParamsBar = nullptr;
+  CTVRBoardMenu* m_pBoardMenu = nullptr;
   std::vector<QLabel*> m_Indicators;
   QMenu* m_pNewMenu = nullptr;
   QMenu* m_pOpenMenu = nullptr;
