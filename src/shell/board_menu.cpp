@@ -52,10 +52,8 @@ void CTVRBoardMenu::Refresh() {
 }
 
 void CTVRBoardMenu::Clear() {
-  for (auto& [pMenu, pFrameMenu] : m_Replaced) {
-    (void)pMenu;
-    pFrameMenu->menuAction()->setVisible(true);
-  }
+  // The frame's menus go back where the board's stood.
+  for (auto& [pMenu, pFrameMenu] : m_Replaced) m_pFrame->menuBar()->insertMenu(pMenu->menuAction(), pFrameMenu);
   for (QMenu* pMenu : m_Menus) delete pMenu;
   m_Menus.clear();
   m_Sources.clear();
@@ -80,8 +78,10 @@ void CTVRBoardMenu::Build(tvr::UINT nIDResource, const CTVRMenu& menu) {
     QMenu* pMenu = BuildPopup(item, pBar);
     auto same = frameMenus.find(Bare(pMenu->title()));
     if (same != frameMenus.end()) {
+      // Taken out of the bar, not hidden: a hidden menu keeps its Alt key,
+      // and two menus on one key open neither.
       m_Replaced[pMenu] = same->second;
-      same->second->menuAction()->setVisible(false);
+      pBar->removeAction(same->second->menuAction());
     }
     FillPopup(pMenu, item);
     pBar->insertMenu(pBefore, pMenu);

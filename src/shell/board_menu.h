@@ -3,7 +3,7 @@
 // with the protocol list), between the frame's View and Tools menus. They
 // follow the active child frame; with no reader open the frame's own menus
 // stand alone. A board popup named like a frame menu takes that menu's
-// place and carries the frame's items it does not list itself after a
+// place in the bar and carries the frame's items it does not list itself after a
 // separator, so no command is lost and no title shows twice.
 #pragma once
 

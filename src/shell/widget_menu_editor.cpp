@@ -3,7 +3,8 @@
 #include <QAction>
 #include <QMenu>
 
-CTVRWidgetMenuEditor::CTVRWidgetMenuEditor(QMenu* pMenu, ActionMaker maker) : m_pMenu(pMenu), m_Maker(std::move(maker)) {}
+CTVRWidgetMenuEditor::CTVRWidgetMenuEditor(QMenu* pMenu, ActionMaker maker)
+    : m_pMenu(pMenu), m_Maker(std::move(maker)) {}
 
 int CTVRWidgetMenuEditor::GetItemCount() const {
   return int(m_pMenu->actions().size());

@@ -43,16 +43,17 @@ class BoardMenuTest : public CTVRShellFixture {
  protected:
   void SetUp() override {
     m_nProtocolsBefore = CTVRHost::Instance().GetProtocols().size();
-    RegisterMenu(6001, {{0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
-                        {0,
-                         "&Script",
-                         {{ID_SCRIPT_START, "&Start", {}},
-                          {ID_SCRIPT_STEP, "S&tep", {}},
-                          {ID_SCRIPT_STOP, "Sto&p", {}},
-                          {ID_SCRIPT_LOOP, "&Loop", {}},
-                          {},
-                          {ID_SCRIPT_RAWDATA, "&Raw data", {}}}},
-                        {0, "&Protocol", {{ID_PROTOCOL_FIRST, "Protocols", {}}}}});
+    RegisterMenu(6001,
+                 {{0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
+                  {0,
+                   "&Script",
+                   {{ID_SCRIPT_START, "&Start", {}},
+                    {ID_SCRIPT_STEP, "S&tep", {}},
+                    {ID_SCRIPT_STOP, "Sto&p", {}},
+                    {ID_SCRIPT_LOOP, "&Loop", {}},
+                    {},
+                    {ID_SCRIPT_RAWDATA, "&Raw data", {}}}},
+                  {0, "&Protocol", {{ID_PROTOCOL_FIRST, "Protocols", {}}}}});
     AddBoardType(6001, "Alpha");
     auto* pProtocol = new CTVRTestProtocol;
     pProtocol->SetName("Bench");
@@ -112,8 +113,8 @@ TEST_F(BoardMenuTest, ScriptMenuListsTheBoardsItemsWithTheirKeysThenTheFramesOth
   ASSERT_NE(pScript, nullptr);
   Frame().GetBoardMenu()->UpdateMenu(pScript);
   const QStringList items = Items(pScript);
-  const QStringList head = {"&Start\tF5 (off)", "S&tep\tF10 (off)", "Sto&p\tEsc (off)", "&Loop", "-",
-                            "&Raw data (on)",   "-"};
+  const QStringList head = {
+      "&Start\tF5 (off)", "S&tep\tF10 (off)", "Sto&p\tEsc (off)", "&Loop", "-", "&Raw data (on)", "-"};
   EXPECT_EQ(items.mid(0, head.size()), head);
   ASSERT_GT(items.size(), head.size());
   EXPECT_TRUE(items[head.size()].startsWith(QStringLiteral("&Breakpoint"))) << items[head.size()].toStdString();
