@@ -8,14 +8,16 @@
 #include "contract/plugin_loader.h"
 #include "delay_options_box.h"
 #include "document/delay_options_dlg.h"
+#include "document/workspace.h"
 #include "main_frame.h"
 #include "platform/user_prompts.h"
+#include "shell_frames.h"
 #include "widget_prompts.h"
 
 CTVRApp::CTVRApp() = default;
 
 CTVRApp::~CTVRApp() {
-  if (m_pPrompts) CTVRUserPrompts::Set(nullptr);
+  if (m_pPrompts && m_bInstallPrompts) CTVRUserPrompts::Set(nullptr);
 }
 
 std::string CTVRApp::FindPluginFolder() {
@@ -31,7 +33,7 @@ bool CTVRApp::InitInstance() {
   QApplication::setOrganizationName(QStringLiteral("Norvale Devices"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
   m_pPrompts = std::make_unique<CTVRWidgetPrompts>();
-  CTVRUserPrompts::Set(m_pPrompts.get());
+  if (m_bInstallPrompts) CTVRUserPrompts::Set(m_pPrompts.get());
 
   // Before the main window: every board type is known when documents come back.
   if (m_bDiscoverPlugins) CTVRPluginLoader().LoadFolder(FindPluginFolder());
@@ -39,6 +41,10 @@ bool CTVRApp::InitInstance() {
   m_pMainFrame = std::make_unique<CMainFrame>();
   m_pPrompts->SetParent(m_pMainFrame.get());
   CTVRDelayOptionsBox::Install(m_pMainFrame.get());
+  // The documents' windows are the frame's child windows from now on: New
+  // Script File and the restore make them there.
+  m_pFrames = std::make_unique<CTVRShellFrames>(*m_pMainFrame);
+  m_pWorkspace = std::make_unique<CTVRWorkspace>(*m_pFrames);
   m_pMainFrame->m_OnSaveDocuments = [this] { SaveCustomState(); };
   m_pMainFrame->RestoreWorkspace();
 
@@ -49,12 +55,18 @@ bool CTVRApp::InitInstance() {
 }
 
 void CTVRApp::LoadCustomState() {
-  if (!m_pMainFrame) return;
+  if (!m_pMainFrame || !m_pWorkspace) return;
+  m_pWorkspace->LoadCustomState();
 }
 
-void CTVRApp::SaveCustomState() {}
+void CTVRApp::SaveCustomState() {
+  if (m_pWorkspace) m_pWorkspace->SaveCustomState();
+}
 
 void CTVRApp::ExitInstance() {
+  // The frames go with the main window, the documents with their frames.
+  m_pWorkspace.reset();
+  m_pFrames.reset();
   m_pMainFrame.reset();
   CTVRDelayOptionsDlg::SetShowHook(nullptr);
   CTVRHost::Instance().Shutdown();

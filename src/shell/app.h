@@ -10,7 +10,9 @@
 #include <string>
 
 class CMainFrame;
+class CTVRShellFrames;
 class CTVRWidgetPrompts;
+class CTVRWorkspace;
 
 class CTVRApp {
  public:
@@ -31,11 +33,18 @@ class CTVRApp {
   bool m_bDiscoverPlugins = true;
   // For tests: do not show the main window.
   bool m_bShowMainWindow = true;
+  // For tests: keep the prompts the test installed (its recorder answers).
+  bool m_bInstallPrompts = true;
 
- private:
+  // Reopens the documents of the last exit, board type by board type; nothing
+  // while there is no main window.
   void LoadCustomState();
+  // Saves every document (each then closes without asking) and the recent files.
   void SaveCustomState();
 
+ private:
   std::unique_ptr<CTVRWidgetPrompts> m_pPrompts;
   std::unique_ptr<CMainFrame> m_pMainFrame;
+  std::unique_ptr<CTVRShellFrames> m_pFrames;
+  std::unique_ptr<CTVRWorkspace> m_pWorkspace;
 };

@@ -4,7 +4,11 @@
 // wins over that rule.
 #pragma once
 
+#include <vector>
+
 #include <QMdiSubWindow>
+
+#include <tavric/types.h>
 
 class CTVRBoardDoc;
 class QSplitter;
@@ -43,13 +47,25 @@ class CTVRChildFrame : public QMdiSubWindow {
   // The title follows the document's.
   void UpdateTitle();
 
+  // The window-placement record (44 bytes, little-endian 32-bit fields:
+  // length, flags, show state 1 normal / 2 minimised / 3 maximised, the
+  // minimised and maximised positions, then the normal rectangle left, top,
+  // right, bottom in the work area's coordinates).
+  std::vector<tvr::BYTE> GetPlacement() const;
+  // FALSE, and nothing changed, for a record of another length.
+  bool SetPlacement(const std::vector<tvr::BYTE>& placement);
+
  protected:
   bool eventFilter(QObject* pWatched, QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   CTVRBoardDoc* m_pDoc;
   QSplitter* m_pSplitter;
   bool m_bFirstSizePending = true;
   bool m_bOwnsDocument = false;
+  // Where the window stands when neither minimised nor maximised.
+  QRect m_NormalGeometry;
 };

@@ -1,0 +1,281 @@
+// The application's start-up and exit: the readers open at exit come back at
+// the next start with their windows where they were, New Script File closes
+// and reopens the first board type's readers in their windows, and the recent
+// files open into the active reader.
+#include <cstdio>
+
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QToolBar>
+
+#include <tavric/registry.h>
+
+#include "document/workspace.h"
+#include "platform/recent_file_list.h"
+#include "shell/app.h"
+#include "shell/recent_file_menu.h"
+#include "shell_fixture.h"
+#include "temp_folder.h"
+
+class CShBoardA : public CTVRTestBoard {
+  TVR_DECLARE_DYNCREATE(CShBoardA)
+};
+class CShBoardB : public CTVRTestBoard {
+  TVR_DECLARE_DYNCREATE(CShBoardB)
+};
+TVR_IMPLEMENT_DYNCREATE(CShBoardA)
+TVR_IMPLEMENT_DYNCREATE(CShBoardB)
+
+namespace {
+
+class AppTest : public CTVRShellFixture {
+ protected:
+  void SetUp() override {
+    // A settings file of this test's own: what one start leaves, the next finds.
+    m_OldSettings = qgetenv("TAVRIC_SETTINGS");
+    qputenv("TAVRIC_SETTINGS", QByteArray::fromStdString(m_Folder.PathOf("Tavric.ini")));
+    CTVRRecentFileList::Instance().Clear();
+    RegisterDocStrings(6101, {"Alpha", "Alpha"});
+    RegisterDocStrings(6102, {"Beta", "Beta"});
+    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(6101, TVR_RUNTIME_CLASS(CShBoardA)));
+    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(6102, TVR_RUNTIME_CLASS(CShBoardB)));
+  }
+  void TearDown() override {
+    m_pApp.reset();
+    CTVRRecentFileList::Instance().Clear();
+    qputenv("TAVRIC_SETTINGS", m_OldSettings);
+    CTVRShellFixture::TearDown();
+  }
+
+  CMainFrame& Start() {
+    m_pApp = std::make_unique<CTVRApp>();
+    m_pApp->m_bDiscoverPlugins = false;
+    // The test answers the questions, not a person.
+    m_pApp->m_bInstallPrompts = false;
+    EXPECT_TRUE(m_pApp->InitInstance());
+    QApplication::processEvents();
+    return *m_pApp->GetMainFrame();
+  }
+  void Exit() {
+    m_pApp->GetMainFrame()->close();
+    m_pApp.reset();
+    CTVRDispatcher::Instance().RunUntilIdle();
+  }
+  static QStringList Titles(CMainFrame& frame) {
+    QStringList titles;
+    for (CTVRChildFrame* pFrame : frame.GetFrames()) titles << pFrame->windowTitle();
+    return titles;
+  }
+  static CTVRChildFrame* FrameTitled(CMainFrame& frame, const QString& title) {
+    for (CTVRChildFrame* pFrame : frame.GetFrames())
+      if (pFrame->windowTitle() == title) return pFrame;
+    ADD_FAILURE() << "no window " << title.toStdString();
+    return nullptr;
+  }
+  static CTVRDocTemplate& Template(int index) { return *CTVRHost::Instance().GetTemplates()[index]; }
+
+  tvr_test::CTempFolder m_Folder;
+  QByteArray m_OldSettings;
+  std::unique_ptr<CTVRApp> m_pApp;
+};
+
+TEST_F(AppTest, ThreeReadersOfTwoBoardTypesComeBackWithTheirWindowsAfterARestart) {
+  CMainFrame& first = Start();
+  first.OnCommand(33768);  // Alpha1
+  first.OnCommand(33769);  // Beta1
+  first.OnCommand(33768);  // Alpha2
+  QApplication::processEvents();
+  ASSERT_EQ(Titles(first), (QStringList{"Alpha1", "Beta1", "Alpha2"}));
+  CTVRChildFrame* pAlpha1 = first.GetFrames()[0];
+  pAlpha1->setGeometry(30, 40, 500, 380);
+  QApplication::processEvents();
+  const int trace = pAlpha1->GetSplitter()->height() - 120 - pAlpha1->GetSplitter()->handleWidth();
+  pAlpha1->GetSplitter()->setSizes({120, trace});
+  const QRect alpha2 = first.GetFrames()[2]->geometry();
+  // Maximised last: the area maximises whichever window is activated after it.
+  first.GetFrames()[1]->showMaximized();
+  first.GetToolBar(32818)->hide();
+  Exit();
+
+  CMainFrame& second = Start();
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+  // The first board type's readers first, each type in its order.
+  EXPECT_EQ(Titles(second), (QStringList{"Alpha1", "Alpha2", "Beta1"}));
+  EXPECT_EQ(second.GetActiveDocument(), FrameTitled(second, "Beta1")->GetDocument());
+  CTVRChildFrame* pBack = FrameTitled(second, "Alpha1");
+  ASSERT_NE(pBack, nullptr);
+  EXPECT_EQ(pBack->geometry(), QRect(30, 40, 500, 380));
+  EXPECT_EQ(pBack->GetRowHeight(0), 120);
+  EXPECT_EQ(pBack->GetRowHeight(1), trace);
+  EXPECT_FALSE(pBack->IsFirstSizePending());
+  EXPECT_EQ(FrameTitled(second, "Alpha2")->geometry(), alpha2);
+  EXPECT_TRUE(FrameTitled(second, "Beta1")->isMaximized());
+  EXPECT_FALSE(second.GetToolBar(32818)->isVisible());
+  EXPECT_TRUE(second.GetToolBar(35819)->isVisible());
+  // The board types go on counting.
+  second.OnCommand(33768);
+  EXPECT_EQ(second.GetFrames().back()->windowTitle(), QStringLiteral("Alpha3"));
+}
+
+TEST_F(AppTest, AFrameIsRestoredOnlyFromAllFiveValues) {
+  struct Case {
+    const char* what;
+    bool withRow1Min;
+    QRect geometry;
+    bool row0Restored;
+  } cases[] = {
+      {"all five values", true, QRect(30, 40, 500, 380), true},
+      {"no Row1.min: placement and rows as for a new window", false, QRect(0, 0, 520, 420), false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    // A settings file per case, as a fresh machine would have.
+    qputenv("TAVRIC_SETTINGS", QByteArray::fromStdString(m_Folder.PathOf("case" + std::to_string(++n) + ".ini")));
+    {
+      CTVRRegistry reg(FALSE, FALSE);
+      ASSERT_TRUE(reg.CreateKey(CTVRWorkspace::GetBoardTypeSection(Template(0))));
+      reg.Write("UntitledCount", DWORD(1));
+      reg.Write("NbDoc", DWORD(1));
+      CTVRRegistry doc(FALSE, FALSE);
+      ASSERT_TRUE(doc.CreateKey(CTVRWorkspace::GetDocumentSection(Template(0), 0)));
+      // Normal show state, rectangle 30,40 - 530,420.
+      const int32_t fields[] = {44, 0, 1, -1, -1, -1, -1, 30, 40, 530, 420};
+      std::vector<tvr::BYTE> placement;
+      for (int32_t field : fields)
+        for (int i = 0; i < 4; ++i) placement.push_back(tvr::BYTE(uint32_t(field) >> (8 * i)));
+      doc.Write("Placement", placement.data(), tvr::UINT(placement.size()));
+      doc.Write("Row0.cur", 120);
+      doc.Write("Row0.min", 50);
+      doc.Write("Row1.cur", 150);
+      if (c.withRow1Min) doc.Write("Row1.min", 50);
+    }
+    CMainFrame& frame = Start();
+    ASSERT_EQ(frame.GetFrames().size(), 1u) << c.what;
+    CTVRChildFrame* pFrame = frame.GetFrames()[0];
+    EXPECT_EQ(pFrame->geometry(), c.geometry) << c.what;
+    EXPECT_EQ(pFrame->GetRowHeight(0) == 120, c.row0Restored) << c.what;
+    EXPECT_EQ(pFrame->GetRowMinimum(0), 50) << c.what;
+    m_pApp.reset();
+  }
+}
+
+TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn) {
+  CMainFrame& frame = Start();
+  frame.OnCommand(33768);  // Alpha1
+  frame.OnCommand(33768);  // Alpha2
+  frame.OnCommand(33769);  // Beta1
+  QApplication::processEvents();
+  CTVRChildFrame* pAlpha2 = FrameTitled(frame, "Alpha2");
+  ASSERT_NE(pAlpha2, nullptr);
+  pAlpha2->GetDocument()->SetScriptLines({"01 02;", "03 04;"});
+  pAlpha2->GetDocument()->SetModifiedFlag(FALSE);
+  const QRect alpha2 = pAlpha2->geometry();
+  frame.GetMdiArea()->setActiveSubWindow(pAlpha2);
+  ASSERT_EQ(frame.GetActiveDocument(), pAlpha2->GetDocument());
+
+  frame.GetAction(32847)->trigger();
+  QApplication::processEvents();
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+  // The first board type's windows were closed and made again, after Beta1's.
+  EXPECT_EQ(Titles(frame), (QStringList{"Beta1", "Alpha1", "Alpha2"}));
+  CTVRChildFrame* pBack = FrameTitled(frame, "Alpha2");
+  ASSERT_NE(pBack, nullptr);
+  EXPECT_EQ(pBack->GetDocument()->GetLineCount(), 1);
+  EXPECT_EQ(pBack->GetDocument()->GetCaption(), "Alpha2 - [noname]");
+  EXPECT_EQ(pBack->geometry(), alpha2);
+  EXPECT_EQ(Template(0).GetDocuments().size(), 2u);
+  EXPECT_EQ(Template(1).GetDocuments().size(), 1u);
+}
+
+class RecentFiles : public AppTest {
+ protected:
+  CTVRRecentFileMenu* FileMenuList(CMainFrame& frame) {
+    for (QAction* pAction : frame.menuBar()->actions())
+      if (pAction->text() == QStringLiteral("&File")) return pAction->menu()->findChild<CTVRRecentFileMenu*>();
+    return nullptr;
+  }
+  static QStringList Entries(CTVRRecentFileMenu* pList) {
+    QStringList entries;
+    for (QAction* pAction : pList->GetEntries())
+      entries << pAction->text() + (pAction->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    return entries;
+  }
+  static std::vector<std::string> Paths() {
+    std::vector<std::string> paths;
+    for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)
+      paths.push_back(CTVRRecentFileList::Instance().GetPath(i));
+    return paths;
+  }
+};
+
+TEST_F(RecentFiles, TheListShowsInTheFileMenuEnabledOnlyWithAReader) {
+  CMainFrame& frame = Start();
+  CTVRRecentFileMenu* pList = FileMenuList(frame);
+  ASSERT_NE(pList, nullptr);
+  QAction* pPlaceholder = nullptr;
+  for (QAction* pAction : static_cast<QMenu*>(pList->parent())->actions())
+    if (pAction->text() == QStringLiteral("Recent File")) pPlaceholder = pAction;
+  ASSERT_NE(pPlaceholder, nullptr);
+  pList->Update();
+  EXPECT_TRUE(Entries(pList).isEmpty());
+  EXPECT_TRUE(pPlaceholder->isVisible());
+  EXPECT_FALSE(pPlaceholder->isEnabled());
+
+  const std::string a = m_Folder.Write("a.cmd", "01 01;\n");
+  const std::string b = m_Folder.Write("b.cmd", "02 02;\n02 03;\n");
+  CTVRRecentFileList::Instance().Add(a);
+  CTVRRecentFileList::Instance().Add(b);
+  pList->Update();
+  EXPECT_EQ(Entries(pList), (QStringList{"&1 b.cmd (off)", "&2 a.cmd (off)"}));
+  EXPECT_FALSE(pPlaceholder->isVisible());
+  frame.OnCommand(33768);
+  pList->Update();
+  EXPECT_EQ(Entries(pList), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
+  // The list is kept with the workspace.
+  Exit();
+  CTVRRecentFileList::Instance().Clear();
+  CMainFrame& again = Start();
+  FileMenuList(again)->Update();
+  EXPECT_EQ(Entries(FileMenuList(again)), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
+}
+
+TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
+  CMainFrame& frame = Start();
+  const std::string a = m_Folder.Write("a.cmd", "01 01;\n");
+  const std::string b = m_Folder.Write("b.cmd", "02 02;\n02 03;\n");
+  CTVRRecentFileList::Instance().Add(a);
+  CTVRRecentFileList::Instance().Add(b);
+  frame.OnCommand(33768);
+  CTVRBoardDoc* pDoc = frame.GetActiveDocument();
+  ASSERT_NE(pDoc, nullptr);
+  pDoc->SetScriptLines({"09 09;"});
+  pDoc->SetModifiedFlag(TRUE);
+  CTVRRecentFileMenu* pList = FileMenuList(frame);
+  pList->Update();
+
+  // Cancel keeps everything as it was.
+  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
+  pList->GetEntries()[1]->trigger();
+  EXPECT_EQ(pDoc->m_Lines, std::vector<std::string>{"09 09;"});
+  EXPECT_EQ(Paths(), (std::vector<std::string>{b, a}));
+  ASSERT_EQ(m_Prompts.m_Questions.size(), 1u);
+
+  // No drops the changes: the script comes into this reader, no new one is made.
+  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
+  pList->GetEntries()[1]->trigger();
+  EXPECT_EQ(pDoc->m_Lines, std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(frame.GetFrames().size(), 1u);
+  EXPECT_EQ(frame.GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1 - [a.cmd]"));
+
+  // A file gone since drops off the list; the reader keeps its script.
+  std::remove(b.c_str());
+  pList->Update();
+  pList->GetEntries()[1]->trigger();
+  EXPECT_EQ(pDoc->m_Lines, std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(Paths(), std::vector<std::string>{a});
+}
+
+}  // namespace
