@@ -34,6 +34,7 @@
 #include "contract/new_document_chooser.h"
 #include "new_dlg.h"
 #include "platform/user_prompts.h"
+#include "recent_file_menu.h"
 #include "register_dlg.h"
 
 namespace {
@@ -139,6 +140,8 @@ void CMainFrame::CreateMenus() {
   pFile->addAction(m_Actions[57607]);
   pFile->addAction(m_Actions[ID_FILE_PRINT_SETUP]);
   pFile->addSeparator();
+  new CTVRRecentFileMenu(this, pFile);
+  pFile->addSeparator();
   pFile->addAction(m_Actions[ID_APP_EXIT]);
 
   QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -187,7 +190,7 @@ void CMainFrame::CreateMenus() {
   connect(m_pNewMenu, &QMenu::aboutToShow, this, [this] { FillBoardTypeMenu(m_pNewMenu); });
   FillBoardTypeMenu(m_pNewMenu);
   m_pOpenMenu = new QMenu(QStringLiteral("&Open"), this);
-  m_pOpenMenu->addAction(QStringLiteral("Recent File"))->setEnabled(false);
+  new CTVRRecentFileMenu(this, m_pOpenMenu);
 }
 
 void CMainFrame::FillBoardTypeMenu(QMenu* pMenu) {
@@ -359,6 +362,8 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
       break;
   }
   if (CTVRBoardDoc* pDoc = GetActiveDocument()) pDoc->DoCommand(nID);
+  // Open, Save As and New Script File name another script in the caption.
+  if (CTVRChildFrame* pFrame = FindFrame(GetActiveDocument())) pFrame->UpdateTitle();
   UpdateCommandStates();
 }
 

@@ -31,6 +31,19 @@ tvr::BOOL CTVRWidgetPrompts::AskYesNo(const std::string& text) {
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+CTVRUserPrompts::EAnswer CTVRWidgetPrompts::AskYesNoCancel(const std::string& text) {
+  switch (QMessageBox::question(m_pParent, kTitle, QString::fromLocal8Bit(text.c_str()),
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+      return ANSWER_YES;
+    case QMessageBox::No:
+      return ANSWER_NO;
+    default:
+      // Closing the box is a Cancel, as on the desktop.
+      return ANSWER_CANCEL;
+  }
+}
+
 void CTVRWidgetPrompts::MessageBeep(tvr::UINT /*type*/) {
   QApplication::beep();
 }
