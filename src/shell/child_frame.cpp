@@ -1,8 +1,5 @@
 #include "child_frame.h"
 
-#include <cstdlib>
-#include <iterator>
-
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QSplitter>
@@ -13,6 +10,7 @@
 #include "board_view.h"
 #include "contract/host.h"
 #include "document/board_doc_texts.h"
+#include "document/window_placement.h"
 #include "script_view.h"
 
 CTVRChildFrame::CTVRChildFrame(CTVRBoardDoc* pDoc, QWidget* parent) : QMdiSubWindow(parent), m_pDoc(pDoc) {
@@ -106,25 +104,6 @@ void CTVRChildFrame::focusInEvent(QFocusEvent* event) {
     pActive->GetProtocol()->SetConnected(pActive->IsConnected());
 }
 
-namespace {
-
-constexpr int kShowNormal = 1;
-constexpr int kShowMinimized = 2;
-constexpr int kShowMaximized = 3;
-
-void PutInt(std::vector<tvr::BYTE>& bytes, std::size_t at, int32_t value) {
-  const auto u = uint32_t(value);
-  for (int i = 0; i < 4; ++i) bytes[at + i] = tvr::BYTE(u >> (8 * i));
-}
-
-int32_t GetInt(const std::vector<tvr::BYTE>& bytes, std::size_t at) {
-  uint32_t u = 0;
-  for (int i = 0; i < 4; ++i) u |= uint32_t(bytes[at + i]) << (8 * i);
-  return int32_t(u);
-}
-
-}  // namespace
-
 void CTVRChildFrame::moveEvent(QMoveEvent* event) {
   QMdiSubWindow::moveEvent(event);
   if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) m_NormalGeometry = geometry();
@@ -136,32 +115,33 @@ void CTVRChildFrame::resizeEvent(QResizeEvent* event) {
 }
 
 std::vector<tvr::BYTE> CTVRChildFrame::GetPlacement() const {
-  std::vector<tvr::BYTE> bytes(44, 0);
   const QRect normal = m_NormalGeometry.isValid() ? m_NormalGeometry : geometry();
-  const int show = isMaximized() ? kShowMaximized : isMinimized() ? kShowMinimized : kShowNormal;
-  const int32_t fields[] = {
-      44, 0, show, -1, -1, -1, -1, normal.left(), normal.top(), normal.right() + 1, normal.bottom() + 1};
-  for (std::size_t i = 0; i < std::size(fields); ++i) PutInt(bytes, 4 * i, fields[i]);
-  return bytes;
+  CTVRWindowPlacement placement;
+  placement.m_nShow = isMaximized()   ? CTVRWindowPlacement::SHOW_MAXIMIZED
+                      : isMinimized() ? CTVRWindowPlacement::SHOW_MINIMIZED
+                                      : CTVRWindowPlacement::SHOW_NORMAL;
+  placement.m_nLeft = normal.left();
+  placement.m_nTop = normal.top();
+  placement.m_nRight = normal.right() + 1;
+  placement.m_nBottom = normal.bottom() + 1;
+  return placement.Encode();
 }
 
-bool CTVRChildFrame::SetPlacement(const std::vector<tvr::BYTE>& placement) {
-  if (placement.size() != 44) return false;
-  const int show = GetInt(placement, 8);
-  const QRect normal(QPoint(GetInt(placement, 28), GetInt(placement, 32)),
-                     QPoint(GetInt(placement, 36) - 1, GetInt(placement, 40) - 1));
-  // A rectangle turned inside out or far off any screen would hide the window:
+bool CTVRChildFrame::SetPlacement(const std::vector<tvr::BYTE>& bytes) {
+  CTVRWindowPlacement placement;
+  if (!placement.Decode(bytes)) return false;
+  // A rectangle that is empty or far off any screen would hide the window:
   // it keeps where it stands then, and only the show state is applied.
-  constexpr int kFar = 100000;
-  if (normal.width() > 0 && normal.height() > 0 && std::abs(normal.left()) < kFar && std::abs(normal.top()) < kFar &&
-      normal.width() < kFar && normal.height() < kFar) {
+  if (placement.HasUsableRect()) {
+    const QRect normal(QPoint(placement.m_nLeft, placement.m_nTop),
+                       QPoint(placement.m_nRight - 1, placement.m_nBottom - 1));
     showNormal();
     setGeometry(normal);
     m_NormalGeometry = normal;
   }
-  if (show == kShowMaximized) {
+  if (placement.m_nShow == CTVRWindowPlacement::SHOW_MAXIMIZED) {
     showMaximized();
-  } else if (show == kShowMinimized) {
+  } else if (placement.m_nShow == CTVRWindowPlacement::SHOW_MINIMIZED) {
     showMinimized();
   }
   return true;

@@ -47,10 +47,7 @@ class CTVRChildFrame : public QMdiSubWindow {
   // The title follows the document's.
   void UpdateTitle();
 
-  // The window-placement record (44 bytes, little-endian 32-bit fields:
-  // length, flags, show state 1 normal / 2 minimised / 3 maximised, the
-  // minimised and maximised positions, then the normal rectangle left, top,
-  // right, bottom in the work area's coordinates).
+  // The window-placement record of the settings (CTVRWindowPlacement).
   std::vector<tvr::BYTE> GetPlacement() const;
   // FALSE, and nothing changed, for a record of another length.
   bool SetPlacement(const std::vector<tvr::BYTE>& placement);

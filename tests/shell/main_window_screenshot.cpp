@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
   const bool running = pDoc->IsRunning() != FALSE;
   const bool stopEnabled = frame.GetAction(ID_SCRIPT_STOP)->isEnabled();
   const bool startEnabled = frame.GetAction(ID_SCRIPT_START)->isEnabled();
-  const QImage image = frame.screen()->grabWindow(0, 0, 0, frame.frameGeometry().width(),
-                                                  frame.frameGeometry().height()).toImage();
+  const QImage image =
+      frame.screen()->grabWindow(0, 0, 0, frame.frameGeometry().width(), frame.frameGeometry().height()).toImage();
   frame.OnCommand(ID_SCRIPT_STOP);
   if (image.isNull() || !image.save(output)) return 5;
 
