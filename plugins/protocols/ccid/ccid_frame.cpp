@@ -1,5 +1,47 @@
 #include "ccid_frame.h"
 
+namespace {
+
+bool IsMessageType(tvr::BYTE type) {
+  switch (type) {
+    case CCID_PC_TO_RDR_SET_PARAMETERS:
+    case CCID_PC_TO_RDR_ICC_POWER_ON:
+    case CCID_PC_TO_RDR_ICC_POWER_OFF:
+    case CCID_PC_TO_RDR_GET_SLOT_STATUS:
+    case CCID_PC_TO_RDR_ESCAPE:
+    case CCID_PC_TO_RDR_GET_PARAMETERS:
+    case CCID_PC_TO_RDR_XFR_BLOCK:
+    case CCID_RDR_TO_PC_DATA_BLOCK:
+    case CCID_RDR_TO_PC_SLOT_STATUS:
+    case CCID_RDR_TO_PC_PARAMETERS:
+    case CCID_RDR_TO_PC_ESCAPE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+long MeasureCcid(const tvr::BYTE* bytes, std::size_t available) {
+  if (available < 1) return CTVRFrameGeometry::FRAME_MORE;
+  if (bytes[0] == CCID_RDR_TO_PC_NOTIFY_SLOT_CHANGE) return 3;
+  if (!IsMessageType(bytes[0])) return CTVRFrameGeometry::FRAME_NONE;
+  if (available < 5) return CTVRFrameGeometry::FRAME_MORE;
+  const tvr::DWORD count = CTVRCcidFrame::DataLength(bytes);
+  if (count > CTVRCcidFrame::MAX_STREAM_DATA_LENGTH) return CTVRFrameGeometry::FRAME_NONE;
+  return long(CTVRCcidFrame::HEADER_LENGTH + count);
+}
+
+bool CheckCcid(const tvr::BYTE*, std::size_t) {
+  return true;
+}
+
+}  // namespace
+
+const CTVRFrameGeometry& CTVRCcidFrame::GetGeometry() {
+  static const CTVRFrameGeometry geometry{"CCID", MeasureCcid, CheckCcid};
+  return geometry;
+}
+
 tvr::DWORD CTVRCcidFrame::Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE type, tvr::BYTE slot, tvr::BYTE seq,
                                 const tvr::BYTE params[3], const tvr::BYTE* data, tvr::DWORD count) {
   if (count > MAX_DATA_LENGTH) return 0;

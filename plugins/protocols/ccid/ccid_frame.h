@@ -21,6 +21,8 @@
 
 #include <tavric/types.h>
 
+#include "frame_geometry.h"
+
 enum ECcidMessageType : tvr::BYTE {
   CCID_PC_TO_RDR_SET_PARAMETERS = 0x61,
   CCID_PC_TO_RDR_ICC_POWER_ON = 0x62,
@@ -66,6 +68,12 @@ class CTVRCcidFrame {
                           const tvr::BYTE params[3], const tvr::BYTE* data, tvr::DWORD count);
   static std::vector<tvr::BYTE> Make(tvr::BYTE type, tvr::BYTE slot, tvr::BYTE seq, tvr::BYTE status, tvr::BYTE error,
                                      tvr::BYTE specific, const std::vector<tvr::BYTE>& data);
+  // Messages of either direction in a byte stream: a known message type and
+  // dwLength. NotifySlotChange is its type and two bytes of slot bits. CCID
+  // has no checksum: only a type or a length out of range shows a garble.
+  static const CTVRFrameGeometry& GetGeometry();
+  // The longest data a message in a byte stream may announce.
+  static constexpr tvr::DWORD MAX_STREAM_DATA_LENGTH = 65538;
   // dwLength of a message of at least HEADER_LENGTH bytes.
   static tvr::DWORD DataLength(const tvr::BYTE* message);
 };

@@ -1,5 +1,44 @@
 #include "kiro_frame.h"
 
+namespace {
+
+constexpr tvr::BYTE START[3] = {0x00, 0x00, 0xFF};
+
+long MeasureKiro(const tvr::BYTE* bytes, std::size_t available) {
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (available <= i) return CTVRFrameGeometry::FRAME_MORE;
+    if (bytes[i] != START[i]) return CTVRFrameGeometry::FRAME_NONE;
+  }
+  if (available < 5) return CTVRFrameGeometry::FRAME_MORE;
+  long header = 5, len = bytes[3];
+  if (bytes[3] == 0xFF && bytes[4] == 0xFF) {
+    if (available < 8) return CTVRFrameGeometry::FRAME_MORE;
+    if (tvr::BYTE(bytes[5] + bytes[6] + bytes[7]) != 0) return CTVRFrameGeometry::FRAME_NONE;
+    header = 8;
+    len = long(bytes[5]) << 8 | bytes[6];
+  } else if (tvr::BYTE(bytes[3] + bytes[4]) != 0) {
+    return CTVRFrameGeometry::FRAME_NONE;
+  }
+  // The error frame's LEN is 1 (its TFI alone).
+  if (len < 1 || len > long(CTVRKiroFrame::MAX_LEN)) return CTVRFrameGeometry::FRAME_NONE;
+  return header + len + 2;
+}
+
+bool CheckKiro(const tvr::BYTE* frame, std::size_t length) {
+  if (length < 8 || frame[length - 1] != 0x00) return false;
+  const std::size_t header = frame[3] == 0xFF && frame[4] == 0xFF ? 8 : 5;
+  tvr::BYTE sum = 0;
+  for (std::size_t i = header; i < length - 1; ++i) sum = tvr::BYTE(sum + frame[i]);
+  return sum == 0;
+}
+
+}  // namespace
+
+const CTVRFrameGeometry& CTVRKiroFrame::GetGeometry() {
+  static const CTVRFrameGeometry geometry{"Kiro", MeasureKiro, CheckKiro};
+  return geometry;
+}
+
 tvr::DWORD CTVRKiroFrame::Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE tfi, tvr::BYTE cmd,
                                 const tvr::BYTE* data, tvr::DWORD count) {
   const tvr::DWORD len = 2 + count;

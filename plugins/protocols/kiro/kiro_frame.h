@@ -14,6 +14,8 @@
 
 #include <tavric/types.h>
 
+#include "frame_geometry.h"
+
 enum EKiroFrame : tvr::BYTE {
   KIRO_TFI_HOST = 0xD4,
   KIRO_TFI_READER = 0xD5,
@@ -51,6 +53,10 @@ class CTVRKiroFrame {
                           tvr::DWORD count);
   static std::vector<tvr::BYTE> Make(tvr::BYTE tfi, tvr::BYTE cmd, const std::vector<tvr::BYTE>& data);
   static std::vector<tvr::BYTE> ErrorFrame() { return {0x00, 0x00, 0xFF, 0x01, 0xFF, KIRO_ERROR, 0x81, 0x00}; }
+
+  // Frames of either direction in a byte stream: the 00 00 FF start, LEN
+  // with its LCS (the extended form too), DCS and the closing 00.
+  static const CTVRFrameGeometry& GetGeometry();
 
   // Reads a whole frame: its TFI, CMD and data. False for anything that is
   // not exactly one well-formed frame.

@@ -1,5 +1,27 @@
 #include "lpb_frame.h"
 
+namespace {
+
+long MeasureLpb(const tvr::BYTE* bytes, std::size_t available) {
+  if (available < 1) return CTVRFrameGeometry::FRAME_MORE;
+  if (bytes[0] != LPB_STEP && bytes[0] != LPB_NAK) return CTVRFrameGeometry::FRAME_NONE;
+  if (available < 2) return CTVRFrameGeometry::FRAME_MORE;
+  // A refusal carries exactly one code.
+  if (bytes[0] == LPB_NAK && bytes[1] != 1) return CTVRFrameGeometry::FRAME_NONE;
+  return long(bytes[1]) + 4;
+}
+
+bool CheckLpb(const tvr::BYTE* frame, std::size_t length) {
+  return length >= 4 && CTVRLpbFrame::Lrc(frame, length - 1) == frame[length - 1];
+}
+
+}  // namespace
+
+const CTVRFrameGeometry& CTVRLpbFrame::GetGeometry() {
+  static const CTVRFrameGeometry geometry{"Loopback", MeasureLpb, CheckLpb};
+  return geometry;
+}
+
 tvr::BYTE CTVRLpbFrame::Lrc(const tvr::BYTE* bytes, std::size_t count) {
   tvr::BYTE lrc = 0;
   for (std::size_t i = 0; i < count; ++i) lrc ^= bytes[i];

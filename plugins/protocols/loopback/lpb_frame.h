@@ -12,6 +12,8 @@
 
 #include <tavric/types.h>
 
+#include "frame_geometry.h"
+
 enum ELpbFrame : tvr::BYTE {
   LPB_STEP = 0x02,
   LPB_NAK = 0x15,
@@ -35,6 +37,8 @@ class CTVRLpbFrame {
   static tvr::DWORD Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE k, const tvr::BYTE* data, tvr::DWORD count);
   static std::vector<tvr::BYTE> Make(tvr::BYTE k, const std::vector<tvr::BYTE>& data);
   static std::vector<tvr::BYTE> Nak(tvr::BYTE k, tvr::BYTE code);
+  // Steps and refusals in a byte stream: 02 or 15, LEN, the LRC.
+  static const CTVRFrameGeometry& GetGeometry();
   // 0 for a well-formed step, otherwise the error the reader answers.
   static tvr::BYTE Check(const tvr::BYTE* frame, std::size_t length);
 };

@@ -1,5 +1,31 @@
 #include "verta_frame.h"
 
+namespace {
+
+long MeasureVerta(const tvr::BYTE* bytes, std::size_t available) {
+  if (available < 1) return CTVRFrameGeometry::FRAME_MORE;
+  if (bytes[0] != VERTA_FRAME_COMMAND && bytes[0] != VERTA_FRAME_ANSWER && bytes[0] != VERTA_FRAME_ERROR)
+    return CTVRFrameGeometry::FRAME_NONE;
+  if (available < CTVRVertaFrame::HEADER_LENGTH) return CTVRFrameGeometry::FRAME_MORE;
+  const long len = long(bytes[1]) << 8 | bytes[2];
+  const long length = long(CTVRVertaFrame::HEADER_LENGTH + CTVRVertaFrame::LRC_LENGTH) + len;
+  // Every frame has its opcode; none is longer than the reader's buffer.
+  if (len < long(CTVRVertaFrame::OPCODE_LENGTH) || length > long(CTVRVertaFrame::MAX_FRAME_LENGTH))
+    return CTVRFrameGeometry::FRAME_NONE;
+  return length;
+}
+
+bool CheckVerta(const tvr::BYTE* frame, std::size_t length) {
+  return length >= CTVRVertaFrame::OVERHEAD && CTVRVertaFrame::Lrc(frame, length - 1) == frame[length - 1];
+}
+
+}  // namespace
+
+const CTVRFrameGeometry& CTVRVertaFrame::GetGeometry() {
+  static const CTVRFrameGeometry geometry{"Verta", MeasureVerta, CheckVerta};
+  return geometry;
+}
+
 tvr::BYTE CTVRVertaFrame::Lrc(const tvr::BYTE* bytes, std::size_t count) {
   tvr::BYTE lrc = 0;
   for (std::size_t i = 0; i < count; ++i) lrc ^= bytes[i];

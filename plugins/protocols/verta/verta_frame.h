@@ -16,6 +16,8 @@
 
 #include <tavric/types.h>
 
+#include "frame_geometry.h"
+
 enum EVertaFrameType : tvr::BYTE {
   VERTA_FRAME_COMMAND = 0x40,
   VERTA_FRAME_ANSWER = 0x60,
@@ -79,6 +81,8 @@ class CTVRVertaFrame {
   static constexpr tvr::DWORD MAX_DATA_LENGTH = MAX_FRAME_LENGTH - OVERHEAD;
 
   static tvr::BYTE Lrc(const tvr::BYTE* bytes, std::size_t count);
+  // Frames of either direction in a byte stream: a frame type, LEN, the LRC.
+  static const CTVRFrameGeometry& GetGeometry();
 
   // Returns the frame length, or 0 when the data do not fit in a frame. The
   // frame is written only when out is given and capacity holds all of it.
