@@ -186,6 +186,7 @@ int CTVRRunDriver::Prepare() {
     m_Log.Open(m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->m_strScriptPath)
                                               : m_Options.m_strLogPath);
   if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
+  for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);
   // A restored document that was connected is connected again already.
   if (!m_pDoc->IsConnected()) m_pDoc->OnReaderConnect();
   // What the board says on connecting comes before the first statement.

@@ -1,5 +1,6 @@
 #include "cli/run_options.h"
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -30,6 +31,9 @@ bool ParseSeconds(const std::string& text, double& value) {
   return true;
 }
 
+// The serial line's settings, handed to the board under their names without "--".
+const std::array<const char*, 5> kLineOptions = {"--port", "--speed", "--parity", "--flow", "--byte-timeout"};
+
 bool IsWord(const std::string& arg) {
   return !arg.empty() && (arg[0] != '-' || arg == "-");
 }
@@ -47,6 +51,7 @@ class CCommandLine {
     m_app.add_option("--board", o.m_strBoard);
     m_app.add_option("--protocol", o.m_strProtocol);
     m_app.add_option("--reader", o.m_strReader);
+    for (std::size_t i = 0; i < kLineOptions.size(); ++i) m_app.add_option(kLineOptions[i], m_LineValues[i]);
     m_app.add_option("--type", m_strType);
     m_app.add_flag("--loop", o.m_bLoop)->disable_flag_override();
     m_app.add_option("--max-statements", m_strMaxStatements);
@@ -176,6 +181,8 @@ class CCommandLine {
         return false;
       }
     }
+    for (std::size_t i = 0; i < kLineOptions.size(); ++i)
+      if (!m_LineValues[i].empty()) o.m_BoardOptions.emplace_back(kLineOptions[i] + 2, m_LineValues[i]);
     if (!m_strMaxStatements.empty() && !ParseCount(m_strMaxStatements, o.m_nMaxStatements)) {
       error = "--max-statements needs a positive whole number, not '" + m_strMaxStatements + "'";
       return false;
@@ -251,6 +258,7 @@ class CCommandLine {
   CLI::App* m_pRegs = nullptr;
   std::string m_strType, m_strMaxStatements, m_strMaxSeconds, m_strTimeout, m_strKeep, m_strDocument, m_strQuick;
   std::vector<std::string> m_scripts;
+  std::array<std::string, kLineOptions.size()> m_LineValues;
 };
 
 }  // namespace
@@ -272,11 +280,20 @@ Options:
   --list                  list the board types and protocols found, then exit
   --plugins DIR           load the plug-ins of DIR (default: the current folder)
   --board NAME            board type, by class name, by the name New offers or
-                          by its short name (sim, pcsc), letter case ignored
+                          by its short name (sim, pcsc, serial), letter case
+                          ignored
                           (default: CTVRSimDoc, the simulated reader)
   --protocol NAME         protocol, by its exact name (default: Verta)
   --reader NAME           the reader a board for real readers opens, by its
                           exact name (PC/SC: default the first reader listed)
+  --port PATH             the serial board's line (default: the document's, else
+                          /dev/ttyUSB0)
+  --speed N               its speed in bit/s (default 115200)
+  --parity P              none, even or odd (default none)
+  --flow F                flow control: none, hardware or software (default none)
+  --byte-timeout MS       silence that ends an answer on the line (default 50)
+                          (the serial settings win over the document's stored
+                          ones for this run)
   --type TYPE             script type: raw, commands or apdu (default: commands);
                           the script's own directives may switch it
   --loop                  loop mode: at the end the script starts over; without

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <tavric/board_doc.h>
@@ -43,6 +44,9 @@ class CTVRRunOptions {
   std::string m_strBoard = DEFAULT_BOARD;
   std::string m_strProtocol = DEFAULT_PROTOCOL;
   std::string m_strReader;  // empty: the board's own choice
+  // Board options given for the run (serial line settings), by option name;
+  // the board checks them, and they win over what the document stored.
+  std::vector<std::pair<std::string, std::string>> m_BoardOptions;
   EScriptType m_eScriptType = SCRIPT_COMMANDS;
   bool m_bLoop = false;
   long long m_nMaxStatements = 0;  // 0: no bound

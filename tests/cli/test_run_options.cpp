@@ -35,6 +35,19 @@ TEST(RunOptions, ValuesBothSeparateAndWithEquals) {
   EXPECT_EQ(Parse({"--keep", "25", "s.cmd"}).m_nKeepRecords, 25);
 }
 
+TEST(RunOptions, TheSerialLinesSettingsAreHandedToTheBoardByName) {
+  const CTVRRunOptions o = Parse({"--board", "serial", "--port", "/dev/pts/7", "--speed=9600", "--parity", "odd",
+                                  "--flow", "software", "--byte-timeout", "80", "s.cmd"});
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"port", "/dev/pts/7"}, {"speed", "9600"}, {"parity", "odd"}, {"flow", "software"}, {"byte-timeout", "80"}};
+  EXPECT_EQ(o.m_BoardOptions, expected);
+  // Not given: the board keeps what the document stored.
+  EXPECT_TRUE(Parse({"s.cmd"}).m_BoardOptions.empty());
+  // The value is the board's to check; a path may look like an option's word.
+  EXPECT_EQ(Parse({"--port", "ttyS0", "s.cmd"}).m_BoardOptions,
+            (std::vector<std::pair<std::string, std::string>>{{"port", "ttyS0"}}));
+}
+
 TEST(RunOptions, CommandsTakeTheirOwnArguments) {
   const CTVRRunOptions atr = Parse({"atr", "3B", "02", "14", "50"});
   EXPECT_EQ(atr.m_eCommand, CTVRRunOptions::COMMAND_ATR);

@@ -1,0 +1,120 @@
+#include "serial_doc.h"
+
+#include <tavric/messages.h>
+#include <tavric/prompts.h>
+#include <tavric/protocol.h>
+#include <tavric/registry.h>
+#include <tavric/trace_record.h>
+
+#include "frame_geometries.h"
+
+TVR_IMPLEMENT_DYNCREATE(CTVRSerialDoc)
+
+namespace {
+
+const char* const kParities[] = {"none", "even", "odd"};
+const char* const kFlows[] = {"none", "hardware", "software"};
+
+}  // namespace
+
+CTVRMenu CTVRSerialDoc::GetMenu() {
+  return {
+      {0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
+      {0,
+       "&Script",
+       {{ID_SCRIPT_START, "&Start", {}},
+        {ID_SCRIPT_STEP, "S&tep", {}},
+        {ID_SCRIPT_STOP, "Sto&p", {}},
+        {ID_SCRIPT_LOOP, "&Loop", {}},
+        {},
+        {ID_SCRIPT_RAWDATA, "&Raw data", {}},
+        {ID_SCRIPT_COMMANDS, "&Commands", {}},
+        {ID_SCRIPT_APDU, "&APDU", {}}}},
+      {0, "&Protocol", {{ID_PROTOCOL_FIRST, "Protocols", {}}}},
+  };
+}
+
+CTVRSerialDoc::CTVRSerialDoc() = default;
+
+CTVRSerialDoc::~CTVRSerialDoc() = default;
+
+tvr::BOOL CTVRSerialDoc::LoadState(CTVRRegistry& reg) {
+  // Before the base: it reconnects a document that was connected, with these.
+  m_Settings.Load(reg);
+  return CTVRBoardDoc::LoadState(reg);
+}
+
+tvr::BOOL CTVRSerialDoc::SaveState(CTVRRegistry& reg) {
+  return CTVRBoardDoc::SaveState(reg) && m_Settings.Save(reg);
+}
+
+bool CTVRSerialDoc::BoardEndsStatements() const {
+  if (!m_pProtocol) return false;
+  switch (m_pProtocol->GetMenuId()) {
+    case 180:  // generic layouts: the answer echoes the opcode
+    case 181:
+    case 187:  // PC/SC
+    case 200:  // loopback steps
+      return false;
+    default:
+      return true;
+  }
+}
+
+tvr::BOOL CTVRSerialDoc::Connect() {
+  CTVRSerialSettings::CLine line;
+  std::string error;
+  if (!m_Settings.Resolve(line, error)) {
+    TVRMessageBox(error);
+    return FALSE;
+  }
+  const std::string protocol = m_pProtocol ? m_pProtocol->GetName() : std::string();
+  const CTVRFrameGeometry* pGeometry = FindFrameGeometry(protocol);
+  if (!m_Link.Open(line, pGeometry, m_DummyWnd.GetSafeHwnd(), error)) {
+    TVRMessageBox("Serial: the port " + line.m_strPort + " cannot be opened: " + error);
+    return FALSE;
+  }
+  m_strPort = line.m_strPort;
+  // Sent, not posted: it comes before anything the reader sends.
+  const std::string text = "Serial port " + line.m_strPort + " opened: " + std::to_string(line.m_lSpeed) +
+                           " bit/s, parity " + kParities[line.m_eParity] + ", flow control " + kFlows[line.m_eFlow] +
+                           ", " + (pGeometry ? std::string(pGeometry->m_pszName) + " frames" : "frames end at silences") +
+                           "\r\n";
+  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  return TRUE;
+}
+
+tvr::BOOL CTVRSerialDoc::Disconnect() {
+  m_Link.Close();
+  const std::string text = "Serial port " + m_strPort + " closed\r\n";
+  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  return TRUE;
+}
+
+void CTVRSerialDoc::Queue(const tvr::BYTE* bytes, tvr::DWORD length, bool bEndStatement) {
+  CTVRSerialLink::CFrame frame;
+  frame.m_Bytes.assign(bytes, bytes + (bytes ? length : 0));
+  frame.m_uCommandDelayMs = m_DelayOptions.m_bCommandDelay ? unsigned(m_DelayOptions.m_dwCommandDelay) : 0;
+  frame.m_uDsrTxDelayMs = unsigned(m_DelayOptions.m_dwDsrTxDelay);
+  frame.m_bFreeReception = m_DelayOptions.m_bFreeReception != FALSE;
+  frame.m_bEndStatement = bEndStatement;
+  m_Link.Write(std::move(frame));
+}
+
+tvr::BOOL CTVRSerialDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
+  if (!m_Link.IsOpen() || m_Link.IsGone()) return FALSE;
+  // In a raw-data script any answer ends the statement.
+  Queue(frame, length, BoardEndsStatements() && m_eScriptType != SCRIPT_RAWDATA && IsRunning());
+  return TRUE;
+}
+
+void CTVRSerialDoc::Write(tvr::BYTE* data, tvr::DWORD length) {
+  if (!m_Link.IsOpen() || m_Link.IsGone()) return;
+  // A board service: its answer is not one the decoder ends the statement on.
+  Queue(data, length, IsRunning() != FALSE);
+}
+
+void CTVRSerialDoc::OnScriptStop() {
+  CTVRBoardDoc::OnScriptStop();
+  m_Link.ClearQueue();
+}

@@ -1,0 +1,217 @@
+// tavric-run with the serial board over a pseudo-terminal, the simulated
+// reader's firmware at the far end (tavric-ptyreader): a script, a slow link,
+// a frame split across reads, a garbled frame, the far end closing, the
+// delays of the Delay Options. Skipped, with the reason, only where no
+// pseudo-terminal can be opened.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "pty_reader_process.h"
+
+namespace {
+
+// The three reader commands of the script and their answers, as the trace shows them.
+const char kScript[] =
+    "30;\n"
+    "20 01;\n"
+    "10;\n";
+
+const char kExchanges[] =
+    "PC -> IFD : GET FIRMWARE VERSION\n"
+    "            40 00 01 30 71 \n"
+    "IFD -> PC : GET FIRMWARE VERSION EXECUTED\n"
+    "            60 00 0D 30 56 52 54 2D 53 49 4D 20 32 2E 30 34 \n"
+    "            4F \n"
+    "\n"
+    "PC -> IFD : SELECT CARD 1\n"
+    "            40 00 02 20 01 63 \n"
+    "IFD -> PC : SELECT CARD 1 EXECUTED\n"
+    "            60 00 02 20 01 43 \n"
+    "\n"
+    "PC -> IFD : RESET CARD\n"
+    "            40 00 01 10 51 \n"
+    "IFD -> PC : RESET CARD EXECUTED\n"
+    "            60 00 10 10 3B 7A 96 00 00 54 56 52 2D 49 53 4F \n"
+    "            2D 30 31 B3 \n"
+    "\n";
+
+std::string WithoutCr(std::string text) {
+  std::string out;
+  for (char c : text)
+    if (c != '\r') out += c;
+  return out;
+}
+
+bool Contains(const std::string& text, const std::string& what) {
+  return text.find(what) != std::string::npos;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class SerialBoardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string why = CTVRPtyReaderProcess::WhyNoPty();
+    if (!why.empty()) GTEST_SKIP() << "no pseudo-terminal: " << why;
+    ASSERT_TRUE(m_Dir.isValid());
+  }
+
+  QString Script(const char* name, const std::string& text) {
+    const QString path = m_Dir.path() + "/" + name;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), qint64(text.size()));
+    return path;
+  }
+
+  // The reader started with these options, then a run of the script.
+  CTVRPtyReaderProcess::CRun Run(const QStringList& readerOptions, const QStringList& args) {
+    EXPECT_TRUE(m_Reader.Start(readerOptions));
+    CTVRPtyReaderProcess::CRun run = m_Reader.RunTavric(QStringList{"--protocol", "Verta"} + args);
+    run.m_strOut = WithoutCr(run.m_strOut);
+    run.m_strErr = WithoutCr(run.m_strErr);
+    return run;
+  }
+
+  std::string Opened(const char* settings = "115200 bit/s, parity none, flow control none, Verta frames") const {
+    return "Serial port " + m_Reader.GetPort() + " opened: " + settings + "\n";
+  }
+  std::string Closed() const { return "Serial port " + m_Reader.GetPort() + " closed\n"; }
+
+  CTVRPtyReaderProcess m_Reader;
+  QTemporaryDir m_Dir;
+};
+
+TEST_F(SerialBoardTest, AScriptRunsOverTheLine) {
+  const auto run = Run({}, {Script("three.cmd", kScript)});
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_EQ(run.m_strOut, Opened() + kExchanges + Closed());
+  EXPECT_EQ(run.m_strErr, "");
+  // The reader saw the line closed and ended.
+  EXPECT_EQ(m_Reader.WaitForEnd(5000), 0);
+}
+
+TEST_F(SerialBoardTest, TheLinesSettingsComeFromTheCommandLine) {
+  // A pseudo-terminal takes these; it refuses even parity (the kernel keeps no parity bits for it).
+  const auto run = Run({}, {"--speed", "9600", "--parity", "odd", "--flow", "software", Script("three.cmd", kScript)});
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_EQ(run.m_strOut, Opened("9600 bit/s, parity odd, flow control software, Verta frames") + kExchanges + Closed());
+}
+
+TEST_F(SerialBoardTest, ASlowLinkDeliversWholeFrames) {
+  // 43 answer bytes at 400 bytes a second: at least 107 ms, each byte its own read.
+  const auto run = Run({"--bytes-per-second", "400"}, {Script("three.cmd", kScript)});
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_EQ(run.m_strOut, Opened() + kExchanges + Closed());
+  EXPECT_GE(run.m_dSeconds, 0.107);
+}
+
+TEST_F(SerialBoardTest, ABytePauseLongerThanTheTimeoutWithinItStillFits) {
+  // 30 ms between bytes, under an inter-byte timeout of 80 ms.
+  const auto run = Run({"--byte-delay", "30"}, {"--byte-timeout", "80", Script("three.cmd", kScript)});
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_EQ(run.m_strOut, Opened() + kExchanges + Closed());
+}
+
+TEST_F(SerialBoardTest, AFrameSplitAcrossReadsIsJoined) {
+  const auto run = Run({"--split", "25"}, {Script("three.cmd", kScript)});
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_EQ(run.m_strOut, Opened() + kExchanges + Closed());
+}
+
+TEST_F(SerialBoardTest, ASplitLongerThanTheTimeoutIsATruncatedFrame) {
+  // The first answer's halves are 200 ms apart; the line falls silent after 50.
+  const auto run = Run({"--split", "200"}, {Script("three.cmd", kScript)});
+  EXPECT_TRUE(Contains(run.m_strOut,
+                       "Serial: a truncated Verta frame was dropped (the line fell silent after 8 bytes): "
+                       "60 00 0D 30 56 52 54 2D\n"))
+      << run.m_strOut;
+  // Auto pause: the reader error stops the run at its first statement.
+  EXPECT_FALSE(Contains(run.m_strOut, "SELECT CARD 1")) << run.m_strOut;
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+}
+
+TEST_F(SerialBoardTest, AGarbledFrameIsAnErrorCommentAndTheNextFrameComesThrough) {
+  // Noise shaped like the second answer, its last byte wrong, then the answer itself.
+  const auto run = Run({"--garble", "2"}, {Script("three.cmd", kScript)});
+  const std::string expected = std::string("PC -> IFD : SELECT CARD 1\n"
+                                           "            40 00 02 20 01 63 \n") +
+                               "Serial: a garbled Verta frame was dropped (6 bytes, its checksum is wrong): "
+                               "60 00 02 20 01 19\n"
+                               // Traced as an answer nobody waits for any more: the run has stopped.
+                               "IFD -> PC : SELECT CARD 1\n"
+                               "            60 00 02 20 01 43 \n";
+  EXPECT_TRUE(Contains(run.m_strOut, expected)) << run.m_strOut;
+  EXPECT_EQ(Count(run.m_strOut, "Serial: a garbled"), 1u) << run.m_strOut;
+  // Auto pause stops the run on the error; the answer after it is still read whole.
+  EXPECT_FALSE(Contains(run.m_strOut, "RESET CARD")) << run.m_strOut;
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+}
+
+TEST_F(SerialBoardTest, FreeReceptionHandsOverWhatCameBeforeTheSilence) {
+  // A raw-data script receives freely: the garbled copy and the answer behind
+  // it are one piece, with no error.
+  const auto run = Run({"--garble", "1"}, {"--type", "raw", Script("raw.cmd", "40 00 02 20 01 63;\n")});
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_TRUE(Contains(run.m_strOut, "            60 00 02 20 01 19 60 00 02 20 01 43 \n")) << run.m_strOut;
+  EXPECT_FALSE(Contains(run.m_strOut, "Serial: a garbled")) << run.m_strOut;
+}
+
+TEST_F(SerialBoardTest, TheFarEndClosingIsOneDisconnection) {
+  // A pseudo-terminal whose far end closed fails the next read, as an adapter pulled out does.
+  const auto run = Run({"--close-after", "2"}, {Script("three.cmd", kScript)});
+  EXPECT_EQ(run.m_nStatus, 4) << run.m_strErr;
+  EXPECT_TRUE(Contains(run.m_strOut, "IFD -> PC : SELECT CARD 1 EXECUTED")) << run.m_strOut;
+  EXPECT_EQ(Count(run.m_strOut, "Serial: " + m_Reader.GetPort() + ": reading the line failed\n"), 1u)
+      << run.m_strOut;
+  EXPECT_EQ(Count(run.m_strErr, "The USB connection has been broken !"), 1u) << run.m_strErr;
+  EXPECT_TRUE(Contains(run.m_strErr, "tavric-run: the reader was disconnected")) << run.m_strErr;
+  EXPECT_TRUE(Contains(run.m_strOut, Closed())) << run.m_strOut;
+  EXPECT_FALSE(Contains(run.m_strOut, "RESET CARD EXECUTED")) << run.m_strOut;
+}
+
+TEST_F(SerialBoardTest, TheCommandDelayIsWaitedBeforeEachFrame) {
+  const auto run = Run({}, {Script("delay.cmd", std::string(".t(300);\n") + kScript)});
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_TRUE(Contains(run.m_strOut, kExchanges)) << run.m_strOut;
+  EXPECT_GE(run.m_dSeconds, 0.9);
+}
+
+TEST_F(SerialBoardTest, AKiroStatementEndsWhenTheLineFallsSilentAfterItsAnswer) {
+  ASSERT_TRUE(m_Reader.Start({"--protocol", "Kiro"}));
+  // GET RELEASE, then DIAGNOSE with two bytes: the host does not end kiro statements.
+  auto run = m_Reader.RunTavric({"--protocol", "Kiro", Script("kiro.cmd", "02;\n00 AB CD;\n")});
+  run.m_strOut = WithoutCr(run.m_strOut);
+  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_TRUE(Contains(run.m_strOut, "Kiro frames")) << run.m_strOut;
+  EXPECT_EQ(Count(run.m_strOut, "PC -> IFD :"), 2u) << run.m_strOut;
+  EXPECT_TRUE(Contains(run.m_strOut, "00 00 FF 04 FC D5 01 AB CD B2 00")) << run.m_strOut;
+}
+
+TEST(SerialBoardPort, APortThatCannotBeOpenedIsSaidAndTheRunEnds) {
+  CTVRPtyReaderProcess none;
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString script = dir.path() + "/one.cmd";
+  QFile file(script);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("30;\n");
+  file.close();
+  const auto run = none.RunTavric({"--port", "/nonexistent/ttyX", script});
+  EXPECT_EQ(run.m_nStatus, 4);
+  EXPECT_TRUE(Contains(run.m_strErr, "tavric: Serial: the port /nonexistent/ttyX cannot be opened: ")) << run.m_strErr;
+  const auto bad = none.RunTavric({"--parity", "mark", script});
+  EXPECT_EQ(bad.m_nStatus, 4);
+  EXPECT_TRUE(Contains(bad.m_strErr, "Serial: the parity \"mark\" is not valid (none, even or odd)")) << bad.m_strErr;
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// The serial board's line on its own, against the near end of a
+// pseudo-terminal held by the test: the delays before a frame, answers cut
+// and posted, a statement ended by the silence after its answer, the device
+// gone posted once.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <tavric/message_window.h>
+#include <tavric/messages.h>
+
+#include "platform/dispatcher.h"
+#include "pty_reader_process.h"
+#include "serial_link.h"
+#include "verta_frame.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What the link posts, in order: "answer 60 00 ...", "comment ...", "error", "gone", "end".
+class CRecorder : public CTVRMessageWindow {
+ public:
+  CRecorder() {
+    SetHandler(WM_RECV_ANSWER, [this](tvr::WPARAM w, tvr::LPARAM l) {
+      const auto* bytes = reinterpret_cast<const tvr::BYTE*>(w);
+      std::string text = "answer";
+      char hex[4];
+      for (tvr::LPARAM i = 0; i < l; ++i) {
+        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+        text += hex;
+      }
+      m_Events.push_back(text);
+      return 1;
+    });
+    SetHandler(WM_RECV_COMMENTS, [this](tvr::WPARAM w, tvr::LPARAM) {
+      m_Events.push_back(std::string("comment ") + reinterpret_cast<const char*>(w));
+      return 1;
+    });
+    SetHandler(WM_RECV_ERROR, [this](tvr::WPARAM, tvr::LPARAM) {
+      m_Events.push_back("error");
+      return 1;
+    });
+    SetHandler(WM_RECV_BOARD_DISCONNECTED, [this](tvr::WPARAM, tvr::LPARAM) {
+      m_Events.push_back("gone");
+      return 1;
+    });
+    SetHandler(WM_END_COMMAND, [this](tvr::WPARAM, tvr::LPARAM) {
+      m_Events.push_back("end");
+      return 1;
+    });
+  }
+  std::vector<std::string> m_Events;
+};
+
+class SerialLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string why = CTVRPtyReaderProcess::WhyNoPty();
+    if (!why.empty()) GTEST_SKIP() << "no pseudo-terminal: " << why;
+    m_nMaster = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(m_nMaster, 0);
+    ASSERT_EQ(::grantpt(m_nMaster), 0);
+    ASSERT_EQ(::unlockpt(m_nMaster), 0);
+    m_Line.m_strPort = ::ptsname(m_nMaster);
+    m_Line.m_lSpeed = 115200;
+    m_Line.m_uByteTimeoutMs = 50;
+    std::string error;
+    ASSERT_TRUE(m_Link.Open(m_Line, &CTVRVertaFrame::GetGeometry(), m_Recorder.GetSafeHwnd(), error)) << error;
+  }
+  void TearDown() override {
+    m_Link.Close();
+    if (m_nMaster >= 0) ::close(m_nMaster);
+  }
+
+  // The bytes the link wrote, waiting up to 3 s for `count` of them.
+  std::vector<tvr::BYTE> ReadFromLink(std::size_t count) {
+    std::vector<tvr::BYTE> bytes;
+    const auto end = Clock::now() + std::chrono::seconds(3);
+    while (bytes.size() < count && Clock::now() < end) {
+      pollfd p{m_nMaster, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0 || !(p.revents & POLLIN)) continue;
+      tvr::BYTE buffer[256];
+      const ssize_t n = ::read(m_nMaster, buffer, sizeof buffer);
+      if (n > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return bytes;
+  }
+  void WriteToLink(const std::vector<tvr::BYTE>& bytes) {
+    ASSERT_EQ(::write(m_nMaster, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+  }
+  // Runs the message loop until `count` events were posted, or 3 s.
+  const std::vector<std::string>& WaitForEvents(std::size_t count) {
+    CTVRDispatcher::Instance().RunUntil([&] { return m_Recorder.m_Events.size() >= count; },
+                                        std::chrono::milliseconds(3000));
+    return m_Recorder.m_Events;
+  }
+
+  int m_nMaster = -1;
+  CTVRSerialSettings::CLine m_Line;
+  CRecorder m_Recorder;
+  CTVRSerialLink m_Link;
+};
+
+TEST_F(SerialLinkTest, TheCommandAndDsrTxDelaysComeBeforeTheFrame) {
+  const auto start = Clock::now();
+  CTVRSerialLink::CFrame frame;
+  frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
+  frame.m_uCommandDelayMs = 120;
+  frame.m_uDsrTxDelayMs = 80;
+  m_Link.Write(frame);
+  EXPECT_EQ(ReadFromLink(5), frame.m_Bytes);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(200));
+}
+
+TEST_F(SerialLinkTest, AFrameWithoutDelaysGoesOutAtOnce) {
+  const auto start = Clock::now();
+  CTVRSerialLink::CFrame frame;
+  frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
+  m_Link.Write(frame);
+  EXPECT_EQ(ReadFromLink(5), frame.m_Bytes);
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+}
+
+TEST_F(SerialLinkTest, AnswersAreCutAndABadFrameIsACommentAndAnError) {
+  WriteToLink({0x60, 0x00, 0x01, 0x12, 0x73, 0x60, 0x00, 0x01, 0x12, 0x74});
+  const std::vector<std::string> expected = {
+      "answer 60 00 01 12 73",
+      "comment Serial: a garbled Verta frame was dropped (5 bytes, its checksum is wrong): 60 00 01 12 74\r\n",
+      "error"};
+  EXPECT_EQ(WaitForEvents(3), expected);
+}
+
+TEST_F(SerialLinkTest, TheStatementEndsOnceWhenTheLineFallsSilentAfterTheAnswer) {
+  CTVRSerialLink::CFrame frame;
+  frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
+  frame.m_bEndStatement = true;
+  m_Link.Write(frame);
+  ASSERT_EQ(ReadFromLink(5).size(), 5u);
+  WriteToLink({0x60, 0x00, 0x01, 0x12});
+  WriteToLink({0x73});
+  EXPECT_EQ(WaitForEvents(2), (std::vector<std::string>{"answer 60 00 01 12 73", "end"}));
+  // Nothing more: the end was posted once.
+  CTVRDispatcher::Instance().RunUntil([] { return false; }, std::chrono::milliseconds(150));
+  EXPECT_EQ(m_Recorder.m_Events.size(), 2u);
+}
+
+TEST_F(SerialLinkTest, TheFarEndGoneIsOneDisconnection) {
+  ::close(m_nMaster);
+  m_nMaster = -1;
+  const std::vector<std::string> expected = {"comment Serial: " + m_Line.m_strPort + ": reading the line failed\r\n",
+                                             "gone"};
+  EXPECT_EQ(WaitForEvents(2), expected);
+  EXPECT_TRUE(m_Link.IsGone());
+  CTVRSerialLink::CFrame frame;
+  frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
+  m_Link.Write(frame);
+  CTVRDispatcher::Instance().RunUntil([] { return false; }, std::chrono::milliseconds(150));
+  EXPECT_EQ(m_Recorder.m_Events.size(), 2u);
+}
+
+TEST(SerialLinkOpen, APortThatIsNotThereGivesTheSystemsReason) {
+  CTVRSerialLink link;
+  CTVRSerialSettings::CLine line;
+  line.m_strPort = "/nonexistent/ttyX";
+  line.m_lSpeed = 9600;
+  line.m_uByteTimeoutMs = 50;
+  std::string error;
+  EXPECT_FALSE(link.Open(line, nullptr, 0, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(link.IsOpen());
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The serial board's settings: defaults, stored values, the run's options
+// over them, and what an unusable value says.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <tavric/board_options.h>
+#include <tavric/registry.h>
+
+#include "serial_settings.h"
+
+namespace {
+
+class SerialSettingsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const auto& row : CTVRSerialSettings::GetRows()) SetBoardOption(row.m_pszOption, "");
+  }
+};
+
+TEST_F(SerialSettingsTest, DefaultsMakeALine) {
+  CTVRSerialSettings settings;
+  CTVRSerialSettings::CLine line;
+  std::string error;
+  ASSERT_TRUE(settings.Resolve(line, error)) << error;
+  EXPECT_EQ(line.m_strPort, "/dev/ttyUSB0");
+  EXPECT_EQ(line.m_lSpeed, 115200);
+  EXPECT_EQ(line.m_eParity, CTVRSerialSettings::PARITY_NONE);
+  EXPECT_EQ(line.m_eFlow, CTVRSerialSettings::FLOW_NONE);
+  EXPECT_EQ(line.m_uByteTimeoutMs, 50u);
+}
+
+TEST_F(SerialSettingsTest, StoredBesideTheDocumentAndReadBack) {
+  {
+    CTVRSerialSettings settings;
+    settings.Set(CTVRSerialSettings::SET_PORT, "/dev/ttyS1");
+    settings.Set(CTVRSerialSettings::SET_SPEED, "9600");
+    settings.Set(CTVRSerialSettings::SET_PARITY, "even");
+    settings.Set(CTVRSerialSettings::SET_FLOW, "hardware");
+    CTVRRegistry reg(FALSE, FALSE);
+    ASSERT_TRUE(reg.CreateKey("CTVRSerialDoc\\0"));
+    ASSERT_TRUE(settings.Save(reg));
+  }
+  CTVRRegistry reg(FALSE, TRUE);
+  ASSERT_TRUE(reg.Open(CTVRRegistry::GetRegSectionPath("CTVRSerialDoc\\0")));
+  std::string stored;
+  EXPECT_TRUE(reg.Read("Port", stored) && stored == "/dev/ttyS1");
+  EXPECT_TRUE(reg.Read("FlowControl", stored) && stored == "hardware");
+  CTVRSerialSettings loaded;
+  loaded.Load(reg);
+  CTVRSerialSettings::CLine line;
+  std::string error;
+  ASSERT_TRUE(loaded.Resolve(line, error)) << error;
+  EXPECT_EQ(line.m_strPort, "/dev/ttyS1");
+  EXPECT_EQ(line.m_lSpeed, 9600);
+  EXPECT_EQ(line.m_eParity, CTVRSerialSettings::PARITY_EVEN);
+  EXPECT_EQ(line.m_eFlow, CTVRSerialSettings::FLOW_HARDWARE);
+}
+
+TEST_F(SerialSettingsTest, TheRunsOptionsWinOverTheStoredValues) {
+  CTVRSerialSettings settings;
+  settings.Set(CTVRSerialSettings::SET_PORT, "/dev/ttyS1");
+  settings.Set(CTVRSerialSettings::SET_PARITY, "even");
+  SetBoardOption("port", "/dev/ttyUSB3");
+  SetBoardOption("flow", "software");
+  CTVRSerialSettings::CLine line;
+  std::string error;
+  ASSERT_TRUE(settings.Resolve(line, error)) << error;
+  EXPECT_EQ(line.m_strPort, "/dev/ttyUSB3");
+  EXPECT_EQ(line.m_eParity, CTVRSerialSettings::PARITY_EVEN);
+  EXPECT_EQ(line.m_eFlow, CTVRSerialSettings::FLOW_SOFTWARE);
+  // What the run gave is not stored: the document keeps its own.
+  EXPECT_EQ(settings.Get(CTVRSerialSettings::SET_PORT), "/dev/ttyS1");
+}
+
+TEST_F(SerialSettingsTest, AnUnusableValueIsNamedWithWhatItMayBe) {
+  struct CRow {
+    CTVRSerialSettings::ESetting m_eSetting;
+    const char* m_pszValue;
+    const char* m_pszMessage;
+  };
+  const CRow rows[] = {
+      {CTVRSerialSettings::SET_SPEED, "fast",
+       "Serial: the speed \"fast\" is not valid (a whole number from 1 to 4000000)"},
+      {CTVRSerialSettings::SET_SPEED, "0", "Serial: the speed \"0\" is not valid (a whole number from 1 to 4000000)"},
+      {CTVRSerialSettings::SET_SPEED, "-9600",
+       "Serial: the speed \"-9600\" is not valid (a whole number from 1 to 4000000)"},
+      {CTVRSerialSettings::SET_SPEED, "99999999999999999999",
+       "Serial: the speed \"99999999999999999999\" is not valid (a whole number from 1 to 4000000)"},
+      {CTVRSerialSettings::SET_SPEED, "9600 ",
+       "Serial: the speed \"9600 \" is not valid (a whole number from 1 to 4000000)"},
+      {CTVRSerialSettings::SET_PARITY, "mark", "Serial: the parity \"mark\" is not valid (none, even or odd)"},
+      {CTVRSerialSettings::SET_PARITY, "Even", "Serial: the parity \"Even\" is not valid (none, even or odd)"},
+      {CTVRSerialSettings::SET_FLOW, "rts", "Serial: the flow \"rts\" is not valid (none, hardware or software)"},
+      {CTVRSerialSettings::SET_BYTE_TIMEOUT, "10001",
+       "Serial: the byte-timeout \"10001\" is not valid (a whole number from 1 to 10000)"},
+      {CTVRSerialSettings::SET_PORT, "", "Serial: the port \"\" is not valid (a path)"},
+  };
+  for (const CRow& row : rows) {
+    CTVRSerialSettings settings;
+    settings.Set(row.m_eSetting, row.m_pszValue);
+    CTVRSerialSettings::CLine line;
+    std::string error;
+    EXPECT_FALSE(settings.Resolve(line, error)) << row.m_pszValue;
+    EXPECT_EQ(error, row.m_pszMessage);
+  }
+}
+
+}  // namespace
