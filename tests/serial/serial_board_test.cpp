@@ -104,7 +104,8 @@ TEST_F(SerialBoardTest, TheLinesSettingsComeFromTheCommandLine) {
   // A pseudo-terminal takes these; it refuses even parity (the kernel keeps no parity bits for it).
   const auto run = Run({}, {"--speed", "9600", "--parity", "odd", "--flow", "software", Script("three.cmd", kScript)});
   EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
-  EXPECT_EQ(run.m_strOut, Opened("9600 bit/s, parity odd, flow control software, Verta frames") + kExchanges + Closed());
+  EXPECT_EQ(run.m_strOut,
+            Opened("9600 bit/s, parity odd, flow control software, Verta frames") + kExchanges + Closed());
 }
 
 TEST_F(SerialBoardTest, ASlowLinkDeliversWholeFrames) {
@@ -143,8 +144,9 @@ TEST_F(SerialBoardTest, ASplitLongerThanTheTimeoutIsATruncatedFrame) {
 TEST_F(SerialBoardTest, AGarbledFrameIsAnErrorCommentAndTheNextFrameComesThrough) {
   // Noise shaped like the second answer, its last byte wrong, then the answer itself.
   const auto run = Run({"--garble", "2"}, {Script("three.cmd", kScript)});
-  const std::string expected = std::string("PC -> IFD : SELECT CARD 1\n"
-                                           "            40 00 02 20 01 63 \n") +
+  const std::string expected = std::string(
+                                   "PC -> IFD : SELECT CARD 1\n"
+                                   "            40 00 02 20 01 63 \n") +
                                "Serial: a garbled Verta frame was dropped (6 bytes, its checksum is wrong): "
                                "60 00 02 20 01 19\n"
                                // Traced as an answer nobody waits for any more: the run has stopped.
@@ -171,8 +173,7 @@ TEST_F(SerialBoardTest, TheFarEndClosingIsOneDisconnection) {
   const auto run = Run({"--close-after", "2"}, {Script("three.cmd", kScript)});
   EXPECT_EQ(run.m_nStatus, 4) << run.m_strErr;
   EXPECT_TRUE(Contains(run.m_strOut, "IFD -> PC : SELECT CARD 1 EXECUTED")) << run.m_strOut;
-  EXPECT_EQ(Count(run.m_strOut, "Serial: " + m_Reader.GetPort() + ": reading the line failed\n"), 1u)
-      << run.m_strOut;
+  EXPECT_EQ(Count(run.m_strOut, "Serial: " + m_Reader.GetPort() + ": reading the line failed\n"), 1u) << run.m_strOut;
   EXPECT_EQ(Count(run.m_strErr, "The USB connection has been broken !"), 1u) << run.m_strErr;
   EXPECT_TRUE(Contains(run.m_strErr, "tavric-run: the reader was disconnected")) << run.m_strErr;
   EXPECT_TRUE(Contains(run.m_strOut, Closed())) << run.m_strOut;

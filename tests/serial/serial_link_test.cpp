@@ -121,15 +121,6 @@ TEST_F(SerialLinkTest, TheCommandAndDsrTxDelaysComeBeforeTheFrame) {
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(200));
 }
 
-TEST_F(SerialLinkTest, AFrameWithoutDelaysGoesOutAtOnce) {
-  const auto start = Clock::now();
-  CTVRSerialLink::CFrame frame;
-  frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
-  m_Link.Write(frame);
-  EXPECT_EQ(ReadFromLink(5), frame.m_Bytes);
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
-}
-
 TEST_F(SerialLinkTest, AnswersAreCutAndABadFrameIsACommentAndAnError) {
   WriteToLink({0x60, 0x00, 0x01, 0x12, 0x73, 0x60, 0x00, 0x01, 0x12, 0x74});
   const std::vector<std::string> expected = {

@@ -76,10 +76,10 @@ tvr::BOOL CTVRSerialDoc::Connect() {
   }
   m_strPort = line.m_strPort;
   // Sent, not posted: it comes before anything the reader sends.
-  const std::string text = "Serial port " + line.m_strPort + " opened: " + std::to_string(line.m_lSpeed) +
-                           " bit/s, parity " + kParities[line.m_eParity] + ", flow control " + kFlows[line.m_eFlow] +
-                           ", " + (pGeometry ? std::string(pGeometry->m_pszName) + " frames" : "frames end at silences") +
-                           "\r\n";
+  const std::string text =
+      "Serial port " + line.m_strPort + " opened: " + std::to_string(line.m_lSpeed) + " bit/s, parity " +
+      kParities[line.m_eParity] + ", flow control " + kFlows[line.m_eFlow] + ", " +
+      (pGeometry ? std::string(pGeometry->m_pszName) + " frames" : "frames end at silences") + "\r\n";
   SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
   return TRUE;
 }

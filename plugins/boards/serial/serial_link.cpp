@@ -1,5 +1,7 @@
 #include "serial_link.h"
 
+#include <sys/ioctl.h>
+
 #include <cstdio>
 
 #include <QObject>
@@ -50,7 +52,8 @@ bool CTVRSerialLink::Open(const CTVRSerialSettings::CLine& line, const CTVRFrame
   m_pContext = new QObject;
   m_pContext->moveToThread(m_pThread.get());
   m_pThread->start();
-  QMetaObject::invokeMethod(m_pContext, [this, &line, &error] { OpenPort(line, error); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      m_pContext, [this, &line, &error] { OpenPort(line, error); }, Qt::BlockingQueuedConnection);
   m_bOpen = error.empty();
   if (!m_bOpen) Close();
   return m_bOpen;
@@ -58,7 +61,8 @@ bool CTVRSerialLink::Open(const CTVRSerialSettings::CLine& line, const CTVRFrame
 
 void CTVRSerialLink::Close() {
   if (!m_pThread) return;
-  QMetaObject::invokeMethod(m_pContext, [this] { ClosePort(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      m_pContext, [this] { ClosePort(); }, Qt::BlockingQueuedConnection);
   m_pThread->quit();
   m_pThread->wait();
   // The thread has ended: nothing runs on the context any more.
@@ -186,6 +190,14 @@ void CTVRSerialLink::OnReadyRead() {
 }
 
 void CTVRSerialLink::OnSilence() {
+  if (!m_pPort) return;
+  // A thread that was kept from running may find the timer and new bytes due
+  // at once: bytes waiting in the line's queue mean the line was not silent.
+  int queued = 0;
+  if (m_pPort->bytesAvailable() > 0 || (::ioctl(int(m_pPort->handle()), FIONREAD, &queued) == 0 && queued > 0)) {
+    m_pSilence->start();
+    return;
+  }
   Post(m_Cutter.Flush());
   if (m_bEndPending && m_bAnswered) {
     m_bEndPending = false;

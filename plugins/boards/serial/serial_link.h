@@ -68,16 +68,16 @@ class CTVRSerialLink {
   std::unique_ptr<QThread> m_pThread;
   QObject* m_pContext = nullptr;  // lives on m_pThread; parent of the port and timers
   QSerialPort* m_pPort = nullptr;
-  QTimer* m_pSilence = nullptr;   // the inter-byte timeout
-  QTimer* m_pDelay = nullptr;     // the delays before the front frame
+  QTimer* m_pSilence = nullptr;  // the inter-byte timeout
+  QTimer* m_pDelay = nullptr;    // the delays before the front frame
   tvr::HWND m_hWnd = 0;
   std::string m_strPort;
   const CTVRFrameGeometry* m_pGeometry = nullptr;
   CTVRFrameCutter m_Cutter;
   std::deque<CFrame> m_Queue;
-  bool m_bDelaying = false;      // the front frame waits for its delays
-  bool m_bEndPending = false;    // the statement ends when the line next falls silent
-  bool m_bAnswered = false;      // something came back since the last frame written
-  bool m_bOpen = false;          // UI thread's view
+  bool m_bDelaying = false;    // the front frame waits for its delays
+  bool m_bEndPending = false;  // the statement ends when the line next falls silent
+  bool m_bAnswered = false;    // something came back since the last frame written
+  bool m_bOpen = false;        // UI thread's view
   std::atomic<bool> m_bGone{false};
 };
