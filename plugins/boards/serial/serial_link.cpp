@@ -124,6 +124,9 @@ void CTVRSerialLink::OpenPort(const CTVRSerialSettings::CLine& line, std::string
   m_pSilence->setInterval(int(line.m_uByteTimeoutMs));
   m_pDelay = new QTimer(m_pContext);
   m_pDelay->setSingleShot(true);
+  // A coarse timer may fire up to 5 % early; a delay is a least time.
+  m_pSilence->setTimerType(Qt::PreciseTimer);
+  m_pDelay->setTimerType(Qt::PreciseTimer);
   QObject::connect(m_pSilence, &QTimer::timeout, m_pContext, [this] { OnSilence(); });
   QObject::connect(m_pDelay, &QTimer::timeout, m_pContext, [this] { WriteFront(); });
   QObject::connect(m_pPort, &QSerialPort::readyRead, m_pContext, [this] { OnReadyRead(); });
