@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include "command_setting_box.h"
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
 #include "delay_options_box.h"
@@ -41,6 +42,7 @@ bool CTVRApp::InitInstance() {
   m_pMainFrame = std::make_unique<CMainFrame>();
   m_pPrompts->SetParent(m_pMainFrame.get());
   CTVRDelayOptionsBox::Install(m_pMainFrame.get());
+  CTVRCommandSettingBox::Install(m_pMainFrame.get());
   // The documents' windows are the frame's child windows from now on: New
   // Script File and the restore make them there.
   m_pFrames = std::make_unique<CTVRShellFrames>(*m_pMainFrame);
@@ -69,5 +71,6 @@ void CTVRApp::ExitInstance() {
   m_pFrames.reset();
   m_pMainFrame.reset();
   CTVRDelayOptionsDlg::SetShowHook(nullptr);
+  CTVRCommandSettingDlg::SetShowHook(nullptr);
   CTVRHost::Instance().Shutdown();
 }

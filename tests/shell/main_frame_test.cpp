@@ -19,22 +19,6 @@
 
 namespace {
 
-// Runs `action` on the modal dialog once it is open (looked for every 10 ms).
-void OnNextModal(std::function<void(QWidget*)> action) {
-  auto* pTimer = new QTimer;
-  QObject::connect(pTimer, &QTimer::timeout, [pTimer, action] {
-    for (QWidget* pWidget : QApplication::topLevelWidgets()) {
-      if (qobject_cast<QDialog*>(pWidget) != nullptr && pWidget->isVisible()) {
-        pTimer->stop();
-        pTimer->deleteLater();
-        action(pWidget);
-        return;
-      }
-    }
-  });
-  pTimer->start(10);
-}
-
 QStringList ActionTexts(const QList<QAction*>& actions) {
   QStringList texts;
   for (QAction* pAction : actions) texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());

@@ -3,13 +3,17 @@
 // place of message boxes.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QTimer>
 
 #include <tavric/doc_template.h>
 #include <tavric/resources.h>
@@ -20,6 +24,24 @@
 #include "shell/child_frame.h"
 #include "shell/main_frame.h"
 #include "test_board.h"
+
+// Runs `action` on the modal dialog of type T once it is open (looked for
+// every 10 ms), so a dialog opened from another one is found too.
+template <class T = QDialog>
+inline void OnNextModal(std::type_identity_t<std::function<void(T*)>> action) {
+  auto* pTimer = new QTimer;
+  QObject::connect(pTimer, &QTimer::timeout, [pTimer, action] {
+    for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+      if (auto* pDialog = qobject_cast<T*>(pWidget); pDialog != nullptr && pWidget->isVisible()) {
+        pTimer->stop();
+        pTimer->deleteLater();
+        action(pDialog);
+        return;
+      }
+    }
+  });
+  pTimer->start(10);
+}
 
 class CTVRShellFixture : public ::testing::Test {
  protected:

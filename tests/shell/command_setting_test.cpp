@@ -1,0 +1,109 @@
+// The Command Setting dialog over a reader's quick commands: reached by its
+// command, OK commits what was typed (in upper case), Cancel leaves the
+// committed texts and the next opening shows them.
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "shell/command_setting_box.h"
+#include "shell_fixture.h"
+
+namespace {
+
+class CommandSettingTest : public CTVRShellFixture {
+ protected:
+  void SetUp() override { CTVRCommandSettingBox::Install(nullptr); }
+  void TearDown() override {
+    CTVRCommandSettingDlg::SetShowHook(nullptr);
+    CTVRShellFixture::TearDown();
+  }
+
+  CTVRBoardDoc* OpenReader() {
+    AddBoardType(6001, "Alpha");
+    Frame().OnCommand(57600);
+    return Frame().GetActiveDocument();
+  }
+};
+
+QLineEdit* Edit(QWidget* pDialog, int n) {
+  return pDialog->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(1056 + n));
+}
+
+// Runs the Command Setting command; `edit` sees the dialog open and ends it.
+QStringList RunDialog(CMainFrame& frame, std::function<void(QWidget*)> edit) {
+  QStringList shown;
+  OnNextModal([&shown, edit](QWidget* pDialog) {
+    for (int n = 1; n <= 5; ++n) shown << Edit(pDialog, n)->text();
+    edit(pDialog);
+  });
+  frame.OnCommand(32856);
+  return shown;
+}
+
+void Click(QWidget* pDialog, const char* text) {
+  for (QPushButton* pButton : pDialog->findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
+    if (pButton->text() == QLatin1String(text)) return pButton->click();
+  ADD_FAILURE() << "no button " << text;
+}
+
+TEST_F(CommandSettingTest, TheDialogHasFiveFieldsUnderTheirGroupBoxes) {
+  CTVRCommandSettingDlg logic(OpenReader()->m_strQuickCommands);
+  logic.Open();
+  CTVRCommandSettingBox box(logic);
+  EXPECT_EQ(box.windowTitle(), QStringLiteral("Command Setting"));
+  QStringList groups;
+  for (QGroupBox* pGroup : box.findChildren<QGroupBox*>()) groups << pGroup->title();
+  EXPECT_EQ(groups, (QStringList{"Command 1", "Command 2", "Command 3", "Command 4", "Command 5"}));
+  for (int n = 0; n < 5; ++n) EXPECT_EQ(box.GetEdit(n)->parentWidget()->property("title").toString(), groups[n]);
+}
+
+TEST_F(CommandSettingTest, OkCommitsWhatWasTypedInUpperCase) {
+  CTVRBoardDoc* pDoc = OpenReader();
+  ASSERT_NE(pDoc, nullptr);
+  pDoc->m_strQuickCommands[0] = "00 A4 04 00 02 3F 00";
+  pDoc->m_strQuickCommands[3] = "80 CA";
+  const QStringList shown = RunDialog(Frame(), [](QWidget* pDialog) {
+    Edit(pDialog, 2)->setFocus();
+    QTest::keyClicks(Edit(pDialog, 2), QStringLiteral("00a4 3f"));
+    Edit(pDialog, 4)->clear();
+    Click(pDialog, "OK");
+  });
+  EXPECT_EQ(shown, (QStringList{"00 A4 04 00 02 3F 00", "", "", "80 CA", ""}));
+  EXPECT_EQ(pDoc->m_strQuickCommands[0], "00 A4 04 00 02 3F 00");
+  EXPECT_EQ(pDoc->m_strQuickCommands[1], "00A4 3F");
+  EXPECT_EQ(pDoc->m_strQuickCommands[3], "");
+  // Command 2 now has a text: its button waits only for the reader's connection.
+  pDoc->m_bConnected = TRUE;
+  Frame().UpdateCommandStates();
+  EXPECT_TRUE(Frame().GetAction(32851)->isEnabled());
+  EXPECT_FALSE(Frame().GetAction(32854)->isEnabled());
+}
+
+TEST_F(CommandSettingTest, CancelAfterEditingChangesNothingAndTheNextOpeningShowsTheOldTexts) {
+  CTVRBoardDoc* pDoc = OpenReader();
+  ASSERT_NE(pDoc, nullptr);
+  pDoc->m_strQuickCommands[0] = "00 B0 00 00 10";
+  RunDialog(Frame(), [](QWidget* pDialog) {
+    Edit(pDialog, 1)->setText(QStringLiteral("FF"));
+    Edit(pDialog, 5)->setText(QStringLiteral("00 84 00 00 08"));
+    Click(pDialog, "Cancel");
+  });
+  EXPECT_EQ(pDoc->m_strQuickCommands[0], "00 B0 00 00 10");
+  EXPECT_EQ(pDoc->m_strQuickCommands[4], "");
+  const QStringList shown = RunDialog(Frame(), [](QWidget* pDialog) { Click(pDialog, "Cancel"); });
+  EXPECT_EQ(shown, (QStringList{"00 B0 00 00 10", "", "", "", ""}));
+}
+
+TEST_F(CommandSettingTest, ClosingTheWindowIsCancel) {
+  CTVRBoardDoc* pDoc = OpenReader();
+  ASSERT_NE(pDoc, nullptr);
+  RunDialog(Frame(), [](QWidget* pDialog) {
+    Edit(pDialog, 3)->setText(QStringLiteral("00 CA 9F 7F 00"));
+    QTest::keyClick(pDialog, Qt::Key_Escape);
+  });
+  EXPECT_EQ(pDoc->m_strQuickCommands[2], "");
+}
+
+}  // namespace
