@@ -1,7 +1,5 @@
 #include "card_params_bar.h"
 
-#include <cstdio>
-
 #include <QTreeWidget>
 
 CCardParamsBar::CCardParamsBar(CTVRCardSlots& cardSlots, QWidget* parent)
@@ -11,10 +9,9 @@ CCardParamsBar::CCardParamsBar(CTVRCardSlots& cardSlots, QWidget* parent)
   m_pTree->setHeaderHidden(true);
   m_pTree->setRootIsDecorated(true);
   m_pTree->setFont(QFont(QStringLiteral("Monospace")));
-  m_pAtrItem = new QTreeWidgetItem(m_pTree, {QStringLiteral(" ATR :")});
-  new QTreeWidgetItem(m_pAtrItem, {QStringLiteral("no data")});
-  m_pAtrItem->setExpanded(true);
-  m_pMaskItem = new QTreeWidgetItem(m_pTree, {QStringLiteral(" Mask :")});
+  m_pAtrItem = new QTreeWidgetItem(m_pTree, {QString::fromLatin1(CTVRCardSlots::ATR_ITEM)});
+  m_pMaskItem = new QTreeWidgetItem(m_pTree, {QString::fromLocal8Bit(m_Slots.GetShownMaskLine().c_str())});
+  OnShowAtr(m_Slots.GetShownSlot());
   setWidget(m_pTree);
   resize(200, 200);
   m_Slots.SetListener(this);
@@ -25,22 +22,13 @@ CCardParamsBar::~CCardParamsBar() {
 }
 
 void CCardParamsBar::OnShowAtr(int slot) {
+  // The lines are the answer decoder's own, as `tavric-run` prints them.
   qDeleteAll(m_pAtrItem->takeChildren());
-  if (!m_Slots.HasAtr(slot)) {
-    new QTreeWidgetItem(m_pAtrItem, {QStringLiteral("no data")});
-  } else {
-    // Until the field-by-field decoder is wired in, the bytes as they came.
-    QString bytes;
-    for (tvr::BYTE b : m_Slots.GetAtr(slot)) {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%02X ", b);
-      bytes += QString::fromLatin1(hex);
-    }
-    new QTreeWidgetItem(m_pAtrItem, {bytes.trimmed()});
-  }
+  for (const std::string& line : m_Slots.GetAtrLines(slot))
+    new QTreeWidgetItem(m_pAtrItem, {QString::fromLatin1(line.c_str())});
   m_pAtrItem->setExpanded(true);
 }
 
 void CCardParamsBar::OnShowMask(int slot) {
-  m_pMaskItem->setText(0, QStringLiteral(" Mask : ") + QString::fromLocal8Bit(m_Slots.GetMask(slot).c_str()));
+  m_pMaskItem->setText(0, QString::fromLocal8Bit(m_Slots.GetMaskLine(slot).c_str()));
 }
