@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include <tavric/crypto_settings.h>
+
 namespace {
 
 std::atomic<CTVRUserPrompts*> g_pInstalled{nullptr};
@@ -29,6 +31,16 @@ void CTVRUserPrompts::Set(CTVRUserPrompts* pPrompts) {
 }
 
 // ---- Headless --------------------------------------------------------------
+
+tvr::BOOL CTVRUserPrompts::EditCryptoSettings(CTVRCryptoSettings& settings) {
+  MessageBox(settings.m_strTitle + ": its settings window is the desktop program's.");
+  return FALSE;
+}
+
+tvr::BOOL CTVRPromptRecorder::EditCryptoSettings(CTVRCryptoSettings& settings) {
+  m_CryptoSettingsTitles.push_back(settings.m_strTitle);
+  return m_CryptoSettingsAnswer ? m_CryptoSettingsAnswer(settings) : FALSE;
+}
 
 void CTVRHeadlessPrompts::MessageBox(const std::string& text) {
   // One write per box, so texts from two threads do not interleave.

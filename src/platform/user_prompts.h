@@ -3,10 +3,13 @@
 // button; tests install a recorder with scripted answers.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <tavric/types.h>
+
+struct CTVRCryptoSettings;
 
 class CTVRUserPrompts {
  public:
@@ -27,6 +30,9 @@ class CTVRUserPrompts {
   // An open-file dialog for an existing file.
   virtual tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName,
                                     const std::string& filter, std::string& chosen) = 0;
+  // The cyphering object's settings window; TRUE for OK. Without windows (the
+  // base) the user is told the window's title and nothing changes.
+  virtual tvr::BOOL EditCryptoSettings(CTVRCryptoSettings& settings);
 
   // The prompts in force; a headless implementation until one is installed.
   static CTVRUserPrompts& Get();
@@ -69,4 +75,9 @@ class CTVRPromptRecorder : public CTVRUserPrompts {
   std::vector<EAnswer> m_YesNoCancelAnswers;  // consumed from the front; Yes when spent
   std::vector<std::string> m_FileAnswers;     // consumed from the front; "" means cancel
   std::vector<std::string> m_FileDialogInitialNames;
+  // The settings windows asked for, and how the user answers them (Cancel
+  // when there is no answer).
+  tvr::BOOL EditCryptoSettings(CTVRCryptoSettings& settings) override;
+  std::vector<std::string> m_CryptoSettingsTitles;
+  std::function<tvr::BOOL(CTVRCryptoSettings&)> m_CryptoSettingsAnswer;
 };

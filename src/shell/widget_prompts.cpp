@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "crypto_settings_box.h"
+
 namespace {
 
 const QString kTitle = QStringLiteral("Tavric");
@@ -64,4 +66,9 @@ tvr::BOOL CTVRWidgetPrompts::AskOpenFileName(const std::string& /*defaultExt*/, 
   if (path.isEmpty()) return FALSE;
   chosen = path.toLocal8Bit().toStdString();
   return TRUE;
+}
+
+tvr::BOOL CTVRWidgetPrompts::EditCryptoSettings(CTVRCryptoSettings& settings) {
+  CTVRCryptoSettingsBox box(settings, m_pParent);
+  return box.exec() == QDialog::Accepted ? TRUE : FALSE;
 }

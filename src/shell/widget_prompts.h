@@ -20,6 +20,7 @@ class CTVRWidgetPrompts : public CTVRUserPrompts {
                             std::string& chosen) override;
   tvr::BOOL AskOpenFileName(const std::string& defaultExt, const std::string& initialName, const std::string& filter,
                             std::string& chosen) override;
+  tvr::BOOL EditCryptoSettings(CTVRCryptoSettings& settings) override;
 
  private:
   QPointer<QWidget> m_pParent;

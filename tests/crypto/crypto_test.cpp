@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tavric/crypto_settings.h>
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
@@ -143,8 +144,47 @@ TEST_F(Cyphering, AFreshObjectIsOffWithNoKeys) {
   m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
   Receive("0011223344556677");  // not activated: nothing deciphered
   EXPECT_TRUE(Comments().empty());
+}
+
+TEST_F(Cyphering, TheSettingsWindowHoldsTheFourKeysAndTheDeciphering) {
+  m_Crypto.SetCypheringKey("0123456789ABCDEF");
+  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
+  std::vector<std::string> labels, values, checks;
+  m_Prompts.m_CryptoSettingsAnswer = [&](CTVRCryptoSettings& settings) {
+    for (const CTVRCryptoSettings::CKey& key : settings.m_Keys) {
+      labels.push_back(key.m_strLabel);
+      values.push_back(key.m_strValue);
+    }
+    EXPECT_EQ(settings.m_strActivatedText, "Decipher the data of answers (with the triple-DES decyphering key)");
+    EXPECT_EQ(settings.m_bActivated, FALSE);
+    for (const char* text : {"", "  ", "0011223344556677", "00 11 22 33 44 55 66 77", "0011", "00112233445566GG"})
+      checks.push_back(settings.m_CheckKey(1, text));
+    settings.m_Keys[1].m_strValue = "FEDCBA9876543210";
+    settings.m_Keys[3].m_strValue = "";
+    settings.m_bActivated = TRUE;
+    return TRUE;
+  };
   m_Crypto.OnCryptoShow();
-  EXPECT_EQ(m_Prompts.m_Messages.size(), 1u);
+  EXPECT_EQ(m_Prompts.m_CryptoSettingsTitles, std::vector<std::string>{"Triple-DES cyphering"});
+  EXPECT_EQ(labels, (std::vector<std::string>{"Cyphering key :", "Decyphering key :", "Triple-DES cyphering key :",
+                                              "Triple-DES decyphering key :"}));
+  EXPECT_EQ(values, (std::vector<std::string>{"0123456789ABCDEF", "", "", "00112233445566778899AABBCCDDEEFF"}));
+  const std::string bad = "Decyphering key must be empty or 16, 32 or 48 hexadecimal digits.";
+  EXPECT_EQ(checks, (std::vector<std::string>{"", "", "", "", bad, bad}));
+  // OK: the object takes what the window gives.
+  EXPECT_EQ(m_Crypto.GetCypheringKey(), "0123456789ABCDEF");
+  EXPECT_EQ(m_Crypto.GetDecypheringKey(), "FEDCBA9876543210");
+  EXPECT_EQ(m_Crypto.Get3DecypheringKey(), "");
+  EXPECT_EQ(m_Crypto.GetCryptoActivated(), 1);
+  // Cancel: nothing changes.
+  m_Prompts.m_CryptoSettingsAnswer = [](CTVRCryptoSettings& settings) {
+    settings.m_Keys[0].m_strValue = "";
+    settings.m_bActivated = FALSE;
+    return FALSE;
+  };
+  m_Crypto.OnCryptoShow();
+  EXPECT_EQ(m_Crypto.GetCypheringKey(), "0123456789ABCDEF");
+  EXPECT_EQ(m_Crypto.GetCryptoActivated(), 1);
 }
 
 TEST_F(Cyphering, KeysAreKeptAsTheirText) {

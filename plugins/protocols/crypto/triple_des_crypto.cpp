@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include <tavric/crypto_settings.h>
 #include <tavric/messages.h>
-#include <tavric/prompts.h>
 #include <tavric/trace_record.h>
 
 namespace {
@@ -12,8 +12,12 @@ namespace {
 constexpr tvr::BYTE INS_EXTERNAL_AUTHENTICATE = 0x82;
 constexpr char NO_KEY[] = "no deciphering key";
 constexpr char NOT_BLOCKS[] = " bytes, not whole blocks of 8";
-constexpr char SETTINGS_LATER[] =
-    "Triple-DES cyphering: the keys come from the document's settings and from the .3des( directive.";
+constexpr const char* KEY_LABELS[4] = {
+    "Cyphering key :", "Decyphering key :", "Triple-DES cyphering key :", "Triple-DES decyphering key :"};
+constexpr char KEY_HINT[] =
+    "A key is 16, 32 or 48 hexadecimal digits (DES, two-key or three-key triple DES); spaces are ignored.";
+constexpr char ACTIVATED[] = "Decipher the data of answers (with the triple-DES decyphering key)";
+constexpr char BAD_KEY[] = " must be empty or 16, 32 or 48 hexadecimal digits.";
 
 }  // namespace
 
@@ -22,7 +26,21 @@ CTVRTripleDesCrypto::CTVRTripleDesCrypto() {
 }
 
 void CTVRTripleDesCrypto::OnCryptoShow() {
-  TVRMessageBox(SETTINGS_LATER);
+  CTVRCryptoSettings settings;
+  settings.m_strTitle = m_strName;
+  for (std::size_t i = 0; i < 4; ++i) settings.m_Keys.push_back({KEY_LABELS[i], m_strKeys[i]});
+  settings.m_strHint = KEY_HINT;
+  settings.m_strActivatedText = ACTIVATED;
+  settings.m_bActivated = m_bActivated ? TRUE : FALSE;
+  settings.m_CheckKey = [](std::size_t key, const std::string& value) -> std::string {
+    CTVRTripleDes::Bytes bytes;
+    if (value.find_first_not_of(" \t") == std::string::npos || CTVRTripleDes::ParseKey(value, bytes)) return {};
+    std::string label = KEY_LABELS[key < 4 ? key : 0];
+    return label.substr(0, label.size() - 2) + BAD_KEY;
+  };
+  if (!TVRShowCryptoSettings(settings)) return;
+  for (std::size_t i = 0; i < 4; ++i) m_strKeys[i] = settings.m_Keys[i].m_strValue;
+  SetCryptoActivated(settings.m_bActivated);
 }
 
 void CTVRTripleDesCrypto::Comment(const std::string& text) {
