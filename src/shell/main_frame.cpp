@@ -32,6 +32,7 @@
 #include "contract/board_type_list.h"
 #include "contract/host.h"
 #include "contract/new_document_chooser.h"
+#include "lock_indicators.h"
 #include "new_dlg.h"
 #include "platform/user_prompts.h"
 #include "recent_file_menu.h"
@@ -272,6 +273,7 @@ void CMainFrame::CreateStatusBar() {
     pStatus->addPermanentWidget(pPane);
     m_Indicators.push_back(pPane);
   }
+  m_pLockIndicators = new CTVRLockIndicators({m_Indicators[0], m_Indicators[1], m_Indicators[2]}, this);
   pStatus->showMessage(QStringLiteral("Ready"));
 }
 

@@ -18,6 +18,7 @@ class CCardParamsBar;
 class CTVRBoardMenu;
 class CTVRBoardDoc;
 class CTVRChildFrame;
+class CTVRLockIndicators;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -43,6 +44,7 @@ class CMainFrame : public QMainWindow {
   QMdiArea* GetMdiArea() const { return m_pMdiArea; }
   // The status bar's indicator panes, left to right after the message pane.
   std::vector<QLabel*> GetIndicators() const { return m_Indicators; }
+  CTVRLockIndicators* GetLockIndicators() const { return m_pLockIndicators; }
 
   // Runs a command as a click on its menu item or button would.
   void OnCommand(tvr::UINT nID);
@@ -97,6 +99,7 @@ class CMainFrame : public QMainWindow {
   CCardParamsBar* m_pCardParamsBar = nullptr;
   CTVRBoardMenu* m_pBoardMenu = nullptr;
   std::vector<QLabel*> m_Indicators;
+  CTVRLockIndicators* m_pLockIndicators = nullptr;
   QMenu* m_pNewMenu = nullptr;
   QMenu* m_pOpenMenu = nullptr;
   QTimer* m_pUpdateTimer = nullptr;
