@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -32,17 +31,21 @@
 #include "contract/board_type_list.h"
 #include "contract/host.h"
 #include "contract/new_document_chooser.h"
+#include "customize_dlg.h"
 #include "lock_indicators.h"
 #include "new_dlg.h"
 #include "platform/user_prompts.h"
 #include "recent_file_menu.h"
 #include "register_dlg.h"
+#include "tool_bar_store.h"
+#include "user_tools_menu.h"
 
 namespace {
 
 const char kWorkspaceSection[] = "Workspace";
 const char kStateValue[] = "MainFrame";
 const char kGeometryValue[] = "Geometry";
+const char kToolBarsValue[] = "ToolBars";
 // Bumped when the set of bars changes, so an old layout is not applied to new bars.
 constexpr int kStateVersion = 1;
 
@@ -177,7 +180,11 @@ void CMainFrame::CreateMenus() {
   QMenu* pTools = menuBar()->addMenu(QStringLiteral("&Tools"));
   pTools->addAction(m_Actions[ID_REGISTER_TOOL]);
   pTools->addSeparator();
+  // The user-defined tools go between the two separators.
+  QAction* pToolsEnd = pTools->addSeparator();
+  pTools->addAction(QStringLiteral("Customize &Tools..."), this, [this] { OnCustomize(CTVRCustomizeDlg::PAGE_TOOLS); });
   pTools->addAction(m_Actions[ID_TOOLS_OPTIONS]);
+  m_pUserTools = new CTVRUserToolsMenu(pTools, pToolsEnd, this);
 
   QMenu* pWindow = menuBar()->addMenu(QStringLiteral("&Window"));
   pWindow->addAction(m_Actions[57650]);
@@ -237,19 +244,30 @@ void CMainFrame::CreateToolBars() {
 }
 
 void CMainFrame::ResetToolBar(tvr::UINT nID) {
+  for (const CTVRToolBarInfo& info : CTVRCommandTable::GetToolBars())
+    if (info.m_nID == nID) SetToolBarButtons(nID, info.m_Buttons);
+}
+
+std::vector<tvr::UINT> CMainFrame::GetToolBarButtons(tvr::UINT nID) const {
+  std::vector<tvr::UINT> buttons;
+  if (QToolBar* pBar = GetToolBar(nID)) {
+    for (QAction* pAction : pBar->actions()) buttons.push_back(pAction->isSeparator() ? 0 : pAction->data().toUInt());
+  }
+  return buttons;
+}
+
+void CMainFrame::SetToolBarButtons(tvr::UINT nID, const std::vector<tvr::UINT>& buttons) {
   QToolBar* pBar = GetToolBar(nID);
   if (pBar == nullptr) return;
   pBar->clear();
-  for (const CTVRToolBarInfo& info : CTVRCommandTable::GetToolBars()) {
-    if (info.m_nID != nID) continue;
-    for (tvr::UINT id : info.m_Buttons) {
-      if (id == 0) {
-        pBar->addSeparator();
-      } else {
-        pBar->addAction(m_Actions[id]);
-      }
+  for (tvr::UINT id : buttons) {
+    if (id == 0) {
+      pBar->addSeparator();
+    } else if (auto it = m_Actions.find(id); it != m_Actions.end()) {
+      pBar->addAction(it->second);  // a command this program no longer has is left out
     }
   }
+  // Only the Standard toolbar's New and Open carry the drop-downs.
   if (nID == tvr_cmd::ID_VIEW_TOOLBAR) InstallDropDowns(pBar);
 }
 
@@ -429,30 +447,9 @@ void CMainFrame::OnAbout() {
   about.exec();
 }
 
-void CMainFrame::OnCustomize() {
-  // Show, hide and reset the bars; docking and moving are the bars' own.
-  QDialog dialog(this);
-  dialog.setWindowTitle(QStringLiteral("Customize"));
-  auto* pList = new QListWidget(&dialog);
-  const tvr::UINT order[] = {59392, 32818, 32819, 37819, 35819, 36819, 35101, 35100, 32817};
-  for (tvr::UINT nID : order) {
-    auto* pItem = new QListWidgetItem(GetToolBar(nID)->windowTitle(), pList);
-    pItem->setData(Qt::UserRole, nID);
-    pItem->setCheckState(GetToolBar(nID)->isVisible() ? Qt::Checked : Qt::Unchecked);
-  }
-  connect(pList, &QListWidget::itemChanged, this, [this](QListWidgetItem* pItem) {
-    GetToolBar(pItem->data(Qt::UserRole).toUInt())->setVisible(pItem->checkState() == Qt::Checked);
-  });
-  auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
-  QPushButton* pReset = pButtons->addButton(QStringLiteral("&Reset"), QDialogButtonBox::ActionRole);
-  connect(pReset, &QPushButton::clicked, this, [this, pList] {
-    if (QListWidgetItem* pItem = pList->currentItem()) ResetToolBar(pItem->data(Qt::UserRole).toUInt());
-  });
-  connect(pButtons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  auto* pLayout = new QVBoxLayout(&dialog);
-  pLayout->addWidget(new QLabel(QStringLiteral("Toolbars:"), &dialog));
-  pLayout->addWidget(pList);
-  pLayout->addWidget(pButtons);
+void CMainFrame::OnCustomize(int page) {
+  CTVRCustomizeDlg dialog(*this, *m_pUserTools, this);
+  dialog.SetPage(page == CTVRCustomizeDlg::PAGE_TOOLS ? CTVRCustomizeDlg::PAGE_TOOLS : CTVRCustomizeDlg::PAGE_TOOLBARS);
   dialog.exec();
 }
 
@@ -513,6 +510,10 @@ void CMainFrame::SaveWorkspace() {
   QByteArray geometry = saveGeometry();
   reg.Write(kStateValue, reinterpret_cast<const tvr::BYTE*>(state.constData()), tvr::UINT(state.size()));
   reg.Write(kGeometryValue, reinterpret_cast<const tvr::BYTE*>(geometry.constData()), tvr::UINT(geometry.size()));
+  CTVRToolBarStore::Layout layout;
+  for (const auto& [nID, pBar] : m_ToolBars) layout[nID] = GetToolBarButtons(nID);
+  QByteArray buttons = CTVRToolBarStore::Pack(layout);
+  reg.Write(kToolBarsValue, reinterpret_cast<const tvr::BYTE*>(buttons.constData()), tvr::UINT(buttons.size()));
 }
 
 void CMainFrame::RestoreWorkspace() {
@@ -524,6 +525,12 @@ void CMainFrame::RestoreWorkspace() {
     restoreGeometry(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
   if (reg.Read(kStateValue, bytes))
     restoreState(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), kStateVersion);
+  CTVRToolBarStore::Layout layout;
+  if (reg.Read(kToolBarsValue, bytes) &&
+      CTVRToolBarStore::Unpack(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())),
+                               layout)) {
+    for (const auto& [nID, buttons] : layout) SetToolBarButtons(nID, buttons);
+  }
   for (auto& [nID, pToggle] : m_BarToggles) {
     QWidget* pBar = nID == tvr_cmd::ID_VIEW_CARD_PARAMS ? static_cast<QWidget*>(m_pCardParamsBar) : GetToolBar(nID);
     pToggle->setChecked(!pBar->isHidden());

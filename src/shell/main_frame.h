@@ -19,6 +19,7 @@ class CTVRBoardMenu;
 class CTVRBoardDoc;
 class CTVRChildFrame;
 class CTVRLockIndicators;
+class CTVRUserToolsMenu;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -57,6 +58,12 @@ class CMainFrame : public QMainWindow {
   // Puts a toolbar's buttons back as they were built; the Standard toolbar gets
   // its New and Open drop-downs again.
   void ResetToolBar(tvr::UINT nID);
+  // A toolbar's buttons in order, 0 for a separator; setting them rebuilds it.
+  std::vector<tvr::UINT> GetToolBarButtons(tvr::UINT nID) const;
+  void SetToolBarButtons(tvr::UINT nID, const std::vector<tvr::UINT>& buttons);
+  // The Customize dialog, on its toolbars page or its tools page.
+  void OnCustomize(int page = 0);
+  CTVRUserToolsMenu* GetUserTools() const { return m_pUserTools; }
 
   // Child frames.
   CTVRChildFrame* AddDocumentFrame(CTVRBoardDoc* pDoc);
@@ -88,7 +95,6 @@ class CMainFrame : public QMainWindow {
   void FillBoardTypeMenu(QMenu* pMenu);
   void OnFileNew();
   void OnAbout();
-  void OnCustomize();
   void OnSubWindowActivated(QMdiSubWindow* pWindow);
   void ToggleBar(tvr::UINT nID);
 
@@ -100,6 +106,7 @@ class CMainFrame : public QMainWindow {
   CTVRBoardMenu* m_pBoardMenu = nullptr;
   std::vector<QLabel*> m_Indicators;
   CTVRLockIndicators* m_pLockIndicators = nullptr;
+  CTVRUserToolsMenu* m_pUserTools = nullptr;
   QMenu* m_pNewMenu = nullptr;
   QMenu* m_pOpenMenu = nullptr;
   QTimer* m_pUpdateTimer = nullptr;

@@ -1,0 +1,148 @@
+// Toolbar customisation: resetting a bar (the Standard bar keeps its New and
+// Open drop-downs), editing a bar's buttons, and the arrangement kept with the
+// workspace.
+#include <QDataStream>
+#include <QIODevice>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "shell/customize_dlg.h"
+#include "shell/tool_bar_edit_dlg.h"
+#include "shell/tool_bar_store.h"
+#include "shell_fixture.h"
+
+namespace {
+
+using ToolBarCustomizeTest = CTVRShellFixture;
+using Buttons = std::vector<tvr::UINT>;
+
+const Buttons kStandard = {57600, 32847, 57601, 57603, 0, 57635, 57634, 57637, 0, 57607};
+const Buttons kScript = {33792, 33794, 33793, 33791, 33787, 33788, 0, 32831, 32849};
+
+bool HasDropDown(CMainFrame& frame, tvr::UINT bar, tvr::UINT command) {
+  auto* pButton = qobject_cast<QToolButton*>(frame.GetToolBar(bar)->widgetForAction(frame.GetAction(command)));
+  return pButton != nullptr && pButton->menu() != nullptr && pButton->popupMode() == QToolButton::MenuButtonPopup;
+}
+
+// Runs the Customize dialog on the toolbar at `row` of its list; `act` works it.
+void Customize(CMainFrame& frame, int row, std::function<void(CTVRCustomizeDlg*)> act) {
+  OnNextModal<CTVRCustomizeDlg>([row, act](CTVRCustomizeDlg* pCustomize) {
+    pCustomize->GetBarList()->setCurrentRow(row);
+    act(pCustomize);
+    pCustomize->close();
+  });
+  frame.OnCommand(32800);
+}
+
+TEST_F(ToolBarCustomizeTest, ResettingAnEditedStandardBarBringsBackItsButtonsAndDropDowns) {
+  Frame().SetToolBarButtons(59392, {57603, 57601, 0});
+  EXPECT_EQ(Frame().GetToolBarButtons(59392), (Buttons{57603, 57601, 0}));
+  EXPECT_TRUE(HasDropDown(Frame(), 59392, 57601));  // the Standard bar's Open keeps it
+  Customize(Frame(), 0, [](CTVRCustomizeDlg* pDialog) {
+    EXPECT_EQ(pDialog->GetBarList()->currentItem()->text(), QStringLiteral("Standard"));
+    pDialog->GetResetButton()->click();
+  });
+  EXPECT_EQ(Frame().GetToolBarButtons(59392), kStandard);
+  EXPECT_TRUE(HasDropDown(Frame(), 59392, 57600));
+  EXPECT_TRUE(HasDropDown(Frame(), 59392, 57601));
+}
+
+TEST_F(ToolBarCustomizeTest, NewAndOpenGetNoDropDownOnAnotherBar) {
+  Frame().SetToolBarButtons(32818, {57600, 57601, 33792});
+  EXPECT_FALSE(HasDropDown(Frame(), 32818, 57600));
+  EXPECT_FALSE(HasDropDown(Frame(), 32818, 57601));
+  Frame().ResetToolBar(32818);
+  EXPECT_EQ(Frame().GetToolBarButtons(32818), kScript);
+}
+
+TEST_F(ToolBarCustomizeTest, TheEditorRemovesAddsAndMovesButtons) {
+  CTVRToolBarEditDlg editor(QStringLiteral("Script"), kScript, [this](tvr::UINT id) { return Frame().GetAction(id); });
+  EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Toolbar - Script"));
+  EXPECT_EQ(editor.GetButtonList()->item(0)->text(), QStringLiteral("Start"));
+  EXPECT_EQ(editor.GetButtonList()->item(6)->text(), QString::fromLatin1(CTVRToolBarEditDlg::SEPARATOR_TEXT));
+  EXPECT_EQ(editor.GetCommandList()->item(0)->text(), QString::fromLatin1(CTVRToolBarEditDlg::SEPARATOR_TEXT));
+  // Remove Stop, move Step first, add Show Next after Set Next, Start twice is refused.
+  editor.GetButtonList()->setCurrentRow(2);
+  editor.GetRemoveButton()->click();
+  editor.GetButtonList()->setCurrentRow(1);
+  editor.GetUpButton()->click();
+  EXPECT_FALSE(editor.GetUpButton()->isEnabled());
+  editor.GetButtonList()->setCurrentRow(4);
+  const QList<QListWidgetItem*> showNext =
+      editor.GetCommandList()->findItems(QStringLiteral("Show Next"), Qt::MatchExactly);
+  ASSERT_EQ(showNext.size(), 1);
+  editor.GetCommandList()->setCurrentItem(showNext[0]);
+  editor.GetAddButton()->click();
+  editor.GetCommandList()->setCurrentItem(
+      editor.GetCommandList()->findItems(QStringLiteral("Start"), Qt::MatchExactly)[0]);
+  editor.GetAddButton()->click();
+  // A separator may come twice.
+  editor.GetCommandList()->setCurrentRow(0);
+  editor.GetAddButton()->click();
+  EXPECT_EQ(editor.GetButtons(), (Buttons{33794, 33792, 33791, 33787, 33788, 33789, 0, 0, 32831, 32849}));
+}
+
+TEST_F(ToolBarCustomizeTest, EditingThroughCustomizeAppliesOnOkOnly) {
+  auto removeFirst = [](QDialog::DialogCode answer) {
+    return [answer](CTVRCustomizeDlg* pDialog) {
+      OnNextModal<CTVRToolBarEditDlg>([answer](CTVRToolBarEditDlg* pEdit) {
+        pEdit->GetButtonList()->setCurrentRow(0);
+        pEdit->GetRemoveButton()->click();
+        pEdit->done(answer);
+      });
+      pDialog->GetEditButton()->click();
+    };
+  };
+  Customize(Frame(), 1, removeFirst(QDialog::Rejected));
+  EXPECT_EQ(Frame().GetToolBarButtons(32818), kScript);
+  Customize(Frame(), 1, removeFirst(QDialog::Accepted));
+  EXPECT_EQ(Frame().GetToolBarButtons(32818), (Buttons{33794, 33793, 33791, 33787, 33788, 0, 32831, 32849}));
+}
+
+TEST_F(ToolBarCustomizeTest, TheButtonsComeBackWithTheWorkspace) {
+  Frame().SetToolBarButtons(32819, {35015, 0, 35002});
+  Frame().SetToolBarButtons(59392, {57601, 57600});
+  Frame().SaveWorkspace();
+  m_pFrame.reset();
+  EXPECT_EQ(Frame().GetToolBarButtons(32819), (Buttons{35002, 0, 35015, 35017, 35016}));
+  Frame().RestoreWorkspace();
+  EXPECT_EQ(Frame().GetToolBarButtons(32819), (Buttons{35015, 0, 35002}));
+  EXPECT_EQ(Frame().GetToolBarButtons(59392), (Buttons{57601, 57600}));
+  EXPECT_TRUE(HasDropDown(Frame(), 59392, 57600));
+  EXPECT_EQ(Frame().GetToolBarButtons(32817), (Buttons{36011, 36012, 36013, 36014, 36015, 36016}));
+  Frame().ResetToolBar(32819);
+  Frame().ResetToolBar(59392);
+  Frame().SaveWorkspace();
+}
+
+TEST_F(ToolBarCustomizeTest, TheStoredLayoutReadsBackAndRefusesDamage) {
+  const CTVRToolBarStore::Layout layout = {{59392, {57600, 0, 57601}}, {32817, {}}};
+  const QByteArray packed = CTVRToolBarStore::Pack(layout);
+  CTVRToolBarStore::Layout read;
+  EXPECT_TRUE(CTVRToolBarStore::Unpack(packed, read));
+  EXPECT_EQ(read, layout);
+  QByteArray tooMany = packed;
+  tooMany[12] = char(0x7F);  // the first bar's button count
+  QByteArray trailing = packed + QByteArray(1, '\0');
+  QByteArray wrongMagic = packed;
+  wrongMagic[0] = 'X';
+  QByteArray unordered;  // bars out of order, as Pack never writes them
+  QDataStream(&unordered, QIODevice::WriteOnly)
+      << quint32(0x54425331) << quint32(2) << quint32(59392) << quint32(0) << quint32(32817) << quint32(0);
+  for (const QByteArray& bad :
+       {QByteArray(), packed.left(packed.size() - 1), tooMany, trailing, wrongMagic, unordered}) {
+    read = {{1, {2}}};
+    EXPECT_FALSE(CTVRToolBarStore::Unpack(bad, read)) << bad.toHex().constData();
+    EXPECT_TRUE(read.empty());
+  }
+}
+
+TEST_F(ToolBarCustomizeTest, CommandsTheProgramDoesNotHaveAreLeftOut) {
+  Frame().SetToolBarButtons(35819, {32784, 12345, 0, 32783});
+  EXPECT_EQ(Frame().GetToolBarButtons(35819), (Buttons{32784, 0, 32783}));
+  Frame().ResetToolBar(35819);
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// User-defined tools: the list kept in the settings store (ten at most, bad
+// entries dropped), edited on the Customize dialog's Tools page, shown in the
+// Tools menu and started as programs of their own.
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <tavric/registry.h>
+
+#include "shell/customize_dlg.h"
+#include "shell/user_tool_list.h"
+#include "shell/user_tools_menu.h"
+#include "shell/user_tools_page.h"
+#include "shell_fixture.h"
+
+namespace {
+
+class UserToolsTest : public CTVRShellFixture {
+ protected:
+  void SetUp() override { CTVRUserToolList().Save(); }  // no tool
+  void TearDown() override {
+    CTVRShellFixture::TearDown();
+    CTVRUserToolList().Save();
+  }
+
+  QMenu* ToolsMenu() {
+    for (QAction* pAction : Frame().menuBar()->actions())
+      if (pAction->text() == QStringLiteral("&Tools")) return pAction->menu();
+    return nullptr;
+  }
+  QStringList ToolsMenuTexts() {
+    QStringList texts;
+    for (QAction* pAction : ToolsMenu()->actions())
+      texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
+    return texts;
+  }
+};
+
+CTVRUserTool Tool(const char* name, const char* command, const char* arguments = "", const char* directory = "") {
+  return {QString::fromUtf8(name), QString::fromUtf8(command), QString::fromUtf8(arguments),
+          QString::fromUtf8(directory)};
+}
+
+TEST_F(UserToolsTest, TheListKeepsTenValidToolsAndComesBackFromTheStore) {
+  std::vector<CTVRUserTool> tools;
+  tools.push_back(Tool("&Editor", "gedit", "--new-window", "/tmp"));
+  tools.push_back(Tool("No command", ""));
+  tools.push_back(Tool("  ", "true"));
+  for (int i = 1; i <= 11; ++i) tools.push_back(Tool("T", "true", std::to_string(i).c_str()));
+  CTVRUserToolList list;
+  list.SetTools(tools);
+  ASSERT_EQ(list.GetTools().size(), 10u);
+  EXPECT_EQ(list.GetTools()[0], Tool("&Editor", "gedit", "--new-window", "/tmp"));
+  EXPECT_EQ(list.GetTools()[9].m_strArguments, QStringLiteral("9"));
+  list.Save();
+  CTVRUserToolList read;
+  read.Load();
+  EXPECT_EQ(read.GetTools(), list.GetTools());
+}
+
+TEST_F(UserToolsTest, DamagedStoredValuesLoseOnlyWhatTheyHold) {
+  {
+    CTVRRegistry reg(FALSE, FALSE);
+    ASSERT_TRUE(reg.CreateKey(CTVRRegistry::GetRegSectionPath("Tools")));
+    reg.Write("Count", 99);
+    reg.Write("Name1", "One");
+    reg.Write("Command1", "true");
+    reg.Write("Name2", "Two");  // no command
+    reg.Write("Name3", "Three");
+    reg.Write("Command3", "false");
+  }
+  CTVRUserToolList list;
+  list.Load();
+  ASSERT_EQ(list.GetTools().size(), 2u);
+  EXPECT_EQ(list.GetTools()[0], Tool("One", "true"));
+  EXPECT_EQ(list.GetTools()[1], Tool("Three", "false"));
+  {
+    CTVRRegistry reg(FALSE, FALSE);
+    ASSERT_TRUE(reg.CreateKey(CTVRRegistry::GetRegSectionPath("Tools")));
+    reg.Write("Count", -3);
+  }
+  list.Load();
+  EXPECT_TRUE(list.GetTools().empty());
+}
+
+TEST_F(UserToolsTest, ToolsStandInTheToolsMenuBetweenTheRegisterToolAndCustomize) {
+  EXPECT_EQ(ToolsMenuTexts(), (QStringList{"Register tool", "-", "-", "Customize &Tools...", "&Options..."}));
+  Frame().GetUserTools()->SetTools({Tool("&Calculator", "true"), Tool("&Log viewer", "true")});
+  EXPECT_EQ(ToolsMenuTexts(), (QStringList{"Register tool", "-", "&Calculator", "&Log viewer", "-",
+                                           "Customize &Tools...", "&Options..."}));
+  EXPECT_EQ(Frame().GetUserTools()->GetActions()[1]->data().toUInt(), 32807u);
+  // A frame made later reads them from the store.
+  m_pFrame.reset();
+  EXPECT_EQ(ToolsMenuTexts()[3], QStringLiteral("&Log viewer"));
+}
+
+TEST_F(UserToolsTest, ChoosingAToolStartsItsProgramInItsFolder) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  Frame().GetUserTools()->SetTools(
+      {Tool("&Mark", "/bin/sh", "-c \"pwd > 'tool output'\"", dir.path().toUtf8().constData())});
+  Frame().GetUserTools()->GetActions()[0]->trigger();
+  QFile output(dir.filePath(QStringLiteral("tool output")));
+  QElapsedTimer timer;
+  timer.start();
+  while (!(output.exists() && output.size() > 0) && timer.elapsed() < 5000) QTest::qWait(20);
+  ASSERT_TRUE(output.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QDir(QString::fromUtf8(output.readAll().trimmed())).canonicalPath(), QDir(dir.path()).canonicalPath());
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+}
+
+TEST_F(UserToolsTest, AProgramThatCannotStartIsSaid) {
+  Frame().GetUserTools()->SetTools({Tool("&Gone", "/nonexistent/tavric-tool")});
+  Frame().GetUserTools()->GetActions()[0]->trigger();
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Cannot start the tool \"Gone\": /nonexistent/tavric-tool"});
+}
+
+TEST_F(UserToolsTest, TheToolsPageAddsEditsMovesAndDeletesAndTheDialogTakesItOnClose) {
+  Frame().GetUserTools()->SetTools({Tool("&First", "true")});
+  OnNextModal([](QWidget* pDialog) {
+    auto* pPage = pDialog->findChild<CTVRUserToolsPage*>();
+    ASSERT_NE(pPage, nullptr);
+    EXPECT_TRUE(pPage->isVisible());  // the menu item opens the Tools page
+    pPage->GetNewButton()->click();
+    EXPECT_EQ(pPage->GetNameEdit()->text(), QStringLiteral("Tool 2"));
+    pPage->GetNameEdit()->setText(QStringLiteral("&Second"));
+    pPage->GetCommandEdit()->setText(QStringLiteral("/usr/bin/env"));
+    pPage->GetArgumentsEdit()->setText(QStringLiteral("-i"));
+    pPage->GetUpButton()->click();
+    EXPECT_FALSE(pPage->GetUpButton()->isEnabled());
+    pPage->GetNewButton()->click();
+    pPage->GetCommandEdit()->setText(QStringLiteral("true"));
+    pPage->GetDeleteButton()->click();
+    EXPECT_EQ(pPage->GetList()->count(), 2);
+    pDialog->close();
+  });
+  for (QAction* pAction : ToolsMenu()->actions())
+    if (pAction->text() == QStringLiteral("Customize &Tools...")) pAction->trigger();
+  EXPECT_EQ(Frame().GetUserTools()->GetList().GetTools(),
+            (std::vector<CTVRUserTool>{Tool("&Second", "/usr/bin/env", "-i"), Tool("&First", "true")}));
+  CTVRUserToolList stored;
+  stored.Load();
+  EXPECT_EQ(stored.GetTools().size(), 2u);
+}
+
+TEST_F(UserToolsTest, NoMoreThanTenToolsCanBeAdded) {
+  CTVRUserToolsPage page;
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_TRUE(page.GetNewButton()->isEnabled()) << i;
+    page.GetNewButton()->click();
+  }
+  EXPECT_FALSE(page.GetNewButton()->isEnabled());
+  EXPECT_EQ(page.GetList()->count(), 10);
+}
+
+}  // namespace
