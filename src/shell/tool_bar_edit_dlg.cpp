@@ -46,6 +46,7 @@ CTVRToolBarEditDlg::CTVRToolBarEditDlg(const QString& caption, const std::vector
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addLayout(pGrid);
   pLayout->addWidget(pBox);
+  resize(600, 460);
 
   connect(m_pAdd, &QPushButton::clicked, this, &CTVRToolBarEditDlg::OnAdd);
   connect(m_pCommands, &QListWidget::itemDoubleClicked, this, &CTVRToolBarEditDlg::OnAdd);

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -38,7 +39,10 @@ CTVRUserToolsPage::CTVRUserToolsPage(QWidget* parent) : QWidget(parent) {
   pCommandRow->addWidget(pBrowse);
   auto* pForm = new QFormLayout;
   pForm->addRow(QStringLiteral("&Menu text:"), m_pName);
-  pForm->addRow(QStringLiteral("&Command:"), pCommandRow);
+  // A row of two widgets gets no buddy of its own: the label names the field.
+  auto* pCommandLabel = new QLabel(QStringLiteral("&Command:"), this);
+  pCommandLabel->setBuddy(m_pCommand);
+  pForm->addRow(pCommandLabel, pCommandRow);
   pForm->addRow(QStringLiteral("&Arguments:"), m_pArguments);
   pForm->addRow(QStringLiteral("&Initial directory:"), m_pDirectory);
   auto* pLayout = new QVBoxLayout(this);
