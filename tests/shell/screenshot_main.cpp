@@ -2,7 +2,8 @@
 // script against the simulated reader, run up to a breakpoint, so the editor
 // shows its colours, the breakpoint and the next-statement mark, and the trace
 // shows a coloured exchange. The screen is grabbed into a PNG and looked at:
-// each marker and each trace colour must be on it.
+// each marker and each trace colour must be on it. The keyboard's lock state
+// must be readable from the display.
 //
 //   shell_screenshot <example.cmd> <out.png>   (from the run folder: plug-ins and data)
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/board_view.h"
+#include "shell/lock_indicators.h"
 #include "shell/script_view.h"
 
 namespace {
@@ -66,6 +68,11 @@ int main(int argc, char** argv) {
   const std::string script = argv[1];
   const QString output = QString::fromLocal8Bit(argv[2]);
 
+  // The status bar's lock panes read the X server's keyboard; Xvfb has one.
+  if (QGuiApplication::platformName() == QLatin1String("xcb") && !CTVRLockIndicators::ReadDisplayState()) {
+    std::fprintf(stderr, "shell_screenshot: the X display gives no keyboard lock state\n");
+    return 6;
+  }
   CTVRPromptRecorder prompts;
   CTVRPluginLoader().LoadFolder(QDir::currentPath().toStdString());
   // The description files lie in the run folder too.
