@@ -76,8 +76,8 @@ CRunFigures Run(bool withPanes, double seconds) {
   pDoc->OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
   pDoc->SetScriptLines(LoopScript());
-  pDoc->m_bLoopMode = TRUE;
-  pDoc->m_nLoopCounter = 0;
+  pDoc->SetLoopMode(TRUE);
+  pDoc->SetLoopCounter(0);
 
   QSplitter* pWindow = nullptr;
   CTVRScriptView* pScript = nullptr;
@@ -123,7 +123,7 @@ CRunFigures Run(bool withPanes, double seconds) {
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
 
   CRunFigures f;
-  f.m_dStatementsPerSecond = double(pDoc->m_nLoopCounter) * (COMMANDS_PER_LOOP + 1) / elapsed;
+  f.m_dStatementsPerSecond = double(pDoc->GetLoopCounter()) * (COMMANDS_PER_LOOP + 1) / elapsed;
   f.m_dLongestStallMs = std::max(0.0, longestGap - 1.0);
   if (!gaps.empty()) {
     std::sort(gaps.begin(), gaps.end());

@@ -75,8 +75,8 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   pDoc->SelectProtocol("Verta", 0);
   pDoc->OnReaderConnect();
   pDoc->SetScriptLines(LoopScript(traceOn));
-  pDoc->m_bLoopMode = TRUE;
-  pDoc->m_nLoopCounter = 0;
+  pDoc->SetLoopMode(TRUE);
+  pDoc->SetLoopCounter(0);
 
   bool stopped = false;
   QTimer::singleShot(int(seconds * 1000), [&] {
@@ -90,7 +90,7 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
 
   // Every loop is ".info" and the loopback commands: count whole loops.
-  double statements = double(pDoc->m_nLoopCounter) * (COMMANDS_PER_LOOP + 1);
+  double statements = double(pDoc->GetLoopCounter()) * (COMMANDS_PER_LOOP + 1);
   CRunFigures f;
   f.m_dStatementsPerSecond = statements / elapsed;
   f.m_dMicrosPerStatement = elapsed * 1e6 / statements;

@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   doc.m_bTraceOn = (mode & 1) ? FALSE : TRUE;
   doc.m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
   doc.m_dwCommandType = (mode & 4) ? 1 : 0;
-  doc.m_bLoopMode = (mode & 8) ? TRUE : FALSE;
-  doc.m_bHexDisplay = (mode & 16) ? FALSE : TRUE;
+  doc.SetLoopMode((mode & 8) ? TRUE : FALSE);
+  doc.SetHexDisplay((mode & 16) ? FALSE : TRUE);
 
   // Several answers in a row, each preceded by its length.
   while (!input.AtEnd()) {

@@ -79,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   doc.m_eScriptType = EScriptType(state % 3);
   doc.m_bWaitAnswer = state & 0x04 ? TRUE : FALSE;
   doc.m_bTraceOn = state & 0x08 ? TRUE : FALSE;
-  doc.m_bLoopMode = state & 0x10 ? TRUE : FALSE;
-  doc.m_bEscapeAnswerExpected = state & 0x20 ? TRUE : FALSE;
+  doc.SetLoopMode(state & 0x10 ? TRUE : FALSE);
+  doc.SetEscapeAnswerExpected(state & 0x20 ? TRUE : FALSE);
   doc.m_dwCommandType = 0;
   protocol.SetLpbActivated(tvr::BYTE(state >> 6));
   std::unique_ptr<tvr::BYTE[]> answer(new tvr::BYTE[size - 2 ? size - 2 : 1]);

@@ -71,7 +71,7 @@ void CTVRRunDriver::Fail(const std::string& text) {
 
 int CTVRRunDriver::LineOfStatement() const {
   // The mark stays on the first line of the running statement until it ends.
-  return m_pDoc != nullptr ? m_pDoc->m_nMarkedLine + 1 : 0;
+  return m_pDoc != nullptr ? m_pDoc->GetMarkedLine() + 1 : 0;
 }
 
 CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
@@ -176,14 +176,14 @@ int CTVRRunDriver::Prepare() {
       Fail("cannot read the script file " + m_Options.m_strScript);
       return CTVRRunOptions::EXIT_SCRIPT;
     }
-  } else if (m_Options.m_nQuick == 0 && m_pDoc->m_strScriptPath == "noname") {
+  } else if (m_Options.m_nQuick == 0 && m_pDoc->GetScriptPath() == "noname") {
     Fail("the restored document " + m_pDoc->GetTitle() + " has no script file");
     return CTVRRunOptions::EXIT_SCRIPT;
   }
 
   // The log holds what the trace view would: from the reader's connection on.
   if (m_Options.m_bSaveLog)
-    m_Log.Open(m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->m_strScriptPath)
+    m_Log.Open(m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->GetScriptPath())
                                               : m_Options.m_strLogPath);
   if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
   for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);
@@ -210,7 +210,7 @@ int CTVRRunDriver::Prepare() {
       m_pDoc->OnScriptApdu();
       break;
   }
-  if (m_Options.m_bLoop != (m_pDoc->m_bLoopMode != FALSE)) m_pDoc->OnScriptLoop();
+  if (m_Options.m_bLoop != (m_pDoc->IsLoopMode() != FALSE)) m_pDoc->OnScriptLoop();
   return CTVRRunOptions::EXIT_DONE;
 }
 
@@ -274,8 +274,8 @@ bool CTVRRunDriver::OnCheck() {
       m_nStatus = CTVRRunOptions::EXIT_CONNECT;
       return false;
     }
-    const int line = doc.m_nCurrentLine;
-    const bool atBreakpoint = !doc.m_bStepMode && doc.IsConnected() && line >= 0 && line < doc.GetLineCount() &&
+    const int line = doc.GetCurrentLine();
+    const bool atBreakpoint = !doc.IsStepMode() && doc.IsConnected() && line >= 0 && line < doc.GetLineCount() &&
                               (doc.GetLineState(line) & LINE_BREAKPOINT) != 0;
     if (!atBreakpoint || m_bTimeLimitReached || m_pObserver->IsBoundReached() || m_Options.m_bStep) return false;
     m_Printer.Finish();
@@ -337,7 +337,7 @@ void CTVRRunDriver::DrainQueue() {
 int CTVRRunDriver::SendQuick() {
   const int n = m_Options.m_nQuick;
   m_bStarted = true;
-  if (m_pDoc->m_strQuickCommands[n - 1].empty()) {
+  if (m_pDoc->GetQuickCommand(n - 1).empty()) {
     // The document says so itself ("Error : Command n unvalid !").
     m_pDoc->SendQuickCommand(n - 1);
     return CTVRRunOptions::EXIT_USAGE;

@@ -28,6 +28,6 @@ void CTVRRunObserver::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
     // The mark moves inside EndCommand, which next looks at step mode: with it
     // set the run ends there as after a single step, before the next
     // statement is sent, so the bound is exact even in a fast loop.
-    pDoc->m_bStepMode = TRUE;
+    pDoc->SetStepMode(TRUE);
   }
 }

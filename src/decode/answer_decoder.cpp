@@ -46,7 +46,7 @@ void RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const CTVRAnswerFr
     doc.m_bTraceOn = traceOnAtEntry;
   } else {
     doc.m_bWaitAnswer = FALSE;
-    if (a.AtBuffer(a.GetHeader()) == doc.m_byExpectedOpcode || a.AtBuffer(0) == ANSWER_EMPTY ||
+    if (a.AtBuffer(a.GetHeader()) == doc.GetExpectedOpcode() || a.AtBuffer(0) == ANSWER_EMPTY ||
         doc.m_eScriptType == SCRIPT_RAWDATA)
       PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);
   }
@@ -62,8 +62,8 @@ void CTVRAnswerDecoder::Decode(CTVRBoardDoc& doc, tvr::BYTE* answer, tvr::DWORD 
   const tvr::BOOL traceOnAtEntry = doc.m_bTraceOn;
   if (!doc.m_bWaitAnswer) doc.m_bTraceOn = TRUE;
   if (doc.m_eScriptType == SCRIPT_RAWDATA) doc.m_DelayOptions.m_bFreeReception = FALSE;
-  if (doc.m_pRegisterDialog && doc.m_pRegisterDialog->IsWaitingAnswer())
-    doc.m_pRegisterDialog->OnAnswer(a.GetBytes(), a.GetLength());
+  if (CTVRAnswerHook* pHook = doc.GetRegisterDialog(); pHook != nullptr && pHook->IsWaitingAnswer())
+    pHook->OnAnswer(a.GetBytes(), a.GetLength());
 
   if (pProtocol && !CTVRProtocolFamily::ForMenuId(pProtocol->GetMenuId()).DecodeAnswer(doc, *pProtocol, a)) return;
   RunCommonEnd(doc, pProtocol, a, traceOnAtEntry);

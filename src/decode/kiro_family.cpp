@@ -33,7 +33,7 @@ void CTVRKiroFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, co
     return;
   }
   const tvr::BYTE cls = sent.m_pFrame[position];
-  doc.m_byExpectedOpcode = cls;
+  doc.SetExpectedOpcode(cls);
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, sent.m_pFrame[position + 1], false);
 }
 

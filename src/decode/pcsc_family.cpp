@@ -68,14 +68,14 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
         break;
     }
     // The answer to an escape command is traced without a decoded text.
-    if (named && doc.m_bTraceOn && !doc.m_bEscapeAnswerExpected) text.Trace(doc);
-    doc.m_bEscapeAnswerExpected = FALSE;
+    if (named && doc.m_bTraceOn && !doc.IsEscapeAnswerExpected()) text.Trace(doc);
+    doc.SetEscapeAnswerExpected(FALSE);
 
     CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();
-    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.m_bLoopMode)
+    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode())
       slots.SetAtr(a.Data(), a.GetCount(), slot);
     CTVRAnswerSteps::RunCypheringFeed(doc, a);
   }

@@ -19,7 +19,10 @@
 #include "board_doc_texts.h"
 #include "contract/host.h"
 #include "decode/answer_decoder.h"
+#include "document/board_doc_sink.h"
 #include "document/doc_settings.h"
+#include "document/interpreter.h"
+#include "document/line_store.h"
 #include "platform/file_reader.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_log.h"
@@ -30,7 +33,6 @@ TVR_IMPLEMENT_DYNCREATE(CTVRBoardDoc)
 
 namespace {
 
-constexpr std::size_t kLineGrowth = 20;
 constexpr std::size_t kCommentBufferSize = 4096;
 
 // The file name part of a path, as the caption shows an opened script.
@@ -41,12 +43,13 @@ std::string FileTitle(const std::string& path) {
 
 }  // namespace
 
-CTVRBoardDoc::CTVRBoardDoc() : m_DummyWnd(this), m_pTraceLog(std::make_unique<CTVRTraceLog>()) {
+CTVRBoardDoc::CTVRBoardDoc()
+    : m_DummyWnd(this),
+      m_pSink(std::make_unique<CTVRBoardDocSink>(*this)),
+      m_pLineStore(std::make_unique<CTVRLineStore>(*m_pSink)),
+      m_pInterpreter(std::make_unique<CTVRInterpreter>(*m_pLineStore, *m_pSink)),
+      m_pTraceLog(std::make_unique<CTVRTraceLog>()) {
   m_strScriptPath = kNoname;
-  m_Lines.reserve(kLineGrowth);
-  m_LineStates.reserve(kLineGrowth);
-  m_Lines.assign(1, std::string());
-  m_LineStates.assign(1, LINE_START | LINE_END);
 
   // Reader
   OnCommand(ID_READER_CONNECT, [this] { OnReaderConnect(); });
@@ -229,21 +232,11 @@ BOOL CTVRBoardDoc::OnNewDocument() {
   m_bLoopMode = FALSE;
   m_bReadOnly = FALSE;
   m_bRunning = FALSE;
-  m_nChunkLine = 0;
-  m_nChunkPos = 0;
-  m_nCurrentLine = 0;
-  m_nMarkedLine = 0;
-  m_Extent = {0, 0};
-  m_bExtentDirty = TRUE;
   m_dwCommandType = 0;
   m_bWaitAnswer = FALSE;
-  m_nLoopCounter = 0;
   m_bTraceOn = TRUE;
-  m_bDurationStarted = FALSE;
-  m_bDurationStopped = FALSE;
-
-  m_Lines.assign(1, std::string());
-  m_LineStates.assign(1, LINE_START | LINE_END);
+  m_pInterpreter->Reset();
+  m_pLineStore->Reset();
 
   m_strScriptPath = kNoname;
   SetTitle(m_strScriptPath);
@@ -253,15 +246,7 @@ BOOL CTVRBoardDoc::OnNewDocument() {
 }
 
 void CTVRBoardDoc::DeleteContents() {
-  m_Lines.clear();
-  m_LineStates.clear();
-  m_Lines.reserve(kLineGrowth);
-  m_LineStates.reserve(kLineGrowth);
-  m_nCurrentLine = 0;
-  m_nMarkedLine = 0;
-  m_bExtentDirty = TRUE;
-  m_Lines.emplace_back();
-  m_LineStates.push_back(LINE_START | LINE_END);
+  m_pLineStore->DeleteContents();
   CTVRDocument::DeleteContents();
 }
 
@@ -311,8 +296,9 @@ BOOL CTVRBoardDoc::OnSaveDocument(const std::string& path) {
   const QString name = QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
   QSaveFile file(name);
   bool ok = !path.empty() && !QFileInfo(name).isDir() && file.open(QIODevice::WriteOnly);
-  for (std::size_t i = 0; ok && i < m_Lines.size(); ++i) {
-    const std::string& line = m_Lines[i];
+  const std::vector<std::string>& lines = m_pLineStore->GetLines();
+  for (std::size_t i = 0; ok && i < lines.size(); ++i) {
+    const std::string& line = lines[i];
     ok = file.write(line.data(), qint64(line.size())) == qint64(line.size()) && file.putChar('\n');
   }
   ok = ok && file.commit();

@@ -38,7 +38,7 @@ void CTVRBoardDoc::OnFileOpen() {
   if (!OnOpenDocument(chosen)) return;
   CTVRRecentFileList::Instance().Add(chosen);
   m_bTraceOn = TRUE;
-  m_nLoopCounter = 0;
+  SetLoopCounter(0);
 }
 
 void CTVRBoardDoc::OnFileSave() {

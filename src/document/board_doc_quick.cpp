@@ -1,5 +1,6 @@
 // The five quick commands: frames defined once in the Command Setting dialog
 // and sent at a keystroke, outside any script run.
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,4 +35,17 @@ void CTVRBoardDoc::OnUpdateQuickCommand(int n, CTVRCmdUI* pCmdUI) {
   const bool usable =
       n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT && CTVRQuickCommand::IsUsable(m_strQuickCommands[n]);
   pCmdUI->Enable(m_bConnected && usable ? TRUE : FALSE);
+}
+
+const std::string& CTVRBoardDoc::GetQuickCommand(int n) const {
+  static const std::string none;
+  return n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT ? m_strQuickCommands[n] : none;
+}
+
+void CTVRBoardDoc::SetQuickCommand(int n, const std::string& text) {
+  if (n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT) m_strQuickCommands[n] = text;
+}
+
+std::vector<std::string> CTVRBoardDoc::GetQuickCommands() const {
+  return std::vector<std::string>(std::begin(m_strQuickCommands), std::end(m_strQuickCommands));
 }

@@ -16,7 +16,7 @@ void CTVRBoardDoc::EndCommand() {
     m_bRunning = FALSE;
     return;
   }
-  if (m_nCurrentLine < GetLineCount() && (GetLineState(m_nCurrentLine) & LINE_BREAKPOINT) != 0) {
+  if (GetCurrentLine() < GetLineCount() && (GetLineState(GetCurrentLine()) & LINE_BREAKPOINT) != 0) {
     m_bRunning = FALSE;
     return;
   }
@@ -64,7 +64,7 @@ void CTVRBoardDoc::OnScriptStep() {
 
 void CTVRBoardDoc::OnScriptLoop() {
   m_bLoopMode = m_bLoopMode ? FALSE : TRUE;
-  m_nLoopCounter = 0;
+  SetLoopCounter(0);
 }
 
 void CTVRBoardDoc::OnScriptRawdata() {

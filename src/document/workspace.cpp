@@ -123,7 +123,7 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
     }
     if (closeAfter) {
       // The table has ten places: later documents reopen with an empty trace.
-      if (n < KEPT_TRACES) tmpl.m_KeptTraces[n] = pDoc->m_strKeptTrace;
+      if (n < KEPT_TRACES) tmpl.m_KeptTraces[n] = pDoc->GetKeptTrace();
       m_Frames.DestroyFrame(*pDoc);
       tmpl.CloseDocument(pDoc);
     }
@@ -137,7 +137,7 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
 
 void CTVRWorkspace::NewScriptFile(CTVRBoardDoc& doc) {
   doc.SetTitle(kNoname);
-  doc.m_strScriptPath = kNoname;
+  doc.SetScriptPath(kNoname);
   const auto& templates = CTVRHost::Instance().GetTemplates();
   CTVRDocTemplate* pFirst = templates.empty() ? nullptr : templates.front().get();
 
@@ -188,7 +188,7 @@ void CTVRWorkspace::OpenRecentFile(int index) {
   }
   list.Add(path);
   pDoc->m_bTraceOn = TRUE;
-  pDoc->m_nLoopCounter = 0;
+  pDoc->SetLoopCounter(0);
 }
 
 void CTVRWorkspace::CloseAllDocuments() {

@@ -31,11 +31,11 @@ unsigned Field(tvr::BYTE value, tvr::BYTE low, tvr::BYTE high) {
 }  // namespace
 
 CRegisterTool::CRegisterTool(CTVRBoardDoc& doc) : m_Doc(doc), m_strSequenceText(regtool_texts::READ_FIRST_REGISTER) {
-  m_Doc.m_pRegisterDialog = this;
+  m_Doc.SetRegisterDialog(this);
 }
 
 CRegisterTool::~CRegisterTool() {
-  if (m_Doc.m_pRegisterDialog == this) m_Doc.m_pRegisterDialog = nullptr;
+  if (m_Doc.GetRegisterDialog() == this) m_Doc.SetRegisterDialog(nullptr);
 }
 
 int CRegisterTool::Open() {
@@ -47,14 +47,14 @@ int CRegisterTool::Open(const std::string& folder) {
   int selected = -1;
   const std::vector<std::string>& labels = m_ParamFile.GetLabels();
   for (std::size_t i = 0; i < labels.size(); ++i)
-    if (labels[i] == m_Doc.m_strLastRegSetting) selected = int(i);
+    if (labels[i] == m_Doc.GetLastRegSetting()) selected = int(i);
   if (selected >= 0) SelectParamFile(selected);
   return selected;
 }
 
 tvr::BOOL CRegisterTool::SelectParamFile(int index) {
   if (index < 0 || std::size_t(index) >= m_ParamFile.GetPaths().size()) return FALSE;
-  m_Doc.m_strLastRegSetting = m_ParamFile.GetLabels()[std::size_t(index)];
+  m_Doc.SetLastRegSetting(m_ParamFile.GetLabels()[std::size_t(index)]);
   if (!m_ParamFile.Load(m_ParamFile.GetPaths()[std::size_t(index)])) return FALSE;
   m_Rows.assign(m_ParamFile.GetRegisters().size(), CRow{});
   // Another file's registers: the sequence starts again at the first.

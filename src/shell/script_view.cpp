@@ -276,7 +276,7 @@ void CTVRScriptView::CentreCurrentLine() {
   const int page = GetVisibleLineCount();
   // Only a document taller than the window scrolls.
   if (LineCount() <= page) return;
-  ScrollToLine(std::clamp(pDoc->m_nCurrentLine - page / 2, 0, verticalScrollBar()->maximum()));
+  ScrollToLine(std::clamp(pDoc->GetCurrentLine() - page / 2, 0, verticalScrollBar()->maximum()));
 }
 
 void CTVRScriptView::resizeEvent(QResizeEvent* pEvent) {

@@ -19,7 +19,7 @@ CTVRBoardDoc* CTVRTraceViewBase::GetBoardDoc() const {
 
 void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  bool hexDisplay = pDoc ? pDoc->m_bHexDisplay != FALSE : true;
+  bool hexDisplay = pDoc ? pDoc->IsHexDisplay() != FALSE : true;
   tvr::COLORREF colour = CTVRTraceFormatter::COLOUR_TEXT;
   m_strPiece.clear();
   switch (CTVRTraceFormatter::Format(record, hexDisplay, m_strPiece, colour)) {
@@ -30,7 +30,7 @@ void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
       OnClearText();
       break;
     case CTVRTraceFormatter::ACTION_KEEP:
-      if (pDoc) pDoc->m_strKeptTrace = GetWholeText();
+      if (pDoc) pDoc->SetKeptTrace(GetWholeText());
       break;
     case CTVRTraceFormatter::ACTION_SAVE:
       SaveLog(GetDefaultLogFileName());
@@ -55,7 +55,7 @@ std::string CTVRTraceViewBase::GetLogFileName(const std::string& scriptPath) {
 std::string CTVRTraceViewBase::GetDefaultLogFileName() const {
   CTVRBoardDoc* pDoc = GetBoardDoc();
   // A document that never had a script path is a new script: "noname".
-  std::string path = pDoc && !pDoc->m_strScriptPath.empty() ? pDoc->m_strScriptPath : std::string("noname");
+  std::string path = pDoc && !pDoc->GetScriptPath().empty() ? pDoc->GetScriptPath() : std::string("noname");
   return GetLogFileName(path);
 }
 

@@ -63,7 +63,7 @@ class AnswerDecoder : public CTVRDocFixture {
     RunQueue();
     m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
     m_pDoc->m_bWaitAnswer = TRUE;
-    m_pDoc->m_byExpectedOpcode = opcode;
+    m_pDoc->SetExpectedOpcode(opcode);
     m_pDoc->m_bRunning = TRUE;
     m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
   }
@@ -168,10 +168,10 @@ TEST_F(AnswerDecoder, CardEventBeepsAndClearsTheSlotTheCardLeft) {
 TEST_F(AnswerDecoder, AnswerToResetAndMaskGoToTheSelectedCardsSlot) {
   m_Protocol.SetSelectCard(3);
   const Bytes atr = {0x3B, 0x02, 0x14, 0x50};
-  m_pDoc->m_bLoopMode = TRUE;
+  m_pDoc->SetLoopMode(TRUE);
   Decode(MakeAnswerFrame(0x60, 0x30, atr));
   EXPECT_FALSE(m_Slots.HasAtr(2));  // not in loop mode
-  m_pDoc->m_bLoopMode = FALSE;
+  m_pDoc->SetLoopMode(FALSE);
   Decode(MakeAnswerFrame(0x60, 0x30, atr));
   EXPECT_EQ(m_Slots.GetAtr(2), atr);  // the data bytes, without the checksum
 

@@ -85,7 +85,7 @@ class AnswerLayouts : public CTVRDocFixture {
     RunQueue();
     m_pDoc->m_eScriptType = type;
     m_pDoc->m_bWaitAnswer = wait;
-    m_pDoc->m_byExpectedOpcode = opcode;
+    m_pDoc->SetExpectedOpcode(opcode);
     m_pDoc->m_bRunning = TRUE;
     m_pDoc->m_bTraceOn = TRUE;
     m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();

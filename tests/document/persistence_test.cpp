@@ -7,6 +7,7 @@
 #include <tavric/registry.h>
 
 #include "doc_fixture.h"
+#include "document/line_store.h"
 #include "temp_folder.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST_F(Persistence, AScriptFileReadsAtLineFeedsAndIsWrittenWithThem) {
   const std::string path = PathOf("three.cmd");
   std::ofstream(path, std::ios::binary) << "00 a4;\r\n* note\r\n\r\nlast";
   ASSERT_TRUE(m_pDoc->OnOpenDocument(path));
-  EXPECT_EQ(m_pDoc->m_Lines, (std::vector<std::string>{"00 a4;", "* note", "", "last"}));
+  EXPECT_EQ(m_pDoc->GetLineStore().GetLines(), (std::vector<std::string>{"00 a4;", "* note", "", "last"}));
 
   ASSERT_TRUE(m_pDoc->OnSaveDocument(path));
   std::ifstream file(path, std::ios::binary);
@@ -50,7 +51,7 @@ TEST_F(Persistence, AScriptFileReadsAtLineFeedsAndIsWrittenWithThem) {
   EXPECT_FALSE(m_pDoc->OnOpenDocument(PathOf("missing.cmd")));
   EXPECT_EQ(m_Prompts.m_Messages.size(), 1u);
   EXPECT_EQ(m_pDoc->GetLineCount(), 4);
-  EXPECT_EQ(m_pDoc->m_strScriptPath, path);
+  EXPECT_EQ(m_pDoc->GetScriptPath(), path);
   EXPECT_FALSE(m_pDoc->OnSaveDocument(PathOf("no/such/folder/x.cmd")));
 }
 
@@ -65,9 +66,8 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   std::ofstream(script, std::ios::binary) << "01 01;\r\n01 02;\r\n";
   auto settings = [&](CTVRTestBoard& doc) {
     return std::make_tuple(doc.GetCaption(), doc.m_pProtocol, pProtocol->GetStandard(), doc.GetLineCount(),
-                           doc.GetScriptType(), doc.m_byMode, doc.m_bAutoPause, doc.m_bBeepOnError, doc.m_bHexDisplay,
-                           doc.m_strLastRegSetting,
-                           std::vector<std::string>(doc.m_strQuickCommands, doc.m_strQuickCommands + 5), crypto.m_Keys);
+                           doc.GetScriptType(), doc.m_byMode, doc.m_bAutoPause, doc.m_bBeepOnError, doc.IsHexDisplay(),
+                           doc.GetLastRegSetting(), doc.GetQuickCommands(), crypto.m_Keys);
   };
 
   auto pSaved = NewBoard();
@@ -79,9 +79,9 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   pSaved->m_eScriptType = SCRIPT_APDU;
   pSaved->m_byMode = 0x21;
   pSaved->m_bAutoPause = FALSE;
-  pSaved->m_bHexDisplay = FALSE;
-  pSaved->m_strLastRegSetting = "regs.par";
-  for (int i = 0; i < 5; ++i) pSaved->m_strQuickCommands[i] = "00 0" + std::to_string(i + 1);
+  pSaved->SetHexDisplay(FALSE);
+  pSaved->SetLastRegSetting("regs.par");
+  for (int i = 0; i < 5; ++i) pSaved->SetQuickCommand(i, "00 0" + std::to_string(i + 1));
   crypto.m_Keys = {"k1", "k2", "k3", "k4"};
   const auto saved = settings(*pSaved);
   {
@@ -105,13 +105,13 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
 
 TEST_F(Persistence, AMissingSectionGivesTheDefaultsAndSaysSo) {
   auto pDoc = NewBoard();
-  pDoc->m_strLastRegSetting = "old.par";
+  pDoc->SetLastRegSetting("old.par");
   CTVRRegistry reg(FALSE, TRUE);
   reg.Open(Section("never-written"));
   EXPECT_TRUE(pDoc->LoadState(reg));
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"No document in registry !"});
   EXPECT_EQ(pDoc->GetCaption(), "noname - [noname]");
-  EXPECT_EQ(pDoc->m_strLastRegSetting, "");
+  EXPECT_EQ(pDoc->GetLastRegSetting(), "");
   EXPECT_EQ(pDoc->m_nConnectCalls, 0);
 }
 

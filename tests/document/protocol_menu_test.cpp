@@ -85,7 +85,7 @@ TEST_F(ProtocolMenu, ThreeProtocolsTheSecondSelectedWithItsOwnCommands) {
   CTVRCmdUI ui = Open();
   EXPECT_EQ(m_Menu.Describe(), expected);
   EXPECT_EQ(ui.m_nIndex, 8) << "the update goes on after the inserted items";
-  EXPECT_EQ(m_pDoc->m_nProtocolMenuCount, 7);
+  EXPECT_EQ(m_pDoc->GetProtocolMenuCount(), 7);
   // Opening again replaces the items instead of adding to them.
   Open();
   EXPECT_EQ(m_Menu.Describe(), expected);

@@ -44,8 +44,8 @@ class QuickCommands : public CTVRDocFixture {
 };
 
 TEST_F(QuickCommands, OfferedWhenConnectedWithTwoCharactersAtLeast) {
-  m_pDoc->m_strQuickCommands[2] = "00";
-  m_pDoc->m_strQuickCommands[3] = "0";
+  m_pDoc->SetQuickCommand(2, "00");
+  m_pDoc->SetQuickCommand(3, "0");
   EXPECT_FALSE(Enabled(ID_CMD3)) << "not connected";
   MarkConnected();
   // Command 3 is 32853: the identifiers skip 32852.
@@ -58,7 +58,7 @@ TEST_F(QuickCommands, OfferedWhenConnectedWithTwoCharactersAtLeast) {
 TEST_F(QuickCommands, ACommandIsSentAsAOneOffCommandAndAnEmptyOneSaysSo) {
   MarkConnected();
   m_pDoc->m_eScriptType = SCRIPT_RAWDATA;  // a quick command is a command whatever the script holds
-  m_pDoc->m_strQuickCommands[0] = "00 A4 04 00 02 3F 00";
+  m_pDoc->SetQuickCommand(0, "00 A4 04 00 02 3F 00");
   EXPECT_TRUE(m_pDoc->DoCommand(ID_CMD1));
   // The test protocol's command frame: 6F, length, the bytes, XOR checksum.
   ASSERT_EQ(m_pDoc->m_Sent, (std::vector<Bytes>{{0x6F, 0x00, 0x07, 0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00, 0xF5}}));
@@ -73,7 +73,7 @@ TEST_F(QuickCommands, ACommandDuringARunEndsTheRunAndLeavesTheScriptWhereItWas) 
   MarkConnected();
   m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
   SetScript({"01 01;", "01 02;"});
-  m_pDoc->m_strQuickCommands[1] = "05 06";
+  m_pDoc->SetQuickCommand(1, "05 06");
   m_pDoc->OnScriptStart();
   ASSERT_TRUE(m_pDoc->IsRunning());
   m_pDoc->DoCommand(ID_CMD2);
@@ -88,7 +88,7 @@ TEST_F(QuickCommands, ACommandDuringARunEndsTheRunAndLeavesTheScriptWhereItWas) 
 }
 
 TEST_F(QuickCommands, CommandSettingCommitsOnOkAndCancelKeepsTheTextsAsTheyWere) {
-  for (int i = 0; i < 5; ++i) m_pDoc->m_strQuickCommands[i] = "0" + std::to_string(i + 1);
+  for (int i = 0; i < 5; ++i) m_pDoc->SetQuickCommand(i, "0" + std::to_string(i + 1));
   std::vector<std::string> shown;
   bool ok = false;
   CTVRCommandSettingDlg::SetShowHook([&](CTVRCommandSettingDlg& dlg) {
@@ -104,13 +104,12 @@ TEST_F(QuickCommands, CommandSettingCommitsOnOkAndCancelKeepsTheTextsAsTheyWere)
 
   m_pDoc->DoCommand(ID_CMD_SETTING);  // Cancel after editing
   const std::vector<std::string> original = {"01", "02", "03", "04", "05"};
-  EXPECT_EQ(std::vector<std::string>(m_pDoc->m_strQuickCommands, m_pDoc->m_strQuickCommands + 5), original);
+  EXPECT_EQ(m_pDoc->GetQuickCommands(), original);
 
   ok = true;
   m_pDoc->DoCommand(ID_CMD_SETTING);
   EXPECT_EQ(shown, original) << "the next opening shows the texts as they were";
-  EXPECT_EQ(std::vector<std::string>(m_pDoc->m_strQuickCommands, m_pDoc->m_strQuickCommands + 5),
-            (std::vector<std::string>{"A0 B1", "02", "03", "04", ""}));
+  EXPECT_EQ(m_pDoc->GetQuickCommands(), (std::vector<std::string>{"A0 B1", "02", "03", "04", ""}));
 }
 
 }  // namespace

@@ -65,14 +65,14 @@ TEST_F(RunControl, ALoopOfDirectivesKeepsAFlatStackAndYieldsToStop) {
   // Every statement ends at once, inside the previous one's EndCommand; tens
   // of thousands of them would overflow the stack if each recursed.
   SetScript({".info;", ".trace(off);"});
-  m_pDoc->m_bLoopMode = TRUE;
+  m_pDoc->SetLoopMode(TRUE);
   m_pDoc->OnScriptStart();
   EXPECT_TRUE(
-      CTVRDispatcher::Instance().RunUntil([&] { return m_pDoc->m_nLoopCounter >= 50000; }, std::chrono::seconds(30)));
+      CTVRDispatcher::Instance().RunUntil([&] { return m_pDoc->GetLoopCounter() >= 50000; }, std::chrono::seconds(30)));
   m_pDoc->OnScriptStop();
-  const int counter = m_pDoc->m_nLoopCounter;
+  const int counter = m_pDoc->GetLoopCounter();
   EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(m_pDoc->m_nLoopCounter, counter);
+  EXPECT_EQ(m_pDoc->GetLoopCounter(), counter);
   EXPECT_FALSE(m_pDoc->IsRunning());
 }
 
@@ -105,7 +105,7 @@ TEST_F(RunControl, StepExecutesOneStatementEvenOnABreakpointAndStartRunsToTheEnd
   m_pDoc->DoCommand(ID_SCRIPT_START);
   EXPECT_TRUE(RunQueue());
   EXPECT_EQ(Now(), Outcome({1, 2, 3}, false, 2)) << "the mark stays on the last statement";
-  EXPECT_TRUE(m_pDoc->m_bStepMode);
+  EXPECT_TRUE(m_pDoc->IsStepMode());
 }
 
 TEST_F(RunControl, TooShortStatementsAndUnknownDirectivesKeepTheRunWaiting) {

@@ -43,7 +43,7 @@ TEST_F(SendData, ACardSelectionSelectsTheCardAndOnlyAScriptStatementKeepsTheOldO
   EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetShownSlot(), 3);
   EXPECT_EQ(m_Protocol.m_SetOldSelectCardCalls, std::vector<BYTE>{3});
   EXPECT_EQ(m_Protocol.m_SetSelectCardCalls, (std::vector<BYTE>{3, 2, 4}));
-  EXPECT_EQ(m_pDoc->m_byExpectedOpcode, 0x20);
+  EXPECT_EQ(m_pDoc->GetExpectedOpcode(), 0x20);
 }
 
 TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceIsOff) {
@@ -84,14 +84,14 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
     SCOPED_TRACE(testing::Message() << c.family << " " << c.name);
     m_Protocol.SetMenuId(c.family);
     m_pDoc->m_eScriptType = c.script;
-    m_pDoc->m_byExpectedOpcode = 0x42;
+    m_pDoc->SetExpectedOpcode(0x42);
     m_pDoc->GetTraceLog().Clear();
     Send(c.bytes, c.sent);
     const auto records = Records();
     ASSERT_EQ(records.size(), c.name.empty() ? 1u : 2u);
     EXPECT_EQ(records.size() == 2 ? records[0] : Record(TRACE_COMMAND_NAME, ""), Record(TRACE_COMMAND_NAME, c.name));
     EXPECT_EQ(records.back().first, TRACE_SENT);
-    EXPECT_EQ(m_pDoc->m_byExpectedOpcode, c.opcode);
+    EXPECT_EQ(m_pDoc->GetExpectedOpcode(), c.opcode);
     EXPECT_TRUE(m_Protocol.m_SetSelectCardCalls.empty());
   }
   // With the trace off, every family sends and writes nothing.

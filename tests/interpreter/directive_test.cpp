@@ -6,6 +6,7 @@
 
 #include <tavric/crypto.h>
 
+#include "document/interpreter.h"
 #include "interpreter_fixture.h"
 #include "platform/process_clock.h"
 
@@ -20,7 +21,7 @@ class DirectiveTest : public InterpreterTest {
     SCOPED_TRACE(directive);
     EXPECT_EQ(Step({directive, "00 b0;"}), result);
     EXPECT_EQ(m_pDoc->m_bRunning, endedAtOnce ? FALSE : TRUE);
-    EXPECT_EQ(m_pDoc->m_nMarkedLine, endedAtOnce ? 1 : 0);
+    EXPECT_EQ(m_pDoc->GetMarkedLine(), endedAtOnce ? 1 : 0);
   }
   // The board's config calls as (code, code1, buffer).
   std::vector<std::tuple<int, int, ByteVec>> Configs() const {
@@ -42,12 +43,12 @@ TEST_F(DirectiveTest, LocalDirectivesEndTheStepAtOnce) {
   StepDirective(".save;", 1, true);
   StepDirective(".clear;", 1, true);
 
-  m_pDoc->m_nLoopCounter = 5;
+  m_pDoc->SetLoopCounter(5);
   StepDirective(".loop;", 1, true);
-  EXPECT_EQ(m_pDoc->m_nLoopCounter, 0) << "reset when loop mode was off";
-  m_pDoc->m_nLoopCounter = 3;
+  EXPECT_EQ(m_pDoc->GetLoopCounter(), 0) << "reset when loop mode was off";
+  m_pDoc->SetLoopCounter(3);
   StepDirective(".loop;", 1, true);
-  EXPECT_EQ(m_pDoc->m_nLoopCounter, 3) << "kept when it was already on";
+  EXPECT_EQ(m_pDoc->GetLoopCounter(), 3) << "kept when it was already on";
 
   StepDirective(".t(250);", 1, true);
   EXPECT_TRUE(m_pDoc->m_DelayOptions.m_bCommandDelay);
@@ -121,7 +122,8 @@ TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
     Messages().clear();
     Run(script);
     EXPECT_EQ(Messages(), Strings{message});
-    EXPECT_FALSE(m_pDoc->m_bDurationStarted || m_pDoc->m_bDurationStopped) << message;
+    EXPECT_FALSE(m_pDoc->GetInterpreter().IsDurationStarted() || m_pDoc->GetInterpreter().IsDurationStopped())
+        << message;
   }
   EXPECT_EQ(Records(TRACE_INFO).size(), 1u);
 }
@@ -146,7 +148,7 @@ TEST_F(DirectiveTest, EscapeTracesTheCodeAndTheBytesAndExpectsTheAnswer) {
   EXPECT_TRUE(m_pDoc->m_Escapes[0].data.empty());
   EXPECT_EQ(m_pDoc->m_Escapes[1].code, 0xABCu);
   EXPECT_EQ(m_pDoc->m_Escapes[1].data, (ByteVec{0x12, 0x03})) << "an odd last digit is a byte of its own";
-  EXPECT_TRUE(m_pDoc->m_bEscapeAnswerExpected);
+  EXPECT_TRUE(m_pDoc->IsEscapeAnswerExpected());
   EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_COMMAND_NAME, TRACE_ANSWER_TEXT, TRACE_COMMAND_NAME, TRACE_SENT,
                                        TRACE_ANSWER_TEXT}));
   EXPECT_EQ(Records(TRACE_COMMAND_NAME), (Strings{" ESCAPE COMMAND ( 3500 )", " ESCAPE COMMAND ( ABC )"}));

@@ -22,7 +22,7 @@ class InterpreterTest : public CTVRDocFixture {
   // run running with the mark where it was.
   int Step(const Strings& lines) {
     SetScript(lines);
-    m_pDoc->m_bStepMode = TRUE;
+    m_pDoc->SetStepMode(TRUE);
     return m_pDoc->SendCurrentCommand();
   }
 

@@ -20,7 +20,7 @@ TEST_F(InterpreterTest, FreeRunExecutesDirectivesAndFramesInScriptOrder) {
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4})) << "raw: .rawdata came before";
   EXPECT_EQ(Records(TRACE_COMMENT), Strings{"* read binary\r\n"});
   EXPECT_FALSE(m_pDoc->m_bRunning) << "the end of the script";
-  EXPECT_EQ(m_pDoc->m_nMarkedLine, 4);
+  EXPECT_EQ(m_pDoc->GetMarkedLine(), 4);
 }
 
 TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStillWins) {
@@ -37,27 +37,27 @@ TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStill
   } stop(*m_pDoc);
 
   m_pDoc->m_bTraceOn = FALSE;
-  m_pDoc->m_bLoopMode = TRUE;
+  m_pDoc->SetLoopMode(TRUE);
   SetScript({".info;", ".t(0);"});
   m_pDoc->OnScriptStart();
   // Two statements per count: a million statements. Were each one started
   // from inside the previous, the stack would have overflowed long before.
   auto& dispatcher = CTVRDispatcher::Instance();
-  ASSERT_TRUE(dispatcher.RunUntil([&] { return m_pDoc->m_nLoopCounter >= 500000; }, 300s));
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return m_pDoc->GetLoopCounter() >= 500000; }, 300s));
   ASSERT_TRUE(m_pDoc->m_bRunning);
 
-  const int countAtStop = m_pDoc->m_nLoopCounter;
+  const int countAtStop = m_pDoc->GetLoopCounter();
   ASSERT_TRUE(PostMessage(stop.GetSafeHwnd(), CStopWindow::Message(), 0, 0));
   ASSERT_TRUE(dispatcher.RunUntil([&] { return !m_pDoc->m_bRunning; }, 5s));
-  EXPECT_LE(m_pDoc->m_nLoopCounter - countAtStop, 1) << "at most the statement already queued ran";
+  EXPECT_LE(m_pDoc->GetLoopCounter() - countAtStop, 1) << "at most the statement already queued ran";
   // Nothing of the stopped run is left in the queue.
-  const int countStopped = m_pDoc->m_nLoopCounter;
+  const int countStopped = m_pDoc->GetLoopCounter();
   EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(m_pDoc->m_nLoopCounter, countStopped);
+  EXPECT_EQ(m_pDoc->GetLoopCounter(), countStopped);
 }
 
 TEST_F(InterpreterTest, LoopModeOverCommentsOnlyWaitsForStop) {
-  m_pDoc->m_bLoopMode = TRUE;
+  m_pDoc->SetLoopMode(TRUE);
   SetScript({"* only", "", "// comments"});
   m_pDoc->OnScriptStart();
   ASSERT_TRUE(RunQueue(2s)) << "nothing keeps posting";

@@ -2,6 +2,7 @@
 // 300-byte limit, the comment echo, and the statements that do nothing.
 #include <tuple>
 
+#include "document/line_store.h"
 #include "interpreter_fixture.h"
 
 namespace {
@@ -30,7 +31,7 @@ TEST_F(InterpreterTest, StatementsAssembleTheirBytesOverLines) {
     m_pDoc->m_Sent.clear();
     EXPECT_EQ(Step(script), 1);
     EXPECT_EQ(m_pDoc->m_Sent, std::vector<ByteVec>{sent});
-    EXPECT_EQ(m_pDoc->m_nCurrentLine, nextLine);
+    EXPECT_EQ(m_pDoc->GetCurrentLine(), nextLine);
     EXPECT_TRUE(m_pDoc->m_bRunning);
   }
   EXPECT_TRUE(Messages().empty());
@@ -72,7 +73,7 @@ TEST_F(InterpreterTest, MoreThan300BytesSendsTheFirst300AndSaysSo) {
   Step(lines);
   EXPECT_EQ(m_pDoc->m_Sent.at(2).size(), 300u);
   EXPECT_EQ(m_pDoc->m_Sent[2][0], 0x00) << "the token with the stray quote reads as 0";
-  EXPECT_EQ(m_pDoc->m_nCurrentLine, 100000);
+  EXPECT_EQ(m_pDoc->GetCurrentLine(), 100000);
 }
 
 TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
@@ -92,7 +93,7 @@ TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
     m_pDoc->GetTraceLog().Clear();
     m_pDoc->m_Sent.clear();
     m_pDoc->m_bTraceOn = traceOn;
-    m_pDoc->m_nCurrentLine = line;
+    m_pDoc->GetLineStore().SetCurrentLine(line);
     m_pDoc->SendCurrentCommand();
     EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
     EXPECT_EQ(Records(TRACE_COMMENT), echoed);
@@ -107,7 +108,7 @@ TEST_F(InterpreterTest, StatementsThatSendNothing) {
     m_pDoc->m_bRunning = FALSE;
     EXPECT_EQ(Step(script), 0);
     EXPECT_TRUE(m_pDoc->m_bRunning) << "only Stop ends the run";
-    EXPECT_EQ(m_pDoc->m_nMarkedLine, 0) << "EndCommand was not called";
+    EXPECT_EQ(m_pDoc->GetMarkedLine(), 0) << "EndCommand was not called";
   }
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
   m_pDoc->m_pProtocol = nullptr;

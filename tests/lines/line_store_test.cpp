@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/line_store.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
 #include "trace_reader.h"
@@ -93,10 +94,10 @@ TEST_F(LineStoreTest, LinesAreClassifiedByTheEditorAndByTheLoader) {
     SCOPED_TRACE(c.lines[0]);
     if (c.load) {
       m_Doc.SetLineState(0, LINE_BREAKPOINT);
-      m_Doc.m_nCurrentLine = 2;
+      m_Doc.GetLineStore().SetCurrentLine(2);
       m_Doc.SetScriptLines(c.lines);
-      EXPECT_EQ(m_Doc.m_nCurrentLine, c.first);
-      EXPECT_EQ(m_Doc.m_nMarkedLine, c.first);
+      EXPECT_EQ(m_Doc.GetCurrentLine(), c.first);
+      EXPECT_EQ(m_Doc.GetMarkedLine(), c.first);
     } else {
       Edit(c.lines);
     }
@@ -187,11 +188,11 @@ TEST_F(LineStoreTest, ChunksEndAtTheFirstCommentMarkOrSemicolon) {
 TEST_F(LineStoreTest, NextLineAtTheEndParksOnTheStartOfTheLastStatement) {
   m_Doc.SetScriptLines({"00 a4;", "00 b0", "00 00;", "* trailer"});
   m_Doc.m_bRunning = TRUE;
-  m_Doc.m_nCurrentLine = 3;
+  m_Doc.GetLineStore().SetCurrentLine(3);
   EXPECT_EQ(m_Doc.NextLine(), 0);
   EXPECT_FALSE(m_Doc.m_bRunning);
-  EXPECT_TRUE(m_Doc.m_bStepMode);
-  EXPECT_EQ(m_Doc.m_nCurrentLine, 1);
+  EXPECT_TRUE(m_Doc.IsStepMode());
+  EXPECT_EQ(m_Doc.GetCurrentLine(), 1);
 }
 
 TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
@@ -222,11 +223,11 @@ TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
     m_Doc.SetScriptLines(c.lines);
     if (c.breakpoint >= 0) m_Doc.SetLineState(c.breakpoint, m_Doc.GetLineState(c.breakpoint) | LINE_BREAKPOINT);
     m_Doc.m_bRunning = c.running;
-    m_Doc.m_bStepMode = c.step;
-    m_Doc.m_bLoopMode = c.loop;
+    m_Doc.SetStepMode(c.step);
+    m_Doc.SetLoopMode(c.loop);
     m_View.m_Hints.clear();
     EXPECT_EQ(m_Doc.SetNextCommand(c.from), c.result);
-    EXPECT_EQ(m_Doc.m_nCurrentLine, c.to);
+    EXPECT_EQ(m_Doc.GetCurrentLine(), c.to);
     EXPECT_EQ(Marked(), std::vector<int>{c.to}) << "the old mark is cleared";
     EXPECT_EQ(m_Doc.m_bRunning, c.runningAfter);
     ASSERT_FALSE(m_View.m_Hints.empty());

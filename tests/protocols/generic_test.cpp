@@ -32,8 +32,8 @@ TEST_F(GenericRun, AnswersToResetReachTheirSlotOutsideLoopModeAndARemovalClearsI
   EXPECT_FALSE(Slots().HasAtr(3));
   EXPECT_EQ(m_Prompts.m_Beeps, std::vector<UINT>{0});
 
-  m_pDoc->m_bLoopMode = TRUE;
-  m_pDoc->m_bStepMode = TRUE;
+  m_pDoc->SetLoopMode(TRUE);
+  m_pDoc->SetStepMode(TRUE);
   m_pDoc->SetScriptLines({"20 03;", "10;"});
   m_pDoc->OnScriptStep();
   RunQueue();

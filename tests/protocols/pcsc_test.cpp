@@ -78,9 +78,9 @@ TEST_F(PcscRun, ReaderErrorsCarryTheirOwnText) {
 }
 
 TEST_F(PcscRun, AnswerToResetInLoopModeIsTracedButDoesNotReachTheSlot) {
-  m_pDoc->m_bLoopMode = TRUE;
+  m_pDoc->SetLoopMode(TRUE);
   m_pDoc->SetScriptLines({"FF 10 00 00;"});
-  m_pDoc->m_bStepMode = TRUE;
+  m_pDoc->SetStepMode(TRUE);
   m_pDoc->OnScriptStep();
   RunQueue();
   EXPECT_EQ(Texts().back(), "IFD -> PC : ATR");
@@ -88,12 +88,12 @@ TEST_F(PcscRun, AnswerToResetInLoopModeIsTracedButDoesNotReachTheSlot) {
 }
 
 TEST_F(PcscRun, TheAnswerToAnEscapeCommandHasNoDecodedText) {
-  m_pDoc->m_bEscapeAnswerExpected = TRUE;
+  m_pDoc->SetEscapeAnswerExpected(TRUE);
   Run({"FF 10 00 00;", "FF 10 00 00;"});
   // The first answer clears the flag: only the second is decoded.
   EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : READER : POWER UP CARD",
                                                "PC -> IFD : READER : POWER UP CARD", "IFD -> PC : ATR"}));
-  EXPECT_FALSE(m_pDoc->m_bEscapeAnswerExpected);
+  EXPECT_FALSE(m_pDoc->IsEscapeAnswerExpected());
 }
 
 TEST_F(PcscRun, AGarbledCommandGetsTheReadersCommunicationError) {

@@ -88,7 +88,7 @@ TEST_F(RegisterToolSim, WritesReachTheFirmware) {
 
 TEST_F(RegisterToolSim, RawCommandsNeedTheCommandsScriptType) {
   ASSERT_TRUE(m_pTool->SelectParamFile(1));
-  EXPECT_EQ(m_pDoc->m_strLastRegSetting, "SimulatedReaderCommands");
+  EXPECT_EQ(m_pDoc->GetLastRegSetting(), "SimulatedReaderCommands");
   ASSERT_EQ(m_pTool->GetRowCount(), 4);
   // In a raw-data document "50 10" goes out as it is: too short a frame, an
   // error answer.

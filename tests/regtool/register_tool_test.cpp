@@ -30,7 +30,7 @@ class RegisterTool : public CTVRDocFixture {
   void SetUp() override {
     CTVRDocFixture::SetUp();
     m_pDoc->m_eScriptType = SCRIPT_RAWDATA;
-    m_pDoc->m_strLastRegSetting = "Test";
+    m_pDoc->SetLastRegSetting("Test");
     QDir().mkpath(QString::fromStdString(m_Folder.PathOf("RegPar")));
     m_Folder.Write("RegPar/List.par", Crlf({"[GENERAL]", "Other:RegPar/none.par;", "Test:RegPar/test.par;"}));
   }
@@ -76,7 +76,7 @@ class RegisterTool : public CTVRDocFixture {
 
 TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
   Open({Reg("CTRL", 1, "rw", "A5", "0101", "0201XX", 1), Reg("STAT", 2, "r", "1g", "0102", "-")});
-  EXPECT_EQ(m_pDoc->m_pRegisterDialog, m_pTool.get());
+  EXPECT_EQ(m_pDoc->GetRegisterDialog(), m_pTool.get());
   ASSERT_EQ(m_pTool->GetRowCount(), 2);
   EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, "A5");
   EXPECT_EQ(Bits(0), "10100101");
@@ -87,11 +87,11 @@ TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
   EXPECT_EQ(m_pTool->GetSequenceText(), "&Read the first register");
 
   m_pTool->SelectParamFile(0);  // a file that is not there: the rows stay
-  EXPECT_EQ(m_pDoc->m_strLastRegSetting, "Other");
+  EXPECT_EQ(m_pDoc->GetLastRegSetting(), "Other");
   EXPECT_EQ(m_pTool->GetRowCount(), 2);
   EXPECT_EQ(m_Prompts.m_Messages, Strings{"No such file or directory"});
   m_pTool.reset();
-  EXPECT_EQ(m_pDoc->m_pRegisterDialog, nullptr);
+  EXPECT_EQ(m_pDoc->GetRegisterDialog(), nullptr);
 }
 
 TEST_F(RegisterTool, TheHexFieldKeepsTwoUpperCaseDigits) {

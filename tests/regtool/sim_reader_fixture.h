@@ -36,7 +36,7 @@ class CSimReaderFixture : public ::testing::Test {
     m_pDoc->OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
-    m_pDoc->m_strLastRegSetting = "SimulatedReader";
+    m_pDoc->SetLastRegSetting("SimulatedReader");
     OpenTool();
   }
   // The tool that the tests drive; a dialog test makes its own.

@@ -103,16 +103,16 @@ TEST_F(BoardView, TheDisplaySwitchChangesWhatFollowsAndAKeptTextReloads) {
   EXPECT_EQ(m_pTrace->GetWholeText(), text);
 
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  EXPECT_EQ(m_pDoc->m_strKeptTrace, text);
+  EXPECT_EQ(m_pDoc->GetKeptTrace(), text);
   m_pDoc->OnEditClearAll();
   EXPECT_EQ(m_pTrace->GetLineCount(), 1u);
-  m_pDoc->NotifyMessageForReload(m_pDoc->m_strKeptTrace);
+  m_pDoc->NotifyMessageForReload(m_pDoc->GetKeptTrace());
   EXPECT_EQ(m_pTrace->GetWholeText(), text);
   EXPECT_EQ(m_pTrace->GetLine(1), kIndent + "4F 4B ");
 }
 
 TEST_F(BoardView, SaveLogAsWritesTheViewTextToTheChosenFile) {
-  m_pDoc->m_strScriptPath = (m_Dir.path() + "/reset.cmd").toStdString();
+  m_pDoc->SetScriptPath((m_Dir.path() + "/reset.cmd").toStdString());
   Info("first");
   m_pDoc->OnEditClearAll();
   Info("shown");

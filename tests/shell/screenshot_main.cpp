@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     std::printf("%-24s %5d pixels\n", check.m_pszWhat, found);
     if (found == 0) ++failures;
   }
-  std::printf("next statement on line %d, breakpoint on line %d; screenshot in %s\n", pDoc->m_nCurrentLine + 1,
+  std::printf("next statement on line %d, breakpoint on line %d; screenshot in %s\n", pDoc->GetCurrentLine() + 1,
               breakpoint + 1, qPrintable(output));
   delete pScript;
   delete pTrace;

@@ -268,7 +268,7 @@ TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint
 
   m_pScript->SetSelection({0, 150}, {0, 150});
   m_pScript->DoCommand(CTVRScriptView::ID_SET_NEXT_STATEMENT);
-  EXPECT_EQ(m_pDoc->m_nCurrentLine, 150);
+  EXPECT_EQ(m_pDoc->GetCurrentLine(), 150);
   EXPECT_EQ(m_pDoc->GetLineState(150) & LINE_NEXT, DWORD(LINE_NEXT));
   // The view follows at the next frame, not inside the hint.
   EXPECT_EQ(m_pScript->GetFirstVisibleLine(), 0);
@@ -279,7 +279,7 @@ TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint
   // A double click: the first click places the anchor, the second sets the statement.
   QTest::mouseClick(m_pScript->viewport(), Qt::LeftButton, {}, CellPoint(2, 152));
   QTest::mouseDClick(m_pScript->viewport(), Qt::LeftButton, {}, CellPoint(2, 152));
-  EXPECT_EQ(m_pDoc->m_nCurrentLine, 152);
+  EXPECT_EQ(m_pDoc->GetCurrentLine(), 152);
   EXPECT_EQ(m_pDoc->GetLineState(150) & LINE_NEXT, DWORD(0));
 
   // A run moves the mark with every statement; the view repaints once a frame.

@@ -135,7 +135,7 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
     run.step ? m_pDoc->OnScriptStep() : m_pDoc->OnScriptStart();
     ASSERT_TRUE(RunQueue());
     EXPECT_FALSE(m_pDoc->IsRunning());
-    EXPECT_EQ(bool(m_pDoc->m_bStepMode), run.breakpoint < 0);  // set at the end, not at a breakpoint
+    EXPECT_EQ(bool(m_pDoc->IsStepMode()), run.breakpoint < 0);  // set at the end, not at a breakpoint
     EXPECT_EQ(Opcodes(TRACE_RECEIVED), run.answered);
     EXPECT_EQ(MarkedLine(), run.mark);
     const auto texts = Records(TRACE_ANSWER_TEXT);

@@ -125,7 +125,7 @@ TEST_F(TraceLines, EachRecordKeepsTheDisplayModeItArrivedIn) {
   EXPECT_EQ(m_Lines.GetWholeText(), kIndent + "4F 4B \r\n" + kIndent + "OK\r\n" + kIndent + "4F 4B \r\n");
   EXPECT_EQ(m_Lines.GetLine(1), kIndent + "OK");
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  EXPECT_EQ(m_pDoc->m_strKeptTrace, m_Lines.GetWholeText());
+  EXPECT_EQ(m_pDoc->GetKeptTrace(), m_Lines.GetWholeText());
 }
 
 TEST_F(TraceLines, ClearEmptiesTheViewAndANewDocumentStartsItAgain) {

@@ -31,7 +31,7 @@ class TraceTextView : public CTVRDocFixture {
   void SetUp() override {
     CTVRDocFixture::SetUp();
     m_pDoc->AddView(&m_View);
-    m_pDoc->m_strScriptPath = TempPath("reset.cmd");
+    m_pDoc->SetScriptPath(TempPath("reset.cmd"));
   }
   void TearDown() override {
     m_pDoc->RemoveView(&m_View);
@@ -88,7 +88,7 @@ TEST_F(TraceTextView, ClearEmptiesTheViewNotTheRecordsAndKeepTakesWhatFollows) {
   EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), records + 1);
   m_pDoc->NotifyMessage("after the clear", TRACE_INFO);
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  EXPECT_EQ(m_pDoc->m_strKeptTrace, "after the clear\r\n");
+  EXPECT_EQ(m_pDoc->GetKeptTrace(), "after the clear\r\n");
   EXPECT_EQ(m_View.GetText(), "after the clear\r\n");
 }
 
@@ -98,7 +98,7 @@ TEST_F(TraceTextView, KeptTextReloadsAsItWasOrForTheOtherDisplayMode) {
   Exchange();
   m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  const std::string kept = m_pDoc->m_strKeptTrace;
+  const std::string kept = m_pDoc->GetKeptTrace();
   m_pDoc->OnEditClearAll();
   m_pDoc->NotifyMessageForReload(kept);
   EXPECT_EQ(m_View.GetText(), kept);
@@ -142,7 +142,7 @@ TEST_F(TraceTextView, SaveAndSaveAsWriteTheViewTextUnlessCancelled) {
 TEST_F(TraceTextView, ANewScriptSavesToNonameLogInTheCurrentFolder) {
   const QString saved = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(m_Dir.path()));
-  m_pDoc->m_strScriptPath = "";  // never saved
+  m_pDoc->SetScriptPath("");  // never saved
   m_pDoc->NotifyMessage("text", TRACE_INFO);
   m_pDoc->OnLogFileSave();
   QDir::setCurrent(saved);
@@ -150,7 +150,7 @@ TEST_F(TraceTextView, ANewScriptSavesToNonameLogInTheCurrentFolder) {
 }
 
 TEST_F(TraceTextView, ALogThatCannotBeCreatedIsReportedAndNothingIsWritten) {
-  m_pDoc->m_strScriptPath = TempPath("missing folder/reset.cmd");
+  m_pDoc->SetScriptPath(TempPath("missing folder/reset.cmd"));
   Exchange();
   m_pDoc->OnLogFileSave();
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"The log file \"" + TempPath("missing folder/reset.log") +

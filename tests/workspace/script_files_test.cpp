@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "doc_fixture.h"
+#include "document/line_store.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "temp_folder.h"
@@ -25,7 +26,7 @@ class ScriptFiles : public CTVRDocFixture {
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
   std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
   static std::string Read(const std::string& path) { return tvr_test::CTempFolder::Read(path); }
-  std::vector<std::string> Lines() { return m_pDoc->m_Lines; }
+  std::vector<std::string> Lines() { return m_pDoc->GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
     for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)
@@ -65,13 +66,14 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
   m_pDoc->m_bTraceOn = FALSE;
-  m_pDoc->m_nLoopCounter = 7;
+  m_pDoc->SetLoopCounter(7);
   const std::string path = Write("open.cmd", "00 A4;\n");
   m_Prompts.m_FileAnswers = {path};
   m_pDoc->DoCommand(ID_FILE_OPEN);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{"noname"});
-  EXPECT_EQ(std::make_tuple(m_pDoc->m_strScriptPath, m_pDoc->GetCaption(), m_pDoc->m_bTraceOn, m_pDoc->m_nLoopCounter),
-            std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
+  EXPECT_EQ(
+      std::make_tuple(m_pDoc->GetScriptPath(), m_pDoc->GetCaption(), m_pDoc->m_bTraceOn, m_pDoc->GetLoopCounter()),
+      std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
   EXPECT_EQ(Recent(), std::vector<std::string>{path});
 }
 
@@ -85,7 +87,7 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
     m_Prompts.m_FileAnswers = {path.empty() ? std::string("/nonexistent/dir/x.cmd") : path};
     m_pDoc->DoCommand(ID_FILE_OPEN);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."}) << path;
-    EXPECT_EQ(std::make_tuple(Lines(), m_pDoc->m_strScriptPath, m_pDoc->GetCaption()),
+    EXPECT_EQ(std::make_tuple(Lines(), m_pDoc->GetScriptPath(), m_pDoc->GetCaption()),
               std::make_tuple(std::vector<std::string>{"01;", "02;"}, good, caption));
   }
 
@@ -95,7 +97,7 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
     m_Prompts.m_FileAnswers = {path};
     m_pDoc->DoCommand(ID_FILE_SAVE_AS);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to save document."}) << path;
-    EXPECT_EQ(m_pDoc->m_strScriptPath, good) << "the document keeps its name";
+    EXPECT_EQ(m_pDoc->GetScriptPath(), good) << "the document keeps its name";
   }
   EXPECT_TRUE(std::filesystem::is_directory(m_Folder.Path()));
   EXPECT_EQ(Read(good), "01;\n02;\n");
@@ -107,14 +109,14 @@ TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
   m_pDoc->SetLine(0, "00 B0;");
   m_Prompts.m_FileAnswers = {""};  // cancelled
   m_pDoc->DoCommand(ID_FILE_SAVE);
-  EXPECT_EQ(m_pDoc->m_strScriptPath, "noname");
+  EXPECT_EQ(m_pDoc->GetScriptPath(), "noname");
   EXPECT_TRUE(m_pDoc->IsModified());
 
   m_Prompts.m_FileAnswers = {Path("bench")};
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
   EXPECT_EQ(
-      std::make_tuple(m_pDoc->m_strScriptPath, m_pDoc->GetCaption(), m_pDoc->IsModified(), Read(Path("bench.cmd"))),
+      std::make_tuple(m_pDoc->GetScriptPath(), m_pDoc->GetCaption(), m_pDoc->IsModified(), Read(Path("bench.cmd"))),
       std::make_tuple(Path("bench.cmd"), std::string("noname - [bench.cmd]"), FALSE, std::string("00 B0;\n")));
   EXPECT_EQ(Recent(), std::vector<std::string>{Path("bench.cmd")});
 

@@ -19,10 +19,9 @@ using Settings =
 
 Settings SettingsOf(CTVRTestBoard* pDoc) {
   if (pDoc == nullptr) return {};
-  return {pDoc->GetTitle(),    pDoc->GetCaption(),          pDoc->m_pProtocol,
-          pDoc->m_bConnected,  pDoc->GetScriptType(),       pDoc->m_bAutoPause,
-          pDoc->m_bHexDisplay, pDoc->m_strQuickCommands[0], pDoc->m_strQuickCommands[4],
-          pDoc->GetLineCount()};
+  return {pDoc->GetTitle(),         pDoc->GetCaption(),  pDoc->m_pProtocol,    pDoc->m_bConnected,
+          pDoc->GetScriptType(),    pDoc->m_bAutoPause,  pDoc->IsHexDisplay(), pDoc->GetQuickCommand(0),
+          pDoc->GetQuickCommand(4), pDoc->GetLineCount()};
 }
 
 class Workspace : public WorkspaceTest {
@@ -45,13 +44,13 @@ TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
   ASSERT_TRUE(a1->OnOpenDocument(Script("first.cmd", "01 02;\n03 04;\n")));
   a1->m_bConnected = TRUE;
   a1->m_eScriptType = SCRIPT_COMMANDS;
-  a1->m_strQuickCommands[0] = "00 A4";
-  a1->m_strQuickCommands[4] = "10";
+  a1->SetQuickCommand(0, "00 A4");
+  a1->SetQuickCommand(4, "10");
   CTVRTestBoard* a2 = New(A());
   a2->m_eScriptType = SCRIPT_APDU;
   a2->m_bAutoPause = FALSE;
   CTVRTestBoard* b1 = New(B());
-  b1->m_bHexDisplay = FALSE;
+  b1->SetHexDisplay(FALSE);
   b1->SelectProtocol("WsProto", 2);
   const std::vector<Settings> before = {SettingsOf(a1), SettingsOf(a2), SettingsOf(b1)};
   EXPECT_EQ(std::get<1>(before[0]), "WsA1 - [first.cmd]");
@@ -95,7 +94,7 @@ TEST_F(Workspace, OneTableNamesTheValuesInTheirOrderAndAFailedWriteEndsTheChain)
   CTVRRegistry readOnly(FALSE, TRUE);
   readOnly.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
   EXPECT_FALSE(pDoc->SaveState(readOnly));
-  EXPECT_TRUE(pDoc->m_bStateSaved) << "the document counts as saved all the same";
+  EXPECT_TRUE(pDoc->IsStateSaved()) << "the document counts as saved all the same";
   EXPECT_EQ(ReadText("CWsBoardA\\0", "LastRegSettingUsed"), "<missing>");
 }
 
@@ -118,14 +117,14 @@ TEST_F(Workspace, AReaderThatCannotReconnectStaysOpenWithoutItsQuickCommands) {
     CTVRTestBoard* pDoc = New(A());
     pDoc->SelectProtocol("WsProto", 0);
     pDoc->m_bConnected = TRUE;
-    pDoc->m_strQuickCommands[0] = "01 02";
+    pDoc->SetQuickCommand(0, "01 02");
   }
   CWsBoardA::s_bConnectWorks = FALSE;
   ExitAndRestart();
   ASSERT_EQ(A().GetDocuments().size(), 2u) << "the next document is still restored";
   for (std::size_t i = 0; i < 2; ++i) {
     CTVRTestBoard* pDoc = Doc(A(), i);
-    EXPECT_EQ(std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), pDoc->m_strQuickCommands[0]),
+    EXPECT_EQ(std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), pDoc->GetQuickCommand(0)),
               std::make_tuple(1, FALSE, std::string()));
     EXPECT_EQ(pDoc->m_pProtocol, m_pProtocol);
   }
@@ -251,7 +250,7 @@ TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScri
   CTVRTestBoard* a2 = New(A());
   CTVRTestBoard* b1 = New(B());
   a1->SelectProtocol("WsProto", 0);
-  a1->m_strQuickCommands[2] = "00 B0";
+  a1->SetQuickCommand(2, "00 B0");
   ASSERT_TRUE(a1->OnOpenDocument(Script("kept.cmd", "01 02;\n")));
   ASSERT_TRUE(b1->OnOpenDocument(Script("other.cmd", "05 06;\n07 08;\n")));
   a1->NotifyMessage(std::string("* first reader\r\n"), TRACE_COMMENT);
@@ -266,7 +265,7 @@ TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScri
             std::make_tuple(std::string("WsA2 - [noname]"), 1));
   EXPECT_EQ(Doc(A(), 0)->GetCaption(), "WsA1 - [kept.cmd]");
   EXPECT_EQ(Doc(A(), 0)->m_pProtocol, m_pProtocol);
-  EXPECT_EQ(Doc(A(), 0)->m_strQuickCommands[2], "00 B0");
+  EXPECT_EQ(Doc(A(), 0)->GetQuickCommand(2), "00 B0");
   EXPECT_EQ(Doc(B(), 0)->GetLineCount(), 2) << "another board type's script is not touched";
 
   // From a document of the second board type: the first type's cycle runs,

@@ -118,7 +118,7 @@ TEST_F(RegisterDlg, TheSequenceButtonReadsAndErrorsShowXX) {
   // The file of raw commands in a raw-data document: an error answer.
   m_pDoc->m_eScriptType = SCRIPT_RAWDATA;
   m_pDlg->GetComboBox()->setCurrentIndex(1);
-  EXPECT_EQ(m_pDoc->m_strLastRegSetting, "SimulatedReaderCommands");
+  EXPECT_EQ(m_pDoc->GetLastRegSetting(), "SimulatedReaderCommands");
   ASSERT_EQ(m_pDlg->GetRows().size(), 4u);
   QTest::mouseClick(Row(0).GetReadButton(), Qt::LeftButton);
   RunQueue();

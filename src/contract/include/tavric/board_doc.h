@@ -22,6 +22,11 @@ class CTVRProtocol;
 class CTVRCrypto;
 class CTVRRegistry;
 class CTVRTraceLog;
+// The document's parts, private to the host: plug-ins see them only through
+// the document's own operations.
+class CTVRLineStore;
+class CTVRInterpreter;
+class CTVRBoardDocSink;
 
 // Kind of a script's lines and of a frame to prepare.
 enum EScriptType : int {
@@ -154,6 +159,10 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // Replaces the script by these lines, classified from the top, and places the
   // next-statement mark (the reading half of the script file format).
   void SetScriptLines(const std::vector<std::string>& lines);
+  // The line where the next statement is looked for or begins, and the line
+  // that carries the next-statement mark.
+  int GetCurrentLine() const;
+  int GetMarkedLine() const;
 
   // ---- Interpreter, sending, run control ------------------------------------
   int SendCurrentCommand();
@@ -169,6 +178,19 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   void OnScriptApdu();
   void OnDelayCmd();
   CTVRDelayOptions& GetDelayOptions() { return m_DelayOptions; }
+  tvr::BOOL IsStepMode() const { return m_bStepMode; }
+  void SetStepMode(tvr::BOOL step) { m_bStepMode = step; }
+  tvr::BOOL IsLoopMode() const { return m_bLoopMode; }
+  void SetLoopMode(tvr::BOOL loop) { m_bLoopMode = loop; }
+  // ".info" directives since the Loop command or ".loop" last reset the count.
+  int GetLoopCounter() const;
+  void SetLoopCounter(int count);
+  // The answer opcode that completes the command sent last.
+  tvr::BYTE GetExpectedOpcode() const { return m_byExpectedOpcode; }
+  void SetExpectedOpcode(tvr::BYTE opcode) { m_byExpectedOpcode = opcode; }
+  // Set by ".escape": the next answer is the escape's.
+  tvr::BOOL IsEscapeAnswerExpected() const;
+  void SetEscapeAnswerExpected(tvr::BOOL expected);
 
   // ---- Protocol selection -------------------------------------------------
   void SelectProtocol(const std::string& name, tvr::BYTE standard);
@@ -178,6 +200,7 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // menu has been built.
   void OnUpdateProtocols(CTVRCmdUI* pCmdUI);
   CTVRProtocol* GetProtocol() const { return m_pProtocol; }
+  int GetProtocolMenuCount() const { return m_nProtocolMenuCount; }
   tvr::BOOL OnCmdMsg(tvr::UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override;
 
   // ---- Quick commands -----------------------------------------------------
@@ -191,6 +214,10 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   void SendQuickCommand(int n);
   // Enabled when connected and the text has at least two characters.
   void OnUpdateQuickCommand(int n, CTVRCmdUI* pCmdUI);
+  // The committed texts of Command 1 to Command 5 (n from 0).
+  const std::string& GetQuickCommand(int n) const;
+  void SetQuickCommand(int n, const std::string& text);
+  std::vector<std::string> GetQuickCommands() const;
 
   // ---- Trace --------------------------------------------------------------
   void NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind);
@@ -205,6 +232,14 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   void OnHexToASCII();
   CTVRTraceLog& GetTraceLog() { return *m_pTraceLog; }
   void OnCrypto();
+  tvr::BOOL IsHexDisplay() const { return m_bHexDisplay; }
+  void SetHexDisplay(tvr::BOOL hex) { m_bHexDisplay = hex; }
+  // The trace view's whole text, kept for a document that closes and reopens.
+  const std::string& GetKeptTrace() const { return m_strKeptTrace; }
+  void SetKeptTrace(const std::string& text) { m_strKeptTrace = text; }
+  // The register tool waiting for answers, if one is open.
+  CTVRAnswerHook* GetRegisterDialog() const { return m_pRegisterDialog; }
+  void SetRegisterDialog(CTVRAnswerHook* pHook) { m_pRegisterDialog = pHook; }
 
   // ---- Document life ------------------------------------------------------
   tvr::BOOL OnNewDocument() override;
@@ -233,9 +268,20 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // dropped), FALSE when the user cancels or the save fails.
   tvr::BOOL SaveModified();
   const std::string& GetCaption() const { return m_strCaption; }
+  // "noname" until the script is saved or opened.
+  const std::string& GetScriptPath() const { return m_strScriptPath; }
+  void SetScriptPath(const std::string& path) { m_strScriptPath = path; }
+  // The register setting last chosen in the register tool.
+  const std::string& GetLastRegSetting() const { return m_strLastRegSetting; }
+  void SetLastRegSetting(const std::string& label) { m_strLastRegSetting = label; }
+  // SaveState has run: the document closes without a question.
+  tvr::BOOL IsStateSaved() const { return m_bStateSaved; }
 
-  // ---- State (public so that board classes and host tools can reach it) ---
-  // Board interface
+  // The parts the document is made of, for the host's own code and tests.
+  CTVRLineStore& GetLineStore() { return *m_pLineStore; }
+  CTVRInterpreter& GetInterpreter() { return *m_pInterpreter; }
+
+  // ---- State that board classes read and change ----------------------------
   tvr::BOOL m_bConnected = FALSE;
   tvr::BOOL m_bConnectEnabled = TRUE;
   tvr::BOOL m_bRunning = FALSE;
@@ -249,24 +295,21 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   CTVRProtocol* m_pProtocol = nullptr;  // not owned
   CTVRCrypto* m_pCrypto = nullptr;      // not owned
   CTVRDummyWnd m_DummyWnd;
+  CTVRDelayOptions m_DelayOptions;  // applied by the board to its link
+  tvr::BYTE m_byMode = 0;           // kept for the board class, stored with the settings
 
-  // Line store
-  std::vector<std::string> m_Lines;
-  std::vector<tvr::DWORD> m_LineStates;
-  tvr::BOOL m_bExtentDirty = TRUE;
-  std::pair<int, int> m_Extent{0, 0};
-  int m_nChunkLine = 0;
-  int m_nChunkPos = 0;
-  int m_nCurrentLine = 0;
-  int m_nMarkedLine = 0;
+ private:
+  friend class CTVRDummyWnd;
 
-  // Interpreter
-  int m_nLoopCounter = 0;
-  tvr::BOOL m_bDurationStarted = FALSE;
-  tvr::BOOL m_bDurationStopped = FALSE;
-  long m_lStartTime = 0;
-  long m_lStopTime = 0;
-  tvr::BOOL m_bEscapeAnswerExpected = FALSE;
+  // Handler of the private continuation message: starts the next statement
+  // unless the run has been stopped or restarted since it was posted.
+  void OnContinueRun(tvr::WPARAM serial);
+
+  // The parts: the sink first, as the other two are made over it.
+  std::unique_ptr<CTVRBoardDocSink> m_pSink;
+  std::unique_ptr<CTVRLineStore> m_pLineStore;
+  std::unique_ptr<CTVRInterpreter> m_pInterpreter;
+  std::unique_ptr<CTVRTraceLog> m_pTraceLog;
 
   // Sending
   tvr::BYTE m_byExpectedOpcode = 0;
@@ -274,12 +317,16 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // Run control
   tvr::BOOL m_bStepMode = FALSE;
   tvr::BOOL m_bLoopMode = FALSE;
-  CTVRDelayOptions m_DelayOptions;
+  // EndCommand nesting: a directive that ends at once calls EndCommand from
+  // inside SendCurrentCommand; the nested call continues through the message
+  // queue instead of recursing, so a loop of directives keeps a flat stack.
+  int m_nEndCommandDepth = 0;
+  // Changed by Start, Step and Stop; a continuation posted before is stale.
+  tvr::DWORD m_dwRunSerial = 0;
 
   // Persistence
   std::string m_strScriptPath;
   std::string m_strLastRegSetting;
-  tvr::BYTE m_byMode = 0;
   tvr::BOOL m_bStateSaved = FALSE;
   std::string m_strCaption;
 
@@ -295,25 +342,4 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
 
   // Quick commands: the committed texts of Command 1 to Command 5
   std::string m_strQuickCommands[5];
-
- private:
-  friend class CTVRDummyWnd;
-  // Line store helpers: the classification of one line, and the extent kept
-  // up to date through edits.
-  static tvr::DWORD Classify(const std::string& text, tvr::DWORD state, tvr::DWORD previous);
-  tvr::DWORD PreviousStatementState(int line) const;
-  void OnLineLengthChanged(int oldLength, int newLength);
-  void OnLinesInserted(int count, int longest);
-
-  // Handler of the private continuation message: starts the next statement
-  // unless the run has been stopped or restarted since it was posted.
-  void OnContinueRun(tvr::WPARAM serial);
-
-  std::unique_ptr<CTVRTraceLog> m_pTraceLog;
-  // EndCommand nesting: a directive that ends at once calls EndCommand from
-  // inside SendCurrentCommand; the nested call continues through the message
-  // queue instead of recursing, so a loop of directives keeps a flat stack.
-  int m_nEndCommandDepth = 0;
-  // Changed by Start, Step and Stop; a continuation posted before is stale.
-  tvr::DWORD m_dwRunSerial = 0;
 };

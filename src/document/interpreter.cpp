@@ -1,11 +1,13 @@
-// The script interpreter: SendCurrentCommand gathers the statement at the
-// current line, strips its comments, turns quoted text into bytes, and either
-// sends the bytes or executes the directive.
+// SendCurrentCommand gathers the statement at the current line, strips its
+// comments, turns quoted text into bytes, and either sends the bytes or
+// executes the directive.
 //
 // Numbers in statements and directives are read as far as they are made of
 // digits of their base: a token or pair that starts with anything else counts
 // as 0 ("zz" gives 00, "1g" gives 01), and a bytes token gives the low eight
 // bits of its value. No number is ever read past its own text.
+#include "document/interpreter.h"
+
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -15,13 +17,12 @@
 
 #include <tavric/board_doc.h>
 #include <tavric/crypto.h>
-#include <tavric/messages.h>
 #include <tavric/prompts.h>
-#include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
-#include "decode/protocol_family.h"
+#include "document/interpreter_sink.h"
 #include "document/interpreter_texts.h"
+#include "document/line_store.h"
 #include "document/script_text.h"
 #include "platform/hex_text.h"
 #include "platform/process_clock.h"
@@ -104,28 +105,8 @@ std::string Format(const char* format, auto... values) {
   return big;
 }
 
-// What a directive leaves to do after its effect.
-enum EDirectiveEnd {
-  DIRECTIVE_NEXT,     // completed at once: the run goes on with the next statement
-  DIRECTIVE_ANSWER,   // the board's answer ends the command
-  DIRECTIVE_UNKNOWN,  // nothing done, the run waits for Stop
-};
-
-// The comment and empty lines between the previous statement and this one go
-// to the trace ahead of the statement's frame.
-void EchoComments(CTVRBoardDoc& doc) {
-  std::vector<int> echoed;
-  std::size_t total = 0;
-  for (int line = doc.m_nCurrentLine == 0 ? 0 : doc.m_nCurrentLine - 1; line >= 0; --line) {
-    if (doc.GetLineState(line) & LINE_END) break;
-    echoed.push_back(line);
-    total += std::size_t(doc.GetLineLength(line));
-  }
-  if (total == 0 || !doc.m_bTraceOn) return;
-
-  std::string text;
-  for (auto it = echoed.rbegin(); it != echoed.rend(); ++it) text += doc.GetLine(*it) + "\r\n";
-  doc.NotifyMessage(text, TRACE_COMMENT);
+void Trace(CTVRInterpreterSink& sink, const std::string& text, int kind) {
+  sink.NotifyMessage(reinterpret_cast<const BYTE*>(text.data()), DWORD(text.size()), kind);
 }
 
 // Quoted text stands for its byte values; only the first pair of quotes in the
@@ -161,31 +142,70 @@ void ConvertQuotes(std::string& text, std::size_t& scanned, std::size_t& open) {
   open = std::string::npos;
 }
 
+// A one-byte code field; longer ones are reported and cut to their first two digits.
+BYTE CodeField(std::string digits, const char* tooLong) {
+  if (digits.size() > kMaxCodeDigits) {
+    TVRMessageBox(tooLong);
+    digits.resize(kMaxCodeDigits);
+  }
+  return BYTE(CTVRHexText::LeadingValue(digits));
+}
+
+}  // namespace
+
+CTVRInterpreter::CTVRInterpreter(CTVRLineStore& lines, CTVRInterpreterSink& sink) : m_LineStore(lines), m_Sink(sink) {}
+
+void CTVRInterpreter::Reset() {
+  m_nLoopCounter = 0;
+  m_bDurationStarted = FALSE;
+  m_bDurationStopped = FALSE;
+}
+
+// The comment and empty lines between the previous statement and this one go
+// to the trace ahead of the statement's frame.
+void CTVRInterpreter::EchoComments() {
+  std::vector<int> echoed;
+  std::size_t total = 0;
+  const int current = m_LineStore.GetCurrentLine();
+  for (int line = current == 0 ? 0 : current - 1; line >= 0; --line) {
+    if (m_LineStore.GetLineState(line) & LINE_END) break;
+    echoed.push_back(line);
+    total += std::size_t(m_LineStore.GetLineLength(line));
+  }
+  if (total == 0 || !m_Sink.IsTraceOn()) return;
+
+  std::string text;
+  for (auto it = echoed.rbegin(); it != echoed.rend(); ++it) text += m_LineStore.GetLine(*it) + "\r\n";
+  Trace(m_Sink, text, TRACE_COMMENT);
+}
+
 // Joins the statement's lines and leaves the current line after the statement.
-std::string AssembleStatement(CTVRBoardDoc& doc) {
+std::string CTVRInterpreter::AssembleStatement() {
   std::string text;
   std::size_t quoteScanned = 0;
   std::size_t quoteOpen = std::string::npos;
-  const int count = doc.GetLineCount();
+  const int count = m_LineStore.GetLineCount();
+  int line = m_LineStore.GetCurrentLine();
   DWORD state = 0;
   do {
     // The comment marks of the earlier lines are gone already: only the added
     // line can hold one.
     const std::size_t added = text.size();
     text += ' ';
-    text += doc.GetLine(doc.m_nCurrentLine);
+    text += m_LineStore.GetLine(line);
     const auto slash = text.find('/', added);
     if (slash != std::string::npos) text.erase(slash);
     const auto star = text.find('*', added);
     if (star != std::string::npos) text.erase(star);
     ConvertQuotes(text, quoteScanned, quoteOpen);
-    state = doc.GetLineState(doc.m_nCurrentLine);
-    ++doc.m_nCurrentLine;
-  } while (doc.m_nCurrentLine < count && !(state & LINE_END));
+    state = m_LineStore.GetLineState(line);
+    ++line;
+  } while (line < count && !(state & LINE_END));
+  m_LineStore.SetCurrentLine(line);
   return text;
 }
 
-void SendBytes(CTVRBoardDoc& doc, const std::string& text) {
+void CTVRInterpreter::SendBytes(const std::string& text) {
   std::vector<BYTE> bytes;
   bytes.reserve(kMaxStatementBytes);
   bool tooMany = false;
@@ -203,39 +223,39 @@ void SendBytes(CTVRBoardDoc& doc, const std::string& text) {
     i = end;
   }
   if (tooMany) TVRMessageBox(texts::kTooManyBytes);
-  doc.SendData(bytes.data(), DWORD(bytes.size()), doc.m_eScriptType);
+  m_Sink.SendData(bytes.data(), DWORD(bytes.size()), m_Sink.GetScriptType());
 }
 
-void ShowInfo(CTVRBoardDoc& doc) {
-  ++doc.m_nLoopCounter;
+void CTVRInterpreter::ShowInfo() {
+  ++m_nLoopCounter;
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   char when[64] = "";
   if (localtime_r(&now, &local) == nullptr || asctime_r(&local, when) == nullptr) when[0] = '\0';
-  std::string text = Format(texts::kInfoScriptFormat, doc.m_strScriptPath.c_str());
+  std::string text = Format(texts::kInfoScriptFormat, m_Sink.GetScriptPath().c_str());
   text += Format(texts::kInfoTimeFormat, when);
-  text += Format(texts::kInfoLoopFormat, doc.m_nLoopCounter);
-  if (doc.m_bTraceOn) doc.NotifyMessage(text, TRACE_INFO);
+  text += Format(texts::kInfoLoopFormat, m_nLoopCounter);
+  if (m_Sink.IsTraceOn()) Trace(m_Sink, text, TRACE_INFO);
 }
 
-void DisplayDuration(CTVRBoardDoc& doc) {
-  if (doc.m_bDurationStarted && !doc.m_bDurationStopped) {
+void CTVRInterpreter::DisplayDuration() {
+  if (m_bDurationStarted && !m_bDurationStopped) {
     TVRMessageBox(texts::kNoStopDuration);
-  } else if (!doc.m_bDurationStarted && doc.m_bDurationStopped) {
+  } else if (!m_bDurationStarted && m_bDurationStopped) {
     TVRMessageBox(texts::kNoStartDuration);
-  } else if (!doc.m_bDurationStarted && !doc.m_bDurationStopped) {
+  } else if (!m_bDurationStarted && !m_bDurationStopped) {
     TVRMessageBox(texts::kNoDurations);
   } else {
     std::string text = texts::kDurationHeader;
-    text += Format(texts::kDurationFormat, doc.m_lStopTime, doc.m_lStartTime, 1000,
-                   double(doc.m_lStopTime - doc.m_lStartTime) / 1000.0);
-    if (doc.m_bTraceOn) doc.NotifyMessage(text, TRACE_INFO);
+    text +=
+        Format(texts::kDurationFormat, m_lStopTime, m_lStartTime, 1000, double(m_lStopTime - m_lStartTime) / 1000.0);
+    if (m_Sink.IsTraceOn()) Trace(m_Sink, text, TRACE_INFO);
   }
-  doc.m_bDurationStarted = FALSE;
-  doc.m_bDurationStopped = FALSE;
+  m_bDurationStarted = FALSE;
+  m_bDurationStopped = FALSE;
 }
 
-void SetCommandDelay(CTVRBoardDoc& doc, const std::string& text) {
+void CTVRInterpreter::SetCommandDelay(const std::string& text) {
   std::size_t open = 0;
   std::size_t close = 0;
   if (!FindParentheses(text, open, close)) {
@@ -247,20 +267,11 @@ void SetCommandDelay(CTVRBoardDoc& doc, const std::string& text) {
     TVRMessageBox(texts::kDelayTooLong);
     digits.resize(kMaxDelayDigits);
   }
-  doc.m_DelayOptions.m_dwCommandDelay = LeadingDecimal(digits);
-  doc.m_DelayOptions.m_bCommandDelay = TRUE;
+  m_Sink.GetDelayOptions().m_dwCommandDelay = LeadingDecimal(digits);
+  m_Sink.GetDelayOptions().m_bCommandDelay = TRUE;
 }
 
-// A one-byte code field; longer ones are reported and cut to their first two digits.
-BYTE CodeField(std::string digits, const char* tooLong) {
-  if (digits.size() > kMaxCodeDigits) {
-    TVRMessageBox(tooLong);
-    digits.resize(kMaxCodeDigits);
-  }
-  return BYTE(CTVRHexText::LeadingValue(digits));
-}
-
-EDirectiveEnd Config(CTVRBoardDoc& doc, const std::string& directive) {
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::Config(const std::string& directive) {
   const std::string text = RemoveBlanks(directive);
   std::size_t open = 0;
   std::size_t close = 0;
@@ -286,11 +297,11 @@ EDirectiveEnd Config(CTVRBoardDoc& doc, const std::string& directive) {
     if (digits.size() % 2) digits.insert(digits.begin(), '0');
     buffer = PairBytes(digits, false);
   }
-  doc.Config(code, code1, buffer.empty() ? nullptr : buffer.data(), DWORD(buffer.size()));
+  m_Sink.Config(code, code1, buffer.empty() ? nullptr : buffer.data(), DWORD(buffer.size()));
   return DIRECTIVE_ANSWER;
 }
 
-EDirectiveEnd Write(CTVRBoardDoc& doc, const std::string& directive) {
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::Write(const std::string& directive) {
   const std::string text = RemoveBlanks(directive);
   std::size_t open = 0;
   std::size_t close = 0;
@@ -299,11 +310,11 @@ EDirectiveEnd Write(CTVRBoardDoc& doc, const std::string& directive) {
     return DIRECTIVE_NEXT;
   }
   std::vector<BYTE> buffer = PairBytes(Between(text, open, close), false);
-  doc.Write(buffer.empty() ? nullptr : buffer.data(), DWORD(buffer.size()));
+  m_Sink.Write(buffer.empty() ? nullptr : buffer.data(), DWORD(buffer.size()));
   return DIRECTIVE_ANSWER;
 }
 
-EDirectiveEnd Read(CTVRBoardDoc& doc, const std::string& directive) {
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::Read(const std::string& directive) {
   const std::string text = RemoveBlanks(directive);
   std::size_t open = 0;
   std::size_t close = 0;
@@ -311,11 +322,11 @@ EDirectiveEnd Read(CTVRBoardDoc& doc, const std::string& directive) {
     TVRMessageBox(texts::kReadSyntax);
     return DIRECTIVE_NEXT;
   }
-  doc.Read(LeadingDecimal(Between(text, open, close)));
+  m_Sink.Read(LeadingDecimal(Between(text, open, close)));
   return DIRECTIVE_ANSWER;
 }
 
-EDirectiveEnd Escape(CTVRBoardDoc& doc, const std::string& directive) {
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::Escape(const std::string& directive) {
   const std::string text = RemoveBlanks(directive);
   std::size_t open = 0;
   std::size_t close = 0;
@@ -334,20 +345,20 @@ EDirectiveEnd Escape(CTVRBoardDoc& doc, const std::string& directive) {
   const DWORD code = CTVRHexText::LeadingValue(codeDigits);
 
   std::vector<BYTE> data;
-  if (doc.m_bTraceOn) doc.NotifyMessage(Format(texts::kEscapeCommandFormat, unsigned(code)), TRACE_COMMAND_NAME);
+  if (m_Sink.IsTraceOn()) Trace(m_Sink, Format(texts::kEscapeCommandFormat, unsigned(code)), TRACE_COMMAND_NAME);
   if (comma != std::string::npos) {
     data = PairBytes(Between(text, comma, close), true);
-    if (doc.m_bTraceOn) doc.NotifyMessage(data.data(), DWORD(data.size()), TRACE_SENT);
+    if (m_Sink.IsTraceOn()) m_Sink.NotifyMessage(data.data(), DWORD(data.size()), TRACE_SENT);
   }
-  doc.Escape(code, data.empty() ? nullptr : data.data(), DWORD(data.size()));
-  if (doc.m_bTraceOn) doc.NotifyMessage(texts::kEscapeAnswer, TRACE_ANSWER_TEXT);
-  doc.m_bEscapeAnswerExpected = TRUE;
+  m_Sink.Escape(code, data.empty() ? nullptr : data.data(), DWORD(data.size()));
+  if (m_Sink.IsTraceOn()) Trace(m_Sink, texts::kEscapeAnswer, TRACE_ANSWER_TEXT);
+  m_bEscapeAnswerExpected = TRUE;
   return DIRECTIVE_ANSWER;
 }
 
 // ".3des(cl,al,key)": two hexadecimal digits of challenge length, two of
 // authenticate length and 32 of key, nothing more.
-EDirectiveEnd TripleDes(CTVRBoardDoc& doc, const std::string& directive) {
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::TripleDes(const std::string& directive) {
   const std::string text = RemoveBlanks(directive);
   const auto open = text.find('(');
   const auto close = text.find(')');
@@ -364,105 +375,98 @@ EDirectiveEnd TripleDes(CTVRBoardDoc& doc, const std::string& directive) {
   const BYTE authenticateLength = BYTE(CTVRHexText::LeadingValue(Between(text, comma1, comma2)));
   std::vector<BYTE> key = PairBytes(Between(text, comma2, close), false);
 
-  doc.m_pCrypto->Set3desParameters(0, challengeLength, authenticateLength, key.data());
+  m_Sink.GetCrypto()->Set3desParameters(0, challengeLength, authenticateLength, key.data());
   // Tells the answer decoder to carry the exchange on when the challenge comes.
-  doc.m_pCrypto->m_bAuthenticationPending = 1;
+  m_Sink.GetCrypto()->m_bAuthenticationPending = 1;
 
   // A GET CHALLENGE for that many bytes, sent as a one-off command outside the run.
   BYTE getChallenge[6] = {0x00, 0x00, 0x84, 0x00, 0x00, challengeLength};
-  SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(getChallenge), 6);
+  m_Sink.SendOneOffCommand(getChallenge, 6);
   return DIRECTIVE_ANSWER;
 }
 
 // The directives, tested in this order; the first that matches runs.
-EDirectiveEnd RunDirective(CTVRBoardDoc& doc, const std::string& text) {
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& text) {
   if (text == ".b") return DIRECTIVE_NEXT;  // the breakpoint bit came from classification
   if (text == ".rawdata") {
-    doc.OnScriptRawdata();
+    m_Sink.SetScriptType(SCRIPT_RAWDATA);
     return DIRECTIVE_NEXT;
   }
   if (text == ".apdu") {
-    doc.OnScriptApdu();
+    m_Sink.SetScriptType(SCRIPT_APDU);
     return DIRECTIVE_NEXT;
   }
   if (text == ".command") {
-    doc.OnScriptCommands();
+    m_Sink.SetScriptType(SCRIPT_COMMANDS);
     return DIRECTIVE_NEXT;
   }
   if (text == ".save") {
-    doc.OnLogFileSave();
+    m_Sink.SaveLog();
     return DIRECTIVE_NEXT;
   }
   if (text == ".loop") {
-    if (!doc.m_bLoopMode) doc.m_nLoopCounter = 0;
-    doc.m_bLoopMode = TRUE;
+    if (!m_Sink.IsLoopMode()) m_nLoopCounter = 0;
+    m_Sink.SetLoopMode(TRUE);
     return DIRECTIVE_NEXT;
   }
   if (text == ".trace(on)") {
-    doc.m_bTraceOn = TRUE;
+    m_Sink.SetTraceOn(TRUE);
     return DIRECTIVE_NEXT;
   }
   if (text == ".trace(off)") {
-    doc.m_bTraceOn = FALSE;
+    m_Sink.SetTraceOn(FALSE);
     return DIRECTIVE_NEXT;
   }
   if (text == ".info") {
-    ShowInfo(doc);
+    ShowInfo();
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".start_duration")) {
-    doc.m_bDurationStarted = TRUE;
-    doc.m_lStartTime = CTVRProcessClock::Now();
+    m_bDurationStarted = TRUE;
+    m_lStartTime = CTVRProcessClock::Now();
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".stop_duration")) {
-    doc.m_lStopTime = CTVRProcessClock::Now();
-    doc.m_bDurationStopped = TRUE;
+    m_lStopTime = CTVRProcessClock::Now();
+    m_bDurationStopped = TRUE;
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".display_duration")) {
-    DisplayDuration(doc);
+    DisplayDuration();
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".t(0)")) {
     // Only switches the delay off: the value stays for the next ".t(".
-    doc.m_DelayOptions.m_bCommandDelay = FALSE;
+    m_Sink.GetDelayOptions().m_bCommandDelay = FALSE;
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".t(")) {
-    SetCommandDelay(doc, text);
+    SetCommandDelay(text);
     return DIRECTIVE_NEXT;
   }
-  if (Contains(text, ".config(")) return Config(doc, text);
-  if (Contains(text, ".write(")) return Write(doc, text);
-  if (Contains(text, ".read(")) return Read(doc, text);
-  if (Contains(text, ".escape(")) return Escape(doc, text);
-  if (Contains(text, ".3des(") && doc.m_pCrypto != nullptr) return TripleDes(doc, text);
+  if (Contains(text, ".config(")) return Config(text);
+  if (Contains(text, ".write(")) return Write(text);
+  if (Contains(text, ".read(")) return Read(text);
+  if (Contains(text, ".escape(")) return Escape(text);
+  if (Contains(text, ".3des(") && m_Sink.GetCrypto() != nullptr) return TripleDes(text);
   if (Contains(text, ".clear")) {
     // Written whatever the trace setting: the user asked for an empty view.
-    doc.NotifyMessage(nullptr, 0, TRACE_CLEAR);
+    m_Sink.NotifyMessage(nullptr, 0, TRACE_CLEAR);
     return DIRECTIVE_NEXT;
   }
   return DIRECTIVE_UNKNOWN;
 }
 
-}  // namespace
-
-int CTVRBoardDoc::SendCurrentCommand() {
-  if (m_nCurrentLine < 0) m_nCurrentLine = 0;
-  if (m_nCurrentLine >= GetLineCount()) {
-    m_bRunning = FALSE;
+int CTVRInterpreter::SendCurrentCommand() {
+  if (m_LineStore.GetCurrentLine() < 0) m_LineStore.SetCurrentLine(0);
+  if (m_LineStore.GetCurrentLine() >= m_LineStore.GetLineCount()) {
+    m_Sink.OnRunEnded();
     return 0;
   }
-  // Some protocols frame nothing: their scripts are always raw data.
-  if (m_pProtocol != nullptr && CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId()).IsRawDataOnly())
-    m_eScriptType = SCRIPT_RAWDATA;
-  m_bRunning = TRUE;
-  m_dwCommandType = 0;
+  m_Sink.OnStatementStarted();
 
-  EchoComments(*this);
-  std::string text = tvr_script::TrimLower(AssembleStatement(*this));
+  EchoComments();
+  std::string text = tvr_script::TrimLower(AssembleStatement());
 
   // Too short to be anything (";" alone, or one character and ';'): the run
   // stays running with nothing awaited.
@@ -474,9 +478,9 @@ int CTVRBoardDoc::SendCurrentCommand() {
   }
 
   if (!text.empty() && text[0] == '.') {
-    switch (RunDirective(*this, text)) {
+    switch (RunDirective(text)) {
       case DIRECTIVE_NEXT:
-        EndCommand();
+        m_Sink.EndCommand();
         return 1;
       case DIRECTIVE_ANSWER:
         return 1;
@@ -486,6 +490,6 @@ int CTVRBoardDoc::SendCurrentCommand() {
     return 0;
   }
 
-  SendBytes(*this, text);
+  SendBytes(text);
   return 1;
 }

@@ -1,0 +1,121 @@
+#include "document/board_doc_sink.h"
+
+#include <tavric/board_doc.h>
+#include <tavric/messages.h>
+#include <tavric/protocol.h>
+
+#include "decode/protocol_family.h"
+
+void CTVRBoardDocSink::OnLinesEdited() {
+  m_Doc.SetModifiedFlag(TRUE);
+}
+
+void CTVRBoardDocSink::OnLineStateSet(int line) {
+  m_Doc.UpdateAllViews(nullptr, HINT_LINE_STATE, &line);
+}
+
+void CTVRBoardDocSink::OnNextStatementMoved() {
+  m_Doc.UpdateAllViews(nullptr, HINT_NEXT_STATEMENT, nullptr);
+}
+
+tvr::BOOL CTVRBoardDocSink::IsRunning() const {
+  return m_Doc.m_bRunning;
+}
+
+tvr::BOOL CTVRBoardDocSink::IsStepMode() const {
+  return m_Doc.IsStepMode();
+}
+
+tvr::BOOL CTVRBoardDocSink::IsLoopMode() const {
+  return m_Doc.IsLoopMode();
+}
+
+void CTVRBoardDocSink::OnScriptEnded() {
+  // Parked on the last statement: Start runs it again, as after a step.
+  m_Doc.m_bRunning = FALSE;
+  m_Doc.SetStepMode(TRUE);
+}
+
+tvr::BOOL CTVRBoardDocSink::IsTraceOn() const {
+  return m_Doc.m_bTraceOn;
+}
+
+void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
+  m_Doc.m_bTraceOn = on;
+}
+
+void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
+  m_Doc.SetLoopMode(on);
+}
+
+EScriptType CTVRBoardDocSink::GetScriptType() const {
+  return m_Doc.m_eScriptType;
+}
+
+void CTVRBoardDocSink::SetScriptType(EScriptType type) {
+  m_Doc.m_eScriptType = type;
+}
+
+CTVRDelayOptions& CTVRBoardDocSink::GetDelayOptions() {
+  return m_Doc.m_DelayOptions;
+}
+
+CTVRCrypto* CTVRBoardDocSink::GetCrypto() const {
+  return m_Doc.m_pCrypto;
+}
+
+std::string CTVRBoardDocSink::GetScriptPath() const {
+  return m_Doc.GetScriptPath();
+}
+
+void CTVRBoardDocSink::OnStatementStarted() {
+  // Some protocols frame nothing: their scripts are always raw data.
+  const CTVRProtocol* pProtocol = m_Doc.m_pProtocol;
+  if (pProtocol != nullptr && CTVRProtocolFamily::ForMenuId(pProtocol->GetMenuId()).IsRawDataOnly())
+    m_Doc.m_eScriptType = SCRIPT_RAWDATA;
+  m_Doc.m_bRunning = TRUE;
+  m_Doc.m_dwCommandType = 0;
+}
+
+void CTVRBoardDocSink::OnRunEnded() {
+  m_Doc.m_bRunning = FALSE;
+}
+
+void CTVRBoardDocSink::NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind) {
+  m_Doc.NotifyMessage(data, count, kind);
+}
+
+tvr::BOOL CTVRBoardDocSink::SendData(tvr::BYTE* bytes, tvr::DWORD count, EScriptType type) {
+  return m_Doc.SendData(bytes, count, type);
+}
+
+void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
+  // Through the messages, as every host tool sends: the active document may
+  // be another one, and the synchronous send lets the bytes go after the call.
+  SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
+  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, tvr::WPARAM(bytes), tvr::LPARAM(count));
+}
+
+void CTVRBoardDocSink::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
+  m_Doc.Config(code, code1, data, length);
+}
+
+void CTVRBoardDocSink::Write(tvr::BYTE* data, tvr::DWORD length) {
+  m_Doc.Write(data, length);
+}
+
+void CTVRBoardDocSink::Read(tvr::DWORD count) {
+  m_Doc.Read(count);
+}
+
+void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
+  m_Doc.Escape(code, data, length);
+}
+
+void CTVRBoardDocSink::SaveLog() {
+  m_Doc.OnLogFileSave();
+}
+
+void CTVRBoardDocSink::EndCommand() {
+  m_Doc.EndCommand();
+}

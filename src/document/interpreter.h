@@ -1,0 +1,64 @@
+// The script interpreter of a reader document: SendCurrentCommand executes the
+// statement at the line store's current line, sending its bytes or carrying
+// out its directive. It keeps the few values directives leave behind (the
+// ".info" counter, the duration marks, the pending escape answer) and reaches
+// its document only through CTVRInterpreterSink, so it can be driven alone.
+#pragma once
+
+#include <string>
+
+#include <tavric/types.h>
+
+class CTVRLineStore;
+class CTVRInterpreterSink;
+
+class CTVRInterpreter {
+ public:
+  CTVRInterpreter(CTVRLineStore& lines, CTVRInterpreterSink& sink);
+
+  // A new document: the counter at 0, no duration started or stopped.
+  void Reset();
+
+  // 1 when the statement was executed (sent, or a directive carried out or
+  // refused with its message); 0 when the script has ended, the statement is
+  // too short or the directive is unknown.
+  int SendCurrentCommand();
+
+  int GetLoopCounter() const { return m_nLoopCounter; }
+  void SetLoopCounter(int count) { m_nLoopCounter = count; }
+  tvr::BOOL IsDurationStarted() const { return m_bDurationStarted; }
+  tvr::BOOL IsDurationStopped() const { return m_bDurationStopped; }
+  // Set by ".escape"; the answer decoder reads and clears it.
+  tvr::BOOL IsEscapeAnswerExpected() const { return m_bEscapeAnswerExpected; }
+  void SetEscapeAnswerExpected(tvr::BOOL expected) { m_bEscapeAnswerExpected = expected; }
+
+ private:
+  // What a directive leaves to do after its effect.
+  enum EDirectiveEnd {
+    DIRECTIVE_NEXT,     // completed at once: the run goes on with the next statement
+    DIRECTIVE_ANSWER,   // the board's answer ends the command
+    DIRECTIVE_UNKNOWN,  // nothing done, the run waits for Stop
+  };
+
+  void EchoComments();
+  std::string AssembleStatement();
+  void SendBytes(const std::string& text);
+  EDirectiveEnd RunDirective(const std::string& text);
+  void ShowInfo();
+  void DisplayDuration();
+  void SetCommandDelay(const std::string& text);
+  EDirectiveEnd Config(const std::string& directive);
+  EDirectiveEnd Write(const std::string& directive);
+  EDirectiveEnd Read(const std::string& directive);
+  EDirectiveEnd Escape(const std::string& directive);
+  EDirectiveEnd TripleDes(const std::string& directive);
+
+  CTVRLineStore& m_LineStore;
+  CTVRInterpreterSink& m_Sink;
+  int m_nLoopCounter = 0;  // ".info" directives since the last reset
+  tvr::BOOL m_bDurationStarted = FALSE;
+  tvr::BOOL m_bDurationStopped = FALSE;
+  long m_lStartTime = 0;  // process clock, milliseconds
+  long m_lStopTime = 0;
+  tvr::BOOL m_bEscapeAnswerExpected = FALSE;
+};
