@@ -1,29 +1,42 @@
 #include "document/child_frame_state.h"
 
+#include <array>
+#include <utility>
+
 #include <tavric/registry.h>
 
+namespace {
+
+using S = CTVRChildFrameState;
+
+// The row heights, after "Placement", in the order they are read and written.
+constexpr std::array<std::pair<const char*, int S::*>, 4> kRows{{
+    {"Row0.cur", &S::m_nRow0Cur},
+    {"Row0.min", &S::m_nRow0Min},
+    {"Row1.cur", &S::m_nRow1Cur},
+    {"Row1.min", &S::m_nRow1Min},
+}};
+constexpr const char* kPlacement = "Placement";
+
+}  // namespace
+
 int CTVRChildFrameState::LoadState(CTVRRegistry& reg) {
-  std::vector<tvr::BYTE> placement;
-  int row0Cur = 0, row0Min = 0, row1Cur = 0, row1Min = 0;
+  // Read into a copy, so that a section missing any value changes nothing.
+  CTVRChildFrameState read;
   // A hand-edited placement of another size would be applied as garbage: it
   // counts as missing.
-  if (!reg.Read("Placement", placement) || placement.size() != PLACEMENT_SIZE || !reg.Read("Row0.cur", row0Cur) ||
-      !reg.Read("Row0.min", row0Min) || !reg.Read("Row1.cur", row1Cur) || !reg.Read("Row1.min", row1Min))
-    return 1;
-  m_Placement = std::move(placement);
-  m_nRow0Cur = row0Cur;
-  m_nRow0Min = row0Min;
-  m_nRow1Cur = row1Cur;
-  m_nRow1Min = row1Min;
-  m_bValid = TRUE;
+  if (!reg.Read(kPlacement, read.m_Placement) || read.m_Placement.size() != PLACEMENT_SIZE) return 1;
+  for (const auto& [name, field] : kRows)
+    if (!reg.Read(name, read.*field)) return 1;
+  read.m_bValid = TRUE;
+  *this = std::move(read);
   return 1;
 }
 
 int CTVRChildFrameState::SaveState(CTVRRegistry& reg) const {
   if (!m_bValid || m_Placement.size() != PLACEMENT_SIZE) return 0;
-  return reg.Write("Placement", m_Placement.data(), PLACEMENT_SIZE) && reg.Write("Row0.cur", m_nRow0Cur) &&
-                 reg.Write("Row0.min", m_nRow0Min) && reg.Write("Row1.cur", m_nRow1Cur) &&
-                 reg.Write("Row1.min", m_nRow1Min)
-             ? 1
-             : 0;
+  if (!reg.Write(kPlacement, m_Placement.data(), PLACEMENT_SIZE)) return 0;
+  for (const auto& [name, field] : kRows)
+    if (!reg.Write(name, this->*field)) return 0;
+  return 1;
 }

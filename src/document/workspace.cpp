@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
@@ -21,6 +22,33 @@ namespace {
 
 CTVRWorkspace* g_pInstalled = nullptr;
 std::atomic<bool> g_bSessionEnding{false};
+
+// The board type's own values, read and written in this order: its counter of
+// untitled documents and the number of document sections saved.
+struct CBoardTypeValues {
+  DWORD m_dwUntitledCount = 0;
+  DWORD m_dwDocumentCount = 0;
+};
+constexpr std::pair<const char*, DWORD CBoardTypeValues::*> kBoardTypeValues[] = {
+    {"UntitledCount", &CBoardTypeValues::m_dwUntitledCount},
+    {"NbDoc", &CBoardTypeValues::m_dwDocumentCount},
+};
+
+// Stops at the first value that cannot be read, the values then all 0.
+void ReadBoardTypeValues(CTVRRegistry& reg, CBoardTypeValues& values) {
+  for (const auto& [name, field] : kBoardTypeValues) {
+    if (!reg.Read(name, values.*field)) {
+      values = CBoardTypeValues();
+      return;
+    }
+  }
+}
+
+// Stops at the first value that cannot be written.
+void WriteBoardTypeValues(CTVRRegistry& reg, const CBoardTypeValues& values) {
+  for (const auto& [name, field] : kBoardTypeValues)
+    if (!reg.Write(name, values.*field)) return;
+}
 
 }  // namespace
 
@@ -71,15 +99,14 @@ void CTVRWorkspace::SaveCustomState() {
 
 std::vector<CTVRBoardDoc*> CTVRWorkspace::RestoreDocuments(CTVRDocTemplate& tmpl, bool withKeptTraces) {
   std::vector<CTVRBoardDoc*> restored;
-  DWORD untitled = 0;
-  DWORD count = 0;
+  CBoardTypeValues values;
   {
     CTVRRegistry reg(FALSE, TRUE);
     reg.Open(GetBoardTypeSection(tmpl));
-    if (!reg.Read("UntitledCount", untitled) || !reg.Read("NbDoc", count)) untitled = count = 0;
+    ReadBoardTypeValues(reg, values);
   }
-  tmpl.m_nUntitledCount = int(std::min<DWORD>(untitled, 0x7FFFFFFF));
-  count = std::min(count, MAX_DOCUMENTS);
+  tmpl.m_nUntitledCount = int(std::min<DWORD>(values.m_dwUntitledCount, 0x7FFFFFFF));
+  const DWORD count = std::min(values.m_dwDocumentCount, MAX_DOCUMENTS);
 
   for (DWORD i = 0; i < count; ++i) {
     CTVRBoardDoc* pDoc = tmpl.CreateDocument();
@@ -131,7 +158,7 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
   }
   CTVRRegistry reg(FALSE, FALSE);
   if (reg.CreateKey(GetBoardTypeSection(tmpl)))
-    (void)(reg.Write("UntitledCount", DWORD(std::max(tmpl.m_nUntitledCount, 0))) && reg.Write("NbDoc", DWORD(n)));
+    WriteBoardTypeValues(reg, {DWORD(std::max(tmpl.m_nUntitledCount, 0)), DWORD(n)});
   return n;
 }
 

@@ -4,6 +4,15 @@
 
 #include <tavric/registry.h>
 
+namespace {
+
+// The value of entry n (from 1), the same name for reading and writing.
+std::string EntryName(int n) {
+  return "File" + std::to_string(n);
+}
+
+}  // namespace
+
 CTVRRecentFileList& CTVRRecentFileList::Instance() {
   static CTVRRecentFileList list;
   return list;
@@ -40,7 +49,7 @@ void CTVRRecentFileList::Load() {
   if (!reg.Open(CTVRRegistry::GetRegSectionPath(SECTION))) return;
   for (int i = 1; i <= SIZE; ++i) {
     std::string path;
-    if (!reg.Read("File" + std::to_string(i), path) || path.empty()) break;
+    if (!reg.Read(EntryName(i), path) || path.empty()) break;
     m_Paths.push_back(path);
   }
 }
@@ -50,6 +59,6 @@ tvr::BOOL CTVRRecentFileList::Save() const {
   if (!reg.CreateKey(CTVRRegistry::GetRegSectionPath(SECTION))) return FALSE;
   // Entries past the list are written empty, so a shorter list reads back short.
   for (int i = 0; i < SIZE; ++i)
-    if (!reg.Write("File" + std::to_string(i + 1), GetPath(i))) return FALSE;
+    if (!reg.Write(EntryName(i + 1), GetPath(i))) return FALSE;
   return TRUE;
 }

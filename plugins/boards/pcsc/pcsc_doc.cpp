@@ -8,6 +8,13 @@
 
 TVR_IMPLEMENT_DYNCREATE(CTVRPcscDoc)
 
+namespace {
+
+// The reader's name, stored beside the document's own values.
+constexpr const char* kReaderValue = "Reader";
+
+}  // namespace
+
 CTVRMenu CTVRPcscDoc::GetMenu() {
   return {
       {0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
@@ -32,12 +39,12 @@ CTVRPcscDoc::~CTVRPcscDoc() = default;
 tvr::BOOL CTVRPcscDoc::LoadState(CTVRRegistry& reg) {
   const tvr::BOOL result = CTVRBoardDoc::LoadState(reg);
   std::string reader;
-  if (reg.Read("Reader", reader)) m_strReader = reader;
+  if (reg.Read(kReaderValue, reader)) m_strReader = reader;
   return result;
 }
 
 tvr::BOOL CTVRPcscDoc::SaveState(CTVRRegistry& reg) {
-  return CTVRBoardDoc::SaveState(reg) && reg.Write("Reader", m_strReader);
+  return CTVRBoardDoc::SaveState(reg) && reg.Write(kReaderValue, m_strReader);
 }
 
 unsigned CTVRPcscDoc::CommandDelay() const {
