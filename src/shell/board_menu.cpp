@@ -155,7 +155,7 @@ void CTVRBoardMenu::UpdateMenu(QMenu* pMenu) {
         ui.m_nIndex = i;
         ui.m_nIndexMax = editor.GetItemCount();
         // The menu holds the placeholder alone, as at the document's first update.
-        pDoc->m_nProtocolMenuCount = 1;
+        pDoc->SetProtocolMenuCount(1);
         pDoc->DoUpdate(ui);
         break;
       }

@@ -75,7 +75,7 @@ void CTVRChildFrame::UpdateTitle() {
   // The reader's name, and the script's in brackets once it comes from a file.
   std::string title;
   if (m_pDoc != nullptr) {
-    const std::string& path = m_pDoc->m_strScriptPath;
+    const std::string& path = m_pDoc->GetScriptPath();
     title = path.empty() || path == tvr_doc_texts::kNoname ? m_pDoc->GetTitle() : m_pDoc->GetCaption();
   }
   setWindowTitle(QString::fromLocal8Bit(title.c_str()));

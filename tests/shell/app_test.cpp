@@ -12,6 +12,7 @@
 
 #include <tavric/registry.h>
 
+#include "document/line_store.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "shell/app.h"
@@ -258,14 +259,14 @@ TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
   // Cancel keeps everything as it was.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->m_Lines, std::vector<std::string>{"09 09;"});
+  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"09 09;"});
   EXPECT_EQ(Paths(), (std::vector<std::string>{b, a}));
   ASSERT_EQ(m_Prompts.m_Questions.size(), 1u);
 
   // No drops the changes: the script comes into this reader, no new one is made.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->m_Lines, std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
   EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
   EXPECT_EQ(frame.GetFrames().size(), 1u);
   EXPECT_EQ(frame.GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1 - [a.cmd]"));
@@ -274,7 +275,7 @@ TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
   std::remove(b.c_str());
   pList->Update();
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->m_Lines, std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
   EXPECT_EQ(Paths(), std::vector<std::string>{a});
 }
 

@@ -173,7 +173,7 @@ TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
   // Loop from the Script toolbar's button, checked in the menu too.
   QToolBar* pBar = Frame().GetToolBar(32818);
   QTest::mouseClick(pBar->widgetForAction(Frame().GetAction(ID_SCRIPT_LOOP)), Qt::LeftButton);
-  EXPECT_TRUE(pDoc->m_bLoopMode);
+  EXPECT_TRUE(pDoc->IsLoopMode());
   Frame().GetBoardMenu()->UpdateMenu(pScript);
   EXPECT_TRUE(Items(pScript).contains(QStringLiteral("&Loop (on)")));
 

@@ -201,6 +201,8 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   void OnUpdateProtocols(CTVRCmdUI* pCmdUI);
   CTVRProtocol* GetProtocol() const { return m_pProtocol; }
   int GetProtocolMenuCount() const { return m_nProtocolMenuCount; }
+  // A menu rebuilt from its resource holds the placeholder alone again: 1.
+  void SetProtocolMenuCount(int count) { m_nProtocolMenuCount = count; }
   tvr::BOOL OnCmdMsg(tvr::UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override;
 
   // ---- Quick commands -----------------------------------------------------
