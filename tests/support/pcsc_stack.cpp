@@ -8,6 +8,7 @@
 #include <thread>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -76,4 +77,10 @@ void CTVRPcscStack::StopDaemon() {
 
 void CTVRPcscStack::UseInThisProcess() const {
   ::setenv("PCSCLITE_CSOCK_NAME", m_strSocket.c_str(), 1);
+}
+
+std::string CTVRPcscStack::GetCardLog() const {
+  QFile file(QString::fromStdString(m_strDir + "/cards.log"));
+  if (!file.open(QIODevice::ReadOnly)) return std::string();
+  return file.readAll().toStdString();
 }

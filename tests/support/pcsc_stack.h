@@ -26,6 +26,8 @@ class CTVRPcscStack {
   const std::string& GetSocket() const { return m_strSocket; }
   // Sets PCSCLITE_CSOCK_NAME in this process (children inherit it).
   void UseInThisProcess() const;
+  // What the cards have printed so far (tavric-vcard --stamps among others).
+  std::string GetCardLog() const;
 
  private:
   std::string Script(const std::string& args) const;

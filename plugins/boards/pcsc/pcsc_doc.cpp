@@ -53,8 +53,9 @@ unsigned CTVRPcscDoc::CommandDelay() const {
 
 tvr::BOOL CTVRPcscDoc::Connect() {
   std::string error;
-  const std::vector<std::string> readers = CTVRPcscLink::ListReaders(error);
+  const std::vector<std::string> readers = m_Link.ListReadersToOpen(error);
   if (!error.empty()) {
+    m_Link.Close();
     TVRMessageBox("PC/SC: the reader list cannot be read: " + error);
     return FALSE;
   }
@@ -69,6 +70,7 @@ tvr::BOOL CTVRPcscDoc::Connect() {
   if (reader.empty()) {
     std::string known;
     for (const std::string& name : readers) known += (known.empty() ? "" : ", ") + name;
+    m_Link.Close();
     TVRMessageBox(wanted.empty() ? "PC/SC: no reader is connected"
                                  : "PC/SC: no reader \"" + wanted + "\" (readers: " + known + ")");
     return FALSE;

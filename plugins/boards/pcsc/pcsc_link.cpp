@@ -16,22 +16,33 @@ bool IsGone(LONG rv) {
          rv == SCARD_E_UNKNOWN_READER || rv == SCARD_F_COMM_ERROR || rv == SCARD_E_NO_READERS_AVAILABLE;
 }
 
+constexpr DWORD kWatchTimeoutMs = 1000;
+// The UI thread decodes an answer and hands over the next APDU within some
+// ten microseconds; a worker asleep by then costs a wake-up on each exchange
+// (measured with bench/pcsc_throughput). Longer gaps (a delay, the end of the
+// run, a busy machine) fall back to sleeping.
+constexpr auto kAwakeWait = std::chrono::microseconds(150);
+
+void Relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
+
 const SCARD_IO_REQUEST* SendPci(DWORD protocol) {
   return protocol == SCARD_PROTOCOL_T1 ? SCARD_PCI_T1 : SCARD_PCI_T0;
 }
 
 }  // namespace
 
-std::vector<std::string> CTVRPcscLink::ListReaders(std::string& error) {
+namespace {
+
+std::vector<std::string> List(SCARDCONTEXT context, std::string& error) {
   std::vector<std::string> readers;
-  SCARDCONTEXT context = 0;
-  LONG rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context);
-  if (rv != SCARD_S_SUCCESS) {
-    error = pcsc_stringify_error(rv);
-    return readers;
-  }
   DWORD length = 0;
-  rv = SCardListReaders(context, nullptr, nullptr, &length);
+  LONG rv = SCardListReaders(context, nullptr, nullptr, &length);
   std::vector<char> names(length ? length : 1);
   if (rv == SCARD_S_SUCCESS) rv = SCardListReaders(context, nullptr, names.data(), &length);
   if (rv == SCARD_S_SUCCESS) {
@@ -40,19 +51,50 @@ std::vector<std::string> CTVRPcscLink::ListReaders(std::string& error) {
   } else {
     error = pcsc_stringify_error(rv);
   }
+  return readers;
+}
+
+}  // namespace
+
+std::vector<std::string> CTVRPcscLink::ListReaders(std::string& error) {
+  SCARDCONTEXT context = 0;
+  const LONG rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context);
+  if (rv != SCARD_S_SUCCESS) {
+    error = pcsc_stringify_error(rv);
+    return {};
+  }
+  std::vector<std::string> readers = List(context, error);
   SCardReleaseContext(context);
   return readers;
 }
 
-bool CTVRPcscLink::Open(const std::string& reader, tvr::HWND hWnd, std::string& error) {
+std::vector<std::string> CTVRPcscLink::ListReadersToOpen(std::string& error) {
   Close();
+  const LONG rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &m_hContext);
+  if (rv != SCARD_S_SUCCESS) {
+    m_hContext = 0;
+    error = pcsc_stringify_error(rv);
+    return {};
+  }
+  return List(m_hContext, error);
+}
+
+bool CTVRPcscLink::Open(const std::string& reader, tvr::HWND hWnd, std::string& error) {
+  // Each context is a connection of its own to the daemon: the one the
+  // readers were listed on is kept for the exchanges, and the watcher makes
+  // its own on its thread, so the first APDU waits for neither.
+  const SCARDCONTEXT listed = m_hContext;
+  m_hContext = 0;
+  Close();
+  m_hContext = listed;
   m_hWnd = hWnd;
   m_strReader = reader;
   m_bGone = false;
   m_bStop = false;
-  LONG rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &m_hContext);
-  if (rv == SCARD_S_SUCCESS) rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &m_hWatch);
+  LONG rv = SCARD_S_SUCCESS;
+  if (!m_hContext) rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &m_hContext);
   if (rv != SCARD_S_SUCCESS) {
+    m_hContext = 0;
     error = pcsc_stringify_error(rv);
     Close();
     return false;
@@ -68,18 +110,23 @@ bool CTVRPcscLink::Open(const std::string& reader, tvr::HWND hWnd, std::string& 
   else
     PostComment("PC/SC: no card in " + m_strReader + "\r\n");
   m_Worker = std::thread([this] { WorkerMain(); });
-  m_Watcher = std::thread([this] { WatcherMain(); });
+  m_Watcher = std::thread([this, present = m_hCard != 0] { WatcherMain(present); });
   return true;
 }
 
 void CTVRPcscLink::Close() {
+  SCARDCONTEXT watch = 0;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bStop = true;
     m_Jobs.clear();
+    m_bJobsWaiting.store(false, std::memory_order_release);
+    watch = m_hWatch;
   }
   m_wake.notify_all();
-  if (m_hWatch) SCardCancel(m_hWatch);
+  // A watcher still making its context sees m_bStop once it has one; one
+  // between two waits sees it within a wait's timeout.
+  if (watch) SCardCancel(watch);
   if (m_Watcher.joinable()) m_Watcher.join();
   if (m_Worker.joinable()) m_Worker.join();
   DropCard(SCARD_LEAVE_CARD);
@@ -106,8 +153,14 @@ void CTVRPcscLink::Push(CJob job) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_bStop) return;
     m_Jobs.push_back(std::move(job));
+    m_bJobsWaiting.store(true, std::memory_order_release);
   }
   m_wake.notify_one();
+}
+
+void CTVRPcscLink::AwaitNextJob() const {
+  const auto until = std::chrono::steady_clock::now() + kAwakeWait;
+  while (!m_bJobsWaiting.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until) Relax();
 }
 
 void CTVRPcscLink::Transmit(const tvr::BYTE* apdu, tvr::DWORD length, unsigned delayMs) {
@@ -126,6 +179,7 @@ void CTVRPcscLink::Control(tvr::DWORD code, const tvr::BYTE* data, tvr::DWORD le
 void CTVRPcscLink::ClearQueue() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_Jobs.clear();
+  m_bJobsWaiting.store(false, std::memory_order_release);
 }
 
 void CTVRPcscLink::WorkerMain() {
@@ -137,9 +191,11 @@ void CTVRPcscLink::WorkerMain() {
       if (m_bStop) return;
       job = std::move(m_Jobs.front());
       m_Jobs.pop_front();
+      m_bJobsWaiting.store(!m_Jobs.empty(), std::memory_order_release);
     }
     if (job.m_uDelayMs) std::this_thread::sleep_for(std::chrono::milliseconds(job.m_uDelayMs));
     Run(job);
+    AwaitNextJob();
   }
 }
 
@@ -272,13 +328,26 @@ bool CTVRPcscLink::CheckGone(LONG rv) {
   return true;
 }
 
-void CTVRPcscLink::WatcherMain() {
+void CTVRPcscLink::WatcherMain(bool cardAtOpen) {
+  SCARDCONTEXT context = 0;
+  const LONG established = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (established == SCARD_S_SUCCESS) m_hWatch = context;
+    if (m_bStop) return;  // Close releases it
+  }
+  if (established != SCARD_S_SUCCESS) {
+    CheckGone(established);
+    return;
+  }
   SCARD_READERSTATE state{};
   state.szReader = m_strReader.c_str();
-  state.dwCurrentState = SCARD_STATE_UNAWARE;
-  bool first = true;
+  // Compared with what the connection found, not learnt afresh: a card gone
+  // before the watcher first looks is a removal all the same.
+  state.dwCurrentState = cardAtOpen ? SCARD_STATE_PRESENT : SCARD_STATE_EMPTY;
   for (;;) {
-    const LONG rv = SCardGetStatusChange(m_hWatch, INFINITE, &state, 1);
+    // Not INFINITE: a cancel that comes between two waits would be lost.
+    const LONG rv = SCardGetStatusChange(context, kWatchTimeoutMs, &state, 1);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       if (m_bStop) return;
@@ -295,9 +364,7 @@ void CTVRPcscLink::WatcherMain() {
     }
     const bool wasPresent = (state.dwCurrentState & SCARD_STATE_PRESENT) != 0;
     const bool isPresent = (now & SCARD_STATE_PRESENT) != 0;
-    // The first answer only tells the state the connection already reported.
-    if (!first && wasPresent != isPresent) Push(CJob{isPresent ? JOB_CARD_INSERTED : JOB_CARD_REMOVED, {}});
-    first = false;
+    if (wasPresent != isPresent) Push(CJob{isPresent ? JOB_CARD_INSERTED : JOB_CARD_REMOVED, {}});
     state.dwCurrentState = now;
   }
 }

@@ -32,6 +32,9 @@ class CTVRPcscLink {
 
   // Lists the readers; empty with `error` set when the daemon cannot be reached.
   static std::vector<std::string> ListReaders(std::string& error);
+  // The same on the context the link connects with next (established now and
+  // kept), so that connecting after it costs no second trip to the daemon.
+  std::vector<std::string> ListReadersToOpen(std::string& error);
 
   // Connects to the reader (shared, T=0 or T=1; a reader without a card is
   // fine) and starts the threads. FALSE with `error` set when it cannot.
@@ -58,8 +61,10 @@ class CTVRPcscLink {
   };
 
   void Push(CJob job);
+  // Waits awake, for a short while, for the job that usually follows an answer.
+  void AwaitNextJob() const;
   void WorkerMain();
-  void WatcherMain();
+  void WatcherMain(bool cardAtOpen);
   void Run(const CJob& job);
   void Apdu(const std::vector<tvr::BYTE>& apdu);
   void PowerUp();
@@ -77,13 +82,14 @@ class CTVRPcscLink {
   std::string m_strReader;
   bool m_bOpen = false;
   SCARDCONTEXT m_hContext = 0;  // the worker's
-  SCARDCONTEXT m_hWatch = 0;    // the watcher's
+  SCARDCONTEXT m_hWatch = 0;    // the watcher's, made on its own thread; guarded by m_mutex
   SCARDHANDLE m_hCard = 0;      // 0: no card connected
   DWORD m_dwProtocol = 0;
 
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::deque<CJob> m_Jobs;
+  std::atomic<bool> m_bJobsWaiting{false};  // m_Jobs is not empty, readable without the lock
   bool m_bStop = false;
   std::atomic<bool> m_bGone{false};
   std::thread m_Worker;

@@ -4,12 +4,14 @@
 //
 //   tavric-vcard [--host ADDR] [--port N] [--atr t0|t1|inverse|HEX]
 //                [--latency MS] [--remove-after N] [--reinsert-after MS]
-//                [--wait SECONDS]
+//                [--wait SECONDS] [--stamps]
 //
 // The card connects to the driver (it listens, the card calls), answers until
 // the driver closes, then calls again for --wait seconds before giving up.
 // --remove-after N pulls the card out after its N-th answer (the connection
 // closed); with --reinsert-after it comes back that many milliseconds later.
+// --stamps prints "apdu MICROSECONDS" on the monotonic clock as each APDU
+// arrives, so that a benchmark can time a client from the card's side.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -39,6 +41,7 @@ struct COptions {
   std::size_t m_nRemoveAfter = 0;
   long m_lReinsertAfterMs = -1;
   double m_dWaitSeconds = 10;
+  bool m_bStamps = false;
 };
 
 volatile std::sig_atomic_t g_bStop = 0;
@@ -124,11 +127,17 @@ EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) 
       if (session.IsInsideMessage()) std::fprintf(stderr, "tavric-vcard: the driver closed inside a message\n");
       return END_DRIVER_CLOSED;
     }
+    const auto arrived = std::chrono::steady_clock::now();
     // Quick acknowledgement is not sticky: the kernel may fall back to
     // delayed mode after any read.
     TuneSocket(fd);
     out.clear();
     const std::size_t apdus = session.Feed(in.data(), std::size_t(n), out);
+    if (apdus > 0 && o.m_bStamps) {
+      const auto us = std::chrono::duration_cast<std::chrono::microseconds>(arrived.time_since_epoch()).count();
+      for (std::size_t i = 0; i < apdus; ++i) std::printf("apdu %lld\n", static_cast<long long>(us));
+      std::fflush(stdout);
+    }
     if (apdus > 0 && o.m_uLatencyMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.m_uLatencyMs));
     if (!out.empty() && !WriteAll(fd, out)) return END_DRIVER_CLOSED;
     answered += apdus;
@@ -151,6 +160,7 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0L, 3600000L));
   app.add_option("--wait", o.m_dWaitSeconds, "seconds to keep calling a driver that does not answer")
       ->check(CLI::Range(0.0, 3600.0));
+  app.add_flag("--stamps", o.m_bStamps, "print the monotonic time of each APDU's arrival, in microseconds");
   CLI11_PARSE(app, argc, argv);
 
   std::vector<tvr::BYTE> atr;
