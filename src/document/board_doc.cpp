@@ -198,6 +198,15 @@ void CTVRBoardDoc::OnReceiveBoardDisconnected() {
   CTVRUserPrompts::Get().MessageBox(kBoardDisconnected);
 }
 
+void CTVRBoardDoc::OnReceiveCardRemoved(WPARAM slot) {
+  // Slot 0 is the one the answers to reset of this reader went to: the card
+  // the selected protocol addresses.
+  WPARAM n = slot;
+  if (n == 0) n = m_pProtocol != nullptr ? m_pProtocol->GetSelectCard() : 1;
+  if (n < 1 || n > WPARAM(CTVRCardSlots::SLOT_COUNT)) return;
+  CTVRHost::Instance().GetCardSlots().ClearAtr(BYTE(n - 1));
+}
+
 void CTVRBoardDoc::OnLpb() {
   if (m_pProtocol != nullptr) m_pProtocol->StartLpb();
 }

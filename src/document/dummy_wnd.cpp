@@ -58,6 +58,10 @@ CTVRDummyWnd::CTVRDummyWnd(CTVRBoardDoc* pDoc) : m_pDoc(pDoc) {
     m_pDoc->OnReceiveBoardDisconnected();
     return 1;
   });
+  SetHandler(WM_RECV_CARD_REMOVED, [this](WPARAM w, LPARAM) -> LRESULT {
+    m_pDoc->OnReceiveCardRemoved(w);
+    return 1;
+  });
   SetHandler(WM_LPB, [this](WPARAM, LPARAM) -> LRESULT {
     m_pDoc->OnLpb();
     return 1;

@@ -19,7 +19,7 @@ constexpr tvr::UINT kLastMessageId = 0xFFFF;
 // rather than allowed to exhaust memory.
 constexpr std::size_t kMaxPostedBytes = std::size_t(1) << 30;
 
-// The eleven names of the board contract, in the order of their ids. The
+// The twelve names of the board contract, in the order of their ids. The
 // registry is seeded with them when it is first used, so whichever module or
 // static initialiser asks first, "Tavric::SendCommand" is 0xC000 and so on; the
 // exported variables below can then be constant-initialised and are right
@@ -28,7 +28,7 @@ constexpr const char* kContractNames[] = {
     "Tavric::SendCommand",     "Tavric::CommandType",  "Tavric::EndCommand",
     "Tavric::SendApdu",        "Tavric::SendRawdata",  "Tavric::ReceiveAnswer",
     "Tavric::ReceiveComments", "Tavric::ReceiveError", "Tavric::ReceiveBoardDisconnected",
-    "Tavric::ReceiveATR",      "Tavric::OnLpbMsg",
+    "Tavric::ReceiveATR",      "Tavric::OnLpbMsg",     "Tavric::ReceiveCardRemoved",
 };
 
 // Names compare without regard to letter case, as registered window messages
@@ -89,6 +89,7 @@ TVR_API tvr::UINT WM_RECV_ERROR = kFirstMessageId + 7;
 TVR_API tvr::UINT WM_RECV_BOARD_DISCONNECTED = kFirstMessageId + 8;
 // kFirstMessageId + 9 is "Tavric::ReceiveATR": registered, handled by no window.
 TVR_API tvr::UINT WM_LPB = kFirstMessageId + 10;
+TVR_API tvr::UINT WM_RECV_CARD_REMOVED = kFirstMessageId + 11;
 
 TVR_API tvr::UINT RegisterMessage(const char* name) {
   if (name == nullptr || *name == '\0') return 0;

@@ -106,3 +106,28 @@ TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
 }
 
 }  // namespace
+
+TEST_F(NamedMessages, ACardRemovedEmptiesItsSlotAndLeavesTheOthers) {
+  CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+  const BYTE atr[] = {0x3B, 0x02, 0x14, 0x50};
+  for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.SetAtr(atr, sizeof atr, slot);
+  m_Protocol.SetSelectCard(3);
+  struct CCase {
+    WPARAM wParam;
+    int emptied;  // 0-based slot, -1 for none
+  };
+  // 0: the card the protocol addresses (card 3, slot index 2); 1 to 6 as said;
+  // anything else names no slot.
+  for (const CCase& c : {CCase{5, 4}, CCase{0, 2}, CCase{7, -1}, CCase{WPARAM(-1), -1}}) {
+    for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.SetAtr(atr, sizeof atr, slot);
+    PostMessage(Window(), WM_RECV_CARD_REMOVED, c.wParam, 0);
+    RunQueue();
+    for (int slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot)
+      EXPECT_EQ(slots.HasAtr(slot), slot != c.emptied) << "wParam " << c.wParam << ", slot " << slot;
+    if (c.emptied >= 0) {
+      EXPECT_EQ(slots.GetShownSlot(), c.emptied) << "the bar shows the slot emptied";
+      EXPECT_EQ(slots.GetAtrLines(c.emptied), std::vector<std::string>{"no data"});
+    }
+  }
+  for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.ClearAtr(slot);
+}

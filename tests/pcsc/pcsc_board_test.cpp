@@ -121,6 +121,30 @@ TEST_F(PcscBoardTest, TheCardRemovedMidRunIsReportedAndItsReturnServed) {
   EXPECT_TRUE(Contains(run.out.substr(last), "IFD -> PC : NORMAL PROCESSING\n            90 00")) << run.out;
 }
 
+TEST_F(PcscBoardTest, ACardRemovedEmptiesItsSlotInTheCardParameters) {
+  // The same script on a card that stays and on one that leaves after its first answer.
+  const QString script = Script("slot.cmd",
+                                "FF 10 00 00;\n"
+                                "00 A4 00 0C 02 3F 00;\n"
+                                ".t(1500);\n"
+                                "00 A4 00 0C 02 3F 00;\n");
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t1"));
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1 --remove-after 1"));
+  const CRun stays = Run({"--card-params", "--reader", "Virtual PCD 00 00", script});
+  const CRun leaves = Run({"--card-params", "--reader", "Virtual PCD 00 01", script});
+  EXPECT_EQ(stays.status, 0) << stays.err;
+  EXPECT_EQ(leaves.status, 0) << leaves.err;
+  const std::string bar = "Card Parameters\n ATR :\n";
+  const std::size_t kept = stays.out.rfind(bar);
+  ASSERT_NE(kept, std::string::npos) << stays.out;
+  EXPECT_EQ(stays.out.substr(kept + bar.size(), 15), "    TS  - 0x3B\n") << stays.out;
+  EXPECT_FALSE(Contains(stays.out.substr(kept), "no data")) << stays.out;
+  EXPECT_TRUE(Contains(leaves.out, "PC/SC: the card was removed from Virtual PCD 00 01")) << leaves.out;
+  const std::size_t emptied = leaves.out.rfind(bar);
+  ASSERT_NE(emptied, std::string::npos) << leaves.out;
+  EXPECT_EQ(leaves.out.substr(emptied, bar.size() + 12), bar + "    no data\n") << leaves.out;
+}
+
 TEST_F(PcscBoardTest, TheDaemonStoppedMidRunIsOneDisconnection) {
   ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--latency 100"));
   std::string script = ".t(100);\n";

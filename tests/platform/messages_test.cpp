@@ -8,23 +8,24 @@
 
 #include <tavric/messages.h>
 
-TEST(MessageNames, TheProgramsElevenNamesHoldTheirIdsFrom0xC000InOrder) {
+TEST(MessageNames, TheProgramsTwelveNamesHoldTheirIdsFrom0xC000InOrder) {
   const char* names[] = {"SendCommand",     "CommandType",  "EndCommand",
                          "SendApdu",        "SendRawdata",  "ReceiveAnswer",
                          "ReceiveComments", "ReceiveError", "ReceiveBoardDisconnected",
-                         "ReceiveATR",      "OnLpbMsg"};
-  for (tvr::UINT i = 0; i < 11; ++i)
+                         "ReceiveATR",      "OnLpbMsg",     "ReceiveCardRemoved"};
+  for (tvr::UINT i = 0; i < 12; ++i)
     EXPECT_EQ(RegisterMessage((std::string("Tavric::") + names[i]).c_str()), 0xC000 + i) << names[i];
   const tvr::UINT exported[] = {WM_SEND_COMMAND,  WM_COMMAND_TYPE, WM_END_COMMAND,
                                 WM_SEND_APDU,     WM_SEND_RAWDATA, WM_RECV_ANSWER,
                                 WM_RECV_COMMENTS, WM_RECV_ERROR,   WM_RECV_BOARD_DISCONNECTED};
   for (tvr::UINT i = 0; i < 9; ++i) EXPECT_EQ(exported[i], 0xC000 + i) << names[i];
   EXPECT_EQ(WM_LPB, 0xC00Au);  // "ReceiveATR" has no variable of its own
+  EXPECT_EQ(WM_RECV_CARD_REMOVED, 0xC00Bu);
 }
 
 TEST(MessageNames, OtherNamesGetFreshStableIdsWhateverTheirLetterCase) {
   const tvr::UINT alpha = RegisterMessage("Test::Names::Alpha");
-  EXPECT_GT(alpha, WM_LPB);
+  EXPECT_GT(alpha, WM_RECV_CARD_REMOVED);
   EXPECT_NE(RegisterMessage("Test::Names::Beta"), alpha);
   EXPECT_EQ(RegisterMessage("TEST::NAMES::ALPHA"), alpha);
   EXPECT_EQ(RegisterMessage("tavric::sendcommand"), WM_SEND_COMMAND);

@@ -237,6 +237,8 @@ void CTVRPcscLink::Run(const CJob& job) {
     case JOB_CARD_REMOVED:
       DropCard(SCARD_LEAVE_CARD);
       PostComment("PC/SC: the card was removed from " + m_strReader + "\r\n");
+      // Its answer to reset no longer describes anything in the reader.
+      PostMessage(m_hWnd, WM_RECV_CARD_REMOVED, 0, 0);
       break;
   }
 }

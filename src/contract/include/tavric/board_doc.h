@@ -129,6 +129,7 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   void OnReceiveComments(const char* text, tvr::LPARAM kind);
   void OnReceiveError();
   void OnReceiveBoardDisconnected();
+  void OnReceiveCardRemoved(tvr::WPARAM slot);
   void OnLpb();
   void OnLpbMsg();
 

@@ -45,6 +45,9 @@ extern TVR_API tvr::UINT WM_RECV_COMMENTS;            // "Tavric::ReceiveComment
 extern TVR_API tvr::UINT WM_RECV_ERROR;               // "Tavric::ReceiveError"
 extern TVR_API tvr::UINT WM_RECV_BOARD_DISCONNECTED;  // "Tavric::ReceiveBoardDisconnected"
 extern TVR_API tvr::UINT WM_LPB;                      // "Tavric::OnLpbMsg"
+// A card left the reader: wParam is its slot (1 to 6), or 0 for the slot of the
+// card the selected protocol addresses, where its answer to reset went.
+extern TVR_API tvr::UINT WM_RECV_CARD_REMOVED;  // "Tavric::ReceiveCardRemoved"
 
 // Handle of the message window of the active reader document; 0 when none is.
 TVR_API tvr::HWND GetActiveBoard();
