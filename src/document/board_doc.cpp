@@ -56,6 +56,8 @@ CTVRBoardDoc::CTVRBoardDoc()
   OnCommand(ID_READER_DISCONNECT, [this] { OnReaderDisconnect(); });
   OnUpdate(ID_READER_CONNECT, [this](CTVRCmdUI* ui) { ui->Enable(!m_bConnected && m_bConnectEnabled); });
   OnUpdate(ID_READER_DISCONNECT, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected); });
+  OnCommand(ID_READER_SETTINGS, [this] { OnReaderSettings(); });
+  OnUpdate(ID_READER_SETTINGS, [this](CTVRCmdUI* ui) { ui->Enable(HasSettings()); });
 
   // Run control. Stop goes through the virtual so that a board's override runs.
   OnCommand(ID_SCRIPT_START, [this] { OnScriptStart(); });
@@ -128,6 +130,16 @@ BOOL CTVRBoardDoc::Disconnect() {
 }
 
 BOOL CTVRBoardDoc::Send(BYTE*, DWORD) {
+  return FALSE;
+}
+
+BOOL CTVRBoardDoc::HasSettings() const {
+  return FALSE;
+}
+
+void CTVRBoardDoc::GetSettings(std::vector<CTVRBoardSetting>&) {}
+
+BOOL CTVRBoardDoc::SetSetting(const std::string&, const std::string&) {
   return FALSE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <tavric/messages.h>
 
+#include "board_settings_dlg.h"
 #include "delay_options_dlg.h"
 #include "run_messages.h"
 
@@ -79,5 +80,11 @@ void CTVRBoardDoc::OnScriptApdu() {
 
 void CTVRBoardDoc::OnDelayCmd() {
   CTVRDelayOptionsDlg dlg(m_DelayOptions);
+  dlg.DoModal();
+}
+
+void CTVRBoardDoc::OnReaderSettings() {
+  if (!HasSettings()) return;
+  CTVRBoardSettingsDlg dlg(*this);
   dlg.DoModal();
 }

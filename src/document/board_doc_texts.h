@@ -18,6 +18,12 @@ inline constexpr const char* kBoardDisconnected =
     "\"Reader->Connect\".\n"
     "           Try again \"Reader->Connect\" in a few seconds. The enumeration can take a long time.";
 
+// The board settings window
+inline constexpr const char* kSettingsCaption = "Settings of ";
+inline constexpr const char* kSettingNumberRange = " must be a whole number from ";
+inline constexpr const char* kSettingNumberTo = " to ";
+inline constexpr const char* kSettingRefused = " cannot be set to \"";
+
 // Script files and closing
 inline constexpr const char* kScriptExtension = "cmd";
 inline constexpr const char* kScriptFilter = "Script Files (*.cmd)|*.cmd|All Files (*.*)|*.*||";

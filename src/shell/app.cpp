@@ -7,7 +7,9 @@
 #include "command_setting_box.h"
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "board_settings_box.h"
 #include "delay_options_box.h"
+#include "document/board_settings_dlg.h"
 #include "document/delay_options_dlg.h"
 #include "document/workspace.h"
 #include "main_frame.h"
@@ -43,6 +45,7 @@ bool CTVRApp::InitInstance() {
   m_pPrompts->SetParent(m_pMainFrame.get());
   CTVRDelayOptionsBox::Install(m_pMainFrame.get());
   CTVRCommandSettingBox::Install(m_pMainFrame.get());
+  CTVRBoardSettingsBox::Install(m_pMainFrame.get());
   // The documents' windows are the frame's child windows from now on: New
   // Script File and the restore make them there.
   m_pFrames = std::make_unique<CTVRShellFrames>(*m_pMainFrame);
@@ -72,5 +75,6 @@ void CTVRApp::ExitInstance() {
   m_pMainFrame.reset();
   CTVRDelayOptionsDlg::SetShowHook(nullptr);
   CTVRCommandSettingDlg::SetShowHook(nullptr);
+  CTVRBoardSettingsDlg::SetShowHook(nullptr);
   CTVRHost::Instance().Shutdown();
 }

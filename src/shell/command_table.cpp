@@ -14,6 +14,8 @@ const std::vector<CTVRCommandInfo> kCommands = {
     {57606, "Change the printer and printing options\nPrint Setup", "P&rint Setup...", nullptr, nullptr},
     {57665, "Quit the application; prompts to save documents\nExit", "E&xit", nullptr, nullptr},
     {32820, "Save the trace log\nSave Log", "Save &Log", nullptr, "Ctrl+L"},
+    // Reader
+    {33818, "Change the settings of the active reader\nSettings", "S&ettings...", nullptr, nullptr},
     // Edit
     {57635, "Cut the selection and put it on the Clipboard\nCut", "Cu&t", "cut", "Ctrl+X;Shift+Del"},
     {57634, "Copy the selection and put it on the Clipboard\nCopy", "&Copy", "copy", "Ctrl+C;Ctrl+Ins"},

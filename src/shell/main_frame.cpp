@@ -179,6 +179,8 @@ void CMainFrame::CreateMenus() {
 
   QMenu* pTools = menuBar()->addMenu(QStringLiteral("&Tools"));
   pTools->addAction(m_Actions[ID_REGISTER_TOOL]);
+  // The active reader's own settings window, built from its board's description.
+  pTools->addAction(m_Actions[ID_READER_SETTINGS]);
   pTools->addSeparator();
   // The user-defined tools go between the two separators.
   QAction* pToolsEnd = pTools->addSeparator();

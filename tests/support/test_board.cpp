@@ -59,3 +59,18 @@ CTVRTestBoard::Responder CTVRTestBoard::EchoResponder() {
     return std::vector<std::vector<BYTE>>{MakeAnswerFrame(0x60, opcode)};
   };
 }
+
+void CTVRTestBoard::GetSettings(std::vector<CTVRBoardSetting>& settings) {
+  settings = m_Settings;
+}
+
+BOOL CTVRTestBoard::SetSetting(const std::string& name, const std::string& value) {
+  m_SettingCalls.push_back(name + "=" + value);
+  if (value == m_strRefused) return FALSE;
+  for (CTVRBoardSetting& setting : m_Settings)
+    if (setting.m_strName == name) {
+      setting.m_strValue = value;
+      return TRUE;
+    }
+  return FALSE;
+}

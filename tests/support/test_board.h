@@ -36,6 +36,9 @@ class CTVRTestBoard : public CTVRBoardDoc {
   BOOL Disconnect() override;
   BOOL Send(BYTE* frame, DWORD length) override;
   void OnScriptStop() override;
+  BOOL HasSettings() const override { return !m_Settings.empty(); }
+  void GetSettings(std::vector<CTVRBoardSetting>& settings) override;
+  BOOL SetSetting(const std::string& name, const std::string& value) override;
 
   void SetResponder(Responder responder) { m_Responder = std::move(responder); }
   // The usual reader: a command answer (0x60) that echoes the opcode at frame
@@ -57,6 +60,13 @@ class CTVRTestBoard : public CTVRBoardDoc {
   int m_nConnectCalls = 0;
   int m_nDisconnectCalls = 0;
   int m_nScriptStopCalls = 0;
+
+  // The settings the board describes (none unless a test gives some): a
+  // value taken by SetSetting becomes its current value; m_strRefused is
+  // refused. Each SetSetting call is recorded as name=value.
+  std::vector<CTVRBoardSetting> m_Settings;
+  std::string m_strRefused = "refused";
+  std::vector<std::string> m_SettingCalls;
 
  private:
   Responder m_Responder;

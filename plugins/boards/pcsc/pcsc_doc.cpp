@@ -17,7 +17,12 @@ constexpr const char* kReaderValue = "Reader";
 
 CTVRMenu CTVRPcscDoc::GetMenu() {
   return {
-      {0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
+      {0,
+       "&Reader",
+       {{ID_READER_CONNECT, "&Connect", {}},
+        {ID_READER_DISCONNECT, "&Disconnect", {}},
+        {},
+        {ID_READER_SETTINGS, "S&ettings...", {}}}},
       {0,
        "&Script",
        {{ID_SCRIPT_START, "&Start", {}},
@@ -45,6 +50,29 @@ tvr::BOOL CTVRPcscDoc::LoadState(CTVRRegistry& reg) {
 
 tvr::BOOL CTVRPcscDoc::SaveState(CTVRRegistry& reg) {
   return CTVRBoardDoc::SaveState(reg) && reg.Write(kReaderValue, m_strReader);
+}
+
+void CTVRPcscDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
+  CTVRBoardSetting reader;
+  reader.m_strName = "Reader";
+  reader.m_strLabel = "Reader";
+  reader.m_eKind = CTVRBoardSetting::SETTING_CHOICE;
+  reader.m_strValue = m_strReader;
+  std::string error;
+  reader.m_Choices = CTVRPcscLink::ListReaders(error);
+  if (!error.empty())
+    reader.m_strHint = "The reader list cannot be read: " + error;
+  else if (reader.m_Choices.empty())
+    reader.m_strHint = "No reader is connected.";
+  else
+    reader.m_strHint = "Used at the next Connect.";
+  settings.push_back(reader);
+}
+
+tvr::BOOL CTVRPcscDoc::SetSetting(const std::string& name, const std::string& value) {
+  if (name != "Reader") return FALSE;
+  m_strReader = value;
+  return TRUE;
 }
 
 unsigned CTVRPcscDoc::CommandDelay() const {

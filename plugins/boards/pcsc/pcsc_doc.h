@@ -37,6 +37,10 @@ class CTVRPcscDoc : public CTVRBoardDoc {
   tvr::BOOL Disconnect() override;
   tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length) override;
   void OnScriptStop() override;
+  // One setting, "Reader": a choice among the readers listed at that moment.
+  tvr::BOOL HasSettings() const override { return TRUE; }
+  void GetSettings(std::vector<CTVRBoardSetting>& settings) override;
+  tvr::BOOL SetSetting(const std::string& name, const std::string& value) override;
 
   const std::string& GetReader() const { return m_strReader; }
   void SetReader(const std::string& reader) { m_strReader = reader; }

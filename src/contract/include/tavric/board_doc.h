@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include <tavric/board_setting.h>
 #include <tavric/class_info.h>
 #include <tavric/document.h>
 #include <tavric/dummy_wnd.h>
@@ -73,6 +74,7 @@ enum : tvr::UINT {
   ID_FILE_SAVE = 57603,
   ID_FILE_SAVE_AS = 57604,
   ID_NEW_SCRIPT_FILE = 32847,
+  ID_READER_SETTINGS = 33818,  // the board's settings window
 };
 
 // Settings of the Delay Options dialog: kept and edited by the host, applied
@@ -111,6 +113,15 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   virtual tvr::BOOL Disconnect();                               // base: "This operation is not implemented."
   virtual tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length);  // base: FALSE
   virtual void OnScriptStop();
+  // The settings window (board_setting.h). HasSettings enables the Settings
+  // command and must be cheap; GetSettings describes every setting with its
+  // current value and fills the lists of choices now, for the window about to
+  // open; SetSetting takes a value chosen with OK (FALSE: refused). Boards keep
+  // the values in the document's section with their LoadState and SaveState.
+  // Base: no settings.
+  virtual tvr::BOOL HasSettings() const;
+  virtual void GetSettings(std::vector<CTVRBoardSetting>& settings);
+  virtual tvr::BOOL SetSetting(const std::string& name, const std::string& value);
 
   // ---- Public queries -----------------------------------------------------
   tvr::BOOL IsConnected() const { return m_bConnected; }
@@ -136,6 +147,7 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // ---- Reader commands ----------------------------------------------------
   void OnReaderConnect();
   void OnReaderDisconnect();
+  void OnReaderSettings();
 
   // ---- Script line store --------------------------------------------------
   int GetLineCount() const;

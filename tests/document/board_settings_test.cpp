@@ -1,0 +1,127 @@
+// The board settings window's logic over a test board that describes a
+// choice, a number and a text: what opening shows, what OK hands to the
+// board, what a bad number or a refused value says, and the command's state.
+#include <tavric/board_doc.h>
+
+#include "doc_fixture.h"
+#include "document/board_settings_dlg.h"
+
+namespace {
+
+class BoardSettings : public CTVRDocFixture {
+ protected:
+  void SetUp() override {
+    CTVRDocFixture::SetUp();
+    Describe();
+  }
+
+  // A serial line's settings, as a board would describe them.
+  void Describe() {
+    m_pDoc->m_SettingCalls.clear();
+    CTVRBoardSetting port;
+    port.m_strName = "Port";
+    port.m_strLabel = "Port";
+    port.m_eKind = CTVRBoardSetting::SETTING_CHOICE;
+    port.m_Choices = {"/dev/ttyUSB0", "/dev/ttyS0"};
+    port.m_strValue = "/dev/ttyS0";
+    CTVRBoardSetting speed;
+    speed.m_strName = "Speed";
+    speed.m_strLabel = "Speed (bit/s)";
+    speed.m_eKind = CTVRBoardSetting::SETTING_NUMBER;
+    speed.m_nMin = 50;
+    speed.m_nMax = 4000000;
+    speed.m_strValue = "9600";
+    CTVRBoardSetting note;
+    note.m_strName = "Note";
+    note.m_strLabel = "Note";
+    note.m_strValue = "bench 2";
+    m_pDoc->m_Settings = {port, speed, note};
+  }
+};
+
+TEST_F(BoardSettings, OpeningShowsTheValuesAndAStoredChoiceMissingFromTheListComesFirst) {
+  m_pDoc->m_Settings[0].m_strValue = "/dev/ttyACM3";  // the adapter is unplugged now
+  CTVRBoardSettingsDlg dlg(*m_pDoc);
+  dlg.Open();
+  ASSERT_EQ(dlg.GetSettings().size(), 3u);
+  EXPECT_EQ(dlg.GetSettings()[0].m_Choices, (std::vector<std::string>{"/dev/ttyACM3", "/dev/ttyUSB0", "/dev/ttyS0"}));
+  EXPECT_EQ(dlg.GetValue(0), "/dev/ttyACM3");
+  EXPECT_EQ(dlg.GetValue(1), "9600");
+  EXPECT_EQ(dlg.GetValue(2), "bench 2");
+  EXPECT_EQ(dlg.GetValue(3), "") << "no such setting";
+  EXPECT_EQ(dlg.GetCaption(), "Settings of " + m_pDoc->GetTitle());
+  EXPECT_TRUE(dlg.OnOK());
+  EXPECT_TRUE(m_pDoc->m_SettingCalls.empty()) << "nothing changed, nothing is set";
+}
+
+TEST_F(BoardSettings, OkHandsTheChangedValuesToTheBoardOrSaysWhyNot) {
+  struct CCase {
+    const char* name;
+    std::vector<std::string> values;  // port, speed, note
+    bool closes;
+    std::vector<std::string> calls;
+    std::vector<std::string> messages;
+  };
+  const CCase cases[] = {
+      {"changed", {"/dev/ttyUSB0", "115200", "bench 2"}, true, {"Port=/dev/ttyUSB0", "Speed=115200"}, {}},
+      {"number written loosely", {"/dev/ttyS0", " 0019200 ", "bench 2"}, true, {"Speed=19200"}, {}},
+      {"bounds", {"/dev/ttyS0", "50", "bench 2"}, true, {"Speed=50"}, {}},
+      {"too small", {"/dev/ttyUSB0", "49", "x"}, false, {"Port=/dev/ttyUSB0"},
+       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
+      {"too large", {"/dev/ttyS0", "4000001", "x"}, false, {}, {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
+      {"not a number", {"/dev/ttyS0", "96OO", "x"}, false, {}, {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
+      {"empty number", {"/dev/ttyS0", "", "x"}, false, {}, {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
+      {"zero byte inside", {"/dev/ttyS0", std::string("9600\0" "7", 6), "x"}, false, {},
+       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
+      {"beyond 64 bits", {"/dev/ttyS0", "99999999999999999999", "x"}, false, {},
+       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
+      {"refused", {"/dev/ttyS0", "9600", "refused"}, false, {"Note=refused"}, {"Note cannot be set to \"refused\"."}},
+      {"empty text", {"/dev/ttyS0", "9600", ""}, true, {"Note="}, {}},
+  };
+  for (const CCase& c : cases) {
+    Describe();
+    m_Prompts.m_Messages.clear();
+    CTVRBoardSettingsDlg dlg(*m_pDoc);
+    dlg.Open();
+    for (std::size_t i = 0; i < c.values.size(); ++i) dlg.SetValue(i, c.values[i]);
+    dlg.SetValue(9, "ignored");
+    EXPECT_EQ(dlg.OnOK() != FALSE, c.closes) << c.name;
+    EXPECT_EQ(m_pDoc->m_SettingCalls, c.calls) << c.name;
+    EXPECT_EQ(m_Prompts.m_Messages, c.messages) << c.name;
+  }
+}
+
+TEST_F(BoardSettings, CancelHandsNothingToTheBoard) {
+  CTVRBoardSettingsDlg dlg(*m_pDoc);
+  dlg.Open();
+  dlg.SetValue(0, "/dev/ttyUSB0");
+  dlg.OnCancel();
+  EXPECT_TRUE(m_pDoc->m_SettingCalls.empty());
+  EXPECT_EQ(m_pDoc->m_Settings[0].m_strValue, "/dev/ttyS0");
+}
+
+TEST_F(BoardSettings, TheCommandIsEnabledForABoardWithSettingsAndShowsTheWindow) {
+  int shown = 0;
+  CTVRBoardSettingsDlg::SetShowHook([&](CTVRBoardSettingsDlg& dlg) {
+    ++shown;
+    dlg.SetValue(1, "38400");
+    EXPECT_TRUE(dlg.OnOK());
+  });
+  CTVRCmdUI ui(ID_READER_SETTINGS);
+  ASSERT_TRUE(m_pDoc->DoUpdate(ui));
+  EXPECT_TRUE(ui.m_bEnabled);
+  m_pDoc->DoCommand(ID_READER_SETTINGS);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(m_pDoc->m_SettingCalls, std::vector<std::string>{"Speed=38400"});
+
+  // A board without settings: disabled, and the command shows nothing.
+  m_pDoc->m_Settings.clear();
+  CTVRCmdUI none(ID_READER_SETTINGS);
+  ASSERT_TRUE(m_pDoc->DoUpdate(none));
+  EXPECT_FALSE(none.m_bEnabled);
+  m_pDoc->DoCommand(ID_READER_SETTINGS);
+  EXPECT_EQ(shown, 1);
+  CTVRBoardSettingsDlg::SetShowHook(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// The board settings window: one field per setting the board describes, the
+// list of a choice filled as the board gave it, OK handing the values to the
+// board, Cancel leaving them; and the Settings command of the Tools menu
+// opening it for the active reader.
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "document/board_settings_dlg.h"
+#include "shell/board_settings_box.h"
+#include "shell_fixture.h"
+
+namespace {
+
+using BoardSettingsBoxTest = CTVRShellFixture;
+
+// A serial line's settings, as a board would describe them.
+std::vector<CTVRBoardSetting> SerialSettings() {
+  CTVRBoardSetting port;
+  port.m_strName = "Port";
+  port.m_strLabel = "Port";
+  port.m_eKind = CTVRBoardSetting::SETTING_CHOICE;
+  port.m_Choices = {"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyACM0"};
+  port.m_strValue = "/dev/ttyS0";
+  port.m_strHint = "Used at the next Connect.";
+  CTVRBoardSetting speed;
+  speed.m_strName = "Speed";
+  speed.m_strLabel = "Speed (bit/s)";
+  speed.m_eKind = CTVRBoardSetting::SETTING_NUMBER;
+  speed.m_nMin = 50;
+  speed.m_nMax = 4000000;
+  speed.m_strValue = "9600";
+  CTVRBoardSetting note;
+  note.m_strName = "Note";
+  note.m_strLabel = "Note";
+  note.m_strValue = "bench 2";
+  return {port, speed, note};
+}
+
+QPushButton* Button(CTVRBoardSettingsBox& box, QDialogButtonBox::StandardButton which) {
+  return box.findChild<QDialogButtonBox*>()->button(which);
+}
+
+TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionWithTheChoiceListFilled) {
+  CTVRTestBoard doc;
+  doc.m_Settings = SerialSettings();
+  CTVRBoardSettingsDlg logic(doc);
+  logic.Open();
+  CTVRBoardSettingsBox box(logic);
+  EXPECT_EQ(box.windowTitle(), QStringLiteral("Settings of ") + QString::fromStdString(doc.GetTitle()));
+  ASSERT_EQ(box.GetFields().size(), 3u);
+  auto* pPort = qobject_cast<QComboBox*>(box.GetFields()[0]);
+  auto* pSpeed = qobject_cast<QSpinBox*>(box.GetFields()[1]);
+  auto* pNote = qobject_cast<QLineEdit*>(box.GetFields()[2]);
+  ASSERT_TRUE(pPort && pSpeed && pNote);
+  ASSERT_EQ(pPort->count(), 3);
+  EXPECT_EQ(pPort->itemText(0), QStringLiteral("/dev/ttyUSB0"));
+  EXPECT_EQ(pPort->itemText(2), QStringLiteral("/dev/ttyACM0"));
+  EXPECT_EQ(pPort->currentText(), QStringLiteral("/dev/ttyS0"));
+  EXPECT_EQ(pSpeed->value(), 9600);
+  EXPECT_EQ(pSpeed->minimum(), 50);
+  EXPECT_EQ(pSpeed->maximum(), 4000000);
+  EXPECT_EQ(pNote->text(), QStringLiteral("bench 2"));
+  EXPECT_EQ(pPort->objectName(), QStringLiteral("Port"));
+  bool hintShown = false;
+  for (QLabel* pLabel : box.findChildren<QLabel*>())
+    hintShown = hintShown || pLabel->text() == QStringLiteral("Used at the next Connect.");
+  EXPECT_TRUE(hintShown);
+}
+
+TEST_F(BoardSettingsBoxTest, OkStoresTheChosenValuesInTheBoard) {
+  CTVRTestBoard doc;
+  doc.m_Settings = SerialSettings();
+  CTVRBoardSettingsDlg logic(doc);
+  logic.Open();
+  CTVRBoardSettingsBox box(logic);
+  qobject_cast<QComboBox*>(box.GetFields()[0])->setCurrentIndex(2);
+  qobject_cast<QSpinBox*>(box.GetFields()[1])->setValue(115200);
+  Button(box, QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(box.result(), QDialog::Accepted);
+  EXPECT_EQ(doc.m_SettingCalls, (std::vector<std::string>{"Port=/dev/ttyACM0", "Speed=115200"}));
+  EXPECT_EQ(doc.m_Settings[0].m_strValue, "/dev/ttyACM0");
+  EXPECT_EQ(doc.m_Settings[1].m_strValue, "115200");
+  EXPECT_EQ(doc.m_Settings[2].m_strValue, "bench 2");
+}
+
+TEST_F(BoardSettingsBoxTest, CancelLeavesTheStoredValues) {
+  CTVRTestBoard doc;
+  doc.m_Settings = SerialSettings();
+  CTVRBoardSettingsDlg logic(doc);
+  logic.Open();
+  CTVRBoardSettingsBox box(logic);
+  qobject_cast<QComboBox*>(box.GetFields()[0])->setCurrentIndex(0);
+  qobject_cast<QLineEdit*>(box.GetFields()[2])->setText(QStringLiteral("bench 3"));
+  Button(box, QDialogButtonBox::Cancel)->click();
+  EXPECT_EQ(box.result(), QDialog::Rejected);
+  EXPECT_TRUE(doc.m_SettingCalls.empty());
+  EXPECT_EQ(doc.m_Settings[0].m_strValue, "/dev/ttyS0");
+  EXPECT_EQ(doc.m_Settings[2].m_strValue, "bench 2");
+}
+
+TEST_F(BoardSettingsBoxTest, ARefusedValueKeepsTheWindowOpenWithTheReason) {
+  CTVRTestBoard doc;
+  doc.m_Settings = SerialSettings();
+  CTVRBoardSettingsDlg logic(doc);
+  logic.Open();
+  CTVRBoardSettingsBox box(logic);
+  box.show();
+  qobject_cast<QLineEdit*>(box.GetFields()[2])->setText(QStringLiteral("refused"));
+  Button(box, QDialogButtonBox::Ok)->click();
+  EXPECT_TRUE(box.isVisible());
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Note cannot be set to \"refused\"."});
+  box.reject();
+}
+
+TEST_F(BoardSettingsBoxTest, TheToolsMenusSettingsCommandOpensTheWindowForTheActiveReader) {
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  CTVRTestBoard* pDoc = dynamic_cast<CTVRTestBoard*>(Frame().GetActiveDocument());
+  ASSERT_NE(pDoc, nullptr);
+  Frame().UpdateCommandStates();
+  EXPECT_FALSE(Frame().GetAction(ID_READER_SETTINGS)->isEnabled()) << "a board without settings";
+  pDoc->m_Settings = SerialSettings();
+  Frame().UpdateCommandStates();
+  QAction* pSettings = Frame().GetAction(ID_READER_SETTINGS);
+  EXPECT_TRUE(pSettings->isEnabled());
+  EXPECT_EQ(pSettings->text(), QStringLiteral("S&ettings..."));
+  bool inTools = false;
+  for (QAction* pMenu : Frame().menuBar()->actions())
+    if (pMenu->text() == QStringLiteral("&Tools")) inTools = pMenu->menu()->actions().contains(pSettings);
+  EXPECT_TRUE(inTools);
+
+  CTVRBoardSettingsBox::Install(&Frame());
+  QString shownTitle;
+  QTimer::singleShot(0, [&] {
+    auto* pBox = qobject_cast<CTVRBoardSettingsBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(pBox, nullptr);
+    shownTitle = pBox->windowTitle();
+    qobject_cast<QSpinBox*>(pBox->GetFields()[1])->setValue(19200);
+    Button(*pBox, QDialogButtonBox::Ok)->click();
+  });
+  pSettings->trigger();
+  CTVRBoardSettingsDlg::SetShowHook(nullptr);
+  EXPECT_EQ(shownTitle, QStringLiteral("Settings of Alpha1"));
+  EXPECT_EQ(pDoc->m_SettingCalls, std::vector<std::string>{"Speed=19200"});
+}
+
+}  // namespace
