@@ -73,8 +73,8 @@ bool Spacing(const CTVRPcscStack& stack, std::size_t before, std::size_t expecte
              std::vector<long long>& stamps) {
   stamps = Stamps(stack);
   if (stamps.size() < before || stamps.size() - before != expected) {
-    loop.m_strError = "the card saw " + std::to_string(stamps.size() - before) + " APDUs instead of " +
-                      std::to_string(expected);
+    loop.m_strError =
+        "the card saw " + std::to_string(stamps.size() - before) + " APDUs instead of " + std::to_string(expected);
     return false;
   }
   stamps.erase(stamps.begin(), stamps.begin() + long(before));
@@ -156,8 +156,8 @@ CLoop HostLoop(const CTVRPcscStack& stack, const std::string& runFolder, const s
   CLoop loop;
   const std::size_t before = Stamps(stack).size();
   long long start = 0;
-  const int status = Spawn({runFolder + "/tavric-run", "--plugins", runFolder, "--board", "pcsc", "--protocol",
-                            "PC/SC", "--no-colour", "--reader", READER, script},
+  const int status = Spawn({runFolder + "/tavric-run", "--plugins", runFolder, "--board", "pcsc", "--protocol", "PC/SC",
+                            "--no-colour", "--reader", READER, script},
                            trace, start, cpuMillis);
   if (status != 0) {
     loop.m_strError = "tavric-run ended with status " + std::to_string(status);
@@ -182,8 +182,8 @@ CLoop FirstApdu(const CTVRPcscStack& stack, const std::string& runFolder, const 
   CLoop loop;
   const std::size_t before = Stamps(stack).size();
   long long start = 0;
-  const int status = Spawn({runFolder + "/tavric-run", "--plugins", runFolder, "--board", "pcsc", "--protocol",
-                            "PC/SC", "--no-colour", "--reader", READER, script},
+  const int status = Spawn({runFolder + "/tavric-run", "--plugins", runFolder, "--board", "pcsc", "--protocol", "PC/SC",
+                            "--no-colour", "--reader", READER, script},
                            trace, start, &cpuMillis);
   const std::vector<long long> stamps = Stamps(stack);
   if (status != 0 || stamps.size() != before + 1) {
@@ -246,8 +246,8 @@ int main(int argc, char** argv) {
   const std::string runFolder = RunFolder();
   std::printf("%d APDUs (SELECT 3F00, answer 90 00) per loop, %d rounds, timed at the card\n", apdus, rounds);
   std::printf("us/APDU: the mean from the first APDU to the last, and the median gap between two\n");
-  std::printf("%-6s %17s %17s %15s %10s %10s %10s\n", "round", "bare mean/median", "host mean/median",
-              "ratio mean/med", "first ms", "help ms", "1-APDU cpu");
+  std::printf("%-6s %17s %17s %15s %10s %10s %10s\n", "round", "bare mean/median", "host mean/median", "ratio mean/med",
+              "first ms", "help ms", "1-APDU cpu");
   std::vector<double> bare, host, ratio, bareMedian, hostMedian, ratioMedian, first, help, cpu;
   for (int round = 1; round <= rounds; ++round) {
     const CLoop b = BareLoop(stack, apdus);
@@ -274,8 +274,8 @@ int main(int argc, char** argv) {
     first.push_back(h.m_dFirstMillis);
     first.push_back(o.m_dFirstMillis);
     std::printf("%-6d %8.1f %8.1f %8.1f %8.1f %7.3f %7.3f %5.1f/%-5.1f %9.1f %10.1f\n", round, bare.back(),
-                bareMedian.back(), host.back(), hostMedian.back(), ratio.back(), ratioMedian.back(),
-                h.m_dFirstMillis, o.m_dFirstMillis, help.back(), cpu.back());
+                bareMedian.back(), host.back(), hostMedian.back(), ratio.back(), ratioMedian.back(), h.m_dFirstMillis,
+                o.m_dFirstMillis, help.back(), cpu.back());
     std::fflush(stdout);
   }
   const auto line = [](const char* name, const std::vector<double>& values, const char* unit) {

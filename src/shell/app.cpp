@@ -4,10 +4,10 @@
 
 #include <QApplication>
 
+#include "board_settings_box.h"
 #include "command_setting_box.h"
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
-#include "board_settings_box.h"
 #include "delay_options_box.h"
 #include "document/board_settings_dlg.h"
 #include "document/delay_options_dlg.h"

@@ -122,11 +122,12 @@ TEST_F(PcscBoardTest, TheCardRemovedMidRunIsReportedAndItsReturnServed) {
 }
 
 TEST_F(PcscBoardTest, ACardRemovedEmptiesItsSlotInTheCardParameters) {
-  // The same script on a card that stays and on one that leaves after its first answer.
+  // The same script on a card that stays and on one that leaves after its
+  // first answer; the delay lets the daemon see it go, with a loaded machine's margin.
   const QString script = Script("slot.cmd",
                                 "FF 10 00 00;\n"
                                 "00 A4 00 0C 02 3F 00;\n"
-                                ".t(1500);\n"
+                                ".t(3000);\n"
                                 "00 A4 00 0C 02 3F 00;\n");
   ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t1"));
   ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1 --remove-after 1"));
