@@ -1,5 +1,6 @@
 #include "board_settings_box.h"
 
+#include <algorithm>
 #include <limits>
 
 #include <QComboBox>
