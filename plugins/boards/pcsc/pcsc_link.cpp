@@ -235,10 +235,8 @@ void CTVRPcscLink::Run(const CJob& job) {
       break;
     }
     case JOB_CARD_REMOVED:
+      // Said by the watcher already; the handle is the worker's to drop.
       DropCard(SCARD_LEAVE_CARD);
-      PostComment("PC/SC: the card was removed from " + m_strReader + "\r\n");
-      // Its answer to reset no longer describes anything in the reader.
-      PostMessage(m_hWnd, WM_RECV_CARD_REMOVED, 0, 0);
       break;
   }
 }
@@ -366,6 +364,13 @@ void CTVRPcscLink::WatcherMain(bool cardAtOpen) {
     }
     const bool wasPresent = (state.dwCurrentState & SCARD_STATE_PRESENT) != 0;
     const bool isPresent = (now & SCARD_STATE_PRESENT) != 0;
+    if (!isPresent && wasPresent) {
+      // Said at once, not behind the jobs queued (an APDU waiting out its
+      // command delay), which the end of the run may drop.
+      PostComment("PC/SC: the card was removed from " + m_strReader + "\r\n");
+      // Its answer to reset no longer describes anything in the reader.
+      PostMessage(m_hWnd, WM_RECV_CARD_REMOVED, 0, 0);
+    }
     if (wasPresent != isPresent) Push(CJob{isPresent ? JOB_CARD_INSERTED : JOB_CARD_REMOVED, {}});
     state.dwCurrentState = now;
   }
