@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include <tavric/board_options.h>
 #include <tavric/registry.h>
@@ -104,6 +105,39 @@ TEST_F(SerialSettingsTest, AnUnusableValueIsNamedWithWhatItMayBe) {
     EXPECT_FALSE(settings.Resolve(line, error)) << row.m_pszValue;
     EXPECT_EQ(error, row.m_pszMessage);
   }
+}
+
+TEST_F(SerialSettingsTest, TheSettingsWindowShowsEachRowAndTakesOnlyWhatTheLineCanUse) {
+  CTVRSerialSettings settings;
+  std::vector<CTVRBoardSetting> shown;
+  settings.Describe(shown, {"/dev/ttyS0", "/dev/ttyUSB1"});
+  ASSERT_EQ(shown.size(), 5u);
+  EXPECT_EQ(shown[0].m_strName, "Port");
+  EXPECT_EQ(shown[0].m_eKind, CTVRBoardSetting::SETTING_TEXT);
+  EXPECT_EQ(shown[0].m_strValue, "/dev/ttyUSB0");
+  EXPECT_EQ(shown[0].m_strHint, "Ports found now: /dev/ttyS0, /dev/ttyUSB1.");
+  EXPECT_EQ(shown[1].m_strLabel, "Speed (bit/s)");
+  EXPECT_EQ(shown[1].m_eKind, CTVRBoardSetting::SETTING_NUMBER);
+  EXPECT_EQ(shown[1].m_nMin, 1);
+  EXPECT_EQ(shown[1].m_nMax, 4000000);
+  EXPECT_EQ(shown[2].m_eKind, CTVRBoardSetting::SETTING_CHOICE);
+  EXPECT_EQ(shown[2].m_Choices, (std::vector<std::string>{"none", "even", "odd"}));
+  EXPECT_EQ(shown[3].m_strName, "FlowControl");
+  EXPECT_EQ(shown[3].m_Choices, (std::vector<std::string>{"none", "hardware", "software"}));
+  EXPECT_EQ(shown[4].m_nMax, 10000);
+
+  std::vector<CTVRBoardSetting> none;
+  settings.Describe(none, {});
+  EXPECT_EQ(none[0].m_strHint, "No serial port is found now.");
+
+  std::string error;
+  EXPECT_TRUE(settings.Take("Parity", "odd", error));
+  EXPECT_EQ(settings.Get(CTVRSerialSettings::SET_PARITY), "odd");
+  EXPECT_FALSE(settings.Take("Speed", "0", error));
+  EXPECT_EQ(error, "Serial: the speed \"0\" is not valid (a whole number from 1 to 4000000)");
+  EXPECT_EQ(settings.Get(CTVRSerialSettings::SET_SPEED), "115200");
+  EXPECT_FALSE(settings.Take("Baud", "9600", error));
+  EXPECT_EQ(error, "Serial: no setting \"Baud\"");
 }
 
 }  // namespace

@@ -49,7 +49,9 @@ void Click(QWidget* pDialog, const char* text) {
 }
 
 TEST_F(CommandSettingTest, TheDialogHasFiveFieldsUnderTheirGroupBoxes) {
-  CTVRCommandSettingDlg logic(OpenReader()->m_strQuickCommands);
+  // The dialog's layout does not depend on the document; texts of its own.
+  std::string commands[CTVRCommandSettingDlg::COMMAND_COUNT];
+  CTVRCommandSettingDlg logic(commands);
   logic.Open();
   CTVRCommandSettingBox box(logic);
   EXPECT_EQ(box.windowTitle(), QStringLiteral("Command Setting"));
@@ -62,8 +64,8 @@ TEST_F(CommandSettingTest, TheDialogHasFiveFieldsUnderTheirGroupBoxes) {
 TEST_F(CommandSettingTest, OkCommitsWhatWasTypedInUpperCase) {
   CTVRBoardDoc* pDoc = OpenReader();
   ASSERT_NE(pDoc, nullptr);
-  pDoc->m_strQuickCommands[0] = "00 A4 04 00 02 3F 00";
-  pDoc->m_strQuickCommands[3] = "80 CA";
+  pDoc->SetQuickCommand(0, "00 A4 04 00 02 3F 00");
+  pDoc->SetQuickCommand(3, "80 CA");
   const QStringList shown = RunDialog(Frame(), [](QWidget* pDialog) {
     Edit(pDialog, 2)->setFocus();
     QTest::keyClicks(Edit(pDialog, 2), QStringLiteral("00a4 3f"));
@@ -71,9 +73,9 @@ TEST_F(CommandSettingTest, OkCommitsWhatWasTypedInUpperCase) {
     Click(pDialog, "OK");
   });
   EXPECT_EQ(shown, (QStringList{"00 A4 04 00 02 3F 00", "", "", "80 CA", ""}));
-  EXPECT_EQ(pDoc->m_strQuickCommands[0], "00 A4 04 00 02 3F 00");
-  EXPECT_EQ(pDoc->m_strQuickCommands[1], "00A4 3F");
-  EXPECT_EQ(pDoc->m_strQuickCommands[3], "");
+  EXPECT_EQ(pDoc->GetQuickCommand(0), "00 A4 04 00 02 3F 00");
+  EXPECT_EQ(pDoc->GetQuickCommand(1), "00A4 3F");
+  EXPECT_EQ(pDoc->GetQuickCommand(3), "");
   // Command 2 now has a text: its button waits only for the reader's connection.
   pDoc->m_bConnected = TRUE;
   Frame().UpdateCommandStates();
@@ -84,14 +86,14 @@ TEST_F(CommandSettingTest, OkCommitsWhatWasTypedInUpperCase) {
 TEST_F(CommandSettingTest, CancelAfterEditingChangesNothingAndTheNextOpeningShowsTheOldTexts) {
   CTVRBoardDoc* pDoc = OpenReader();
   ASSERT_NE(pDoc, nullptr);
-  pDoc->m_strQuickCommands[0] = "00 B0 00 00 10";
+  pDoc->SetQuickCommand(0, "00 B0 00 00 10");
   RunDialog(Frame(), [](QWidget* pDialog) {
     Edit(pDialog, 1)->setText(QStringLiteral("FF"));
     Edit(pDialog, 5)->setText(QStringLiteral("00 84 00 00 08"));
     Click(pDialog, "Cancel");
   });
-  EXPECT_EQ(pDoc->m_strQuickCommands[0], "00 B0 00 00 10");
-  EXPECT_EQ(pDoc->m_strQuickCommands[4], "");
+  EXPECT_EQ(pDoc->GetQuickCommand(0), "00 B0 00 00 10");
+  EXPECT_EQ(pDoc->GetQuickCommand(4), "");
   const QStringList shown = RunDialog(Frame(), [](QWidget* pDialog) { Click(pDialog, "Cancel"); });
   EXPECT_EQ(shown, (QStringList{"00 B0 00 00 10", "", "", "", ""}));
 }
@@ -103,7 +105,7 @@ TEST_F(CommandSettingTest, ClosingTheWindowIsCancel) {
     Edit(pDialog, 3)->setText(QStringLiteral("00 CA 9F 7F 00"));
     QTest::keyClick(pDialog, Qt::Key_Escape);
   });
-  EXPECT_EQ(pDoc->m_strQuickCommands[2], "");
+  EXPECT_EQ(pDoc->GetQuickCommand(2), "");
 }
 
 }  // namespace

@@ -92,14 +92,15 @@ TEST_F(UserToolsTest, DamagedStoredValuesLoseOnlyWhatTheyHold) {
 }
 
 TEST_F(UserToolsTest, ToolsStandInTheToolsMenuBetweenTheRegisterToolAndCustomize) {
-  EXPECT_EQ(ToolsMenuTexts(), (QStringList{"Register tool", "-", "-", "Customize &Tools...", "&Options..."}));
+  EXPECT_EQ(ToolsMenuTexts(),
+            (QStringList{"Register tool", "S&ettings...", "-", "-", "Customize &Tools...", "&Options..."}));
   Frame().GetUserTools()->SetTools({Tool("&Calculator", "true"), Tool("&Log viewer", "true")});
-  EXPECT_EQ(ToolsMenuTexts(), (QStringList{"Register tool", "-", "&Calculator", "&Log viewer", "-",
+  EXPECT_EQ(ToolsMenuTexts(), (QStringList{"Register tool", "S&ettings...", "-", "&Calculator", "&Log viewer", "-",
                                            "Customize &Tools...", "&Options..."}));
   EXPECT_EQ(Frame().GetUserTools()->GetActions()[1]->data().toUInt(), 32807u);
   // A frame made later reads them from the store.
   m_pFrame.reset();
-  EXPECT_EQ(ToolsMenuTexts()[3], QStringLiteral("&Log viewer"));
+  EXPECT_EQ(ToolsMenuTexts()[4], QStringLiteral("&Log viewer"));
 }
 
 TEST_F(UserToolsTest, ChoosingAToolStartsItsProgramInItsFolder) {

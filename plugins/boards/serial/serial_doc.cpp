@@ -1,5 +1,7 @@
 #include "serial_doc.h"
 
+#include <QSerialPortInfo>
+
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
 #include <tavric/protocol.h>
@@ -46,6 +48,20 @@ tvr::BOOL CTVRSerialDoc::LoadState(CTVRRegistry& reg) {
 
 tvr::BOOL CTVRSerialDoc::SaveState(CTVRRegistry& reg) {
   return CTVRBoardDoc::SaveState(reg) && m_Settings.Save(reg);
+}
+
+void CTVRSerialDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
+  std::vector<std::string> ports;
+  for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
+    ports.push_back(port.systemLocation().toStdString());
+  m_Settings.Describe(settings, ports);
+}
+
+tvr::BOOL CTVRSerialDoc::SetSetting(const std::string& name, const std::string& value) {
+  // The settings window says the refusal; the line opens with the value at
+  // the next Connect.
+  std::string error;
+  return m_Settings.Take(name, value, error) ? TRUE : FALSE;
 }
 
 bool CTVRSerialDoc::BoardEndsStatements() const {

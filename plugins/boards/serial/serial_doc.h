@@ -40,7 +40,11 @@ class CTVRSerialDoc : public CTVRBoardDoc {
   tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length) override;
   void OnScriptStop() override;
 
-  CTVRSerialSettings& GetSettings() { return m_Settings; }
+  tvr::BOOL HasSettings() const override { return TRUE; }
+  void GetSettings(std::vector<CTVRBoardSetting>& settings) override;
+  tvr::BOOL SetSetting(const std::string& name, const std::string& value) override;
+
+  CTVRSerialSettings& GetLineSettings() { return m_Settings; }
 
  private:
   void Queue(const tvr::BYTE* bytes, tvr::DWORD length, bool bEndStatement);

@@ -7,6 +7,9 @@
 
 #include <array>
 #include <string>
+#include <vector>
+
+#include <tavric/board_setting.h>
 
 class CTVRRegistry;
 
@@ -49,6 +52,16 @@ class CTVRSerialSettings {
   // is no speed, choice or timeout.
   bool Resolve(CLine& line, std::string& error) const;
 
+  // The settings as the settings window shows them, the ports found now as
+  // the port's hint.
+  void Describe(std::vector<CTVRBoardSetting>& settings, const std::vector<std::string>& ports) const;
+  // A value chosen in the settings window, checked as Resolve checks it;
+  // FALSE, with the message, and the value left, when it is refused.
+  bool Take(const std::string& name, const std::string& value, std::string& error);
+
  private:
+  // One value against its row: its number or choice, or the message.
+  static bool Check(ESetting setting, const std::string& text, long& number, int& choice, std::string& error);
+
   std::array<std::string, SET_COUNT> m_Values;
 };
