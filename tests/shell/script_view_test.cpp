@@ -273,7 +273,7 @@ TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint
   // The view follows at the next frame, not inside the hint.
   EXPECT_EQ(m_pScript->GetFirstVisibleLine(), 0);
   // A loaded machine may run the frame's timer late; it still comes.
-  QTest::qWaitFor([&] { return m_pScript->GetFirstVisibleLine() != 0; }, 2000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return m_pScript->GetFirstVisibleLine() != 0; }, 2000));
   EXPECT_EQ(m_pScript->GetFirstVisibleLine(), 150 - page / 2);
 
   // A double click: the first click places the anchor, the second sets the statement.
@@ -287,7 +287,7 @@ TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint
   const std::size_t frames = m_pScript->GetFrameCount();
   for (int line = 0; line < 100; ++line) m_pDoc->SetNextCommand(line);
   EXPECT_EQ(m_pScript->GetFrameCount(), frames);
-  QTest::qWaitFor([&] { return m_pScript->GetFrameCount() != frames; }, 2000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return m_pScript->GetFrameCount() != frames; }, 2000));
   QTest::qWait(3 * CTVRScriptView::FRAME_MS);
   EXPECT_EQ(m_pScript->GetFrameCount(), frames + 1);
   EXPECT_EQ(m_pScript->GetFirstVisibleLine(), 99 - page / 2);
