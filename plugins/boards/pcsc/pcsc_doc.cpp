@@ -1,5 +1,6 @@
 #include "pcsc_doc.h"
 
+#include <tavric/board_menu.h>
 #include <tavric/board_options.h>
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
@@ -16,25 +17,7 @@ constexpr const char* kReaderValue = "Reader";
 }  // namespace
 
 CTVRMenu CTVRPcscDoc::GetMenu() {
-  return {
-      {0,
-       "&Reader",
-       {{ID_READER_CONNECT, "&Connect", {}},
-        {ID_READER_DISCONNECT, "&Disconnect", {}},
-        {},
-        {ID_READER_SETTINGS, "S&ettings...", {}}}},
-      {0,
-       "&Script",
-       {{ID_SCRIPT_START, "&Start", {}},
-        {ID_SCRIPT_STEP, "S&tep", {}},
-        {ID_SCRIPT_STOP, "Sto&p", {}},
-        {ID_SCRIPT_LOOP, "&Loop", {}},
-        {},
-        {ID_SCRIPT_RAWDATA, "&Raw data", {}},
-        {ID_SCRIPT_COMMANDS, "&Commands", {}},
-        {ID_SCRIPT_APDU, "&APDU", {}}}},
-      {0, "&Protocol", {{ID_PROTOCOL_FIRST, "Protocols", {}}}},
-  };
+  return TVRBoardMenu(true);
 }
 
 CTVRPcscDoc::CTVRPcscDoc() = default;

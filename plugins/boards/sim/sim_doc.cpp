@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <tavric/board_menu.h>
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
 #include <tavric/protocol.h>
@@ -31,20 +32,7 @@ std::string Hex(tvr::BYTE value) {
 }  // namespace
 
 CTVRMenu CTVRSimDoc::GetMenu() {
-  return {
-      {0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
-      {0,
-       "&Script",
-       {{ID_SCRIPT_START, "&Start", {}},
-        {ID_SCRIPT_STEP, "S&tep", {}},
-        {ID_SCRIPT_STOP, "Sto&p", {}},
-        {ID_SCRIPT_LOOP, "&Loop", {}},
-        {},
-        {ID_SCRIPT_RAWDATA, "&Raw data", {}},
-        {ID_SCRIPT_COMMANDS, "&Commands", {}},
-        {ID_SCRIPT_APDU, "&APDU", {}}}},
-      {0, "&Protocol", {{ID_PROTOCOL_FIRST, "Protocols", {}}}},
-  };
+  return TVRBoardMenu(false);
 }
 
 CTVRSimDoc::CTVRSimDoc() : m_uLatencyMs(LatencyFromEnvironment()) {}
