@@ -25,6 +25,7 @@
 #include <tavric/tavric.h>
 
 #include "contract/host.h"
+#include "image_probe.h"
 #include "platform/dispatcher.h"
 #include "shell/app.h"
 #include "shell/board_view.h"
@@ -32,20 +33,6 @@
 #include "shell/main_frame.h"
 
 namespace {
-
-int Count(const QImage& image, QRect rect, QColor colour, int tolerance) {
-  int count = 0;
-  rect = rect.intersected(image.rect());
-  for (int y = rect.top(); y <= rect.bottom(); ++y) {
-    for (int x = rect.left(); x <= rect.right(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
-          std::abs(c.blue() - colour.blue()) <= tolerance)
-        ++count;
-    }
-  }
-  return count;
-}
 
 int Colours(const QImage& image) {
   std::set<QRgb> colours;
@@ -113,8 +100,8 @@ int main(int argc, char** argv) {
   };
   const Check checks[] = {
       {"colours on the window", Colours(image), 40},
-      {"sent bytes (purple)", Count(image, trace, QColor(128, 0, 128), 40), 1},
-      {"received bytes (blue)", Count(image, trace, QColor(0, 0, 255), 40), 1},
+      {"sent bytes (purple)", tvr_test::CountPixels(image, trace, QColor(128, 0, 128), 40), 1},
+      {"received bytes (blue)", tvr_test::CountPixels(image, trace, QColor(0, 0, 255), 40), 1},
       {"running at the grab", running ? 1 : 0, 1},
       {"Stop enabled", stopEnabled ? 1 : 0, 1},
       {"Start disabled", startEnabled ? 0 : 1, 1},

@@ -25,6 +25,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "image_probe.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/board_view.h"
@@ -38,21 +39,6 @@ CTVRBoardDoc* NewSimDocument() {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
   }
   return nullptr;
-}
-
-// Pixels of the rectangle close to the colour.
-int Count(const QImage& image, QRect rect, QColor colour, int tolerance) {
-  int count = 0;
-  rect = rect.intersected(image.rect());
-  for (int y = rect.top(); y <= rect.bottom(); ++y) {
-    for (int x = rect.left(); x <= rect.right(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
-          std::abs(c.blue() - colour.blue()) <= tolerance)
-        ++count;
-    }
-  }
-  return count;
 }
 
 }  // namespace
@@ -140,7 +126,7 @@ int main(int argc, char** argv) {
   };
   int failures = 0;
   for (const Check& check : checks) {
-    const int found = Count(image, check.m_Rect, check.m_Colour, check.m_nTolerance);
+    const int found = tvr_test::CountPixels(image, check.m_Rect, check.m_Colour, check.m_nTolerance);
     std::printf("%-24s %5d pixels\n", check.m_pszWhat, found);
     if (found == 0) ++failures;
   }
