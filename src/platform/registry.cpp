@@ -22,7 +22,9 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -325,6 +327,8 @@ class CStoreCopies {
   bool Save(const std::string& path, const QSettings& settings, std::string& reason) {
     const QByteArray text = IniText(settings);
     std::lock_guard<std::mutex> lock(m_Mutex);
+    // The first save makes the folder (~/.config/Norvale Devices).
+    QDir().mkpath(QFileInfo(QString::fromLocal8Bit(path.c_str())).absolutePath());
     if (!CTVRFileWriter::WriteAll(path, std::string_view(text.constData(), std::size_t(text.size())), &reason))
       return false;
     m_Entries[path].m_Stamp = StampOf(path);
