@@ -1,4 +1,5 @@
-// A script as a user writes it (any bytes), run through the interpreter
+// A script file as a user writes it (any bytes), read into the line store,
+// then run through the interpreter
 // against a board that echoes every frame as an answer or one that answers
 // nothing, in each script type.
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <tavric/board_doc.h>
 
 #include "contract/host.h"
+#include "document/line_store.h"
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
@@ -25,15 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (mode & 1) doc.SetResponder(CTVRTestBoard::EchoResponder());
   CTVRHost::Instance().SetActiveDocument(&doc);
 
-  std::vector<std::string> lines;
-  const std::string text = input.Rest();
-  for (std::size_t start = 0; start <= text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.emplace_back(text, start, end - start);
-    start = end + 1;
-  }
-  doc.SetScriptLines(lines);
+  // Taken as a script file's bytes are: line ends of either kind.
+  doc.GetLineStore().SetScriptText(input.Rest());
   doc.OnReaderConnect();
   switch ((mode >> 1) & 3) {
     case 0:

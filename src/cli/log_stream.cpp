@@ -4,11 +4,14 @@
 
 #include <tavric/prompts.h>
 
+#include "platform/file_writer.h"
+
 bool CTVRLogStream::Open(const std::string& path) {
   Close();
   m_strPath = path;
   m_bFailed = false;
-  m_pFile = std::fopen(path.c_str(), "wb");
+  // Only a regular file: a pipe or a device would block the run or lose the log.
+  m_pFile = CTVRFileWriter::OpenStream(path);
   if (m_pFile == nullptr) {
     Report();
     return false;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_reader.h"
 #include "platform/user_prompts.h"
 #include "regtool/reg_param_file.h"
 
@@ -56,10 +57,9 @@ std::string IndexBase(const std::string& path) {
   return up == std::string::npos ? "." : folder.substr(0, up);
 }
 
+// Only a regular file counts: a pipe named by the index must not block.
 bool CanOpen(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f) std::fclose(f);
-  return f != nullptr;
+  return CTVRFileReader::Check(path) == CTVRFileReader::READ_OK;
 }
 
 void PrintRegister(std::FILE* out, const CRegParamFile& file, const RegisterDef& reg) {

@@ -24,6 +24,7 @@
 #include "document/headless_frames.h"
 #include "document/workspace.h"
 #include "platform/dispatcher.h"
+#include "platform/file_writer.h"
 #include "trace/trace_log.h"
 #include "trace/trace_text_view.h"
 
@@ -182,9 +183,16 @@ int CTVRRunDriver::Prepare() {
   }
 
   // The log holds what the trace view would: from the reader's connection on.
-  if (m_Options.m_bSaveLog)
-    m_Log.Open(m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->GetScriptPath())
-                                              : m_Options.m_strLogPath);
+  if (m_Options.m_bSaveLog) {
+    const std::string log = m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->GetScriptPath())
+                                                           : m_Options.m_strLogPath;
+    // Opening the log empties it: it must not be the script.
+    if (CTVRFileWriter::IsSameFile(log, m_pDoc->GetScriptPath())) {
+      Fail("the log file " + log + " is the script file itself");
+      return CTVRRunOptions::EXIT_WRITE;
+    }
+    if (!m_Log.Open(log)) return CTVRRunOptions::EXIT_WRITE;
+  }
   if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
   for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);
   // A restored document that was connected is connected again already.
@@ -358,9 +366,12 @@ int CTVRRunDriver::Finish(int status) {
     DrainQueue();
     m_Printer.Finish();
   }
-  m_Log.Close();
+  // A log or settings file that could not be written fails a run that
+  // otherwise ended well; the reason is on stderr already.
+  if (!m_Log.Close() && status == CTVRRunOptions::EXIT_DONE) status = CTVRRunOptions::EXIT_WRITE;
   // Saved while still connected, so the next --restore connects again.
-  if (m_Options.m_bSave) m_pWorkspace->SaveCustomState();
+  if (m_Options.m_bSave && !m_pWorkspace->SaveCustomState() && status == CTVRRunOptions::EXIT_DONE)
+    status = CTVRRunOptions::EXIT_WRITE;
   if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
   // What the board says while it disconnects still belongs to the run.
   DrainQueue();

@@ -343,6 +343,8 @@ Exit statuses:
   5    the run stalled: a statement that sends nothing and ends nothing, or no
        answer within the timeout
   6    regs: the register file has an error (the first is printed with its line)
+  7    a file the run must write could not be written: the --save-log log
+       (or it names the script), or the settings of --save
   130  interrupted by Ctrl+C (the run is stopped cleanly, the log still written)
 )";
 }

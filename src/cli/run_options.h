@@ -17,6 +17,7 @@ class CTVRRunOptions {
     EXIT_NOT_FOUND = 3,     // no plug-ins, or the board type or protocol not found
     EXIT_CONNECT = 4,       // the reader could not be connected, or was disconnected
     EXIT_STALLED = 5,       // nothing sent and nothing ended, or no answer in time
+    EXIT_WRITE = 7,         // a file the run must write (log, settings) could not be written
     EXIT_INTERRUPTED = 130  // Ctrl+C
   };
 

@@ -4,11 +4,8 @@
 #include <tavric/board_doc.h>
 
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QString>
 
 #include <tavric/crypto.h>
@@ -24,6 +21,7 @@
 #include "document/interpreter.h"
 #include "document/line_store.h"
 #include "platform/file_reader.h"
+#include "platform/file_writer.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_log.h"
 
@@ -284,25 +282,18 @@ void CTVRBoardDoc::SetTitle(const std::string& text) {
 
 BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
   std::string content;
-  if (CTVRFileReader::ReadAll(path, content) != CTVRFileReader::READ_OK) {
-    CTVRUserPrompts::Get().MessageBox(kFailedToOpen);
+  const CTVRFileReader::EResult read = CTVRFileReader::ReadAll(path, content);
+  // The script is taken over as read; the one shown stays until the new one
+  // has all the memory it needs.
+  const bool held = read == CTVRFileReader::READ_OK && m_pLineStore->SetScriptText(std::move(content));
+  if (!held) {
+    const bool tooLarge = read == CTVRFileReader::READ_OK || read == CTVRFileReader::READ_TOO_LARGE ||
+                          read == CTVRFileReader::READ_NO_MEMORY;
+    CTVRUserPrompts::Get().MessageBox(tooLarge ? kScriptTooLarge + path + kScriptTooLargeEnd : kFailedToOpen);
     return FALSE;
   }
 
-  std::vector<std::string> lines;
-  std::string::size_type start = 0;
-  while (start < content.size()) {
-    auto end = content.find('\n', start);
-    const bool terminated = end != std::string::npos;
-    if (!terminated) end = content.size();
-    auto stop = end;
-    if (terminated && stop > start && content[stop - 1] == '\r') --stop;
-    lines.emplace_back(content, start, stop - start);
-    start = terminated ? end + 1 : end;
-  }
-
-  DeleteContents();
-  SetScriptLines(lines);
+  CTVRDocument::DeleteContents();
   m_strScriptPath = path;
   SetPathName(path);
   SetTitle(FileTitle(path));
@@ -312,19 +303,10 @@ BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
 }
 
 BOOL CTVRBoardDoc::OnSaveDocument(const std::string& path) {
-  // Written to a temporary file beside the target and renamed over it only
-  // when complete: a failed save never leaves half a script behind.
-  const QString name = QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
-  QSaveFile file(name);
-  bool ok = !path.empty() && !QFileInfo(name).isDir() && file.open(QIODevice::WriteOnly);
-  const std::vector<std::string>& lines = m_pLineStore->GetLines();
-  for (std::size_t i = 0; ok && i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    ok = file.write(line.data(), qint64(line.size())) == qint64(line.size()) && file.putChar('\n');
-  }
-  ok = ok && file.commit();
-  if (!ok) {
-    file.cancelWriting();
+  // Written whole beside the target and renamed over it only when it is on
+  // the disk: a failed save leaves the file as it was, and the script stays
+  // modified in the window.
+  if (!CTVRFileWriter::WriteAll(path, m_pLineStore->GetText())) {
     CTVRUserPrompts::Get().MessageBox(kFailedToSave);
     return FALSE;
   }

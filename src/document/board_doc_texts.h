@@ -1,6 +1,8 @@
 // Every text the reader document itself shows, character for character.
 #pragma once
 
+#include <string>
+
 namespace tvr_doc_texts {
 
 inline constexpr const char* kNotImplemented = "This operation is not implemented.";
@@ -9,6 +11,9 @@ inline constexpr const char* kNoDocumentInRegistry = "No document in registry !"
 inline constexpr const char* kNoCyphering = "No cyphering in this Tavric version !";
 inline constexpr const char* kFailedToOpen = "Failed to open document.";
 inline constexpr const char* kFailedToSave = "Failed to save document.";
+// A script file larger than the memory the program can have.
+inline const std::string kScriptTooLarge = "The script \"";
+inline constexpr const char* kScriptTooLargeEnd = "\" is too large to be held in memory.";
 inline constexpr const char* kBoardDisconnected =
     "The USB connection has been broken !\n"
     " - either the reader has been unplugged : plug it in and click on the menu \"Reader->Connect\".\n"

@@ -1,17 +1,19 @@
 #include "document/line_store.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
 
 #include <tavric/board_doc.h>
 
 #include "document/line_store_owner.h"
 #include "document/script_text.h"
 
-using tvr_script::TrimLower;
-
 namespace {
 
-constexpr std::size_t kLineGrowth = 20;
+// Every LINE_MARK_STEP-th line's start is noted.
+constexpr int LINE_MARK_STEP = 64;
 
 constexpr COLORREF kCommentText = RGB(0, 128, 0);
 constexpr COLORREF kCommentSelected = RGB(64, 192, 64);
@@ -22,20 +24,37 @@ constexpr COLORREF kDirectiveSelected = RGB(255, 128, 128);
 constexpr COLORREF kPlainText = RGB(0, 0, 0);
 constexpr COLORREF kPlainSelected = RGB(255, 255, 255);
 
+// The five state bits in one byte: the classification's three, then the
+// breakpoint and the next-statement mark.
+std::uint8_t Pack(DWORD state) {
+  return std::uint8_t((state & (LINE_COMMENT | LINE_START | LINE_END)) | ((state & LINE_BREAKPOINT) ? 0x08 : 0) |
+                      ((state & LINE_NEXT) ? 0x10 : 0));
+}
+
+DWORD Unpack(std::uint8_t bits) {
+  return DWORD(bits & 0x07) | ((bits & 0x08) ? LINE_BREAKPOINT : 0) | ((bits & 0x10) ? LINE_NEXT : 0);
+}
+
 bool IsCommentMark(char c) {
   return c == '/' || c == '*';
 }
 
 // A ';' ends the statement only when no comment mark stands before it: such a
 // ';' belongs to the comment.
-bool EndsStatement(const std::string& t) {
+bool EndsStatement(std::string_view t) {
   const auto semicolon = t.find(';');
-  if (semicolon == std::string::npos) return false;
+  if (semicolon == std::string_view::npos) return false;
   return t.find_first_of("/*") > semicolon;
 }
 
-bool StartsWith(const std::string& t, const char* prefix) {
-  return t.rfind(prefix, 0) == 0;
+std::string_view TrimView(std::string_view t) {
+  while (!t.empty() && tvr_script::IsBlank(t.front())) t.remove_prefix(1);
+  while (!t.empty() && tvr_script::IsBlank(t.back())) t.remove_suffix(1);
+  return t;
+}
+
+bool IsBreakpointDirective(std::string_view t) {
+  return t.size() >= 2 && t[0] == '.' && (t[1] == 'b' || t[1] == 'B');
 }
 
 // Every access clamps: callers may hand us the index just past the end (the
@@ -45,13 +64,24 @@ int ClampIndex(int line, int count) {
   return std::clamp(line, 0, std::max(count - 1, 0));
 }
 
+// A line's text as stored: a line feed would split it.
+std::string StoredText(const std::string& text) {
+  std::string stored = text;
+  std::replace(stored.begin(), stored.end(), '\n', ' ');
+  return stored;
+}
+
 }  // namespace
 
 CTVRLineStore::CTVRLineStore(CTVRLineStoreOwner& owner) : m_Owner(owner) {
-  m_Lines.reserve(kLineGrowth);
-  m_LineStates.reserve(kLineGrowth);
-  m_Lines.assign(1, std::string());
-  m_LineStates.assign(1, LINE_START | LINE_END);
+  SetEmptyScript();
+}
+
+void CTVRLineStore::SetEmptyScript() {
+  m_strText.assign(1, '\n');
+  m_States.assign(1, Pack(LINE_START | LINE_END));
+  m_nLineCount = 1;
+  RenumberFrom(0);
 }
 
 void CTVRLineStore::Reset() {
@@ -61,71 +91,140 @@ void CTVRLineStore::Reset() {
   m_nMarkedLine = 0;
   m_Extent = {0, 0};
   m_bExtentDirty = TRUE;
-  m_Lines.assign(1, std::string());
-  m_LineStates.assign(1, LINE_START | LINE_END);
+  SetEmptyScript();
 }
 
 void CTVRLineStore::DeleteContents() {
-  m_Lines.clear();
-  m_LineStates.clear();
-  m_Lines.reserve(kLineGrowth);
-  m_LineStates.reserve(kLineGrowth);
+  // The memory of a long script goes back at once.
+  std::string().swap(m_strText);
+  std::vector<std::uint8_t>().swap(m_States);
   m_nCurrentLine = 0;
   m_nMarkedLine = 0;
   m_bExtentDirty = TRUE;
-  m_Lines.emplace_back();
-  m_LineStates.push_back(LINE_START | LINE_END);
+  SetEmptyScript();
+}
+
+std::size_t CTVRLineStore::LineOffset(int line) const {
+  if (line >= m_nLineCount) return m_strText.size();
+  int at = line / LINE_MARK_STEP * LINE_MARK_STEP;
+  std::size_t offset = m_LineMarks[std::size_t(line / LINE_MARK_STEP)];
+  if (m_nWalkLine > at && m_nWalkLine <= line) {
+    at = m_nWalkLine;
+    offset = m_nWalkOffset;
+  }
+  const char* text = m_strText.data();
+  for (; at < line; ++at) {
+    const void* end = std::memchr(text + offset, '\n', m_strText.size() - offset);
+    offset = std::size_t(static_cast<const char*>(end) - text) + 1;
+  }
+  m_nWalkLine = line;
+  m_nWalkOffset = offset;
+  return offset;
+}
+
+std::string_view CTVRLineStore::LineView(int line) const {
+  if (m_nLineCount == 0) return {};
+  line = ClampIndex(line, m_nLineCount);
+  const std::size_t offset = LineOffset(line);
+  const void* end = std::memchr(m_strText.data() + offset, '\n', m_strText.size() - offset);
+  const std::size_t stop = std::size_t(static_cast<const char*>(end) - m_strText.data());
+  // The next line starts right after: a walk down the script finds it at once.
+  if (line + 1 < m_nLineCount) {
+    m_nWalkLine = line + 1;
+    m_nWalkOffset = stop + 1;
+  }
+  return std::string_view(m_strText.data() + offset, stop - offset);
+}
+
+void CTVRLineStore::RenumberFrom(int line) {
+  const std::size_t first = std::size_t(std::clamp(line, 0, m_nLineCount) / LINE_MARK_STEP);
+  m_LineMarks.resize(std::min(first + 1, m_LineMarks.size()));
+  if (m_LineMarks.empty()) m_LineMarks.push_back(0);
+  std::size_t offset = m_LineMarks.back();
+  int at = int(m_LineMarks.size() - 1) * LINE_MARK_STEP;
+  m_LineMarks.reserve(std::size_t(m_nLineCount / LINE_MARK_STEP) + 1);
+  const char* text = m_strText.data();
+  while (at < m_nLineCount) {
+    const void* end = std::memchr(text + offset, '\n', m_strText.size() - offset);
+    offset = std::size_t(static_cast<const char*>(end) - text) + 1;
+    if (++at % LINE_MARK_STEP == 0) m_LineMarks.push_back(offset);
+  }
+  m_nWalkLine = 0;
+  m_nWalkOffset = 0;
+}
+
+std::vector<std::string> CTVRLineStore::GetLines() const {
+  std::vector<std::string> lines;
+  lines.reserve(std::size_t(m_nLineCount));
+  for (int i = 0; i < m_nLineCount; ++i) lines.emplace_back(LineView(i));
+  return lines;
 }
 
 int CTVRLineStore::GetLineLength(int line) const {
-  if (m_Lines.empty()) return 0;
-  return int(m_Lines[ClampIndex(line, GetLineCount())].size());
+  return int(LineView(line).size());
 }
 
 std::string CTVRLineStore::GetLine(int line) const {
-  if (m_Lines.empty()) return std::string();
-  return m_Lines[ClampIndex(line, GetLineCount())];
+  return std::string(LineView(line));
 }
 
 DWORD CTVRLineStore::GetLineState(int line) const {
-  if (m_LineStates.empty()) return 0;
-  return m_LineStates[ClampIndex(line, int(m_LineStates.size()))];
+  if (m_States.empty()) return 0;
+  return Unpack(m_States[std::size_t(ClampIndex(line, m_nLineCount))]);
 }
 
 void CTVRLineStore::SetLine(int line, const std::string& text) {
-  if (m_Lines.empty()) return;
-  line = ClampIndex(line, GetLineCount());
-  const int oldLength = int(m_Lines[line].size());
-  m_Lines[line] = text;
+  if (m_nLineCount == 0) return;
+  line = ClampIndex(line, m_nLineCount);
+  const std::string stored = StoredText(text);
+  const std::size_t offset = LineOffset(line);
+  const int oldLength = int(LineView(line).size());
+  m_strText.replace(offset, std::size_t(oldLength), stored);
+  // The lines below only moved: their noted starts shift by the difference.
+  const std::ptrdiff_t shift = std::ptrdiff_t(stored.size()) - oldLength;
+  for (std::size_t k = std::size_t(line / LINE_MARK_STEP) + 1; k < m_LineMarks.size(); ++k)
+    m_LineMarks[k] = std::size_t(std::ptrdiff_t(m_LineMarks[k]) + shift);
+  m_nWalkLine = 0;
+  m_nWalkOffset = 0;
   m_Owner.OnLinesEdited();
-  OnLineLengthChanged(oldLength, int(text.size()));
+  OnLineLengthChanged(oldLength, int(stored.size()));
   ReparseLine(line);
 }
 
 void CTVRLineStore::SetLineState(int line, DWORD state) {
-  if (m_LineStates.empty()) return;
-  line = ClampIndex(line, int(m_LineStates.size()));
-  m_LineStates[line] = state;
+  if (m_States.empty()) return;
+  line = ClampIndex(line, m_nLineCount);
+  m_States[std::size_t(line)] = Pack(state);
   m_Owner.OnLineStateSet(line);
 }
 
 void CTVRLineStore::InsertLine(int line, const std::string& text, DWORD state) {
-  line = std::clamp(line, 0, GetLineCount());
-  m_Lines.insert(m_Lines.begin() + line, text);
-  m_LineStates.insert(m_LineStates.begin() + line, state);
+  line = std::clamp(line, 0, m_nLineCount);
+  const std::string stored = StoredText(text) + '\n';
+  m_strText.insert(LineOffset(line), stored);
+  m_States.insert(m_States.begin() + line, Pack(state));
+  ++m_nLineCount;
+  RenumberFrom(line);
   m_Owner.OnLinesEdited();
-  OnLinesInserted(1, int(text.size()));
+  OnLinesInserted(1, int(stored.size()) - 1);
   ReparseLine(line);
 }
 
 void CTVRLineStore::InsertLines(int line, const std::vector<std::string>& texts) {
   if (texts.empty()) return;
-  line = std::clamp(line, 0, GetLineCount());
-  m_Lines.insert(m_Lines.begin() + line, texts.begin(), texts.end());
-  m_LineStates.insert(m_LineStates.begin() + line, texts.size(), DWORD(0));
-  m_Owner.OnLinesEdited();
+  line = std::clamp(line, 0, m_nLineCount);
+  std::string block;
   int longest = 0;
-  for (const std::string& text : texts) longest = std::max(longest, int(text.size()));
+  for (const std::string& text : texts) {
+    block += StoredText(text);
+    block += '\n';
+    longest = std::max(longest, int(text.size()));
+  }
+  m_strText.insert(LineOffset(line), block);
+  m_States.insert(m_States.begin() + line, texts.size(), std::uint8_t(0));
+  m_nLineCount += int(texts.size());
+  RenumberFrom(line);
+  m_Owner.OnLinesEdited();
   OnLinesInserted(int(texts.size()), longest);
 
   // As many InsertLine calls would classify them, top down, but carrying the
@@ -133,8 +232,9 @@ void CTVRLineStore::InsertLines(int line, const std::vector<std::string>& texts)
   // line: a pasted block of comments must not cost the square of its length.
   DWORD previous = PreviousStatementState(line);
   for (int i = line; i < line + int(texts.size()); ++i) {
-    m_LineStates[i] = Classify(m_Lines[i], 0, previous);
-    if (m_LineStates[i] & (LINE_START | LINE_END)) previous = m_LineStates[i];
+    const DWORD state = Classify(LineView(i), 0, previous);
+    m_States[std::size_t(i)] = Pack(state);
+    if (state & (LINE_START | LINE_END)) previous = state;
   }
 }
 
@@ -143,13 +243,17 @@ void CTVRLineStore::RemoveLine(int line) {
 }
 
 void CTVRLineStore::RemoveLines(int line, int count) {
-  if (m_Lines.empty() || count <= 0) return;
-  line = ClampIndex(line, GetLineCount());
-  count = std::min(count, GetLineCount() - line);
+  if (m_nLineCount == 0 || count <= 0) return;
+  line = ClampIndex(line, m_nLineCount);
+  count = std::min(count, m_nLineCount - line);
   int longest = 0;
-  for (int i = line; i < line + count; ++i) longest = std::max(longest, int(m_Lines[i].size()));
-  m_Lines.erase(m_Lines.begin() + line, m_Lines.begin() + line + count);
-  m_LineStates.erase(m_LineStates.begin() + line, m_LineStates.begin() + line + count);
+  for (int i = line; i < line + count; ++i) longest = std::max(longest, int(LineView(i).size()));
+  const std::size_t from = LineOffset(line);
+  const std::size_t to = LineOffset(line + count);
+  m_strText.erase(from, to - from);
+  m_States.erase(m_States.begin() + line, m_States.begin() + line + count);
+  m_nLineCount -= count;
+  RenumberFrom(line);
   m_Owner.OnLinesEdited();
   if (!m_bExtentDirty) {
     m_Extent.second -= count;
@@ -176,19 +280,20 @@ void CTVRLineStore::OnLinesInserted(int count, int longest) {
 
 DWORD CTVRLineStore::PreviousStatementState(int line) const {
   for (int above = line - 1; above >= 0; --above) {
-    if (m_LineStates[above] & (LINE_START | LINE_END)) return m_LineStates[above];
+    const DWORD state = Unpack(m_States[std::size_t(above)]);
+    if (state & (LINE_START | LINE_END)) return state;
   }
   return LINE_END;
 }
 
-DWORD CTVRLineStore::Classify(const std::string& text, DWORD state, DWORD previous) {
+DWORD CTVRLineStore::Classify(std::string_view text, DWORD state, DWORD previous) {
   // Only the breakpoint is the user's; every other bit follows from the text.
   state &= LINE_BREAKPOINT;
-  const std::string t = TrimLower(text);
+  const std::string_view t = TrimView(text);
   if (!t.empty() && IsCommentMark(t[0])) {
     state |= LINE_COMMENT;
   } else {
-    if (StartsWith(t, ".b")) state |= LINE_BREAKPOINT;
+    if (IsBreakpointDirective(t)) state |= LINE_BREAKPOINT;
     if (EndsStatement(t)) state |= LINE_END;
     if ((previous & LINE_END) && !t.empty()) state |= LINE_START;
   }
@@ -196,18 +301,23 @@ DWORD CTVRLineStore::Classify(const std::string& text, DWORD state, DWORD previo
 }
 
 void CTVRLineStore::ReparseLine(int line) {
-  if (m_Lines.empty()) return;
-  line = ClampIndex(line, GetLineCount());
+  if (m_nLineCount == 0) return;
+  line = ClampIndex(line, m_nLineCount);
   // The lines below are deliberately left alone: the editor calls this on every
   // keystroke, and a reload reclassifies the whole script anyway.
-  m_LineStates[line] = Classify(m_Lines[line], m_LineStates[line], PreviousStatementState(line));
+  m_States[std::size_t(line)] = Pack(Classify(LineView(line), GetLineState(line), PreviousStatementState(line)));
 }
 
 std::pair<int, int> CTVRLineStore::GetTextExtent() {
   if (m_bExtentDirty) {
-    int width = 0;
-    for (const std::string& line : m_Lines) width = std::max(width, int(line.size()));
-    m_Extent = {width, GetLineCount()};
+    std::size_t width = 0;
+    std::size_t start = 0;
+    for (int i = 0; i < m_nLineCount; ++i) {
+      const std::size_t stop = m_strText.find('\n', start);
+      width = std::max(width, stop - start);
+      start = stop + 1;
+    }
+    m_Extent = {int(width), m_nLineCount};
     m_bExtentDirty = FALSE;
   }
   return m_Extent;
@@ -220,18 +330,18 @@ void CTVRLineStore::GotoFirstChunk(int line) {
 
 int CTVRLineStore::GetNextChunk(std::string& chunk, DWORD colours[2]) {
   if (m_nChunkLine < 0 || m_nChunkLine >= GetLineCount()) return 0;
-  const std::string& line = m_Lines[m_nChunkLine];
+  const std::string_view line = LineView(m_nChunkLine);
   if (m_nChunkPos < 0 || m_nChunkPos > int(line.size())) return 0;
 
   // The closing line feed counts as a character of the line, so that an empty
   // line still yields one chunk and a comment runs to the end of the line. It
   // is added to the chunk, not to a copy of the line: the editor asks for
   // chunks on every repaint.
-  const std::string::size_type pos = std::string::size_type(m_nChunkPos);
+  const std::size_t pos = std::size_t(m_nChunkPos);
   const char c = pos < line.size() ? line[pos] : '\n';
 
   if (IsCommentMark(c)) {
-    chunk.assign(line, pos);
+    chunk.assign(line.substr(pos));
     chunk += '\n';
     colours[0] = kCommentText;
     colours[1] = kCommentSelected;
@@ -247,12 +357,12 @@ int CTVRLineStore::GetNextChunk(std::string& chunk, DWORD colours[2]) {
       colours[0] = kPlainText;
       colours[1] = kPlainSelected;
     }
-    const auto stop = pos < line.size() ? line.find_first_of(";/*", pos + 1) : std::string::npos;
-    if (stop == std::string::npos) {
-      chunk.assign(line, std::min(pos, line.size()));
+    const auto stop = pos < line.size() ? line.find_first_of(";/*", pos + 1) : std::string_view::npos;
+    if (stop == std::string_view::npos) {
+      chunk.assign(line.substr(std::min(pos, line.size())));
       chunk += '\n';
     } else {
-      chunk.assign(line, pos, stop - pos);
+      chunk.assign(line.substr(pos, stop - pos));
     }
   }
   m_nChunkPos += int(chunk.size());
@@ -271,7 +381,7 @@ int CTVRLineStore::NextLine() {
   m_Owner.OnScriptEnded();
   m_nCurrentLine = 0;
   for (int line = GetLineCount() - 1; line >= 0; --line) {
-    if (m_LineStates[line] & LINE_START) {
+    if (m_States[std::size_t(line)] & LINE_START) {
       m_nCurrentLine = line;
       break;
     }
@@ -295,7 +405,7 @@ int CTVRLineStore::GotoNextCommand() {
   if (m_nCurrentLine < count) {
     int moved = 0;
     for (;;) {
-      if (m_LineStates[m_nCurrentLine] & LINE_START) {
+      if (m_States[std::size_t(m_nCurrentLine)] & LINE_START) {
         result = 1;
         break;
       }
@@ -303,7 +413,7 @@ int CTVRLineStore::GotoNextCommand() {
       ++moved;
       // The starting line is never tested for a breakpoint: a run stopped at
       // one resumes on it.
-      if (m_Owner.IsRunning() && !m_Owner.IsStepMode() && (m_LineStates[m_nCurrentLine] & LINE_BREAKPOINT)) break;
+      if (m_Owner.IsRunning() && !m_Owner.IsStepMode() && (GetLineState(m_nCurrentLine) & LINE_BREAKPOINT)) break;
       // In loop mode a script without any statement would wrap for ever.
       if (m_Owner.IsLoopMode() && moved >= count) break;
     }
@@ -323,26 +433,67 @@ int CTVRLineStore::SetNextCommand(int line) {
 }
 
 void CTVRLineStore::SetScriptLines(const std::vector<std::string>& lines) {
-  m_Lines.clear();
-  m_LineStates.clear();
-  m_Lines.reserve(lines.size());
-  m_LineStates.reserve(lines.size());
+  std::string text;
+  for (const std::string& line : lines) {
+    text += StoredText(line);
+    text += '\n';
+  }
+  m_strText = std::move(text);
+  m_nLineCount = int(lines.size());
+  ClassifyAll();
+}
+
+bool CTVRLineStore::SetScriptText(std::string&& content) {
+  // CR LF becomes LF in place; a last line without a line end gets one (the
+  // file reader left room for it).
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') continue;
+    content[kept++] = content[i];
+  }
+  content.resize(kept);
+  const std::size_t count = std::size_t(std::count(content.begin(), content.end(), '\n')) +
+                            (content.empty() || content.back() == '\n' ? 0 : 1);
+  if (count > std::size_t(std::numeric_limits<int>::max() - 1)) return false;
+  try {
+    if (!content.empty() && content.back() != '\n') content += '\n';
+    // Everything the new script needs is had before the old one goes.
+    std::vector<std::uint8_t> states(count);
+    std::vector<std::size_t> marks;
+    marks.reserve(count / LINE_MARK_STEP + 1);
+    m_States.swap(states);
+    m_LineMarks.swap(marks);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  m_strText = std::move(content);
+  m_nLineCount = int(count);
+  ClassifyAll();
+  return true;
+}
+
+void CTVRLineStore::ClassifyAll() {
+  m_States.resize(std::size_t(m_nLineCount));
+  m_LineMarks.clear();
+  RenumberFrom(0);
 
   // Unlike ReparseLine, reading a file marks empty lines as comments and
   // carries the previous statement's state down the file in one pass.
   DWORD previous = LINE_END;
-  for (const std::string& line : lines) {
-    m_Lines.push_back(line);
-    const std::string t = TrimLower(line);
+  std::size_t start = 0;
+  for (int i = 0; i < m_nLineCount; ++i) {
+    const std::size_t stop = m_strText.find('\n', start);
+    const std::string_view t = TrimView(std::string_view(m_strText).substr(start, stop - start));
+    start = stop + 1;
     DWORD state = 0;
     if (t.empty() || IsCommentMark(t[0])) {
       state = LINE_COMMENT;
     } else {
-      if (StartsWith(t, ".b")) state |= LINE_BREAKPOINT;
+      if (IsBreakpointDirective(t)) state |= LINE_BREAKPOINT;
       if (EndsStatement(t)) state |= LINE_END;
       if (previous & LINE_END) state |= LINE_START;
     }
-    m_LineStates.push_back(state);
+    m_States[std::size_t(i)] = Pack(state);
     if (state & (LINE_START | LINE_END)) previous = state;
   }
 

@@ -3,9 +3,19 @@
 // position (current line, next-statement mark). The document holds one and
 // forwards its line operations here; the store knows its document only
 // through CTVRLineStoreOwner, so it can be driven alone.
+//
+// Memory follows the file, not the line count: the text is one buffer in
+// which every line is followed by a line feed (the script as it is saved),
+// the state bits take one byte a line, and the start of every 64th line is
+// noted so that a line is found with a short scan (a walk from line to line,
+// as the interpreter and the editor do, costs no scan at all). A line's text
+// never holds a line feed: one given to SetLine or InsertLine becomes a space.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,7 +35,7 @@ class CTVRLineStore {
   void DeleteContents();
 
   // Line access; an index past the last line means the last line.
-  int GetLineCount() const { return int(m_Lines.size()); }
+  int GetLineCount() const { return m_nLineCount; }
   int GetLineLength(int line) const;
   std::string GetLine(int line) const;
   tvr::DWORD GetLineState(int line) const;
@@ -37,7 +47,10 @@ class CTVRLineStore {
   void RemoveLines(int line, int count);
   void ReparseLine(int line);
   std::pair<int, int> GetTextExtent();  // (width, height)
-  const std::vector<std::string>& GetLines() const { return m_Lines; }
+  // The script as saved: every line followed by a line feed.
+  const std::string& GetText() const { return m_strText; }
+  // A copy of every line (for checks; a long script is read line by line).
+  std::vector<std::string> GetLines() const;
 
   // Chunks for the editor's colouring.
   void GotoFirstChunk(int line);
@@ -55,16 +68,33 @@ class CTVRLineStore {
 
   // Replaces the script, classified from the top, and places the mark.
   void SetScriptLines(const std::vector<std::string>& lines);
+  // The same from a file's bytes (line feed or CR LF line ends), taken over
+  // without a copy. False, with the store as it was, when the memory for
+  // the script cannot be had.
+  bool SetScriptText(std::string&& content);
 
  private:
-  static tvr::DWORD Classify(const std::string& text, tvr::DWORD state, tvr::DWORD previous);
+  static tvr::DWORD Classify(std::string_view text, tvr::DWORD state, tvr::DWORD previous);
   tvr::DWORD PreviousStatementState(int line) const;
   void OnLineLengthChanged(int oldLength, int newLength);
   void OnLinesInserted(int count, int longest);
 
+  // Where a line's text starts in the buffer; the line count gives the end.
+  std::size_t LineOffset(int line) const;
+  std::string_view LineView(int line) const;
+  // After an edit at `line`: the noted line starts from there on, and the
+  // walk position.
+  void RenumberFrom(int line);
+  void ClassifyAll();
+  void SetEmptyScript();
+
   CTVRLineStoreOwner& m_Owner;
-  std::vector<std::string> m_Lines;
-  std::vector<tvr::DWORD> m_LineStates;  // always as long as m_Lines
+  std::string m_strText;                 // every line followed by '\n'
+  std::vector<std::uint8_t> m_States;    // packed state bits, one a line
+  std::vector<std::size_t> m_LineMarks;  // start of line k * LINE_MARK_STEP
+  int m_nLineCount = 0;
+  mutable int m_nWalkLine = 0;            // a line whose start is known ...
+  mutable std::size_t m_nWalkOffset = 0;  // ... and that start
   tvr::BOOL m_bExtentDirty = TRUE;
   std::pair<int, int> m_Extent{0, 0};
   int m_nChunkLine = 0;

@@ -91,10 +91,17 @@ void CTVRWorkspace::LoadCustomState() {
     if (pTemplate) RestoreDocuments(*pTemplate);
 }
 
-void CTVRWorkspace::SaveCustomState() {
+bool CTVRWorkspace::SaveCustomState() {
+  m_strSaveError.clear();
   for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
     if (pTemplate) SaveDocuments(*pTemplate);
-  CTVRRecentFileList::Instance().Save();
+  std::string reason;
+  if (!CTVRRecentFileList::Instance().Save(&reason) && m_strSaveError.empty())
+    m_strSaveError = reason.empty() ? "a value could not be written" : reason;
+  if (m_strSaveError.empty()) return true;
+  CTVRUserPrompts::Get().MessageBox("The settings could not be saved in \"" + CTVRRegistry::GetStoreFileName() +
+                                    "\": " + m_strSaveError + ".");
+  return false;
 }
 
 std::vector<CTVRBoardDoc*> CTVRWorkspace::RestoreDocuments(CTVRDocTemplate& tmpl, bool withKeptTraces) {
@@ -147,6 +154,8 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
       // document is still saved.
       pDoc->SaveState(reg);
       m_Frames.SaveFrameState(*pDoc, reg);
+      std::string reason;
+      if (!reg.Flush(&reason) && m_strSaveError.empty()) m_strSaveError = reason;
     }
     if (closeAfter) {
       // The table has ten places: later documents reopen with an empty trace.
@@ -157,8 +166,12 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
     ++n;
   }
   CTVRRegistry reg(FALSE, FALSE);
-  if (reg.CreateKey(GetBoardTypeSection(tmpl)))
+  std::string reason = "the file was not read";
+  if (reg.CreateKey(GetBoardTypeSection(tmpl))) {
     WriteBoardTypeValues(reg, {DWORD(std::max(tmpl.m_nUntitledCount, 0)), DWORD(n)});
+    if (reg.Flush(&reason)) reason.clear();
+  }
+  if (!reason.empty() && m_strSaveError.empty()) m_strSaveError = reason;
   return n;
 }
 

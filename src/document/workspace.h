@@ -40,8 +40,10 @@ class CTVRWorkspace {
   // registration order.
   void LoadCustomState();
   // Exit: the documents of every board type, then the recent-file list. Each
-  // document's state is then saved, so it closes without asking.
-  void SaveCustomState();
+  // document's state is then saved, so it closes without asking. False when
+  // the settings file could not be written: the user has been told why, and
+  // the file is as it was before.
+  bool SaveCustomState();
 
   // Restores the documents of a board type stored in the settings, handing
   // each its kept trace text when withKeptTraces. Returns the documents made.
@@ -71,4 +73,6 @@ class CTVRWorkspace {
  private:
   CTVRDocFrames& m_Frames;
   CTVRWorkspace* m_pPrevious;
+  // Why the settings file could not be written by the save under way.
+  std::string m_strSaveError;
 };

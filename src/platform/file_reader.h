@@ -16,6 +16,7 @@ class CTVRFileReader {
     READ_NOT_A_FILE,   // a folder, a device, a pipe, a socket
     READ_TOO_LARGE,    // larger than the limit given
     READ_FAILED,       // the system reported an error while reading
+    READ_NO_MEMORY,    // the memory for it could not be had
   };
 
   // Far beyond any script, description or register file; keeps a wrong path
@@ -26,6 +27,10 @@ class CTVRFileReader {
   // file that shrinks while it is read gives what was there; one that grows
   // gives at most the limit.
   static EResult ReadAll(const std::string& path, std::string& out, std::size_t limit = DEFAULT_LIMIT);
+
+  // Whether the path names a regular file that can be opened, without
+  // reading it and without blocking on a pipe.
+  static EResult Check(const std::string& path);
 
   // A short reason for messages and diagnostics ("is a folder", ...).
   static const char* Describe(EResult result);

@@ -54,11 +54,14 @@ void CTVRRecentFileList::Load() {
   }
 }
 
-tvr::BOOL CTVRRecentFileList::Save() const {
+tvr::BOOL CTVRRecentFileList::Save(std::string* reason) const {
   CTVRRegistry reg(FALSE, FALSE);
-  if (!reg.CreateKey(CTVRRegistry::GetRegSectionPath(SECTION))) return FALSE;
+  if (!reg.CreateKey(CTVRRegistry::GetRegSectionPath(SECTION))) {
+    if (reason != nullptr) *reason = "the file was not read";
+    return FALSE;
+  }
   // Entries past the list are written empty, so a shorter list reads back short.
   for (int i = 0; i < SIZE; ++i)
     if (!reg.Write(EntryName(i + 1), GetPath(i))) return FALSE;
-  return TRUE;
+  return reg.Flush(reason);
 }

@@ -36,7 +36,8 @@ class CTVRRecentFileList {
   // that is not text ends the list there too.
   void Load();
   // FALSE when the section cannot be written.
-  tvr::BOOL Save() const;
+  // FALSE, with the reason when asked, when the settings file could not be written.
+  tvr::BOOL Save(std::string* reason = nullptr) const;
 
  private:
   std::vector<std::string> m_Paths;

@@ -5,6 +5,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/prompts.h>
 
+#include "platform/file_writer.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_formatter.h"
 
@@ -60,14 +61,8 @@ std::string CTVRTraceViewBase::GetDefaultLogFileName() const {
 }
 
 tvr::BOOL CTVRTraceViewBase::SaveLog(const std::string& path) {
-  const std::string text = GetWholeText();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  bool ok = file != nullptr;
-  if (file) {
-    ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    ok = std::fclose(file) == 0 && ok;
-  }
-  if (!ok) {
+  // Replaced only by a complete log: a full disk leaves the earlier one.
+  if (!CTVRFileWriter::WriteAll(path, GetWholeText())) {
     TVRMessageBox("The log file \"" + path + "\" could not be created !");
     return FALSE;
   }

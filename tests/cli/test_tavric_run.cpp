@@ -10,12 +10,16 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "small_disk.h"
 
 namespace {
 
@@ -82,6 +86,8 @@ long PeakKilobytes(const std::vector<std::string>& args, const std::string& work
   if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
   return usage.ru_maxrss;
 }
+
+std::string ReadWhole(const QString& path);
 
 class TavricRunTest : public ::testing::Test {
  protected:
@@ -312,6 +318,53 @@ TEST_F(TavricRunTest, AScriptPathThatIsNoFileIsAScriptThatCannotBeRead) {
     EXPECT_EQ(run.status, 2) << path.toStdString() << "\n" << run.err;
     EXPECT_TRUE(Contains(run.err, "cannot read the script file")) << run.err;
   }
+}
+
+TEST_F(TavricRunTest, AFileTheRunMustWriteThatCannotBeWrittenExitsWithSevenAndIsLeftAsItWas) {
+  const QString script = Script("run.cmd", "30;\n");
+  const QString fifo = m_Dir.filePath("pipe");
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  ASSERT_TRUE(QDir(m_Dir.path()).mkdir("folder"));
+  const QString folder = m_Dir.filePath("folder");
+  tvr_test::CSmallDisk disk;
+  const QString full = QString::fromStdString(disk.PathOf("Tavric.ini"));
+  const std::string bench = "[Settings]\nKept=1\n";
+  if (disk.Unavailable().empty()) {
+    QFile ini(full);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write(bench.c_str()) == qint64(bench.size()));
+    ini.close();
+    ASSERT_TRUE(disk.Fill());
+  }
+
+  const QByteArray previous = qgetenv("TAVRIC_SETTINGS");
+  const struct {
+    QStringList args;
+    QString settings;  // empty: the tests' own
+    std::string said;
+  } cases[] = {
+      // A log that is no regular file would block the run or be lost.
+      {{"--save-log=" + fifo, script}, "", "could not be created"},
+      {{"--save-log=" + folder, script}, "", "could not be created"},
+      {{"--save-log=/dev/null", script}, "", "could not be created"},
+      // Opening the log would empty the script.
+      {{"--save-log=" + m_Dir.path() + "/./run.cmd", script}, "", "is the script file itself"},
+      // The settings of --save: a folder or a pipe in their place, a full disk.
+      {{"--save", script}, folder, "could not be saved"},
+      {{"--save", script}, fifo, "could not be saved"},
+      {{"--save", script}, disk.Unavailable().empty() ? full : QString(), "No space left on device"},
+  };
+  for (const auto& c : cases) {
+    if (c.args.front() == "--save" && c.settings.isEmpty()) continue;  // no small disk here
+    SCOPED_TRACE(c.args.join(' ').toStdString() + " " + c.settings.toStdString());
+    if (!c.settings.isEmpty()) qputenv("TAVRIC_SETTINGS", c.settings.toLocal8Bit());
+    const CRun run = RunTool(c.args);
+    qputenv("TAVRIC_SETTINGS", previous);
+    EXPECT_EQ(run.status, 7) << run.err;
+    EXPECT_TRUE(Contains(run.err, c.said)) << run.err;
+  }
+  EXPECT_EQ(ReadWhole(script), "30;\n");
+  if (!disk.Unavailable().empty()) GTEST_SKIP() << "the full disk case: " << disk.Unavailable();
+  EXPECT_EQ(ReadWhole(full), bench);
 }
 
 TEST_F(TavricRunTest, WithTheTraceOffAHealthyLoopIsNotTakenForAStall) {

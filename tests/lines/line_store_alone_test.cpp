@@ -170,6 +170,54 @@ TEST_F(LineStoreAloneTest, APastedBlockIsClassifiedAsLineByLineInsertion) {
   }
 }
 
+// A long script of empty lines, as a file gives it, is held and walked as a
+// short one is; edits anywhere in it, checked against a plain list of lines,
+// leave every other line where it was.
+TEST_F(LineStoreAloneTest, ALongScriptOfEmptyLinesBehavesAsAShortOne) {
+  constexpr int kLines = 300000;
+  std::string file;
+  for (int i = 0; i < kLines; ++i) file += i == 200000 ? "00 a4;\r\n" : "\r\n";
+  file += "* last";  // no line end
+  ASSERT_TRUE(m_Store.SetScriptText(std::move(file)));
+  ASSERT_EQ(m_Store.GetLineCount(), kLines + 1);
+  EXPECT_EQ(m_Store.GetMarkedLine(), 200000);
+  EXPECT_EQ(m_Store.GetLineState(200000), S | E | N);
+  EXPECT_EQ(m_Store.GetLineState(199999), C);  // an empty line read from a file
+  EXPECT_EQ(m_Store.GetTextExtent(), std::make_pair(6, kLines + 1));
+
+  std::vector<std::string> model(kLines + 1);
+  model[200000] = "00 a4;";
+  model[kLines] = "* last";
+  std::mt19937 random(3);
+  for (int step = 0; step < 200; ++step) {
+    const int line = int(random() % model.size());
+    const std::string text = std::to_string(step) + ";";
+    switch (random() % 3) {
+      case 0:
+        m_Store.SetLine(line, text);
+        model[std::size_t(line)] = text;
+        break;
+      case 1:
+        m_Store.InsertLine(line, text, 0);
+        model.insert(model.begin() + line, text);
+        break;
+      default:
+        m_Store.RemoveLines(line, 3);
+        model.erase(model.begin() + line, model.begin() + std::min(line + 3, int(model.size())));
+        break;
+    }
+    for (const int probe : {line - 1, line, line + 1, int(model.size()) - 1, int(random() % model.size())}) {
+      if (probe < 0 || probe >= int(model.size())) continue;
+      ASSERT_EQ(m_Store.GetLine(probe), model[std::size_t(probe)]) << "step " << step << ", line " << probe;
+    }
+  }
+  EXPECT_EQ(m_Store.GetLines(), model);
+  // Saved as read: every line followed by a line feed.
+  std::string saved;
+  for (const std::string& line : model) saved += line + "\n";
+  EXPECT_EQ(m_Store.GetText(), saved);
+}
+
 TEST_F(LineStoreAloneTest, ResetAndDeleteContentsLeaveOneEmptyStatement) {
   m_Store.SetScriptLines({"00 a4;", "00 b0;", std::string(30, 'x')});
   m_Store.SetNextCommand(1);

@@ -36,6 +36,11 @@ class TVR_API CTVRRegistry {
   tvr::BOOL Write(const std::string& name, const char* value) { return Write(name, std::string(value)); }
   tvr::BOOL Write(const std::string& name, const tvr::BYTE* data, tvr::UINT count);
 
+  // Writes what this object changed to the file now (it is written when the
+  // object goes otherwise); FALSE, with the system's reason, when the file
+  // could not be written. The file then stays as it was.
+  tvr::BOOL Flush(std::string* reason = nullptr);
+
   // Full section path below the application's key and the base section
   // ("Settings\<section>"). Sections nest with '\'.
   static std::string GetRegSectionPath(const std::string& section);

@@ -1,0 +1,32 @@
+// Writes the files the program saves (scripts, logs, the settings file) so
+// that nothing already on disk is lost: the new content goes to a temporary
+// file beside the target, every write, the flush to disk and the close are
+// checked, and only a complete file is renamed over the target. On any
+// failure the target stays as it was and the system's reason is given back.
+// Only regular files are written: a folder, a device or a pipe in the
+// target's place is refused, never opened. Nothing here throws or blocks.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+class CTVRFileWriter {
+ public:
+  // The reason given for a target that is not a regular file.
+  static constexpr const char* NOT_A_FILE = "Not a regular file";
+
+  // Replaces the file's content with data as one step; false with the reason
+  // (the system's text, "No space left on device", ...) when it could not.
+  // A symbolic link is followed: the file it names is replaced, the link stays.
+  static bool WriteAll(const std::string& path, std::string_view data, std::string* reason = nullptr);
+
+  // A file written as it goes (a run's log): created, or emptied when it is
+  // a regular file; null with the reason for anything else. A pipe or a
+  // device is refused at once, without waiting for a reader.
+  static std::FILE* OpenStream(const std::string& path, std::string* reason = nullptr);
+
+  // Whether both paths name one existing file, however they are spelled
+  // (relative, through links, hard links).
+  static bool IsSameFile(const std::string& first, const std::string& second);
+};
