@@ -36,8 +36,12 @@ CRegisterRow::CRegisterRow(CRegisterTool& tool, int row, QWidget* parent) : QFra
     m_pBitValue[bit] = new QLabel("0", this);
     for (QLabel* label : {m_pBitLabel[bit], m_pBitValue[bit]}) {
       label->setAlignment(Qt::AlignCenter);
+      // The columns share the width evenly, whatever the labels' lengths.
+      label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
       label->installEventFilter(this);
     }
+    m_pBitLabel[bit]->setToolTip(m_pBitLabel[bit]->text());
+    grid->setColumnStretch(column, 1);
     grid->addWidget(m_pBitLabel[bit], 1, column);
     grid->addWidget(m_pBitValue[bit], 2, column);
   }

@@ -20,7 +20,8 @@ class CRegisterRow : public QFrame {
   Q_OBJECT
 
  public:
-  static constexpr int ROW_WIDTH = 330;
+  // Wide enough for eight bit columns of a short label each ("Slot1").
+  static constexpr int ROW_WIDTH = 440;
   static constexpr int ROW_HEIGHT = 86;
 
   CRegisterRow(CRegisterTool& tool, int row, QWidget* parent);
