@@ -20,9 +20,10 @@ class CCardParamsBar : public QDockWidget, public CTVRCardSlots::Listener {
   ~CCardParamsBar() override;
 
   QTreeWidget* GetTree() const { return m_pTree; }
-  // A width that shows the decoder's usual lines whole (the historical bytes
-  // four to a line under their indent); a longer line scrolls sideways.
-  static constexpr int FITTING_COLUMNS = 34;
+  // A width that shows the decoder's lines whole (the longest, TB1's
+  // "Max prog current : II = 0x.." under its indent, has 37 characters);
+  // anything longer scrolls sideways.
+  static constexpr int FITTING_COLUMNS = 38;
   int GetFittingWidth() const;
 
   void OnShowAtr(int slot) override;

@@ -488,8 +488,7 @@ CTVRChildFrame* CMainFrame::AddDocumentFrame(CTVRBoardDoc* pDoc) {
   const int offset = 24 * (int(m_pMdiArea->subWindowList().size() - 1) % 8);
   QSize size(READER_WIDTH, READER_HEIGHT);
   const QSize room = m_pMdiArea->viewport()->size() - QSize(offset, offset);
-  if (m_pMdiArea->isVisible() && !room.isEmpty())
-    size = size.boundedTo(room).expandedTo(pFrame->minimumSizeHint());
+  if (m_pMdiArea->isVisible() && !room.isEmpty()) size = size.boundedTo(room).expandedTo(pFrame->minimumSizeHint());
   pFrame->resize(size);
   pFrame->move(offset, offset);
   pFrame->show();

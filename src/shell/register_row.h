@@ -20,8 +20,8 @@ class CRegisterRow : public QFrame {
   Q_OBJECT
 
  public:
-  // Wide enough for eight bit columns of a short label each ("Slot1").
-  static constexpr int ROW_WIDTH = 440;
+  // Wide enough for eight even bit columns of a short label each ("Buzzer").
+  static constexpr int ROW_WIDTH = 480;
   static constexpr int ROW_HEIGHT = 86;
 
   CRegisterRow(CRegisterTool& tool, int row, QWidget* parent);

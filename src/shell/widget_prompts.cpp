@@ -57,7 +57,8 @@ void CTVRWidgetPrompts::MessageBeep(tvr::UINT /*type*/) {
 
 tvr::BOOL CTVRWidgetPrompts::AskSaveFileName(const std::string& /*defaultExt*/, const std::string& initialName,
                                              const std::string& filter, std::string& chosen) {
-  QString path = QFileDialog::getSaveFileName(m_pParent, QStringLiteral("Save As"), QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
+  QString path = QFileDialog::getSaveFileName(m_pParent, QStringLiteral("Save As"),
+                                              QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
   if (path.isEmpty()) return FALSE;
   chosen = path.toLocal8Bit().toStdString();
   return TRUE;
@@ -65,7 +66,8 @@ tvr::BOOL CTVRWidgetPrompts::AskSaveFileName(const std::string& /*defaultExt*/, 
 
 tvr::BOOL CTVRWidgetPrompts::AskOpenFileName(const std::string& /*defaultExt*/, const std::string& initialName,
                                              const std::string& filter, std::string& chosen) {
-  QString path = QFileDialog::getOpenFileName(m_pParent, QStringLiteral("Open"), QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
+  QString path = QFileDialog::getOpenFileName(m_pParent, QStringLiteral("Open"),
+                                              QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
   if (path.isEmpty()) return FALSE;
   chosen = path.toLocal8Bit().toStdString();
   return TRUE;

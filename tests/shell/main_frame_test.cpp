@@ -296,13 +296,21 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
   };
   const Row rows[] = {
       {57635, SCRIPT, true, true,
-       [&] { EXPECT_EQ(std::make_pair(lines(), clipboard()), std::make_pair(std::vector<std::string>{" 02;", "03 04;"}, std::string("01"))); }},
+       [&] {
+         EXPECT_EQ(std::make_pair(lines(), clipboard()),
+                   std::make_pair(std::vector<std::string>{" 02;", "03 04;"}, std::string("01")));
+       }},
       {57635, SCRIPT, false, false, {}},
       {57634, SCRIPT, true, true, [&] { EXPECT_EQ(clipboard(), "01"); }},
       {57634, SCRIPT, false, false, {}},
       {57637, SCRIPT, true, true,
-       [&] { EXPECT_EQ(lines(), (std::vector<std::string>{"AA 02;", "03 04;"})); }},
-      {57642, SCRIPT, false, true, [&] { EXPECT_EQ(pScript->GetCaret(), (CTVRScriptView::CPosition{6, 1})); }},
+       [&] {
+         EXPECT_EQ(lines(), (std::vector<std::string>{"AA 02;", "03 04;"}));
+       }},
+      {57642, SCRIPT, false, true,
+       [&] {
+         EXPECT_EQ(pScript->GetCaret(), (CTVRScriptView::CPosition{6, 1}));
+       }},
       {57607, SCRIPT, false, false, {}},
       {33791, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetLineState(1) & 0x100, 0x100u); }},
       {33788, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetCurrentLine(), 1); }},
