@@ -84,7 +84,7 @@ BOOL CTVRBoardDoc::SaveModified() {
 BOOL CTVRBoardDoc::CanCloseDocument() {
   // Saved settings come back at the next start; otherwise they are lost.
   if (m_bStateSaved || CTVRWorkspace::IsSessionEnding()) return TRUE;
-  return CTVRUserPrompts::Get().AskYesNo(kCloseQuestion);
+  return CTVRUserPrompts::Get().AskYesNoWarning(kCloseQuestion);
 }
 
 BOOL CTVRBoardDoc::OnCloseDocument() {

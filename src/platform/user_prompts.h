@@ -19,6 +19,9 @@ class CTVRUserPrompts {
   virtual void MessageBox(const std::string& text) = 0;
   // A question with Yes and No buttons; TRUE for Yes.
   virtual tvr::BOOL AskYesNo(const std::string& text) = 0;
+  // The same question under a warning sign (a choice that loses something).
+  // The base asks AskYesNo: prompts without icons ask it plainly.
+  virtual tvr::BOOL AskYesNoWarning(const std::string& text) { return AskYesNo(text); }
   // A question with Yes, No and Cancel buttons (the save-modified question).
   // The base asks AskYesNo, so prompts that know no Cancel never give it.
   enum EAnswer { ANSWER_YES, ANSWER_NO, ANSWER_CANCEL };

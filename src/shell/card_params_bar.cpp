@@ -1,5 +1,8 @@
 #include "card_params_bar.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeWidget>
 
 CCardParamsBar::CCardParamsBar(CTVRCardSlots& cardSlots, QWidget* parent)
@@ -9,6 +12,10 @@ CCardParamsBar::CCardParamsBar(CTVRCardSlots& cardSlots, QWidget* parent)
   m_pTree->setHeaderHidden(true);
   m_pTree->setRootIsDecorated(true);
   m_pTree->setFont(QFont(QStringLiteral("Monospace")));
+  // Lines are never cut short: the column is as wide as the longest one.
+  m_pTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_pTree->header()->setStretchLastSection(false);
+  m_pTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   m_pAtrItem = new QTreeWidgetItem(m_pTree, {QString::fromLatin1(CTVRCardSlots::ATR_ITEM)});
   m_pMaskItem = new QTreeWidgetItem(m_pTree, {QString::fromLocal8Bit(m_Slots.GetShownMaskLine().c_str())});
   OnShowAtr(m_Slots.GetShownSlot());
@@ -19,6 +26,12 @@ CCardParamsBar::CCardParamsBar(CTVRCardSlots& cardSlots, QWidget* parent)
 
 CCardParamsBar::~CCardParamsBar() {
   m_Slots.SetListener(nullptr);
+}
+
+int CCardParamsBar::GetFittingWidth() const {
+  const int text = m_pTree->fontMetrics().horizontalAdvance(QString(FITTING_COLUMNS, QLatin1Char('0')));
+  return text + 2 * m_pTree->indentation() + m_pTree->verticalScrollBar()->sizeHint().width() +
+         2 * m_pTree->frameWidth() + 2 * style()->pixelMetric(QStyle::PM_DockWidgetFrameWidth);
 }
 
 void CCardParamsBar::OnShowAtr(int slot) {

@@ -20,6 +20,11 @@ class CCardParamsBar : public QDockWidget, public CTVRCardSlots::Listener {
   ~CCardParamsBar() override;
 
   QTreeWidget* GetTree() const { return m_pTree; }
+  // A width that shows the decoder's lines whole (the longest, TB1's
+  // "Max prog current : II = 0x.." under its indent, has 37 characters);
+  // anything longer scrolls sideways.
+  static constexpr int FITTING_COLUMNS = 38;
+  int GetFittingWidth() const;
 
   void OnShowAtr(int slot) override;
   void OnShowMask(int slot) override;

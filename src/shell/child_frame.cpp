@@ -1,5 +1,6 @@
 #include "child_frame.h"
 
+#include <QCloseEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QSplitter>
@@ -9,7 +10,6 @@
 
 #include "board_view.h"
 #include "contract/host.h"
-#include "document/board_doc_texts.h"
 #include "document/window_placement.h"
 #include "script_view.h"
 
@@ -72,13 +72,30 @@ void CTVRChildFrame::SetRows(int row0Cur, int row0Min, int row1Cur, int row1Min)
 }
 
 void CTVRChildFrame::UpdateTitle() {
-  // The reader's name, and the script's in brackets once it comes from a file.
+  // The reader's name and the script's in brackets, "noname" before a file.
   std::string title;
-  if (m_pDoc != nullptr) {
-    const std::string& path = m_pDoc->GetScriptPath();
-    title = path.empty() || path == tvr_doc_texts::kNoname ? m_pDoc->GetTitle() : m_pDoc->GetCaption();
-  }
+  if (m_pDoc != nullptr) title = m_pDoc->GetCaption().empty() ? m_pDoc->GetTitle() : m_pDoc->GetCaption();
   setWindowTitle(QString::fromLocal8Bit(title.c_str()));
+}
+
+CTVRCmdTarget* CTVRChildFrame::GetActiveView() const {
+  // The window's focus child stays on the pane that had the focus while the
+  // focus is in a toolbar, a menu or the card bar.
+  QWidget* pTrace = GetTracePane();
+  for (QWidget* pWidget = focusWidget(); pWidget != nullptr && pWidget != this; pWidget = pWidget->parentWidget())
+    if (pWidget == pTrace) return static_cast<CTVRBoardView*>(pTrace);
+  return static_cast<CTVRScriptView*>(GetScriptPane());
+}
+
+void CTVRChildFrame::closeEvent(QCloseEvent* event) {
+  // The script first (Cancel, or a save that did not happen, keeps it all),
+  // then the settings, which only a saved state brings back.
+  if (m_pDoc != nullptr && (!m_pDoc->SaveModified() || !m_pDoc->CanCloseDocument())) {
+    event->ignore();
+    UpdateTitle();
+    return;
+  }
+  QMdiSubWindow::closeEvent(event);
 }
 
 bool CTVRChildFrame::eventFilter(QObject* pWatched, QEvent* event) {

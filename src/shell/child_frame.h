@@ -11,6 +11,7 @@
 #include <tavric/types.h>
 
 class CTVRBoardDoc;
+class CTVRCmdTarget;
 class QSplitter;
 class QWidget;
 
@@ -44,8 +45,12 @@ class CTVRChildFrame : public QMdiSubWindow {
   // Applies stored rows and clears the first-size rule.
   void SetRows(int row0Cur, int row0Min, int row1Cur, int row1Min);
 
-  // The title follows the document's.
+  // The document's caption, "<reader> - [<script>]".
   void UpdateTitle();
+
+  // The pane that commands go to first: the one with the focus, or the one
+  // that had it last (the script at first).
+  CTVRCmdTarget* GetActiveView() const;
 
   // The window-placement record of the settings (CTVRWindowPlacement).
   std::vector<tvr::BYTE> GetPlacement() const;
@@ -53,6 +58,9 @@ class CTVRChildFrame : public QMdiSubWindow {
   bool SetPlacement(const std::vector<tvr::BYTE>& placement);
 
  protected:
+  // Closing by hand asks first: the save question for an edited script, then
+  // the document's close question; either keeps the window.
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* pWatched, QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void moveEvent(QMoveEvent* event) override;

@@ -42,6 +42,7 @@ class CTVRCommandTable {
 // File among them, come from the SDK header).
 namespace tvr_cmd {
 constexpr tvr::UINT ID_FILE_NEW = 57600;
+constexpr tvr::UINT ID_FILE_CLOSE = 57602;
 constexpr tvr::UINT ID_FILE_PRINT_SETUP = 57606;
 constexpr tvr::UINT ID_FILE_MRU_FIRST = 57616;
 constexpr tvr::UINT ID_FILE_MRU_LAST = 57631;

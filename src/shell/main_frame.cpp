@@ -13,6 +13,7 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -88,7 +89,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 
   m_pCardParamsBar = new CCardParamsBar(CTVRHost::Instance().GetCardSlots(), this);
   addDockWidget(Qt::LeftDockWidgetArea, m_pCardParamsBar);
-  resizeDocks({m_pCardParamsBar}, {200}, Qt::Horizontal);
+  resizeDocks({m_pCardParamsBar}, {m_pCardParamsBar->GetFittingWidth()}, Qt::Horizontal);
 
   // Enable states follow the active document as the platform's idle updates
   // did: a short tick instead of an idle hook, cheap next to a repaint.
@@ -139,7 +140,9 @@ void CMainFrame::CreateMenus() {
   connect(pTypes, &QMenu::aboutToShow, this, [this, pTypes] { FillBoardTypeMenu(pTypes); });
   FillBoardTypeMenu(pTypes);
   pFile->addAction(m_Actions[ID_FILE_OPEN]);
+  pFile->addAction(m_Actions[ID_FILE_CLOSE]);
   pFile->addAction(m_Actions[57603]);
+  pFile->addAction(m_Actions[57604]);
   pFile->addSeparator();
   pFile->addAction(m_Actions[57607]);
   pFile->addAction(m_Actions[ID_FILE_PRINT_SETUP]);
@@ -194,6 +197,9 @@ void CMainFrame::CreateMenus() {
 
   QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
   pHelp->addAction(m_Actions[ID_APP_ABOUT]);
+  // An opening menu shows the states of now, not of the last tick.
+  for (QAction* pMenuAction : menuBar()->actions())
+    if (QMenu* pMenu = pMenuAction->menu()) connect(pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
 
   // The drop-downs of the New and Open buttons.
   m_pNewMenu = new QMenu(QStringLiteral("&New"), this);
@@ -373,6 +379,10 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
     case 57651:
       m_pMdiArea->tileSubWindows();
       return;
+    case ID_FILE_CLOSE:
+      // The window asks its questions as its close button would.
+      if (QMdiSubWindow* pWindow = m_pMdiArea->activeSubWindow()) pWindow->close();
+      return;
     case 57680:
     case 57681:
       if (auto* pFrame = qobject_cast<CTVRChildFrame*>(m_pMdiArea->activeSubWindow())) {
@@ -383,19 +393,33 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
     default:
       break;
   }
-  if (CTVRBoardDoc* pDoc = GetActiveDocument()) pDoc->DoCommand(nID);
+  if (CTVRCmdTarget* pTarget = GetCommandTarget()) pTarget->DoCommand(nID);
   // Open, Save As and New Script File name another script in the caption.
   if (CTVRChildFrame* pFrame = FindFrame(GetActiveDocument())) pFrame->UpdateTitle();
   UpdateCommandStates();
 }
 
+CTVRCmdTarget* CMainFrame::GetCommandTarget() const {
+  // The active reader's pane with the focus, which passes what it does not
+  // know to its document, and the document to its protocol.
+  auto* pFrame = qobject_cast<CTVRChildFrame*>(m_pMdiArea->activeSubWindow());
+  if (pFrame == nullptr) return nullptr;
+  if (CTVRCmdTarget* pView = pFrame->GetActiveView()) return pView;
+  return pFrame->GetDocument();
+}
+
 void CMainFrame::UpdateCommandStates() {
   CTVRBoardDoc* pDoc = GetActiveDocument();
+  CTVRCmdTarget* pTarget = GetCommandTarget();
   for (auto& [nID, pAction] : m_Actions) {
     if (IsFrameCommand(nID)) {
       // New stays enabled without any board type, so that it can say why no
       // reader can be created (docs/desktop.md).
       pAction->setEnabled(true);
+      continue;
+    }
+    if (nID == tvr_cmd::ID_FILE_CLOSE) {
+      pAction->setEnabled(m_pMdiArea->activeSubWindow() != nullptr);
       continue;
     }
     if (nID == tvr_cmd::ID_REGISTER_TOOL) {
@@ -404,7 +428,7 @@ void CMainFrame::UpdateCommandStates() {
       continue;
     }
     CTVRCmdUI ui(nID);
-    bool handled = pDoc != nullptr && pDoc->DoUpdate(ui);
+    bool handled = pTarget != nullptr && pTarget->DoUpdate(ui);
     pAction->setEnabled(handled && ui.m_bEnabled);
     if (handled && ui.m_nCheck != 0) pAction->setCheckable(true);
     if (pAction->isCheckable()) pAction->setChecked(handled && ui.m_nCheck != 0);
@@ -459,10 +483,14 @@ CTVRChildFrame* CMainFrame::AddDocumentFrame(CTVRBoardDoc* pDoc) {
   auto* pFrame = new CTVRChildFrame(pDoc);
   pFrame->SetOwnsDocument(true);
   m_pMdiArea->addSubWindow(pFrame);
-  pFrame->resize(520, 420);
-  // Each new window a step down and right of the one before, inside the area.
-  const int step = int(m_pMdiArea->subWindowList().size() - 1) % 8;
-  pFrame->move(24 * step, 24 * step);
+  // Each new window a step down and right of the one before, inside the area,
+  // and no larger than the room the area leaves it there.
+  const int offset = 24 * (int(m_pMdiArea->subWindowList().size() - 1) % 8);
+  QSize size(READER_WIDTH, READER_HEIGHT);
+  const QSize room = m_pMdiArea->viewport()->size() - QSize(offset, offset);
+  if (m_pMdiArea->isVisible() && !room.isEmpty()) size = size.boundedTo(room).expandedTo(pFrame->minimumSizeHint());
+  pFrame->resize(size);
+  pFrame->move(offset, offset);
   pFrame->show();
   m_pMdiArea->setActiveSubWindow(pFrame);
   CTVRHost::Instance().SetActiveDocument(pDoc);
@@ -522,9 +550,10 @@ void CMainFrame::RestoreWorkspace() {
   CTVRRegistry reg(FALSE, TRUE);
   reg.Open(CTVRRegistry::GetRegSectionPath(kWorkspaceSection));
   std::vector<tvr::BYTE> bytes;
-  // Qt checks what it reads: a damaged value leaves the frame as built.
-  if (reg.Read(kGeometryValue, bytes))
-    restoreGeometry(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+  // Qt checks what it reads: a damaged value leaves the frame as on a first start.
+  if (!reg.Read(kGeometryValue, bytes) ||
+      !restoreGeometry(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))))
+    PlaceFirstTime();
   if (reg.Read(kStateValue, bytes))
     restoreState(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), kStateVersion);
   CTVRToolBarStore::Layout layout;
@@ -539,7 +568,34 @@ void CMainFrame::RestoreWorkspace() {
   }
 }
 
+void CMainFrame::PlaceFirstTime() {
+  // Every toolbar in full on its row and a reader window beside the card bar;
+  // a screen without room for that gets the window maximised.
+  const QSize wanted = sizeHint().expandedTo(QSize(FIRST_WIDTH, FIRST_HEIGHT));
+  const QRect area = screen()->availableGeometry();
+  if (wanted.width() > area.width() || wanted.height() + TITLE_ALLOWANCE > area.height()) {
+    setWindowState(windowState() | Qt::WindowMaximized);
+    return;
+  }
+  resize(wanted);
+  move(area.left() + (area.width() - wanted.width()) / 2,
+       area.top() + (area.height() - wanted.height() - TITLE_ALLOWANCE) / 2);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  // The readers come back at the next start, but an edited script does not:
+  // each is offered for saving first, and Cancel keeps the program open.
+  for (CTVRChildFrame* pFrame : GetFrames()) {
+    CTVRBoardDoc* pDoc = pFrame->GetDocument();
+    if (pDoc == nullptr || !pDoc->IsModified()) continue;
+    m_pMdiArea->setActiveSubWindow(pFrame);
+    const bool kept = !pDoc->SaveModified();
+    pFrame->UpdateTitle();
+    if (kept) {
+      event->ignore();
+      return;
+    }
+  }
   SaveWorkspace();
   if (m_OnSaveDocuments) m_OnSaveDocuments();
   QMainWindow::closeEvent(event);

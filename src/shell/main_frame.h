@@ -18,6 +18,7 @@ class CCardParamsBar;
 class CTVRBoardMenu;
 class CTVRBoardDoc;
 class CTVRChildFrame;
+class CTVRCmdTarget;
 class CTVRLockIndicators;
 class CTVRUserToolsMenu;
 class QAction;
@@ -49,8 +50,11 @@ class CMainFrame : public QMainWindow {
 
   // Runs a command as a click on its menu item or button would.
   void OnCommand(tvr::UINT nID);
-  // Enables and checks every command from the active document's answers.
+  // Enables and checks every command from the answers of the route below.
   void UpdateCommandStates();
+  // Where the active reader's commands go first: the pane of its window that
+  // has (or last had) the focus, then its document; null without a reader.
+  CTVRCmdTarget* GetCommandTarget() const;
 
   // The toolbar list ("S&tandard Toolbar" … "&Customize..."), checked by visibility.
   QMenu* CreateToolBarListMenu(QWidget* parent);
@@ -65,7 +69,9 @@ class CMainFrame : public QMainWindow {
   void OnCustomize(int page = 0);
   CTVRUserToolsMenu* GetUserTools() const { return m_pUserTools; }
 
-  // Child frames.
+  // Child frames; a new one is this large where the work area has room.
+  static constexpr int READER_WIDTH = 520;
+  static constexpr int READER_HEIGHT = 420;
   CTVRChildFrame* AddDocumentFrame(CTVRBoardDoc* pDoc);
   CTVRChildFrame* FindFrame(const CTVRBoardDoc* pDoc) const;
   CTVRBoardDoc* GetActiveDocument() const;
@@ -73,8 +79,15 @@ class CMainFrame : public QMainWindow {
   void RemoveDocumentFrame(CTVRBoardDoc* pDoc);
 
   // Window geometry and the state of docks and toolbars, in the settings store.
+  // Without a stored geometry the window is placed as on a first start.
   void SaveWorkspace();
   void RestoreWorkspace();
+  // First start: at least this size, centred, or maximised on a screen that
+  // cannot hold it with the title bar.
+  static constexpr int FIRST_WIDTH = 1200;
+  static constexpr int FIRST_HEIGHT = 720;
+  static constexpr int TITLE_ALLOWANCE = 40;
+  void PlaceFirstTime();
 
   // The system is ending the session: documents close without asking.
   bool IsShuttingDown() const { return m_bShutdown; }

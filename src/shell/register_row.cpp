@@ -25,7 +25,8 @@ CRegisterRow::CRegisterRow(CRegisterTool& tool, int row, QWidget* parent) : QFra
   const RegisterDef& reg = m_Tool.GetRegister(row);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(4, 2, 4, 2);
-  grid->setSpacing(2);
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(2);
   auto* title = new QLabel(Latin1(reg.name), this);
   title->setObjectName("title");
   grid->addWidget(title, 0, 0, 1, 8);
@@ -36,8 +37,12 @@ CRegisterRow::CRegisterRow(CRegisterTool& tool, int row, QWidget* parent) : QFra
     m_pBitValue[bit] = new QLabel("0", this);
     for (QLabel* label : {m_pBitLabel[bit], m_pBitValue[bit]}) {
       label->setAlignment(Qt::AlignCenter);
+      // The columns share the width evenly, whatever the labels' lengths.
+      label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
       label->installEventFilter(this);
     }
+    m_pBitLabel[bit]->setToolTip(m_pBitLabel[bit]->text());
+    grid->setColumnStretch(column, 1);
     grid->addWidget(m_pBitLabel[bit], 1, column);
     grid->addWidget(m_pBitValue[bit], 2, column);
   }
@@ -47,7 +52,11 @@ CRegisterRow::CRegisterRow(CRegisterTool& tool, int row, QWidget* parent) : QFra
   grid->addWidget(m_pHex, 2, 8);
   m_pRead = new QPushButton("Read", this);
   m_pWrite = new QPushButton("Write", this);
-  for (QPushButton* button : {m_pRead, m_pWrite}) button->setAutoDefault(false);
+  for (QPushButton* button : {m_pRead, m_pWrite}) {
+    button->setAutoDefault(false);
+    // The bits take the row's width, not the buttons.
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("Write")) + 20);
+  }
   grid->addWidget(m_pRead, 1, 9);
   grid->addWidget(m_pWrite, 2, 9);
   m_pRead->setEnabled(m_Tool.CanRead(row));

@@ -20,7 +20,8 @@ class CRegisterRow : public QFrame {
   Q_OBJECT
 
  public:
-  static constexpr int ROW_WIDTH = 330;
+  // Wide enough for eight even bit columns of a short label each ("Buzzer").
+  static constexpr int ROW_WIDTH = 480;
   static constexpr int ROW_HEIGHT = 86;
 
   CRegisterRow(CRegisterTool& tool, int row, QWidget* parent);

@@ -33,6 +33,11 @@ tvr::BOOL CTVRWidgetPrompts::AskYesNo(const std::string& text) {
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+tvr::BOOL CTVRWidgetPrompts::AskYesNoWarning(const std::string& text) {
+  return QMessageBox::warning(m_pParent, kTitle, QString::fromLocal8Bit(text.c_str()),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 CTVRUserPrompts::EAnswer CTVRWidgetPrompts::AskYesNoCancel(const std::string& text) {
   switch (QMessageBox::question(m_pParent, kTitle, QString::fromLocal8Bit(text.c_str()),
                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
@@ -52,8 +57,8 @@ void CTVRWidgetPrompts::MessageBeep(tvr::UINT /*type*/) {
 
 tvr::BOOL CTVRWidgetPrompts::AskSaveFileName(const std::string& /*defaultExt*/, const std::string& initialName,
                                              const std::string& filter, std::string& chosen) {
-  QString path =
-      QFileDialog::getSaveFileName(m_pParent, kTitle, QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
+  QString path = QFileDialog::getSaveFileName(m_pParent, QStringLiteral("Save As"),
+                                              QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
   if (path.isEmpty()) return FALSE;
   chosen = path.toLocal8Bit().toStdString();
   return TRUE;
@@ -61,8 +66,8 @@ tvr::BOOL CTVRWidgetPrompts::AskSaveFileName(const std::string& /*defaultExt*/, 
 
 tvr::BOOL CTVRWidgetPrompts::AskOpenFileName(const std::string& /*defaultExt*/, const std::string& initialName,
                                              const std::string& filter, std::string& chosen) {
-  QString path =
-      QFileDialog::getOpenFileName(m_pParent, kTitle, QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
+  QString path = QFileDialog::getOpenFileName(m_pParent, QStringLiteral("Open"),
+                                              QString::fromLocal8Bit(initialName.c_str()), QtFilter(filter));
   if (path.isEmpty()) return FALSE;
   chosen = path.toLocal8Bit().toStdString();
   return TRUE;

@@ -14,6 +14,7 @@ class CTVRWidgetPrompts : public CTVRUserPrompts {
 
   void MessageBox(const std::string& text) override;
   tvr::BOOL AskYesNo(const std::string& text) override;
+  tvr::BOOL AskYesNoWarning(const std::string& text) override;
   EAnswer AskYesNoCancel(const std::string& text) override;
   void MessageBeep(tvr::UINT type) override;
   tvr::BOOL AskSaveFileName(const std::string& defaultExt, const std::string& initialName, const std::string& filter,

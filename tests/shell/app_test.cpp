@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QTest>
 #include <QToolBar>
 
 #include <tavric/registry.h>
@@ -88,7 +89,7 @@ TEST_F(AppTest, ThreeReadersOfTwoBoardTypesComeBackWithTheirWindowsAfterARestart
   first.OnCommand(33769);  // Beta1
   first.OnCommand(33768);  // Alpha2
   QApplication::processEvents();
-  ASSERT_EQ(Titles(first), (QStringList{"Alpha1", "Beta1", "Alpha2"}));
+  ASSERT_EQ(Titles(first), (QStringList{"Alpha1 - [noname]", "Beta1 - [noname]", "Alpha2 - [noname]"}));
   CTVRChildFrame* pAlpha1 = first.GetFrames()[0];
   pAlpha1->setGeometry(30, 40, 500, 380);
   QApplication::processEvents();
@@ -103,21 +104,21 @@ TEST_F(AppTest, ThreeReadersOfTwoBoardTypesComeBackWithTheirWindowsAfterARestart
   CMainFrame& second = Start();
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   // The first board type's readers first, each type in its order.
-  EXPECT_EQ(Titles(second), (QStringList{"Alpha1", "Alpha2", "Beta1"}));
-  EXPECT_EQ(second.GetActiveDocument(), FrameTitled(second, "Beta1")->GetDocument());
-  CTVRChildFrame* pBack = FrameTitled(second, "Alpha1");
+  EXPECT_EQ(Titles(second), (QStringList{"Alpha1 - [noname]", "Alpha2 - [noname]", "Beta1 - [noname]"}));
+  EXPECT_EQ(second.GetActiveDocument(), FrameTitled(second, "Beta1 - [noname]")->GetDocument());
+  CTVRChildFrame* pBack = FrameTitled(second, "Alpha1 - [noname]");
   ASSERT_NE(pBack, nullptr);
   EXPECT_EQ(pBack->geometry(), QRect(30, 40, 500, 380));
   EXPECT_EQ(pBack->GetRowHeight(0), 120);
   EXPECT_EQ(pBack->GetRowHeight(1), trace);
   EXPECT_FALSE(pBack->IsFirstSizePending());
-  EXPECT_EQ(FrameTitled(second, "Alpha2")->geometry(), alpha2);
-  EXPECT_TRUE(FrameTitled(second, "Beta1")->isMaximized());
+  EXPECT_EQ(FrameTitled(second, "Alpha2 - [noname]")->geometry(), alpha2);
+  EXPECT_TRUE(FrameTitled(second, "Beta1 - [noname]")->isMaximized());
   EXPECT_FALSE(second.GetToolBar(32818)->isVisible());
   EXPECT_TRUE(second.GetToolBar(35819)->isVisible());
   // The board types go on counting.
   second.OnCommand(33768);
-  EXPECT_EQ(second.GetFrames().back()->windowTitle(), QStringLiteral("Alpha3"));
+  EXPECT_EQ(second.GetFrames().back()->windowTitle(), QStringLiteral("Alpha3 - [noname]"));
 }
 
 TEST_F(AppTest, AFrameIsRestoredOnlyFromAllFiveValues) {
@@ -168,7 +169,7 @@ TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn
   frame.OnCommand(33768);  // Alpha2
   frame.OnCommand(33769);  // Beta1
   QApplication::processEvents();
-  CTVRChildFrame* pAlpha2 = FrameTitled(frame, "Alpha2");
+  CTVRChildFrame* pAlpha2 = FrameTitled(frame, "Alpha2 - [noname]");
   ASSERT_NE(pAlpha2, nullptr);
   pAlpha2->GetDocument()->SetScriptLines({"01 02;", "03 04;"});
   pAlpha2->GetDocument()->SetModifiedFlag(FALSE);
@@ -180,14 +181,114 @@ TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn
   QApplication::processEvents();
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   // The first board type's windows were closed and made again, after Beta1's.
-  EXPECT_EQ(Titles(frame), (QStringList{"Beta1", "Alpha1", "Alpha2"}));
-  CTVRChildFrame* pBack = FrameTitled(frame, "Alpha2");
+  EXPECT_EQ(Titles(frame), (QStringList{"Beta1 - [noname]", "Alpha1 - [noname]", "Alpha2 - [noname]"}));
+  CTVRChildFrame* pBack = FrameTitled(frame, "Alpha2 - [noname]");
   ASSERT_NE(pBack, nullptr);
   EXPECT_EQ(pBack->GetDocument()->GetLineCount(), 1);
   EXPECT_EQ(pBack->GetDocument()->GetCaption(), "Alpha2 - [noname]");
   EXPECT_EQ(pBack->geometry(), alpha2);
   EXPECT_EQ(Template(0).GetDocuments().size(), 2u);
   EXPECT_EQ(Template(1).GetDocuments().size(), 1u);
+}
+
+// Every way of closing a reader asks first. Its close button and File > Close
+// offer an edited script for saving, then ask the close question (only Yes
+// closes). Closing the main window offers the edited scripts only: the
+// readers are stored and come back at the next start.
+TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
+  using A = CTVRUserPrompts::EAnswer;
+  const std::string save = "Save changes to bench.cmd?";
+  const std::string close =
+      "If you close the document now, you will lose all parameters of the document (Protocol, COM, ...) !\n"
+      "Do you want to close it ?";
+  const std::string original = "01 02;\n";
+  const std::string edited = "FF 01 02;\n";
+  enum EDoor { CLOSE_BUTTON, FILE_CLOSE, MAIN_WINDOW };
+  struct Case {
+    EDoor door;
+    bool edit;
+    std::vector<A> saveAnswers;
+    std::vector<tvr::BOOL> closeAnswers;
+    std::vector<std::string> questions;
+    bool stays;
+    std::string file;
+  } cases[] = {
+      {CLOSE_BUTTON, false, {}, {FALSE}, {close}, true, original},
+      {CLOSE_BUTTON, false, {}, {TRUE}, {close}, false, original},
+      {CLOSE_BUTTON, true, {A::ANSWER_CANCEL}, {}, {save}, true, original},
+      {CLOSE_BUTTON, true, {A::ANSWER_NO}, {FALSE}, {save, close}, true, original},
+      {CLOSE_BUTTON, true, {A::ANSWER_NO}, {TRUE}, {save, close}, false, original},
+      {CLOSE_BUTTON, true, {A::ANSWER_YES}, {TRUE}, {save, close}, false, edited},
+      {FILE_CLOSE, false, {}, {FALSE}, {close}, true, original},
+      {FILE_CLOSE, true, {A::ANSWER_CANCEL}, {}, {save}, true, original},
+      {FILE_CLOSE, true, {A::ANSWER_NO}, {FALSE}, {save, close}, true, original},
+      {FILE_CLOSE, true, {A::ANSWER_YES}, {TRUE}, {save, close}, false, edited},
+      {MAIN_WINDOW, false, {}, {}, {}, false, original},
+      {MAIN_WINDOW, true, {A::ANSWER_CANCEL}, {}, {save}, true, original},
+      {MAIN_WINDOW, true, {A::ANSWER_NO}, {}, {save}, false, original},
+      {MAIN_WINDOW, true, {A::ANSWER_YES}, {}, {save}, false, edited},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string what = "case " + std::to_string(++n);
+    qputenv("TAVRIC_SETTINGS", QByteArray::fromStdString(m_Folder.PathOf("close" + std::to_string(n) + ".ini")));
+    const std::string path = m_Folder.Write("bench.cmd", original);
+    CMainFrame& frame = Start();
+    frame.OnCommand(33768);
+    m_Prompts.m_FileAnswers = {path};
+    frame.OnCommand(57601);
+    CTVRChildFrame* pChild = frame.GetFrames()[0];
+    if (c.edit) QTest::keyClicks(pChild->GetScriptPane(), QStringLiteral("FF "));
+    const std::string lines = pChild->GetDocument()->GetLine(0) + "\n";
+    m_Prompts.m_Questions.clear();
+    m_Prompts.m_YesNoCancelAnswers = c.saveAnswers;
+    m_Prompts.m_YesNoAnswers = c.closeAnswers;
+    if (c.door == CLOSE_BUTTON) pChild->close();
+    if (c.door == FILE_CLOSE) frame.OnCommand(57602);
+    if (c.door == MAIN_WINDOW) frame.close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(m_Prompts.m_Questions, c.questions) << what;
+    EXPECT_EQ(m_Folder.Read(path), c.file) << what;
+    if (c.door == MAIN_WINDOW) {
+      EXPECT_EQ(frame.isVisible(), c.stays) << what;
+    } else {
+      ASSERT_EQ(frame.GetFrames().size(), c.stays ? 1u : 0u) << what;
+    }
+    // A reader kept keeps its script as it was edited.
+    if (c.stays) {
+      EXPECT_EQ(frame.GetActiveDocument()->GetLine(0) + "\n", lines) << what;
+    }
+    m_pApp.reset();
+    if (c.door != MAIN_WINDOW || c.stays) continue;
+    // The reader closed with the main window comes back, without a question.
+    EXPECT_EQ(Titles(Start()), QStringList{"Alpha1 - [bench.cmd]"}) << what;
+    EXPECT_EQ(m_Prompts.m_Questions, c.questions) << what;
+    m_pApp.reset();
+  }
+}
+
+// Save As names a script that already has a name; the caption follows.
+TEST_F(AppTest, ANewReaderIsNonameUntilSavedAsAndSaveAsRenamesANamedScript) {
+  CMainFrame& frame = Start();
+  frame.OnCommand(33768);
+  CTVRChildFrame* pChild = frame.GetFrames()[0];
+  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [noname]"));
+  QAction* pSaveAs = frame.GetAction(57604);
+  EXPECT_EQ(pSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+  EXPECT_TRUE(frame.menuBar()->actions()[0]->menu()->actions().contains(pSaveAs));
+  QTest::keyClicks(pChild->GetScriptPane(), QStringLiteral("01"));
+  const std::string first = m_Folder.PathOf("first.cmd");
+  const std::string second = m_Folder.PathOf("second.cmd");
+  m_Prompts.m_FileAnswers = {first};
+  frame.OnCommand(57603);  // Save of a new script asks for a name
+  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [first.cmd]"));
+  m_Prompts.m_FileAnswers = {second};
+  frame.UpdateCommandStates();
+  ASSERT_TRUE(pSaveAs->isEnabled());
+  pSaveAs->trigger();
+  EXPECT_EQ(std::make_tuple(m_Folder.Read(first), m_Folder.Read(second)), std::make_tuple("01\n", "01\n"));
+  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [second.cmd]"));
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
 }
 
 class RecentFiles : public AppTest {

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QTest>
 #include <QToolBar>
 
@@ -107,7 +108,25 @@ TEST_F(BoardMenuTest, TheReadersMenusComeWithItAndGoWithTheLastOne) {
   EXPECT_TRUE(Frame().GetBoardMenu()->GetMenus().empty());
 }
 
+// The letter after '&' of every item, "?" for an item without one.
+QStringList AccessLetters(QMenu* pMenu) {
+  QStringList letters;
+  for (QAction* pAction : pMenu->actions()) {
+    const qsizetype amp = pAction->text().indexOf(QLatin1Char('&'));
+    if (!pAction->isSeparator()) letters << (amp < 0 ? QStringLiteral("?") : pAction->text().mid(amp + 1, 1).toLower());
+  }
+  return letters;
+}
+
 TEST_F(BoardMenuTest, ScriptMenuListsTheBoardsItemsWithTheirKeysThenTheFramesOthers) {
+  // The frame's own Script menu, and the board's in its place: each item has
+  // an access letter of its own.
+  for (QAction* pTop : Frame().menuBar()->actions()) {
+    if (pTop->text() != QStringLiteral("&Script")) continue;
+    const QStringList letters = AccessLetters(pTop->menu());
+    EXPECT_EQ(QSet<QString>(letters.begin(), letters.end()).size(), letters.size()) << letters.join(' ').toStdString();
+    EXPECT_FALSE(letters.contains(QStringLiteral("?")));
+  }
   NewReader();
   QMenu* pScript = BoardMenu("&Script");
   ASSERT_NE(pScript, nullptr);
@@ -119,9 +138,12 @@ TEST_F(BoardMenuTest, ScriptMenuListsTheBoardsItemsWithTheirKeysThenTheFramesOth
   ASSERT_GT(items.size(), head.size());
   EXPECT_TRUE(items[head.size()].startsWith(QStringLiteral("&Breakpoint"))) << items[head.size()].toStdString();
   // Every frame item the board does not list follows, and none twice.
-  for (const char* text : {"&Delay Options...", "C&yphering...", "Command &Setting..."})
+  for (const char* text : {"&Delay Options...", "C&yphering...", "Command S&etting..."})
     EXPECT_EQ(items.filter(QString::fromLatin1(text)).size(), 1) << text;
   EXPECT_EQ(items.filter(QStringLiteral("&Start")).size(), 1);
+  const QStringList letters = AccessLetters(pScript);
+  EXPECT_EQ(QSet<QString>(letters.begin(), letters.end()).size(), letters.size()) << letters.join(' ').toStdString();
+  EXPECT_FALSE(letters.contains(QStringLiteral("?")));
 }
 
 TEST_F(BoardMenuTest, ProtocolListIsRebuiltEachTimeAndChoosingOneSelectsIt) {

@@ -1,5 +1,6 @@
 // The "Card Parameters" bar: the answer to reset of the slot shown, decoded
 // field by field, and the reader's mask, following the host's card slots.
+#include <QHeaderView>
 #include <QTreeWidget>
 
 #include "shell/card_params_bar.h"
@@ -67,6 +68,10 @@ TEST_F(CardParamsBarTest, TheBarFollowsTheSlotsAsTheyChange) {
                          ">         Nbr of histo bytes : 0x04", ">TB1 - 0x25", ">         Max prog current : II = 0x01",
                          ">         Prog voltage : PI1 = 0x05", ">Histo bytes : = 0xA1 0xB2 0xC3 0xD4 ",
                          ">" + QString(23, QLatin1Char(' ')), " Mask : M210"}));
+  // Its longest line shows whole in the bar as the window opens it.
+  QApplication::processEvents();
+  QTreeWidget* pTree = Frame().GetCardParamsBar()->GetTree();
+  EXPECT_LE(pTree->header()->sectionSize(0), pTree->viewport()->width());
   Slots().ClearAtr(1);
   EXPECT_EQ(Shown(), (QStringList{" ATR :", ">no data", " Mask : M210"}));
   // A bar made now shows what the slots hold.

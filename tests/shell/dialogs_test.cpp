@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -110,6 +111,37 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
   EXPECT_TRUE(sent);
   EXPECT_TRUE(boxOpenWhenSent);
   EXPECT_LT(clock.elapsed(), 2000);
+}
+
+// The close question and the Open dialog as the user sees them.
+TEST_F(DialogsTest, TheCloseQuestionIsAWarningWithYesAndNoAndTheOpenDialogIsTitledOpen) {
+  CTVRWidgetPrompts prompts(&Frame());
+  CTVRUserPrompts::Set(&prompts);
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString text;
+  QMessageBox::StandardButtons buttons;
+  OnNextModal<QMessageBox>([&](QMessageBox* pBox) {
+    icon = pBox->icon();
+    text = pBox->text();
+    buttons = pBox->standardButtons();
+    pBox->button(QMessageBox::No)->click();
+  });
+  Frame().GetFrames()[0]->close();
+  QString title;
+  OnNextModal<QFileDialog>([&](QFileDialog* pDialog) {
+    title = pDialog->windowTitle();
+    pDialog->reject();
+  });
+  Frame().OnCommand(57601);
+  CTVRUserPrompts::Set(&m_Prompts);
+  EXPECT_EQ(icon, QMessageBox::Warning);
+  EXPECT_EQ(text, QStringLiteral("If you close the document now, you will lose all parameters of the document "
+                                 "(Protocol, COM, ...) !\nDo you want to close it ?"));
+  EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(Frame().GetFrames().size(), 1u);
+  EXPECT_EQ(title, QStringLiteral("Open"));
 }
 
 }  // namespace

@@ -14,7 +14,13 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <QClipboard>
+#include <QMenuBar>
+#include <QTest>
+
+#include "shell/board_view.h"
 #include "shell/card_params_bar.h"
+#include "shell/script_view.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -39,7 +45,7 @@ TEST_F(ShellTest, NewWithOneBoardTypeCreatesItsDocumentWithoutAsking) {
   AddBoardType(6001, "Alpha");
   Frame().OnCommand(57600);
   ASSERT_EQ(Frame().GetFrames().size(), 1u);
-  EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1"));
+  EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1 - [noname]"));
   EXPECT_EQ(Frame().GetActiveDocument(), Frame().GetFrames()[0]->GetDocument());
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
@@ -61,7 +67,7 @@ TEST_F(ShellTest, NewWithTwoBoardTypesAsksWithTheFirstSelected) {
   EXPECT_EQ(offered, (QStringList{"Alpha", "Beta"}));
   EXPECT_EQ(selected, 0);
   ASSERT_EQ(Frame().GetFrames().size(), 1u);
-  EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Beta1"));
+  EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Beta1 - [noname]"));
 }
 
 TEST_F(ShellTest, ClosingAReadersWindowDeletesItsDocumentAndLeavesNoActiveOne) {
@@ -256,6 +262,116 @@ TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
   Frame().GetActiveDocument()->m_bConnected = TRUE;
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.connected) << r.id;
+}
+
+// Cut, Copy, Paste, Select All, Print, Breakpoint and Set Next act on the
+// reader's pane with the focus, from its toolbar button as from its menu
+// item, and are enabled as that pane says.
+TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  CTVRChildFrame* pChild = Frame().GetFrames()[0];
+  auto* pScript = static_cast<CTVRScriptView*>(pChild->GetScriptPane());
+  auto* pTrace = static_cast<CTVRBoardView*>(pChild->GetTracePane());
+  CTVRBoardDoc* pDoc = pChild->GetDocument();
+  pDoc->NotifyMessage("Loop 1", TRACE_INFO);
+  pTrace->FlushFrame();
+
+  enum EPane { SCRIPT, TRACE };
+  enum EDoor { BUTTON, MENU };
+  // The pane's state before the command: "01" of the first line selected, or nothing.
+  struct Row {
+    tvr::UINT id;
+    EPane pane;
+    bool selected;
+    bool enabled;
+    std::function<void()> check;  // what the command did, when enabled
+  };
+  auto lines = [&] { return std::vector<std::string>{pDoc->GetLine(0), pDoc->GetLine(1)}; };
+  auto clipboard = [] { return QApplication::clipboard()->text().toStdString(); };
+  bool printDialog = false;
+  auto closePrintDialog = [&](QDialog* pDialog) {
+    printDialog = true;
+    pDialog->reject();
+  };
+  const Row rows[] = {
+      {57635, SCRIPT, true, true,
+       [&] {
+         EXPECT_EQ(std::make_pair(lines(), clipboard()),
+                   std::make_pair(std::vector<std::string>{" 02;", "03 04;"}, std::string("01")));
+       }},
+      {57635, SCRIPT, false, false, {}},
+      {57634, SCRIPT, true, true, [&] { EXPECT_EQ(clipboard(), "01"); }},
+      {57634, SCRIPT, false, false, {}},
+      {57637, SCRIPT, true, true,
+       [&] {
+         EXPECT_EQ(lines(), (std::vector<std::string>{"AA 02;", "03 04;"}));
+       }},
+      {57642, SCRIPT, false, true,
+       [&] {
+         EXPECT_EQ(pScript->GetCaret(), (CTVRScriptView::CPosition{6, 1}));
+       }},
+      {57607, SCRIPT, false, false, {}},
+      {33791, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetLineState(1) & 0x100, 0x100u); }},
+      {33788, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetCurrentLine(), 1); }},
+      {57635, TRACE, true, false, {}},
+      {57634, TRACE, true, true, [&] { EXPECT_EQ(clipboard(), "Loop 1\r\n"); }},
+      {57634, TRACE, false, false, {}},
+      {57637, TRACE, false, false, {}},
+      {57642, TRACE, false, true, [&] { EXPECT_TRUE(pTrace->HasSelection()); }},
+      {57607, TRACE, false, true, [&] { EXPECT_TRUE(printDialog); }},
+      {33791, TRACE, false, false, {}},
+      {33788, TRACE, false, false, {}},
+  };
+  for (const Row& row : rows) {
+    for (EDoor door : {BUTTON, MENU}) {
+      const std::string what = std::to_string(row.id) + (row.pane == SCRIPT ? " script" : " trace") +
+                               (row.selected ? " selected" : "") + (door == BUTTON ? " button" : " menu");
+      pDoc->SetScriptLines({"01 02;", "03 04;"});
+      for (int line = 0; line < 2; ++line) pDoc->SetLineState(line, pDoc->GetLineState(line) & ~0x100u);
+      QApplication::clipboard()->setText(QStringLiteral("AA"));
+      // The caret on the second line, or the first two characters selected.
+      pScript->SetSelection(row.selected ? CTVRScriptView::CPosition{0, 0} : CTVRScriptView::CPosition{2, 1},
+                            CTVRScriptView::CPosition{2, row.selected ? 0 : 1});
+      pTrace->FlushFrame();
+      if (row.selected) {
+        pTrace->OnEditSelectAll();
+      } else {
+        QTest::mouseClick(pTrace->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+      }
+      (row.pane == SCRIPT ? static_cast<QWidget*>(pScript) : pTrace)->setFocus();
+      QAction* pAction = Frame().GetAction(row.id);
+      bool enabled = false;
+      if (door == BUTTON) {
+        QToolButton* pButton = nullptr;
+        for (QToolBar* pBar : Frame().findChildren<QToolBar*>())
+          if (auto* pFound = qobject_cast<QToolButton*>(pBar->widgetForAction(pAction))) pButton = pFound;
+        ASSERT_EQ(pButton == nullptr, row.id == 57642) << what;  // Select All has no button
+        if (pButton == nullptr) continue;
+        Frame().UpdateCommandStates();  // the tick that follows the focus
+        enabled = pButton->isEnabled();
+        if (enabled) {
+          if (row.id == 57607) OnNextModal(closePrintDialog);
+          pButton->click();
+        }
+      } else {
+        QMenu* pMenu = nullptr;
+        for (QAction* pTop : Frame().menuBar()->actions())
+          if (pTop->menu() != nullptr && pTop->menu()->actions().contains(pAction)) pMenu = pTop->menu();
+        ASSERT_NE(pMenu, nullptr) << what;
+        pMenu->popup(QPoint(0, 0));  // opening it asks for the states
+        enabled = pAction->isEnabled();
+        pMenu->hide();
+        if (enabled) {
+          if (row.id == 57607) OnNextModal(closePrintDialog);
+          pAction->trigger();
+        }
+      }
+      EXPECT_EQ(enabled, row.enabled) << what;
+      if (enabled && row.check) row.check();
+      printDialog = false;
+    }
+  }
 }
 
 TEST_F(ShellTest, WorkspaceBringsBackHiddenBars) {

@@ -48,6 +48,14 @@ TEST_F(RegisterDlg, ShowsTheRegistersInTwoColumns) {
   EXPECT_EQ(Row(1).pos(), QPoint(5 + step, 50));
   EXPECT_EQ(Row(2).pos(), QPoint(5, 50 + CRegisterRow::ROW_HEIGHT + 5));
   EXPECT_EQ(Row(LED).GetBitLabel(0)->text(), "Led");
+  // The eight bit columns share the row evenly, long labels or "-".
+  int narrowest = Row(POWER_OFF).width();
+  int widest = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    narrowest = std::min(narrowest, Row(POWER_OFF).GetBitLabel(bit)->width());
+    widest = std::max(widest, Row(POWER_OFF).GetBitLabel(bit)->width());
+  }
+  EXPECT_LE(widest - narrowest, 1);
   EXPECT_EQ(HexShown(CHIP_ID), "56");
   EXPECT_EQ(BitsShown(CHIP_ID), "01010110");
   // Buttons by access.
