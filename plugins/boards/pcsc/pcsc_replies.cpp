@@ -6,7 +6,13 @@
 
 std::vector<std::string> CTVRPcscReplies::ReaderNames(const char* names, std::size_t length) {
   std::vector<std::string> readers;
-  for (const char* p = names; p < names + length && *p; p += std::string(p).size() + 1) readers.emplace_back(p);
+  const char* const end = names + length;
+  // A name runs to its zero, or to the end of the buffer when its zero is missing.
+  for (const char* p = names; p < end && *p;) {
+    const char* zero = std::find(p, end, '\0');
+    readers.emplace_back(p, zero);
+    p = zero + (zero < end ? 1 : 0);
+  }
   return readers;
 }
 

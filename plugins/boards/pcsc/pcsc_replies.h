@@ -12,7 +12,8 @@
 class CTVRPcscReplies {
  public:
   // The names of a reader list of `length` bytes ("first\0second\0\0"), up
-  // to the first empty name.
+  // to the first empty name; nothing past the `length` bytes is read, even
+  // when the last name's zero is missing.
   static std::vector<std::string> ReaderNames(const char* names, std::size_t length);
   // The host's card answer of kind `kind` for the `length` bytes the call
   // reported in `buffer`, which holds `capacity` bytes.
