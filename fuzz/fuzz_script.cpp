@@ -15,6 +15,17 @@
 #include "test_board.h"
 #include "test_protocol.h"
 
+namespace {
+
+// Messages handled per input: a statement takes one or two, so a script
+// runs to its end, and a looping one goes round a few times before it is
+// stopped. Counted, not timed: no input waits out a clock, and a replayed
+// input runs exactly as far as it ran.
+constexpr std::size_t kMessageBudget = 200;
+constexpr std::size_t kMessagesPerLine = 2;
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::InitOnce();
   tvr_fuzz::CInput input(data, size);
@@ -46,10 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     doc.OnScriptStep();
   else
     doc.OnScriptStart();
-  tvr_fuzz::RunQueueBriefly();
+  const std::size_t budget = kMessageBudget + kMessagesPerLine * lines.size();
+  tvr_fuzz::RunQueueFor(budget);
   if (doc.IsRunning()) doc.OnScriptStop();
   doc.OnReaderDisconnect();
-  tvr_fuzz::RunQueueBriefly(5);
+  tvr_fuzz::RunQueueFor(budget);
   CTVRHost::Instance().SetActiveDocument(nullptr);
   return 0;
 }

@@ -4,7 +4,6 @@
 // expects, wrong types and missing values included.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include <tavric/registry.h>
@@ -15,12 +14,7 @@
 #include "test_protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tvr_fuzz::InitOnce();
-  const std::string store = CTVRRegistry::GetStoreFileName();
-  if (FILE* f = std::fopen(store.c_str(), "wb")) {
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  tvr_fuzz::WriteSettingsFile(data, size);
   static CTVRTestProtocol protocol;
   static bool registered = [] {
     protocol.SetName("Verta");

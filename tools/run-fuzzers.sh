@@ -3,6 +3,7 @@
 # from its checked-in seeds (fuzz/corpus/<target>/, never written to). Fails
 # on the first finding; the crashing input is left in build-fuzz/findings/.
 #   tools/run-fuzzers.sh [SECONDS_PER_TARGET] [TARGET...]
+# FUZZ_JOBS=N runs N targets at a time (the targets dealt out in turn).
 set -e
 cd "$(dirname "$0")/.."
 seconds=${1:-15}
@@ -13,6 +14,21 @@ targets="$*"
 [ -n "$targets" ] || targets=$(cd "$bindir" && ls fuzz_* )
 mkdir -p build-fuzz/findings
 status=0
+jobs=${FUZZ_JOBS:-1}
+if [ "$jobs" -gt 1 ]; then
+  pids=
+  i=0
+  while [ "$i" -lt "$jobs" ]; do
+    part=$(echo $targets | tr ' ' '\n' | awk -v n="$jobs" -v i="$i" 'NF && (NR - 1) % n == i')
+    if [ -n "$part" ]; then
+      FUZZ_JOBS=1 sh tools/run-fuzzers.sh "$seconds" $part &
+      pids="$pids $!"
+    fi
+    i=$((i + 1))
+  done
+  for pid in $pids; do wait "$pid" || status=1; done
+  exit $status
+fi
 for target in $targets; do
   name=${target#fuzz_}
   seeds=fuzz/corpus/$name

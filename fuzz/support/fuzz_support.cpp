@@ -4,10 +4,14 @@
 #include <cstdlib>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+
+#include <tavric/registry.h>
 
 #include "platform/user_prompts.h"
 
@@ -59,6 +63,21 @@ std::string WriteInput(const uint8_t* data, std::size_t size, const char* suffix
   return path;
 }
 
+void WriteSettingsFile(const uint8_t* data, std::size_t size) {
+  InitOnce();
+  const std::string path = CTVRRegistry::GetStoreFileName();
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+  // The store compares size and time: two inputs of one size written within
+  // the same millisecond would otherwise look like one file.
+  static long long stamp = 1000000000;
+  const struct timespec times[2] = {{time_t(stamp), 0}, {time_t(stamp), 0}};
+  ++stamp;
+  utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
 std::string RunFolder() {
   InitOnce();
   return qEnvironmentVariable("TAVRIC_RUN_DIR").toStdString();
@@ -70,4 +89,11 @@ std::string RunFolder() {
 
 void tvr_fuzz::RunQueueBriefly(int milliseconds) {
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::milliseconds(milliseconds));
+}
+
+void tvr_fuzz::RunQueueFor(std::size_t messages) {
+  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  // The condition is looked at after every message handled.
+  std::size_t looks = 0;
+  dispatcher.RunUntil([&] { return dispatcher.PendingCount() == 0 || looks++ >= messages; }, std::chrono::seconds(10));
 }

@@ -17,6 +17,11 @@ void InitOnce();
 // The same path is reused on every call.
 std::string WriteInput(const uint8_t* data, std::size_t size, const char* suffix = ".txt");
 
+// Writes the bytes as the settings file and gives it a modification time of
+// its own, so that the settings store reads it afresh rather than from its
+// cache of the previous input's file.
+void WriteSettingsFile(const uint8_t* data, std::size_t size);
+
 // The build's run folder (plug-ins, description files).
 std::string RunFolder();
 
@@ -48,5 +53,10 @@ class CInput {
 // Runs the named-message queue until it is idle or the budget is spent, so
 // that a script that loops or waits for ever still ends the input.
 void RunQueueBriefly(int milliseconds = 20);
+
+// The same with a budget of messages instead of time: no input waits out a
+// clock, and an input runs the same messages each time it is replayed. Timed
+// posts are not waited for (they go with their window).
+void RunQueueFor(std::size_t messages);
 
 }  // namespace tvr_fuzz

@@ -7,6 +7,7 @@
 #include <tavric/trace_record.h>
 
 #include "pcsc_frame.h"
+#include "pcsc_replies.h"
 
 namespace {
 
@@ -46,8 +47,7 @@ std::vector<std::string> List(SCARDCONTEXT context, std::string& error) {
   std::vector<char> names(length ? length : 1);
   if (rv == SCARD_S_SUCCESS) rv = SCardListReaders(context, nullptr, names.data(), &length);
   if (rv == SCARD_S_SUCCESS) {
-    for (const char* p = names.data(); p < names.data() + length && *p; p += std::string(p).size() + 1)
-      readers.emplace_back(p);
+    readers = CTVRPcscReplies::ReaderNames(names.data(), length);
   } else {
     error = pcsc_stringify_error(rv);
   }
@@ -216,12 +216,10 @@ void CTVRPcscLink::Run(const CJob& job) {
       if (rv == SCARD_S_SUCCESS)
         rv = SCardControl(m_hCard, job.m_dwCode, job.m_Bytes.data(), DWORD(job.m_Bytes.size()), response.data(),
                           DWORD(response.size()), &length);
-      if (rv == SCARD_S_SUCCESS) {
-        response.resize(length);
-        PostAnswer(CTVRPcscFrame::CardAnswer(PCSC_KIND_CARD_RESULT, response));
-      } else {
+      if (rv == SCARD_S_SUCCESS)
+        PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, response.data(), response.size(), length));
+      else
         PostError(rv);
-      }
       if (job.m_bEndStatement) PostMessage(m_hWnd, WM_END_COMMAND, 0, 0);
       break;
     }
@@ -274,8 +272,7 @@ void CTVRPcscLink::Apdu(const std::vector<tvr::BYTE>& apdu) {
     if (rv == SCARD_W_REMOVED_CARD || rv == SCARD_E_NO_SMARTCARD) DropCard(SCARD_LEAVE_CARD);
     return PostError(rv);
   }
-  response.resize(length);
-  PostAnswer(CTVRPcscFrame::CardAnswer(PCSC_KIND_CARD_RESULT, response));
+  PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, response.data(), response.size(), length));
 }
 
 void CTVRPcscLink::PowerUp() {
@@ -303,7 +300,7 @@ void CTVRPcscLink::PostAtr() {
   DWORD state = 0, protocol = 0, nameLength = 0;
   const LONG rv = SCardStatus(m_hCard, nullptr, &nameLength, &state, &protocol, atr, &atrLength);
   if (rv != SCARD_S_SUCCESS) return PostError(rv);
-  PostAnswer(CTVRPcscFrame::CardAnswer(PCSC_KIND_ATR, std::vector<tvr::BYTE>(atr, atr + atrLength)));
+  PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_ATR, atr, sizeof atr, atrLength));
 }
 
 void CTVRPcscLink::PostError(LONG rv) {
