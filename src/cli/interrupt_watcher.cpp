@@ -4,20 +4,34 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include <QSocketNotifier>
 
+#include "cli/pending_output.h"
+
 namespace {
 
-// The write end for the handler; one watcher at a time.
-volatile sig_atomic_t g_writeFd = -1;
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-void OnSignal(int) {
+// The write end for the handler; one watcher at a time.
+std::atomic<int> g_writeFd{-1};
+std::atomic<int> g_received{0};
+
+void OnSignal(int signal) {
   const int savedErrno = errno;
-  const int fd = g_writeFd;
+  if (g_received.fetch_add(1) > 0) {
+    CTVRPendingOutput::WriteAllPending();
+    const char line[] = "tavric-run: a second signal: the program ends at once\n";
+    [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, line, sizeof(line) - 1);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    return;
+  }
+  const int fd = g_writeFd.load();
   if (fd >= 0) {
-    const char byte = 1;
+    const char byte = char(signal);
     // A full pipe already holds an interrupt nobody has read yet.
     [[maybe_unused]] ssize_t n = ::write(fd, &byte, 1);
   }
@@ -26,8 +40,11 @@ void OnSignal(int) {
 
 }  // namespace
 
-CTVRInterruptWatcher::CTVRInterruptWatcher(std::function<void()> onInterrupt) : m_onInterrupt(std::move(onInterrupt)) {
+CTVRInterruptWatcher::CTVRInterruptWatcher(std::function<void(int)> onInterrupt)
+    : m_onInterrupt(std::move(onInterrupt)) {
+  static_assert(std::atomic<int>::is_always_lock_free, "the signal handler uses them");
   if (::pipe2(m_fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  g_received = 0;
   g_writeFd = m_fds[1];
   m_pNotifier = std::make_unique<QSocketNotifier>(m_fds[0], QSocketNotifier::Read);
   QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated, [this] { OnActivated(); });
@@ -36,14 +53,14 @@ CTVRInterruptWatcher::CTVRInterruptWatcher(std::function<void()> onInterrupt) : 
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : kSignals) sigaction(signal, &action, nullptr);
 }
 
 CTVRInterruptWatcher::~CTVRInterruptWatcher() {
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : kSignals) sigaction(signal, &action, nullptr);
   g_writeFd = -1;
   m_pNotifier.reset();
   for (int fd : m_fds)
@@ -52,7 +69,8 @@ CTVRInterruptWatcher::~CTVRInterruptWatcher() {
 
 void CTVRInterruptWatcher::OnActivated() {
   char buffer[64];
-  while (::read(m_fds[0], buffer, sizeof(buffer)) > 0) {
-  }
-  if (m_onInterrupt) m_onInterrupt();
+  int first = 0;
+  for (ssize_t n; (n = ::read(m_fds[0], buffer, sizeof(buffer))) > 0;)
+    if (first == 0) first = buffer[0];
+  if (first != 0 && m_onInterrupt) m_onInterrupt(first);
 }

@@ -2,11 +2,14 @@
 // a copy of the whole trace at the end: a run of any length costs the same
 // memory, and an interrupted run still leaves its log. The file holds exactly
 // what the trace view's text would (CR LF line ends), so it reads like a log
-// saved from the desktop program.
+// saved from the desktop program. What is written waits in a buffer that
+// Flush (on the runner's short timer) empties and that a dying process still
+// writes out (CTVRPendingOutput), so the log keeps the trace up to a fault.
 #pragma once
 
-#include <cstdio>
 #include <string>
+
+#include "cli/pending_output.h"
 
 class CTVRLogStream {
  public:
@@ -18,8 +21,10 @@ class CTVRLogStream {
   // Creates the file, or empties it; on failure says so the way saving a log
   // does and writes nothing after.
   bool Open(const std::string& path);
-  bool IsOpen() const { return m_pFile != nullptr; }
+  bool IsOpen() const { return m_fd >= 0; }
   void Write(const std::string& text);
+  // Writes what is pending to the file.
+  void Flush();
   // The view was cleared: so is the log.
   void Restart();
   // Flushes and closes; says so when anything could not be written.
@@ -28,7 +33,8 @@ class CTVRLogStream {
  private:
   void Report();
 
-  std::FILE* m_pFile = nullptr;
+  int m_fd = -1;
+  CTVRPendingOutput m_Pending;
   std::string m_strPath;
   bool m_bFailed = false;
 };

@@ -1,5 +1,7 @@
 // tavric-run: runs a script against a reader with no window, or lists the
 // board types and protocols the plug-ins provide.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +9,8 @@
 #include <QCoreApplication>
 
 #include "cli/atr_command.h"
+#include "cli/fatal_signals.h"
+#include "cli/pending_output.h"
 #include "cli/plugin_list.h"
 #include "cli/regs_command.h"
 #include "cli/run_driver.h"
@@ -48,7 +52,12 @@ int main(int argc, char** argv) {
   if (options.m_eCommand == CTVRRunOptions::COMMAND_LIST) {
     status = CTVRPluginList::Print(options.m_strPluginFolder, stdout, stderr);
   } else {
-    CTVRTerminalPrinter printer(stdout, CTVRTerminalPrinter::ChooseMode(stdout, options.m_bNoColour));
+    // A plug-in that crashes the process leaves the trace so far on the
+    // terminal and in the log.
+    CTVRFatalSignals::Install();
+    std::fflush(stdout);
+    CTVRPendingOutput terminal(STDOUT_FILENO);
+    CTVRTerminalPrinter printer(stdout, CTVRTerminalPrinter::ChooseMode(stdout, options.m_bNoColour), &terminal);
     CTVRRunDriver driver(options, printer);
     status = driver.Run();
   }

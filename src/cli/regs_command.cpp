@@ -88,19 +88,20 @@ int CTVRRegsCommand::Run(const std::string& path, std::FILE* out, std::FILE* err
   CRegsPrompts prompts;
   CRegParamFile file;
   const bool index = IsIndex(path);
-  if (index)
-    file.LoadListFile(path, IndexBase(path));
-  else
-    file.Load(path);
-  if (!prompts.m_Messages.empty() && file.GetIssues().empty()) {
-    std::fprintf(err, "tavric-run: %s: %s\n", path.c_str(), prompts.m_Messages.front().c_str());
+  const int loaded = index ? file.LoadListFile(path, IndexBase(path)) : file.Load(path);
+  if (loaded == 0) {
+    std::fprintf(err, "tavric-run: %s: %s\n", path.c_str(),
+                 prompts.m_Messages.empty() ? "cannot be read" : prompts.m_Messages.front().c_str());
     return EXIT_UNREADABLE;
   }
-  if (!file.GetIssues().empty()) {
-    const CRegParamIssue& issue = file.GetIssues().front();
-    std::fprintf(err, "%s:%d: %s\n", path.c_str(), issue.m_nLine, issue.m_strText.c_str());
-    return EXIT_INVALID;
-  }
+  for (const CRegParamIssue& issue : file.GetIssues())
+    if (!issue.m_bIgnored) {
+      std::fprintf(err, "%s:%d: %s\n", path.c_str(), issue.m_nLine, issue.m_strText.c_str());
+      return EXIT_INVALID;
+    }
+  // What the files' own rules ignore: the model below is what the tool reads.
+  for (const CRegParamIssue& issue : file.GetIssues())
+    std::fprintf(err, "%s:%d: note: %s\n", path.c_str(), issue.m_nLine, issue.m_strText.c_str());
 
   if (index) {
     std::fprintf(out, "%s: %zu entries\n", path.c_str(), file.GetLabels().size());

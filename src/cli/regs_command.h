@@ -1,8 +1,10 @@
 // tavric-run regs FILE.par: checks a register parameter file without the
 // desktop program. A file the register tool reads as written is printed as
 // the tool sees it (registers, bits, commands, bit fields with their value
-// tables); otherwise the first thing the tool could not take as written is
-// reported with its line. An index file (List.par) is printed as its entries.
+// tables), after a note for each thing the files' own rules ignore (register
+// lines past the count, a count above 255); otherwise the first thing the
+// tool could not take as written is reported with its line. An index file
+// (List.par) is printed as its entries.
 #pragma once
 
 #include <cstdio>

@@ -1,5 +1,6 @@
 #include "cli/run_driver.h"
 
+#include <signal.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -19,9 +20,12 @@
 #include "cli/card_params_printer.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/run_observer.h"
+#include "cli/run_watchdog.h"
 #include "cli/terminal_printer.h"
 #include "contract/host.h"
 #include "document/headless_frames.h"
+#include "document/plugin_guard.h"
+#include "document/run_end_hint.h"
 #include "document/workspace.h"
 #include "platform/dispatcher.h"
 #include "platform/file_writer.h"
@@ -92,9 +96,41 @@ CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
 }
 
 int CTVRRunDriver::Run() {
+  // From the start: a signal during connection stops the run once it is
+  // watched, and a plug-in may hang while connecting as well as later.
+  CTVRInterruptWatcher interrupts([this](int signal) { OnInterrupt(signal); });
+  CTVRRunWatchdog watchdog(m_Options.m_dTimeout, CTVRRunOptions::EXIT_PLUGIN_FAULT);
+  m_pWatchdog = &watchdog;
+  QTimer beat;
+  beat.setInterval(kCheckInterval);
+  QObject::connect(&beat, &QTimer::timeout, [this] { OnBeat(); });
+  beat.start();
+
   int status = Prepare();
-  if (status != CTVRRunOptions::EXIT_DONE) return Finish(status);
-  return Finish(m_Options.m_nQuick != 0 ? SendQuick() : Watch());
+  if (status == CTVRRunOptions::EXIT_DONE) status = m_Options.m_nQuick != 0 ? SendQuick() : Watch();
+  status = Finish(status);
+  m_pWatchdog = nullptr;
+  return status;
+}
+
+void CTVRRunDriver::OnBeat() {
+  m_pWatchdog->Beat();
+  m_Printer.Flush();
+  m_Log.Flush();
+}
+
+void CTVRRunDriver::StopRun() {
+  CTVRPluginGuard::Call(*m_pDoc, CTVRPluginGuard::SCRIPT_STOP, [this] { m_pDoc->OnScriptStop(); });
+}
+
+int CTVRRunDriver::EarlyEndStatus() {
+  const std::string line = std::to_string(m_pObserver->GetEarlyEndLine());
+  if (m_pObserver->GetEarlyEnd() == RUN_END_PLUGIN_FAULT) {
+    Fail("the run ended early on a plug-in fault, at the statement on line " + line);
+    return CTVRRunOptions::EXIT_PLUGIN_FAULT;
+  }
+  Fail("the run ended early on a reader error, at the statement on line " + line);
+  return CTVRRunOptions::EXIT_READER_ERROR;
 }
 
 int CTVRRunDriver::OpenNewDocument() {
@@ -199,6 +235,10 @@ int CTVRRunDriver::Prepare() {
   if (!m_pDoc->IsConnected()) m_pDoc->OnReaderConnect();
   // What the board says on connecting comes before the first statement.
   DrainQueue();
+  if (m_pObserver->GetEarlyEnd() == RUN_END_PLUGIN_FAULT) {
+    Fail("a plug-in fault while the reader was connected");
+    return CTVRRunOptions::EXIT_PLUGIN_FAULT;
+  }
   if (!m_pDoc->IsConnected()) {
     Fail("the reader could not be connected");
     return CTVRRunOptions::EXIT_CONNECT;
@@ -224,10 +264,6 @@ int CTVRRunDriver::Prepare() {
 
 int CTVRRunDriver::Watch() {
   QEventLoop loop;
-  CTVRInterruptWatcher interrupts([this, &loop] {
-    OnInterrupt();
-    loop.quit();
-  });
   QTimer check;
   check.setInterval(kCheckInterval);
   QObject::connect(&check, &QTimer::timeout, [this, &loop] {
@@ -238,6 +274,7 @@ int CTVRRunDriver::Watch() {
   QObject::connect(&limit, &QTimer::timeout, [this] { OnTimeLimit(); });
 
   m_pObserver->Restart();
+  m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
   m_bStarted = true;
   if (m_Options.m_bStep)
     m_pDoc->OnScriptStep();
@@ -256,21 +293,25 @@ int CTVRRunDriver::Watch() {
   return m_nStatus;
 }
 
-void CTVRRunDriver::OnInterrupt() {
+void CTVRRunDriver::OnInterrupt(int signal) {
   if (m_bInterrupted) return;
   m_bInterrupted = true;
-  m_nStatus = CTVRRunOptions::EXIT_INTERRUPTED;
-  if (m_pDoc->IsRunning()) m_pDoc->OnScriptStop();
-  Fail("interrupted");
+  m_nStatus = CTVRRunOptions::EXIT_SIGNAL + signal;
+  if (m_pDoc != nullptr && m_pDoc->IsRunning()) StopRun();
+  Fail(signal == SIGTERM ? "terminated (SIGTERM)" : signal == SIGHUP ? "hung up (SIGHUP)" : "interrupted");
 }
 
 void CTVRRunDriver::OnTimeLimit() {
   m_bTimeLimitReached = true;
-  if (m_pDoc->IsRunning()) m_pDoc->OnScriptStop();
+  if (m_pDoc->IsRunning()) StopRun();
 }
 
 bool CTVRRunDriver::OnCheck() {
   if (m_bInterrupted) return false;
+  if (m_pObserver->GetEarlyEnd() != 0) {
+    m_nStatus = EarlyEndStatus();
+    return false;
+  }
   CTVRBoardDoc& doc = *m_pDoc;
   // A loopback test goes on between its steps with the run stopped: each
   // step is a one-off exchange, the next one a timed message away.
@@ -308,7 +349,7 @@ bool CTVRRunDriver::OnCheck() {
     const Clock::time_point since = std::max(m_waitSince, m_pObserver->GetLastExchange());
     if (now - since > std::chrono::duration<double>(m_Options.m_dTimeout)) {
       const int statementLine = LineOfStatement();
-      doc.OnScriptStop();
+      StopRun();
       Fail("the run stalled: no answer within " + FormatSeconds(m_Options.m_dTimeout) + " s to the statement on line " +
            std::to_string(statementLine));
       m_nStatus = CTVRRunOptions::EXIT_STALLED;
@@ -330,7 +371,7 @@ bool CTVRRunDriver::OnCheck() {
   }
   if (now - m_idleSince < kStallGrace) return true;
   const int statementLine = LineOfStatement();
-  doc.OnScriptStop();
+  StopRun();
   Fail("the run stalled: the statement on line " + std::to_string(statementLine) + " sent nothing and ended nothing");
   m_nStatus = CTVRRunOptions::EXIT_STALLED;
   return false;
@@ -339,20 +380,30 @@ bool CTVRRunDriver::OnCheck() {
 void CTVRRunDriver::DrainQueue() {
   CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
   const Clock::time_point end = Clock::now() + kDrainTime;
-  while (dispatcher.PendingCount() != 0 && Clock::now() < end) dispatcher.Drain();
+  while (dispatcher.PendingCount() != 0 && Clock::now() < end) {
+    dispatcher.Drain();
+    m_pWatchdog->Beat();
+  }
 }
 
 int CTVRRunDriver::SendQuick() {
   const int n = m_Options.m_nQuick;
-  m_bStarted = true;
-  if (m_pDoc->GetQuickCommand(n - 1).empty()) {
-    // The document says so itself ("Error : Command n unvalid !").
-    m_pDoc->SendQuickCommand(n - 1);
+  // Offered as its key is: connected (it is) and at least two characters.
+  CTVRCmdUI offered;
+  m_pDoc->OnUpdateQuickCommand(n - 1, &offered);
+  if (!offered.m_bEnabled) {
+    Fail("quick command " + std::to_string(n) + " is not offered: its text \"" + m_pDoc->GetQuickCommand(n - 1) +
+         "\" is shorter than two characters");
     return CTVRRunOptions::EXIT_USAGE;
   }
+  m_bStarted = true;
+  m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
   m_pDoc->SendQuickCommand(n - 1);
   const bool answered = CTVRDispatcher::Instance().RunUntil(
-      [this] { return !m_pDoc->m_bWaitAnswer; }, std::chrono::milliseconds((long long)(m_Options.m_dTimeout * 1000.0)));
+      [this] { return !m_pDoc->m_bWaitAnswer || m_bInterrupted || m_pObserver->GetEarlyEnd() != 0; },
+      std::chrono::milliseconds((long long)(m_Options.m_dTimeout * 1000.0)));
+  if (m_bInterrupted) return m_nStatus;
+  if (m_pObserver->GetEarlyEnd() != 0) return EarlyEndStatus();
   if (!answered) {
     Fail("no answer within " + FormatSeconds(m_Options.m_dTimeout) + " s to quick command " + std::to_string(n));
     return CTVRRunOptions::EXIT_STALLED;
@@ -375,6 +426,10 @@ int CTVRRunDriver::Finish(int status) {
   if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
   // What the board says while it disconnects still belongs to the run.
   DrainQueue();
+  if (status == CTVRRunOptions::EXIT_DONE && m_pObserver && m_pObserver->GetEarlyEnd() == RUN_END_PLUGIN_FAULT) {
+    Fail("a plug-in fault while the reader was disconnected");
+    status = CTVRRunOptions::EXIT_PLUGIN_FAULT;
+  }
   // The bar as the desktop program would show it now, after the trace.
   if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(CTVRHost::Instance().GetCardSlots()), 0);
   m_Printer.Finish();

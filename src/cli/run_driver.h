@@ -1,6 +1,7 @@
 // One run of tavric-run: a document of the chosen board type with the chosen
 // protocol, the script loaded, the reader connected, the run started and
-// watched on the event loop until it ends, stalls or is interrupted.
+// watched on the event loop until it ends, stalls, ends early (a reader
+// error, a plug-in fault) or is interrupted (SIGINT, SIGTERM, SIGHUP).
 #pragma once
 
 #include <chrono>
@@ -16,6 +17,7 @@ class CTVRDocTemplate;
 class CTVRHeadlessFrames;
 class CTVRWorkspace;
 class CTVRRunObserver;
+class CTVRRunWatchdog;
 class CTVRTerminalPrinter;
 class CTVRTraceTextView;
 
@@ -43,8 +45,15 @@ class CTVRRunDriver {
   int SendQuick();
   // One look at the run, from the event loop: FALSE once it is over.
   bool OnCheck();
-  void OnInterrupt();
+  void OnInterrupt(int signal);
   void OnTimeLimit();
+  // On a short timer while anything runs: the watchdog is told the UI
+  // thread is alive, and the terminal and the log get what is pending.
+  void OnBeat();
+  // Stop, through the board's own OnScriptStop.
+  void StopRun();
+  // The run ended early by the document's word: says so and gives the status.
+  int EarlyEndStatus();
   int Finish(int status);
   // Handles the messages queued now and those they queue, for a short while at most.
   void DrainQueue();
@@ -61,6 +70,7 @@ class CTVRRunDriver {
   std::unique_ptr<CTVRTraceTextView> m_pTraceView;
   std::unique_ptr<CTVRRunObserver> m_pObserver;
   CTVRLogStream m_Log;
+  CTVRRunWatchdog* m_pWatchdog = nullptr;  // while Run runs
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;

@@ -3,6 +3,8 @@
 #include <tavric/board_doc.h>
 #include <tavric/trace_record.h>
 
+#include "document/run_end_hint.h"
+
 void CTVRRunObserver::Restart() {
   m_nStatements = 0;
   m_bBoundReached = false;
@@ -16,8 +18,14 @@ void CTVRRunObserver::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
     if (kind == TRACE_SENT || kind == TRACE_RECEIVED) m_lastExchange = Clock::now();
     return;
   }
-  if (lHint != HINT_NEXT_STATEMENT) return;
   auto* pDoc = dynamic_cast<CTVRBoardDoc*>(GetDocument());
+  if (lHint == HINT_RUN_ENDED_EARLY && pHint != nullptr && m_nEarlyEnd == 0) {
+    m_nEarlyEnd = *static_cast<const int*>(pHint);
+    // Sent before the run is stopped: the mark is still on the statement.
+    m_nEarlyEndLine = pDoc != nullptr ? pDoc->GetMarkedLine() + 1 : 0;
+    return;
+  }
+  if (lHint != HINT_NEXT_STATEMENT) return;
   // The mark moves once per statement a run ends; a Stop moves it too, but
   // after the run is no longer running.
   if (pDoc == nullptr || !pDoc->IsRunning()) return;

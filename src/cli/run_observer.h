@@ -1,6 +1,7 @@
 // Watches a run from the document's side, as a view: counts the statements
 // the run completes, ends the run cleanly when a statement bound is reached,
-// and remembers when the reader last exchanged a frame.
+// remembers when the reader last exchanged a frame, and why the run ended
+// early if it did.
 #pragma once
 
 #include <chrono>
@@ -25,6 +26,10 @@ class CTVRRunObserver : public CTVRView {
   // Changes whenever a statement ends or a trace record arrives.
   unsigned long long GetProgress() const { return m_nProgress; }
   Clock::time_point GetLastExchange() const { return m_lastExchange; }
+  // The first ERunEndCause the document reported (0: none), and the line of
+  // the statement that was running then.
+  int GetEarlyEnd() const { return m_nEarlyEnd; }
+  int GetEarlyEndLine() const { return m_nEarlyEndLine; }
 
  private:
   long long m_nMaxStatements;  // 0: none
@@ -32,4 +37,6 @@ class CTVRRunObserver : public CTVRView {
   bool m_bBoundReached = false;
   unsigned long long m_nProgress = 0;
   Clock::time_point m_lastExchange = Clock::now();
+  int m_nEarlyEnd = 0;
+  int m_nEarlyEndLine = 0;
 };

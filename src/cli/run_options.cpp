@@ -302,7 +302,8 @@ Options:
   --max-seconds S         stop after S seconds
   --step                  execute one statement only
   --stop-at-breakpoint    end at the first breakpoint instead of going on
-  --timeout S             give up when an answer takes longer (default: 10)
+  --timeout S             give up when an answer takes longer (default: 10),
+                          or when a plug-in call has not returned by then
   --save-log[=PATH]       write the trace to a log file as the run goes: PATH,
                           or the script path with its first '.' and the three
                           characters after it replaced by ".log"
@@ -342,9 +343,15 @@ Exit statuses:
   4    the reader could not be connected, or was disconnected during the run
   5    the run stalled: a statement that sends nothing and ends nothing, or no
        answer within the timeout
-  6    regs: the register file has an error (the first is printed with its line)
+  6    the run ended early on a reader error (a garbled or truncated frame, an
+       error the reader reported) that stopped it (auto pause)
+       regs: the register file has an error (the first is printed with its line)
   7    a file the run must write could not be written: the --save-log log
        (or it names the script), or the settings of --save
-  130  interrupted by Ctrl+C (the run is stopped cleanly, the log still written)
+  8    a plug-in fault: a plug-in threw (the reader is disconnected), or a call
+       into it did not return within --timeout or past --max-seconds
+  129  ended by SIGHUP, 143 by SIGTERM, as by Ctrl+C
+  130  interrupted by Ctrl+C (the run is stopped cleanly, the log still written;
+       a second Ctrl+C ends the program at once, what is pending written)
 )";
 }

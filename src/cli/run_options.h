@@ -17,7 +17,10 @@ class CTVRRunOptions {
     EXIT_NOT_FOUND = 3,     // no plug-ins, or the board type or protocol not found
     EXIT_CONNECT = 4,       // the reader could not be connected, or was disconnected
     EXIT_STALLED = 5,       // nothing sent and nothing ended, or no answer in time
+    EXIT_READER_ERROR = 6,  // the run ended early on a reader error
     EXIT_WRITE = 7,         // a file the run must write (log, settings) could not be written
+    EXIT_PLUGIN_FAULT = 8,  // a plug-in threw, or hung past the watchdog
+    EXIT_SIGNAL = 128,      // + the signal that ended the run cleanly: SIGHUP 129, SIGINT 130, SIGTERM 143
     EXIT_INTERRUPTED = 130  // Ctrl+C
   };
 

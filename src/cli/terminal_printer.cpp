@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/pending_output.h"
+
 CTVRTerminalPrinter::EColourMode CTVRTerminalPrinter::ChooseMode(std::FILE* pOut, bool bNoColour) {
   if (bNoColour || !isatty(fileno(pOut))) return COLOUR_NONE;
   const char* noColor = std::getenv("NO_COLOR");
@@ -36,7 +38,18 @@ std::string CTVRTerminalPrinter::ColourSequence(tvr::COLORREF colour, EColourMod
 }
 
 void CTVRTerminalPrinter::Write(const char* data, std::size_t size) {
-  if (size != 0) std::fwrite(data, 1, size, m_pOut);
+  if (size == 0) return;
+  if (m_pPending != nullptr)
+    m_pPending->Append(data, size);
+  else
+    std::fwrite(data, 1, size, m_pOut);
+}
+
+void CTVRTerminalPrinter::Flush() {
+  if (m_pPending != nullptr)
+    m_pPending->Flush();
+  else
+    std::fflush(m_pOut);
 }
 
 void CTVRTerminalPrinter::Print(const std::string& text, tvr::COLORREF colour) {
@@ -77,5 +90,5 @@ void CTVRTerminalPrinter::Finish() {
     Write("\x1b[0m", 4);
     m_bColourSet = false;
   }
-  std::fflush(m_pOut);
+  Flush();
 }

@@ -7,6 +7,8 @@
 
 #include <tavric/types.h>
 
+class CTVRPendingOutput;
+
 class CTVRTerminalPrinter {
  public:
   enum EColourMode {
@@ -15,7 +17,10 @@ class CTVRTerminalPrinter {
     COLOUR_TRUECOLOR,  // ANSI 24-bit colours
   };
 
-  CTVRTerminalPrinter(std::FILE* pOut, EColourMode eMode) : m_pOut(pOut), m_eMode(eMode) {}
+  // With pPending, the text goes there (the same output as pOut) instead of
+  // through the C library's buffer, so a dying process still writes it.
+  CTVRTerminalPrinter(std::FILE* pOut, EColourMode eMode, CTVRPendingOutput* pPending = nullptr)
+      : m_pOut(pOut), m_pPending(pPending), m_eMode(eMode) {}
   ~CTVRTerminalPrinter() { Finish(); }
   CTVRTerminalPrinter(const CTVRTerminalPrinter&) = delete;
   CTVRTerminalPrinter& operator=(const CTVRTerminalPrinter&) = delete;
@@ -27,6 +32,8 @@ class CTVRTerminalPrinter {
   void Print(const std::string& text, tvr::COLORREF colour);
   // Ends any colour and flushes; also writes a CR that ended the last piece.
   void Finish();
+  // Writes what is printed so far, the colour kept.
+  void Flush();
 
   // The escape sequence that selects the colour (empty in plain mode).
   // Black, the view's text colour, is the terminal's own foreground, so the
@@ -37,6 +44,7 @@ class CTVRTerminalPrinter {
   void Write(const char* data, std::size_t size);
 
   std::FILE* m_pOut;
+  CTVRPendingOutput* m_pPending;
   EColourMode m_eMode;
   bool m_bColourSet = false;
   tvr::COLORREF m_crCurrent = 0;

@@ -20,6 +20,8 @@
 #include "document/doc_settings.h"
 #include "document/interpreter.h"
 #include "document/line_store.h"
+#include "document/plugin_guard.h"
+#include "document/run_end_hint.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "platform/user_prompts.h"
@@ -55,12 +57,17 @@ CTVRBoardDoc::CTVRBoardDoc()
   OnUpdate(ID_READER_CONNECT, [this](CTVRCmdUI* ui) { ui->Enable(!m_bConnected && m_bConnectEnabled); });
   OnUpdate(ID_READER_DISCONNECT, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected); });
   OnCommand(ID_READER_SETTINGS, [this] { OnReaderSettings(); });
-  OnUpdate(ID_READER_SETTINGS, [this](CTVRCmdUI* ui) { ui->Enable(HasSettings()); });
+  OnUpdate(ID_READER_SETTINGS, [this](CTVRCmdUI* ui) {
+    BOOL has = FALSE;
+    CTVRPluginGuard::Call(*this, CTVRPluginGuard::SETTINGS, [&] { has = HasSettings(); });
+    ui->Enable(has);
+  });
 
   // Run control. Stop goes through the virtual so that a board's override runs.
   OnCommand(ID_SCRIPT_START, [this] { OnScriptStart(); });
   OnCommand(ID_SCRIPT_STEP, [this] { OnScriptStep(); });
-  OnCommand(ID_SCRIPT_STOP, [this] { OnScriptStop(); });
+  OnCommand(ID_SCRIPT_STOP,
+            [this] { CTVRPluginGuard::Call(*this, CTVRPluginGuard::SCRIPT_STOP, [this] { OnScriptStop(); }); });
   OnCommand(ID_SCRIPT_LOOP, [this] { OnScriptLoop(); });
   OnCommand(ID_SCRIPT_RAWDATA, [this] { OnScriptRawdata(); });
   OnCommand(ID_SCRIPT_COMMANDS, [this] { OnScriptCommands(); });
@@ -149,13 +156,17 @@ void CTVRBoardDoc::OnReaderConnect() {
     return;
   }
   // A refusing board has reported its own error.
-  if (!Connect()) return;
+  BOOL connected = FALSE;
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::CONNECT, [&] { connected = Connect(); }) || !connected) return;
   m_bConnected = TRUE;
   m_pProtocol->SetConnected(TRUE);
 }
 
 void CTVRBoardDoc::OnReaderDisconnect() {
-  if (!Disconnect()) return;
+  BOOL disconnected = FALSE;
+  // A board that throws is disconnected by the fault's handling.
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::DISCONNECT, [&] { disconnected = Disconnect(); }) || !disconnected)
+    return;
   m_bConnected = FALSE;
   if (m_pProtocol != nullptr) m_pProtocol->SetConnected(FALSE);
 }
@@ -181,7 +192,7 @@ void CTVRBoardDoc::OnEndCommand(WPARAM, LPARAM) {
 void CTVRBoardDoc::OnReceiveAnswer(BYTE* answer, DWORD length) {
   // A board that posts a count without bytes gets an empty answer, not a crash.
   if (answer == nullptr) length = 0;
-  CTVRAnswerDecoder::Decode(*this, answer, length);
+  CTVRPluginGuard::Call(*this, CTVRPluginGuard::DECODING, [&] { CTVRAnswerDecoder::Decode(*this, answer, length); });
 }
 
 void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
@@ -198,13 +209,20 @@ void CTVRBoardDoc::OnReceiveError() {
   if (m_bBeepOnError) CTVRUserPrompts::Get().MessageBeep(0);
   // Without auto pause the awaited answer still ends the command; with
   // nothing awaited there is nothing left to end it, so the run stops.
-  if (m_bAutoPause || !m_bWaitAnswer) OnScriptStop();
+  if (!m_bAutoPause && m_bWaitAnswer) return;
+  // A run, or a one-off exchange, that the error ends: the views are told
+  // why while the statement is still marked.
+  if (m_bRunning || m_bWaitAnswer) {
+    int cause = RUN_END_READER_ERROR;
+    UpdateAllViews(nullptr, HINT_RUN_ENDED_EARLY, &cause);
+  }
+  CTVRPluginGuard::Call(*this, CTVRPluginGuard::SCRIPT_STOP, [this] { OnScriptStop(); });
 }
 
 void CTVRBoardDoc::OnReceiveBoardDisconnected() {
   if (!m_bConnected) return;
   OnReaderDisconnect();
-  OnScriptStop();
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SCRIPT_STOP, [this] { OnScriptStop(); })) return;
   CTVRUserPrompts::Get().MessageBox(kBoardDisconnected);
 }
 
@@ -218,7 +236,8 @@ void CTVRBoardDoc::OnReceiveCardRemoved(WPARAM slot) {
 }
 
 void CTVRBoardDoc::OnLpb() {
-  if (m_pProtocol != nullptr) m_pProtocol->StartLpb();
+  if (m_pProtocol != nullptr)
+    CTVRPluginGuard::Call(*this, CTVRPluginGuard::LOOPBACK, [this] { m_pProtocol->StartLpb(); });
 }
 
 void CTVRBoardDoc::OnLpbMsg() {
@@ -375,7 +394,9 @@ BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
 
   if (settings.m_dwConnected != 0) {
     // The board has reported why it cannot reconnect; the rest stays unrestored.
-    if (!Connect()) return FALSE;
+    BOOL connected = FALSE;
+    if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::CONNECT, [&] { connected = Connect(); }) || !connected)
+      return FALSE;
     m_bConnected = TRUE;
     if (m_pProtocol != nullptr) m_pProtocol->SetConnected(TRUE);
   }

@@ -7,6 +7,7 @@
 
 #include "contract/host.h"
 #include "decode/protocol_family.h"
+#include "document/plugin_guard.h"
 
 void CTVRBoardDoc::SelectProtocol(const std::string& name, BYTE standard) {
   // Names are matched exactly, letter case included; the first registered wins.
@@ -43,6 +44,10 @@ BOOL CTVRBoardDoc::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInf
       return TRUE;
     return m_pProtocol != nullptr && m_pProtocol->OnCmdMsg(nID, code, pExtra, pHandlerInfo) ? TRUE : FALSE;
   };
-  if (nCode == CN_UPDATE_COMMAND_UI && route(CN_UPDATE_HANDLER_ONLY)) return TRUE;
-  return route(nCode);
+  // Board and protocol handlers are plug-in code.
+  BOOL handled = FALSE;
+  CTVRPluginGuard::Call(*this, CTVRPluginGuard::COMMAND, [&] {
+    handled = (nCode == CN_UPDATE_COMMAND_UI && route(CN_UPDATE_HANDLER_ONLY)) || route(nCode) ? TRUE : FALSE;
+  });
+  return handled;
 }

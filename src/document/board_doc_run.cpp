@@ -6,6 +6,7 @@
 
 #include "board_settings_dlg.h"
 #include "delay_options_dlg.h"
+#include "document/plugin_guard.h"
 #include "run_messages.h"
 
 void CTVRBoardDoc::EndCommand() {
@@ -84,7 +85,8 @@ void CTVRBoardDoc::OnDelayCmd() {
 }
 
 void CTVRBoardDoc::OnReaderSettings() {
-  if (!HasSettings()) return;
+  BOOL has = FALSE;
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SETTINGS, [&] { has = HasSettings(); }) || !has) return;
   CTVRBoardSettingsDlg dlg(*this);
   dlg.DoModal();
 }

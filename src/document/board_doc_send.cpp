@@ -12,6 +12,7 @@
 
 #include "board_doc_texts.h"
 #include "decode/protocol_family.h"
+#include "document/plugin_guard.h"
 #include "platform/user_prompts.h"
 
 namespace {
@@ -40,7 +41,9 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
     return FALSE;
   }
 
-  const DWORD n = PrepareData(nullptr, 0, bytes, count, type);
+  DWORD n = 0;
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::FRAMING, [&] { n = PrepareData(nullptr, 0, bytes, count, type); }))
+    return FALSE;
   BYTE stackFrame[kStackFrameSize];
   std::unique_ptr<BYTE[]> heapFrame;
   BYTE* frame = stackFrame;
@@ -53,13 +56,19 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   std::memset(frame, 0, std::size_t(n) + 1);
 
   m_bRunning = TRUE;
-  PrepareData(frame, n, bytes, count, type);
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::FRAMING, [&] { PrepareData(frame, n, bytes, count, type); }))
+    return FALSE;
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
 
-  const BOOL result = Send(frame, n);
+  BOOL result = FALSE;
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SEND, [&] { result = Send(frame, n); })) return FALSE;
 
   // The name record, by the protocol's family.
-  CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId()).NameSentFrame(*this, *m_pProtocol, {frame, n, bytes, count});
+  const CTVRProtocolFamily& family = CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId());
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::NAMING, [&] {
+        family.NameSentFrame(*this, *m_pProtocol, {frame, n, bytes, count});
+      }))
+    return FALSE;
 
   if (m_bTraceOn) NotifyMessage(frame, n, TRACE_SENT);
   return result;

@@ -5,6 +5,7 @@
 #include <tavric/protocol.h>
 
 #include "decode/protocol_family.h"
+#include "document/plugin_guard.h"
 
 void CTVRBoardDocSink::OnLinesEdited() {
   m_Doc.SetModifiedFlag(TRUE);
@@ -97,19 +98,19 @@ void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
 }
 
 void CTVRBoardDocSink::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
-  m_Doc.Config(code, code1, data, length);
+  CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::CONFIG, [&] { m_Doc.Config(code, code1, data, length); });
 }
 
 void CTVRBoardDocSink::Write(tvr::BYTE* data, tvr::DWORD length) {
-  m_Doc.Write(data, length);
+  CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::WRITE, [&] { m_Doc.Write(data, length); });
 }
 
 void CTVRBoardDocSink::Read(tvr::DWORD count) {
-  m_Doc.Read(count);
+  CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::READ, [&] { m_Doc.Read(count); });
 }
 
 void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
-  m_Doc.Escape(code, data, length);
+  CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::ESCAPE, [&] { m_Doc.Escape(code, data, length); });
 }
 
 void CTVRBoardDocSink::SaveLog() {

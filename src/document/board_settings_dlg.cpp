@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "board_doc_texts.h"
+#include "document/plugin_guard.h"
 #include "platform/user_prompts.h"
 
 using namespace tvr_doc_texts;
@@ -42,7 +43,8 @@ void CTVRBoardSettingsDlg::DoModal() {
 
 void CTVRBoardSettingsDlg::Open() {
   m_Settings.clear();
-  m_Doc.GetSettings(m_Settings);
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SETTINGS, [this] { m_Doc.GetSettings(m_Settings); }))
+    m_Settings.clear();
   m_Values.clear();
   for (CTVRBoardSetting& setting : m_Settings) {
     if (setting.m_eKind == CTVRBoardSetting::SETTING_CHOICE && !setting.m_strValue.empty() &&
@@ -79,7 +81,11 @@ tvr::BOOL CTVRBoardSettingsDlg::OnOK() {
       value = std::to_string(n);
     }
     if (value == setting.m_strValue) continue;
-    if (!m_Doc.SetSetting(setting.m_strName, value)) {
+    BOOL taken = FALSE;
+    if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SETTINGS,
+                               [&] { taken = m_Doc.SetSetting(setting.m_strName, value); }))
+      return FALSE;
+    if (!taken) {
       CTVRUserPrompts::Get().MessageBox(setting.m_strLabel + kSettingRefused + value + "\".");
       return FALSE;
     }

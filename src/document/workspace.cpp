@@ -13,6 +13,7 @@
 #include "contract/new_document_chooser.h"
 #include "document/board_doc_texts.h"
 #include "document/headless_frames.h"
+#include "document/plugin_guard.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
 
@@ -130,7 +131,7 @@ std::vector<CTVRBoardDoc*> CTVRWorkspace::RestoreDocuments(CTVRDocTemplate& tmpl
     reg.Open(GetDocumentSection(tmpl, int(i)));
     // A document that cannot reconnect stays open, unconnected: its result
     // is for the board class, not for the loop.
-    pDoc->LoadState(reg);
+    CTVRPluginGuard::Call(*pDoc, CTVRPluginGuard::STATE, [&] { pDoc->LoadState(reg); });
     m_Frames.LoadFrameState(*pDoc, reg);
     if (withKeptTraces && i < DWORD(KEPT_TRACES)) pDoc->NotifyMessageForReload(tmpl.m_KeptTraces[i]);
     m_Frames.ShowFrame(*pDoc);
@@ -152,7 +153,7 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
       reg.CreateKey(GetDocumentSection(tmpl, n));
       // A value that cannot be written ends this document's save; the next
       // document is still saved.
-      pDoc->SaveState(reg);
+      CTVRPluginGuard::Call(*pDoc, CTVRPluginGuard::STATE, [&] { pDoc->SaveState(reg); });
       m_Frames.SaveFrameState(*pDoc, reg);
       std::string reason;
       if (!reg.Flush(&reason) && m_strSaveError.empty()) m_strSaveError = reason;

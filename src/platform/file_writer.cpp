@@ -112,10 +112,10 @@ bool CTVRFileWriter::WriteAll(const std::string& path, std::string_view data, st
   return true;
 }
 
-std::FILE* CTVRFileWriter::OpenStream(const std::string& path, std::string* reason) {
+int CTVRFileWriter::OpenStream(const std::string& path, std::string* reason) {
   if (path.empty()) {
     Fail(reason, ENOENT);
-    return nullptr;
+    return -1;
   }
   // O_NONBLOCK: a pipe with no reader fails at once instead of waiting; one
   // with a reader is refused below. Not O_TRUNC: only a regular file may be
@@ -127,7 +127,7 @@ std::FILE* CTVRFileWriter::OpenStream(const std::string& path, std::string* reas
       SetReason(reason, NOT_A_FILE);
     else
       Fail(reason, errno);
-    return nullptr;
+    return -1;
   }
   struct stat info {};
   const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -138,14 +138,9 @@ std::FILE* CTVRFileWriter::OpenStream(const std::string& path, std::string* reas
       Fail(reason, code);
     else
       SetReason(reason, NOT_A_FILE);
-    return nullptr;
+    return -1;
   }
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (file == nullptr) {
-    Fail(reason, errno);
-    ::close(fd);
-  }
-  return file;
+  return fd;
 }
 
 bool CTVRFileWriter::IsSameFile(const std::string& first, const std::string& second) {

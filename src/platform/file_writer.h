@@ -22,9 +22,9 @@ class CTVRFileWriter {
   static bool WriteAll(const std::string& path, std::string_view data, std::string* reason = nullptr);
 
   // A file written as it goes (a run's log): created, or emptied when it is
-  // a regular file; null with the reason for anything else. A pipe or a
-  // device is refused at once, without waiting for a reader.
-  static std::FILE* OpenStream(const std::string& path, std::string* reason = nullptr);
+  // a regular file; its descriptor, or -1 with the reason for anything else.
+  // A pipe or a device is refused at once, without waiting for a reader.
+  static int OpenStream(const std::string& path, std::string* reason = nullptr);
 
   // Whether both paths name one existing file, however they are spelled
   // (relative, through links, hard links).

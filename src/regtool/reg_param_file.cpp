@@ -65,13 +65,16 @@ std::string Quoted(std::string_view text) {
 
 // ---- Issues ---------------------------------------------------------------------
 
-void CRegParamFile::Note(std::size_t offset, std::string issue) {
-  if (m_Issues.size() >= MAX_ISSUES) return;
+void CRegParamFile::Note(std::size_t offset, std::string issue, bool ignored) {
+  // Notes never crowd out an error.
+  std::size_t same = 0;
+  for (const CRegParamIssue& kept : m_Issues) same += kept.m_bIgnored == ignored ? 1 : 0;
+  if (same >= MAX_ISSUES) return;
   if (offset > m_Reading.size()) offset = m_Reading.size();
   int line = 1;
   for (std::size_t i = 0; i < offset; ++i)
     if (m_Reading[i] == '\n') ++line;
-  m_Issues.push_back({line, std::move(issue)});
+  m_Issues.push_back({line, std::move(issue), ignored});
 }
 
 // ---- The index ------------------------------------------------------------------
@@ -112,7 +115,7 @@ void CRegParamFile::LoadListText(std::string_view text, const std::string& folde
   for (;;) {
     const std::size_t crlf = list.find("\r\n", pos);
     if (crlf == npos) {
-      if (pos < list.size()) Note(pos, "the last line has no CR LF and is not read");
+      if (pos < list.size()) NoteIgnored(pos, "the last line has no CR LF and is not read");
       break;
     }
     const std::string_view line(list.data() + pos, crlf - pos);
@@ -215,7 +218,7 @@ template <class Fn>
 void CRegParamFile::ReadSection(const Bounds& bounds, const char* marker, Fn read) {
   if (!bounds.m_bFound) return;
   if (m_nLastLineEnd >= bounds.m_nEnd) {
-    Note(bounds.m_nStart, std::string(marker) + " stands before the section read before it and is skipped");
+    NoteIgnored(bounds.m_nStart, std::string(marker) + " stands before the section read before it and is skipped");
     return;
   }
   const std::string_view text(m_strText);
@@ -226,7 +229,7 @@ void CRegParamFile::ReadSection(const Bounds& bounds, const char* marker, Fn rea
   while (pos < bounds.m_nEnd) {
     const std::size_t crlf = section.find("\r\n", pos);
     if (crlf == npos) {
-      Note(pos, "a line without CR LF is not read");
+      NoteIgnored(pos, "a line without CR LF is not read");
       return;
     }
     m_nLastLineEnd = crlf + 2;
@@ -263,8 +266,8 @@ void CRegParamFile::LoadText(std::string_view text) {
   std::size_t filled = 0;
   ReadSection(m_RegistersSection, "[REGISTERS]", [&](std::string_view line, std::size_t offset) {
     if (filled == m_Registers.size()) {
-      Note(offset,
-           "more register lines than NBROFREGISTERS=" + std::to_string(m_Registers.size()) + ": the line is ignored");
+      NoteIgnored(offset, "more register lines than NBROFREGISTERS=" + std::to_string(m_Registers.size()) +
+                              ": the line is ignored");
       return true;
     }
     m_RegisterLines[filled] = offset;
@@ -307,8 +310,8 @@ bool CRegParamFile::ReadGeneral(std::string_view line, std::size_t offset) {
   }
   m_byRegisterCount = tvr::BYTE(count);
   if (count != m_byRegisterCount)
-    Note(offset, "NBROFREGISTERS=" + std::to_string(count) +
-                     " is kept in 8 bits: " + std::to_string(m_byRegisterCount) + " registers");
+    NoteIgnored(offset, "NBROFREGISTERS=" + std::to_string(count) +
+                            " is kept in 8 bits: " + std::to_string(m_byRegisterCount) + " registers");
   m_Registers.assign(m_byRegisterCount, RegisterDef{});
   m_RegisterLines.assign(m_byRegisterCount, offset);
   m_MappedCounts.assign(m_byRegisterCount, 0);
@@ -419,8 +422,8 @@ bool CRegParamFile::ReadMapping(std::string_view line, std::size_t offset) {
     }
   if (!reg) return fail("no register has the number " + std::to_string(number));
   if (reg->mappingCount == 0) {
-    Note(offset,
-         "register " + std::to_string(number) + " declares no bit field: the rest of [REGISTER_MAPPING] is not read");
+    NoteIgnored(offset, "register " + std::to_string(number) +
+                            " declares no bit field: the rest of [REGISTER_MAPPING] is not read");
     return false;
   }
   if (m_nMappingEntry >= reg->mappingCount)
@@ -491,7 +494,8 @@ void CRegParamFile::ReadSubRegister(std::string_view line, std::size_t offset) {
     return fail("there is no register at position " + std::to_string(position));
   RegisterDef& reg = m_Registers[std::size_t(position - 1)];
   if (items[1][0] - '0' != reg.parentNumber) {
-    Note(offset, "sub-register line: the parent is not the register's parent number");
+    // The line is kept all the same, as the register tool keeps it.
+    NoteIgnored(offset, regtool_texts::PARENT_MISMATCH);
     CTVRUserPrompts::Get().MessageBox(regtool_texts::PARENT_MISMATCH);
   }
   reg.subHighBit = tvr::BYTE(items[2][0] - '0');

@@ -52,10 +52,14 @@ struct RegisterDef {
 
 // Something of a file the model could not take as written: where, and what it
 // did instead. The register tool keeps quiet about them (the files' own rule);
-// `tavric-run regs` reports the first.
+// `tavric-run regs` reports the first. Some are the files' own rules (extra
+// register lines ignored, the count held in 8 bits, a sub-register's parent
+// that does not match, kept all the same): the model is what the tool reads,
+// and these are only noted.
 struct CRegParamIssue {
   int m_nLine = 0;  // 1-based line of the file
   std::string m_strText;
+  bool m_bIgnored = false;  // the files' own rule: a note, not an error
 };
 
 class CRegParamFile {
@@ -104,12 +108,14 @@ class CRegParamFile {
   const Bounds& GetSubRegistersBounds() const { return m_SubRegisters; }
 
   // What the last LoadList or Load could not take as written, in the order
-  // found (at most MAX_ISSUES).
+  // found (at most MAX_ISSUES errors and MAX_ISSUES notes).
   const std::vector<CRegParamIssue>& GetIssues() const { return m_Issues; }
 
  private:
-  // Keeps an issue at the line of this offset of the text being read.
-  void Note(std::size_t offset, std::string issue);
+  // Keeps an issue at the line of this offset of the text being read: an
+  // error, or what the files' own rules ignore.
+  void Note(std::size_t offset, std::string issue, bool ignored = false);
+  void NoteIgnored(std::size_t offset, std::string issue) { Note(offset, std::move(issue), true); }
   // Calls read(line, offset) for each line of the section that is neither
   // empty nor a comment, from its start while the position is before its end;
   // read returns false to stop. A section that ends before the last line end

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,11 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 bool Contains(const std::string& text, const std::string& what) {
   return text.find(what) != std::string::npos;
+}
+
+std::string ReadWhole(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<unreadable>");
 }
 
 // Runs the program to its end with its output thrown away; the peak resident
@@ -146,7 +152,9 @@ TEST_F(TavricRunTest, HelpListsTheExitStatusesAndUsageErrorsExitWithOne) {
   for (const char* line :
        {"\n  0    the run ended", "\n  1    usage error", "\n  2    the script file", "\n  3    no plug-in found",
         "\n  4    the reader could not be connected", "\n  5    the run stalled",
-        "\n  6    regs: the register file has an error", "\n  130  interrupted"})
+        "\n  6    the run ended early on a reader error", "\n       regs: the register file has an error",
+        "\n  7    a file the run must write", "\n  8    a plug-in fault", "\n  129  ended by SIGHUP, 143 by SIGTERM",
+        "\n  130  interrupted"})
     EXPECT_TRUE(Contains(run.out, line)) << line;
 
   for (const QStringList& args : {QStringList{}, QStringList{"--type", "hex", "x.cmd"}}) {
@@ -292,25 +300,6 @@ TEST_F(TavricRunTest, TheLogIsTheTraceWithCrLf) {
   EXPECT_FALSE(QFile::exists(m_Dir.filePath("a.log")));
 }
 
-TEST_F(TavricRunTest, CtrlCStopsCleanlyAndStillWritesTheLog) {
-  QProcess process;
-  process.setWorkingDirectory(RunFolder());
-  const QString log = m_Dir.filePath("interrupted.log");
-  process.start(RunFolder() + "/tavric-run", {"--loop", "--save-log=" + log, Script("loop.cmd", "30;\n")});
-  // Interrupt once the loop is surely going.
-  std::string out;
-  while (Count(out, "PC -> IFD :") < 3 && process.waitForReadyRead(20000))
-    out += process.readAllStandardOutput().toStdString();
-  ::kill(pid_t(process.processId()), SIGINT);
-  ASSERT_TRUE(process.waitForFinished(20000));
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(process.exitCode(), 130);
-  EXPECT_TRUE(Contains(process.readAllStandardError().toStdString(), "tavric-run: interrupted"));
-  QFile file(log);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_GT(Count(file.readAll().toStdString(), "PC -> IFD :"), 2u);
-}
-
 TEST_F(TavricRunTest, AScriptPathThatIsNoFileIsAScriptThatCannotBeRead) {
   // A folder used to open as a stream and throw on the first read (exit 134).
   for (const QString& path : {m_Dir.path(), m_Dir.path() + "/", QString("/dev/null"), m_Dir.filePath("none.cmd")}) {
@@ -416,20 +405,165 @@ TEST_F(TavricRunTest, ClearingTheTraceStartsTheLogOver) {
   EXPECT_TRUE(Contains(text, "PC -> IFD : RESET CARD\r\n")) << text;
 }
 
-TEST_F(TavricRunTest, RegsPrintsARegisterFileOrItsFirstError) {
+TEST_F(TavricRunTest, RegsPrintsARegisterFileWithNotesOrItsFirstError) {
   CRun run = RunTool({"regs", "RegPar/SimReader.par"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.substr(0, 51), "RegPar/SimReader.par: 16 registers, 3 value tables\n");
   EXPECT_TRUE(Contains(run.out, "\n4 POWER_OFF: write-only, initial 00\n")) << run.out;
 
-  const QString bad = Script("bad.par", "[GENERAL]\r\nNBROFREGISTERS=300;\r\n[END_GENERAL]\r\n");
+  // What the files' own rules ignore is read as the register tool reads it:
+  // 257 registers held in 8 bits are one, the second register line is one too
+  // many, and a sub-register whose parent does not match is kept.
+  const QString ignored = Script("ignored.par",
+                                 "[GENERAL]\r\nNBROFREGISTERS=257;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
+                                 "CTRL,b0,b1,b2,b3,b4,b5,b6,b7:5,rw,00,9,0,.read(05),4,.write(05 XX);\r\n"
+                                 "EXTRA,b0,b1,b2,b3,b4,b5,b6,b7:6,r,00,5,0,.read(06),4,.write(06 XX);\r\n"
+                                 "[END_REGISTERS]\r\n[SUB_REGISTERS]\r\nSUB:1,7,2,0,01;\r\n[END_SUB_REGISTERS]\r\n");
+  const std::string name = ignored.toStdString();
+  run = RunTool({"regs", ignored});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, name + ":2: note: NBROFREGISTERS=257 is kept in 8 bits: 1 registers\n" + name +
+                         ":6: note: more register lines than NBROFREGISTERS=1: the line is ignored\n" + name +
+                         ":9: note: Syntax error for the parent reg number mentionned in the [SUB_REGISTER] part\n"
+                         " in the '*.par' file\n");
+  EXPECT_EQ(run.out.substr(0, name.size() + 31), name + ": 1 registers, 0 value tables\n\n");
+  EXPECT_TRUE(Contains(run.out, "\n5 CTRL: read-write, initial 00\n")) << run.out;
+  EXPECT_FALSE(Contains(run.out, "EXTRA")) << run.out;
+
+  const QString bad = Script("bad.par", "[REGISTERS]\r\n[END_REGISTERS]\r\n");
   run = RunTool({"regs", bad});
   EXPECT_EQ(run.status, 6);
-  EXPECT_EQ(run.err, bad.toStdString() + ":2: NBROFREGISTERS=300 is kept in 8 bits: 44 registers\n");
+  EXPECT_EQ(run.err, bad.toStdString() + ":1: no [GENERAL] section: the file has no registers\n");
 
   run = RunTool({"regs", "RegPar"});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "tavric-run: RegPar: Not a regular file\n");
+}
+
+namespace {
+
+// A run of the readers that fail at their third frame (tests/plugins/libs/
+// faulty_boards.cpp): five raw frames, the log written as it goes.
+QStringList FaultyRun(const QString& board, const QString& log, const QString& script) {
+  return {"--plugins", TestPlugins("faults"), "--board",           board, "--protocol", "Alpha", "--type",
+          "raw",       "--no-colour",         "--save-log=" + log, script};
+}
+
+// CR LF line ends of a log made LF, as the terminal has them.
+std::string WithLf(const std::string& text) {
+  std::string lf;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+  return lf;
+}
+
+}  // namespace
+
+TEST_F(TavricRunTest, ARunThatEndsEarlySaysWhyAndKeepsItsTraceUpToTheFault) {
+  struct CCase {
+    const char* board;
+    QStringList options;
+    int status;  // -1: ended by the signal of the crash
+    const char* err;
+    const char* lastLine;  // the log's last line
+  };
+  const CCase cases[] = {
+      {"Erring board",
+       {},
+       6,
+       "tavric-run: the run ended early on a reader error, at the statement on line 3\n",
+       "a garbled frame was dropped\r\n"},
+      {"Throwing board",
+       {},
+       8,
+       "tavric: Plug-in fault: the board's Send threw an exception (the link is gone): the reader is disconnected.\n",
+       "Plug-in fault: the board's Send threw an exception (the link is gone): the reader is disconnected.\r\n"},
+      {"Hanging board",
+       {"--timeout", "0.5"},
+       8,
+       "tavric-run: the board's Send has not returned within --timeout 0.5 s: the run is ended\n",
+       "frame 2 taken\r\n"},
+      {"Hanging board",
+       {"--max-seconds", "0.5"},
+       8,
+       "tavric-run: the board's Send has not returned within --max-seconds 0.5 s: the run is ended\n",
+       "frame 2 taken\r\n"},
+      {"Crashing board",
+       {},
+       -1,
+       "tavric-run: fatal signal SIGSEGV: the trace so far is written\n",
+       "frame 2 taken\r\n"},
+  };
+  const QString script = Script("five.cmd", "01;\n02;\n03;\n04;\n05;\n");
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(std::string(c.board) + " " + c.options.join(' ').toStdString());
+    const QString log = m_Dir.filePath("faulty.log");
+    const CRun run = RunTool(c.options + FaultyRun(c.board, log, script));
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_TRUE(Contains(run.err, c.err)) << run.err;
+    // The log holds the trace as it was when the fault came, to its last line,
+    // and the terminal got the same.
+    const std::string text = ReadWhole(log);
+    EXPECT_EQ(Count(text, " taken\r\n"), 2u) << text;
+    ASSERT_GE(text.size(), std::strlen(c.lastLine));
+    EXPECT_EQ(text.substr(text.size() - std::strlen(c.lastLine)), c.lastLine) << text;
+    EXPECT_EQ(run.out.compare(0, WithLf(text).size(), WithLf(text)), 0) << "log:\n" << text << "\nout:\n" << run.out;
+  }
+}
+
+TEST_F(TavricRunTest, ASignalStopsTheRunCleanlyWithTheLogCompleteToItsLastLine) {
+  const struct {
+    int signal;
+    int status;
+    const char* err;
+  } cases[] = {{SIGINT, 130, "tavric-run: interrupted\n"},
+               {SIGTERM, 143, "tavric-run: terminated (SIGTERM)\n"},
+               {SIGHUP, 129, "tavric-run: hung up (SIGHUP)\n"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.signal);
+    QProcess process;
+    process.setWorkingDirectory(RunFolder());
+    const QString log = m_Dir.filePath("signalled.log");
+    process.start(RunFolder() + "/tavric-run", {"--loop", "--save-log=" + log, Script("loop.cmd", "30;\n")});
+    // Signalled once the loop is surely going.
+    std::string out;
+    while (Count(out, "PC -> IFD :") < 3 && process.waitForReadyRead(20000))
+      out += process.readAllStandardOutput().toStdString();
+    ::kill(pid_t(process.processId()), c.signal);
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), c.status);
+    EXPECT_TRUE(Contains(process.readAllStandardError().toStdString(), c.err));
+    out += process.readAllStandardOutput().toStdString();
+    const std::string text = ReadWhole(log);
+    EXPECT_GT(Count(text, "PC -> IFD :"), 2u);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << text;
+    EXPECT_EQ(out.compare(0, WithLf(text).size(), WithLf(text)), 0) << "log:\n" << text << "\nout:\n" << out;
+  }
+}
+
+TEST_F(TavricRunTest, CtrlCTwiceEndsARunStuckInAPlugIn) {
+  QProcess process;
+  process.setWorkingDirectory(RunFolder());
+  const QString log = m_Dir.filePath("stuck.log");
+  process.setReadChannel(QProcess::StandardError);
+  process.start(
+      RunFolder() + "/tavric-run",
+      QStringList{"--timeout", "600"} + FaultyRun("Hanging board", log, Script("five.cmd", "01;\n02;\n03;\n")));
+  std::string err;
+  while (!Contains(err, "test board: Send hangs") && process.waitForReadyRead(20000))
+    err += process.readAllStandardError().toStdString();
+  ASSERT_TRUE(Contains(err, "test board: Send hangs")) << err;
+  // The first Ctrl+C cannot reach the stuck run; the next one ends it.
+  for (int i = 0; i < 100 && process.state() != QProcess::NotRunning; ++i) {
+    ::kill(pid_t(process.processId()), SIGINT);
+    process.waitForFinished(100);
+  }
+  ASSERT_EQ(process.state(), QProcess::NotRunning);
+  EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "ended by the signal";
+  EXPECT_TRUE(Contains(process.readAllStandardError().toStdString(), "a second signal: the program ends at once"));
+  EXPECT_EQ(Count(ReadWhole(log), " taken\r\n"), 2u);
 }
 
 namespace {
@@ -455,7 +589,7 @@ std::string BenchSettings(const QString& folder) {
         {"Cmd1", "30"},
         {"Cmd2", i == 0 ? "12" : "20 02"},
         {"Cmd3", ""},
-        {"Cmd4", ""},
+        {"Cmd4", i == 0 ? "3" : ""},
         {"Cmd5", ""},
         {"CypheringKey", ""},
         {"DecypheringKey", ""},
@@ -471,11 +605,6 @@ std::string BenchSettings(const QString& folder) {
     for (const auto& [name, value] : values) ini += doc + name + "=" + value + "\n";
   }
   return ini + "CTVRSimDoc\\NbDoc=2\nCTVRSimDoc\\UntitledCount=2\n";
-}
-
-std::string ReadWhole(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<unreadable>");
 }
 
 TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
@@ -510,10 +639,16 @@ TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
   EXPECT_TRUE(Contains(second.out, "PC -> IFD : GET FIRMWARE VERSION")) << second.out;
   EXPECT_EQ(ReadWhole(settings), saved);
 
-  // An empty quick command says so; a document that is not there is refused.
-  const CRun empty = RunTool({"--restore", "--quick", "3"});
-  EXPECT_EQ(empty.status, 1);
-  EXPECT_TRUE(Contains(empty.err, "tavric: Error : Command 3 unvalid !")) << empty.err;
+  // A quick command of fewer than two characters is not offered, as its key
+  // is not; a document that is not there is refused.
+  for (const auto& [n, text] : {std::pair{"3", ""}, std::pair{"4", "3"}}) {
+    const CRun disabled = RunTool({"--no-colour", "--restore", "--quick", n});
+    EXPECT_EQ(disabled.status, 1) << n;
+    EXPECT_TRUE(Contains(disabled.err, std::string("tavric-run: quick command ") + n + " is not offered: its text \"" +
+                                           text + "\" is shorter than two characters\n"))
+        << disabled.err;
+    EXPECT_FALSE(Contains(disabled.out, "PC -> IFD")) << disabled.out;
+  }
   const CRun missing = RunTool({"--restore", "--document", "3"});
   EXPECT_EQ(missing.status, 3);
   EXPECT_TRUE(Contains(missing.err, "no document 3 (2 restored)")) << missing.err;

@@ -136,9 +136,12 @@ TEST_F(SerialBoardTest, ASplitLongerThanTheTimeoutIsATruncatedFrame) {
                        "Serial: a truncated Verta frame was dropped (the line fell silent after 8 bytes): "
                        "60 00 0D 30 56 52 54 2D\n"))
       << run.m_strOut;
-  // Auto pause: the reader error stops the run at its first statement.
+  // Auto pause: the reader error stops the run at its first statement, and
+  // the run says it ended early.
   EXPECT_FALSE(Contains(run.m_strOut, "SELECT CARD 1")) << run.m_strOut;
-  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_EQ(run.m_nStatus, 6) << run.m_strErr;
+  EXPECT_TRUE(Contains(run.m_strErr, "tavric-run: the run ended early on a reader error, at the statement on line 1\n"))
+      << run.m_strErr;
 }
 
 TEST_F(SerialBoardTest, AGarbledFrameIsAnErrorCommentAndTheNextFrameComesThrough) {
@@ -156,7 +159,7 @@ TEST_F(SerialBoardTest, AGarbledFrameIsAnErrorCommentAndTheNextFrameComesThrough
   EXPECT_EQ(Count(run.m_strOut, "Serial: a garbled"), 1u) << run.m_strOut;
   // Auto pause stops the run on the error; the answer after it is still read whole.
   EXPECT_FALSE(Contains(run.m_strOut, "RESET CARD")) << run.m_strOut;
-  EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
+  EXPECT_EQ(run.m_nStatus, 6) << run.m_strErr;
 }
 
 TEST_F(SerialBoardTest, FreeReceptionHandsOverWhatCameBeforeTheSilence) {

@@ -125,7 +125,7 @@ TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
          CTVRRegistry writer(FALSE, FALSE);
          return !writer.CreateKey("Settings\\Doc") && m_Prompts.m_Messages.size() == 1;
        }},
-      {"log", [&](const std::string& p) { return CTVRFileWriter::OpenStream(p) == nullptr; }},
+      {"log", [&](const std::string& p) { return CTVRFileWriter::OpenStream(p) < 0; }},
       {"saved file", [&](const std::string& p) { return !CTVRFileWriter::WriteAll(p, "x"); }},
   };
   for (const std::string& path : {fifo, folder.Path(), std::string("/dev/null")}) {

@@ -1,0 +1,127 @@
+// A board or protocol plug-in that throws, through each door of the document
+// into plug-in code: the program stays up, the run stops, the reader is
+// disconnected and the trace and a message say which call failed.
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <tavric/trace_record.h>
+
+#include "doc_fixture.h"
+#include "document/run_end_hint.h"
+#include "trace_reader.h"
+
+namespace {
+
+// The test board and protocol, throwing from the call named.
+class CThrowingBoard : public CTVRTestBoard {
+ public:
+  BOOL Connect() override { return Throw("Connect"), CTVRTestBoard::Connect(); }
+  BOOL Send(BYTE* frame, DWORD length) override { return Throw("Send"), CTVRTestBoard::Send(frame, length); }
+  void Config(BYTE code, BYTE code1, BYTE* data, DWORD length) override {
+    Throw("Config");
+    CTVRTestBoard::Config(code, code1, data, length);
+  }
+  void Throw(const char* call) {
+    if (m_strThrowIn == call) throw std::runtime_error("test fault");
+  }
+  std::string m_strThrowIn;
+};
+
+class CThrowingProtocol : public CTVRTestProtocol {
+ public:
+  DWORD Command(BYTE* out, DWORD capacity, BYTE* bytes, DWORD count) override {
+    if (m_strThrowIn == "Command") throw std::runtime_error("test fault");
+    return CTVRTestProtocol::Command(out, capacity, bytes, count);
+  }
+  std::string m_strThrowIn;
+};
+
+// Records why the document said its run ended early.
+class CEndRecorder : public CTVRView {
+ public:
+  void OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) override {
+    if (lHint == HINT_RUN_ENDED_EARLY) m_Causes.push_back(*static_cast<int*>(pHint));
+  }
+  std::vector<int> m_Causes;
+};
+
+class PluginFaults : public CTVRDocFixture {
+ protected:
+  // A fresh throwing board as the active document, with the throwing protocol.
+  CThrowingBoard& Board(const char* throwIn) {
+    auto pBoard = std::make_unique<CThrowingBoard>();
+    pBoard->OnNewDocument();
+    pBoard->m_strThrowIn = throwIn;
+    CThrowingBoard& board = *pBoard;
+    m_pDoc = std::move(pBoard);
+    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Throwing.m_strThrowIn = throwIn;
+    UseProtocol(m_Throwing);
+    return board;
+  }
+
+  CThrowingProtocol m_Throwing;
+
+  void Run(const std::vector<std::string>& script, EScriptType type) {
+    MarkConnected();
+    SetScript(script);
+    m_pDoc->m_eScriptType = type;
+    m_pDoc->OnScriptStart();
+    RunQueue();
+  }
+};
+
+TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
+  struct CCase {
+    const char* throwIn;
+    const char* call;
+    std::function<void()> act;
+    int disconnects;  // the board is asked to let its link go when it had one
+  };
+  const CCase cases[] = {
+      {"Connect", "the board's Connect", [this] { m_pDoc->OnReaderConnect(); }, 0},
+      {"Send", "the board's Send",
+       [this] {
+         Run({"30;", "10;"}, SCRIPT_RAWDATA);
+       },
+       1},
+      {"Config", "the board's Config",
+       [this] {
+         Run({".config(01);", "10;"}, SCRIPT_RAWDATA);
+       },
+       1},
+      {"Command", "the protocol's Command or APDU",
+       [this] {
+         Run({"30;", "10;"}, SCRIPT_COMMANDS);
+       },
+       1},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.throwIn);
+    Board(c.throwIn);
+    CEndRecorder ends;
+    m_pDoc->AddView(&ends);
+    m_Prompts.m_Messages.clear();
+
+    c.act();
+
+    const std::string text =
+        std::string("Plug-in fault: ") + c.call + " threw an exception (test fault): the reader is disconnected.";
+    EXPECT_EQ(tvr_test::TraceTexts(*m_pDoc, TRACE_COMMENT), std::vector<std::string>{text + "\r\n"});
+    EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{text});
+    EXPECT_FALSE(m_pDoc->IsConnected());
+    EXPECT_FALSE(m_pDoc->IsRunning());
+    EXPECT_FALSE(m_Throwing.GetConnected());
+    EXPECT_EQ(m_pDoc->m_nDisconnectCalls, c.disconnects);
+    EXPECT_TRUE(m_pDoc->m_Sent.empty()) << "nothing after the fault";
+    EXPECT_EQ(ends.m_Causes, std::vector<int>{RUN_END_PLUGIN_FAULT});
+    m_pDoc->RemoveView(&ends);
+  }
+}
+
+}  // namespace
