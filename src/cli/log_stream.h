@@ -2,11 +2,12 @@
 // a copy of the whole trace at the end: a run of any length costs the same
 // memory, and an interrupted run still leaves its log. The file holds exactly
 // what the trace view's text would (CR LF line ends), so it reads like a log
-// saved from the desktop program.
+// saved from the desktop program: the trace view spools its text into it.
 #pragma once
 
-#include <cstdio>
 #include <string>
+
+#include "trace/trace_spool.h"
 
 class CTVRLogStream {
  public:
@@ -18,17 +19,16 @@ class CTVRLogStream {
   // Creates the file, or empties it; on failure says so the way saving a log
   // does and writes nothing after.
   bool Open(const std::string& path);
-  bool IsOpen() const { return m_pFile != nullptr; }
-  void Write(const std::string& text);
-  // The view was cleared: so is the log.
-  void Restart();
+  bool IsOpen() const { return m_Spool.IsOpen(); }
+  // The trace view's spool: what the view appends is written to the file, a
+  // clear of the view empties it.
+  CTVRTraceSpool& GetSpool() { return m_Spool; }
   // Flushes and closes; says so when anything could not be written.
   bool Close();
 
  private:
   void Report();
 
-  std::FILE* m_pFile = nullptr;
+  CTVRTraceSpool m_Spool;
   std::string m_strPath;
-  bool m_bFailed = false;
 };

@@ -10,6 +10,7 @@
 #include "cli/run_options.h"
 
 #include "cli/log_stream.h"
+#include "trace/trace_spool.h"
 
 class CTVRBoardDoc;
 class CTVRDocTemplate;
@@ -61,6 +62,7 @@ class CTVRRunDriver {
   std::unique_ptr<CTVRTraceTextView> m_pTraceView;
   std::unique_ptr<CTVRRunObserver> m_pObserver;
   CTVRLogStream m_Log;
+  CTVRTraceSpool m_Spool;
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;

@@ -1,12 +1,14 @@
 #include "trace/trace_view_base.h"
 
-#include <cstdio>
+#include <QSaveFile>
+#include <QString>
 
 #include <tavric/board_doc.h>
 #include <tavric/prompts.h>
 
 #include "platform/user_prompts.h"
 #include "trace/trace_formatter.h"
+#include "trace/trace_spool.h"
 
 void CTVRTraceViewBase::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
   if (!(lHint & HINT_TRACE_RECORD) || !pHint) return;
@@ -24,9 +26,11 @@ void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
   m_strPiece.clear();
   switch (CTVRTraceFormatter::Format(record, hexDisplay, m_strPiece, colour)) {
     case CTVRTraceFormatter::ACTION_APPEND:
+      if (m_pSpool) m_pSpool->Append(m_strPiece);
       OnAppendText(record, m_strPiece, colour, hexDisplay);
       break;
     case CTVRTraceFormatter::ACTION_CLEAR:
+      if (m_pSpool) m_pSpool->Clear();
       OnClearText();
       break;
     case CTVRTraceFormatter::ACTION_KEEP:
@@ -60,12 +64,15 @@ std::string CTVRTraceViewBase::GetDefaultLogFileName() const {
 }
 
 tvr::BOOL CTVRTraceViewBase::SaveLog(const std::string& path) {
-  const std::string text = GetWholeText();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  bool ok = file != nullptr;
-  if (file) {
-    ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    ok = std::fclose(file) == 0 && ok;
+  bool ok;
+  if (m_pSpool) {
+    ok = m_pSpool->SaveTo(path);
+  } else {
+    const std::string text = GetWholeText();
+    QSaveFile file(QString::fromLocal8Bit(path.c_str()));
+    ok = file.open(QIODevice::WriteOnly) && file.write(text.data(), qint64(text.size())) == qint64(text.size());
+    if (!ok) file.cancelWriting();
+    ok = file.commit() && ok;
   }
   if (!ok) {
     TVRMessageBox("The log file \"" + path + "\" could not be created !");
