@@ -4,7 +4,7 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "cli/pending_output.h"
+#include "platform/pending_output.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <QSocketNotifier>
 
-#include "cli/pending_output.h"
+#include "platform/pending_output.h"
 
 namespace {
 

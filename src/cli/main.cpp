@@ -10,7 +10,7 @@
 
 #include "cli/atr_command.h"
 #include "cli/fatal_signals.h"
-#include "cli/pending_output.h"
+#include "platform/pending_output.h"
 #include "cli/plugin_list.h"
 #include "cli/regs_command.h"
 #include "cli/run_driver.h"

@@ -181,11 +181,12 @@ int CTVRRunDriver::Prepare() {
   m_pDoc->GetTraceLog().SetKeepLimit(std::size_t(m_Options.m_nKeepRecords));
   m_pTraceView = std::make_unique<CTVRTraceTextView>();
   m_pTraceView->SetKeepText(false);
-  m_pTraceView->SetAppendCallback([this](const std::string& text, tvr::COLORREF colour) {
-    m_Printer.Print(text, colour);
-    m_Log.Write(text);
-  });
-  m_pTraceView->SetClearCallback([this] { m_Log.Restart(); });
+  m_pTraceView->SetAppendCallback(
+      [this](const std::string& text, tvr::COLORREF colour) { m_Printer.Print(text, colour); });
+  // The view text since the last clear, for .save: on disk, in a private
+  // spool until a streamed log takes its place.
+  m_Spool.Open();
+  m_pTraceView->SetSpool(&m_Spool);
   m_pObserver = std::make_unique<CTVRRunObserver>(m_Options.m_nMaxStatements);
   m_pDoc->AddView(m_pTraceView.get());
   m_pDoc->AddView(m_pObserver.get());
@@ -219,6 +220,8 @@ int CTVRRunDriver::Prepare() {
   }
 
   // The log holds what the trace view would: from the reader's connection on.
+  // The streamed log holds the view text: .save copies it, or only flushes it
+  // when it is the log file that .save names.
   if (m_Options.m_bSaveLog) {
     const std::string log = m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->GetScriptPath())
                                                            : m_Options.m_strLogPath;
@@ -228,6 +231,8 @@ int CTVRRunDriver::Prepare() {
       return CTVRRunOptions::EXIT_WRITE;
     }
     if (!m_Log.Open(log)) return CTVRRunOptions::EXIT_WRITE;
+    m_pTraceView->SetSpool(&m_Log.GetSpool());
+    m_Spool.Close();
   }
   if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
   for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);

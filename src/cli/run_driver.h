@@ -11,6 +11,7 @@
 #include "cli/run_options.h"
 
 #include "cli/log_stream.h"
+#include "trace/trace_spool.h"
 
 class CTVRBoardDoc;
 class CTVRDocTemplate;
@@ -71,6 +72,7 @@ class CTVRRunDriver {
   std::unique_ptr<CTVRRunObserver> m_pObserver;
   CTVRLogStream m_Log;
   CTVRRunWatchdog* m_pWatchdog = nullptr;  // while Run runs
+  CTVRTraceSpool m_Spool;
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/pending_output.h"
+#include "platform/pending_output.h"
 #include "document/plugin_guard.h"
 
 namespace {

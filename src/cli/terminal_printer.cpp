@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cli/pending_output.h"
+#include "platform/pending_output.h"
 
 CTVRTerminalPrinter::EColourMode CTVRTerminalPrinter::ChooseMode(std::FILE* pOut, bool bNoColour) {
   if (bNoColour || !isatty(fileno(pOut))) return COLOUR_NONE;

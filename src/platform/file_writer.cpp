@@ -51,7 +51,9 @@ int CreateTemporary(const std::string& target, std::string& name) {
   return -1;
 }
 
-bool WriteFully(int fd, std::string_view data) {
+}  // namespace
+
+bool CTVRFileWriter::WriteFully(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
     if (n < 0) {
@@ -67,9 +69,12 @@ bool WriteFully(int fd, std::string_view data) {
   return true;
 }
 
-}  // namespace
-
 bool CTVRFileWriter::WriteAll(const std::string& path, std::string_view data, std::string* reason) {
+  return WriteWith(path, [data](int fd) { return WriteFully(fd, data); }, reason);
+}
+
+bool CTVRFileWriter::WriteWith(const std::string& path, const std::function<bool(int fd)>& fill,
+                               std::string* reason) {
   if (path.empty()) return Fail(reason, ENOENT);
   const std::string target = ResolveTarget(path);
   struct stat info {};
@@ -86,7 +91,7 @@ bool CTVRFileWriter::WriteAll(const std::string& path, std::string_view data, st
   const int fd = CreateTemporary(target, temporary);
   if (fd < 0) return Fail(reason, errno);
   bool ok = !exists || ::fchmod(fd, info.st_mode & 07777) == 0;
-  ok = ok && WriteFully(fd, data);
+  ok = ok && fill(fd);
   // The data must be on the disk before the rename makes it the file: a full
   // disk or a failing device often reports only here.
   ok = ok && (::fsync(fd) == 0 || errno == EINVAL);
@@ -120,7 +125,7 @@ int CTVRFileWriter::OpenStream(const std::string& path, std::string* reason) {
   // O_NONBLOCK: a pipe with no reader fails at once instead of waiting; one
   // with a reader is refused below. Not O_TRUNC: only a regular file may be
   // emptied.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) {
     // ENXIO: a pipe that nobody reads.
     if (errno == ENXIO)

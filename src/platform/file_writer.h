@@ -7,7 +7,7 @@
 // target's place is refused, never opened. Nothing here throws or blocks.
 #pragma once
 
-#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,9 +20,17 @@ class CTVRFileWriter {
   // (the system's text, "No space left on device", ...) when it could not.
   // A symbolic link is followed: the file it names is replaced, the link stays.
   static bool WriteAll(const std::string& path, std::string_view data, std::string* reason = nullptr);
+  // The same, with the content written by `fill` to the descriptor it is
+  // given (content too large to gather in memory first); `fill` returns false,
+  // errno set, when it could not write it all.
+  static bool WriteWith(const std::string& path, const std::function<bool(int fd)>& fill,
+                        std::string* reason = nullptr);
+  // Writes all of data to the descriptor; false, errno set, when it could not.
+  static bool WriteFully(int fd, std::string_view data);
 
   // A file written as it goes (a run's log): created, or emptied when it is
-  // a regular file; its descriptor, or -1 with the reason for anything else.
+  // a regular file; its descriptor (open for reading too), or -1 with the
+  // reason for anything else.
   // A pipe or a device is refused at once, without waiting for a reader.
   static int OpenStream(const std::string& path, std::string* reason = nullptr);
 

@@ -18,12 +18,17 @@
 #include <QScrollBar>
 
 #include <tavric/board_doc.h>
+#include <tavric/registry.h>
 
 #include "shell/fixed_font.h"
+#include "trace/trace_log.h"
 
 namespace {
 
 constexpr int TEXT_INSET = 2;  // pixels between the pane's edge and column 0
+// Where the settings keep the number of records a pane holds.
+const char kOptionsSection[] = "Options";
+const char kRecordLimitValue[] = "TraceRecords";
 
 QColor ToQColor(tvr::COLORREF colour) {
   return QColor(tvr::GetRValue(colour), tvr::GetGValue(colour), tvr::GetBValue(colour));
@@ -90,6 +95,7 @@ CTVRBoardView::CTVRBoardView(CTVRBoardDoc* pDoc, QWidget* pParent) : QAbstractSc
   m_FrameTimer.setSingleShot(true);
   m_FrameTimer.setInterval(FRAME_MS);
   connect(&m_FrameTimer, &QTimer::timeout, this, [this] { FlushFrame(); });
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { OnScrolled(value); });
 
   OnCommand(ID_EDIT_SELECT_ALL, [this] { OnEditSelectAll(); });
   OnCommand(ID_EDIT_COPY, [this] { OnEditCopy(); });
@@ -101,10 +107,14 @@ CTVRBoardView::CTVRBoardView(CTVRBoardDoc* pDoc, QWidget* pParent) : QAbstractSc
   for (tvr::UINT id : {ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_UNDO})
     CTVRCmdTarget::OnUpdate(id, [](CTVRCmdUI* ui) { ui->Enable(FALSE); });
 
+  // Without a spool (no temporary folder to write to) Save Log says it failed.
+  m_Spool.Open();
+  SetSpool(&m_Spool);
   if (pDoc) {
     pDoc->AddView(this);
     StartAtEnd();
   }
+  SetRecordLimit(GetStoredRecordLimit());
   UpdateScrollBars();
 }
 
@@ -125,19 +135,56 @@ void CTVRBoardView::OnLinesChanged() {
   if (!m_FrameTimer.isActive()) m_FrameTimer.start();
 }
 
+void CTVRBoardView::OnLinesDropped(std::size_t lines) {
+  auto shift = [lines](Position& position) {
+    position = position.first >= lines ? Position{position.first - lines, position.second} : Position{0, 0};
+  };
+  shift(m_Anchor);
+  shift(m_Caret);
+  // A pane scrolled up keeps showing the same lines, as long as they are held.
+  if (!m_bFollowEnd) {
+    const int value = verticalScrollBar()->value();
+    SetScrollValue(std::size_t(value) > lines ? value - int(lines) : 0);
+  }
+}
+
 void CTVRBoardView::OnClearText() {
   m_Anchor = m_Caret = Position{0, 0};
+  m_bFollowEnd = true;
   CTVRTraceLines::OnClearText();
 }
 
 void CTVRBoardView::FlushFrame() {
   m_FrameTimer.stop();
-  QScrollBar* pBar = verticalScrollBar();
-  const bool followEnd = pBar->value() >= pBar->maximum();
   UpdateScrollBars();
-  if (followEnd) pBar->setValue(pBar->maximum());
   viewport()->update();
   ++m_nFrames;
+}
+
+// ---- Records held ---------------------------------------------------------------
+
+void CTVRBoardView::SetRecordLimit(std::size_t records) {
+  m_nRecordLimit = std::max<std::size_t>(records, 2);
+  // The store keeps between half the limit and the limit.
+  if (CTVRBoardDoc* pDoc = GetBoardDoc()) pDoc->GetTraceLog().SetKeepLimit(m_nRecordLimit / 2);
+}
+
+std::size_t CTVRBoardView::GetStoredRecordLimit() {
+  CTVRRegistry reg(FALSE, TRUE);
+  reg.Open(CTVRRegistry::GetRegSectionPath(kOptionsSection));
+  tvr::DWORD records = 0;
+  if (!reg.Read(kRecordLimitValue, records)) return DEFAULT_RECORD_LIMIT;
+  return std::clamp<std::size_t>(records, MIN_RECORD_LIMIT, MAX_RECORD_LIMIT);
+}
+
+void CTVRBoardView::StoreRecordLimit(std::size_t records) {
+  records = std::clamp(records, MIN_RECORD_LIMIT, MAX_RECORD_LIMIT);
+  CTVRRegistry reg(FALSE, FALSE);
+  if (reg.CreateKey(CTVRRegistry::GetRegSectionPath(kOptionsSection)))
+    reg.Write(kRecordLimitValue, tvr::DWORD(records));
+  for (QWidget* pWidget : QApplication::allWidgets()) {
+    if (auto* pView = qobject_cast<CTVRBoardView*>(pWidget)) pView->SetRecordLimit(records);
+  }
 }
 
 std::size_t CTVRBoardView::GetVisibleLineCount() const {
@@ -148,7 +195,21 @@ std::size_t CTVRBoardView::GetFirstVisibleLine() const {
   return std::size_t(verticalScrollBar()->value());
 }
 
+void CTVRBoardView::SetScrollValue(int value) {
+  const bool wasScrolling = m_bScrolling;
+  m_bScrolling = true;
+  verticalScrollBar()->setValue(value);
+  m_bScrolling = wasScrolling;
+}
+
+void CTVRBoardView::OnScrolled(int value) {
+  // Wheel, keys, the bar, Find: the user's moves decide whether the pane follows.
+  if (!m_bScrolling) m_bFollowEnd = value >= verticalScrollBar()->maximum();
+}
+
 void CTVRBoardView::UpdateScrollBars() {
+  const bool wasScrolling = m_bScrolling;
+  m_bScrolling = true;
   const std::size_t lines = GetLineCount();
   const std::size_t page = GetVisibleLineCount();
   QScrollBar* pBar = verticalScrollBar();
@@ -163,6 +224,9 @@ void CTVRBoardView::UpdateScrollBars() {
   pHBar->setRange(
       0, int(std::min<std::size_t>(
              width > std::size_t(viewport()->width()) ? width - std::size_t(viewport()->width()) : 0, INT_MAX)));
+  // A change of size (a scroll bar coming or going) moves the end as well.
+  if (m_bFollowEnd) pBar->setValue(pBar->maximum());
+  m_bScrolling = wasScrolling;
 }
 
 void CTVRBoardView::resizeEvent(QResizeEvent* pEvent) {

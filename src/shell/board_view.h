@@ -6,7 +6,13 @@
 // through the document's hint 16, as fast as a free run produces them; the
 // pane takes note of each and repaints once per frame, so the run pays for
 // the index, never for a repaint per record. While the pane shows the end of
-// the trace it follows it; scrolled up, it stays where the user put it.
+// the trace it follows it; scrolled up, it stays where the user put it, and
+// scrolled back to the end it follows again.
+//
+// The pane holds at most a set number of records (Tools > Options): past
+// that the document lets go of the older half. All the text since the last
+// clear is also spooled to a private file on disk as it arrives, so Save Log
+// still writes the whole of it, and memory stays flat through a night's loop.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +25,7 @@
 #include <tavric/cmd_target.h>
 
 #include "trace/trace_lines.h"
+#include "trace/trace_spool.h"
 
 class CTVRBoardDoc;
 class QMenu;
@@ -43,6 +50,11 @@ class CTVRBoardView : public QAbstractScrollArea, public CTVRTraceLines, public 
   static constexpr int FRAME_MS = 16;
   // Printed margins: 720 twips, half an inch, on every side.
   static constexpr double PRINT_MARGIN_INCH = 0.5;
+  // Records a pane holds unless the settings say otherwise, and the bounds
+  // offered in Tools > Options.
+  static constexpr std::size_t DEFAULT_RECORD_LIMIT = 1000000;
+  static constexpr std::size_t MIN_RECORD_LIMIT = 1000;
+  static constexpr std::size_t MAX_RECORD_LIMIT = 100000000;
 
   using Position = std::pair<std::size_t, std::size_t>;  // (line, column)
 
@@ -75,13 +87,27 @@ class CTVRBoardView : public QAbstractScrollArea, public CTVRTraceLines, public 
   std::size_t GetVisibleLineCount() const;
   int GetLineHeight() const { return m_nLineHeight; }
   int GetCharWidth() const { return m_nCharWidth; }
+  // The most records the pane holds: past it the document drops the older
+  // half of them (the spool keeps their text).
+  void SetRecordLimit(std::size_t records);
+  std::size_t GetRecordLimit() const { return m_nRecordLimit; }
+  // The limit of the settings (Tools > Options), and storing a new one, which
+  // every open pane takes at once.
+  static std::size_t GetStoredRecordLimit();
+  static void StoreRecordLimit(std::size_t records);
+  // True while the pane follows the end of the trace.
+  bool IsFollowingEnd() const { return m_bFollowEnd; }
+
   // Applies what arrived since the last frame now (tests, printing).
   void FlushFrame();
   // Repaints done (frames), for tests and the benchmark.
   std::size_t GetFrameCount() const { return m_nFrames; }
+  // Something arrived that the next frame shows.
+  bool IsFramePending() const { return m_FrameTimer.isActive(); }
 
  protected:
   void OnLinesChanged() override;
+  void OnLinesDropped(std::size_t lines) override;
   void OnClearText() override;
 
   void paintEvent(QPaintEvent* pEvent) override;
@@ -93,9 +119,17 @@ class CTVRBoardView : public QAbstractScrollArea, public CTVRTraceLines, public 
   void scrollContentsBy(int dx, int dy) override;
 
  private:
+  // The range and position of the scroll bars; the pane's own changes of
+  // position never count as the user's.
   void UpdateScrollBars();
+  void SetScrollValue(int value);
+  void OnScrolled(int value);
   Position PositionAt(const QPoint& point);
 
+  CTVRTraceSpool m_Spool;
+  std::size_t m_nRecordLimit = DEFAULT_RECORD_LIMIT;
+  bool m_bFollowEnd = true;
+  bool m_bScrolling = false;  // the pane itself is moving the bar
   QTimer m_FrameTimer;
   int m_nCharWidth = 8;
   int m_nLineHeight = 13;

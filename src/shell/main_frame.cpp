@@ -35,6 +35,7 @@
 #include "customize_dlg.h"
 #include "lock_indicators.h"
 #include "new_dlg.h"
+#include "options_dlg.h"
 #include "platform/user_prompts.h"
 #include "recent_file_menu.h"
 #include "register_dlg.h"
@@ -54,8 +55,8 @@ constexpr int kStateVersion = 1;
 bool IsFrameCommand(tvr::UINT nID) {
   using namespace tvr_cmd;
   return nID == ID_FILE_NEW || nID == ID_APP_ABOUT || nID == ID_APP_EXIT || nID == ID_FILE_PRINT_SETUP ||
-         nID == ID_VIEW_STATUS_BAR || nID == ID_VIEW_CUSTOMIZE || nID == 57650 || nID == 57651 || nID == 57680 ||
-         nID == 57681 || CTVRBoardTypeList::IsHandledCommand(nID);
+         nID == ID_VIEW_STATUS_BAR || nID == ID_VIEW_CUSTOMIZE || nID == ID_TOOLS_OPTIONS || nID == 57650 ||
+         nID == 57651 || nID == 57680 || nID == 57681 || CTVRBoardTypeList::IsHandledCommand(nID);
 }
 
 QString QText(const std::string& text) {
@@ -365,6 +366,11 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
       return;
     case ID_VIEW_CUSTOMIZE:
       return OnCustomize();
+    case ID_TOOLS_OPTIONS: {
+      CTVROptionsDlg dialog(this);
+      dialog.exec();
+      return;
+    }
     case ID_REGISTER_TOOL:
       // The tool works on the active reader; it closes by itself with it.
       if (CTVRBoardDoc* pDoc = GetActiveDocument(); pDoc != nullptr && pDoc->IsConnected()) {

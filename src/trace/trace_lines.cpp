@@ -44,9 +44,31 @@ void CTVRTraceLines::CheckLog() {
     Reset(0);
     OnLinesChanged();
   } else if (m_nFirst < pLog->GetDroppedCount()) {
-    Reindex(*pLog);
+    DropOldest(*pLog);
     OnLinesChanged();
   }
+}
+
+void CTVRTraceLines::DropOldest(const CTVRTraceLog& log) {
+  // Every block that lost a record goes whole: the view then begins at the
+  // first block whose records are all kept, and its lines are renumbered.
+  const std::size_t blocks = (log.GetDroppedCount() - m_nFirst + BLOCK - 1) / BLOCK;
+  if (blocks >= m_LinesBefore.size()) {
+    // Fewer records kept than a block holds: index again what is left.
+    Reindex(log);
+    return;
+  }
+  const std::size_t linesGone = m_LinesBefore[blocks];
+  m_LinesBefore.erase(m_LinesBefore.begin(), m_LinesBefore.begin() + std::ptrdiff_t(blocks));
+  for (std::size_t& before : m_LinesBefore) before -= linesGone;
+  m_nLineBreaks -= linesGone;
+  m_nFirst += blocks * BLOCK;
+  // The display mode in force at the new first record stays, moved onto it.
+  const bool firstHex = HexDisplayOf(m_nFirst);
+  auto kept = std::upper_bound(m_Modes.begin(), m_Modes.end(), std::make_pair(m_nFirst, true));
+  m_Modes.erase(m_Modes.begin(), kept);
+  if (m_Modes.empty() || m_Modes.front().first != m_nFirst) m_Modes.emplace(m_Modes.begin(), m_nFirst, firstHex);
+  if (linesGone != 0) OnLinesDropped(linesGone);
 }
 
 void CTVRTraceLines::Reindex(const CTVRTraceLog& log) {
@@ -87,7 +109,7 @@ void CTVRTraceLines::OnAppendText(const CTVRTraceRecord&, const std::string& tex
   if (index < m_nEnd)
     Reset(0);
   else if (m_nFirst < pLog->GetDroppedCount())
-    Reindex(*pLog);
+    DropOldest(*pLog);
   if (m_nEnd == m_nFirst && m_nFirst != index) m_nFirst = m_nEnd = index;
   if (m_Modes.empty() || m_Modes.back().second != hexDisplay) m_Modes.emplace_back(index, hexDisplay);
   // Records that showed nothing (keep, save) between two appending ones stay

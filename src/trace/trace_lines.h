@@ -8,6 +8,10 @@
 // records are taken in blocks of BLOCK: for each block the number of line
 // breaks before it is kept, so a line is reached by formatting at most one
 // block of records again. Formatting is the core formatter's, as everywhere.
+//
+// A store with a keep limit drops its oldest records in bulk; the view then
+// drops the blocks that lost a record and numbers its lines from the first
+// block left, so a view over a bounded store stays bounded too.
 #pragma once
 
 #include <cstddef>
@@ -67,6 +71,9 @@ class CTVRTraceLines : public CTVRTraceViewBase {
   void OnClearText() override;
   // The lines changed (appended to, or cleared): a widget schedules a repaint.
   virtual void OnLinesChanged() {}
+  // The first `lines` lines went with the oldest records: every line number
+  // is that much lower now.
+  virtual void OnLinesDropped(std::size_t /*lines*/) {}
 
  private:
   CTVRTraceLog* GetLog() const;
@@ -74,6 +81,8 @@ class CTVRTraceLines : public CTVRTraceViewBase {
   // (a new document): the indexed records are gone.
   void CheckLog();
   void Reset(std::size_t first);
+  // Follows the store's drop of its oldest records.
+  void DropOldest(const CTVRTraceLog& log);
   // Rebuilds the index from the oldest record the store still keeps.
   void Reindex(const CTVRTraceLog& log);
   // Takes note of a record's text (and of records before it that showed nothing).

@@ -30,7 +30,7 @@ class CTVRTraceTextView : public CTVRTraceViewBase {
 
   // FALSE: the text is passed to the append callback and not kept (a headless
   // run streams its trace instead of holding all of it); the view text stays
-  // empty, so keeping it or saving it gives nothing.
+  // empty, so keeping it gives nothing, and saving it writes the spool.
   void SetKeepText(bool keep) { m_bKeepText = keep; }
 
   // Called with every piece appended (the runner prints through it) and on clear.

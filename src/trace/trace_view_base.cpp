@@ -1,13 +1,12 @@
 #include "trace/trace_view_base.h"
 
-#include <cstdio>
-
 #include <tavric/board_doc.h>
 #include <tavric/prompts.h>
 
 #include "platform/file_writer.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_formatter.h"
+#include "trace/trace_spool.h"
 
 void CTVRTraceViewBase::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
   if (!(lHint & HINT_TRACE_RECORD) || !pHint) return;
@@ -25,9 +24,11 @@ void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
   m_strPiece.clear();
   switch (CTVRTraceFormatter::Format(record, hexDisplay, m_strPiece, colour)) {
     case CTVRTraceFormatter::ACTION_APPEND:
+      if (m_pSpool) m_pSpool->Append(m_strPiece);
       OnAppendText(record, m_strPiece, colour, hexDisplay);
       break;
     case CTVRTraceFormatter::ACTION_CLEAR:
+      if (m_pSpool) m_pSpool->Clear();
       OnClearText();
       break;
     case CTVRTraceFormatter::ACTION_KEEP:
@@ -61,8 +62,14 @@ std::string CTVRTraceViewBase::GetDefaultLogFileName() const {
 }
 
 tvr::BOOL CTVRTraceViewBase::SaveLog(const std::string& path) {
-  // Replaced only by a complete log: a full disk leaves the earlier one.
-  if (!CTVRFileWriter::WriteAll(path, GetWholeText())) {
+  bool ok;
+  if (m_pSpool) {
+    ok = m_pSpool->SaveTo(path);
+  } else {
+    // Replaced only by a complete log: a full disk leaves the earlier one.
+    ok = CTVRFileWriter::WriteAll(path, GetWholeText());
+  }
+  if (!ok) {
     TVRMessageBox("The log file \"" + path + "\" could not be created !");
     return FALSE;
   }

@@ -3,7 +3,9 @@
 // records that are commands of the view (clear, keep, save the log, save the
 // log as) act on the view's whole text. How a view keeps its text is its own:
 // as one string (the runner's view) or as lines indexed over the document's
-// record store (the desktop trace pane).
+// record store (the desktop trace pane). A view with a spool also keeps its
+// text on disk as it grows, and saving the log writes the spool: all the text
+// since the last clear, whatever the view itself still holds.
 #pragma once
 
 #include <string>
@@ -13,6 +15,7 @@
 #include <tavric/types.h>
 
 class CTVRBoardDoc;
+class CTVRTraceSpool;
 
 class CTVRTraceViewBase : public CTVRView {
  public:
@@ -26,11 +29,16 @@ class CTVRTraceViewBase : public CTVRView {
   // The whole view text, lines ended as the records end them (CR LF).
   virtual std::string GetWholeText() const = 0;
 
+  // Every piece appended goes to the spool too, a clear empties it, and saving
+  // the log writes it (the caller keeps it; nullptr: the log is the view text).
+  void SetSpool(CTVRTraceSpool* pSpool) { m_pSpool = pSpool; }
+  CTVRTraceSpool* GetSpool() const { return m_pSpool; }
+
   // The log file of a script: the first '.' of the path and the three
   // characters after it removed, then ".log" ("noname" gives "noname.log").
   static std::string GetLogFileName(const std::string& scriptPath);
-  // Writes the view text to the file, replacing it; on failure says so in a
-  // message box and returns FALSE.
+  // Writes the view text (the spool's, with one) to the file, replacing it in
+  // one step; on failure says so in a message box and returns FALSE.
   tvr::BOOL SaveLog(const std::string& path);
   // The log file of the document's script.
   std::string GetDefaultLogFileName() const;
@@ -45,4 +53,5 @@ class CTVRTraceViewBase : public CTVRView {
 
  private:
   std::string m_strPiece;  // reused from record to record
+  CTVRTraceSpool* m_pSpool = nullptr;
 };

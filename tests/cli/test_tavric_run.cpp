@@ -405,6 +405,62 @@ TEST_F(TavricRunTest, ClearingTheTraceStartsTheLogOver) {
   EXPECT_TRUE(Contains(text, "PC -> IFD : RESET CARD\r\n")) << text;
 }
 
+TEST_F(TavricRunTest, DotSaveWritesTheTraceSinceTheLastClear) {
+  // Run where the script is, so the log is named after it beside it.
+  struct Case {
+    const char* name;
+    std::string script;
+    QStringList options;
+    std::vector<std::string> shown, gone;
+  };
+  const std::string firmware = "PC -> IFD : GET FIRMWARE VERSION\r\n", reset = "PC -> IFD : RESET CARD\r\n";
+  const std::vector<Case> cases = {
+      {"cleared", "30;\n.clear;\n10;\n.save;\n", {}, {reset}, {"GET FIRMWARE"}},
+      {"traceoff", "30;\n.trace(off);\n10;\n.save;\n", {}, {firmware}, {"RESET CARD"}},
+      // The streamed log is the file .save names: saving must not cut what follows.
+      {"streamed", "30;\n.save;\n10;\n", {"--save-log"}, {firmware, reset}, {}},
+      // Another streamed log: .save still writes the view text under its own name.
+      {"other", "30;\n.save;\n10;\n", {"--save-log=streamed.log"}, {firmware}, {"RESET CARD"}},
+  };
+  for (const Case& c : cases) {
+    Script((std::string(c.name) + ".cmd").c_str(), c.script);
+    CRun run = RunTool(
+        QStringList{"--plugins", RunFolder(), "--no-colour"} + c.options + QStringList{QString(c.name) + ".cmd"},
+        m_Dir.path());
+    EXPECT_EQ(run.status, 0) << c.name << run.err;
+    QFile file(m_Dir.filePath(QString(c.name) + ".log"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
+    const std::string text = file.readAll().toStdString();
+    for (const std::string& wanted : c.shown) EXPECT_TRUE(Contains(text, wanted)) << c.name << ":\n" << text;
+    for (const std::string& unwanted : c.gone) EXPECT_FALSE(Contains(text, unwanted)) << c.name << ":\n" << text;
+    EXPECT_EQ(Count(text, "\n"), Count(text, "\r\n")) << c.name;
+  }
+}
+
+TEST_F(TavricRunTest, DotSaveInALongLoopKeepsEveryStatementWithFlatMemory) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "peak memory is not the program's own under the address sanitizer";
+#endif
+  // Loops of 999 statements and a .save; the bound ends the run on a .save.
+  std::string loop;
+  for (int i = 0; i < 999; ++i) loop += "30;\n";
+  Script("saved.cmd", loop + ".save;\n");
+  const std::string program = (RunFolder() + "/tavric-run").toStdString();
+  auto peakKilobytes = [&](int loops) {
+    return PeakKilobytes({program, "--plugins", RunFolder().toStdString(), "--loop", "--no-colour", "--keep", "1000",
+                          "--max-statements", std::to_string(loops * 1000), "saved.cmd"},
+                         m_Dir.path().toStdString());
+  };
+  const long shortRun = peakKilobytes(10);
+  const long longRun = peakKilobytes(100);
+  ASSERT_GT(shortRun, 0);
+  ASSERT_GT(longRun, 0);
+  EXPECT_LT(longRun - shortRun, 6 * 1024) << shortRun << " kB, then " << longRun << " kB";
+  QFile file(m_Dir.filePath("saved.log"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(Count(file.readAll().toStdString(), "PC -> IFD : GET FIRMWARE VERSION\r\n"), 99900u);
+}
+
 TEST_F(TavricRunTest, RegsPrintsARegisterFileWithNotesOrItsFirstError) {
   CRun run = RunTool({"regs", "RegPar/SimReader.par"});
   EXPECT_EQ(run.status, 0) << run.err;

@@ -13,8 +13,11 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 
+#include "shell/options_dlg.h"
 #include "trace/trace_log.h"
 #include "view_fixture.h"
 
@@ -88,6 +91,86 @@ TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrameAndAScrolledUpViewStays) {
   Info("record 5100");
   m_pTrace->FlushFrame();
   EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 5102 - page);
+}
+
+TEST_F(BoardView, ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway) {
+  MarkConnected();
+  m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
+  // The comment is wider than the pane: its scroll bar comes with the first loop.
+  SetScript({"* a comment line wider than the trace pane, so that its horizontal scroll bar appears", ".info;",
+             "01 02 03;", "01 04;"});
+  m_pDoc->SetLoopMode(TRUE);
+  QScrollBar* pBar = m_pTrace->verticalScrollBar();
+  // Runs the loop until `records` more have arrived, then stops it and waits
+  // for the frame that shows the last record.
+  auto loop = [&](std::size_t records) {
+    const std::size_t until = m_pDoc->GetTraceLog().GetCount() + records;
+    m_pDoc->OnScriptStart();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pDoc->GetTraceLog().GetCount() >= until; }, 20000));
+    m_pDoc->OnScriptStop();
+    RunQueue();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_pTrace->IsFramePending(); }, 2000));
+  };
+  auto lastShown = [&] { return m_pTrace->GetFirstVisibleLine() + m_pTrace->GetVisibleLineCount() - 1; };
+
+  loop(20000);
+  EXPECT_TRUE(m_pTrace->horizontalScrollBar()->isVisible());
+  EXPECT_EQ(lastShown(), m_pTrace->GetLineCount() - 1);
+  EXPECT_EQ(pBar->value(), pBar->maximum());
+
+  // Scrolled up by the wheel, the pane stays on the lines the user is reading.
+  QWheelEvent wheel(QPointF(20, 20), m_pTrace->viewport()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(m_pTrace->viewport(), &wheel);
+  const std::size_t top = m_pTrace->GetFirstVisibleLine();
+  ASSERT_LT(top, pBar->maximum());
+  const std::string topLine = m_pTrace->GetLine(top);
+  loop(2000);
+  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), top);
+  EXPECT_EQ(m_pTrace->GetLine(top), topLine);
+
+  // Back at the end, it follows again.
+  QTest::keyClick(m_pTrace, Qt::Key_End, Qt::ControlModifier);
+  loop(2000);
+  EXPECT_EQ(lastShown(), m_pTrace->GetLineCount() - 1);
+}
+
+TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClear) {
+  m_pDoc->SetScriptPath((m_Dir.path() + "/long.cmd").toStdString());
+  // Tools > Options sets the limit of every open pane, and keeps it.
+  CTVROptionsDlg options;
+  options.GetRecordLimit()->setValue(1000);
+  options.accept();
+  EXPECT_EQ(m_pTrace->GetRecordLimit(), 1000u);
+  EXPECT_EQ(CTVRBoardView::GetStoredRecordLimit(), 1000u);
+  CTVRBoardView::StoreRecordLimit(CTVRBoardView::DEFAULT_RECORD_LIMIT);
+  m_pTrace->SetRecordLimit(1000);
+
+  Info("before the clear");
+  m_pDoc->OnEditClearAll();
+  std::string all;
+  auto add = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      Info("record " + std::to_string(i));
+      all += "record " + std::to_string(i) + "\r\n";
+    }
+    m_pTrace->FlushFrame();
+  };
+  add(0, 900);
+  // Scrolled up to one record, the pane keeps it in sight while older ones go.
+  m_pTrace->verticalScrollBar()->setValue(800);
+  ASSERT_EQ(m_pTrace->GetLine(800), "record 800");
+  add(900, 1100);
+  EXPECT_EQ(m_pTrace->GetLine(m_pTrace->GetFirstVisibleLine()), "record 800");
+  EXPECT_NE(m_pTrace->GetLine(0), "record 0");
+  add(1100, 3000);
+  EXPECT_LE(m_pTrace->GetRecordCount(), 1000u);
+  EXPECT_LE(m_pDoc->GetTraceLog().GetCount(), 1000u);
+  EXPECT_EQ(m_pTrace->GetLine(m_pTrace->GetLineCount() - 2), "record 2999");
+
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE);
+  EXPECT_EQ(ReadFile(m_Dir.path() + "/long.log"), all);
+  EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
 
 TEST_F(BoardView, TheDisplaySwitchChangesWhatFollowsAndAKeptTextReloads) {

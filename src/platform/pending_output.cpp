@@ -1,4 +1,4 @@
-#include "cli/pending_output.h"
+#include "platform/pending_output.h"
 
 #include <unistd.h>
 

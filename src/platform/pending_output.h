@@ -33,7 +33,7 @@ class CTVRPendingOutput {
   static void WriteAllPending() noexcept;
 
  private:
-  static constexpr int MAX_OUTPUTS = 4;
+  static constexpr int MAX_OUTPUTS = 8;
   static std::atomic<CTVRPendingOutput*> s_Outputs[MAX_OUTPUTS];
 
   static bool WriteAll(int fd, const char* data, std::size_t size) noexcept;
