@@ -10,7 +10,6 @@
 
 #include "cli/atr_command.h"
 #include "cli/fatal_signals.h"
-#include "platform/pending_output.h"
 #include "cli/plugin_list.h"
 #include "cli/regs_command.h"
 #include "cli/run_driver.h"
@@ -18,6 +17,7 @@
 #include "cli/terminal_printer.h"
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "platform/pending_output.h"
 #include "platform/user_prompts.h"
 
 int main(int argc, char** argv) {

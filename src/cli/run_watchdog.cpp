@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/pending_output.h"
 #include "document/plugin_guard.h"
+#include "platform/pending_output.h"
 
 namespace {
 

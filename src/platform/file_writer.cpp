@@ -70,11 +70,11 @@ bool CTVRFileWriter::WriteFully(int fd, std::string_view data) {
 }
 
 bool CTVRFileWriter::WriteAll(const std::string& path, std::string_view data, std::string* reason) {
-  return WriteWith(path, [data](int fd) { return WriteFully(fd, data); }, reason);
+  return WriteWith(
+      path, [data](int fd) { return WriteFully(fd, data); }, reason);
 }
 
-bool CTVRFileWriter::WriteWith(const std::string& path, const std::function<bool(int fd)>& fill,
-                               std::string* reason) {
+bool CTVRFileWriter::WriteWith(const std::string& path, const std::function<bool(int fd)>& fill, std::string* reason) {
   if (path.empty()) return Fail(reason, ENOENT);
   const std::string target = ResolveTarget(path);
   struct stat info {};

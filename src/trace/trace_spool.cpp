@@ -96,7 +96,8 @@ bool CTVRTraceSpool::SaveTo(const std::string& path) {
   return CTVRFileWriter::WriteWith(path, [from, size](int to) {
     std::vector<char> chunk(std::size_t(std::min<std::uint64_t>(COPY_CHUNK, std::max<std::uint64_t>(size, 1))));
     for (std::uint64_t offset = 0; offset < size;) {
-      const ssize_t n = ::pread(from, chunk.data(), std::min<std::uint64_t>(chunk.size(), size - offset), off_t(offset));
+      const ssize_t n =
+          ::pread(from, chunk.data(), std::min<std::uint64_t>(chunk.size(), size - offset), off_t(offset));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         if (n == 0) errno = EIO;
