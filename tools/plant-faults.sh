@@ -51,13 +51,15 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-# The table's rows, comments and blank lines left out: id TAB file TAB find TAB replace TAB description.
+# The table's rows, comments and blank lines left out, their fields separated
+# by the unit separator: read joins runs of TABs, which would lose an empty field.
+sep=$'\037'
 rows() {
-  grep -v -e '^#' -e '^[[:space:]]*$' "$table"
+  grep -v -e '^#' -e '^[[:space:]]*$' "$table" | tr '\t' "$sep"
 }
 
 if [ $list = 1 ]; then
-  rows | awk -F'\t' '{ printf "%-26s %-48s %s\n", $1, $2, $5 }'
+  rows | awk -F"$sep" '{ printf "%-26s %-48s %s\n", $1, $2, $5 }'
   exit 0
 fi
 
@@ -88,10 +90,10 @@ EOF
 selected=$(rows)
 if [ ${#ids[@]} -gt 0 ]; then
   for id in "${ids[@]}"; do
-    rows | awk -F'\t' -v id="$id" '$1 == id { found = 1 } END { exit !found }' ||
+    rows | awk -F"$sep" -v id="$id" '$1 == id { found = 1 } END { exit !found }' ||
       { echo "plant-faults: no fault $id in $table" >&2; exit 2; }
   done
-  selected=$(rows | awk -F'\t' -v list=" ${ids[*]} " 'index(list, " " $1 " ")')
+  selected=$(rows | awk -F"$sep" -v list=" ${ids[*]} " 'index(list, " " $1 " ")')
 fi
 
 tree=$work/tree
@@ -115,7 +117,7 @@ trap 'reset_tree' EXIT
 
 if [ $check = 1 ]; then
   status=0
-  while IFS=$'\t' read -r id file find replace what; do
+  while IFS="$sep" read -r id file find replace what; do
     if reason=$(plant "$tree" "$file" "$find" "$replace"); then
       echo "$id: applies"
     else
@@ -173,7 +175,7 @@ fi
 
 total=0
 caught=0
-while IFS=$'\t' read -r id file find replace what; do
+while IFS="$sep" read -r id file find replace what; do
   total=$((total + 1))
   t0=$(date +%s)
   if ! reason=$(plant "$tree" "$file" "$find" "$replace"); then
