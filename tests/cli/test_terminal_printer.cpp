@@ -50,6 +50,21 @@ TEST(TerminalPrinter, LineEndsAndColourChanges) {
   for (const auto& [mode, pieces, expected] : cases) EXPECT_EQ(Printed(mode, pieces), expected);
 }
 
+// A run halted at a breakpoint says so on stderr: the trace before it must be out by then.
+TEST(TerminalPrinter, FinishPutsTheTextOutWhileThePrinterLives) {
+  char* pBuffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* pFile = open_memstream(&pBuffer, &size);
+  {
+    P printer(pFile, P::COLOUR_NONE);
+    printer.Print("3B 02\r\n", 0);
+    printer.Finish();
+    EXPECT_EQ(std::string(pBuffer, size), "3B 02\n");
+  }
+  std::fclose(pFile);
+  std::free(pBuffer);
+}
+
 TEST(TerminalPrinter, BasicColoursAreTheNearestOfTheEight) {
   const std::pair<COLORREF, const char*> cases[] = {
       {kPurple, "\x1b[35m"},

@@ -82,7 +82,8 @@ TEST_F(PcscBoardTest, RunsAnApduScriptOnTheFirstReader) {
                                "FF 10 00 00;\n"
                                "00 A4 00 00 02 2F 01;\n"
                                "00 C0 00 00 0D;\n"
-                               "00 A4 00 0C 02 12 34;\n")});
+                               "00 A4 00 0C 02 12 34;\n"
+                               "FF 0A 00 00;\n")});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "PC/SC reader Virtual PCD 00 00 connected")) << run.out;
   EXPECT_TRUE(Contains(run.out, "IFD -> PC : ATR\n            3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31"))
@@ -91,6 +92,7 @@ TEST_F(PcscBoardTest, RunsAnApduScriptOnTheFirstReader) {
       << run.out;
   EXPECT_TRUE(Contains(run.out, "            62 0B 82 01 01 83 02 2F 01 80 02 00 20 90 00")) << run.out;
   EXPECT_TRUE(Contains(run.out, "IFD -> PC : FILE OR APPLICATION NOT FOUND\n            6A 82")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "IFD -> PC : VENDOR COMMAND : MASK\n            56 69 72 74 75 61 6C")) << run.out;
 }
 
 TEST_F(PcscBoardTest, AReaderWithoutACardAnswersWithTheDaemonsError) {
