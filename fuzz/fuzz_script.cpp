@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     doc.OnScriptStep();
   else
     doc.OnScriptStart();
-  const std::size_t budget = kMessageBudget + kMessagesPerLine * lines.size();
+  const std::size_t budget = kMessageBudget + kMessagesPerLine * std::size_t(doc.GetLineStore().GetLineCount());
   tvr_fuzz::RunQueueFor(budget);
   if (doc.IsRunning()) doc.OnScriptStop();
   doc.OnReaderDisconnect();
