@@ -46,16 +46,26 @@ TEST(ProtocolDescriptor, ChoosesTheAnswerFamilyTheSimulatedLinkAndTheFramesCut) 
     std::vector<BYTE> m_Frame;  // one frame of the protocol; empty: frames end at silences
   };
   const CRow rows[] = {
-      {std::make_shared<CTVRVertaProtocol>(), typeid(CTVRGenericFamily), typeid(CTVRSimVertaLink),
+      {std::make_shared<CTVRVertaProtocol>(),
+       typeid(CTVRGenericFamily),
+       typeid(CTVRSimVertaLink),
        {0x60, 0x00, 0x01, 0x12, 0x73}},
       {std::make_shared<CTVRPcscProtocol>(), typeid(CTVRPcscFamily), typeid(CTVRSimPcscLink), {}},
-      {std::make_shared<CTVRCcidProtocol>(), typeid(CTVRMessageCodeFamily), typeid(CTVRSimCcidLink),
+      {std::make_shared<CTVRCcidProtocol>(),
+       typeid(CTVRMessageCodeFamily),
+       typeid(CTVRSimCcidLink),
        {0x81, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}},
-      {std::make_shared<CTVRKiroProtocol>(), typeid(CTVRKiroFamily), typeid(CTVRSimKiroLink),
+      {std::make_shared<CTVRKiroProtocol>(),
+       typeid(CTVRKiroFamily),
+       typeid(CTVRSimKiroLink),
        {0x00, 0x00, 0xFF, 0x01, 0xFF, 0x7F, 0x81, 0x00}},
-      {std::make_shared<CTVRLpbProtocol>(), typeid(CTVRLoopbackFamily), typeid(CTVRSimLpbLink),
+      {std::make_shared<CTVRLpbProtocol>(),
+       typeid(CTVRLoopbackFamily),
+       typeid(CTVRSimLpbLink),
        {0x15, 0x01, 0x47, 0x01, 0x52}},
-      {std::make_shared<CDeclaredProtocol>(), typeid(CTVRLoopbackFamily), typeid(CTVRSimLpbLink),
+      {std::make_shared<CDeclaredProtocol>(),
+       typeid(CTVRLoopbackFamily),
+       typeid(CTVRSimLpbLink),
        {0x15, 0x01, 0x47, 0x01, 0x52}},
   };
   for (const CRow& row : rows) {
