@@ -53,7 +53,7 @@ CSetup& Setup() {
     s->m_Protocols.emplace_back(new CFuzzMessageCodeProtocol);
     const std::string folder = tvr_fuzz::RunFolder() + "/";
     for (auto& p : s->m_Protocols) {
-      const CTVRProtocolFamily& family = CTVRProtocolFamily::ForMenuId(p->GetMenuId());
+      const CTVRProtocolFamily& family = CTVRProtocolFamily::ForProtocol(*p);
       if (family.GetCommandFile()) p->GetCmdCode()->LoadPath(folder + family.GetCommandFile());
       if (family.GetErrorFile()) p->GetErrorCode()->LoadPath(folder + family.GetErrorFile());
     }

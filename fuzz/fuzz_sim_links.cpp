@@ -17,7 +17,7 @@
 
 namespace {
 
-const char* const kLinks[] = {"PC/SC", "CCID", "Kiro", "Loopback"};
+const ETVRAnswerLayout kLinks[] = {ANSWER_PCSC, ANSWER_CCID, ANSWER_KIRO, ANSWER_LOOPBACK};
 
 // The answer is a frame of the link's own layout.
 bool WellFormed(std::size_t link, const std::vector<tvr::BYTE>& a) {
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   static CTVRSimFirmware* firmware = new CTVRSimFirmware;
   const std::size_t link = data[0] % 4;
-  const CTVRSimLink& sim = CTVRSimLink::ForProtocol(kLinks[link]);
+  const CTVRSimLink& sim = CTVRSimLink::ForLayout(kLinks[link]);
   std::vector<CTVRSimLink::Frame> answers;
   // Bits 0-2 a slot (1 to 6 exist), bit 3 insert or remove, bit 4 move at all.
   if (data[1] & 0x10) {

@@ -8,8 +8,10 @@
 // sits at byte 3 (header length 3), the data from byte 4.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
 
 namespace example {
@@ -28,5 +30,23 @@ inline std::vector<tvr::BYTE> MakeFrame(tvr::BYTE type, const tvr::BYTE* payload
   frame.push_back(lrc);
   return frame;
 }
+
+// How a byte stream (a serial line) is cut into these frames, either way: a
+// frame begins with one of the three types and its length follows.
+inline long Measure(const tvr::BYTE* bytes, std::size_t available) {
+  if (available < 1) return CTVRFrameGeometry::FRAME_MORE;
+  if (bytes[0] != TYPE_COMMAND && bytes[0] != TYPE_ANSWER && bytes[0] != TYPE_ERROR)
+    return CTVRFrameGeometry::FRAME_NONE;
+  if (available < HEADER_LENGTH) return CTVRFrameGeometry::FRAME_MORE;
+  return long(HEADER_LENGTH) + (long(bytes[1]) << 8 | bytes[2]) + 1;
+}
+
+inline bool Check(const tvr::BYTE* frame, std::size_t length) {
+  tvr::BYTE lrc = 0;
+  for (std::size_t i = 0; i < length; ++i) lrc ^= frame[i];
+  return lrc == 0;
+}
+
+inline const CTVRFrameGeometry kGeometry{"Example", Measure, Check};
 
 }  // namespace example

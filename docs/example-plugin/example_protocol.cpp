@@ -9,8 +9,13 @@
 class CExampleProtocol : public CTVRProtocol {
  public:
   CExampleProtocol() {
-    m_strName = "Example";  // what documents and tavric-run --protocol select
-    m_dwMenuId = 181;       // generic answer layout, names from Command.txt and Error.txt
+    // What the protocol is, declared once: its name (what documents and
+    // tavric-run --protocol select), its menu identifier, the answer layout
+    // that decodes it (generic: names from Command.txt and Error.txt) and the
+    // geometry by which a serial line's bytes are cut into its frames.
+    m_strName = "Example";
+    m_dwMenuId = 181;
+    m_Descriptor = {ANSWER_GENERIC, &example::kGeometry};
     m_byHeaderLength = example::HEADER_LENGTH;
     m_byOpCodeLength = 1;
     m_byLRCLength = 1;

@@ -65,6 +65,6 @@ void CTVRAnswerDecoder::Decode(CTVRBoardDoc& doc, tvr::BYTE* answer, tvr::DWORD 
   if (CTVRAnswerHook* pHook = doc.GetRegisterDialog(); pHook != nullptr && pHook->IsWaitingAnswer())
     pHook->OnAnswer(a.GetBytes(), a.GetLength());
 
-  if (pProtocol && !CTVRProtocolFamily::ForMenuId(pProtocol->GetMenuId()).DecodeAnswer(doc, *pProtocol, a)) return;
+  if (pProtocol && !CTVRProtocolFamily::ForProtocol(*pProtocol).DecodeAnswer(doc, *pProtocol, a)) return;
   RunCommonEnd(doc, pProtocol, a, traceOnAtEntry);
 }

@@ -14,28 +14,32 @@
 #include "decode/message_code_family.h"
 #include "decode/pcsc_family.h"
 
-namespace {
-
-struct CFamilyRow {
-  tvr::DWORD m_dwMenuId;
-  const CTVRProtocolFamily* m_pFamily;
-};
-
-}  // namespace
-
-const CTVRProtocolFamily& CTVRProtocolFamily::ForMenuId(tvr::DWORD menuId) {
+const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
   static const CTVRGenericFamily generic;
   static const CTVRMessageCodeFamily ccid("ccidcmd.txt", "cciderr.txt");
   static const CTVRPcscFamily pcsc;
   static const CTVRKiroFamily kiro;
   static const CTVRLoopbackFamily loopback;
   static const CTVRMessageCodeFamily messageCode(nullptr, nullptr);
-  static const CFamilyRow table[] = {
-      {180, &generic}, {181, &generic}, {184, &ccid}, {187, &pcsc}, {189, &kiro}, {200, &loopback},
-  };
-  for (const CFamilyRow& row : table)
-    if (row.m_dwMenuId == menuId) return *row.m_pFamily;
+  switch (layout) {
+    case ANSWER_GENERIC:
+      return generic;
+    case ANSWER_CCID:
+      return ccid;
+    case ANSWER_PCSC:
+      return pcsc;
+    case ANSWER_KIRO:
+      return kiro;
+    case ANSWER_LOOPBACK:
+      return loopback;
+    case ANSWER_MESSAGE_CODE:
+      break;
+  }
   return messageCode;
+}
+
+const CTVRProtocolFamily& CTVRProtocolFamily::ForProtocol(const CTVRProtocol& protocol) {
+  return ForLayout(protocol.GetDescriptor().m_eAnswerLayout);
 }
 
 void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol) const {

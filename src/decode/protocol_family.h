@@ -1,18 +1,12 @@
-// A protocol family: what the host knows of the protocols that share a menu
-// identifier. Each family lives in one small class with everything the host
+// A protocol family: what the host knows of the protocols that share an
+// answer layout. Each family lives in one small class with everything the host
 // does differently for it: the description files it loads, how a frame sent
-// is named in the trace, and how an answer is decoded. One table, keyed by
-// menu identifier, chooses the family (ForMenuId); no other code of the host
-// looks at menu identifiers.
-//
-//   180, 181  generic layout      Command.txt, Error.txt
-//   184       message-code layout ccidcmd.txt, cciderr.txt (the CCID protocol)
-//   187       PC/SC layout        pcsccmd.txt, pcscerr.txt
-//   189       "kiro" layout       kirocmd.txt, kiroerr.txt
-//   200       loopback layout     no description file
-//   any other message-code layout no description file
+// is named in the trace, and how an answer is decoded. The protocol declares
+// its layout (CTVRProtocol::GetDescriptor()); ForLayout chooses the family,
+// with the files the layout's comment in <tavric/protocol_descriptor.h> lists.
 #pragma once
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
 
 #include "decode/answer_frame.h"
@@ -33,9 +27,11 @@ class CTVRProtocolFamily {
  public:
   virtual ~CTVRProtocolFamily() = default;
 
-  // The family of a menu identifier; the message-code family for any
-  // identifier the table does not name.
-  static const CTVRProtocolFamily& ForMenuId(tvr::DWORD menuId);
+  // The family of an answer layout; the message-code family for a value
+  // that names no layout.
+  static const CTVRProtocolFamily& ForLayout(ETVRAnswerLayout layout);
+  // The family of the layout the protocol declares.
+  static const CTVRProtocolFamily& ForProtocol(const CTVRProtocol& protocol);
 
   // Loads the family's description files into the protocol's tables, the
   // command file first; a family without files leaves the tables as they are.

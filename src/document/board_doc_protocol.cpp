@@ -15,7 +15,7 @@ void CTVRBoardDoc::SelectProtocol(const std::string& name, BYTE standard) {
     if (pProtocol == nullptr || pProtocol->GetName() != name) continue;
     m_pProtocol = pProtocol;
     pProtocol->SetStandard(standard);
-    CTVRProtocolFamily::ForMenuId(pProtocol->GetMenuId()).LoadDescriptionFiles(*pProtocol);
+    CTVRProtocolFamily::ForProtocol(*pProtocol).LoadDescriptionFiles(*pProtocol);
     return;
   }
 }
@@ -27,7 +27,7 @@ void CTVRBoardDoc::OnProtocols(UINT nID) {
   if (index >= protocols.size() || protocols[index] == nullptr) return;
   m_pProtocol = protocols[index];
   // Loaded again on every choice, so edited description files take effect.
-  CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId()).LoadDescriptionFiles(*m_pProtocol);
+  CTVRProtocolFamily::ForProtocol(*m_pProtocol).LoadDescriptionFiles(*m_pProtocol);
   m_pProtocol->SetConnected(IsConnected());
 }
 

@@ -64,7 +64,7 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SEND, [&] { result = Send(frame, n); })) return FALSE;
 
   // The name record, by the protocol's family.
-  const CTVRProtocolFamily& family = CTVRProtocolFamily::ForMenuId(m_pProtocol->GetMenuId());
+  const CTVRProtocolFamily& family = CTVRProtocolFamily::ForProtocol(*m_pProtocol);
   if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::NAMING, [&] {
         family.NameSentFrame(*this, *m_pProtocol, {frame, n, bytes, count});
       }))

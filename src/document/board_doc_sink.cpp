@@ -72,7 +72,7 @@ std::string CTVRBoardDocSink::GetScriptPath() const {
 void CTVRBoardDocSink::OnStatementStarted() {
   // Some protocols frame nothing: their scripts are always raw data.
   const CTVRProtocol* pProtocol = m_Doc.m_pProtocol;
-  if (pProtocol != nullptr && CTVRProtocolFamily::ForMenuId(pProtocol->GetMenuId()).IsRawDataOnly())
+  if (pProtocol != nullptr && CTVRProtocolFamily::ForProtocol(*pProtocol).IsRawDataOnly())
     m_Doc.m_eScriptType = SCRIPT_RAWDATA;
   m_Doc.m_bRunning = TRUE;
   m_Doc.m_dwCommandType = 0;

@@ -26,34 +26,31 @@ std::string Str(const Bytes& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-TEST(ProtocolFamilies, EachMenuIdentifierHasItsDescriptionFilesAndRules) {
+TEST(ProtocolFamilies, EachAnswerLayoutHasItsDescriptionFilesAndRules) {
   struct CCase {
-    DWORD menuId;
+    ETVRAnswerLayout layout;
     const char* commandFile;
     const char* errorFile;
     bool rawOnly;
   };
   const CCase cases[] = {
-      {180, "Command.txt", "Error.txt", false},
-      {181, "Command.txt", "Error.txt", false},
-      {184, "ccidcmd.txt", "cciderr.txt", false},
-      {187, "pcsccmd.txt", "pcscerr.txt", true},
-      {189, "kirocmd.txt", "kiroerr.txt", false},
-      {200, nullptr, nullptr, false},
-      {0, nullptr, nullptr, false},
-      {182, nullptr, nullptr, false},
+      {ANSWER_GENERIC, "Command.txt", "Error.txt", false}, {ANSWER_CCID, "ccidcmd.txt", "cciderr.txt", false},
+      {ANSWER_PCSC, "pcsccmd.txt", "pcscerr.txt", true},   {ANSWER_KIRO, "kirocmd.txt", "kiroerr.txt", false},
+      {ANSWER_LOOPBACK, nullptr, nullptr, false},          {ANSWER_MESSAGE_CODE, nullptr, nullptr, false},
+      {ETVRAnswerLayout(99), nullptr, nullptr, false},  // a value a plug-in got wrong
   };
   for (const CCase& c : cases) {
-    SCOPED_TRACE(c.menuId);
-    const CTVRProtocolFamily& family = CTVRProtocolFamily::ForMenuId(c.menuId);
+    SCOPED_TRACE(int(c.layout));
+    const CTVRProtocolFamily& family = CTVRProtocolFamily::ForLayout(c.layout);
     EXPECT_EQ(family.GetCommandFile() ? std::string(family.GetCommandFile()) : "-",
               c.commandFile ? std::string(c.commandFile) : "-");
     EXPECT_EQ(family.GetErrorFile() ? std::string(family.GetErrorFile()) : "-",
               c.errorFile ? std::string(c.errorFile) : "-");
     EXPECT_EQ(family.IsRawDataOnly(), c.rawOnly);
   }
-  // The CCID protocol and an unknown one decode alike; 200 names frames the same way.
-  EXPECT_EQ(typeid(CTVRProtocolFamily::ForMenuId(184)), typeid(CTVRProtocolFamily::ForMenuId(999)));
+  // The CCID layout and the plain message-code one decode alike.
+  EXPECT_EQ(typeid(CTVRProtocolFamily::ForLayout(ANSWER_CCID)),
+            typeid(CTVRProtocolFamily::ForLayout(ANSWER_MESSAGE_CODE)));
 }
 
 class ExtraCodeProtocol : public CTVRTestProtocol {
@@ -70,14 +67,15 @@ class AnswerLayouts : public CTVRDocFixture {
     m_Slots.SetListener(nullptr);
   }
   // One layout's geometry and description files.
-  void Use(DWORD menuId, BYTE header, BYTE opcode, BYTE lrc, BYTE errorCode, BYTE mask, const std::string& folder) {
-    m_Layout.SetMenuId(menuId);
+  void Use(ETVRAnswerLayout layout, BYTE header, BYTE opcode, BYTE lrc, BYTE errorCode, BYTE mask,
+           const std::string& folder) {
+    m_Layout.SetAnswerLayout(layout);
     m_Layout.SetHeaderLength(header);
     m_Layout.SetOpCodeLength(opcode);
     m_Layout.SetLRCLength(lrc);
     m_Layout.SetProtocolErrorCode(errorCode);
     m_Layout.SetMaskCode(mask);
-    const CTVRProtocolFamily& family = CTVRProtocolFamily::ForMenuId(menuId);
+    const CTVRProtocolFamily& family = CTVRProtocolFamily::ForLayout(layout);
     if (family.GetCommandFile()) m_Layout.CmdTable().LoadPath(kPlugins + folder + family.GetCommandFile());
     if (family.GetErrorFile()) m_Layout.ErrorTable().LoadPath(kPlugins + folder + family.GetErrorFile());
   }
@@ -121,7 +119,7 @@ class AnswerLayouts : public CTVRDocFixture {
 };
 
 TEST_F(AnswerLayouts, PcscCardResultsErrorsAndTheTwoHiddenBytes) {
-  Use(187, 1, 1, 0, 0xE1, 0x0A, "/pcsc/");
+  Use(ANSWER_PCSC, 1, 1, 0, 0xE1, 0x0A, "/pcsc/");
   const CCase cases[] = {
       {"named status word",
        {0x60, 0x00, 0x01, 0x90, 0x00},
@@ -160,7 +158,7 @@ TEST_F(AnswerLayouts, PcscCardResultsErrorsAndTheTwoHiddenBytes) {
 }
 
 TEST_F(AnswerLayouts, PcscEmptyAnswerEndsAStatementOfAnyScriptType) {
-  Use(187, 1, 1, 0, 0xE1, 0x0A, "/pcsc/");
+  Use(ANSWER_PCSC, 1, 1, 0, 0xE1, 0x0A, "/pcsc/");
   const CCase cases[] = {{"E0", {0xE0, 0x00}, {{TRACE_RECEIVED, ""}}, true},
                          {"another expected opcode",
                           {0x60, 0x00, 0x90, 0x00},
@@ -170,7 +168,7 @@ TEST_F(AnswerLayouts, PcscEmptyAnswerEndsAStatementOfAnyScriptType) {
 }
 
 TEST_F(AnswerLayouts, KiroFramesErrorsUnknownCodesAndTheRelease) {
-  Use(189, 5, 1, 2, 0x7F, 0x02, "/kiro/");
+  Use(ANSWER_KIRO, 5, 1, 2, 0x7F, 0x02, "/kiro/");
   const Bytes release{0x00, 0x00, 0xFF, 0x04, 0xFC, 0xD5, 0x03, 0x01, 0x06, 0x23, 0x00};
   const Bytes unknownCode{0x00, 0x00, 0xFF, 0x02, 0xFE, 0xD5, 0x45, 0xE6, 0x00};
   const Bytes unknownClass{0x00, 0x00, 0xFF, 0x02, 0xFE, 0xD7, 0x01, 0x28, 0x00};
@@ -206,34 +204,34 @@ TEST_F(AnswerLayouts, KiroFramesErrorsUnknownCodesAndTheRelease) {
 
 TEST_F(AnswerLayouts, ShortAnswersOfEveryLayoutAreNeverReadPastTheirEnd) {
   struct CLayout {
-    DWORD menuId;
+    ETVRAnswerLayout layout;
     BYTE header, opcode, lrc, error;
     Bytes frame;
   };
   const CLayout layouts[] = {
-      {187, 1, 1, 0, 0xE1, {0x60, 0x6E, 0x3B, 0x00, 0x90, 0x00}},
-      {187, 1, 1, 0, 0xE1, {0xE1, 0x0C, 'A', 'B'}},
-      {189, 5, 1, 2, 0x7F, {0x00, 0x00, 0xFF, 0x04, 0xFC, 0xD5, 0x03, 0x01, 0x06, 0x23, 0x00}},
-      {189, 5, 1, 2, 0x7F, {0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x03, 0xFD, 0xD5, 0x41, 0x00, 0xEA, 0x00}},
+      {ANSWER_PCSC, 1, 1, 0, 0xE1, {0x60, 0x6E, 0x3B, 0x00, 0x90, 0x00}},
+      {ANSWER_PCSC, 1, 1, 0, 0xE1, {0xE1, 0x0C, 'A', 'B'}},
+      {ANSWER_KIRO, 5, 1, 2, 0x7F, {0x00, 0x00, 0xFF, 0x04, 0xFC, 0xD5, 0x03, 0x01, 0x06, 0x23, 0x00}},
+      {ANSWER_KIRO, 5, 1, 2, 0x7F, {0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x03, 0xFD, 0xD5, 0x41, 0x00, 0xEA, 0x00}},
       // Not a completed step: a 02 would post the next step a second later.
-      {200, 2, 1, 1, 0x15, {0x15, 0x01, 0x47, 0x01, 0x52}},
-      {0, 0, 10, 0, 0, {0x80, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0x90, 0x00}},
+      {ANSWER_LOOPBACK, 2, 1, 1, 0x15, {0x15, 0x01, 0x47, 0x01, 0x52}},
+      {ANSWER_MESSAGE_CODE, 0, 10, 0, 0, {0x80, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0x90, 0x00}},
   };
   m_Layout.SetMsgCode([](const BYTE* bytes, DWORD length, int) -> WORD { return length ? bytes[length - 1] : 0; });
   for (const CLayout& l : layouts) {
-    Use(l.menuId, l.header, l.opcode, l.lrc, l.error, 0x02, "/none/");
+    Use(l.layout, l.header, l.opcode, l.lrc, l.error, 0x02, "/none/");
     for (EScriptType type : {SCRIPT_RAWDATA, SCRIPT_COMMANDS})
       for (std::size_t length = 0; length <= l.frame.size(); ++length) {
         Await(0, type);
         Decode(Bytes(l.frame.begin(), l.frame.begin() + std::ptrdiff_t(length)));
-        ASSERT_FALSE(Records().empty()) << l.menuId << " length " << length;
+        ASSERT_FALSE(Records().empty()) << int(l.layout) << " length " << length;
         EXPECT_EQ(Records().back().first, TRACE_RECEIVED);
       }
   }
 }
 
 TEST_F(AnswerLayouts, MessageCodesNameErrorsCommandsAndExtraMessages) {
-  Use(184, 0, 10, 0, 0, 0, "/ccid/");
+  Use(ANSWER_CCID, 0, 10, 0, 0, 0, "/ccid/");
   struct CCodeCase {
     const char* what;
     WORD code;
@@ -265,7 +263,7 @@ TEST_F(AnswerLayouts, MessageCodesNameErrorsCommandsAndExtraMessages) {
 }
 
 TEST_F(AnswerLayouts, AnIntermediateMessageLeavesTheCommandAwaitingItsFinalAnswer) {
-  Use(184, 0, 10, 0, 0, 0, "/ccid/");
+  Use(ANSWER_CCID, 0, 10, 0, 0, 0, "/ccid/");
   m_Layout.SetMsgCode([](const BYTE*, DWORD, int) -> WORD { return 0x0101; });
   const Bytes answer{0x80, 0x01};
   for (BOOL awaited : {TRUE, FALSE}) {
@@ -284,7 +282,7 @@ TEST_F(AnswerLayouts, AnIntermediateMessageLeavesTheCommandAwaitingItsFinalAnswe
 }
 
 TEST_F(AnswerLayouts, ALoopbackStepCompletesOneSecondBeforeTheNextStarts) {
-  Use(200, 2, 1, 1, 0x15, 0, "/none/");
+  Use(ANSWER_LOOPBACK, 2, 1, 1, 0x15, 0, "/none/");
   CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
   Await(0x00);
   Decode({0x03, 0x00, 0x47, 0x44});

@@ -60,7 +60,7 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   CTVRHost::Instance().SetCrypto(&crypto);
   auto* pProtocol = new CTVRTestProtocol;
   pProtocol->SetName("RoundTrip" + std::to_string(CTVRHost::Instance().GetProtocols().size()));  // unique
-  pProtocol->SetMenuId(0);  // no description files to load
+  pProtocol->SetAnswerLayout(ANSWER_MESSAGE_CODE);  // no description files to load
   CTVRHost::Instance().AddProtocol(pProtocol);
   const std::string script = PathOf("round.cmd");
   std::ofstream(script, std::ios::binary) << "01 01;\r\n01 02;\r\n";

@@ -20,6 +20,7 @@ class CMenuProtocol : public CTVRTestProtocol {
   explicit CMenuProtocol(const std::string& name) {
     SetName(name);
     SetMenuId(0);
+    SetAnswerLayout(ANSWER_MESSAGE_CODE);
     OnCommand(5001, [this] { ++m_nCalls; });
     OnUpdate(5001, [this](CTVRCmdUI* ui) { ui->Enable(GetConnected()); });
     // The cyphering command is the document's; the protocol only greys and checks it.

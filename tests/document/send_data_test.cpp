@@ -59,30 +59,35 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
   m_Protocol.SetMAXLengthStandardFrame(8);
   const std::string unknown = " UNKNOWN COMMAND";
   struct Case {
-    DWORD family;
+    ETVRAnswerLayout family;
     EScriptType script, sent;
     std::vector<BYTE> bytes;
     std::string name;  // "" for no name record
     BYTE opcode;       // 0x42: left as it was
   } cases[] = {
-      {180, SCRIPT_COMMANDS, SCRIPT_COMMANDS, {0x01, 0x07}, " RESET", 0x01},
-      {180, SCRIPT_COMMANDS, SCRIPT_COMMANDS, {0x09, 0x00}, unknown, 0x09},
-      {180, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x01, 0x07}, "", 0x01},
-      {180, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0x6F, 0x00, 0x20}, unknown, 0x42},
-      {187, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0x62, 0x01, 0x00}, " GET STATUS", 0x42},
-      {187, SCRIPT_RAWDATA, SCRIPT_RAWDATA, {0x62, 0x01}, " GET STATUS", 0x42},
-      {187, SCRIPT_RAWDATA, SCRIPT_RAWDATA, {0x63, 0x00}, unknown, 0x42},
-      {187, SCRIPT_RAWDATA, SCRIPT_RAWDATA, {0x01}, unknown, 0x42},
-      {189, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0, 0, 0xFF, 2, 0xFE, 0xD4, 0x02, 0x2A}, " GET FIRMWARE", 0xD4},
-      {189, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0, 0, 0xFF, 0xFF, 0xFF, 0, 2, 0xFE, 0xD4, 0x40, 0xEC}, " EXCHANGE", 0xD4},
-      {189, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0, 0, 0xFF, 1, 0xFF, 0xD4}, unknown, 0x42},
-      {184, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x80, 0x01}, " POWER ON", 0x42},
-      {184, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x00, 0x00}, " NO ERROR TEXT", 0x42},
-      {184, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x80, 0x02}, unknown, 0x42},
+      {ANSWER_GENERIC, SCRIPT_COMMANDS, SCRIPT_COMMANDS, {0x01, 0x07}, " RESET", 0x01},
+      {ANSWER_GENERIC, SCRIPT_COMMANDS, SCRIPT_COMMANDS, {0x09, 0x00}, unknown, 0x09},
+      {ANSWER_GENERIC, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x01, 0x07}, "", 0x01},
+      {ANSWER_GENERIC, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0x6F, 0x00, 0x20}, unknown, 0x42},
+      {ANSWER_PCSC, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0x62, 0x01, 0x00}, " GET STATUS", 0x42},
+      {ANSWER_PCSC, SCRIPT_RAWDATA, SCRIPT_RAWDATA, {0x62, 0x01}, " GET STATUS", 0x42},
+      {ANSWER_PCSC, SCRIPT_RAWDATA, SCRIPT_RAWDATA, {0x63, 0x00}, unknown, 0x42},
+      {ANSWER_PCSC, SCRIPT_RAWDATA, SCRIPT_RAWDATA, {0x01}, unknown, 0x42},
+      {ANSWER_KIRO, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0, 0, 0xFF, 2, 0xFE, 0xD4, 0x02, 0x2A}, " GET FIRMWARE", 0xD4},
+      {ANSWER_KIRO,
+       SCRIPT_COMMANDS,
+       SCRIPT_RAWDATA,
+       {0, 0, 0xFF, 0xFF, 0xFF, 0, 2, 0xFE, 0xD4, 0x40, 0xEC},
+       " EXCHANGE",
+       0xD4},
+      {ANSWER_KIRO, SCRIPT_COMMANDS, SCRIPT_RAWDATA, {0, 0, 0xFF, 1, 0xFF, 0xD4}, unknown, 0x42},
+      {ANSWER_CCID, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x80, 0x01}, " POWER ON", 0x42},
+      {ANSWER_CCID, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x00, 0x00}, " NO ERROR TEXT", 0x42},
+      {ANSWER_CCID, SCRIPT_RAWDATA, SCRIPT_COMMANDS, {0x80, 0x02}, unknown, 0x42},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.family << " " << c.name);
-    m_Protocol.SetMenuId(c.family);
+    SCOPED_TRACE(testing::Message() << int(c.family) << " " << c.name);
+    m_Protocol.SetAnswerLayout(c.family);
     m_pDoc->m_eScriptType = c.script;
     m_pDoc->SetExpectedOpcode(0x42);
     m_pDoc->GetTraceLog().Clear();
@@ -98,8 +103,8 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
   m_pDoc->m_bTraceOn = FALSE;
   m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
   m_pDoc->GetTraceLog().Clear();
-  for (DWORD family : {180, 187, 189, 184}) {
-    m_Protocol.SetMenuId(family);
+  for (ETVRAnswerLayout family : {ANSWER_GENERIC, ANSWER_PCSC, ANSWER_KIRO, ANSWER_CCID}) {
+    m_Protocol.SetAnswerLayout(family);
     Send({0x80, 0x01, 0x00, 0x01, 0x07, 0xD4, 0x02}, SCRIPT_COMMANDS);
   }
   EXPECT_EQ(m_pDoc->m_Sent.size(), std::size(cases) + 4);

@@ -49,7 +49,7 @@ TEST_F(InterpreterTest, TheScriptTypeDecidesTheFraming) {
   EXPECT_EQ(m_pDoc->m_SentCommandKinds[0], 0u) << "a script statement";
 
   // The PC/SC protocol always runs raw data.
-  m_Protocol.SetMenuId(187);
+  m_Protocol.SetAnswerLayout(ANSWER_PCSC);
   Step({"00 a4 04 00;"});
   EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_RAWDATA);
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4, 0x04, 0x00}));

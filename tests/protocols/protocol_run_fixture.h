@@ -37,7 +37,7 @@ class CTVRProtocolRunFixture : public ::testing::Test {
     CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
     for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.ClearAtr(slot);
     slots.SetMask(nullptr, 0, 0);
-    CTVRProtocolFamily::ForMenuId(protocol.GetMenuId()).LoadDescriptionFiles(protocol);
+    CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(protocol);
     m_pDoc = std::make_unique<CTVRSimDoc>();
     m_pDoc->OnNewDocument();
     m_pDoc->m_pProtocol = &protocol;

@@ -10,7 +10,6 @@
 
 #include "ccid_frame.h"
 #include "frame_cutter.h"
-#include "frame_geometries.h"
 #include "kiro_frame.h"
 #include "lpb_frame.h"
 #include "verta_frame.h"
@@ -181,23 +180,6 @@ TEST(FrameCutterLimits, ClearForgetsWhatWasPending) {
   EXPECT_FALSE(cutter.IsPending());
   const std::vector<tvr::BYTE> frame = Hex("60 00 01 12 73");
   EXPECT_EQ(Render(cutter.Feed(frame.data(), frame.size())), std::vector<std::string>{"F 60 00 01 12 73"});
-}
-
-TEST(FrameGeometries, EachShippedProtocolByItsExactName) {
-  struct CRow {
-    const char* m_pszProtocol;
-    const CTVRFrameGeometry* m_pExpected;
-  };
-  const CRow rows[] = {
-      {"Verta", &CTVRVertaFrame::GetGeometry()},
-      {"Kiro", &CTVRKiroFrame::GetGeometry()},
-      {"CCID", &CTVRCcidFrame::GetGeometry()},
-      {"Loopback", &CTVRLpbFrame::GetGeometry()},
-      {"PC/SC", nullptr},
-      {"verta", nullptr},
-      {"", nullptr},
-  };
-  for (const CRow& row : rows) EXPECT_EQ(FindFrameGeometry(row.m_pszProtocol), row.m_pExpected) << row.m_pszProtocol;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 CTVRTestProtocol::CTVRTestProtocol() {
   m_strName = "Test";
   m_dwMenuId = 180;
+  m_Descriptor.m_eAnswerLayout = ANSWER_GENERIC;
   m_byHeaderLength = 3;
   m_byLRCLength = 1;
   m_byOpCodeLength = 1;

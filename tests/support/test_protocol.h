@@ -20,6 +20,7 @@ class CTVRTestProtocol : public CTVRProtocol {
 
   void SetName(const std::string& name) { m_strName = name; }
   void SetMenuId(DWORD id) { m_dwMenuId = id; }
+  void SetAnswerLayout(ETVRAnswerLayout layout) { m_Descriptor.m_eAnswerLayout = layout; }
   void SetHeaderLength(BYTE n) { m_byHeaderLength = n; }
   void SetLRCLength(BYTE n) { m_byLRCLength = n; }
   void SetOpCodeLength(BYTE n) { m_byOpCodeLength = n; }

@@ -83,7 +83,7 @@ class WorkspaceTest : public ::testing::Test {
     CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdB, TVR_RUNTIME_CLASS(CWsBoardB)));
     m_pProtocol = new CTVRTestProtocol;  // the registry deletes it
     m_pProtocol->SetName("WsProto");
-    m_pProtocol->SetMenuId(0);  // no description files
+    m_pProtocol->SetAnswerLayout(ANSWER_MESSAGE_CODE);  // no description files
     CTVRHost::Instance().AddProtocol(m_pProtocol);
   }
 

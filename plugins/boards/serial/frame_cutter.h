@@ -15,9 +15,8 @@
 #include <cstddef>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
-
-#include "frame_geometry.h"
 
 class CTVRFrameCutter {
  public:

@@ -9,8 +9,6 @@
 #include <tavric/registry.h>
 #include <tavric/trace_record.h>
 
-#include "frame_geometries.h"
-
 TVR_IMPLEMENT_DYNCREATE(CTVRSerialDoc)
 
 namespace {
@@ -53,16 +51,7 @@ tvr::BOOL CTVRSerialDoc::SetSetting(const std::string& name, const std::string& 
 }
 
 bool CTVRSerialDoc::BoardEndsStatements() const {
-  if (!m_pProtocol) return false;
-  switch (m_pProtocol->GetMenuId()) {
-    case 180:  // generic layouts: the answer echoes the opcode
-    case 181:
-    case 187:  // PC/SC
-    case 200:  // loopback steps
-      return false;
-    default:
-      return true;
-  }
+  return m_pProtocol && !TVRHostEndsStatements(m_pProtocol->GetDescriptor().m_eAnswerLayout);
 }
 
 tvr::BOOL CTVRSerialDoc::Connect() {
@@ -72,8 +61,9 @@ tvr::BOOL CTVRSerialDoc::Connect() {
     TVRMessageBox(error);
     return FALSE;
   }
-  const std::string protocol = m_pProtocol ? m_pProtocol->GetName() : std::string();
-  const CTVRFrameGeometry* pGeometry = FindFrameGeometry(protocol);
+  // A protocol whose frames carry no length has no geometry: its frames end
+  // where the line falls silent.
+  const CTVRFrameGeometry* pGeometry = m_pProtocol ? m_pProtocol->GetDescriptor().m_pGeometry : nullptr;
   if (!m_Link.Open(line, pGeometry, m_DummyWnd.GetSafeHwnd(), error)) {
     TVRMessageBox("Serial: the port " + line.m_strPort + " cannot be opened: " + error);
     return FALSE;

@@ -91,7 +91,7 @@ tvr::BOOL CTVRSimDoc::Disconnect() {
 }
 
 const CTVRSimLink& CTVRSimDoc::Link() const {
-  return CTVRSimLink::ForProtocol(m_pProtocol ? m_pProtocol->GetName() : std::string());
+  return CTVRSimLink::ForLayout(m_pProtocol ? m_pProtocol->GetDescriptor().m_eAnswerLayout : ANSWER_GENERIC);
 }
 
 tvr::BOOL CTVRSimDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {

@@ -10,18 +10,24 @@ std::vector<CTVRSimLink::Frame> CTVRSimLink::CardEvent(CTVRSimFirmware&, int, bo
   return {};
 }
 
-const CTVRSimLink& CTVRSimLink::ForProtocol(const std::string& name) {
+const CTVRSimLink& CTVRSimLink::ForLayout(ETVRAnswerLayout layout) {
   static const CTVRSimVertaLink verta;
   static const CTVRSimPcscLink pcsc;
   static const CTVRSimCcidLink ccid;
   static const CTVRSimKiroLink kiro;
   static const CTVRSimLpbLink lpb;
-  struct CRow {
-    const char* m_pszName;
-    const CTVRSimLink* m_pLink;
-  };
-  static const CRow table[] = {{"PC/SC", &pcsc}, {"CCID", &ccid}, {"Kiro", &kiro}, {"Loopback", &lpb}};
-  for (const CRow& row : table)
-    if (name == row.m_pszName) return *row.m_pLink;
+  switch (layout) {
+    case ANSWER_PCSC:
+      return pcsc;
+    case ANSWER_CCID:
+      return ccid;
+    case ANSWER_KIRO:
+      return kiro;
+    case ANSWER_LOOPBACK:
+      return lpb;
+    case ANSWER_GENERIC:
+    case ANSWER_MESSAGE_CODE:
+      break;
+  }
   return verta;
 }

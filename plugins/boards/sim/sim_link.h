@@ -1,13 +1,14 @@
 // The host link of the simulated reader: how its firmware reads the frames of
 // the protocol that the document selected and frames its answers. One small
-// class per protocol, chosen by the protocol's name; the reader behind them
+// class per protocol, chosen by the answer layout the protocol declares (its
+// descriptor); the reader behind them
 // (slots, cards, registers) is the one CTVRSimFirmware, driven through its
 // Verta commands.
 #pragma once
 
-#include <string>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
 
 #include "sim_firmware.h"
@@ -18,8 +19,9 @@ class CTVRSimLink {
 
   virtual ~CTVRSimLink() = default;
 
-  // The link of the protocol of this name; Verta for any name it does not know.
-  static const CTVRSimLink& ForProtocol(const std::string& name);
+  // The link that answers a protocol of this answer layout; Verta for the
+  // generic and message-code layouts.
+  static const CTVRSimLink& ForLayout(ETVRAnswerLayout layout);
 
   // One frame from the host: the answers in the order the reader sends them.
   virtual std::vector<Frame> Process(CTVRSimFirmware& firmware, const tvr::BYTE* frame, std::size_t length) const = 0;

@@ -19,9 +19,8 @@
 #include <cstddef>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
-
-#include "frame_geometry.h"
 
 enum ECcidMessageType : tvr::BYTE {
   CCID_PC_TO_RDR_SET_PARAMETERS = 0x61,

@@ -7,6 +7,7 @@ TVR_IMPLEMENT_DYNAMIC(CTVRCcidProtocol)
 CTVRCcidProtocol::CTVRCcidProtocol() {
   m_strName = "CCID";
   m_dwMenuId = MENU_ID;
+  m_Descriptor = {ANSWER_CCID, &CTVRCcidFrame::GetGeometry()};
   // The message type leads a 10-byte header; the data follow it.
   m_byHeaderLength = 0;
   m_byOpCodeLength = CTVRCcidFrame::HEADER_LENGTH;

@@ -12,9 +12,8 @@
 #include <cstddef>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
-
-#include "frame_geometry.h"
 
 enum EKiroFrame : tvr::BYTE {
   KIRO_TFI_HOST = 0xD4,

@@ -9,6 +9,7 @@ TVR_IMPLEMENT_DYNAMIC(CTVRKiroProtocol)
 CTVRKiroProtocol::CTVRKiroProtocol() {
   m_strName = "Kiro";
   m_dwMenuId = MENU_ID;
+  m_Descriptor = {ANSWER_KIRO, &CTVRKiroFrame::GetGeometry()};
   m_byMaskCode = KIRO_CMD_GET_RELEASE;
   // 00 00 FF LEN LCS, then the frame identifier and the command code.
   m_byHeaderLength = 5;

@@ -10,9 +10,8 @@
 #include <cstddef>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
-
-#include "frame_geometry.h"
 
 enum ELpbFrame : tvr::BYTE {
   LPB_STEP = 0x02,

@@ -21,6 +21,7 @@ std::vector<tvr::BYTE> Bytes(const char* text) {
 CTVRLpbProtocol::CTVRLpbProtocol() {
   m_strName = "Loopback";
   m_dwMenuId = MENU_ID;
+  m_Descriptor = {ANSWER_LOOPBACK, &CTVRLpbFrame::GetGeometry()};
   m_byHeaderLength = CTVRLpbFrame::HEADER_LENGTH;
   m_byOpCodeLength = 1;
   m_byLRCLength = 1;

@@ -19,6 +19,7 @@ tvr::DWORD CopyBytes(tvr::BYTE* out, tvr::DWORD capacity, const tvr::BYTE* bytes
 CTVRPcscProtocol::CTVRPcscProtocol() {
   m_strName = "PC/SC";
   m_dwMenuId = MENU_ID;
+  m_Descriptor.m_eAnswerLayout = ANSWER_PCSC;  // answers carry no length: no frame geometry
   m_byMaskCode = PCSC_KIND_MASK;
   m_byHeaderLength = CTVRPcscFrame::HEADER_LENGTH;
   m_byOpCodeLength = CTVRPcscFrame::KIND_LENGTH;

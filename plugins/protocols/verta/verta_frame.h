@@ -14,9 +14,8 @@
 #include <cstddef>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
-
-#include "frame_geometry.h"
 
 enum EVertaFrameType : tvr::BYTE {
   VERTA_FRAME_COMMAND = 0x40,

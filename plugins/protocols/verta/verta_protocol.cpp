@@ -11,6 +11,7 @@ TVR_IMPLEMENT_DYNAMIC(CTVRVertaProtocol)
 CTVRVertaProtocol::CTVRVertaProtocol() {
   m_strName = "Verta";
   m_dwMenuId = MENU_ID;
+  m_Descriptor = {ANSWER_GENERIC, &CTVRVertaFrame::GetGeometry()};
   m_byMaskCode = VERTA_OP_GET_FIRMWARE;
   m_byHeaderLength = CTVRVertaFrame::HEADER_LENGTH;
   m_byLRCLength = CTVRVertaFrame::LRC_LENGTH;

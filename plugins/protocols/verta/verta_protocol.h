@@ -1,5 +1,5 @@
 // The Verta protocol: the host-link framing of Verta readers (verta_frame.h),
-// their description files (menu identifier 180: Command.txt and Error.txt),
+// their description files (the generic answer layout: Command.txt and Error.txt),
 // card selection, the GIE and EMV loopback tests (one LOOPBACK exchange each),
 // and a menu of frequent reader commands.
 #pragma once

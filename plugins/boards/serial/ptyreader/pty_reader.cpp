@@ -1,10 +1,8 @@
 #include "pty_reader.h"
 
-#include "frame_geometries.h"
-
-CTVRPtyReader::CTVRPtyReader(const std::string& protocol, std::size_t garbleAnswer)
-    : m_Link(CTVRSimLink::ForProtocol(protocol)),
-      m_Cutter(FindFrameGeometry(protocol)),
+CTVRPtyReader::CTVRPtyReader(const CTVRProtocolDescriptor& protocol, std::size_t garbleAnswer)
+    : m_Link(CTVRSimLink::ForLayout(protocol.m_eAnswerLayout)),
+      m_Cutter(protocol.m_pGeometry),
       m_nGarbleAnswer(garbleAnswer) {}
 
 std::vector<CTVRPtyReader::Frame> CTVRPtyReader::Feed(const tvr::BYTE* bytes, std::size_t count) {

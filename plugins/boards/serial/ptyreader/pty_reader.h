@@ -1,7 +1,8 @@
 // The simulated reader at the far end of a serial line: the firmware of the
 // simulated reader board behind the host link of a protocol, fed with the
-// bytes the host writes. Frames are cut out of those bytes with the same
-// cutter and frame geometry as the serial board's; what the host garbled is
+// bytes the host writes. The protocol's descriptor chooses the link, as the
+// simulated reader board does, and frames are cut out of those bytes with the
+// same cutter and frame geometry as the serial board's; what the host garbled is
 // answered with the link's error answer, as the board-side simulation does.
 //
 // For the serial board's tests it can also garble one of its own answers on
@@ -11,9 +12,9 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <vector>
 
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
 
 #include "frame_cutter.h"
@@ -25,7 +26,7 @@ class CTVRPtyReader {
   using Frame = CTVRSimFirmware::Frame;
 
   // garbleAnswer: the answer preceded by a garbled copy, from 1; 0 for none.
-  CTVRPtyReader(const std::string& protocol, std::size_t garbleAnswer);
+  CTVRPtyReader(const CTVRProtocolDescriptor& protocol, std::size_t garbleAnswer);
 
   // Bytes from the host: what the reader writes back, in order.
   std::vector<Frame> Feed(const tvr::BYTE* bytes, std::size_t count);

@@ -28,9 +28,16 @@
 #include <thread>
 #include <vector>
 
+#include <memory>
+
 #include <CLI/CLI.hpp>
 
+#include "ccid_protocol.h"
+#include "kiro_protocol.h"
+#include "lpb_protocol.h"
+#include "pcsc_protocol.h"
 #include "pty_reader.h"
+#include "verta_protocol.h"
 
 namespace {
 
@@ -92,6 +99,25 @@ bool WriteAnswer(int fd, const std::vector<tvr::BYTE>& frame, const COptions& o)
   return WriteAll(fd, frame.data(), frame.size());
 }
 
+// The shipped protocol of this name, made only when its turn comes; a
+// protocol that declares nothing (the Verta link, frames ended by silences)
+// for a name none of them has.
+std::unique_ptr<CTVRProtocol> MakeProtocol(const std::string& name) {
+  using Maker = std::unique_ptr<CTVRProtocol> (*)();
+  const Maker makers[] = {
+      [] { return std::unique_ptr<CTVRProtocol>(new CTVRVertaProtocol); },
+      [] { return std::unique_ptr<CTVRProtocol>(new CTVRPcscProtocol); },
+      [] { return std::unique_ptr<CTVRProtocol>(new CTVRCcidProtocol); },
+      [] { return std::unique_ptr<CTVRProtocol>(new CTVRKiroProtocol); },
+      [] { return std::unique_ptr<CTVRProtocol>(new CTVRLpbProtocol); },
+  };
+  for (Maker make : makers) {
+    std::unique_ptr<CTVRProtocol> protocol = make();
+    if (protocol->GetName() == name) return protocol;
+  }
+  return std::make_unique<CTVRProtocol>();
+}
+
 int OpenLine(std::string& path) {
   const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return -1;
@@ -149,7 +175,8 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, OnSignal);
   std::signal(SIGINT, OnSignal);
 
-  CTVRPtyReader reader(o.m_strProtocol, o.m_nGarble);
+  const std::unique_ptr<CTVRProtocol> protocol = MakeProtocol(o.m_strProtocol);
+  CTVRPtyReader reader(protocol->GetDescriptor(), o.m_nGarble);
   bool hostSeen = false;
   std::vector<tvr::BYTE> in(4096);
   int status = 0;

@@ -1,5 +1,6 @@
-// The protocol descriptor: how a reader's host link frames commands and APDUs,
-// its frame geometry, its description tables and its optional features.
+// The protocol object: how a reader's host link frames commands and APDUs,
+// what it declares of itself (name, menu identifier, answer layout and frame
+// geometry), its description tables and its optional features.
 // A protocol plug-in derives from it, fills the fields in its constructor and
 // registers one instance with AddProtocol(new ...); the host deletes it at exit.
 #pragma once
@@ -10,6 +11,7 @@
 #include <tavric/cmd_code.h>
 #include <tavric/cmd_target.h>
 #include <tavric/error_code.h>
+#include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
 
 class TVR_API CTVRProtocol : public CTVRCmdTarget {
@@ -21,6 +23,9 @@ class TVR_API CTVRProtocol : public CTVRCmdTarget {
 
   std::string GetName() const { return m_strName; }
   tvr::DWORD GetMenuId() const { return m_dwMenuId; }
+  // The answer layout and frame geometry, which boards, the simulated reader
+  // and the answer decoder go by.
+  const CTVRProtocolDescriptor& GetDescriptor() const { return m_Descriptor; }
   CErrorCode* GetErrorCode() { return &m_ErrorCode; }
   CCmdCode* GetCmdCode() { return &m_CmdCode; }
   tvr::BYTE GetMaskCode() const { return m_byMaskCode; }
@@ -63,6 +68,7 @@ class TVR_API CTVRProtocol : public CTVRCmdTarget {
   int m_bConnected = 0;
   std::string m_strName = "unknown protocol";
   tvr::DWORD m_dwMenuId = 0;
+  CTVRProtocolDescriptor m_Descriptor;
   CErrorCode m_ErrorCode;
   CCmdCode m_CmdCode;
   tvr::BYTE m_byMaskCode = 0;
