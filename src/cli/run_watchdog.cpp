@@ -12,8 +12,9 @@ namespace {
 
 // How often the watchdog looks.
 constexpr std::chrono::milliseconds kLookInterval(20);
-// Past --max-seconds, a healthy run stops within milliseconds; the UI thread
-// away this long then is stuck.
+// A plug-in call still running this long past a bound is stuck, not merely
+// slowed by a loaded machine: the grace keeps a descheduled but healthy run
+// from being ended as a fault.
 constexpr long long kPastBoundGrace = 1000000;  // microseconds
 
 }  // namespace
@@ -41,10 +42,13 @@ void CTVRRunWatchdog::StartRun(double maxSeconds) {
 void CTVRRunWatchdog::Watch() {
   std::unique_lock<std::mutex> lock(m_Mutex);
   while (!m_Stop.wait_for(lock, kLookInterval, [this] { return m_bStop; })) {
+    // Only a plug-in call can keep the UI thread away for good; anything of
+    // the host's own (a .save copying a long trace) is let finish.
+    if (CTVRPluginGuard::GetCurrentCall() == nullptr) continue;
     const long long now = Now();
     const long long away = now - m_nLastBeat.load(std::memory_order_relaxed);
     const long long runEnd = m_nRunEnd.load(std::memory_order_acquire);
-    if (away > m_nTimeout) Fire("--timeout", m_dTimeout);
+    if (away > m_nTimeout + kPastBoundGrace) Fire("--timeout", m_dTimeout);
     if (runEnd != 0 && now > runEnd + kPastBoundGrace && away > kPastBoundGrace) Fire("--max-seconds", m_dMaxSeconds);
   }
 }

@@ -1,8 +1,9 @@
 // The runner's watchdog: a thread that ends the process when the UI thread
 // stops coming back, which only a plug-in call that never returns can cause
 // (a board's Send blocked on a dead link). The run's own bounds are kept even
-// then: --timeout (the UI thread away longer than an answer may take), and
-// --max-seconds (the UI thread away past the bound). What the terminal and
+// then, with a second's grace for a loaded machine: --timeout (a plug-in call
+// running longer than an answer may take), and --max-seconds (a plug-in call
+// running past the bound). What the terminal and
 // the log have pending is written, stderr names the call that hung, and the
 // process ends with the plug-in fault status.
 #pragma once
