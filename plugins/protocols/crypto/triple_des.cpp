@@ -34,7 +34,7 @@ bool Run(bool encipher, const CTVRTripleDes::Bytes& key, const tvr::BYTE* data, 
     out.clear();
     return false;
   }
-  out.resize(std::size_t(written + last));
+  out.resize(std::size_t(written) + std::size_t(last));
   return true;
 }
 

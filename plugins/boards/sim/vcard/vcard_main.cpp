@@ -142,6 +142,7 @@ EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) 
 
 }  // namespace
 
+// NOLINTNEXTLINE(bugprone-exception-escape): a test helper; an escaping exception aborts it loudly
 int main(int argc, char** argv) {
   COptions o;
   CLI::App app("tavric-vcard: the simulated ISO 7816-4 card on the virtual reader driver (vpcd)");
@@ -176,7 +177,6 @@ int main(int argc, char** argv) {
   while (fd >= 0) {
     const EEnd end = Serve(fd, card, o, answered);
     ::close(fd);
-    fd = -1;
     if (end == END_STOPPED) break;
     if (end == END_REMOVED) {
       if (o.m_lReinsertAfterMs < 0) break;
