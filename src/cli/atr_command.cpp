@@ -1,7 +1,9 @@
 #include "cli/atr_command.h"
 
-#include <cctype>
+#include <algorithm>
 #include <sstream>
+
+#include <tavric/hex_text.h>
 
 #include "decode/atr.h"
 
@@ -10,23 +12,14 @@ namespace {
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_USAGE = 1;
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = char(std::toupper(static_cast<unsigned char>(c)));
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+bool IsHex(char c) {
+  return CTVRHexText::DigitValue(c) >= 0;
 }
 
 // The value of one to two hex digits; -1 when it is not one.
 int ByteValue(const std::string& word) {
-  if (word.empty() || word.size() > 2) return -1;
-  int value = 0;
-  for (char c : word) {
-    int digit = HexValue(c);
-    if (digit < 0) return -1;
-    value = value * 16 + digit;
-  }
-  return value;
+  if (word.empty() || word.size() > 2 || !std::all_of(word.begin(), word.end(), IsHex)) return -1;
+  return int(CTVRHexText::LeadingValue(word));
 }
 
 }  // namespace
@@ -43,17 +36,14 @@ bool CTVRAtrCommand::ParseBytes(const std::vector<std::string>& args, std::vecto
   }
   if (words.size() == 1 && words[0].size() > 2) {
     const std::string& digits = words[0];
-    for (char c : digits) {
-      if (HexValue(c) < 0) {
-        error = "'" + digits + "' is not hexadecimal";
-        return false;
-      }
+    if (!std::all_of(digits.begin(), digits.end(), IsHex)) {
+      error = "'" + digits + "' is not hexadecimal";
+      return false;
     }
-    if (digits.size() % 2 != 0) {
+    if (!CTVRHexText::ReadBytes(digits, bytes)) {
       error = "'" + digits + "' has an odd number of hex digits";
       return false;
     }
-    for (std::size_t i = 0; i < digits.size(); i += 2) bytes.push_back(tvr::BYTE(ByteValue(digits.substr(i, 2))));
   } else {
     for (const std::string& word : words) {
       int value = ByteValue(word);

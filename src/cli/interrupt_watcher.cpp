@@ -68,9 +68,9 @@ CTVRInterruptWatcher::~CTVRInterruptWatcher() {
 }
 
 void CTVRInterruptWatcher::OnActivated() {
-  char buffer[64];
+  unsigned char buffer[64];  // signal numbers, one a byte
   int first = 0;
-  for (ssize_t n; (n = ::read(m_fds[0], buffer, sizeof(buffer))) > 0;)
+  while (::read(m_fds[0], buffer, sizeof(buffer)) > 0)
     if (first == 0) first = buffer[0];
   if (first != 0 && m_onInterrupt) m_onInterrupt(first);
 }

@@ -1,34 +1,66 @@
 #include "cli/run_options.h"
 
 #include <array>
-#include <cerrno>
+#include <charconv>
+#include <climits>
 #include <cmath>
-#include <cstdlib>
+#include <limits>
+#include <map>
+#include <type_traits>
 
 #include <CLI/CLI.hpp>
 
 namespace {
 
-bool ParseCount(const std::string& text, long long& value) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
-  errno = 0;
-  char* end = nullptr;
-  long long n = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || end == text.c_str() || *end != '\0' || n <= 0) return false;
-  value = n;
-  return true;
+// A year is far beyond any reader test; the bound keeps the timers' range sane.
+constexpr double kMaxSeconds = 86400.0 * 365;
+
+const std::map<std::string, EScriptType> kScriptTypes = {
+    {"raw", SCRIPT_RAWDATA}, {"commands", SCRIPT_COMMANDS}, {"apdu", SCRIPT_APDU}};
+
+// A number written plainly, in decimal: all of the text, no sign, within the
+// type's range and finite. It is rewritten exactly as CLI11 reads numbers back
+// (which would take a leading 0 for octal and "0x" for hexadecimal, and hold
+// a whole number too large at its maximum instead of refusing it).
+template <typename T>
+CLI::Validator PlainNumber() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        T value{};
+        const char* end = text.data() + text.size();
+        const auto [stop, ec] = std::from_chars(text.data(), end, value);
+        if (text.empty() || text[0] == '-' || ec != std::errc() || stop != end) return "not a number";
+        if constexpr (std::is_floating_point_v<T>) {
+          if (!std::isfinite(value)) return "not a number";
+          char exact[64];
+          *std::to_chars(exact, exact + sizeof exact - 1, value, std::chars_format::hex).ptr = '\0';
+          text = std::string("0x") + exact;
+        } else {
+          text = std::to_string(value);
+        }
+        return {};
+      },
+      "NUMBER");
 }
 
-bool ParseSeconds(const std::string& text, double& value) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
-  errno = 0;
-  char* end = nullptr;
-  double s = std::strtod(text.c_str(), &end);
-  // A day is far beyond any reader test; the bound keeps the timers' range sane.
-  if (errno != 0 || end == text.c_str() || *end != '\0' || !std::isfinite(s) || s <= 0 || s > 86400.0 * 365)
-    return false;
-  value = s;
-  return true;
+// The library's checks with the run's own words when they refuse:
+// "--type is raw, commands or apdu, not 'hex'" (see Explain).
+CLI::Validator Saying(const CLI::Validator& check, const std::string& need) {
+  return CLI::Validator(
+      [check, need](std::string& value) {
+        const std::string given = value;
+        return check(value).empty() ? std::string() : need + ", not '" + given + "'";
+      },
+      check.get_description());
+}
+
+CLI::Validator PositiveCount(const std::string& need) {
+  return Saying(PlainNumber<long long>() & CLI::Range(1LL, LLONG_MAX), need);
+}
+
+CLI::Validator Seconds() {
+  return Saying(PlainNumber<double>() & CLI::Range(std::numeric_limits<double>::denorm_min(), kMaxSeconds),
+                "needs a positive number of seconds");
 }
 
 // The serial line's settings, handed to the board under their names without "--".
@@ -52,14 +84,16 @@ class CCommandLine {
     m_app.add_option("--protocol", o.m_strProtocol);
     m_app.add_option("--reader", o.m_strReader);
     for (std::size_t i = 0; i < kLineOptions.size(); ++i) m_app.add_option(kLineOptions[i], m_LineValues[i]);
-    m_app.add_option("--type", m_strType);
+    m_pType = m_app.add_option("--type", o.m_eScriptType)
+                  ->transform(
+                      Saying(CLI::IsMember(kScriptTypes) & CLI::Transformer(kScriptTypes), "is raw, commands or apdu"));
     m_app.add_flag("--loop", o.m_bLoop)->disable_flag_override();
-    m_app.add_option("--max-statements", m_strMaxStatements);
-    m_app.add_option("--max-seconds", m_strMaxSeconds);
+    m_app.add_option("--max-statements", o.m_nMaxStatements)->transform(PositiveCount("needs a positive whole number"));
+    m_app.add_option("--max-seconds", o.m_dMaxSeconds)->transform(Seconds());
     m_app.add_flag("--step", o.m_bStep)->disable_flag_override();
     m_app.add_flag("--stop-at-breakpoint", o.m_bStopAtBreakpoint)->disable_flag_override();
-    m_app.add_option("--timeout", m_strTimeout);
-    m_app.add_option("--keep", m_strKeep);
+    m_app.add_option("--timeout", o.m_dTimeout)->transform(Seconds());
+    m_app.add_option("--keep", o.m_nKeepRecords)->transform(PositiveCount("needs a positive whole number of records"));
     // "--save-log" alone, "--save-log=PATH", or "--save-log PATH" where the
     // word is no script: Normalise() turns the last two into this hidden pair.
     m_app.add_flag("--save-log", o.m_bSaveLog)->disable_flag_override();
@@ -68,8 +102,10 @@ class CCommandLine {
     m_app.add_flag("--card-params", o.m_bCardParams)->disable_flag_override();
     m_app.add_flag("--restore", o.m_bRestore)->disable_flag_override();
     m_app.add_flag("--save", o.m_bSave)->disable_flag_override();
-    m_app.add_option("--document", m_strDocument);
-    m_app.add_option("--quick", m_strQuick);
+    m_pDocument =
+        m_app.add_option("--document", o.m_nDocument)->transform(PositiveCount("needs a positive whole number"));
+    m_app.add_option("--quick", o.m_nQuick)
+        ->transform(Saying(PlainNumber<int>() & CLI::Range(1, 5), "is a quick command from 1 to 5"));
     m_app.add_option("script", m_scripts);
 
     m_pAtr = m_app.add_subcommand("atr", "decode an answer to reset");
@@ -145,7 +181,12 @@ class CCommandLine {
   }
 
   static std::string Explain(const CLI::ParseError& e) {
-    const std::string what = e.what();
+    std::string what = e.what();
+    // "--keep: needs a positive whole number of records, not '0'" from Saying.
+    if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr) {
+      const std::size_t colon = what.find(": ");
+      if (colon != std::string::npos) return what.substr(0, colon) + ' ' + what.substr(colon + 2);
+    }
     if (const auto* pExtras = dynamic_cast<const CLI::ExtrasError*>(&e)) {
       (void)pExtras;
       // "The following argument(s) were not expected: X Y"
@@ -168,40 +209,9 @@ class CCommandLine {
   bool Check(std::string& error) {
     CTVRRunOptions& o = m_o;
     if (o.m_strPluginFolder.empty()) o.m_strPluginFolder = ".";
-    if (!m_strType.empty()) {
-      o.m_bTypeGiven = true;
-      if (m_strType == "raw")
-        o.m_eScriptType = SCRIPT_RAWDATA;
-      else if (m_strType == "commands")
-        o.m_eScriptType = SCRIPT_COMMANDS;
-      else if (m_strType == "apdu")
-        o.m_eScriptType = SCRIPT_APDU;
-      else {
-        error = "--type is raw, commands or apdu, not '" + m_strType + "'";
-        return false;
-      }
-    }
+    o.m_bTypeGiven = m_pType->count() > 0;
     for (std::size_t i = 0; i < kLineOptions.size(); ++i)
       if (!m_LineValues[i].empty()) o.m_BoardOptions.emplace_back(kLineOptions[i] + 2, m_LineValues[i]);
-    if (!m_strMaxStatements.empty() && !ParseCount(m_strMaxStatements, o.m_nMaxStatements)) {
-      error = "--max-statements needs a positive whole number, not '" + m_strMaxStatements + "'";
-      return false;
-    }
-    long long keep = 0;
-    if (!m_strKeep.empty()) {
-      if (!ParseCount(m_strKeep, keep)) {
-        error = "--keep needs a positive whole number of records, not '" + m_strKeep + "'";
-        return false;
-      }
-      o.m_nKeepRecords = keep;
-    }
-    for (auto [text, value, name] : {std::tuple{&m_strMaxSeconds, &o.m_dMaxSeconds, "--max-seconds"},
-                                     std::tuple{&m_strTimeout, &o.m_dTimeout, "--timeout"}}) {
-      if (!text->empty() && !ParseSeconds(*text, *value)) {
-        error = std::string(name) + " needs a positive number of seconds, not '" + *text + "'";
-        return false;
-      }
-    }
 
     if (m_pAtr->parsed()) {
       o.m_eCommand = CTVRRunOptions::COMMAND_ATR;
@@ -224,18 +234,7 @@ class CCommandLine {
       }
       return true;
     }
-    if (!m_strDocument.empty() && !ParseCount(m_strDocument, o.m_nDocument)) {
-      error = "--document needs a positive whole number, not '" + m_strDocument + "'";
-      return false;
-    }
-    if (!m_strQuick.empty()) {
-      if (m_strQuick.size() != 1 || m_strQuick[0] < '1' || m_strQuick[0] > '5') {
-        error = "--quick is a quick command from 1 to 5, not '" + m_strQuick + "'";
-        return false;
-      }
-      o.m_nQuick = m_strQuick[0] - '0';
-    }
-    if (!o.m_bRestore && (o.m_nQuick != 0 || !m_strDocument.empty())) {
+    if (!o.m_bRestore && (o.m_nQuick != 0 || m_pDocument->count() > 0)) {
       error = std::string(o.m_nQuick != 0 ? "--quick" : "--document") + " works on the saved documents: add --restore";
       return false;
     }
@@ -256,7 +255,8 @@ class CCommandLine {
   CTVRRunOptions& m_o;
   CLI::App* m_pAtr = nullptr;
   CLI::App* m_pRegs = nullptr;
-  std::string m_strType, m_strMaxStatements, m_strMaxSeconds, m_strTimeout, m_strKeep, m_strDocument, m_strQuick;
+  CLI::Option* m_pType = nullptr;
+  CLI::Option* m_pDocument = nullptr;
   std::vector<std::string> m_scripts;
   std::array<std::string, kLineOptions.size()> m_LineValues;
 };

@@ -1,6 +1,6 @@
 #include "decode/atr.h"
 
-#include <cstdio>
+#include <tavric/hex_text.h>
 
 namespace {
 
@@ -13,9 +13,10 @@ constexpr char HISTO_CONTINUATION[] = "                       ";
 enum EInterfaceBit : tvr::BYTE { BIT_TA = 0x10, BIT_TB = 0x20, BIT_TC = 0x40, BIT_TD = 0x80 };
 
 void AppendLine(std::string& text, const char* label, tvr::BYTE value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%s0x%02X\r\n", label, value);
-  text += line;
+  text += label;
+  text += "0x";
+  CTVRHexText::AppendByte(text, value);
+  text += "\r\n";
 }
 
 }  // namespace
@@ -118,9 +119,9 @@ std::string CAtr::Format() const {
   if (m_byK != 0) {
     text += "Histo bytes : = ";
     for (int i = 0; i < m_nHistoCount; ++i) {
-      char byte[8];
-      std::snprintf(byte, sizeof byte, "0x%02X ", m_byHisto[i]);
-      text += byte;
+      text += "0x";
+      CTVRHexText::AppendByte(text, m_byHisto[i]);
+      text += ' ';
       if ((i + 1) % HISTO_PER_LINE == 0) text += std::string("\r\n") + HISTO_CONTINUATION;
     }
     // The line ends after the last byte; an answer cut before its first

@@ -8,9 +8,8 @@
 #include <cstring>
 
 #include <tavric/board_doc.h>
+#include <tavric/hex_text.h>
 #include <tavric/trace_record.h>
-
-#include "platform/hex_text.h"
 
 template <std::size_t CAPACITY>
 class CTVRDecodedText {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "platform/file_reader.h"
+#include <tavric/hex_text.h>
 
-#include "platform/hex_text.h"
+#include "platform/file_reader.h"
 
 namespace {}  // namespace
 

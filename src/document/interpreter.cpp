@@ -17,6 +17,7 @@
 
 #include <tavric/board_doc.h>
 #include <tavric/crypto.h>
+#include <tavric/hex_text.h>
 #include <tavric/prompts.h>
 #include <tavric/trace_record.h>
 
@@ -24,7 +25,6 @@
 #include "document/interpreter_texts.h"
 #include "document/line_store.h"
 #include "document/script_text.h"
-#include "platform/hex_text.h"
 #include "platform/process_clock.h"
 
 namespace texts = tvr_interpreter_texts;
@@ -51,22 +51,7 @@ DWORD LeadingDecimal(const std::string& text) {
 
 // A token of a bytes statement; a "0x" prefix is allowed as in C.
 BYTE TokenByte(const std::string& token) {
-  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X') &&
-      CTVRHexText::DigitValue(token[2]) >= 0) {
-    return BYTE(CTVRHexText::LeadingValue(token.substr(2)));
-  }
-  return BYTE(CTVRHexText::LeadingValue(token));
-}
-
-// Two characters per byte; an odd last character is dropped or, with
-// oddLastOwnByte, stands for a byte of its own.
-std::vector<BYTE> PairBytes(const std::string& digits, bool oddLastOwnByte) {
-  std::vector<BYTE> bytes;
-  bytes.reserve(digits.size() / 2 + 1);
-  std::size_t i = 0;
-  for (; i + 1 < digits.size(); i += 2) bytes.push_back(BYTE(CTVRHexText::LeadingValue(digits.substr(i, 2))));
-  if (i < digits.size() && oddLastOwnByte) bytes.push_back(BYTE(CTVRHexText::LeadingValue(digits.substr(i, 1))));
-  return bytes;
+  return BYTE(CTVRHexText::NumberValue(token));
 }
 
 std::string RemoveBlanks(const std::string& text) {
@@ -128,13 +113,10 @@ void ConvertQuotes(std::string& text, std::size_t& scanned, std::size_t& open) {
     scanned = text.size();
     return;
   }
-  static const char kDigits[] = "0123456789ABCDEF";
   std::string hex;
   hex.reserve((close - open) * 3);
   for (std::size_t i = open + 1; i < close; ++i) {
-    const BYTE b = BYTE(text[i]);
-    hex += kDigits[b >> 4];
-    hex += kDigits[b & 0x0F];
+    CTVRHexText::AppendByte(hex, BYTE(text[i]));
     hex += ' ';
   }
   text.replace(open, close - open + 1, hex);
@@ -295,7 +277,7 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::Config(const std::string& direct
   if (lastComma != std::string::npos) {
     std::string digits = Between(text, lastComma, close);
     if (digits.size() % 2) digits.insert(digits.begin(), '0');
-    buffer = PairBytes(digits, false);
+    buffer = CTVRHexText::LeadingPairs(digits, false);
   }
   m_Sink.Config(code, code1, buffer.empty() ? nullptr : buffer.data(), DWORD(buffer.size()));
   return DIRECTIVE_ANSWER;
@@ -309,7 +291,7 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::Write(const std::string& directi
     TVRMessageBox(texts::kWriteSyntax);
     return DIRECTIVE_NEXT;
   }
-  std::vector<BYTE> buffer = PairBytes(Between(text, open, close), false);
+  std::vector<BYTE> buffer = CTVRHexText::LeadingPairs(Between(text, open, close), false);
   m_Sink.Write(buffer.empty() ? nullptr : buffer.data(), DWORD(buffer.size()));
   return DIRECTIVE_ANSWER;
 }
@@ -347,7 +329,7 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::Escape(const std::string& direct
   std::vector<BYTE> data;
   if (m_Sink.IsTraceOn()) Trace(m_Sink, Format(texts::kEscapeCommandFormat, unsigned(code)), TRACE_COMMAND_NAME);
   if (comma != std::string::npos) {
-    data = PairBytes(Between(text, comma, close), true);
+    data = CTVRHexText::LeadingPairs(Between(text, comma, close), true);
     if (m_Sink.IsTraceOn()) m_Sink.NotifyMessage(data.data(), DWORD(data.size()), TRACE_SENT);
   }
   m_Sink.Escape(code, data.empty() ? nullptr : data.data(), DWORD(data.size()));
@@ -373,7 +355,7 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::TripleDes(const std::string& dir
   }
   const BYTE challengeLength = BYTE(CTVRHexText::LeadingValue(Between(text, open, comma1)));
   const BYTE authenticateLength = BYTE(CTVRHexText::LeadingValue(Between(text, comma1, comma2)));
-  std::vector<BYTE> key = PairBytes(Between(text, comma2, close), false);
+  std::vector<BYTE> key = CTVRHexText::LeadingPairs(Between(text, comma2, close), false);
 
   m_Sink.GetCrypto()->Set3desParameters(0, challengeLength, authenticateLength, key.data());
   // Tells the answer decoder to carry the exchange on when the challenge comes.

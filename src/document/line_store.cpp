@@ -32,7 +32,7 @@ std::uint8_t Pack(DWORD state) {
 }
 
 DWORD Unpack(std::uint8_t bits) {
-  return DWORD(bits & 0x07) | ((bits & 0x08) ? LINE_BREAKPOINT : 0) | ((bits & 0x10) ? LINE_NEXT : 0);
+  return DWORD(bits & 0x07) | ((bits & 0x08) ? DWORD(LINE_BREAKPOINT) : 0) | ((bits & 0x10) ? DWORD(LINE_NEXT) : 0);
 }
 
 bool IsCommentMark(char c) {

@@ -1,13 +1,10 @@
 #include "document/quick_command.h"
 
-namespace {
+#include <string_view>
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+#include <tavric/hex_text.h>
+
+namespace {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -23,14 +20,8 @@ std::vector<tvr::BYTE> CTVRQuickCommand::ToBytes(const std::string& text) {
     if (i == text.size()) break;
     std::size_t end = i;
     while (end < text.size() && !IsBlank(text[end])) ++end;
-    std::size_t digit = i;
-    if (end - i > 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') && HexDigit(text[i + 2]) >= 0)
-      digit += 2;
     // Only the last two digits matter for the low eight bits.
-    unsigned value = 0;
-    for (; digit < end && HexDigit(text[digit]) >= 0; ++digit)
-      value = ((value << 4) | unsigned(HexDigit(text[digit]))) & 0xFF;
-    bytes.push_back(tvr::BYTE(value));
+    bytes.push_back(tvr::BYTE(CTVRHexText::NumberValue(std::string_view(text).substr(i, end - i))));
     i = end;
   }
   return bytes;

@@ -12,7 +12,7 @@
 
 class CTVRPendingOutput {
  public:
-  static constexpr std::size_t CAPACITY = 64 * 1024;
+  static constexpr std::size_t CAPACITY = std::size_t{64} * 1024;
 
   // fd -1: nothing is written until SetFd.
   explicit CTVRPendingOutput(int fd = -1);

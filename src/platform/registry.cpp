@@ -31,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <tavric/hex_text.h>
 #include <tavric/prompts.h>
 
 #include "platform/file_reader.h"
@@ -93,43 +94,26 @@ bool VariantToNumber(const QVariant& value, long long& number) {
   return ok && number >= INT_MIN && number <= (long long)UINT_MAX;
 }
 
-int HexDigit(QChar c) {
-  char16_t u = c.unicode();
-  if (u >= '0' && u <= '9') return u - '0';
-  if (u >= 'a' && u <= 'f') return u - 'a' + 10;
-  if (u >= 'A' && u <= 'F') return u - 'A' + 10;
-  return -1;
-}
-
+// Pairs of digits, any white space (Unicode's too) between them.
 bool HexToBytes(const QVariant& value, std::vector<tvr::BYTE>& bytes) {
   if (value.typeId() != QMetaType::QString) return false;
   const QString text = value.toString();
-  std::vector<tvr::BYTE> result;
-  result.reserve(std::size_t(text.size() / 2));
-  int high = -1;
+  std::string ascii;
+  ascii.reserve(std::size_t(text.size()));
   for (QChar c : text) {
-    if (c.isSpace()) {
-      if (high >= 0) return false;  // half a byte
-      continue;
-    }
-    int digit = HexDigit(c);
-    if (digit < 0) return false;
-    if (high < 0) {
-      high = digit;
-    } else {
-      result.push_back(tvr::BYTE(high << 4 | digit));
-      high = -1;
-    }
+    if (c.isSpace())
+      ascii += ' ';
+    else if (CTVRHexText::DigitValue(c.unicode()) >= 0)
+      ascii += char(c.unicode());
+    else
+      return false;
   }
-  if (high >= 0) return false;
-  bytes = std::move(result);
-  return true;
+  return CTVRHexText::ReadBytes(ascii, bytes, CTVRHexText::SPACES_BETWEEN_BYTES);
 }
 
 // ---- Writing the INI text the way QSettings reads it ----------------------
 
 void AppendEscapedKey(const QString& key, QByteArray& out) {
-  static const char hex[] = "0123456789ABCDEF";
   for (QChar qc : key) {
     const char16_t c = qc.unicode();
     if (c == '/') {
@@ -139,17 +123,13 @@ void AppendEscapedKey(const QString& key, QByteArray& out) {
       out += char(c);
     } else if (c <= 0xFF) {
       out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
+      out += CTVRHexText::Digit(c >> 4);
+      out += CTVRHexText::Digit(c);
     } else {
       out += "%U";
-      for (int shift = 12; shift >= 0; shift -= 4) out += hex[(c >> shift) & 15];
+      for (int shift = 12; shift >= 0; shift -= 4) out += CTVRHexText::Digit(c >> shift);
     }
   }
-}
-
-bool IsHexDigitChar(char16_t c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 // Escapes and quotes as QSettings expects; a byte array's characters are
@@ -161,7 +141,7 @@ void AppendEscapedText(const QString& text, bool bytes, QByteArray& out) {
   for (QChar qc : text) {
     const char16_t c = qc.unicode();
     if (c == ';' || c == ',' || c == '=') quote = true;
-    if (escapeHexDigit && IsHexDigitChar(c)) {
+    if (escapeHexDigit && CTVRHexText::DigitValue(c) >= 0) {
       out += "\\x" + QByteArray::number(c, 16);
       continue;
     }
@@ -456,14 +436,7 @@ tvr::BOOL CTVRRegistry::Write(const std::string& name, const std::string& value)
 
 tvr::BOOL CTVRRegistry::Write(const std::string& name, const tvr::BYTE* data, tvr::UINT count) {
   if (data == nullptr && count != 0) return FALSE;
-  static const char digits[] = "0123456789ABCDEF";
-  QString hex;
-  hex.reserve(qsizetype(count) * 2);
-  for (tvr::UINT i = 0; i < count; ++i) {
-    hex += QLatin1Char(digits[data[i] >> 4]);
-    hex += QLatin1Char(digits[data[i] & 0x0F]);
-  }
-  return m_pImpl->Store(name, hex);
+  return m_pImpl->Store(name, QString::fromLatin1(CTVRHexText::BytesText(data, count)));
 }
 
 std::string CTVRRegistry::GetRegSectionPath(const std::string& section) {

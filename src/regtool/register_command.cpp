@@ -1,17 +1,8 @@
 #include "regtool/register_command.h"
 
+#include <tavric/hex_text.h>
+
 #include "regtool/regtool_texts.h"
-
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::string CRegisterCommand::RemoveSpaces(std::string_view text) {
   std::string out;
@@ -19,23 +10,6 @@ std::string CRegisterCommand::RemoveSpaces(std::string_view text) {
   for (char c : text)
     if (c != ' ') out += c;
   return out;
-}
-
-unsigned CRegisterCommand::HexPrefix(std::string_view text) {
-  unsigned value = 0;
-  for (char c : text) {
-    const int digit = HexDigit(c);
-    if (digit < 0) break;
-    value = value * 16u + unsigned(digit);
-  }
-  return value;
-}
-
-std::vector<tvr::BYTE> CRegisterCommand::HexPairs(std::string_view text) {
-  std::vector<tvr::BYTE> bytes;
-  bytes.reserve(text.size() / 2);
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2) bytes.push_back(tvr::BYTE(HexPrefix(text.substr(i, 2))));
-  return bytes;
 }
 
 CRegisterCommand CRegisterCommand::Parse(std::string_view text) {
@@ -48,7 +22,7 @@ CRegisterCommand CRegisterCommand::Parse(std::string_view text) {
       return command;
     }
     command.m_eKind = KIND_RAW;
-    command.m_Bytes = HexPairs(cmd);
+    command.m_Bytes = CTVRHexText::LeadingPairs(cmd);
     return command;
   }
 
@@ -66,15 +40,16 @@ CRegisterCommand CRegisterCommand::Parse(std::string_view text) {
 
   const std::string_view code = inside.substr(0, comma);
   if (code.size() > 2) command.m_Messages.push_back(regtool_texts::CODE_TOO_LONG);
-  command.m_byCode = tvr::BYTE(HexPrefix(code));
+  command.m_byCode = tvr::BYTE(CTVRHexText::LeadingValue(code));
   std::size_t bufferStart = comma;
   if (comma2 != std::string_view::npos) {
     const std::string_view code1 = inside.substr(comma + 1, comma2 - comma - 1);
     if (code1.size() > 2) command.m_Messages.push_back(regtool_texts::CODE1_TOO_LONG);
-    command.m_byCode1 = tvr::BYTE(HexPrefix(code1));
+    command.m_byCode1 = tvr::BYTE(CTVRHexText::LeadingValue(code1));
     bufferStart = comma2;
   }
-  if (bufferStart != std::string_view::npos) command.m_Bytes = HexPairs(inside.substr(bufferStart + 1));
+  if (bufferStart != std::string_view::npos)
+    command.m_Bytes = CTVRHexText::LeadingPairs(inside.substr(bufferStart + 1));
   command.m_eKind = KIND_CONFIG;
   return command;
 }

@@ -32,15 +32,10 @@ class CRegisterCommand {
   static CRegisterCommand Parse(std::string_view text);
 
   static std::string RemoveSpaces(std::string_view text);
-  // The hexadecimal digits at the start of text, either letter case, modulo 2^32.
-  static unsigned HexPrefix(std::string_view text);
 
   EKind m_eKind = KIND_INVALID;
   std::vector<tvr::BYTE> m_Bytes;  // the raw frame, or the configuration buffer
   tvr::BYTE m_byCode = 0;
   tvr::BYTE m_byCode1 = 0xFF;
   std::vector<std::string> m_Messages;
-
- private:
-  static std::vector<tvr::BYTE> HexPairs(std::string_view text);
 };

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <tavric/hex_text.h>
 #include <tavric/messages.h>
 
 #include "contract/host.h"
@@ -10,16 +11,6 @@
 #include "regtool/regtool_texts.h"
 
 namespace {
-
-bool IsUpperHex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
-}
-
-std::string Hex2(tvr::BYTE value) {
-  char text[3];
-  std::snprintf(text, sizeof text, "%02X", value);
-  return text;
-}
 
 // The bits low ... high of a register, high bounded to bit 7.
 unsigned Field(tvr::BYTE value, tvr::BYTE low, tvr::BYTE high) {
@@ -82,12 +73,12 @@ void CRegisterTool::ValidateHex(int row) {
   }
   for (;;) {
     std::string& text = r.m_strHexText;
-    if (!text.empty() && !IsUpperHex(text[0])) {
+    if (!text.empty() && !CTVRHexText::IsUpperDigit(text[0])) {
       text.clear();
-    } else if (text.size() == 2 && !IsUpperHex(text[1])) {
+    } else if (text.size() == 2 && !CTVRHexText::IsUpperDigit(text[1])) {
       text.erase(1);
     } else if (text.size() == 2) {
-      r.m_byValue = tvr::BYTE(CRegisterCommand::HexPrefix(text));
+      r.m_byValue = tvr::BYTE(CTVRHexText::LeadingValue(text));
       for (int bit = 0; bit < 8; ++bit) r.m_BitState[bit] = tvr::BYTE((r.m_byValue >> bit) & 1);
       return;
     } else if (text.size() > 2) {
@@ -101,7 +92,7 @@ void CRegisterTool::ValidateHex(int row) {
 void CRegisterTool::SetValue(int row, tvr::BYTE value) {
   CRow& r = m_Rows[std::size_t(row)];
   r.m_byValue = value;
-  r.m_strHexText = Hex2(value);
+  r.m_strHexText = CTVRHexText::ByteText(value);
   ValidateHex(row);
 }
 
@@ -139,7 +130,7 @@ tvr::BOOL CRegisterTool::ApplyValue(int row, const std::string& item, tvr::BYTE 
   const std::size_t binary = item.find(")b");
   unsigned v = 0;
   if (open != std::string::npos && hex != std::string::npos && binary == std::string::npos && open < hex) {
-    v = CRegisterCommand::HexPrefix(std::string_view(item).substr(open + 1, hex - open - 1));
+    v = CTVRHexText::LeadingValue(std::string_view(item).substr(open + 1, hex - open - 1));
   } else if (open != std::string::npos && binary != std::string::npos && hex == std::string::npos && open < binary &&
              item.find_first_not_of("01", open + 1) == binary) {
     for (std::size_t i = open + 1; i < binary; ++i) v = v << 1 | unsigned(item[i] - '0');
@@ -207,7 +198,7 @@ void CRegisterTool::OnWriteRegister(int row) {
     return;
   }
   const std::string& hexText = m_Rows[std::size_t(row)].m_strHexText;
-  if (hexText.size() != 2 || !IsUpperHex(hexText[0]) || !IsUpperHex(hexText[1])) {
+  if (hexText.size() != 2 || !CTVRHexText::IsUpperDigit(hexText[0]) || !CTVRHexText::IsUpperDigit(hexText[1])) {
     // No value to write (one digit, or the error display): refused with the
     // beep, as the field is plainly not a value.
     CTVRUserPrompts::Get().MessageBeep(0);

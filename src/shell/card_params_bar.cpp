@@ -18,7 +18,7 @@ CCardParamsBar::CCardParamsBar(CTVRCardSlots& cardSlots, QWidget* parent)
   m_pTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   m_pAtrItem = new QTreeWidgetItem(m_pTree, {QString::fromLatin1(CTVRCardSlots::ATR_ITEM)});
   m_pMaskItem = new QTreeWidgetItem(m_pTree, {QString::fromLocal8Bit(m_Slots.GetShownMaskLine().c_str())});
-  OnShowAtr(m_Slots.GetShownSlot());
+  CCardParamsBar::OnShowAtr(m_Slots.GetShownSlot());  // this class's own: the bar is being built
   setWidget(m_pTree);
   resize(200, 200);
   m_Slots.SetListener(this);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "platform/hex_text.h"
+#include <tavric/hex_text.h>
 
 namespace {
 

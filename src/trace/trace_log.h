@@ -42,7 +42,7 @@ class CTVRTraceLog {
   std::size_t GetMemoryUsed() const;
 
  private:
-  static constexpr std::size_t SEGMENT_SIZE = 64 * 1024;
+  static constexpr std::size_t SEGMENT_SIZE = std::size_t{64} * 1024;
   static constexpr std::size_t LARGE_RECORD = 512;
   static constexpr std::size_t INDEX_CHUNK = 1024;
 

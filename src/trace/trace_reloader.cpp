@@ -1,8 +1,8 @@
 #include "trace/trace_reloader.h"
 
+#include <tavric/hex_text.h>
 #include <tavric/trace_record.h>
 
-#include "platform/hex_text.h"
 #include "trace/trace_formatter.h"
 
 namespace {
@@ -84,10 +84,9 @@ std::string CTVRTraceReloader::Convert(const std::string& line, EConversion conv
   out.reserve(packed.size());
   std::size_t i = 0;
   while (i < packed.size()) {
-    int high = CTVRHexText::DigitValue(packed[i]);
-    int low = i + 1 < packed.size() ? CTVRHexText::DigitValue(packed[i + 1]) : -1;
-    if (high >= 0 && low >= 0) {
-      out.push_back(char(high * 16 + low));
+    tvr::BYTE value = 0;
+    if (CTVRHexText::ReadByte(std::string_view(packed).substr(i), value)) {
+      out.push_back(char(value));
       i += 2;
     } else {
       out.push_back(packed[i]);

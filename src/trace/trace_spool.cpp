@@ -17,7 +17,7 @@
 namespace {
 
 // Pieces copied out of the spool at a time.
-constexpr std::size_t COPY_CHUNK = 1024 * 1024;
+constexpr std::size_t COPY_CHUNK = std::size_t{1024} * 1024;
 
 }  // namespace
 

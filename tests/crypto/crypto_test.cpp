@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <tavric/crypto_settings.h>
+#include <tavric/hex_text.h>
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
@@ -33,7 +34,7 @@ Bytes Hex(const std::string& text) {
 }
 
 std::string ToHex(const Bytes& bytes) {
-  return CTVRTripleDes::ToHex(bytes.data(), bytes.size(), " ");
+  return CTVRHexText::BytesText(bytes.data(), bytes.size(), " ");
 }
 
 const Bytes kZero(8, 0);

@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         CExchange{"ZeroLengthIsIgnored", {0x00, 0x00, 0x00, 0x04, 0x00, 0x84, 0x00, 0x00}, "00 02 67 00", 1},
         CExchange{"UnknownControlIsIgnored", {0x00, 0x01, 0x07}, "", 0},
         CExchange{"WrongClassOfCard", {0x00, 0x04, 0x80, 0xA4, 0x00, 0x00}, "00 02 6E 00", 1}),
-    [](const auto& info) { return std::string(info.param.m_pszName); });
+    [](const auto& test) { return std::string(test.param.m_pszName); });
 
 TEST(VpcdSession, AMessageCutAnywhereIsAnsweredOnceWhole) {
   const Bytes stream{0x00, 0x07, 0x00, 0xA4, 0x00, 0x0C, 0x02, 0x7F, 0x10, 0x00, 0x01, 0x04};

@@ -148,7 +148,7 @@ TEST_P(FrameCutterTest, CutsTheStream) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FrameCutterTest, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<CCase>& info) { return info.param.m_pszName; });
+                         [](const ::testing::TestParamInfo<CCase>& test) { return test.param.m_pszName; });
 
 TEST(FrameCutterLimits, AStreamThatNeverFallsSilentGoesUpInPiecesOfTheMaximum) {
   CTVRFrameCutter cutter;

@@ -2,13 +2,14 @@
 
 #include <sys/ioctl.h>
 
-#include <cstdio>
+#include <algorithm>
 
 #include <QObject>
 #include <QSerialPort>
 #include <QThread>
 #include <QTimer>
 
+#include <tavric/hex_text.h>
 #include <tavric/messages.h>
 #include <tavric/trace_record.h>
 
@@ -18,12 +19,7 @@ namespace {
 constexpr std::size_t kShownBytes = 64;
 
 std::string Dump(const std::vector<tvr::BYTE>& bytes) {
-  std::string text;
-  char hex[4];
-  for (std::size_t i = 0; i < bytes.size() && i < kShownBytes; ++i) {
-    std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-    text += (i ? " " : "") + std::string(hex);
-  }
+  std::string text = CTVRHexText::BytesText(bytes.data(), std::min(bytes.size(), kShownBytes), " ");
   if (bytes.size() > kShownBytes) text += " ...";
   return text;
 }

@@ -1,9 +1,9 @@
 #include "sim_doc.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include <tavric/board_menu.h>
+#include <tavric/hex_text.h>
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
 #include <tavric/protocol.h>
@@ -21,12 +21,6 @@ unsigned LatencyFromEnvironment() {
   char* end = nullptr;
   const unsigned long value = std::strtoul(text, &end, 10);
   return end && *end == '\0' ? unsigned(value > CTVRSimDoc::MAX_LATENCY_MS ? CTVRSimDoc::MAX_LATENCY_MS : value) : 0;
-}
-
-std::string Hex(tvr::BYTE value) {
-  char text[4];
-  std::snprintf(text, sizeof text, "%02X", value);
-  return text;
 }
 
 }  // namespace
@@ -138,8 +132,8 @@ void CTVRSimDoc::Read(tvr::DWORD count) {
   const tvr::DWORD n = count == 0 || count > total ? total : count;
   std::string text = "Simulated reader registers:";
   for (tvr::DWORD i = 0; i < n; ++i) {
-    if (i % 16 == 0) text += "\r\n" + Hex(tvr::BYTE(i)) + ":";
-    text += " " + Hex(m_Firmware.GetRegister(tvr::BYTE(i)));
+    if (i % 16 == 0) text += "\r\n" + CTVRHexText::ByteText(tvr::BYTE(i)) + ":";
+    text += " " + CTVRHexText::ByteText(m_Firmware.GetRegister(tvr::BYTE(i)));
   }
   Comment(text + "\r\n");
   EndBoardCommand();

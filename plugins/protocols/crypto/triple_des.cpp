@@ -5,14 +5,9 @@
 
 #include <openssl/evp.h>
 
-namespace {
+#include <tavric/hex_text.h>
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+namespace {
 
 // The 24-byte key of three-key EDE that each accepted key size stands for.
 bool FullKey(const CTVRTripleDes::Bytes& key, tvr::BYTE out[24]) {
@@ -39,7 +34,7 @@ bool Run(bool encipher, const CTVRTripleDes::Bytes& key, const tvr::BYTE* data, 
     out.clear();
     return false;
   }
-  out.resize(std::size_t(written + last));
+  out.resize(std::size_t(written) + std::size_t(last));
   return true;
 }
 
@@ -47,35 +42,11 @@ bool Run(bool encipher, const CTVRTripleDes::Bytes& key, const tvr::BYTE* data, 
 
 bool CTVRTripleDes::ParseKey(const std::string& text, Bytes& key) {
   key.clear();
-  int high = -1;
-  for (char c : text) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    int digit = HexDigit(c);
-    if (digit < 0) {
-      key.clear();
-      return false;
-    }
-    if (high < 0) {
-      high = digit;
-    } else {
-      key.push_back(tvr::BYTE(high << 4 | digit));
-      high = -1;
-    }
-  }
-  const bool valid = high < 0 && (key.size() == 8 || key.size() == 16 || key.size() == 24);
+  std::string digits = text;
+  std::erase_if(digits, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+  const bool valid = CTVRHexText::ReadBytes(digits, key) && (key.size() == 8 || key.size() == 16 || key.size() == 24);
   if (!valid) key.clear();
   return valid;
-}
-
-std::string CTVRTripleDes::ToHex(const tvr::BYTE* bytes, std::size_t count, const char* separator) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string text;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i) text += separator;
-    text += digits[bytes[i] >> 4];
-    text += digits[bytes[i] & 0x0F];
-  }
-  return text;
 }
 
 bool CTVRTripleDes::Encipher(const Bytes& key, const tvr::BYTE* data, std::size_t count, const tvr::BYTE* icv,

@@ -20,7 +20,6 @@ class CTVRTripleDes {
   // A key given as hex text: 16, 32 or 48 hex digits, white space ignored.
   // FALSE for anything else.
   static bool ParseKey(const std::string& text, Bytes& key);
-  static std::string ToHex(const tvr::BYTE* bytes, std::size_t count, const char* separator = "");
 
   // CBC over whole blocks, starting from `icv` (8 bytes). FALSE for a key of
   // the wrong size or data that are not whole blocks.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <tavric/crypto_settings.h>
+#include <tavric/hex_text.h>
 #include <tavric/messages.h>
 #include <tavric/trace_record.h>
 
@@ -62,7 +63,7 @@ void CTVRTripleDesCrypto::ReceivedData(tvr::BYTE* data, tvr::DWORD length) {
   CTVRTripleDes::Bytes plain;
   if (!CTVRTripleDes::Decipher(key, data, length, m_Icv, plain)) return;
   std::memcpy(m_Icv, data + length - CTVRTripleDes::BLOCK, CTVRTripleDes::BLOCK);
-  Comment(std::string(DECIPHERED) + CTVRTripleDes::ToHex(plain.data(), plain.size(), " "));
+  Comment(std::string(DECIPHERED) + CTVRHexText::BytesText(plain.data(), plain.size(), " "));
 }
 
 void CTVRTripleDesCrypto::ResetCrypto() {
@@ -74,7 +75,7 @@ void CTVRTripleDesCrypto::Set3desParameters(tvr::BYTE, tvr::BYTE challengeLength
   m_byChallengeLength = challengeLength;
   m_byAuthenticateLength = authenticateLength;
   // The directive always gives 16 key bytes.
-  if (key) m_strKeys[2] = CTVRTripleDes::ToHex(key, 16);
+  if (key) m_strKeys[2] = CTVRHexText::BytesText(key, 16);
 }
 
 void CTVRTripleDesCrypto::TripleDes(tvr::BYTE* data, tvr::DWORD& length) {

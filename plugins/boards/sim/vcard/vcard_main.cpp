@@ -28,6 +28,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <tavric/hex_text.h>
+
 #include "sim_card.h"
 #include "vpcd_session.h"
 
@@ -58,15 +60,7 @@ bool ParseAtr(const std::string& text, std::vector<tvr::BYTE>& atr) {
   for (char c : text)
     if (c != ' ' && c != ':') digits += c;
   if (digits.empty() || digits.size() % 2 != 0 || digits.size() > 66) return false;
-  atr.clear();
-  for (std::size_t i = 0; i < digits.size(); i += 2) {
-    char* end = nullptr;
-    const std::string pair = digits.substr(i, 2);
-    const long value = std::strtol(pair.c_str(), &end, 16);
-    if (*end != '\0') return false;
-    atr.push_back(tvr::BYTE(value));
-  }
-  return true;
+  return CTVRHexText::ReadBytes(digits, atr);
 }
 
 // Without these every exchange waits for the peer's delayed acknowledgement
@@ -148,6 +142,7 @@ EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) 
 
 }  // namespace
 
+// NOLINTNEXTLINE(bugprone-exception-escape): a test helper; an escaping exception aborts it loudly
 int main(int argc, char** argv) {
   COptions o;
   CLI::App app("tavric-vcard: the simulated ISO 7816-4 card on the virtual reader driver (vpcd)");
@@ -182,7 +177,6 @@ int main(int argc, char** argv) {
   while (fd >= 0) {
     const EEnd end = Serve(fd, card, o, answered);
     ::close(fd);
-    fd = -1;
     if (end == END_STOPPED) break;
     if (end == END_REMOVED) {
       if (o.m_lReinsertAfterMs < 0) break;

@@ -26,7 +26,7 @@ struct TVR_API CTVRRuntimeClass {
 #define TVR_IMPLEMENT_DYNCREATE(cls)                                   \
   const CTVRRuntimeClass cls::class##cls = {#cls, &cls::CreateObject}; \
   CTVRCmdTarget* cls::CreateObject() {                                 \
-    return new cls;                                                    \
+    return new cls; /* NOLINT(bugprone-macro-parentheses): a type */   \
   }
 
 // Class information without a factory (protocols, cyphering objects).

@@ -4,6 +4,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/cmd_target.h>
 #include <tavric/crypto.h>
+#include <tavric/hex_text.h>
 #include <tavric/loopback.h>
 #include <tavric/messages.h>
 #include <tavric/plugin.h>
