@@ -29,6 +29,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "desktop_loop.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/board_view.h"
@@ -40,20 +41,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int COMMANDS_PER_LOOP = 99;
-
-std::vector<std::string> LoopScript() {
-  std::vector<std::string> lines{".command;", ".trace(on);", ".info;"};
-  for (int i = 0; i < COMMANDS_PER_LOOP; ++i) lines.emplace_back("40 01 02 03 04 05 06 07 08;");
-  return lines;
-}
-
-CTVRBoardDoc* NewSimDocument() {
-  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
-    if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
-  }
-  return nullptr;
-}
+using tvr_bench::COMMANDS_PER_LOOP;
+using tvr_bench::LoopScript;
+using tvr_bench::NewSimDocument;
 
 // A value of /proc/self/status in megabytes ("VmRSS", "VmHWM").
 double StatusMegabytes(const char* name) {
@@ -84,8 +74,7 @@ int main(int argc, char** argv) {
   const long limit = argc > 3 ? std::atol(argv[3]) : 0;
 
   CTVRPromptRecorder prompts;
-  CTVRPluginLoader().LoadFolder(QCoreApplication::applicationDirPath().toStdString());
-  CTVRHost::Instance().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+  tvr_bench::LoadRunFolder();
   CTVRBoardDoc* pDoc = NewSimDocument();
   if (CTVRHost::Instance().GetProtocols().empty() || pDoc == nullptr) {
     std::fprintf(stderr, "trace_memory: no Verta protocol or simulated reader: run it from the run folder\n");
