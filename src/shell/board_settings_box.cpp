@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "dialog_buttons.h"
 #include "document/board_settings_dlg.h"
 
 namespace {
@@ -66,11 +67,7 @@ CTVRBoardSettingsBox::CTVRBoardSettingsBox(CTVRBoardSettingsDlg& logic, QWidget*
     m_Fields.push_back(pField);
   }
 
-  auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  pButtons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
-  pButtons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancel"));
-  connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* pButtons = TVROkCancelButtons(this);
 
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addLayout(pForm);

@@ -10,6 +10,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "dialog_buttons.h"
 #include "document/delay_options_dlg.h"
 
 CTVRDelayOptionsBox::CTVRDelayOptionsBox(CTVRDelayOptionsDlg& logic, QWidget* parent)
@@ -30,11 +31,7 @@ CTVRDelayOptionsBox::CTVRDelayOptionsBox(CTVRDelayOptionsDlg& logic, QWidget* pa
   auto* pGroupForm = new QFormLayout(pGroup);
   pGroupForm->addRow(QStringLiteral("Delay  (for++) :"), m_pDsrTxDelay);
 
-  auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  pButtons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
-  pButtons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancel"));
-  connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* pButtons = TVROkCancelButtons(this);
   connect(m_pCommandDelay, &QCheckBox::clicked, this, [this] {
     ToLogic();
     m_Logic.OnCommandDelayClicked();

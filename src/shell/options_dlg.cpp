@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "board_view.h"
+#include "dialog_buttons.h"
 
 CTVROptionsDlg::CTVROptionsDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Options"));
@@ -22,11 +23,7 @@ CTVROptionsDlg::CTVROptionsDlg(QWidget* parent) : QDialog(parent) {
 
   auto* pForm = new QFormLayout;
   pForm->addRow(QStringLiteral("Records in the trace pane :"), m_pRecordLimit);
-  auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  pButtons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
-  pButtons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancel"));
-  connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* pButtons = TVROkCancelButtons(this);
 
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addLayout(pForm);
