@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include <QDir>
@@ -24,6 +25,7 @@
 #include "cli/terminal_printer.h"
 #include "contract/host.h"
 #include "document/headless_frames.h"
+#include "document/line_store.h"
 #include "document/plugin_guard.h"
 #include "document/run_end_hint.h"
 #include "document/workspace.h"
@@ -133,6 +135,18 @@ int CTVRRunDriver::EarlyEndStatus() {
   return CTVRRunOptions::EXIT_READER_ERROR;
 }
 
+namespace {
+
+// Whether the script text holds the .save directive anywhere (directives are
+// matched whatever their letter case; a mention in a comment counts too).
+bool MentionsSave(const std::string& text) {
+  static const std::string directive = ".save";
+  return std::search(text.begin(), text.end(), directive.begin(), directive.end(),
+                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }) != text.end();
+}
+
+}  // namespace
+
 int CTVRRunDriver::OpenNewDocument() {
   std::string known;
   CTVRDocTemplate* pTemplate = FindBoardType(known);
@@ -217,6 +231,13 @@ int CTVRRunDriver::Prepare() {
   } else if (m_Options.m_nQuick == 0 && m_pDoc->GetScriptPath() == "noname") {
     Fail("the restored document " + m_pDoc->GetTitle() + " has no script file");
     return CTVRRunOptions::EXIT_SCRIPT;
+  }
+
+  // Only .save reads the spool back: a script without one is not written to
+  // disk a second time.
+  if (!m_Options.m_bSaveLog && !MentionsSave(m_pDoc->GetLineStore().GetText())) {
+    m_pTraceView->SetSpool(nullptr);
+    m_Spool.Close();
   }
 
   // The log holds what the trace view would: from the reader's connection on.
