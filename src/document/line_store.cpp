@@ -1,7 +1,6 @@
 #include "document/line_store.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <new>
 
@@ -112,10 +111,8 @@ std::size_t CTVRLineStore::LineOffset(int line) const {
     at = m_nWalkLine;
     offset = m_nWalkOffset;
   }
-  const char* text = m_strText.data();
   for (; at < line; ++at) {
-    const void* end = std::memchr(text + offset, '\n', m_strText.size() - offset);
-    offset = std::size_t(static_cast<const char*>(end) - text) + 1;
+    offset = m_strText.find('\n', offset) + 1;
   }
   m_nWalkLine = line;
   m_nWalkOffset = offset;
@@ -126,8 +123,7 @@ std::string_view CTVRLineStore::LineView(int line) const {
   if (m_nLineCount == 0) return {};
   line = ClampIndex(line, m_nLineCount);
   const std::size_t offset = LineOffset(line);
-  const void* end = std::memchr(m_strText.data() + offset, '\n', m_strText.size() - offset);
-  const std::size_t stop = std::size_t(static_cast<const char*>(end) - m_strText.data());
+  const std::size_t stop = m_strText.find('\n', offset);
   // The next line starts right after: a walk down the script finds it at once.
   if (line + 1 < m_nLineCount) {
     m_nWalkLine = line + 1;
@@ -143,10 +139,8 @@ void CTVRLineStore::RenumberFrom(int line) {
   std::size_t offset = m_LineMarks.back();
   int at = int(m_LineMarks.size() - 1) * LINE_MARK_STEP;
   m_LineMarks.reserve(std::size_t(m_nLineCount / LINE_MARK_STEP) + 1);
-  const char* text = m_strText.data();
   while (at < m_nLineCount) {
-    const void* end = std::memchr(text + offset, '\n', m_strText.size() - offset);
-    offset = std::size_t(static_cast<const char*>(end) - text) + 1;
+    offset = m_strText.find('\n', offset) + 1;
     if (++at % LINE_MARK_STEP == 0) m_LineMarks.push_back(offset);
   }
   m_nWalkLine = 0;

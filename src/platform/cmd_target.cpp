@@ -13,12 +13,10 @@ const CTVRRuntimeClass g_CmdTargetClass = {"CTVRCmdTarget", nullptr};
 constexpr tvr::UINT kMaxRangeSize = 0x10000;
 
 template <typename Map, typename Handler>
-void AddRange(Map& map, tvr::UINT first, tvr::UINT last, const Handler& handler) {
+void AddRange(Map& map, tvr::UINT first, tvr::UINT last, Handler handler) {
   if (last < first || last - first >= kMaxRangeSize) return;
-  for (tvr::UINT id = first;; ++id) {
-    map[id] = handler;
-    if (id == last) break;
-  }
+  for (tvr::UINT id = first; id != last; ++id) map[id] = handler;
+  map[last] = std::move(handler);
 }
 
 }  // namespace
@@ -64,7 +62,7 @@ void CTVRCmdTarget::OnCommand(tvr::UINT nID, std::function<void()> handler) {
 }
 
 void CTVRCmdTarget::OnCommandRange(tvr::UINT first, tvr::UINT last, CommandHandler handler) {
-  if (handler) AddRange(m_commands, first, last, handler);
+  if (handler) AddRange(m_commands, first, last, std::move(handler));
 }
 
 void CTVRCmdTarget::OnUpdate(tvr::UINT nID, UpdateHandler handler) {
@@ -72,5 +70,5 @@ void CTVRCmdTarget::OnUpdate(tvr::UINT nID, UpdateHandler handler) {
 }
 
 void CTVRCmdTarget::OnUpdateRange(tvr::UINT first, tvr::UINT last, UpdateHandler handler) {
-  if (handler) AddRange(m_updates, first, last, handler);
+  if (handler) AddRange(m_updates, first, last, std::move(handler));
 }

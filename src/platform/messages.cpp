@@ -118,7 +118,7 @@ TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data,
   std::shared_ptr<tvr::BYTE[]> copy(new (std::nothrow) tvr::BYTE[count + 1]);
   if (!copy) return FALSE;
   if (count != 0) std::memcpy(copy.get(), data, count);
-  copy[count] = 0;
+  copy.get()[count] = 0;
   auto wParam = reinterpret_cast<tvr::WPARAM>(copy.get());
   return CTVRDispatcher::Instance().Post(hWnd, message, wParam, lParam, std::shared_ptr<void>(copy, copy.get()));
 }

@@ -298,7 +298,7 @@ class CStoreCopies {
     }
     // A new name for every copy: QSettings tells files apart by name, size
     // and time, and two copies may share the last two.
-    const QString copy = m_Dir.filePath(QStringLiteral("settings-%1.ini").arg(++m_nCopies));
+    QString copy = m_Dir.filePath(QStringLiteral("settings-%1.ini").arg(++m_nCopies));
     if (!m_Dir.isValid() || !CTVRFileWriter::WriteAll(copy.toStdString(), bytes)) return {};
     entry.m_strCopy = copy;
     return copy;

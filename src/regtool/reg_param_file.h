@@ -12,6 +12,7 @@
 // or a section. docs/register-files.md describes both formats.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -33,7 +34,7 @@ struct BitFieldMapping {
 
 struct RegisterDef {
   std::string name;
-  std::string bitLabel[8];  // bit 0 ... bit 7
+  std::array<std::string, 8> bitLabel;  // bit 0 ... bit 7
   tvr::BYTE number = 0;
   RegAccess access = RegAccess::ReadOnly;
   std::string initialValue;  // two characters of hexadecimal text

@@ -73,6 +73,7 @@ QListWidgetItem* CTVRToolBarEditDlg::MakeItem(tvr::UINT nID) const {
 
 std::vector<tvr::UINT> CTVRToolBarEditDlg::GetButtons() const {
   std::vector<tvr::UINT> buttons;
+  buttons.reserve(std::size_t(m_pButtons->count()));
   for (int i = 0; i < m_pButtons->count(); ++i) buttons.push_back(m_pButtons->item(i)->data(Qt::UserRole).toUInt());
   return buttons;
 }

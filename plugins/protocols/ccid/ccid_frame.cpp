@@ -28,7 +28,7 @@ long MeasureCcid(const tvr::BYTE* bytes, std::size_t available) {
   if (available < 5) return CTVRFrameGeometry::FRAME_MORE;
   const tvr::DWORD count = CTVRCcidFrame::DataLength(bytes);
   if (count > CTVRCcidFrame::MAX_STREAM_DATA_LENGTH) return CTVRFrameGeometry::FRAME_NONE;
-  return long(CTVRCcidFrame::HEADER_LENGTH + count);
+  return long(CTVRCcidFrame::HEADER_LENGTH) + long(count);
 }
 
 bool CheckCcid(const tvr::BYTE*, std::size_t) {
@@ -60,7 +60,7 @@ std::vector<tvr::BYTE> CTVRCcidFrame::Make(tvr::BYTE type, tvr::BYTE slot, tvr::
                                            tvr::BYTE error, tvr::BYTE specific, const std::vector<tvr::BYTE>& data) {
   std::vector<tvr::BYTE> message(HEADER_LENGTH + data.size());
   message[0] = type;
-  for (int i = 0; i < 4; ++i) message[std::size_t(1 + i)] = tvr::BYTE(data.size() >> (8 * i));
+  for (std::size_t i = 0; i < 4; ++i) message[1 + i] = tvr::BYTE(data.size() >> (8 * i));
   message[5] = slot;
   message[6] = seq;
   message[STATUS] = status;

@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <thread>
 #include <vector>
@@ -140,7 +141,9 @@ int OpenLine(std::string& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   COptions o;
   CLI::App app("tavric-ptyreader: the simulated reader's firmware at the far end of a pseudo-terminal");
   app.add_option("--protocol", o.m_strProtocol, "the host link spoken: Verta, PC/SC, CCID, Kiro or Loopback");
@@ -214,4 +217,15 @@ int main(int argc, char** argv) {
   ::close(master);
   if (!o.m_strLink.empty()) ::unlink(o.m_strLink.c_str());
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavric-ptyreader: %s\n", e.what());
+    return 2;
+  }
 }
