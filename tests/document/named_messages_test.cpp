@@ -132,9 +132,9 @@ TEST_F(NamedMessages, TheBoardsReportCallsPostTheNamedMessagesFromItsOwnThread) 
   // The end of a running statement starts the next one.
   MarkConnected();
   SetScript({"01 02;", "03 04;"});
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   fromBoardThread([&] { m_pDoc->ReportEndCommand(); });
-  EXPECT_EQ(m_pDoc->m_Sent, (std::vector<std::vector<BYTE>>{{0x03, 0x04}}));
+  EXPECT_EQ(m_pDoc->m_Sent, (std::vector<std::vector<BYTE>>{{0x01, 0x02}, {0x03, 0x04}}));
 
   // An error stops the run; a lost reader disconnects, stops and is told.
   fromBoardThread([&] {
