@@ -33,6 +33,7 @@
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
 #include "desktop_loop.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/board_view.h"
@@ -62,12 +63,12 @@ struct CRunFigures {
 CRunFigures Run(bool withPanes, double seconds) {
   CTVRBoardDoc* pDoc = NewSimDocument();
   CTVRHost::Instance().SetActiveDocument(pDoc);
-  pDoc->SelectProtocol("Verta", 0);
-  pDoc->OnReaderConnect();
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
+  CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
-  pDoc->SetScriptLines(LoopScript());
-  pDoc->SetLoopMode(TRUE);
-  pDoc->SetLoopCounter(0);
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript());
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 
   QSplitter* pWindow = nullptr;
   CTVRScriptView* pScript = nullptr;
@@ -106,21 +107,22 @@ CRunFigures Run(bool withPanes, double seconds) {
   const Clock::time_point start = Clock::now();
   lastTick = start;
   ticker.start(1);
-  pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
   CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   ticker.stop();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
 
   CRunFigures f;
-  f.m_dStatementsPerSecond = double(pDoc->GetLoopCounter()) * (COMMANDS_PER_LOOP + 1) / elapsed;
+  f.m_dStatementsPerSecond =
+      double(CTVRBoardDocPrivate::Of(*pDoc).GetLoopCounter()) * (COMMANDS_PER_LOOP + 1) / elapsed;
   f.m_dLongestStallMs = std::max(0.0, longestGap - 1.0);
   if (!gaps.empty()) {
     std::sort(gaps.begin(), gaps.end());
     f.m_dStall999Ms = std::max(0.0, gaps[gaps.size() * 999 / 1000] - 1.0);
     f.m_nStallsOver20Ms = std::size_t(gaps.end() - std::upper_bound(gaps.begin(), gaps.end(), 21.0));
   }
-  CTVRTraceLog& log = pDoc->GetTraceLog();
+  CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*pDoc).GetTraceLog();
   f.m_nRecords = log.GetCount();
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;
@@ -181,7 +183,8 @@ struct CEditFigures {
 
 CEditFigures EditScript(int lines) {
   CTVRBoardDoc* pDoc = NewSimDocument();
-  pDoc->SetScriptLines(std::vector<std::string>(std::size_t(lines), "00 a4 04 00 0c 01 02 03;"));
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(
+      std::vector<std::string>(std::size_t(lines), "00 a4 04 00 0c 01 02 03;"));
   auto* pView = new CTVRScriptView(pDoc);
   pView->resize(700, 400);
   pView->show();

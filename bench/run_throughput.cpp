@@ -29,6 +29,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_firmware.h"
@@ -76,11 +77,11 @@ struct CRunFigures {
 
 CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   CTVRHost::Instance().SetActiveDocument(pDoc);
-  pDoc->SelectProtocol("Verta", 0);
-  pDoc->OnReaderConnect();
-  pDoc->SetScriptLines(LoopScript(traceOn));
-  pDoc->SetLoopMode(TRUE);
-  pDoc->SetLoopCounter(0);
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
+  CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript(traceOn));
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 
   bool stopped = false;
   QTimer::singleShot(int(seconds * 1000), [&] {
@@ -89,19 +90,19 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   });
   auto start = std::chrono::steady_clock::now();
   const std::clock_t cpuStart = std::clock();
-  pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
   CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
 
   // Every loop is ".info" and the loopback commands: count whole loops.
-  double statements = double(pDoc->GetLoopCounter()) * (COMMANDS_PER_LOOP + 1);
+  double statements = double(CTVRBoardDocPrivate::Of(*pDoc).GetLoopCounter()) * (COMMANDS_PER_LOOP + 1);
   CRunFigures f;
   f.m_dStatementsPerSecond = statements / elapsed;
   f.m_dMicrosPerStatement = elapsed * 1e6 / statements;
   f.m_dCpuMicrosPerStatement = cpu * 1e6 / statements;
-  CTVRTraceLog& log = pDoc->GetTraceLog();
+  CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*pDoc).GetTraceLog();
   f.m_nRecords = log.GetCount();
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;

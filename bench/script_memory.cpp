@@ -18,6 +18,7 @@
 
 #include <tavric/board_doc.h>
 
+#include "document/board_doc_private.h"
 #include "platform/user_prompts.h"
 
 namespace {
@@ -60,12 +61,13 @@ int main(int argc, char** argv) {
   doc.OnNewDocument();
   const long before = PeakKilobytes();
   const auto start = std::chrono::steady_clock::now();
-  const bool opened = doc.OnOpenDocument(path) != FALSE;
+  const bool opened = CTVRBoardDocPrivate::Of(doc).OnOpenDocument(path) != FALSE;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const long after = PeakKilobytes();
 
   std::printf("script:        %ld MB of empty lines\n", megabytes);
-  std::printf("opened:        %s, %d lines, in %.2f s\n", opened ? "yes" : "NO", doc.GetLineCount(), seconds);
+  std::printf("opened:        %s, %d lines, in %.2f s\n", opened ? "yes" : "NO",
+              CTVRBoardDocPrivate::Of(doc).GetLineCount(), seconds);
   std::printf("peak memory:   %.1f MB before the open, %.1f MB after\n", before / 1024.0, after / 1024.0);
   std::printf("added by open: %.1f MB, %.2f bytes per byte of script\n", (after - before) / 1024.0,
               (after - before) * 1024.0 / bytes);

@@ -11,6 +11,7 @@
 
 #include "contract/host.h"
 #include "decode/answer_decoder.h"
+#include "document/board_doc_private.h"
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
@@ -37,14 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CTVRTestBoard doc;
   doc.OnNewDocument();
-  doc.m_pProtocol = &Protocol();
+  CTVRBoardDocPrivate::Of(doc).m_pProtocol = &Protocol();
   CTVRHost::Instance().SetActiveDocument(&doc);
-  doc.m_bConnected = TRUE;
-  doc.m_bTraceOn = (mode & 1) ? FALSE : TRUE;
-  doc.m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
-  doc.m_dwCommandType = (mode & 4) ? 1 : 0;
-  doc.SetLoopMode((mode & 8) ? TRUE : FALSE);
-  doc.SetHexDisplay((mode & 16) ? FALSE : TRUE);
+  CTVRBoardDocPrivate::Of(doc).m_bConnected = TRUE;
+  CTVRBoardDocPrivate::Of(doc).m_bTraceOn = (mode & 1) ? FALSE : TRUE;
+  CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
+  CTVRBoardDocPrivate::Of(doc).m_dwCommandType = (mode & 4) ? 1 : 0;
+  CTVRBoardDocPrivate::Of(doc).SetLoopMode((mode & 8) ? TRUE : FALSE);
+  CTVRBoardDocPrivate::Of(doc).SetHexDisplay((mode & 16) ? FALSE : TRUE);
 
   // Several answers in a row, each preceded by its length.
   while (!input.AtEnd()) {

@@ -1,4 +1,5 @@
 #include "decode/answer_steps.h"
+#include "document/board_doc_private.h"
 
 #include <vector>
 
@@ -8,15 +9,15 @@
 #include <tavric/trace_record.h>
 
 void CTVRAnswerSteps::RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a) {
-  if (CTVRCrypto* pCrypto = doc.m_pCrypto) {
+  if (CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto) {
     if (pCrypto->GetCryptoActivated() == 1) pCrypto->ResetCrypto();
     if (pCrypto->m_bAuthenticationPending) {
       // The authentication failed: the directive ends like a script statement.
       pCrypto->m_bAuthenticationPending = 0;
       pCrypto->m_bChallengeReceived = 0;
-      doc.m_dwCommandType = 0;
-      doc.m_bWaitAnswer = TRUE;
-      doc.m_bTraceOn = TRUE;
+      CTVRBoardDocPrivate::Of(doc).m_dwCommandType = 0;
+      CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer = TRUE;
+      CTVRBoardDocPrivate::Of(doc).m_bTraceOn = TRUE;
     }
   }
   const tvr::BYTE lpb = protocol.GetLpbActivated();
@@ -24,18 +25,18 @@ void CTVRAnswerSteps::RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, c
 }
 
 void CTVRAnswerSteps::RunCypheringEnd(CTVRBoardDoc& doc) {
-  CTVRCrypto* pCrypto = doc.m_pCrypto;
+  CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto;
   if (!pCrypto || !pCrypto->m_bAuthenticationPending || !pCrypto->m_bChallengeReceived) return;
-  doc.m_bTraceOn = TRUE;
-  doc.m_dwCommandType = 0;
-  doc.m_bWaitAnswer = TRUE;
+  CTVRBoardDocPrivate::Of(doc).m_bTraceOn = TRUE;
+  CTVRBoardDocPrivate::Of(doc).m_dwCommandType = 0;
+  CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer = TRUE;
   pCrypto->m_bAuthenticationPending = 0;
   pCrypto->m_bChallengeReceived = 0;
-  doc.m_bRunning = TRUE;
+  CTVRBoardDocPrivate::Of(doc).m_bRunning = TRUE;
 }
 
 void CTVRAnswerSteps::RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame& a) {
-  CTVRCrypto* pCrypto = doc.m_pCrypto;
+  CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto;
   if (!pCrypto) return;
   if (pCrypto->GetCryptoActivated() == 1) pCrypto->ReceivedData(a.Data(), a.DataWithoutStatus());
   if (pCrypto->m_bAuthenticationPending && !pCrypto->m_bChallengeReceived) {
@@ -43,10 +44,10 @@ void CTVRAnswerSteps::RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame&
     std::vector<tvr::BYTE> challenge(a.Data(), a.Data() + count);
     challenge.push_back(0);
     pCrypto->m_bChallengeReceived = 1;
-    doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+    CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
     pCrypto->TripleDes(challenge.data(), count);
     // The cyphered command goes out from TripleDes; nothing more of this
     // answer, nor the next answer's text, is traced.
-    doc.m_bTraceOn = FALSE;
+    CTVRBoardDocPrivate::Of(doc).m_bTraceOn = FALSE;
   }
 }

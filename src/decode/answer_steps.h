@@ -12,6 +12,7 @@
 
 #include "decode/answer_frame.h"
 #include "decode/decoded_text.h"
+#include "document/board_doc_private.h"
 
 class CTVRBoardDoc;
 class CTVRProtocol;
@@ -55,5 +56,5 @@ bool CTVRAnswerSteps::AppendError(CTVRDecodedText<N>& text, const CErrorCode& ta
 
 template <std::size_t N>
 void CTVRAnswerSteps::TraceText(CTVRBoardDoc& doc, const char (&text)[N], int kind) {
-  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), tvr::DWORD(N - 1), kind);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), tvr::DWORD(N - 1), kind);
 }

@@ -7,6 +7,7 @@
 #include "contract/host.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
+#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -26,18 +27,18 @@ constexpr tvr::DWORD SENT_CODE = 4;
 // them (a raw statement of a few bytes) is named " UNKNOWN COMMAND" where a
 // name is due, and changes neither the card selection nor the expected opcode.
 void CTVRGenericFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
-  const bool scriptTyped = doc.m_eScriptType != SCRIPT_RAWDATA;
+  const bool scriptTyped = CTVRBoardDocPrivate::Of(doc).m_eScriptType != SCRIPT_RAWDATA;
   if (sent.m_dwLength <= SENT_CODE) {
     if (scriptTyped) WriteUnknown(doc);
     return;
   }
   const tvr::BYTE cls = sent.m_pFrame[SENT_CLASS];
   const tvr::BYTE code = sent.m_pFrame[SENT_CODE];
-  doc.SetExpectedOpcode(cls);
+  CTVRBoardDocPrivate::Of(doc).SetExpectedOpcode(cls);
   if (cls == protocol.GetOpcodeSelectCard() && scriptTyped) {
     // A script's selection can be undone when it fails; a one-off command's
     // cannot, so it leaves the old card alone.
-    if (doc.m_dwCommandType == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
+    if (CTVRBoardDocPrivate::Of(doc).m_dwCommandType == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
     protocol.SetSelectCard(code);
     CTVRHost::Instance().GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
   }
@@ -45,7 +46,7 @@ void CTVRGenericFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol,
 }
 
 bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (doc.m_eScriptType == SCRIPT_RAWDATA) return true;
+  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA) return true;
   CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE opcode = a.Opcode();
@@ -63,7 +64,7 @@ bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, 
       slots.ShowSlot(tvr::BYTE(card - 1));
     }
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), data);
-    if (doc.m_bTraceOn) text.Trace(doc);
+    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
     return true;
   }
 
@@ -74,17 +75,18 @@ bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, 
   if (commands.IsDefined(opcode)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, opcode, data)) text.Append(texts::kUnknownCommandSeeCommandTxt);
-    if (doc.m_bWaitAnswer) text.Append(texts::kExecuted);
-    if (doc.m_bTraceOn) text.Trace(doc);
-  } else if (doc.m_bTraceOn) {
+    if (CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer) text.Append(texts::kExecuted);
+    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
+  } else if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 
   const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
   if (opcode == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
-  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode()) slots.SetAtr(a.Data(), a.GetCount(), slot);
+  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !CTVRBoardDocPrivate::Of(doc).IsLoopMode())
+    slots.SetAtr(a.Data(), a.GetCount(), slot);
   if (opcode == OPCODE_CARD_EVENT) {
-    if (doc.m_bBeepOnError) TVRMessageBeep(0);
+    if (CTVRBoardDocPrivate::Of(doc).m_bBeepOnError) TVRMessageBeep(0);
     // The high four bits name the slot counted from 1; bit 0 clear: the card left.
     if (!(data & 0x01)) slots.ClearAtr(tvr::BYTE((data >> 4) - 1));
   }

@@ -6,6 +6,7 @@
 
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
+#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -40,7 +41,8 @@ bool CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protoc
 
   if (cls == CLASS_INTERMEDIATE) {
     // The command goes on: its final answer is still to come.
-    if (doc.m_bTraceOn) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn)
+      CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
     return false;
   }
   if (cls == CLASS_ERROR) {
@@ -61,6 +63,6 @@ bool CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protoc
     else if (!CTVRAnswerSteps::AppendName(text, commands, cls2, value2))
       text.Append(texts::kUndefinedExtraMsg);
   }
-  if (doc.m_bTraceOn) text.Trace(doc);
+  if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
   return true;
 }

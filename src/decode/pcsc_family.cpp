@@ -6,6 +6,7 @@
 #include "contract/host.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
+#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -41,7 +42,7 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     std::size_t count = 0;
     while (p + count < end && p[count] != 0) ++count;
     text.Append(reinterpret_cast<const char*>(p), count);
-    if (doc.m_bTraceOn) text.Trace(doc);
+    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
   } else if (first == ANSWER_CARD && a.GetLength() > a.GetHeader()) {
     // P2: a card answer.
     CTVRAnswerSteps::RunCypheringEnd(doc);
@@ -68,14 +69,15 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
         break;
     }
     // The answer to an escape command is traced without a decoded text.
-    if (named && doc.m_bTraceOn && !doc.IsEscapeAnswerExpected()) text.Trace(doc);
-    doc.SetEscapeAnswerExpected(FALSE);
+    if (named && CTVRBoardDocPrivate::Of(doc).m_bTraceOn && !CTVRBoardDocPrivate::Of(doc).IsEscapeAnswerExpected())
+      text.Trace(doc);
+    CTVRBoardDocPrivate::Of(doc).SetEscapeAnswerExpected(FALSE);
 
     CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();
-    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode())
+    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !CTVRBoardDocPrivate::Of(doc).IsLoopMode())
       slots.SetAtr(a.Data(), a.GetCount(), slot);
     CTVRAnswerSteps::RunCypheringFeed(doc, a);
   }

@@ -13,6 +13,7 @@
 #include "decode/loopback_family.h"
 #include "decode/message_code_family.h"
 #include "decode/pcsc_family.h"
+#include "document/board_doc_private.h"
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
   static const CTVRGenericFamily generic;
@@ -48,9 +49,9 @@ void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol) const {
 }
 
 void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {
-  if (!doc.m_bTraceOn) return;
+  if (!CTVRBoardDocPrivate::Of(doc).m_bTraceOn) return;
   if (text == nullptr) length = 0;
-  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
 }
 
 void CTVRProtocolFamily::WriteUnknown(CTVRBoardDoc& doc) {

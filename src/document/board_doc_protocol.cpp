@@ -7,9 +7,10 @@
 
 #include "contract/host.h"
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 
-void CTVRBoardDoc::SelectProtocol(const std::string& name, BYTE standard) {
+void CTVRBoardDocPrivate::SelectProtocol(const std::string& name, BYTE standard) {
   // Names are matched exactly, letter case included; the first registered wins.
   for (CTVRProtocol* pProtocol : CTVRHost::Instance().GetProtocols()) {
     if (pProtocol == nullptr || pProtocol->GetName() != name) continue;
@@ -20,7 +21,7 @@ void CTVRBoardDoc::SelectProtocol(const std::string& name, BYTE standard) {
   }
 }
 
-void CTVRBoardDoc::OnProtocols(UINT nID) {
+void CTVRBoardDocPrivate::OnProtocols(UINT nID) {
   const auto& protocols = CTVRHost::Instance().GetProtocols();
   if (nID < ID_PROTOCOL_FIRST) return;
   const std::size_t index = nID - ID_PROTOCOL_FIRST;
@@ -28,7 +29,7 @@ void CTVRBoardDoc::OnProtocols(UINT nID) {
   m_pProtocol = protocols[index];
   // Loaded again on every choice, so edited description files take effect.
   CTVRProtocolFamily::ForProtocol(*m_pProtocol).LoadDescriptionFiles(*m_pProtocol);
-  m_pProtocol->SetConnected(IsConnected());
+  m_pProtocol->SetConnected(m_Doc.IsConnected());
 }
 
 BOOL CTVRBoardDoc::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {
@@ -42,7 +43,7 @@ BOOL CTVRBoardDoc::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInf
     if (CTVRDocTemplate* pTemplate = GetDocTemplate();
         pTemplate != nullptr && pTemplate->OnCmdMsg(nID, code, pExtra, pHandlerInfo))
       return TRUE;
-    return m_pProtocol != nullptr && m_pProtocol->OnCmdMsg(nID, code, pExtra, pHandlerInfo) ? TRUE : FALSE;
+    return d->m_pProtocol != nullptr && d->m_pProtocol->OnCmdMsg(nID, code, pExtra, pHandlerInfo) ? TRUE : FALSE;
   };
   // Board and protocol handlers are plug-in code.
   BOOL handled = FALSE;

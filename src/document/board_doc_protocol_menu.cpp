@@ -7,6 +7,7 @@
 #include <tavric/resources.h>
 
 #include "contract/host.h"
+#include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
 #include "platform/menu_editor.h"
 
@@ -29,7 +30,7 @@ const CTVRMenuItem* FindProtocolPopup(CTVRProtocol* pProtocol) {
 
 }  // namespace
 
-void CTVRBoardDoc::OnUpdateProtocols(CTVRCmdUI* pCmdUI) {
+void CTVRBoardDocPrivate::OnUpdateProtocols(CTVRCmdUI* pCmdUI) {
   auto* pMenu = static_cast<CTVRMenuEditor*>(pCmdUI->m_pMenu);
   if (!pCmdUI->m_bIsMenuItem || pMenu == nullptr) {
     pCmdUI->Enable(m_nProtocolMenuCount > 1);

@@ -6,10 +6,11 @@
 
 #include "board_settings_dlg.h"
 #include "delay_options_dlg.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 #include "run_messages.h"
 
-void CTVRBoardDoc::EndCommand() {
+void CTVRBoardDocPrivate::EndCommand() {
   // A Stop, an error or the end of the script came first.
   if (!m_bRunning) return;
 
@@ -36,7 +37,7 @@ void CTVRBoardDoc::EndCommand() {
   --m_nEndCommandDepth;
 }
 
-void CTVRBoardDoc::OnContinueRun(WPARAM serial) {
+void CTVRBoardDocPrivate::OnContinueRun(WPARAM serial) {
   // Stop, or Stop and Start again, since it was posted: that run is over.
   if (!m_bRunning || serial != WPARAM(m_dwRunSerial)) return;
   ++m_nEndCommandDepth;
@@ -45,48 +46,48 @@ void CTVRBoardDoc::OnContinueRun(WPARAM serial) {
 }
 
 void CTVRBoardDoc::OnScriptStop() {
-  ++m_dwRunSerial;
-  m_bRunning = FALSE;
-  m_bWaitAnswer = FALSE;
+  ++d->m_dwRunSerial;
+  d->m_bRunning = FALSE;
+  d->m_bWaitAnswer = FALSE;
   // A statement sent and not yet answered counts as done: the mark moves past it.
-  GotoNextCommand();
+  d->GotoNextCommand();
 }
 
-void CTVRBoardDoc::OnScriptStart() {
+void CTVRBoardDocPrivate::OnScriptStart() {
   ++m_dwRunSerial;
   m_bStepMode = FALSE;
   SendCurrentCommand();
 }
 
-void CTVRBoardDoc::OnScriptStep() {
+void CTVRBoardDocPrivate::OnScriptStep() {
   ++m_dwRunSerial;
   m_bStepMode = TRUE;
   SendCurrentCommand();
 }
 
-void CTVRBoardDoc::OnScriptLoop() {
+void CTVRBoardDocPrivate::OnScriptLoop() {
   m_bLoopMode = m_bLoopMode ? FALSE : TRUE;
   SetLoopCounter(0);
 }
 
-void CTVRBoardDoc::OnScriptRawdata() {
+void CTVRBoardDocPrivate::OnScriptRawdata() {
   m_eScriptType = SCRIPT_RAWDATA;
 }
-void CTVRBoardDoc::OnScriptCommands() {
+void CTVRBoardDocPrivate::OnScriptCommands() {
   m_eScriptType = SCRIPT_COMMANDS;
 }
-void CTVRBoardDoc::OnScriptApdu() {
+void CTVRBoardDocPrivate::OnScriptApdu() {
   m_eScriptType = SCRIPT_APDU;
 }
 
-void CTVRBoardDoc::OnDelayCmd() {
+void CTVRBoardDocPrivate::OnDelayCmd() {
   CTVRDelayOptionsDlg dlg(m_DelayOptions);
   dlg.DoModal();
 }
 
-void CTVRBoardDoc::OnReaderSettings() {
+void CTVRBoardDocPrivate::OnReaderSettings() {
   BOOL has = FALSE;
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SETTINGS, [&] { has = HasSettings(); }) || !has) return;
-  CTVRBoardSettingsDlg dlg(*this);
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SETTINGS, [&] { has = m_Doc.HasSettings(); }) || !has) return;
+  CTVRBoardSettingsDlg dlg(m_Doc);
   dlg.DoModal();
 }

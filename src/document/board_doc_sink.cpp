@@ -5,6 +5,7 @@
 #include <tavric/protocol.h>
 
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 
 void CTVRBoardDocSink::OnLinesEdited() {
@@ -20,74 +21,74 @@ void CTVRBoardDocSink::OnNextStatementMoved() {
 }
 
 tvr::BOOL CTVRBoardDocSink::IsRunning() const {
-  return m_Doc.m_bRunning;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_bRunning;
 }
 
 tvr::BOOL CTVRBoardDocSink::IsStepMode() const {
-  return m_Doc.IsStepMode();
+  return CTVRBoardDocPrivate::Of(m_Doc).IsStepMode();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsLoopMode() const {
-  return m_Doc.IsLoopMode();
+  return CTVRBoardDocPrivate::Of(m_Doc).IsLoopMode();
 }
 
 void CTVRBoardDocSink::OnScriptEnded() {
   // Parked on the last statement: Start runs it again, as after a step.
-  m_Doc.m_bRunning = FALSE;
-  m_Doc.SetStepMode(TRUE);
+  CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = FALSE;
+  CTVRBoardDocPrivate::Of(m_Doc).SetStepMode(TRUE);
 }
 
 tvr::BOOL CTVRBoardDocSink::IsTraceOn() const {
-  return m_Doc.m_bTraceOn;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_bTraceOn;
 }
 
 void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
-  m_Doc.m_bTraceOn = on;
+  CTVRBoardDocPrivate::Of(m_Doc).m_bTraceOn = on;
 }
 
 void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
-  m_Doc.SetLoopMode(on);
+  CTVRBoardDocPrivate::Of(m_Doc).SetLoopMode(on);
 }
 
 EScriptType CTVRBoardDocSink::GetScriptType() const {
-  return m_Doc.m_eScriptType;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType;
 }
 
 void CTVRBoardDocSink::SetScriptType(EScriptType type) {
-  m_Doc.m_eScriptType = type;
+  CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType = type;
 }
 
 CTVRDelayOptions& CTVRBoardDocSink::GetDelayOptions() {
-  return m_Doc.m_DelayOptions;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_DelayOptions;
 }
 
 CTVRCrypto* CTVRBoardDocSink::GetCrypto() const {
-  return m_Doc.m_pCrypto;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_pCrypto;
 }
 
 std::string CTVRBoardDocSink::GetScriptPath() const {
-  return m_Doc.GetScriptPath();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetScriptPath();
 }
 
 void CTVRBoardDocSink::OnStatementStarted() {
   // Some protocols frame nothing: their scripts are always raw data.
-  const CTVRProtocol* pProtocol = m_Doc.m_pProtocol;
+  const CTVRProtocol* pProtocol = CTVRBoardDocPrivate::Of(m_Doc).m_pProtocol;
   if (pProtocol != nullptr && CTVRProtocolFamily::ForProtocol(*pProtocol).IsRawDataOnly())
-    m_Doc.m_eScriptType = SCRIPT_RAWDATA;
-  m_Doc.m_bRunning = TRUE;
-  m_Doc.m_dwCommandType = 0;
+    CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType = SCRIPT_RAWDATA;
+  CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = TRUE;
+  CTVRBoardDocPrivate::Of(m_Doc).m_dwCommandType = 0;
 }
 
 void CTVRBoardDocSink::OnRunEnded() {
-  m_Doc.m_bRunning = FALSE;
+  CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = FALSE;
 }
 
 void CTVRBoardDocSink::NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind) {
-  m_Doc.NotifyMessage(data, count, kind);
+  CTVRBoardDocPrivate::Of(m_Doc).NotifyMessage(data, count, kind);
 }
 
 tvr::BOOL CTVRBoardDocSink::SendData(tvr::BYTE* bytes, tvr::DWORD count, EScriptType type) {
-  return m_Doc.SendData(bytes, count, type);
+  return CTVRBoardDocPrivate::Of(m_Doc).SendData(bytes, count, type);
 }
 
 void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
@@ -114,9 +115,9 @@ void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD lengt
 }
 
 void CTVRBoardDocSink::SaveLog() {
-  m_Doc.OnLogFileSave();
+  CTVRBoardDocPrivate::Of(m_Doc).OnLogFileSave();
 }
 
 void CTVRBoardDocSink::EndCommand() {
-  m_Doc.EndCommand();
+  CTVRBoardDocPrivate::Of(m_Doc).EndCommand();
 }

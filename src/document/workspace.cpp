@@ -11,6 +11,7 @@
 
 #include "contract/host.h"
 #include "contract/new_document_chooser.h"
+#include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
 #include "document/headless_frames.h"
 #include "document/plugin_guard.h"
@@ -133,7 +134,8 @@ std::vector<CTVRBoardDoc*> CTVRWorkspace::RestoreDocuments(CTVRDocTemplate& tmpl
     // is for the board class, not for the loop.
     CTVRPluginGuard::Call(*pDoc, CTVRPluginGuard::STATE, [&] { pDoc->LoadState(reg); });
     m_Frames.LoadFrameState(*pDoc, reg);
-    if (withKeptTraces && i < DWORD(KEPT_TRACES)) pDoc->NotifyMessageForReload(tmpl.m_KeptTraces[i]);
+    if (withKeptTraces && i < DWORD(KEPT_TRACES))
+      CTVRBoardDocPrivate::Of(*pDoc).NotifyMessageForReload(tmpl.m_KeptTraces[i]);
     m_Frames.ShowFrame(*pDoc);
     restored.push_back(pDoc);
   }
@@ -160,7 +162,7 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
     }
     if (closeAfter) {
       // The table has ten places: later documents reopen with an empty trace.
-      if (n < KEPT_TRACES) tmpl.m_KeptTraces[n] = pDoc->GetKeptTrace();
+      if (n < KEPT_TRACES) tmpl.m_KeptTraces[n] = CTVRBoardDocPrivate::Of(*pDoc).GetKeptTrace();
       m_Frames.DestroyFrame(*pDoc);
       tmpl.CloseDocument(pDoc);
     }
@@ -178,13 +180,13 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
 
 void CTVRWorkspace::NewScriptFile(CTVRBoardDoc& doc) {
   doc.SetTitle(kNoname);
-  doc.SetScriptPath(kNoname);
+  CTVRBoardDocPrivate::Of(doc).SetScriptPath(kNoname);
   const auto& templates = CTVRHost::Instance().GetTemplates();
   CTVRDocTemplate* pFirst = templates.empty() ? nullptr : templates.front().get();
 
   // Every document of the cycle keeps its trace, not only the one whose
   // command this is: they all close and reopen.
-  doc.NotifyMessage(nullptr, 0, TRACE_KEEP);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(nullptr, 0, TRACE_KEEP);
   bool closesItself = false;
   if (pFirst != nullptr) {
     for (CTVRBoardDoc* pDoc : pFirst->GetDocuments()) {
@@ -192,7 +194,7 @@ void CTVRWorkspace::NewScriptFile(CTVRBoardDoc& doc) {
         closesItself = m_Frames.HasFrame(doc) != FALSE;
         continue;
       }
-      pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
+      CTVRBoardDocPrivate::Of(*pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
     }
     // A document of the board type after one without a frame stays open: the
     // save loop stops there.
@@ -220,16 +222,16 @@ void CTVRWorkspace::OpenRecentFile(int index) {
   CTVRRecentFileList& list = CTVRRecentFileList::Instance();
   const std::string path = list.GetPath(index);
   if (path.empty()) return;
-  if (!pDoc->SaveModified()) return;
+  if (!CTVRBoardDocPrivate::Of(*pDoc).SaveModified()) return;
   // A file that cannot be opened leaves the document as it was and drops off
   // the list; an opened one goes to the top.
-  if (!pDoc->OnOpenDocument(path)) {
+  if (!CTVRBoardDocPrivate::Of(*pDoc).OnOpenDocument(path)) {
     list.Remove(index);
     return;
   }
   list.Add(path);
-  pDoc->m_bTraceOn = TRUE;
-  pDoc->SetLoopCounter(0);
+  CTVRBoardDocPrivate::Of(*pDoc).m_bTraceOn = TRUE;
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 }
 
 void CTVRWorkspace::CloseAllDocuments() {

@@ -6,6 +6,7 @@
 #include <tavric/messages.h>
 
 #include "contract/host.h"
+#include "document/board_doc_private.h"
 #include "platform/user_prompts.h"
 #include "regtool/register_command.h"
 #include "regtool/regtool_texts.h"
@@ -22,11 +23,12 @@ unsigned Field(tvr::BYTE value, tvr::BYTE low, tvr::BYTE high) {
 }  // namespace
 
 CRegisterTool::CRegisterTool(CTVRBoardDoc& doc) : m_Doc(doc), m_strSequenceText(regtool_texts::READ_FIRST_REGISTER) {
-  m_Doc.SetRegisterDialog(this);
+  CTVRBoardDocPrivate::Of(m_Doc).SetRegisterDialog(this);
 }
 
 CRegisterTool::~CRegisterTool() {
-  if (m_Doc.GetRegisterDialog() == this) m_Doc.SetRegisterDialog(nullptr);
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRegisterDialog() == this)
+    CTVRBoardDocPrivate::Of(m_Doc).SetRegisterDialog(nullptr);
 }
 
 int CRegisterTool::Open() {
@@ -38,14 +40,14 @@ int CRegisterTool::Open(const std::string& folder) {
   int selected = -1;
   const std::vector<std::string>& labels = m_ParamFile.GetLabels();
   for (std::size_t i = 0; i < labels.size(); ++i)
-    if (labels[i] == m_Doc.GetLastRegSetting()) selected = int(i);
+    if (labels[i] == CTVRBoardDocPrivate::Of(m_Doc).GetLastRegSetting()) selected = int(i);
   if (selected >= 0) SelectParamFile(selected);
   return selected;
 }
 
 tvr::BOOL CRegisterTool::SelectParamFile(int index) {
   if (index < 0 || std::size_t(index) >= m_ParamFile.GetPaths().size()) return FALSE;
-  m_Doc.SetLastRegSetting(m_ParamFile.GetLabels()[std::size_t(index)]);
+  CTVRBoardDocPrivate::Of(m_Doc).SetLastRegSetting(m_ParamFile.GetLabels()[std::size_t(index)]);
   if (!m_ParamFile.Load(m_ParamFile.GetPaths()[std::size_t(index)])) return FALSE;
   m_Rows.assign(m_ParamFile.GetRegisters().size(), CRow{});
   // Another file's registers: the sequence starts again at the first.
@@ -170,7 +172,8 @@ void CRegisterTool::Execute(int row, const std::string& text, bool read) {
     m_bWaitingAnswer = read ? TRUE : FALSE;
     m_byAwaitedNumber = number;
     SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-    m_Doc.SendData(command.m_Bytes.data(), tvr::DWORD(command.m_Bytes.size()), m_Doc.m_eScriptType);
+    CTVRBoardDocPrivate::Of(m_Doc).SendData(command.m_Bytes.data(), tvr::DWORD(command.m_Bytes.size()),
+                                            CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType);
   } else if (command.m_eKind == CRegisterCommand::KIND_CONFIG) {
     if (read) {
       m_bWaitingAnswer = TRUE;

@@ -10,6 +10,7 @@
 
 #include "board_view.h"
 #include "contract/host.h"
+#include "document/board_doc_private.h"
 #include "document/window_placement.h"
 #include "script_view.h"
 
@@ -74,7 +75,9 @@ void CTVRChildFrame::SetRows(int row0Cur, int row0Min, int row1Cur, int row1Min)
 void CTVRChildFrame::UpdateTitle() {
   // The reader's name and the script's in brackets, "noname" before a file.
   std::string title;
-  if (m_pDoc != nullptr) title = m_pDoc->GetCaption().empty() ? m_pDoc->GetTitle() : m_pDoc->GetCaption();
+  if (m_pDoc != nullptr)
+    title = CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption().empty() ? m_pDoc->GetTitle()
+                                                                  : CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption();
   setWindowTitle(QString::fromLocal8Bit(title.c_str()));
 }
 
@@ -90,7 +93,8 @@ CTVRCmdTarget* CTVRChildFrame::GetActiveView() const {
 void CTVRChildFrame::closeEvent(QCloseEvent* event) {
   // The script first (Cancel, or a save that did not happen, keeps it all),
   // then the settings, which only a saved state brings back.
-  if (m_pDoc != nullptr && (!m_pDoc->SaveModified() || !m_pDoc->CanCloseDocument())) {
+  if (m_pDoc != nullptr &&
+      (!CTVRBoardDocPrivate::Of(*m_pDoc).SaveModified() || !CTVRBoardDocPrivate::Of(*m_pDoc).CanCloseDocument())) {
     event->ignore();
     UpdateTitle();
     return;

@@ -33,6 +33,7 @@
 #include "contract/host.h"
 #include "contract/new_document_chooser.h"
 #include "customize_dlg.h"
+#include "document/board_doc_private.h"
 #include "lock_indicators.h"
 #include "new_dlg.h"
 #include "options_dlg.h"
@@ -595,7 +596,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     CTVRBoardDoc* pDoc = pFrame->GetDocument();
     if (pDoc == nullptr || !pDoc->IsModified()) continue;
     m_pMdiArea->setActiveSubWindow(pFrame);
-    const bool kept = !pDoc->SaveModified();
+    const bool kept = !CTVRBoardDocPrivate::Of(*pDoc).SaveModified();
     pFrame->UpdateTitle();
     if (kept) {
       event->ignore();

@@ -11,6 +11,7 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 #include "triple_des.h"
@@ -119,12 +120,12 @@ class Cyphering : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    m_pDoc->m_pCrypto = &m_Crypto;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &m_Crypto;
   }
   // The comments written to the trace since the last call.
   std::vector<std::string> Comments() {
     std::vector<std::string> comments = tvr_test::TraceTexts(*m_pDoc, TRACE_COMMENT, m_nSeen);
-    m_nSeen = m_pDoc->GetTraceLog().GetCount();
+    m_nSeen = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
     return comments;
   }
   void Receive(const std::string& hex) {
@@ -219,7 +220,7 @@ TEST_F(Cyphering, AnswerDataAreDecipheredAsOneStreamUntilAReset) {
   m_Crypto.ResetCrypto();
   Receive("8899AABBCCDDEEFF");  // from a zero ICV again
   EXPECT_EQ(Comments(), std::vector<std::string>{"DECIPHERED DATA : 80 E0 91 51 0C BF 0C 1A\r\n"});
-  m_pDoc->m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
   Receive("0011223344556677");
   EXPECT_TRUE(Comments().empty());
 }
@@ -247,7 +248,7 @@ TEST_F(Cyphering, TheChallengeIsAnsweredWithExternalAuthenticate) {
     const Bytes& frame = m_pDoc->m_Sent[0];
     EXPECT_EQ(ToHex(Bytes(frame.begin() + 3, frame.end() - 1)), c.command);
     EXPECT_EQ(m_pDoc->m_SentCommandKinds, std::vector<DWORD>{1});
-    m_pDoc->m_bWaitAnswer = FALSE;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer = FALSE;
     RunQueue();
   }
 }

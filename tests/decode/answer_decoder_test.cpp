@@ -11,6 +11,7 @@
 
 #include "decode/answer_decoder.h"
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -52,7 +53,7 @@ class AnswerDecoder : public CTVRDocFixture {
     CTVRDocFixture::SetUp();
     m_Protocol.CmdTable().LoadPath(kDataDir + "/Command.txt");
     m_Protocol.ErrorTable().LoadPath(kDataDir + "/Error.txt");
-    m_pDoc->m_pCrypto = &m_Crypto;  // not activated, no exchange pending
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &m_Crypto;  // not activated, no exchange pending
     Await(0xD4);
     m_Slots.SetListener(nullptr);
     for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) m_Slots.ClearAtr(slot);
@@ -61,11 +62,11 @@ class AnswerDecoder : public CTVRDocFixture {
   // the queue is empty and the records start here.
   void Await(BYTE opcode) {
     RunQueue();
-    m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
-    m_pDoc->m_bWaitAnswer = TRUE;
-    m_pDoc->SetExpectedOpcode(opcode);
-    m_pDoc->m_bRunning = TRUE;
-    m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer = TRUE;
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectedOpcode(opcode);
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
+    m_nFirstRecord = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
   }
   // Decodes a copy that holds exactly the answer's bytes, so that a read past
   // its end is caught by the address sanitizer.
@@ -112,18 +113,19 @@ TEST_F(AnswerDecoder, DecodedTextBytesAndTheEndOfTheStatement) {
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.what);
     Await(c.expected);
-    m_pDoc->m_eScriptType = c.type;
-    m_pDoc->m_bWaitAnswer = c.wait;
-    m_pDoc->m_bTraceOn = c.traceOn;
-    m_pDoc->GetDelayOptions().m_bFreeReception = TRUE;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = c.type;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer = c.wait;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = c.traceOn;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bFreeReception = TRUE;
     Decode(c.answer);
     std::vector<Record> expected;
     if (c.text) expected.emplace_back(TRACE_ANSWER_TEXT, c.text);
     if (c.bytes) expected.emplace_back(TRACE_RECEIVED, Str(c.answer));
     EXPECT_EQ(Records(), expected);
     EXPECT_EQ(EndPosted(), c.ends);
-    EXPECT_FALSE(m_pDoc->m_bWaitAnswer);
-    EXPECT_EQ(m_pDoc->m_bTraceOn, c.traceOn);  // forced on for an unsolicited answer, then restored
+    EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn,
+              c.traceOn);  // forced on for an unsolicited answer, then restored
     EXPECT_EQ(m_pDoc->GetDelayOptions().m_bFreeReception, c.type == SCRIPT_RAWDATA ? FALSE : TRUE);
   }
 }
@@ -136,8 +138,8 @@ TEST_F(AnswerDecoder, ShortAnswersAreNeverReadPastTheirEnd) {
   for (EScriptType type : {SCRIPT_RAWDATA, SCRIPT_COMMANDS})
     for (const Bytes& frame : frames)
       for (std::size_t length = 0; length <= frame.size(); ++length) {
-        m_pDoc->m_eScriptType = type;
-        m_pDoc->m_bWaitAnswer = TRUE;
+        CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
+        CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer = TRUE;
         const Bytes prefix(frame.begin(), frame.begin() + std::ptrdiff_t(length));
         Decode(prefix);
         ASSERT_FALSE(Records().empty());
@@ -168,10 +170,10 @@ TEST_F(AnswerDecoder, CardEventBeepsAndClearsTheSlotTheCardLeft) {
 TEST_F(AnswerDecoder, AnswerToResetAndMaskGoToTheSelectedCardsSlot) {
   m_Protocol.SetSelectCard(3);
   const Bytes atr = {0x3B, 0x02, 0x14, 0x50};
-  m_pDoc->SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
   Decode(MakeAnswerFrame(0x60, 0x30, atr));
   EXPECT_FALSE(m_Slots.HasAtr(2));  // not in loop mode
-  m_pDoc->SetLoopMode(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(FALSE);
   Decode(MakeAnswerFrame(0x60, 0x30, atr));
   EXPECT_EQ(m_Slots.GetAtr(2), atr);  // the data bytes, without the checksum
 
@@ -182,13 +184,13 @@ TEST_F(AnswerDecoder, AnswerToResetAndMaskGoToTheSelectedCardsSlot) {
 TEST_F(AnswerDecoder, LoopbackStepIsJudgedWithoutMovingTheScript) {
   LoopbackProtocol loopback;
   UseProtocol(loopback);
-  m_pDoc->m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
   const Bytes answer = MakeAnswerFrame(0x60, 0xD4, {0x4A});
   Decode(answer);
   EXPECT_EQ(Records(), (std::vector<Record>{{1, Str(answer)}, {2, "LOOPBACK : TEST OK\r\n\r\n"}}));
   EXPECT_EQ(m_Prompts.m_Beeps, (std::vector<UINT>{10}));
   EXPECT_EQ(CTVRDispatcher::Instance().PendingCount(), 0u);
-  EXPECT_FALSE(m_pDoc->m_bRunning);
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
 
   // An error the protocol takes as the end of the loopback stops it.
   Await(0xD4);
@@ -200,23 +202,23 @@ TEST_F(AnswerDecoder, LoopbackStepIsJudgedWithoutMovingTheScript) {
 TEST_F(AnswerDecoder, TripleDesExchangeFromChallengeToTheCypheredAnswer) {
   // The directive sent the challenge request as a one-off command.
   m_Crypto.m_bAuthenticationPending = 1;
-  m_pDoc->m_dwCommandType = 1;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType = 1;
   const Bytes challenge = MakeAnswerFrame(0x60, 0x84, {1, 2, 3, 4, 5, 6, 7, 8, 0x90, 0x00});
   Decode(challenge);
   EXPECT_EQ(m_Crypto.m_Challenges, (std::vector<Bytes>{{1, 2, 3, 4, 5, 6, 7, 8, 0}}));  // zero-terminated
   // The bytes are traced once, by the challenge step, and nothing after it.
   EXPECT_EQ(Records(), (std::vector<Record>{{3, " UNKNOWN COMMAND EXECUTED"}, {1, Str(challenge)}}));
-  EXPECT_FALSE(m_pDoc->m_bTraceOn);
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
   EXPECT_EQ(CTVRDispatcher::Instance().PendingCount(), 0u);
 
   // The answer to the cyphered command ends the directive like a statement.
-  m_pDoc->m_dwCommandType = 1;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType = 1;
   Decode(MakeAnswerFrame(0x60, 0xD4, {0x4A, 0x90, 0x00}));
   EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 0);
   EXPECT_EQ(m_Crypto.m_bChallengeReceived, 0);
   EXPECT_EQ(Records().at(2), Record(3, " Get firmware EXECUTED"));
-  EXPECT_TRUE(m_pDoc->m_bTraceOn);
-  EXPECT_TRUE(m_pDoc->m_bRunning);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
   EXPECT_TRUE(EndPosted());
 }
 
@@ -229,13 +231,13 @@ TEST_F(AnswerDecoder, ActiveCypheringGetsDataWithoutStatusAndIsResetByAnError) {
   // An error during the exchange resets it and ends the directive.
   Await(0xD4);
   m_Crypto.m_bAuthenticationPending = m_Crypto.m_bChallengeReceived = 1;
-  m_pDoc->m_bTraceOn = FALSE;
-  m_pDoc->m_dwCommandType = 1;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType = 1;
   Decode(MakeAnswerFrame(0xE0, 0xD4, {0x6A}));
   EXPECT_EQ(m_Crypto.m_nResets, 1);
   EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
   EXPECT_EQ(Records().at(0), Record(3, " ERROR 0x6A : Card removed"));
-  EXPECT_TRUE(m_pDoc->m_bTraceOn);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
   EXPECT_TRUE(EndPosted());
 }
 

@@ -12,6 +12,7 @@
 #include "decode/answer_decoder.h"
 #include "decode/protocol_family.h"
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -81,12 +82,12 @@ class AnswerLayouts : public CTVRDocFixture {
   }
   void Await(BYTE opcode, EScriptType type = SCRIPT_COMMANDS, BOOL wait = TRUE) {
     RunQueue();
-    m_pDoc->m_eScriptType = type;
-    m_pDoc->m_bWaitAnswer = wait;
-    m_pDoc->SetExpectedOpcode(opcode);
-    m_pDoc->m_bRunning = TRUE;
-    m_pDoc->m_bTraceOn = TRUE;
-    m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer = wait;
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectedOpcode(opcode);
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = TRUE;
+    m_nFirstRecord = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
   }
   // A copy of exactly the answer's size: a read past its end is caught by
   // the address sanitizer.
@@ -269,15 +270,15 @@ TEST_F(AnswerLayouts, AnIntermediateMessageLeavesTheCommandAwaitingItsFinalAnswe
   for (BOOL awaited : {TRUE, FALSE}) {
     SCOPED_TRACE(awaited);
     Await(0x80, SCRIPT_COMMANDS, awaited);
-    m_pDoc->m_bTraceOn = FALSE;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
     Decode(answer);
     // Traced only when trace is on, which it is for an answer nobody awaits;
     // nothing decoded, nothing ended, nothing restored.
     const std::vector<Record> traced{{TRACE_RECEIVED, Str(answer)}};
     EXPECT_EQ(Records(), awaited ? std::vector<Record>() : traced);
     EXPECT_FALSE(EndPosted());
-    EXPECT_EQ(m_pDoc->m_bWaitAnswer, awaited);
-    EXPECT_EQ(m_pDoc->m_bTraceOn, awaited ? FALSE : TRUE);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer, awaited);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn, awaited ? FALSE : TRUE);
   }
 }
 

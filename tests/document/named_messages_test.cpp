@@ -7,6 +7,7 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 
 namespace {
@@ -31,13 +32,13 @@ TEST_F(NamedMessages, AOneOffCommandFromABoardThreadIsSentOnceWithCommandKindOne
 }
 
 TEST_F(NamedMessages, CommentsReachTheTraceOnlyWhileTraceIsOnCutToTheBuffer) {
-  const CTVRTraceLog& log = m_pDoc->GetTraceLog();
+  const CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog();
   const std::string longText(5000, 'x');
   PostComment(Window(), "card inserted", TRACE_COMMENT);
   RunQueue();
   SendMessage(Window(), WM_RECV_COMMENTS, WPARAM(longText.c_str()), TRACE_INFO);
   SendMessage(Window(), WM_RECV_COMMENTS, 0, TRACE_COMMENT);
-  m_pDoc->m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
   PostComment(Window(), "dropped", TRACE_COMMENT);
   RunQueue();
   ASSERT_EQ(log.GetCount(), 3u);
@@ -50,15 +51,15 @@ TEST_F(NamedMessages, CommentsReachTheTraceOnlyWhileTraceIsOnCutToTheBuffer) {
 
 TEST_F(NamedMessages, AReaderErrorWithNoAnswerAwaitedStopsTheRunEvenWithoutAutoPause) {
   // Nothing would end the statement; with an answer awaited, see the run control tests.
-  m_pDoc->m_bRunning = TRUE;
-  m_pDoc->m_bAutoPause = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bAutoPause = FALSE;
   SendMessage(Window(), WM_RECV_ERROR, 0, 0);
   EXPECT_EQ(m_pDoc->m_nScriptStopCalls, 1);
   EXPECT_FALSE(m_pDoc->IsRunning());
 }
 
 TEST_F(NamedMessages, ABrokenConnectionIsToldOnceAndStopsTheRunOnlyWhenConnected) {
-  m_pDoc->m_bRunning = TRUE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
   SendMessage(Window(), WM_RECV_BOARD_DISCONNECTED, 0, 0);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   EXPECT_EQ(m_pDoc->m_nDisconnectCalls + m_pDoc->m_nScriptStopCalls, 0);
@@ -102,7 +103,48 @@ TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
   EXPECT_TRUE(RunQueue());
   EXPECT_EQ(SendMessage(hOther, WM_COMMAND_TYPE, 1, 0), 0);
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
-  EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), 0u);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), 0u);
+}
+
+TEST_F(NamedMessages, TheBoardsReportCallsPostTheNamedMessagesFromItsOwnThread) {
+  CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+  const BYTE atr[] = {0x3B, 0x02, 0x14, 0x50};
+  slots.SetAtr(atr, sizeof atr, 4);
+  const std::vector<BYTE> answer = MakeAnswerFrame(0x60, 0x01);
+  auto fromBoardThread = [](auto&& calls) {
+    std::thread board(calls);
+    board.join();
+    RunQueue();
+  };
+  fromBoardThread([&] {
+    m_pDoc->ReportComment("board comment\r\n", TRACE_COMMENT);
+    m_pDoc->ReportAnswer(answer.data(), DWORD(answer.size()));
+    m_pDoc->ReportCardRemoved(5);
+  });
+  const CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog();
+  ASSERT_GE(log.GetCount(), 2u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(log.GetAt(0).m_pData), log.GetAt(0).m_dwCount),
+            "board comment\r\n");
+  EXPECT_EQ(log.GetAt(1).m_nKind, TRACE_RECEIVED);
+  EXPECT_EQ(std::vector<BYTE>(log.GetAt(1).m_pData, log.GetAt(1).m_pData + log.GetAt(1).m_dwCount), answer);
+  EXPECT_FALSE(slots.HasAtr(4));
+
+  // The end of a running statement starts the next one.
+  MarkConnected();
+  SetScript({"01 02;", "03 04;"});
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+  fromBoardThread([&] { m_pDoc->ReportEndCommand(); });
+  EXPECT_EQ(m_pDoc->m_Sent, (std::vector<std::vector<BYTE>>{{0x01, 0x02}, {0x03, 0x04}}));
+
+  // An error stops the run; a lost reader disconnects, stops and is told.
+  fromBoardThread([&] {
+    m_pDoc->ReportError();
+    m_pDoc->ReportBoardDisconnected();
+  });
+  EXPECT_EQ(m_pDoc->m_nScriptStopCalls, 2);
+  EXPECT_EQ(m_pDoc->m_nDisconnectCalls, 1);
+  EXPECT_FALSE(m_pDoc->IsConnected());
+  EXPECT_EQ(m_Prompts.m_Messages.size(), 1u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <tavric/message_window.h>
 #include <tavric/messages.h>
 
+#include "document/board_doc_private.h"
 #include "interpreter_fixture.h"
 
 namespace {
@@ -19,8 +20,8 @@ TEST_F(InterpreterTest, FreeRunExecutesDirectivesAndFramesInScriptOrder) {
   EXPECT_EQ(m_pDoc->m_Sent[0].size(), 9u) << "framed: .command came first";
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4})) << "raw: .rawdata came before";
   EXPECT_EQ(Records(TRACE_COMMENT), Strings{"* read binary\r\n"});
-  EXPECT_FALSE(m_pDoc->m_bRunning) << "the end of the script";
-  EXPECT_EQ(m_pDoc->GetMarkedLine(), 4);
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning) << "the end of the script";
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 4);
 }
 
 TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStillWins) {
@@ -36,32 +37,33 @@ TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStill
     static UINT Message() { return RegisterMessage("TavricTest::Stop"); }
   } stop(*m_pDoc);
 
-  m_pDoc->m_bTraceOn = FALSE;
-  m_pDoc->SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
   SetScript({".info;", ".t(0);"});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   // Two statements per count: a million statements. Were each one started
   // from inside the previous, the stack would have overflowed long before.
   auto& dispatcher = CTVRDispatcher::Instance();
-  ASSERT_TRUE(dispatcher.RunUntil([&] { return m_pDoc->GetLoopCounter() >= 500000; }, 300s));
-  ASSERT_TRUE(m_pDoc->m_bRunning);
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() >= 500000; }, 300s));
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
 
-  const int countAtStop = m_pDoc->GetLoopCounter();
+  const int countAtStop = CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter();
   ASSERT_TRUE(PostMessage(stop.GetSafeHwnd(), CStopWindow::Message(), 0, 0));
-  ASSERT_TRUE(dispatcher.RunUntil([&] { return !m_pDoc->m_bRunning; }, 5s));
-  EXPECT_LE(m_pDoc->GetLoopCounter() - countAtStop, 1) << "at most the statement already queued ran";
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return !CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning; }, 5s));
+  EXPECT_LE(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() - countAtStop, 1)
+      << "at most the statement already queued ran";
   // Nothing of the stopped run is left in the queue.
-  const int countStopped = m_pDoc->GetLoopCounter();
+  const int countStopped = CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter();
   EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(m_pDoc->GetLoopCounter(), countStopped);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter(), countStopped);
 }
 
 TEST_F(InterpreterTest, LoopModeOverCommentsOnlyWaitsForStop) {
-  m_pDoc->SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
   SetScript({"* only", "", "// comments"});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(RunQueue(2s)) << "nothing keeps posting";
-  EXPECT_TRUE(m_pDoc->m_bRunning);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
 }
 

@@ -12,6 +12,7 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "document/run_end_hint.h"
 #include "trace_reader.h"
 
@@ -70,8 +71,8 @@ class PluginFaults : public CTVRDocFixture {
   void Run(const std::vector<std::string>& script, EScriptType type) {
     MarkConnected();
     SetScript(script);
-    m_pDoc->m_eScriptType = type;
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     RunQueue();
   }
 };
@@ -84,7 +85,7 @@ TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
     int disconnects;  // the board is asked to let its link go when it had one
   };
   const CCase cases[] = {
-      {"Connect", "the board's Connect", [this] { m_pDoc->OnReaderConnect(); }, 0},
+      {"Connect", "the board's Connect", [this] { CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect(); }, 0},
       {"Send", "the board's Send",
        [this] {
          Run({"30;", "10;"}, SCRIPT_RAWDATA);

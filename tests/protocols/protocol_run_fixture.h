@@ -16,6 +16,7 @@
 
 #include "contract/host.h"
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
@@ -40,20 +41,20 @@ class CTVRProtocolRunFixture : public ::testing::Test {
     CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(protocol);
     m_pDoc = std::make_unique<CTVRSimDoc>();
     m_pDoc->OnNewDocument();
-    m_pDoc->m_pProtocol = &protocol;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol;
     CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
-    m_pDoc->OnReaderConnect();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
-    m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
+    m_nFirstRecord = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
   }
 
   // Runs the script to its end (or until the run stops) in a script type.
   void Run(const std::vector<std::string>& script, EScriptType type = SCRIPT_COMMANDS) {
-    m_pDoc->SetScriptLines(script);
-    m_pDoc->m_eScriptType = type;
-    m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines(script);
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
+    m_nFirstRecord = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     RunQueue();
   }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/board_doc_private.h"
 #include "sim_reader_fixture.h"
 
 namespace {
@@ -88,17 +89,17 @@ TEST_F(RegisterToolSim, WritesReachTheFirmware) {
 
 TEST_F(RegisterToolSim, RawCommandsNeedTheCommandsScriptType) {
   ASSERT_TRUE(m_pTool->SelectParamFile(1));
-  EXPECT_EQ(m_pDoc->GetLastRegSetting(), "SimulatedReaderCommands");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLastRegSetting(), "SimulatedReaderCommands");
   ASSERT_EQ(m_pTool->GetRowCount(), 4);
   // In a raw-data document "50 10" goes out as it is: too short a frame, an
   // error answer.
-  m_pDoc->m_eScriptType = SCRIPT_RAWDATA;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_RAWDATA;
   m_pTool->OnReadRegister(0);
   RunQueue();
   EXPECT_EQ(Hex(0), "XX");
   EXPECT_FALSE(m_pDoc->IsRunning());
 
-  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   m_pTool->SetHexText(1, "05");
   m_pTool->OnWriteRegister(1);
   RunQueue();

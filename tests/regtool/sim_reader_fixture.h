@@ -13,6 +13,7 @@
 #include <tavric/trace_record.h>
 
 #include "contract/host.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "regtool/register_tool.h"
@@ -31,12 +32,12 @@ class CSimReaderFixture : public ::testing::Test {
     m_Protocol.GetErrorCode()->LoadPath(std::string(TAVRIC_SOURCE_DATA_DIR) + "/Error.txt");
     m_pDoc = std::make_unique<CTVRSimDoc>();
     m_pDoc->OnNewDocument();
-    m_pDoc->m_pProtocol = &m_Protocol;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &m_Protocol;
     CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
-    m_pDoc->OnReaderConnect();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
-    m_pDoc->SetLastRegSetting("SimulatedReader");
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetLastRegSetting("SimulatedReader");
     OpenTool();
   }
   // The tool that the tests drive; a dialog test makes its own.

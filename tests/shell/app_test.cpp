@@ -13,6 +13,7 @@
 
 #include <tavric/registry.h>
 
+#include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
@@ -171,7 +172,7 @@ TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn
   QApplication::processEvents();
   CTVRChildFrame* pAlpha2 = FrameTitled(frame, "Alpha2 - [noname]");
   ASSERT_NE(pAlpha2, nullptr);
-  pAlpha2->GetDocument()->SetScriptLines({"01 02;", "03 04;"});
+  CTVRBoardDocPrivate::Of(*pAlpha2->GetDocument()).SetScriptLines({"01 02;", "03 04;"});
   pAlpha2->GetDocument()->SetModifiedFlag(FALSE);
   const QRect alpha2 = pAlpha2->geometry();
   frame.GetMdiArea()->setActiveSubWindow(pAlpha2);
@@ -184,8 +185,8 @@ TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn
   EXPECT_EQ(Titles(frame), (QStringList{"Beta1 - [noname]", "Alpha1 - [noname]", "Alpha2 - [noname]"}));
   CTVRChildFrame* pBack = FrameTitled(frame, "Alpha2 - [noname]");
   ASSERT_NE(pBack, nullptr);
-  EXPECT_EQ(pBack->GetDocument()->GetLineCount(), 1);
-  EXPECT_EQ(pBack->GetDocument()->GetCaption(), "Alpha2 - [noname]");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pBack->GetDocument()).GetLineCount(), 1);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pBack->GetDocument()).GetCaption(), "Alpha2 - [noname]");
   EXPECT_EQ(pBack->geometry(), alpha2);
   EXPECT_EQ(Template(0).GetDocuments().size(), 2u);
   EXPECT_EQ(Template(1).GetDocuments().size(), 1u);
@@ -239,7 +240,7 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
     frame.OnCommand(57601);
     CTVRChildFrame* pChild = frame.GetFrames()[0];
     if (c.edit) QTest::keyClicks(pChild->GetScriptPane(), QStringLiteral("FF "));
-    const std::string lines = pChild->GetDocument()->GetLine(0) + "\n";
+    const std::string lines = CTVRBoardDocPrivate::Of(*pChild->GetDocument()).GetLine(0) + "\n";
     m_Prompts.m_Questions.clear();
     m_Prompts.m_YesNoCancelAnswers = c.saveAnswers;
     m_Prompts.m_YesNoAnswers = c.closeAnswers;
@@ -256,7 +257,7 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
     }
     // A reader kept keeps its script as it was edited.
     if (c.stays) {
-      EXPECT_EQ(frame.GetActiveDocument()->GetLine(0) + "\n", lines) << what;
+      EXPECT_EQ(CTVRBoardDocPrivate::Of(*frame.GetActiveDocument()).GetLine(0) + "\n", lines) << what;
     }
     m_pApp.reset();
     if (c.door != MAIN_WINDOW || c.stays) continue;
@@ -352,7 +353,7 @@ TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
   frame.OnCommand(33768);
   CTVRBoardDoc* pDoc = frame.GetActiveDocument();
   ASSERT_NE(pDoc, nullptr);
-  pDoc->SetScriptLines({"09 09;"});
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines({"09 09;"});
   pDoc->SetModifiedFlag(TRUE);
   CTVRRecentFileMenu* pList = FileMenuList(frame);
   pList->Update();
@@ -360,14 +361,14 @@ TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
   // Cancel keeps everything as it was.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"09 09;"});
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineStore().GetLines(), std::vector<std::string>{"09 09;"});
   EXPECT_EQ(Paths(), (std::vector<std::string>{b, a}));
   ASSERT_EQ(m_Prompts.m_Questions.size(), 1u);
 
   // No drops the changes: the script comes into this reader, no new one is made.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
   EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
   EXPECT_EQ(frame.GetFrames().size(), 1u);
   EXPECT_EQ(frame.GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1 - [a.cmd]"));
@@ -376,7 +377,7 @@ TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
   std::remove(b.c_str());
   pList->Update();
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
   EXPECT_EQ(Paths(), std::vector<std::string>{a});
 }
 

@@ -11,6 +11,7 @@
 
 #include <tavric/protocol.h>
 
+#include "document/board_doc_private.h"
 #include "shell/board_menu.h"
 #include "shell_fixture.h"
 #include "test_protocol.h"
@@ -166,7 +167,7 @@ TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
   auto* pDoc = NewReader();
   ASSERT_NE(pDoc, nullptr);
   pDoc->SetResponder(CTVRTestBoard::EchoResponder());
-  pDoc->SetScriptLines({"01 01;", "01 02;", "01 03;"});
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines({"01 01;", "01 02;", "01 03;"});
   QMenu* pReader = BoardMenu("&Reader");
   QMenu* pScript = BoardMenu("&Script");
   ASSERT_TRUE(pReader != nullptr && pScript != nullptr);
@@ -195,7 +196,7 @@ TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
   // Loop from the Script toolbar's button, checked in the menu too.
   QToolBar* pBar = Frame().GetToolBar(32818);
   QTest::mouseClick(pBar->widgetForAction(Frame().GetAction(ID_SCRIPT_LOOP)), Qt::LeftButton);
-  EXPECT_TRUE(pDoc->IsLoopMode());
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*pDoc).IsLoopMode());
   Frame().GetBoardMenu()->UpdateMenu(pScript);
   EXPECT_TRUE(Items(pScript).contains(QStringLiteral("&Loop (on)")));
 

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "document/board_doc_private.h"
 #include "shell/board_view.h"
 #include "shell/card_params_bar.h"
 #include "shell/script_view.h"
@@ -259,7 +260,7 @@ TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
   Frame().OnCommand(57600);
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.idle) << r.id;
-  Frame().GetActiveDocument()->m_bConnected = TRUE;
+  CTVRBoardDocPrivate::Of(*Frame().GetActiveDocument()).m_bConnected = TRUE;
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.connected) << r.id;
 }
@@ -274,7 +275,7 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
   auto* pScript = static_cast<CTVRScriptView*>(pChild->GetScriptPane());
   auto* pTrace = static_cast<CTVRBoardView*>(pChild->GetTracePane());
   CTVRBoardDoc* pDoc = pChild->GetDocument();
-  pDoc->NotifyMessage("Loop 1", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*pDoc).NotifyMessage("Loop 1", TRACE_INFO);
   pTrace->FlushFrame();
 
   enum EPane { SCRIPT, TRACE };
@@ -287,7 +288,10 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
     bool enabled;
     std::function<void()> check;  // what the command did, when enabled
   };
-  auto lines = [&] { return std::vector<std::string>{pDoc->GetLine(0), pDoc->GetLine(1)}; };
+  auto lines = [&] {
+    return std::vector<std::string>{CTVRBoardDocPrivate::Of(*pDoc).GetLine(0),
+                                    CTVRBoardDocPrivate::Of(*pDoc).GetLine(1)};
+  };
   auto clipboard = [] { return QApplication::clipboard()->text().toStdString(); };
   bool printDialog = false;
   auto closePrintDialog = [&](QDialog* pDialog) {
@@ -312,8 +316,8 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
          EXPECT_EQ(pScript->GetCaret(), (CTVRScriptView::CPosition{6, 1}));
        }},
       {57607, SCRIPT, false, false, {}},
-      {33791, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetLineState(1) & 0x100, 0x100u); }},
-      {33788, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetCurrentLine(), 1); }},
+      {33791, SCRIPT, false, true, [&] { EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineState(1) & 0x100, 0x100u); }},
+      {33788, SCRIPT, false, true, [&] { EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetCurrentLine(), 1); }},
       {57635, TRACE, true, false, {}},
       {57634, TRACE, true, true, [&] { EXPECT_EQ(clipboard(), "Loop 1\r\n"); }},
       {57634, TRACE, false, false, {}},
@@ -327,8 +331,9 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
     for (EDoor door : {BUTTON, MENU}) {
       const std::string what = std::to_string(row.id) + (row.pane == SCRIPT ? " script" : " trace") +
                                (row.selected ? " selected" : "") + (door == BUTTON ? " button" : " menu");
-      pDoc->SetScriptLines({"01 02;", "03 04;"});
-      for (int line = 0; line < 2; ++line) pDoc->SetLineState(line, pDoc->GetLineState(line) & ~0x100u);
+      CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines({"01 02;", "03 04;"});
+      for (int line = 0; line < 2; ++line)
+        CTVRBoardDocPrivate::Of(*pDoc).SetLineState(line, CTVRBoardDocPrivate::Of(*pDoc).GetLineState(line) & ~0x100u);
       QApplication::clipboard()->setText(QStringLiteral("AA"));
       // The caret on the second line, or the first two characters selected.
       pScript->SetSelection(row.selected ? CTVRScriptView::CPosition{0, 0} : CTVRScriptView::CPosition{2, 1},

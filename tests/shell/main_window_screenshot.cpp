@@ -25,6 +25,7 @@
 #include <tavric/tavric.h>
 
 #include "contract/host.h"
+#include "document/board_doc_private.h"
 #include "image_probe.h"
 #include "platform/dispatcher.h"
 #include "shell/app.h"
@@ -72,8 +73,8 @@ int main(int argc, char** argv) {
   frame.OnCommand(33768 + tvr::UINT(index));
   CTVRBoardDoc* pDoc = frame.GetActiveDocument();
   if (pDoc == nullptr) return 3;
-  pDoc->SelectProtocol("Verta", 0);
-  if (pDoc->GetProtocol() == nullptr || !pDoc->OnOpenDocument(script)) return 3;
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
+  if (pDoc->GetProtocol() == nullptr || !CTVRBoardDocPrivate::Of(*pDoc).OnOpenDocument(script)) return 3;
   CTVRChildFrame* pChild = frame.FindFrame(pDoc);
   pChild->UpdateTitle();
   pChild->setGeometry(0, 0, 760, 560);

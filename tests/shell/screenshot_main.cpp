@@ -25,6 +25,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "document/board_doc_private.h"
 #include "image_probe.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
     return 3;
   }
   CTVRHost::Instance().SetActiveDocument(pDoc);
-  pDoc->SelectProtocol("Verta", 0);
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
 
   QSplitter window(Qt::Vertical);
   window.setWindowTitle(QStringLiteral("Sim1 - [hello.cmd]"));
@@ -81,17 +82,17 @@ int main(int argc, char** argv) {
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 4;
 
-  if (!pDoc->OnOpenDocument(script)) return 3;
-  pDoc->OnReaderConnect();
+  if (!CTVRBoardDocPrivate::Of(*pDoc).OnOpenDocument(script)) return 3;
+  CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(5));
   // A breakpoint on the READ BINARY line; the run halts before it.
   int breakpoint = -1;
-  for (int line = 0; line < pDoc->GetLineCount(); ++line)
-    if (pDoc->GetLine(line).rfind("00 B0", 0) == 0) breakpoint = line;
+  for (int line = 0; line < CTVRBoardDocPrivate::Of(*pDoc).GetLineCount(); ++line)
+    if (CTVRBoardDocPrivate::Of(*pDoc).GetLine(line).rfind("00 B0", 0) == 0) breakpoint = line;
   if (breakpoint < 0) return 3;
   pScript->SetSelection({0, breakpoint}, {0, breakpoint});
   pScript->DoCommand(CTVRScriptView::ID_INSERT_BREAKPOINT);
-  pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
   CTVRDispatcher::Instance().RunUntil([&] { return !pDoc->IsRunning(); }, std::chrono::seconds(10));
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
   // Something selected, to show the selection colours too.
@@ -130,8 +131,8 @@ int main(int argc, char** argv) {
     std::printf("%-24s %5d pixels\n", check.m_pszWhat, found);
     if (found == 0) ++failures;
   }
-  std::printf("next statement on line %d, breakpoint on line %d; screenshot in %s\n", pDoc->GetCurrentLine() + 1,
-              breakpoint + 1, qPrintable(output));
+  std::printf("next statement on line %d, breakpoint on line %d; screenshot in %s\n",
+              CTVRBoardDocPrivate::Of(*pDoc).GetCurrentLine() + 1, breakpoint + 1, qPrintable(output));
   delete pScript;
   delete pTrace;
   delete pDoc;

@@ -20,6 +20,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
@@ -80,12 +81,12 @@ class SimBoard : public ::testing::Test {
     CTVRHost::Instance().SetActiveDocument(nullptr);
     m_pDoc = std::make_unique<CTVRSimDoc>();
     m_pDoc->OnNewDocument();
-    m_pDoc->m_pProtocol = &m_Protocol;
-    m_pDoc->m_pCrypto = &m_Crypto;
-    m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
-    m_pDoc->SetScriptLines(script);
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &m_Protocol;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &m_Crypto;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines(script);
     CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
-    m_pDoc->OnReaderConnect();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
   }
@@ -131,17 +132,19 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
     SCOPED_TRACE(run.script[0] + (run.step ? " step" : "") + " break " + std::to_string(run.breakpoint));
     NewConnectedDoc(run.script);
     if (run.breakpoint >= 0)
-      m_pDoc->SetLineState(run.breakpoint, LINE_BREAKPOINT | m_pDoc->GetLineState(run.breakpoint));
-    run.step ? m_pDoc->OnScriptStep() : m_pDoc->OnScriptStart();
+      CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(
+          run.breakpoint, LINE_BREAKPOINT | CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(run.breakpoint));
+    run.step ? CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep() : CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     ASSERT_TRUE(RunQueue());
     EXPECT_FALSE(m_pDoc->IsRunning());
-    EXPECT_EQ(bool(m_pDoc->IsStepMode()), run.breakpoint < 0);  // set at the end, not at a breakpoint
+    EXPECT_EQ(bool(CTVRBoardDocPrivate::Of(*m_pDoc).IsStepMode()),
+              run.breakpoint < 0);  // set at the end, not at a breakpoint
     EXPECT_EQ(Opcodes(TRACE_RECEIVED), run.answered);
     EXPECT_EQ(MarkedLine(), run.mark);
     const auto texts = Records(TRACE_ANSWER_TEXT);
     EXPECT_NE(std::find(texts.begin(), texts.end(), run.text), texts.end()) << run.text;
     if (run.breakpoint < 0) continue;
-    m_pDoc->OnScriptStart();  // resumes on the breakpoint's line
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();  // resumes on the breakpoint's line
     ASSERT_TRUE(RunQueue());
     EXPECT_EQ(Opcodes(TRACE_SENT).size(), run.script.size());
   }
@@ -151,8 +154,8 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
 
 TEST_F(SimBoard, LoopModeRepeatsUntilStop) {
   NewConnectedDoc({"30;", "20 03;"});
-  m_pDoc->OnScriptLoop();
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptLoop();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return Records(TRACE_RECEIVED).size() >= 7; }, 10s));
   m_pDoc->OnScriptStop();
   const std::vector<BYTE> sent = Opcodes(TRACE_SENT);
@@ -164,7 +167,7 @@ TEST_F(SimBoard, LoopModeRepeatsUntilStop) {
 
 TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {
   Bytes command{VERTA_OP_GET_FIRMWARE};
-  m_pDoc->SendData(command.data(), DWORD(command.size()), SCRIPT_COMMANDS);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SendData(command.data(), DWORD(command.size()), SCRIPT_COMMANDS);
   EXPECT_TRUE(Records(TRACE_RECEIVED).empty());
   RunQueue();
   EXPECT_EQ(Opcodes(TRACE_RECEIVED), Bytes{VERTA_OP_GET_FIRMWARE});
@@ -196,11 +199,11 @@ class TripleDesExchange : public SimBoard {
 
 TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatement) {
   NewConnectedDoc({"20 01;", "10;", Des(kCardKey), "30;"});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   // Between the challenge and the answer to the cryptogram: the trace is off
   // and both flags of the exchange are up.
   ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return m_Crypto.m_bChallengeReceived == 1; }, 10s));
-  EXPECT_FALSE(m_pDoc->m_bTraceOn);
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
   EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 1);
   ASSERT_TRUE(RunQueue());
   std::vector<Record> records = AllRecords();
@@ -224,15 +227,15 @@ TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatem
   EXPECT_EQ(std::vector<Record>(challenge, records.end()), expected);
   EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
   EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
-  EXPECT_TRUE(m_pDoc->m_bTraceOn);
-  EXPECT_EQ(m_pDoc->m_dwCommandType, 0u);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType, 0u);
   EXPECT_FALSE(m_pDoc->IsRunning());
   EXPECT_EQ(MarkedLine(), 3);
 }
 
 TEST_F(TripleDesExchange, AWrongKeyFailsAtTheCard) {
   NewConnectedDoc({"20 01;", "10;", Des("00112233445566778899AABBCCDDEEFF"), "30;"});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(RunQueue());
   const std::vector<Record> records = AllRecords();
   ASSERT_GE(records.size(), 8u);
@@ -241,13 +244,13 @@ TEST_F(TripleDesExchange, AWrongKeyFailsAtTheCard) {
   EXPECT_EQ(records[records.size() - 4], (Record{TRACE_COMMAND_NAME, " GET FIRMWARE VERSION"}));
   EXPECT_FALSE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
   EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
-  EXPECT_TRUE(m_pDoc->m_bTraceOn);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
 }
 
 TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {
   // Card 2 is empty: the reader answers the challenge request with an error.
   NewConnectedDoc({"20 02;", Des(kCardKey), "30;"});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(RunQueue());
   const std::vector<Record> records = AllRecords();
   ASSERT_GE(records.size(), 6u);
@@ -264,7 +267,7 @@ TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {
   const std::string readEight = "00 00 B0 00 00 08;";  // the bytes 00 to 07 of file 0001
   NewConnectedDoc(
       {"20 01;", "10;", "00 00 A4 00 0C 02 00 01;", readEight, readEight, "20 02;", "10;", "20 01;", readEight});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(RunQueue());
   EXPECT_EQ(Records(TRACE_COMMENT), (std::vector<std::string>{
                                         "Simulated reader connected\r\n",
@@ -321,7 +324,7 @@ TEST_F(VertaHostCommands, CardPowerAndMaskCommandsSendOneOffFrames) {
   EXPECT_EQ(Records(TRACE_SENT).size(), 4u);
   EXPECT_FALSE(m_pDoc->IsRunning());
 
-  m_pDoc->OnReaderDisconnect();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderDisconnect();
   for (UINT id : {36011u, 35015u, 35017u, 35002u, 32783u}) EXPECT_FALSE(State(id).first) << id;
 }
 

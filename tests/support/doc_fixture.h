@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "contract/host.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
@@ -41,16 +42,17 @@ class CTVRDocFixture : public ::testing::Test {
 
   // Selects the protocol without going through the host's registry, so the
   // test keeps ownership.
-  void UseProtocol(CTVRTestProtocol& protocol) { m_pDoc->m_pProtocol = &protocol; }
+  void UseProtocol(CTVRTestProtocol& protocol) { CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol; }
 
   // Connected as after a successful Connect command.
   void MarkConnected() {
-    m_pDoc->m_bConnected = TRUE;
-    if (m_pDoc->m_pProtocol != nullptr) m_pDoc->m_pProtocol->SetConnected(TRUE);
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bConnected = TRUE;
+    if (CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol != nullptr)
+      CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol->SetConnected(TRUE);
   }
 
   // Replaces the script by these lines, classified as a loaded file is.
-  void SetScript(const std::vector<std::string>& lines) { m_pDoc->SetScriptLines(lines); }
+  void SetScript(const std::vector<std::string>& lines) { CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines(lines); }
 
   // Handles every queued message, and those they post, until the queue is idle.
   static bool RunQueue(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {

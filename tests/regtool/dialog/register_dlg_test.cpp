@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "document/board_doc_private.h"
 #include "shell/bit_field_popup.h"
 #include "shell/register_dlg.h"
 #include "shell/register_row.h"
@@ -124,9 +125,9 @@ TEST_F(RegisterDlg, TheSequenceButtonReadsAndErrorsShowXX) {
   EXPECT_EQ(BitsShown(LED), "00000001");
 
   // The file of raw commands in a raw-data document: an error answer.
-  m_pDoc->m_eScriptType = SCRIPT_RAWDATA;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_RAWDATA;
   m_pDlg->GetComboBox()->setCurrentIndex(1);
-  EXPECT_EQ(m_pDoc->GetLastRegSetting(), "SimulatedReaderCommands");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLastRegSetting(), "SimulatedReaderCommands");
   ASSERT_EQ(m_pDlg->GetRows().size(), 4u);
   QTest::mouseClick(Row(0).GetReadButton(), Qt::LeftButton);
   RunQueue();
