@@ -13,6 +13,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "test_context.h"
 
 namespace tvr_bench {
 
@@ -25,7 +26,7 @@ inline std::vector<std::string> LoopScript() {
 }
 
 inline CTVRBoardDoc* NewSimDocument() {
-  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+  for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
   }
   return nullptr;
@@ -34,8 +35,8 @@ inline CTVRBoardDoc* NewSimDocument() {
 // The plug-ins and description files of the run folder, where the program is.
 inline void LoadRunFolder() {
   const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-  CTVRPluginLoader().LoadFolder(folder);
-  CTVRHost::Instance().SetProgramFolder(folder);
+  CTVRPluginLoader(context).LoadFolder(folder);
+  context.Host().SetProgramFolder(folder);
 }
 
 }  // namespace tvr_bench

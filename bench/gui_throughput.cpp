@@ -38,6 +38,7 @@
 #include "shell/board_view.h"
 #include "shell/script_view.h"
 #include "trace/trace_log.h"
+#include "test_context.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ struct CRunFigures {
 
 CRunFigures Run(bool withPanes, double seconds) {
   CTVRBoardDoc* pDoc = NewSimDocument();
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  context.Host().SetActiveDocument(pDoc);
   pDoc->SelectProtocol("Verta", 0);
   pDoc->OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
@@ -220,12 +221,13 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
   if (seconds <= 0) seconds = 3.0;
 
-  CTVRPromptRecorder prompts;
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
   tvr_bench::LoadRunFolder();
   CTVRBoardDoc* pProbe = NewSimDocument();
   const bool haveReader = pProbe != nullptr;
   delete pProbe;
-  if (CTVRHost::Instance().GetProtocols().empty() || !haveReader) {
+  if (context.Host().GetProtocols().empty() || !haveReader) {
     std::fprintf(stderr, "gui_throughput: no Verta protocol or simulated reader: run it from the run folder\n");
     return 3;
   }
@@ -256,6 +258,6 @@ int main(int argc, char** argv) {
     std::printf("  %6d-line script %15.1f %10.1f %10.1f\n", lines, edit.m_dTypeMicros, edit.m_dLineMicros,
                 edit.m_dPageMicros);
   }
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return 0;
 }

@@ -34,6 +34,7 @@
 #include "sim_firmware.h"
 #include "trace/trace_log.h"
 #include "verta_frame.h"
+#include "test_context.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ struct CRunFigures {
 };
 
 CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  context.Host().SetActiveDocument(pDoc);
   pDoc->SelectProtocol("Verta", 0);
   pDoc->OnReaderConnect();
   pDoc->SetScriptLines(LoopScript(traceOn));
@@ -110,7 +111,7 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
 }
 
 CTVRBoardDoc* NewDocument(const char* className) {
-  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+  for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == className) return pTemplate->OpenNewDocument();
   }
   return nullptr;
@@ -147,11 +148,12 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   if (seconds <= 0) seconds = 2.0;
 
-  CTVRPromptRecorder prompts;  // keep message boxes out of the figures
-  CTVRPluginLoader().LoadFolder(QCoreApplication::applicationDirPath().toStdString());
-  CTVRHost::Instance().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};  // keep message boxes out of the figures
+  CTVRPluginLoader(context).LoadFolder(QCoreApplication::applicationDirPath().toStdString());
+  context.Host().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
   AddBoardType(TVR_RUNTIME_CLASS(CTVREchoBoard), 0);
-  if (CTVRHost::Instance().GetProtocols().empty()) {
+  if (context.Host().GetProtocols().empty()) {
     std::fprintf(stderr, "run_throughput: no Verta protocol: run it from the run folder (build/bin)\n");
     return 3;
   }
@@ -170,6 +172,6 @@ int main(int argc, char** argv) {
                 FirmwareMicrosPerFrame(seconds / 2));
   }
   if (!prompts.m_Messages.empty()) std::printf("messages shown: %s\n", prompts.m_Messages.front().c_str());
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return 0;
 }

@@ -19,6 +19,7 @@
 #include <tavric/board_doc.h>
 
 #include "platform/user_prompts.h"
+#include "test_context.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ long PeakKilobytes() {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   CTVRHeadlessPrompts prompts;
-  CTVRUserPrompts::Set(&prompts);
+  context.SetPrompts(&prompts);
   const long megabytes = argc > 1 ? std::atol(argv[1]) : 40;
   if (megabytes <= 0) {
     std::fprintf(stderr, "usage: script_memory [megabytes]\n");
@@ -69,6 +70,6 @@ int main(int argc, char** argv) {
   std::printf("peak memory:   %.1f MB before the open, %.1f MB after\n", before / 1024.0, after / 1024.0);
   std::printf("added by open: %.1f MB, %.2f bytes per byte of script\n", (after - before) / 1024.0,
               (after - before) * 1024.0 / bytes);
-  CTVRUserPrompts::Set(nullptr);
+  context.SetPrompts(nullptr);
   return opened ? 0 : 2;
 }

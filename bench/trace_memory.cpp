@@ -37,6 +37,7 @@
 #include "shell/script_view.h"
 #include "trace/trace_log.h"
 #include "trace/trace_spool.h"
+#include "test_context.h"
 
 namespace {
 
@@ -73,14 +74,15 @@ int main(int argc, char** argv) {
   if (every <= 0) every = 10.0;
   const long limit = argc > 3 ? std::atol(argv[3]) : 0;
 
-  CTVRPromptRecorder prompts;
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
   tvr_bench::LoadRunFolder();
   CTVRBoardDoc* pDoc = NewSimDocument();
-  if (CTVRHost::Instance().GetProtocols().empty() || pDoc == nullptr) {
+  if (context.Host().GetProtocols().empty() || pDoc == nullptr) {
     std::fprintf(stderr, "trace_memory: no Verta protocol or simulated reader: run it from the run folder\n");
     return 3;
   }
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  context.Host().SetActiveDocument(pDoc);
   pDoc->SelectProtocol("Verta", 0);
   pDoc->OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
@@ -144,6 +146,6 @@ int main(int argc, char** argv) {
               double(QFileInfo(QString::fromStdString(log)).size()) / 1e6, double(timer.nsecsElapsed()) / 1e9);
   delete pFrame;
   delete pDoc;
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return saved ? 0 : 1;
 }

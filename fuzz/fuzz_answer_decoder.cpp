@@ -14,6 +14,7 @@
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
+#include "test_context.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CTVRTestBoard doc;
   doc.OnNewDocument();
   doc.m_pProtocol = &Protocol();
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  context.Host().SetActiveDocument(&doc);
   doc.m_bConnected = TRUE;
   doc.m_bTraceOn = (mode & 1) ? FALSE : TRUE;
   doc.m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
@@ -53,6 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CTVRAnswerDecoder::Decode(doc, bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
   }
   tvr_fuzz::RunQueueBriefly(5);
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  context.Host().SetActiveDocument(nullptr);
   return 0;
 }

@@ -10,13 +10,16 @@
 #include "fuzz_support.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
+#include "test_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::InitOnce();
-  static CTVRPromptRecorder prompts;  // the refusals are message boxes
+  static CTVRTestContext context;
+  static CTVRPromptRecorder prompts{context};  // the refusals are message boxes
   prompts.m_Messages.clear();
 
   CTVRTestBoard doc;
+  doc.SetHostContext(&context);
   CTVRBoardSetting choice;
   choice.m_strName = "Port";
   choice.m_eKind = CTVRBoardSetting::SETTING_CHOICE;

@@ -14,6 +14,7 @@
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
+#include "test_context.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   doc.OnNewDocument();
   doc.m_pProtocol = &protocol;
   if (mode & 1) doc.SetResponder(CTVRTestBoard::EchoResponder());
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  context.Host().SetActiveDocument(&doc);
 
   // Taken as a script file's bytes are: line ends of either kind.
   doc.GetLineStore().SetScriptText(input.Rest());
@@ -62,6 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (doc.IsRunning()) doc.OnScriptStop();
   doc.OnReaderDisconnect();
   tvr_fuzz::RunQueueFor(budget);
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  context.Host().SetActiveDocument(nullptr);
   return 0;
 }

@@ -12,13 +12,14 @@
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
+#include "test_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::WriteSettingsFile(data, size);
   static CTVRTestProtocol protocol;
   static bool registered = [] {
     protocol.SetName("Verta");
-    CTVRHost::Instance().AddProtocol(new CTVRTestProtocol);
+    context.Host().AddProtocol(new CTVRTestProtocol);
     return true;
   }();
   (void)registered;

@@ -50,7 +50,7 @@ void InitOnce() {
   if (qEnvironmentVariableIsEmpty("TAVRIC_RUN_DIR")) qputenv("TAVRIC_RUN_DIR", TAVRIC_FUZZ_RUN_DIR);
   new QCoreApplication(argc, argv);
   static CQuietPrompts prompts;
-  CTVRUserPrompts::Set(&prompts);
+  context.SetPrompts(&prompts);
 }
 
 std::string WriteInput(const uint8_t* data, std::size_t size, const char* suffix) {
@@ -86,6 +86,7 @@ std::string RunFolder() {
 }  // namespace tvr_fuzz
 
 #include "platform/dispatcher.h"
+#include "test_context.h"
 
 void tvr_fuzz::RunQueueBriefly(int milliseconds) {
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::milliseconds(milliseconds));

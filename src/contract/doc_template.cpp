@@ -47,6 +47,7 @@ CTVRBoardDoc* CTVRDocTemplate::CreateDocument() {
     return nullptr;
   }
   pDoc->SetDocTemplate(this);
+  pDoc->SetHostContext(m_pHostContext);
   m_Documents.push_back(pDoc);
   return pDoc;
 }

@@ -3,7 +3,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/protocol.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
 
@@ -71,7 +71,7 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     if (named && doc.m_bTraceOn && !doc.IsEscapeAnswerExpected()) text.Trace(doc);
     doc.SetEscapeAnswerExpected(FALSE);
 
-    CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+    CTVRCardSlots& slots = doc.GetHostContext()->Host().GetCardSlots();
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();

@@ -14,7 +14,7 @@
 #include <tavric/registry.h>
 
 #include "board_doc_texts.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_decoder.h"
 #include "document/board_doc_sink.h"
 #include "document/doc_settings.h"
@@ -114,7 +114,7 @@ CTVRBoardDoc::CTVRBoardDoc()
 
 CTVRBoardDoc::~CTVRBoardDoc() {
   if (CTVRDocTemplate* pTemplate = GetDocTemplate()) pTemplate->RemoveDocument(this);
-  CTVRHost::Instance().OnDocumentDestroyed(this);
+  if (CTVRHostContext* pContext = GetHostContext()) pContext->Host().OnDocumentDestroyed(this);
 }
 
 // ---- Board interface: neutral base behaviour ------------------------------
@@ -125,12 +125,12 @@ void CTVRBoardDoc::Read(DWORD) {}
 void CTVRBoardDoc::Escape(DWORD, BYTE*, DWORD) {}
 
 BOOL CTVRBoardDoc::Connect() {
-  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  GetHostContext()->Prompts().MessageBox(kNotImplemented);
   return FALSE;
 }
 
 BOOL CTVRBoardDoc::Disconnect() {
-  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  GetHostContext()->Prompts().MessageBox(kNotImplemented);
   return FALSE;
 }
 
@@ -152,7 +152,7 @@ BOOL CTVRBoardDoc::SetSetting(const std::string&, const std::string&) {
 
 void CTVRBoardDoc::OnReaderConnect() {
   if (m_pProtocol == nullptr) {
-    CTVRUserPrompts::Get().MessageBox(kUnknownProtocol);
+    GetHostContext()->Prompts().MessageBox(kUnknownProtocol);
     return;
   }
   // A refusing board has reported its own error.
@@ -206,7 +206,7 @@ void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
 }
 
 void CTVRBoardDoc::OnReceiveError() {
-  if (m_bBeepOnError) CTVRUserPrompts::Get().MessageBeep(0);
+  if (m_bBeepOnError) GetHostContext()->Prompts().MessageBeep(0);
   // Without auto pause the awaited answer still ends the command; with
   // nothing awaited there is nothing left to end it, so the run stops.
   if (!m_bAutoPause && m_bWaitAnswer) return;
@@ -223,7 +223,7 @@ void CTVRBoardDoc::OnReceiveBoardDisconnected() {
   if (!m_bConnected) return;
   OnReaderDisconnect();
   if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SCRIPT_STOP, [this] { OnScriptStop(); })) return;
-  CTVRUserPrompts::Get().MessageBox(kBoardDisconnected);
+  GetHostContext()->Prompts().MessageBox(kBoardDisconnected);
 }
 
 void CTVRBoardDoc::OnReceiveCardRemoved(WPARAM slot) {
@@ -232,7 +232,7 @@ void CTVRBoardDoc::OnReceiveCardRemoved(WPARAM slot) {
   WPARAM n = slot;
   if (n == 0) n = m_pProtocol != nullptr ? m_pProtocol->GetSelectCard() : 1;
   if (n < 1 || n > WPARAM(CTVRCardSlots::SLOT_COUNT)) return;
-  CTVRHost::Instance().GetCardSlots().ClearAtr(BYTE(n - 1));
+  GetHostContext()->Host().GetCardSlots().ClearAtr(BYTE(n - 1));
 }
 
 void CTVRBoardDoc::OnLpb() {
@@ -241,14 +241,14 @@ void CTVRBoardDoc::OnLpb() {
 }
 
 void CTVRBoardDoc::OnLpbMsg() {
-  if (m_pProtocol != nullptr) CTVRUserPrompts::Get().MessageBox(m_pProtocol->GetName());
+  if (m_pProtocol != nullptr) GetHostContext()->Prompts().MessageBox(m_pProtocol->GetName());
 }
 
 void CTVRBoardDoc::OnCrypto() {
   if (m_pCrypto != nullptr)
     m_pCrypto->OnCryptoShow();
   else
-    CTVRUserPrompts::Get().MessageBox(kNoCyphering);
+    GetHostContext()->Prompts().MessageBox(kNoCyphering);
 }
 
 // ---- Document life ------------------------------------------------------------
@@ -257,7 +257,7 @@ BOOL CTVRBoardDoc::OnNewDocument() {
   if (!CTVRDocument::OnNewDocument()) return FALSE;
 
   m_pProtocol = nullptr;
-  m_pCrypto = CTVRHost::Instance().GetCrypto();
+  m_pCrypto = GetHostContext()->Host().GetCrypto();
   // The register tool window belongs to the shell, which drops its hook when
   // it closes; a fresh document simply no longer answers to it.
   m_pRegisterDialog = nullptr;
@@ -308,7 +308,7 @@ BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
   if (!held) {
     const bool tooLarge = read == CTVRFileReader::READ_OK || read == CTVRFileReader::READ_TOO_LARGE ||
                           read == CTVRFileReader::READ_NO_MEMORY;
-    CTVRUserPrompts::Get().MessageBox(tooLarge ? kScriptTooLarge + path + kScriptTooLargeEnd : kFailedToOpen);
+    GetHostContext()->Prompts().MessageBox(tooLarge ? kScriptTooLarge + path + kScriptTooLargeEnd : kFailedToOpen);
     return FALSE;
   }
 
@@ -326,7 +326,7 @@ BOOL CTVRBoardDoc::OnSaveDocument(const std::string& path) {
   // the disk: a failed save leaves the file as it was, and the script stays
   // modified in the window.
   if (!CTVRFileWriter::WriteAll(path, m_pLineStore->GetText())) {
-    CTVRUserPrompts::Get().MessageBox(kFailedToSave);
+    GetHostContext()->Prompts().MessageBox(kFailedToSave);
     return FALSE;
   }
   SetModifiedFlag(FALSE);
@@ -367,7 +367,7 @@ BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
   settings.m_dwAutoPause = DWORD(m_bAutoPause);
   settings.m_dwBeep = DWORD(m_bBeepOnError);
   settings.m_dwHexMode = DWORD(m_bHexDisplay);
-  if (!settings.Load(reg)) CTVRUserPrompts::Get().MessageBox(kNoDocumentInRegistry);
+  if (!settings.Load(reg)) GetHostContext()->Prompts().MessageBox(kNoDocumentInRegistry);
 
   // A stored type out of range would make every frame empty: raw data instead.
   m_eScriptType = settings.m_dwScriptType <= SCRIPT_APDU ? EScriptType(settings.m_dwScriptType) : SCRIPT_RAWDATA;

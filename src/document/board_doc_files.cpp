@@ -10,6 +10,7 @@
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
+#include "contract/host_context.h"
 
 using namespace tvr_doc_texts;
 
@@ -33,10 +34,10 @@ std::string WithDefaultExtension(const std::string& path) {
 
 void CTVRBoardDoc::OnFileOpen() {
   std::string chosen;
-  if (!CTVRUserPrompts::Get().AskOpenFileName(kScriptExtension, m_strScriptPath, kScriptFilter, chosen)) return;
+  if (!GetHostContext()->Prompts().AskOpenFileName(kScriptExtension, m_strScriptPath, kScriptFilter, chosen)) return;
   // A file that cannot be read has said so and left the script as it was.
   if (!OnOpenDocument(chosen)) return;
-  CTVRRecentFileList::Instance().Add(chosen);
+  GetHostContext()->RecentFiles().Add(chosen);
   m_bTraceOn = TRUE;
   SetLoopCounter(0);
 }
@@ -51,24 +52,24 @@ void CTVRBoardDoc::OnFileSave() {
 
 void CTVRBoardDoc::OnFileSaveAs() {
   std::string chosen;
-  if (!CTVRUserPrompts::Get().AskSaveFileName(kScriptExtension, "", kScriptFilter, chosen)) return;
+  if (!GetHostContext()->Prompts().AskSaveFileName(kScriptExtension, "", kScriptFilter, chosen)) return;
   chosen = WithDefaultExtension(chosen);
   // The document takes the new name only once the file is written.
   if (!OnSaveDocument(chosen)) return;
   m_strScriptPath = chosen;
   SetPathName(chosen);
   SetTitle(FileName(chosen));
-  CTVRRecentFileList::Instance().Add(chosen);
+  GetHostContext()->RecentFiles().Add(chosen);
 }
 
 void CTVRBoardDoc::OnNewScriptFile() {
-  CTVRWorkspace::Get().NewScriptFile(*this);
+  GetHostContext()->Workspace().NewScriptFile(*this);
 }
 
 BOOL CTVRBoardDoc::SaveModified() {
   if (!IsModified()) return TRUE;
   const std::string name = m_strScriptPath == kNoname ? std::string(kNoname) : FileName(m_strScriptPath);
-  switch (CTVRUserPrompts::Get().AskYesNoCancel("Save changes to " + name + "?")) {
+  switch (GetHostContext()->Prompts().AskYesNoCancel("Save changes to " + name + "?")) {
     case CTVRUserPrompts::ANSWER_CANCEL:
       return FALSE;
     case CTVRUserPrompts::ANSWER_NO:
@@ -83,8 +84,8 @@ BOOL CTVRBoardDoc::SaveModified() {
 
 BOOL CTVRBoardDoc::CanCloseDocument() {
   // Saved settings come back at the next start; otherwise they are lost.
-  if (m_bStateSaved || CTVRWorkspace::IsSessionEnding()) return TRUE;
-  return CTVRUserPrompts::Get().AskYesNoWarning(kCloseQuestion);
+  if (m_bStateSaved || GetHostContext()->Workspace().IsSessionEnding()) return TRUE;
+  return GetHostContext()->Prompts().AskYesNoWarning(kCloseQuestion);
 }
 
 BOOL CTVRBoardDoc::OnCloseDocument() {

@@ -6,7 +6,7 @@
 #include <tavric/protocol.h>
 #include <tavric/resources.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "document/board_doc_texts.h"
 #include "platform/menu_editor.h"
 
@@ -46,7 +46,7 @@ void CTVRBoardDoc::OnUpdateProtocols(CTVRCmdUI* pCmdUI) {
     ++m_nProtocolMenuCount;
   };
 
-  const auto& protocols = CTVRHost::Instance().GetProtocols();
+  const auto& protocols = GetHostContext()->Host().GetProtocols();
   if (protocols.empty()) {
     insert({ID_PROTOCOL_FIRST, kNoProtocols, {}}, CTVRMenuEditor::ITEM_DISABLED | CTVRMenuEditor::ITEM_GRAYED);
   } else {

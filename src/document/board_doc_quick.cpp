@@ -10,6 +10,7 @@
 #include "document/command_setting_dlg.h"
 #include "document/quick_command.h"
 #include "platform/user_prompts.h"
+#include "contract/host_context.h"
 
 void CTVRBoardDoc::OnCmdSetting() {
   CTVRCommandSettingDlg dlg(m_strQuickCommands);
@@ -20,7 +21,7 @@ void CTVRBoardDoc::SendQuickCommand(int n) {
   if (n < 0 || n >= CTVRCommandSettingDlg::COMMAND_COUNT) return;
   const std::string& text = m_strQuickCommands[n];
   if (text.empty()) {
-    CTVRUserPrompts::Get().MessageBox("Error : Command " + std::to_string(n + 1) + " unvalid !");
+    GetHostContext()->Prompts().MessageBox("Error : Command " + std::to_string(n + 1) + " unvalid !");
     return;
   }
   std::vector<BYTE> bytes = CTVRQuickCommand::ToBytes(text);

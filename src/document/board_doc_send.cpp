@@ -14,6 +14,7 @@
 #include "decode/protocol_family.h"
 #include "document/plugin_guard.h"
 #include "platform/user_prompts.h"
+#include "contract/host_context.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (bytes == nullptr) count = 0;
   m_bWaitAnswer = TRUE;
   if (m_pProtocol == nullptr) {
-    CTVRUserPrompts::Get().MessageBox(tvr_doc_texts::kUnknownProtocol);
+    GetHostContext()->Prompts().MessageBox(tvr_doc_texts::kUnknownProtocol);
     return FALSE;
   }
 

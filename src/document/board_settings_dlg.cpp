@@ -7,6 +7,7 @@
 #include "board_doc_texts.h"
 #include "document/plugin_guard.h"
 #include "platform/user_prompts.h"
+#include "contract/host_context.h"
 
 using namespace tvr_doc_texts;
 
@@ -74,7 +75,7 @@ tvr::BOOL CTVRBoardSettingsDlg::OnOK() {
     if (setting.m_eKind == CTVRBoardSetting::SETTING_NUMBER) {
       std::int64_t n = 0;
       if (!ParseNumber(value, n) || n < setting.m_nMin || n > setting.m_nMax) {
-        CTVRUserPrompts::Get().MessageBox(setting.m_strLabel + kSettingNumberRange + std::to_string(setting.m_nMin) +
+        m_Doc.GetHostContext()->Prompts().MessageBox(setting.m_strLabel + kSettingNumberRange + std::to_string(setting.m_nMin) +
                                           kSettingNumberTo + std::to_string(setting.m_nMax) + ".");
         return FALSE;
       }
@@ -86,7 +87,7 @@ tvr::BOOL CTVRBoardSettingsDlg::OnOK() {
                                [&] { taken = m_Doc.SetSetting(setting.m_strName, value); }))
       return FALSE;
     if (!taken) {
-      CTVRUserPrompts::Get().MessageBox(setting.m_strLabel + kSettingRefused + value + "\".");
+      m_Doc.GetHostContext()->Prompts().MessageBox(setting.m_strLabel + kSettingRefused + value + "\".");
       return FALSE;
     }
     setting.m_strValue = value;

@@ -1,6 +1,8 @@
 #include "document/headless_frames.h"
 
-#include "contract/host.h"
+#include <tavric/board_doc.h>
+
+#include "contract/host_context.h"
 
 tvr::BOOL CTVRHeadlessFrames::CreateFrame(CTVRBoardDoc& doc) {
   m_States[&doc] = CTVRChildFrameState();
@@ -20,7 +22,7 @@ void CTVRHeadlessFrames::SaveFrameState(CTVRBoardDoc& doc, CTVRRegistry& reg) {
 
 void CTVRHeadlessFrames::ShowFrame(CTVRBoardDoc& doc) {
   // As in a window manager, the frame shown last is the one in front.
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  doc.GetHostContext()->Host().SetActiveDocument(&doc);
 }
 
 void CTVRHeadlessFrames::DestroyFrame(CTVRBoardDoc& doc) {

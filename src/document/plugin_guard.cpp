@@ -6,6 +6,7 @@
 
 #include "document/run_end_hint.h"
 #include "platform/user_prompts.h"
+#include "contract/host_context.h"
 
 std::atomic<const char*> CTVRPluginGuard::s_pCurrentCall{nullptr};
 int CTVRPluginGuard::s_nFaultDepth = 0;
@@ -35,6 +36,6 @@ void CTVRPluginGuard::OnFault(CTVRBoardDoc& doc, const char* name, const char* r
     doc.m_bConnected = FALSE;
     if (doc.m_pProtocol != nullptr) doc.m_pProtocol->SetConnected(FALSE);
   }
-  CTVRUserPrompts::Get().MessageBox(text);
+  doc.GetHostContext()->Prompts().MessageBox(text);
   --s_nFaultDepth;
 }

@@ -7,6 +7,7 @@
 #include "platform/user_prompts.h"
 #include "trace/trace_formatter.h"
 #include "trace/trace_spool.h"
+#include "contract/host_context.h"
 
 void CTVRTraceViewBase::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
   if (!(lHint & HINT_TRACE_RECORD) || !pHint) return;
@@ -39,7 +40,7 @@ void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
       break;
     case CTVRTraceFormatter::ACTION_SAVE_AS: {
       std::string chosen;
-      if (CTVRUserPrompts::Get().AskSaveFileName(".log", GetDefaultLogFileName(), LOG_FILTER, chosen)) SaveLog(chosen);
+      if (pDoc != nullptr && pDoc->GetHostContext()->Prompts().AskSaveFileName(".log", GetDefaultLogFileName(), LOG_FILTER, chosen)) SaveLog(chosen);
       break;
     }
     case CTVRTraceFormatter::ACTION_NONE:

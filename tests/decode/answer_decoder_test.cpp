@@ -13,6 +13,7 @@
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
+#include "test_context.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ class AnswerDecoder : public CTVRDocFixture {
   // Whether the end of the statement was posted (and nothing else).
   static bool EndPosted() { return CTVRDispatcher::Instance().PendingCount() == 1; }
 
-  CTVRCardSlots& m_Slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& m_Slots = m_Context.Host().GetCardSlots();
   std::size_t m_nFirstRecord = 0;
   RecordingCrypto m_Crypto;  // outlives the document, which TearDown deletes
 };

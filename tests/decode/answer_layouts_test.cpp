@@ -14,6 +14,7 @@
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
+#include "test_context.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ class AnswerLayouts : public CTVRDocFixture {
   }
 
   ExtraCodeProtocol m_Layout;
-  CTVRCardSlots& m_Slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& m_Slots = m_Context.Host().GetCardSlots();
   std::size_t m_nFirstRecord = 0;
 };
 

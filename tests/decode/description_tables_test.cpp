@@ -14,6 +14,7 @@
 
 #include "contract/host.h"
 #include "platform/user_prompts.h"
+#include "test_context.h"
 
 namespace {
 
@@ -43,7 +44,8 @@ class DescriptionTables : public ::testing::Test {
 
   QTemporaryDir m_Dir;
   int m_nFiles = 0;
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
 };
 
 TEST_F(DescriptionTables, ErrorFiles) {
@@ -120,7 +122,7 @@ TEST_F(DescriptionTables, LoadingAgainAddsAndReplacesButRemovesNothing) {
 
   // A file that cannot be opened is reported, each time, and changes nothing.
   CCmdCode commands;
-  CTVRHost& host = CTVRHost::Instance();
+  CTVRHost& host = m_Context.Host();
   const std::string saved = host.GetProgramFolder();
   host.SetProgramFolder(kDataDir);
   commands.LoadFile("code_and_class.txt");  // from the program folder

@@ -9,6 +9,7 @@
 #include "doc_fixture.h"
 #include "document/line_store.h"
 #include "temp_folder.h"
+#include "test_context.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ class CKeyCrypto : public CTVRCrypto {
 class Persistence : public CTVRDocFixture {
  protected:
   void TearDown() override {
-    CTVRHost::Instance().SetCrypto(nullptr);
+    m_Context.Host().SetCrypto(nullptr);
     CTVRDocFixture::TearDown();
   }
   std::string PathOf(const std::string& name) { return m_Folder.PathOf(name); }
@@ -57,11 +58,11 @@ TEST_F(Persistence, AScriptFileReadsAtLineFeedsAndIsWrittenWithThem) {
 
 TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   CKeyCrypto crypto;
-  CTVRHost::Instance().SetCrypto(&crypto);
+  m_Context.Host().SetCrypto(&crypto);
   auto* pProtocol = new CTVRTestProtocol;
-  pProtocol->SetName("RoundTrip" + std::to_string(CTVRHost::Instance().GetProtocols().size()));  // unique
+  pProtocol->SetName("RoundTrip" + std::to_string(m_Context.Host().GetProtocols().size()));  // unique
   pProtocol->SetAnswerLayout(ANSWER_MESSAGE_CODE);  // no description files to load
-  CTVRHost::Instance().AddProtocol(pProtocol);
+  m_Context.Host().AddProtocol(pProtocol);
   const std::string script = PathOf("round.cmd");
   std::ofstream(script, std::ios::binary) << "01 01;\r\n01 02;\r\n";
   auto settings = [&](CTVRTestBoard& doc) {

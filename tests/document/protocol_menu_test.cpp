@@ -7,6 +7,7 @@
 
 #include "doc_fixture.h"
 #include "test_menu.h"
+#include "test_context.h"
 
 namespace {
 
@@ -49,14 +50,14 @@ class ProtocolMenu : public CTVRDocFixture {
     CTVRDocFixture::TearDown();
   }
   static void RollBack() {
-    CTVRHost& host = CTVRHost::Instance();
+    CTVRHost& host = m_Context.Host();
     host.RollBackRegistrations(host.GetTemplates().size(), 0, host.GetCrypto());
   }
   // Handed over to the registry, which deletes them.
   void Register(int count) {
     for (int i = 0; i < count; ++i) {
       m_Protocols.push_back(new CMenuProtocol("P" + std::to_string(i + 1)));
-      CTVRHost::Instance().AddProtocol(m_Protocols.back());
+      m_Context.Host().AddProtocol(m_Protocols.back());
     }
   }
   // Opens the menu: the update of the item at position 1, as the shell runs it.

@@ -9,6 +9,7 @@
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
+#include "test_context.h"
 
 namespace {
 
@@ -160,12 +161,12 @@ TEST_F(RunControl, ARunDoesNotGoOnWhileAnotherDocumentIsActive) {
   SetStatements(2);
   auto pOther = NewBoard();
   m_pDoc->OnScriptStart();
-  CTVRHost::Instance().SetActiveDocument(pOther.get());
+  m_Context.Host().SetActiveDocument(pOther.get());
   Answer();
   RunQueue();
   EXPECT_EQ(Now(), Outcome({1}, true, 0));
   EXPECT_TRUE(pOther->m_Sent.empty());
-  CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+  m_Context.Host().SetActiveDocument(m_pDoc.get());
 }
 
 TEST_F(RunControl, AOneOffCommandDuringARunEndsTheRunWithoutMovingTheScript) {

@@ -19,6 +19,7 @@
 #include "document/board_settings_dlg.h"
 #include "pcsc_stack.h"
 #include "platform/user_prompts.h"
+#include "test_context.h"
 
 namespace {
 
@@ -34,11 +35,11 @@ class PcscSettingsTest : public ::testing::Test {
       QTemporaryDir plugins;
       const QString board = qEnvironmentVariable("TAVRIC_RUN_DIR") + "/brdpcsc.so";
       if (!plugins.isValid() || !QFile::link(board, plugins.path() + "/brdpcsc.so")) return false;
-      CTVRPluginLoader().LoadFolder(plugins.path().toStdString());
+      CTVRPluginLoader(m_Context).LoadFolder(plugins.path().toStdString());
       return true;
     }();
     ASSERT_TRUE(loaded);
-    for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+    for (const auto& pTemplate : m_Context.Host().GetTemplates())
       if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRPcscDoc") m_pTemplate = pTemplate.get();
     ASSERT_NE(m_pTemplate, nullptr);
   }
@@ -56,7 +57,8 @@ class PcscSettingsTest : public ::testing::Test {
   CTVRPcscStack m_Stack;
   CTVRDocTemplate* m_pTemplate = nullptr;
   std::vector<CTVRBoardDoc*> m_Docs;
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
 };
 
 TEST_F(PcscSettingsTest, TheReaderIsChosenFromTheDaemonsListAndKeptInTheDocumentsSection) {

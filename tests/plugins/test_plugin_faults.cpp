@@ -14,6 +14,7 @@
 #include "doc_fixture.h"
 #include "document/run_end_hint.h"
 #include "trace_reader.h"
+#include "test_context.h"
 
 namespace {
 
@@ -55,11 +56,12 @@ class PluginFaults : public CTVRDocFixture {
   // A fresh throwing board as the active document, with the throwing protocol.
   CThrowingBoard& Board(const char* throwIn) {
     auto pBoard = std::make_unique<CThrowingBoard>();
+    pBoard->SetHostContext(&m_Context);
     pBoard->OnNewDocument();
     pBoard->m_strThrowIn = throwIn;
     CThrowingBoard& board = *pBoard;
     m_pDoc = std::move(pBoard);
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
     m_Throwing.m_strThrowIn = throwIn;
     UseProtocol(m_Throwing);
     return board;

@@ -1,6 +1,7 @@
 // The loader over real plug-in libraries built into tests/plugins/discovery.
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "test_context.h"
 
 namespace {
 
@@ -27,12 +29,18 @@ std::string PluginFolder(const std::string& testCase) {
 class PluginLoaderTest : public ::testing::Test {
  protected:
   // Libraries stay loaded for the life of the process: the folder is loaded
-  // once and every test looks at that one load.
+  // once, into the suite's context, and every test looks at that one load.
   static void SetUpTestSuite() {
-    if (!s_Results.empty()) return;
     unsetenv("TAVRIC_PLUGIN_DEBUG");
-    s_Results = Loader().LoadFolder(PluginFolder("discovery"));
+    s_pContext = std::make_unique<CTVRTestContext>();
+    s_Results = Loader(*s_pContext).LoadFolder(PluginFolder("discovery"));
   }
+  static void TearDownTestSuite() {
+    s_Results.clear();
+    s_pContext.reset();
+  }
+  static CTVRHost& Host() { return s_pContext->Host(); }
+  static inline std::unique_ptr<CTVRTestContext> s_pContext;
   static inline std::vector<Loader::CResult> s_Results;
 };
 
@@ -62,17 +70,17 @@ TEST_F(PluginLoaderTest, TakesPluginFilesAlphabeticallyAndSaysWhatBecameOfEach) 
 
 TEST_F(PluginLoaderTest, RegistersOnceInLoadOrderAndPluginOrder) {
   // Loading the folder again initialises nothing twice.
-  for (const auto& result : Loader().LoadFolder(PluginFolder("discovery") + "/"))
+  for (const auto& result : Loader(*s_pContext).LoadFolder(PluginFolder("discovery") + "/"))
     if (result.m_eResult == Loader::PLUGIN_LOADED) ADD_FAILURE() << result.m_strFileName << " loaded twice";
 
   std::vector<std::string> boards, protocols;
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+  for (const auto& pTemplate : Host().GetTemplates()) {
     boards.emplace_back(pTemplate->GetDocClass()->m_lpszClassName);
     if (boards.back() == "CTVRPlugBoardTwo") {
       EXPECT_EQ(pTemplate->GetFileNewName(), "Board two");
     }
   }
-  for (CTVRProtocol* pProtocol : CTVRHost::Instance().GetProtocols()) protocols.push_back(pProtocol->GetName());
+  for (CTVRProtocol* pProtocol : Host().GetProtocols()) protocols.push_back(pProtocol->GetName());
   EXPECT_EQ(boards, (std::vector<std::string>{"CTVRPlugCapsBoard", "CTVRPlugBoardOne", "CTVRPlugBoardTwo"}));
   // Nothing of the refused libraries stays: not the static registration of
   // the one built for another ABI (deleted, not leaked, before it was
@@ -83,15 +91,15 @@ TEST_F(PluginLoaderTest, RegistersOnceInLoadOrderAndPluginOrder) {
   EXPECT_EQ(std::getenv("TAVRIC_TEST_NO_ABI_INIT_RAN"), nullptr);
 
   // The later cyphering object replaces the earlier.
-  ASSERT_NE(CTVRHost::Instance().GetCrypto(), nullptr);
-  EXPECT_EQ(CTVRHost::Instance().GetCrypto()->m_strName, "crypto b");
+  ASSERT_NE(Host().GetCrypto(), nullptr);
+  EXPECT_EQ(Host().GetCrypto()->m_strName, "crypto b");
 }
 
 TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
   auto said = [](const char* debug) {
     setenv("TAVRIC_PLUGIN_DEBUG", debug, 1);
     testing::internal::CaptureStderr();
-    Loader().LoadFolder(PluginFolder("discovery"));
+    Loader(*s_pContext).LoadFolder(PluginFolder("discovery"));
     unsetenv("TAVRIC_PLUGIN_DEBUG");
     return testing::internal::GetCapturedStderr();
   };
@@ -106,8 +114,9 @@ TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
 }
 
 TEST(PluginLoader, AFolderThatCannotBeReadOrIsEmptyGivesNothing) {
-  EXPECT_TRUE(Loader().LoadFolder(PluginFolder("no-such-folder")).empty());
-  EXPECT_TRUE(Loader().LoadFolder(PluginFolder("empty")).empty());
+  CTVRTestContext context;
+  EXPECT_TRUE(Loader(context).LoadFolder(PluginFolder("no-such-folder")).empty());
+  EXPECT_TRUE(Loader(context).LoadFolder(PluginFolder("empty")).empty());
 }
 
 }  // namespace

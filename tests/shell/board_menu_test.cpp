@@ -14,6 +14,7 @@
 #include "shell/board_menu.h"
 #include "shell_fixture.h"
 #include "test_protocol.h"
+#include "test_context.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ QStringList Items(QMenu* pMenu) {
 class BoardMenuTest : public CTVRShellFixture {
  protected:
   void SetUp() override {
-    m_nProtocolsBefore = CTVRHost::Instance().GetProtocols().size();
+    m_nProtocolsBefore = m_Context.Host().GetProtocols().size();
     RegisterMenu(6001,
                  {{0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
                   {0,
@@ -58,11 +59,11 @@ class BoardMenuTest : public CTVRShellFixture {
     AddBoardType(6001, "Alpha");
     auto* pProtocol = new CTVRTestProtocol;
     pProtocol->SetName("Bench");
-    CTVRHost::Instance().AddProtocol(pProtocol);
+    m_Context.Host().AddProtocol(pProtocol);
   }
   void TearDown() override {
     m_pFrame.reset();
-    CTVRHost& host = CTVRHost::Instance();
+    CTVRHost& host = m_Context.Host();
     host.RollBackRegistrations(host.GetTemplates().size(), m_nProtocolsBefore, host.GetCrypto());
     CTVRShellFixture::TearDown();
   }

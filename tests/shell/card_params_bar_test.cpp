@@ -5,6 +5,7 @@
 
 #include "shell/card_params_bar.h"
 #include "shell_fixture.h"
+#include "test_context.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ class CardParamsBarTest : public CTVRShellFixture {
     CTVRShellFixture::TearDown();
     Slots() = CTVRCardSlots();
   }
-  static CTVRCardSlots& Slots() { return CTVRHost::Instance().GetCardSlots(); }
+  CTVRCardSlots& Slots() { return m_Context.Host().GetCardSlots(); }
 
   // The tree as text: every root item, its children indented by ">".
   QStringList Shown() {

@@ -24,6 +24,7 @@
 #include "shell/card_params_bar.h"
 #include "shell/child_frame.h"
 #include "shell/main_frame.h"
+#include "test_context.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -39,7 +40,7 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitForWindowExposed(&frame)) return 4;
 
   int index = -1;
-  const auto& templates = CTVRHost::Instance().GetTemplates();
+  const auto& templates = context.Host().GetTemplates();
   for (std::size_t i = 0; i < templates.size(); ++i)
     if (std::string(templates[i]->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") index = int(i);
   if (index < 0) return 3;

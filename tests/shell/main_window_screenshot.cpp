@@ -31,6 +31,7 @@
 #include "shell/board_view.h"
 #include "shell/child_frame.h"
 #include "shell/main_frame.h"
+#include "test_context.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
 
   // The simulated reader's entry in File > Available docs.
   int index = -1;
-  const auto& templates = CTVRHost::Instance().GetTemplates();
+  const auto& templates = context.Host().GetTemplates();
   for (std::size_t i = 0; i < templates.size(); ++i)
     if (std::string(templates[i]->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") index = int(i);
   if (index < 0) {

@@ -24,6 +24,7 @@
 #include "shell/child_frame.h"
 #include "shell/main_frame.h"
 #include "test_board.h"
+#include "test_context.h"
 
 // Runs `action` on the modal dialog of type T once it is open (looked for
 // every 10 ms), so a dialog opened from another one is found too.
@@ -47,7 +48,7 @@ class CTVRShellFixture : public ::testing::Test {
  protected:
   void TearDown() override {
     m_pFrame.reset();
-    CTVRHost& host = CTVRHost::Instance();
+    CTVRHost& host = m_Context.Host();
     host.SetActiveDocument(nullptr);
     host.RollBackRegistrations(0, host.GetProtocols().size(), host.GetCrypto());
     CTVRDispatcher::Instance().RunUntilIdle();
@@ -56,12 +57,12 @@ class CTVRShellFixture : public ::testing::Test {
   // A board type of test boards offered by New under this name.
   static void AddBoardType(tvr::UINT nID, const std::string& name) {
     RegisterDocStrings(nID, {name, name});
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
   }
 
   CMainFrame& Frame() {
     if (!m_pFrame) {
-      m_pFrame = std::make_unique<CMainFrame>();
+      m_pFrame = std::make_unique<CMainFrame>(m_Context);
       m_pFrame->resize(1000, 700);
       m_pFrame->show();
       QApplication::processEvents();
@@ -69,6 +70,7 @@ class CTVRShellFixture : public ::testing::Test {
     return *m_pFrame;
   }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   std::unique_ptr<CMainFrame> m_pFrame;
 };

@@ -19,6 +19,7 @@
 #include "small_disk.h"
 #include "temp_folder.h"
 #include "trace/trace_text_view.h"
+#include "test_context.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
   ASSERT_TRUE(m_pDoc->OnOpenDocument(script));
   m_pDoc->SetLine(0, "02 02;");
   m_pDoc->NotifyMessage("new trace", TRACE_INFO);
-  CTVRRecentFileList::Instance().Add(script);
+  m_Context.RecentFiles().Add(script);
   ASSERT_TRUE(disk.Fill());
 
   const struct {
@@ -74,7 +75,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
       {"script", [&] { return m_pDoc->OnSaveDocument(script) != FALSE; }, script, "01;\n", "Failed to save document."},
       {"log", [&] { return m_View.SaveLog(log) != FALSE; }, log, "the old log\r\n",
        "The log file \"" + log + "\" could not be created !"},
-      {"settings", [&] { return CTVRWorkspace::Get().SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
+      {"settings", [&] { return m_Context.Workspace().SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
        "The settings could not be saved in \"" + settings + "\": No space left on device."},
   };
   for (const auto& c : cases) {
@@ -89,7 +90,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
   EXPECT_TRUE(m_pDoc->IsModified());
   EXPECT_EQ(m_pDoc->GetLine(0), "02 02;");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk.PathOf("")), {}), 4);
-  CTVRRecentFileList::Instance().Clear();
+  m_Context.RecentFiles().Clear();
 }
 
 TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
@@ -115,7 +116,7 @@ TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
          // Index entries name their files from the index's folder.
          const std::string entry = std::filesystem::relative(p, folder.Path()).string();
          Put(index, "[GENERAL]\r\nEntry:" + entry + ";\r\n");
-         CRegParamFile file;
+         CRegParamFile file(m_Context);
          return file.LoadListFile(index, folder.Path()) == 1 && file.GetPaths().size() == 1 &&
                 file.Load(file.GetPaths()[0]) == 0 && m_Prompts.m_Messages.size() == 1;
        }},

@@ -8,6 +8,7 @@
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "temp_folder.h"
+#include "test_context.h"
 
 namespace {
 
@@ -17,10 +18,10 @@ class ScriptFiles : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    CTVRRecentFileList::Instance().Clear();
+    m_Context.RecentFiles().Clear();
   }
   void TearDown() override {
-    CTVRRecentFileList::Instance().Clear();
+    m_Context.RecentFiles().Clear();
     CTVRDocFixture::TearDown();
   }
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
@@ -29,8 +30,8 @@ class ScriptFiles : public CTVRDocFixture {
   std::vector<std::string> Lines() { return m_pDoc->GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
-    for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)
-      paths.push_back(CTVRRecentFileList::Instance().GetPath(i));
+    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i)
+      paths.push_back(m_Context.RecentFiles().GetPath(i));
     return paths;
   }
 
@@ -128,7 +129,7 @@ TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
 }
 
 TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
-  CTVRRecentFileList& list = CTVRRecentFileList::Instance();
+  CTVRRecentFileList& list = m_Context.RecentFiles();
   for (const char* name : {"1.cmd", "2.cmd", "3.cmd", "2.cmd", "4.cmd", "5.cmd"}) list.Add(Path(name));
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("5.cmd"), Path("4.cmd"), Path("2.cmd"), Path("3.cmd")}));
   EXPECT_EQ(list.GetMenuTexts(), (std::vector<std::string>{"&1 5.cmd", "&2 4.cmd", "&3 2.cmd", "&4 3.cmd"}));
@@ -144,23 +145,23 @@ TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
 TEST_F(ScriptFiles, ARecentFileOpensIntoTheActiveDocumentAfterTheSaveQuestion) {
   const std::string older = Write("older.cmd", "0A;\n");
   const std::string newer = Write("newer.cmd", "0B;\n");
-  CTVRRecentFileList::Instance().Add(older);
-  CTVRRecentFileList::Instance().Add(newer);
+  m_Context.RecentFiles().Add(older);
+  m_Context.RecentFiles().Add(newer);
   m_pDoc->SetLine(0, "edited;");
 
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
-  CTVRWorkspace::Get().OpenRecentFile(1);
+  m_Context.Workspace().OpenRecentFile(1);
   EXPECT_EQ(Lines(), std::vector<std::string>{"edited;"});
   EXPECT_EQ(m_Prompts.m_Questions, std::vector<std::string>{"Save changes to noname?"});
 
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
-  CTVRWorkspace::Get().OpenRecentFile(1);
+  m_Context.Workspace().OpenRecentFile(1);
   EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
   EXPECT_EQ(Recent(), (std::vector<std::string>{older, newer}));
 
   // A file gone since: the document stays as it was and the entry leaves the list.
   std::filesystem::remove(newer);
-  CTVRWorkspace::Get().OpenRecentFile(1);
+  m_Context.Workspace().OpenRecentFile(1);
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
   EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
   EXPECT_EQ(Recent(), std::vector<std::string>{older});

@@ -28,6 +28,7 @@ class CTVRTraceLog;
 class CTVRLineStore;
 class CTVRInterpreter;
 class CTVRBoardDocSink;
+class CTVRHostContext;
 
 // Kind of a script's lines and of a frame to prepare.
 enum EScriptType : int {
@@ -256,6 +257,12 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   CTVRAnswerHook* GetRegisterDialog() const { return m_pRegisterDialog; }
   void SetRegisterDialog(CTVRAnswerHook* pHook) { m_pRegisterDialog = pHook; }
 
+  // ---- Host context -------------------------------------------------------
+  // The program's context (registries, prompts, workspace), set once by the
+  // template that creates the document, or by whoever makes one directly.
+  void SetHostContext(CTVRHostContext* pContext) { m_pHostContext = pContext; }
+  CTVRHostContext* GetHostContext() const { return m_pHostContext; }
+
   // ---- Document life ------------------------------------------------------
   tvr::BOOL OnNewDocument() override;
   void DeleteContents() override;
@@ -354,6 +361,9 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
 
   // Register tool
   CTVRAnswerHook* m_pRegisterDialog = nullptr;
+
+  // Host context (not owned)
+  CTVRHostContext* m_pHostContext = nullptr;
 
   // Quick commands: the committed texts of Command 1 to Command 5
   std::string m_strQuickCommands[5];
