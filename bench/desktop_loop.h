@@ -11,9 +11,8 @@
 #include <tavric/doc_template.h>
 #include <tavric/tavric.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/plugin_loader.h"
-#include "test_context.h"
 
 namespace tvr_bench {
 
@@ -25,7 +24,7 @@ inline std::vector<std::string> LoopScript() {
   return lines;
 }
 
-inline CTVRBoardDoc* NewSimDocument() {
+inline CTVRBoardDoc* NewSimDocument(CTVRHostContext& context) {
   for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
   }
@@ -33,7 +32,7 @@ inline CTVRBoardDoc* NewSimDocument() {
 }
 
 // The plug-ins and description files of the run folder, where the program is.
-inline void LoadRunFolder() {
+inline void LoadRunFolder(CTVRHostContext& context) {
   const std::string folder = QCoreApplication::applicationDirPath().toStdString();
   CTVRPluginLoader(context).LoadFolder(folder);
   context.Host().SetProgramFolder(folder);

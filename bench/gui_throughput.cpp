@@ -38,7 +38,6 @@
 #include "shell/board_view.h"
 #include "shell/script_view.h"
 #include "trace/trace_log.h"
-#include "test_context.h"
 
 namespace {
 
@@ -60,8 +59,8 @@ struct CRunFigures {
   double m_dFindAllMs = 0;          // a search through the whole trace that finds nothing
 };
 
-CRunFigures Run(bool withPanes, double seconds) {
-  CTVRBoardDoc* pDoc = NewSimDocument();
+CRunFigures Run(CTVRHostContext& context, bool withPanes, double seconds) {
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
   context.Host().SetActiveDocument(pDoc);
   pDoc->SelectProtocol("Verta", 0);
   pDoc->OnReaderConnect();
@@ -180,8 +179,8 @@ struct CEditFigures {
   double m_dPageMicros = 0;
 };
 
-CEditFigures EditScript(int lines) {
-  CTVRBoardDoc* pDoc = NewSimDocument();
+CEditFigures EditScript(CTVRHostContext& context, int lines) {
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
   pDoc->SetScriptLines(std::vector<std::string>(std::size_t(lines), "00 a4 04 00 0c 01 02 03;"));
   auto* pView = new CTVRScriptView(pDoc);
   pView->resize(700, 400);
@@ -221,10 +220,12 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
   if (seconds <= 0) seconds = 3.0;
 
-  CTVRTestContext context;
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
   CTVRPromptRecorder prompts{context};
-  tvr_bench::LoadRunFolder();
-  CTVRBoardDoc* pProbe = NewSimDocument();
+  tvr_bench::LoadRunFolder(context);
+  CTVRBoardDoc* pProbe = NewSimDocument(context);
   const bool haveReader = pProbe != nullptr;
   delete pProbe;
   if (context.Host().GetProtocols().empty() || !haveReader) {
@@ -234,8 +235,8 @@ int main(int argc, char** argv) {
 
   std::printf("simulated reader, loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP,
               seconds);
-  const CRunFigures headless = Run(false, seconds);
-  const CRunFigures panes = Run(true, seconds);
+  const CRunFigures headless = Run(context, false, seconds);
+  const CRunFigures panes = Run(context, true, seconds);
   const double runner = RunnerStatementsPerSecond(settings.path(), long(headless.m_dStatementsPerSecond * seconds));
   std::printf("%-34s %10.0f statements/s\n", "tavric-run (trace to /dev/null)", runner);
   for (const auto& [name, f] :
@@ -254,7 +255,7 @@ int main(int argc, char** argv) {
               panes.m_dPageRepaintMicros, panes.m_dFindAllMs);
   std::printf("editor, us per key with its repaint: typing / Enter and Backspace / a page scrolled\n");
   for (int lines : {10, 100, 100000}) {
-    const CEditFigures edit = EditScript(lines);
+    const CEditFigures edit = EditScript(context, lines);
     std::printf("  %6d-line script %15.1f %10.1f %10.1f\n", lines, edit.m_dTypeMicros, edit.m_dLineMicros,
                 edit.m_dPageMicros);
   }

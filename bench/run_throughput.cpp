@@ -27,14 +27,13 @@
 #include <tavric/doc_template.h>
 #include <tavric/tavric.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_firmware.h"
 #include "trace/trace_log.h"
 #include "verta_frame.h"
-#include "test_context.h"
 
 namespace {
 
@@ -76,7 +75,7 @@ struct CRunFigures {
 };
 
 CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
-  context.Host().SetActiveDocument(pDoc);
+  pDoc->GetHostContext()->Host().SetActiveDocument(pDoc);
   pDoc->SelectProtocol("Verta", 0);
   pDoc->OnReaderConnect();
   pDoc->SetScriptLines(LoopScript(traceOn));
@@ -110,7 +109,7 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   return f;
 }
 
-CTVRBoardDoc* NewDocument(const char* className) {
+CTVRBoardDoc* NewDocument(CTVRHostContext& context, const char* className) {
   for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == className) return pTemplate->OpenNewDocument();
   }
@@ -148,7 +147,9 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   if (seconds <= 0) seconds = 2.0;
 
-  CTVRTestContext context;
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
   CTVRPromptRecorder prompts{context};  // keep message boxes out of the figures
   CTVRPluginLoader(context).LoadFolder(QCoreApplication::applicationDirPath().toStdString());
   context.Host().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
@@ -160,12 +161,12 @@ int main(int argc, char** argv) {
 
   std::printf("loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP, seconds);
   for (bool traceOn : {true, false}) {
-    CTVRBoardDoc* pDoc = NewDocument("CTVREchoBoard");
+    CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard");
     Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off",
           Run(pDoc, traceOn, seconds));
     delete pDoc;
   }
-  if (CTVRBoardDoc* pDoc = NewDocument("CTVRSimDoc")) {
+  if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVRSimDoc")) {
     Print("simulated reader, trace on", Run(pDoc, true, seconds));
     delete pDoc;
     std::printf("%-32s %12.3f us/frame (the reader's share of the line above)\n", "firmware alone",

@@ -18,8 +18,7 @@
 
 #include <tavric/board_doc.h>
 
-#include "platform/user_prompts.h"
-#include "test_context.h"
+#include "contract/host_context.h"
 
 namespace {
 
@@ -36,8 +35,9 @@ long PeakKilobytes() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  CTVRHeadlessPrompts prompts;
-  context.SetPrompts(&prompts);
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
   const long megabytes = argc > 1 ? std::atol(argv[1]) : 40;
   if (megabytes <= 0) {
     std::fprintf(stderr, "usage: script_memory [megabytes]\n");
@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
   const double bytes = double(megabytes) * double(1 << 20);
 
   CTVRBoardDoc doc;
+  doc.SetHostContext(&context);
   doc.OnNewDocument();
   const long before = PeakKilobytes();
   const auto start = std::chrono::steady_clock::now();
@@ -70,6 +71,5 @@ int main(int argc, char** argv) {
   std::printf("peak memory:   %.1f MB before the open, %.1f MB after\n", before / 1024.0, after / 1024.0);
   std::printf("added by open: %.1f MB, %.2f bytes per byte of script\n", (after - before) / 1024.0,
               (after - before) * 1024.0 / bytes);
-  context.SetPrompts(nullptr);
   return opened ? 0 : 2;
 }

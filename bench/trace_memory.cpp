@@ -37,7 +37,6 @@
 #include "shell/script_view.h"
 #include "trace/trace_log.h"
 #include "trace/trace_spool.h"
-#include "test_context.h"
 
 namespace {
 
@@ -74,10 +73,12 @@ int main(int argc, char** argv) {
   if (every <= 0) every = 10.0;
   const long limit = argc > 3 ? std::atol(argv[3]) : 0;
 
-  CTVRTestContext context;
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
   CTVRPromptRecorder prompts{context};
-  tvr_bench::LoadRunFolder();
-  CTVRBoardDoc* pDoc = NewSimDocument();
+  tvr_bench::LoadRunFolder(context);
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
   if (context.Host().GetProtocols().empty() || pDoc == nullptr) {
     std::fprintf(stderr, "trace_memory: no Verta protocol or simulated reader: run it from the run folder\n");
     return 3;

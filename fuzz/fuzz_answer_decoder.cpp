@@ -9,12 +9,11 @@
 
 #include <tavric/board_doc.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_decoder.h"
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
-#include "test_context.h"
 
 namespace {
 
@@ -37,9 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = input.Byte();
 
   CTVRTestBoard doc;
+  doc.SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   doc.m_pProtocol = &Protocol();
-  context.Host().SetActiveDocument(&doc);
+  tvr_fuzz::Context().Host().SetActiveDocument(&doc);
   doc.m_bConnected = TRUE;
   doc.m_bTraceOn = (mode & 1) ? FALSE : TRUE;
   doc.m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
@@ -54,6 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CTVRAnswerDecoder::Decode(doc, bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
   }
   tvr_fuzz::RunQueueBriefly(5);
-  context.Host().SetActiveDocument(nullptr);
+  tvr_fuzz::Context().Host().SetActiveDocument(nullptr);
   return 0;
 }

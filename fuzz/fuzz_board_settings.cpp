@@ -10,16 +10,14 @@
 #include "fuzz_support.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
-#include "test_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::InitOnce();
-  static CTVRTestContext context;
-  static CTVRPromptRecorder prompts{context};  // the refusals are message boxes
+  static CTVRPromptRecorder prompts{tvr_fuzz::Context()};  // the refusals are message boxes
   prompts.m_Messages.clear();
 
   CTVRTestBoard doc;
-  doc.SetHostContext(&context);
+  doc.SetHostContext(&tvr_fuzz::Context());
   CTVRBoardSetting choice;
   choice.m_strName = "Port";
   choice.m_eKind = CTVRBoardSetting::SETTING_CHOICE;

@@ -8,12 +8,11 @@
 #include "fuzz_support.h"
 #include "regtool/reg_param_file.h"
 #include "regtool/register_command.h"
-#include "test_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::InitOnce();
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  CRegParamFile file(context);
+  CRegParamFile file(tvr_fuzz::Context());
   file.LoadListText(text, "/run");
   file.LoadText(text);
   // Every string is touched to its end, so a wrong length shows as an overflow.

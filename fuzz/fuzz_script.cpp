@@ -9,12 +9,11 @@
 
 #include <tavric/board_doc.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "document/line_store.h"
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
-#include "test_context.h"
 
 namespace {
 
@@ -34,10 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static CTVRTestProtocol protocol;
   CTVRTestBoard doc;
+  doc.SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   doc.m_pProtocol = &protocol;
   if (mode & 1) doc.SetResponder(CTVRTestBoard::EchoResponder());
-  context.Host().SetActiveDocument(&doc);
+  tvr_fuzz::Context().Host().SetActiveDocument(&doc);
 
   // Taken as a script file's bytes are: line ends of either kind.
   doc.GetLineStore().SetScriptText(input.Rest());
@@ -63,6 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (doc.IsRunning()) doc.OnScriptStop();
   doc.OnReaderDisconnect();
   tvr_fuzz::RunQueueFor(budget);
-  context.Host().SetActiveDocument(nullptr);
+  tvr_fuzz::Context().Host().SetActiveDocument(nullptr);
   return 0;
 }

@@ -8,23 +8,23 @@
 
 #include <tavric/registry.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
-#include "test_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::WriteSettingsFile(data, size);
   static CTVRTestProtocol protocol;
   static bool registered = [] {
     protocol.SetName("Verta");
-    context.Host().AddProtocol(new CTVRTestProtocol);
+    tvr_fuzz::Context().Host().AddProtocol(new CTVRTestProtocol);
     return true;
   }();
   (void)registered;
 
   CTVRTestBoard doc;
+  doc.SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   CTVRRegistry reg(FALSE, TRUE);
   for (const char* section : {"Fuzz\\Doc0", "Fuzz\\Doc1"}) {

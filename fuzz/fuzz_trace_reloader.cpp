@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& record : CTVRTraceReloader::ParseSwitchingHexToChar(text, hex)) total += record.m_strData.size();
 
   CTVRTestBoard doc;
+  doc.SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   doc.NotifyMessageForReload(text);
   doc.OnHexToASCII();

@@ -13,7 +13,6 @@
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
-#include "test_context.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 
 #include "doc_fixture.h"
 #include "trace/trace_log.h"
-#include "test_context.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include "doc_fixture.h"
 #include "document/line_store.h"
 #include "temp_folder.h"
-#include "test_context.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 
 #include "doc_fixture.h"
 #include "test_menu.h"
-#include "test_context.h"
 
 namespace {
 
@@ -37,21 +36,11 @@ class ProtocolMenu : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    // The menu lists the whole registry: earlier tests' protocols go.
-    RollBack();
+    // The menu lists the whole registry: the test's own protocols only.
     m_pDoc->m_pProtocol = nullptr;
     RegisterMenu(kOwnMenuId, {{0, "&Own", {{5001, "Do it", {}}, {}, {0, "Sub", {{5002, "Inner", {}}}}}}});
     m_Menu.m_Entries = {
         {{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
-  }
-  void TearDown() override {
-    m_pDoc->m_pProtocol = nullptr;
-    RollBack();
-    CTVRDocFixture::TearDown();
-  }
-  static void RollBack() {
-    CTVRHost& host = m_Context.Host();
-    host.RollBackRegistrations(host.GetTemplates().size(), 0, host.GetCrypto());
   }
   // Handed over to the registry, which deletes them.
   void Register(int count) {

@@ -7,7 +7,6 @@
 #include "temp_folder.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
-#include "test_context.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include "doc_fixture.h"
 #include "document/run_end_hint.h"
 #include "trace_reader.h"
-#include "test_context.h"
 
 namespace {
 

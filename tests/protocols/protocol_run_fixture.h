@@ -26,7 +26,6 @@
 class CTVRProtocolRunFixture : public ::testing::Test {
  protected:
   void TearDown() override {
-    m_Context.Host().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }

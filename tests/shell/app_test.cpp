@@ -20,7 +20,6 @@
 #include "shell/recent_file_menu.h"
 #include "shell_fixture.h"
 #include "temp_folder.h"
-#include "test_context.h"
 
 class CShBoardA : public CTVRTestBoard {
   TVR_DECLARE_DYNCREATE(CShBoardA)
@@ -39,7 +38,6 @@ class AppTest : public CTVRShellFixture {
     // A settings file of this test's own: what one start leaves, the next finds.
     m_OldSettings = qgetenv("TAVRIC_SETTINGS");
     qputenv("TAVRIC_SETTINGS", QByteArray::fromStdString(m_Folder.PathOf("Tavric.ini")));
-    m_Context.RecentFiles().Clear();
     RegisterDocStrings(6101, {"Alpha", "Alpha"});
     RegisterDocStrings(6102, {"Beta", "Beta"});
     m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(6101, TVR_RUNTIME_CLASS(CShBoardA)));
@@ -47,7 +45,6 @@ class AppTest : public CTVRShellFixture {
   }
   void TearDown() override {
     m_pApp.reset();
-    m_Context.RecentFiles().Clear();
     qputenv("TAVRIC_SETTINGS", m_OldSettings);
     CTVRShellFixture::TearDown();
   }
@@ -305,7 +302,7 @@ class RecentFiles : public AppTest {
       entries << pAction->text() + (pAction->isEnabled() ? QString() : QStringLiteral(" (off)"));
     return entries;
   }
-  static std::vector<std::string> Paths() {
+  std::vector<std::string> Paths() {
     std::vector<std::string> paths;
     for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i)
       paths.push_back(m_Context.RecentFiles().GetPath(i));

@@ -14,7 +14,6 @@
 #include "shell/board_menu.h"
 #include "shell_fixture.h"
 #include "test_protocol.h"
-#include "test_context.h"
 
 namespace {
 
@@ -44,7 +43,6 @@ QStringList Items(QMenu* pMenu) {
 class BoardMenuTest : public CTVRShellFixture {
  protected:
   void SetUp() override {
-    m_nProtocolsBefore = m_Context.Host().GetProtocols().size();
     RegisterMenu(6001,
                  {{0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
                   {0,
@@ -60,12 +58,6 @@ class BoardMenuTest : public CTVRShellFixture {
     auto* pProtocol = new CTVRTestProtocol;
     pProtocol->SetName("Bench");
     m_Context.Host().AddProtocol(pProtocol);
-  }
-  void TearDown() override {
-    m_pFrame.reset();
-    CTVRHost& host = m_Context.Host();
-    host.RollBackRegistrations(host.GetTemplates().size(), m_nProtocolsBefore, host.GetCrypto());
-    CTVRShellFixture::TearDown();
   }
 
   CTVRTestBoard* NewReader() {
@@ -90,7 +82,6 @@ class BoardMenuTest : public CTVRShellFixture {
     return CTVRDispatcher::Instance().RunUntil([pDoc] { return !pDoc->IsRunning(); }, std::chrono::seconds(5));
   }
 
-  std::size_t m_nProtocolsBefore = 0;
 };
 
 TEST_F(BoardMenuTest, TheReadersMenusComeWithItAndGoWithTheLastOne) {

@@ -49,6 +49,7 @@ QPushButton* Button(CTVRBoardSettingsBox& box, QDialogButtonBox::StandardButton 
 
 TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionWithTheChoiceListFilled) {
   CTVRTestBoard doc;
+  doc.SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();
@@ -76,6 +77,7 @@ TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionWithTheChoiceListF
 
 TEST_F(BoardSettingsBoxTest, OkStoresTheChosenValuesInTheBoard) {
   CTVRTestBoard doc;
+  doc.SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();
@@ -92,6 +94,7 @@ TEST_F(BoardSettingsBoxTest, OkStoresTheChosenValuesInTheBoard) {
 
 TEST_F(BoardSettingsBoxTest, CancelLeavesTheStoredValues) {
   CTVRTestBoard doc;
+  doc.SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();
@@ -107,6 +110,7 @@ TEST_F(BoardSettingsBoxTest, CancelLeavesTheStoredValues) {
 
 TEST_F(BoardSettingsBoxTest, ARefusedValueKeepsTheWindowOpenWithTheReason) {
   CTVRTestBoard doc;
+  doc.SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();

@@ -5,7 +5,6 @@
 
 #include "shell/card_params_bar.h"
 #include "shell_fixture.h"
-#include "test_context.h"
 
 namespace {
 

@@ -17,7 +17,6 @@
 #include "shell/delay_options_box.h"
 #include "shell/widget_prompts.h"
 #include "shell_fixture.h"
-#include "test_context.h"
 
 namespace {
 

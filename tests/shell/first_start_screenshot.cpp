@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
   QTemporaryDir settings;
   qputenv("TAVRIC_SETTINGS", (settings.path() + "/first.ini").toLocal8Bit());
   QApplication application(argc, argv);
-  CTVRApp app;
+  CTVRTestContext context;
+  CTVRApp app(context);
   if (!app.InitInstance()) return 3;
   CMainFrame& frame = *app.GetMainFrame();
   if (!QTest::qWaitForWindowExposed(&frame)) return 4;

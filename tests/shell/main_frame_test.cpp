@@ -22,7 +22,6 @@
 #include "shell/card_params_bar.h"
 #include "shell/script_view.h"
 #include "shell_fixture.h"
-#include "test_context.h"
 
 namespace {
 

@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
   const std::string script = argv[1];
   const QString output = QString::fromLocal8Bit(argv[2]);
 
-  CTVRApp app;
+  CTVRTestContext context;
+  CTVRApp app(context);
   if (!app.InitInstance()) return 3;
   CMainFrame& frame = *app.GetMainFrame();
   frame.setGeometry(0, 0, 1200, 760);

@@ -35,7 +35,7 @@
 
 namespace {
 
-CTVRBoardDoc* NewSimDocument() {
+CTVRBoardDoc* NewSimDocument(CTVRHostContext& context) {
   for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
   }
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   CTVRPluginLoader(context).LoadFolder(QDir::currentPath().toStdString());
   // The description files lie in the run folder too.
   context.Host().SetProgramFolder(QDir::currentPath().toStdString());
-  CTVRBoardDoc* pDoc = NewSimDocument();
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
   if (pDoc == nullptr) {
     std::fprintf(stderr, "shell_screenshot: no simulated reader in %s\n", qPrintable(QDir::currentPath()));
     return 3;

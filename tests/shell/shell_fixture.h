@@ -1,6 +1,6 @@
-// The main window over the host's registries, with board types of test boards
-// registered for the test and removed after it, and a prompt recorder in
-// place of message boxes.
+// The main window over the test's own host context, with board types of test
+// boards registered for the test (they go with the context), and a prompt
+// recorder in place of message boxes.
 #pragma once
 
 #include <functional>
@@ -18,7 +18,6 @@
 #include <tavric/doc_template.h>
 #include <tavric/resources.h>
 
-#include "contract/host.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/child_frame.h"
@@ -48,14 +47,11 @@ class CTVRShellFixture : public ::testing::Test {
  protected:
   void TearDown() override {
     m_pFrame.reset();
-    CTVRHost& host = m_Context.Host();
-    host.SetActiveDocument(nullptr);
-    host.RollBackRegistrations(0, host.GetProtocols().size(), host.GetCrypto());
     CTVRDispatcher::Instance().RunUntilIdle();
   }
 
   // A board type of test boards offered by New under this name.
-  static void AddBoardType(tvr::UINT nID, const std::string& name) {
+  void AddBoardType(tvr::UINT nID, const std::string& name) {
     RegisterDocStrings(nID, {name, name});
     m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
   }

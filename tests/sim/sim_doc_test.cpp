@@ -41,19 +41,21 @@ TEST(SimPlugins, RegisterTheVertaProtocolAndTheSimulatedReader) {
   const std::string folder = env && *env ? env : "../bin";
   if (!std::ifstream(folder + "/brdsim.so")) GTEST_SKIP() << "no plug-ins in " << folder;
 
-  for (const auto& r : CTVRPluginLoader(m_Context).LoadFolder(folder)) {
+  CTVRTestContext context;
+
+  for (const auto& r : CTVRPluginLoader(context).LoadFolder(folder)) {
     if (r.m_strFileName == "proverta.so" || r.m_strFileName == "brdsim.so") {
       EXPECT_TRUE(r.m_eResult == CTVRPluginLoader::PLUGIN_LOADED ||
                   r.m_eResult == CTVRPluginLoader::PLUGIN_ALREADY_LOADED)
           << r.m_strFileName << ": " << r.m_strReason;
     }
   }
-  const auto& protocols = m_Context.Host().GetProtocols();
+  const auto& protocols = context.Host().GetProtocols();
   const auto verta = std::find_if(protocols.begin(), protocols.end(), [](auto* p) { return p->GetName() == "Verta"; });
   ASSERT_NE(verta, protocols.end());
   ASSERT_NE(FindMenu((*verta)->GetMenuId()), nullptr);
 
-  const auto& templates = m_Context.Host().GetTemplates();
+  const auto& templates = context.Host().GetTemplates();
   const auto sim =
       std::find_if(templates.begin(), templates.end(), [](const auto& t) { return t->GetDocName() == "Sim"; });
   ASSERT_NE(sim, templates.end());
@@ -72,7 +74,6 @@ class SimBoard : public ::testing::Test {
     NewConnectedDoc();
   }
   void TearDown() override {
-    m_Context.Host().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }

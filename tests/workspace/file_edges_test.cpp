@@ -19,7 +19,6 @@
 #include "small_disk.h"
 #include "temp_folder.h"
 #include "trace/trace_text_view.h"
-#include "test_context.h"
 
 namespace {
 
@@ -90,7 +89,6 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
   EXPECT_TRUE(m_pDoc->IsModified());
   EXPECT_EQ(m_pDoc->GetLine(0), "02 02;");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk.PathOf("")), {}), 4);
-  m_Context.RecentFiles().Clear();
 }
 
 TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {

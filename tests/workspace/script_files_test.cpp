@@ -8,7 +8,6 @@
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "temp_folder.h"
-#include "test_context.h"
 
 namespace {
 
@@ -16,14 +15,6 @@ const char kFilter[] = "Script Files (*.cmd)|*.cmd|All Files (*.*)|*.*||";
 
 class ScriptFiles : public CTVRDocFixture {
  protected:
-  void SetUp() override {
-    CTVRDocFixture::SetUp();
-    m_Context.RecentFiles().Clear();
-  }
-  void TearDown() override {
-    m_Context.RecentFiles().Clear();
-    CTVRDocFixture::TearDown();
-  }
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
   std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
   static std::string Read(const std::string& path) { return tvr_test::CTempFolder::Read(path); }

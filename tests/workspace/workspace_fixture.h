@@ -77,7 +77,6 @@ class WorkspaceTest : public ::testing::Test {
   void SetUp() override {
     QFile::remove(QString::fromStdString(CTVRRegistry::GetStoreFileName()));
     CWsBoardA::s_bConnectWorks = TRUE;
-    m_Context.Workspace().SetSessionEnding(FALSE);
     RegisterDocStrings(kIdA, {"WsA", "Reader A"});
     RegisterDocStrings(kIdB, {"WsB", "Reader B"});
     m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdA, TVR_RUNTIME_CLASS(CWsBoardA)));
@@ -90,7 +89,6 @@ class WorkspaceTest : public ::testing::Test {
 
   void TearDown() override {
     m_Workspace.CloseAllDocuments();
-    m_Context.Host().RollBackRegistrations(0, 0, nullptr);
     CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(5));
   }
 

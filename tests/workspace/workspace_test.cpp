@@ -7,7 +7,6 @@
 #include "document/doc_settings.h"
 #include "temp_folder.h"
 #include "workspace_fixture.h"
-#include "test_context.h"
 
 TVR_IMPLEMENT_DYNCREATE(CWsBoardA)
 TVR_IMPLEMENT_DYNCREATE(CWsBoardB)
@@ -240,10 +239,9 @@ TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   m_Workspace.SaveCustomState();
   EXPECT_TRUE(Doc(A(), 0)->OnCloseDocument());
   New(A());
-  m_Context.Workspace().SetSessionEnding(TRUE);
+  m_Workspace.SetSessionEnding(TRUE);
   EXPECT_TRUE(Doc(A(), 0)->OnCloseDocument());
   EXPECT_TRUE(m_Prompts.m_Questions.empty());
-  m_Context.Workspace().SetSessionEnding(FALSE);
 }
 
 TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScripts) {
