@@ -54,8 +54,6 @@ class AnswerDecoder : public CTVRDocFixture {
     m_Protocol.ErrorTable().LoadPath(kDataDir + "/Error.txt");
     m_pDoc->m_pCrypto = &m_Crypto;  // not activated, no exchange pending
     Await(0xD4);
-    m_Slots.SetListener(nullptr);
-    for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) m_Slots.ClearAtr(slot);
   }
   // A statement of a script of commands awaits the answer to this opcode;
   // the queue is empty and the records start here.

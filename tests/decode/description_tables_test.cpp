@@ -122,12 +122,9 @@ TEST_F(DescriptionTables, LoadingAgainAddsAndReplacesButRemovesNothing) {
 
   // A file that cannot be opened is reported, each time, and changes nothing.
   CCmdCode commands;
-  CTVRHost& host = m_Context.Host();
-  const std::string saved = host.GetProgramFolder();
-  host.SetProgramFolder(kDataDir);
-  commands.LoadFile("code_and_class.txt");  // from the program folder
+  m_Context.SetProgramFolder(kDataDir);
+  commands.LoadFile("code_and_class.txt");  // from the installed context's program folder
   commands.LoadFile("no such file.txt");
-  host.SetProgramFolder(saved);
   errors.LoadPath(kDataDir);  // a folder opens as no file does
   EXPECT_EQ(m_Prompts.m_Messages, (std::vector<std::string>{kCommandMissing, kErrorMissing}));
   EXPECT_EQ(Error(errors, 0x03), " Third error");

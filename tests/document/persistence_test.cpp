@@ -27,10 +27,6 @@ class CKeyCrypto : public CTVRCrypto {
 
 class Persistence : public CTVRDocFixture {
  protected:
-  void TearDown() override {
-    m_Context.Host().SetCrypto(nullptr);
-    CTVRDocFixture::TearDown();
-  }
   std::string PathOf(const std::string& name) { return m_Folder.PathOf(name); }
   static std::string Section(const std::string& name) { return CTVRRegistry::GetRegSectionPath("DocTest\\" + name); }
 

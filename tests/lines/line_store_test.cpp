@@ -11,8 +11,8 @@
 #include "document/line_store.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
-#include "trace_reader.h"
 #include "test_context.h"
+#include "trace_reader.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
+#include "test_context.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
-#include "test_context.h"
 
 class CTVRProtocolRunFixture : public ::testing::Test {
  protected:

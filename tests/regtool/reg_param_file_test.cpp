@@ -260,6 +260,7 @@ TEST(RegParamFile, ReadsTheIndex) {
        {"/run/b.par"},
        "2: an entry is written Label:Path; and this line is not: it is ignored"},
   };
+  CTVRTestContext context;
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.what);
     CRegParamFile file(context);
@@ -284,6 +285,7 @@ TEST(RegParamFile, AFileThatCannotBeOpenedLeavesTheModelAsItWas) {
 }
 
 TEST(RegParamFile, TheShippedFilesReadWithoutAnIssue) {
+  CTVRTestContext context;
   CRegParamFile file(context);
   ASSERT_EQ(file.LoadList(TAVRIC_SOURCE_DATA_DIR), 1);
   ASSERT_EQ(file.GetLabels(), (Strings{"SimulatedReader", "SimulatedReaderCommands"}));

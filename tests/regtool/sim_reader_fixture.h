@@ -17,9 +17,9 @@
 #include "platform/user_prompts.h"
 #include "regtool/register_tool.h"
 #include "sim_doc.h"
+#include "test_context.h"
 #include "trace_reader.h"
 #include "verta_protocol.h"
-#include "test_context.h"
 
 class CSimReaderFixture : public ::testing::Test {
  protected:
@@ -48,7 +48,6 @@ class CSimReaderFixture : public ::testing::Test {
   }
   void TearDown() override {
     m_pTool.reset();
-    m_Context.Host().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }

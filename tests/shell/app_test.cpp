@@ -304,8 +304,7 @@ class RecentFiles : public AppTest {
   }
   std::vector<std::string> Paths() {
     std::vector<std::string> paths;
-    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i)
-      paths.push_back(m_Context.RecentFiles().GetPath(i));
+    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
     return paths;
   }
 };

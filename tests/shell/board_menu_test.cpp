@@ -81,7 +81,6 @@ class BoardMenuTest : public CTVRShellFixture {
   static bool RunUntilStopped(CTVRBoardDoc* pDoc) {
     return CTVRDispatcher::Instance().RunUntil([pDoc] { return !pDoc->IsRunning(); }, std::chrono::seconds(5));
   }
-
 };
 
 TEST_F(BoardMenuTest, TheReadersMenusComeWithItAndGoWithTheLastOne) {

@@ -19,12 +19,11 @@
 
 #include <tavric/doc_template.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "shell/app.h"
 #include "shell/card_params_bar.h"
 #include "shell/child_frame.h"
 #include "shell/main_frame.h"
-#include "test_context.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -34,7 +33,8 @@ int main(int argc, char** argv) {
   QTemporaryDir settings;
   qputenv("TAVRIC_SETTINGS", (settings.path() + "/first.ini").toLocal8Bit());
   QApplication application(argc, argv);
-  CTVRTestContext context;
+  CTVRHostContext context;
+  context.Install();
   CTVRApp app(context);
   if (!app.InitInstance()) return 3;
   CMainFrame& frame = *app.GetMainFrame();

@@ -23,12 +23,12 @@
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
+#include "test_context.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 #include "triple_des_crypto.h"
 #include "verta_frame.h"
 #include "verta_protocol.h"
-#include "test_context.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
-#include "test_protocol.h"
 #include "test_context.h"
+#include "test_protocol.h"
 
 class CTVRDocFixture : public ::testing::Test {
  protected:

@@ -21,8 +21,7 @@ class ScriptFiles : public CTVRDocFixture {
   std::vector<std::string> Lines() { return m_pDoc->GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
-    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i)
-      paths.push_back(m_Context.RecentFiles().GetPath(i));
+    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
     return paths;
   }
 
