@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_reader.h"
 #include "contract/host_context.h"
+#include "platform/file_reader.h"
 #include "regtool/reg_param_file.h"
 
 namespace {

@@ -72,7 +72,8 @@ bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
       char release[32];
       const int length = std::snprintf(release, sizeof release, texts::kReleaseFormat, a.At(d + 1), a.At(d + 2));
       // The bar keeps one mask for all slots.
-      doc.GetHostContext()->Host().GetCardSlots().SetMask(reinterpret_cast<const tvr::BYTE*>(release), tvr::DWORD(length), 0);
+      doc.GetHostContext()->Host().GetCardSlots().SetMask(reinterpret_cast<const tvr::BYTE*>(release),
+                                                          tvr::DWORD(length), 0);
     }
   }
 

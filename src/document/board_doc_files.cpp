@@ -6,11 +6,11 @@
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 
+#include "contract/host_context.h"
 #include "document/board_doc_texts.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
-#include "contract/host_context.h"
 
 using namespace tvr_doc_texts;
 

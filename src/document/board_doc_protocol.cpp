@@ -27,7 +27,8 @@ void CTVRBoardDoc::OnProtocols(UINT nID) {
   if (index >= protocols.size() || protocols[index] == nullptr) return;
   m_pProtocol = protocols[index];
   // Loaded again on every choice, so edited description files take effect.
-  CTVRProtocolFamily::ForProtocol(*m_pProtocol).LoadDescriptionFiles(*m_pProtocol, GetHostContext()->GetProgramFolder());
+  CTVRProtocolFamily::ForProtocol(*m_pProtocol)
+      .LoadDescriptionFiles(*m_pProtocol, GetHostContext()->GetProgramFolder());
   m_pProtocol->SetConnected(IsConnected());
 }
 

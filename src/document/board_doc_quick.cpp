@@ -7,10 +7,10 @@
 #include <tavric/board_doc.h>
 #include <tavric/messages.h>
 
+#include "contract/host_context.h"
 #include "document/command_setting_dlg.h"
 #include "document/quick_command.h"
 #include "platform/user_prompts.h"
-#include "contract/host_context.h"
 
 void CTVRBoardDoc::OnCmdSetting() {
   CTVRCommandSettingDlg dlg(m_strQuickCommands);

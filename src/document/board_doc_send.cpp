@@ -11,10 +11,10 @@
 #include <tavric/trace_record.h>
 
 #include "board_doc_texts.h"
+#include "contract/host_context.h"
 #include "decode/protocol_family.h"
 #include "document/plugin_guard.h"
 #include "platform/user_prompts.h"
-#include "contract/host_context.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "board_doc_texts.h"
+#include "contract/host_context.h"
 #include "document/plugin_guard.h"
 #include "platform/user_prompts.h"
-#include "contract/host_context.h"
 
 using namespace tvr_doc_texts;
 
@@ -75,8 +75,9 @@ tvr::BOOL CTVRBoardSettingsDlg::OnOK() {
     if (setting.m_eKind == CTVRBoardSetting::SETTING_NUMBER) {
       std::int64_t n = 0;
       if (!ParseNumber(value, n) || n < setting.m_nMin || n > setting.m_nMax) {
-        m_Doc.GetHostContext()->Prompts().MessageBox(setting.m_strLabel + kSettingNumberRange + std::to_string(setting.m_nMin) +
-                                          kSettingNumberTo + std::to_string(setting.m_nMax) + ".");
+        m_Doc.GetHostContext()->Prompts().MessageBox(setting.m_strLabel + kSettingNumberRange +
+                                                     std::to_string(setting.m_nMin) + kSettingNumberTo +
+                                                     std::to_string(setting.m_nMax) + ".");
         return FALSE;
       }
       value = std::to_string(n);

@@ -4,9 +4,9 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
+#include "contract/host_context.h"
 #include "document/run_end_hint.h"
 #include "platform/user_prompts.h"
-#include "contract/host_context.h"
 
 std::atomic<const char*> CTVRPluginGuard::s_pCurrentCall{nullptr};
 int CTVRPluginGuard::s_nFaultDepth = 0;

@@ -20,7 +20,6 @@ using namespace tvr_doc_texts;
 
 namespace {
 
-
 // The board type's own values, read and written in this order: its counter of
 // untitled documents and the number of document sections saved.
 struct CBoardTypeValues {
@@ -83,7 +82,7 @@ bool CTVRWorkspace::SaveCustomState() {
     m_strSaveError = reason.empty() ? "a value could not be written" : reason;
   if (m_strSaveError.empty()) return true;
   m_Context.Prompts().MessageBox("The settings could not be saved in \"" + CTVRRegistry::GetStoreFileName() +
-                                    "\": " + m_strSaveError + ".");
+                                 "\": " + m_strSaveError + ".");
   return false;
 }
 

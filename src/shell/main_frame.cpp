@@ -345,7 +345,8 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
   using namespace tvr_cmd;
   if (nID == ID_FILE_NEW) return OnFileNew();
   if (CTVRBoardTypeList::IsHandledCommand(nID)) {
-    if (CTVRBoardDoc* pDoc = CTVRBoardTypeList(m_Context.Host().GetTemplates()).OnFileNewType(nID)) AddDocumentFrame(pDoc);
+    if (CTVRBoardDoc* pDoc = CTVRBoardTypeList(m_Context.Host().GetTemplates()).OnFileNewType(nID))
+      AddDocumentFrame(pDoc);
     return;
   }
   switch (nID) {

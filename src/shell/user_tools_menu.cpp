@@ -41,7 +41,6 @@ void CTVRUserToolsMenu::Run(unsigned nID) {
   if (nID < CTVRUserToolList::FIRST_COMMAND || index >= tools.size()) return;
   const CTVRUserTool& tool = tools[index];
   if (!tool.Invoke())
-    m_Prompts.MessageBox("Cannot start the tool \"" +
-                                      QString(tool.m_strName).remove(QLatin1Char('&')).toStdString() +
-                                      "\": " + tool.m_strCommand.toStdString());
+    m_Prompts.MessageBox("Cannot start the tool \"" + QString(tool.m_strName).remove(QLatin1Char('&')).toStdString() +
+                         "\": " + tool.m_strCommand.toStdString());
 }

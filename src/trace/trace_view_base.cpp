@@ -3,11 +3,11 @@
 #include <tavric/board_doc.h>
 #include <tavric/prompts.h>
 
+#include "contract/host_context.h"
 #include "platform/file_writer.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_formatter.h"
 #include "trace/trace_spool.h"
-#include "contract/host_context.h"
 
 void CTVRTraceViewBase::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
   if (!(lHint & HINT_TRACE_RECORD) || !pHint) return;
@@ -40,7 +40,9 @@ void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
       break;
     case CTVRTraceFormatter::ACTION_SAVE_AS: {
       std::string chosen;
-      if (pDoc != nullptr && pDoc->GetHostContext()->Prompts().AskSaveFileName(".log", GetDefaultLogFileName(), LOG_FILTER, chosen)) SaveLog(chosen);
+      if (pDoc != nullptr &&
+          pDoc->GetHostContext()->Prompts().AskSaveFileName(".log", GetDefaultLogFileName(), LOG_FILTER, chosen))
+        SaveLog(chosen);
       break;
     }
     case CTVRTraceFormatter::ACTION_NONE:

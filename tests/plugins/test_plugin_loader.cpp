@@ -95,6 +95,37 @@ TEST_F(PluginLoaderTest, RegistersOnceInLoadOrderAndPluginOrder) {
   EXPECT_EQ(Host().GetCrypto()->m_strName, "crypto b");
 }
 
+TEST_F(PluginLoaderTest, EachContextGetsItsOwnRegistrationsAndLeavesTheOthersAlone) {
+  // The libraries are in the process already; a second context that loads
+  // the folder is told the same of each file and registers on its own.
+  {
+    CTVRTestContext other;
+    const auto results = Loader(other).LoadFolder(PluginFolder("discovery"));
+    ASSERT_EQ(results.size(), s_Results.size());
+    for (std::size_t i = 0; i < results.size(); ++i)
+      EXPECT_EQ(results[i].m_eResult, s_Results[i].m_eResult) << results[i].m_strFileName;
+    // Only a library that registers from its static initialisers alone
+    // (BRDcaps.so) has nothing to run again: its board type stays with the
+    // context that opened it first.
+    std::vector<std::string> boards;
+    for (const auto& pTemplate : other.Host().GetTemplates())
+      boards.emplace_back(pTemplate->GetDocClass()->m_lpszClassName);
+    EXPECT_EQ(boards, (std::vector<std::string>{"CTVRPlugBoardOne", "CTVRPlugBoardTwo"}));
+    ASSERT_EQ(other.Host().GetProtocols().size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(other.Host().GetProtocols()[i]->GetName(), Host().GetProtocols()[i]->GetName());
+      EXPECT_NE(other.Host().GetProtocols()[i], Host().GetProtocols()[i]) << "a protocol object of its own";
+    }
+    EXPECT_EQ(other.Host().GetTemplates()[0]->GetHostContext(), &other);
+  }
+  // The second context is gone with its registrations; the suite's are whole
+  // and it is the installed one again.
+  EXPECT_EQ(CTVRHostContext::GetInstalled(), s_pContext.get());
+  ASSERT_EQ(Host().GetProtocols().size(), 2u);
+  EXPECT_EQ(Host().GetProtocols()[1]->GetName(), "Beta");
+  EXPECT_EQ(Host().GetTemplates()[0]->GetHostContext(), s_pContext.get());
+}
+
 TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
   auto said = [](const char* debug) {
     setenv("TAVRIC_PLUGIN_DEBUG", debug, 1);
