@@ -60,9 +60,9 @@ struct CRunFigures {
   double m_dFindAllMs = 0;          // a search through the whole trace that finds nothing
 };
 
-CRunFigures Run(bool withPanes, double seconds) {
-  CTVRBoardDoc* pDoc = NewSimDocument();
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+CRunFigures Run(CTVRHostContext& context, bool withPanes, double seconds) {
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
+  context.Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
@@ -181,8 +181,8 @@ struct CEditFigures {
   double m_dPageMicros = 0;
 };
 
-CEditFigures EditScript(int lines) {
-  CTVRBoardDoc* pDoc = NewSimDocument();
+CEditFigures EditScript(CTVRHostContext& context, int lines) {
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
   CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(
       std::vector<std::string>(std::size_t(lines), "00 a4 04 00 0c 01 02 03;"));
   auto* pView = new CTVRScriptView(pDoc);
@@ -223,20 +223,23 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
   if (seconds <= 0) seconds = 3.0;
 
-  CTVRPromptRecorder prompts;
-  tvr_bench::LoadRunFolder();
-  CTVRBoardDoc* pProbe = NewSimDocument();
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
+  CTVRPromptRecorder prompts{context};
+  tvr_bench::LoadRunFolder(context);
+  CTVRBoardDoc* pProbe = NewSimDocument(context);
   const bool haveReader = pProbe != nullptr;
   delete pProbe;
-  if (CTVRHost::Instance().GetProtocols().empty() || !haveReader) {
+  if (context.Host().GetProtocols().empty() || !haveReader) {
     std::fprintf(stderr, "gui_throughput: no Verta protocol or simulated reader: run it from the run folder\n");
     return 3;
   }
 
   std::printf("simulated reader, loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP,
               seconds);
-  const CRunFigures headless = Run(false, seconds);
-  const CRunFigures panes = Run(true, seconds);
+  const CRunFigures headless = Run(context, false, seconds);
+  const CRunFigures panes = Run(context, true, seconds);
   const double runner = RunnerStatementsPerSecond(settings.path(), long(headless.m_dStatementsPerSecond * seconds));
   std::printf("%-34s %10.0f statements/s\n", "tavric-run (trace to /dev/null)", runner);
   for (const auto& [name, f] :
@@ -255,10 +258,10 @@ int main(int argc, char** argv) {
               panes.m_dPageRepaintMicros, panes.m_dFindAllMs);
   std::printf("editor, us per key with its repaint: typing / Enter and Backspace / a page scrolled\n");
   for (int lines : {10, 100, 100000}) {
-    const CEditFigures edit = EditScript(lines);
+    const CEditFigures edit = EditScript(context, lines);
     std::printf("  %6d-line script %15.1f %10.1f %10.1f\n", lines, edit.m_dTypeMicros, edit.m_dLineMicros,
                 edit.m_dPageMicros);
   }
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return 0;
 }

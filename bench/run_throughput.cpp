@@ -27,7 +27,7 @@
 #include <tavric/doc_template.h>
 #include <tavric/tavric.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 #include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
@@ -76,7 +76,7 @@ struct CRunFigures {
 };
 
 CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
   CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript(traceOn));
@@ -110,8 +110,8 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   return f;
 }
 
-CTVRBoardDoc* NewDocument(const char* className) {
-  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+CTVRBoardDoc* NewDocument(CTVRHostContext& context, const char* className) {
+  for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == className) return pTemplate->OpenNewDocument();
   }
   return nullptr;
@@ -148,29 +148,32 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   if (seconds <= 0) seconds = 2.0;
 
-  CTVRPromptRecorder prompts;  // keep message boxes out of the figures
-  CTVRPluginLoader().LoadFolder(QCoreApplication::applicationDirPath().toStdString());
-  CTVRHost::Instance().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
+  CTVRPromptRecorder prompts{context};  // keep message boxes out of the figures
+  CTVRPluginLoader(context).LoadFolder(QCoreApplication::applicationDirPath().toStdString());
+  context.Host().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
   AddBoardType(TVR_RUNTIME_CLASS(CTVREchoBoard), 0);
-  if (CTVRHost::Instance().GetProtocols().empty()) {
+  if (context.Host().GetProtocols().empty()) {
     std::fprintf(stderr, "run_throughput: no Verta protocol: run it from the run folder (build/bin)\n");
     return 3;
   }
 
   std::printf("loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP, seconds);
   for (bool traceOn : {true, false}) {
-    CTVRBoardDoc* pDoc = NewDocument("CTVREchoBoard");
+    CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard");
     Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off",
           Run(pDoc, traceOn, seconds));
     delete pDoc;
   }
-  if (CTVRBoardDoc* pDoc = NewDocument("CTVRSimDoc")) {
+  if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVRSimDoc")) {
     Print("simulated reader, trace on", Run(pDoc, true, seconds));
     delete pDoc;
     std::printf("%-32s %12.3f us/frame (the reader's share of the line above)\n", "firmware alone",
                 FirmwareMicrosPerFrame(seconds / 2));
   }
   if (!prompts.m_Messages.empty()) std::printf("messages shown: %s\n", prompts.m_Messages.front().c_str());
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return 0;
 }

@@ -18,8 +18,8 @@
 
 #include <tavric/board_doc.h>
 
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
-#include "platform/user_prompts.h"
 
 namespace {
 
@@ -36,8 +36,9 @@ long PeakKilobytes() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  CTVRHeadlessPrompts prompts;
-  CTVRUserPrompts::Set(&prompts);
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
   const long megabytes = argc > 1 ? std::atol(argv[1]) : 40;
   if (megabytes <= 0) {
     std::fprintf(stderr, "usage: script_memory [megabytes]\n");
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   const double bytes = double(megabytes) * double(1 << 20);
 
   CTVRBoardDoc doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&context);
   doc.OnNewDocument();
   const long before = PeakKilobytes();
   const auto start = std::chrono::steady_clock::now();
@@ -71,6 +73,5 @@ int main(int argc, char** argv) {
   std::printf("peak memory:   %.1f MB before the open, %.1f MB after\n", before / 1024.0, after / 1024.0);
   std::printf("added by open: %.1f MB, %.2f bytes per byte of script\n", (after - before) / 1024.0,
               (after - before) * 1024.0 / bytes);
-  CTVRUserPrompts::Set(nullptr);
   return opened ? 0 : 2;
 }

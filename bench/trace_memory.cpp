@@ -74,14 +74,17 @@ int main(int argc, char** argv) {
   if (every <= 0) every = 10.0;
   const long limit = argc > 3 ? std::atol(argv[3]) : 0;
 
-  CTVRPromptRecorder prompts;
-  tvr_bench::LoadRunFolder();
-  CTVRBoardDoc* pDoc = NewSimDocument();
-  if (CTVRHost::Instance().GetProtocols().empty() || pDoc == nullptr) {
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
+  CTVRPromptRecorder prompts{context};
+  tvr_bench::LoadRunFolder(context);
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
+  if (context.Host().GetProtocols().empty() || pDoc == nullptr) {
     std::fprintf(stderr, "trace_memory: no Verta protocol or simulated reader: run it from the run folder\n");
     return 3;
   }
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  context.Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
@@ -147,6 +150,6 @@ int main(int argc, char** argv) {
               double(QFileInfo(QString::fromStdString(log)).size()) / 1e6, double(timer.nsecsElapsed()) / 1e9);
   delete pFrame;
   delete pDoc;
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return saved ? 0 : 1;
 }

@@ -9,7 +9,7 @@
 
 #include <tavric/board_doc.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_decoder.h"
 #include "document/board_doc_private.h"
 #include "fuzz_support.h"
@@ -37,9 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = input.Byte();
 
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   CTVRBoardDocPrivate::Of(doc).m_pProtocol = &Protocol();
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  tvr_fuzz::Context().Host().SetActiveDocument(&doc);
   CTVRBoardDocPrivate::Of(doc).m_bConnected = TRUE;
   CTVRBoardDocPrivate::Of(doc).m_bTraceOn = (mode & 1) ? FALSE : TRUE;
   CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
@@ -54,6 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CTVRAnswerDecoder::Decode(doc, bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
   }
   tvr_fuzz::RunQueueBriefly(5);
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  tvr_fuzz::Context().Host().SetActiveDocument(nullptr);
   return 0;
 }

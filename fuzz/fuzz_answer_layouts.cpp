@@ -63,6 +63,7 @@ CSetup& Setup() {
     // No active document: the end of a statement and the next loopback step
     // are posted to no window, so nothing piles up between inputs.
     s->m_pDoc = std::make_unique<CTVRBoardDoc>();
+    CTVRBoardDocPrivate::Of(*s->m_pDoc).SetHostContext(&tvr_fuzz::Context());
     return s;
   }();
   return *setup;

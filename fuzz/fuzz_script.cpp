@@ -9,7 +9,7 @@
 
 #include <tavric/board_doc.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "fuzz_support.h"
@@ -34,10 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static CTVRTestProtocol protocol;
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   CTVRBoardDocPrivate::Of(doc).m_pProtocol = &protocol;
   if (mode & 1) doc.SetResponder(CTVRTestBoard::EchoResponder());
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  tvr_fuzz::Context().Host().SetActiveDocument(&doc);
 
   // Taken as a script file's bytes are: line ends of either kind.
   CTVRBoardDocPrivate::Of(doc).GetLineStore().SetScriptText(input.Rest());
@@ -64,6 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (doc.IsRunning()) doc.OnScriptStop();
   CTVRBoardDocPrivate::Of(doc).OnReaderDisconnect();
   tvr_fuzz::RunQueueFor(budget);
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  tvr_fuzz::Context().Host().SetActiveDocument(nullptr);
   return 0;
 }

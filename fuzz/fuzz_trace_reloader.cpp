@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& record : CTVRTraceReloader::ParseSwitchingHexToChar(text, hex)) total += record.m_strData.size();
 
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   CTVRBoardDocPrivate::Of(doc).NotifyMessageForReload(text);
   CTVRBoardDocPrivate::Of(doc).OnHexToASCII();

@@ -23,7 +23,7 @@
 #include "cli/run_observer.h"
 #include "cli/run_watchdog.h"
 #include "cli/terminal_printer.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/headless_frames.h"
 #include "document/line_store.h"
@@ -56,11 +56,12 @@ std::string FormatSeconds(double seconds) {
 
 }  // namespace
 
-CTVRRunDriver::CTVRRunDriver(const CTVRRunOptions& options, CTVRTerminalPrinter& printer)
-    : m_Options(options),
+CTVRRunDriver::CTVRRunDriver(CTVRHostContext& context, const CTVRRunOptions& options, CTVRTerminalPrinter& printer)
+    : m_Context(context),
+      m_Options(options),
       m_Printer(printer),
       m_pFrames(std::make_unique<CTVRHeadlessFrames>()),
-      m_pWorkspace(std::make_unique<CTVRWorkspace>(*m_pFrames)) {}
+      m_pWorkspace(std::make_unique<CTVRWorkspace>(m_Context, *m_pFrames)) {}
 
 CTVRRunDriver::~CTVRRunDriver() {
   if (m_pDoc != nullptr) {
@@ -83,7 +84,7 @@ int CTVRRunDriver::LineOfStatement() const {
 }
 
 CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+  for (const auto& pTemplate : m_Context.Host().GetTemplates()) {
     const char* className = pTemplate->GetDocClass()->m_lpszClassName;
     // By class, by the name New offers, or by the short name of its titles ("sim", "pcsc").
     if (strcasecmp(className, m_Options.m_strBoard.c_str()) == 0 ||
@@ -167,7 +168,7 @@ int CTVRRunDriver::OpenNewDocument() {
 int CTVRRunDriver::OpenRestoredDocument() {
   m_pWorkspace->LoadCustomState();
   std::vector<CTVRBoardDoc*> restored;
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+  for (const auto& pTemplate : m_Context.Host().GetTemplates())
     restored.insert(restored.end(), pTemplate->GetDocuments().begin(), pTemplate->GetDocuments().end());
   if (restored.empty()) {
     Fail("no document saved by the last exit in " + CTVRRegistry::GetStoreFileName());
@@ -183,7 +184,7 @@ int CTVRRunDriver::OpenRestoredDocument() {
 }
 
 int CTVRRunDriver::Prepare() {
-  CTVRHost& host = CTVRHost::Instance();
+  CTVRHost& host = m_Context.Host();
   if (host.GetTemplates().empty() && host.GetProtocols().empty()) {
     Fail("no plug-in found in " + m_Options.m_strPluginFolder + " (plug-ins are brd*.so and pro*.so)");
     return CTVRRunOptions::EXIT_NOT_FOUND;
@@ -464,7 +465,7 @@ int CTVRRunDriver::Finish(int status) {
     status = CTVRRunOptions::EXIT_PLUGIN_FAULT;
   }
   // The bar as the desktop program would show it now, after the trace.
-  if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(CTVRHost::Instance().GetCardSlots()), 0);
+  if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(m_Context.Host().GetCardSlots()), 0);
   m_Printer.Finish();
   return status;
 }

@@ -4,7 +4,7 @@
 #include <tavric/prompts.h>
 #include <tavric/protocol.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
 #include "document/board_doc_private.h"
@@ -40,14 +40,14 @@ void CTVRGenericFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol,
     // cannot, so it leaves the old card alone.
     if (CTVRBoardDocPrivate::Of(doc).m_dwCommandType == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
     protocol.SetSelectCard(code);
-    CTVRHost::Instance().GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
+    CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
   }
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, code, false);
 }
 
 bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
   if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA) return true;
-  CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& slots = CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots();
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE opcode = a.Opcode();
   const tvr::BYTE data = a.FirstData();

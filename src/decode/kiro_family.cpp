@@ -6,7 +6,7 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
 #include "document/board_doc_private.h"
@@ -73,7 +73,8 @@ bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
       char release[32];
       const int length = std::snprintf(release, sizeof release, texts::kReleaseFormat, a.At(d + 1), a.At(d + 2));
       // The bar keeps one mask for all slots.
-      CTVRHost::Instance().GetCardSlots().SetMask(reinterpret_cast<const tvr::BYTE*>(release), tvr::DWORD(length), 0);
+      CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots().SetMask(
+          reinterpret_cast<const tvr::BYTE*>(release), tvr::DWORD(length), 0);
     }
   }
 

@@ -3,7 +3,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/protocol.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
 #include "document/board_doc_private.h"
@@ -73,7 +73,7 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
       text.Trace(doc);
     CTVRBoardDocPrivate::Of(doc).SetEscapeAnswerExpected(FALSE);
 
-    CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+    CTVRCardSlots& slots = CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots();
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();

@@ -43,9 +43,9 @@ const CTVRProtocolFamily& CTVRProtocolFamily::ForProtocol(const CTVRProtocol& pr
   return ForLayout(protocol.GetDescriptor().m_eAnswerLayout);
 }
 
-void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol) const {
-  if (m_pszCommandFile) protocol.GetCmdCode()->LoadFile(m_pszCommandFile);
-  if (m_pszErrorFile) protocol.GetErrorCode()->LoadFile(m_pszErrorFile);
+void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol, const std::string& folder) const {
+  if (m_pszCommandFile) protocol.GetCmdCode()->LoadPath(folder + "/" + m_pszCommandFile);
+  if (m_pszErrorFile) protocol.GetErrorCode()->LoadPath(folder + "/" + m_pszErrorFile);
 }
 
 void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {

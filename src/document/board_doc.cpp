@@ -15,7 +15,7 @@
 #include <tavric/registry.h>
 
 #include "board_doc_texts.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_decoder.h"
 #include "document/board_doc_private.h"
 #include "document/board_doc_sink.h"
@@ -121,7 +121,7 @@ CTVRBoardDoc::CTVRBoardDoc() : d(std::make_unique<CTVRBoardDocPrivate>(*this)) {
 
 CTVRBoardDoc::~CTVRBoardDoc() {
   if (CTVRDocTemplate* pTemplate = GetDocTemplate()) pTemplate->RemoveDocument(this);
-  CTVRHost::Instance().OnDocumentDestroyed(this);
+  if (CTVRHostContext* pContext = d->GetHostContext()) pContext->Host().OnDocumentDestroyed(this);
 }
 
 // ---- The board's view of the document ----------------------------------------
@@ -187,12 +187,12 @@ void CTVRBoardDoc::Read(DWORD) {}
 void CTVRBoardDoc::Escape(DWORD, BYTE*, DWORD) {}
 
 BOOL CTVRBoardDoc::Connect() {
-  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  d->GetHostContext()->Prompts().MessageBox(kNotImplemented);
   return FALSE;
 }
 
 BOOL CTVRBoardDoc::Disconnect() {
-  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  d->GetHostContext()->Prompts().MessageBox(kNotImplemented);
   return FALSE;
 }
 
@@ -214,7 +214,7 @@ BOOL CTVRBoardDoc::SetSetting(const std::string&, const std::string&) {
 
 void CTVRBoardDocPrivate::OnReaderConnect() {
   if (m_pProtocol == nullptr) {
-    CTVRUserPrompts::Get().MessageBox(kUnknownProtocol);
+    GetHostContext()->Prompts().MessageBox(kUnknownProtocol);
     return;
   }
   // A refusing board has reported its own error.
@@ -270,7 +270,7 @@ void CTVRBoardDocPrivate::OnReceiveComments(const char* text, LPARAM kind) {
 }
 
 void CTVRBoardDocPrivate::OnReceiveError() {
-  if (m_bBeepOnError) CTVRUserPrompts::Get().MessageBeep(0);
+  if (m_bBeepOnError) GetHostContext()->Prompts().MessageBeep(0);
   // Without auto pause the awaited answer still ends the command; with
   // nothing awaited there is nothing left to end it, so the run stops.
   if (!m_bAutoPause && m_bWaitAnswer) return;
@@ -287,7 +287,7 @@ void CTVRBoardDocPrivate::OnReceiveBoardDisconnected() {
   if (!m_bConnected) return;
   OnReaderDisconnect();
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SCRIPT_STOP, [this] { m_Doc.OnScriptStop(); })) return;
-  CTVRUserPrompts::Get().MessageBox(kBoardDisconnected);
+  GetHostContext()->Prompts().MessageBox(kBoardDisconnected);
 }
 
 void CTVRBoardDocPrivate::OnReceiveCardRemoved(WPARAM slot) {
@@ -296,7 +296,7 @@ void CTVRBoardDocPrivate::OnReceiveCardRemoved(WPARAM slot) {
   WPARAM n = slot;
   if (n == 0) n = m_pProtocol != nullptr ? m_pProtocol->GetSelectCard() : 1;
   if (n < 1 || n > WPARAM(CTVRCardSlots::SLOT_COUNT)) return;
-  CTVRHost::Instance().GetCardSlots().ClearAtr(BYTE(n - 1));
+  GetHostContext()->Host().GetCardSlots().ClearAtr(BYTE(n - 1));
 }
 
 void CTVRBoardDocPrivate::OnLpb() {
@@ -305,14 +305,14 @@ void CTVRBoardDocPrivate::OnLpb() {
 }
 
 void CTVRBoardDocPrivate::OnLpbMsg() {
-  if (m_pProtocol != nullptr) CTVRUserPrompts::Get().MessageBox(m_pProtocol->GetName());
+  if (m_pProtocol != nullptr) GetHostContext()->Prompts().MessageBox(m_pProtocol->GetName());
 }
 
 void CTVRBoardDocPrivate::OnCrypto() {
   if (m_pCrypto != nullptr)
     m_pCrypto->OnCryptoShow();
   else
-    CTVRUserPrompts::Get().MessageBox(kNoCyphering);
+    GetHostContext()->Prompts().MessageBox(kNoCyphering);
 }
 
 // ---- Document life ------------------------------------------------------------
@@ -321,7 +321,7 @@ BOOL CTVRBoardDoc::OnNewDocument() {
   if (!CTVRDocument::OnNewDocument()) return FALSE;
 
   d->m_pProtocol = nullptr;
-  d->m_pCrypto = CTVRHost::Instance().GetCrypto();
+  d->m_pCrypto = d->GetHostContext()->Host().GetCrypto();
   // The register tool window belongs to the shell, which drops its hook when
   // it closes; a fresh document simply no longer answers to it.
   d->m_pRegisterDialog = nullptr;
@@ -372,7 +372,7 @@ BOOL CTVRBoardDocPrivate::OnOpenDocument(const std::string& path) {
   if (!held) {
     const bool tooLarge = read == CTVRFileReader::READ_OK || read == CTVRFileReader::READ_TOO_LARGE ||
                           read == CTVRFileReader::READ_NO_MEMORY;
-    CTVRUserPrompts::Get().MessageBox(tooLarge ? kScriptTooLarge + path + kScriptTooLargeEnd : kFailedToOpen);
+    GetHostContext()->Prompts().MessageBox(tooLarge ? kScriptTooLarge + path + kScriptTooLargeEnd : kFailedToOpen);
     return FALSE;
   }
 
@@ -390,7 +390,7 @@ BOOL CTVRBoardDocPrivate::OnSaveDocument(const std::string& path) {
   // the disk: a failed save leaves the file as it was, and the script stays
   // modified in the window.
   if (!CTVRFileWriter::WriteAll(path, m_pLineStore->GetText())) {
-    CTVRUserPrompts::Get().MessageBox(kFailedToSave);
+    GetHostContext()->Prompts().MessageBox(kFailedToSave);
     return FALSE;
   }
   m_Doc.SetModifiedFlag(FALSE);
@@ -431,7 +431,7 @@ BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
   settings.m_dwAutoPause = DWORD(d->m_bAutoPause);
   settings.m_dwBeep = DWORD(d->m_bBeepOnError);
   settings.m_dwHexMode = DWORD(d->m_bHexDisplay);
-  if (!settings.Load(reg)) CTVRUserPrompts::Get().MessageBox(kNoDocumentInRegistry);
+  if (!settings.Load(reg)) d->GetHostContext()->Prompts().MessageBox(kNoDocumentInRegistry);
 
   // A stored type out of range would make every frame empty: raw data instead.
   d->m_eScriptType = settings.m_dwScriptType <= SCRIPT_APDU ? EScriptType(settings.m_dwScriptType) : SCRIPT_RAWDATA;

@@ -6,6 +6,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
 #include "document/workspace.h"
@@ -34,10 +35,10 @@ std::string WithDefaultExtension(const std::string& path) {
 
 void CTVRBoardDocPrivate::OnFileOpen() {
   std::string chosen;
-  if (!CTVRUserPrompts::Get().AskOpenFileName(kScriptExtension, m_strScriptPath, kScriptFilter, chosen)) return;
+  if (!GetHostContext()->Prompts().AskOpenFileName(kScriptExtension, m_strScriptPath, kScriptFilter, chosen)) return;
   // A file that cannot be read has said so and left the script as it was.
   if (!OnOpenDocument(chosen)) return;
-  CTVRRecentFileList::Instance().Add(chosen);
+  GetHostContext()->RecentFiles().Add(chosen);
   m_bTraceOn = TRUE;
   SetLoopCounter(0);
 }
@@ -52,24 +53,24 @@ void CTVRBoardDocPrivate::OnFileSave() {
 
 void CTVRBoardDocPrivate::OnFileSaveAs() {
   std::string chosen;
-  if (!CTVRUserPrompts::Get().AskSaveFileName(kScriptExtension, "", kScriptFilter, chosen)) return;
+  if (!GetHostContext()->Prompts().AskSaveFileName(kScriptExtension, "", kScriptFilter, chosen)) return;
   chosen = WithDefaultExtension(chosen);
   // The document takes the new name only once the file is written.
   if (!OnSaveDocument(chosen)) return;
   m_strScriptPath = chosen;
   m_Doc.SetPathName(chosen);
   m_Doc.SetTitle(FileName(chosen));
-  CTVRRecentFileList::Instance().Add(chosen);
+  GetHostContext()->RecentFiles().Add(chosen);
 }
 
 void CTVRBoardDocPrivate::OnNewScriptFile() {
-  CTVRWorkspace::Get().NewScriptFile(m_Doc);
+  GetHostContext()->Workspace().NewScriptFile(m_Doc);
 }
 
 BOOL CTVRBoardDocPrivate::SaveModified() {
   if (!m_Doc.IsModified()) return TRUE;
   const std::string name = m_strScriptPath == kNoname ? std::string(kNoname) : FileName(m_strScriptPath);
-  switch (CTVRUserPrompts::Get().AskYesNoCancel("Save changes to " + name + "?")) {
+  switch (GetHostContext()->Prompts().AskYesNoCancel("Save changes to " + name + "?")) {
     case CTVRUserPrompts::ANSWER_CANCEL:
       return FALSE;
     case CTVRUserPrompts::ANSWER_NO:
@@ -84,8 +85,8 @@ BOOL CTVRBoardDocPrivate::SaveModified() {
 
 BOOL CTVRBoardDocPrivate::CanCloseDocument() {
   // Saved settings come back at the next start; otherwise they are lost.
-  if (m_bStateSaved || CTVRWorkspace::IsSessionEnding()) return TRUE;
-  return CTVRUserPrompts::Get().AskYesNoWarning(kCloseQuestion);
+  if (m_bStateSaved || GetHostContext()->Workspace().IsSessionEnding()) return TRUE;
+  return GetHostContext()->Prompts().AskYesNoWarning(kCloseQuestion);
 }
 
 BOOL CTVRBoardDocPrivate::OnCloseDocument() {

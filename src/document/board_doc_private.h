@@ -20,6 +20,7 @@ class CTVRTraceLog;
 class CTVRLineStore;
 class CTVRInterpreter;
 class CTVRBoardDocSink;
+class CTVRHostContext;
 
 class CTVRBoardDocPrivate {
  public:
@@ -154,6 +155,12 @@ class CTVRBoardDocPrivate {
   CTVRAnswerHook* GetRegisterDialog() const { return m_pRegisterDialog; }
   void SetRegisterDialog(CTVRAnswerHook* pHook) { m_pRegisterDialog = pHook; }
 
+  // ---- Host context ---------------------------------------------------------
+  // The program's context (registries, prompts, workspace), set once by the
+  // template that creates the document, or by whoever makes one directly.
+  void SetHostContext(CTVRHostContext* pContext) { m_pHostContext = pContext; }
+  CTVRHostContext* GetHostContext() const { return m_pHostContext; }
+
   // ---- Document life ------------------------------------------------------
   // Reads a script file (lines up to LF, a CR before it dropped); FALSE when
   // the file cannot be read, the script then unchanged.
@@ -243,6 +250,9 @@ class CTVRBoardDocPrivate {
 
   // Register tool
   CTVRAnswerHook* m_pRegisterDialog = nullptr;
+
+  // Host context (not owned)
+  CTVRHostContext* m_pHostContext = nullptr;
 
   // Quick commands: the committed texts of Command 1 to Command 5
   std::string m_strQuickCommands[5];

@@ -6,7 +6,7 @@
 #include <tavric/protocol.h>
 #include <tavric/resources.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
 #include "platform/menu_editor.h"
@@ -47,7 +47,7 @@ void CTVRBoardDocPrivate::OnUpdateProtocols(CTVRCmdUI* pCmdUI) {
     ++m_nProtocolMenuCount;
   };
 
-  const auto& protocols = CTVRHost::Instance().GetProtocols();
+  const auto& protocols = GetHostContext()->Host().GetProtocols();
   if (protocols.empty()) {
     insert({ID_PROTOCOL_FIRST, kNoProtocols, {}}, CTVRMenuEditor::ITEM_DISABLED | CTVRMenuEditor::ITEM_GRAYED);
   } else {

@@ -7,6 +7,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/messages.h>
 
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/command_setting_dlg.h"
 #include "document/quick_command.h"
@@ -21,7 +22,7 @@ void CTVRBoardDocPrivate::SendQuickCommand(int n) {
   if (n < 0 || n >= CTVRCommandSettingDlg::COMMAND_COUNT) return;
   const std::string& text = m_strQuickCommands[n];
   if (text.empty()) {
-    CTVRUserPrompts::Get().MessageBox("Error : Command " + std::to_string(n + 1) + " unvalid !");
+    GetHostContext()->Prompts().MessageBox("Error : Command " + std::to_string(n + 1) + " unvalid !");
     return;
   }
   std::vector<BYTE> bytes = CTVRQuickCommand::ToBytes(text);

@@ -11,6 +11,7 @@
 #include <tavric/trace_record.h>
 
 #include "board_doc_texts.h"
+#include "contract/host_context.h"
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
@@ -38,7 +39,7 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (bytes == nullptr) count = 0;
   m_bWaitAnswer = TRUE;
   if (m_pProtocol == nullptr) {
-    CTVRUserPrompts::Get().MessageBox(tvr_doc_texts::kUnknownProtocol);
+    GetHostContext()->Prompts().MessageBox(tvr_doc_texts::kUnknownProtocol);
     return FALSE;
   }
 

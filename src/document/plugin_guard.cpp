@@ -4,6 +4,7 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/run_end_hint.h"
 #include "platform/user_prompts.h"
@@ -37,6 +38,6 @@ void CTVRPluginGuard::OnFault(CTVRBoardDoc& doc, const char* name, const char* r
     if (CTVRBoardDocPrivate::Of(doc).m_pProtocol != nullptr)
       CTVRBoardDocPrivate::Of(doc).m_pProtocol->SetConnected(FALSE);
   }
-  CTVRUserPrompts::Get().MessageBox(text);
+  CTVRBoardDocPrivate::Of(doc).GetHostContext()->Prompts().MessageBox(text);
   --s_nFaultDepth;
 }

@@ -9,7 +9,7 @@
 #include <tavric/protocol.h>
 
 #include "board_view.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/window_placement.h"
 #include "script_view.h"
@@ -43,7 +43,8 @@ CTVRChildFrame::~CTVRChildFrame() {
   delete m_pSplitter;
   m_pSplitter = nullptr;
   if (!m_bOwnsDocument || m_pDoc == nullptr) return;
-  if (CTVRHost::Instance().GetActiveDocument() == m_pDoc) CTVRHost::Instance().SetActiveDocument(nullptr);
+  CTVRHost& host = CTVRBoardDocPrivate::Of(*m_pDoc).GetHostContext()->Host();
+  if (host.GetActiveDocument() == m_pDoc) host.SetActiveDocument(nullptr);
   delete m_pDoc;
 }
 
@@ -120,7 +121,7 @@ bool CTVRChildFrame::eventFilter(QObject* pWatched, QEvent* event) {
 void CTVRChildFrame::focusInEvent(QFocusEvent* event) {
   QMdiSubWindow::focusInEvent(event);
   // A protocol shared by several documents always describes the one in front.
-  CTVRBoardDoc* pActive = CTVRHost::Instance().GetActiveDocument();
+  CTVRBoardDoc* pActive = CTVRBoardDocPrivate::Of(*m_pDoc).GetHostContext()->Host().GetActiveDocument();
   if (pActive != nullptr && pActive->GetProtocol() != nullptr)
     pActive->GetProtocol()->SetConnected(pActive->IsConnected());
 }

@@ -3,6 +3,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/prompts.h>
 
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "platform/file_writer.h"
 #include "platform/user_prompts.h"
@@ -40,7 +41,9 @@ void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
       break;
     case CTVRTraceFormatter::ACTION_SAVE_AS: {
       std::string chosen;
-      if (CTVRUserPrompts::Get().AskSaveFileName(".log", GetDefaultLogFileName(), LOG_FILTER, chosen)) SaveLog(chosen);
+      if (pDoc != nullptr && CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Prompts().AskSaveFileName(
+                                 ".log", GetDefaultLogFileName(), LOG_FILTER, chosen))
+        SaveLog(chosen);
       break;
     }
     case CTVRTraceFormatter::ACTION_NONE:

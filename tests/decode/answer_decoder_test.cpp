@@ -55,8 +55,6 @@ class AnswerDecoder : public CTVRDocFixture {
     m_Protocol.ErrorTable().LoadPath(kDataDir + "/Error.txt");
     CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &m_Crypto;  // not activated, no exchange pending
     Await(0xD4);
-    m_Slots.SetListener(nullptr);
-    for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) m_Slots.ClearAtr(slot);
   }
   // A statement of a script of commands awaits the answer to this opcode;
   // the queue is empty and the records start here.
@@ -78,7 +76,7 @@ class AnswerDecoder : public CTVRDocFixture {
   // Whether the end of the statement was posted (and nothing else).
   static bool EndPosted() { return CTVRDispatcher::Instance().PendingCount() == 1; }
 
-  CTVRCardSlots& m_Slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& m_Slots = m_Context.Host().GetCardSlots();
   std::size_t m_nFirstRecord = 0;
   RecordingCrypto m_Crypto;  // outlives the document, which TearDown deletes
 };

@@ -115,7 +115,7 @@ class AnswerLayouts : public CTVRDocFixture {
   }
 
   ExtraCodeProtocol m_Layout;
-  CTVRCardSlots& m_Slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& m_Slots = m_Context.Host().GetCardSlots();
   std::size_t m_nFirstRecord = 0;
 };
 

@@ -14,6 +14,7 @@
 
 #include "contract/host.h"
 #include "platform/user_prompts.h"
+#include "test_context.h"
 
 namespace {
 
@@ -43,7 +44,8 @@ class DescriptionTables : public ::testing::Test {
 
   QTemporaryDir m_Dir;
   int m_nFiles = 0;
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
 };
 
 TEST_F(DescriptionTables, ErrorFiles) {
@@ -120,12 +122,9 @@ TEST_F(DescriptionTables, LoadingAgainAddsAndReplacesButRemovesNothing) {
 
   // A file that cannot be opened is reported, each time, and changes nothing.
   CCmdCode commands;
-  CTVRHost& host = CTVRHost::Instance();
-  const std::string saved = host.GetProgramFolder();
-  host.SetProgramFolder(kDataDir);
-  commands.LoadFile("code_and_class.txt");  // from the program folder
+  m_Context.SetProgramFolder(kDataDir);
+  commands.LoadFile("code_and_class.txt");  // from the installed context's program folder
   commands.LoadFile("no such file.txt");
-  host.SetProgramFolder(saved);
   errors.LoadPath(kDataDir);  // a folder opens as no file does
   EXPECT_EQ(m_Prompts.m_Messages, (std::vector<std::string>{kCommandMissing, kErrorMissing}));
   EXPECT_EQ(Error(errors, 0x03), " Third error");

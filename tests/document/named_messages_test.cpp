@@ -85,7 +85,7 @@ TEST_F(NamedMessages, ABrokenConnectionIsToldOnceAndStopsTheRunOnlyWhenConnected
 }
 
 TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  m_Context.Host().SetActiveDocument(nullptr);
   EXPECT_EQ(GetActiveBoard(), 0u);
   BYTE bytes[] = {1, 2};
   EXPECT_FALSE(PostMessage(GetActiveBoard(), WM_SEND_RAWDATA, WPARAM(bytes), 2));
@@ -94,7 +94,7 @@ TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
   // Posted to a document destroyed before they are handled.
   auto pOther = NewBoard();
   const HWND hOther = pOther->GetDummyWindow()->GetSafeHwnd();
-  CTVRHost::Instance().SetActiveDocument(pOther.get());
+  m_Context.Host().SetActiveDocument(pOther.get());
   const std::vector<BYTE> answer = MakeAnswerFrame(0x60, 0x01);
   PostAnswer(hOther, answer.data(), DWORD(answer.size()));
   PostComment(hOther, "late", TRACE_COMMENT);
@@ -107,7 +107,7 @@ TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
 }
 
 TEST_F(NamedMessages, TheBoardsReportCallsPostTheNamedMessagesFromItsOwnThread) {
-  CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& slots = m_Context.Host().GetCardSlots();
   const BYTE atr[] = {0x3B, 0x02, 0x14, 0x50};
   slots.SetAtr(atr, sizeof atr, 4);
   const std::vector<BYTE> answer = MakeAnswerFrame(0x60, 0x01);
@@ -150,7 +150,7 @@ TEST_F(NamedMessages, TheBoardsReportCallsPostTheNamedMessagesFromItsOwnThread) 
 }  // namespace
 
 TEST_F(NamedMessages, ACardRemovedEmptiesItsSlotAndLeavesTheOthers) {
-  CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& slots = m_Context.Host().GetCardSlots();
   const BYTE atr[] = {0x3B, 0x02, 0x14, 0x50};
   for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.SetAtr(atr, sizeof atr, slot);
   m_Protocol.SetSelectCard(3);

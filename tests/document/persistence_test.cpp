@@ -28,10 +28,6 @@ class CKeyCrypto : public CTVRCrypto {
 
 class Persistence : public CTVRDocFixture {
  protected:
-  void TearDown() override {
-    CTVRHost::Instance().SetCrypto(nullptr);
-    CTVRDocFixture::TearDown();
-  }
   std::string PathOf(const std::string& name) { return m_Folder.PathOf(name); }
   static std::string Section(const std::string& name) { return CTVRRegistry::GetRegSectionPath("DocTest\\" + name); }
 
@@ -59,11 +55,11 @@ TEST_F(Persistence, AScriptFileReadsAtLineFeedsAndIsWrittenWithThem) {
 
 TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   CKeyCrypto crypto;
-  CTVRHost::Instance().SetCrypto(&crypto);
+  m_Context.Host().SetCrypto(&crypto);
   auto* pProtocol = new CTVRTestProtocol;
-  pProtocol->SetName("RoundTrip" + std::to_string(CTVRHost::Instance().GetProtocols().size()));  // unique
+  pProtocol->SetName("RoundTrip" + std::to_string(m_Context.Host().GetProtocols().size()));  // unique
   pProtocol->SetAnswerLayout(ANSWER_MESSAGE_CODE);  // no description files to load
-  CTVRHost::Instance().AddProtocol(pProtocol);
+  m_Context.Host().AddProtocol(pProtocol);
   const std::string script = PathOf("round.cmd");
   std::ofstream(script, std::ios::binary) << "01 01;\r\n01 02;\r\n";
   auto settings = [&](CTVRTestBoard& doc) {

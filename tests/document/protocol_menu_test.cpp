@@ -37,27 +37,17 @@ class ProtocolMenu : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    // The menu lists the whole registry: earlier tests' protocols go.
-    RollBack();
+    // The menu lists the whole registry: the test's own protocols only.
     CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
     RegisterMenu(kOwnMenuId, {{0, "&Own", {{5001, "Do it", {}}, {}, {0, "Sub", {{5002, "Inner", {}}}}}}});
     m_Menu.m_Entries = {
         {{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
   }
-  void TearDown() override {
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
-    RollBack();
-    CTVRDocFixture::TearDown();
-  }
-  static void RollBack() {
-    CTVRHost& host = CTVRHost::Instance();
-    host.RollBackRegistrations(host.GetTemplates().size(), 0, host.GetCrypto());
-  }
   // Handed over to the registry, which deletes them.
   void Register(int count) {
     for (int i = 0; i < count; ++i) {
       m_Protocols.push_back(new CMenuProtocol("P" + std::to_string(i + 1)));
-      CTVRHost::Instance().AddProtocol(m_Protocols.back());
+      m_Context.Host().AddProtocol(m_Protocols.back());
     }
   }
   // Opens the menu: the update of the item at position 1, as the shell runs it.

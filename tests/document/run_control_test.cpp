@@ -162,12 +162,12 @@ TEST_F(RunControl, ARunDoesNotGoOnWhileAnotherDocumentIsActive) {
   SetStatements(2);
   auto pOther = NewBoard();
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-  CTVRHost::Instance().SetActiveDocument(pOther.get());
+  m_Context.Host().SetActiveDocument(pOther.get());
   Answer();
   RunQueue();
   EXPECT_EQ(Now(), Outcome({1}, true, 0));
   EXPECT_TRUE(pOther->m_Sent.empty());
-  CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+  m_Context.Host().SetActiveDocument(m_pDoc.get());
 }
 
 TEST_F(RunControl, AOneOffCommandDuringARunEndsTheRunWithoutMovingTheScript) {

@@ -38,10 +38,10 @@ TEST_F(SendData, ACardSelectionSelectsTheCardAndOnlyAScriptStatementKeepsTheOldO
   CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   m_Protocol.SetSelectCard(3);
   Send({0x20, 0x02}, SCRIPT_COMMANDS);  // a statement of the script: command kind 0
-  EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetShownSlot(), 1);
+  EXPECT_EQ(m_Context.Host().GetCardSlots().GetShownSlot(), 1);
   CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType = 1;  // a one-off command
   Send({0x20, 0x04}, SCRIPT_COMMANDS);
-  EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetShownSlot(), 3);
+  EXPECT_EQ(m_Context.Host().GetCardSlots().GetShownSlot(), 3);
   EXPECT_EQ(m_Protocol.m_SetOldSelectCardCalls, std::vector<BYTE>{3});
   EXPECT_EQ(m_Protocol.m_SetSelectCardCalls, (std::vector<BYTE>{3, 2, 4}));
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetExpectedOpcode(), 0x20);

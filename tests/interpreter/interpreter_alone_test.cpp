@@ -12,6 +12,7 @@
 #include "document/line_store.h"
 #include "fake_doc_sink.h"
 #include "platform/user_prompts.h"
+#include "test_context.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ class InterpreterAloneTest : public ::testing::Test {
     return m_Sink.m_Calls;
   }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   CTVRFakeDocSink m_Sink;
   CTVRLineStore m_Lines{m_Sink};
   CTVRInterpreter m_Interpreter{m_Lines, m_Sink};

@@ -12,6 +12,7 @@
 #include "document/line_store.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
+#include "test_context.h"
 #include "trace_reader.h"
 
 namespace {
@@ -33,6 +34,7 @@ using Chunk = std::tuple<std::string, COLORREF, COLORREF>;
 class LineStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    CTVRBoardDocPrivate::Of(m_Doc).SetHostContext(&m_Context);
     m_Doc.OnNewDocument();
     m_Doc.AddView(&m_View);
   }
@@ -68,7 +70,8 @@ class LineStoreTest : public ::testing::Test {
   // Line indexes that carry the next-statement bit.
   std::vector<int> Marked() const { return tvr_test::MarkedLines(m_Doc); }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   CTVRTestBoard m_Doc;
   CRecordingView m_View;
 };

@@ -56,11 +56,12 @@ class PluginFaults : public CTVRDocFixture {
   // A fresh throwing board as the active document, with the throwing protocol.
   CThrowingBoard& Board(const char* throwIn) {
     auto pBoard = std::make_unique<CThrowingBoard>();
+    CTVRBoardDocPrivate::Of(*pBoard).SetHostContext(&m_Context);
     pBoard->OnNewDocument();
     pBoard->m_strThrowIn = throwIn;
     CThrowingBoard& board = *pBoard;
     m_pDoc = std::move(pBoard);
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
     m_Throwing.m_strThrowIn = throwIn;
     UseProtocol(m_Throwing);
     return board;

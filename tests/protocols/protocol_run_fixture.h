@@ -20,13 +20,13 @@
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
+#include "test_context.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
 class CTVRProtocolRunFixture : public ::testing::Test {
  protected:
   void TearDown() override {
-    CTVRHost::Instance().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }
@@ -34,15 +34,16 @@ class CTVRProtocolRunFixture : public ::testing::Test {
   // A connected document of the simulated reader with this protocol selected.
   void Open(CTVRProtocol& protocol) {
     RunQueue();
-    CTVRHost::Instance().SetActiveDocument(nullptr);
-    CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+    m_Context.Host().SetActiveDocument(nullptr);
+    CTVRCardSlots& slots = m_Context.Host().GetCardSlots();
     for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.ClearAtr(slot);
     slots.SetMask(nullptr, 0, 0);
-    CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(protocol);
+    CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(protocol, m_Context.GetProgramFolder());
     m_pDoc = std::make_unique<CTVRSimDoc>();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetHostContext(&m_Context);
     m_pDoc->OnNewDocument();
     CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol;
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
     CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
@@ -80,9 +81,10 @@ class CTVRProtocolRunFixture : public ::testing::Test {
       frames.emplace_back(text.begin(), text.end());
     return frames;
   }
-  static CTVRCardSlots& Slots() { return CTVRHost::Instance().GetCardSlots(); }
+  CTVRCardSlots& Slots() { return m_Context.Host().GetCardSlots(); }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   std::unique_ptr<CTVRSimDoc> m_pDoc;
   std::size_t m_nFirstRecord = 0;
 };

@@ -8,6 +8,7 @@
 
 #include "platform/user_prompts.h"
 #include "regtool/reg_param_file.h"
+#include "test_context.h"
 
 namespace {
 
@@ -27,8 +28,9 @@ std::string FirstIssue(const CRegParamFile& file) {
 using Strings = std::vector<std::string>;
 
 TEST(RegParamFile, ReadsEveryFieldOfAWellFormedFile) {
-  CTVRPromptRecorder prompts;
-  CRegParamFile file;
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
+  CRegParamFile file(context);
   file.LoadText(Crlf({
       "* a parameter file",
       "[GENERAL]",
@@ -212,8 +214,9 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
   };
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.what);
-    CTVRPromptRecorder prompts;
-    CRegParamFile file;
+    CTVRTestContext context;
+    CTVRPromptRecorder prompts{context};
+    CRegParamFile file(context);
     file.LoadText(c.text);
     c.check(file);
     EXPECT_EQ(FirstIssue(file), c.firstIssue);
@@ -222,8 +225,9 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
 }
 
 TEST(RegParamFile, ASubRegisterWithAnotherParentIsReportedAndStored) {
-  CTVRPromptRecorder prompts;
-  CRegParamFile file;
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
+  CRegParamFile file(context);
   file.LoadText(File({"NBROFREGISTERS=2;"}, {Reg("P", 4), Reg("S", 5, "rw", 0, 4)}, {},
                      {"[SUB_REGISTERS]", "S:2,3,7,6,02;", "[END_SUB_REGISTERS]"}));
   EXPECT_EQ(
@@ -256,9 +260,10 @@ TEST(RegParamFile, ReadsTheIndex) {
        {"/run/b.par"},
        "2: an entry is written Label:Path; and this line is not: it is ignored"},
   };
+  CTVRTestContext context;
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.what);
-    CRegParamFile file;
+    CRegParamFile file(context);
     file.LoadListText(c.text, "/run");
     EXPECT_EQ(file.GetLabels(), c.labels);
     EXPECT_EQ(file.GetPaths(), c.paths);
@@ -267,8 +272,9 @@ TEST(RegParamFile, ReadsTheIndex) {
 }
 
 TEST(RegParamFile, AFileThatCannotBeOpenedLeavesTheModelAsItWas) {
-  CTVRPromptRecorder prompts;
-  CRegParamFile file;
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
+  CRegParamFile file(context);
   file.LoadText(File({"NBROFREGISTERS=1;"}, {Reg("A", 1)}));
   file.LoadListText(Crlf({"[GENERAL]", "A:a.par;"}), "/run");
   EXPECT_EQ(file.Load("/nonexistent/x.par"), 0);
@@ -279,13 +285,14 @@ TEST(RegParamFile, AFileThatCannotBeOpenedLeavesTheModelAsItWas) {
 }
 
 TEST(RegParamFile, TheShippedFilesReadWithoutAnIssue) {
-  CRegParamFile file;
+  CTVRTestContext context;
+  CRegParamFile file(context);
   ASSERT_EQ(file.LoadList(TAVRIC_SOURCE_DATA_DIR), 1);
   ASSERT_EQ(file.GetLabels(), (Strings{"SimulatedReader", "SimulatedReaderCommands"}));
   EXPECT_EQ(FirstIssue(file), "");
   for (const std::string& path : file.GetPaths()) {
     SCOPED_TRACE(path);
-    CRegParamFile par;
+    CRegParamFile par(context);
     ASSERT_EQ(par.Load(path), 1);
     EXPECT_EQ(FirstIssue(par), "");
     EXPECT_GT(par.GetRegisterCount(), 0);

@@ -8,6 +8,7 @@
 
 #include "cli/regs_command.h"
 #include "temp_folder.h"
+#include "test_context.h"
 
 namespace {
 
@@ -18,13 +19,14 @@ struct COutput {
 };
 
 COutput RunRegs(const std::string& path) {
+  CTVRTestContext context;
   char* outText = nullptr;
   char* errText = nullptr;
   std::size_t outSize = 0;
   std::size_t errSize = 0;
   std::FILE* out = open_memstream(&outText, &outSize);
   std::FILE* err = open_memstream(&errText, &errSize);
-  const int status = CTVRRegsCommand::Run(path, out, err);
+  const int status = CTVRRegsCommand::Run(context, path, out, err);
   std::fclose(out);
   std::fclose(err);
   COutput result{status, std::string(outText, outSize), std::string(errText, errSize)};

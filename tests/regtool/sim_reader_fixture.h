@@ -18,6 +18,7 @@
 #include "platform/user_prompts.h"
 #include "regtool/register_tool.h"
 #include "sim_doc.h"
+#include "test_context.h"
 #include "trace_reader.h"
 #include "verta_protocol.h"
 
@@ -31,9 +32,10 @@ class CSimReaderFixture : public ::testing::Test {
     m_Protocol.GetCmdCode()->LoadPath(std::string(TAVRIC_SOURCE_DATA_DIR) + "/Command.txt");
     m_Protocol.GetErrorCode()->LoadPath(std::string(TAVRIC_SOURCE_DATA_DIR) + "/Error.txt");
     m_pDoc = std::make_unique<CTVRSimDoc>();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetHostContext(&m_Context);
     m_pDoc->OnNewDocument();
     CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &m_Protocol;
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
     CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
@@ -47,7 +49,6 @@ class CSimReaderFixture : public ::testing::Test {
   }
   void TearDown() override {
     m_pTool.reset();
-    CTVRHost::Instance().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }
@@ -57,7 +58,8 @@ class CSimReaderFixture : public ::testing::Test {
   std::size_t Received() const { return tvr_test::TraceTexts(*m_pDoc, TRACE_RECEIVED).size(); }
   CTVRSimFirmware& Firmware() { return m_pDoc->GetFirmware(); }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   CTVRVertaProtocol m_Protocol;
   std::unique_ptr<CTVRSimDoc> m_pDoc;
   std::unique_ptr<CRegisterTool> m_pTool;

@@ -39,21 +39,19 @@ class AppTest : public CTVRShellFixture {
     // A settings file of this test's own: what one start leaves, the next finds.
     m_OldSettings = qgetenv("TAVRIC_SETTINGS");
     qputenv("TAVRIC_SETTINGS", QByteArray::fromStdString(m_Folder.PathOf("Tavric.ini")));
-    CTVRRecentFileList::Instance().Clear();
     RegisterDocStrings(6101, {"Alpha", "Alpha"});
     RegisterDocStrings(6102, {"Beta", "Beta"});
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(6101, TVR_RUNTIME_CLASS(CShBoardA)));
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(6102, TVR_RUNTIME_CLASS(CShBoardB)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(6101, TVR_RUNTIME_CLASS(CShBoardA)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(6102, TVR_RUNTIME_CLASS(CShBoardB)));
   }
   void TearDown() override {
     m_pApp.reset();
-    CTVRRecentFileList::Instance().Clear();
     qputenv("TAVRIC_SETTINGS", m_OldSettings);
     CTVRShellFixture::TearDown();
   }
 
   CMainFrame& Start() {
-    m_pApp = std::make_unique<CTVRApp>();
+    m_pApp = std::make_unique<CTVRApp>(m_Context);
     m_pApp->m_bDiscoverPlugins = false;
     // The test answers the questions, not a person.
     m_pApp->m_bInstallPrompts = false;
@@ -77,7 +75,7 @@ class AppTest : public CTVRShellFixture {
     ADD_FAILURE() << "no window " << title.toStdString();
     return nullptr;
   }
-  static CTVRDocTemplate& Template(int index) { return *CTVRHost::Instance().GetTemplates()[index]; }
+  CTVRDocTemplate& Template(int index) { return *m_Context.Host().GetTemplates()[index]; }
 
   tvr_test::CTempFolder m_Folder;
   QByteArray m_OldSettings;
@@ -305,10 +303,9 @@ class RecentFiles : public AppTest {
       entries << pAction->text() + (pAction->isEnabled() ? QString() : QStringLiteral(" (off)"));
     return entries;
   }
-  static std::vector<std::string> Paths() {
+  std::vector<std::string> Paths() {
     std::vector<std::string> paths;
-    for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)
-      paths.push_back(CTVRRecentFileList::Instance().GetPath(i));
+    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
     return paths;
   }
 };
@@ -328,8 +325,8 @@ TEST_F(RecentFiles, TheListShowsInTheFileMenuEnabledOnlyWithAReader) {
 
   const std::string a = m_Folder.Write("a.cmd", "01 01;\n");
   const std::string b = m_Folder.Write("b.cmd", "02 02;\n02 03;\n");
-  CTVRRecentFileList::Instance().Add(a);
-  CTVRRecentFileList::Instance().Add(b);
+  m_Context.RecentFiles().Add(a);
+  m_Context.RecentFiles().Add(b);
   pList->Update();
   EXPECT_EQ(Entries(pList), (QStringList{"&1 b.cmd (off)", "&2 a.cmd (off)"}));
   EXPECT_FALSE(pPlaceholder->isVisible());
@@ -338,7 +335,7 @@ TEST_F(RecentFiles, TheListShowsInTheFileMenuEnabledOnlyWithAReader) {
   EXPECT_EQ(Entries(pList), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
   // The list is kept with the workspace.
   Exit();
-  CTVRRecentFileList::Instance().Clear();
+  m_Context.RecentFiles().Clear();
   CMainFrame& again = Start();
   FileMenuList(again)->Update();
   EXPECT_EQ(Entries(FileMenuList(again)), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
@@ -348,8 +345,8 @@ TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
   CMainFrame& frame = Start();
   const std::string a = m_Folder.Write("a.cmd", "01 01;\n");
   const std::string b = m_Folder.Write("b.cmd", "02 02;\n02 03;\n");
-  CTVRRecentFileList::Instance().Add(a);
-  CTVRRecentFileList::Instance().Add(b);
+  m_Context.RecentFiles().Add(a);
+  m_Context.RecentFiles().Add(b);
   frame.OnCommand(33768);
   CTVRBoardDoc* pDoc = frame.GetActiveDocument();
   ASSERT_NE(pDoc, nullptr);

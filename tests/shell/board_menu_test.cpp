@@ -44,7 +44,6 @@ QStringList Items(QMenu* pMenu) {
 class BoardMenuTest : public CTVRShellFixture {
  protected:
   void SetUp() override {
-    m_nProtocolsBefore = CTVRHost::Instance().GetProtocols().size();
     RegisterMenu(6001,
                  {{0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
                   {0,
@@ -59,13 +58,7 @@ class BoardMenuTest : public CTVRShellFixture {
     AddBoardType(6001, "Alpha");
     auto* pProtocol = new CTVRTestProtocol;
     pProtocol->SetName("Bench");
-    CTVRHost::Instance().AddProtocol(pProtocol);
-  }
-  void TearDown() override {
-    m_pFrame.reset();
-    CTVRHost& host = CTVRHost::Instance();
-    host.RollBackRegistrations(host.GetTemplates().size(), m_nProtocolsBefore, host.GetCrypto());
-    CTVRShellFixture::TearDown();
+    m_Context.Host().AddProtocol(pProtocol);
   }
 
   CTVRTestBoard* NewReader() {
@@ -89,8 +82,6 @@ class BoardMenuTest : public CTVRShellFixture {
   static bool RunUntilStopped(CTVRBoardDoc* pDoc) {
     return CTVRDispatcher::Instance().RunUntil([pDoc] { return !pDoc->IsRunning(); }, std::chrono::seconds(5));
   }
-
-  std::size_t m_nProtocolsBefore = 0;
 };
 
 TEST_F(BoardMenuTest, TheReadersMenusComeWithItAndGoWithTheLastOne) {

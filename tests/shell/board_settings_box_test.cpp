@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "document/board_doc_private.h"
 #include "document/board_settings_dlg.h"
 #include "shell/board_settings_box.h"
 #include "shell_fixture.h"
@@ -49,6 +50,7 @@ QPushButton* Button(CTVRBoardSettingsBox& box, QDialogButtonBox::StandardButton 
 
 TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionWithTheChoiceListFilled) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();
@@ -76,6 +78,7 @@ TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionWithTheChoiceListF
 
 TEST_F(BoardSettingsBoxTest, OkStoresTheChosenValuesInTheBoard) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();
@@ -92,6 +95,7 @@ TEST_F(BoardSettingsBoxTest, OkStoresTheChosenValuesInTheBoard) {
 
 TEST_F(BoardSettingsBoxTest, CancelLeavesTheStoredValues) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();
@@ -107,6 +111,7 @@ TEST_F(BoardSettingsBoxTest, CancelLeavesTheStoredValues) {
 
 TEST_F(BoardSettingsBoxTest, ARefusedValueKeepsTheWindowOpenWithTheReason) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   doc.m_Settings = SerialSettings();
   CTVRBoardSettingsDlg logic(doc);
   logic.Open();

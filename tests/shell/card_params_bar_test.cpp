@@ -16,7 +16,7 @@ class CardParamsBarTest : public CTVRShellFixture {
     CTVRShellFixture::TearDown();
     Slots() = CTVRCardSlots();
   }
-  static CTVRCardSlots& Slots() { return CTVRHost::Instance().GetCardSlots(); }
+  CTVRCardSlots& Slots() { return m_Context.Host().GetCardSlots(); }
 
   // The tree as text: every root item, its children indented by ">".
   QStringList Shown() {

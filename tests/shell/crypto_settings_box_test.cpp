@@ -29,7 +29,7 @@ CTVRCryptoSettings TwoKeys() {
 
 TEST_F(CryptoSettingsTest, TheWindowShowsWhatThePlugInGives) {
   CTVRCryptoSettings settings = TwoKeys();
-  CTVRCryptoSettingsBox box(settings);
+  CTVRCryptoSettingsBox box(m_Prompts, settings);
   EXPECT_EQ(box.windowTitle(), QStringLiteral("Test cyphering"));
   QStringList labels;
   for (QLabel* pLabel : box.findChildren<QLabel*>()) labels << pLabel->text();
@@ -41,13 +41,13 @@ TEST_F(CryptoSettingsTest, TheWindowShowsWhatThePlugInGives) {
   EXPECT_FALSE(box.GetActivated()->isChecked());
   // Without a check box text there is no check box.
   settings.m_strActivatedText.clear();
-  CTVRCryptoSettingsBox plain(settings);
+  CTVRCryptoSettingsBox plain(m_Prompts, settings);
   EXPECT_EQ(plain.GetActivated(), nullptr);
 }
 
 TEST_F(CryptoSettingsTest, OkRefusesABadKeyThenTakesEveryField) {
   CTVRCryptoSettings settings = TwoKeys();
-  CTVRCryptoSettingsBox box(settings);
+  CTVRCryptoSettingsBox box(m_Prompts, settings);
   box.show();
   box.GetKeyEdit(0)->setText(QStringLiteral("AABB"));
   box.GetKeyEdit(1)->setText(QStringLiteral("123"));

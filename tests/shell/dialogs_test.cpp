@@ -13,6 +13,7 @@
 
 #include <tavric/messages.h>
 
+#include "document/board_doc_private.h"
 #include "document/delay_options_dlg.h"
 #include "shell/delay_options_box.h"
 #include "shell/widget_prompts.h"
@@ -75,6 +76,7 @@ TEST_F(DialogsTest, DelayEditTakesDigitsOnly) {
 
 TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOpen) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   doc.OnNewDocument();
   CTVRDispatcher::Instance().RunUntilIdle();
   tvr::HWND hWnd = doc.GetDummyWindow()->GetSafeHwnd();
@@ -116,7 +118,7 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
 // The close question and the Open dialog as the user sees them.
 TEST_F(DialogsTest, TheCloseQuestionIsAWarningWithYesAndNoAndTheOpenDialogIsTitledOpen) {
   CTVRWidgetPrompts prompts(&Frame());
-  CTVRUserPrompts::Set(&prompts);
+  m_Context.SetPrompts(&prompts);
   AddBoardType(6001, "Alpha");
   Frame().OnCommand(57600);
   QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -135,7 +137,7 @@ TEST_F(DialogsTest, TheCloseQuestionIsAWarningWithYesAndNoAndTheOpenDialogIsTitl
     pDialog->reject();
   });
   Frame().OnCommand(57601);
-  CTVRUserPrompts::Set(&m_Prompts);
+  m_Context.SetPrompts(&m_Prompts);
   EXPECT_EQ(icon, QMessageBox::Warning);
   EXPECT_EQ(text, QStringLiteral("If you close the document now, you will lose all parameters of the document "
                                  "(Protocol, COM, ...) !\nDo you want to close it ?"));

@@ -19,7 +19,7 @@
 
 #include <tavric/doc_template.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "shell/app.h"
 #include "shell/card_params_bar.h"
 #include "shell/child_frame.h"
@@ -33,13 +33,15 @@ int main(int argc, char** argv) {
   QTemporaryDir settings;
   qputenv("TAVRIC_SETTINGS", (settings.path() + "/first.ini").toLocal8Bit());
   QApplication application(argc, argv);
-  CTVRApp app;
+  CTVRHostContext context;
+  context.Install();
+  CTVRApp app(context);
   if (!app.InitInstance()) return 3;
   CMainFrame& frame = *app.GetMainFrame();
   if (!QTest::qWaitForWindowExposed(&frame)) return 4;
 
   int index = -1;
-  const auto& templates = CTVRHost::Instance().GetTemplates();
+  const auto& templates = context.Host().GetTemplates();
   for (std::size_t i = 0; i < templates.size(); ++i)
     if (std::string(templates[i]->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") index = int(i);
   if (index < 0) return 3;

@@ -78,7 +78,7 @@ TEST_F(ShellTest, ClosingAReadersWindowDeletesItsDocumentAndLeavesNoActiveOne) {
   Frame().GetFrames()[0]->close();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(Frame().GetFrames().empty());
-  EXPECT_EQ(CTVRHost::Instance().GetActiveDocument(), nullptr);
+  EXPECT_EQ(m_Context.Host().GetActiveDocument(), nullptr);
 }
 
 TEST_F(ShellTest, NewCancelledCreatesNothing) {
@@ -203,6 +203,7 @@ TEST_F(ShellTest, ResettingTheStandardToolbarKeepsTheNewAndOpenDropDowns) {
 
 TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTrace220LessTheBar) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   // The frame's title bar and borders, measured on a frame shown once.
   int chrome = 0;
   {
@@ -230,6 +231,7 @@ TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTrace220LessTheB
 
 TEST_F(ShellTest, RestoredRowsWinOverTheFirstSizeRule) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   CTVRChildFrame frame(&doc);
   frame.SetRows(120, 60, 250, 70);
   frame.show();

@@ -32,6 +32,7 @@
 #include "shell/board_view.h"
 #include "shell/child_frame.h"
 #include "shell/main_frame.h"
+#include "test_context.h"
 
 namespace {
 
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
   const std::string script = argv[1];
   const QString output = QString::fromLocal8Bit(argv[2]);
 
-  CTVRApp app;
+  CTVRTestContext context;
+  CTVRApp app(context);
   if (!app.InitInstance()) return 3;
   CMainFrame& frame = *app.GetMainFrame();
   frame.setGeometry(0, 0, 1200, 760);
@@ -63,7 +65,7 @@ int main(int argc, char** argv) {
 
   // The simulated reader's entry in File > Available docs.
   int index = -1;
-  const auto& templates = CTVRHost::Instance().GetTemplates();
+  const auto& templates = context.Host().GetTemplates();
   for (std::size_t i = 0; i < templates.size(); ++i)
     if (std::string(templates[i]->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") index = int(i);
   if (index < 0) {

@@ -32,11 +32,12 @@
 #include "shell/board_view.h"
 #include "shell/lock_indicators.h"
 #include "shell/script_view.h"
+#include "test_context.h"
 
 namespace {
 
-CTVRBoardDoc* NewSimDocument() {
-  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+CTVRBoardDoc* NewSimDocument(CTVRHostContext& context) {
+  for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
   }
   return nullptr;
@@ -60,16 +61,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "shell_screenshot: the X display gives no keyboard lock state\n");
     return 6;
   }
-  CTVRPromptRecorder prompts;
-  CTVRPluginLoader().LoadFolder(QDir::currentPath().toStdString());
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
+  CTVRPluginLoader(context).LoadFolder(QDir::currentPath().toStdString());
   // The description files lie in the run folder too.
-  CTVRHost::Instance().SetProgramFolder(QDir::currentPath().toStdString());
-  CTVRBoardDoc* pDoc = NewSimDocument();
+  context.Host().SetProgramFolder(QDir::currentPath().toStdString());
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
   if (pDoc == nullptr) {
     std::fprintf(stderr, "shell_screenshot: no simulated reader in %s\n", qPrintable(QDir::currentPath()));
     return 3;
   }
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  context.Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
 
   QSplitter window(Qt::Vertical);
@@ -136,6 +138,6 @@ int main(int argc, char** argv) {
   delete pScript;
   delete pTrace;
   delete pDoc;
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return failures == 0 && pDoc != nullptr ? 0 : 1;
 }

@@ -24,6 +24,7 @@
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
+#include "test_context.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 #include "triple_des_crypto.h"
@@ -41,19 +42,21 @@ TEST(SimPlugins, RegisterTheVertaProtocolAndTheSimulatedReader) {
   const std::string folder = env && *env ? env : "../bin";
   if (!std::ifstream(folder + "/brdsim.so")) GTEST_SKIP() << "no plug-ins in " << folder;
 
-  for (const auto& r : CTVRPluginLoader().LoadFolder(folder)) {
+  CTVRTestContext context;
+
+  for (const auto& r : CTVRPluginLoader(context).LoadFolder(folder)) {
     if (r.m_strFileName == "proverta.so" || r.m_strFileName == "brdsim.so") {
       EXPECT_TRUE(r.m_eResult == CTVRPluginLoader::PLUGIN_LOADED ||
                   r.m_eResult == CTVRPluginLoader::PLUGIN_ALREADY_LOADED)
           << r.m_strFileName << ": " << r.m_strReason;
     }
   }
-  const auto& protocols = CTVRHost::Instance().GetProtocols();
+  const auto& protocols = context.Host().GetProtocols();
   const auto verta = std::find_if(protocols.begin(), protocols.end(), [](auto* p) { return p->GetName() == "Verta"; });
   ASSERT_NE(verta, protocols.end());
   ASSERT_NE(FindMenu((*verta)->GetMenuId()), nullptr);
 
-  const auto& templates = CTVRHost::Instance().GetTemplates();
+  const auto& templates = context.Host().GetTemplates();
   const auto sim =
       std::find_if(templates.begin(), templates.end(), [](const auto& t) { return t->GetDocName() == "Sim"; });
   ASSERT_NE(sim, templates.end());
@@ -72,20 +75,20 @@ class SimBoard : public ::testing::Test {
     NewConnectedDoc();
   }
   void TearDown() override {
-    CTVRHost::Instance().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }
 
   void NewConnectedDoc(const std::vector<std::string>& script = {}) {
-    CTVRHost::Instance().SetActiveDocument(nullptr);
+    m_Context.Host().SetActiveDocument(nullptr);
     m_pDoc = std::make_unique<CTVRSimDoc>();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetHostContext(&m_Context);
     m_pDoc->OnNewDocument();
     CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &m_Protocol;
     CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &m_Crypto;
     CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
     CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines(script);
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
     CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
@@ -101,7 +104,8 @@ class SimBoard : public ::testing::Test {
   }
   int MarkedLine() { return tvr_test::MarkedLine(*m_pDoc); }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   CTVRVertaProtocol m_Protocol;
   CTVRTripleDesCrypto m_Crypto;
   std::unique_ptr<CTVRSimDoc> m_pDoc;
@@ -171,7 +175,7 @@ TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {
   EXPECT_TRUE(Records(TRACE_RECEIVED).empty());
   RunQueue();
   EXPECT_EQ(Opcodes(TRACE_RECEIVED), Bytes{VERTA_OP_GET_FIRMWARE});
-  EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetMask(0), "VRT-SIM 2.04");
+  EXPECT_EQ(m_Context.Host().GetCardSlots().GetMask(0), "VRT-SIM 2.04");
 }
 
 // The triple-DES exchange of ".3des(" end to end: the real cyphering object

@@ -62,7 +62,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
   ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(script));
   CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "02 02;");
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("new trace", TRACE_INFO);
-  CTVRRecentFileList::Instance().Add(script);
+  m_Context.RecentFiles().Add(script);
   ASSERT_TRUE(disk.Fill());
 
   const struct {
@@ -76,7 +76,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
        "Failed to save document."},
       {"log", [&] { return m_View.SaveLog(log) != FALSE; }, log, "the old log\r\n",
        "The log file \"" + log + "\" could not be created !"},
-      {"settings", [&] { return CTVRWorkspace::Get().SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
+      {"settings", [&] { return m_Context.Workspace().SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
        "The settings could not be saved in \"" + settings + "\": No space left on device."},
   };
   for (const auto& c : cases) {
@@ -91,7 +91,6 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
   EXPECT_TRUE(m_pDoc->IsModified());
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLine(0), "02 02;");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk.PathOf("")), {}), 4);
-  CTVRRecentFileList::Instance().Clear();
 }
 
 TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
@@ -121,7 +120,7 @@ TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
          // Index entries name their files from the index's folder.
          const std::string entry = std::filesystem::relative(p, folder.Path()).string();
          Put(index, "[GENERAL]\r\nEntry:" + entry + ";\r\n");
-         CRegParamFile file;
+         CRegParamFile file(m_Context);
          return file.LoadListFile(index, folder.Path()) == 1 && file.GetPaths().size() == 1 &&
                 file.Load(file.GetPaths()[0]) == 0 && m_Prompts.m_Messages.size() == 1;
        }},

@@ -16,22 +16,13 @@ const char kFilter[] = "Script Files (*.cmd)|*.cmd|All Files (*.*)|*.*||";
 
 class ScriptFiles : public CTVRDocFixture {
  protected:
-  void SetUp() override {
-    CTVRDocFixture::SetUp();
-    CTVRRecentFileList::Instance().Clear();
-  }
-  void TearDown() override {
-    CTVRRecentFileList::Instance().Clear();
-    CTVRDocFixture::TearDown();
-  }
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
   std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
   static std::string Read(const std::string& path) { return tvr_test::CTempFolder::Read(path); }
   std::vector<std::string> Lines() { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
-    for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)
-      paths.push_back(CTVRRecentFileList::Instance().GetPath(i));
+    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
     return paths;
   }
 
@@ -132,7 +123,7 @@ TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
 }
 
 TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
-  CTVRRecentFileList& list = CTVRRecentFileList::Instance();
+  CTVRRecentFileList& list = m_Context.RecentFiles();
   for (const char* name : {"1.cmd", "2.cmd", "3.cmd", "2.cmd", "4.cmd", "5.cmd"}) list.Add(Path(name));
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("5.cmd"), Path("4.cmd"), Path("2.cmd"), Path("3.cmd")}));
   EXPECT_EQ(list.GetMenuTexts(), (std::vector<std::string>{"&1 5.cmd", "&2 4.cmd", "&3 2.cmd", "&4 3.cmd"}));
@@ -148,23 +139,23 @@ TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
 TEST_F(ScriptFiles, ARecentFileOpensIntoTheActiveDocumentAfterTheSaveQuestion) {
   const std::string older = Write("older.cmd", "0A;\n");
   const std::string newer = Write("newer.cmd", "0B;\n");
-  CTVRRecentFileList::Instance().Add(older);
-  CTVRRecentFileList::Instance().Add(newer);
+  m_Context.RecentFiles().Add(older);
+  m_Context.RecentFiles().Add(newer);
   CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "edited;");
 
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
-  CTVRWorkspace::Get().OpenRecentFile(1);
+  m_Context.Workspace().OpenRecentFile(1);
   EXPECT_EQ(Lines(), std::vector<std::string>{"edited;"});
   EXPECT_EQ(m_Prompts.m_Questions, std::vector<std::string>{"Save changes to noname?"});
 
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
-  CTVRWorkspace::Get().OpenRecentFile(1);
+  m_Context.Workspace().OpenRecentFile(1);
   EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
   EXPECT_EQ(Recent(), (std::vector<std::string>{older, newer}));
 
   // A file gone since: the document stays as it was and the entry leaves the list.
   std::filesystem::remove(newer);
-  CTVRWorkspace::Get().OpenRecentFile(1);
+  m_Context.Workspace().OpenRecentFile(1);
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
   EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
   EXPECT_EQ(Recent(), std::vector<std::string>{older});

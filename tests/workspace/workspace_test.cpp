@@ -249,10 +249,9 @@ TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   m_Workspace.SaveCustomState();
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   New(A());
-  CTVRWorkspace::SetSessionEnding(TRUE);
+  m_Workspace.SetSessionEnding(TRUE);
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   EXPECT_TRUE(m_Prompts.m_Questions.empty());
-  CTVRWorkspace::SetSessionEnding(FALSE);
 }
 
 TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScripts) {
