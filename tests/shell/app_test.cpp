@@ -14,6 +14,7 @@
 #include <tavric/registry.h>
 
 #include "document/line_store.h"
+#include "document/window_placement.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "shell/app.h"
@@ -142,12 +143,10 @@ TEST_F(AppTest, AFrameIsRestoredOnlyFromAllFiveValues) {
       reg.Write("NbDoc", DWORD(1));
       CTVRRegistry doc(FALSE, FALSE);
       ASSERT_TRUE(doc.CreateKey(CTVRWorkspace::GetDocumentSection(Template(0), 0)));
-      // Normal show state, rectangle 30,40 - 530,420.
-      const int32_t fields[] = {44, 0, 1, -1, -1, -1, -1, 30, 40, 530, 420};
-      std::vector<tvr::BYTE> placement;
-      for (int32_t field : fields)
-        for (int i = 0; i < 4; ++i) placement.push_back(tvr::BYTE(uint32_t(field) >> (8 * i)));
-      doc.Write("Placement", placement.data(), tvr::UINT(placement.size()));
+      CTVRWindowPlacement placement;  // shown normally, 30,40 - 530,420
+      std::tie(placement.m_nLeft, placement.m_nTop, placement.m_nRight, placement.m_nBottom) =
+          std::tuple(30, 40, 530, 420);
+      doc.Write("Placement", placement.Encode().data(), 44);
       doc.Write("Row0.cur", 120);
       doc.Write("Row0.min", 50);
       doc.Write("Row1.cur", 150);
@@ -312,7 +311,9 @@ class RecentFiles : public AppTest {
   }
 };
 
-TEST_F(RecentFiles, TheListShowsInTheFileMenuEnabledOnlyWithAReader) {
+// The list shows in the File menu, enabled only with a reader; an entry opens
+// into the active reader after the save question; the list is kept.
+TEST_F(RecentFiles, TheListShowsInTheFileMenuAndAnEntryOpensIntoTheActiveReader) {
   CMainFrame& frame = Start();
   CTVRRecentFileMenu* pList = FileMenuList(frame);
   ASSERT_NE(pList, nullptr);
@@ -335,35 +336,17 @@ TEST_F(RecentFiles, TheListShowsInTheFileMenuEnabledOnlyWithAReader) {
   frame.OnCommand(33768);
   pList->Update();
   EXPECT_EQ(Entries(pList), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
-  // The list is kept with the workspace.
-  Exit();
-  CTVRRecentFileList::Instance().Clear();
-  CMainFrame& again = Start();
-  FileMenuList(again)->Update();
-  EXPECT_EQ(Entries(FileMenuList(again)), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
-}
 
-TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
-  CMainFrame& frame = Start();
-  const std::string a = m_Folder.Write("a.cmd", "01 01;\n");
-  const std::string b = m_Folder.Write("b.cmd", "02 02;\n02 03;\n");
-  CTVRRecentFileList::Instance().Add(a);
-  CTVRRecentFileList::Instance().Add(b);
-  frame.OnCommand(33768);
   CTVRBoardDoc* pDoc = frame.GetActiveDocument();
   ASSERT_NE(pDoc, nullptr);
   pDoc->SetScriptLines({"09 09;"});
   pDoc->SetModifiedFlag(TRUE);
-  CTVRRecentFileMenu* pList = FileMenuList(frame);
-  pList->Update();
-
   // Cancel keeps everything as it was.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
   pList->GetEntries()[1]->trigger();
   EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"09 09;"});
   EXPECT_EQ(Paths(), (std::vector<std::string>{b, a}));
-  ASSERT_EQ(m_Prompts.m_Questions.size(), 1u);
-
+  EXPECT_EQ(m_Prompts.m_Questions, std::vector<std::string>{"Save changes to noname?"});
   // No drops the changes: the script comes into this reader, no new one is made.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
   pList->GetEntries()[1]->trigger();
@@ -371,13 +354,20 @@ TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
   EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
   EXPECT_EQ(frame.GetFrames().size(), 1u);
   EXPECT_EQ(frame.GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1 - [a.cmd]"));
-
-  // A file gone since drops off the list; the reader keeps its script.
+  // A file gone since is said so and drops off the list; the reader keeps its script.
   std::remove(b.c_str());
   pList->Update();
   pList->GetEntries()[1]->trigger();
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
   EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
   EXPECT_EQ(Paths(), std::vector<std::string>{a});
+
+  // The list is kept with the workspace.
+  Exit();
+  CTVRRecentFileList::Instance().Clear();
+  CMainFrame& again = Start();
+  FileMenuList(again)->Update();
+  EXPECT_EQ(Entries(FileMenuList(again)), QStringList{"&1 a.cmd"});
 }
 
 }  // namespace
