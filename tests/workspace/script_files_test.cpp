@@ -141,29 +141,4 @@ TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("2.cmd"), Path("3.cmd")}));
 }
 
-TEST_F(ScriptFiles, ARecentFileOpensIntoTheActiveDocumentAfterTheSaveQuestion) {
-  const std::string older = Write("older.cmd", "0A;\n");
-  const std::string newer = Write("newer.cmd", "0B;\n");
-  CTVRRecentFileList::Instance().Add(older);
-  CTVRRecentFileList::Instance().Add(newer);
-  m_pDoc->SetLine(0, "edited;");
-
-  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
-  CTVRWorkspace::Get().OpenRecentFile(1);
-  EXPECT_EQ(Lines(), std::vector<std::string>{"edited;"});
-  EXPECT_EQ(m_Prompts.m_Questions, std::vector<std::string>{"Save changes to noname?"});
-
-  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
-  CTVRWorkspace::Get().OpenRecentFile(1);
-  EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
-  EXPECT_EQ(Recent(), (std::vector<std::string>{older, newer}));
-
-  // A file gone since: the document stays as it was and the entry leaves the list.
-  std::filesystem::remove(newer);
-  CTVRWorkspace::Get().OpenRecentFile(1);
-  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
-  EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
-  EXPECT_EQ(Recent(), std::vector<std::string>{older});
-}
-
 }  // namespace
