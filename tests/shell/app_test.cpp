@@ -16,6 +16,7 @@
 #include "document/line_store.h"
 #include "document/window_placement.h"
 #include "document/workspace.h"
+#include "menu_texts.h"
 #include "platform/recent_file_list.h"
 #include "shell/app.h"
 #include "shell/recent_file_menu.h"
@@ -293,16 +294,9 @@ TEST_F(AppTest, ANewReaderIsNonameUntilSavedAsAndSaveAsRenamesANamedScript) {
 class RecentFiles : public AppTest {
  protected:
   CTVRRecentFileMenu* FileMenuList(CMainFrame& frame) {
-    for (QAction* pAction : frame.menuBar()->actions())
-      if (pAction->text() == QStringLiteral("&File")) return pAction->menu()->findChild<CTVRRecentFileMenu*>();
-    return nullptr;
+    return tvr_test::MenuTitled(frame.menuBar(), QStringLiteral("&File"))->findChild<CTVRRecentFileMenu*>();
   }
-  static QStringList Entries(CTVRRecentFileMenu* pList) {
-    QStringList entries;
-    for (QAction* pAction : pList->GetEntries())
-      entries << pAction->text() + (pAction->isEnabled() ? QString() : QStringLiteral(" (off)"));
-    return entries;
-  }
+  static QStringList Entries(CTVRRecentFileMenu* pList) { return tvr_test::ActionTexts(pList->GetEntries(), true); }
   static std::vector<std::string> Paths() {
     std::vector<std::string> paths;
     for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)

@@ -11,6 +11,7 @@
 
 #include <tavric/protocol.h>
 
+#include "menu_texts.h"
 #include "shell/board_menu.h"
 #include "shell_fixture.h"
 #include "test_protocol.h"
@@ -24,20 +25,8 @@ QStringList VisibleTitles(QMenuBar* pBar) {
   return titles;
 }
 
-// "text" per item, "-" for a separator, with " (off)" when disabled and " (on)" when checked.
 QStringList Items(QMenu* pMenu) {
-  QStringList items;
-  for (QAction* pAction : pMenu->actions()) {
-    if (pAction->isSeparator()) {
-      items << QStringLiteral("-");
-      continue;
-    }
-    QString text = pAction->text();
-    if (!pAction->isEnabled()) text += QStringLiteral(" (off)");
-    if (pAction->isCheckable() && pAction->isChecked()) text += QStringLiteral(" (on)");
-    items << text;
-  }
-  return items;
+  return tvr_test::ActionTexts(pMenu->actions(), true);
 }
 
 class BoardMenuTest : public CTVRShellFixture {

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "document/board_settings_dlg.h"
+#include "menu_texts.h"
 #include "shell/board_settings_box.h"
 #include "shell_fixture.h"
 
@@ -110,10 +111,7 @@ TEST_F(BoardSettingsBoxTest, TheToolsMenusSettingsCommandOpensTheWindowForTheAct
   QAction* pSettings = Frame().GetAction(ID_READER_SETTINGS);
   EXPECT_TRUE(pSettings->isEnabled());
   EXPECT_EQ(pSettings->text(), QStringLiteral("S&ettings..."));
-  bool inTools = false;
-  for (QAction* pMenu : Frame().menuBar()->actions())
-    if (pMenu->text() == QStringLiteral("&Tools")) inTools = pMenu->menu()->actions().contains(pSettings);
-  EXPECT_TRUE(inTools);
+  EXPECT_TRUE(tvr_test::MenuTitled(Frame().menuBar(), QStringLiteral("&Tools"))->actions().contains(pSettings));
 
   CTVRBoardSettingsBox::Install(&Frame());
   QString shownTitle;

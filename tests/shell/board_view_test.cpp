@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
+#include "menu_texts.h"
 #include "shell/options_dlg.h"
 #include "trace/trace_log.h"
 #include "view_fixture.h"
@@ -209,11 +210,8 @@ TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
   Info("second line");
   m_pTrace->FlushFrame();
   std::unique_ptr<QMenu> pMenu(m_pTrace->CreateContextMenu());
-  QStringList entries;
-  for (QAction* pAction : pMenu->actions())
-    entries << (pAction->isSeparator() ? QStringLiteral("-")
-                                       : pAction->text() + (pAction->isEnabled() ? "" : " (off)"));
-  EXPECT_EQ(entries.join('|').toStdString(), "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
+  EXPECT_EQ(tvr_test::ActionTexts(pMenu->actions(), true).join('|').toStdString(),
+            "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
 
   // A drag selects; Copy takes the text with CR LF between lines.
   const int h = m_pTrace->GetLineHeight(), w = m_pTrace->GetCharWidth();

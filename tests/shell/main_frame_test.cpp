@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "menu_texts.h"
 #include "shell/board_view.h"
 #include "shell/card_params_bar.h"
 #include "shell/script_view.h"
@@ -25,12 +26,7 @@
 
 namespace {
 
-QStringList ActionTexts(const QList<QAction*>& actions) {
-  QStringList texts;
-  for (QAction* pAction : actions) texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
-  return texts;
-}
-
+using tvr_test::ActionTexts;
 using ShellTest = CTVRShellFixture;
 
 TEST_F(ShellTest, NewMakesTheOnlyBoardTypesReaderOrAsksWithTheFirstSelected) {

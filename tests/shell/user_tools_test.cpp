@@ -14,6 +14,7 @@
 
 #include <tavric/registry.h>
 
+#include "menu_texts.h"
 #include "shell/customize_dlg.h"
 #include "shell/user_tool_list.h"
 #include "shell/user_tools_menu.h"
@@ -30,17 +31,8 @@ class UserToolsTest : public CTVRShellFixture {
     CTVRUserToolList().Save();
   }
 
-  QMenu* ToolsMenu() {
-    for (QAction* pAction : Frame().menuBar()->actions())
-      if (pAction->text() == QStringLiteral("&Tools")) return pAction->menu();
-    return nullptr;
-  }
-  QStringList ToolsMenuTexts() {
-    QStringList texts;
-    for (QAction* pAction : ToolsMenu()->actions())
-      texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
-    return texts;
-  }
+  QMenu* ToolsMenu() { return tvr_test::MenuTitled(Frame().menuBar(), QStringLiteral("&Tools")); }
+  QStringList ToolsMenuTexts() { return tvr_test::ActionTexts(ToolsMenu()->actions()); }
 };
 
 CTVRUserTool Tool(const char* name, const char* command, const char* arguments = "", const char* directory = "") {
