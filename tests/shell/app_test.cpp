@@ -267,30 +267,6 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
   }
 }
 
-// Save As names a script that already has a name; the caption follows.
-TEST_F(AppTest, ANewReaderIsNonameUntilSavedAsAndSaveAsRenamesANamedScript) {
-  CMainFrame& frame = Start();
-  frame.OnCommand(33768);
-  CTVRChildFrame* pChild = frame.GetFrames()[0];
-  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [noname]"));
-  QAction* pSaveAs = frame.GetAction(57604);
-  EXPECT_EQ(pSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-  EXPECT_TRUE(frame.menuBar()->actions()[0]->menu()->actions().contains(pSaveAs));
-  QTest::keyClicks(pChild->GetScriptPane(), QStringLiteral("01"));
-  const std::string first = m_Folder.PathOf("first.cmd");
-  const std::string second = m_Folder.PathOf("second.cmd");
-  m_Prompts.m_FileAnswers = {first};
-  frame.OnCommand(57603);  // Save of a new script asks for a name
-  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [first.cmd]"));
-  m_Prompts.m_FileAnswers = {second};
-  frame.UpdateCommandStates();
-  ASSERT_TRUE(pSaveAs->isEnabled());
-  pSaveAs->trigger();
-  EXPECT_EQ(std::make_tuple(m_Folder.Read(first), m_Folder.Read(second)), std::make_tuple("01\n", "01\n"));
-  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [second.cmd]"));
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
-}
-
 class RecentFiles : public AppTest {
  protected:
   CTVRRecentFileMenu* FileMenuList(CMainFrame& frame) {

@@ -114,6 +114,7 @@ TEST_F(ShellTest, ToolbarsCarryTheirButtonsInOrderWithTheirTooltipsAndPrompts) {
     QString keys;
   } prompts[] = {
       {57600, "Create a new reader", "Ctrl+N"},
+      {57604, "Save the active document with a new name", "Ctrl+Shift+S"},
       {33792, "Start / Continue Script execution", "F5"},
       {33794, "Execute next script command", "F10"},
       {33793, "Stop current script execution", "Esc"},
@@ -128,6 +129,8 @@ TEST_F(ShellTest, ToolbarsCarryTheirButtonsInOrderWithTheirTooltipsAndPrompts) {
     EXPECT_EQ(Frame().GetAction(p.id)->statusTip(), p.prompt) << p.id;
     EXPECT_EQ(Frame().GetAction(p.id)->shortcut().toString(), p.keys) << p.id;
   }
+  EXPECT_TRUE(
+      tvr_test::MenuTitled(Frame().menuBar(), QStringLiteral("&File"))->actions().contains(Frame().GetAction(57604)));
 }
 
 // The status bar's lock panes; the toolbar list, each bar checked, hides and

@@ -125,6 +125,12 @@ TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(Read(Path("bench.cmd")), "01;\n");
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames.size(), 2u);
+  // Save As writes the script under a new name, which the caption follows.
+  m_Prompts.m_FileAnswers = {Path("second.cmd")};
+  m_pDoc->DoCommand(ID_FILE_SAVE_AS);
+  EXPECT_EQ(std::make_tuple(Read(Path("bench.cmd")), Read(Path("second.cmd")), m_pDoc->GetCaption()),
+            std::make_tuple(std::string("01;\n"), std::string("01;\n"), std::string("noname - [second.cmd]")));
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
