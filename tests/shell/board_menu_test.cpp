@@ -12,6 +12,7 @@
 #include <tavric/protocol.h>
 
 #include "document/board_doc_private.h"
+#include "menu_texts.h"
 #include "shell/board_menu.h"
 #include "shell_fixture.h"
 #include "test_protocol.h"
@@ -25,25 +26,14 @@ QStringList VisibleTitles(QMenuBar* pBar) {
   return titles;
 }
 
-// "text" per item, "-" for a separator, with " (off)" when disabled and " (on)" when checked.
 QStringList Items(QMenu* pMenu) {
-  QStringList items;
-  for (QAction* pAction : pMenu->actions()) {
-    if (pAction->isSeparator()) {
-      items << QStringLiteral("-");
-      continue;
-    }
-    QString text = pAction->text();
-    if (!pAction->isEnabled()) text += QStringLiteral(" (off)");
-    if (pAction->isCheckable() && pAction->isChecked()) text += QStringLiteral(" (on)");
-    items << text;
-  }
-  return items;
+  return tvr_test::ActionTexts(pMenu->actions(), true);
 }
 
 class BoardMenuTest : public CTVRShellFixture {
  protected:
   void SetUp() override {
+    m_nProtocolsBefore = m_Context.Host().GetProtocols().size();
     RegisterMenu(6001,
                  {{0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
                   {0,
@@ -59,6 +49,12 @@ class BoardMenuTest : public CTVRShellFixture {
     auto* pProtocol = new CTVRTestProtocol;
     pProtocol->SetName("Bench");
     m_Context.Host().AddProtocol(pProtocol);
+  }
+  void TearDown() override {
+    m_pFrame.reset();
+    CTVRHost& host = m_Context.Host();
+    host.RollBackRegistrations(host.GetTemplates().size(), m_nProtocolsBefore, host.GetCrypto());
+    CTVRShellFixture::TearDown();
   }
 
   CTVRTestBoard* NewReader() {
@@ -82,6 +78,8 @@ class BoardMenuTest : public CTVRShellFixture {
   static bool RunUntilStopped(CTVRBoardDoc* pDoc) {
     return CTVRDispatcher::Instance().RunUntil([pDoc] { return !pDoc->IsRunning(); }, std::chrono::seconds(5));
   }
+
+  std::size_t m_nProtocolsBefore = 0;
 };
 
 TEST_F(BoardMenuTest, TheReadersMenusComeWithItAndGoWithTheLastOne) {

@@ -18,6 +18,7 @@
 #include <QWheelEvent>
 
 #include "document/board_doc_private.h"
+#include "menu_texts.h"
 #include "shell/options_dlg.h"
 #include "trace/trace_log.h"
 #include "view_fixture.h"
@@ -72,8 +73,8 @@ TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrameAndAScrolledUpViewStays) {
   EXPECT_EQ(m_pTrace->GetFrameCount(), frames);
   // A loaded machine may run the frame's timer late; it still comes, once.
   EXPECT_TRUE(QTest::qWaitFor([&] { return m_pTrace->GetFrameCount() != frames; }, 2000));
-  QTest::qWait(3 * CTVRBoardView::FRAME_MS);
   EXPECT_EQ(m_pTrace->GetFrameCount(), frames + 1);
+  EXPECT_FALSE(m_pTrace->IsFramePending()) << "no second frame for the same records";
   QScrollBar* pBar = m_pTrace->verticalScrollBar();
   const std::size_t page = m_pTrace->GetVisibleLineCount();
   // Following the end: the last record and the empty line after it.
@@ -137,7 +138,7 @@ TEST_F(BoardView, ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway) {
   EXPECT_EQ(lastShown(), m_pTrace->GetLineCount() - 1);
 }
 
-TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClear) {
+TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClearSaveAsWhereChosen) {
   CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath((m_Dir.path() + "/long.cmd").toStdString());
   // Tools > Options sets the limit of every open pane, and keeps it.
   CTVROptionsDlg options;
@@ -172,6 +173,16 @@ TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClear) {
 
   m_pTrace->DoCommand(ID_LOGFILE_SAVE);
   EXPECT_EQ(ReadFile(m_Dir.path() + "/long.log"), all);
+  // Save Log As offers the script's log name and writes the view text to the
+  // file chosen; cancelled, it writes nothing.
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
+  Info("shown");
+  m_Prompts.m_FileAnswers = {(m_Dir.path() + "/chosen.log").toStdString()};
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{(m_Dir.path() + "/long.log").toStdString()});
+  EXPECT_EQ(ReadFile(m_Dir.path() + "/chosen.log"), "shown\r\n");
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);  // cancelled
+  EXPECT_EQ(ReadFile(m_Dir.path() + "/long.log"), all);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
 
@@ -196,31 +207,13 @@ TEST_F(BoardView, TheDisplaySwitchChangesWhatFollowsAndAKeptTextReloads) {
   EXPECT_EQ(m_pTrace->GetLine(1), kIndent + "4F 4B ");
 }
 
-TEST_F(BoardView, SaveLogAsWritesTheViewTextToTheChosenFile) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath((m_Dir.path() + "/reset.cmd").toStdString());
-  Info("first");
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
-  Info("shown");
-  m_Prompts.m_FileAnswers = {(m_Dir.path() + "/chosen.log").toStdString()};
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{(m_Dir.path() + "/reset.log").toStdString()});
-  EXPECT_EQ(ReadFile(m_Dir.path() + "/chosen.log"), "shown\r\n");
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);  // cancelled
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE);
-  EXPECT_EQ(ReadFile(m_Dir.path() + "/reset.log"), "shown\r\n");
-  EXPECT_TRUE(m_Prompts.m_Messages.empty());
-}
-
 TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
   Info("PC line");
   Info("second line");
   m_pTrace->FlushFrame();
   std::unique_ptr<QMenu> pMenu(m_pTrace->CreateContextMenu());
-  QStringList entries;
-  for (QAction* pAction : pMenu->actions())
-    entries << (pAction->isSeparator() ? QStringLiteral("-")
-                                       : pAction->text() + (pAction->isEnabled() ? "" : " (off)"));
-  EXPECT_EQ(entries.join('|').toStdString(), "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
+  EXPECT_EQ(tvr_test::ActionTexts(pMenu->actions(), true).join('|').toStdString(),
+            "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
 
   // A drag selects; Copy takes the text with CR LF between lines.
   const int h = m_pTrace->GetLineHeight(), w = m_pTrace->GetCharWidth();

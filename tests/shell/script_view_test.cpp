@@ -207,7 +207,7 @@ TEST_F(ScriptView, ClipboardCommandsUseCrLfAndSelectAllTakesEverything) {
   EXPECT_EQ(Lines(), (Script{"axy1", "2b"}));
 }
 
-TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNever) {
+TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNeverAndAReadOnlyDocumentIsNotEdited) {
   Start({"00 a4;", "00 b0;"}, {0, 0});
   QApplication::clipboard()->setText(QStringLiteral("text"));
   using V = CTVRScriptView;
@@ -221,9 +221,27 @@ TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNever) {
   EXPECT_EQ(states(), (std::vector<bool>{false, false, true, false, false, false, true, true}));
   m_pScript->SetSelection({0, 0}, {2, 0});
   EXPECT_EQ(states(), (std::vector<bool>{true, true, true, true, false, false, true, true}));
+  // A read-only document copies and takes breakpoints but is not edited.
+  const QColor writable = m_pScript->GetBackgroundColour();
   CTVRBoardDocPrivate::Of(*m_pDoc).m_bReadOnly = TRUE;
   m_pDoc->UpdateAllViews(nullptr, HINT_READ_ONLY, nullptr);
   EXPECT_EQ(states(), (std::vector<bool>{false, true, false, false, false, false, true, true}));
+  EXPECT_TRUE(m_pScript->IsReadOnly());
+  EXPECT_NE(m_pScript->GetBackgroundColour(), writable);
+  m_pScript->SetSelection({0, 0}, {3, 1});
+  Press({Type("x"), {Qt::Key_Return}, {Qt::Key_Backspace}, {Qt::Key_Delete}});
+  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CLEAR);
+  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CUT);
+  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_PASTE);
+  EXPECT_EQ(Lines(), (Script{"00 a4;", "00 b0;"}));
+  EXPECT_EQ(Copied(), "00 a4;\r\n00 ");
+  Press({{Qt::Key_F9}});  // the caret's line: 1
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) & LINE_BREAKPOINT, DWORD(LINE_BREAKPOINT));
+  m_pScript->DoCommand(CTVRScriptView::ID_INSERT_BREAKPOINT);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) & LINE_BREAKPOINT, DWORD(0));
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bReadOnly = FALSE;
+  m_pDoc->UpdateAllViews(nullptr, HINT_ALL, nullptr);
+  EXPECT_EQ(m_pScript->GetBackgroundColour(), writable);
 
   std::unique_ptr<QMenu> pMenu(m_pScript->CreateContextMenu());
   QStringList texts;
@@ -231,33 +249,6 @@ TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNever) {
     if (!pAction->isSeparator()) texts << pAction->text();
   EXPECT_EQ(texts.join('|').toStdString(),
             "Cut|Copy|Paste|Insert/Remove Breakpoint|Set Next Statement|Show Next Statement|Delay Options");
-}
-
-TEST_F(ScriptView, AReadOnlyDocumentCopiesAndTakesBreakpointsButIsNotEdited) {
-  Start({"00 a4;", "00 b0;"}, {0, 0});
-  const QColor writable = m_pScript->GetBackgroundColour();
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bReadOnly = TRUE;
-  m_pDoc->UpdateAllViews(nullptr, HINT_READ_ONLY, nullptr);
-  EXPECT_TRUE(m_pScript->IsReadOnly());
-  EXPECT_NE(m_pScript->GetBackgroundColour(), writable);
-
-  m_pScript->SetSelection({0, 0}, {3, 1});
-  Press({Type("x"), {Qt::Key_Return}, {Qt::Key_Backspace}, {Qt::Key_Delete}});
-  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CLEAR);
-  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CUT);
-  QApplication::clipboard()->setText(QStringLiteral("pasted"));
-  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_PASTE);
-  EXPECT_EQ(Lines(), (Script{"00 a4;", "00 b0;"}));
-  EXPECT_EQ(Copied(), "00 a4;\r\n00 ");
-
-  Press({{Qt::Key_F9}});  // the caret's line: 1
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) & LINE_BREAKPOINT, DWORD(LINE_BREAKPOINT));
-  m_pScript->DoCommand(CTVRScriptView::ID_INSERT_BREAKPOINT);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) & LINE_BREAKPOINT, DWORD(0));
-
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bReadOnly = FALSE;
-  m_pDoc->UpdateAllViews(nullptr, HINT_ALL, nullptr);
-  EXPECT_EQ(m_pScript->GetBackgroundColour(), writable);
 }
 
 TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint32) {

@@ -16,6 +16,14 @@ const char kFilter[] = "Script Files (*.cmd)|*.cmd|All Files (*.*)|*.*||";
 
 class ScriptFiles : public CTVRDocFixture {
  protected:
+  void SetUp() override {
+    CTVRDocFixture::SetUp();
+    m_Context.RecentFiles().Clear();
+  }
+  void TearDown() override {
+    m_Context.RecentFiles().Clear();
+    CTVRDocFixture::TearDown();
+  }
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
   std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
   static std::string Read(const std::string& path) { return tvr_test::CTempFolder::Read(path); }
@@ -120,6 +128,13 @@ TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(Read(Path("bench.cmd")), "01;\n");
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames.size(), 2u);
+  // Save As writes the script under a new name, which the caption follows.
+  m_Prompts.m_FileAnswers = {Path("second.cmd")};
+  m_pDoc->DoCommand(ID_FILE_SAVE_AS);
+  EXPECT_EQ(
+      std::make_tuple(Read(Path("bench.cmd")), Read(Path("second.cmd")), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption()),
+      std::make_tuple(std::string("01;\n"), std::string("01;\n"), std::string("noname - [second.cmd]")));
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
@@ -134,31 +149,6 @@ TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
   list.Add(Path("x.cmd"));
   list.Load();
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("2.cmd"), Path("3.cmd")}));
-}
-
-TEST_F(ScriptFiles, ARecentFileOpensIntoTheActiveDocumentAfterTheSaveQuestion) {
-  const std::string older = Write("older.cmd", "0A;\n");
-  const std::string newer = Write("newer.cmd", "0B;\n");
-  m_Context.RecentFiles().Add(older);
-  m_Context.RecentFiles().Add(newer);
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "edited;");
-
-  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
-  m_Context.Workspace().OpenRecentFile(1);
-  EXPECT_EQ(Lines(), std::vector<std::string>{"edited;"});
-  EXPECT_EQ(m_Prompts.m_Questions, std::vector<std::string>{"Save changes to noname?"});
-
-  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
-  m_Context.Workspace().OpenRecentFile(1);
-  EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
-  EXPECT_EQ(Recent(), (std::vector<std::string>{older, newer}));
-
-  // A file gone since: the document stays as it was and the entry leaves the list.
-  std::filesystem::remove(newer);
-  m_Context.Workspace().OpenRecentFile(1);
-  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
-  EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
-  EXPECT_EQ(Recent(), std::vector<std::string>{older});
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <tavric/trace_record.h>
 
 #include "document/board_doc_private.h"
-#include "document/doc_settings.h"
 #include "temp_folder.h"
 #include "workspace_fixture.h"
 
@@ -76,28 +75,7 @@ TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
   EXPECT_EQ(New(A())->GetTitle(), "WsA3");
 }
 
-TEST_F(Workspace, OneTableNamesTheValuesInTheirOrderAndAFailedWriteEndsTheChain) {
-  const std::array<const char*, 20> names = CTVRDocSettings::GetNames();
-  EXPECT_EQ(std::vector<std::string>(names.begin(), names.end()), (std::vector<std::string>{"LastRegSettingUsed",
-                                                                                            "Title",
-                                                                                            "Connected",
-                                                                                            "Protocol",
-                                                                                            "Script",
-                                                                                            "Command",
-                                                                                            "Mode",
-                                                                                            "AutoPause",
-                                                                                            "Standard",
-                                                                                            "Beep",
-                                                                                            "HexMode",
-                                                                                            "Cmd1",
-                                                                                            "Cmd2",
-                                                                                            "Cmd3",
-                                                                                            "Cmd4",
-                                                                                            "Cmd5",
-                                                                                            "CypheringKey",
-                                                                                            "DecypheringKey",
-                                                                                            "3CypheringKey",
-                                                                                            "3DecypheringKey"}));
+TEST_F(Workspace, AFailedWriteEndsTheChain) {
   CTVRTestBoard* pDoc = New(A());
   CTVRRegistry readOnly(FALSE, TRUE);
   readOnly.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
@@ -154,9 +132,8 @@ TEST_F(Workspace, HandEditedValuesOfTheWrongTypeOrMissingStillOpenTheDocuments) 
       << "the protocol came after the value that failed";
   EXPECT_EQ(A().m_nUntitledCount, 4);
   EXPECT_TRUE(B().GetDocuments().empty()) << "a count that is no number counts as none";
-}
-
-TEST_F(Workspace, AHugeDocumentCountIsBounded) {
+  // A huge count is bounded.
+  m_Workspace.CloseAllDocuments();
   WriteValues("CWsBoardA", {{"UntitledCount", "0"}, {"NbDoc", "4294967295"}});
   m_Workspace.LoadCustomState();
   EXPECT_EQ(A().GetDocuments().size(), std::size_t(CTVRWorkspace::MAX_DOCUMENTS));
@@ -249,9 +226,10 @@ TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   m_Workspace.SaveCustomState();
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   New(A());
-  m_Workspace.SetSessionEnding(TRUE);
+  m_Context.Workspace().SetSessionEnding(TRUE);
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   EXPECT_TRUE(m_Prompts.m_Questions.empty());
+  m_Context.Workspace().SetSessionEnding(FALSE);
 }
 
 TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScripts) {
