@@ -57,9 +57,6 @@ TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
   m_pDoc->NotifyMessage("* no line end, ", TRACE_COMMENT);  // the next record goes on
   m_pDoc->NotifyMessage("information", TRACE_INFO);
   m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);  // shows nothing
-  m_pDoc->NotifyMessage("reloaded sent", TRACE_RELOAD_SENT);
-  m_pDoc->NotifyMessage("reloaded received", TRACE_RELOAD_RECEIVED);
-  m_pDoc->NotifyMessage("* reloaded comment", TRACE_RELOAD_COMMENT);
   m_pDoc->NotifyMessage("never shown", 42);
 
   const std::vector<Pieces> expected = {
@@ -69,14 +66,11 @@ TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
       {{kIndent + "60 00 ", kBlue}},
       {},
       {{"* no line end, ", kGreen}, {"information", kDarkRed}},
-      {{"reloaded sent", kPurple}},
-      {{"reloaded received", kBlue}},
-      {{"* reloaded comment", kGreen}},
       {},
   };
   EXPECT_EQ(m_Lines.GetLineCount(), expected.size());
   EXPECT_EQ(Lines(0, 100), expected);
-  EXPECT_EQ(Lines(5, 6), std::vector<Pieces>(expected.begin() + 5, expected.begin() + 7));
+  EXPECT_EQ(Lines(4, 5), std::vector<Pieces>(expected.begin() + 4, expected.begin() + 6));
   EXPECT_EQ(m_Lines.GetLongestLine(), std::string("IFD -> PC : Get firmware EXECUTED").size());
   EXPECT_EQ(m_Lines.GetText({2, 4}, {3, 15}), "-> PC : Get firmware EXECUTED\r\n" + kIndent + "60 ");
 }
