@@ -62,21 +62,6 @@ TEST_F(RunControl, LoopModeRepeatsUntilStopAndStopMarksTheStatementAfterTheLastS
   EXPECT_EQ(Now(), Outcome(cycle, false, cycle.back() % 3));
 }
 
-TEST_F(RunControl, ALoopOfDirectivesKeepsAFlatStackAndYieldsToStop) {
-  // Every statement ends at once, inside the previous one's EndCommand; tens
-  // of thousands of them would overflow the stack if each recursed.
-  SetScript({".info;", ".trace(off);"});
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-  EXPECT_TRUE(CTVRDispatcher::Instance().RunUntil(
-      [&] { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() >= 50000; }, std::chrono::seconds(30)));
-  m_pDoc->OnScriptStop();
-  const int counter = CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter();
-  EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter(), counter);
-  EXPECT_FALSE(m_pDoc->IsRunning());
-}
-
 TEST_F(RunControl, ABreakpointOrABreakpointLineHaltsAFreeRunAndStartResumes) {
   const std::vector<std::vector<std::string>> scripts{{"01 01;", "01 02;"}, {"01 01;", ".b;", "01 02;"}};
   for (const auto& script : scripts) {
@@ -108,16 +93,6 @@ TEST_F(RunControl, StepExecutesOneStatementEvenOnABreakpointAndStartRunsToTheEnd
   EXPECT_TRUE(RunQueue());
   EXPECT_EQ(Now(), Outcome({1, 2, 3}, false, 2)) << "the mark stays on the last statement";
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).IsStepMode());
-}
-
-TEST_F(RunControl, TooShortStatementsAndUnknownDirectivesKeepTheRunWaiting) {
-  for (const char* line : {"7;", ".nonsense;"}) {
-    SCOPED_TRACE(line);
-    SetScript({line, "01 01;"});
-    StartAndRun();
-    EXPECT_EQ(Now(), Outcome({}, true, 0)) << "only Stop ends the run";
-    m_pDoc->OnScriptStop();
-  }
 }
 
 // The answer awaited when a reader error (or Stop) comes is traced in any case,
@@ -168,20 +143,6 @@ TEST_F(RunControl, ARunDoesNotGoOnWhileAnotherDocumentIsActive) {
   EXPECT_EQ(Now(), Outcome({1}, true, 0));
   EXPECT_TRUE(pOther->m_Sent.empty());
   m_Context.Host().SetActiveDocument(m_pDoc.get());
-}
-
-TEST_F(RunControl, AOneOffCommandDuringARunEndsTheRunWithoutMovingTheScript) {
-  SetStatements(3);
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-  BYTE quick[2] = {0x05, 0x06};
-  SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(quick), 2);
-  ASSERT_EQ(m_pDoc->m_SentCommandKinds, (std::vector<DWORD>{0, 1}));
-  Answer(0x05);
-  Answer(0x01);
-  RunQueue();
-  EXPECT_EQ(Now(), Outcome({1, 6}, false, 0));
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType, 0u);
 }
 
 TEST_F(RunControl, CommandsTheDocumentDoesNotHandleReachTheSelectedProtocol) {

@@ -112,11 +112,6 @@ TEST_F(InterpreterTest, StatementsThatSendNothing) {
     EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 0) << "EndCommand was not called";
   }
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
-  EXPECT_EQ(Step({"00 a4;"}), 1);
-  EXPECT_TRUE(m_pDoc->m_Sent.empty());
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
-  EXPECT_EQ(Messages(), Strings{"Unknown Protocol!"});
 }
 
 }  // namespace

@@ -48,7 +48,6 @@ TEST_F(LoopbackRun, GieAndEmvTestsPassStepByStepOneSecondApart) {
     EXPECT_EQ(m_Prompts.m_Beeps, std::vector<UINT>{10});
     // A second between a step's echo and the next step, and the test is over.
     EXPECT_GE(seconds, double(c.steps - 1) * 0.99);
-    EXPECT_LT(seconds, double(c.steps) + 1.0);
     EXPECT_EQ(m_Protocol.GetLpbActivated(), 0);
   }
 }

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include <tavric/messages.h>
+
 #include "document/board_doc_private.h"
 #include "pcsc_protocol.h"
 #include "protocol_run_fixture.h"
@@ -95,6 +97,15 @@ TEST_F(PcscRun, TheAnswerToAnEscapeCommandHasNoDecodedText) {
   EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : READER : POWER UP CARD",
                                                "PC -> IFD : READER : POWER UP CARD", "IFD -> PC : ATR"}));
   EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).IsEscapeAnswerExpected());
+}
+
+TEST_F(PcscRun, AOneOffCommandGoesOutAsItsBytes) {
+  // Framed by the protocol into a buffer of exactly its size.
+  BYTE mask[] = {0xFF, 0x0A, 0x00, 0x00};
+  SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
+  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(mask), 4);
+  RunQueue();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : READER : GET MASK", "IFD -> PC : VENDOR COMMAND : MASK"}));
 }
 
 TEST_F(PcscRun, AGarbledCommandGetsTheReadersCommunicationError) {

@@ -75,6 +75,7 @@ class SimBoard : public ::testing::Test {
     NewConnectedDoc();
   }
   void TearDown() override {
+    m_Context.Host().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }
@@ -156,19 +157,6 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
   EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
 }
 
-TEST_F(SimBoard, LoopModeRepeatsUntilStop) {
-  NewConnectedDoc({"30;", "20 03;"});
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptLoop();
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-  ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return Records(TRACE_RECEIVED).size() >= 7; }, 10s));
-  m_pDoc->OnScriptStop();
-  const std::vector<BYTE> sent = Opcodes(TRACE_SENT);
-  ASSERT_TRUE(RunQueue());
-  EXPECT_FALSE(m_pDoc->IsRunning());
-  EXPECT_EQ(Opcodes(TRACE_SENT), sent);
-  for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i], i % 2 ? 0x20 : 0x30) << i;
-}
-
 TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {
   Bytes command{VERTA_OP_GET_FIRMWARE};
   CTVRBoardDocPrivate::Of(*m_pDoc).SendData(command.data(), DWORD(command.size()), SCRIPT_COMMANDS);
@@ -235,20 +223,6 @@ TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatem
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType, 0u);
   EXPECT_FALSE(m_pDoc->IsRunning());
   EXPECT_EQ(MarkedLine(), 3);
-}
-
-TEST_F(TripleDesExchange, AWrongKeyFailsAtTheCard) {
-  NewConnectedDoc({"20 01;", "10;", Des("00112233445566778899AABBCCDDEEFF"), "30;"});
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-  ASSERT_TRUE(RunQueue());
-  const std::vector<Record> records = AllRecords();
-  ASSERT_GE(records.size(), 8u);
-  // The answer to EXTERNAL AUTHENTICATE: 63 00; the run goes on all the same.
-  EXPECT_EQ(records[records.size() - 5], (Record{TRACE_RECEIVED, "00 6300"}));
-  EXPECT_EQ(records[records.size() - 4], (Record{TRACE_COMMAND_NAME, " GET FIRMWARE VERSION"}));
-  EXPECT_FALSE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
-  EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
 }
 
 TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {

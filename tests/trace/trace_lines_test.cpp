@@ -58,9 +58,6 @@ TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("* no line end, ", TRACE_COMMENT);  // the next record goes on
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("information", TRACE_INFO);
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);  // shows nothing
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("reloaded sent", TRACE_RELOAD_SENT);
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("reloaded received", TRACE_RELOAD_RECEIVED);
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("* reloaded comment", TRACE_RELOAD_COMMENT);
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("never shown", 42);
 
   const std::vector<Pieces> expected = {
@@ -70,14 +67,11 @@ TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
       {{kIndent + "60 00 ", kBlue}},
       {},
       {{"* no line end, ", kGreen}, {"information", kDarkRed}},
-      {{"reloaded sent", kPurple}},
-      {{"reloaded received", kBlue}},
-      {{"* reloaded comment", kGreen}},
       {},
   };
   EXPECT_EQ(m_Lines.GetLineCount(), expected.size());
   EXPECT_EQ(Lines(0, 100), expected);
-  EXPECT_EQ(Lines(5, 6), std::vector<Pieces>(expected.begin() + 5, expected.begin() + 7));
+  EXPECT_EQ(Lines(4, 5), std::vector<Pieces>(expected.begin() + 4, expected.begin() + 6));
   EXPECT_EQ(m_Lines.GetLongestLine(), std::string("IFD -> PC : Get firmware EXECUTED").size());
   EXPECT_EQ(m_Lines.GetText({2, 4}, {3, 15}), "-> PC : Get firmware EXECUTED\r\n" + kIndent + "60 ");
 }
