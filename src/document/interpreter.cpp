@@ -465,7 +465,7 @@ int CTVRInterpreter::SendCurrentCommand() {
     }
   } giveBack{text, m_strStatement};
   AssembleStatement(text);
-  tvr_script::TrimLowerInPlace(text);
+  tvr_script::TrimInPlace(text);
 
   // Too short to be anything (";" alone, or one character and ';'): the run
   // stays running with nothing awaited.
@@ -476,7 +476,10 @@ int CTVRInterpreter::SendCurrentCommand() {
     if (text.size() < 2) return 0;
   }
 
+  // Directives are matched in lower case; a bytes statement needs no
+  // lowering, its digits and "0x" are read in either case.
   if (!text.empty() && text[0] == '.') {
+    text = tvr_script::ToLower(std::move(text));
     switch (RunDirective(text)) {
       case DIRECTIVE_NEXT:
         m_Sink.EndCommand();
