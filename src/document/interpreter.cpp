@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <tavric/board_doc.h>
@@ -33,6 +35,9 @@ using tvr_script::IsBlank;
 namespace {
 
 constexpr std::size_t kMaxStatementBytes = 300;
+// A statement buffer grown larger than this by an unusually long statement is
+// not kept for the next one.
+constexpr std::size_t kKeptStatementCapacity = 4096;
 // Directive fields of the limited sizes: longer ones are cut to these.
 constexpr std::size_t kMaxCodeDigits = 2;
 constexpr std::size_t kMaxDelayDigits = 8;
@@ -50,7 +55,7 @@ DWORD LeadingDecimal(const std::string& text) {
 }
 
 // A token of a bytes statement; a "0x" prefix is allowed as in C.
-BYTE TokenByte(const std::string& token) {
+BYTE TokenByte(std::string_view token) {
   return BYTE(CTVRHexText::NumberValue(token));
 }
 
@@ -161,9 +166,10 @@ void CTVRInterpreter::EchoComments() {
   Trace(m_Sink, text, TRACE_COMMENT);
 }
 
-// Joins the statement's lines and leaves the current line after the statement.
-std::string CTVRInterpreter::AssembleStatement() {
-  std::string text;
+// Joins the statement's lines into `text` and leaves the current line after
+// the statement.
+void CTVRInterpreter::AssembleStatement(std::string& text) {
+  text.clear();
   std::size_t quoteScanned = 0;
   std::size_t quoteOpen = std::string::npos;
   const int count = m_LineStore.GetLineCount();
@@ -174,7 +180,7 @@ std::string CTVRInterpreter::AssembleStatement() {
     // line can hold one.
     const std::size_t added = text.size();
     text += ' ';
-    text += m_LineStore.GetLine(line);
+    text += m_LineStore.LineView(line);
     const auto slash = text.find('/', added);
     if (slash != std::string::npos) text.erase(slash);
     const auto star = text.find('*', added);
@@ -184,12 +190,11 @@ std::string CTVRInterpreter::AssembleStatement() {
     ++line;
   } while (line < count && !(state & LINE_END));
   m_LineStore.SetCurrentLine(line);
-  return text;
 }
 
-void CTVRInterpreter::SendBytes(const std::string& text) {
-  std::vector<BYTE> bytes;
-  bytes.reserve(kMaxStatementBytes);
+void CTVRInterpreter::SendBytes(std::string_view text) {
+  std::array<BYTE, kMaxStatementBytes> bytes;
+  std::size_t count = 0;
   bool tooMany = false;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -197,15 +202,15 @@ void CTVRInterpreter::SendBytes(const std::string& text) {
     if (i == text.size()) break;
     std::size_t end = i;
     while (end < text.size() && !IsBlank(text[end])) ++end;
-    if (bytes.size() == kMaxStatementBytes) {
+    if (count == kMaxStatementBytes) {
       tooMany = true;
       break;
     }
-    bytes.push_back(TokenByte(text.substr(i, end - i)));
+    bytes[count++] = TokenByte(text.substr(i, end - i));
     i = end;
   }
   if (tooMany) TVRMessageBox(texts::kTooManyBytes);
-  m_Sink.SendData(bytes.data(), DWORD(bytes.size()), m_Sink.GetScriptType());
+  m_Sink.SendData(bytes.data(), DWORD(count), m_Sink.GetScriptType());
 }
 
 void CTVRInterpreter::ShowInfo() {
@@ -448,7 +453,19 @@ int CTVRInterpreter::SendCurrentCommand() {
   m_Sink.OnStatementStarted();
 
   EchoComments();
-  std::string text = tvr_script::TrimLower(AssembleStatement());
+  // The buffer is taken for this statement and given back at the end: a
+  // statement that starts another one inside (a board that answers at once)
+  // finds it empty and uses a buffer of its own.
+  std::string text = std::move(m_strStatement);
+  struct GiveBack {
+    std::string& m_strText;
+    std::string& m_strBuffer;
+    ~GiveBack() {
+      if (m_strText.capacity() <= kKeptStatementCapacity) m_strBuffer = std::move(m_strText);
+    }
+  } giveBack{text, m_strStatement};
+  AssembleStatement(text);
+  tvr_script::TrimInPlace(text);
 
   // Too short to be anything (";" alone, or one character and ';'): the run
   // stays running with nothing awaited.
@@ -459,7 +476,10 @@ int CTVRInterpreter::SendCurrentCommand() {
     if (text.size() < 2) return 0;
   }
 
+  // Directives are matched in lower case; a bytes statement needs no
+  // lowering, its digits and "0x" are read in either case.
   if (!text.empty() && text[0] == '.') {
+    text = tvr_script::ToLower(std::move(text));
     switch (RunDirective(text)) {
       case DIRECTIVE_NEXT:
         m_Sink.EndCommand();

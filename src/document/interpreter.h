@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <tavric/types.h>
 
@@ -41,8 +42,8 @@ class CTVRInterpreter {
   };
 
   void EchoComments();
-  std::string AssembleStatement();
-  void SendBytes(const std::string& text);
+  void AssembleStatement(std::string& text);
+  void SendBytes(std::string_view text);
   EDirectiveEnd RunDirective(const std::string& text);
   void ShowInfo();
   void DisplayDuration();
@@ -61,4 +62,7 @@ class CTVRInterpreter {
   long m_lStartTime = 0;  // process clock, milliseconds
   long m_lStopTime = 0;
   tvr::BOOL m_bEscapeAnswerExpected = FALSE;
+  // The statement's text, kept between statements so that its memory is
+  // reused rather than allocated for every statement of a run.
+  std::string m_strStatement;
 };

@@ -38,6 +38,8 @@ class CTVRLineStore {
   int GetLineCount() const { return m_nLineCount; }
   int GetLineLength(int line) const;
   std::string GetLine(int line) const;
+  // The line's text without a copy, valid until the script is next changed.
+  std::string_view LineView(int line) const;
   tvr::DWORD GetLineState(int line) const;
   void SetLine(int line, const std::string& text);
   void SetLineState(int line, tvr::DWORD state);
@@ -81,7 +83,6 @@ class CTVRLineStore {
 
   // Where a line's text starts in the buffer; the line count gives the end.
   std::size_t LineOffset(int line) const;
-  std::string_view LineView(int line) const;
   // After an edit at `line`: the noted line starts from there on, and the
   // walk position.
   void RenumberFrom(int line);

@@ -30,4 +30,14 @@ inline std::string TrimLower(const std::string& text) {
   return ToLower(Trim(text));
 }
 
+// Trim in place, for the statement buffer the interpreter reuses.
+inline void TrimInPlace(std::string& text) {
+  std::string::size_type last = text.size();
+  while (last > 0 && IsBlank(text[last - 1])) --last;
+  text.resize(last);
+  std::string::size_type first = 0;
+  while (first < last && IsBlank(text[first])) ++first;
+  text.erase(0, first);
+}
+
 }  // namespace tvr_script

@@ -1,5 +1,19 @@
 #include <tavric/hex_text.h>
 
+#include <array>
+
+namespace {
+
+// DigitValue of every 8-bit character, looked up rather than compared: the
+// interpreter reads a leading value for every byte of every statement.
+constexpr std::array<signed char, 256> kDigitValues = [] {
+  std::array<signed char, 256> values{};
+  for (int c = 0; c < 256; ++c) values[std::size_t(c)] = static_cast<signed char>(CTVRHexText::DigitValue(char32_t(c)));
+  return values;
+}();
+
+}  // namespace
+
 bool CTVRHexText::ReadByte(std::string_view text, tvr::BYTE& value) {
   if (text.size() < 2) return false;
   const int high = DigitValue(text[0]);
@@ -12,7 +26,7 @@ bool CTVRHexText::ReadByte(std::string_view text, tvr::BYTE& value) {
 tvr::DWORD CTVRHexText::LeadingValue(std::string_view text) {
   tvr::DWORD value = 0;
   for (char c : text) {
-    const int digit = DigitValue(c);
+    const int digit = kDigitValues[static_cast<unsigned char>(c)];
     if (digit < 0) break;
     value = (value << 4) | tvr::DWORD(digit);
   }

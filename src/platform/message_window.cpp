@@ -28,16 +28,25 @@ class CLiveWindows {
   void Remove(tvr::HWND hWnd) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_windows.erase(hWnd);
+    if (m_hLastFound == hWnd) m_hLastFound = 0;
   }
   CTVRMessageWindow* Find(tvr::HWND hWnd) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    // Every message is looked up twice (posted, handled) and a run talks to
+    // one window: the last window found answers most lookups without a hash.
+    if (hWnd == m_hLastFound) return m_pLastFound;
     auto it = m_windows.find(hWnd);
-    return it == m_windows.end() ? nullptr : it->second;
+    if (it == m_windows.end()) return nullptr;
+    m_hLastFound = hWnd;
+    m_pLastFound = it->second;
+    return it->second;
   }
 
  private:
   std::mutex m_mutex;
   std::unordered_map<tvr::HWND, CTVRMessageWindow*> m_windows;
+  tvr::HWND m_hLastFound = 0;  // 0: nothing cached (no window has handle 0)
+  CTVRMessageWindow* m_pLastFound = nullptr;
 };
 
 }  // namespace

@@ -115,8 +115,14 @@ TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data,
   // The copy is owned by the queued message: it outlives the board's buffer
   // and goes away with the message, handled or dropped.
   if (count >= kMaxPostedBytes) return FALSE;
-  std::shared_ptr<tvr::BYTE[]> copy(new (std::nothrow) tvr::BYTE[count + 1]);
-  if (!copy) return FALSE;
+  // One allocation for the bytes and their count of owners: every answer of
+  // a run comes through here.
+  std::shared_ptr<tvr::BYTE[]> copy;
+  try {
+    copy = std::make_shared_for_overwrite<tvr::BYTE[]>(count + 1);
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
   if (count != 0) std::memcpy(copy.get(), data, count);
   copy.get()[count] = 0;
   auto wParam = reinterpret_cast<tvr::WPARAM>(copy.get());
