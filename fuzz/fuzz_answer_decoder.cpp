@@ -10,8 +10,8 @@
 #include <tavric/board_doc.h>
 
 #include "contract/host.h"
-#include "decode/answer_decoder.h"
 #include "fuzz_support.h"
+#include "run_state.h"
 #include "test_board.h"
 #include "test_protocol.h"
 
@@ -40,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   doc.m_pProtocol = &Protocol();
   CTVRHost::Instance().SetActiveDocument(&doc);
   doc.m_bConnected = TRUE;
-  doc.m_bTraceOn = (mode & 1) ? FALSE : TRUE;
-  doc.m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
-  doc.m_dwCommandType = (mode & 4) ? 1 : 0;
+  doc.GetRunController().SetTraceOn((mode & 1) ? FALSE : TRUE);
+  tvr_test::SetRun(doc, false, (mode & 2) != 0);
+  doc.GetRunController().OnCommandType((mode & 4) ? 1 : 0);
   doc.SetLoopMode((mode & 8) ? TRUE : FALSE);
   doc.SetHexDisplay((mode & 16) ? FALSE : TRUE);
 
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (!input.AtEnd()) {
     std::string answer = input.Take(input.Byte());
     std::vector<tvr::BYTE> bytes(answer.begin(), answer.end());
-    CTVRAnswerDecoder::Decode(doc, bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
+    doc.OnReceiveAnswer(bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
   }
   tvr_fuzz::RunQueueBriefly(5);
   CTVRHost::Instance().SetActiveDocument(nullptr);

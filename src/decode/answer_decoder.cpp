@@ -1,7 +1,6 @@
 #include "decode/answer_decoder.h"
 
 #include <tavric/board_doc.h>
-#include <tavric/messages.h>
 #include <tavric/prompts.h>
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
@@ -17,54 +16,50 @@ namespace {
 
 constexpr tvr::BYTE ANSWER_EMPTY = 0xE0;
 
-void RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const CTVRAnswerFrame& a, tvr::BOOL traceOnAtEntry) {
+CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const CTVRAnswerFrame& a,
+                               CTVRAnswerVerdict verdict) {
   bool loopbackPassed = false;
   tvr::BYTE lpb = pProtocol ? pProtocol->GetLpbActivated() : 0;
   if (lpb != 0) {
-    // A loopback answer never moves the script on.
-    doc.m_bTraceOn = TRUE;
-    doc.m_dwCommandType = 1;
+    // A loopback answer never moves the script on, and is traced.
+    verdict.m_eEnd = ANSWER_LOOPBACK_STEP;
     if (lpb == 1)
       loopbackPassed = pProtocol->LpbGie(a.GetBytes(), a.GetLength()) != 0;
     else if (lpb == 2)
       loopbackPassed = pProtocol->LpbEmv(a.GetBytes(), a.GetLength()) != 0;
   }
-  if (doc.m_bTraceOn) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+  // The challenge step has traced the bytes already.
+  const bool traced =
+      lpb != 0 || (verdict.m_eCyphering != CYPHERING_CONTINUES && CTVRAnswerSteps::IsTraced(doc, verdict.m_eCyphering));
+  if (traced) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
   if (loopbackPassed) {
     CTVRAnswerSteps::TraceText(doc, tvr_decoder_texts::kLoopbackOk, TRACE_COMMENT);
     TVRMessageBeep(10);
   }
   doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
 
-  if (doc.m_dwCommandType != 0) {
-    // The one-off command (quick command, register tool, challenge) is over;
-    // the script stays where it is.
-    doc.m_bRunning = FALSE;
-    doc.m_dwCommandType = 0;
-    doc.m_bWaitAnswer = FALSE;
-  } else if (!doc.m_bWaitAnswer) {
-    doc.m_bTraceOn = traceOnAtEntry;
-  } else {
-    doc.m_bWaitAnswer = FALSE;
-    if (a.AtBuffer(a.GetHeader()) == doc.GetExpectedOpcode() || a.AtBuffer(0) == ANSWER_EMPTY ||
-        doc.m_eScriptType == SCRIPT_RAWDATA)
-      PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);
+  if (lpb == 0) {
+    const bool done = a.AtBuffer(a.GetHeader()) == doc.GetExpectedOpcode() || a.AtBuffer(0) == ANSWER_EMPTY ||
+                      doc.m_eScriptType == SCRIPT_RAWDATA;
+    verdict.m_eEnd = done ? ANSWER_DONE : ANSWER_NOT_DONE;
   }
+  return verdict;
 }
 
 }  // namespace
 
-void CTVRAnswerDecoder::Decode(CTVRBoardDoc& doc, tvr::BYTE* answer, tvr::DWORD length) {
+CTVRAnswerVerdict CTVRAnswerDecoder::Decode(CTVRBoardDoc& doc, tvr::BYTE* answer, tvr::DWORD length) {
   CTVRProtocol* pProtocol = doc.m_pProtocol;
   CTVRAnswerFrame a(answer, length, pProtocol);
 
-  // An answer nobody waits for is traced whatever trace on says.
-  const tvr::BOOL traceOnAtEntry = doc.m_bTraceOn;
-  if (!doc.m_bWaitAnswer) doc.m_bTraceOn = TRUE;
   if (doc.m_eScriptType == SCRIPT_RAWDATA) doc.m_DelayOptions.m_bFreeReception = FALSE;
   if (CTVRAnswerHook* pHook = doc.GetRegisterDialog(); pHook != nullptr && pHook->IsWaitingAnswer())
     pHook->OnAnswer(a.GetBytes(), a.GetLength());
 
-  if (pProtocol && !CTVRProtocolFamily::ForProtocol(*pProtocol).DecodeAnswer(doc, *pProtocol, a)) return;
-  RunCommonEnd(doc, pProtocol, a, traceOnAtEntry);
+  CTVRAnswerVerdict verdict;
+  if (pProtocol) {
+    verdict = CTVRProtocolFamily::ForProtocol(*pProtocol).DecodeAnswer(doc, *pProtocol, a);
+    if (verdict.m_eEnd == ANSWER_KEEP_WAITING) return verdict;
+  }
+  return RunCommonEnd(doc, pProtocol, a, verdict);
 }

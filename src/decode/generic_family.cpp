@@ -37,15 +37,15 @@ void CTVRGenericFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol,
   if (cls == protocol.GetOpcodeSelectCard() && scriptTyped) {
     // A script's selection can be undone when it fails; a one-off command's
     // cannot, so it leaves the old card alone.
-    if (doc.m_dwCommandType == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
+    if (doc.GetCommandType() == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
     protocol.SetSelectCard(code);
     CTVRHost::Instance().GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
   }
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, code, false);
 }
 
-bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (doc.m_eScriptType == SCRIPT_RAWDATA) return true;
+CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+  if (doc.m_eScriptType == SCRIPT_RAWDATA) return {};
   CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE opcode = a.Opcode();
@@ -53,7 +53,7 @@ bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, 
 
   // V1: an error answer. An empty answer is never one.
   if (a.GetLength() > 0 && first == protocol.GetProtocolErrorCode()) {
-    CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
+    const ETVRCypheringStep step = CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(data);
     if (opcode == protocol.GetOpcodeSelectCard()) {
@@ -63,20 +63,20 @@ bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, 
       slots.ShowSlot(tvr::BYTE(card - 1));
     }
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), data);
-    if (doc.m_bTraceOn) text.Trace(doc);
-    return true;
+    if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
+    return {ANSWER_DONE, step};
   }
 
   // V2: a command answer.
-  if (first != ANSWER_COMMAND || a.GetLength() <= a.GetHeader()) return true;
-  CTVRAnswerSteps::RunCypheringEnd(doc);
+  if (first != ANSWER_COMMAND || a.GetLength() <= a.GetHeader()) return {};
+  const ETVRCypheringStep end = CTVRAnswerSteps::RunCypheringEnd(doc);
   const CCmdCode& commands = *protocol.GetCmdCode();
   if (commands.IsDefined(opcode)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, opcode, data)) text.Append(texts::kUnknownCommandSeeCommandTxt);
-    if (doc.m_bWaitAnswer) text.Append(texts::kExecuted);
-    if (doc.m_bTraceOn) text.Trace(doc);
-  } else if (doc.m_bTraceOn) {
+    if (CTVRAnswerSteps::IsAwaited(doc, end)) text.Append(texts::kExecuted);
+    if (CTVRAnswerSteps::IsTraced(doc, end)) text.Trace(doc);
+  } else if (CTVRAnswerSteps::IsTraced(doc, end)) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 
@@ -88,6 +88,6 @@ bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, 
     // The high four bits name the slot counted from 1; bit 0 clear: the card left.
     if (!(data & 0x01)) slots.ClearAtr(tvr::BYTE((data >> 4) - 1));
   }
-  CTVRAnswerSteps::RunCypheringFeed(doc, a);
-  return true;
+  const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
+  return {ANSWER_DONE, end != CYPHERING_NONE ? end : feed};
 }

@@ -44,15 +44,15 @@ void CTVRKiroFamily::NameCommand(CTVRBoardDoc& doc, CTVRProtocol& protocol, cons
   if (commands.IsDefined(cls)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, cls, code)) text.Append(texts::kUnknownCommandSeeKirocmdTxt);
-    if (doc.m_bWaitAnswer) text.Append(texts::kExecuted);
-    if (doc.m_bTraceOn) text.Trace(doc);
-  } else if (doc.m_bTraceOn) {
+    if (doc.IsWaitingAnswer()) text.Append(texts::kExecuted);
+    if (doc.IsTraceOn()) text.Trace(doc);
+  } else if (doc.IsTraceOn()) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 }
 
-bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (doc.m_eScriptType == SCRIPT_RAWDATA || !HasStartBytes(a)) return true;
+CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+  if (doc.m_eScriptType == SCRIPT_RAWDATA || !HasStartBytes(a)) return {};
   const tvr::BYTE errorCode = protocol.GetProtocolErrorCode();
   const tvr::DWORD h = a.GetHeader();
 
@@ -61,7 +61,7 @@ bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(a.Opcode());
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), a.Opcode());
-    if (doc.m_bTraceOn) text.Trace(doc);
+    if (doc.IsTraceOn()) text.Trace(doc);
   }
 
   // K2: a normal frame, its length checked against the length's checksum.
@@ -82,5 +82,5 @@ bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     a.ShiftHeader(EXTENDED_EXTRA_HEADER);
     NameCommand(doc, protocol, a);
   }
-  return true;
+  return {};
 }

@@ -28,23 +28,24 @@ void CTVRPcscFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, co
   WriteTableName(doc, *protocol.GetCmdCode(), sent.m_pFrame[0], sent.m_pFrame[1], true);
 }
 
-bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE kind = a.Opcode();
+  ETVRCypheringStep step = CYPHERING_NONE;
 
   if (a.GetLength() > 0 && first == protocol.GetProtocolErrorCode()) {
     // P1: the reader sends the error text itself, up to a zero byte.
-    CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
+    step = CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
     CTVRDecodedText<512> text;
     const tvr::BYTE* p = a.Data();
     const tvr::BYTE* end = a.GetBytes() + a.GetLength();
     std::size_t count = 0;
     while (p + count < end && p[count] != 0) ++count;
     text.Append(reinterpret_cast<const char*>(p), count);
-    if (doc.m_bTraceOn) text.Trace(doc);
+    if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
   } else if (first == ANSWER_CARD && a.GetLength() > a.GetHeader()) {
     // P2: a card answer.
-    CTVRAnswerSteps::RunCypheringEnd(doc);
+    step = CTVRAnswerSteps::RunCypheringEnd(doc);
     CTVRDecodedText<300> text;
     bool named = true;
     switch (kind) {
@@ -68,7 +69,7 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
         break;
     }
     // The answer to an escape command is traced without a decoded text.
-    if (named && doc.m_bTraceOn && !doc.IsEscapeAnswerExpected()) text.Trace(doc);
+    if (named && CTVRAnswerSteps::IsTraced(doc, step) && !doc.IsEscapeAnswerExpected()) text.Trace(doc);
     doc.SetEscapeAnswerExpected(FALSE);
 
     CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
@@ -77,7 +78,8 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     const tvr::BYTE data = a.FirstData();
     if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode())
       slots.SetAtr(a.Data(), a.GetCount(), slot);
-    CTVRAnswerSteps::RunCypheringFeed(doc, a);
+    const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
+    if (step == CYPHERING_NONE) step = feed;
   }
 
   // P3: what the common end traces and checks.
@@ -85,5 +87,5 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     a.Hide();
   else
     a.DropFront(HIDDEN_FRONT);
-  return true;
+  return {ANSWER_DONE, step};
 }

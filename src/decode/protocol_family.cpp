@@ -48,7 +48,7 @@ void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol) const {
 }
 
 void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {
-  if (!doc.m_bTraceOn) return;
+  if (!doc.IsTraceOn()) return;
   if (text == nullptr) length = 0;
   doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
 }

@@ -10,6 +10,7 @@
 
 #include <tavric/crypto.h>
 #include <tavric/doc_template.h>
+#include <tavric/messages.h>
 #include <tavric/protocol.h>
 #include <tavric/registry.h>
 
@@ -21,6 +22,7 @@
 #include "document/interpreter.h"
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "document/run_end_hint.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
@@ -48,7 +50,8 @@ CTVRBoardDoc::CTVRBoardDoc()
       m_pSink(std::make_unique<CTVRBoardDocSink>(*this)),
       m_pLineStore(std::make_unique<CTVRLineStore>(*m_pSink)),
       m_pInterpreter(std::make_unique<CTVRInterpreter>(*m_pLineStore, *m_pSink)),
-      m_pTraceLog(std::make_unique<CTVRTraceLog>()) {
+      m_pTraceLog(std::make_unique<CTVRTraceLog>()),
+      m_pRunController(std::make_unique<CTVRRunController>()) {
   m_strScriptPath = kNoname;
 
   // Reader
@@ -73,12 +76,12 @@ CTVRBoardDoc::CTVRBoardDoc()
   OnCommand(ID_SCRIPT_COMMANDS, [this] { OnScriptCommands(); });
   OnCommand(ID_SCRIPT_APDU, [this] { OnScriptApdu(); });
   OnCommand(ID_DELAY_CMD, [this] { OnDelayCmd(); });
-  OnUpdate(ID_SCRIPT_START, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !m_bRunning); });
-  OnUpdate(ID_SCRIPT_STEP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !m_bRunning); });
-  OnUpdate(ID_SCRIPT_STOP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && m_bRunning); });
+  OnUpdate(ID_SCRIPT_START, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !IsRunning()); });
+  OnUpdate(ID_SCRIPT_STEP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !IsRunning()); });
+  OnUpdate(ID_SCRIPT_STOP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && IsRunning()); });
   OnUpdate(ID_SCRIPT_LOOP, [this](CTVRCmdUI* ui) {
     ui->Enable(TRUE);
-    ui->SetCheck(m_bLoopMode ? 1 : 0);
+    ui->SetCheck(IsLoopMode() ? 1 : 0);
   });
   OnUpdate(ID_SCRIPT_RAWDATA, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_RAWDATA ? 1 : 0); });
   OnUpdate(ID_SCRIPT_COMMANDS, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_COMMANDS ? 1 : 0); });
@@ -183,7 +186,7 @@ void CTVRBoardDoc::OnSendRawdata(BYTE* bytes, DWORD count) {
   SendData(bytes, count, SCRIPT_RAWDATA);
 }
 void CTVRBoardDoc::OnCommandType(WPARAM kind, LPARAM) {
-  m_dwCommandType = DWORD(kind);
+  m_pRunController->OnCommandType(DWORD(kind));
 }
 void CTVRBoardDoc::OnEndCommand(WPARAM, LPARAM) {
   EndCommand();
@@ -192,7 +195,13 @@ void CTVRBoardDoc::OnEndCommand(WPARAM, LPARAM) {
 void CTVRBoardDoc::OnReceiveAnswer(BYTE* answer, DWORD length) {
   // A board that posts a count without bytes gets an empty answer, not a crash.
   if (answer == nullptr) length = 0;
-  CTVRPluginGuard::Call(*this, CTVRPluginGuard::DECODING, [&] { CTVRAnswerDecoder::Decode(*this, answer, length); });
+  m_pRunController->OnAnswerArrived();
+  CTVRAnswerVerdict verdict;
+  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::DECODING,
+                             [&] { verdict = CTVRAnswerDecoder::Decode(*this, answer, length); }))
+    return;
+  // The end goes to the active document: a run goes on only while its document is active.
+  if (m_pRunController->OnAnswerDecoded(verdict)) PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);
 }
 
 void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
@@ -202,17 +211,17 @@ void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
   const std::size_t length = text != nullptr ? strnlen(text, kCommentBufferSize - 1) : 0;
   if (length > 0) std::memcpy(buffer, text, length);
   buffer[length] = '\0';
-  if (m_bTraceOn) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
+  if (IsTraceOn()) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
 }
 
 void CTVRBoardDoc::OnReceiveError() {
   if (m_bBeepOnError) CTVRUserPrompts::Get().MessageBeep(0);
   // Without auto pause the awaited answer still ends the command; with
   // nothing awaited there is nothing left to end it, so the run stops.
-  if (!m_bAutoPause && m_bWaitAnswer) return;
+  if (!m_bAutoPause && IsWaitingAnswer()) return;
   // A run, or a one-off exchange, that the error ends: the views are told
   // why while the statement is still marked.
-  if (m_bRunning || m_bWaitAnswer) {
+  if (IsRunning() || IsWaitingAnswer()) {
     int cause = RUN_END_READER_ERROR;
     UpdateAllViews(nullptr, HINT_RUN_ENDED_EARLY, &cause);
   }
@@ -267,12 +276,8 @@ BOOL CTVRBoardDoc::OnNewDocument() {
   m_bConnectEnabled = TRUE;
   m_bStateSaved = FALSE;
   m_eScriptType = SCRIPT_RAWDATA;
-  m_bLoopMode = FALSE;
   m_bReadOnly = FALSE;
-  m_bRunning = FALSE;
-  m_dwCommandType = 0;
-  m_bWaitAnswer = FALSE;
-  m_bTraceOn = TRUE;
+  m_pRunController->Reset();
   m_pInterpreter->Reset();
   m_pLineStore->Reset();
 

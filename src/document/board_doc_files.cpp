@@ -7,6 +7,7 @@
 #include <tavric/doc_template.h>
 
 #include "document/board_doc_texts.h"
+#include "document/run_controller.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
@@ -37,7 +38,7 @@ void CTVRBoardDoc::OnFileOpen() {
   // A file that cannot be read has said so and left the script as it was.
   if (!OnOpenDocument(chosen)) return;
   CTVRRecentFileList::Instance().Add(chosen);
-  m_bTraceOn = TRUE;
+  m_pRunController->SetTraceOn(TRUE);
   SetLoopCounter(0);
 }
 

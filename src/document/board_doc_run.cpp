@@ -7,65 +7,93 @@
 #include "board_settings_dlg.h"
 #include "delay_options_dlg.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "run_messages.h"
 
+// The run's queries and modes, kept by the run controller.
+BOOL CTVRBoardDoc::IsRunning() const {
+  return m_pRunController->IsRunning();
+}
+BOOL CTVRBoardDoc::IsWaitingAnswer() const {
+  return m_pRunController->IsWaitingAnswer();
+}
+BOOL CTVRBoardDoc::IsTraceOn() const {
+  return m_pRunController->IsTraceOn();
+}
+DWORD CTVRBoardDoc::GetCommandType() const {
+  return m_pRunController->GetCommandType();
+}
+BOOL CTVRBoardDoc::IsStepMode() const {
+  return m_pRunController->IsStepMode();
+}
+void CTVRBoardDoc::SetStepMode(BOOL step) {
+  m_pRunController->SetStepMode(step);
+}
+BOOL CTVRBoardDoc::IsLoopMode() const {
+  return m_pRunController->IsLoopMode();
+}
+void CTVRBoardDoc::SetLoopMode(BOOL loop) {
+  m_pRunController->SetLoopMode(loop);
+}
+BYTE CTVRBoardDoc::GetExpectedOpcode() const {
+  return m_pRunController->GetExpectedOpcode();
+}
+void CTVRBoardDoc::SetExpectedOpcode(BYTE opcode) {
+  m_pRunController->SetExpectedOpcode(opcode);
+}
+
 void CTVRBoardDoc::EndCommand() {
+  CTVRRunController& run = *m_pRunController;
   // A Stop, an error or the end of the script came first.
-  if (!m_bRunning) return;
+  if (!run.IsRunning()) return;
 
   GotoNextCommand();
-  if (m_bStepMode) {
-    m_bRunning = FALSE;
-    return;
+  const int line = GetCurrentLine();
+  switch (run.OnStatementEnded(line < GetLineCount() && (GetLineState(line) & LINE_BREAKPOINT) != 0)) {
+    case CTVRRunController::NEXT_NONE:
+      return;
+    case CTVRRunController::NEXT_QUEUED:
+      // A directive that ended at once inside the statement that an outer
+      // EndCommand started: going on here would recurse once per statement, and
+      // a loop of directives would never give Stop a chance. The queue starts
+      // the next statement after the outer handlers have returned.
+      PostMessage(m_DummyWnd.GetSafeHwnd(), GetContinueRunMessage(), WPARAM(run.GetRunSerial()), 0);
+      return;
+    case CTVRRunController::NEXT_NOW:
+      break;
   }
-  if (GetCurrentLine() < GetLineCount() && (GetLineState(GetCurrentLine()) & LINE_BREAKPOINT) != 0) {
-    m_bRunning = FALSE;
-    return;
-  }
-
-  if (m_nEndCommandDepth > 0) {
-    // A directive that ended at once inside the statement that an outer
-    // EndCommand started: going on here would recurse once per statement, and
-    // a loop of directives would never give Stop a chance. The queue starts
-    // the next statement after the outer handlers have returned.
-    PostMessage(m_DummyWnd.GetSafeHwnd(), GetContinueRunMessage(), WPARAM(m_dwRunSerial), 0);
-    return;
-  }
-  ++m_nEndCommandDepth;
+  run.EnterNextStatement();
   SendCurrentCommand();
-  --m_nEndCommandDepth;
+  run.LeaveNextStatement();
 }
 
 void CTVRBoardDoc::OnContinueRun(WPARAM serial) {
+  CTVRRunController& run = *m_pRunController;
   // Stop, or Stop and Start again, since it was posted: that run is over.
-  if (!m_bRunning || serial != WPARAM(m_dwRunSerial)) return;
-  ++m_nEndCommandDepth;
+  if (!run.AcceptsContinuation(DWORD(serial))) return;
+  run.EnterNextStatement();
   SendCurrentCommand();
-  --m_nEndCommandDepth;
+  run.LeaveNextStatement();
 }
 
 void CTVRBoardDoc::OnScriptStop() {
-  ++m_dwRunSerial;
-  m_bRunning = FALSE;
-  m_bWaitAnswer = FALSE;
+  m_pRunController->OnStop();
   // A statement sent and not yet answered counts as done: the mark moves past it.
   GotoNextCommand();
 }
 
 void CTVRBoardDoc::OnScriptStart() {
-  ++m_dwRunSerial;
-  m_bStepMode = FALSE;
+  m_pRunController->OnStart();
   SendCurrentCommand();
 }
 
 void CTVRBoardDoc::OnScriptStep() {
-  ++m_dwRunSerial;
-  m_bStepMode = TRUE;
+  m_pRunController->OnStep();
   SendCurrentCommand();
 }
 
 void CTVRBoardDoc::OnScriptLoop() {
-  m_bLoopMode = m_bLoopMode ? FALSE : TRUE;
+  SetLoopMode(IsLoopMode() ? FALSE : TRUE);
   SetLoopCounter(0);
 }
 

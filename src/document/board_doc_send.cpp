@@ -13,6 +13,7 @@
 #include "board_doc_texts.h"
 #include "decode/protocol_family.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "platform/user_prompts.h"
 
 namespace {
@@ -35,8 +36,8 @@ DWORD CTVRBoardDoc::PrepareData(BYTE* out, DWORD capacity, BYTE* bytes, DWORD co
 
 BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (bytes == nullptr) count = 0;
-  m_bWaitAnswer = TRUE;
   if (m_pProtocol == nullptr) {
+    m_pRunController->OnSendRefused();
     CTVRUserPrompts::Get().MessageBox(tvr_doc_texts::kUnknownProtocol);
     return FALSE;
   }
@@ -55,7 +56,7 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   // stack garbage in the frame or the trace.
   std::memset(frame, 0, std::size_t(n) + 1);
 
-  m_bRunning = TRUE;
+  m_pRunController->OnAnswerAwaited();
   if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::FRAMING, [&] { PrepareData(frame, n, bytes, count, type); }))
     return FALSE;
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
@@ -70,6 +71,6 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
       }))
     return FALSE;
 
-  if (m_bTraceOn) NotifyMessage(frame, n, TRACE_SENT);
+  if (IsTraceOn()) NotifyMessage(frame, n, TRACE_SENT);
   return result;
 }

@@ -6,6 +6,7 @@
 
 #include "decode/protocol_family.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 
 void CTVRBoardDocSink::OnLinesEdited() {
   m_Doc.SetModifiedFlag(TRUE);
@@ -20,7 +21,7 @@ void CTVRBoardDocSink::OnNextStatementMoved() {
 }
 
 tvr::BOOL CTVRBoardDocSink::IsRunning() const {
-  return m_Doc.m_bRunning;
+  return m_Doc.IsRunning();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsStepMode() const {
@@ -33,16 +34,15 @@ tvr::BOOL CTVRBoardDocSink::IsLoopMode() const {
 
 void CTVRBoardDocSink::OnScriptEnded() {
   // Parked on the last statement: Start runs it again, as after a step.
-  m_Doc.m_bRunning = FALSE;
-  m_Doc.SetStepMode(TRUE);
+  m_Doc.GetRunController().OnScriptEnded();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsTraceOn() const {
-  return m_Doc.m_bTraceOn;
+  return m_Doc.IsTraceOn();
 }
 
 void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
-  m_Doc.m_bTraceOn = on;
+  m_Doc.GetRunController().SetTraceOn(on);
 }
 
 void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
@@ -74,12 +74,11 @@ void CTVRBoardDocSink::OnStatementStarted() {
   const CTVRProtocol* pProtocol = m_Doc.m_pProtocol;
   if (pProtocol != nullptr && CTVRProtocolFamily::ForProtocol(*pProtocol).IsRawDataOnly())
     m_Doc.m_eScriptType = SCRIPT_RAWDATA;
-  m_Doc.m_bRunning = TRUE;
-  m_Doc.m_dwCommandType = 0;
+  m_Doc.GetRunController().OnStatementStarted();
 }
 
 void CTVRBoardDocSink::OnRunEnded() {
-  m_Doc.m_bRunning = FALSE;
+  m_Doc.GetRunController().OnRunEnded();
 }
 
 void CTVRBoardDocSink::NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind) {

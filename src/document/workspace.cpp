@@ -14,6 +14,7 @@
 #include "document/board_doc_texts.h"
 #include "document/headless_frames.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
 
@@ -228,7 +229,7 @@ void CTVRWorkspace::OpenRecentFile(int index) {
     return;
   }
   list.Add(path);
-  pDoc->m_bTraceOn = TRUE;
+  pDoc->GetRunController().SetTraceOn(TRUE);
   pDoc->SetLoopCounter(0);
 }
 

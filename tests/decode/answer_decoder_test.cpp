@@ -11,6 +11,7 @@
 
 #include "decode/answer_decoder.h"
 #include "doc_fixture.h"
+#include "run_state.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -62,16 +63,15 @@ class AnswerDecoder : public CTVRDocFixture {
   void Await(BYTE opcode) {
     RunQueue();
     m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
-    m_pDoc->m_bWaitAnswer = TRUE;
+    tvr_test::SetRun(*m_pDoc, true, true);
     m_pDoc->SetExpectedOpcode(opcode);
-    m_pDoc->m_bRunning = TRUE;
     m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
   }
   // Decodes a copy that holds exactly the answer's bytes, so that a read past
   // its end is caught by the address sanitizer.
   void Decode(const Bytes& answer) {
     Bytes copy = answer;
-    CTVRAnswerDecoder::Decode(*m_pDoc, copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
+    m_pDoc->OnReceiveAnswer(copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
   }
   std::vector<Record> Records() const { return tvr_test::TraceRecords(*m_pDoc, m_nFirstRecord); }
   // Whether the end of the statement was posted (and nothing else).
@@ -113,8 +113,8 @@ TEST_F(AnswerDecoder, DecodedTextBytesAndTheEndOfTheStatement) {
     SCOPED_TRACE(c.what);
     Await(c.expected);
     m_pDoc->m_eScriptType = c.type;
-    m_pDoc->m_bWaitAnswer = c.wait;
-    m_pDoc->m_bTraceOn = c.traceOn;
+    tvr_test::SetRun(*m_pDoc, true, c.wait);
+    m_pDoc->GetRunController().SetTraceOn(c.traceOn);
     m_pDoc->GetDelayOptions().m_bFreeReception = TRUE;
     Decode(c.answer);
     std::vector<Record> expected;
@@ -122,8 +122,8 @@ TEST_F(AnswerDecoder, DecodedTextBytesAndTheEndOfTheStatement) {
     if (c.bytes) expected.emplace_back(TRACE_RECEIVED, Str(c.answer));
     EXPECT_EQ(Records(), expected);
     EXPECT_EQ(EndPosted(), c.ends);
-    EXPECT_FALSE(m_pDoc->m_bWaitAnswer);
-    EXPECT_EQ(m_pDoc->m_bTraceOn, c.traceOn);  // forced on for an unsolicited answer, then restored
+    EXPECT_FALSE(m_pDoc->IsWaitingAnswer());
+    EXPECT_EQ(m_pDoc->IsTraceOn(), c.traceOn);  // forced on for an unsolicited answer, then restored
     EXPECT_EQ(m_pDoc->GetDelayOptions().m_bFreeReception, c.type == SCRIPT_RAWDATA ? FALSE : TRUE);
   }
 }
@@ -137,7 +137,7 @@ TEST_F(AnswerDecoder, ShortAnswersAreNeverReadPastTheirEnd) {
     for (const Bytes& frame : frames)
       for (std::size_t length = 0; length <= frame.size(); ++length) {
         m_pDoc->m_eScriptType = type;
-        m_pDoc->m_bWaitAnswer = TRUE;
+        tvr_test::SetRun(*m_pDoc, true, true);
         const Bytes prefix(frame.begin(), frame.begin() + std::ptrdiff_t(length));
         Decode(prefix);
         ASSERT_FALSE(Records().empty());
@@ -182,13 +182,13 @@ TEST_F(AnswerDecoder, AnswerToResetAndMaskGoToTheSelectedCardsSlot) {
 TEST_F(AnswerDecoder, LoopbackStepIsJudgedWithoutMovingTheScript) {
   LoopbackProtocol loopback;
   UseProtocol(loopback);
-  m_pDoc->m_bTraceOn = FALSE;
+  m_pDoc->GetRunController().SetTraceOn(FALSE);
   const Bytes answer = MakeAnswerFrame(0x60, 0xD4, {0x4A});
   Decode(answer);
   EXPECT_EQ(Records(), (std::vector<Record>{{1, Str(answer)}, {2, "LOOPBACK : TEST OK\r\n\r\n"}}));
   EXPECT_EQ(m_Prompts.m_Beeps, (std::vector<UINT>{10}));
   EXPECT_EQ(CTVRDispatcher::Instance().PendingCount(), 0u);
-  EXPECT_FALSE(m_pDoc->m_bRunning);
+  EXPECT_FALSE(m_pDoc->IsRunning());
 
   // An error the protocol takes as the end of the loopback stops it.
   Await(0xD4);
@@ -199,24 +199,24 @@ TEST_F(AnswerDecoder, LoopbackStepIsJudgedWithoutMovingTheScript) {
 
 TEST_F(AnswerDecoder, TripleDesExchangeFromChallengeToTheCypheredAnswer) {
   // The directive sent the challenge request as a one-off command.
-  m_Crypto.m_bAuthenticationPending = 1;
-  m_pDoc->m_dwCommandType = 1;
+  m_Crypto.OnChallengeRequested();
+  m_pDoc->GetRunController().OnCommandType(1);
   const Bytes challenge = MakeAnswerFrame(0x60, 0x84, {1, 2, 3, 4, 5, 6, 7, 8, 0x90, 0x00});
   Decode(challenge);
   EXPECT_EQ(m_Crypto.m_Challenges, (std::vector<Bytes>{{1, 2, 3, 4, 5, 6, 7, 8, 0}}));  // zero-terminated
   // The bytes are traced once, by the challenge step, and nothing after it.
   EXPECT_EQ(Records(), (std::vector<Record>{{3, " UNKNOWN COMMAND EXECUTED"}, {1, Str(challenge)}}));
-  EXPECT_FALSE(m_pDoc->m_bTraceOn);
+  EXPECT_FALSE(m_pDoc->IsTraceOn());
   EXPECT_EQ(CTVRDispatcher::Instance().PendingCount(), 0u);
 
   // The answer to the cyphered command ends the directive like a statement.
-  m_pDoc->m_dwCommandType = 1;
+  m_pDoc->GetRunController().OnCommandType(1);
   Decode(MakeAnswerFrame(0x60, 0xD4, {0x4A, 0x90, 0x00}));
-  EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 0);
-  EXPECT_EQ(m_Crypto.m_bChallengeReceived, 0);
+  EXPECT_FALSE(m_Crypto.IsExchangePending());
+  EXPECT_FALSE(m_Crypto.IsChallengeReceived());
   EXPECT_EQ(Records().at(2), Record(3, " Get firmware EXECUTED"));
-  EXPECT_TRUE(m_pDoc->m_bTraceOn);
-  EXPECT_TRUE(m_pDoc->m_bRunning);
+  EXPECT_TRUE(m_pDoc->IsTraceOn());
+  EXPECT_TRUE(m_pDoc->IsRunning());
   EXPECT_TRUE(EndPosted());
 }
 
@@ -228,14 +228,15 @@ TEST_F(AnswerDecoder, ActiveCypheringGetsDataWithoutStatusAndIsResetByAnError) {
 
   // An error during the exchange resets it and ends the directive.
   Await(0xD4);
-  m_Crypto.m_bAuthenticationPending = m_Crypto.m_bChallengeReceived = 1;
-  m_pDoc->m_bTraceOn = FALSE;
-  m_pDoc->m_dwCommandType = 1;
+  m_Crypto.OnChallengeRequested();
+  m_Crypto.OnChallengeReceived();
+  m_pDoc->GetRunController().SetTraceOn(FALSE);
+  m_pDoc->GetRunController().OnCommandType(1);
   Decode(MakeAnswerFrame(0xE0, 0xD4, {0x6A}));
   EXPECT_EQ(m_Crypto.m_nResets, 1);
-  EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
+  EXPECT_FALSE(m_Crypto.IsExchangePending() || m_Crypto.IsChallengeReceived());
   EXPECT_EQ(Records().at(0), Record(3, " ERROR 0x6A : Card removed"));
-  EXPECT_TRUE(m_pDoc->m_bTraceOn);
+  EXPECT_TRUE(m_pDoc->IsTraceOn());
   EXPECT_TRUE(EndPosted());
 }
 

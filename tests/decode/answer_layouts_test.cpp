@@ -12,6 +12,7 @@
 #include "decode/answer_decoder.h"
 #include "decode/protocol_family.h"
 #include "doc_fixture.h"
+#include "run_state.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -82,17 +83,16 @@ class AnswerLayouts : public CTVRDocFixture {
   void Await(BYTE opcode, EScriptType type = SCRIPT_COMMANDS, BOOL wait = TRUE) {
     RunQueue();
     m_pDoc->m_eScriptType = type;
-    m_pDoc->m_bWaitAnswer = wait;
+    tvr_test::SetRun(*m_pDoc, true, wait);
     m_pDoc->SetExpectedOpcode(opcode);
-    m_pDoc->m_bRunning = TRUE;
-    m_pDoc->m_bTraceOn = TRUE;
+    m_pDoc->GetRunController().SetTraceOn(TRUE);
     m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
   }
   // A copy of exactly the answer's size: a read past its end is caught by
   // the address sanitizer.
   void Decode(const Bytes& answer) {
     Bytes copy = answer;
-    CTVRAnswerDecoder::Decode(*m_pDoc, copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
+    m_pDoc->OnReceiveAnswer(copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
   }
   std::vector<Record> Records() const { return tvr_test::TraceRecords(*m_pDoc, m_nFirstRecord); }
   static bool EndPosted() { return CTVRDispatcher::Instance().PendingCount() == 1; }
@@ -269,15 +269,15 @@ TEST_F(AnswerLayouts, AnIntermediateMessageLeavesTheCommandAwaitingItsFinalAnswe
   for (BOOL awaited : {TRUE, FALSE}) {
     SCOPED_TRACE(awaited);
     Await(0x80, SCRIPT_COMMANDS, awaited);
-    m_pDoc->m_bTraceOn = FALSE;
+    m_pDoc->GetRunController().SetTraceOn(FALSE);
     Decode(answer);
     // Traced only when trace is on, which it is for an answer nobody awaits;
     // nothing decoded, nothing ended, nothing restored.
     const std::vector<Record> traced{{TRACE_RECEIVED, Str(answer)}};
     EXPECT_EQ(Records(), awaited ? std::vector<Record>() : traced);
     EXPECT_FALSE(EndPosted());
-    EXPECT_EQ(m_pDoc->m_bWaitAnswer, awaited);
-    EXPECT_EQ(m_pDoc->m_bTraceOn, awaited ? FALSE : TRUE);
+    EXPECT_EQ(m_pDoc->IsWaitingAnswer(), awaited);
+    EXPECT_EQ(m_pDoc->IsTraceOn(), awaited ? FALSE : TRUE);
   }
 }
 

@@ -134,7 +134,7 @@ TEST_F(RunControl, AReaderErrorBeepsAndStopsTheRunOnlyWithAutoPause) {
       PostMessage(Window(), WM_RECV_ERROR, 0, 0);
     RunQueue();
     EXPECT_EQ(Now(), Outcome({1}, c == kErrorWithoutAutoPause, c == kErrorWithoutAutoPause ? 0 : 1));
-    EXPECT_EQ(m_pDoc->m_bWaitAnswer, c == kErrorWithoutAutoPause);
+    EXPECT_EQ(m_pDoc->IsWaitingAnswer(), c == kErrorWithoutAutoPause);
     EXPECT_EQ(m_Prompts.m_Beeps.size(), c == kStop ? 0u : 1u);
     const std::size_t records = m_pDoc->GetTraceLog().GetCount();
     Answer();
@@ -179,7 +179,7 @@ TEST_F(RunControl, AOneOffCommandDuringARunEndsTheRunWithoutMovingTheScript) {
   Answer(0x01);
   RunQueue();
   EXPECT_EQ(Now(), Outcome({1, 6}, false, 0));
-  EXPECT_EQ(m_pDoc->m_dwCommandType, 0u);
+  EXPECT_EQ(m_pDoc->GetCommandType(), 0u);
 }
 
 TEST_F(RunControl, CommandsTheDocumentDoesNotHandleReachTheSelectedProtocol) {

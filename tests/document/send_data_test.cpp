@@ -4,6 +4,7 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "run_state.h"
 #include "temp_folder.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
@@ -38,7 +39,7 @@ TEST_F(SendData, ACardSelectionSelectsTheCardAndOnlyAScriptStatementKeepsTheOldO
   m_Protocol.SetSelectCard(3);
   Send({0x20, 0x02}, SCRIPT_COMMANDS);  // a statement of the script: command kind 0
   EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetShownSlot(), 1);
-  m_pDoc->m_dwCommandType = 1;  // a one-off command
+  m_pDoc->GetRunController().OnCommandType(1);  // a one-off command
   Send({0x20, 0x04}, SCRIPT_COMMANDS);
   EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetShownSlot(), 3);
   EXPECT_EQ(m_Protocol.m_SetOldSelectCardCalls, std::vector<BYTE>{3});
@@ -100,7 +101,7 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
     EXPECT_TRUE(m_Protocol.m_SetSelectCardCalls.empty());
   }
   // With the trace off, every family sends and writes nothing.
-  m_pDoc->m_bTraceOn = FALSE;
+  m_pDoc->GetRunController().SetTraceOn(FALSE);
   m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
   m_pDoc->GetTraceLog().Clear();
   for (ETVRAnswerLayout family : {ANSWER_GENERIC, ANSWER_PCSC, ANSWER_KIRO, ANSWER_CCID}) {

@@ -126,7 +126,7 @@ TEST_F(InterpreterAloneTest, TripleDesArmsTheCypheringObjectAndSendsTheChallenge
   EXPECT_EQ(Execute({".3des(08,10,00112233445566778899AABBCCDDEEFF);"}),
             (Calls{"Started", "OneOff 00 00 84 00 00 08"}));
   EXPECT_EQ(crypto.m_Parameters, (std::vector<BYTE>{0, 0x08, 0x10, 0x00, 0xFF}));
-  EXPECT_EQ(crypto.m_bAuthenticationPending, 1);
+  EXPECT_TRUE(crypto.IsExchangePending());
 }
 
 TEST_F(InterpreterAloneTest, TheEscapeAnswerIsExpectedUntilTheDecoderClearsIt) {

@@ -7,6 +7,7 @@
 #include <tavric/messages.h>
 
 #include "interpreter_fixture.h"
+#include "run_state.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ TEST_F(InterpreterTest, FreeRunExecutesDirectivesAndFramesInScriptOrder) {
   EXPECT_EQ(m_pDoc->m_Sent[0].size(), 9u) << "framed: .command came first";
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4})) << "raw: .rawdata came before";
   EXPECT_EQ(Records(TRACE_COMMENT), Strings{"* read binary\r\n"});
-  EXPECT_FALSE(m_pDoc->m_bRunning) << "the end of the script";
+  EXPECT_FALSE(m_pDoc->IsRunning()) << "the end of the script";
   EXPECT_EQ(m_pDoc->GetMarkedLine(), 4);
 }
 
@@ -36,7 +37,7 @@ TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStill
     static UINT Message() { return RegisterMessage("TavricTest::Stop"); }
   } stop(*m_pDoc);
 
-  m_pDoc->m_bTraceOn = FALSE;
+  m_pDoc->GetRunController().SetTraceOn(FALSE);
   m_pDoc->SetLoopMode(TRUE);
   SetScript({".info;", ".t(0);"});
   m_pDoc->OnScriptStart();
@@ -44,11 +45,11 @@ TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStill
   // from inside the previous, the stack would have overflowed long before.
   auto& dispatcher = CTVRDispatcher::Instance();
   ASSERT_TRUE(dispatcher.RunUntil([&] { return m_pDoc->GetLoopCounter() >= 500000; }, 300s));
-  ASSERT_TRUE(m_pDoc->m_bRunning);
+  ASSERT_TRUE(m_pDoc->IsRunning());
 
   const int countAtStop = m_pDoc->GetLoopCounter();
   ASSERT_TRUE(PostMessage(stop.GetSafeHwnd(), CStopWindow::Message(), 0, 0));
-  ASSERT_TRUE(dispatcher.RunUntil([&] { return !m_pDoc->m_bRunning; }, 5s));
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return !m_pDoc->IsRunning(); }, 5s));
   EXPECT_LE(m_pDoc->GetLoopCounter() - countAtStop, 1) << "at most the statement already queued ran";
   // Nothing of the stopped run is left in the queue.
   const int countStopped = m_pDoc->GetLoopCounter();
@@ -61,7 +62,7 @@ TEST_F(InterpreterTest, LoopModeOverCommentsOnlyWaitsForStop) {
   SetScript({"* only", "", "// comments"});
   m_pDoc->OnScriptStart();
   ASSERT_TRUE(RunQueue(2s)) << "nothing keeps posting";
-  EXPECT_TRUE(m_pDoc->m_bRunning);
+  EXPECT_TRUE(m_pDoc->IsRunning());
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
 }
 

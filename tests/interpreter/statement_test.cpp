@@ -4,6 +4,7 @@
 
 #include "document/line_store.h"
 #include "interpreter_fixture.h"
+#include "run_state.h"
 
 namespace {
 
@@ -32,13 +33,13 @@ TEST_F(InterpreterTest, StatementsAssembleTheirBytesOverLines) {
     EXPECT_EQ(Step(script), 1);
     EXPECT_EQ(m_pDoc->m_Sent, std::vector<ByteVec>{sent});
     EXPECT_EQ(m_pDoc->GetCurrentLine(), nextLine);
-    EXPECT_TRUE(m_pDoc->m_bRunning);
+    EXPECT_TRUE(m_pDoc->IsRunning());
   }
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(InterpreterTest, TheScriptTypeDecidesTheFraming) {
-  m_pDoc->m_dwCommandType = 1;  // left over from a one-off command
+  m_pDoc->GetRunController().OnCommandType(1);  // left over from a one-off command
   m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
   Step({"00 A4 04 00 02 3F 00;"});
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
@@ -92,7 +93,7 @@ TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
     SetScript(script);
     m_pDoc->GetTraceLog().Clear();
     m_pDoc->m_Sent.clear();
-    m_pDoc->m_bTraceOn = traceOn;
+    m_pDoc->GetRunController().SetTraceOn(traceOn);
     m_pDoc->GetLineStore().SetCurrentLine(line);
     m_pDoc->SendCurrentCommand();
     EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
@@ -105,16 +106,16 @@ TEST_F(InterpreterTest, StatementsThatSendNothing) {
   for (const Strings& script :
        {Strings{";", "00 b0;"}, Strings{"a;", "00 b0;"}, Strings{"  ;  ", "00 b0;"}, Strings{"7"}}) {
     SCOPED_TRACE(script[0]);
-    m_pDoc->m_bRunning = FALSE;
+    tvr_test::SetRun(*m_pDoc, false);
     EXPECT_EQ(Step(script), 0);
-    EXPECT_TRUE(m_pDoc->m_bRunning) << "only Stop ends the run";
+    EXPECT_TRUE(m_pDoc->IsRunning()) << "only Stop ends the run";
     EXPECT_EQ(m_pDoc->GetMarkedLine(), 0) << "EndCommand was not called";
   }
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
   m_pDoc->m_pProtocol = nullptr;
   EXPECT_EQ(Step({"00 a4;"}), 1);
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
-  EXPECT_TRUE(m_pDoc->m_bRunning);
+  EXPECT_TRUE(m_pDoc->IsRunning());
   EXPECT_EQ(Messages(), Strings{"Unknown Protocol!"});
 }
 

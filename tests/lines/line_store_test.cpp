@@ -10,6 +10,7 @@
 
 #include "document/line_store.h"
 #include "platform/user_prompts.h"
+#include "run_state.h"
 #include "test_board.h"
 #include "trace_reader.h"
 
@@ -187,10 +188,10 @@ TEST_F(LineStoreTest, ChunksEndAtTheFirstCommentMarkOrSemicolon) {
 
 TEST_F(LineStoreTest, NextLineAtTheEndParksOnTheStartOfTheLastStatement) {
   m_Doc.SetScriptLines({"00 a4;", "00 b0", "00 00;", "* trailer"});
-  m_Doc.m_bRunning = TRUE;
+  tvr_test::SetRun(m_Doc, true);
   m_Doc.GetLineStore().SetCurrentLine(3);
   EXPECT_EQ(m_Doc.NextLine(), 0);
-  EXPECT_FALSE(m_Doc.m_bRunning);
+  EXPECT_FALSE(m_Doc.IsRunning());
   EXPECT_TRUE(m_Doc.IsStepMode());
   EXPECT_EQ(m_Doc.GetCurrentLine(), 1);
 }
@@ -222,14 +223,14 @@ TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
     SCOPED_TRACE(c.what);
     m_Doc.SetScriptLines(c.lines);
     if (c.breakpoint >= 0) m_Doc.SetLineState(c.breakpoint, m_Doc.GetLineState(c.breakpoint) | LINE_BREAKPOINT);
-    m_Doc.m_bRunning = c.running;
+    tvr_test::SetRun(m_Doc, c.running);
     m_Doc.SetStepMode(c.step);
     m_Doc.SetLoopMode(c.loop);
     m_View.m_Hints.clear();
     EXPECT_EQ(m_Doc.SetNextCommand(c.from), c.result);
     EXPECT_EQ(m_Doc.GetCurrentLine(), c.to);
     EXPECT_EQ(Marked(), std::vector<int>{c.to}) << "the old mark is cleared";
-    EXPECT_EQ(m_Doc.m_bRunning, c.runningAfter);
+    EXPECT_EQ(m_Doc.IsRunning(), c.runningAfter);
     ASSERT_FALSE(m_View.m_Hints.empty());
     EXPECT_EQ(m_View.m_Hints.back().first, HINT_NEXT_STATEMENT);
   }

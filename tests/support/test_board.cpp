@@ -38,7 +38,7 @@ BOOL CTVRTestBoard::Disconnect() {
 
 BOOL CTVRTestBoard::Send(BYTE* frame, DWORD length) {
   m_Sent.push_back(Copy(frame, length));
-  m_SentCommandKinds.push_back(m_dwCommandType);
+  m_SentCommandKinds.push_back(GetCommandType());
   if (m_Responder) {
     // A real board answers from its receiving thread, after Send returned:
     // post, never handle the answer inside Send.

@@ -7,6 +7,7 @@
 #include "document/line_store.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
+#include "run_state.h"
 #include "temp_folder.h"
 
 namespace {
@@ -65,14 +66,14 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
 }
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
-  m_pDoc->m_bTraceOn = FALSE;
+  m_pDoc->GetRunController().SetTraceOn(FALSE);
   m_pDoc->SetLoopCounter(7);
   const std::string path = Write("open.cmd", "00 A4;\n");
   m_Prompts.m_FileAnswers = {path};
   m_pDoc->DoCommand(ID_FILE_OPEN);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{"noname"});
   EXPECT_EQ(
-      std::make_tuple(m_pDoc->GetScriptPath(), m_pDoc->GetCaption(), m_pDoc->m_bTraceOn, m_pDoc->GetLoopCounter()),
+      std::make_tuple(m_pDoc->GetScriptPath(), m_pDoc->GetCaption(), m_pDoc->IsTraceOn(), m_pDoc->GetLoopCounter()),
       std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
   EXPECT_EQ(Recent(), std::vector<std::string>{path});
 }
