@@ -39,8 +39,8 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
   doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
 
   if (lpb == 0) {
-    const bool done = a.AtBuffer(a.GetHeader()) == doc.GetExpectedOpcode() || a.AtBuffer(0) == ANSWER_EMPTY ||
-                      doc.m_eScriptType == SCRIPT_RAWDATA;
+    const bool done = a.AtBuffer(a.GetHeader()) == doc.GetRunController().GetExpectedOpcode() ||
+                      a.AtBuffer(0) == ANSWER_EMPTY || doc.m_eScriptType == SCRIPT_RAWDATA;
     verdict.m_eEnd = done ? ANSWER_DONE : ANSWER_NOT_DONE;
   }
   return verdict;

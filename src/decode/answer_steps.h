@@ -13,6 +13,7 @@
 #include "decode/answer_frame.h"
 #include "decode/answer_verdict.h"
 #include "decode/decoded_text.h"
+#include "document/run_controller.h"
 
 class CTVRBoardDoc;
 class CTVRProtocol;
@@ -30,11 +31,11 @@ class CTVRAnswerSteps {
   // Whether the answer's text is traced, and whether it is the one awaited,
   // once the step has run: the end of an exchange is traced and awaited like
   // a statement's answer.
-  static bool IsTraced(const CTVRBoardDoc& doc, ETVRCypheringStep step) {
-    return doc.IsTraceOn() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
+  static bool IsTraced(CTVRBoardDoc& doc, ETVRCypheringStep step) {
+    return doc.GetRunController().IsTraceOn() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
   }
-  static bool IsAwaited(const CTVRBoardDoc& doc, ETVRCypheringStep step) {
-    return doc.IsWaitingAnswer() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
+  static bool IsAwaited(CTVRBoardDoc& doc, ETVRCypheringStep step) {
+    return doc.GetRunController().IsWaitingAnswer() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
   }
 
   // The table's text for (cls, code) when its length is not 0; false otherwise.

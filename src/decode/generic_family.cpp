@@ -33,11 +33,11 @@ void CTVRGenericFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol,
   }
   const tvr::BYTE cls = sent.m_pFrame[SENT_CLASS];
   const tvr::BYTE code = sent.m_pFrame[SENT_CODE];
-  doc.SetExpectedOpcode(cls);
+  doc.GetRunController().SetExpectedOpcode(cls);
   if (cls == protocol.GetOpcodeSelectCard() && scriptTyped) {
     // A script's selection can be undone when it fails; a one-off command's
     // cannot, so it leaves the old card alone.
-    if (doc.GetCommandType() == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
+    if (doc.GetRunController().GetCommandType() == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
     protocol.SetSelectCard(code);
     CTVRHost::Instance().GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
   }
@@ -82,7 +82,8 @@ CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtoco
 
   const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
   if (opcode == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
-  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode()) slots.SetAtr(a.Data(), a.GetCount(), slot);
+  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !doc.GetRunController().IsLoopMode())
+    slots.SetAtr(a.Data(), a.GetCount(), slot);
   if (opcode == OPCODE_CARD_EVENT) {
     if (doc.m_bBeepOnError) TVRMessageBeep(0);
     // The high four bits name the slot counted from 1; bit 0 clear: the card left.

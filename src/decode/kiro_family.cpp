@@ -33,7 +33,7 @@ void CTVRKiroFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, co
     return;
   }
   const tvr::BYTE cls = sent.m_pFrame[position];
-  doc.SetExpectedOpcode(cls);
+  doc.GetRunController().SetExpectedOpcode(cls);
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, sent.m_pFrame[position + 1], false);
 }
 
@@ -44,9 +44,9 @@ void CTVRKiroFamily::NameCommand(CTVRBoardDoc& doc, CTVRProtocol& protocol, cons
   if (commands.IsDefined(cls)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, cls, code)) text.Append(texts::kUnknownCommandSeeKirocmdTxt);
-    if (doc.IsWaitingAnswer()) text.Append(texts::kExecuted);
-    if (doc.IsTraceOn()) text.Trace(doc);
-  } else if (doc.IsTraceOn()) {
+    if (doc.GetRunController().IsWaitingAnswer()) text.Append(texts::kExecuted);
+    if (doc.GetRunController().IsTraceOn()) text.Trace(doc);
+  } else if (doc.GetRunController().IsTraceOn()) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 }
@@ -61,7 +61,7 @@ CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(a.Opcode());
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), a.Opcode());
-    if (doc.IsTraceOn()) text.Trace(doc);
+    if (doc.GetRunController().IsTraceOn()) text.Trace(doc);
   }
 
   // K2: a normal frame, its length checked against the length's checksum.

@@ -41,7 +41,7 @@ CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRPro
 
   if (cls == CLASS_INTERMEDIATE) {
     // The command goes on: its final answer is still to come.
-    if (doc.IsTraceOn()) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+    if (doc.GetRunController().IsTraceOn()) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
     return {ANSWER_KEEP_WAITING};
   }
   ETVRCypheringStep step = CYPHERING_NONE;

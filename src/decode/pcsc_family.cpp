@@ -76,7 +76,7 @@ CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();
-    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode())
+    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.GetRunController().IsLoopMode())
       slots.SetAtr(a.Data(), a.GetCount(), slot);
     const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
     if (step == CYPHERING_NONE) step = feed;

@@ -13,6 +13,7 @@
 #include "decode/loopback_family.h"
 #include "decode/message_code_family.h"
 #include "decode/pcsc_family.h"
+#include "document/run_controller.h"
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
   static const CTVRGenericFamily generic;
@@ -48,7 +49,7 @@ void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol) const {
 }
 
 void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {
-  if (!doc.IsTraceOn()) return;
+  if (!doc.GetRunController().IsTraceOn()) return;
   if (text == nullptr) length = 0;
   doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
 }

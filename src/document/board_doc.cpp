@@ -211,7 +211,7 @@ void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
   const std::size_t length = text != nullptr ? strnlen(text, kCommentBufferSize - 1) : 0;
   if (length > 0) std::memcpy(buffer, text, length);
   buffer[length] = '\0';
-  if (IsTraceOn()) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
+  if (m_pRunController->IsTraceOn()) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
 }
 
 void CTVRBoardDoc::OnReceiveError() {

@@ -71,6 +71,6 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
       }))
     return FALSE;
 
-  if (IsTraceOn()) NotifyMessage(frame, n, TRACE_SENT);
+  if (m_pRunController->IsTraceOn()) NotifyMessage(frame, n, TRACE_SENT);
   return result;
 }

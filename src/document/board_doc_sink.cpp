@@ -21,15 +21,15 @@ void CTVRBoardDocSink::OnNextStatementMoved() {
 }
 
 tvr::BOOL CTVRBoardDocSink::IsRunning() const {
-  return m_Doc.IsRunning();
+  return m_Doc.GetRunController().IsRunning();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsStepMode() const {
-  return m_Doc.IsStepMode();
+  return m_Doc.GetRunController().IsStepMode();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsLoopMode() const {
-  return m_Doc.IsLoopMode();
+  return m_Doc.GetRunController().IsLoopMode();
 }
 
 void CTVRBoardDocSink::OnScriptEnded() {
@@ -38,7 +38,7 @@ void CTVRBoardDocSink::OnScriptEnded() {
 }
 
 tvr::BOOL CTVRBoardDocSink::IsTraceOn() const {
-  return m_Doc.IsTraceOn();
+  return m_Doc.GetRunController().IsTraceOn();
 }
 
 void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
@@ -46,7 +46,7 @@ void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
 }
 
 void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
-  m_Doc.SetLoopMode(on);
+  m_Doc.GetRunController().SetLoopMode(on);
 }
 
 EScriptType CTVRBoardDocSink::GetScriptType() const {

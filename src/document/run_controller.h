@@ -60,11 +60,14 @@ class CTVRRunController {
   // type, so that its late answer ends it without touching the run.
   void OnStop();
   // WM_COMMAND_TYPE: the kind of the frame about to be sent (GetCommandType).
-  void OnCommandType(tvr::DWORD kind);
+  void OnCommandType(tvr::DWORD kind) { m_dwCommandType = kind; }
   // A statement of the script begins: the run is on and its frames are its own.
-  void OnStatementStarted();
+  void OnStatementStarted() {
+    Settle(true, m_eState == RUN_AWAITING);
+    m_dwCommandType = 0;
+  }
   // A frame goes to the board: its answer is awaited, and Stop can end it.
-  void OnAnswerAwaited();
+  void OnAnswerAwaited() { m_eState = RUN_AWAITING; }
   // No protocol: nothing goes out, but a statement under way waits all the same.
   void OnSendRefused();
   // The interpreter found no line left to run.
@@ -74,21 +77,38 @@ class CTVRRunController {
   void OnScriptEnded();
   // The statement is complete and the mark has moved; atBreakpoint: the mark
   // is on a breakpoint line. A step or a breakpoint pauses the run.
-  ENextStatement OnStatementEnded(bool atBreakpoint);
+  ENextStatement OnStatementEnded(bool atBreakpoint) {
+    // The mark's move may have ended the script (and set step mode).
+    if (m_bStepMode || atBreakpoint || !IsRunning()) {
+      if (IsRunning()) m_eState = RUN_PAUSED;
+      return NEXT_NONE;
+    }
+    return m_nEndCommandDepth > 0 ? NEXT_QUEUED : NEXT_NOW;
+  }
   // A queued continuation still belongs to the run under way.
   bool AcceptsContinuation(tvr::DWORD serial) const { return IsRunning() && serial == m_dwRunSerial; }
   // Around the next statement run from inside EndCommand: an end nested in it is queued.
   void EnterNextStatement() { ++m_nEndCommandDepth; }
   void LeaveNextStatement() { --m_nEndCommandDepth; }
   // An answer arrives: one nobody waits for is traced whatever trace on says.
-  void OnAnswerArrived();
+  void OnAnswerArrived() {
+    m_bTraceOnAtAnswer = m_bTraceOn;
+    if (!IsWaitingAnswer()) m_bTraceOn = TRUE;
+  }
   // Applies the decoder's verdict on that answer. True: the statement awaiting
   // it is done, its end is to be posted.
   bool OnAnswerDecoded(const CTVRAnswerVerdict& verdict);
 
  private:
   // The state that says whether a statement is under way and an answer awaited.
-  void Settle(bool running, bool awaiting);
+  void Settle(bool running, bool awaiting) {
+    if (awaiting)
+      m_eState = RUN_AWAITING;
+    else if (running)
+      m_eState = m_bStepMode ? RUN_STEPPING : RUN_STATEMENT;
+    else if (IsRunning())
+      m_eState = RUN_IDLE;
+  }
 
   ERunState m_eState = RUN_IDLE;
   tvr::BOOL m_bTraceOn = TRUE;
@@ -105,3 +125,49 @@ class CTVRRunController {
   // Changed by Start, Step and Stop; a continuation queued before is stale.
   tvr::DWORD m_dwRunSerial = 0;
 };
+
+// Inline: it runs once per answer, on the path of every statement.
+inline bool CTVRRunController::OnAnswerDecoded(const CTVRAnswerVerdict& verdict) {
+  // An intermediate message: nothing ends, and the trace stays as the
+  // answer's arrival left it.
+  if (verdict.m_eEnd == ANSWER_KEEP_WAITING) return false;
+  bool running = IsRunning();
+  bool awaiting = IsWaitingAnswer();
+  switch (verdict.m_eCyphering) {
+    case CYPHERING_NONE:
+      break;
+    case CYPHERING_CONTINUES:
+      // The cryptogram went out from TripleDes: its answer is traced, not this one's rest.
+      m_bTraceOn = FALSE;
+      break;
+    case CYPHERING_ENDS:
+      running = true;
+      [[fallthrough]];
+    case CYPHERING_FAILED:
+      // The directive ends like a statement of the script.
+      m_dwCommandType = 0;
+      awaiting = true;
+      m_bTraceOn = TRUE;
+      break;
+  }
+  if (verdict.m_eEnd == ANSWER_LOOPBACK_STEP) {
+    // A loopback answer never moves the script on.
+    m_bTraceOn = TRUE;
+    m_dwCommandType = 1;
+  }
+
+  bool statementDone = false;
+  if (m_dwCommandType != 0) {
+    // The one-off command is over; the script stays where it is.
+    running = false;
+    awaiting = false;
+    m_dwCommandType = 0;
+  } else if (!awaiting) {
+    m_bTraceOn = m_bTraceOnAtAnswer;
+  } else {
+    awaiting = false;
+    statementDone = verdict.m_eEnd == ANSWER_DONE;
+  }
+  Settle(running, awaiting);
+  return statementDone;
+}
