@@ -11,7 +11,7 @@
 #include <tavric/doc_template.h>
 #include <tavric/tavric.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 
 namespace tvr_bench {
@@ -24,18 +24,18 @@ inline std::vector<std::string> LoopScript() {
   return lines;
 }
 
-inline CTVRBoardDoc* NewSimDocument() {
-  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+inline CTVRBoardDoc* NewSimDocument(CTVRHostContext& context) {
+  for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") return pTemplate->OpenNewDocument();
   }
   return nullptr;
 }
 
 // The plug-ins and description files of the run folder, where the program is.
-inline void LoadRunFolder() {
+inline void LoadRunFolder(CTVRHostContext& context) {
   const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-  CTVRPluginLoader().LoadFolder(folder);
-  CTVRHost::Instance().SetProgramFolder(folder);
+  CTVRPluginLoader(context).LoadFolder(folder);
+  context.Host().SetProgramFolder(folder);
 }
 
 }  // namespace tvr_bench

@@ -33,6 +33,7 @@
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
 #include "desktop_loop.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/board_view.h"
@@ -59,15 +60,15 @@ struct CRunFigures {
   double m_dFindAllMs = 0;          // a search through the whole trace that finds nothing
 };
 
-CRunFigures Run(bool withPanes, double seconds) {
-  CTVRBoardDoc* pDoc = NewSimDocument();
-  CTVRHost::Instance().SetActiveDocument(pDoc);
-  pDoc->SelectProtocol("Verta", 0);
-  pDoc->OnReaderConnect();
+CRunFigures Run(CTVRHostContext& context, bool withPanes, double seconds) {
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
+  context.Host().SetActiveDocument(pDoc);
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
+  CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
-  pDoc->SetScriptLines(LoopScript());
-  pDoc->SetLoopMode(TRUE);
-  pDoc->SetLoopCounter(0);
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript());
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 
   QSplitter* pWindow = nullptr;
   CTVRScriptView* pScript = nullptr;
@@ -106,21 +107,22 @@ CRunFigures Run(bool withPanes, double seconds) {
   const Clock::time_point start = Clock::now();
   lastTick = start;
   ticker.start(1);
-  pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
   CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   ticker.stop();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
 
   CRunFigures f;
-  f.m_dStatementsPerSecond = double(pDoc->GetLoopCounter()) * (COMMANDS_PER_LOOP + 1) / elapsed;
+  f.m_dStatementsPerSecond =
+      double(CTVRBoardDocPrivate::Of(*pDoc).GetLoopCounter()) * (COMMANDS_PER_LOOP + 1) / elapsed;
   f.m_dLongestStallMs = std::max(0.0, longestGap - 1.0);
   if (!gaps.empty()) {
     std::sort(gaps.begin(), gaps.end());
     f.m_dStall999Ms = std::max(0.0, gaps[gaps.size() * 999 / 1000] - 1.0);
     f.m_nStallsOver20Ms = std::size_t(gaps.end() - std::upper_bound(gaps.begin(), gaps.end(), 21.0));
   }
-  CTVRTraceLog& log = pDoc->GetTraceLog();
+  CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*pDoc).GetTraceLog();
   f.m_nRecords = log.GetCount();
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;
@@ -179,9 +181,10 @@ struct CEditFigures {
   double m_dPageMicros = 0;
 };
 
-CEditFigures EditScript(int lines) {
-  CTVRBoardDoc* pDoc = NewSimDocument();
-  pDoc->SetScriptLines(std::vector<std::string>(std::size_t(lines), "00 a4 04 00 0c 01 02 03;"));
+CEditFigures EditScript(CTVRHostContext& context, int lines) {
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(
+      std::vector<std::string>(std::size_t(lines), "00 a4 04 00 0c 01 02 03;"));
   auto* pView = new CTVRScriptView(pDoc);
   pView->resize(700, 400);
   pView->show();
@@ -220,20 +223,23 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
   if (seconds <= 0) seconds = 3.0;
 
-  CTVRPromptRecorder prompts;
-  tvr_bench::LoadRunFolder();
-  CTVRBoardDoc* pProbe = NewSimDocument();
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
+  CTVRPromptRecorder prompts{context};
+  tvr_bench::LoadRunFolder(context);
+  CTVRBoardDoc* pProbe = NewSimDocument(context);
   const bool haveReader = pProbe != nullptr;
   delete pProbe;
-  if (CTVRHost::Instance().GetProtocols().empty() || !haveReader) {
+  if (context.Host().GetProtocols().empty() || !haveReader) {
     std::fprintf(stderr, "gui_throughput: no Verta protocol or simulated reader: run it from the run folder\n");
     return 3;
   }
 
   std::printf("simulated reader, loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP,
               seconds);
-  const CRunFigures headless = Run(false, seconds);
-  const CRunFigures panes = Run(true, seconds);
+  const CRunFigures headless = Run(context, false, seconds);
+  const CRunFigures panes = Run(context, true, seconds);
   const double runner = RunnerStatementsPerSecond(settings.path(), long(headless.m_dStatementsPerSecond * seconds));
   std::printf("%-34s %10.0f statements/s\n", "tavric-run (trace to /dev/null)", runner);
   for (const auto& [name, f] :
@@ -252,10 +258,10 @@ int main(int argc, char** argv) {
               panes.m_dPageRepaintMicros, panes.m_dFindAllMs);
   std::printf("editor, us per key with its repaint: typing / Enter and Backspace / a page scrolled\n");
   for (int lines : {10, 100, 100000}) {
-    const CEditFigures edit = EditScript(lines);
+    const CEditFigures edit = EditScript(context, lines);
     std::printf("  %6d-line script %15.1f %10.1f %10.1f\n", lines, edit.m_dTypeMicros, edit.m_dLineMicros,
                 edit.m_dPageMicros);
   }
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return 0;
 }

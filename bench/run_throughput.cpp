@@ -27,8 +27,9 @@
 #include <tavric/doc_template.h>
 #include <tavric/tavric.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/plugin_loader.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_firmware.h"
@@ -75,12 +76,12 @@ struct CRunFigures {
 };
 
 CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
-  CTVRHost::Instance().SetActiveDocument(pDoc);
-  pDoc->SelectProtocol("Verta", 0);
-  pDoc->OnReaderConnect();
-  pDoc->SetScriptLines(LoopScript(traceOn));
-  pDoc->SetLoopMode(TRUE);
-  pDoc->SetLoopCounter(0);
+  CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Host().SetActiveDocument(pDoc);
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
+  CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript(traceOn));
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 
   bool stopped = false;
   QTimer::singleShot(int(seconds * 1000), [&] {
@@ -89,19 +90,19 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   });
   auto start = std::chrono::steady_clock::now();
   const std::clock_t cpuStart = std::clock();
-  pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
   CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
 
   // Every loop is ".info" and the loopback commands: count whole loops.
-  double statements = double(pDoc->GetLoopCounter()) * (COMMANDS_PER_LOOP + 1);
+  double statements = double(CTVRBoardDocPrivate::Of(*pDoc).GetLoopCounter()) * (COMMANDS_PER_LOOP + 1);
   CRunFigures f;
   f.m_dStatementsPerSecond = statements / elapsed;
   f.m_dMicrosPerStatement = elapsed * 1e6 / statements;
   f.m_dCpuMicrosPerStatement = cpu * 1e6 / statements;
-  CTVRTraceLog& log = pDoc->GetTraceLog();
+  CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*pDoc).GetTraceLog();
   f.m_nRecords = log.GetCount();
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;
@@ -109,8 +110,8 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   return f;
 }
 
-CTVRBoardDoc* NewDocument(const char* className) {
-  for (auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+CTVRBoardDoc* NewDocument(CTVRHostContext& context, const char* className) {
+  for (auto& pTemplate : context.Host().GetTemplates()) {
     if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == className) return pTemplate->OpenNewDocument();
   }
   return nullptr;
@@ -147,29 +148,32 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   if (seconds <= 0) seconds = 2.0;
 
-  CTVRPromptRecorder prompts;  // keep message boxes out of the figures
-  CTVRPluginLoader().LoadFolder(QCoreApplication::applicationDirPath().toStdString());
-  CTVRHost::Instance().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
+  CTVRPromptRecorder prompts{context};  // keep message boxes out of the figures
+  CTVRPluginLoader(context).LoadFolder(QCoreApplication::applicationDirPath().toStdString());
+  context.Host().SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
   AddBoardType(TVR_RUNTIME_CLASS(CTVREchoBoard), 0);
-  if (CTVRHost::Instance().GetProtocols().empty()) {
+  if (context.Host().GetProtocols().empty()) {
     std::fprintf(stderr, "run_throughput: no Verta protocol: run it from the run folder (build/bin)\n");
     return 3;
   }
 
   std::printf("loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP, seconds);
   for (bool traceOn : {true, false}) {
-    CTVRBoardDoc* pDoc = NewDocument("CTVREchoBoard");
+    CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard");
     Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off",
           Run(pDoc, traceOn, seconds));
     delete pDoc;
   }
-  if (CTVRBoardDoc* pDoc = NewDocument("CTVRSimDoc")) {
+  if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVRSimDoc")) {
     Print("simulated reader, trace on", Run(pDoc, true, seconds));
     delete pDoc;
     std::printf("%-32s %12.3f us/frame (the reader's share of the line above)\n", "firmware alone",
                 FirmwareMicrosPerFrame(seconds / 2));
   }
   if (!prompts.m_Messages.empty()) std::printf("messages shown: %s\n", prompts.m_Messages.front().c_str());
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return 0;
 }

@@ -18,7 +18,8 @@
 
 #include <tavric/board_doc.h>
 
-#include "platform/user_prompts.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 
 namespace {
 
@@ -35,8 +36,9 @@ long PeakKilobytes() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  CTVRHeadlessPrompts prompts;
-  CTVRUserPrompts::Set(&prompts);
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
   const long megabytes = argc > 1 ? std::atol(argv[1]) : 40;
   if (megabytes <= 0) {
     std::fprintf(stderr, "usage: script_memory [megabytes]\n");
@@ -57,18 +59,19 @@ int main(int argc, char** argv) {
   const double bytes = double(megabytes) * double(1 << 20);
 
   CTVRBoardDoc doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&context);
   doc.OnNewDocument();
   const long before = PeakKilobytes();
   const auto start = std::chrono::steady_clock::now();
-  const bool opened = doc.OnOpenDocument(path) != FALSE;
+  const bool opened = CTVRBoardDocPrivate::Of(doc).OnOpenDocument(path) != FALSE;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const long after = PeakKilobytes();
 
   std::printf("script:        %ld MB of empty lines\n", megabytes);
-  std::printf("opened:        %s, %d lines, in %.2f s\n", opened ? "yes" : "NO", doc.GetLineCount(), seconds);
+  std::printf("opened:        %s, %d lines, in %.2f s\n", opened ? "yes" : "NO",
+              CTVRBoardDocPrivate::Of(doc).GetLineCount(), seconds);
   std::printf("peak memory:   %.1f MB before the open, %.1f MB after\n", before / 1024.0, after / 1024.0);
   std::printf("added by open: %.1f MB, %.2f bytes per byte of script\n", (after - before) / 1024.0,
               (after - before) * 1024.0 / bytes);
-  CTVRUserPrompts::Set(nullptr);
   return opened ? 0 : 2;
 }

@@ -30,6 +30,7 @@
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
 #include "desktop_loop.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/board_view.h"
@@ -73,20 +74,23 @@ int main(int argc, char** argv) {
   if (every <= 0) every = 10.0;
   const long limit = argc > 3 ? std::atol(argv[3]) : 0;
 
-  CTVRPromptRecorder prompts;
-  tvr_bench::LoadRunFolder();
-  CTVRBoardDoc* pDoc = NewSimDocument();
-  if (CTVRHost::Instance().GetProtocols().empty() || pDoc == nullptr) {
+  // The program's one context, installed like the programs' own.
+  CTVRHostContext context;
+  context.Install();
+  CTVRPromptRecorder prompts{context};
+  tvr_bench::LoadRunFolder(context);
+  CTVRBoardDoc* pDoc = NewSimDocument(context);
+  if (context.Host().GetProtocols().empty() || pDoc == nullptr) {
     std::fprintf(stderr, "trace_memory: no Verta protocol or simulated reader: run it from the run folder\n");
     return 3;
   }
-  CTVRHost::Instance().SetActiveDocument(pDoc);
-  pDoc->SelectProtocol("Verta", 0);
-  pDoc->OnReaderConnect();
+  context.Host().SetActiveDocument(pDoc);
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
+  CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
-  pDoc->SetScriptLines(LoopScript());
-  pDoc->SetLoopMode(TRUE);
-  pDoc->SetLoopCounter(0);
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript());
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 
   QMdiArea area;
   auto* pFrame = new CTVRChildFrame(pDoc);
@@ -110,8 +114,9 @@ int main(int argc, char** argv) {
   auto report = [&] {
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     std::printf("%8.0f %12lld %10.1f %10.1f %12zu %12zu %12.1f %9zu %10zu\n", elapsed,
-                (long long)pDoc->GetLoopCounter() * (COMMANDS_PER_LOOP + 1), StatusMegabytes("VmRSS"),
-                StatusMegabytes("VmHWM"), pDoc->GetTraceLog().GetCount(), pTrace->GetLineCount(),
+                (long long)CTVRBoardDocPrivate::Of(*pDoc).GetLoopCounter() * (COMMANDS_PER_LOOP + 1),
+                StatusMegabytes("VmRSS"), StatusMegabytes("VmHWM"),
+                CTVRBoardDocPrivate::Of(*pDoc).GetTraceLog().GetCount(), pTrace->GetLineCount(),
                 double(pTrace->GetSpool()->GetSize()) / 1e6, pTrace->GetFrameCount(), pScript->GetFrameCount());
     std::fflush(stdout);
   };
@@ -125,7 +130,7 @@ int main(int argc, char** argv) {
     pDoc->OnScriptStop();
     stopped = true;
   });
-  pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
   CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
   ticker.stop();
   CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
@@ -133,8 +138,9 @@ int main(int argc, char** argv) {
   report();
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   std::printf("%.0f statements/s; the pane shows lines %zu to %zu of %zu\n",
-              double(pDoc->GetLoopCounter()) * (COMMANDS_PER_LOOP + 1) / elapsed, pTrace->GetFirstVisibleLine(),
-              pTrace->GetFirstVisibleLine() + pTrace->GetVisibleLineCount() - 1, pTrace->GetLineCount() - 1);
+              double(CTVRBoardDocPrivate::Of(*pDoc).GetLoopCounter()) * (COMMANDS_PER_LOOP + 1) / elapsed,
+              pTrace->GetFirstVisibleLine(), pTrace->GetFirstVisibleLine() + pTrace->GetVisibleLineCount() - 1,
+              pTrace->GetLineCount() - 1);
 
   const std::string log = (settings.path() + "/loop.log").toStdString();
   QElapsedTimer timer;
@@ -144,6 +150,6 @@ int main(int argc, char** argv) {
               double(QFileInfo(QString::fromStdString(log)).size()) / 1e6, double(timer.nsecsElapsed()) / 1e9);
   delete pFrame;
   delete pDoc;
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return saved ? 0 : 1;
 }

@@ -9,7 +9,9 @@
 
 #include <tavric/board_doc.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "fuzz_support.h"
 #include "run_state.h"
 #include "test_board.h"
@@ -36,23 +38,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = input.Byte();
 
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
-  doc.m_pProtocol = &Protocol();
-  CTVRHost::Instance().SetActiveDocument(&doc);
-  doc.m_bConnected = TRUE;
-  doc.GetRunController().SetTraceOn((mode & 1) ? FALSE : TRUE);
+  CTVRBoardDocPrivate::Of(doc).m_pProtocol = &Protocol();
+  tvr_fuzz::Context().Host().SetActiveDocument(&doc);
+  CTVRBoardDocPrivate::Of(doc).m_bConnected = TRUE;
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetTraceOn((mode & 1) ? FALSE : TRUE);
   tvr_test::SetRun(doc, false, (mode & 2) != 0);
-  doc.GetRunController().OnCommandType((mode & 4) ? 1 : 0);
-  doc.SetLoopMode((mode & 8) ? TRUE : FALSE);
-  doc.SetHexDisplay((mode & 16) ? FALSE : TRUE);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().OnCommandType((mode & 4) ? 1 : 0);
+  CTVRBoardDocPrivate::Of(doc).SetLoopMode((mode & 8) ? TRUE : FALSE);
+  CTVRBoardDocPrivate::Of(doc).SetHexDisplay((mode & 16) ? FALSE : TRUE);
 
   // Several answers in a row, each preceded by its length.
   while (!input.AtEnd()) {
     std::string answer = input.Take(input.Byte());
     std::vector<tvr::BYTE> bytes(answer.begin(), answer.end());
-    doc.OnReceiveAnswer(bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
+    CTVRBoardDocPrivate::Of(doc).OnReceiveAnswer(bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
   }
   tvr_fuzz::RunQueueBriefly(5);
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  tvr_fuzz::Context().Host().SetActiveDocument(nullptr);
   return 0;
 }

@@ -13,6 +13,7 @@
 
 #include "ccid_protocol.h"
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "fuzz_support.h"
 #include "kiro_protocol.h"
 #include "lpb_protocol.h"
@@ -62,6 +63,7 @@ CSetup& Setup() {
     // No active document: the end of a statement and the next loopback step
     // are posted to no window, so nothing piles up between inputs.
     s->m_pDoc = std::make_unique<CTVRBoardDoc>();
+    CTVRBoardDocPrivate::Of(*s->m_pDoc).SetHostContext(&tvr_fuzz::Context());
     return s;
   }();
   return *setup;
@@ -75,17 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CTVRBoardDoc& doc = *s.m_pDoc;
   CTVRProtocol& protocol = *s.m_Protocols[data[0] % s.m_Protocols.size()];
   const uint8_t state = data[1];
-  doc.m_pProtocol = &protocol;
-  doc.m_eScriptType = EScriptType(state % 3);
+  CTVRBoardDocPrivate::Of(doc).m_pProtocol = &protocol;
+  CTVRBoardDocPrivate::Of(doc).m_eScriptType = EScriptType(state % 3);
   tvr_test::SetRun(doc, false, (state & 0x04) != 0);
-  doc.GetRunController().SetTraceOn(state & 0x08 ? TRUE : FALSE);
-  doc.SetLoopMode(state & 0x10 ? TRUE : FALSE);
-  doc.SetEscapeAnswerExpected(state & 0x20 ? TRUE : FALSE);
-  doc.GetRunController().OnCommandType(0);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetTraceOn(state & 0x08 ? TRUE : FALSE);
+  CTVRBoardDocPrivate::Of(doc).SetLoopMode(state & 0x10 ? TRUE : FALSE);
+  CTVRBoardDocPrivate::Of(doc).SetEscapeAnswerExpected(state & 0x20 ? TRUE : FALSE);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().OnCommandType(0);
   protocol.SetLpbActivated(tvr::BYTE(state >> 6));
   std::unique_ptr<tvr::BYTE[]> answer(new tvr::BYTE[size - 2 ? size - 2 : 1]);
   for (std::size_t i = 2; i < size; ++i) answer[i - 2] = data[i];
-  doc.OnReceiveAnswer(size > 2 ? answer.get() : nullptr, tvr::DWORD(size - 2));
-  if (doc.GetTraceLog().GetCount() > 10000) doc.GetTraceLog().Clear();
+  CTVRBoardDocPrivate::Of(doc).OnReceiveAnswer(size > 2 ? answer.get() : nullptr, tvr::DWORD(size - 2));
+  if (CTVRBoardDocPrivate::Of(doc).GetTraceLog().GetCount() > 10000) CTVRBoardDocPrivate::Of(doc).GetTraceLog().Clear();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "document/board_doc_private.h"
 #include "document/board_settings_dlg.h"
 #include "fuzz_support.h"
 #include "platform/user_prompts.h"
@@ -13,10 +14,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::InitOnce();
-  static CTVRPromptRecorder prompts;  // the refusals are message boxes
+  static CTVRPromptRecorder prompts{tvr_fuzz::Context()};  // the refusals are message boxes
   prompts.m_Messages.clear();
 
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   CTVRBoardSetting choice;
   choice.m_strName = "Port";
   choice.m_eKind = CTVRBoardSetting::SETTING_CHOICE;

@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvr_fuzz::InitOnce();
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  CRegParamFile file;
+  CRegParamFile file(tvr_fuzz::Context());
   file.LoadListText(text, "/run");
   file.LoadText(text);
   // Every string is touched to its end, so a wrong length shows as an overflow.

@@ -9,7 +9,8 @@
 
 #include <tavric/board_doc.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "fuzz_support.h"
 #include "test_board.h"
@@ -33,35 +34,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static CTVRTestProtocol protocol;
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
-  doc.m_pProtocol = &protocol;
+  CTVRBoardDocPrivate::Of(doc).m_pProtocol = &protocol;
   if (mode & 1) doc.SetResponder(CTVRTestBoard::EchoResponder());
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  tvr_fuzz::Context().Host().SetActiveDocument(&doc);
 
   // Taken as a script file's bytes are: line ends of either kind.
-  doc.GetLineStore().SetScriptText(input.Rest());
-  doc.OnReaderConnect();
+  CTVRBoardDocPrivate::Of(doc).GetLineStore().SetScriptText(input.Rest());
+  CTVRBoardDocPrivate::Of(doc).OnReaderConnect();
   switch ((mode >> 1) & 3) {
     case 0:
-      doc.OnScriptRawdata();
+      CTVRBoardDocPrivate::Of(doc).OnScriptRawdata();
       break;
     case 1:
-      doc.OnScriptApdu();
+      CTVRBoardDocPrivate::Of(doc).OnScriptApdu();
       break;
     default:
-      doc.OnScriptCommands();
+      CTVRBoardDocPrivate::Of(doc).OnScriptCommands();
       break;
   }
-  if (mode & 8) doc.OnScriptLoop();
+  if (mode & 8) CTVRBoardDocPrivate::Of(doc).OnScriptLoop();
   if (mode & 16)
-    doc.OnScriptStep();
+    CTVRBoardDocPrivate::Of(doc).OnScriptStep();
   else
-    doc.OnScriptStart();
-  const std::size_t budget = kMessageBudget + kMessagesPerLine * std::size_t(doc.GetLineStore().GetLineCount());
+    CTVRBoardDocPrivate::Of(doc).OnScriptStart();
+  const std::size_t budget =
+      kMessageBudget + kMessagesPerLine * std::size_t(CTVRBoardDocPrivate::Of(doc).GetLineStore().GetLineCount());
   tvr_fuzz::RunQueueFor(budget);
   if (doc.IsRunning()) doc.OnScriptStop();
-  doc.OnReaderDisconnect();
+  CTVRBoardDocPrivate::Of(doc).OnReaderDisconnect();
   tvr_fuzz::RunQueueFor(budget);
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  tvr_fuzz::Context().Host().SetActiveDocument(nullptr);
   return 0;
 }

@@ -8,7 +8,8 @@
 
 #include <tavric/registry.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "test_protocol.h"
@@ -18,12 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static CTVRTestProtocol protocol;
   static bool registered = [] {
     protocol.SetName("Verta");
-    CTVRHost::Instance().AddProtocol(new CTVRTestProtocol);
+    tvr_fuzz::Context().Host().AddProtocol(new CTVRTestProtocol);
     return true;
   }();
   (void)registered;
 
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
   CTVRRegistry reg(FALSE, TRUE);
   for (const char* section : {"Fuzz\\Doc0", "Fuzz\\Doc1"}) {

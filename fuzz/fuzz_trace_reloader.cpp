@@ -7,6 +7,7 @@
 
 #include <tavric/board_doc.h>
 
+#include "document/board_doc_private.h"
 #include "fuzz_support.h"
 #include "test_board.h"
 #include "trace/trace_reloader.h"
@@ -20,10 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& record : CTVRTraceReloader::ParseSwitchingHexToChar(text, hex)) total += record.m_strData.size();
 
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&tvr_fuzz::Context());
   doc.OnNewDocument();
-  doc.NotifyMessageForReload(text);
-  doc.OnHexToASCII();
-  doc.NotifyMessageToSwitchHexToChar(text);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessageForReload(text);
+  CTVRBoardDocPrivate::Of(doc).OnHexToASCII();
+  CTVRBoardDocPrivate::Of(doc).NotifyMessageToSwitchHexToChar(text);
   [[maybe_unused]] static volatile std::size_t sink;
   sink = total;
   return 0;

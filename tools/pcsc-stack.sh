@@ -32,6 +32,12 @@ available() {
   return 0
 }
 
+# A process that has ended but is not reaped yet (its parent, the shell that
+# started it, is gone) counts as gone.
+running() {
+  [ -e "/proc/$1" ] && ! grep -q '^[^)]*) Z' "/proc/$1/stat" 2>/dev/null
+}
+
 kill_pid_file() {
   [ -f "$1" ] || return 0
   for pid in $(cat "$1"); do
@@ -40,7 +46,7 @@ kill_pid_file() {
   # Give them a second to go, then insist.
   for _ in 1 2 3 4 5 6 7 8 9 10; do
     alive=0
-    for pid in $(cat "$1"); do kill -0 "$pid" 2>/dev/null && alive=1; done
+    for pid in $(cat "$1"); do running "$pid" && alive=1; done
     [ $alive = 0 ] && break
     sleep 0.1
   done

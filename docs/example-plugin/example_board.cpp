@@ -1,7 +1,7 @@
 // brdexample.so: the "Example reader", a board with a reader in software
 // behind it. A real board would open its link in Connect, write the frame in
 // Send and post each answer as it arrives, from its own receiving thread if
-// it has one: PostAnswer copies the bytes, so that is safe from any thread.
+// it has one: ReportAnswer copies the bytes, so that is safe from any thread.
 #include <string>
 #include <vector>
 
@@ -21,21 +21,20 @@ class CExampleDoc : public CTVRBoardDoc {
  public:
   BOOL Connect() override {
     // Comments go to the trace with the kind given; end them with CR LF.
-    PostComment(GetDummyWindow()->GetSafeHwnd(), "Example reader connected\r\n", TRACE_COMMENT);
+    ReportComment("Example reader connected\r\n", TRACE_COMMENT);
     return TRUE;
   }
 
   BOOL Disconnect() override { return TRUE; }
 
   BOOL Send(BYTE* frame, DWORD length) override {
-    const HWND hWnd = GetDummyWindow()->GetSafeHwnd();
     if (length < example::HEADER_LENGTH + 2 || frame[0] != example::TYPE_COMMAND) {
       // An error answer still ends the statement; WM_RECV_ERROR stops the run
       // (when auto pause is on) and beeps.
       const BYTE payload[] = {length > 3 ? frame[3] : BYTE(0), ERR_BAD_FRAME};
       std::vector<BYTE> answer = example::MakeFrame(example::TYPE_ERROR, payload, sizeof(payload));
-      PostAnswer(hWnd, answer.data(), DWORD(answer.size()));
-      PostMessage(hWnd, WM_RECV_ERROR, 0, 0);
+      ReportAnswer(answer.data(), DWORD(answer.size()));
+      ReportError();
       return TRUE;
     }
     // The reader echoes the opcode, which is what ends the statement, and
@@ -50,7 +49,7 @@ class CExampleDoc : public CTVRBoardDoc {
       payload.insert(payload.end(), frame + 4, frame + length - 1);
     }
     std::vector<BYTE> answer = example::MakeFrame(example::TYPE_ANSWER, payload.data(), DWORD(payload.size()));
-    PostAnswer(hWnd, answer.data(), DWORD(answer.size()));
+    ReportAnswer(answer.data(), DWORD(answer.size()));
     return TRUE;
   }
 };

@@ -13,6 +13,7 @@
 
 #include <tavric/registry.h>
 
+#include "contract/host_context.h"
 #include "platform/user_prompts.h"
 
 namespace tvr_fuzz {
@@ -35,6 +36,7 @@ class CQuietPrompts : public CTVRUserPrompts {
 };
 
 QTemporaryDir* g_folder = nullptr;
+CTVRHostContext* g_pContext = nullptr;
 
 }  // namespace
 
@@ -50,7 +52,13 @@ void InitOnce() {
   if (qEnvironmentVariableIsEmpty("TAVRIC_RUN_DIR")) qputenv("TAVRIC_RUN_DIR", TAVRIC_FUZZ_RUN_DIR);
   new QCoreApplication(argc, argv);
   static CQuietPrompts prompts;
-  CTVRUserPrompts::Set(&prompts);
+  g_pContext = new CTVRHostContext;  // lives as long as the process, like the application
+  g_pContext->Install();
+  g_pContext->SetPrompts(&prompts);
+}
+
+CTVRHostContext& Context() {
+  return *g_pContext;
 }
 
 std::string WriteInput(const uint8_t* data, std::size_t size, const char* suffix) {

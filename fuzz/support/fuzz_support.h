@@ -7,11 +7,16 @@
 #include <cstdint>
 #include <string>
 
+class CTVRHostContext;
+
 namespace tvr_fuzz {
 
-// Sets up the core once per process: a QCoreApplication, prompts that record
-// nothing and never block, settings in a private folder.
+// Sets up the core once per process: a QCoreApplication, a host context
+// installed for the process with prompts that record nothing and never
+// block, settings in a private folder.
 void InitOnce();
+// The process's host context (after InitOnce).
+CTVRHostContext& Context();
 
 // Writes the bytes to a file private to this process and returns its path.
 // The same path is reused on every call.
@@ -26,6 +31,8 @@ void WriteSettingsFile(const uint8_t* data, std::size_t size);
 std::string RunFolder();
 
 }  // namespace tvr_fuzz
+
+class CTVRHostContext;
 
 namespace tvr_fuzz {
 

@@ -15,10 +15,9 @@
 #include "cli/run_driver.h"
 #include "cli/run_options.h"
 #include "cli/terminal_printer.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 #include "platform/pending_output.h"
-#include "platform/user_prompts.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -38,19 +37,19 @@ int main(int argc, char** argv) {
 
   // The named messages run on this thread's event loop.
   QCoreApplication app(argc, argv);
-  CTVRHeadlessPrompts prompts;
-  CTVRUserPrompts::Set(&prompts);
+  // The program's one context, with headless prompts; the plug-ins' free
+  // functions reach it until it goes, after the driver and its documents.
+  CTVRHostContext context;
+  context.Install();
 
   int status;
   if (options.m_eCommand == CTVRRunOptions::COMMAND_REGS) {
     // A register file needs no plug-in and no reader.
-    status = CTVRRegsCommand::Run(options.m_strRegsFile, stdout, stderr);
-    CTVRUserPrompts::Set(nullptr);
-    return status;
+    return CTVRRegsCommand::Run(context, options.m_strRegsFile, stdout, stderr);
   }
-  CTVRPluginLoader().LoadFolder(options.m_strPluginFolder);
+  CTVRPluginLoader(context).LoadFolder(options.m_strPluginFolder);
   if (options.m_eCommand == CTVRRunOptions::COMMAND_LIST) {
-    status = CTVRPluginList::Print(options.m_strPluginFolder, stdout, stderr);
+    status = CTVRPluginList::Print(context.Host(), options.m_strPluginFolder, stdout, stderr);
   } else {
     // A plug-in that crashes the process leaves the trace so far on the
     // terminal and in the log.
@@ -58,10 +57,9 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     CTVRPendingOutput terminal(STDOUT_FILENO);
     CTVRTerminalPrinter printer(stdout, CTVRTerminalPrinter::ChooseMode(stdout, options.m_bNoColour), &terminal);
-    CTVRRunDriver driver(options, printer);
+    CTVRRunDriver driver(context, options, printer);
     status = driver.Run();
   }
-  CTVRUserPrompts::Set(nullptr);
-  CTVRHost::Instance().Shutdown();
+  context.Host().Shutdown();
   return status;
 }

@@ -6,8 +6,7 @@
 #include "cli/run_options.h"
 #include "contract/host.h"
 
-int CTVRPluginList::Print(const std::string& folder, std::FILE* out, std::FILE* err) {
-  const CTVRHost& host = CTVRHost::Instance();
+int CTVRPluginList::Print(const CTVRHost& host, const std::string& folder, std::FILE* out, std::FILE* err) {
   if (host.GetTemplates().empty() && host.GetProtocols().empty()) {
     std::fprintf(err, "tavric-run: no board type and no protocol found in %s (plug-ins are brd*.so and pro*.so)\n",
                  folder.c_str());

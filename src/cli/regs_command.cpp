@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "contract/host_context.h"
 #include "platform/file_reader.h"
-#include "platform/user_prompts.h"
 #include "regtool/reg_param_file.h"
 
 namespace {
@@ -12,8 +12,10 @@ namespace {
 // The model's message boxes, kept to be reported once, in the runner's words.
 class CRegsPrompts : public CTVRUserPrompts {
  public:
-  CRegsPrompts() : m_pPrevious(&CTVRUserPrompts::Get()) { Set(this); }
-  ~CRegsPrompts() override { Set(m_pPrevious == this ? nullptr : m_pPrevious); }
+  explicit CRegsPrompts(CTVRHostContext& context) : m_Context(context), m_pPrevious(&context.Prompts()) {
+    context.SetPrompts(this);
+  }
+  ~CRegsPrompts() override { m_Context.SetPrompts(m_pPrevious); }
   void MessageBox(const std::string& text) override { m_Messages.push_back(text); }
   tvr::BOOL AskYesNo(const std::string&) override { return TRUE; }
   void MessageBeep(tvr::UINT) override {}
@@ -26,6 +28,7 @@ class CRegsPrompts : public CTVRUserPrompts {
   std::vector<std::string> m_Messages;
 
  private:
+  CTVRHostContext& m_Context;
   CTVRUserPrompts* m_pPrevious;
 };
 
@@ -84,9 +87,9 @@ void PrintRegister(std::FILE* out, const CRegParamFile& file, const RegisterDef&
 
 }  // namespace
 
-int CTVRRegsCommand::Run(const std::string& path, std::FILE* out, std::FILE* err) {
-  CRegsPrompts prompts;
-  CRegParamFile file;
+int CTVRRegsCommand::Run(CTVRHostContext& context, const std::string& path, std::FILE* out, std::FILE* err) {
+  CRegsPrompts prompts(context);
+  CRegParamFile file(context);
   const bool index = IsIndex(path);
   const int loaded = index ? file.LoadListFile(path, IndexBase(path)) : file.Load(path);
   if (loaded == 0) {

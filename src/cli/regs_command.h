@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+class CTVRHostContext;
+
 class CTVRRegsCommand {
  public:
   // Exit statuses, also listed by --help.
@@ -19,5 +21,5 @@ class CTVRRegsCommand {
     EXIT_INVALID = 6,     // the file has an error: the first is reported
   };
 
-  static int Run(const std::string& path, std::FILE* out, std::FILE* err);
+  static int Run(CTVRHostContext& context, const std::string& path, std::FILE* out, std::FILE* err);
 };

@@ -23,7 +23,8 @@
 #include "cli/run_observer.h"
 #include "cli/run_watchdog.h"
 #include "cli/terminal_printer.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/headless_frames.h"
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
@@ -55,11 +56,12 @@ std::string FormatSeconds(double seconds) {
 
 }  // namespace
 
-CTVRRunDriver::CTVRRunDriver(const CTVRRunOptions& options, CTVRTerminalPrinter& printer)
-    : m_Options(options),
+CTVRRunDriver::CTVRRunDriver(CTVRHostContext& context, const CTVRRunOptions& options, CTVRTerminalPrinter& printer)
+    : m_Context(context),
+      m_Options(options),
       m_Printer(printer),
       m_pFrames(std::make_unique<CTVRHeadlessFrames>()),
-      m_pWorkspace(std::make_unique<CTVRWorkspace>(*m_pFrames)) {}
+      m_pWorkspace(std::make_unique<CTVRWorkspace>(m_Context, *m_pFrames)) {}
 
 CTVRRunDriver::~CTVRRunDriver() {
   if (m_pDoc != nullptr) {
@@ -78,11 +80,11 @@ void CTVRRunDriver::Fail(const std::string& text) {
 
 int CTVRRunDriver::LineOfStatement() const {
   // The mark stays on the first line of the running statement until it ends.
-  return m_pDoc != nullptr ? m_pDoc->GetMarkedLine() + 1 : 0;
+  return m_pDoc != nullptr ? CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine() + 1 : 0;
 }
 
 CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+  for (const auto& pTemplate : m_Context.Host().GetTemplates()) {
     const char* className = pTemplate->GetDocClass()->m_lpszClassName;
     // By class, by the name New offers, or by the short name of its titles ("sim", "pcsc").
     if (strcasecmp(className, m_Options.m_strBoard.c_str()) == 0 ||
@@ -166,7 +168,7 @@ int CTVRRunDriver::OpenNewDocument() {
 int CTVRRunDriver::OpenRestoredDocument() {
   m_pWorkspace->LoadCustomState();
   std::vector<CTVRBoardDoc*> restored;
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+  for (const auto& pTemplate : m_Context.Host().GetTemplates())
     restored.insert(restored.end(), pTemplate->GetDocuments().begin(), pTemplate->GetDocuments().end());
   if (restored.empty()) {
     Fail("no document saved by the last exit in " + CTVRRegistry::GetStoreFileName());
@@ -182,7 +184,7 @@ int CTVRRunDriver::OpenRestoredDocument() {
 }
 
 int CTVRRunDriver::Prepare() {
-  CTVRHost& host = CTVRHost::Instance();
+  CTVRHost& host = m_Context.Host();
   if (host.GetTemplates().empty() && host.GetProtocols().empty()) {
     Fail("no plug-in found in " + m_Options.m_strPluginFolder + " (plug-ins are brd*.so and pro*.so)");
     return CTVRRunOptions::EXIT_NOT_FOUND;
@@ -192,7 +194,7 @@ int CTVRRunDriver::Prepare() {
 
   // The trace is streamed to the terminal and the log file; the document
   // keeps only a tail of its records, so a run of any length has flat memory.
-  m_pDoc->GetTraceLog().SetKeepLimit(std::size_t(m_Options.m_nKeepRecords));
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().SetKeepLimit(std::size_t(m_Options.m_nKeepRecords));
   m_pTraceView = std::make_unique<CTVRTraceTextView>();
   m_pTraceView->SetKeepText(false);
   m_pTraceView->SetAppendCallback(
@@ -205,11 +207,11 @@ int CTVRRunDriver::Prepare() {
   m_pDoc->AddView(m_pTraceView.get());
   m_pDoc->AddView(m_pObserver.get());
   // A restored document traced its reconnection before the view was there.
-  const CTVRTraceLog& earlier = m_pDoc->GetTraceLog();
+  const CTVRTraceLog& earlier = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog();
   for (std::size_t i = 0; i < earlier.GetCount(); ++i) m_pTraceView->AppendRecord(earlier.GetAt(i));
 
   // A restored document keeps the protocol it was saved with.
-  if (!m_Options.m_bRestore) m_pDoc->SelectProtocol(m_Options.m_strProtocol, 0);
+  if (!m_Options.m_bRestore) CTVRBoardDocPrivate::Of(*m_pDoc).SelectProtocol(m_Options.m_strProtocol, 0);
   if (m_pDoc->GetProtocol() == nullptr) {
     std::string names;
     for (CTVRProtocol* pProtocol : host.GetProtocols()) names += (names.empty() ? "" : ", ") + pProtocol->GetName();
@@ -224,18 +226,18 @@ int CTVRRunDriver::Prepare() {
     // "./x.cmd" would give the log file rule a '.' at the very start.
     const std::string script =
         QDir::cleanPath(QString::fromLocal8Bit(m_Options.m_strScript.c_str())).toLocal8Bit().toStdString();
-    if (!m_pDoc->OnOpenDocument(script)) {
+    if (!CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(script)) {
       Fail("cannot read the script file " + m_Options.m_strScript);
       return CTVRRunOptions::EXIT_SCRIPT;
     }
-  } else if (m_Options.m_nQuick == 0 && m_pDoc->GetScriptPath() == "noname") {
+  } else if (m_Options.m_nQuick == 0 && CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath() == "noname") {
     Fail("the restored document " + m_pDoc->GetTitle() + " has no script file");
     return CTVRRunOptions::EXIT_SCRIPT;
   }
 
   // Only .save reads the spool back: a script without one is not written to
   // disk a second time.
-  if (!m_Options.m_bSaveLog && !MentionsSave(m_pDoc->GetLineStore().GetText())) {
+  if (!m_Options.m_bSaveLog && !MentionsSave(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetText())) {
     m_pTraceView->SetSpool(nullptr);
     m_Spool.Close();
   }
@@ -244,10 +246,11 @@ int CTVRRunDriver::Prepare() {
   // The streamed log holds the view text: .save copies it, or only flushes it
   // when it is the log file that .save names.
   if (m_Options.m_bSaveLog) {
-    const std::string log = m_Options.m_strLogPath.empty() ? CTVRTraceTextView::GetLogFileName(m_pDoc->GetScriptPath())
-                                                           : m_Options.m_strLogPath;
+    const std::string log = m_Options.m_strLogPath.empty()
+                                ? CTVRTraceTextView::GetLogFileName(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath())
+                                : m_Options.m_strLogPath;
     // Opening the log empties it: it must not be the script.
-    if (CTVRFileWriter::IsSameFile(log, m_pDoc->GetScriptPath())) {
+    if (CTVRFileWriter::IsSameFile(log, CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath())) {
       Fail("the log file " + log + " is the script file itself");
       return CTVRRunOptions::EXIT_WRITE;
     }
@@ -258,7 +261,7 @@ int CTVRRunDriver::Prepare() {
   if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
   for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);
   // A restored document that was connected is connected again already.
-  if (!m_pDoc->IsConnected()) m_pDoc->OnReaderConnect();
+  if (!m_pDoc->IsConnected()) CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
   // What the board says on connecting comes before the first statement.
   DrainQueue();
   if (m_pObserver->GetEarlyEnd() == RUN_END_PLUGIN_FAULT) {
@@ -271,20 +274,22 @@ int CTVRRunDriver::Prepare() {
   }
 
   // A restored document keeps its script type unless --type says otherwise.
-  const EScriptType type =
-      m_Options.m_bRestore && !m_Options.m_bTypeGiven ? m_pDoc->m_eScriptType : m_Options.m_eScriptType;
+  const EScriptType type = m_Options.m_bRestore && !m_Options.m_bTypeGiven
+                               ? CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType
+                               : m_Options.m_eScriptType;
   switch (type) {
     case SCRIPT_RAWDATA:
-      m_pDoc->OnScriptRawdata();
+      CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptRawdata();
       break;
     case SCRIPT_COMMANDS:
-      m_pDoc->OnScriptCommands();
+      CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptCommands();
       break;
     case SCRIPT_APDU:
-      m_pDoc->OnScriptApdu();
+      CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptApdu();
       break;
   }
-  if (m_Options.m_bLoop != (m_pDoc->IsLoopMode() != FALSE)) m_pDoc->OnScriptLoop();
+  if (m_Options.m_bLoop != (CTVRBoardDocPrivate::Of(*m_pDoc).IsLoopMode() != FALSE))
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptLoop();
   return CTVRRunOptions::EXIT_DONE;
 }
 
@@ -303,9 +308,9 @@ int CTVRRunDriver::Watch() {
   m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
   m_bStarted = true;
   if (m_Options.m_bStep)
-    m_pDoc->OnScriptStep();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep();
   else
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
 
   if (m_Options.m_dMaxSeconds > 0) {
     // QTimer counts in int milliseconds; beyond that the bound is out of reach anyway.
@@ -349,15 +354,16 @@ bool CTVRRunDriver::OnCheck() {
       m_nStatus = CTVRRunOptions::EXIT_CONNECT;
       return false;
     }
-    const int line = doc.GetCurrentLine();
-    const bool atBreakpoint = !doc.IsStepMode() && doc.IsConnected() && line >= 0 && line < doc.GetLineCount() &&
-                              (doc.GetLineState(line) & LINE_BREAKPOINT) != 0;
+    const int line = CTVRBoardDocPrivate::Of(doc).GetCurrentLine();
+    const bool atBreakpoint = !CTVRBoardDocPrivate::Of(doc).IsStepMode() && doc.IsConnected() && line >= 0 &&
+                              line < CTVRBoardDocPrivate::Of(doc).GetLineCount() &&
+                              (CTVRBoardDocPrivate::Of(doc).GetLineState(line) & LINE_BREAKPOINT) != 0;
     if (!atBreakpoint || m_bTimeLimitReached || m_pObserver->IsBoundReached() || m_Options.m_bStep) return false;
     m_Printer.Finish();
     std::fprintf(stderr, "tavric-run: halted at the breakpoint on line %d\n", line + 1);
     if (m_Options.m_bStopAtBreakpoint) return false;
     m_bIdle = false;
-    doc.OnScriptStart();
+    CTVRBoardDocPrivate::Of(doc).OnScriptStart();
     return true;
   }
 
@@ -416,15 +422,15 @@ int CTVRRunDriver::SendQuick() {
   const int n = m_Options.m_nQuick;
   // Offered as its key is: connected (it is) and at least two characters.
   CTVRCmdUI offered;
-  m_pDoc->OnUpdateQuickCommand(n - 1, &offered);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnUpdateQuickCommand(n - 1, &offered);
   if (!offered.m_bEnabled) {
-    Fail("quick command " + std::to_string(n) + " is not offered: its text \"" + m_pDoc->GetQuickCommand(n - 1) +
-         "\" is shorter than two characters");
+    Fail("quick command " + std::to_string(n) + " is not offered: its text \"" +
+         CTVRBoardDocPrivate::Of(*m_pDoc).GetQuickCommand(n - 1) + "\" is shorter than two characters");
     return CTVRRunOptions::EXIT_USAGE;
   }
   m_bStarted = true;
   m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
-  m_pDoc->SendQuickCommand(n - 1);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SendQuickCommand(n - 1);
   const bool answered = CTVRDispatcher::Instance().RunUntil(
       [this] { return !m_pDoc->IsWaitingAnswer() || m_bInterrupted || m_pObserver->GetEarlyEnd() != 0; },
       std::chrono::milliseconds((long long)(m_Options.m_dTimeout * 1000.0)));
@@ -449,7 +455,7 @@ int CTVRRunDriver::Finish(int status) {
   // Saved while still connected, so the next --restore connects again.
   if (m_Options.m_bSave && !m_pWorkspace->SaveCustomState() && status == CTVRRunOptions::EXIT_DONE)
     status = CTVRRunOptions::EXIT_WRITE;
-  if (m_pDoc->IsConnected()) m_pDoc->OnReaderDisconnect();
+  if (m_pDoc->IsConnected()) CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderDisconnect();
   // What the board says while it disconnects still belongs to the run.
   DrainQueue();
   if (status == CTVRRunOptions::EXIT_DONE && m_pObserver && m_pObserver->GetEarlyEnd() == RUN_END_PLUGIN_FAULT) {
@@ -457,7 +463,7 @@ int CTVRRunDriver::Finish(int status) {
     status = CTVRRunOptions::EXIT_PLUGIN_FAULT;
   }
   // The bar as the desktop program would show it now, after the trace.
-  if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(CTVRHost::Instance().GetCardSlots()), 0);
+  if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(m_Context.Host().GetCardSlots()), 0);
   m_Printer.Finish();
   return status;
 }

@@ -16,6 +16,7 @@
 class CTVRBoardDoc;
 class CTVRDocTemplate;
 class CTVRHeadlessFrames;
+class CTVRHostContext;
 class CTVRWorkspace;
 class CTVRRunObserver;
 class CTVRRunWatchdog;
@@ -24,7 +25,7 @@ class CTVRTraceTextView;
 
 class CTVRRunDriver {
  public:
-  CTVRRunDriver(const CTVRRunOptions& options, CTVRTerminalPrinter& printer);
+  CTVRRunDriver(CTVRHostContext& context, const CTVRRunOptions& options, CTVRTerminalPrinter& printer);
   ~CTVRRunDriver();
   CTVRRunDriver(const CTVRRunDriver&) = delete;
   CTVRRunDriver& operator=(const CTVRRunDriver&) = delete;
@@ -61,6 +62,7 @@ class CTVRRunDriver {
   void Fail(const std::string& text);
   int LineOfStatement() const;
 
+  CTVRHostContext& m_Context;
   const CTVRRunOptions& m_Options;
   CTVRTerminalPrinter& m_Printer;
   // The documents belong to their board types; the workspace closes them all

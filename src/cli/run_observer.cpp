@@ -3,6 +3,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/trace_record.h>
 
+#include "document/board_doc_private.h"
 #include "document/run_end_hint.h"
 
 void CTVRRunObserver::Restart() {
@@ -22,7 +23,7 @@ void CTVRRunObserver::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
   if (lHint == HINT_RUN_ENDED_EARLY && pHint != nullptr && m_nEarlyEnd == 0) {
     m_nEarlyEnd = *static_cast<const int*>(pHint);
     // Sent before the run is stopped: the mark is still on the statement.
-    m_nEarlyEndLine = pDoc != nullptr ? pDoc->GetMarkedLine() + 1 : 0;
+    m_nEarlyEndLine = pDoc != nullptr ? CTVRBoardDocPrivate::Of(*pDoc).GetMarkedLine() + 1 : 0;
     return;
   }
   if (lHint != HINT_NEXT_STATEMENT) return;
@@ -36,6 +37,6 @@ void CTVRRunObserver::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
     // The mark moves inside EndCommand, which next looks at step mode: with it
     // set the run ends there as after a single step, before the next
     // statement is sent, so the bound is exact even in a fast loop.
-    pDoc->SetStepMode(TRUE);
+    CTVRBoardDocPrivate::Of(*pDoc).SetStepMode(TRUE);
   }
 }

@@ -4,11 +4,7 @@
 
 #include <tavric/doc_template.h>
 
-#include "contract/host.h"
-
 const char* const CTVRBoardTypeList::PLACEHOLDER_TEXT = "Available docs";
-
-CTVRBoardTypeList::CTVRBoardTypeList() : m_Templates(CTVRHost::Instance().GetTemplates()) {}
 
 CTVRBoardTypeList::CTVRBoardTypeList(const TemplateList& templates) : m_Templates(templates) {}
 

@@ -29,7 +29,7 @@ class CTVRBoardTypeList {
 
   using TemplateList = std::vector<std::unique_ptr<CTVRDocTemplate>>;
 
-  CTVRBoardTypeList();
+  // Over a context's board types: context.Host().GetTemplates().
   explicit CTVRBoardTypeList(const TemplateList& templates);
 
   // The items that replace the placeholder: "&1 Name", "&2 Name"...; with no

@@ -4,6 +4,8 @@
 
 #include <tavric/board_doc.h>
 
+#include "document/board_doc_private.h"
+
 TVR_IMPLEMENT_DYNAMIC(CTVRDocTemplate)
 
 CTVRDocTemplate::CTVRDocTemplate(tvr::UINT nIDResource, const CTVRRuntimeClass* pDocClass)
@@ -47,6 +49,7 @@ CTVRBoardDoc* CTVRDocTemplate::CreateDocument() {
     return nullptr;
   }
   pDoc->SetDocTemplate(this);
+  CTVRBoardDocPrivate::Of(*pDoc).SetHostContext(m_pHostContext);
   m_Documents.push_back(pDoc);
   return pDoc;
 }

@@ -8,17 +8,16 @@
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
 
-CTVRHost& CTVRHost::Instance() {
-  static CTVRHost host;
-  return host;
-}
+CTVRHost::CTVRHost(CTVRHostContext& context) : m_Context(context) {}
 
 CTVRHost::~CTVRHost() {
   Shutdown();
 }
 
 void CTVRHost::AddTemplate(std::unique_ptr<CTVRDocTemplate> pTemplate) {
-  if (pTemplate) m_templates.push_back(std::move(pTemplate));
+  if (!pTemplate) return;
+  pTemplate->SetHostContext(&m_Context);
+  m_templates.push_back(std::move(pTemplate));
 }
 
 void CTVRHost::AddProtocol(CTVRProtocol* pProtocol) {
@@ -61,18 +60,20 @@ void CTVRHost::OnDocumentDestroyed(CTVRBoardDoc* pDoc) {
 }
 
 const std::string& CTVRHost::GetProgramFolder() {
-  if (m_strProgramFolder.empty()) {
-    // Without /proc (a restricted container), the current folder is where the
-    // run folder's files are most likely to be.
-    std::string folder(1, '.');
-    char path[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n > 0) {
-      std::string exe(path, std::size_t(n));
-      std::size_t slash = exe.rfind('/');
-      if (slash != std::string::npos) folder = slash == 0 ? exe.substr(0, 1) : exe.substr(0, slash);
-    }
-    m_strProgramFolder = std::move(folder);
-  }
+  if (m_strProgramFolder.empty()) m_strProgramFolder = ExecutableFolder();
   return m_strProgramFolder;
+}
+
+std::string CTVRHost::ExecutableFolder() {
+  // Without /proc (a restricted container), the current folder is where the
+  // run folder's files are most likely to be.
+  std::string folder(1, '.');
+  char path[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
+  if (n > 0) {
+    std::string exe(path, std::size_t(n));
+    std::size_t slash = exe.rfind('/');
+    if (slash != std::string::npos) folder = slash == 0 ? exe.substr(0, 1) : exe.substr(0, slash);
+  }
+  return folder;
 }

@@ -1,5 +1,6 @@
-// The host's registries and process-wide state: board types, protocols, the
-// cyphering object, the active document, the card slots and the program folder.
+// The host's registries: board types, protocols, the cyphering object, the
+// active document, the card slots and the program folder. Held by the host
+// context (CTVRHostContext), one per program or test fixture.
 #pragma once
 
 #include <atomic>
@@ -16,12 +17,17 @@ class CTVRCrypto;
 class CTVRDocTemplate;
 class CTVRProtocol;
 
+class CTVRHostContext;
+
 class CTVRHost {
  public:
-  static CTVRHost& Instance();
-  // The exit step runs at the latest when the process ends, so that protocols
+  // The templates it is given are handed the context, for their documents.
+  explicit CTVRHost(CTVRHostContext& context);
+  // The exit step runs at the latest when the context goes, so that protocols
   // handed over by plug-ins (never unloaded) are deleted like the host promises.
   ~CTVRHost();
+  CTVRHost(const CTVRHost&) = delete;
+  CTVRHost& operator=(const CTVRHost&) = delete;
 
   // Registries, in registration order.
   const std::vector<std::unique_ptr<CTVRDocTemplate>>& GetTemplates() const { return m_templates; }
@@ -55,8 +61,11 @@ class CTVRHost {
   // point it elsewhere.
   const std::string& GetProgramFolder();
   void SetProgramFolder(const std::string& folder) { m_strProgramFolder = folder; }
+  // The running executable's folder ("." when it cannot be told).
+  static std::string ExecutableFolder();
 
  private:
+  CTVRHostContext& m_Context;
   std::vector<std::unique_ptr<CTVRDocTemplate>> m_templates;
   std::vector<CTVRProtocol*> m_protocols;
   CTVRCrypto* m_pCrypto = nullptr;

@@ -2,11 +2,7 @@
 
 #include <tavric/doc_template.h>
 
-#include "contract/host.h"
-
 const char* const CTVRNewDocumentChooser::CANNOT_CREATE_TEXT = "Failed to create empty document.";
-
-CTVRNewDocumentChooser::CTVRNewDocumentChooser() : m_Templates(CTVRHost::Instance().GetTemplates()) {}
 
 CTVRNewDocumentChooser::CTVRNewDocumentChooser(const TemplateList& templates) : m_Templates(templates) {}
 

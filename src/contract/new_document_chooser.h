@@ -31,8 +31,7 @@ class CTVRNewDocumentChooser {
 
   using TemplateList = std::vector<std::unique_ptr<CTVRDocTemplate>>;
 
-  // Over the host's board types.
-  CTVRNewDocumentChooser();
+  // Over a context's board types: context.Host().GetTemplates().
   explicit CTVRNewDocumentChooser(const TemplateList& templates);
 
   ENewOutcome Prepare();

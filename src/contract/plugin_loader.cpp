@@ -17,23 +17,9 @@
 
 #include <tavric/plugin.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 
 namespace {
-
-// Handles whose init has run: dlopen of a library already in the process gives
-// the same handle, and running its init twice would register everything twice.
-std::set<void*>& InitialisedHandles() {
-  static std::set<void*> handles;
-  return handles;
-}
-
-// Libraries whose init threw stay loaded but inert; a later load of the same
-// library gives the same refusal.
-std::map<void*, std::string>& FailedInitHandles() {
-  static std::map<void*, std::string> handles;
-  return handles;
-}
 
 void Debug(const std::string& text) {
   if (CTVRPluginLoader::IsDebugEnabled()) std::fprintf(stderr, "tavric: plug-ins: %s\n", text.c_str());
@@ -102,7 +88,14 @@ CTVRPluginLoader::CResult CTVRPluginLoader::LoadLibrary(const std::string& folde
   // With a slash in the path dlopen takes the file itself instead of searching
   // the library path for a namesake.
   const std::string path = folder + "/" + name;
-  CTVRHost& host = CTVRHost::Instance();
+  CTVRHostContext::CInstalledScope installed(m_Context);
+  CTVRHost& host = m_Context.Host();
+  // Handles whose init has run into this context: dlopen of a library already
+  // in the process gives the same handle, and running its init twice would
+  // register everything twice. Libraries whose init threw stay loaded but
+  // inert; a later load of the same library gives the same refusal.
+  std::set<void*>& initialised = m_Context.InitialisedPlugins();
+  std::map<void*, std::string>& failed = m_Context.FailedPlugins();
   const std::size_t nTemplates = host.GetTemplates().size();
   const std::size_t nProtocols = host.GetProtocols().size();
   CTVRCrypto* pCrypto = host.GetCrypto();
@@ -114,12 +107,12 @@ CTVRPluginLoader::CResult CTVRPluginLoader::LoadLibrary(const std::string& folde
     Debug(name + ": not loaded: " + reason);
     return {name, PLUGIN_LOAD_FAILED, reason};
   }
-  if (auto failed = FailedInitHandles().find(handle); failed != FailedInitHandles().end()) {
+  if (auto refused = failed.find(handle); refused != failed.end()) {
     dlclose(handle);
-    Debug(name + ": skipped, " + failed->second);
-    return {name, PLUGIN_INIT_FAILED, failed->second};
+    Debug(name + ": skipped, " + refused->second);
+    return {name, PLUGIN_INIT_FAILED, refused->second};
   }
-  if (InitialisedHandles().count(handle) != 0) {
+  if (initialised.count(handle) != 0) {
     dlclose(handle);  // drops the reference this call added, the library stays
     Debug(name + ": already loaded");
     return {name, PLUGIN_ALREADY_LOADED, {}};
@@ -132,7 +125,7 @@ CTVRPluginLoader::CResult CTVRPluginLoader::LoadLibrary(const std::string& folde
     if (unload)
       dlclose(handle);
     else
-      FailedInitHandles().emplace(handle, reason);
+      failed.emplace(handle, reason);
     Debug(name + ": skipped, " + reason);
     return {name, result, reason};
   };
@@ -165,7 +158,7 @@ CTVRPluginLoader::CResult CTVRPluginLoader::LoadLibrary(const std::string& folde
       return refuse(PLUGIN_INIT_FAILED, "its init failed with an unknown exception", false);
     }
   }
-  InitialisedHandles().insert(handle);
+  initialised.insert(handle);
   Debug(name + ": loaded");
   return {name, PLUGIN_LOADED, {}};
 }

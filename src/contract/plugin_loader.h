@@ -15,11 +15,17 @@
 #include <string>
 #include <vector>
 
+class CTVRHostContext;
+
 class CTVRPluginLoader {
  public:
+  // Loads into this context: it is the installed one while a library
+  // initialises, whatever was installed before.
+  explicit CTVRPluginLoader(CTVRHostContext& context) : m_Context(context) {}
+
   enum EPluginResult {
     PLUGIN_LOADED,          // opened and initialised
-    PLUGIN_ALREADY_LOADED,  // the same library came through another name or an earlier call
+    PLUGIN_ALREADY_LOADED,  // the same library came through another name or an earlier call into the context
     PLUGIN_LOAD_FAILED,     // the dynamic loader refused it
     PLUGIN_ABI_MISMATCH,    // built against another SDK, or says not which; closed again
     PLUGIN_INIT_FAILED,     // its init entry threw; what it registered is undone
@@ -41,4 +47,6 @@ class CTVRPluginLoader {
 
  private:
   CResult LoadLibrary(const std::string& folder, const std::string& name);
+
+  CTVRHostContext& m_Context;
 };

@@ -1,26 +1,35 @@
-// The functions a plug-in calls while it loads, and GetActiveBoard.
+// The functions a plug-in calls while it loads, and GetActiveBoard. Their
+// signatures carry no context: they reach the installed one (see
+// CTVRHostContext::Install); without one they do nothing.
 #include <memory>
 
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 #include <tavric/messages.h>
 #include <tavric/plugin.h>
+#include <tavric/protocol.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 
 void AddBoardType(const CTVRRuntimeClass* pDocClass, tvr::UINT nIDResource) {
-  if (pDocClass == nullptr) return;
-  CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(nIDResource, pDocClass));
+  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
+  if (pDocClass == nullptr || pContext == nullptr) return;
+  pContext->Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nIDResource, pDocClass));
 }
 
 void AddProtocol(CTVRProtocol* pProtocol) {
-  CTVRHost::Instance().AddProtocol(pProtocol);
+  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
+  if (pContext != nullptr)
+    pContext->Host().AddProtocol(pProtocol);
+  else
+    delete pProtocol;  // handed over for good, and nobody to take it
 }
 
 void AddCrypto(CTVRCrypto* pCrypto) {
-  CTVRHost::Instance().SetCrypto(pCrypto);
+  if (CTVRHostContext* pContext = CTVRHostContext::GetInstalled()) pContext->Host().SetCrypto(pCrypto);
 }
 
 tvr::HWND GetActiveBoard() {
-  return CTVRHost::Instance().GetActiveBoardWindow();
+  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
+  return pContext != nullptr ? pContext->Host().GetActiveBoardWindow() : 0;
 }

@@ -9,6 +9,7 @@
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 
 // Every layout's own steps live in its protocol family; this is the entry
 // that every answer takes and the common end that follows the layout's steps.
@@ -31,7 +32,7 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
   // The challenge step has traced the bytes already.
   const bool traced =
       lpb != 0 || (verdict.m_eCyphering != CYPHERING_CONTINUES && CTVRAnswerSteps::IsTraced(doc, verdict.m_eCyphering));
-  if (traced) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+  if (traced) CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
   if (loopbackPassed) {
     CTVRAnswerSteps::TraceText(doc, tvr_decoder_texts::kLoopbackOk, TRACE_COMMENT);
     TVRMessageBeep(10);
@@ -39,8 +40,9 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
   doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
 
   if (lpb == 0) {
-    const bool done = a.AtBuffer(a.GetHeader()) == doc.GetRunController().GetExpectedOpcode() ||
-                      a.AtBuffer(0) == ANSWER_EMPTY || doc.m_eScriptType == SCRIPT_RAWDATA;
+    const bool done =
+        a.AtBuffer(a.GetHeader()) == CTVRBoardDocPrivate::Of(doc).GetRunController().GetExpectedOpcode() ||
+        a.AtBuffer(0) == ANSWER_EMPTY || CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA;
     verdict.m_eEnd = done ? ANSWER_DONE : ANSWER_NOT_DONE;
   }
   return verdict;
@@ -49,11 +51,13 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
 }  // namespace
 
 CTVRAnswerVerdict CTVRAnswerDecoder::Decode(CTVRBoardDoc& doc, tvr::BYTE* answer, tvr::DWORD length) {
-  CTVRProtocol* pProtocol = doc.m_pProtocol;
+  CTVRProtocol* pProtocol = CTVRBoardDocPrivate::Of(doc).m_pProtocol;
   CTVRAnswerFrame a(answer, length, pProtocol);
 
-  if (doc.m_eScriptType == SCRIPT_RAWDATA) doc.m_DelayOptions.m_bFreeReception = FALSE;
-  if (CTVRAnswerHook* pHook = doc.GetRegisterDialog(); pHook != nullptr && pHook->IsWaitingAnswer())
+  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA)
+    CTVRBoardDocPrivate::Of(doc).m_DelayOptions.m_bFreeReception = FALSE;
+  if (CTVRAnswerHook* pHook = CTVRBoardDocPrivate::Of(doc).GetRegisterDialog();
+      pHook != nullptr && pHook->IsWaitingAnswer())
     pHook->OnAnswer(a.GetBytes(), a.GetLength());
 
   CTVRAnswerVerdict verdict;

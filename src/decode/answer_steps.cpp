@@ -1,4 +1,5 @@
 #include "decode/answer_steps.h"
+#include "document/board_doc_private.h"
 
 #include <vector>
 
@@ -9,7 +10,7 @@
 
 ETVRCypheringStep CTVRAnswerSteps::RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a) {
   ETVRCypheringStep step = CYPHERING_NONE;
-  if (CTVRCrypto* pCrypto = doc.m_pCrypto) {
+  if (CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto) {
     if (pCrypto->GetCryptoActivated() == 1) pCrypto->ResetCrypto();
     if (pCrypto->IsExchangePending()) {
       // The authentication failed: the directive ends like a script statement.
@@ -23,14 +24,14 @@ ETVRCypheringStep CTVRAnswerSteps::RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol
 }
 
 ETVRCypheringStep CTVRAnswerSteps::RunCypheringEnd(CTVRBoardDoc& doc) {
-  CTVRCrypto* pCrypto = doc.m_pCrypto;
+  CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto;
   if (!pCrypto || !pCrypto->IsExchangePending() || !pCrypto->IsChallengeReceived()) return CYPHERING_NONE;
   pCrypto->EndExchange();
   return CYPHERING_ENDS;
 }
 
 ETVRCypheringStep CTVRAnswerSteps::RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame& a) {
-  CTVRCrypto* pCrypto = doc.m_pCrypto;
+  CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto;
   if (!pCrypto) return CYPHERING_NONE;
   if (pCrypto->GetCryptoActivated() == 1) pCrypto->ReceivedData(a.Data(), a.DataWithoutStatus());
   if (!pCrypto->IsExchangePending() || pCrypto->IsChallengeReceived()) return CYPHERING_NONE;
@@ -38,7 +39,7 @@ ETVRCypheringStep CTVRAnswerSteps::RunCypheringFeed(CTVRBoardDoc& doc, const CTV
   std::vector<tvr::BYTE> challenge(a.Data(), a.Data() + count);
   challenge.push_back(0);
   pCrypto->OnChallengeReceived();
-  doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
   pCrypto->TripleDes(challenge.data(), count);
   // The cyphered command went out from TripleDes; nothing more of this
   // answer is traced, and the trace stays off until the exchange ends.

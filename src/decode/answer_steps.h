@@ -13,6 +13,7 @@
 #include "decode/answer_frame.h"
 #include "decode/answer_verdict.h"
 #include "decode/decoded_text.h"
+#include "document/board_doc_private.h"
 #include "document/run_controller.h"
 
 class CTVRBoardDoc;
@@ -32,10 +33,12 @@ class CTVRAnswerSteps {
   // once the step has run: the end of an exchange is traced and awaited like
   // a statement's answer.
   static bool IsTraced(CTVRBoardDoc& doc, ETVRCypheringStep step) {
-    return doc.GetRunController().IsTraceOn() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
+    return CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn() || step == CYPHERING_ENDS ||
+           step == CYPHERING_FAILED;
   }
   static bool IsAwaited(CTVRBoardDoc& doc, ETVRCypheringStep step) {
-    return doc.GetRunController().IsWaitingAnswer() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
+    return CTVRBoardDocPrivate::Of(doc).GetRunController().IsWaitingAnswer() || step == CYPHERING_ENDS ||
+           step == CYPHERING_FAILED;
   }
 
   // The table's text for (cls, code) when its length is not 0; false otherwise.
@@ -67,5 +70,5 @@ bool CTVRAnswerSteps::AppendError(CTVRDecodedText<N>& text, const CErrorCode& ta
 
 template <std::size_t N>
 void CTVRAnswerSteps::TraceText(CTVRBoardDoc& doc, const char (&text)[N], int kind) {
-  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), tvr::DWORD(N - 1), kind);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), tvr::DWORD(N - 1), kind);
 }

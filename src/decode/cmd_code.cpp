@@ -2,7 +2,7 @@
 
 #include <tavric/prompts.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/description_file.h"
 
 CCmdCode::CCmdCode() = default;
@@ -28,7 +28,9 @@ const char* CCmdCode::GetText(tvr::BYTE cls, tvr::BYTE code) const {
 }
 
 void CCmdCode::LoadFile(const std::string& fileName) {
-  LoadPath(CTVRHost::Instance().GetProgramFolder() + "/" + fileName);
+  // A plug-in's call: the installed context's program folder.
+  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
+  LoadPath((pContext != nullptr ? pContext->GetProgramFolder() : CTVRHost::ExecutableFolder()) + "/" + fileName);
 }
 
 void CCmdCode::LoadPath(const std::string& path) {

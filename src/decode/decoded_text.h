@@ -11,6 +11,8 @@
 #include <tavric/hex_text.h>
 #include <tavric/trace_record.h>
 
+#include "document/board_doc_private.h"
+
 template <std::size_t CAPACITY>
 class CTVRDecodedText {
  public:
@@ -36,7 +38,8 @@ class CTVRDecodedText {
   std::size_t GetLength() const { return m_nLength; }
   // A decoded answer record ("IFD -> PC :").
   void Trace(CTVRBoardDoc& doc) const {
-    doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(m_text), tvr::DWORD(m_nLength), TRACE_ANSWER_TEXT);
+    CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(m_text), tvr::DWORD(m_nLength),
+                                               TRACE_ANSWER_TEXT);
   }
 
  private:

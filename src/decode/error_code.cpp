@@ -2,7 +2,7 @@
 
 #include <tavric/prompts.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/description_file.h"
 
 CErrorCode::CErrorCode() = default;
@@ -12,7 +12,9 @@ CErrorCode::~CErrorCode() {
 }
 
 void CErrorCode::LoadFile(const std::string& fileName) {
-  LoadPath(CTVRHost::Instance().GetProgramFolder() + "/" + fileName);
+  // A plug-in's call: the installed context's program folder.
+  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
+  LoadPath((pContext != nullptr ? pContext->GetProgramFolder() : CTVRHost::ExecutableFolder()) + "/" + fileName);
 }
 
 void CErrorCode::LoadPath(const std::string& path) {

@@ -6,9 +6,10 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
+#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -26,14 +27,14 @@ bool HasStartBytes(const CTVRAnswerFrame& a) {
 }  // namespace
 
 void CTVRKiroFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
-  const bool scriptTyped = doc.m_eScriptType != SCRIPT_RAWDATA;
+  const bool scriptTyped = CTVRBoardDocPrivate::Of(doc).m_eScriptType != SCRIPT_RAWDATA;
   const tvr::DWORD position = sent.m_dwLength > protocol.GetMAXLengthStandardFrame() ? EXTENDED_CLASS : STANDARD_CLASS;
   if (sent.m_dwLength < position + 2) {
     if (scriptTyped) WriteUnknown(doc);
     return;
   }
   const tvr::BYTE cls = sent.m_pFrame[position];
-  doc.GetRunController().SetExpectedOpcode(cls);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetExpectedOpcode(cls);
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, sent.m_pFrame[position + 1], false);
 }
 
@@ -44,15 +45,15 @@ void CTVRKiroFamily::NameCommand(CTVRBoardDoc& doc, CTVRProtocol& protocol, cons
   if (commands.IsDefined(cls)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, cls, code)) text.Append(texts::kUnknownCommandSeeKirocmdTxt);
-    if (doc.GetRunController().IsWaitingAnswer()) text.Append(texts::kExecuted);
-    if (doc.GetRunController().IsTraceOn()) text.Trace(doc);
-  } else if (doc.GetRunController().IsTraceOn()) {
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsWaitingAnswer()) text.Append(texts::kExecuted);
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) text.Trace(doc);
+  } else if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 }
 
 CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (doc.m_eScriptType == SCRIPT_RAWDATA || !HasStartBytes(a)) return {};
+  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA || !HasStartBytes(a)) return {};
   const tvr::BYTE errorCode = protocol.GetProtocolErrorCode();
   const tvr::DWORD h = a.GetHeader();
 
@@ -61,7 +62,7 @@ CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(a.Opcode());
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), a.Opcode());
-    if (doc.GetRunController().IsTraceOn()) text.Trace(doc);
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) text.Trace(doc);
   }
 
   // K2: a normal frame, its length checked against the length's checksum.
@@ -72,7 +73,8 @@ CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
       char release[32];
       const int length = std::snprintf(release, sizeof release, texts::kReleaseFormat, a.At(d + 1), a.At(d + 2));
       // The bar keeps one mask for all slots.
-      CTVRHost::Instance().GetCardSlots().SetMask(reinterpret_cast<const tvr::BYTE*>(release), tvr::DWORD(length), 0);
+      CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots().SetMask(
+          reinterpret_cast<const tvr::BYTE*>(release), tvr::DWORD(length), 0);
     }
   }
 

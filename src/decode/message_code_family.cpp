@@ -6,6 +6,7 @@
 
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
+#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -41,7 +42,8 @@ CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRPro
 
   if (cls == CLASS_INTERMEDIATE) {
     // The command goes on: its final answer is still to come.
-    if (doc.GetRunController().IsTraceOn()) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn())
+      CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
     return {ANSWER_KEEP_WAITING};
   }
   ETVRCypheringStep step = CYPHERING_NONE;

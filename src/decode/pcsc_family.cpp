@@ -3,9 +3,10 @@
 #include <tavric/board_doc.h>
 #include <tavric/protocol.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
+#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -69,14 +70,16 @@ CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
         break;
     }
     // The answer to an escape command is traced without a decoded text.
-    if (named && CTVRAnswerSteps::IsTraced(doc, step) && !doc.IsEscapeAnswerExpected()) text.Trace(doc);
-    doc.SetEscapeAnswerExpected(FALSE);
+    if (named && CTVRAnswerSteps::IsTraced(doc, step) && !CTVRBoardDocPrivate::Of(doc).IsEscapeAnswerExpected())
+      text.Trace(doc);
+    CTVRBoardDocPrivate::Of(doc).SetEscapeAnswerExpected(FALSE);
 
-    CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+    CTVRCardSlots& slots = CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots();
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();
-    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.GetRunController().IsLoopMode())
+    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) &&
+        !CTVRBoardDocPrivate::Of(doc).GetRunController().IsLoopMode())
       slots.SetAtr(a.Data(), a.GetCount(), slot);
     const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
     if (step == CYPHERING_NONE) step = feed;

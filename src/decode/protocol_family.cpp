@@ -13,6 +13,7 @@
 #include "decode/loopback_family.h"
 #include "decode/message_code_family.h"
 #include "decode/pcsc_family.h"
+#include "document/board_doc_private.h"
 #include "document/run_controller.h"
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
@@ -43,15 +44,15 @@ const CTVRProtocolFamily& CTVRProtocolFamily::ForProtocol(const CTVRProtocol& pr
   return ForLayout(protocol.GetDescriptor().m_eAnswerLayout);
 }
 
-void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol) const {
-  if (m_pszCommandFile) protocol.GetCmdCode()->LoadFile(m_pszCommandFile);
-  if (m_pszErrorFile) protocol.GetErrorCode()->LoadFile(m_pszErrorFile);
+void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol, const std::string& folder) const {
+  if (m_pszCommandFile) protocol.GetCmdCode()->LoadPath(folder + "/" + m_pszCommandFile);
+  if (m_pszErrorFile) protocol.GetErrorCode()->LoadPath(folder + "/" + m_pszErrorFile);
 }
 
 void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {
-  if (!doc.GetRunController().IsTraceOn()) return;
+  if (!CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) return;
   if (text == nullptr) length = 0;
-  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
 }
 
 void CTVRProtocolFamily::WriteUnknown(CTVRBoardDoc& doc) {

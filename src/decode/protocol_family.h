@@ -6,6 +6,8 @@
 // with the files the layout's comment in <tavric/protocol_descriptor.h> lists.
 #pragma once
 
+#include <string>
+
 #include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
 
@@ -36,7 +38,7 @@ class CTVRProtocolFamily {
 
   // Loads the family's description files into the protocol's tables, the
   // command file first; a family without files leaves the tables as they are.
-  void LoadDescriptionFiles(CTVRProtocol& protocol) const;
+  void LoadDescriptionFiles(CTVRProtocol& protocol, const std::string& folder) const;
   const char* GetCommandFile() const { return m_pszCommandFile; }
   const char* GetErrorFile() const { return m_pszErrorFile; }
 

@@ -15,8 +15,9 @@
 #include <tavric/registry.h>
 
 #include "board_doc_texts.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/answer_decoder.h"
+#include "document/board_doc_private.h"
 #include "document/board_doc_sink.h"
 #include "document/doc_settings.h"
 #include "document/interpreter.h"
@@ -45,21 +46,26 @@ std::string FileTitle(const std::string& path) {
 
 }  // namespace
 
-CTVRBoardDoc::CTVRBoardDoc()
-    : m_DummyWnd(this),
-      m_pSink(std::make_unique<CTVRBoardDocSink>(*this)),
+CTVRBoardDocPrivate::CTVRBoardDocPrivate(CTVRBoardDoc& doc)
+    : m_Doc(doc),
+      m_DummyWnd(&doc),
+      m_pSink(std::make_unique<CTVRBoardDocSink>(doc)),
       m_pLineStore(std::make_unique<CTVRLineStore>(*m_pSink)),
       m_pInterpreter(std::make_unique<CTVRInterpreter>(*m_pLineStore, *m_pSink)),
       m_pTraceLog(std::make_unique<CTVRTraceLog>()),
       m_pRunController(std::make_unique<CTVRRunController>()) {
   m_strScriptPath = kNoname;
+}
 
+CTVRBoardDocPrivate::~CTVRBoardDocPrivate() = default;
+
+CTVRBoardDoc::CTVRBoardDoc() : d(std::make_unique<CTVRBoardDocPrivate>(*this)) {
   // Reader
-  OnCommand(ID_READER_CONNECT, [this] { OnReaderConnect(); });
-  OnCommand(ID_READER_DISCONNECT, [this] { OnReaderDisconnect(); });
-  OnUpdate(ID_READER_CONNECT, [this](CTVRCmdUI* ui) { ui->Enable(!m_bConnected && m_bConnectEnabled); });
-  OnUpdate(ID_READER_DISCONNECT, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected); });
-  OnCommand(ID_READER_SETTINGS, [this] { OnReaderSettings(); });
+  OnCommand(ID_READER_CONNECT, [this] { d->OnReaderConnect(); });
+  OnCommand(ID_READER_DISCONNECT, [this] { d->OnReaderDisconnect(); });
+  OnUpdate(ID_READER_CONNECT, [this](CTVRCmdUI* ui) { ui->Enable(!d->m_bConnected && d->m_bConnectEnabled); });
+  OnUpdate(ID_READER_DISCONNECT, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected); });
+  OnCommand(ID_READER_SETTINGS, [this] { d->OnReaderSettings(); });
   OnUpdate(ID_READER_SETTINGS, [this](CTVRCmdUI* ui) {
     BOOL has = FALSE;
     CTVRPluginGuard::Call(*this, CTVRPluginGuard::SETTINGS, [&] { has = HasSettings(); });
@@ -67,57 +73,113 @@ CTVRBoardDoc::CTVRBoardDoc()
   });
 
   // Run control. Stop goes through the virtual so that a board's override runs.
-  OnCommand(ID_SCRIPT_START, [this] { OnScriptStart(); });
-  OnCommand(ID_SCRIPT_STEP, [this] { OnScriptStep(); });
+  OnCommand(ID_SCRIPT_START, [this] { d->OnScriptStart(); });
+  OnCommand(ID_SCRIPT_STEP, [this] { d->OnScriptStep(); });
   OnCommand(ID_SCRIPT_STOP,
             [this] { CTVRPluginGuard::Call(*this, CTVRPluginGuard::SCRIPT_STOP, [this] { OnScriptStop(); }); });
-  OnCommand(ID_SCRIPT_LOOP, [this] { OnScriptLoop(); });
-  OnCommand(ID_SCRIPT_RAWDATA, [this] { OnScriptRawdata(); });
-  OnCommand(ID_SCRIPT_COMMANDS, [this] { OnScriptCommands(); });
-  OnCommand(ID_SCRIPT_APDU, [this] { OnScriptApdu(); });
-  OnCommand(ID_DELAY_CMD, [this] { OnDelayCmd(); });
-  OnUpdate(ID_SCRIPT_START, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !IsRunning()); });
-  OnUpdate(ID_SCRIPT_STEP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && !IsRunning()); });
-  OnUpdate(ID_SCRIPT_STOP, [this](CTVRCmdUI* ui) { ui->Enable(m_bConnected && IsRunning()); });
+  OnCommand(ID_SCRIPT_LOOP, [this] { d->OnScriptLoop(); });
+  OnCommand(ID_SCRIPT_RAWDATA, [this] { d->OnScriptRawdata(); });
+  OnCommand(ID_SCRIPT_COMMANDS, [this] { d->OnScriptCommands(); });
+  OnCommand(ID_SCRIPT_APDU, [this] { d->OnScriptApdu(); });
+  OnCommand(ID_DELAY_CMD, [this] { d->OnDelayCmd(); });
+  OnUpdate(ID_SCRIPT_START, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && !IsRunning()); });
+  OnUpdate(ID_SCRIPT_STEP, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && !IsRunning()); });
+  OnUpdate(ID_SCRIPT_STOP, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && IsRunning()); });
   OnUpdate(ID_SCRIPT_LOOP, [this](CTVRCmdUI* ui) {
     ui->Enable(TRUE);
-    ui->SetCheck(IsLoopMode() ? 1 : 0);
+    ui->SetCheck(d->IsLoopMode() ? 1 : 0);
   });
-  OnUpdate(ID_SCRIPT_RAWDATA, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_RAWDATA ? 1 : 0); });
-  OnUpdate(ID_SCRIPT_COMMANDS, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_COMMANDS ? 1 : 0); });
-  OnUpdate(ID_SCRIPT_APDU, [this](CTVRCmdUI* ui) { ui->SetCheck(m_eScriptType == SCRIPT_APDU ? 1 : 0); });
+  OnUpdate(ID_SCRIPT_RAWDATA, [this](CTVRCmdUI* ui) { ui->SetCheck(d->m_eScriptType == SCRIPT_RAWDATA ? 1 : 0); });
+  OnUpdate(ID_SCRIPT_COMMANDS, [this](CTVRCmdUI* ui) { ui->SetCheck(d->m_eScriptType == SCRIPT_COMMANDS ? 1 : 0); });
+  OnUpdate(ID_SCRIPT_APDU, [this](CTVRCmdUI* ui) { ui->SetCheck(d->m_eScriptType == SCRIPT_APDU ? 1 : 0); });
 
   // Trace
-  OnCommand(ID_EDIT_CLEAR_ALL, [this] { OnEditClearAll(); });
-  OnCommand(ID_LOGFILE_SAVE, [this] { OnLogFileSave(); });
-  OnCommand(ID_LOGFILE_SAVE_AS, [this] { OnLogFileSaveAs(); });
-  OnCommand(ID_HEX_TO_ASCII, [this] { OnHexToASCII(); });
-  OnUpdate(ID_HEX_TO_ASCII, [this](CTVRCmdUI* ui) { ui->SetCheck(m_bHexDisplay ? 1 : 0); });
+  OnCommand(ID_EDIT_CLEAR_ALL, [this] { d->OnEditClearAll(); });
+  OnCommand(ID_LOGFILE_SAVE, [this] { d->OnLogFileSave(); });
+  OnCommand(ID_LOGFILE_SAVE_AS, [this] { d->OnLogFileSaveAs(); });
+  OnCommand(ID_HEX_TO_ASCII, [this] { d->OnHexToASCII(); });
+  OnUpdate(ID_HEX_TO_ASCII, [this](CTVRCmdUI* ui) { ui->SetCheck(d->m_bHexDisplay ? 1 : 0); });
 
-  OnCommand(ID_CRYPTO, [this] { OnCrypto(); });
+  OnCommand(ID_CRYPTO, [this] { d->OnCrypto(); });
 
   // Quick commands. The identifiers are not consecutive: 32852 is no command.
-  OnCommand(ID_CMD_SETTING, [this] { OnCmdSetting(); });
+  OnCommand(ID_CMD_SETTING, [this] { d->OnCmdSetting(); });
   const UINT quickIds[] = {ID_CMD1, ID_CMD2, ID_CMD3, ID_CMD4, ID_CMD5};
   for (int n = 0; n < 5; ++n) {
-    OnCommand(quickIds[n], [this, n] { SendQuickCommand(n); });
-    OnUpdate(quickIds[n], [this, n](CTVRCmdUI* ui) { OnUpdateQuickCommand(n, ui); });
+    OnCommand(quickIds[n], [this, n] { d->SendQuickCommand(n); });
+    OnUpdate(quickIds[n], [this, n](CTVRCmdUI* ui) { d->OnUpdateQuickCommand(n, ui); });
   }
 
   // Script files
-  OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
-  OnCommand(ID_FILE_SAVE, [this] { OnFileSave(); });
-  OnCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
-  OnCommand(ID_NEW_SCRIPT_FILE, [this] { OnNewScriptFile(); });
+  OnCommand(ID_FILE_OPEN, [this] { d->OnFileOpen(); });
+  OnCommand(ID_FILE_SAVE, [this] { d->OnFileSave(); });
+  OnCommand(ID_FILE_SAVE_AS, [this] { d->OnFileSaveAs(); });
+  OnCommand(ID_NEW_SCRIPT_FILE, [this] { d->OnNewScriptFile(); });
 
   // Protocols
-  OnCommandRange(ID_PROTOCOL_FIRST, ID_PROTOCOL_LAST, [this](tvr::UINT nID) { OnProtocols(nID); });
-  OnUpdate(ID_PROTOCOL_FIRST, [this](CTVRCmdUI* ui) { OnUpdateProtocols(ui); });
+  OnCommandRange(ID_PROTOCOL_FIRST, ID_PROTOCOL_LAST, [this](tvr::UINT nID) { d->OnProtocols(nID); });
+  OnUpdate(ID_PROTOCOL_FIRST, [this](CTVRCmdUI* ui) { d->OnUpdateProtocols(ui); });
 }
 
 CTVRBoardDoc::~CTVRBoardDoc() {
   if (CTVRDocTemplate* pTemplate = GetDocTemplate()) pTemplate->RemoveDocument(this);
-  CTVRHost::Instance().OnDocumentDestroyed(this);
+  if (CTVRHostContext* pContext = d->GetHostContext()) pContext->Host().OnDocumentDestroyed(this);
+}
+
+// ---- The board's view of the document ----------------------------------------
+
+BOOL CTVRBoardDoc::IsConnected() const {
+  return d->m_bConnected;
+}
+// The run's state, kept by the run controller.
+BOOL CTVRBoardDoc::IsRunning() const {
+  return d->GetRunController().IsRunning();
+}
+BOOL CTVRBoardDoc::IsWaitingAnswer() const {
+  return d->GetRunController().IsWaitingAnswer();
+}
+BOOL CTVRBoardDoc::IsReadOnly() const {
+  return d->m_bReadOnly;
+}
+BOOL CTVRBoardDoc::IsTraceOn() const {
+  return d->GetRunController().IsTraceOn();
+}
+EScriptType CTVRBoardDoc::GetScriptType() const {
+  return d->m_eScriptType;
+}
+DWORD CTVRBoardDoc::GetCommandType() const {
+  return d->GetRunController().GetCommandType();
+}
+const CTVRDelayOptions& CTVRBoardDoc::GetDelayOptions() const {
+  return d->m_DelayOptions;
+}
+CTVRProtocol* CTVRBoardDoc::GetProtocol() const {
+  return d->m_pProtocol;
+}
+CTVRCrypto* CTVRBoardDoc::GetCrypto() const {
+  return d->m_pCrypto;
+}
+CTVRDummyWnd* CTVRBoardDoc::GetDummyWindow() {
+  return &d->m_DummyWnd;
+}
+
+void CTVRBoardDoc::ReportAnswer(const BYTE* answer, DWORD length) {
+  PostAnswer(d->m_DummyWnd.GetSafeHwnd(), answer, length);
+}
+void CTVRBoardDoc::ReportComment(const std::string& text, int kind) {
+  PostComment(d->m_DummyWnd.GetSafeHwnd(), text.c_str(), kind);
+}
+void CTVRBoardDoc::ReportError() {
+  PostMessage(d->m_DummyWnd.GetSafeHwnd(), WM_RECV_ERROR, 0, 0);
+}
+void CTVRBoardDoc::ReportBoardDisconnected() {
+  PostMessage(d->m_DummyWnd.GetSafeHwnd(), WM_RECV_BOARD_DISCONNECTED, 0, 0);
+}
+void CTVRBoardDoc::ReportCardRemoved(WPARAM slot) {
+  PostMessage(d->m_DummyWnd.GetSafeHwnd(), WM_RECV_CARD_REMOVED, slot, 0);
+}
+void CTVRBoardDoc::ReportEndCommand() {
+  PostMessage(d->m_DummyWnd.GetSafeHwnd(), WM_END_COMMAND, 0, 0);
 }
 
 // ---- Board interface: neutral base behaviour ------------------------------
@@ -128,12 +190,12 @@ void CTVRBoardDoc::Read(DWORD) {}
 void CTVRBoardDoc::Escape(DWORD, BYTE*, DWORD) {}
 
 BOOL CTVRBoardDoc::Connect() {
-  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  d->GetHostContext()->Prompts().MessageBox(kNotImplemented);
   return FALSE;
 }
 
 BOOL CTVRBoardDoc::Disconnect() {
-  CTVRUserPrompts::Get().MessageBox(kNotImplemented);
+  d->GetHostContext()->Prompts().MessageBox(kNotImplemented);
   return FALSE;
 }
 
@@ -153,22 +215,24 @@ BOOL CTVRBoardDoc::SetSetting(const std::string&, const std::string&) {
 
 // ---- Connection -------------------------------------------------------------
 
-void CTVRBoardDoc::OnReaderConnect() {
+void CTVRBoardDocPrivate::OnReaderConnect() {
   if (m_pProtocol == nullptr) {
-    CTVRUserPrompts::Get().MessageBox(kUnknownProtocol);
+    GetHostContext()->Prompts().MessageBox(kUnknownProtocol);
     return;
   }
   // A refusing board has reported its own error.
   BOOL connected = FALSE;
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::CONNECT, [&] { connected = Connect(); }) || !connected) return;
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::CONNECT, [&] { connected = m_Doc.Connect(); }) || !connected)
+    return;
   m_bConnected = TRUE;
   m_pProtocol->SetConnected(TRUE);
 }
 
-void CTVRBoardDoc::OnReaderDisconnect() {
+void CTVRBoardDocPrivate::OnReaderDisconnect() {
   BOOL disconnected = FALSE;
   // A board that throws is disconnected by the fault's handling.
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::DISCONNECT, [&] { disconnected = Disconnect(); }) || !disconnected)
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::DISCONNECT, [&] { disconnected = m_Doc.Disconnect(); }) ||
+      !disconnected)
     return;
   m_bConnected = FALSE;
   if (m_pProtocol != nullptr) m_pProtocol->SetConnected(FALSE);
@@ -176,35 +240,35 @@ void CTVRBoardDoc::OnReaderDisconnect() {
 
 // ---- Named messages from the board ------------------------------------------
 
-void CTVRBoardDoc::OnSendCommand(BYTE* bytes, DWORD count) {
+void CTVRBoardDocPrivate::OnSendCommand(BYTE* bytes, DWORD count) {
   SendData(bytes, count, SCRIPT_COMMANDS);
 }
-void CTVRBoardDoc::OnSendApdu(BYTE* bytes, DWORD count) {
+void CTVRBoardDocPrivate::OnSendApdu(BYTE* bytes, DWORD count) {
   SendData(bytes, count, SCRIPT_APDU);
 }
-void CTVRBoardDoc::OnSendRawdata(BYTE* bytes, DWORD count) {
+void CTVRBoardDocPrivate::OnSendRawdata(BYTE* bytes, DWORD count) {
   SendData(bytes, count, SCRIPT_RAWDATA);
 }
-void CTVRBoardDoc::OnCommandType(WPARAM kind, LPARAM) {
+void CTVRBoardDocPrivate::OnCommandType(WPARAM kind, LPARAM) {
   m_pRunController->OnCommandType(DWORD(kind));
 }
-void CTVRBoardDoc::OnEndCommand(WPARAM, LPARAM) {
+void CTVRBoardDocPrivate::OnEndCommand(WPARAM, LPARAM) {
   EndCommand();
 }
 
-void CTVRBoardDoc::OnReceiveAnswer(BYTE* answer, DWORD length) {
+void CTVRBoardDocPrivate::OnReceiveAnswer(BYTE* answer, DWORD length) {
   // A board that posts a count without bytes gets an empty answer, not a crash.
   if (answer == nullptr) length = 0;
   m_pRunController->OnAnswerArrived();
   CTVRAnswerVerdict verdict;
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::DECODING,
-                             [&] { verdict = CTVRAnswerDecoder::Decode(*this, answer, length); }))
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::DECODING,
+                             [&] { verdict = CTVRAnswerDecoder::Decode(m_Doc, answer, length); }))
     return;
   // The end goes to the active document: a run goes on only while its document is active.
   if (m_pRunController->OnAnswerDecoded(verdict)) PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);
 }
 
-void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
+void CTVRBoardDocPrivate::OnReceiveComments(const char* text, LPARAM kind) {
   // Boards keep comments under 4,096 bytes; a longer or unterminated one is
   // cut rather than read past.
   char buffer[kCommentBufferSize];
@@ -214,50 +278,50 @@ void CTVRBoardDoc::OnReceiveComments(const char* text, LPARAM kind) {
   if (m_pRunController->IsTraceOn()) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
 }
 
-void CTVRBoardDoc::OnReceiveError() {
-  if (m_bBeepOnError) CTVRUserPrompts::Get().MessageBeep(0);
+void CTVRBoardDocPrivate::OnReceiveError() {
+  if (m_bBeepOnError) GetHostContext()->Prompts().MessageBeep(0);
   // Without auto pause the awaited answer still ends the command; with
   // nothing awaited there is nothing left to end it, so the run stops.
-  if (!m_bAutoPause && IsWaitingAnswer()) return;
+  if (!m_bAutoPause && m_pRunController->IsWaitingAnswer()) return;
   // A run, or a one-off exchange, that the error ends: the views are told
   // why while the statement is still marked.
-  if (IsRunning() || IsWaitingAnswer()) {
+  if (m_pRunController->IsRunning() || m_pRunController->IsWaitingAnswer()) {
     int cause = RUN_END_READER_ERROR;
-    UpdateAllViews(nullptr, HINT_RUN_ENDED_EARLY, &cause);
+    m_Doc.UpdateAllViews(nullptr, HINT_RUN_ENDED_EARLY, &cause);
   }
-  CTVRPluginGuard::Call(*this, CTVRPluginGuard::SCRIPT_STOP, [this] { OnScriptStop(); });
+  CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SCRIPT_STOP, [this] { m_Doc.OnScriptStop(); });
 }
 
-void CTVRBoardDoc::OnReceiveBoardDisconnected() {
+void CTVRBoardDocPrivate::OnReceiveBoardDisconnected() {
   if (!m_bConnected) return;
   OnReaderDisconnect();
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SCRIPT_STOP, [this] { OnScriptStop(); })) return;
-  CTVRUserPrompts::Get().MessageBox(kBoardDisconnected);
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SCRIPT_STOP, [this] { m_Doc.OnScriptStop(); })) return;
+  GetHostContext()->Prompts().MessageBox(kBoardDisconnected);
 }
 
-void CTVRBoardDoc::OnReceiveCardRemoved(WPARAM slot) {
+void CTVRBoardDocPrivate::OnReceiveCardRemoved(WPARAM slot) {
   // Slot 0 is the one the answers to reset of this reader went to: the card
   // the selected protocol addresses.
   WPARAM n = slot;
   if (n == 0) n = m_pProtocol != nullptr ? m_pProtocol->GetSelectCard() : 1;
   if (n < 1 || n > WPARAM(CTVRCardSlots::SLOT_COUNT)) return;
-  CTVRHost::Instance().GetCardSlots().ClearAtr(BYTE(n - 1));
+  GetHostContext()->Host().GetCardSlots().ClearAtr(BYTE(n - 1));
 }
 
-void CTVRBoardDoc::OnLpb() {
+void CTVRBoardDocPrivate::OnLpb() {
   if (m_pProtocol != nullptr)
-    CTVRPluginGuard::Call(*this, CTVRPluginGuard::LOOPBACK, [this] { m_pProtocol->StartLpb(); });
+    CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::LOOPBACK, [this] { m_pProtocol->StartLpb(); });
 }
 
-void CTVRBoardDoc::OnLpbMsg() {
-  if (m_pProtocol != nullptr) CTVRUserPrompts::Get().MessageBox(m_pProtocol->GetName());
+void CTVRBoardDocPrivate::OnLpbMsg() {
+  if (m_pProtocol != nullptr) GetHostContext()->Prompts().MessageBox(m_pProtocol->GetName());
 }
 
-void CTVRBoardDoc::OnCrypto() {
+void CTVRBoardDocPrivate::OnCrypto() {
   if (m_pCrypto != nullptr)
     m_pCrypto->OnCryptoShow();
   else
-    CTVRUserPrompts::Get().MessageBox(kNoCyphering);
+    GetHostContext()->Prompts().MessageBox(kNoCyphering);
 }
 
 // ---- Document life ------------------------------------------------------------
@@ -265,31 +329,31 @@ void CTVRBoardDoc::OnCrypto() {
 BOOL CTVRBoardDoc::OnNewDocument() {
   if (!CTVRDocument::OnNewDocument()) return FALSE;
 
-  m_pProtocol = nullptr;
-  m_pCrypto = CTVRHost::Instance().GetCrypto();
+  d->m_pProtocol = nullptr;
+  d->m_pCrypto = d->GetHostContext()->Host().GetCrypto();
   // The register tool window belongs to the shell, which drops its hook when
   // it closes; a fresh document simply no longer answers to it.
-  m_pRegisterDialog = nullptr;
+  d->m_pRegisterDialog = nullptr;
 
-  m_nProtocolMenuCount = 1;
-  m_bConnected = FALSE;
-  m_bConnectEnabled = TRUE;
-  m_bStateSaved = FALSE;
-  m_eScriptType = SCRIPT_RAWDATA;
-  m_bReadOnly = FALSE;
-  m_pRunController->Reset();
-  m_pInterpreter->Reset();
-  m_pLineStore->Reset();
+  d->m_nProtocolMenuCount = 1;
+  d->m_bConnected = FALSE;
+  d->m_bConnectEnabled = TRUE;
+  d->m_bStateSaved = FALSE;
+  d->m_eScriptType = SCRIPT_RAWDATA;
+  d->m_bReadOnly = FALSE;
+  d->m_pRunController->Reset();
+  d->m_pInterpreter->Reset();
+  d->m_pLineStore->Reset();
 
-  m_strScriptPath = kNoname;
-  SetTitle(m_strScriptPath);
+  d->m_strScriptPath = kNoname;
+  SetTitle(d->m_strScriptPath);
 
-  m_pTraceLog->Clear();
+  d->m_pTraceLog->Clear();
   return TRUE;
 }
 
 void CTVRBoardDoc::DeleteContents() {
-  m_pLineStore->DeleteContents();
+  d->m_pLineStore->DeleteContents();
   CTVRDocument::DeleteContents();
 }
 
@@ -298,13 +362,13 @@ void CTVRBoardDoc::SetTitle(const std::string& text) {
   // the script name shown in brackets.
   if (GetTitle().empty()) {
     CTVRDocument::SetTitle(text);
-    m_strCaption = GetTitle() + " - [" + m_strScriptPath + "]";
+    d->m_strCaption = GetTitle() + " - [" + d->m_strScriptPath + "]";
   } else {
-    m_strCaption = GetTitle() + " - [" + text + "]";
+    d->m_strCaption = GetTitle() + " - [" + text + "]";
   }
 }
 
-BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
+BOOL CTVRBoardDocPrivate::OnOpenDocument(const std::string& path) {
   std::string content;
   const CTVRFileReader::EResult read = CTVRFileReader::ReadAll(path, content);
   // The script is taken over as read; the one shown stays until the new one
@@ -313,51 +377,51 @@ BOOL CTVRBoardDoc::OnOpenDocument(const std::string& path) {
   if (!held) {
     const bool tooLarge = read == CTVRFileReader::READ_OK || read == CTVRFileReader::READ_TOO_LARGE ||
                           read == CTVRFileReader::READ_NO_MEMORY;
-    CTVRUserPrompts::Get().MessageBox(tooLarge ? kScriptTooLarge + path + kScriptTooLargeEnd : kFailedToOpen);
+    GetHostContext()->Prompts().MessageBox(tooLarge ? kScriptTooLarge + path + kScriptTooLargeEnd : kFailedToOpen);
     return FALSE;
   }
 
-  CTVRDocument::DeleteContents();
+  m_Doc.CTVRDocument::DeleteContents();
   m_strScriptPath = path;
-  SetPathName(path);
-  SetTitle(FileTitle(path));
-  SetModifiedFlag(FALSE);
-  UpdateAllViews(nullptr, HINT_ALL, nullptr);
+  m_Doc.SetPathName(path);
+  m_Doc.SetTitle(FileTitle(path));
+  m_Doc.SetModifiedFlag(FALSE);
+  m_Doc.UpdateAllViews(nullptr, HINT_ALL, nullptr);
   return TRUE;
 }
 
-BOOL CTVRBoardDoc::OnSaveDocument(const std::string& path) {
+BOOL CTVRBoardDocPrivate::OnSaveDocument(const std::string& path) {
   // Written whole beside the target and renamed over it only when it is on
   // the disk: a failed save leaves the file as it was, and the script stays
   // modified in the window.
   if (!CTVRFileWriter::WriteAll(path, m_pLineStore->GetText())) {
-    CTVRUserPrompts::Get().MessageBox(kFailedToSave);
+    GetHostContext()->Prompts().MessageBox(kFailedToSave);
     return FALSE;
   }
-  SetModifiedFlag(FALSE);
+  m_Doc.SetModifiedFlag(FALSE);
   return TRUE;
 }
 
 // ---- Settings in the registry -------------------------------------------------
 
 BOOL CTVRBoardDoc::SaveState(CTVRRegistry& reg) {
-  m_bStateSaved = TRUE;
+  d->m_bStateSaved = TRUE;
   CTVRDocSettings settings;
-  settings.m_strLastRegSetting = m_strLastRegSetting;
+  settings.m_strLastRegSetting = d->m_strLastRegSetting;
   settings.m_strTitle = GetTitle();
-  settings.m_dwConnected = m_bConnected ? 1 : 0;
-  settings.m_strProtocol = m_pProtocol != nullptr ? m_pProtocol->GetName() : std::string(kNoProtocol);
-  settings.m_strScript = m_strScriptPath;
-  settings.m_dwScriptType = DWORD(m_eScriptType);
-  settings.m_dwMode = m_byMode;
-  settings.m_dwAutoPause = DWORD(m_bAutoPause);
-  settings.m_dwStandard = m_pProtocol != nullptr ? m_pProtocol->GetStandard() : 0;
-  settings.m_dwBeep = DWORD(m_bBeepOnError);
-  settings.m_dwHexMode = DWORD(m_bHexDisplay);
-  for (std::size_t i = 0; i < settings.m_Commands.size(); ++i) settings.m_Commands[i] = m_strQuickCommands[i];
-  if (m_pCrypto != nullptr)
-    settings.m_Keys = {m_pCrypto->GetCypheringKey(), m_pCrypto->GetDecypheringKey(), m_pCrypto->Get3CypheringKey(),
-                       m_pCrypto->Get3DecypheringKey()};
+  settings.m_dwConnected = d->m_bConnected ? 1 : 0;
+  settings.m_strProtocol = d->m_pProtocol != nullptr ? d->m_pProtocol->GetName() : std::string(kNoProtocol);
+  settings.m_strScript = d->m_strScriptPath;
+  settings.m_dwScriptType = DWORD(d->m_eScriptType);
+  settings.m_dwMode = d->m_byMode;
+  settings.m_dwAutoPause = DWORD(d->m_bAutoPause);
+  settings.m_dwStandard = d->m_pProtocol != nullptr ? d->m_pProtocol->GetStandard() : 0;
+  settings.m_dwBeep = DWORD(d->m_bBeepOnError);
+  settings.m_dwHexMode = DWORD(d->m_bHexDisplay);
+  for (std::size_t i = 0; i < settings.m_Commands.size(); ++i) settings.m_Commands[i] = d->m_strQuickCommands[i];
+  if (d->m_pCrypto != nullptr)
+    settings.m_Keys = {d->m_pCrypto->GetCypheringKey(), d->m_pCrypto->GetDecypheringKey(),
+                       d->m_pCrypto->Get3CypheringKey(), d->m_pCrypto->Get3DecypheringKey()};
   // The chain stops at the first value that cannot be written.
   return settings.Save(reg);
 }
@@ -368,51 +432,51 @@ BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
   // What is not stored takes the defaults of CTVRDocSettings, or the
   // document's current value; what was read before a missing value stays.
   CTVRDocSettings settings;
-  settings.m_dwMode = m_byMode;
-  settings.m_dwAutoPause = DWORD(m_bAutoPause);
-  settings.m_dwBeep = DWORD(m_bBeepOnError);
-  settings.m_dwHexMode = DWORD(m_bHexDisplay);
-  if (!settings.Load(reg)) CTVRUserPrompts::Get().MessageBox(kNoDocumentInRegistry);
+  settings.m_dwMode = d->m_byMode;
+  settings.m_dwAutoPause = DWORD(d->m_bAutoPause);
+  settings.m_dwBeep = DWORD(d->m_bBeepOnError);
+  settings.m_dwHexMode = DWORD(d->m_bHexDisplay);
+  if (!settings.Load(reg)) d->GetHostContext()->Prompts().MessageBox(kNoDocumentInRegistry);
 
   // A stored type out of range would make every frame empty: raw data instead.
-  m_eScriptType = settings.m_dwScriptType <= SCRIPT_APDU ? EScriptType(settings.m_dwScriptType) : SCRIPT_RAWDATA;
-  m_byMode = BYTE(settings.m_dwMode);
-  m_bAutoPause = settings.m_dwAutoPause != 0 ? TRUE : FALSE;
-  m_bBeepOnError = settings.m_dwBeep != 0 ? TRUE : FALSE;
-  m_bHexDisplay = settings.m_dwHexMode != 0 ? TRUE : FALSE;
-  m_strLastRegSetting = settings.m_strLastRegSetting;
+  d->m_eScriptType = settings.m_dwScriptType <= SCRIPT_APDU ? EScriptType(settings.m_dwScriptType) : SCRIPT_RAWDATA;
+  d->m_byMode = BYTE(settings.m_dwMode);
+  d->m_bAutoPause = settings.m_dwAutoPause != 0 ? TRUE : FALSE;
+  d->m_bBeepOnError = settings.m_dwBeep != 0 ? TRUE : FALSE;
+  d->m_bHexDisplay = settings.m_dwHexMode != 0 ? TRUE : FALSE;
+  d->m_strLastRegSetting = settings.m_strLastRegSetting;
 
   CTVRDocument::SetTitle(settings.m_strTitle);
-  m_strScriptPath = settings.m_strScript;
-  if (m_strScriptPath != kNoname) {
+  d->m_strScriptPath = settings.m_strScript;
+  if (d->m_strScriptPath != kNoname) {
     // The caption names the script even when the file has gone: the open step
     // reports that, and the script stays empty.
-    SetPathName(m_strScriptPath);
-    SetTitle(FileTitle(m_strScriptPath));
-    OnOpenDocument(m_strScriptPath);
+    SetPathName(d->m_strScriptPath);
+    SetTitle(FileTitle(d->m_strScriptPath));
+    d->OnOpenDocument(d->m_strScriptPath);
   } else {
     SetTitle(kNoname);
   }
 
-  m_pProtocol = nullptr;
-  SelectProtocol(settings.m_strProtocol, BYTE(settings.m_dwStandard));
+  d->m_pProtocol = nullptr;
+  d->SelectProtocol(settings.m_strProtocol, BYTE(settings.m_dwStandard));
 
   if (settings.m_dwConnected != 0) {
     // The board has reported why it cannot reconnect; the rest stays unrestored.
     BOOL connected = FALSE;
     if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::CONNECT, [&] { connected = Connect(); }) || !connected)
       return FALSE;
-    m_bConnected = TRUE;
-    if (m_pProtocol != nullptr) m_pProtocol->SetConnected(TRUE);
+    d->m_bConnected = TRUE;
+    if (d->m_pProtocol != nullptr) d->m_pProtocol->SetConnected(TRUE);
   }
 
-  if (m_pCrypto != nullptr) {
-    m_pCrypto->SetCypheringKey(settings.m_Keys[0]);
-    m_pCrypto->SetDecypheringKey(settings.m_Keys[1]);
-    m_pCrypto->Set3CypheringKey(settings.m_Keys[2]);
-    m_pCrypto->Set3DecypheringKey(settings.m_Keys[3]);
+  if (d->m_pCrypto != nullptr) {
+    d->m_pCrypto->SetCypheringKey(settings.m_Keys[0]);
+    d->m_pCrypto->SetDecypheringKey(settings.m_Keys[1]);
+    d->m_pCrypto->Set3CypheringKey(settings.m_Keys[2]);
+    d->m_pCrypto->Set3DecypheringKey(settings.m_Keys[3]);
   }
 
-  for (std::size_t i = 0; i < settings.m_Commands.size(); ++i) m_strQuickCommands[i] = settings.m_Commands[i];
+  for (std::size_t i = 0; i < settings.m_Commands.size(); ++i) d->m_strQuickCommands[i] = settings.m_Commands[i];
   return TRUE;
 }

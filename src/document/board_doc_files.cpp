@@ -6,6 +6,8 @@
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
 #include "document/run_controller.h"
 #include "document/workspace.h"
@@ -32,17 +34,17 @@ std::string WithDefaultExtension(const std::string& path) {
 
 }  // namespace
 
-void CTVRBoardDoc::OnFileOpen() {
+void CTVRBoardDocPrivate::OnFileOpen() {
   std::string chosen;
-  if (!CTVRUserPrompts::Get().AskOpenFileName(kScriptExtension, m_strScriptPath, kScriptFilter, chosen)) return;
+  if (!GetHostContext()->Prompts().AskOpenFileName(kScriptExtension, m_strScriptPath, kScriptFilter, chosen)) return;
   // A file that cannot be read has said so and left the script as it was.
   if (!OnOpenDocument(chosen)) return;
-  CTVRRecentFileList::Instance().Add(chosen);
+  GetHostContext()->RecentFiles().Add(chosen);
   m_pRunController->SetTraceOn(TRUE);
   SetLoopCounter(0);
 }
 
-void CTVRBoardDoc::OnFileSave() {
+void CTVRBoardDocPrivate::OnFileSave() {
   if (m_strScriptPath == kNoname) {
     OnFileSaveAs();
     return;
@@ -50,26 +52,26 @@ void CTVRBoardDoc::OnFileSave() {
   OnSaveDocument(m_strScriptPath);
 }
 
-void CTVRBoardDoc::OnFileSaveAs() {
+void CTVRBoardDocPrivate::OnFileSaveAs() {
   std::string chosen;
-  if (!CTVRUserPrompts::Get().AskSaveFileName(kScriptExtension, "", kScriptFilter, chosen)) return;
+  if (!GetHostContext()->Prompts().AskSaveFileName(kScriptExtension, "", kScriptFilter, chosen)) return;
   chosen = WithDefaultExtension(chosen);
   // The document takes the new name only once the file is written.
   if (!OnSaveDocument(chosen)) return;
   m_strScriptPath = chosen;
-  SetPathName(chosen);
-  SetTitle(FileName(chosen));
-  CTVRRecentFileList::Instance().Add(chosen);
+  m_Doc.SetPathName(chosen);
+  m_Doc.SetTitle(FileName(chosen));
+  GetHostContext()->RecentFiles().Add(chosen);
 }
 
-void CTVRBoardDoc::OnNewScriptFile() {
-  CTVRWorkspace::Get().NewScriptFile(*this);
+void CTVRBoardDocPrivate::OnNewScriptFile() {
+  GetHostContext()->Workspace().NewScriptFile(m_Doc);
 }
 
-BOOL CTVRBoardDoc::SaveModified() {
-  if (!IsModified()) return TRUE;
+BOOL CTVRBoardDocPrivate::SaveModified() {
+  if (!m_Doc.IsModified()) return TRUE;
   const std::string name = m_strScriptPath == kNoname ? std::string(kNoname) : FileName(m_strScriptPath);
-  switch (CTVRUserPrompts::Get().AskYesNoCancel("Save changes to " + name + "?")) {
+  switch (GetHostContext()->Prompts().AskYesNoCancel("Save changes to " + name + "?")) {
     case CTVRUserPrompts::ANSWER_CANCEL:
       return FALSE;
     case CTVRUserPrompts::ANSWER_NO:
@@ -79,17 +81,17 @@ BOOL CTVRBoardDoc::SaveModified() {
   }
   OnFileSave();
   // Save As cancelled or the file not written: the changes are still there.
-  return IsModified() ? FALSE : TRUE;
+  return m_Doc.IsModified() ? FALSE : TRUE;
 }
 
-BOOL CTVRBoardDoc::CanCloseDocument() {
+BOOL CTVRBoardDocPrivate::CanCloseDocument() {
   // Saved settings come back at the next start; otherwise they are lost.
-  if (m_bStateSaved || CTVRWorkspace::IsSessionEnding()) return TRUE;
-  return CTVRUserPrompts::Get().AskYesNoWarning(kCloseQuestion);
+  if (m_bStateSaved || GetHostContext()->Workspace().IsSessionEnding()) return TRUE;
+  return GetHostContext()->Prompts().AskYesNoWarning(kCloseQuestion);
 }
 
-BOOL CTVRBoardDoc::OnCloseDocument() {
+BOOL CTVRBoardDocPrivate::OnCloseDocument() {
   if (!CanCloseDocument()) return FALSE;
-  if (CTVRDocTemplate* pTemplate = GetDocTemplate()) pTemplate->CloseDocument(this);
+  if (CTVRDocTemplate* pTemplate = m_Doc.GetDocTemplate()) pTemplate->CloseDocument(&m_Doc);
   return TRUE;
 }

@@ -3,82 +3,83 @@
 // calling them on the document.
 #include <tavric/board_doc.h>
 
+#include "document/board_doc_private.h"
 #include "document/interpreter.h"
 #include "document/line_store.h"
 
-int CTVRBoardDoc::GetLineCount() const {
+int CTVRBoardDocPrivate::GetLineCount() const {
   return m_pLineStore->GetLineCount();
 }
-int CTVRBoardDoc::GetLineLength(int line) const {
+int CTVRBoardDocPrivate::GetLineLength(int line) const {
   return m_pLineStore->GetLineLength(line);
 }
-std::string CTVRBoardDoc::GetLine(int line) const {
+std::string CTVRBoardDocPrivate::GetLine(int line) const {
   return m_pLineStore->GetLine(line);
 }
-DWORD CTVRBoardDoc::GetLineState(int line) const {
+DWORD CTVRBoardDocPrivate::GetLineState(int line) const {
   return m_pLineStore->GetLineState(line);
 }
-void CTVRBoardDoc::SetLine(int line, const std::string& text) {
+void CTVRBoardDocPrivate::SetLine(int line, const std::string& text) {
   m_pLineStore->SetLine(line, text);
 }
-void CTVRBoardDoc::SetLineState(int line, DWORD state) {
+void CTVRBoardDocPrivate::SetLineState(int line, DWORD state) {
   m_pLineStore->SetLineState(line, state);
 }
-void CTVRBoardDoc::InsertLine(int line, const std::string& text, DWORD state) {
+void CTVRBoardDocPrivate::InsertLine(int line, const std::string& text, DWORD state) {
   m_pLineStore->InsertLine(line, text, state);
 }
-void CTVRBoardDoc::RemoveLine(int line) {
+void CTVRBoardDocPrivate::RemoveLine(int line) {
   m_pLineStore->RemoveLine(line);
 }
-void CTVRBoardDoc::InsertLines(int line, const std::vector<std::string>& texts) {
+void CTVRBoardDocPrivate::InsertLines(int line, const std::vector<std::string>& texts) {
   m_pLineStore->InsertLines(line, texts);
 }
-void CTVRBoardDoc::RemoveLines(int line, int count) {
+void CTVRBoardDocPrivate::RemoveLines(int line, int count) {
   m_pLineStore->RemoveLines(line, count);
 }
-void CTVRBoardDoc::ReparseLine(int line) {
+void CTVRBoardDocPrivate::ReparseLine(int line) {
   m_pLineStore->ReparseLine(line);
 }
-std::pair<int, int> CTVRBoardDoc::GetTextExtent() {
+std::pair<int, int> CTVRBoardDocPrivate::GetTextExtent() {
   return m_pLineStore->GetTextExtent();
 }
-void CTVRBoardDoc::GotoFirstChunk(int line) {
+void CTVRBoardDocPrivate::GotoFirstChunk(int line) {
   m_pLineStore->GotoFirstChunk(line);
 }
-int CTVRBoardDoc::GetNextChunk(std::string& chunk, DWORD colours[2], DWORD /*ignored*/) {
+int CTVRBoardDocPrivate::GetNextChunk(std::string& chunk, DWORD colours[2], DWORD /*ignored*/) {
   return m_pLineStore->GetNextChunk(chunk, colours);
 }
-int CTVRBoardDoc::NextLine() {
+int CTVRBoardDocPrivate::NextLine() {
   return m_pLineStore->NextLine();
 }
-int CTVRBoardDoc::GotoNextCommand() {
+int CTVRBoardDocPrivate::GotoNextCommand() {
   return m_pLineStore->GotoNextCommand();
 }
-int CTVRBoardDoc::SetNextCommand(int line) {
+int CTVRBoardDocPrivate::SetNextCommand(int line) {
   return m_pLineStore->SetNextCommand(line);
 }
-void CTVRBoardDoc::SetScriptLines(const std::vector<std::string>& lines) {
+void CTVRBoardDocPrivate::SetScriptLines(const std::vector<std::string>& lines) {
   m_pLineStore->SetScriptLines(lines);
 }
-int CTVRBoardDoc::GetCurrentLine() const {
+int CTVRBoardDocPrivate::GetCurrentLine() const {
   return m_pLineStore->GetCurrentLine();
 }
-int CTVRBoardDoc::GetMarkedLine() const {
+int CTVRBoardDocPrivate::GetMarkedLine() const {
   return m_pLineStore->GetMarkedLine();
 }
 
-int CTVRBoardDoc::SendCurrentCommand() {
+int CTVRBoardDocPrivate::SendCurrentCommand() {
   return m_pInterpreter->SendCurrentCommand();
 }
-int CTVRBoardDoc::GetLoopCounter() const {
+int CTVRBoardDocPrivate::GetLoopCounter() const {
   return m_pInterpreter->GetLoopCounter();
 }
-void CTVRBoardDoc::SetLoopCounter(int count) {
+void CTVRBoardDocPrivate::SetLoopCounter(int count) {
   m_pInterpreter->SetLoopCounter(count);
 }
-BOOL CTVRBoardDoc::IsEscapeAnswerExpected() const {
+BOOL CTVRBoardDocPrivate::IsEscapeAnswerExpected() const {
   return m_pInterpreter->IsEscapeAnswerExpected();
 }
-void CTVRBoardDoc::SetEscapeAnswerExpected(BOOL expected) {
+void CTVRBoardDocPrivate::SetEscapeAnswerExpected(BOOL expected) {
   m_pInterpreter->SetEscapeAnswerExpected(expected);
 }

@@ -5,30 +5,32 @@
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 
-void CTVRBoardDoc::SelectProtocol(const std::string& name, BYTE standard) {
+void CTVRBoardDocPrivate::SelectProtocol(const std::string& name, BYTE standard) {
   // Names are matched exactly, letter case included; the first registered wins.
-  for (CTVRProtocol* pProtocol : CTVRHost::Instance().GetProtocols()) {
+  for (CTVRProtocol* pProtocol : GetHostContext()->Host().GetProtocols()) {
     if (pProtocol == nullptr || pProtocol->GetName() != name) continue;
     m_pProtocol = pProtocol;
     pProtocol->SetStandard(standard);
-    CTVRProtocolFamily::ForProtocol(*pProtocol).LoadDescriptionFiles(*pProtocol);
+    CTVRProtocolFamily::ForProtocol(*pProtocol).LoadDescriptionFiles(*pProtocol, GetHostContext()->GetProgramFolder());
     return;
   }
 }
 
-void CTVRBoardDoc::OnProtocols(UINT nID) {
-  const auto& protocols = CTVRHost::Instance().GetProtocols();
+void CTVRBoardDocPrivate::OnProtocols(UINT nID) {
+  const auto& protocols = GetHostContext()->Host().GetProtocols();
   if (nID < ID_PROTOCOL_FIRST) return;
   const std::size_t index = nID - ID_PROTOCOL_FIRST;
   if (index >= protocols.size() || protocols[index] == nullptr) return;
   m_pProtocol = protocols[index];
   // Loaded again on every choice, so edited description files take effect.
-  CTVRProtocolFamily::ForProtocol(*m_pProtocol).LoadDescriptionFiles(*m_pProtocol);
-  m_pProtocol->SetConnected(IsConnected());
+  CTVRProtocolFamily::ForProtocol(*m_pProtocol)
+      .LoadDescriptionFiles(*m_pProtocol, GetHostContext()->GetProgramFolder());
+  m_pProtocol->SetConnected(m_Doc.IsConnected());
 }
 
 BOOL CTVRBoardDoc::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {
@@ -42,7 +44,7 @@ BOOL CTVRBoardDoc::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInf
     if (CTVRDocTemplate* pTemplate = GetDocTemplate();
         pTemplate != nullptr && pTemplate->OnCmdMsg(nID, code, pExtra, pHandlerInfo))
       return TRUE;
-    return m_pProtocol != nullptr && m_pProtocol->OnCmdMsg(nID, code, pExtra, pHandlerInfo) ? TRUE : FALSE;
+    return d->m_pProtocol != nullptr && d->m_pProtocol->OnCmdMsg(nID, code, pExtra, pHandlerInfo) ? TRUE : FALSE;
   };
   // Board and protocol handlers are plug-in code.
   BOOL handled = FALSE;

@@ -6,7 +6,8 @@
 #include <tavric/protocol.h>
 #include <tavric/resources.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
 #include "platform/menu_editor.h"
 
@@ -29,7 +30,7 @@ const CTVRMenuItem* FindProtocolPopup(CTVRProtocol* pProtocol) {
 
 }  // namespace
 
-void CTVRBoardDoc::OnUpdateProtocols(CTVRCmdUI* pCmdUI) {
+void CTVRBoardDocPrivate::OnUpdateProtocols(CTVRCmdUI* pCmdUI) {
   auto* pMenu = static_cast<CTVRMenuEditor*>(pCmdUI->m_pMenu);
   if (!pCmdUI->m_bIsMenuItem || pMenu == nullptr) {
     pCmdUI->Enable(m_nProtocolMenuCount > 1);
@@ -46,7 +47,7 @@ void CTVRBoardDoc::OnUpdateProtocols(CTVRCmdUI* pCmdUI) {
     ++m_nProtocolMenuCount;
   };
 
-  const auto& protocols = CTVRHost::Instance().GetProtocols();
+  const auto& protocols = GetHostContext()->Host().GetProtocols();
   if (protocols.empty()) {
     insert({ID_PROTOCOL_FIRST, kNoProtocols, {}}, CTVRMenuEditor::ITEM_DISABLED | CTVRMenuEditor::ITEM_GRAYED);
   } else {

@@ -7,20 +7,22 @@
 #include <tavric/board_doc.h>
 #include <tavric/messages.h>
 
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/command_setting_dlg.h"
 #include "document/quick_command.h"
 #include "platform/user_prompts.h"
 
-void CTVRBoardDoc::OnCmdSetting() {
+void CTVRBoardDocPrivate::OnCmdSetting() {
   CTVRCommandSettingDlg dlg(m_strQuickCommands);
   dlg.DoModal();
 }
 
-void CTVRBoardDoc::SendQuickCommand(int n) {
+void CTVRBoardDocPrivate::SendQuickCommand(int n) {
   if (n < 0 || n >= CTVRCommandSettingDlg::COMMAND_COUNT) return;
   const std::string& text = m_strQuickCommands[n];
   if (text.empty()) {
-    CTVRUserPrompts::Get().MessageBox("Error : Command " + std::to_string(n + 1) + " unvalid !");
+    GetHostContext()->Prompts().MessageBox("Error : Command " + std::to_string(n + 1) + " unvalid !");
     return;
   }
   std::vector<BYTE> bytes = CTVRQuickCommand::ToBytes(text);
@@ -31,21 +33,21 @@ void CTVRBoardDoc::SendQuickCommand(int n) {
   SendMessage(hBoard, WM_SEND_COMMAND, reinterpret_cast<WPARAM>(bytes.data()), LPARAM(bytes.size()));
 }
 
-void CTVRBoardDoc::OnUpdateQuickCommand(int n, CTVRCmdUI* pCmdUI) {
+void CTVRBoardDocPrivate::OnUpdateQuickCommand(int n, CTVRCmdUI* pCmdUI) {
   const bool usable =
       n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT && CTVRQuickCommand::IsUsable(m_strQuickCommands[n]);
   pCmdUI->Enable(m_bConnected && usable ? TRUE : FALSE);
 }
 
-const std::string& CTVRBoardDoc::GetQuickCommand(int n) const {
+const std::string& CTVRBoardDocPrivate::GetQuickCommand(int n) const {
   static const std::string none;
   return n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT ? m_strQuickCommands[n] : none;
 }
 
-void CTVRBoardDoc::SetQuickCommand(int n, const std::string& text) {
+void CTVRBoardDocPrivate::SetQuickCommand(int n, const std::string& text) {
   if (n >= 0 && n < CTVRCommandSettingDlg::COMMAND_COUNT) m_strQuickCommands[n] = text;
 }
 
-std::vector<std::string> CTVRBoardDoc::GetQuickCommands() const {
+std::vector<std::string> CTVRBoardDocPrivate::GetQuickCommands() const {
   return std::vector<std::string>(std::begin(m_strQuickCommands), std::end(m_strQuickCommands));
 }

@@ -6,43 +6,32 @@
 
 #include "board_settings_dlg.h"
 #include "delay_options_dlg.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "run_messages.h"
 
-// The run's queries and modes, kept by the run controller.
-BOOL CTVRBoardDoc::IsRunning() const {
-  return m_pRunController->IsRunning();
-}
-BOOL CTVRBoardDoc::IsWaitingAnswer() const {
-  return m_pRunController->IsWaitingAnswer();
-}
-BOOL CTVRBoardDoc::IsTraceOn() const {
-  return m_pRunController->IsTraceOn();
-}
-DWORD CTVRBoardDoc::GetCommandType() const {
-  return m_pRunController->GetCommandType();
-}
-BOOL CTVRBoardDoc::IsStepMode() const {
+// The run's modes, kept by the run controller.
+BOOL CTVRBoardDocPrivate::IsStepMode() const {
   return m_pRunController->IsStepMode();
 }
-void CTVRBoardDoc::SetStepMode(BOOL step) {
+void CTVRBoardDocPrivate::SetStepMode(BOOL step) {
   m_pRunController->SetStepMode(step);
 }
-BOOL CTVRBoardDoc::IsLoopMode() const {
+BOOL CTVRBoardDocPrivate::IsLoopMode() const {
   return m_pRunController->IsLoopMode();
 }
-void CTVRBoardDoc::SetLoopMode(BOOL loop) {
+void CTVRBoardDocPrivate::SetLoopMode(BOOL loop) {
   m_pRunController->SetLoopMode(loop);
 }
-BYTE CTVRBoardDoc::GetExpectedOpcode() const {
+BYTE CTVRBoardDocPrivate::GetExpectedOpcode() const {
   return m_pRunController->GetExpectedOpcode();
 }
-void CTVRBoardDoc::SetExpectedOpcode(BYTE opcode) {
+void CTVRBoardDocPrivate::SetExpectedOpcode(BYTE opcode) {
   m_pRunController->SetExpectedOpcode(opcode);
 }
 
-void CTVRBoardDoc::EndCommand() {
+void CTVRBoardDocPrivate::EndCommand() {
   CTVRRunController& run = *m_pRunController;
   // A Stop, an error or the end of the script came first.
   if (!run.IsRunning()) return;
@@ -67,7 +56,7 @@ void CTVRBoardDoc::EndCommand() {
   run.LeaveNextStatement();
 }
 
-void CTVRBoardDoc::OnContinueRun(WPARAM serial) {
+void CTVRBoardDocPrivate::OnContinueRun(WPARAM serial) {
   CTVRRunController& run = *m_pRunController;
   // Stop, or Stop and Start again, since it was posted: that run is over.
   if (!run.AcceptsContinuation(DWORD(serial))) return;
@@ -77,44 +66,44 @@ void CTVRBoardDoc::OnContinueRun(WPARAM serial) {
 }
 
 void CTVRBoardDoc::OnScriptStop() {
-  m_pRunController->OnStop();
+  d->m_pRunController->OnStop();
   // A statement sent and not yet answered counts as done: the mark moves past it.
-  GotoNextCommand();
+  d->GotoNextCommand();
 }
 
-void CTVRBoardDoc::OnScriptStart() {
+void CTVRBoardDocPrivate::OnScriptStart() {
   m_pRunController->OnStart();
   SendCurrentCommand();
 }
 
-void CTVRBoardDoc::OnScriptStep() {
+void CTVRBoardDocPrivate::OnScriptStep() {
   m_pRunController->OnStep();
   SendCurrentCommand();
 }
 
-void CTVRBoardDoc::OnScriptLoop() {
+void CTVRBoardDocPrivate::OnScriptLoop() {
   SetLoopMode(IsLoopMode() ? FALSE : TRUE);
   SetLoopCounter(0);
 }
 
-void CTVRBoardDoc::OnScriptRawdata() {
+void CTVRBoardDocPrivate::OnScriptRawdata() {
   m_eScriptType = SCRIPT_RAWDATA;
 }
-void CTVRBoardDoc::OnScriptCommands() {
+void CTVRBoardDocPrivate::OnScriptCommands() {
   m_eScriptType = SCRIPT_COMMANDS;
 }
-void CTVRBoardDoc::OnScriptApdu() {
+void CTVRBoardDocPrivate::OnScriptApdu() {
   m_eScriptType = SCRIPT_APDU;
 }
 
-void CTVRBoardDoc::OnDelayCmd() {
+void CTVRBoardDocPrivate::OnDelayCmd() {
   CTVRDelayOptionsDlg dlg(m_DelayOptions);
   dlg.DoModal();
 }
 
-void CTVRBoardDoc::OnReaderSettings() {
+void CTVRBoardDocPrivate::OnReaderSettings() {
   BOOL has = FALSE;
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SETTINGS, [&] { has = HasSettings(); }) || !has) return;
-  CTVRBoardSettingsDlg dlg(*this);
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SETTINGS, [&] { has = m_Doc.HasSettings(); }) || !has) return;
+  CTVRBoardSettingsDlg dlg(m_Doc);
   dlg.DoModal();
 }

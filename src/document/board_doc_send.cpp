@@ -11,7 +11,9 @@
 #include <tavric/trace_record.h>
 
 #include "board_doc_texts.h"
+#include "contract/host_context.h"
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "platform/user_prompts.h"
@@ -24,7 +26,7 @@ constexpr std::size_t kStackFrameSize = 512;
 
 }  // namespace
 
-DWORD CTVRBoardDoc::PrepareData(BYTE* out, DWORD capacity, BYTE* bytes, DWORD count, EScriptType type) {
+DWORD CTVRBoardDocPrivate::PrepareData(BYTE* out, DWORD capacity, BYTE* bytes, DWORD count, EScriptType type) {
   if (m_pProtocol == nullptr || type == SCRIPT_RAWDATA) {
     if (out != nullptr && capacity >= count && count > 0 && bytes != nullptr) std::memcpy(out, bytes, count);
     return count;
@@ -34,16 +36,16 @@ DWORD CTVRBoardDoc::PrepareData(BYTE* out, DWORD capacity, BYTE* bytes, DWORD co
   return 0;
 }
 
-BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
+BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (bytes == nullptr) count = 0;
   if (m_pProtocol == nullptr) {
     m_pRunController->OnSendRefused();
-    CTVRUserPrompts::Get().MessageBox(tvr_doc_texts::kUnknownProtocol);
+    GetHostContext()->Prompts().MessageBox(tvr_doc_texts::kUnknownProtocol);
     return FALSE;
   }
 
   DWORD n = 0;
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::FRAMING, [&] { n = PrepareData(nullptr, 0, bytes, count, type); }))
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::FRAMING, [&] { n = PrepareData(nullptr, 0, bytes, count, type); }))
     return FALSE;
   BYTE stackFrame[kStackFrameSize];
   std::unique_ptr<BYTE[]> heapFrame;
@@ -57,17 +59,17 @@ BOOL CTVRBoardDoc::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   std::memset(frame, 0, std::size_t(n) + 1);
 
   m_pRunController->OnAnswerAwaited();
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::FRAMING, [&] { PrepareData(frame, n, bytes, count, type); }))
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::FRAMING, [&] { PrepareData(frame, n, bytes, count, type); }))
     return FALSE;
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
 
   BOOL result = FALSE;
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::SEND, [&] { result = Send(frame, n); })) return FALSE;
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SEND, [&] { result = m_Doc.Send(frame, n); })) return FALSE;
 
   // The name record, by the protocol's family.
   const CTVRProtocolFamily& family = CTVRProtocolFamily::ForProtocol(*m_pProtocol);
-  if (!CTVRPluginGuard::Call(*this, CTVRPluginGuard::NAMING, [&] {
-        family.NameSentFrame(*this, *m_pProtocol, {frame, n, bytes, count});
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::NAMING, [&] {
+        family.NameSentFrame(m_Doc, *m_pProtocol, {frame, n, bytes, count});
       }))
     return FALSE;
 

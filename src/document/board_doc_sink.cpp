@@ -5,6 +5,7 @@
 #include <tavric/protocol.h>
 
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 
@@ -21,72 +22,72 @@ void CTVRBoardDocSink::OnNextStatementMoved() {
 }
 
 tvr::BOOL CTVRBoardDocSink::IsRunning() const {
-  return m_Doc.GetRunController().IsRunning();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsRunning();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsStepMode() const {
-  return m_Doc.GetRunController().IsStepMode();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsStepMode();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsLoopMode() const {
-  return m_Doc.GetRunController().IsLoopMode();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsLoopMode();
 }
 
 void CTVRBoardDocSink::OnScriptEnded() {
   // Parked on the last statement: Start runs it again, as after a step.
-  m_Doc.GetRunController().OnScriptEnded();
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnScriptEnded();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsTraceOn() const {
-  return m_Doc.GetRunController().IsTraceOn();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTraceOn();
 }
 
 void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
-  m_Doc.GetRunController().SetTraceOn(on);
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetTraceOn(on);
 }
 
 void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
-  m_Doc.GetRunController().SetLoopMode(on);
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetLoopMode(on);
 }
 
 EScriptType CTVRBoardDocSink::GetScriptType() const {
-  return m_Doc.m_eScriptType;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType;
 }
 
 void CTVRBoardDocSink::SetScriptType(EScriptType type) {
-  m_Doc.m_eScriptType = type;
+  CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType = type;
 }
 
 CTVRDelayOptions& CTVRBoardDocSink::GetDelayOptions() {
-  return m_Doc.m_DelayOptions;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_DelayOptions;
 }
 
 CTVRCrypto* CTVRBoardDocSink::GetCrypto() const {
-  return m_Doc.m_pCrypto;
+  return CTVRBoardDocPrivate::Of(m_Doc).m_pCrypto;
 }
 
 std::string CTVRBoardDocSink::GetScriptPath() const {
-  return m_Doc.GetScriptPath();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetScriptPath();
 }
 
 void CTVRBoardDocSink::OnStatementStarted() {
   // Some protocols frame nothing: their scripts are always raw data.
-  const CTVRProtocol* pProtocol = m_Doc.m_pProtocol;
+  const CTVRProtocol* pProtocol = CTVRBoardDocPrivate::Of(m_Doc).m_pProtocol;
   if (pProtocol != nullptr && CTVRProtocolFamily::ForProtocol(*pProtocol).IsRawDataOnly())
-    m_Doc.m_eScriptType = SCRIPT_RAWDATA;
-  m_Doc.GetRunController().OnStatementStarted();
+    CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType = SCRIPT_RAWDATA;
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnStatementStarted();
 }
 
 void CTVRBoardDocSink::OnRunEnded() {
-  m_Doc.GetRunController().OnRunEnded();
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnRunEnded();
 }
 
 void CTVRBoardDocSink::NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind) {
-  m_Doc.NotifyMessage(data, count, kind);
+  CTVRBoardDocPrivate::Of(m_Doc).NotifyMessage(data, count, kind);
 }
 
 tvr::BOOL CTVRBoardDocSink::SendData(tvr::BYTE* bytes, tvr::DWORD count, EScriptType type) {
-  return m_Doc.SendData(bytes, count, type);
+  return CTVRBoardDocPrivate::Of(m_Doc).SendData(bytes, count, type);
 }
 
 void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
@@ -113,9 +114,9 @@ void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD lengt
 }
 
 void CTVRBoardDocSink::SaveLog() {
-  m_Doc.OnLogFileSave();
+  CTVRBoardDocPrivate::Of(m_Doc).OnLogFileSave();
 }
 
 void CTVRBoardDocSink::EndCommand() {
-  m_Doc.EndCommand();
+  CTVRBoardDocPrivate::Of(m_Doc).EndCommand();
 }

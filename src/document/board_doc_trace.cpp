@@ -4,33 +4,34 @@
 
 #include <tavric/trace_record.h>
 
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 #include "trace/trace_reloader.h"
 
-void CTVRBoardDoc::NotifyMessage(const BYTE* data, DWORD count, int kind) {
+void CTVRBoardDocPrivate::NotifyMessage(const BYTE* data, DWORD count, int kind) {
   if (data == nullptr) count = 0;
   CTVRTraceRecord record = m_pTraceLog->Append(kind, data, count);
-  UpdateAllViews(nullptr, HINT_TRACE_RECORD, &record);
+  m_Doc.UpdateAllViews(nullptr, HINT_TRACE_RECORD, &record);
 }
 
-void CTVRBoardDoc::NotifyMessageForReload(const std::string& text) {
+void CTVRBoardDocPrivate::NotifyMessageForReload(const std::string& text) {
   for (const auto& record : CTVRTraceReloader::Parse(text)) NotifyMessage(record.m_strData, record.m_nKind);
 }
 
-void CTVRBoardDoc::NotifyMessageToSwitchHexToChar(const std::string& text) {
+void CTVRBoardDocPrivate::NotifyMessageToSwitchHexToChar(const std::string& text) {
   for (const auto& record : CTVRTraceReloader::ParseSwitchingHexToChar(text, m_bHexDisplay != FALSE))
     NotifyMessage(record.m_strData, record.m_nKind);
 }
 
-void CTVRBoardDoc::OnEditClearAll() {
+void CTVRBoardDocPrivate::OnEditClearAll() {
   NotifyMessage(nullptr, 0, TRACE_CLEAR);
 }
-void CTVRBoardDoc::OnLogFileSave() {
+void CTVRBoardDocPrivate::OnLogFileSave() {
   NotifyMessage(nullptr, 0, TRACE_SAVE_LOG);
 }
-void CTVRBoardDoc::OnLogFileSaveAs() {
+void CTVRBoardDocPrivate::OnLogFileSaveAs() {
   NotifyMessage(nullptr, 0, TRACE_SAVE_LOG_AS);
 }
-void CTVRBoardDoc::OnHexToASCII() {
+void CTVRBoardDocPrivate::OnHexToASCII() {
   m_bHexDisplay = m_bHexDisplay ? FALSE : TRUE;
 }

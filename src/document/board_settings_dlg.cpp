@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "board_doc_texts.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
 #include "platform/user_prompts.h"
 
@@ -74,8 +76,9 @@ tvr::BOOL CTVRBoardSettingsDlg::OnOK() {
     if (setting.m_eKind == CTVRBoardSetting::SETTING_NUMBER) {
       std::int64_t n = 0;
       if (!ParseNumber(value, n) || n < setting.m_nMin || n > setting.m_nMax) {
-        CTVRUserPrompts::Get().MessageBox(setting.m_strLabel + kSettingNumberRange + std::to_string(setting.m_nMin) +
-                                          kSettingNumberTo + std::to_string(setting.m_nMax) + ".");
+        CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Prompts().MessageBox(
+            setting.m_strLabel + kSettingNumberRange + std::to_string(setting.m_nMin) + kSettingNumberTo +
+            std::to_string(setting.m_nMax) + ".");
         return FALSE;
       }
       value = std::to_string(n);
@@ -86,7 +89,8 @@ tvr::BOOL CTVRBoardSettingsDlg::OnOK() {
                                [&] { taken = m_Doc.SetSetting(setting.m_strName, value); }))
       return FALSE;
     if (!taken) {
-      CTVRUserPrompts::Get().MessageBox(setting.m_strLabel + kSettingRefused + value + "\".");
+      CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Prompts().MessageBox(setting.m_strLabel + kSettingRefused +
+                                                                            value + "\".");
       return FALSE;
     }
     setting.m_strValue = value;

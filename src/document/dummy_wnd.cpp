@@ -6,6 +6,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/messages.h>
 
+#include "document/board_doc_private.h"
 #include "run_messages.h"
 
 namespace {
@@ -23,51 +24,51 @@ DWORD Count(LPARAM lParam) {
 
 CTVRDummyWnd::CTVRDummyWnd(CTVRBoardDoc* pDoc) : m_pDoc(pDoc) {
   SetHandler(WM_SEND_COMMAND, [this](WPARAM w, LPARAM l) -> LRESULT {
-    m_pDoc->OnSendCommand(Bytes(w), Count(l));
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnSendCommand(Bytes(w), Count(l));
     return 1;
   });
   SetHandler(WM_SEND_APDU, [this](WPARAM w, LPARAM l) -> LRESULT {
-    m_pDoc->OnSendApdu(Bytes(w), Count(l));
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnSendApdu(Bytes(w), Count(l));
     return 1;
   });
   SetHandler(WM_SEND_RAWDATA, [this](WPARAM w, LPARAM l) -> LRESULT {
-    m_pDoc->OnSendRawdata(Bytes(w), Count(l));
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnSendRawdata(Bytes(w), Count(l));
     return 1;
   });
   SetHandler(WM_COMMAND_TYPE, [this](WPARAM w, LPARAM l) -> LRESULT {
-    m_pDoc->OnCommandType(w, l);
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnCommandType(w, l);
     return 1;
   });
   SetHandler(WM_END_COMMAND, [this](WPARAM w, LPARAM l) -> LRESULT {
-    m_pDoc->OnEndCommand(w, l);
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnEndCommand(w, l);
     return 1;
   });
   SetHandler(WM_RECV_ANSWER, [this](WPARAM w, LPARAM l) -> LRESULT {
-    m_pDoc->OnReceiveAnswer(Bytes(w), Count(l));
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveAnswer(Bytes(w), Count(l));
     return 1;
   });
   SetHandler(WM_RECV_COMMENTS, [this](WPARAM w, LPARAM l) -> LRESULT {
-    m_pDoc->OnReceiveComments(reinterpret_cast<const char*>(w), l);
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveComments(reinterpret_cast<const char*>(w), l);
     return 1;
   });
   SetHandler(WM_RECV_ERROR, [this](WPARAM, LPARAM) -> LRESULT {
-    m_pDoc->OnReceiveError();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveError();
     return 1;
   });
   SetHandler(WM_RECV_BOARD_DISCONNECTED, [this](WPARAM, LPARAM) -> LRESULT {
-    m_pDoc->OnReceiveBoardDisconnected();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveBoardDisconnected();
     return 1;
   });
   SetHandler(WM_RECV_CARD_REMOVED, [this](WPARAM w, LPARAM) -> LRESULT {
-    m_pDoc->OnReceiveCardRemoved(w);
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveCardRemoved(w);
     return 1;
   });
   SetHandler(WM_LPB, [this](WPARAM, LPARAM) -> LRESULT {
-    m_pDoc->OnLpb();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnLpb();
     return 1;
   });
   SetHandler(GetContinueRunMessage(), [this](WPARAM w, LPARAM) -> LRESULT {
-    m_pDoc->OnContinueRun(w);
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnContinueRun(w);
     return 1;
   });
 }

@@ -1,6 +1,9 @@
 #include "document/headless_frames.h"
 
-#include "contract/host.h"
+#include <tavric/board_doc.h>
+
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 
 tvr::BOOL CTVRHeadlessFrames::CreateFrame(CTVRBoardDoc& doc) {
   m_States[&doc] = CTVRChildFrameState();
@@ -20,7 +23,7 @@ void CTVRHeadlessFrames::SaveFrameState(CTVRBoardDoc& doc, CTVRRegistry& reg) {
 
 void CTVRHeadlessFrames::ShowFrame(CTVRBoardDoc& doc) {
   // As in a window manager, the frame shown last is the one in front.
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().SetActiveDocument(&doc);
 }
 
 void CTVRHeadlessFrames::DestroyFrame(CTVRBoardDoc& doc) {

@@ -4,6 +4,8 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/run_end_hint.h"
 #include "platform/user_prompts.h"
 
@@ -19,7 +21,7 @@ std::string CTVRPluginGuard::FaultText(const char* name, const char* reason) {
 void CTVRPluginGuard::OnFault(CTVRBoardDoc& doc, const char* name, const char* reason) {
   const std::string text = FaultText(name, reason);
   // Written whatever .trace says: it is why the trace ends here.
-  doc.NotifyMessage(text + "\r\n", TRACE_COMMENT);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(text + "\r\n", TRACE_COMMENT);
   // A fault while this one is handled (the board's Disconnect throwing too)
   // has said what it had to say.
   if (s_nFaultDepth > 0) return;
@@ -29,12 +31,13 @@ void CTVRPluginGuard::OnFault(CTVRBoardDoc& doc, const char* name, const char* r
   doc.UpdateAllViews(nullptr, HINT_RUN_ENDED_EARLY, &cause);
   // The base's Stop: the board's own may be what failed.
   doc.CTVRBoardDoc::OnScriptStop();
-  if (doc.m_bConnected) {
+  if (CTVRBoardDocPrivate::Of(doc).m_bConnected) {
     // The board keeps a link and maybe a thread: it is asked to let them go.
     if (name != DISCONNECT) Call(doc, DISCONNECT, [&doc] { doc.Disconnect(); });
-    doc.m_bConnected = FALSE;
-    if (doc.m_pProtocol != nullptr) doc.m_pProtocol->SetConnected(FALSE);
+    CTVRBoardDocPrivate::Of(doc).m_bConnected = FALSE;
+    if (CTVRBoardDocPrivate::Of(doc).m_pProtocol != nullptr)
+      CTVRBoardDocPrivate::Of(doc).m_pProtocol->SetConnected(FALSE);
   }
-  CTVRUserPrompts::Get().MessageBox(text);
+  CTVRBoardDocPrivate::Of(doc).GetHostContext()->Prompts().MessageBox(text);
   --s_nFaultDepth;
 }

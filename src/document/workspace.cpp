@@ -1,7 +1,6 @@
 #include "document/workspace.h"
 
 #include <algorithm>
-#include <atomic>
 #include <utility>
 
 #include <tavric/board_doc.h>
@@ -9,10 +8,11 @@
 #include <tavric/registry.h>
 #include <tavric/trace_record.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/new_document_chooser.h"
+#include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
-#include "document/headless_frames.h"
+#include "document/doc_frames.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "platform/recent_file_list.h"
@@ -21,9 +21,6 @@
 using namespace tvr_doc_texts;
 
 namespace {
-
-CTVRWorkspace* g_pInstalled = nullptr;
-std::atomic<bool> g_bSessionEnding{false};
 
 // The board type's own values, read and written in this order: its counter of
 // untitled documents and the number of document sections saved.
@@ -54,28 +51,13 @@ void WriteBoardTypeValues(CTVRRegistry& reg, const CBoardTypeValues& values) {
 
 }  // namespace
 
-CTVRWorkspace::CTVRWorkspace(CTVRDocFrames& frames) : m_Frames(frames), m_pPrevious(g_pInstalled) {
-  g_pInstalled = this;
+CTVRWorkspace::CTVRWorkspace(CTVRHostContext& context, CTVRDocFrames& frames)
+    : m_Context(context), m_Frames(frames), m_pPrevious(context.GetWorkspacePointer()) {
+  m_Context.SetWorkspace(this);
 }
 
 CTVRWorkspace::~CTVRWorkspace() {
-  if (g_pInstalled == this) g_pInstalled = m_pPrevious;
-}
-
-CTVRWorkspace& CTVRWorkspace::Get() {
-  if (g_pInstalled != nullptr) return *g_pInstalled;
-  static CTVRHeadlessFrames frames;
-  static CTVRWorkspace headless(frames);
-  // Constructing it installed it; the installed one wins from now on anyway.
-  return g_pInstalled != nullptr ? *g_pInstalled : headless;
-}
-
-void CTVRWorkspace::SetSessionEnding(tvr::BOOL ending) {
-  g_bSessionEnding = ending != FALSE;
-}
-
-tvr::BOOL CTVRWorkspace::IsSessionEnding() {
-  return g_bSessionEnding ? TRUE : FALSE;
+  if (m_Context.GetWorkspacePointer() == this) m_Context.SetWorkspace(m_pPrevious);
 }
 
 std::string CTVRWorkspace::GetBoardTypeSection(const CTVRDocTemplate& tmpl) {
@@ -88,21 +70,21 @@ std::string CTVRWorkspace::GetDocumentSection(const CTVRDocTemplate& tmpl, int i
 }
 
 void CTVRWorkspace::LoadCustomState() {
-  CTVRRecentFileList::Instance().Load();
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+  m_Context.RecentFiles().Load();
+  for (const auto& pTemplate : m_Context.Host().GetTemplates())
     if (pTemplate) RestoreDocuments(*pTemplate);
 }
 
 bool CTVRWorkspace::SaveCustomState() {
   m_strSaveError.clear();
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+  for (const auto& pTemplate : m_Context.Host().GetTemplates())
     if (pTemplate) SaveDocuments(*pTemplate);
   std::string reason;
-  if (!CTVRRecentFileList::Instance().Save(&reason) && m_strSaveError.empty())
+  if (!m_Context.RecentFiles().Save(&reason) && m_strSaveError.empty())
     m_strSaveError = reason.empty() ? "a value could not be written" : reason;
   if (m_strSaveError.empty()) return true;
-  CTVRUserPrompts::Get().MessageBox("The settings could not be saved in \"" + CTVRRegistry::GetStoreFileName() +
-                                    "\": " + m_strSaveError + ".");
+  m_Context.Prompts().MessageBox("The settings could not be saved in \"" + CTVRRegistry::GetStoreFileName() +
+                                 "\": " + m_strSaveError + ".");
   return false;
 }
 
@@ -120,11 +102,11 @@ std::vector<CTVRBoardDoc*> CTVRWorkspace::RestoreDocuments(CTVRDocTemplate& tmpl
   for (DWORD i = 0; i < count; ++i) {
     CTVRBoardDoc* pDoc = tmpl.CreateDocument();
     if (pDoc == nullptr) {
-      CTVRUserPrompts::Get().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
+      m_Context.Prompts().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
       break;
     }
     if (!m_Frames.CreateFrame(*pDoc)) {
-      CTVRUserPrompts::Get().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
+      m_Context.Prompts().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
       tmpl.CloseDocument(pDoc);
       break;
     }
@@ -134,7 +116,8 @@ std::vector<CTVRBoardDoc*> CTVRWorkspace::RestoreDocuments(CTVRDocTemplate& tmpl
     // is for the board class, not for the loop.
     CTVRPluginGuard::Call(*pDoc, CTVRPluginGuard::STATE, [&] { pDoc->LoadState(reg); });
     m_Frames.LoadFrameState(*pDoc, reg);
-    if (withKeptTraces && i < DWORD(KEPT_TRACES)) pDoc->NotifyMessageForReload(tmpl.m_KeptTraces[i]);
+    if (withKeptTraces && i < DWORD(KEPT_TRACES))
+      CTVRBoardDocPrivate::Of(*pDoc).NotifyMessageForReload(tmpl.m_KeptTraces[i]);
     m_Frames.ShowFrame(*pDoc);
     restored.push_back(pDoc);
   }
@@ -161,7 +144,7 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
     }
     if (closeAfter) {
       // The table has ten places: later documents reopen with an empty trace.
-      if (n < KEPT_TRACES) tmpl.m_KeptTraces[n] = pDoc->GetKeptTrace();
+      if (n < KEPT_TRACES) tmpl.m_KeptTraces[n] = CTVRBoardDocPrivate::Of(*pDoc).GetKeptTrace();
       m_Frames.DestroyFrame(*pDoc);
       tmpl.CloseDocument(pDoc);
     }
@@ -179,13 +162,13 @@ int CTVRWorkspace::SaveDocuments(CTVRDocTemplate& tmpl, bool closeAfter) {
 
 void CTVRWorkspace::NewScriptFile(CTVRBoardDoc& doc) {
   doc.SetTitle(kNoname);
-  doc.SetScriptPath(kNoname);
-  const auto& templates = CTVRHost::Instance().GetTemplates();
+  CTVRBoardDocPrivate::Of(doc).SetScriptPath(kNoname);
+  const auto& templates = m_Context.Host().GetTemplates();
   CTVRDocTemplate* pFirst = templates.empty() ? nullptr : templates.front().get();
 
   // Every document of the cycle keeps its trace, not only the one whose
   // command this is: they all close and reopen.
-  doc.NotifyMessage(nullptr, 0, TRACE_KEEP);
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(nullptr, 0, TRACE_KEEP);
   bool closesItself = false;
   if (pFirst != nullptr) {
     for (CTVRBoardDoc* pDoc : pFirst->GetDocuments()) {
@@ -193,7 +176,7 @@ void CTVRWorkspace::NewScriptFile(CTVRBoardDoc& doc) {
         closesItself = m_Frames.HasFrame(doc) != FALSE;
         continue;
       }
-      pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
+      CTVRBoardDocPrivate::Of(*pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
     }
     // A document of the board type after one without a frame stays open: the
     // save loop stops there.
@@ -216,25 +199,25 @@ void CTVRWorkspace::NewScriptFile(CTVRBoardDoc& doc) {
 }
 
 void CTVRWorkspace::OpenRecentFile(int index) {
-  CTVRBoardDoc* pDoc = CTVRHost::Instance().GetActiveDocument();
+  CTVRBoardDoc* pDoc = m_Context.Host().GetActiveDocument();
   if (pDoc == nullptr) return;
-  CTVRRecentFileList& list = CTVRRecentFileList::Instance();
+  CTVRRecentFileList& list = m_Context.RecentFiles();
   const std::string path = list.GetPath(index);
   if (path.empty()) return;
-  if (!pDoc->SaveModified()) return;
+  if (!CTVRBoardDocPrivate::Of(*pDoc).SaveModified()) return;
   // A file that cannot be opened leaves the document as it was and drops off
   // the list; an opened one goes to the top.
-  if (!pDoc->OnOpenDocument(path)) {
+  if (!CTVRBoardDocPrivate::Of(*pDoc).OnOpenDocument(path)) {
     list.Remove(index);
     return;
   }
   list.Add(path);
-  pDoc->GetRunController().SetTraceOn(TRUE);
-  pDoc->SetLoopCounter(0);
+  CTVRBoardDocPrivate::Of(*pDoc).GetRunController().SetTraceOn(TRUE);
+  CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 }
 
 void CTVRWorkspace::CloseAllDocuments() {
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+  for (const auto& pTemplate : m_Context.Host().GetTemplates()) {
     if (!pTemplate) continue;
     const std::vector<CTVRBoardDoc*> documents = pTemplate->GetDocuments();
     for (CTVRBoardDoc* pDoc : documents) {

@@ -18,6 +18,7 @@
 class CTVRBoardDoc;
 class CTVRDocFrames;
 class CTVRDocTemplate;
+class CTVRHostContext;
 
 class CTVRWorkspace {
  public:
@@ -27,14 +28,11 @@ class CTVRWorkspace {
   // The kept trace texts of a board type (CTVRDocTemplate::m_KeptTraces).
   static constexpr int KEPT_TRACES = 10;
 
-  // Installs itself as the program's workspace until destroyed.
-  explicit CTVRWorkspace(CTVRDocFrames& frames);
+  // The context's workspace from now until destroyed.
+  CTVRWorkspace(CTVRHostContext& context, CTVRDocFrames& frames);
   ~CTVRWorkspace();
   CTVRWorkspace(const CTVRWorkspace&) = delete;
   CTVRWorkspace& operator=(const CTVRWorkspace&) = delete;
-
-  // The installed workspace; a headless one when none is installed.
-  static CTVRWorkspace& Get();
 
   // Start-up: the recent-file list, then the documents of every board type in
   // registration order.
@@ -63,16 +61,18 @@ class CTVRWorkspace {
   void CloseAllDocuments();
 
   // The system is shutting down or logging off: documents close without asking.
-  static void SetSessionEnding(tvr::BOOL ending);
-  static tvr::BOOL IsSessionEnding();
+  void SetSessionEnding(tvr::BOOL ending) { m_bSessionEnding = ending; }
+  tvr::BOOL IsSessionEnding() const { return m_bSessionEnding; }
 
   // The settings section of a board type and of its document `index`.
   static std::string GetBoardTypeSection(const CTVRDocTemplate& tmpl);
   static std::string GetDocumentSection(const CTVRDocTemplate& tmpl, int index);
 
  private:
+  CTVRHostContext& m_Context;
   CTVRDocFrames& m_Frames;
   CTVRWorkspace* m_pPrevious;
   // Why the settings file could not be written by the save under way.
   std::string m_strSaveError;
+  tvr::BOOL m_bSessionEnding = FALSE;
 };

@@ -13,11 +13,6 @@ std::string EntryName(int n) {
 
 }  // namespace
 
-CTVRRecentFileList& CTVRRecentFileList::Instance() {
-  static CTVRRecentFileList list;
-  return list;
-}
-
 void CTVRRecentFileList::Add(const std::string& path) {
   if (path.empty()) return;
   m_Paths.erase(std::remove(m_Paths.begin(), m_Paths.end(), path), m_Paths.end());

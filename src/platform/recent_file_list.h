@@ -1,6 +1,7 @@
 // The recent-file list of the File menu: the last four scripts opened or
 // saved under a new name, newest first, kept in the settings section
-// "Recent File List" as "File1" to "File4".
+// "Recent File List" as "File1" to "File4". The program's list is its host
+// context's (CTVRHostContext::RecentFiles).
 #pragma once
 
 #include <string>
@@ -17,9 +18,6 @@ class CTVRRecentFileList {
   static constexpr tvr::UINT ID_FILE_MRU_FIRST = 57616;
   static constexpr tvr::UINT ID_FILE_MRU_LAST = 57631;
   static constexpr const char* SECTION = "Recent File List";
-
-  // The program's list.
-  static CTVRRecentFileList& Instance();
 
   // Puts the path at the top; the same path further down leaves, and the
   // oldest entry drops off a full list.

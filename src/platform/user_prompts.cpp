@@ -1,13 +1,12 @@
 #include "platform/user_prompts.h"
 
-#include <atomic>
 #include <cstdio>
 
 #include <tavric/crypto_settings.h>
 
-namespace {
+#include "contract/host_context.h"
 
-std::atomic<CTVRUserPrompts*> g_pInstalled{nullptr};
+namespace {
 
 // Takes the front answer of a scripted list, or the fallback when it is spent.
 template <typename T>
@@ -20,14 +19,13 @@ T TakeFront(std::vector<T>& answers, const T& fallback) {
 
 }  // namespace
 
-CTVRUserPrompts& CTVRUserPrompts::Get() {
-  static CTVRHeadlessPrompts headless;
-  CTVRUserPrompts* pPrompts = g_pInstalled.load(std::memory_order_acquire);
-  return pPrompts != nullptr ? *pPrompts : headless;
+CTVRPromptRecorder::CTVRPromptRecorder(CTVRHostContext& context) : m_Context(context) {
+  m_pPrevious = &context.Prompts();
+  context.SetPrompts(this);
 }
 
-void CTVRUserPrompts::Set(CTVRUserPrompts* pPrompts) {
-  g_pInstalled.store(pPrompts, std::memory_order_release);
+CTVRPromptRecorder::~CTVRPromptRecorder() {
+  if (&m_Context.Prompts() == this) m_Context.SetPrompts(m_pPrevious);
 }
 
 // ---- Headless --------------------------------------------------------------

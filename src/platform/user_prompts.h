@@ -1,6 +1,7 @@
 // What the program asks of the user. The desktop program shows dialogs; the
 // runner writes the text to stderr as "tavric: <text>" and takes the default
-// button; tests install a recorder with scripted answers.
+// button; tests set a recorder with scripted answers. The prompts in force are
+// the host context's (CTVRHostContext::Prompts).
 #pragma once
 
 #include <functional>
@@ -9,6 +10,7 @@
 
 #include <tavric/types.h>
 
+class CTVRHostContext;
 struct CTVRCryptoSettings;
 
 class CTVRUserPrompts {
@@ -36,11 +38,6 @@ class CTVRUserPrompts {
   // The cyphering object's settings window; TRUE for OK. Without windows (the
   // base) the user is told the window's title and nothing changes.
   virtual tvr::BOOL EditCryptoSettings(CTVRCryptoSettings& settings);
-
-  // The prompts in force; a headless implementation until one is installed.
-  static CTVRUserPrompts& Get();
-  // Installs prompts (not owned); null puts the headless ones back.
-  static void Set(CTVRUserPrompts* pPrompts);
 };
 
 // Text to stderr, default buttons: OK, Yes, and the initial name of a file dialog.
@@ -59,8 +56,11 @@ class CTVRHeadlessPrompts : public CTVRUserPrompts {
 // cancel when a list runs out).
 class CTVRPromptRecorder : public CTVRUserPrompts {
  public:
-  CTVRPromptRecorder() { Set(this); }
-  ~CTVRPromptRecorder() override { Set(nullptr); }
+  // Sets itself as the context's prompts until destroyed.
+  explicit CTVRPromptRecorder(CTVRHostContext& context);
+  ~CTVRPromptRecorder() override;
+  CTVRPromptRecorder(const CTVRPromptRecorder&) = delete;
+  CTVRPromptRecorder& operator=(const CTVRPromptRecorder&) = delete;
 
   void MessageBox(const std::string& text) override { m_Messages.push_back(text); }
   tvr::BOOL AskYesNo(const std::string& text) override;
@@ -83,4 +83,8 @@ class CTVRPromptRecorder : public CTVRUserPrompts {
   tvr::BOOL EditCryptoSettings(CTVRCryptoSettings& settings) override;
   std::vector<std::string> m_CryptoSettingsTitles;
   std::function<tvr::BOOL(CTVRCryptoSettings&)> m_CryptoSettingsAnswer;
+
+ private:
+  CTVRHostContext& m_Context;
+  CTVRUserPrompts* m_pPrevious;
 };

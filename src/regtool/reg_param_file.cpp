@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "platform/file_reader.h"
 #include "platform/user_prompts.h"
 #include "regtool/regtool_texts.h"
@@ -80,7 +80,7 @@ void CRegParamFile::Note(std::size_t offset, std::string issue, bool ignored) {
 // ---- The index ------------------------------------------------------------------
 
 int CRegParamFile::LoadList() {
-  return LoadList(CTVRHost::Instance().GetProgramFolder());
+  return LoadList(m_pContext->Host().GetProgramFolder());
 }
 
 int CRegParamFile::LoadList(const std::string& folder) {
@@ -91,7 +91,7 @@ int CRegParamFile::LoadListFile(const std::string& path, const std::string& fold
   std::string text;
   std::string error;
   if (!ReadWholeFile(path, text, error)) {
-    CTVRUserPrompts::Get().MessageBox(error);
+    m_pContext->Prompts().MessageBox(error);
     return 0;
   }
   LoadListText(text, folder);
@@ -145,7 +145,7 @@ int CRegParamFile::Load(const std::string& path) {
   std::string text;
   std::string error;
   if (!ReadWholeFile(path, text, error)) {
-    CTVRUserPrompts::Get().MessageBox(error);
+    m_pContext->Prompts().MessageBox(error);
     return 0;
   }
   LoadText(text);
@@ -496,7 +496,7 @@ void CRegParamFile::ReadSubRegister(std::string_view line, std::size_t offset) {
   if (items[1][0] - '0' != reg.parentNumber) {
     // The line is kept all the same, as the register tool keeps it.
     NoteIgnored(offset, regtool_texts::PARENT_MISMATCH);
-    CTVRUserPrompts::Get().MessageBox(regtool_texts::PARENT_MISMATCH);
+    m_pContext->Prompts().MessageBox(regtool_texts::PARENT_MISMATCH);
   }
   reg.subHighBit = tvr::BYTE(items[2][0] - '0');
   reg.subLowBit = tvr::BYTE(items[3][0] - '0');

@@ -63,8 +63,12 @@ struct CRegParamIssue {
   bool m_bIgnored = false;  // the files' own rule: a note, not an error
 };
 
+class CTVRHostContext;
+
 class CRegParamFile {
  public:
+  // The context gives the program folder and the prompts its message boxes go to.
+  explicit CRegParamFile(CTVRHostContext& context) : m_pContext(&context) {}
   // A value slot holds 199 characters and a terminating zero.
   static constexpr std::size_t MAX_VALUE_TEXT = 199;
   static constexpr std::size_t MAX_ISSUES = 64;
@@ -76,7 +80,7 @@ class CRegParamFile {
     std::size_t m_nEnd = 0;    // just before the line feed that precedes the end marker
   };
 
-  // The index beside the executable (the host's program folder): 1, or 0
+  // The index beside the executable (the context's program folder): 1, or 0
   // when it cannot be opened (a message box with the system's text; the lists
   // are kept).
   int LoadList();
@@ -152,4 +156,5 @@ class CRegParamFile {
   std::size_t m_nMappingEntry = 0;
 
   std::vector<CRegParamIssue> m_Issues;
+  CTVRHostContext* m_pContext;  // not owned
 };

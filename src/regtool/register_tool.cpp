@@ -5,7 +5,8 @@
 #include <tavric/hex_text.h>
 #include <tavric/messages.h>
 
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "platform/user_prompts.h"
 #include "regtool/register_command.h"
 #include "regtool/regtool_texts.h"
@@ -21,16 +22,20 @@ unsigned Field(tvr::BYTE value, tvr::BYTE low, tvr::BYTE high) {
 
 }  // namespace
 
-CRegisterTool::CRegisterTool(CTVRBoardDoc& doc) : m_Doc(doc), m_strSequenceText(regtool_texts::READ_FIRST_REGISTER) {
-  m_Doc.SetRegisterDialog(this);
+CRegisterTool::CRegisterTool(CTVRBoardDoc& doc)
+    : m_Doc(doc),
+      m_ParamFile(*CTVRBoardDocPrivate::Of(doc).GetHostContext()),
+      m_strSequenceText(regtool_texts::READ_FIRST_REGISTER) {
+  CTVRBoardDocPrivate::Of(m_Doc).SetRegisterDialog(this);
 }
 
 CRegisterTool::~CRegisterTool() {
-  if (m_Doc.GetRegisterDialog() == this) m_Doc.SetRegisterDialog(nullptr);
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRegisterDialog() == this)
+    CTVRBoardDocPrivate::Of(m_Doc).SetRegisterDialog(nullptr);
 }
 
 int CRegisterTool::Open() {
-  return Open(CTVRHost::Instance().GetProgramFolder());
+  return Open(CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Host().GetProgramFolder());
 }
 
 int CRegisterTool::Open(const std::string& folder) {
@@ -38,14 +43,14 @@ int CRegisterTool::Open(const std::string& folder) {
   int selected = -1;
   const std::vector<std::string>& labels = m_ParamFile.GetLabels();
   for (std::size_t i = 0; i < labels.size(); ++i)
-    if (labels[i] == m_Doc.GetLastRegSetting()) selected = int(i);
+    if (labels[i] == CTVRBoardDocPrivate::Of(m_Doc).GetLastRegSetting()) selected = int(i);
   if (selected >= 0) SelectParamFile(selected);
   return selected;
 }
 
 tvr::BOOL CRegisterTool::SelectParamFile(int index) {
   if (index < 0 || std::size_t(index) >= m_ParamFile.GetPaths().size()) return FALSE;
-  m_Doc.SetLastRegSetting(m_ParamFile.GetLabels()[std::size_t(index)]);
+  CTVRBoardDocPrivate::Of(m_Doc).SetLastRegSetting(m_ParamFile.GetLabels()[std::size_t(index)]);
   if (!m_ParamFile.Load(m_ParamFile.GetPaths()[std::size_t(index)])) return FALSE;
   m_Rows.assign(m_ParamFile.GetRegisters().size(), CRow{});
   // Another file's registers: the sequence starts again at the first.
@@ -135,7 +140,7 @@ tvr::BOOL CRegisterTool::ApplyValue(int row, const std::string& item, tvr::BYTE 
              item.find_first_not_of("01", open + 1) == binary) {
     for (std::size_t i = open + 1; i < binary; ++i) v = v << 1 | unsigned(item[i] - '0');
   } else {
-    CTVRUserPrompts::Get().MessageBox(regtool_texts::MAPPING_SYNTAX_ERROR);
+    CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Prompts().MessageBox(regtool_texts::MAPPING_SYNTAX_ERROR);
     return FALSE;
   }
   tvr::BYTE value = m_Rows[std::size_t(row)].m_byValue;
@@ -164,13 +169,15 @@ void CRegisterTool::UpdateSubRegisters(int row) {
 
 void CRegisterTool::Execute(int row, const std::string& text, bool read) {
   CRegisterCommand command = CRegisterCommand::Parse(text);
-  for (const std::string& message : command.m_Messages) CTVRUserPrompts::Get().MessageBox(message);
+  for (const std::string& message : command.m_Messages)
+    CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Prompts().MessageBox(message);
   const tvr::BYTE number = GetRegister(row).number;
   if (command.m_eKind == CRegisterCommand::KIND_RAW) {
     m_bWaitingAnswer = read ? TRUE : FALSE;
     m_byAwaitedNumber = number;
     SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-    m_Doc.SendData(command.m_Bytes.data(), tvr::DWORD(command.m_Bytes.size()), m_Doc.m_eScriptType);
+    CTVRBoardDocPrivate::Of(m_Doc).SendData(command.m_Bytes.data(), tvr::DWORD(command.m_Bytes.size()),
+                                            CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType);
   } else if (command.m_eKind == CRegisterCommand::KIND_CONFIG) {
     if (read) {
       m_bWaitingAnswer = TRUE;
@@ -194,14 +201,14 @@ void CRegisterTool::OnWriteRegister(int row) {
   // A configuration call needs the placeholder as much as a frame does: the
   // value would go nowhere.
   if (placeholder == std::string::npos) {
-    CTVRUserPrompts::Get().MessageBox(regtool_texts::PAR_SYNTAX_ERROR);
+    CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Prompts().MessageBox(regtool_texts::PAR_SYNTAX_ERROR);
     return;
   }
   const std::string& hexText = m_Rows[std::size_t(row)].m_strHexText;
   if (hexText.size() != 2 || !CTVRHexText::IsUpperDigit(hexText[0]) || !CTVRHexText::IsUpperDigit(hexText[1])) {
     // No value to write (one digit, or the error display): refused with the
     // beep, as the field is plainly not a value.
-    CTVRUserPrompts::Get().MessageBeep(0);
+    CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Prompts().MessageBeep(0);
     return;
   }
   text.replace(placeholder, 2, hexText);
@@ -248,7 +255,7 @@ void CRegisterTool::OnRegisterAnswer(int row, const tvr::BYTE* answer, tvr::DWOR
   CRow& r = m_Rows[std::size_t(row)];
   if (answer[0] == 0xE0) {
     r.m_bErrorShown = TRUE;
-    CTVRUserPrompts::Get().MessageBeep(0);
+    CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Prompts().MessageBeep(0);
     for (tvr::BYTE& bit : r.m_BitState) bit = 0;
     r.m_strHexText = "XX";
     Changed(row);

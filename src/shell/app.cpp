@@ -6,7 +6,7 @@
 
 #include "board_settings_box.h"
 #include "command_setting_box.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 #include "delay_options_box.h"
 #include "document/board_settings_dlg.h"
@@ -17,18 +17,18 @@
 #include "shell_frames.h"
 #include "widget_prompts.h"
 
-CTVRApp::CTVRApp() = default;
+CTVRApp::CTVRApp(CTVRHostContext& context) : m_Context(context) {}
 
 CTVRApp::~CTVRApp() {
-  if (m_pPrompts && m_bInstallPrompts) CTVRUserPrompts::Set(nullptr);
+  if (m_pPrompts && m_bInstallPrompts) m_Context.SetPrompts(nullptr);
 }
 
-std::string CTVRApp::FindPluginFolder() {
+std::string CTVRApp::FindPluginFolder() const {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
     if (CTVRPluginLoader::IsPluginFileName(entry.path().filename().string())) return ".";
   }
-  return CTVRHost::Instance().GetProgramFolder();
+  return m_Context.GetProgramFolder();
 }
 
 bool CTVRApp::InitInstance() {
@@ -36,12 +36,12 @@ bool CTVRApp::InitInstance() {
   QApplication::setOrganizationName(QStringLiteral("Norvale Devices"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
   m_pPrompts = std::make_unique<CTVRWidgetPrompts>();
-  if (m_bInstallPrompts) CTVRUserPrompts::Set(m_pPrompts.get());
+  if (m_bInstallPrompts) m_Context.SetPrompts(m_pPrompts.get());
 
   // Before the main window: every board type is known when documents come back.
-  if (m_bDiscoverPlugins) CTVRPluginLoader().LoadFolder(FindPluginFolder());
+  if (m_bDiscoverPlugins) CTVRPluginLoader(m_Context).LoadFolder(FindPluginFolder());
 
-  m_pMainFrame = std::make_unique<CMainFrame>();
+  m_pMainFrame = std::make_unique<CMainFrame>(m_Context);
   m_pPrompts->SetParent(m_pMainFrame.get());
   CTVRDelayOptionsBox::Install(m_pMainFrame.get());
   CTVRCommandSettingBox::Install(m_pMainFrame.get());
@@ -49,7 +49,7 @@ bool CTVRApp::InitInstance() {
   // The documents' windows are the frame's child windows from now on: New
   // Script File and the restore make them there.
   m_pFrames = std::make_unique<CTVRShellFrames>(*m_pMainFrame);
-  m_pWorkspace = std::make_unique<CTVRWorkspace>(*m_pFrames);
+  m_pWorkspace = std::make_unique<CTVRWorkspace>(m_Context, *m_pFrames);
   m_pMainFrame->m_OnSaveDocuments = [this] { SaveCustomState(); };
   m_pMainFrame->RestoreWorkspace();
 
@@ -76,5 +76,5 @@ void CTVRApp::ExitInstance() {
   CTVRDelayOptionsDlg::SetShowHook(nullptr);
   CTVRCommandSettingDlg::SetShowHook(nullptr);
   CTVRBoardSettingsDlg::SetShowHook(nullptr);
-  CTVRHost::Instance().Shutdown();
+  m_Context.Host().Shutdown();
 }

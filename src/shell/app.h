@@ -10,13 +10,15 @@
 #include <string>
 
 class CMainFrame;
+class CTVRHostContext;
 class CTVRShellFrames;
 class CTVRWidgetPrompts;
 class CTVRWorkspace;
 
 class CTVRApp {
  public:
-  CTVRApp();
+  // Over the program's context, which main() builds and outlives the application.
+  explicit CTVRApp(CTVRHostContext& context);
   ~CTVRApp();
 
   // FALSE when the program cannot start.
@@ -27,13 +29,13 @@ class CTVRApp {
 
   // Where the plug-ins are taken from: the current folder when it holds any,
   // else the folder of the program.
-  static std::string FindPluginFolder();
+  std::string FindPluginFolder() const;
 
   // For tests: skip plug-in discovery (the test has registered its own).
   bool m_bDiscoverPlugins = true;
   // For tests: do not show the main window.
   bool m_bShowMainWindow = true;
-  // For tests: keep the prompts the test installed (its recorder answers).
+  // For tests: keep the prompts the test set in the context (its recorder answers).
   bool m_bInstallPrompts = true;
 
   // Reopens the documents of the last exit, board type by board type; nothing
@@ -43,6 +45,7 @@ class CTVRApp {
   void SaveCustomState();
 
  private:
+  CTVRHostContext& m_Context;
   std::unique_ptr<CTVRWidgetPrompts> m_pPrompts;
   std::unique_ptr<CMainFrame> m_pMainFrame;
   std::unique_ptr<CTVRShellFrames> m_pFrames;

@@ -9,6 +9,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 
+#include "document/board_doc_private.h"
 #include "main_frame.h"
 #include "widget_menu_editor.h"
 
@@ -155,7 +156,7 @@ void CTVRBoardMenu::UpdateMenu(QMenu* pMenu) {
         ui.m_nIndex = i;
         ui.m_nIndexMax = editor.GetItemCount();
         // The menu holds the placeholder alone, as at the document's first update.
-        pDoc->SetProtocolMenuCount(1);
+        CTVRBoardDocPrivate::Of(*pDoc).SetProtocolMenuCount(1);
         pDoc->DoUpdate(ui);
         break;
       }

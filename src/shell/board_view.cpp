@@ -20,6 +20,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/registry.h>
 
+#include "document/board_doc_private.h"
 #include "shell/fixed_font.h"
 #include "trace/trace_log.h"
 
@@ -166,7 +167,7 @@ void CTVRBoardView::FlushFrame() {
 void CTVRBoardView::SetRecordLimit(std::size_t records) {
   m_nRecordLimit = std::max<std::size_t>(records, 2);
   // The store keeps between half the limit and the limit.
-  if (CTVRBoardDoc* pDoc = GetBoardDoc()) pDoc->GetTraceLog().SetKeepLimit(m_nRecordLimit / 2);
+  if (CTVRBoardDoc* pDoc = GetBoardDoc()) CTVRBoardDocPrivate::Of(*pDoc).GetTraceLog().SetKeepLimit(m_nRecordLimit / 2);
 }
 
 std::size_t CTVRBoardView::GetStoredRecordLimit() {

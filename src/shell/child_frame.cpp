@@ -9,7 +9,8 @@
 #include <tavric/protocol.h>
 
 #include "board_view.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/window_placement.h"
 #include "script_view.h"
 
@@ -42,7 +43,8 @@ CTVRChildFrame::~CTVRChildFrame() {
   delete m_pSplitter;
   m_pSplitter = nullptr;
   if (!m_bOwnsDocument || m_pDoc == nullptr) return;
-  if (CTVRHost::Instance().GetActiveDocument() == m_pDoc) CTVRHost::Instance().SetActiveDocument(nullptr);
+  CTVRHost& host = CTVRBoardDocPrivate::Of(*m_pDoc).GetHostContext()->Host();
+  if (host.GetActiveDocument() == m_pDoc) host.SetActiveDocument(nullptr);
   delete m_pDoc;
 }
 
@@ -74,7 +76,9 @@ void CTVRChildFrame::SetRows(int row0Cur, int row0Min, int row1Cur, int row1Min)
 void CTVRChildFrame::UpdateTitle() {
   // The reader's name and the script's in brackets, "noname" before a file.
   std::string title;
-  if (m_pDoc != nullptr) title = m_pDoc->GetCaption().empty() ? m_pDoc->GetTitle() : m_pDoc->GetCaption();
+  if (m_pDoc != nullptr)
+    title = CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption().empty() ? m_pDoc->GetTitle()
+                                                                  : CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption();
   setWindowTitle(QString::fromLocal8Bit(title.c_str()));
 }
 
@@ -90,7 +94,8 @@ CTVRCmdTarget* CTVRChildFrame::GetActiveView() const {
 void CTVRChildFrame::closeEvent(QCloseEvent* event) {
   // The script first (Cancel, or a save that did not happen, keeps it all),
   // then the settings, which only a saved state brings back.
-  if (m_pDoc != nullptr && (!m_pDoc->SaveModified() || !m_pDoc->CanCloseDocument())) {
+  if (m_pDoc != nullptr &&
+      (!CTVRBoardDocPrivate::Of(*m_pDoc).SaveModified() || !CTVRBoardDocPrivate::Of(*m_pDoc).CanCloseDocument())) {
     event->ignore();
     UpdateTitle();
     return;
@@ -116,7 +121,7 @@ bool CTVRChildFrame::eventFilter(QObject* pWatched, QEvent* event) {
 void CTVRChildFrame::focusInEvent(QFocusEvent* event) {
   QMdiSubWindow::focusInEvent(event);
   // A protocol shared by several documents always describes the one in front.
-  CTVRBoardDoc* pActive = CTVRHost::Instance().GetActiveDocument();
+  CTVRBoardDoc* pActive = CTVRBoardDocPrivate::Of(*m_pDoc).GetHostContext()->Host().GetActiveDocument();
   if (pActive != nullptr && pActive->GetProtocol() != nullptr)
     pActive->GetProtocol()->SetConnected(pActive->IsConnected());
 }

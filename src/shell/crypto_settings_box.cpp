@@ -10,8 +10,8 @@
 
 #include "platform/user_prompts.h"
 
-CTVRCryptoSettingsBox::CTVRCryptoSettingsBox(CTVRCryptoSettings& settings, QWidget* parent)
-    : QDialog(parent), m_Settings(settings) {
+CTVRCryptoSettingsBox::CTVRCryptoSettingsBox(CTVRUserPrompts& prompts, CTVRCryptoSettings& settings, QWidget* parent)
+    : QDialog(parent), m_Prompts(prompts), m_Settings(settings) {
   setWindowTitle(QString::fromStdString(settings.m_strTitle));
   setObjectName(QStringLiteral("CypheringSettings"));
   auto* pForm = new QFormLayout;
@@ -49,7 +49,7 @@ void CTVRCryptoSettingsBox::accept() {
     const std::string value = m_KeyEdits[i]->text().toStdString();
     const std::string problem = m_Settings.m_CheckKey ? m_Settings.m_CheckKey(i, value) : std::string();
     if (!problem.empty()) {
-      CTVRUserPrompts::Get().MessageBox(problem);
+      m_Prompts.MessageBox(problem);
       m_KeyEdits[i]->setFocus();
       m_KeyEdits[i]->selectAll();
       return;

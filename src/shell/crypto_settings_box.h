@@ -10,6 +10,7 @@
 
 #include <tavric/crypto_settings.h>
 
+class CTVRUserPrompts;
 class QCheckBox;
 class QLineEdit;
 
@@ -17,7 +18,8 @@ class CTVRCryptoSettingsBox : public QDialog {
   Q_OBJECT
 
  public:
-  CTVRCryptoSettingsBox(CTVRCryptoSettings& settings, QWidget* parent = nullptr);
+  // A refused key is told through prompts.
+  CTVRCryptoSettingsBox(CTVRUserPrompts& prompts, CTVRCryptoSettings& settings, QWidget* parent = nullptr);
 
   QLineEdit* GetKeyEdit(std::size_t key) const { return m_KeyEdits[key]; }
   // Null when the plug-in offers no deciphering.
@@ -26,6 +28,7 @@ class CTVRCryptoSettingsBox : public QDialog {
   void accept() override;
 
  private:
+  CTVRUserPrompts& m_Prompts;
   CTVRCryptoSettings& m_Settings;
   std::vector<QLineEdit*> m_KeyEdits;
   QCheckBox* m_pActivated = nullptr;

@@ -30,9 +30,10 @@
 #include "child_frame.h"
 #include "command_table.h"
 #include "contract/board_type_list.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
 #include "contract/new_document_chooser.h"
 #include "customize_dlg.h"
+#include "document/board_doc_private.h"
 #include "lock_indicators.h"
 #include "new_dlg.h"
 #include "options_dlg.h"
@@ -71,7 +72,7 @@ static void InitShellResources() {
   Q_INIT_RESOURCE(tavric);
 }
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+CMainFrame::CMainFrame(CTVRHostContext& context, QWidget* parent) : QMainWindow(parent), m_Context(context) {
   InitShellResources();
   setWindowTitle(QStringLiteral("Tavric"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/tavric.svg")));
@@ -88,7 +89,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   CreateToolBars();
   CreateStatusBar();
 
-  m_pCardParamsBar = new CCardParamsBar(CTVRHost::Instance().GetCardSlots(), this);
+  m_pCardParamsBar = new CCardParamsBar(m_Context.Host().GetCardSlots(), this);
   addDockWidget(Qt::LeftDockWidgetArea, m_pCardParamsBar);
   resizeDocks({m_pCardParamsBar}, {m_pCardParamsBar->GetFittingWidth()}, Qt::Horizontal);
 
@@ -190,7 +191,7 @@ void CMainFrame::CreateMenus() {
   QAction* pToolsEnd = pTools->addSeparator();
   pTools->addAction(QStringLiteral("Customize &Tools..."), this, [this] { OnCustomize(CTVRCustomizeDlg::PAGE_TOOLS); });
   pTools->addAction(m_Actions[ID_TOOLS_OPTIONS]);
-  m_pUserTools = new CTVRUserToolsMenu(pTools, pToolsEnd, this);
+  m_pUserTools = new CTVRUserToolsMenu(m_Context.Prompts(), pTools, pToolsEnd, this);
 
   QMenu* pWindow = menuBar()->addMenu(QStringLiteral("&Window"));
   pWindow->addAction(m_Actions[57650]);
@@ -212,7 +213,7 @@ void CMainFrame::CreateMenus() {
 
 void CMainFrame::FillBoardTypeMenu(QMenu* pMenu) {
   pMenu->clear();
-  for (const CTVRBoardTypeList::CItem& item : CTVRBoardTypeList().GetItems()) {
+  for (const CTVRBoardTypeList::CItem& item : CTVRBoardTypeList(m_Context.Host().GetTemplates()).GetItems()) {
     QAction* pAction = pMenu->addAction(QText(item.m_strText));
     pAction->setEnabled(item.m_bEnabled != FALSE);
     const tvr::UINT nID = item.m_nID;
@@ -345,7 +346,8 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
   using namespace tvr_cmd;
   if (nID == ID_FILE_NEW) return OnFileNew();
   if (CTVRBoardTypeList::IsHandledCommand(nID)) {
-    if (CTVRBoardDoc* pDoc = CTVRBoardTypeList().OnFileNewType(nID)) AddDocumentFrame(pDoc);
+    if (CTVRBoardDoc* pDoc = CTVRBoardTypeList(m_Context.Host().GetTemplates()).OnFileNewType(nID))
+      AddDocumentFrame(pDoc);
     return;
   }
   switch (nID) {
@@ -442,10 +444,10 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 void CMainFrame::OnFileNew() {
-  CTVRNewDocumentChooser chooser;
+  CTVRNewDocumentChooser chooser(m_Context.Host().GetTemplates());
   switch (chooser.Prepare()) {
     case CTVRNewDocumentChooser::NEW_CANNOT_CREATE:
-      CTVRUserPrompts::Get().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
+      m_Context.Prompts().MessageBox(CTVRNewDocumentChooser::CANNOT_CREATE_TEXT);
       return;
     case CTVRNewDocumentChooser::NEW_CANCEL:
       return;
@@ -499,7 +501,7 @@ CTVRChildFrame* CMainFrame::AddDocumentFrame(CTVRBoardDoc* pDoc) {
   pFrame->move(offset, offset);
   pFrame->show();
   m_pMdiArea->setActiveSubWindow(pFrame);
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  m_Context.Host().SetActiveDocument(pDoc);
   UpdateCommandStates();
   return pFrame;
 }
@@ -533,7 +535,7 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* pWindow) {
   auto* pFrame = qobject_cast<CTVRChildFrame*>(pWindow);
   if (pFrame == nullptr) return;  // focus left the main window: the active document stays
   CTVRBoardDoc* pDoc = pFrame->GetDocument();
-  CTVRHost::Instance().SetActiveDocument(pDoc);
+  m_Context.Host().SetActiveDocument(pDoc);
   // A protocol shared by several documents always describes the one in front.
   if (pDoc != nullptr && pDoc->GetProtocol() != nullptr) pDoc->GetProtocol()->SetConnected(pDoc->IsConnected());
   UpdateCommandStates();
@@ -595,7 +597,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     CTVRBoardDoc* pDoc = pFrame->GetDocument();
     if (pDoc == nullptr || !pDoc->IsModified()) continue;
     m_pMdiArea->setActiveSubWindow(pFrame);
-    const bool kept = !pDoc->SaveModified();
+    const bool kept = !CTVRBoardDocPrivate::Of(*pDoc).SaveModified();
     pFrame->UpdateTitle();
     if (kept) {
       event->ignore();

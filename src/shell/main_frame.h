@@ -18,6 +18,7 @@ class CCardParamsBar;
 class CTVRBoardMenu;
 class CTVRBoardDoc;
 class CTVRChildFrame;
+class CTVRHostContext;
 class CTVRCmdTarget;
 class CTVRLockIndicators;
 class CTVRUserToolsMenu;
@@ -33,7 +34,8 @@ class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(QWidget* parent = nullptr);
+  // Over the program's context: its board types, documents and prompts.
+  explicit CMainFrame(CTVRHostContext& context, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
   // The action of a command (menu item, button and keys share it); null for
@@ -41,6 +43,7 @@ class CMainFrame : public QMainWindow {
   QAction* GetAction(tvr::UINT nID) const;
   QToolBar* GetToolBar(tvr::UINT nID) const;
   CCardParamsBar* GetCardParamsBar() const { return m_pCardParamsBar; }
+  CTVRHostContext& GetHostContext() const { return m_Context; }
   // The active reader's own menus in the menu bar.
   CTVRBoardMenu* GetBoardMenu() const { return m_pBoardMenu; }
   QMdiArea* GetMdiArea() const { return m_pMdiArea; }
@@ -100,6 +103,8 @@ class CMainFrame : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  CTVRHostContext& m_Context;
+
   void CreateActions();
   void CreateMenus();
   void CreateToolBars();

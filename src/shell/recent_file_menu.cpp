@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "child_frame.h"
+#include "contract/host_context.h"
 #include "document/workspace.h"
 #include "main_frame.h"
 #include "platform/recent_file_list.h"
@@ -18,7 +19,7 @@ CTVRRecentFileMenu::CTVRRecentFileMenu(CMainFrame* pFrame, QMenu* pMenu)
 void CTVRRecentFileMenu::Update() {
   for (QAction* pEntry : m_Entries) delete pEntry;
   m_Entries.clear();
-  const std::vector<std::string> texts = CTVRRecentFileList::Instance().GetMenuTexts();
+  const std::vector<std::string> texts = m_pFrame->GetHostContext().RecentFiles().GetMenuTexts();
   m_pPlaceholder->setVisible(texts.empty());
   const bool active = m_pFrame->GetActiveDocument() != nullptr;
   for (std::size_t i = 0; i < texts.size() && i < std::size_t(CTVRRecentFileList::SIZE); ++i) {
@@ -34,7 +35,7 @@ void CTVRRecentFileMenu::Update() {
 }
 
 void CTVRRecentFileMenu::Open(int index) {
-  CTVRWorkspace::Get().OpenRecentFile(index);
+  m_pFrame->GetHostContext().Workspace().OpenRecentFile(index);
   // The caption names the script now open.
   if (CTVRChildFrame* pFrame = m_pFrame->FindFrame(m_pFrame->GetActiveDocument())) pFrame->UpdateTitle();
   m_pFrame->UpdateCommandStates();

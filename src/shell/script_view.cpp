@@ -15,6 +15,7 @@
 
 #include <tavric/board_doc.h>
 
+#include "document/board_doc_private.h"
 #include "shell/fixed_font.h"
 
 namespace {
@@ -126,12 +127,14 @@ CTVRBoardDoc* CTVRScriptView::GetBoardDoc() const {
 
 int CTVRScriptView::LineCount() const {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  return pDoc ? pDoc->GetLineCount() : 0;
+  return pDoc ? CTVRBoardDocPrivate::Of(*pDoc).GetLineCount() : 0;
 }
 
 int CTVRScriptView::LineLength(int line) const {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  return pDoc && line >= 0 && line < pDoc->GetLineCount() ? pDoc->GetLineLength(line) : 0;
+  return pDoc && line >= 0 && line < CTVRBoardDocPrivate::Of(*pDoc).GetLineCount()
+             ? CTVRBoardDocPrivate::Of(*pDoc).GetLineLength(line)
+             : 0;
 }
 
 // The document may have changed under the view (a reload, a plug-in): every
@@ -233,7 +236,7 @@ int CTVRScriptView::GetVisibleLineCount() const {
 
 void CTVRScriptView::UpdateScrollBars() {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  const auto [width, height] = pDoc ? pDoc->GetTextExtent() : std::pair<int, int>(0, 0);
+  const auto [width, height] = pDoc ? CTVRBoardDocPrivate::Of(*pDoc).GetTextExtent() : std::pair<int, int>(0, 0);
   // One line and one column more than the text, as room to type into.
   const int rows = height + 1;
   const int page = GetVisibleLineCount();
@@ -276,7 +279,8 @@ void CTVRScriptView::CentreCurrentLine() {
   const int page = GetVisibleLineCount();
   // Only a document taller than the window scrolls.
   if (LineCount() <= page) return;
-  ScrollToLine(std::clamp(pDoc->GetCurrentLine() - page / 2, 0, verticalScrollBar()->maximum()));
+  ScrollToLine(
+      std::clamp(CTVRBoardDocPrivate::Of(*pDoc).GetCurrentLine() - page / 2, 0, verticalScrollBar()->maximum()));
 }
 
 void CTVRScriptView::resizeEvent(QResizeEvent* pEvent) {
@@ -308,7 +312,8 @@ void CTVRScriptView::paintEvent(QPaintEvent* pEvent) {
   const QFontMetrics metrics(font());
   const int top = GetFirstVisibleLine();
   const int first = top + pEvent->rect().top() / m_nLineHeight;
-  const int last = std::min(top + (pEvent->rect().bottom() - 1) / m_nLineHeight + 1, pDoc->GetLineCount() - 1);
+  const int last = std::min(top + (pEvent->rect().bottom() - 1) / m_nLineHeight + 1,
+                            CTVRBoardDocPrivate::Of(*pDoc).GetLineCount() - 1);
   const int scrollX = horizontalScrollBar()->value();
   const int left = GetTextLeft() - scrollX;
   const int visibleColumns = viewport()->width() / m_nCharWidth + 2;
@@ -329,8 +334,8 @@ void CTVRScriptView::paintEvent(QPaintEvent* pEvent) {
       selTo = line == selEnd.m_nLine ? selEnd.m_nColumn : INT_MAX;
     }
     int column = 0;
-    pDoc->GotoFirstChunk(line);
-    while (pDoc->GetNextChunk(chunk, colours, 0)) {
+    CTVRBoardDocPrivate::Of(*pDoc).GotoFirstChunk(line);
+    while (CTVRBoardDocPrivate::Of(*pDoc).GetNextChunk(chunk, colours, 0)) {
       if (!chunk.empty() && chunk.back() == '\n') chunk.back() = ' ';
       const int chunkEnd = column + int(chunk.size());
       // Pieces outside the window are skipped, not drawn clipped.
@@ -361,7 +366,7 @@ void CTVRScriptView::paintEvent(QPaintEvent* pEvent) {
   // The margin: breakpoint, then the next-statement mark over it.
   painter.setClipRect(QRect(0, 0, MARGIN, viewport()->height()));
   for (int line = first; line <= last; ++line) {
-    const tvr::DWORD state = pDoc->GetLineState(line);
+    const tvr::DWORD state = CTVRBoardDocPrivate::Of(*pDoc).GetLineState(line);
     const int y = (line - top) * m_nLineHeight + (m_nLineHeight - m_BreakpointIcon.height()) / 2;
     if (state & LINE_BREAKPOINT) painter.drawPixmap(0, y, m_BreakpointIcon);
     if (state & LINE_NEXT) painter.drawPixmap(0, y, m_NextStatementIcon);
@@ -390,14 +395,15 @@ void CTVRScriptView::Erase(CPosition from, CPosition to) {
   to = Clamp(to);
   if (to < from) std::swap(from, to);
   if (pDoc == nullptr || from == to) return;
-  const std::string first = pDoc->GetLine(from.m_nLine);
+  const std::string first = CTVRBoardDocPrivate::Of(*pDoc).GetLine(from.m_nLine);
   if (from.m_nLine == to.m_nLine) {
-    pDoc->SetLine(from.m_nLine, first.substr(0, std::size_t(from.m_nColumn)) + first.substr(std::size_t(to.m_nColumn)));
+    CTVRBoardDocPrivate::Of(*pDoc).SetLine(
+        from.m_nLine, first.substr(0, std::size_t(from.m_nColumn)) + first.substr(std::size_t(to.m_nColumn)));
   } else {
-    const std::string lastLine = pDoc->GetLine(to.m_nLine);
-    pDoc->SetLine(from.m_nLine,
-                  first.substr(0, std::size_t(from.m_nColumn)) + lastLine.substr(std::size_t(to.m_nColumn)));
-    pDoc->RemoveLines(from.m_nLine + 1, to.m_nLine - from.m_nLine);
+    const std::string lastLine = CTVRBoardDocPrivate::Of(*pDoc).GetLine(to.m_nLine);
+    CTVRBoardDocPrivate::Of(*pDoc).SetLine(
+        from.m_nLine, first.substr(0, std::size_t(from.m_nColumn)) + lastLine.substr(std::size_t(to.m_nColumn)));
+    CTVRBoardDocPrivate::Of(*pDoc).RemoveLines(from.m_nLine + 1, to.m_nLine - from.m_nLine);
   }
   m_Anchor = m_Caret = from;
   m_nPreferredColumn = from.m_nColumn;
@@ -408,7 +414,7 @@ void CTVRScriptView::OnChar(unsigned char code) {
   CTVRBoardDoc* pDoc = GetBoardDoc();
   if (m_bReadOnly || pDoc == nullptr) return;
   if (HasSelection()) Erase(m_Anchor, m_Caret);
-  if (pDoc->GetLineCount() == 0) pDoc->InsertLine(0, "", 0);
+  if (CTVRBoardDocPrivate::Of(*pDoc).GetLineCount() == 0) CTVRBoardDocPrivate::Of(*pDoc).InsertLine(0, "", 0);
   m_Caret = Clamp(m_Caret);
   m_Anchor = Clamp(m_Anchor);
 
@@ -422,15 +428,15 @@ void CTVRScriptView::OnChar(unsigned char code) {
     }
     Erase(m_Caret, m_Anchor);
   } else if (code == 13) {
-    const std::string text = pDoc->GetLine(m_Caret.m_nLine);
+    const std::string text = CTVRBoardDocPrivate::Of(*pDoc).GetLine(m_Caret.m_nLine);
     const std::size_t column = std::size_t(m_Caret.m_nColumn);
-    pDoc->SetLine(m_Caret.m_nLine, text.substr(0, column));
-    pDoc->InsertLine(m_Caret.m_nLine + 1, text.substr(column), 0);
+    CTVRBoardDocPrivate::Of(*pDoc).SetLine(m_Caret.m_nLine, text.substr(0, column));
+    CTVRBoardDocPrivate::Of(*pDoc).InsertLine(m_Caret.m_nLine + 1, text.substr(column), 0);
     m_Caret = m_Anchor = CPosition{0, m_Caret.m_nLine + 1};
   } else {
-    std::string text = pDoc->GetLine(m_Caret.m_nLine);
+    std::string text = CTVRBoardDocPrivate::Of(*pDoc).GetLine(m_Caret.m_nLine);
     text.insert(std::size_t(m_Caret.m_nColumn), 1, char(code));
-    pDoc->SetLine(m_Caret.m_nLine, text);
+    CTVRBoardDocPrivate::Of(*pDoc).SetLine(m_Caret.m_nLine, text);
     ++m_Caret.m_nColumn;
     m_Anchor = m_Caret;
   }
@@ -444,7 +450,7 @@ std::string CTVRScriptView::GetSelectedText() const {
   std::string text;
   if (pDoc == nullptr || from == to) return text;
   for (int line = from.m_nLine; line <= to.m_nLine; ++line) {
-    const std::string lineText = pDoc->GetLine(line);
+    const std::string lineText = CTVRBoardDocPrivate::Of(*pDoc).GetLine(line);
     const std::size_t start = line == from.m_nLine ? std::size_t(from.m_nColumn) : 0;
     const std::size_t stop = line == to.m_nLine ? std::size_t(to.m_nColumn) : lineText.size();
     if (line != from.m_nLine) text += "\r\n";
@@ -476,7 +482,7 @@ void CTVRScriptView::OnEditPaste() {
   if (m_bReadOnly || pDoc == nullptr || pData == nullptr || !pData->hasText()) return;
   const QByteArray bytes = pData->text().toLatin1();
   if (HasSelection()) Erase(m_Anchor, m_Caret);
-  if (pDoc->GetLineCount() == 0) pDoc->InsertLine(0, "", 0);
+  if (CTVRBoardDocPrivate::Of(*pDoc).GetLineCount() == 0) CTVRBoardDocPrivate::Of(*pDoc).InsertLine(0, "", 0);
   m_Caret = Clamp(m_Caret);
 
   // Lines are cut at CR LF; a bare LF, as other programs here put on the
@@ -491,17 +497,18 @@ void CTVRScriptView::OnEditPaste() {
       pieces.back() += c;
   }
 
-  const std::string text = pDoc->GetLine(m_Caret.m_nLine);
+  const std::string text = CTVRBoardDocPrivate::Of(*pDoc).GetLine(m_Caret.m_nLine);
   const std::size_t column = std::size_t(m_Caret.m_nColumn);
   const std::string tail = text.substr(column);
   if (pieces.size() == 1) {
-    pDoc->SetLine(m_Caret.m_nLine, text.substr(0, column) + pieces[0] + tail);
+    CTVRBoardDocPrivate::Of(*pDoc).SetLine(m_Caret.m_nLine, text.substr(0, column) + pieces[0] + tail);
     m_Caret.m_nColumn += int(pieces[0].size());
   } else {
-    pDoc->SetLine(m_Caret.m_nLine, text.substr(0, column) + pieces[0]);
+    CTVRBoardDocPrivate::Of(*pDoc).SetLine(m_Caret.m_nLine, text.substr(0, column) + pieces[0]);
     const int lastColumn = int(pieces.back().size());
     pieces.back() += tail;
-    pDoc->InsertLines(m_Caret.m_nLine + 1, std::vector<std::string>(pieces.begin() + 1, pieces.end()));
+    CTVRBoardDocPrivate::Of(*pDoc).InsertLines(m_Caret.m_nLine + 1,
+                                               std::vector<std::string>(pieces.begin() + 1, pieces.end()));
     m_Caret = CPosition{lastColumn, m_Caret.m_nLine + int(pieces.size()) - 1};
   }
   m_Anchor = m_Caret;
@@ -519,15 +526,16 @@ void CTVRScriptView::OnEditSelectAll() {
 
 void CTVRScriptView::OnInsertBreakpoint() {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  if (pDoc == nullptr || pDoc->GetLineCount() == 0) return;
+  if (pDoc == nullptr || CTVRBoardDocPrivate::Of(*pDoc).GetLineCount() == 0) return;
   const int line = Clamp(m_Caret).m_nLine;
-  pDoc->SetLineState(line, pDoc->GetLineState(line) ^ LINE_BREAKPOINT);
+  CTVRBoardDocPrivate::Of(*pDoc).SetLineState(line,
+                                              CTVRBoardDocPrivate::Of(*pDoc).GetLineState(line) ^ LINE_BREAKPOINT);
   viewport()->update(QRect(0, (line - GetFirstVisibleLine()) * m_nLineHeight, MARGIN, m_nLineHeight));
 }
 
 void CTVRScriptView::OnSetNextStatement() {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  if (pDoc) pDoc->SetNextCommand(Clamp(m_Caret).m_nLine);
+  if (pDoc) CTVRBoardDocPrivate::Of(*pDoc).SetNextCommand(Clamp(m_Caret).m_nLine);
 }
 
 // ---- Keys -----------------------------------------------------------------------
@@ -547,7 +555,7 @@ void CTVRScriptView::OnNavigationKey(int key, bool ctrl, bool shift) {
   CPosition& c = m_Caret;
   bool horizontal = false;
   bool ensureVisible = true;
-  auto lineText = [&](int line) { return pDoc->GetLine(line); };
+  auto lineText = [&](int line) { return CTVRBoardDocPrivate::Of(*pDoc).GetLine(line); };
 
   switch (key) {
     case Qt::Key_Left:
@@ -758,7 +766,7 @@ void CTVRScriptView::mouseReleaseEvent(QMouseEvent* pEvent) {
 void CTVRScriptView::mouseDoubleClickEvent(QMouseEvent* pEvent) {
   if (pEvent->button() != Qt::LeftButton) return;
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  if (pDoc) pDoc->SetNextCommand(Clamp(m_Anchor).m_nLine);
+  if (pDoc) CTVRBoardDocPrivate::Of(*pDoc).SetNextCommand(Clamp(m_Anchor).m_nLine);
 }
 
 void CTVRScriptView::focusInEvent(QFocusEvent* pEvent) {

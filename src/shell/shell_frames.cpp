@@ -5,7 +5,8 @@
 #include <tavric/board_doc.h>
 
 #include "child_frame.h"
-#include "contract/host.h"
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "document/child_frame_state.h"
 #include "main_frame.h"
 
@@ -48,7 +49,7 @@ void CTVRShellFrames::ShowFrame(CTVRBoardDoc& doc) {
   pFrame->UpdateTitle();
   pFrame->show();
   m_Frame.GetMdiArea()->setActiveSubWindow(pFrame);
-  CTVRHost::Instance().SetActiveDocument(&doc);
+  CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().SetActiveDocument(&doc);
 }
 
 void CTVRShellFrames::DestroyFrame(CTVRBoardDoc& doc) {

@@ -5,8 +5,8 @@
 
 #include "platform/user_prompts.h"
 
-CTVRUserToolsMenu::CTVRUserToolsMenu(QMenu* pMenu, QAction* pBefore, QObject* parent)
-    : QObject(parent), m_pMenu(pMenu), m_pBefore(pBefore) {
+CTVRUserToolsMenu::CTVRUserToolsMenu(CTVRUserPrompts& prompts, QMenu* pMenu, QAction* pBefore, QObject* parent)
+    : QObject(parent), m_Prompts(prompts), m_pMenu(pMenu), m_pBefore(pBefore) {
   m_List.Load();
   Rebuild();
 }
@@ -41,7 +41,6 @@ void CTVRUserToolsMenu::Run(unsigned nID) {
   if (nID < CTVRUserToolList::FIRST_COMMAND || index >= tools.size()) return;
   const CTVRUserTool& tool = tools[index];
   if (!tool.Invoke())
-    CTVRUserPrompts::Get().MessageBox("Cannot start the tool \"" +
-                                      QString(tool.m_strName).remove(QLatin1Char('&')).toStdString() +
-                                      "\": " + tool.m_strCommand.toStdString());
+    m_Prompts.MessageBox("Cannot start the tool \"" + QString(tool.m_strName).remove(QLatin1Char('&')).toStdString() +
+                         "\": " + tool.m_strCommand.toStdString());
 }

@@ -9,6 +9,7 @@
 
 #include "user_tool_list.h"
 
+class CTVRUserPrompts;
 class QAction;
 class QMenu;
 
@@ -17,7 +18,8 @@ class CTVRUserToolsMenu : public QObject {
 
  public:
   // The items go into pMenu before pBefore (at its end when null).
-  CTVRUserToolsMenu(QMenu* pMenu, QAction* pBefore, QObject* parent = nullptr);
+  // A tool that cannot start is told through prompts.
+  CTVRUserToolsMenu(CTVRUserPrompts& prompts, QMenu* pMenu, QAction* pBefore, QObject* parent = nullptr);
 
   const CTVRUserToolList& GetList() const { return m_List; }
   // Takes a new list (from the Customize dialog), stores it and rebuilds the items.
@@ -30,6 +32,7 @@ class CTVRUserToolsMenu : public QObject {
  private:
   void Rebuild();
 
+  CTVRUserPrompts& m_Prompts;
   CTVRUserToolList m_List;
   QMenu* m_pMenu;
   QAction* m_pBefore;

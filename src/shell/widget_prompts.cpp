@@ -74,6 +74,6 @@ tvr::BOOL CTVRWidgetPrompts::AskOpenFileName(const std::string& /*defaultExt*/, 
 }
 
 tvr::BOOL CTVRWidgetPrompts::EditCryptoSettings(CTVRCryptoSettings& settings) {
-  CTVRCryptoSettingsBox box(settings, m_pParent);
+  CTVRCryptoSettingsBox box(*this, settings, m_pParent);
   return box.exec() == QDialog::Accepted ? TRUE : FALSE;
 }

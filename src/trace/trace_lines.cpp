@@ -5,12 +5,13 @@
 
 #include <tavric/board_doc.h>
 
+#include "document/board_doc_private.h"
 #include "trace/trace_formatter.h"
 #include "trace/trace_log.h"
 
 CTVRTraceLog* CTVRTraceLines::GetLog() const {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  return pDoc ? &pDoc->GetTraceLog() : nullptr;
+  return pDoc ? &CTVRBoardDocPrivate::Of(*pDoc).GetTraceLog() : nullptr;
 }
 
 void CTVRTraceLines::Reset(std::size_t first) {

@@ -3,6 +3,8 @@
 #include <tavric/board_doc.h>
 #include <tavric/prompts.h>
 
+#include "contract/host_context.h"
+#include "document/board_doc_private.h"
 #include "platform/file_writer.h"
 #include "platform/user_prompts.h"
 #include "trace/trace_formatter.h"
@@ -19,7 +21,7 @@ CTVRBoardDoc* CTVRTraceViewBase::GetBoardDoc() const {
 
 void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
   CTVRBoardDoc* pDoc = GetBoardDoc();
-  bool hexDisplay = pDoc ? pDoc->IsHexDisplay() != FALSE : true;
+  bool hexDisplay = pDoc ? CTVRBoardDocPrivate::Of(*pDoc).IsHexDisplay() != FALSE : true;
   tvr::COLORREF colour = CTVRTraceFormatter::COLOUR_TEXT;
   m_strPiece.clear();
   switch (CTVRTraceFormatter::Format(record, hexDisplay, m_strPiece, colour)) {
@@ -32,14 +34,16 @@ void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
       OnClearText();
       break;
     case CTVRTraceFormatter::ACTION_KEEP:
-      if (pDoc) pDoc->SetKeptTrace(GetWholeText());
+      if (pDoc) CTVRBoardDocPrivate::Of(*pDoc).SetKeptTrace(GetWholeText());
       break;
     case CTVRTraceFormatter::ACTION_SAVE:
       SaveLog(GetDefaultLogFileName());
       break;
     case CTVRTraceFormatter::ACTION_SAVE_AS: {
       std::string chosen;
-      if (CTVRUserPrompts::Get().AskSaveFileName(".log", GetDefaultLogFileName(), LOG_FILTER, chosen)) SaveLog(chosen);
+      if (pDoc != nullptr && CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Prompts().AskSaveFileName(
+                                 ".log", GetDefaultLogFileName(), LOG_FILTER, chosen))
+        SaveLog(chosen);
       break;
     }
     case CTVRTraceFormatter::ACTION_NONE:
@@ -57,7 +61,9 @@ std::string CTVRTraceViewBase::GetLogFileName(const std::string& scriptPath) {
 std::string CTVRTraceViewBase::GetDefaultLogFileName() const {
   CTVRBoardDoc* pDoc = GetBoardDoc();
   // A document that never had a script path is a new script: "noname".
-  std::string path = pDoc && !pDoc->GetScriptPath().empty() ? pDoc->GetScriptPath() : std::string("noname");
+  std::string path = pDoc && !CTVRBoardDocPrivate::Of(*pDoc).GetScriptPath().empty()
+                         ? CTVRBoardDocPrivate::Of(*pDoc).GetScriptPath()
+                         : std::string("noname");
   return GetLogFileName(path);
 }
 

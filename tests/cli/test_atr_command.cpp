@@ -9,6 +9,7 @@
 #include "cli/atr_command.h"
 #include "cli/card_params_printer.h"
 #include "decode/card_slots.h"
+#include "memory_file.h"
 
 namespace {
 
@@ -48,28 +49,18 @@ TEST(AtrCommand, BytesFromTheArguments) {
   }
 }
 
-std::string ReadAll(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  for (int c; (c = std::fgetc(file)) != EOF;) text.push_back(char(c));
-  return text;
-}
-
 TEST(AtrCommand, PrintsTheDecodedTextWithLineFeeds) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  ASSERT_TRUE(out && err);
-  EXPECT_EQ(CTVRAtrCommand::Run({"3B", "02", "14", "50"}, out, err), 0);
-  EXPECT_EQ(ReadAll(out),
+  tvr_test::CMemoryFile out, err, badOut, badErr;
+  EXPECT_EQ(CTVRAtrCommand::Run({"3B", "02", "14", "50"}, out.Get(), err.Get()), 0);
+  EXPECT_EQ(out.Close(),
             "TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n         Nbr of histo bytes : 0x02\n"
             "Histo bytes : = 0x14 0x50 \n");
-  EXPECT_EQ(ReadAll(err), "");
-  EXPECT_EQ(CTVRAtrCommand::Run({"xyz"}, out, err), 1);
-  EXPECT_EQ(ReadAll(err),
+  EXPECT_EQ(err.Close(), "");
+  EXPECT_EQ(CTVRAtrCommand::Run({"xyz"}, badOut.Get(), badErr.Get()), 1);
+  EXPECT_EQ(badOut.Close(), "");
+  EXPECT_EQ(badErr.Close(),
             "tavric-run atr: 'xyz' is not hexadecimal\n"
             "Usage: tavric-run atr HEX... (for instance: tavric-run atr 3B 02 14 50)\n");
-  std::fclose(out);
-  std::fclose(err);
 }
 
 TEST(CardParamsPrinter, TheBarAsText) {

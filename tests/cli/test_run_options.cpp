@@ -19,7 +19,7 @@ CTVRRunOptions Parse(const Args& args) {
   return options;
 }
 
-TEST(RunOptions, ValuesBothSeparateAndWithEquals) {
+TEST(RunOptions, ValuesSeparateOrWithEqualsCommandsAndTheSavedDocumentsWithoutAScript) {
   const CTVRRunOptions o =
       Parse({"--board", "sim", "--protocol=Other", "--max-seconds", "1.5", "--timeout=0.25", "--no-colour", "s.cmd"});
   EXPECT_EQ(o.m_strBoard + "|" + o.m_strProtocol + "|" + o.m_strScript, "sim|Other|s.cmd");
@@ -33,6 +33,22 @@ TEST(RunOptions, ValuesBothSeparateAndWithEquals) {
   EXPECT_EQ(Parse({"--", "-odd.cmd"}).m_strScript, "-odd.cmd");
   EXPECT_EQ(Parse({"s.cmd"}).m_nKeepRecords, 10000) << "a run keeps a tail of its trace unless told";
   EXPECT_EQ(Parse({"--keep", "25", "s.cmd"}).m_nKeepRecords, 25);
+  // Commands take their own arguments.
+  const CTVRRunOptions atr = Parse({"atr", "3B", "02", "14", "50"});
+  EXPECT_EQ(atr.m_eCommand, CTVRRunOptions::COMMAND_ATR);
+  EXPECT_EQ(atr.m_AtrBytes, (Args{"3B", "02", "14", "50"}));
+  const CTVRRunOptions regs = Parse({"regs", "RegPar/sim.par"});
+  EXPECT_EQ(std::make_pair(regs.m_eCommand, regs.m_strRegsFile),
+            std::make_pair(CTVRRunOptions::COMMAND_REGS, std::string("RegPar/sim.par")));
+  EXPECT_EQ(Parse({"--list"}).m_eCommand, CTVRRunOptions::COMMAND_LIST);
+  EXPECT_EQ(Parse({"s.cmd"}).m_eCommand, CTVRRunOptions::COMMAND_RUN);
+  // The saved documents need no script.
+  const CTVRRunOptions r = Parse({"--restore", "--document", "2", "--quick", "5", "--save"});
+  EXPECT_EQ(std::make_tuple(r.m_bRestore, r.m_bSave, r.m_nDocument, r.m_nQuick, r.m_strScript, r.m_bTypeGiven),
+            std::make_tuple(true, true, 2LL, 5, std::string(), false));
+  EXPECT_EQ(Parse({"--restore", "other.cmd"}).m_strScript, "other.cmd");
+  EXPECT_TRUE(Parse({"--type", "raw", "--restore"}).m_bTypeGiven);
+  EXPECT_EQ(Parse({"--save", "s.cmd"}).m_nDocument, 1);
 }
 
 TEST(RunOptions, TheSerialLinesSettingsAreHandedToTheBoardByName) {
@@ -46,26 +62,6 @@ TEST(RunOptions, TheSerialLinesSettingsAreHandedToTheBoardByName) {
   // The value is the board's to check; a path may look like an option's word.
   EXPECT_EQ(Parse({"--port", "ttyS0", "s.cmd"}).m_BoardOptions,
             (std::vector<std::pair<std::string, std::string>>{{"port", "ttyS0"}}));
-}
-
-TEST(RunOptions, CommandsTakeTheirOwnArguments) {
-  const CTVRRunOptions atr = Parse({"atr", "3B", "02", "14", "50"});
-  EXPECT_EQ(atr.m_eCommand, CTVRRunOptions::COMMAND_ATR);
-  EXPECT_EQ(atr.m_AtrBytes, (Args{"3B", "02", "14", "50"}));
-  const CTVRRunOptions regs = Parse({"regs", "RegPar/sim.par"});
-  EXPECT_EQ(regs.m_eCommand, CTVRRunOptions::COMMAND_REGS);
-  EXPECT_EQ(regs.m_strRegsFile, "RegPar/sim.par");
-  EXPECT_EQ(Parse({"--list"}).m_eCommand, CTVRRunOptions::COMMAND_LIST);
-  EXPECT_EQ(Parse({"s.cmd"}).m_eCommand, CTVRRunOptions::COMMAND_RUN);
-}
-
-TEST(RunOptions, TheSavedDocumentsNeedNoScript) {
-  const CTVRRunOptions o = Parse({"--restore", "--document", "2", "--quick", "5", "--save"});
-  EXPECT_EQ(std::make_tuple(o.m_bRestore, o.m_bSave, o.m_nDocument, o.m_nQuick, o.m_strScript, o.m_bTypeGiven),
-            std::make_tuple(true, true, 2LL, 5, std::string(), false));
-  EXPECT_EQ(Parse({"--restore", "other.cmd"}).m_strScript, "other.cmd");
-  EXPECT_TRUE(Parse({"--type", "raw", "--restore"}).m_bTypeGiven);
-  EXPECT_EQ(Parse({"--save", "s.cmd"}).m_nDocument, 1);
 }
 
 TEST(RunOptions, TheLogPathIsOptional) {

@@ -3,15 +3,16 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
-
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -31,11 +32,9 @@ QString FromEnvironment(const char* name, const char* besideTests) {
   if (value != nullptr && *value != '\0') return QString::fromLocal8Bit(value);
   return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/" + besideTests);
 }
-
 QString RunFolder() {
   return FromEnvironment("TAVRIC_RUN_DIR", "../bin");
 }
-
 QString TestPlugins(const char* testCase) {
   return FromEnvironment("TAVRIC_TEST_PLUGINS", "plugins") + "/" + testCase;
 }
@@ -61,14 +60,23 @@ std::size_t Count(const std::string& text, const std::string& what) {
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
   return n;
 }
-
 bool Contains(const std::string& text, const std::string& what) {
   return text.find(what) != std::string::npos;
 }
-
 std::string ReadWhole(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<unreadable>");
+}
+// CR LF line ends of a log made LF, as the terminal has them.
+std::string WithLf(const std::string& text) {
+  std::string lf;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+  return lf;
+}
+// The terminal got the log's text first, line for line.
+void ExpectOutStartsWithLog(const std::string& out, const std::string& log) {
+  EXPECT_EQ(out.compare(0, WithLf(log).size(), WithLf(log)), 0) << "log:\n" << log << "\nout:\n" << out;
 }
 
 // Runs the program to its end with its output thrown away; the peak resident
@@ -93,7 +101,12 @@ long PeakKilobytes(const std::vector<std::string>& args, const std::string& work
   return usage.ru_maxrss;
 }
 
-std::string ReadWhole(const QString& path);
+// A run of the readers that fail at their third frame (tests/plugins/libs/
+// faulty_boards.cpp): raw frames, the log written as it goes.
+QStringList FaultyRun(const QString& board, const QString& log, const QString& script) {
+  return {"--plugins", TestPlugins("faults"), "--board",           board, "--protocol", "Alpha", "--type",
+          "raw",       "--no-colour",         "--save-log=" + log, script};
+}
 
 class TavricRunTest : public ::testing::Test {
  protected:
@@ -109,14 +122,14 @@ class TavricRunTest : public ::testing::Test {
 };
 
 const char* const kHello = "* three statements and a breakpoint\n30;\n10;\n.b;\n31 01;\n";
+const std::string kFirmware = "PC -> IFD : GET FIRMWARE VERSION", kReset = "PC -> IFD : RESET CARD";
 
 TEST(TavricRunProtocolExamples, EachRunsToItsEndAgainstTheSimulatedReader) {
-  struct CCase {
+  const struct {
     const char* protocol;
     const char* example;
     std::vector<std::string> lines;  // in this order in the output
-  };
-  const CCase cases[] = {
+  } cases[] = {
       {"PC/SC",
        "examples/pcsc.cmd",
        {"PC -> IFD : READER : GET MASK\n", "IFD -> PC : VENDOR COMMAND : MASK\n", "IFD -> PC : ATR\n",
@@ -131,7 +144,7 @@ TEST(TavricRunProtocolExamples, EachRunsToItsEndAgainstTheSimulatedReader) {
         "IFD -> PC : ERROR 0x7F : THE READER COULD NOT READ THE FRAME\n"}},
       {"Loopback", "examples/loopback_emv.cmd", {"PC -> IFD : EMV LOOPBACK TEST\n", "LOOPBACK : TEST OK\n"}},
   };
-  for (const CCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.example);
     const CRun run = RunTool({"--no-colour", "--protocol", c.protocol, c.example});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -146,170 +159,9 @@ TEST(TavricRunProtocolExamples, EachRunsToItsEndAgainstTheSimulatedReader) {
 
 }  // namespace
 
-TEST_F(TavricRunTest, HelpListsTheExitStatusesAndUsageErrorsExitWithOne) {
-  CRun run = RunTool({"--help"});
-  EXPECT_EQ(run.status, 0);
-  for (const char* line :
-       {"\n  0    the run ended", "\n  1    usage error", "\n  2    the script file", "\n  3    no plug-in found",
-        "\n  4    the reader could not be connected", "\n  5    the run stalled",
-        "\n  6    the run ended early on a reader error", "\n       regs: the register file has an error",
-        "\n  7    a file the run must write", "\n  8    a plug-in fault", "\n  129  ended by SIGHUP, 143 by SIGTERM",
-        "\n  130  interrupted"})
-    EXPECT_TRUE(Contains(run.out, line)) << line;
-
-  for (const QStringList& args : {QStringList{}, QStringList{"--type", "hex", "x.cmd"}}) {
-    CRun usage = RunTool(args);
-    EXPECT_EQ(usage.status, 1) << args.join(' ').toStdString();
-    EXPECT_TRUE(Contains(usage.err, "tavric-run: ")) << usage.err;
-  }
-}
-
-TEST_F(TavricRunTest, ListShowsBoardTypesAndProtocolsInRegistrationOrder) {
-  CRun run = RunTool({"--list", "--plugins", TestPlugins("discovery")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  // Within one library the plug-in's own order, whatever the folder's.
-  ASSERT_TRUE(Contains(run.out, "CTVRPlugBoardTwo")) << run.out;
-  EXPECT_LT(run.out.find("CTVRPlugBoardOne"), run.out.find("CTVRPlugBoardTwo"));
-  EXPECT_TRUE(Contains(run.out, "Board one"));
-  EXPECT_LT(run.out.find("Alpha"), run.out.find("Beta"));
-  EXPECT_EQ(run.err, "") << "the library that fails to load is passed over in silence";
-}
-
-TEST_F(TavricRunTest, WhatIsMissingDecidesTheExitStatus) {
-  CRun list = RunTool({"--list"}, m_Dir.path());
-  EXPECT_EQ(list.status, 3);
-  EXPECT_TRUE(Contains(list.err, "no board type and no protocol found")) << list.err;
-
-  const QString script = Script("a.cmd", "30;\n");
-  EXPECT_EQ(RunTool({script}, m_Dir.path()).status, 3);
-  // Protocol names are matched exactly; board types by class or file-new name, in any case.
-  CRun protocol = RunTool({"--protocol", "verta", script});
-  EXPECT_EQ(protocol.status, 3);
-  EXPECT_TRUE(Contains(protocol.err, "no protocol 'verta'")) << protocol.err;
-  EXPECT_EQ(RunTool({"--board", "ctvrsimdoc", script}).status, 0);
-
-  CRun missing = RunTool({m_Dir.filePath("missing.cmd")});
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_TRUE(Contains(missing.err, "cannot read the script file")) << missing.err;
-
-  CRun refused =
-      RunTool({"--plugins", TestPlugins("discovery"), "--board", "CTVRPlugBoardTwo", "--protocol", "Alpha", script});
-  EXPECT_EQ(refused.status, 4);
-  // The board's own message box, then the runner's word.
-  EXPECT_TRUE(Contains(refused.err, "tavric: The reader does not answer.")) << refused.err;
-  EXPECT_TRUE(Contains(refused.err, "the reader could not be connected")) << refused.err;
-}
-
-TEST_F(TavricRunTest, AtrDecodesTheBytesOfItsArguments) {
-  const std::string text =
-      "TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n         Nbr of histo bytes : 0x02\n"
-      "Histo bytes : = 0x14 0x50 \n";
-  for (const QStringList& args : {QStringList{"atr", "3B", "02", "14", "50"}, QStringList{"atr", "3b021450"}}) {
-    // No plug-in is needed: it works from a folder without any.
-    CRun run = RunTool(args, m_Dir.path());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, text);
-    EXPECT_EQ(run.err, "");
-  }
-  for (const QStringList& args : {QStringList{"atr", "3B", "XY"}, QStringList{"atr", "3B"}, QStringList{"atr"}}) {
-    CRun run = RunTool(args);
-    EXPECT_EQ(run.status, 1) << args.join(' ').toStdString();
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(Contains(run.err, "tavric-run atr: ")) << run.err;
-  }
-}
-
-TEST_F(TavricRunTest, CardParamsShowTheSlotShownLast) {
-  // Card 4 holds the card of inverse convention; the firmware version is the mask.
-  CRun run = RunTool({"--card-params", Script("slot.cmd", "30;\n20 04;\n10;\n")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  const std::string params =
-      "Card Parameters\n ATR :\n    TS  - 0x3F\n             Inverse Conv.\n    T0   - 0x65\n"
-      "             Nbr of histo bytes : 0x05\n    TB1 - 0x25\n             Max prog current : II = 0x01\n"
-      "             Prog voltage : PI1 = 0x05\n    TC1 - Extra G.T. = 0x00\n"
-      "    Histo bytes : = 0x54 0x56 0x52 0x2D \n                           0x34 \n Mask : VRT-SIM 2.04\n";
-  ASSERT_GE(run.out.size(), params.size());
-  EXPECT_EQ(run.out.substr(run.out.size() - params.size()), params) << run.out;
-  EXPECT_FALSE(Contains(RunTool({Script("slot.cmd", "30;\n")}).out, "Card Parameters"));
-}
-
-TEST_F(TavricRunTest, RunsTheScriptAndGoesOnAfterABreakpoint) {
-  CRun run = RunTool({Script("hello.cmd", kHello)});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Count(run.out, "PC -> IFD :"), 3u) << run.out;
-  EXPECT_EQ(Count(run.out, "IFD -> PC :"), 3u) << run.out;
-  EXPECT_TRUE(Contains(run.out, "PC -> IFD : GET FIRMWARE VERSION\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "* three statements and a breakpoint")) << run.out;
-  EXPECT_FALSE(Contains(run.out, "\r") || Contains(run.out, "\x1b[")) << "not a terminal: plain text, LF line ends";
-  EXPECT_TRUE(Contains(run.err, "tavric-run: halted at the breakpoint on line 4\n")) << run.err;
-
-  CRun stopped = RunTool({"--stop-at-breakpoint", Script("hello.cmd", kHello)});
-  EXPECT_EQ(stopped.status, 0) << stopped.err;
-  EXPECT_EQ(Count(stopped.out, "PC -> IFD :"), 2u) << stopped.out;
-  EXPECT_EQ(Count(RunTool({"--step", Script("hello.cmd", kHello)}).out, "PC -> IFD :"), 1u);
-
-  // A Verta frame written out in full, sent as raw data: unchanged, with no command name.
-  CRun raw = RunTool({"--type", "raw", Script("raw.cmd", "40 00 01 30 71;\n")});
-  EXPECT_EQ(raw.status, 0) << raw.err;
-  EXPECT_EQ(Count(raw.out, "PC -> IFD :"), 0u) << raw.out;
-  EXPECT_TRUE(Contains(raw.out, "            40 00 01 30 71 \n")) << raw.out;
-}
-
-TEST_F(TavricRunTest, TheStatementAndTimeBoundsEndALoop) {
-  CRun two = RunTool({"--loop", "--max-statements=7", Script("two.cmd", "30;\n10;\n")});
-  EXPECT_EQ(two.status, 0) << two.err;
-  EXPECT_EQ(Count(two.out, "PC -> IFD : GET FIRMWARE VERSION"), 4u);
-  EXPECT_EQ(Count(two.out, "PC -> IFD : RESET CARD"), 3u);
-
-  CRun timed = RunTool({"--loop", "--max-seconds", "0.3", Script("one.cmd", "30;\n")});
-  EXPECT_EQ(timed.status, 0) << timed.err;
-  EXPECT_GT(Count(timed.out, "PC -> IFD :"), 10u);
-}
-
-TEST_F(TavricRunTest, ARunThatStallsExitsWithFive) {
-  CRun nothing = RunTool({Script("stall.cmd", "30;\n.nosuchdirective;\n10;\n")});
-  EXPECT_EQ(nothing.status, 5) << nothing.err;
-  EXPECT_TRUE(Contains(nothing.err, "the statement on line 2 sent nothing and ended nothing")) << nothing.err;
-  EXPECT_EQ(Count(nothing.out, "PC -> IFD :"), 1u);
-
-  // A reader that takes every frame and never answers.
-  CRun silent = RunTool({"--plugins", TestPlugins("discovery"), "--board", "Board one", "--protocol", "Alpha", "--type",
-                         "raw", "--timeout", "0.3", Script("silent.cmd", "* nobody answers\n01 02 03;\n")});
-  EXPECT_EQ(silent.status, 5) << silent.err;
-  EXPECT_TRUE(Contains(silent.err, "no answer within 0.3 s to the statement on line 2")) << silent.err;
-}
-
-TEST_F(TavricRunTest, TheLogIsTheTraceWithCrLf) {
-  Script("hello.cmd", kHello);
-  // Relative, so the log file rule puts the log beside it.
-  CRun run = RunTool({"--plugins", RunFolder(), "--save-log", "hello.cmd"}, m_Dir.path());
-  EXPECT_EQ(run.status, 0) << run.err;
-  QFile log(m_Dir.filePath("hello.log"));
-  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-  std::string text = log.readAll().toStdString();
-  EXPECT_TRUE(Contains(text, "PC -> IFD : GET FIRMWARE VERSION\r\n")) << text;
-  std::string lf;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
-  // What the board says on disconnecting comes after the save.
-  EXPECT_EQ(run.out.compare(0, lf.size(), lf), 0) << "log:\n" << lf << "\nout:\n" << run.out;
-
-  CRun named = RunTool({"--save-log=" + m_Dir.filePath("named.log"), Script("a.cmd", "30;\n")});
-  EXPECT_EQ(named.status, 0) << named.err;
-  EXPECT_TRUE(QFile::exists(m_Dir.filePath("named.log")));
-  EXPECT_FALSE(QFile::exists(m_Dir.filePath("a.log")));
-}
-
-TEST_F(TavricRunTest, AScriptPathThatIsNoFileIsAScriptThatCannotBeRead) {
-  // A folder used to open as a stream and throw on the first read (exit 134).
-  for (const QString& path : {m_Dir.path(), m_Dir.path() + "/", QString("/dev/null"), m_Dir.filePath("none.cmd")}) {
-    CRun run = RunTool({"--plugins", RunFolder(), path});
-    EXPECT_EQ(run.status, 2) << path.toStdString() << "\n" << run.err;
-    EXPECT_TRUE(Contains(run.err, "cannot read the script file")) << run.err;
-  }
-}
-
-TEST_F(TavricRunTest, AFileTheRunMustWriteThatCannotBeWrittenExitsWithSevenAndIsLeftAsItWas) {
+// Every way a run ends, with its exit status and what it says on stderr and
+// stdout; the help lists the statuses.
+TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
   const QString script = Script("run.cmd", "30;\n");
   const QString fifo = m_Dir.filePath("pipe");
   ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
@@ -324,206 +176,240 @@ TEST_F(TavricRunTest, AFileTheRunMustWriteThatCannotBeWrittenExitsWithSevenAndIs
     ini.close();
     ASSERT_TRUE(disk.Fill());
   }
-
-  const QByteArray previous = qgetenv("TAVRIC_SETTINGS");
-  const struct {
+  const QString hello = Script("hello.cmd", kHello);
+  // Card 4 holds the card of inverse convention; the firmware version is the mask.
+  const std::string params =
+      "Card Parameters\n ATR :\n    TS  - 0x3F\n             Inverse Conv.\n    T0   - 0x65\n"
+      "             Nbr of histo bytes : 0x05\n    TB1 - 0x25\n             Max prog current : II = 0x01\n"
+      "             Prog voltage : PI1 = 0x05\n    TC1 - Extra G.T. = 0x00\n"
+      "    Histo bytes : = 0x54 0x56 0x52 0x2D \n                           0x34 \n Mask : VRT-SIM 2.04\n";
+  const QString discovery = TestPlugins("discovery");
+  static constexpr std::size_t kAny = SIZE_MAX;
+  struct CCase {
     QStringList args;
-    QString settings;  // empty: the tests' own
-    std::string said;
-  } cases[] = {
-      // A log that is no regular file would block the run or be lost.
-      {{"--save-log=" + fifo, script}, "", "could not be created"},
-      {{"--save-log=" + folder, script}, "", "could not be created"},
-      {{"--save-log=/dev/null", script}, "", "could not be created"},
-      // Opening the log would empty the script.
-      {{"--save-log=" + m_Dir.path() + "/./run.cmd", script}, "", "is the script file itself"},
-      // The settings of --save: a folder or a pipe in their place, a full disk.
-      {{"--save", script}, folder, "could not be saved"},
-      {{"--save", script}, fifo, "could not be saved"},
-      {{"--save", script}, disk.Unavailable().empty() ? full : QString(), "No space left on device"},
+    int status;
+    std::vector<std::string> err;                          // each found on stderr
+    std::vector<std::string> out;                          // each found on stdout
+    std::pair<std::size_t, std::size_t> sent = {0, kAny};  // "PC -> IFD :" lines, from-to
+    std::vector<std::string> gone = {};                    // found on neither
+    QString dir = {};                                      // empty: the run folder
+    QString settings = {};                                 // empty: the tests' own
   };
-  for (const auto& c : cases) {
-    if (c.args.front() == "--save" && c.settings.isEmpty()) continue;  // no small disk here
+  const CCase cases[] = {
+      {{}, 1, {"tavric-run: "}, {}},
+      {{"--type", "hex", "x.cmd"}, 1, {"tavric-run: "}, {}},
+      {{"--list"}, 3, {"no board type and no protocol found"}, {}, {0, kAny}, {}, m_Dir.path()},
+      {{script}, 3, {}, {}, {0, 0}, {}, m_Dir.path()},
+      // Protocol names are matched exactly; board types by class or file-new name, in any case.
+      {{"--protocol", "verta", script}, 3, {"no protocol 'verta'"}, {}},
+      {{"--board", "ctvrsimdoc", script}, 0, {}, {kFirmware}, {1, 1}},
+      // A folder used to open as a stream and throw on the first read (exit 134).
+      {{m_Dir.path()}, 2, {"cannot read the script file"}, {}},
+      {{m_Dir.path() + "/"}, 2, {"cannot read the script file"}, {}},
+      {{"/dev/null"}, 2, {"cannot read the script file"}, {}},
+      {{m_Dir.filePath("none.cmd")}, 2, {"cannot read the script file"}, {}},
+      // The board's own message box, then the runner's word.
+      {{"--plugins", discovery, "--board", "CTVRPlugBoardTwo", "--protocol", "Alpha", script},
+       4,
+       {"tavric: The reader does not answer.", "the reader could not be connected"},
+       {}},
+      // A statement that sends nothing, a reader that never answers.
+      {{Script("stall.cmd", "30;\n.nosuchdirective;\n10;\n")},
+       5,
+       {"the statement on line 2 sent nothing and ended nothing"},
+       {},
+       {1, 1}},
+      {{"--plugins", discovery, "--board", "Board one", "--protocol", "Alpha", "--type", "raw", "--timeout", "0.3",
+        Script("silent.cmd", "* nobody answers\n01 02 03;\n")},
+       5,
+       {"no answer within 0.3 s to the statement on line 2"},
+       {}},
+      // A log that is no regular file would block the run or be lost; opening
+      // the log would empty the script; the settings of --save: a folder or a
+      // pipe in their place, a full disk.
+      {{"--save-log=" + fifo, script}, 7, {"could not be created"}, {}},
+      {{"--save-log=" + folder, script}, 7, {"could not be created"}, {}},
+      {{"--save-log=/dev/null", script}, 7, {"could not be created"}, {}},
+      {{"--save-log=" + m_Dir.path() + "/./run.cmd", script}, 7, {"is the script file itself"}, {}},
+      {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, folder},
+      {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, fifo},
+      {{"--save", script},
+       7,
+       {"No space left on device"},
+       {},
+       {0, kAny},
+       {},
+       {},
+       disk.Unavailable().empty() ? full : ""},
+      // No plug-in is needed for atr.
+      {{"atr", "3b021450"}, 0, {}, {"TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n"}, {0, 0}, {}, m_Dir.path()},
+      {{"atr", "3B", "XY"}, 1, {"tavric-run atr: "}, {}, {0, 0}},
+      {{"regs", "RegPar/SimReader.par"},
+       0,
+       {},
+       {"RegPar/SimReader.par: 16 registers, 3 value tables\n", "\n4 POWER_OFF: write-only, initial 00\n"}},
+      {{"regs", Script("bad.par", "[REGISTERS]\r\n[END_REGISTERS]\r\n")},
+       6,
+       {"bad.par:1: no [GENERAL] section: the file has no registers\n"},
+       {}},
+      {{"regs", "RegPar"}, 2, {"tavric-run: RegPar: Not a regular file\n"}, {}},
+      // A free run goes on after its breakpoint; not a terminal: plain text, LF line ends.
+      {{hello},
+       0,
+       {"tavric-run: halted at the breakpoint on line 4\n"},
+       {kFirmware + "\n", "* three statements and a breakpoint"},
+       {3, 3},
+       {"\r", "\x1b["}},
+      {{"--stop-at-breakpoint", hello}, 0, {}, {}, {2, 2}},
+      {{"--step", hello}, 0, {}, {}, {1, 1}},
+      // A Verta frame written out in full, sent as raw data: unchanged, with no command name.
+      {{"--type", "raw", Script("raw.cmd", "40 00 01 30 71;\n")}, 0, {}, {"            40 00 01 30 71 \n"}, {0, 0}},
+      // The statement and time bounds end a loop.
+      {{"--loop", "--max-statements=7", Script("two.cmd", "30;\n10;\n")}, 0, {}, {}, {7, 7}},
+      {{"--loop", "--max-seconds", "0.3", script}, 0, {}, {}, {11, kAny}},
+      // Every frame is answered at once: with the trace off the short timeout never fires.
+      {{"--loop", "--timeout", "0.2", "--max-seconds", "1.2", "--no-colour",
+        Script("quiet.cmd", ".command;\n.trace(off);\n30;\n")},
+       0,
+       {},
+       {},
+       {0, kAny},
+       {"stalled"}},
+      {{"--card-params", Script("slot.cmd", "30;\n20 04;\n10;\n")}, 0, {}, {params}},
+      {{script}, 0, {}, {}, {1, 1}, {"Card Parameters"}},
+  };
+  const QByteArray previous = qgetenv("TAVRIC_SETTINGS");
+  for (const CCase& c : cases) {
+    if (c.args.contains("--save") && c.settings.isEmpty()) continue;  // no small disk here
     SCOPED_TRACE(c.args.join(' ').toStdString() + " " + c.settings.toStdString());
     if (!c.settings.isEmpty()) qputenv("TAVRIC_SETTINGS", c.settings.toLocal8Bit());
-    const CRun run = RunTool(c.args);
+    const CRun run = RunTool(c.args, c.dir.isEmpty() ? RunFolder() : c.dir);
     qputenv("TAVRIC_SETTINGS", previous);
-    EXPECT_EQ(run.status, 7) << run.err;
-    EXPECT_TRUE(Contains(run.err, c.said)) << run.err;
+    EXPECT_EQ(run.status, c.status) << run.err;
+    for (const std::string& said : c.err) EXPECT_TRUE(Contains(run.err, said)) << run.err;
+    for (const std::string& shown : c.out) EXPECT_TRUE(Contains(run.out, shown)) << run.out;
+    for (const std::string& gone : c.gone) EXPECT_FALSE(Contains(run.out + run.err, gone)) << run.out << run.err;
+    const std::size_t sent = Count(run.out, "PC -> IFD :");
+    EXPECT_TRUE(sent >= c.sent.first && sent <= c.sent.second) << sent << " sent\n" << run.out;
   }
   EXPECT_EQ(ReadWhole(script), "30;\n");
-  if (!disk.Unavailable().empty()) GTEST_SKIP() << "the full disk case: " << disk.Unavailable();
-  EXPECT_EQ(ReadWhole(full), bench);
+  if (disk.Unavailable().empty()) {
+    EXPECT_EQ(ReadWhole(full), bench);
+  }
+
+  const CRun help = RunTool({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* line :
+       {"\n  0    the run ended", "\n  1    usage error", "\n  2    the script file", "\n  3    no plug-in found",
+        "\n  4    the reader could not be connected", "\n  5    the run stalled",
+        "\n  6    the run ended early on a reader error", "\n       regs: the register file has an error",
+        "\n  7    a file the run must write", "\n  8    a plug-in fault", "\n  129  ended by SIGHUP, 143 by SIGTERM",
+        "\n  130  interrupted"})
+    EXPECT_TRUE(Contains(help.out, line)) << line;
 }
 
-TEST_F(TavricRunTest, WithTheTraceOffAHealthyLoopIsNotTakenForAStall) {
-  // Every frame is answered at once, so the short timeout must never fire;
-  // the run ends on its time bound.
-  CRun run = RunTool({"--loop", "--timeout", "0.2", "--max-seconds", "1.2", "--no-colour",
-                      Script("quiet.cmd", ".command;\n.trace(off);\n30;\n")});
+TEST_F(TavricRunTest, ListShowsBoardTypesAndProtocolsInRegistrationOrder) {
+  CRun run = RunTool({"--list", "--plugins", TestPlugins("discovery")});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_FALSE(Contains(run.err, "stalled")) << run.err;
+  // Within one library the plug-in's own order, whatever the folder's.
+  ASSERT_TRUE(Contains(run.out, "CTVRPlugBoardTwo")) << run.out;
+  EXPECT_LT(run.out.find("CTVRPlugBoardOne"), run.out.find("CTVRPlugBoardTwo"));
+  EXPECT_TRUE(Contains(run.out, "Board one"));
+  EXPECT_LT(run.out.find("Alpha"), run.out.find("Beta"));
+  EXPECT_EQ(run.err, "") << "the library that fails to load is passed over in silence";
 }
 
-TEST_F(TavricRunTest, ALongLoopWithTheTraceOnKeepsItsMemoryFlatAndStreamsTheLog) {
+// The streamed log and the file .save writes: the trace (since the last
+// clear) with CR LF, beside the script and named after it unless named.
+TEST_F(TavricRunTest, TheLogsHoldTheTraceWithCrLfSinceTheLastClear) {
+  const std::string firmware = kFirmware + "\r\n", reset = kReset + "\r\n";
+  struct CCase {
+    const char* name;
+    std::string script;
+    QStringList options;
+    const char* log;
+    std::vector<std::string> shown, gone;
+    bool whole;  // the terminal got the log's text first
+  };
+  const CCase cases[] = {
+      {"hello", kHello, {"--save-log"}, "hello.log", {firmware}, {}, true},
+      {"a", "30;\n", {"--save-log=named.log"}, "named.log", {firmware}, {}, true},
+      {"clear", "30;\n.clear;\n10;\n", {"--save-log"}, "clear.log", {reset}, {"GET FIRMWARE"}, false},
+      {"cleared", "30;\n.clear;\n10;\n.save;\n", {}, "cleared.log", {reset}, {"GET FIRMWARE"}, false},
+      {"traceoff", "30;\n.trace(off);\n10;\n.save;\n", {}, "traceoff.log", {firmware}, {"RESET CARD"}, false},
+      // The streamed log is the file .save names: saving must not cut what follows.
+      {"streamed", "30;\n.save;\n10;\n", {"--save-log"}, "streamed.log", {firmware, reset}, {}, true},
+      // Another streamed log: .save still writes the view text under its own name.
+      {"other", "30;\n.save;\n10;\n", {"--save-log=elsewhere.log"}, "other.log", {firmware}, {"RESET CARD"}, false},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Script((std::string(c.name) + ".cmd").c_str(), c.script);
+    // Run where the script is, so that a relative log lands beside it.
+    const CRun run = RunTool(
+        QStringList{"--plugins", RunFolder(), "--no-colour"} + c.options + QStringList{QString(c.name) + ".cmd"},
+        m_Dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string text = ReadWhole(m_Dir.filePath(c.log));
+    for (const std::string& wanted : c.shown) EXPECT_TRUE(Contains(text, wanted)) << text;
+    for (const std::string& unwanted : c.gone) EXPECT_FALSE(Contains(text, unwanted)) << text;
+    EXPECT_EQ(Count(text, "\n"), Count(text, "\r\n"));
+    // What the board says on disconnecting comes after the log.
+    if (c.whole) ExpectOutStartsWithLog(run.out, text);
+  }
+  EXPECT_FALSE(QFile::exists(m_Dir.filePath("a.log")));
+  EXPECT_TRUE(Contains(ReadWhole(m_Dir.filePath("elsewhere.log")), reset));
+}
+
+// Peak memory of the whole process, a run against one ten times as long: a
+// kept trace would grow by well over 100 bytes a statement. The streamed log
+// and the file of .save have every statement although memory kept a tail.
+TEST_F(TavricRunTest, LongLoopsKeepTheirMemoryFlatAndEveryStatementInTheirLog) {
 #ifdef __SANITIZE_ADDRESS__
   // The address sanitizer holds freed memory in its quarantine (256 MB), so
   // the peak of a sanitized process measures the quarantine, not the trace.
   GTEST_SKIP() << "peak memory is not the program's own under the address sanitizer";
 #endif
-  // Peak memory of the whole process, short run against a run ten times as
-  // long: a kept trace would grow by well over 100 bytes per statement.
-  auto peakKilobytes = [this](long long statements) {
-    const std::string log = m_Dir.filePath("long.log").toStdString();
-    const std::string script = Script("long.cmd", "30;\n").toStdString();
-    const std::string bound = std::to_string(statements);
-    const std::string program = (RunFolder() + "/tavric-run").toStdString();
-    std::vector<std::string> args = {
-        program, "--loop", "--no-colour", "--max-statements", bound, "--keep", "1000", "--save-log=" + log, script};
-    return PeakKilobytes(args, RunFolder().toStdString());
-  };
-  const long shortRun = peakKilobytes(20000);
-  const long longRun = peakKilobytes(200000);
-  ASSERT_GT(shortRun, 0);
-  ASSERT_GT(longRun, 0);
-  EXPECT_LT(longRun - shortRun, 6 * 1024) << shortRun << " kB, then " << longRun << " kB";
-
-  // The log file has every statement although memory kept only a tail.
-  QFile file(m_Dir.filePath("long.log"));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(Count(file.readAll().toStdString(), "PC -> IFD : GET FIRMWARE VERSION\r\n"), 200000u);
-}
-
-TEST_F(TavricRunTest, ClearingTheTraceStartsTheLogOver) {
-  const QString log = m_Dir.filePath("cleared.log");
-  CRun run = RunTool({"--no-colour", "--save-log=" + log, Script("clear.cmd", "30;\n.clear;\n10;\n")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  QFile file(log);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const std::string text = file.readAll().toStdString();
-  EXPECT_FALSE(Contains(text, "GET FIRMWARE VERSION")) << text;
-  EXPECT_TRUE(Contains(text, "PC -> IFD : RESET CARD\r\n")) << text;
-}
-
-TEST_F(TavricRunTest, DotSaveWritesTheTraceSinceTheLastClear) {
-  // Run where the script is, so the log is named after it beside it.
-  struct Case {
-    const char* name;
-    std::string script;
-    QStringList options;
-    std::vector<std::string> shown, gone;
-  };
-  const std::string firmware = "PC -> IFD : GET FIRMWARE VERSION\r\n", reset = "PC -> IFD : RESET CARD\r\n";
-  const std::vector<Case> cases = {
-      {"cleared", "30;\n.clear;\n10;\n.save;\n", {}, {reset}, {"GET FIRMWARE"}},
-      {"traceoff", "30;\n.trace(off);\n10;\n.save;\n", {}, {firmware}, {"RESET CARD"}},
-      // The streamed log is the file .save names: saving must not cut what follows.
-      {"streamed", "30;\n.save;\n10;\n", {"--save-log"}, {firmware, reset}, {}},
-      // Another streamed log: .save still writes the view text under its own name.
-      {"other", "30;\n.save;\n10;\n", {"--save-log=streamed.log"}, {firmware}, {"RESET CARD"}},
-  };
-  for (const Case& c : cases) {
-    Script((std::string(c.name) + ".cmd").c_str(), c.script);
-    CRun run = RunTool(
-        QStringList{"--plugins", RunFolder(), "--no-colour"} + c.options + QStringList{QString(c.name) + ".cmd"},
-        m_Dir.path());
-    EXPECT_EQ(run.status, 0) << c.name << run.err;
-    QFile file(m_Dir.filePath(QString(c.name) + ".log"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
-    const std::string text = file.readAll().toStdString();
-    for (const std::string& wanted : c.shown) EXPECT_TRUE(Contains(text, wanted)) << c.name << ":\n" << text;
-    for (const std::string& unwanted : c.gone) EXPECT_FALSE(Contains(text, unwanted)) << c.name << ":\n" << text;
-    EXPECT_EQ(Count(text, "\n"), Count(text, "\r\n")) << c.name;
+  std::string loop;
+  for (int i = 0; i < 999; ++i) loop += "30;\n";
+  Script("saved.cmd", loop + ".save;\n");  // the bound ends the run on a .save
+  Script("long.cmd", "30;\n");
+  const struct {
+    const char* script;
+    std::vector<std::string> options;
+    long long statements;  // of the long run; the short one has a tenth
+    std::size_t logged;
+    const char* log;
+  } cases[] = {{"long.cmd", {"--save-log=long.log"}, 200000, 200000, "long.log"},
+               {"saved.cmd", {}, 100000, 99900, "saved.log"}};
+  const std::string program = (RunFolder() + "/tavric-run").toStdString();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    auto peak = [&](long long statements) {
+      std::vector<std::string> args = {program,  "--plugins",        RunFolder().toStdString(),
+                                       "--loop", "--no-colour",      "--keep",
+                                       "1000",   "--max-statements", std::to_string(statements)};
+      args.insert(args.end(), c.options.begin(), c.options.end());
+      args.push_back(c.script);
+      return PeakKilobytes(args, m_Dir.path().toStdString());
+    };
+    const long shortRun = peak(c.statements / 10);
+    const long longRun = peak(c.statements);
+    ASSERT_GT(shortRun, 0);
+    ASSERT_GT(longRun, 0);
+    EXPECT_LT(longRun - shortRun, 6 * 1024) << shortRun << " kB, then " << longRun << " kB";
+    EXPECT_EQ(Count(ReadWhole(m_Dir.filePath(c.log)), kFirmware + "\r\n"), c.logged);
   }
 }
 
-TEST_F(TavricRunTest, DotSaveInALongLoopKeepsEveryStatementWithFlatMemory) {
-#ifdef __SANITIZE_ADDRESS__
-  GTEST_SKIP() << "peak memory is not the program's own under the address sanitizer";
-#endif
-  // Loops of 999 statements and a .save; the bound ends the run on a .save.
-  std::string loop;
-  for (int i = 0; i < 999; ++i) loop += "30;\n";
-  Script("saved.cmd", loop + ".save;\n");
-  const std::string program = (RunFolder() + "/tavric-run").toStdString();
-  auto peakKilobytes = [&](int loops) {
-    return PeakKilobytes({program, "--plugins", RunFolder().toStdString(), "--loop", "--no-colour", "--keep", "1000",
-                          "--max-statements", std::to_string(loops * 1000), "saved.cmd"},
-                         m_Dir.path().toStdString());
-  };
-  const long shortRun = peakKilobytes(10);
-  const long longRun = peakKilobytes(100);
-  ASSERT_GT(shortRun, 0);
-  ASSERT_GT(longRun, 0);
-  EXPECT_LT(longRun - shortRun, 6 * 1024) << shortRun << " kB, then " << longRun << " kB";
-  QFile file(m_Dir.filePath("saved.log"));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(Count(file.readAll().toStdString(), "PC -> IFD : GET FIRMWARE VERSION\r\n"), 99900u);
-}
-
-TEST_F(TavricRunTest, RegsPrintsARegisterFileWithNotesOrItsFirstError) {
-  CRun run = RunTool({"regs", "RegPar/SimReader.par"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.substr(0, 51), "RegPar/SimReader.par: 16 registers, 3 value tables\n");
-  EXPECT_TRUE(Contains(run.out, "\n4 POWER_OFF: write-only, initial 00\n")) << run.out;
-
-  // What the files' own rules ignore is read as the register tool reads it:
-  // 257 registers held in 8 bits are one, the second register line is one too
-  // many, and a sub-register whose parent does not match is kept.
-  const QString ignored = Script("ignored.par",
-                                 "[GENERAL]\r\nNBROFREGISTERS=257;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
-                                 "CTRL,b0,b1,b2,b3,b4,b5,b6,b7:5,rw,00,9,0,.read(05),4,.write(05 XX);\r\n"
-                                 "EXTRA,b0,b1,b2,b3,b4,b5,b6,b7:6,r,00,5,0,.read(06),4,.write(06 XX);\r\n"
-                                 "[END_REGISTERS]\r\n[SUB_REGISTERS]\r\nSUB:1,7,2,0,01;\r\n[END_SUB_REGISTERS]\r\n");
-  const std::string name = ignored.toStdString();
-  run = RunTool({"regs", ignored});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, name + ":2: note: NBROFREGISTERS=257 is kept in 8 bits: 1 registers\n" + name +
-                         ":6: note: more register lines than NBROFREGISTERS=1: the line is ignored\n" + name +
-                         ":9: note: Syntax error for the parent reg number mentionned in the [SUB_REGISTER] part\n"
-                         " in the '*.par' file\n");
-  EXPECT_EQ(run.out.substr(0, name.size() + 31), name + ": 1 registers, 0 value tables\n\n");
-  EXPECT_TRUE(Contains(run.out, "\n5 CTRL: read-write, initial 00\n")) << run.out;
-  EXPECT_FALSE(Contains(run.out, "EXTRA")) << run.out;
-
-  const QString bad = Script("bad.par", "[REGISTERS]\r\n[END_REGISTERS]\r\n");
-  run = RunTool({"regs", bad});
-  EXPECT_EQ(run.status, 6);
-  EXPECT_EQ(run.err, bad.toStdString() + ":1: no [GENERAL] section: the file has no registers\n");
-
-  run = RunTool({"regs", "RegPar"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "tavric-run: RegPar: Not a regular file\n");
-}
-
-namespace {
-
-// A run of the readers that fail at their third frame (tests/plugins/libs/
-// faulty_boards.cpp): five raw frames, the log written as it goes.
-QStringList FaultyRun(const QString& board, const QString& log, const QString& script) {
-  return {"--plugins", TestPlugins("faults"), "--board",           board, "--protocol", "Alpha", "--type",
-          "raw",       "--no-colour",         "--save-log=" + log, script};
-}
-
-// CR LF line ends of a log made LF, as the terminal has them.
-std::string WithLf(const std::string& text) {
-  std::string lf;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
-  return lf;
-}
-
-}  // namespace
-
 TEST_F(TavricRunTest, ARunThatEndsEarlySaysWhyAndKeepsItsTraceUpToTheFault) {
-  struct CCase {
+  const struct {
     const char* board;
     QStringList options;
     int status;  // -1: ended by the signal of the crash
     const char* err;
     const char* lastLine;  // the log's last line
-  };
-  const CCase cases[] = {
+  } cases[] = {
       {"Erring board",
        {},
        6,
@@ -556,7 +442,7 @@ TEST_F(TavricRunTest, ARunThatEndsEarlySaysWhyAndKeepsItsTraceUpToTheFault) {
   // leaving it to the runner's handler.
   qputenv("ASAN_OPTIONS", qgetenv("ASAN_OPTIONS") + ":handle_segv=0");
 #endif
-  for (const CCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.board) + " " + c.options.join(' ').toStdString());
     const QString log = m_Dir.filePath("faulty.log");
     const CRun run = RunTool(c.options + FaultyRun(c.board, log, script));
@@ -568,7 +454,7 @@ TEST_F(TavricRunTest, ARunThatEndsEarlySaysWhyAndKeepsItsTraceUpToTheFault) {
     EXPECT_EQ(Count(text, " taken\r\n"), 2u) << text;
     ASSERT_GE(text.size(), std::strlen(c.lastLine));
     EXPECT_EQ(text.substr(text.size() - std::strlen(c.lastLine)), c.lastLine) << text;
-    EXPECT_EQ(run.out.compare(0, WithLf(text).size(), WithLf(text)), 0) << "log:\n" << text << "\nout:\n" << run.out;
+    ExpectOutStartsWithLog(run.out, text);
   }
 }
 
@@ -600,7 +486,7 @@ TEST_F(TavricRunTest, ASignalStopsTheRunCleanlyWithTheLogCompleteToItsLastLine) 
     EXPECT_GT(Count(text, "PC -> IFD :"), 2u);
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << text;
-    EXPECT_EQ(out.compare(0, WithLf(text).size(), WithLf(text)), 0) << "log:\n" << text << "\nout:\n" << out;
+    ExpectOutStartsWithLog(out, text);
   }
 }
 
@@ -632,15 +518,15 @@ namespace {
 // A bench of two simulated readers as the desktop program would have saved it.
 std::string BenchSettings(const QString& folder) {
   std::string ini = "[Settings]\n";
-  const char* scripts[] = {"a.cmd", "b.cmd"};
   for (int i = 0; i < 2; ++i) {
     const std::string doc = "CTVRSimDoc\\" + std::to_string(i) + "\\";
+    const std::string script = (folder + (i == 0 ? "/a.cmd" : "/b.cmd")).toStdString();
     const std::vector<std::pair<std::string, std::string>> values = {
         {"LastRegSettingUsed", ""},
         {"Title", i == 0 ? "Bench A" : "Bench B"},
         {"Connected", "1"},
         {"Protocol", "Verta"},
-        {"Script", (folder + "/" + scripts[i]).toStdString()},
+        {"Script", script},
         {"Command", "1"},
         {"Mode", "0"},
         {"AutoPause", "1"},
@@ -661,8 +547,7 @@ std::string BenchSettings(const QString& folder) {
         {"Row0.cur", "200"},
         {"Row0.min", "50"},
         {"Row1.cur", "220"},
-        {"Row1.min", "100"},
-    };
+        {"Row1.min", "100"}};
     for (const auto& [name, value] : values) ini += doc + name + "=" + value + "\n";
   }
   return ini + "CTVRSimDoc\\NbDoc=2\nCTVRSimDoc\\UntitledCount=2\n";
@@ -684,7 +569,7 @@ TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
   // The first document runs its own script; saving puts the bench back as it was read.
   const CRun first = RunTool({"--no-colour", "--restore", "--save"});
   EXPECT_EQ(first.status, 0) << first.err;
-  EXPECT_TRUE(Contains(first.out, "PC -> IFD : RESET CARD")) << first.out;
+  EXPECT_TRUE(Contains(first.out, kReset)) << first.out;
   const std::string saved = ReadWhole(settings);
   for (const char* value : {"CTVRSimDoc\\0\\Title=Bench A", "CTVRSimDoc\\1\\Cmd2=20 02", "CTVRSimDoc\\1\\Beep=0",
                             "CTVRSimDoc\\1\\Row1.cur=220", "CTVRSimDoc\\0\\Connected=1", "CTVRSimDoc\\NbDoc=2"})
@@ -697,7 +582,7 @@ TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
   EXPECT_FALSE(Contains(quick.out, "GET FIRMWARE")) << "the script is not run";
   const CRun second = RunTool({"--no-colour", "--restore", "--document", "2", "--save"});
   EXPECT_EQ(second.status, 0) << second.err;
-  EXPECT_TRUE(Contains(second.out, "PC -> IFD : GET FIRMWARE VERSION")) << second.out;
+  EXPECT_TRUE(Contains(second.out, kFirmware)) << second.out;
   EXPECT_EQ(ReadWhole(settings), saved);
 
   // A quick command of fewer than two characters is not offered, as its key
@@ -713,7 +598,6 @@ TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
   const CRun missing = RunTool({"--restore", "--document", "3"});
   EXPECT_EQ(missing.status, 3);
   EXPECT_TRUE(Contains(missing.err, "no document 3 (2 restored)")) << missing.err;
-
   qputenv("TAVRIC_SETTINGS", previous);
 }
 

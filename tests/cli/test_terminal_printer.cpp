@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/terminal_printer.h"
+#include "memory_file.h"
 
 namespace {
 
@@ -21,17 +22,12 @@ constexpr COLORREF kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255), kBlack = 
 
 // What a printer writes of these pieces to a memory stream, finished.
 std::string Printed(P::EColourMode mode, const Pieces& pieces) {
-  char* pBuffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* pFile = open_memstream(&pBuffer, &size);
+  tvr_test::CMemoryFile file;
   {
-    P printer(pFile, mode);
+    P printer(file.Get(), mode);
     for (const auto& [text, colour] : pieces) printer.Print(text, colour);
   }
-  std::fclose(pFile);
-  std::string text(pBuffer, size);
-  std::free(pBuffer);
-  return text;
+  return file.Close();
 }
 
 TEST(TerminalPrinter, LineEndsAndColourChanges) {
@@ -52,17 +48,11 @@ TEST(TerminalPrinter, LineEndsAndColourChanges) {
 
 // A run halted at a breakpoint says so on stderr: the trace before it must be out by then.
 TEST(TerminalPrinter, FinishPutsTheTextOutWhileThePrinterLives) {
-  char* pBuffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* pFile = open_memstream(&pBuffer, &size);
-  {
-    P printer(pFile, P::COLOUR_NONE);
-    printer.Print("3B 02\r\n", 0);
-    printer.Finish();
-    EXPECT_EQ(std::string(pBuffer, size), "3B 02\n");
-  }
-  std::fclose(pFile);
-  std::free(pBuffer);
+  tvr_test::CMemoryFile file;
+  P printer(file.Get(), P::COLOUR_NONE);
+  printer.Print("3B 02\r\n", 0);
+  printer.Finish();
+  EXPECT_EQ(file.Flushed(), "3B 02\n");
 }
 
 TEST(TerminalPrinter, BasicColoursAreTheNearestOfTheEight) {

@@ -11,6 +11,8 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
+#include "hex_bytes.h"
 #include "run_state.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
@@ -21,18 +23,7 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-Bytes Hex(const std::string& text) {
-  Bytes bytes;
-  for (std::size_t i = 0; i + 1 < text.size();) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    bytes.push_back(BYTE(std::stoul(text.substr(i, 2), nullptr, 16)));
-    i += 2;
-  }
-  return bytes;
-}
+using tvr_test::Hex;
 
 std::string ToHex(const Bytes& bytes) {
   return CTVRHexText::BytesText(bytes.data(), bytes.size(), " ");
@@ -120,12 +111,12 @@ class Cyphering : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    m_pDoc->m_pCrypto = &m_Crypto;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &m_Crypto;
   }
   // The comments written to the trace since the last call.
   std::vector<std::string> Comments() {
     std::vector<std::string> comments = tvr_test::TraceTexts(*m_pDoc, TRACE_COMMENT, m_nSeen);
-    m_nSeen = m_pDoc->GetTraceLog().GetCount();
+    m_nSeen = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
     return comments;
   }
   void Receive(const std::string& hex) {
@@ -136,17 +127,6 @@ class Cyphering : public CTVRDocFixture {
   CTVRTripleDesCrypto m_Crypto;
   std::size_t m_nSeen = 0;
 };
-
-TEST_F(Cyphering, AFreshObjectIsOffWithNoKeys) {
-  EXPECT_EQ(m_Crypto.m_strName, "Triple-DES cyphering");
-  EXPECT_EQ(m_Crypto.GetCryptoActivated(), 0);
-  EXPECT_EQ(m_Crypto.GetCypheringKey() + m_Crypto.GetDecypheringKey() + m_Crypto.Get3CypheringKey() +
-                m_Crypto.Get3DecypheringKey(),
-            "");
-  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
-  Receive("0011223344556677");  // not activated: nothing deciphered
-  EXPECT_TRUE(Comments().empty());
-}
 
 TEST_F(Cyphering, TheSettingsWindowHoldsTheFourKeysAndTheDeciphering) {
   m_Crypto.SetCypheringKey("0123456789ABCDEF");
@@ -189,14 +169,16 @@ TEST_F(Cyphering, TheSettingsWindowHoldsTheFourKeysAndTheDeciphering) {
   EXPECT_EQ(m_Crypto.GetCryptoActivated(), 1);
 }
 
-TEST_F(Cyphering, KeysAreKeptAsTheirText) {
+TEST_F(Cyphering, AFreshObjectIsOffAndKeysAreKeptAsTheirText) {
+  EXPECT_EQ(m_Crypto.GetCryptoActivated(), 0);
+  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
+  Receive("0011223344556677");  // not activated: nothing deciphered
+  EXPECT_TRUE(Comments().empty());
   m_Crypto.SetCypheringKey("01 23");
   m_Crypto.SetDecypheringKey("x");
-  m_Crypto.Set3CypheringKey("abc");
   m_Crypto.Set3DecypheringKey("");
-  EXPECT_EQ(m_Crypto.GetCypheringKey(), "01 23");
-  EXPECT_EQ(m_Crypto.GetDecypheringKey(), "x");
-  EXPECT_EQ(m_Crypto.Get3CypheringKey(), "abc");
+  EXPECT_EQ(m_Crypto.GetCypheringKey() + "|" + m_Crypto.GetDecypheringKey() + "|" + m_Crypto.Get3DecypheringKey(),
+            "01 23|x|");
   // The directive's key becomes the triple-DES cyphering key, as hex text.
   Bytes key = Hex("404142434445464748494A4B4C4D4E4F");
   m_Crypto.Set3desParameters(0, 8, 16, key.data());
@@ -220,7 +202,7 @@ TEST_F(Cyphering, AnswerDataAreDecipheredAsOneStreamUntilAReset) {
   m_Crypto.ResetCrypto();
   Receive("8899AABBCCDDEEFF");  // from a zero ICV again
   EXPECT_EQ(Comments(), std::vector<std::string>{"DECIPHERED DATA : 80 E0 91 51 0C BF 0C 1A\r\n"});
-  m_pDoc->GetRunController().SetTraceOn(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   Receive("0011223344556677");
   EXPECT_TRUE(Comments().empty());
 }

@@ -5,25 +5,19 @@
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "decode/atr.h"
+#include "hex_bytes.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
 
-Bytes Hex(const std::string& text) {
-  Bytes bytes;
-  std::istringstream in(text);
-  std::string token;
-  while (in >> token) bytes.push_back(BYTE(std::stoul(token, nullptr, 16)));
-  return bytes;
-}
+using tvr_test::Hex;
 
 // The lines as the decoder must write them, each ended by CR LF.
 std::string Lines(std::initializer_list<const char*> lines) {
@@ -118,49 +112,6 @@ TEST(Atr, RealCardsFromTheCardList) {
               "         Protocol T = 0x0F", "TA3 - IFSC = 0x44", "TB3 - 0x90", "         BWI = 0x09",
               "         CWI = 0x00", "Histo bytes : = 0x80 0x31 0xA0 0x73 ",
               "                       0xBE 0x21 0x00 "})},
-      {"TC1, TA2, T=1 in both groups", "3B DF 18 FF 91 01 31 FE 46 80 31 90 52 41 02 64 05 02 00 AC 73 D6 22 C0 99",
-       Lines({"TS  - 0x3B",
-              "         Direct Conv.",
-              "T0   - 0xDF",
-              "         Nbr of histo bytes : 0x0F",
-              "TA1 - 0x18",
-              "         Fi = 0x01",
-              "         Di = 0x08",
-              "TC1 - Extra G.T. = 0xFF",
-              "TD1 - 0x91",
-              "         Protocol T = 0x01",
-              "TA2 - M. Specific - Value = 0x01",
-              "TD2 - 0x31",
-              "         Protocol T = 0x01",
-              "TA3 - IFSC = 0xFE",
-              "TB3 - 0x46",
-              "         BWI = 0x04",
-              "         CWI = 0x06",
-              "Histo bytes : = 0x80 0x31 0x90 0x52 ",
-              "                       0x41 0x02 0x64 0x05 ",
-              "                       0x02 0x00 0xAC 0x73 ",
-              "                       0xD6 0x22 0xC0 "})},
-      {"TD3 and TA4 read over", "3B DF 96 00 81 B1 FE 45 1F 83 80 73 CC 91 CB F9 A0 00 00 03 08 00 00 10 00 79",
-       Lines({"TS  - 0x3B",
-              "         Direct Conv.",
-              "T0   - 0xDF",
-              "         Nbr of histo bytes : 0x0F",
-              "TA1 - 0x96",
-              "         Fi = 0x09",
-              "         Di = 0x06",
-              "TC1 - Extra G.T. = 0x00",
-              "TD1 - 0x81",
-              "         Protocol T = 0x01",
-              "TD2 - 0xB1",
-              "         Protocol T = 0x01",
-              "TA3 - IFSC = 0xFE",
-              "TB3 - 0x45",
-              "         BWI = 0x04",
-              "         CWI = 0x05",
-              "Histo bytes : = 0x80 0x73 0xCC 0x91 ",
-              "                       0xCB 0xF9 0xA0 0x00 ",
-              "                       0x00 0x03 0x08 0x00 ",
-              "                       0x00 0x10 0x00 "})},
   });
 }
 

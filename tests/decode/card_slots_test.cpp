@@ -22,15 +22,12 @@ const BYTE kAtr[] = {0x3B, 0x02, 0x14, 0x50};
 const Lines kAtrLines = {"TS  - 0x3B", "         Direct Conv.", "T0   - 0x02", "         Nbr of histo bytes : 0x02",
                          "Histo bytes : = 0x14 0x50 "};
 
-TEST(CardSlots, AFreshBarShowsSlotZeroWithNoDataAndAnEmptyMaskItem) {
+TEST(CardSlots, AnswersToResetPerSlot) {
   CTVRCardSlots slots;
+  // Fresh: slot 0 shown, with no data and an empty mask item.
   EXPECT_EQ(slots.GetShownSlot(), 0);
   EXPECT_EQ(slots.GetShownAtrLines(), Lines{"no data"});
   EXPECT_EQ(slots.GetShownMaskLine(), " Mask :");
-}
-
-TEST(CardSlots, AnswersToResetPerSlot) {
-  CTVRCardSlots slots;
   RecordingListener listener;
   slots.SetListener(&listener);
   slots.SetAtr(kAtr, sizeof kAtr, 3);

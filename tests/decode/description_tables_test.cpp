@@ -1,19 +1,18 @@
 // The error and command description tables, loaded from files with CR LF line
 // ends, and the lines the format does not provide for.
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
 
 #include <tavric/cmd_code.h>
 #include <tavric/error_code.h>
 
 #include "contract/host.h"
 #include "platform/user_prompts.h"
+#include "temp_folder.h"
+#include "test_context.h"
 
 namespace {
 
@@ -31,19 +30,16 @@ std::string Shown(const char* text, BYTE length) {
 class DescriptionTables : public ::testing::Test {
  protected:
   // A file of the temporary folder holding exactly these bytes.
-  std::string Write(const std::string& bytes) {
-    const std::string path = m_Dir.path().toStdString() + "/" + std::to_string(++m_nFiles) + ".txt";
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
+  std::string Write(const std::string& bytes) { return m_Dir.Write(std::to_string(++m_nFiles) + ".txt", bytes); }
   std::string Error(const CErrorCode& table, BYTE code) { return Shown(table.GetText(code), table.GetLength(code)); }
   std::string Command(const CCmdCode& table, BYTE cls, BYTE code) {
     return Shown(table.GetText(cls, code), table.GetLength(cls, code));
   }
 
-  QTemporaryDir m_Dir;
+  tvr_test::CTempFolder m_Dir;
   int m_nFiles = 0;
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
 };
 
 TEST_F(DescriptionTables, ErrorFiles) {
@@ -120,7 +116,7 @@ TEST_F(DescriptionTables, LoadingAgainAddsAndReplacesButRemovesNothing) {
 
   // A file that cannot be opened is reported, each time, and changes nothing.
   CCmdCode commands;
-  CTVRHost& host = CTVRHost::Instance();
+  CTVRHost& host = m_Context.Host();
   const std::string saved = host.GetProgramFolder();
   host.SetProgramFolder(kDataDir);
   commands.LoadFile("code_and_class.txt");  // from the program folder

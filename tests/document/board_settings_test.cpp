@@ -55,6 +55,7 @@ TEST_F(BoardSettings, OpeningShowsTheValuesAndAStoredChoiceMissingFromTheListCom
 }
 
 TEST_F(BoardSettings, OkHandsTheChangedValuesToTheBoardOrSaysWhyNot) {
+  const std::string kBadSpeed = "Speed (bit/s) must be a whole number from 50 to 4000000.";
   struct CCase {
     const char* name;
     std::vector<std::string> values;  // port, speed, note
@@ -62,47 +63,21 @@ TEST_F(BoardSettings, OkHandsTheChangedValuesToTheBoardOrSaysWhyNot) {
     std::vector<std::string> calls;
     std::vector<std::string> messages;
   };
-  const CCase cases[] = {
+  std::vector<CCase> cases = {
       {"changed", {"/dev/ttyUSB0", "115200", "bench 2"}, true, {"Port=/dev/ttyUSB0", "Speed=115200"}, {}},
       {"number written loosely", {"/dev/ttyS0", " 0019200 ", "bench 2"}, true, {"Speed=19200"}, {}},
       {"bounds", {"/dev/ttyS0", "50", "bench 2"}, true, {"Speed=50"}, {}},
-      {"too small",
-       {"/dev/ttyUSB0", "49", "x"},
-       false,
-       {"Port=/dev/ttyUSB0"},
-       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
-      {"too large",
-       {"/dev/ttyS0", "4000001", "x"},
-       false,
-       {},
-       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
-      {"not a number",
-       {"/dev/ttyS0", "96OO", "x"},
-       false,
-       {},
-       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
-      {"empty number",
-       {"/dev/ttyS0", "", "x"},
-       false,
-       {},
-       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
-      {"zero byte inside",
-       {"/dev/ttyS0",
-        std::string("9600\0"
-                    "7",
-                    6),
-        "x"},
-       false,
-       {},
-       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
-      {"beyond 64 bits",
-       {"/dev/ttyS0", "99999999999999999999", "x"},
-       false,
-       {},
-       {"Speed (bit/s) must be a whole number from 50 to 4000000."}},
+      {"too small", {"/dev/ttyUSB0", "49", "x"}, false, {"Port=/dev/ttyUSB0"}, {kBadSpeed}},
       {"refused", {"/dev/ttyS0", "9600", "refused"}, false, {"Note=refused"}, {"Note cannot be set to \"refused\"."}},
       {"empty text", {"/dev/ttyS0", "9600", ""}, true, {"Note="}, {}},
   };
+  // Refused as numbers: out of range, not digits, empty, a zero byte inside, beyond 64 bits.
+  for (const std::string& speed : {std::string("4000001"), std::string("96OO"), std::string(),
+                                   std::string("9600\0"
+                                               "7",
+                                               6),
+                                   std::string("99999999999999999999")})
+    cases.push_back({"not a speed", {"/dev/ttyS0", speed, "x"}, false, {}, {kBadSpeed}});
   for (const CCase& c : cases) {
     Describe();
     m_Prompts.m_Messages.clear();

@@ -7,6 +7,7 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "run_state.h"
 #include "trace/trace_log.h"
 
@@ -32,13 +33,13 @@ TEST_F(NamedMessages, AOneOffCommandFromABoardThreadIsSentOnceWithCommandKindOne
 }
 
 TEST_F(NamedMessages, CommentsReachTheTraceOnlyWhileTraceIsOnCutToTheBuffer) {
-  const CTVRTraceLog& log = m_pDoc->GetTraceLog();
+  const CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog();
   const std::string longText(5000, 'x');
   PostComment(Window(), "card inserted", TRACE_COMMENT);
   RunQueue();
   SendMessage(Window(), WM_RECV_COMMENTS, WPARAM(longText.c_str()), TRACE_INFO);
   SendMessage(Window(), WM_RECV_COMMENTS, 0, TRACE_COMMENT);
-  m_pDoc->GetRunController().SetTraceOn(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   PostComment(Window(), "dropped", TRACE_COMMENT);
   RunQueue();
   ASSERT_EQ(log.GetCount(), 3u);
@@ -52,7 +53,7 @@ TEST_F(NamedMessages, CommentsReachTheTraceOnlyWhileTraceIsOnCutToTheBuffer) {
 TEST_F(NamedMessages, AReaderErrorWithNoAnswerAwaitedStopsTheRunEvenWithoutAutoPause) {
   // Nothing would end the statement; with an answer awaited, see the run control tests.
   tvr_test::SetRun(*m_pDoc, true);
-  m_pDoc->m_bAutoPause = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bAutoPause = FALSE;
   SendMessage(Window(), WM_RECV_ERROR, 0, 0);
   EXPECT_EQ(m_pDoc->m_nScriptStopCalls, 1);
   EXPECT_FALSE(m_pDoc->IsRunning());
@@ -85,7 +86,7 @@ TEST_F(NamedMessages, ABrokenConnectionIsToldOnceAndStopsTheRunOnlyWhenConnected
 }
 
 TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
-  CTVRHost::Instance().SetActiveDocument(nullptr);
+  m_Context.Host().SetActiveDocument(nullptr);
   EXPECT_EQ(GetActiveBoard(), 0u);
   BYTE bytes[] = {1, 2};
   EXPECT_FALSE(PostMessage(GetActiveBoard(), WM_SEND_RAWDATA, WPARAM(bytes), 2));
@@ -94,7 +95,7 @@ TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
   // Posted to a document destroyed before they are handled.
   auto pOther = NewBoard();
   const HWND hOther = pOther->GetDummyWindow()->GetSafeHwnd();
-  CTVRHost::Instance().SetActiveDocument(pOther.get());
+  m_Context.Host().SetActiveDocument(pOther.get());
   const std::vector<BYTE> answer = MakeAnswerFrame(0x60, 0x01);
   PostAnswer(hOther, answer.data(), DWORD(answer.size()));
   PostComment(hOther, "late", TRACE_COMMENT);
@@ -103,13 +104,54 @@ TEST_F(NamedMessages, MessagesWithoutALiveDocumentGoNowhere) {
   EXPECT_TRUE(RunQueue());
   EXPECT_EQ(SendMessage(hOther, WM_COMMAND_TYPE, 1, 0), 0);
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
-  EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), 0u);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), 0u);
+}
+
+TEST_F(NamedMessages, TheBoardsReportCallsPostTheNamedMessagesFromItsOwnThread) {
+  CTVRCardSlots& slots = m_Context.Host().GetCardSlots();
+  const BYTE atr[] = {0x3B, 0x02, 0x14, 0x50};
+  slots.SetAtr(atr, sizeof atr, 4);
+  const std::vector<BYTE> answer = MakeAnswerFrame(0x60, 0x01);
+  auto fromBoardThread = [](auto&& calls) {
+    std::thread board(calls);
+    board.join();
+    RunQueue();
+  };
+  fromBoardThread([&] {
+    m_pDoc->ReportComment("board comment\r\n", TRACE_COMMENT);
+    m_pDoc->ReportAnswer(answer.data(), DWORD(answer.size()));
+    m_pDoc->ReportCardRemoved(5);
+  });
+  const CTVRTraceLog& log = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog();
+  ASSERT_GE(log.GetCount(), 2u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(log.GetAt(0).m_pData), log.GetAt(0).m_dwCount),
+            "board comment\r\n");
+  EXPECT_EQ(log.GetAt(1).m_nKind, TRACE_RECEIVED);
+  EXPECT_EQ(std::vector<BYTE>(log.GetAt(1).m_pData, log.GetAt(1).m_pData + log.GetAt(1).m_dwCount), answer);
+  EXPECT_FALSE(slots.HasAtr(4));
+
+  // The end of a running statement starts the next one.
+  MarkConnected();
+  SetScript({"01 02;", "03 04;"});
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+  fromBoardThread([&] { m_pDoc->ReportEndCommand(); });
+  EXPECT_EQ(m_pDoc->m_Sent, (std::vector<std::vector<BYTE>>{{0x01, 0x02}, {0x03, 0x04}}));
+
+  // An error stops the run; a lost reader disconnects, stops and is told.
+  fromBoardThread([&] {
+    m_pDoc->ReportError();
+    m_pDoc->ReportBoardDisconnected();
+  });
+  EXPECT_EQ(m_pDoc->m_nScriptStopCalls, 2);
+  EXPECT_EQ(m_pDoc->m_nDisconnectCalls, 1);
+  EXPECT_FALSE(m_pDoc->IsConnected());
+  EXPECT_EQ(m_Prompts.m_Messages.size(), 1u);
 }
 
 }  // namespace
 
 TEST_F(NamedMessages, ACardRemovedEmptiesItsSlotAndLeavesTheOthers) {
-  CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+  CTVRCardSlots& slots = m_Context.Host().GetCardSlots();
   const BYTE atr[] = {0x3B, 0x02, 0x14, 0x50};
   for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.SetAtr(atr, sizeof atr, slot);
   m_Protocol.SetSelectCard(3);

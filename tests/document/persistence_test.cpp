@@ -7,6 +7,7 @@
 #include <tavric/registry.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "temp_folder.h"
 
@@ -27,10 +28,6 @@ class CKeyCrypto : public CTVRCrypto {
 
 class Persistence : public CTVRDocFixture {
  protected:
-  void TearDown() override {
-    CTVRHost::Instance().SetCrypto(nullptr);
-    CTVRDocFixture::TearDown();
-  }
   std::string PathOf(const std::string& name) { return m_Folder.PathOf(name); }
   static std::string Section(const std::string& name) { return CTVRRegistry::GetRegSectionPath("DocTest\\" + name); }
 
@@ -40,48 +37,52 @@ class Persistence : public CTVRDocFixture {
 TEST_F(Persistence, AScriptFileReadsAtLineFeedsAndIsWrittenWithThem) {
   const std::string path = PathOf("three.cmd");
   std::ofstream(path, std::ios::binary) << "00 a4;\r\n* note\r\n\r\nlast";
-  ASSERT_TRUE(m_pDoc->OnOpenDocument(path));
-  EXPECT_EQ(m_pDoc->GetLineStore().GetLines(), (std::vector<std::string>{"00 a4;", "* note", "", "last"}));
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(path));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetLines(),
+            (std::vector<std::string>{"00 a4;", "* note", "", "last"}));
 
-  ASSERT_TRUE(m_pDoc->OnSaveDocument(path));
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(path));
   std::ifstream file(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "00 a4;\n* note\n\nlast\n");
 
   // A file that cannot be read leaves the script as it was.
-  EXPECT_FALSE(m_pDoc->OnOpenDocument(PathOf("missing.cmd")));
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(PathOf("missing.cmd")));
   EXPECT_EQ(m_Prompts.m_Messages.size(), 1u);
-  EXPECT_EQ(m_pDoc->GetLineCount(), 4);
-  EXPECT_EQ(m_pDoc->GetScriptPath(), path);
-  EXPECT_FALSE(m_pDoc->OnSaveDocument(PathOf("no/such/folder/x.cmd")));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineCount(), 4);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), path);
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(PathOf("no/such/folder/x.cmd")));
 }
 
 TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   CKeyCrypto crypto;
-  CTVRHost::Instance().SetCrypto(&crypto);
+  m_Context.Host().SetCrypto(&crypto);
   auto* pProtocol = new CTVRTestProtocol;
-  pProtocol->SetName("RoundTrip" + std::to_string(CTVRHost::Instance().GetProtocols().size()));  // unique
+  pProtocol->SetName("RoundTrip" + std::to_string(m_Context.Host().GetProtocols().size()));  // unique
   pProtocol->SetAnswerLayout(ANSWER_MESSAGE_CODE);  // no description files to load
-  CTVRHost::Instance().AddProtocol(pProtocol);
+  m_Context.Host().AddProtocol(pProtocol);
   const std::string script = PathOf("round.cmd");
   std::ofstream(script, std::ios::binary) << "01 01;\r\n01 02;\r\n";
   auto settings = [&](CTVRTestBoard& doc) {
-    return std::make_tuple(doc.GetCaption(), doc.m_pProtocol, pProtocol->GetStandard(), doc.GetLineCount(),
-                           doc.GetScriptType(), doc.m_byMode, doc.m_bAutoPause, doc.m_bBeepOnError, doc.IsHexDisplay(),
-                           doc.GetLastRegSetting(), doc.GetQuickCommands(), crypto.m_Keys);
+    return std::make_tuple(CTVRBoardDocPrivate::Of(doc).GetCaption(), CTVRBoardDocPrivate::Of(doc).m_pProtocol,
+                           pProtocol->GetStandard(), CTVRBoardDocPrivate::Of(doc).GetLineCount(), doc.GetScriptType(),
+                           CTVRBoardDocPrivate::Of(doc).m_byMode, CTVRBoardDocPrivate::Of(doc).m_bAutoPause,
+                           CTVRBoardDocPrivate::Of(doc).m_bBeepOnError, CTVRBoardDocPrivate::Of(doc).IsHexDisplay(),
+                           CTVRBoardDocPrivate::Of(doc).GetLastRegSetting(),
+                           CTVRBoardDocPrivate::Of(doc).GetQuickCommands(), crypto.m_Keys);
   };
 
   auto pSaved = NewBoard();
   pSaved->CTVRDocument::SetTitle("Sim7");
-  pSaved->m_pProtocol = pProtocol;
+  CTVRBoardDocPrivate::Of(*pSaved).m_pProtocol = pProtocol;
   pProtocol->SetStandard(3);
-  pSaved->m_bConnected = TRUE;
-  ASSERT_TRUE(pSaved->OnOpenDocument(script));
-  pSaved->m_eScriptType = SCRIPT_APDU;
-  pSaved->m_byMode = 0x21;
-  pSaved->m_bAutoPause = FALSE;
-  pSaved->SetHexDisplay(FALSE);
-  pSaved->SetLastRegSetting("regs.par");
-  for (int i = 0; i < 5; ++i) pSaved->SetQuickCommand(i, "00 0" + std::to_string(i + 1));
+  CTVRBoardDocPrivate::Of(*pSaved).m_bConnected = TRUE;
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*pSaved).OnOpenDocument(script));
+  CTVRBoardDocPrivate::Of(*pSaved).m_eScriptType = SCRIPT_APDU;
+  CTVRBoardDocPrivate::Of(*pSaved).m_byMode = 0x21;
+  CTVRBoardDocPrivate::Of(*pSaved).m_bAutoPause = FALSE;
+  CTVRBoardDocPrivate::Of(*pSaved).SetHexDisplay(FALSE);
+  CTVRBoardDocPrivate::Of(*pSaved).SetLastRegSetting("regs.par");
+  for (int i = 0; i < 5; ++i) CTVRBoardDocPrivate::Of(*pSaved).SetQuickCommand(i, "00 0" + std::to_string(i + 1));
   crypto.m_Keys = {"k1", "k2", "k3", "k4"};
   const auto saved = settings(*pSaved);
   {
@@ -105,13 +106,13 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
 
 TEST_F(Persistence, AMissingSectionGivesTheDefaultsAndSaysSo) {
   auto pDoc = NewBoard();
-  pDoc->SetLastRegSetting("old.par");
+  CTVRBoardDocPrivate::Of(*pDoc).SetLastRegSetting("old.par");
   CTVRRegistry reg(FALSE, TRUE);
   reg.Open(Section("never-written"));
   EXPECT_TRUE(pDoc->LoadState(reg));
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"No document in registry !"});
-  EXPECT_EQ(pDoc->GetCaption(), "noname - [noname]");
-  EXPECT_EQ(pDoc->GetLastRegSetting(), "");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetCaption(), "noname - [noname]");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLastRegSetting(), "");
   EXPECT_EQ(pDoc->m_nConnectCalls, 0);
 }
 

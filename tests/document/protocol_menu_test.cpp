@@ -6,6 +6,7 @@
 #include <tavric/resources.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "test_menu.h"
 
 namespace {
@@ -36,27 +37,17 @@ class ProtocolMenu : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    // The menu lists the whole registry: earlier tests' protocols go.
-    RollBack();
-    m_pDoc->m_pProtocol = nullptr;
+    // The menu lists the whole registry: the test's own protocols only.
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
     RegisterMenu(kOwnMenuId, {{0, "&Own", {{5001, "Do it", {}}, {}, {0, "Sub", {{5002, "Inner", {}}}}}}});
     m_Menu.m_Entries = {
         {{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
-  }
-  void TearDown() override {
-    m_pDoc->m_pProtocol = nullptr;
-    RollBack();
-    CTVRDocFixture::TearDown();
-  }
-  static void RollBack() {
-    CTVRHost& host = CTVRHost::Instance();
-    host.RollBackRegistrations(host.GetTemplates().size(), 0, host.GetCrypto());
   }
   // Handed over to the registry, which deletes them.
   void Register(int count) {
     for (int i = 0; i < count; ++i) {
       m_Protocols.push_back(new CMenuProtocol("P" + std::to_string(i + 1)));
-      CTVRHost::Instance().AddProtocol(m_Protocols.back());
+      m_Context.Host().AddProtocol(m_Protocols.back());
     }
   }
   // Opens the menu: the update of the item at position 1, as the shell runs it.
@@ -78,7 +69,7 @@ TEST_F(ProtocolMenu, ThreeProtocolsTheSecondSelectedWithItsOwnCommands) {
   Register(3);
   m_Protocols[1]->SetMenuId(kOwnMenuId);
   m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
-  ASSERT_EQ(m_pDoc->m_pProtocol, m_Protocols[1]);
+  ASSERT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol, m_Protocols[1]);
 
   const std::vector<std::string> expected = {"Before [100]",   "&1  P1 [33800]", "&2  P2 [33801] checked",
                                              "&3  P3 [33802]", "----",           "Do it [5001]",
@@ -86,7 +77,7 @@ TEST_F(ProtocolMenu, ThreeProtocolsTheSecondSelectedWithItsOwnCommands) {
   CTVRCmdUI ui = Open();
   EXPECT_EQ(m_Menu.Describe(), expected);
   EXPECT_EQ(ui.m_nIndex, 8) << "the update goes on after the inserted items";
-  EXPECT_EQ(m_pDoc->GetProtocolMenuCount(), 7);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetProtocolMenuCount(), 7);
   // Opening again replaces the items instead of adding to them.
   Open();
   EXPECT_EQ(m_Menu.Describe(), expected);
@@ -100,9 +91,9 @@ TEST_F(ProtocolMenu, NineProtocolsAreListedButOnlyEightCanBeChosen) {
   EXPECT_EQ(m_Menu.Describe()[11], "No availables commands [1] grayed");
 
   EXPECT_FALSE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 8));
-  EXPECT_EQ(m_pDoc->m_pProtocol, nullptr);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol, nullptr);
   EXPECT_TRUE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 7));
-  EXPECT_EQ(m_pDoc->m_pProtocol, m_Protocols[7]);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol, m_Protocols[7]);
 }
 
 TEST_F(ProtocolMenu, NoProtocolAtAllGivesOneDisabledItemAndAChoiceThatDoesNothing) {
@@ -114,12 +105,12 @@ TEST_F(ProtocolMenu, NoProtocolAtAllGivesOneDisabledItemAndAChoiceThatDoesNothin
   EXPECT_EQ(m_Menu.Describe(), (std::vector<std::string>{
                                    "Before [100]", "No availables protocols [33800] disabled grayed", "After [101]"}));
   EXPECT_TRUE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST));
-  EXPECT_EQ(m_pDoc->m_pProtocol, nullptr);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol, nullptr);
 }
 
 TEST_F(ProtocolMenu, ChoosingPassesTheConnectionOnAndTheButtonFollowsTheMenu) {
   Register(2);
-  m_pDoc->m_bConnected = TRUE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bConnected = TRUE;
   m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
   EXPECT_EQ(m_Protocols[1]->GetConnected(), TRUE);
   EXPECT_EQ(m_Protocols[1]->m_SetStandardCalls.size(), 0u) << "a menu choice leaves the standard alone";
@@ -151,7 +142,7 @@ TEST_F(ProtocolMenu, TheProtocolEnablesAndChecksRoutedCommandsAndRunsItsOwn) {
 
   // A command nobody updates is still offered by the target that runs it.
   CTVRCmdUI start(ID_SCRIPT_STEP);
-  m_pDoc->m_bConnected = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bConnected = FALSE;
   m_pDoc->DoUpdate(start);
   EXPECT_FALSE(start.m_bEnabled) << "the document's own update handler is kept";
   CTVRCmdUI logSave(ID_LOGFILE_SAVE);

@@ -5,6 +5,7 @@
 #include <tavric/messages.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "document/command_setting_dlg.h"
 #include "document/quick_command.h"
 
@@ -44,21 +45,20 @@ class QuickCommands : public CTVRDocFixture {
 };
 
 TEST_F(QuickCommands, OfferedWhenConnectedWithTwoCharactersAtLeast) {
-  m_pDoc->SetQuickCommand(2, "00");
-  m_pDoc->SetQuickCommand(3, "0");
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(2, "00");
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(3, "0");
   EXPECT_FALSE(Enabled(ID_CMD3)) << "not connected";
   MarkConnected();
-  // Command 3 is 32853: the identifiers skip 32852.
   const std::vector<std::pair<UINT, BOOL>> expected = {{ID_CMD1, FALSE}, {ID_CMD2, FALSE}, {ID_CMD3, TRUE},
                                                        {ID_CMD4, FALSE}, {ID_CMD5, FALSE}, {ID_CMD_SETTING, TRUE}};
   for (const auto& [id, enabled] : expected) EXPECT_EQ(Enabled(id), enabled) << id;
-  EXPECT_EQ(ID_CMD3, 32853u);
 }
 
 TEST_F(QuickCommands, ACommandIsSentAsAOneOffCommandAndAnEmptyOneSaysSo) {
   MarkConnected();
-  m_pDoc->m_eScriptType = SCRIPT_RAWDATA;  // a quick command is a command whatever the script holds
-  m_pDoc->SetQuickCommand(0, "00 A4 04 00 02 3F 00");
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType =
+      SCRIPT_RAWDATA;  // a quick command is a command whatever the script holds
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(0, "00 A4 04 00 02 3F 00");
   EXPECT_TRUE(m_pDoc->DoCommand(ID_CMD1));
   // The test protocol's command frame: 6F, length, the bytes, XOR checksum.
   ASSERT_EQ(m_pDoc->m_Sent, (std::vector<Bytes>{{0x6F, 0x00, 0x07, 0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00, 0xF5}}));
@@ -71,10 +71,10 @@ TEST_F(QuickCommands, ACommandIsSentAsAOneOffCommandAndAnEmptyOneSaysSo) {
 
 TEST_F(QuickCommands, ACommandDuringARunEndsTheRunAndLeavesTheScriptWhereItWas) {
   MarkConnected();
-  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   SetScript({"01 01;", "01 02;"});
-  m_pDoc->SetQuickCommand(1, "05 06");
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(1, "05 06");
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(m_pDoc->IsRunning());
   m_pDoc->DoCommand(ID_CMD2);
   EXPECT_EQ(m_pDoc->m_SentCommandKinds, (std::vector<DWORD>{0, 1}));
@@ -84,11 +84,12 @@ TEST_F(QuickCommands, ACommandDuringARunEndsTheRunAndLeavesTheScriptWhereItWas) 
   RunQueue();
   EXPECT_FALSE(m_pDoc->IsRunning());
   EXPECT_EQ(m_pDoc->m_Sent.size(), 2u) << "the second statement is not sent";
-  EXPECT_TRUE(m_pDoc->GetLineState(0) & LINE_NEXT);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(0) & LINE_NEXT);
+  EXPECT_EQ(m_pDoc->GetCommandType(), 0u);
 }
 
 TEST_F(QuickCommands, CommandSettingCommitsOnOkAndCancelKeepsTheTextsAsTheyWere) {
-  for (int i = 0; i < 5; ++i) m_pDoc->SetQuickCommand(i, "0" + std::to_string(i + 1));
+  for (int i = 0; i < 5; ++i) CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(i, "0" + std::to_string(i + 1));
   std::vector<std::string> shown;
   bool ok = false;
   CTVRCommandSettingDlg::SetShowHook([&](CTVRCommandSettingDlg& dlg) {
@@ -104,12 +105,13 @@ TEST_F(QuickCommands, CommandSettingCommitsOnOkAndCancelKeepsTheTextsAsTheyWere)
 
   m_pDoc->DoCommand(ID_CMD_SETTING);  // Cancel after editing
   const std::vector<std::string> original = {"01", "02", "03", "04", "05"};
-  EXPECT_EQ(m_pDoc->GetQuickCommands(), original);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetQuickCommands(), original);
 
   ok = true;
   m_pDoc->DoCommand(ID_CMD_SETTING);
   EXPECT_EQ(shown, original) << "the next opening shows the texts as they were";
-  EXPECT_EQ(m_pDoc->GetQuickCommands(), (std::vector<std::string>{"A0 B1", "02", "03", "04", ""}));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetQuickCommands(),
+            (std::vector<std::string>{"A0 B1", "02", "03", "04", ""}));
 }
 
 }  // namespace

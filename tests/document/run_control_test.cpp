@@ -7,6 +7,7 @@
 #include <tavric/messages.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -20,7 +21,7 @@ class RunControl : public CTVRDocFixture {
   void SetUp() override {
     CTVRDocFixture::SetUp();
     MarkConnected();
-    m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   }
   // Statements "01 0k;": the second command byte (frame byte 4) tells which
   // statement a frame came from.
@@ -42,7 +43,7 @@ class RunControl : public CTVRDocFixture {
     PostAnswer(Window(), answer.data(), DWORD(answer.size()));
   }
   void StartAndRun() {
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     EXPECT_TRUE(RunQueue());
   }
 };
@@ -51,7 +52,7 @@ TEST_F(RunControl, LoopModeRepeatsUntilStopAndStopMarksTheStatementAfterTheLastS
   SetStatements(3);
   m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
   m_pDoc->DoCommand(ID_SCRIPT_LOOP);
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   EXPECT_TRUE(
       CTVRDispatcher::Instance().RunUntil([&] { return m_pDoc->m_Sent.size() >= 20; }, std::chrono::seconds(10)));
   m_pDoc->DoCommand(ID_SCRIPT_STOP);
@@ -61,27 +62,13 @@ TEST_F(RunControl, LoopModeRepeatsUntilStopAndStopMarksTheStatementAfterTheLastS
   EXPECT_EQ(Now(), Outcome(cycle, false, cycle.back() % 3));
 }
 
-TEST_F(RunControl, ALoopOfDirectivesKeepsAFlatStackAndYieldsToStop) {
-  // Every statement ends at once, inside the previous one's EndCommand; tens
-  // of thousands of them would overflow the stack if each recursed.
-  SetScript({".info;", ".trace(off);"});
-  m_pDoc->SetLoopMode(TRUE);
-  m_pDoc->OnScriptStart();
-  EXPECT_TRUE(
-      CTVRDispatcher::Instance().RunUntil([&] { return m_pDoc->GetLoopCounter() >= 50000; }, std::chrono::seconds(30)));
-  m_pDoc->OnScriptStop();
-  const int counter = m_pDoc->GetLoopCounter();
-  EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(m_pDoc->GetLoopCounter(), counter);
-  EXPECT_FALSE(m_pDoc->IsRunning());
-}
-
 TEST_F(RunControl, ABreakpointOrABreakpointLineHaltsAFreeRunAndStartResumes) {
   const std::vector<std::vector<std::string>> scripts{{"01 01;", "01 02;"}, {"01 01;", ".b;", "01 02;"}};
   for (const auto& script : scripts) {
     SCOPED_TRACE(script[1]);
     SetScript(script);
-    m_pDoc->SetLineState(1, m_pDoc->GetLineState(1) | LINE_BREAKPOINT);
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(1,
+                                                  CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) | LINE_BREAKPOINT);
     m_pDoc->m_Sent.clear();
     m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
     StartAndRun();
@@ -93,7 +80,7 @@ TEST_F(RunControl, ABreakpointOrABreakpointLineHaltsAFreeRunAndStartResumes) {
 
 TEST_F(RunControl, StepExecutesOneStatementEvenOnABreakpointAndStartRunsToTheEnd) {
   SetStatements(3);
-  m_pDoc->SetLineState(1, m_pDoc->GetLineState(1) | LINE_BREAKPOINT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(1, CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) | LINE_BREAKPOINT);
   m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
   m_pDoc->DoCommand(ID_SCRIPT_STEP);
   EXPECT_TRUE(RunQueue());
@@ -105,17 +92,7 @@ TEST_F(RunControl, StepExecutesOneStatementEvenOnABreakpointAndStartRunsToTheEnd
   m_pDoc->DoCommand(ID_SCRIPT_START);
   EXPECT_TRUE(RunQueue());
   EXPECT_EQ(Now(), Outcome({1, 2, 3}, false, 2)) << "the mark stays on the last statement";
-  EXPECT_TRUE(m_pDoc->IsStepMode());
-}
-
-TEST_F(RunControl, TooShortStatementsAndUnknownDirectivesKeepTheRunWaiting) {
-  for (const char* line : {"7;", ".nonsense;"}) {
-    SCOPED_TRACE(line);
-    SetScript({line, "01 01;"});
-    StartAndRun();
-    EXPECT_EQ(Now(), Outcome({}, true, 0)) << "only Stop ends the run";
-    m_pDoc->OnScriptStop();
-  }
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).IsStepMode());
 }
 
 // The answer awaited when a reader error (or Stop) comes is traced in any case,
@@ -126,8 +103,8 @@ TEST_F(RunControl, AReaderErrorBeepsAndStopsTheRunOnlyWithAutoPause) {
     SCOPED_TRACE(c);
     SetStatements(2);
     m_Prompts.m_Beeps.clear();
-    m_pDoc->m_bAutoPause = c == kErrorWithAutoPause;
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bAutoPause = c == kErrorWithAutoPause;
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     if (c == kStop)
       m_pDoc->OnScriptStop();
     else
@@ -136,10 +113,10 @@ TEST_F(RunControl, AReaderErrorBeepsAndStopsTheRunOnlyWithAutoPause) {
     EXPECT_EQ(Now(), Outcome({1}, c == kErrorWithoutAutoPause, c == kErrorWithoutAutoPause ? 0 : 1));
     EXPECT_EQ(m_pDoc->IsWaitingAnswer(), c == kErrorWithoutAutoPause);
     EXPECT_EQ(m_Prompts.m_Beeps.size(), c == kStop ? 0u : 1u);
-    const std::size_t records = m_pDoc->GetTraceLog().GetCount();
+    const std::size_t records = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
     Answer();
     RunQueue();
-    EXPECT_GT(m_pDoc->GetTraceLog().GetCount(), records);
+    EXPECT_GT(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), records);
     EXPECT_EQ(Now(), c == kErrorWithoutAutoPause ? Outcome({1, 2}, true, 1) : Outcome({1}, false, 1));
     m_pDoc->OnScriptStop();
   }
@@ -150,7 +127,7 @@ TEST_F(RunControl, AContinuationPostedBeforeStopAndStartDoesNotSendAheadOfTheAns
   // it and send a frame. The queued continuation of the first run must not
   // send the next frame before the reader has answered.
   SetScript({".info;", ".info;", ".info;", "01 01;", "01 02;"});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   m_pDoc->OnScriptStop();
   StartAndRun();
   EXPECT_EQ(Now(), Outcome({1}, true, 3));
@@ -159,27 +136,13 @@ TEST_F(RunControl, AContinuationPostedBeforeStopAndStartDoesNotSendAheadOfTheAns
 TEST_F(RunControl, ARunDoesNotGoOnWhileAnotherDocumentIsActive) {
   SetStatements(2);
   auto pOther = NewBoard();
-  m_pDoc->OnScriptStart();
-  CTVRHost::Instance().SetActiveDocument(pOther.get());
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+  m_Context.Host().SetActiveDocument(pOther.get());
   Answer();
   RunQueue();
   EXPECT_EQ(Now(), Outcome({1}, true, 0));
   EXPECT_TRUE(pOther->m_Sent.empty());
-  CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
-}
-
-TEST_F(RunControl, AOneOffCommandDuringARunEndsTheRunWithoutMovingTheScript) {
-  SetStatements(3);
-  m_pDoc->OnScriptStart();
-  BYTE quick[2] = {0x05, 0x06};
-  SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(quick), 2);
-  ASSERT_EQ(m_pDoc->m_SentCommandKinds, (std::vector<DWORD>{0, 1}));
-  Answer(0x05);
-  Answer(0x01);
-  RunQueue();
-  EXPECT_EQ(Now(), Outcome({1, 6}, false, 0));
-  EXPECT_EQ(m_pDoc->GetCommandType(), 0u);
+  m_Context.Host().SetActiveDocument(m_pDoc.get());
 }
 
 TEST_F(RunControl, CommandsTheDocumentDoesNotHandleReachTheSelectedProtocol) {
@@ -189,10 +152,10 @@ TEST_F(RunControl, CommandsTheDocumentDoesNotHandleReachTheSelectedProtocol) {
     }
     int m_nCalls = 0;
   } protocol;
-  m_pDoc->m_pProtocol = &protocol;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol;
   EXPECT_TRUE(m_pDoc->DoCommand(40001));
   EXPECT_EQ(protocol.m_nCalls, 1);
-  m_pDoc->m_pProtocol = nullptr;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
   EXPECT_FALSE(m_pDoc->DoCommand(40001));
 }
 

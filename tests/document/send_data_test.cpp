@@ -4,7 +4,8 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
-#include "run_state.h"
+#include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "temp_folder.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
@@ -16,7 +17,7 @@ using Record = std::pair<int, std::string>;  // kind and text
 class SendData : public CTVRDocFixture {
  protected:
   BOOL Send(std::vector<BYTE> bytes, EScriptType type) {
-    return m_pDoc->SendData(bytes.data(), DWORD(bytes.size()), type);
+    return CTVRBoardDocPrivate::Of(*m_pDoc).SendData(bytes.data(), DWORD(bytes.size()), type);
   }
   std::vector<Record> Records() { return tvr_test::TraceRecords(*m_pDoc); }
 };
@@ -26,7 +27,7 @@ TEST_F(SendData, RawDataGoesOutUnchangedWithOnlyTheBytesRecordAndFreeReception) 
   EXPECT_TRUE(Send(bytes, SCRIPT_RAWDATA));
   EXPECT_EQ(m_pDoc->m_Sent, std::vector<std::vector<BYTE>>{bytes});
   EXPECT_EQ(Records(), std::vector<Record>{Record(TRACE_SENT, std::string(bytes.begin(), bytes.end()))});
-  EXPECT_TRUE(m_pDoc->m_DelayOptions.m_bFreeReception);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bFreeReception);
   EXPECT_TRUE(m_Protocol.m_SetSelectCardCalls.empty()) << "byte 3 of a raw frame is no select-card opcode";
   // Longer than the frame buffer on the stack.
   const std::vector<BYTE> big(2000, 0x5A);
@@ -35,16 +36,16 @@ TEST_F(SendData, RawDataGoesOutUnchangedWithOnlyTheBytesRecordAndFreeReception) 
 }
 
 TEST_F(SendData, ACardSelectionSelectsTheCardAndOnlyAScriptStatementKeepsTheOldOne) {
-  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   m_Protocol.SetSelectCard(3);
   Send({0x20, 0x02}, SCRIPT_COMMANDS);  // a statement of the script: command kind 0
-  EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetShownSlot(), 1);
-  m_pDoc->GetRunController().OnCommandType(1);  // a one-off command
+  EXPECT_EQ(m_Context.Host().GetCardSlots().GetShownSlot(), 1);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().OnCommandType(1);  // a one-off command
   Send({0x20, 0x04}, SCRIPT_COMMANDS);
-  EXPECT_EQ(CTVRHost::Instance().GetCardSlots().GetShownSlot(), 3);
+  EXPECT_EQ(m_Context.Host().GetCardSlots().GetShownSlot(), 3);
   EXPECT_EQ(m_Protocol.m_SetOldSelectCardCalls, std::vector<BYTE>{3});
   EXPECT_EQ(m_Protocol.m_SetSelectCardCalls, (std::vector<BYTE>{3, 2, 4}));
-  EXPECT_EQ(m_pDoc->GetExpectedOpcode(), 0x20);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetExpectedOpcode(), 0x20);
 }
 
 TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceIsOff) {
@@ -89,21 +90,21 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.family) << " " << c.name);
     m_Protocol.SetAnswerLayout(c.family);
-    m_pDoc->m_eScriptType = c.script;
-    m_pDoc->SetExpectedOpcode(0x42);
-    m_pDoc->GetTraceLog().Clear();
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = c.script;
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectedOpcode(0x42);
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().Clear();
     Send(c.bytes, c.sent);
     const auto records = Records();
     ASSERT_EQ(records.size(), c.name.empty() ? 1u : 2u);
     EXPECT_EQ(records.size() == 2 ? records[0] : Record(TRACE_COMMAND_NAME, ""), Record(TRACE_COMMAND_NAME, c.name));
     EXPECT_EQ(records.back().first, TRACE_SENT);
-    EXPECT_EQ(m_pDoc->GetExpectedOpcode(), c.opcode);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetExpectedOpcode(), c.opcode);
     EXPECT_TRUE(m_Protocol.m_SetSelectCardCalls.empty());
   }
   // With the trace off, every family sends and writes nothing.
-  m_pDoc->GetRunController().SetTraceOn(FALSE);
-  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
-  m_pDoc->GetTraceLog().Clear();
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().Clear();
   for (ETVRAnswerLayout family : {ANSWER_GENERIC, ANSWER_PCSC, ANSWER_KIRO, ANSWER_CCID}) {
     m_Protocol.SetAnswerLayout(family);
     Send({0x80, 0x01, 0x00, 0x01, 0x07, 0xD4, 0x02}, SCRIPT_COMMANDS);
@@ -113,7 +114,7 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
 }
 
 TEST_F(SendData, WithoutProtocolNothingIsSentAndTheUserIsTold) {
-  m_pDoc->m_pProtocol = nullptr;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
   EXPECT_FALSE(Send({0x01, 0x02}, SCRIPT_RAWDATA));
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Unknown Protocol!"});
@@ -123,10 +124,10 @@ TEST_F(SendData, WithoutProtocolNothingIsSentAndTheUserIsTold) {
 TEST_F(SendData, PrepareDataCopiesRawBytesOnlyWhenTheyFit) {
   BYTE bytes[4] = {1, 2, 3, 4};
   BYTE out[4] = {9, 9, 9, 9};
-  m_pDoc->m_pProtocol = nullptr;
-  EXPECT_EQ(m_pDoc->PrepareData(out, 3, bytes, 4, SCRIPT_COMMANDS), 4u);
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).PrepareData(out, 3, bytes, 4, SCRIPT_COMMANDS), 4u);
   EXPECT_EQ(std::vector<BYTE>(out, out + 4), (std::vector<BYTE>{9, 9, 9, 9}));
-  EXPECT_EQ(m_pDoc->PrepareData(out, 4, bytes, 4, SCRIPT_COMMANDS), 4u);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).PrepareData(out, 4, bytes, 4, SCRIPT_COMMANDS), 4u);
   EXPECT_EQ(std::vector<BYTE>(out, out + 4), (std::vector<BYTE>{1, 2, 3, 4}));
 }
 

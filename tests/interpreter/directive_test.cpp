@@ -6,10 +6,11 @@
 
 #include <tavric/crypto.h>
 
+#include "document/board_doc_private.h"
 #include "document/interpreter.h"
+#include "document/run_controller.h"
 #include "interpreter_fixture.h"
 #include "platform/process_clock.h"
-#include "run_state.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ class DirectiveTest : public InterpreterTest {
     SCOPED_TRACE(directive);
     EXPECT_EQ(Step({directive, "00 b0;"}), result);
     EXPECT_EQ(m_pDoc->IsRunning(), endedAtOnce ? FALSE : TRUE);
-    EXPECT_EQ(m_pDoc->GetMarkedLine(), endedAtOnce ? 1 : 0);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), endedAtOnce ? 1 : 0);
   }
   // The board's config calls as (code, code1, buffer).
   std::vector<std::tuple<int, int, ByteVec>> Configs() const {
@@ -33,37 +34,37 @@ class DirectiveTest : public InterpreterTest {
 };
 
 TEST_F(DirectiveTest, LocalDirectivesEndTheStepAtOnce) {
-  m_pDoc->GetRunController().SetTraceOn(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   StepDirective(".APDU;", 1, true);
-  EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_APDU);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_APDU);
   StepDirective(".Command;", 1, true);
-  EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_COMMANDS);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_COMMANDS);
   StepDirective("  .RAWDATA  ;", 1, true);
-  EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_RAWDATA);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_RAWDATA);
   StepDirective(".b;", 1, true);
   StepDirective(".save;", 1, true);
   StepDirective(".clear;", 1, true);
 
-  m_pDoc->SetLoopCounter(5);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopCounter(5);
   StepDirective(".loop;", 1, true);
-  EXPECT_EQ(m_pDoc->GetLoopCounter(), 0) << "reset when loop mode was off";
-  m_pDoc->SetLoopCounter(3);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter(), 0) << "reset when loop mode was off";
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopCounter(3);
   StepDirective(".loop;", 1, true);
-  EXPECT_EQ(m_pDoc->GetLoopCounter(), 3) << "kept when it was already on";
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter(), 3) << "kept when it was already on";
 
   StepDirective(".t(250);", 1, true);
-  EXPECT_TRUE(m_pDoc->m_DelayOptions.m_bCommandDelay);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay);
   StepDirective(".T(0);", 1, true);
-  EXPECT_FALSE(m_pDoc->m_DelayOptions.m_bCommandDelay);
-  EXPECT_EQ(m_pDoc->m_DelayOptions.m_dwCommandDelay, 250u) << ".t(0) keeps the value";
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_dwCommandDelay, 250u) << ".t(0) keeps the value";
 
   // The first matching rule wins: ".t(0)" before ".t(", both before ".config(";
   // whole-text names do not match inside longer texts.
-  m_pDoc->m_DelayOptions.m_bCommandDelay = TRUE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay = TRUE;
   StepDirective(".config(01).t(0);", 1, true);
-  EXPECT_FALSE(m_pDoc->m_DelayOptions.m_bCommandDelay);
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay);
   StepDirective(".apdu.clear;", 1, true);
-  EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_RAWDATA);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_RAWDATA);
   EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_SAVE_LOG, TRACE_CLEAR, TRACE_CLEAR})) << "written with the trace off";
   EXPECT_TRUE(m_pDoc->m_Configs.empty());
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
@@ -71,10 +72,10 @@ TEST_F(DirectiveTest, LocalDirectivesEndTheStepAtOnce) {
 }
 
 TEST_F(DirectiveTest, UnknownDirectivesDoNothingAndKeepTheRunWaiting) {
-  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   for (const char* text : {". rawdata;", ".rawdatax;", ".t 250;", ".read 16;", ".nonsense;", ".3des(08,10,00);"})
     StepDirective(text, 0, false);
-  EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_COMMANDS);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_COMMANDS);
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
   EXPECT_TRUE(m_pDoc->m_Reads.empty());
   EXPECT_TRUE(Messages().empty()) << ".3des without a cyphering object is unknown, not a syntax error";
@@ -108,7 +109,7 @@ TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
   CTVRProcessClock::SetSource([&now] { return now; });
   Run({".start_duration;", "00 00;", ".stop_duration;", ".display_duration;"});
   now = 3750;
-  m_pDoc->EndCommand();  // the frame in between is never answered
+  CTVRBoardDocPrivate::Of(*m_pDoc).EndCommand();  // the frame in between is never answered
   RunQueue();
   CTVRProcessClock::SetSource(nullptr);
   EXPECT_EQ(Records(TRACE_INFO), Strings{"(m_Stop - m_Start) / CLOCKS_PER_SEC = Duration seconds\r\n"
@@ -123,7 +124,8 @@ TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
     Messages().clear();
     Run(script);
     EXPECT_EQ(Messages(), Strings{message});
-    EXPECT_FALSE(m_pDoc->GetInterpreter().IsDurationStarted() || m_pDoc->GetInterpreter().IsDurationStopped())
+    EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).GetInterpreter().IsDurationStarted() ||
+                 CTVRBoardDocPrivate::Of(*m_pDoc).GetInterpreter().IsDurationStopped())
         << message;
   }
   EXPECT_EQ(Records(TRACE_INFO).size(), 1u);
@@ -149,7 +151,7 @@ TEST_F(DirectiveTest, EscapeTracesTheCodeAndTheBytesAndExpectsTheAnswer) {
   EXPECT_TRUE(m_pDoc->m_Escapes[0].data.empty());
   EXPECT_EQ(m_pDoc->m_Escapes[1].code, 0xABCu);
   EXPECT_EQ(m_pDoc->m_Escapes[1].data, (ByteVec{0x12, 0x03})) << "an odd last digit is a byte of its own";
-  EXPECT_TRUE(m_pDoc->IsEscapeAnswerExpected());
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).IsEscapeAnswerExpected());
   EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_COMMAND_NAME, TRACE_ANSWER_TEXT, TRACE_COMMAND_NAME, TRACE_SENT,
                                        TRACE_ANSWER_TEXT}));
   EXPECT_EQ(Records(TRACE_COMMAND_NAME), (Strings{" ESCAPE COMMAND ( 3500 )", " ESCAPE COMMAND ( ABC )"}));
@@ -177,7 +179,8 @@ TEST_F(DirectiveTest, MalformedArgumentsAreReported) {
     StepDirective(text, 1, endedAtOnce);
     EXPECT_EQ(Messages(), Strings{message}) << text;
   }
-  EXPECT_EQ(m_pDoc->m_DelayOptions.m_dwCommandDelay, 12345678u) << "cut, then left alone by the syntax error";
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_dwCommandDelay, 12345678u)
+      << "cut, then left alone by the syntax error";
   // Codes cut to their first two digits; a pair that is not hexadecimal gives 0.
   EXPECT_EQ(Configs(), (decltype(Configs()){{0x12, 0xFF, {0x01}}, {0x1F, 0x34, {0x00}}}));
   ASSERT_EQ(m_pDoc->m_Escapes.size(), 1u);
@@ -196,7 +199,7 @@ class CRecordingCrypto : public CTVRCrypto {
 
 TEST_F(DirectiveTest, TripleDesGivesTheCypheringItsParametersAndAsksForAChallenge) {
   CRecordingCrypto crypto;
-  m_pDoc->m_pCrypto = &crypto;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &crypto;
   const std::string key = "00112233445566778899aabbccddeeff";
   for (const std::string& text :
        {".3des(8,10," + key + ");", ".3des(08,10," + key.substr(1) + ");", ".3des(08,10," + key + "00);",
@@ -209,7 +212,7 @@ TEST_F(DirectiveTest, TripleDesGivesTheCypheringItsParametersAndAsksForAChalleng
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
 
   StepDirective(".3des(08, 10, 00112233445566778899AABBCCDDEEFF);", 1, false);
-  m_pDoc->m_pCrypto = nullptr;
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = nullptr;
   EXPECT_EQ(crypto.m_Calls, (std::vector<ByteVec>{{0, 8, 16, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99,
                                                    0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}}));
   EXPECT_TRUE(crypto.IsExchangePending());

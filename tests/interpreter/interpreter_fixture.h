@@ -8,6 +8,7 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -22,14 +23,14 @@ class InterpreterTest : public CTVRDocFixture {
   // run running with the mark where it was.
   int Step(const Strings& lines) {
     SetScript(lines);
-    m_pDoc->SetStepMode(TRUE);
-    return m_pDoc->SendCurrentCommand();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetStepMode(TRUE);
+    return CTVRBoardDocPrivate::Of(*m_pDoc).SendCurrentCommand();
   }
 
   // A free run from the first statement, until the queue is idle.
   void Run(const Strings& lines) {
     SetScript(lines);
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     RunQueue();
   }
 

@@ -6,8 +6,9 @@
 #include <tavric/message_window.h>
 #include <tavric/messages.h>
 
+#include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "interpreter_fixture.h"
-#include "run_state.h"
 
 namespace {
 
@@ -21,10 +22,10 @@ TEST_F(InterpreterTest, FreeRunExecutesDirectivesAndFramesInScriptOrder) {
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4})) << "raw: .rawdata came before";
   EXPECT_EQ(Records(TRACE_COMMENT), Strings{"* read binary\r\n"});
   EXPECT_FALSE(m_pDoc->IsRunning()) << "the end of the script";
-  EXPECT_EQ(m_pDoc->GetMarkedLine(), 4);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 4);
 }
 
-TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStillWins) {
+TEST_F(InterpreterTest, ALoopOfDirectivesKeepsTheStackFlatAndStopStillWins) {
   // Brings the Stop command through the queue, as a click would arrive.
   class CStopWindow : public CTVRMessageWindow {
    public:
@@ -37,30 +38,31 @@ TEST_F(InterpreterTest, AMillionDirectivesInLoopModeKeepTheStackFlatAndStopStill
     static UINT Message() { return RegisterMessage("TavricTest::Stop"); }
   } stop(*m_pDoc);
 
-  m_pDoc->GetRunController().SetTraceOn(FALSE);
-  m_pDoc->SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
   SetScript({".info;", ".t(0);"});
-  m_pDoc->OnScriptStart();
-  // Two statements per count: a million statements. Were each one started
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+  // Two statements per count: 100,000 statements. Were each one started
   // from inside the previous, the stack would have overflowed long before.
   auto& dispatcher = CTVRDispatcher::Instance();
-  ASSERT_TRUE(dispatcher.RunUntil([&] { return m_pDoc->GetLoopCounter() >= 500000; }, 300s));
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() >= 50000; }, 60s));
   ASSERT_TRUE(m_pDoc->IsRunning());
 
-  const int countAtStop = m_pDoc->GetLoopCounter();
+  const int countAtStop = CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter();
   ASSERT_TRUE(PostMessage(stop.GetSafeHwnd(), CStopWindow::Message(), 0, 0));
   ASSERT_TRUE(dispatcher.RunUntil([&] { return !m_pDoc->IsRunning(); }, 5s));
-  EXPECT_LE(m_pDoc->GetLoopCounter() - countAtStop, 1) << "at most the statement already queued ran";
+  EXPECT_LE(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() - countAtStop, 1)
+      << "at most the statement already queued ran";
   // Nothing of the stopped run is left in the queue.
-  const int countStopped = m_pDoc->GetLoopCounter();
+  const int countStopped = CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter();
   EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(m_pDoc->GetLoopCounter(), countStopped);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter(), countStopped);
 }
 
 TEST_F(InterpreterTest, LoopModeOverCommentsOnlyWaitsForStop) {
-  m_pDoc->SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
   SetScript({"* only", "", "// comments"});
-  m_pDoc->OnScriptStart();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(RunQueue(2s)) << "nothing keeps posting";
   EXPECT_TRUE(m_pDoc->IsRunning());
   EXPECT_TRUE(m_pDoc->m_Sent.empty());

@@ -2,6 +2,7 @@
 // 300-byte limit, the comment echo, and the statements that do nothing.
 #include <tuple>
 
+#include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "interpreter_fixture.h"
 #include "run_state.h"
@@ -32,15 +33,15 @@ TEST_F(InterpreterTest, StatementsAssembleTheirBytesOverLines) {
     m_pDoc->m_Sent.clear();
     EXPECT_EQ(Step(script), 1);
     EXPECT_EQ(m_pDoc->m_Sent, std::vector<ByteVec>{sent});
-    EXPECT_EQ(m_pDoc->GetCurrentLine(), nextLine);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), nextLine);
     EXPECT_TRUE(m_pDoc->IsRunning());
   }
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(InterpreterTest, TheScriptTypeDecidesTheFraming) {
-  m_pDoc->GetRunController().OnCommandType(1);  // left over from a one-off command
-  m_pDoc->m_eScriptType = SCRIPT_COMMANDS;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().OnCommandType(1);  // left over from a one-off command
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   Step({"00 A4 04 00 02 3F 00;"});
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
   const ByteVec& frame = m_pDoc->m_Sent[0];
@@ -52,7 +53,7 @@ TEST_F(InterpreterTest, TheScriptTypeDecidesTheFraming) {
   // The PC/SC protocol always runs raw data.
   m_Protocol.SetAnswerLayout(ANSWER_PCSC);
   Step({"00 a4 04 00;"});
-  EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_RAWDATA);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_RAWDATA);
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4, 0x04, 0x00}));
 }
 
@@ -74,7 +75,7 @@ TEST_F(InterpreterTest, MoreThan300BytesSendsTheFirst300AndSaysSo) {
   Step(lines);
   EXPECT_EQ(m_pDoc->m_Sent.at(2).size(), 300u);
   EXPECT_EQ(m_pDoc->m_Sent[2][0], 0x00) << "the token with the stray quote reads as 0";
-  EXPECT_EQ(m_pDoc->GetCurrentLine(), 100000);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), 100000);
 }
 
 TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
@@ -91,11 +92,11 @@ TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
   for (const auto& [script, line, traceOn, echoed] : cases) {
     SCOPED_TRACE(script[line]);
     SetScript(script);
-    m_pDoc->GetTraceLog().Clear();
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().Clear();
     m_pDoc->m_Sent.clear();
-    m_pDoc->GetRunController().SetTraceOn(traceOn);
-    m_pDoc->GetLineStore().SetCurrentLine(line);
-    m_pDoc->SendCurrentCommand();
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(traceOn);
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().SetCurrentLine(line);
+    CTVRBoardDocPrivate::Of(*m_pDoc).SendCurrentCommand();
     EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
     EXPECT_EQ(Records(TRACE_COMMENT), echoed);
   }
@@ -109,14 +110,9 @@ TEST_F(InterpreterTest, StatementsThatSendNothing) {
     tvr_test::SetRun(*m_pDoc, false);
     EXPECT_EQ(Step(script), 0);
     EXPECT_TRUE(m_pDoc->IsRunning()) << "only Stop ends the run";
-    EXPECT_EQ(m_pDoc->GetMarkedLine(), 0) << "EndCommand was not called";
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 0) << "EndCommand was not called";
   }
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
-  m_pDoc->m_pProtocol = nullptr;
-  EXPECT_EQ(Step({"00 a4;"}), 1);
-  EXPECT_TRUE(m_pDoc->m_Sent.empty());
-  EXPECT_TRUE(m_pDoc->IsRunning());
-  EXPECT_EQ(Messages(), Strings{"Unknown Protocol!"});
 }
 
 }  // namespace

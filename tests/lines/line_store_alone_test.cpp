@@ -70,44 +70,6 @@ TEST_F(LineStoreAloneTest, TheMarkMovesByClearingTheOldLineThenMarkingTheNewOne)
   EXPECT_EQ(std::make_pair(m_Store.GetCurrentLine(), m_Store.GetMarkedLine()), std::make_pair(2, 2));
 }
 
-TEST_F(LineStoreAloneTest, TheScanObeysTheRunFlagsItIsGiven) {
-  // Statement, breakpoint on a comment, statement; the scan starts at line 1.
-  const struct {
-    BOOL running, step, loop;
-    int from;
-    int result, line;
-    bool ended;
-  } cases[] = {
-      {TRUE, FALSE, FALSE, 1, 0, 2, false},   // a free run halts on the breakpoint
-      {TRUE, TRUE, FALSE, 1, 1, 3, false},    // a step goes over it
-      {FALSE, FALSE, FALSE, 1, 1, 3, false},  // so does a scan while idle
-      {TRUE, FALSE, FALSE, 2, 1, 3, false},   // the line it starts on is never tested
-      {TRUE, TRUE, FALSE, 4, 1, 3, true},     // past the end: parked on the last statement
-      {TRUE, TRUE, TRUE, 4, 1, 0, false},     // loop mode wraps instead
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.from);
-    m_Owner.m_bRunning = c.running;
-    m_Owner.m_bStepMode = c.step;
-    m_Owner.m_bLoopMode = c.loop;
-    m_Store.SetScriptLines({"00 a4;", "* a", "* b", "00 b0;"});
-    m_Store.SetLineState(2, C | B);
-    m_Owner.m_Calls.clear();
-    EXPECT_EQ(m_Store.SetNextCommand(c.from), c.result);
-    EXPECT_EQ(m_Store.GetMarkedLine(), c.line);
-    EXPECT_EQ(std::count(m_Owner.m_Calls.begin(), m_Owner.m_Calls.end(), "Ended"), c.ended ? 1 : 0);
-  }
-}
-
-TEST_F(LineStoreAloneTest, LoopModeGivesUpAfterOnePassOverAScriptWithoutStatements) {
-  m_Owner.m_bLoopMode = TRUE;
-  m_Store.SetScriptLines({"* a", "", "// b"});
-  m_Owner.m_Calls.clear();
-  EXPECT_EQ(m_Store.GotoNextCommand(), 0);
-  EXPECT_EQ(m_Owner.m_Calls.back(), "Marked");
-  EXPECT_EQ(std::count(m_Owner.m_Calls.begin(), m_Owner.m_Calls.end(), "Ended"), 0);
-}
-
 // Edits keep the extent up to date without measuring every line; after any
 // mix of them it must be what a plain count of the lines gives.
 TEST_F(LineStoreAloneTest, TheExtentKeptThroughEditsMatchesARecount) {

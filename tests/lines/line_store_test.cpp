@@ -1,6 +1,5 @@
 // The script line store: classification as the editor and the loader set it,
 // out-of-range indexes, the extent, the colour chunks and the run position.
-#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -8,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "platform/user_prompts.h"
 #include "run_state.h"
 #include "test_board.h"
+#include "test_context.h"
 #include "trace_reader.h"
 
 namespace {
@@ -33,6 +34,7 @@ using Chunk = std::tuple<std::string, COLORREF, COLORREF>;
 class LineStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    CTVRBoardDocPrivate::Of(m_Doc).SetHostContext(&m_Context);
     m_Doc.OnNewDocument();
     m_Doc.AddView(&m_View);
   }
@@ -41,22 +43,24 @@ class LineStoreTest : public ::testing::Test {
   // Builds the script the way the editor does, line by line through
   // InsertLine, so every line is classified by ReparseLine.
   void Edit(const std::vector<std::string>& lines) {
-    while (m_Doc.GetLineCount() > 0) m_Doc.RemoveLine(0);
-    for (const auto& line : lines) m_Doc.InsertLine(m_Doc.GetLineCount(), line, 0);
+    while (CTVRBoardDocPrivate::Of(m_Doc).GetLineCount() > 0) CTVRBoardDocPrivate::Of(m_Doc).RemoveLine(0);
+    for (const auto& line : lines)
+      CTVRBoardDocPrivate::Of(m_Doc).InsertLine(CTVRBoardDocPrivate::Of(m_Doc).GetLineCount(), line, 0);
   }
 
   std::vector<DWORD> States() const {
     std::vector<DWORD> states;
-    for (int i = 0; i < m_Doc.GetLineCount(); ++i) states.push_back(m_Doc.GetLineState(i));
+    for (int i = 0; i < CTVRBoardDocPrivate::Of(m_Doc).GetLineCount(); ++i)
+      states.push_back(CTVRBoardDocPrivate::Of(m_Doc).GetLineState(i));
     return states;
   }
 
   std::vector<Chunk> Chunks(int line) {
     std::vector<Chunk> chunks;
-    m_Doc.GotoFirstChunk(line);
+    CTVRBoardDocPrivate::Of(m_Doc).GotoFirstChunk(line);
     std::string text;
     DWORD colours[2] = {0xDEAD, 0xBEEF};
-    while (m_Doc.GetNextChunk(text, colours, 0) == 1) {
+    while (CTVRBoardDocPrivate::Of(m_Doc).GetNextChunk(text, colours, 0) == 1) {
       chunks.emplace_back(text, colours[0], colours[1]);
       if (chunks.size() > 100) break;  // a chunker that never ends fails here, not by hanging
     }
@@ -66,7 +70,8 @@ class LineStoreTest : public ::testing::Test {
   // Line indexes that carry the next-statement bit.
   std::vector<int> Marked() const { return tvr_test::MarkedLines(m_Doc); }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   CTVRTestBoard m_Doc;
   CRecordingView m_View;
 };
@@ -94,11 +99,11 @@ TEST_F(LineStoreTest, LinesAreClassifiedByTheEditorAndByTheLoader) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lines[0]);
     if (c.load) {
-      m_Doc.SetLineState(0, LINE_BREAKPOINT);
-      m_Doc.GetLineStore().SetCurrentLine(2);
-      m_Doc.SetScriptLines(c.lines);
-      EXPECT_EQ(m_Doc.GetCurrentLine(), c.first);
-      EXPECT_EQ(m_Doc.GetMarkedLine(), c.first);
+      CTVRBoardDocPrivate::Of(m_Doc).SetLineState(0, LINE_BREAKPOINT);
+      CTVRBoardDocPrivate::Of(m_Doc).GetLineStore().SetCurrentLine(2);
+      CTVRBoardDocPrivate::Of(m_Doc).SetScriptLines(c.lines);
+      EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetCurrentLine(), c.first);
+      EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetMarkedLine(), c.first);
     } else {
       Edit(c.lines);
     }
@@ -111,47 +116,47 @@ TEST_F(LineStoreTest, EditsKeepOnlyTheBreakpointAndLeaveTheLinesBelowAlone) {
   // Setting a state tells the views which line, and is no edit.
   m_Doc.SetModifiedFlag(FALSE);
   m_View.m_Hints.clear();
-  m_Doc.SetLineState(0, S | E | B | N);
+  CTVRBoardDocPrivate::Of(m_Doc).SetLineState(0, S | E | B | N);
   EXPECT_FALSE(m_Doc.IsModified());
   EXPECT_EQ(m_View.m_Hints, (std::vector<std::pair<LPARAM, int>>{{HINT_LINE_STATE, 0}}));
 
-  m_Doc.InsertLine(1, "* note", B | S | E | N);
-  m_Doc.InsertLine(2, "00 b0;", C);
+  CTVRBoardDocPrivate::Of(m_Doc).InsertLine(1, "* note", B | S | E | N);
+  CTVRBoardDocPrivate::Of(m_Doc).InsertLine(2, "00 b0;", C);
   EXPECT_TRUE(m_Doc.IsModified());
-  m_Doc.SetLine(0, "00 a4");  // now an open statement; the lines below keep their bits
+  CTVRBoardDocPrivate::Of(m_Doc).SetLine(0, "00 a4");  // now an open statement; the lines below keep their bits
   EXPECT_EQ(States(), (std::vector<DWORD>{B | S, B | C, S | E, S | E}));
-  m_Doc.ReparseLine(2);
-  EXPECT_EQ(m_Doc.GetLineState(2), E);
+  CTVRBoardDocPrivate::Of(m_Doc).ReparseLine(2);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLineState(2), E);
 }
 
 TEST_F(LineStoreTest, IndexesPastTheEndMeanTheLastLineAndAnEmptyStoreSurvivesEveryOperation) {
   Edit({"first;", "last line"});
-  EXPECT_EQ(m_Doc.GetLineLength(99), 9);
-  m_Doc.SetLine(5, "changed;");
-  EXPECT_EQ(m_Doc.GetLineState(7), S | E);
-  m_Doc.RemoveLine(42);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLineLength(99), 9);
+  CTVRBoardDocPrivate::Of(m_Doc).SetLine(5, "changed;");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLineState(7), S | E);
+  CTVRBoardDocPrivate::Of(m_Doc).RemoveLine(42);
   EXPECT_EQ(States(), std::vector<DWORD>{S | E});
 
   Edit({});
-  EXPECT_EQ(m_Doc.GetLine(0), "");
-  EXPECT_EQ(m_Doc.GetLineLength(3), 0);
-  EXPECT_EQ(m_Doc.GetLineState(0), DWORD(0));
-  m_Doc.SetLine(0, "x");
-  m_Doc.SetLineState(0, LINE_BREAKPOINT);
-  m_Doc.ReparseLine(0);
-  m_Doc.RemoveLine(0);
-  EXPECT_EQ(m_Doc.GetTextExtent(), std::make_pair(0, 0));
-  EXPECT_EQ(m_Doc.SetNextCommand(3), 0);
-  m_Doc.InsertLine(5, "00 a4;", 0);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLine(0), "");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLineLength(3), 0);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLineState(0), DWORD(0));
+  CTVRBoardDocPrivate::Of(m_Doc).SetLine(0, "x");
+  CTVRBoardDocPrivate::Of(m_Doc).SetLineState(0, LINE_BREAKPOINT);
+  CTVRBoardDocPrivate::Of(m_Doc).ReparseLine(0);
+  CTVRBoardDocPrivate::Of(m_Doc).RemoveLine(0);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetTextExtent(), std::make_pair(0, 0));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).SetNextCommand(3), 0);
+  CTVRBoardDocPrivate::Of(m_Doc).InsertLine(5, "00 a4;", 0);
   EXPECT_EQ(States(), std::vector<DWORD>{S | E});
 
   // The extent follows every edit.
   Edit({"00 a4;", "00 b0 00 00 10;", ""});
-  EXPECT_EQ(m_Doc.GetTextExtent(), std::make_pair(15, 3));
-  m_Doc.SetLine(2, std::string(40, 'x'));
-  EXPECT_EQ(m_Doc.GetTextExtent(), std::make_pair(40, 3));
-  m_Doc.RemoveLine(2);
-  EXPECT_EQ(m_Doc.GetTextExtent(), std::make_pair(15, 2));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetTextExtent(), std::make_pair(15, 3));
+  CTVRBoardDocPrivate::Of(m_Doc).SetLine(2, std::string(40, 'x'));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetTextExtent(), std::make_pair(40, 3));
+  CTVRBoardDocPrivate::Of(m_Doc).RemoveLine(2);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetTextExtent(), std::make_pair(15, 2));
 }
 
 // ---- Chunks -----------------------------------------------------------------
@@ -176,10 +181,10 @@ TEST_F(LineStoreTest, ChunksEndAtTheFirstCommentMarkOrSemicolon) {
   // A chunk position inside a line that was shortened since.
   std::string text;
   DWORD colours[2];
-  m_Doc.GotoFirstChunk(0);
-  m_Doc.GetNextChunk(text, colours, 0);
-  m_Doc.SetLine(0, "");
-  EXPECT_EQ(m_Doc.GetNextChunk(text, colours, 0), 0);
+  CTVRBoardDocPrivate::Of(m_Doc).GotoFirstChunk(0);
+  CTVRBoardDocPrivate::Of(m_Doc).GetNextChunk(text, colours, 0);
+  CTVRBoardDocPrivate::Of(m_Doc).SetLine(0, "");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetNextChunk(text, colours, 0), 0);
   EXPECT_TRUE(Chunks(1).empty());
   EXPECT_TRUE(Chunks(-1).empty());
 }
@@ -187,13 +192,13 @@ TEST_F(LineStoreTest, ChunksEndAtTheFirstCommentMarkOrSemicolon) {
 // ---- NextLine and the next-statement scan ----------------------------------
 
 TEST_F(LineStoreTest, NextLineAtTheEndParksOnTheStartOfTheLastStatement) {
-  m_Doc.SetScriptLines({"00 a4;", "00 b0", "00 00;", "* trailer"});
+  CTVRBoardDocPrivate::Of(m_Doc).SetScriptLines({"00 a4;", "00 b0", "00 00;", "* trailer"});
   tvr_test::SetRun(m_Doc, true);
-  m_Doc.GetLineStore().SetCurrentLine(3);
-  EXPECT_EQ(m_Doc.NextLine(), 0);
+  CTVRBoardDocPrivate::Of(m_Doc).GetLineStore().SetCurrentLine(3);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).NextLine(), 0);
   EXPECT_FALSE(m_Doc.IsRunning());
-  EXPECT_TRUE(m_Doc.IsStepMode());
-  EXPECT_EQ(m_Doc.GetCurrentLine(), 1);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(m_Doc).IsStepMode());
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetCurrentLine(), 1);
 }
 
 TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
@@ -221,14 +226,16 @@ TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    m_Doc.SetScriptLines(c.lines);
-    if (c.breakpoint >= 0) m_Doc.SetLineState(c.breakpoint, m_Doc.GetLineState(c.breakpoint) | LINE_BREAKPOINT);
+    CTVRBoardDocPrivate::Of(m_Doc).SetScriptLines(c.lines);
+    if (c.breakpoint >= 0)
+      CTVRBoardDocPrivate::Of(m_Doc).SetLineState(
+          c.breakpoint, CTVRBoardDocPrivate::Of(m_Doc).GetLineState(c.breakpoint) | LINE_BREAKPOINT);
     tvr_test::SetRun(m_Doc, c.running);
-    m_Doc.SetStepMode(c.step);
-    m_Doc.SetLoopMode(c.loop);
+    CTVRBoardDocPrivate::Of(m_Doc).SetStepMode(c.step);
+    CTVRBoardDocPrivate::Of(m_Doc).SetLoopMode(c.loop);
     m_View.m_Hints.clear();
-    EXPECT_EQ(m_Doc.SetNextCommand(c.from), c.result);
-    EXPECT_EQ(m_Doc.GetCurrentLine(), c.to);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).SetNextCommand(c.from), c.result);
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetCurrentLine(), c.to);
     EXPECT_EQ(Marked(), std::vector<int>{c.to}) << "the old mark is cleared";
     EXPECT_EQ(m_Doc.IsRunning(), c.runningAfter);
     ASSERT_FALSE(m_View.m_Hints.empty());
@@ -236,53 +243,13 @@ TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-// ---- Edits of many lines at once ----------------------------------------------
-
-TEST_F(LineStoreTest, InsertLinesAndRemoveLinesAreManySingleEditsAtOnce) {
-  Edit({"00 a4", "04 00;", "00 b0;"});
-  m_Doc.SetLineState(2, m_Doc.GetLineState(2) | B);
-  // Inside an open statement, then comments, a statement and a blank line.
-  m_Doc.InsertLines(1, {"* inside", "", "01;", "02"});
-  EXPECT_EQ(m_Doc.GetLineCount(), 7);
-  EXPECT_EQ(m_Doc.GetLine(4), "02");
-  EXPECT_EQ(States(), (std::vector<DWORD>{S, C, 0, E, S, E, S | E | B}));
-  m_Doc.InsertLines(7, {"03;"});  // at the end: appended
-  m_Doc.InsertLines(0, {});       // nothing
-  EXPECT_EQ(m_Doc.GetLine(7), "03;");
-
-  m_Doc.RemoveLines(2, 3);
-  EXPECT_EQ(m_Doc.GetLine(2), "04 00;");
-  EXPECT_EQ(m_Doc.GetLineCount(), 5);
-  m_Doc.RemoveLines(3, 100);  // limited to the end
-  EXPECT_EQ(m_Doc.GetLineCount(), 3);
-  m_Doc.RemoveLines(1, 0);
-  m_Doc.RemoveLines(1, -2);
-  EXPECT_EQ(m_Doc.GetLineCount(), 3);
-}
-
-TEST_F(LineStoreTest, TheExtentFollowsEveryKindOfEdit) {
-  Edit({"12345", "123", "12345"});
-  const std::vector<std::pair<std::function<void()>, std::pair<int, int>>> steps = {
-      {[&] { m_Doc.SetLine(1, "1234567"); }, {7, 3}},
-      {[&] { m_Doc.SetLine(0, "1"); }, {7, 3}},   // not the longest line
-      {[&] { m_Doc.SetLine(1, "12"); }, {5, 3}},  // the longest line got shorter
-      {[&] {
-         m_Doc.InsertLines(3, {"123456", "1"});
-       },
-       {6, 5}},
-      {[&] { m_Doc.RemoveLines(0, 2); }, {6, 3}},
-      {[&] { m_Doc.RemoveLine(1); }, {5, 2}},  // the longest line removed
-      {[&] { m_Doc.InsertLine(0, "", 0); }, {5, 3}},
-      {[&] { m_Doc.RemoveLines(0, 3); }, {0, 0}},
-  };
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    steps[i].first();
-    EXPECT_EQ(m_Doc.GetTextExtent(), steps[i].second) << "step " << i;
-  }
+TEST_F(LineStoreTest, RemoveLinesIsLimitedToTheLinesThereAre) {
+  Edit({"00 a4", "04 00;", "00 b0;", "01;", "02;"});
+  CTVRBoardDocPrivate::Of(m_Doc).RemoveLines(3, 100);
+  CTVRBoardDocPrivate::Of(m_Doc).RemoveLines(1, 0);
+  CTVRBoardDocPrivate::Of(m_Doc).RemoveLines(1, -2);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLineStore().GetLines(),
+            (std::vector<std::string>{"00 a4", "04 00;", "00 b0;"}));
 }
 
 }  // namespace

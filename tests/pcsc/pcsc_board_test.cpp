@@ -3,8 +3,10 @@
 // where the stack cannot run.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <functional>
 #include <string>
-#include <thread>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -63,6 +65,20 @@ class PcscBoardTest : public ::testing::Test {
 
   CRun Run(const QStringList& args) { return Finish(Start(args)); }
 
+  // What the run printed until done holds of it (or 30 s pass without output).
+  static std::string ReadUntil(QProcess* process, const std::function<bool(const std::string&)>& done) {
+    std::string out;
+    while (!done(out) && process->waitForReadyRead(30000)) out += process->readAllStandardOutput().toStdString();
+    return out;
+  }
+  // Ends the run as Ctrl+C does; all it printed, what was read before first.
+  static CRun Interrupt(QProcess* process, const std::string& before) {
+    ::kill(pid_t(process->processId()), SIGINT);
+    CRun run = Finish(process);
+    run.out = before + run.out;
+    return run;
+  }
+
   static bool Contains(const std::string& text, const std::string& what) {
     return text.find(what) != std::string::npos;
   }
@@ -103,46 +119,43 @@ TEST_F(PcscBoardTest, AReaderWithoutACardAnswersWithTheDaemonsError) {
 }
 
 TEST_F(PcscBoardTest, TheCardRemovedMidRunIsReportedAndItsReturnServed) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--remove-after 2 --reinsert-after 2500"));
-  // The command delays give the daemon time to see the card go, then come back,
-  // with margins wide enough for a loaded machine.
-  const CRun run = Run({"--timeout", "20",
-                        Script("removal.cmd",
-                               "00 A4 00 0C 02 3F 00;\n"
-                               "00 A4 00 0C 02 3F 00;\n"
-                               ".t(1500);\n"
-                               "00 A4 00 0C 02 3F 00;\n"
-                               ".t(5000);\n"
-                               "00 A4 00 0C 02 7F 10;\n")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out, "PC/SC: the card was removed from Virtual PCD 00 00")) << run.out;
+  // The card leaves after its second answer and comes back 1.5 s later. The
+  // run selects the MF over and over until the test has seen the card go,
+  // come back and answer again.
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--remove-after 2 --reinsert-after 1500"));
+  const auto served = [](const std::string& out) {
+    const std::size_t removed = out.find("PC/SC: the card was removed from Virtual PCD 00 00");
+    const std::size_t back = out.find("IFD -> PC : ATR", removed == std::string::npos ? out.size() : removed);
+    return back != std::string::npos && Contains(out.substr(back), "IFD -> PC : NORMAL PROCESSING\n            90 00");
+  };
+  QProcess* process =
+      Start({"--loop", "--max-seconds", "60", Script("removal.cmd", ".t(50);\n00 A4 00 0C 02 3F 00;\n")});
+  const CRun run = Interrupt(process, ReadUntil(process, served));
+  EXPECT_TRUE(served(run.out)) << run.out;
+  EXPECT_EQ(run.status, 130) << run.err;
   EXPECT_EQ(Count(run.out, "IFD -> PC : ATR"), 2u) << run.out;
-  // The last statement reaches the card put back.
-  const std::size_t last = run.out.rfind("00 A4 00 0C 02 7F 10");
-  ASSERT_NE(last, std::string::npos) << run.out;
-  EXPECT_TRUE(Contains(run.out.substr(last), "IFD -> PC : NORMAL PROCESSING\n            90 00")) << run.out;
 }
 
 TEST_F(PcscBoardTest, ACardRemovedEmptiesItsSlotInTheCardParameters) {
-  // The same script on a card that stays and on one that leaves after its
-  // first answer; the delay lets the daemon see it go, with a loaded machine's margin.
-  const QString script = Script("slot.cmd",
-                                "FF 10 00 00;\n"
-                                "00 A4 00 0C 02 3F 00;\n"
-                                ".t(3000);\n"
-                                "00 A4 00 0C 02 3F 00;\n");
+  // A card that stays, and one that leaves after its first answer, in a run
+  // that goes on until the board has seen it go.
   ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t1"));
   ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1 --remove-after 1"));
+  const QString script = Script("slot.cmd", "FF 10 00 00;\n.t(50);\n00 A4 00 0C 02 3F 00;\n");
   const CRun stays = Run({"--card-params", "--reader", "Virtual PCD 00 00", script});
-  const CRun leaves = Run({"--card-params", "--reader", "Virtual PCD 00 01", script});
+  const std::string removed = "PC/SC: the card was removed from Virtual PCD 00 01";
+  QProcess* process =
+      Start({"--card-params", "--loop", "--max-seconds", "60", "--reader", "Virtual PCD 00 01", script});
+  const CRun leaves =
+      Interrupt(process, ReadUntil(process, [&](const std::string& out) { return Contains(out, removed); }));
   EXPECT_EQ(stays.status, 0) << stays.err;
-  EXPECT_EQ(leaves.status, 0) << leaves.err;
+  EXPECT_EQ(leaves.status, 130) << leaves.err;
   const std::string bar = "Card Parameters\n ATR :\n";
   const std::size_t kept = stays.out.rfind(bar);
   ASSERT_NE(kept, std::string::npos) << stays.out;
   EXPECT_EQ(stays.out.substr(kept + bar.size(), 15), "    TS  - 0x3B\n") << stays.out;
   EXPECT_FALSE(Contains(stays.out.substr(kept), "no data")) << stays.out;
-  EXPECT_TRUE(Contains(leaves.out, "PC/SC: the card was removed from Virtual PCD 00 01")) << leaves.out;
+  EXPECT_TRUE(Contains(leaves.out, removed)) << leaves.out;
   const std::size_t emptied = leaves.out.rfind(bar);
   ASSERT_NE(emptied, std::string::npos) << leaves.out;
   EXPECT_EQ(leaves.out.substr(emptied, bar.size() + 12), bar + "    no data\n") << leaves.out;
@@ -153,9 +166,11 @@ TEST_F(PcscBoardTest, TheDaemonStoppedMidRunIsOneDisconnection) {
   std::string script = ".t(100);\n";
   for (int i = 0; i < 40; ++i) script += "00 A4 00 0C 02 3F 00;\n";
   QProcess* process = Start({Script("long.cmd", script)});
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // Stopped once the run exchanges with the card.
+  const std::string before = ReadUntil(process, [](const std::string& out) { return Contains(out, "IFD -> PC :"); });
   m_Stack.StopDaemon();
-  const CRun run = Finish(process);
+  CRun run = Finish(process);
+  run.out = before + run.out;
   EXPECT_EQ(run.status, 4) << run.out << run.err;
   EXPECT_EQ(Count(run.err, "The USB connection has been broken !"), 1u) << run.err;
   EXPECT_EQ(Count(run.out, "PC/SC: Virtual PCD 00 00: "), 1u) << run.out;

@@ -19,6 +19,7 @@
 #include "document/board_settings_dlg.h"
 #include "pcsc_stack.h"
 #include "platform/user_prompts.h"
+#include "test_context.h"
 
 namespace {
 
@@ -28,17 +29,13 @@ class PcscSettingsTest : public ::testing::Test {
     const std::string why = m_Stack.Start();
     if (!why.empty()) GTEST_SKIP() << "no PC/SC stack: " << why;
     m_Stack.UseInThisProcess();
-    // The board alone, once for the whole program (libraries stay loaded),
-    // from a folder of its own: the run folder holds every plug-in.
-    static const bool loaded = [] {
-      QTemporaryDir plugins;
-      const QString board = qEnvironmentVariable("TAVRIC_RUN_DIR") + "/brdpcsc.so";
-      if (!plugins.isValid() || !QFile::link(board, plugins.path() + "/brdpcsc.so")) return false;
-      CTVRPluginLoader().LoadFolder(plugins.path().toStdString());
-      return true;
-    }();
-    ASSERT_TRUE(loaded);
-    for (const auto& pTemplate : CTVRHost::Instance().GetTemplates())
+    // The board alone, into the test's context, from a folder of its own:
+    // the run folder holds every plug-in.
+    QTemporaryDir plugins;
+    const QString board = qEnvironmentVariable("TAVRIC_RUN_DIR") + "/brdpcsc.so";
+    ASSERT_TRUE(plugins.isValid() && QFile::link(board, plugins.path() + "/brdpcsc.so"));
+    CTVRPluginLoader(m_Context).LoadFolder(plugins.path().toStdString());
+    for (const auto& pTemplate : m_Context.Host().GetTemplates())
       if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRPcscDoc") m_pTemplate = pTemplate.get();
     ASSERT_NE(m_pTemplate, nullptr);
   }
@@ -56,7 +53,8 @@ class PcscSettingsTest : public ::testing::Test {
   CTVRPcscStack m_Stack;
   CTVRDocTemplate* m_pTemplate = nullptr;
   std::vector<CTVRBoardDoc*> m_Docs;
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
 };
 
 TEST_F(PcscSettingsTest, TheReaderIsChosenFromTheDaemonsListAndKeptInTheDocumentsSection) {

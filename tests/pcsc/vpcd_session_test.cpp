@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <tavric/hex_text.h>
+
 #include "sim_card.h"
 #include "vpcd_session.h"
 
@@ -14,14 +16,7 @@ namespace {
 using Bytes = std::vector<tvr::BYTE>;
 
 std::string Hex(const Bytes& bytes) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string text;
-  for (tvr::BYTE b : bytes) {
-    if (!text.empty()) text += ' ';
-    text += digits[b >> 4];
-    text += digits[b & 15];
-  }
-  return text;
+  return CTVRHexText::BytesText(bytes.data(), bytes.size(), " ");
 }
 
 struct CExchange {

@@ -42,7 +42,7 @@ class DispatcherTest : public ::testing::Test {
   static bool WaitQueuedWithoutLoop(std::size_t count) {
     auto deadline = std::chrono::steady_clock::now() + 5s;
     while (Dispatcher().PendingCount() < count && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(1ms);
+      std::this_thread::yield();
     return Dispatcher().PendingCount() == count;
   }
 
@@ -128,9 +128,9 @@ TEST_F(DispatcherTest, ASendFromAnotherThreadWaitsForTheUiThreadBehindThatThread
     returned = true;
     PostComment(m_hWnd, "last", 2);
   });
-  // The UI thread has not run its loop yet: the board must still be waiting.
+  // The UI thread has not run its loop yet: the board must still be waiting
+  // (and the result it gets below is the handler's).
   ASSERT_TRUE(WaitQueuedWithoutLoop(2));
-  std::this_thread::sleep_for(30ms);
   EXPECT_FALSE(returned.load());
   ASSERT_TRUE(Dispatcher().RunUntil([&] { return m_events.size() == 3; }, 5s));
   board.join();

@@ -10,18 +10,32 @@
 #include <tavric/protocol.h>
 
 #include "contract/host.h"
+#include "document/board_doc_private.h"
+#include "test_context.h"
 
-TEST(ActiveBoard, IsTheActiveDocumentsWindowAndNullWithoutOne) {
-  CTVRHost& host = CTVRHost::Instance();
-  host.SetActiveDocument(nullptr);
+TEST(ActiveBoard, IsTheInstalledContextsActiveDocumentsWindowAndNullWithoutOne) {
+  EXPECT_EQ(GetActiveBoard(), 0u) << "no context installed";
+  CTVRTestContext context;
+  CTVRHost& host = context.Host();
   EXPECT_EQ(GetActiveBoard(), 0u);
   EXPECT_FALSE(PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0));
 
   auto pDoc = std::make_unique<CTVRBoardDoc>();
+  CTVRBoardDocPrivate::Of(*pDoc).SetHostContext(&context);
   host.SetActiveDocument(pDoc.get());
   EXPECT_EQ(GetActiveBoard(), pDoc->GetDummyWindow()->GetSafeHwnd());
-  { CTVRBoardDoc other; }  // another document going away leaves the active one alone
+  {
+    CTVRBoardDoc other;  // another document going away leaves the active one alone
+    CTVRBoardDocPrivate::Of(other).SetHostContext(&context);
+  }
   EXPECT_EQ(host.GetActiveDocument(), pDoc.get());
+  {
+    // A second context installed over the first answers for itself, and
+    // the first one is back once it goes.
+    CTVRTestContext inner;
+    EXPECT_EQ(GetActiveBoard(), 0u);
+  }
+  EXPECT_EQ(GetActiveBoard(), pDoc->GetDummyWindow()->GetSafeHwnd());
   pDoc.reset();
   EXPECT_EQ(GetActiveBoard(), 0u);
 }

@@ -12,6 +12,7 @@
 
 #include "contract/board_type_list.h"
 #include "contract/new_document_chooser.h"
+#include "test_context.h"
 
 class CTVRChooserBoardA : public CTVRBoardDoc {
   TVR_DECLARE_DYNCREATE(CTVRChooserBoardA)
@@ -37,9 +38,12 @@ class NewDocumentTest : public ::testing::Test {
     for (UINT i = 0; i < 9; ++i)
       RegisterDocStrings(IDR_LIST_FIRST + i, {"Type" + std::to_string(i + 1), "Reader " + std::to_string(i + 1)});
   }
+  // A template of the test's own, its documents in the test's context.
   void Add(UINT id, const CTVRRuntimeClass* pClass) {
     m_Templates.push_back(std::make_unique<CTVRDocTemplate>(id, pClass));
+    m_Templates.back()->SetHostContext(&m_Context);
   }
+  CTVRTestContext m_Context;
   std::vector<std::unique_ptr<CTVRDocTemplate>> m_Templates;
 };
 

@@ -1,7 +1,6 @@
 // A board or protocol plug-in that throws, through each door of the document
 // into plug-in code: the program stays up, the run stops, the reader is
 // disconnected and the trace and a message say which call failed.
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -12,6 +11,7 @@
 #include <tavric/trace_record.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "document/run_end_hint.h"
 #include "trace_reader.h"
 
@@ -55,11 +55,12 @@ class PluginFaults : public CTVRDocFixture {
   // A fresh throwing board as the active document, with the throwing protocol.
   CThrowingBoard& Board(const char* throwIn) {
     auto pBoard = std::make_unique<CThrowingBoard>();
+    CTVRBoardDocPrivate::Of(*pBoard).SetHostContext(&m_Context);
     pBoard->OnNewDocument();
     pBoard->m_strThrowIn = throwIn;
     CThrowingBoard& board = *pBoard;
     m_pDoc = std::move(pBoard);
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
     m_Throwing.m_strThrowIn = throwIn;
     UseProtocol(m_Throwing);
     return board;
@@ -70,8 +71,8 @@ class PluginFaults : public CTVRDocFixture {
   void Run(const std::vector<std::string>& script, EScriptType type) {
     MarkConnected();
     SetScript(script);
-    m_pDoc->m_eScriptType = type;
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     RunQueue();
   }
 };
@@ -80,26 +81,14 @@ TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
   struct CCase {
     const char* throwIn;
     const char* call;
-    std::function<void()> act;
-    int disconnects;  // the board is asked to let its link go when it had one
+    std::vector<std::string> script;  // none: Connect
+    EScriptType type;
   };
   const CCase cases[] = {
-      {"Connect", "the board's Connect", [this] { m_pDoc->OnReaderConnect(); }, 0},
-      {"Send", "the board's Send",
-       [this] {
-         Run({"30;", "10;"}, SCRIPT_RAWDATA);
-       },
-       1},
-      {"Config", "the board's Config",
-       [this] {
-         Run({".config(01);", "10;"}, SCRIPT_RAWDATA);
-       },
-       1},
-      {"Command", "the protocol's Command or APDU",
-       [this] {
-         Run({"30;", "10;"}, SCRIPT_COMMANDS);
-       },
-       1},
+      {"Connect", "the board's Connect", {}, SCRIPT_RAWDATA},
+      {"Send", "the board's Send", {"30;", "10;"}, SCRIPT_RAWDATA},
+      {"Config", "the board's Config", {".config(01);", "10;"}, SCRIPT_RAWDATA},
+      {"Command", "the protocol's Command or APDU", {"30;", "10;"}, SCRIPT_COMMANDS},
   };
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.throwIn);
@@ -107,8 +96,10 @@ TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
     CEndRecorder ends;
     m_pDoc->AddView(&ends);
     m_Prompts.m_Messages.clear();
-
-    c.act();
+    if (c.script.empty())
+      CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
+    else
+      Run(c.script, c.type);
 
     const std::string text =
         std::string("Plug-in fault: ") + c.call + " threw an exception (test fault): the reader is disconnected.";
@@ -117,7 +108,8 @@ TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
     EXPECT_FALSE(m_pDoc->IsConnected());
     EXPECT_FALSE(m_pDoc->IsRunning());
     EXPECT_FALSE(m_Throwing.GetConnected());
-    EXPECT_EQ(m_pDoc->m_nDisconnectCalls, c.disconnects);
+    // The board is asked to let its link go when it had one.
+    EXPECT_EQ(m_pDoc->m_nDisconnectCalls, c.script.empty() ? 0 : 1);
     EXPECT_TRUE(m_pDoc->m_Sent.empty()) << "nothing after the fault";
     EXPECT_EQ(ends.m_Causes, std::vector<int>{RUN_END_PLUGIN_FAULT});
     m_pDoc->RemoveView(&ends);

@@ -1,6 +1,7 @@
 // The loader over real plug-in libraries built into tests/plugins/discovery.
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "test_context.h"
 
 namespace {
 
@@ -27,12 +29,18 @@ std::string PluginFolder(const std::string& testCase) {
 class PluginLoaderTest : public ::testing::Test {
  protected:
   // Libraries stay loaded for the life of the process: the folder is loaded
-  // once and every test looks at that one load.
+  // once, into the suite's context, and every test looks at that one load.
   static void SetUpTestSuite() {
-    if (!s_Results.empty()) return;
     unsetenv("TAVRIC_PLUGIN_DEBUG");
-    s_Results = Loader().LoadFolder(PluginFolder("discovery"));
+    s_pContext = std::make_unique<CTVRTestContext>();
+    s_Results = Loader(*s_pContext).LoadFolder(PluginFolder("discovery"));
   }
+  static void TearDownTestSuite() {
+    s_Results.clear();
+    s_pContext.reset();
+  }
+  static CTVRHost& Host() { return s_pContext->Host(); }
+  static inline std::unique_ptr<CTVRTestContext> s_pContext;
   static inline std::vector<Loader::CResult> s_Results;
 };
 
@@ -62,17 +70,17 @@ TEST_F(PluginLoaderTest, TakesPluginFilesAlphabeticallyAndSaysWhatBecameOfEach) 
 
 TEST_F(PluginLoaderTest, RegistersOnceInLoadOrderAndPluginOrder) {
   // Loading the folder again initialises nothing twice.
-  for (const auto& result : Loader().LoadFolder(PluginFolder("discovery") + "/"))
+  for (const auto& result : Loader(*s_pContext).LoadFolder(PluginFolder("discovery") + "/"))
     if (result.m_eResult == Loader::PLUGIN_LOADED) ADD_FAILURE() << result.m_strFileName << " loaded twice";
 
   std::vector<std::string> boards, protocols;
-  for (const auto& pTemplate : CTVRHost::Instance().GetTemplates()) {
+  for (const auto& pTemplate : Host().GetTemplates()) {
     boards.emplace_back(pTemplate->GetDocClass()->m_lpszClassName);
     if (boards.back() == "CTVRPlugBoardTwo") {
       EXPECT_EQ(pTemplate->GetFileNewName(), "Board two");
     }
   }
-  for (CTVRProtocol* pProtocol : CTVRHost::Instance().GetProtocols()) protocols.push_back(pProtocol->GetName());
+  for (CTVRProtocol* pProtocol : Host().GetProtocols()) protocols.push_back(pProtocol->GetName());
   EXPECT_EQ(boards, (std::vector<std::string>{"CTVRPlugCapsBoard", "CTVRPlugBoardOne", "CTVRPlugBoardTwo"}));
   // Nothing of the refused libraries stays: not the static registration of
   // the one built for another ABI (deleted, not leaked, before it was
@@ -83,15 +91,46 @@ TEST_F(PluginLoaderTest, RegistersOnceInLoadOrderAndPluginOrder) {
   EXPECT_EQ(std::getenv("TAVRIC_TEST_NO_ABI_INIT_RAN"), nullptr);
 
   // The later cyphering object replaces the earlier.
-  ASSERT_NE(CTVRHost::Instance().GetCrypto(), nullptr);
-  EXPECT_EQ(CTVRHost::Instance().GetCrypto()->m_strName, "crypto b");
+  ASSERT_NE(Host().GetCrypto(), nullptr);
+  EXPECT_EQ(Host().GetCrypto()->m_strName, "crypto b");
+}
+
+TEST_F(PluginLoaderTest, EachContextGetsItsOwnRegistrationsAndLeavesTheOthersAlone) {
+  // The libraries are in the process already; a second context that loads
+  // the folder is told the same of each file and registers on its own.
+  {
+    CTVRTestContext other;
+    const auto results = Loader(other).LoadFolder(PluginFolder("discovery"));
+    ASSERT_EQ(results.size(), s_Results.size());
+    for (std::size_t i = 0; i < results.size(); ++i)
+      EXPECT_EQ(results[i].m_eResult, s_Results[i].m_eResult) << results[i].m_strFileName;
+    // Only a library that registers from its static initialisers alone
+    // (BRDcaps.so) has nothing to run again: its board type stays with the
+    // context that opened it first.
+    std::vector<std::string> boards;
+    for (const auto& pTemplate : other.Host().GetTemplates())
+      boards.emplace_back(pTemplate->GetDocClass()->m_lpszClassName);
+    EXPECT_EQ(boards, (std::vector<std::string>{"CTVRPlugBoardOne", "CTVRPlugBoardTwo"}));
+    ASSERT_EQ(other.Host().GetProtocols().size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(other.Host().GetProtocols()[i]->GetName(), Host().GetProtocols()[i]->GetName());
+      EXPECT_NE(other.Host().GetProtocols()[i], Host().GetProtocols()[i]) << "a protocol object of its own";
+    }
+    EXPECT_EQ(other.Host().GetTemplates()[0]->GetHostContext(), &other);
+  }
+  // The second context is gone with its registrations; the suite's are whole
+  // and it is the installed one again.
+  EXPECT_EQ(CTVRHostContext::GetInstalled(), s_pContext.get());
+  ASSERT_EQ(Host().GetProtocols().size(), 2u);
+  EXPECT_EQ(Host().GetProtocols()[1]->GetName(), "Beta");
+  EXPECT_EQ(Host().GetTemplates()[0]->GetHostContext(), s_pContext.get());
 }
 
 TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
   auto said = [](const char* debug) {
     setenv("TAVRIC_PLUGIN_DEBUG", debug, 1);
     testing::internal::CaptureStderr();
-    Loader().LoadFolder(PluginFolder("discovery"));
+    Loader(*s_pContext).LoadFolder(PluginFolder("discovery"));
     unsetenv("TAVRIC_PLUGIN_DEBUG");
     return testing::internal::GetCapturedStderr();
   };
@@ -106,8 +145,9 @@ TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
 }
 
 TEST(PluginLoader, AFolderThatCannotBeReadOrIsEmptyGivesNothing) {
-  EXPECT_TRUE(Loader().LoadFolder(PluginFolder("no-such-folder")).empty());
-  EXPECT_TRUE(Loader().LoadFolder(PluginFolder("empty")).empty());
+  CTVRTestContext context;
+  EXPECT_TRUE(Loader(context).LoadFolder(PluginFolder("no-such-folder")).empty());
+  EXPECT_TRUE(Loader(context).LoadFolder(PluginFolder("empty")).empty());
 }
 
 }  // namespace

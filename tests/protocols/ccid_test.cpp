@@ -3,8 +3,9 @@
 #include <vector>
 
 #include "ccid_protocol.h"
+#include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "protocol_run_fixture.h"
-#include "run_state.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ TEST_F(CcidRun, ATimeExtensionIsTracedAndTheCommandWaitsForItsFinalAnswer) {
 }
 
 TEST_F(CcidRun, AnUnsolicitedSlotChangeIsTracedWithTraceOffAndTraceStaysOff) {
-  m_pDoc->GetRunController().SetTraceOn(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   m_pDoc->Escape(2, Bytes{1}.data(), 1);
   RunQueue();
   EXPECT_EQ(Texts().back(), "IFD -> PC : SLOT CHANGE");

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "document/board_doc_private.h"
 #include "protocol_run_fixture.h"
 #include "verta_protocol.h"
 
@@ -32,12 +33,12 @@ TEST_F(GenericRun, AnswersToResetReachTheirSlotOutsideLoopModeAndARemovalClearsI
   EXPECT_FALSE(Slots().HasAtr(3));
   EXPECT_EQ(m_Prompts.m_Beeps, std::vector<UINT>{0});
 
-  m_pDoc->SetLoopMode(TRUE);
-  m_pDoc->SetStepMode(TRUE);
-  m_pDoc->SetScriptLines({"20 03;", "10;"});
-  m_pDoc->OnScriptStep();
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetStepMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines({"20 03;", "10;"});
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep();
   RunQueue();
-  m_pDoc->OnScriptStep();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep();
   RunQueue();
   EXPECT_EQ(Texts().back(), "IFD -> PC : RESET CARD EXECUTED");
   EXPECT_FALSE(Slots().HasAtr(2));

@@ -2,6 +2,9 @@
 #include <string>
 #include <vector>
 
+#include <tavric/messages.h>
+
+#include "document/board_doc_private.h"
 #include "pcsc_protocol.h"
 #include "protocol_run_fixture.h"
 
@@ -20,7 +23,7 @@ TEST_F(PcscRun, NamesApdusByClassAndInstructionAndCardResultsByStatusWord) {
   Run({"FF 0A 00 00;", "00 A4 00 0C 02 3F 00;", "FF 10 00 00;", "00 A4 00 00 02 2F 01;", "00 B0 00 00 40;",
        "00 A4 00 0C 02 12 34;", "00 CA 00 00 00;", "00 84 00 00 08;", "00 E2 00 00;", "FF 11 00 00;"},
       SCRIPT_APDU);
-  EXPECT_EQ(m_pDoc->m_eScriptType, SCRIPT_RAWDATA);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_RAWDATA);
   EXPECT_EQ(Texts(), (std::vector<std::string>{
                          "PC -> IFD : READER : GET MASK",
                          "IFD -> PC : VENDOR COMMAND : MASK",
@@ -78,22 +81,31 @@ TEST_F(PcscRun, ReaderErrorsCarryTheirOwnText) {
 }
 
 TEST_F(PcscRun, AnswerToResetInLoopModeIsTracedButDoesNotReachTheSlot) {
-  m_pDoc->SetLoopMode(TRUE);
-  m_pDoc->SetScriptLines({"FF 10 00 00;"});
-  m_pDoc->SetStepMode(TRUE);
-  m_pDoc->OnScriptStep();
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines({"FF 10 00 00;"});
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetStepMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep();
   RunQueue();
   EXPECT_EQ(Texts().back(), "IFD -> PC : ATR");
   EXPECT_FALSE(Slots().HasAtr(0));
 }
 
 TEST_F(PcscRun, TheAnswerToAnEscapeCommandHasNoDecodedText) {
-  m_pDoc->SetEscapeAnswerExpected(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetEscapeAnswerExpected(TRUE);
   Run({"FF 10 00 00;", "FF 10 00 00;"});
   // The first answer clears the flag: only the second is decoded.
   EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : READER : POWER UP CARD",
                                                "PC -> IFD : READER : POWER UP CARD", "IFD -> PC : ATR"}));
-  EXPECT_FALSE(m_pDoc->IsEscapeAnswerExpected());
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).IsEscapeAnswerExpected());
+}
+
+TEST_F(PcscRun, AOneOffCommandGoesOutAsItsBytes) {
+  // Framed by the protocol into a buffer of exactly its size.
+  BYTE mask[] = {0xFF, 0x0A, 0x00, 0x00};
+  SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
+  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(mask), 4);
+  RunQueue();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : READER : GET MASK", "IFD -> PC : VENDOR COMMAND : MASK"}));
 }
 
 TEST_F(PcscRun, AGarbledCommandGetsTheReadersCommunicationError) {

@@ -16,16 +16,17 @@
 
 #include "contract/host.h"
 #include "decode/protocol_family.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_doc.h"
+#include "test_context.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
 class CTVRProtocolRunFixture : public ::testing::Test {
  protected:
   void TearDown() override {
-    CTVRHost::Instance().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }
@@ -33,27 +34,28 @@ class CTVRProtocolRunFixture : public ::testing::Test {
   // A connected document of the simulated reader with this protocol selected.
   void Open(CTVRProtocol& protocol) {
     RunQueue();
-    CTVRHost::Instance().SetActiveDocument(nullptr);
-    CTVRCardSlots& slots = CTVRHost::Instance().GetCardSlots();
+    m_Context.Host().SetActiveDocument(nullptr);
+    CTVRCardSlots& slots = m_Context.Host().GetCardSlots();
     for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.ClearAtr(slot);
     slots.SetMask(nullptr, 0, 0);
-    CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(protocol);
+    CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(protocol, m_Context.GetProgramFolder());
     m_pDoc = std::make_unique<CTVRSimDoc>();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetHostContext(&m_Context);
     m_pDoc->OnNewDocument();
-    m_pDoc->m_pProtocol = &protocol;
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
-    m_pDoc->OnReaderConnect();
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol;
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
-    m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
+    m_nFirstRecord = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
   }
 
   // Runs the script to its end (or until the run stops) in a script type.
   void Run(const std::vector<std::string>& script, EScriptType type = SCRIPT_COMMANDS) {
-    m_pDoc->SetScriptLines(script);
-    m_pDoc->m_eScriptType = type;
-    m_nFirstRecord = m_pDoc->GetTraceLog().GetCount();
-    m_pDoc->OnScriptStart();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines(script);
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
+    m_nFirstRecord = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
     RunQueue();
   }
 
@@ -79,9 +81,10 @@ class CTVRProtocolRunFixture : public ::testing::Test {
       frames.emplace_back(text.begin(), text.end());
     return frames;
   }
-  static CTVRCardSlots& Slots() { return CTVRHost::Instance().GetCardSlots(); }
+  CTVRCardSlots& Slots() { return m_Context.Host().GetCardSlots(); }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   std::unique_ptr<CTVRSimDoc> m_pDoc;
   std::size_t m_nFirstRecord = 0;
 };

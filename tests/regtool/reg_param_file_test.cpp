@@ -8,6 +8,7 @@
 
 #include "platform/user_prompts.h"
 #include "regtool/reg_param_file.h"
+#include "test_context.h"
 
 namespace {
 
@@ -27,75 +28,50 @@ std::string FirstIssue(const CRegParamFile& file) {
 using Strings = std::vector<std::string>;
 
 TEST(RegParamFile, ReadsEveryFieldOfAWellFormedFile) {
-  CTVRPromptRecorder prompts;
-  CRegParamFile file;
-  file.LoadText(Crlf({
-      "* a parameter file",
-      "[GENERAL]",
-      "NBROFREGISTERS = 3;",
-      "[END_GENERAL]",
-      "[REGISTERS]",
-      "  * comment",
-      "   ",
-      "CTRL, En, Mode 0, Mode1, b3, b4, b5, b6, Irq : 16, rw, 0A, -1, 2, .config(50, 10, 00), 5, 51 10 XX, 00;",
-      "STAT,s0,s1,s2,s3,s4,s5,s6,s7:3,r,00,-1,0,5003,5,-;",
-      "PAGE0,p0,p1,p2,p3,p4,p5,p6,p7:4,wr,00,7,0,5004,5,5104XX;",
-      "[END_REGISTERS]",
-      "[REGISTER_MAPPING]",
-      "Enable:16,1,0,0,2;",
-      "Mode:16,2,1,2,3;",
-      "[END_REGISTER_MAPPING]",
-      "[MAPPING1]",
-      "  0: Off (0)b;",
-      "1:On (1)b;",
-      "[END_MAPPING1]",
-      "[MAPPING7]",
-      "0:Slow  mode (00)b;ignored",
-      "*1:a comment",
-      "1:Fast (01)b;",
-      "2:Test (10)b;",
-      "[END_MAPPING7]",
-      "[SUB_REGISTERS]",
-      "Page0 : 3, 7, 2, 1, 03;",
-      "[END_SUB_REGISTERS]",
-  }));
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
+  CRegParamFile file(context);
+  file.LoadText(
+      "* a parameter file\r\n[GENERAL]\r\nNBROFREGISTERS = 3;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
+      "  * comment\r\n   \r\n"
+      "CTRL, En, Mode 0, Mode1, b3, b4, b5, b6, Irq : 16, rw, 0A, -1, 2, .config(50, 10, 00), 5, 51 10 XX, 00;\r\n"
+      "STAT,s0,s1,s2,s3,s4,s5,s6,s7:3,r,00,-1,0,5003,5,-;\r\n"
+      "PAGE0,p0,p1,p2,p3,p4,p5,p6,p7:4,wr,00,7,0,5004,5,5104XX;\r\n[END_REGISTERS]\r\n"
+      "[REGISTER_MAPPING]\r\nEnable:16,1,0,0,2;\r\nMode:16,2,1,2,3;\r\n[END_REGISTER_MAPPING]\r\n"
+      "[MAPPING1]\r\n  0: Off (0)b;\r\n1:On (1)b;\r\n[END_MAPPING1]\r\n[MAPPING7]\r\n"
+      "0:Slow  mode (00)b;ignored\r\n*1:a comment\r\n1:Fast (01)b;\r\n2:Test (10)b;\r\n[END_MAPPING7]\r\n"
+      "[SUB_REGISTERS]\r\nPage0 : 3, 7, 2, 1, 03;\r\n[END_SUB_REGISTERS]\r\n");
   EXPECT_EQ(FirstIssue(file), "");
   EXPECT_TRUE(prompts.m_Messages.empty());
   ASSERT_EQ(file.GetRegisterCount(), 3);
-  ASSERT_EQ(file.GetRegisters().size(), 3u);
   EXPECT_EQ(file.GetMappingSectionCount(), 2);
-
-  const RegisterDef& ctrl = file.GetRegisters()[0];
-  EXPECT_EQ(ctrl.name, "CTRL");
-  EXPECT_EQ(Strings(std::begin(ctrl.bitLabel), std::end(ctrl.bitLabel)),
-            (Strings{"En", "Mode0", "Mode1", "b3", "b4", "b5", "b6", "Irq"}));
-  EXPECT_EQ(ctrl.number, 16);
-  EXPECT_EQ(ctrl.access, RegAccess::ReadWrite);
-  EXPECT_EQ(ctrl.initialValue, "0A");
-  EXPECT_EQ(ctrl.parentNumber, -1);
-  EXPECT_EQ(ctrl.readCommand, ".config(50,10,00)");  // its commas belong to it
-  EXPECT_EQ(ctrl.answerIndex, 5);
-  EXPECT_EQ(ctrl.writeCommand, "5110XX,00");  // the rest up to ';'
-  ASSERT_EQ(ctrl.mappingCount, 2);
-  ASSERT_EQ(ctrl.mappings.size(), 2u);
-  EXPECT_EQ(ctrl.mappings[0].name, "Enable");
-  EXPECT_EQ(ctrl.mappings[0].values, (Strings{"0: Off (0)b", "1:On (1)b"}));
-  const BitFieldMapping& mode = ctrl.mappings[1];
-  EXPECT_EQ(std::vector<int>({mode.section, mode.lowBit, mode.highBit, mode.valueCount}),
-            std::vector<int>({2, 1, 2, 3}));
-  // The table marked 7 is the second to appear: it is table 2.
-  EXPECT_EQ(mode.values, (Strings{"0:Slow  mode (00)b", "1:Fast (01)b", "2:Test (10)b"}));
-
-  const RegisterDef& stat = file.GetRegisters()[1];
-  EXPECT_EQ(stat.access, RegAccess::ReadOnly);
-  EXPECT_EQ(stat.readCommand, "5003");  // without .config( it ends at the comma
-  EXPECT_EQ(stat.mappingCount, 0);
-  EXPECT_TRUE(stat.mappings.empty());
-
-  const RegisterDef& page = file.GetRegisters()[2];
-  EXPECT_EQ(page.access, RegAccess::ReadWrite);  // "wr" is read as "rw"
-  EXPECT_EQ(std::vector<int>({page.parentNumber, page.subHighBit, page.subLowBit, page.subValue}),
-            std::vector<int>({7, 2, 1, 3}));
+  // name, bit labels 0-7, number, access (0 r, 1 w, 2 rw), initial value,
+  // parent, read command, answer index, write command, sub-register bits and
+  // value, then each bit field: name, table, bits, values.
+  std::vector<std::string> shown;
+  for (const RegisterDef& r : file.GetRegisters()) {
+    std::string text = r.name + " [";
+    for (const std::string& label : r.bitLabel) text += label + " ";
+    text += "] " + std::to_string(r.number) + " " + std::to_string(int(r.access)) + " " + r.initialValue + " " +
+            std::to_string(r.parentNumber) + " " + r.readCommand + " " + std::to_string(r.answerIndex) + " " +
+            r.writeCommand + " " + std::to_string(r.subHighBit) + "-" + std::to_string(r.subLowBit) + "=" +
+            std::to_string(r.subValue) + " " + std::to_string(r.mappingCount);
+    for (const BitFieldMapping& m : r.mappings) {
+      text += " {" + m.name + " " + std::to_string(m.section) + " " + std::to_string(m.lowBit) + "-" +
+              std::to_string(m.highBit) + " " + std::to_string(m.valueCount);
+      for (const std::string& value : m.values) text += " |" + value;
+      text += "}";
+    }
+    shown.push_back(text);
+  }
+  // The commas of a .config( read command belong to it, the write command is
+  // the rest up to ';', "wr" is read as "rw"; the table marked 7 is the second
+  // to appear: it is table 2.
+  EXPECT_EQ(shown, (Strings{"CTRL [En Mode0 Mode1 b3 b4 b5 b6 Irq ] 16 2 0A -1 .config(50,10,00) 5 5110XX,00 0-0=0 2"
+                            " {Enable 1 0-0 2 |0: Off (0)b |1:On (1)b} {Mode 2 1-2 3 |0:Slow  mode (00)b |1:Fast (01)b"
+                            " |2:Test (10)b}",
+                            "STAT [s0 s1 s2 s3 s4 s5 s6 s7 ] 3 0 00 -1 5003 5 - 0-0=0 0",
+                            "PAGE0 [p0 p1 p2 p3 p4 p5 p6 p7 ] 4 2 00 7 5004 5 5104XX 2-1=3 0"}));
 }
 
 // A small file around the lines each case puts in its sections.
@@ -212,8 +188,9 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
   };
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.what);
-    CTVRPromptRecorder prompts;
-    CRegParamFile file;
+    CTVRTestContext context;
+    CTVRPromptRecorder prompts{context};
+    CRegParamFile file(context);
     file.LoadText(c.text);
     c.check(file);
     EXPECT_EQ(FirstIssue(file), c.firstIssue);
@@ -222,8 +199,9 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
 }
 
 TEST(RegParamFile, ASubRegisterWithAnotherParentIsReportedAndStored) {
-  CTVRPromptRecorder prompts;
-  CRegParamFile file;
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
+  CRegParamFile file(context);
   file.LoadText(File({"NBROFREGISTERS=2;"}, {Reg("P", 4), Reg("S", 5, "rw", 0, 4)}, {},
                      {"[SUB_REGISTERS]", "S:2,3,7,6,02;", "[END_SUB_REGISTERS]"}));
   EXPECT_EQ(
@@ -256,9 +234,10 @@ TEST(RegParamFile, ReadsTheIndex) {
        {"/run/b.par"},
        "2: an entry is written Label:Path; and this line is not: it is ignored"},
   };
+  CTVRTestContext context;
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.what);
-    CRegParamFile file;
+    CRegParamFile file(context);
     file.LoadListText(c.text, "/run");
     EXPECT_EQ(file.GetLabels(), c.labels);
     EXPECT_EQ(file.GetPaths(), c.paths);
@@ -267,8 +246,9 @@ TEST(RegParamFile, ReadsTheIndex) {
 }
 
 TEST(RegParamFile, AFileThatCannotBeOpenedLeavesTheModelAsItWas) {
-  CTVRPromptRecorder prompts;
-  CRegParamFile file;
+  CTVRTestContext context;
+  CTVRPromptRecorder prompts{context};
+  CRegParamFile file(context);
   file.LoadText(File({"NBROFREGISTERS=1;"}, {Reg("A", 1)}));
   file.LoadListText(Crlf({"[GENERAL]", "A:a.par;"}), "/run");
   EXPECT_EQ(file.Load("/nonexistent/x.par"), 0);
@@ -279,13 +259,14 @@ TEST(RegParamFile, AFileThatCannotBeOpenedLeavesTheModelAsItWas) {
 }
 
 TEST(RegParamFile, TheShippedFilesReadWithoutAnIssue) {
-  CRegParamFile file;
+  CTVRTestContext context;
+  CRegParamFile file(context);
   ASSERT_EQ(file.LoadList(TAVRIC_SOURCE_DATA_DIR), 1);
   ASSERT_EQ(file.GetLabels(), (Strings{"SimulatedReader", "SimulatedReaderCommands"}));
   EXPECT_EQ(FirstIssue(file), "");
   for (const std::string& path : file.GetPaths()) {
     SCOPED_TRACE(path);
-    CRegParamFile par;
+    CRegParamFile par(context);
     ASSERT_EQ(par.Load(path), 1);
     EXPECT_EQ(FirstIssue(par), "");
     EXPECT_GT(par.GetRegisterCount(), 0);

@@ -11,6 +11,7 @@
 #include <tavric/messages.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "regtool/register_tool.h"
 #include "temp_folder.h"
 
@@ -29,8 +30,8 @@ class RegisterTool : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    m_pDoc->m_eScriptType = SCRIPT_RAWDATA;
-    m_pDoc->SetLastRegSetting("Test");
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_RAWDATA;
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetLastRegSetting("Test");
     QDir().mkpath(QString::fromStdString(m_Folder.PathOf("RegPar")));
     m_Folder.Write("RegPar/List.par", Crlf({"[GENERAL]", "Other:RegPar/none.par;", "Test:RegPar/test.par;"}));
   }
@@ -76,7 +77,7 @@ class RegisterTool : public CTVRDocFixture {
 
 TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
   Open({Reg("CTRL", 1, "rw", "A5", "0101", "0201XX", 1), Reg("STAT", 2, "r", "1g", "0102", "-")});
-  EXPECT_EQ(m_pDoc->GetRegisterDialog(), m_pTool.get());
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetRegisterDialog(), m_pTool.get());
   ASSERT_EQ(m_pTool->GetRowCount(), 2);
   EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, "A5");
   EXPECT_EQ(Bits(0), "10100101");
@@ -87,11 +88,11 @@ TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
   EXPECT_EQ(m_pTool->GetSequenceText(), "&Read the first register");
 
   m_pTool->SelectParamFile(0);  // a file that is not there: the rows stay
-  EXPECT_EQ(m_pDoc->GetLastRegSetting(), "Other");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLastRegSetting(), "Other");
   EXPECT_EQ(m_pTool->GetRowCount(), 2);
   EXPECT_EQ(m_Prompts.m_Messages, Strings{"No such file or directory"});
   m_pTool.reset();
-  EXPECT_EQ(m_pDoc->GetRegisterDialog(), nullptr);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetRegisterDialog(), nullptr);
 }
 
 TEST_F(RegisterTool, TheHexFieldKeepsTwoUpperCaseDigits) {

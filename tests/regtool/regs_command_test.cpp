@@ -2,12 +2,12 @@
 // error and a file that cannot be read.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "cli/regs_command.h"
+#include "memory_file.h"
 #include "temp_folder.h"
+#include "test_context.h"
 
 namespace {
 
@@ -18,19 +18,10 @@ struct COutput {
 };
 
 COutput RunRegs(const std::string& path) {
-  char* outText = nullptr;
-  char* errText = nullptr;
-  std::size_t outSize = 0;
-  std::size_t errSize = 0;
-  std::FILE* out = open_memstream(&outText, &outSize);
-  std::FILE* err = open_memstream(&errText, &errSize);
-  const int status = CTVRRegsCommand::Run(path, out, err);
-  std::fclose(out);
-  std::fclose(err);
-  COutput result{status, std::string(outText, outSize), std::string(errText, errSize)};
-  std::free(outText);
-  std::free(errText);
-  return result;
+  CTVRTestContext context;
+  tvr_test::CMemoryFile out, err;
+  const int status = CTVRRegsCommand::Run(context, path, out.Get(), err.Get());
+  return {status, out.Close(), err.Close()};
 }
 
 TEST(RegsCommand, PrintsTheModelOrTheFirstError) {
@@ -72,6 +63,26 @@ TEST(RegsCommand, PrintsTheModelOrTheFirstError) {
   EXPECT_EQ(error.out, "");
   EXPECT_EQ(error.err,
             bad + ":5: register line: the access 'x' is not r, w, rw or wr followed by ','; the rest is not read\n");
+
+  // What the files' own rules ignore is read as the register tool reads it,
+  // each with a note: 257 registers held in 8 bits are one, the second
+  // register line is one too many, a sub-register whose parent does not match
+  // is kept.
+  const std::string ignored =
+      folder.Write("ignored.par",
+                   "[GENERAL]\r\nNBROFREGISTERS=257;\r\n[END_GENERAL]\r\n[REGISTERS]\r\n"
+                   "CTRL,b0,b1,b2,b3,b4,b5,b6,b7:5,rw,00,9,0,.read(05),4,.write(05 XX);\r\n"
+                   "EXTRA,b0,b1,b2,b3,b4,b5,b6,b7:6,r,00,5,0,.read(06),4,.write(06 XX);\r\n"
+                   "[END_REGISTERS]\r\n[SUB_REGISTERS]\r\nSUB:1,7,2,0,01;\r\n[END_SUB_REGISTERS]\r\n");
+  const COutput noted = RunRegs(ignored);
+  EXPECT_EQ(noted.status, 0);
+  EXPECT_EQ(noted.err, ignored + ":2: note: NBROFREGISTERS=257 is kept in 8 bits: 1 registers\n" + ignored +
+                           ":6: note: more register lines than NBROFREGISTERS=1: the line is ignored\n" + ignored +
+                           ":9: note: Syntax error for the parent reg number mentionned in the [SUB_REGISTER] part\n"
+                           " in the '*.par' file\n");
+  EXPECT_EQ(noted.out.substr(0, ignored.size() + 31), ignored + ": 1 registers, 0 value tables\n\n");
+  EXPECT_NE(noted.out.find("\n5 CTRL: read-write, initial 00\n"), std::string::npos) << noted.out;
+  EXPECT_EQ(noted.out.find("EXTRA"), std::string::npos) << noted.out;
 
   const COutput missing = RunRegs(folder.PathOf("none.par"));
   EXPECT_EQ(missing.status, 2);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -144,18 +145,38 @@ TEST_F(SerialLinkTest, TheStatementEndsOnceWhenTheLineFallsSilentAfterTheAnswer)
   EXPECT_EQ(m_Recorder.m_Events.size(), 2u);
 }
 
-TEST_F(SerialLinkTest, TheFarEndGoneIsOneDisconnection) {
+TEST_F(SerialLinkTest, TheFarEndGoneIsOneDisconnectionAfterWhatWasCutBeforeIt) {
+  // A silence longer than the test: only the device going ends the partial frame.
+  m_Link.Close();
+  m_Line.m_uByteTimeoutMs = 60000;
+  std::string error;
+  ASSERT_TRUE(m_Link.Open(m_Line, &CTVRVertaFrame::GetGeometry(), m_Recorder.GetSafeHwnd(), error)) << error;
+  const int near = ::open(m_Line.m_strPort.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(near, 0);
+  // A whole frame and the start of the next in one write: once the first is
+  // posted, the line's input queue empties only into the link.
+  WriteToLink({0x60, 0x00, 0x01, 0x12, 0x73, 0x60, 0x00, 0x05, 0x12});
+  EXPECT_EQ(WaitForEvents(1), std::vector<std::string>{"answer 60 00 01 12 73"});
+  EXPECT_TRUE(CTVRDispatcher::Instance().RunUntil(
+      [&] {
+        int queued = -1;
+        return ::ioctl(near, FIONREAD, &queued) == 0 && queued == 0;
+      },
+      std::chrono::seconds(10)));
   ::close(m_nMaster);
   m_nMaster = -1;
-  const std::vector<std::string> expected = {"comment Serial: " + m_Line.m_strPort + ": reading the line failed\r\n",
-                                             "gone"};
-  EXPECT_EQ(WaitForEvents(2), expected);
+  const std::vector<std::string> expected = {
+      "answer 60 00 01 12 73",
+      "comment Serial: a truncated Verta frame was dropped (the line fell silent after 4 bytes): 60 00 05 12\r\n",
+      "error", "comment Serial: " + m_Line.m_strPort + ": reading the line failed\r\n", "gone"};
+  EXPECT_EQ(WaitForEvents(5), expected);
+  ::close(near);
   EXPECT_TRUE(m_Link.IsGone());
   CTVRSerialLink::CFrame frame;
   frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
   m_Link.Write(frame);
   CTVRDispatcher::Instance().RunUntil([] { return false; }, std::chrono::milliseconds(150));
-  EXPECT_EQ(m_Recorder.m_Events.size(), 2u);
+  EXPECT_EQ(m_Recorder.m_Events.size(), 5u);
 }
 
 TEST(SerialLinkOpen, APortThatIsNotThereGivesTheSystemsReason) {

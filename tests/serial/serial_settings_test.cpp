@@ -77,19 +77,10 @@ TEST_F(SerialSettingsTest, TheRunsOptionsWinOverTheStoredValues) {
 TEST_F(SerialSettingsTest, AnUnusableValueIsNamedWithWhatItMayBe) {
   struct CRow {
     CTVRSerialSettings::ESetting m_eSetting;
-    const char* m_pszValue;
-    const char* m_pszMessage;
+    std::string m_strValue;
+    std::string m_strMessage;
   };
-  const CRow rows[] = {
-      {CTVRSerialSettings::SET_SPEED, "fast",
-       "Serial: the speed \"fast\" is not valid (a whole number from 1 to 4000000)"},
-      {CTVRSerialSettings::SET_SPEED, "0", "Serial: the speed \"0\" is not valid (a whole number from 1 to 4000000)"},
-      {CTVRSerialSettings::SET_SPEED, "-9600",
-       "Serial: the speed \"-9600\" is not valid (a whole number from 1 to 4000000)"},
-      {CTVRSerialSettings::SET_SPEED, "99999999999999999999",
-       "Serial: the speed \"99999999999999999999\" is not valid (a whole number from 1 to 4000000)"},
-      {CTVRSerialSettings::SET_SPEED, "9600 ",
-       "Serial: the speed \"9600 \" is not valid (a whole number from 1 to 4000000)"},
+  std::vector<CRow> rows = {
       {CTVRSerialSettings::SET_PARITY, "mark", "Serial: the parity \"mark\" is not valid (none, even or odd)"},
       {CTVRSerialSettings::SET_PARITY, "Even", "Serial: the parity \"Even\" is not valid (none, even or odd)"},
       {CTVRSerialSettings::SET_FLOW, "rts", "Serial: the flow \"rts\" is not valid (none, hardware or software)"},
@@ -97,13 +88,17 @@ TEST_F(SerialSettingsTest, AnUnusableValueIsNamedWithWhatItMayBe) {
        "Serial: the byte-timeout \"10001\" is not valid (a whole number from 1 to 10000)"},
       {CTVRSerialSettings::SET_PORT, "", "Serial: the port \"\" is not valid (a path)"},
   };
+  for (const char* speed : {"fast", "0", "-9600", "99999999999999999999", "9600 "})
+    rows.push_back(
+        {CTVRSerialSettings::SET_SPEED, speed,
+         std::string("Serial: the speed \"") + speed + "\" is not valid (a whole number from 1 to 4000000)"});
   for (const CRow& row : rows) {
     CTVRSerialSettings settings;
-    settings.Set(row.m_eSetting, row.m_pszValue);
+    settings.Set(row.m_eSetting, row.m_strValue);
     CTVRSerialSettings::CLine line;
     std::string error;
-    EXPECT_FALSE(settings.Resolve(line, error)) << row.m_pszValue;
-    EXPECT_EQ(error, row.m_pszMessage);
+    EXPECT_FALSE(settings.Resolve(line, error)) << row.m_strValue;
+    EXPECT_EQ(error, row.m_strMessage);
   }
 }
 

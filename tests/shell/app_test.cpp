@@ -13,8 +13,11 @@
 
 #include <tavric/registry.h>
 
+#include "document/board_doc_private.h"
 #include "document/line_store.h"
+#include "document/window_placement.h"
 #include "document/workspace.h"
+#include "menu_texts.h"
 #include "platform/recent_file_list.h"
 #include "shell/app.h"
 #include "shell/recent_file_menu.h"
@@ -38,21 +41,21 @@ class AppTest : public CTVRShellFixture {
     // A settings file of this test's own: what one start leaves, the next finds.
     m_OldSettings = qgetenv("TAVRIC_SETTINGS");
     qputenv("TAVRIC_SETTINGS", QByteArray::fromStdString(m_Folder.PathOf("Tavric.ini")));
-    CTVRRecentFileList::Instance().Clear();
+    m_Context.RecentFiles().Clear();
     RegisterDocStrings(6101, {"Alpha", "Alpha"});
     RegisterDocStrings(6102, {"Beta", "Beta"});
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(6101, TVR_RUNTIME_CLASS(CShBoardA)));
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(6102, TVR_RUNTIME_CLASS(CShBoardB)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(6101, TVR_RUNTIME_CLASS(CShBoardA)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(6102, TVR_RUNTIME_CLASS(CShBoardB)));
   }
   void TearDown() override {
     m_pApp.reset();
-    CTVRRecentFileList::Instance().Clear();
+    m_Context.RecentFiles().Clear();
     qputenv("TAVRIC_SETTINGS", m_OldSettings);
     CTVRShellFixture::TearDown();
   }
 
   CMainFrame& Start() {
-    m_pApp = std::make_unique<CTVRApp>();
+    m_pApp = std::make_unique<CTVRApp>(m_Context);
     m_pApp->m_bDiscoverPlugins = false;
     // The test answers the questions, not a person.
     m_pApp->m_bInstallPrompts = false;
@@ -76,7 +79,7 @@ class AppTest : public CTVRShellFixture {
     ADD_FAILURE() << "no window " << title.toStdString();
     return nullptr;
   }
-  static CTVRDocTemplate& Template(int index) { return *CTVRHost::Instance().GetTemplates()[index]; }
+  CTVRDocTemplate& Template(int index) { return *m_Context.Host().GetTemplates()[index]; }
 
   tvr_test::CTempFolder m_Folder;
   QByteArray m_OldSettings;
@@ -142,12 +145,10 @@ TEST_F(AppTest, AFrameIsRestoredOnlyFromAllFiveValues) {
       reg.Write("NbDoc", DWORD(1));
       CTVRRegistry doc(FALSE, FALSE);
       ASSERT_TRUE(doc.CreateKey(CTVRWorkspace::GetDocumentSection(Template(0), 0)));
-      // Normal show state, rectangle 30,40 - 530,420.
-      const int32_t fields[] = {44, 0, 1, -1, -1, -1, -1, 30, 40, 530, 420};
-      std::vector<tvr::BYTE> placement;
-      for (int32_t field : fields)
-        for (int i = 0; i < 4; ++i) placement.push_back(tvr::BYTE(uint32_t(field) >> (8 * i)));
-      doc.Write("Placement", placement.data(), tvr::UINT(placement.size()));
+      CTVRWindowPlacement placement;  // shown normally, 30,40 - 530,420
+      std::tie(placement.m_nLeft, placement.m_nTop, placement.m_nRight, placement.m_nBottom) =
+          std::tuple(30, 40, 530, 420);
+      doc.Write("Placement", placement.Encode().data(), 44);
       doc.Write("Row0.cur", 120);
       doc.Write("Row0.min", 50);
       doc.Write("Row1.cur", 150);
@@ -171,7 +172,7 @@ TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn
   QApplication::processEvents();
   CTVRChildFrame* pAlpha2 = FrameTitled(frame, "Alpha2 - [noname]");
   ASSERT_NE(pAlpha2, nullptr);
-  pAlpha2->GetDocument()->SetScriptLines({"01 02;", "03 04;"});
+  CTVRBoardDocPrivate::Of(*pAlpha2->GetDocument()).SetScriptLines({"01 02;", "03 04;"});
   pAlpha2->GetDocument()->SetModifiedFlag(FALSE);
   const QRect alpha2 = pAlpha2->geometry();
   frame.GetMdiArea()->setActiveSubWindow(pAlpha2);
@@ -184,8 +185,8 @@ TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn
   EXPECT_EQ(Titles(frame), (QStringList{"Beta1 - [noname]", "Alpha1 - [noname]", "Alpha2 - [noname]"}));
   CTVRChildFrame* pBack = FrameTitled(frame, "Alpha2 - [noname]");
   ASSERT_NE(pBack, nullptr);
-  EXPECT_EQ(pBack->GetDocument()->GetLineCount(), 1);
-  EXPECT_EQ(pBack->GetDocument()->GetCaption(), "Alpha2 - [noname]");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pBack->GetDocument()).GetLineCount(), 1);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pBack->GetDocument()).GetCaption(), "Alpha2 - [noname]");
   EXPECT_EQ(pBack->geometry(), alpha2);
   EXPECT_EQ(Template(0).GetDocuments().size(), 2u);
   EXPECT_EQ(Template(1).GetDocuments().size(), 1u);
@@ -239,7 +240,7 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
     frame.OnCommand(57601);
     CTVRChildFrame* pChild = frame.GetFrames()[0];
     if (c.edit) QTest::keyClicks(pChild->GetScriptPane(), QStringLiteral("FF "));
-    const std::string lines = pChild->GetDocument()->GetLine(0) + "\n";
+    const std::string lines = CTVRBoardDocPrivate::Of(*pChild->GetDocument()).GetLine(0) + "\n";
     m_Prompts.m_Questions.clear();
     m_Prompts.m_YesNoCancelAnswers = c.saveAnswers;
     m_Prompts.m_YesNoAnswers = c.closeAnswers;
@@ -256,7 +257,7 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
     }
     // A reader kept keeps its script as it was edited.
     if (c.stays) {
-      EXPECT_EQ(frame.GetActiveDocument()->GetLine(0) + "\n", lines) << what;
+      EXPECT_EQ(CTVRBoardDocPrivate::Of(*frame.GetActiveDocument()).GetLine(0) + "\n", lines) << what;
     }
     m_pApp.reset();
     if (c.door != MAIN_WINDOW || c.stays) continue;
@@ -267,52 +268,22 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
   }
 }
 
-// Save As names a script that already has a name; the caption follows.
-TEST_F(AppTest, ANewReaderIsNonameUntilSavedAsAndSaveAsRenamesANamedScript) {
-  CMainFrame& frame = Start();
-  frame.OnCommand(33768);
-  CTVRChildFrame* pChild = frame.GetFrames()[0];
-  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [noname]"));
-  QAction* pSaveAs = frame.GetAction(57604);
-  EXPECT_EQ(pSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-  EXPECT_TRUE(frame.menuBar()->actions()[0]->menu()->actions().contains(pSaveAs));
-  QTest::keyClicks(pChild->GetScriptPane(), QStringLiteral("01"));
-  const std::string first = m_Folder.PathOf("first.cmd");
-  const std::string second = m_Folder.PathOf("second.cmd");
-  m_Prompts.m_FileAnswers = {first};
-  frame.OnCommand(57603);  // Save of a new script asks for a name
-  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [first.cmd]"));
-  m_Prompts.m_FileAnswers = {second};
-  frame.UpdateCommandStates();
-  ASSERT_TRUE(pSaveAs->isEnabled());
-  pSaveAs->trigger();
-  EXPECT_EQ(std::make_tuple(m_Folder.Read(first), m_Folder.Read(second)), std::make_tuple("01\n", "01\n"));
-  EXPECT_EQ(pChild->windowTitle(), QStringLiteral("Alpha1 - [second.cmd]"));
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
-}
-
 class RecentFiles : public AppTest {
  protected:
   CTVRRecentFileMenu* FileMenuList(CMainFrame& frame) {
-    for (QAction* pAction : frame.menuBar()->actions())
-      if (pAction->text() == QStringLiteral("&File")) return pAction->menu()->findChild<CTVRRecentFileMenu*>();
-    return nullptr;
+    return tvr_test::MenuTitled(frame.menuBar(), QStringLiteral("&File"))->findChild<CTVRRecentFileMenu*>();
   }
-  static QStringList Entries(CTVRRecentFileMenu* pList) {
-    QStringList entries;
-    for (QAction* pAction : pList->GetEntries())
-      entries << pAction->text() + (pAction->isEnabled() ? QString() : QStringLiteral(" (off)"));
-    return entries;
-  }
-  static std::vector<std::string> Paths() {
+  static QStringList Entries(CTVRRecentFileMenu* pList) { return tvr_test::ActionTexts(pList->GetEntries(), true); }
+  std::vector<std::string> Paths() {
     std::vector<std::string> paths;
-    for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)
-      paths.push_back(CTVRRecentFileList::Instance().GetPath(i));
+    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
     return paths;
   }
 };
 
-TEST_F(RecentFiles, TheListShowsInTheFileMenuEnabledOnlyWithAReader) {
+// The list shows in the File menu, enabled only with a reader; an entry opens
+// into the active reader after the save question; the list is kept.
+TEST_F(RecentFiles, TheListShowsInTheFileMenuAndAnEntryOpensIntoTheActiveReader) {
   CMainFrame& frame = Start();
   CTVRRecentFileMenu* pList = FileMenuList(frame);
   ASSERT_NE(pList, nullptr);
@@ -327,57 +298,46 @@ TEST_F(RecentFiles, TheListShowsInTheFileMenuEnabledOnlyWithAReader) {
 
   const std::string a = m_Folder.Write("a.cmd", "01 01;\n");
   const std::string b = m_Folder.Write("b.cmd", "02 02;\n02 03;\n");
-  CTVRRecentFileList::Instance().Add(a);
-  CTVRRecentFileList::Instance().Add(b);
+  m_Context.RecentFiles().Add(a);
+  m_Context.RecentFiles().Add(b);
   pList->Update();
   EXPECT_EQ(Entries(pList), (QStringList{"&1 b.cmd (off)", "&2 a.cmd (off)"}));
   EXPECT_FALSE(pPlaceholder->isVisible());
   frame.OnCommand(33768);
   pList->Update();
   EXPECT_EQ(Entries(pList), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
-  // The list is kept with the workspace.
-  Exit();
-  CTVRRecentFileList::Instance().Clear();
-  CMainFrame& again = Start();
-  FileMenuList(again)->Update();
-  EXPECT_EQ(Entries(FileMenuList(again)), (QStringList{"&1 b.cmd", "&2 a.cmd"}));
-}
 
-TEST_F(RecentFiles, AnEntryOpensIntoTheActiveReaderAfterTheSaveQuestion) {
-  CMainFrame& frame = Start();
-  const std::string a = m_Folder.Write("a.cmd", "01 01;\n");
-  const std::string b = m_Folder.Write("b.cmd", "02 02;\n02 03;\n");
-  CTVRRecentFileList::Instance().Add(a);
-  CTVRRecentFileList::Instance().Add(b);
-  frame.OnCommand(33768);
   CTVRBoardDoc* pDoc = frame.GetActiveDocument();
   ASSERT_NE(pDoc, nullptr);
-  pDoc->SetScriptLines({"09 09;"});
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines({"09 09;"});
   pDoc->SetModifiedFlag(TRUE);
-  CTVRRecentFileMenu* pList = FileMenuList(frame);
-  pList->Update();
-
   // Cancel keeps everything as it was.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"09 09;"});
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineStore().GetLines(), std::vector<std::string>{"09 09;"});
   EXPECT_EQ(Paths(), (std::vector<std::string>{b, a}));
-  ASSERT_EQ(m_Prompts.m_Questions.size(), 1u);
-
+  EXPECT_EQ(m_Prompts.m_Questions, std::vector<std::string>{"Save changes to noname?"});
   // No drops the changes: the script comes into this reader, no new one is made.
   m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
   EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
   EXPECT_EQ(frame.GetFrames().size(), 1u);
   EXPECT_EQ(frame.GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1 - [a.cmd]"));
-
-  // A file gone since drops off the list; the reader keeps its script.
+  // A file gone since is said so and drops off the list; the reader keeps its script.
   std::remove(b.c_str());
   pList->Update();
   pList->GetEntries()[1]->trigger();
-  EXPECT_EQ(pDoc->GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
   EXPECT_EQ(Paths(), std::vector<std::string>{a});
+
+  // The list is kept with the workspace.
+  Exit();
+  m_Context.RecentFiles().Clear();
+  CMainFrame& again = Start();
+  FileMenuList(again)->Update();
+  EXPECT_EQ(Entries(FileMenuList(again)), QStringList{"&1 a.cmd"});
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include <tavric/protocol.h>
 
+#include "document/board_doc_private.h"
+#include "menu_texts.h"
 #include "shell/board_menu.h"
 #include "shell_fixture.h"
 #include "test_protocol.h"
@@ -24,26 +26,14 @@ QStringList VisibleTitles(QMenuBar* pBar) {
   return titles;
 }
 
-// "text" per item, "-" for a separator, with " (off)" when disabled and " (on)" when checked.
 QStringList Items(QMenu* pMenu) {
-  QStringList items;
-  for (QAction* pAction : pMenu->actions()) {
-    if (pAction->isSeparator()) {
-      items << QStringLiteral("-");
-      continue;
-    }
-    QString text = pAction->text();
-    if (!pAction->isEnabled()) text += QStringLiteral(" (off)");
-    if (pAction->isCheckable() && pAction->isChecked()) text += QStringLiteral(" (on)");
-    items << text;
-  }
-  return items;
+  return tvr_test::ActionTexts(pMenu->actions(), true);
 }
 
 class BoardMenuTest : public CTVRShellFixture {
  protected:
   void SetUp() override {
-    m_nProtocolsBefore = CTVRHost::Instance().GetProtocols().size();
+    m_nProtocolsBefore = m_Context.Host().GetProtocols().size();
     RegisterMenu(6001,
                  {{0, "&Reader", {{ID_READER_CONNECT, "&Connect", {}}, {ID_READER_DISCONNECT, "&Disconnect", {}}}},
                   {0,
@@ -58,11 +48,11 @@ class BoardMenuTest : public CTVRShellFixture {
     AddBoardType(6001, "Alpha");
     auto* pProtocol = new CTVRTestProtocol;
     pProtocol->SetName("Bench");
-    CTVRHost::Instance().AddProtocol(pProtocol);
+    m_Context.Host().AddProtocol(pProtocol);
   }
   void TearDown() override {
     m_pFrame.reset();
-    CTVRHost& host = CTVRHost::Instance();
+    CTVRHost& host = m_Context.Host();
     host.RollBackRegistrations(host.GetTemplates().size(), m_nProtocolsBefore, host.GetCrypto());
     CTVRShellFixture::TearDown();
   }
@@ -166,7 +156,7 @@ TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
   auto* pDoc = NewReader();
   ASSERT_NE(pDoc, nullptr);
   pDoc->SetResponder(CTVRTestBoard::EchoResponder());
-  pDoc->SetScriptLines({"01 01;", "01 02;", "01 03;"});
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines({"01 01;", "01 02;", "01 03;"});
   QMenu* pReader = BoardMenu("&Reader");
   QMenu* pScript = BoardMenu("&Script");
   ASSERT_TRUE(pReader != nullptr && pScript != nullptr);
@@ -195,7 +185,7 @@ TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
   // Loop from the Script toolbar's button, checked in the menu too.
   QToolBar* pBar = Frame().GetToolBar(32818);
   QTest::mouseClick(pBar->widgetForAction(Frame().GetAction(ID_SCRIPT_LOOP)), Qt::LeftButton);
-  EXPECT_TRUE(pDoc->IsLoopMode());
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*pDoc).IsLoopMode());
   Frame().GetBoardMenu()->UpdateMenu(pScript);
   EXPECT_TRUE(Items(pScript).contains(QStringLiteral("&Loop (on)")));
 

@@ -12,7 +12,9 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "document/board_doc_private.h"
 #include "document/board_settings_dlg.h"
+#include "menu_texts.h"
 #include "shell/board_settings_box.h"
 #include "shell_fixture.h"
 
@@ -47,76 +49,56 @@ QPushButton* Button(CTVRBoardSettingsBox& box, QDialogButtonBox::StandardButton 
   return box.findChild<QDialogButtonBox*>()->button(which);
 }
 
-TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionWithTheChoiceListFilled) {
-  CTVRTestBoard doc;
-  doc.m_Settings = SerialSettings();
-  CTVRBoardSettingsDlg logic(doc);
-  logic.Open();
-  CTVRBoardSettingsBox box(logic);
-  EXPECT_EQ(box.windowTitle(), QStringLiteral("Settings of ") + QString::fromStdString(doc.GetTitle()));
-  ASSERT_EQ(box.GetFields().size(), 3u);
-  auto* pPort = qobject_cast<QComboBox*>(box.GetFields()[0]);
-  auto* pSpeed = qobject_cast<QSpinBox*>(box.GetFields()[1]);
-  auto* pNote = qobject_cast<QLineEdit*>(box.GetFields()[2]);
-  ASSERT_TRUE(pPort && pSpeed && pNote);
-  ASSERT_EQ(pPort->count(), 3);
-  EXPECT_EQ(pPort->itemText(0), QStringLiteral("/dev/ttyUSB0"));
-  EXPECT_EQ(pPort->itemText(2), QStringLiteral("/dev/ttyACM0"));
-  EXPECT_EQ(pPort->currentText(), QStringLiteral("/dev/ttyS0"));
-  EXPECT_EQ(pSpeed->value(), 9600);
-  EXPECT_EQ(pSpeed->minimum(), 50);
-  EXPECT_EQ(pSpeed->maximum(), 4000000);
-  EXPECT_EQ(pNote->text(), QStringLiteral("bench 2"));
-  EXPECT_EQ(pPort->objectName(), QStringLiteral("Port"));
-  bool hintShown = false;
-  for (QLabel* pLabel : box.findChildren<QLabel*>())
-    hintShown = hintShown || pLabel->text() == QStringLiteral("Used at the next Connect.");
-  EXPECT_TRUE(hintShown);
-}
+// Each door out of the window: OK hands the values to the board, a value the
+// board refuses keeps the window open with the reason, Cancel takes nothing.
+TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionAndOnlyOkStoresWhatTheBoardTakes) {
+  enum EDoor { OK, REFUSED, CANCEL };
+  for (EDoor door : {OK, REFUSED, CANCEL}) {
+    SCOPED_TRACE(door);
+    CTVRTestBoard doc;
+    CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
+    doc.m_Settings = SerialSettings();
+    CTVRBoardSettingsDlg logic(doc);
+    logic.Open();
+    CTVRBoardSettingsBox box(logic);
+    box.show();
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Settings of ") + QString::fromStdString(doc.GetTitle()));
+    ASSERT_EQ(box.GetFields().size(), 3u);
+    auto* pPort = qobject_cast<QComboBox*>(box.GetFields()[0]);
+    auto* pSpeed = qobject_cast<QSpinBox*>(box.GetFields()[1]);
+    auto* pNote = qobject_cast<QLineEdit*>(box.GetFields()[2]);
+    ASSERT_TRUE(pPort && pSpeed && pNote);
+    QStringList ports;
+    for (int i = 0; i < pPort->count(); ++i) ports << pPort->itemText(i);
+    EXPECT_EQ(ports, (QStringList{"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyACM0"}));
+    EXPECT_EQ(pPort->currentText(), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(pPort->objectName(), QStringLiteral("Port"));
+    EXPECT_EQ(std::make_tuple(pSpeed->value(), pSpeed->minimum(), pSpeed->maximum()),
+              std::make_tuple(9600, 50, 4000000));
+    EXPECT_EQ(pNote->text(), QStringLiteral("bench 2"));
+    bool hintShown = false;
+    for (QLabel* pLabel : box.findChildren<QLabel*>())
+      hintShown = hintShown || pLabel->text() == QStringLiteral("Used at the next Connect.");
+    EXPECT_TRUE(hintShown);
 
-TEST_F(BoardSettingsBoxTest, OkStoresTheChosenValuesInTheBoard) {
-  CTVRTestBoard doc;
-  doc.m_Settings = SerialSettings();
-  CTVRBoardSettingsDlg logic(doc);
-  logic.Open();
-  CTVRBoardSettingsBox box(logic);
-  qobject_cast<QComboBox*>(box.GetFields()[0])->setCurrentIndex(2);
-  qobject_cast<QSpinBox*>(box.GetFields()[1])->setValue(115200);
-  Button(box, QDialogButtonBox::Ok)->click();
-  EXPECT_EQ(box.result(), QDialog::Accepted);
-  EXPECT_EQ(doc.m_SettingCalls, (std::vector<std::string>{"Port=/dev/ttyACM0", "Speed=115200"}));
-  EXPECT_EQ(doc.m_Settings[0].m_strValue, "/dev/ttyACM0");
-  EXPECT_EQ(doc.m_Settings[1].m_strValue, "115200");
-  EXPECT_EQ(doc.m_Settings[2].m_strValue, "bench 2");
-}
-
-TEST_F(BoardSettingsBoxTest, CancelLeavesTheStoredValues) {
-  CTVRTestBoard doc;
-  doc.m_Settings = SerialSettings();
-  CTVRBoardSettingsDlg logic(doc);
-  logic.Open();
-  CTVRBoardSettingsBox box(logic);
-  qobject_cast<QComboBox*>(box.GetFields()[0])->setCurrentIndex(0);
-  qobject_cast<QLineEdit*>(box.GetFields()[2])->setText(QStringLiteral("bench 3"));
-  Button(box, QDialogButtonBox::Cancel)->click();
-  EXPECT_EQ(box.result(), QDialog::Rejected);
-  EXPECT_TRUE(doc.m_SettingCalls.empty());
-  EXPECT_EQ(doc.m_Settings[0].m_strValue, "/dev/ttyS0");
-  EXPECT_EQ(doc.m_Settings[2].m_strValue, "bench 2");
-}
-
-TEST_F(BoardSettingsBoxTest, ARefusedValueKeepsTheWindowOpenWithTheReason) {
-  CTVRTestBoard doc;
-  doc.m_Settings = SerialSettings();
-  CTVRBoardSettingsDlg logic(doc);
-  logic.Open();
-  CTVRBoardSettingsBox box(logic);
-  box.show();
-  qobject_cast<QLineEdit*>(box.GetFields()[2])->setText(QStringLiteral("refused"));
-  Button(box, QDialogButtonBox::Ok)->click();
-  EXPECT_TRUE(box.isVisible());
-  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Note cannot be set to \"refused\"."});
-  box.reject();
+    pPort->setCurrentIndex(2);
+    pSpeed->setValue(115200);
+    if (door == REFUSED) pNote->setText(QStringLiteral("refused"));
+    Button(box, door == CANCEL ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(box.isVisible(), door == REFUSED);
+    if (door == REFUSED) {
+      EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Note cannot be set to \"refused\"."});
+      box.reject();
+      continue;
+    }
+    EXPECT_EQ(box.result(), door == OK ? QDialog::Accepted : QDialog::Rejected);
+    const bool stored = door == OK;
+    EXPECT_EQ(doc.m_SettingCalls,
+              stored ? (std::vector<std::string>{"Port=/dev/ttyACM0", "Speed=115200"}) : std::vector<std::string>{});
+    EXPECT_EQ(doc.m_Settings[0].m_strValue, stored ? "/dev/ttyACM0" : "/dev/ttyS0");
+    EXPECT_EQ(doc.m_Settings[1].m_strValue, stored ? "115200" : "9600");
+    EXPECT_EQ(doc.m_Settings[2].m_strValue, "bench 2");
+  }
 }
 
 TEST_F(BoardSettingsBoxTest, TheToolsMenusSettingsCommandOpensTheWindowForTheActiveReader) {
@@ -131,10 +113,7 @@ TEST_F(BoardSettingsBoxTest, TheToolsMenusSettingsCommandOpensTheWindowForTheAct
   QAction* pSettings = Frame().GetAction(ID_READER_SETTINGS);
   EXPECT_TRUE(pSettings->isEnabled());
   EXPECT_EQ(pSettings->text(), QStringLiteral("S&ettings..."));
-  bool inTools = false;
-  for (QAction* pMenu : Frame().menuBar()->actions())
-    if (pMenu->text() == QStringLiteral("&Tools")) inTools = pMenu->menu()->actions().contains(pSettings);
-  EXPECT_TRUE(inTools);
+  EXPECT_TRUE(tvr_test::MenuTitled(Frame().menuBar(), QStringLiteral("&Tools"))->actions().contains(pSettings));
 
   CTVRBoardSettingsBox::Install(&Frame());
   QString shownTitle;

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
+#include "document/board_doc_private.h"
+#include "menu_texts.h"
 #include "shell/options_dlg.h"
 #include "trace/trace_log.h"
 #include "view_fixture.h"
@@ -27,7 +29,7 @@ const std::string kIndent(12, ' ');
 
 class BoardView : public CTVRViewFixture {
  protected:
-  void Info(const std::string& text) { m_pDoc->NotifyMessage(text, TRACE_INFO); }
+  void Info(const std::string& text) { CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(text, TRACE_INFO); }
   std::string ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(none)";
@@ -38,12 +40,12 @@ class BoardView : public CTVRViewFixture {
 TEST_F(BoardView, EachRecordKindIsPaintedInItsColour) {
   const BYTE sent[] = {0x6F, 0x00, 0x01, 0xD4, 0xBA, 0x6F, 0x00, 0x01};
   const BYTE received[] = {0x60, 0x00, 0x01, 0xD4, 0xB5, 0x60, 0x00, 0x01};
-  m_pDoc->NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);          // line 0
-  m_pDoc->NotifyMessage(sent, 8, TRACE_SENT);                          // line 1
-  m_pDoc->NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);  // line 2
-  m_pDoc->NotifyMessage(received, 8, TRACE_RECEIVED);                  // line 3, empty line 4
-  m_pDoc->NotifyMessage("* a comment\r\n", TRACE_COMMENT);             // line 5
-  Info("Loop 1");                                                      // line 6
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);          // line 0
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(sent, 8, TRACE_SENT);                          // line 1
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);  // line 2
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(received, 8, TRACE_RECEIVED);                  // line 3, empty line 4
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("* a comment\r\n", TRACE_COMMENT);             // line 5
+  Info("Loop 1");                                                                               // line 6
   m_pTrace->FlushFrame();
   const QImage image = m_pTrace->viewport()->grab().toImage();
   const int h = m_pTrace->GetLineHeight();
@@ -71,8 +73,8 @@ TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrameAndAScrolledUpViewStays) {
   EXPECT_EQ(m_pTrace->GetFrameCount(), frames);
   // A loaded machine may run the frame's timer late; it still comes, once.
   EXPECT_TRUE(QTest::qWaitFor([&] { return m_pTrace->GetFrameCount() != frames; }, 2000));
-  QTest::qWait(3 * CTVRBoardView::FRAME_MS);
   EXPECT_EQ(m_pTrace->GetFrameCount(), frames + 1);
+  EXPECT_FALSE(m_pTrace->IsFramePending()) << "no second frame for the same records";
   QScrollBar* pBar = m_pTrace->verticalScrollBar();
   const std::size_t page = m_pTrace->GetVisibleLineCount();
   // Following the end: the last record and the empty line after it.
@@ -99,14 +101,15 @@ TEST_F(BoardView, ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway) {
   // The comment is wider than the pane: its scroll bar comes with the first loop.
   SetScript({"* a comment line wider than the trace pane, so that its horizontal scroll bar appears", ".info;",
              "01 02 03;", "01 04;"});
-  m_pDoc->SetLoopMode(TRUE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
   QScrollBar* pBar = m_pTrace->verticalScrollBar();
   // Runs the loop until `records` more have arrived, then stops it and waits
   // for the frame that shows the last record.
   auto loop = [&](std::size_t records) {
-    const std::size_t until = m_pDoc->GetTraceLog().GetCount() + records;
-    m_pDoc->OnScriptStart();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pDoc->GetTraceLog().GetCount() >= until; }, 20000));
+    const std::size_t until = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount() + records;
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount() >= until; }, 20000));
     m_pDoc->OnScriptStop();
     RunQueue();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !m_pTrace->IsFramePending(); }, 2000));
@@ -135,8 +138,8 @@ TEST_F(BoardView, ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway) {
   EXPECT_EQ(lastShown(), m_pTrace->GetLineCount() - 1);
 }
 
-TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClear) {
-  m_pDoc->SetScriptPath((m_Dir.path() + "/long.cmd").toStdString());
+TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClearSaveAsWhereChosen) {
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath((m_Dir.path() + "/long.cmd").toStdString());
   // Tools > Options sets the limit of every open pane, and keeps it.
   CTVROptionsDlg options;
   options.GetRecordLimit()->setValue(1000);
@@ -147,7 +150,7 @@ TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClear) {
   m_pTrace->SetRecordLimit(1000);
 
   Info("before the clear");
-  m_pDoc->OnEditClearAll();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
   std::string all;
   auto add = [&](int from, int to) {
     for (int i = from; i < to; ++i) {
@@ -165,48 +168,43 @@ TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClear) {
   EXPECT_NE(m_pTrace->GetLine(0), "record 0");
   add(1100, 3000);
   EXPECT_LE(m_pTrace->GetRecordCount(), 1000u);
-  EXPECT_LE(m_pDoc->GetTraceLog().GetCount(), 1000u);
+  EXPECT_LE(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), 1000u);
   EXPECT_EQ(m_pTrace->GetLine(m_pTrace->GetLineCount() - 2), "record 2999");
 
   m_pTrace->DoCommand(ID_LOGFILE_SAVE);
+  EXPECT_EQ(ReadFile(m_Dir.path() + "/long.log"), all);
+  // Save Log As offers the script's log name and writes the view text to the
+  // file chosen; cancelled, it writes nothing.
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
+  Info("shown");
+  m_Prompts.m_FileAnswers = {(m_Dir.path() + "/chosen.log").toStdString()};
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{(m_Dir.path() + "/long.log").toStdString()});
+  EXPECT_EQ(ReadFile(m_Dir.path() + "/chosen.log"), "shown\r\n");
+  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);  // cancelled
   EXPECT_EQ(ReadFile(m_Dir.path() + "/long.log"), all);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
 
 TEST_F(BoardView, TheDisplaySwitchChangesWhatFollowsAndAKeptTextReloads) {
   const BYTE bytes[] = {'O', 'K'};
-  m_pDoc->NotifyMessage(" Read", TRACE_COMMAND_NAME);
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Read", TRACE_COMMAND_NAME);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
   CTVRCmdUI ui(ID_HEX_TO_ASCII);
   m_pTrace->OnCmdMsg(ID_HEX_TO_ASCII, CN_UPDATE_COMMAND_UI, &ui, nullptr);  // routed to the document
   EXPECT_EQ(ui.m_nCheck, 1);
   m_pTrace->DoCommand(ID_HEX_TO_ASCII);
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
   const std::string text = "PC -> IFD : Read\r\n" + kIndent + "4F 4B \r\n" + kIndent + "OK\r\n";
   EXPECT_EQ(m_pTrace->GetWholeText(), text);
 
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  EXPECT_EQ(m_pDoc->GetKeptTrace(), text);
-  m_pDoc->OnEditClearAll();
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetKeptTrace(), text);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
   EXPECT_EQ(m_pTrace->GetLineCount(), 1u);
-  m_pDoc->NotifyMessageForReload(m_pDoc->GetKeptTrace());
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessageForReload(CTVRBoardDocPrivate::Of(*m_pDoc).GetKeptTrace());
   EXPECT_EQ(m_pTrace->GetWholeText(), text);
   EXPECT_EQ(m_pTrace->GetLine(1), kIndent + "4F 4B ");
-}
-
-TEST_F(BoardView, SaveLogAsWritesTheViewTextToTheChosenFile) {
-  m_pDoc->SetScriptPath((m_Dir.path() + "/reset.cmd").toStdString());
-  Info("first");
-  m_pDoc->OnEditClearAll();
-  Info("shown");
-  m_Prompts.m_FileAnswers = {(m_Dir.path() + "/chosen.log").toStdString()};
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{(m_Dir.path() + "/reset.log").toStdString()});
-  EXPECT_EQ(ReadFile(m_Dir.path() + "/chosen.log"), "shown\r\n");
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);  // cancelled
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE);
-  EXPECT_EQ(ReadFile(m_Dir.path() + "/reset.log"), "shown\r\n");
-  EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
 
 TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
@@ -214,11 +212,8 @@ TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
   Info("second line");
   m_pTrace->FlushFrame();
   std::unique_ptr<QMenu> pMenu(m_pTrace->CreateContextMenu());
-  QStringList entries;
-  for (QAction* pAction : pMenu->actions())
-    entries << (pAction->isSeparator() ? QStringLiteral("-")
-                                       : pAction->text() + (pAction->isEnabled() ? "" : " (off)"));
-  EXPECT_EQ(entries.join('|').toStdString(), "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
+  EXPECT_EQ(tvr_test::ActionTexts(pMenu->actions(), true).join('|').toStdString(),
+            "Clear All|Select All|-|Undo (off)|-|Cut (off)|Copy (off)|Paste (off)");
 
   // A drag selects; Copy takes the text with CR LF between lines.
   const int h = m_pTrace->GetLineHeight(), w = m_pTrace->GetCharWidth();
@@ -230,11 +225,11 @@ TEST_F(BoardView, TheContextMenuClearsSelectsAndCopies) {
   m_pTrace->DoCommand(CTVRBoardView::ID_EDIT_COPY);
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "PC line\r\nsecond line\r\n");
 
-  const std::size_t records = m_pDoc->GetTraceLog().GetCount();
+  const std::size_t records = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
   pMenu->actions()[0]->trigger();  // Clear All: the view only
   EXPECT_EQ(m_pTrace->GetWholeText(), "");
   EXPECT_FALSE(m_pTrace->HasSelection());
-  EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), records + 1);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), records + 1);
 }
 
 TEST_F(BoardView, ALongTraceIsSearchedFromTheSelection) {
@@ -258,7 +253,7 @@ TEST_F(BoardView, ALongTraceIsSearchedFromTheSelection) {
 
 TEST_F(BoardView, PrintingPutsEveryLineOnPagesWithHalfInchMargins) {
   auto pages = [&](int lines) {
-    m_pDoc->OnEditClearAll();
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
     for (int i = 0; i < lines; ++i) Info("line " + std::to_string(i));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

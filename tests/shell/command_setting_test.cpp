@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "document/board_doc_private.h"
 #include "shell/command_setting_box.h"
 #include "shell_fixture.h"
 
@@ -61,51 +62,37 @@ TEST_F(CommandSettingTest, TheDialogHasFiveFieldsUnderTheirGroupBoxes) {
   for (int n = 0; n < 5; ++n) EXPECT_EQ(box.GetEdit(n)->parentWidget()->property("title").toString(), groups[n]);
 }
 
-TEST_F(CommandSettingTest, OkCommitsWhatWasTypedInUpperCase) {
+// OK commits what was typed, in upper case; Cancel and closing the window
+// leave the committed texts, and the next opening shows them.
+TEST_F(CommandSettingTest, OnlyOkCommitsWhatWasTypedInUpperCase) {
   CTVRBoardDoc* pDoc = OpenReader();
   ASSERT_NE(pDoc, nullptr);
-  pDoc->SetQuickCommand(0, "00 A4 04 00 02 3F 00");
-  pDoc->SetQuickCommand(3, "80 CA");
-  const QStringList shown = RunDialog(Frame(), [](QWidget* pDialog) {
-    Edit(pDialog, 2)->setFocus();
-    QTest::keyClicks(Edit(pDialog, 2), QStringLiteral("00a4 3f"));
-    Edit(pDialog, 4)->clear();
-    Click(pDialog, "OK");
-  });
-  EXPECT_EQ(shown, (QStringList{"00 A4 04 00 02 3F 00", "", "", "80 CA", ""}));
-  EXPECT_EQ(pDoc->GetQuickCommand(0), "00 A4 04 00 02 3F 00");
-  EXPECT_EQ(pDoc->GetQuickCommand(1), "00A4 3F");
-  EXPECT_EQ(pDoc->GetQuickCommand(3), "");
+  CTVRBoardDocPrivate::Of(*pDoc).SetQuickCommand(0, "00 A4 04 00 02 3F 00");
+  CTVRBoardDocPrivate::Of(*pDoc).SetQuickCommand(3, "80 CA");
+  const QStringList before = {"00 A4 04 00 02 3F 00", "", "", "80 CA", ""};
+  for (const char* door : {"Cancel", "Escape", "OK"}) {
+    SCOPED_TRACE(door);
+    const QStringList shown = RunDialog(Frame(), [door](QWidget* pDialog) {
+      Edit(pDialog, 2)->setFocus();
+      QTest::keyClicks(Edit(pDialog, 2), QStringLiteral("00a4 3f"));
+      Edit(pDialog, 4)->clear();
+      Edit(pDialog, 5)->setText(QStringLiteral("00 84 00 00 08"));
+      if (std::string(door) == "Escape")
+        QTest::keyClick(pDialog, Qt::Key_Escape);
+      else
+        Click(pDialog, door);
+    });
+    EXPECT_EQ(shown, before);
+  }
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(0), "00 A4 04 00 02 3F 00");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(1), "00A4 3F");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(3), "");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(4), "00 84 00 00 08");
   // Command 2 now has a text: its button waits only for the reader's connection.
-  pDoc->m_bConnected = TRUE;
+  CTVRBoardDocPrivate::Of(*pDoc).m_bConnected = TRUE;
   Frame().UpdateCommandStates();
   EXPECT_TRUE(Frame().GetAction(32851)->isEnabled());
   EXPECT_FALSE(Frame().GetAction(32854)->isEnabled());
-}
-
-TEST_F(CommandSettingTest, CancelAfterEditingChangesNothingAndTheNextOpeningShowsTheOldTexts) {
-  CTVRBoardDoc* pDoc = OpenReader();
-  ASSERT_NE(pDoc, nullptr);
-  pDoc->SetQuickCommand(0, "00 B0 00 00 10");
-  RunDialog(Frame(), [](QWidget* pDialog) {
-    Edit(pDialog, 1)->setText(QStringLiteral("FF"));
-    Edit(pDialog, 5)->setText(QStringLiteral("00 84 00 00 08"));
-    Click(pDialog, "Cancel");
-  });
-  EXPECT_EQ(pDoc->GetQuickCommand(0), "00 B0 00 00 10");
-  EXPECT_EQ(pDoc->GetQuickCommand(4), "");
-  const QStringList shown = RunDialog(Frame(), [](QWidget* pDialog) { Click(pDialog, "Cancel"); });
-  EXPECT_EQ(shown, (QStringList{"00 B0 00 00 10", "", "", "", ""}));
-}
-
-TEST_F(CommandSettingTest, ClosingTheWindowIsCancel) {
-  CTVRBoardDoc* pDoc = OpenReader();
-  ASSERT_NE(pDoc, nullptr);
-  RunDialog(Frame(), [](QWidget* pDialog) {
-    Edit(pDialog, 3)->setText(QStringLiteral("00 CA 9F 7F 00"));
-    QTest::keyClick(pDialog, Qt::Key_Escape);
-  });
-  EXPECT_EQ(pDoc->GetQuickCommand(2), "");
 }
 
 }  // namespace

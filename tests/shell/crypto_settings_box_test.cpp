@@ -27,9 +27,9 @@ CTVRCryptoSettings TwoKeys() {
   return settings;
 }
 
-TEST_F(CryptoSettingsTest, TheWindowShowsWhatThePlugInGives) {
+TEST_F(CryptoSettingsTest, TheWindowShowsWhatThePlugInGivesAndOkTakesTheFieldsOnceEveryKeyPasses) {
   CTVRCryptoSettings settings = TwoKeys();
-  CTVRCryptoSettingsBox box(settings);
+  CTVRCryptoSettingsBox box(m_Prompts, settings);
   EXPECT_EQ(box.windowTitle(), QStringLiteral("Test cyphering"));
   QStringList labels;
   for (QLabel* pLabel : box.findChildren<QLabel*>()) labels << pLabel->text();
@@ -39,15 +39,7 @@ TEST_F(CryptoSettingsTest, TheWindowShowsWhatThePlugInGives) {
   ASSERT_NE(box.GetActivated(), nullptr);
   EXPECT_EQ(box.GetActivated()->text(), QStringLiteral("Decipher answers"));
   EXPECT_FALSE(box.GetActivated()->isChecked());
-  // Without a check box text there is no check box.
-  settings.m_strActivatedText.clear();
-  CTVRCryptoSettingsBox plain(settings);
-  EXPECT_EQ(plain.GetActivated(), nullptr);
-}
 
-TEST_F(CryptoSettingsTest, OkRefusesABadKeyThenTakesEveryField) {
-  CTVRCryptoSettings settings = TwoKeys();
-  CTVRCryptoSettingsBox box(settings);
   box.show();
   box.GetKeyEdit(0)->setText(QStringLiteral("AABB"));
   box.GetKeyEdit(1)->setText(QStringLiteral("123"));
@@ -64,6 +56,9 @@ TEST_F(CryptoSettingsTest, OkRefusesABadKeyThenTakesEveryField) {
   EXPECT_EQ(settings.m_Keys[0].m_strValue, "AABB");
   EXPECT_EQ(settings.m_Keys[1].m_strValue, "1234");
   EXPECT_EQ(settings.m_bActivated, TRUE);
+  // Without a check box text there is no check box.
+  settings.m_strActivatedText.clear();
+  EXPECT_EQ(CTVRCryptoSettingsBox(m_Prompts, settings).GetActivated(), nullptr);
 }
 
 TEST_F(CryptoSettingsTest, ThePromptsShowTheWindowAndCancelChangesNothing) {

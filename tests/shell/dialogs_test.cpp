@@ -13,6 +13,7 @@
 
 #include <tavric/messages.h>
 
+#include "document/board_doc_private.h"
 #include "document/delay_options_dlg.h"
 #include "shell/delay_options_box.h"
 #include "shell/widget_prompts.h"
@@ -28,53 +29,43 @@ QWidget* OpenBox() {
   return nullptr;
 }
 
-TEST_F(DialogsTest, DelayOptionsShowTheRecordAndOkReadsTheControls) {
+TEST_F(DialogsTest, DelayOptionsShowTheRecordOkReadsTheControlsAndCancelPutsTheChecksBack) {
   CTVRDelayOptions options;
   options.m_bCommandDelay = TRUE;
   options.m_dwCommandDelay = 300;
-  CTVRDelayOptionsDlg logic(options);
-  logic.Open();
-  CTVRDelayOptionsBox box(logic);
-  EXPECT_TRUE(box.GetCommandDelay()->isChecked());
-  EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("300"));
-  EXPECT_TRUE(box.GetDelay()->isEnabled());
-  EXPECT_EQ(box.GetDsrTxDelay()->text(), QStringLiteral("0"));
-  box.GetDelay()->setText(QStringLiteral("750"));
-  box.GetFreeReception()->setChecked(true);
-  box.accept();
+  {
+    CTVRDelayOptionsDlg logic(options);
+    logic.Open();
+    CTVRDelayOptionsBox box(logic);
+    EXPECT_TRUE(box.GetCommandDelay()->isChecked());
+    EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("300"));
+    EXPECT_TRUE(box.GetDelay()->isEnabled());
+    EXPECT_EQ(box.GetDsrTxDelay()->text(), QStringLiteral("0"));
+    box.GetDelay()->clear();
+    QTest::keyClicks(box.GetDelay(), QStringLiteral("7a5-0"));  // digits only
+    EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("750"));
+    box.GetFreeReception()->setChecked(true);
+    box.accept();
+  }
   EXPECT_EQ(options.m_dwCommandDelay, 750u);
   EXPECT_EQ(options.m_bFreeReception, TRUE);
   EXPECT_EQ(options.m_bCommandDelay, TRUE);
-}
-
-TEST_F(DialogsTest, DelayOptionsCancelPutsTheChecksBackButKeepsANumberReadByTheCheckBox) {
-  CTVRDelayOptions options;  // command delay off, 500 ms
+  // Cancel puts the checks back but keeps a number the check box read.
   CTVRDelayOptionsDlg logic(options);
   logic.Open();
   CTVRDelayOptionsBox box(logic);
-  EXPECT_FALSE(box.GetDelay()->isEnabled());
   box.GetDelay()->setText(QStringLiteral("42"));
   box.GetCommandDelay()->click();  // reads every control
-  EXPECT_TRUE(box.GetDelay()->isEnabled());
-  EXPECT_EQ(options.m_bCommandDelay, TRUE);
-  box.reject();
+  EXPECT_FALSE(box.GetDelay()->isEnabled());
   EXPECT_EQ(options.m_bCommandDelay, FALSE);
+  box.reject();
+  EXPECT_EQ(options.m_bCommandDelay, TRUE);
   EXPECT_EQ(options.m_dwCommandDelay, 42u);
-}
-
-TEST_F(DialogsTest, DelayEditTakesDigitsOnly) {
-  CTVRDelayOptions options;
-  CTVRDelayOptionsDlg logic(options);
-  logic.Open();
-  CTVRDelayOptionsBox box(logic);
-  box.GetCommandDelay()->click();
-  box.GetDelay()->clear();
-  QTest::keyClicks(box.GetDelay(), QStringLiteral("1a2-3"));
-  EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("123"));
 }
 
 TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOpen) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   doc.OnNewDocument();
   CTVRDispatcher::Instance().RunUntilIdle();
   tvr::HWND hWnd = doc.GetDummyWindow()->GetSafeHwnd();
@@ -85,8 +76,8 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
   bool boxSeen = false;
   // Once the box is open, a board thread sends; the box closes only after the
   // send has returned, or after two seconds.
-  QTimer::singleShot(50, [&] {
-    boxSeen = OpenBox() != nullptr;
+  OnNextModal<QMessageBox>([&](QMessageBox*) {
+    boxSeen = true;
     board = std::thread([&] {
       static const char text[] = "served";
       CTVRDispatcher::Instance().Send(hWnd, WM_RECV_COMMENTS, tvr::WPARAM(text), 0);
@@ -106,7 +97,7 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
   CTVRWidgetPrompts prompts;
   prompts.MessageBox("A box that the board must not wait for.");
   delete pTimer;
-  board.join();
+  if (board.joinable()) board.join();
   EXPECT_TRUE(boxSeen);
   EXPECT_TRUE(sent);
   EXPECT_TRUE(boxOpenWhenSent);
@@ -116,7 +107,7 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
 // The close question and the Open dialog as the user sees them.
 TEST_F(DialogsTest, TheCloseQuestionIsAWarningWithYesAndNoAndTheOpenDialogIsTitledOpen) {
   CTVRWidgetPrompts prompts(&Frame());
-  CTVRUserPrompts::Set(&prompts);
+  m_Context.SetPrompts(&prompts);
   AddBoardType(6001, "Alpha");
   Frame().OnCommand(57600);
   QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -135,7 +126,7 @@ TEST_F(DialogsTest, TheCloseQuestionIsAWarningWithYesAndNoAndTheOpenDialogIsTitl
     pDialog->reject();
   });
   Frame().OnCommand(57601);
-  CTVRUserPrompts::Set(&m_Prompts);
+  m_Context.SetPrompts(&m_Prompts);
   EXPECT_EQ(icon, QMessageBox::Warning);
   EXPECT_EQ(text, QStringLiteral("If you close the document now, you will lose all parameters of the document "
                                  "(Protocol, COM, ...) !\nDo you want to close it ?"));

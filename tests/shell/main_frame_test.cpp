@@ -1,6 +1,6 @@
-// The main window: start-up with and without board types, New, the toolbar
-// list, the Standard toolbar's drop-downs, the texts of the buttons, the
-// splitter of a child frame and the enable states that follow the reader.
+// The main window: New with and without board types, the toolbars, their
+// texts and their list, the status bar, the splitter of a child frame, the
+// enable states that follow the reader and the view commands.
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
@@ -18,6 +18,8 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "document/board_doc_private.h"
+#include "menu_texts.h"
 #include "shell/board_view.h"
 #include "shell/card_params_bar.h"
 #include "shell/script_view.h"
@@ -25,34 +27,34 @@
 
 namespace {
 
-QStringList ActionTexts(const QList<QAction*>& actions) {
-  QStringList texts;
-  for (QAction* pAction : actions) texts << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
-  return texts;
-}
-
+using tvr_test::ActionTexts;
 using ShellTest = CTVRShellFixture;
 
-TEST_F(ShellTest, WithoutBoardTypeTheFrameOpensAndNewSaysNoDocumentCanBeCreated) {
+TEST_F(ShellTest, NewMakesTheOnlyBoardTypesReaderOrAsksWithTheFirstSelected) {
+  // Without a board type the frame opens all the same and New says so.
   Frame().OnCommand(57600);
   EXPECT_TRUE(Frame().isVisible());
+  EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tavric"));
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to create empty document."});
   EXPECT_TRUE(Frame().GetFrames().empty());
-  EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tavric"));
-}
-
-TEST_F(ShellTest, NewWithOneBoardTypeCreatesItsDocumentWithoutAsking) {
+  // With one, its reader comes without a question.
   AddBoardType(6001, "Alpha");
+  m_Prompts.m_Messages.clear();
   Frame().OnCommand(57600);
   ASSERT_EQ(Frame().GetFrames().size(), 1u);
   EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Alpha1 - [noname]"));
   EXPECT_EQ(Frame().GetActiveDocument(), Frame().GetFrames()[0]->GetDocument());
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
-}
-
-TEST_F(ShellTest, NewWithTwoBoardTypesAsksWithTheFirstSelected) {
-  AddBoardType(6001, "Alpha");
+  // Closing its window deletes the document and leaves no active one.
+  Frame().GetFrames()[0]->close();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(Frame().GetFrames().empty());
+  EXPECT_EQ(m_Context.Host().GetActiveDocument(), nullptr);
+  // With two, New asks with the first selected; cancelled, it makes nothing.
   AddBoardType(6002, "Beta");
+  OnNextModal([](QWidget* pModal) { static_cast<QDialog*>(pModal)->reject(); });
+  Frame().OnCommand(57600);
+  EXPECT_TRUE(Frame().GetFrames().empty());
   QStringList offered;
   int selected = -1;
   OnNextModal([&](QWidget* pModal) {
@@ -68,24 +70,6 @@ TEST_F(ShellTest, NewWithTwoBoardTypesAsksWithTheFirstSelected) {
   EXPECT_EQ(selected, 0);
   ASSERT_EQ(Frame().GetFrames().size(), 1u);
   EXPECT_EQ(Frame().GetFrames()[0]->windowTitle(), QStringLiteral("Beta1 - [noname]"));
-}
-
-TEST_F(ShellTest, ClosingAReadersWindowDeletesItsDocumentAndLeavesNoActiveOne) {
-  AddBoardType(6001, "Alpha");
-  Frame().OnCommand(57600);
-  ASSERT_EQ(Frame().GetFrames().size(), 1u);
-  Frame().GetFrames()[0]->close();
-  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(Frame().GetFrames().empty());
-  EXPECT_EQ(CTVRHost::Instance().GetActiveDocument(), nullptr);
-}
-
-TEST_F(ShellTest, NewCancelledCreatesNothing) {
-  AddBoardType(6001, "Alpha");
-  AddBoardType(6002, "Beta");
-  OnNextModal([](QWidget* pModal) { static_cast<QDialog*>(pModal)->reject(); });
-  Frame().OnCommand(57600);
-  EXPECT_TRUE(Frame().GetFrames().empty());
 }
 
 TEST_F(ShellTest, ToolbarsCarryTheirButtonsInOrderWithTheirTooltipsAndPrompts) {
@@ -131,6 +115,7 @@ TEST_F(ShellTest, ToolbarsCarryTheirButtonsInOrderWithTheirTooltipsAndPrompts) {
     QString keys;
   } prompts[] = {
       {57600, "Create a new reader", "Ctrl+N"},
+      {57604, "Save the active document with a new name", "Ctrl+Shift+S"},
       {33792, "Start / Continue Script execution", "F5"},
       {33794, "Execute next script command", "F10"},
       {33793, "Stop current script execution", "Esc"},
@@ -145,16 +130,18 @@ TEST_F(ShellTest, ToolbarsCarryTheirButtonsInOrderWithTheirTooltipsAndPrompts) {
     EXPECT_EQ(Frame().GetAction(p.id)->statusTip(), p.prompt) << p.id;
     EXPECT_EQ(Frame().GetAction(p.id)->shortcut().toString(), p.keys) << p.id;
   }
+  EXPECT_TRUE(
+      tvr_test::MenuTitled(Frame().menuBar(), QStringLiteral("&File"))->actions().contains(Frame().GetAction(57604)));
 }
 
-TEST_F(ShellTest, StatusBarHasTheMessagePaneThenCapNumScrl) {
+// The status bar's lock panes; the toolbar list, each bar checked, hides and
+// shows its bar (View > Toolbars is the same list) and the workspace keeps
+// what is hidden.
+TEST_F(ShellTest, TheStatusBarAndTheToolbarListWhoseChoicesTheWorkspaceKeeps) {
   QStringList texts;
   for (QLabel* pPane : Frame().GetIndicators()) texts << pPane->text();
   EXPECT_EQ(texts, (QStringList{"CAP", "NUM", "SCRL"}));
   EXPECT_EQ(Frame().GetCardParamsBar()->windowTitle(), QStringLiteral("Card Parameters"));
-}
-
-TEST_F(ShellTest, ToolbarListShowsEveryBarCheckedThenCustomize) {
   std::unique_ptr<QMenu> pMenu(Frame().createPopupMenu());
   EXPECT_EQ(ActionTexts(pMenu->actions()),
             (QStringList{"S&tandard Toolbar", "&Script Toolbar", "&Protocol Toolbar", "&Command Toolbar",
@@ -164,44 +151,34 @@ TEST_F(ShellTest, ToolbarListShowsEveryBarCheckedThenCustomize) {
     if (!pAction->isSeparator() && pAction->isCheckable()) {
       EXPECT_TRUE(pAction->isChecked());
     }
-}
-
-TEST_F(ShellTest, HidingTheScriptToolbarFromTheListRemovesItsCheckAndChoosingAgainShowsIt) {
   QToolBar* pScript = Frame().GetToolBar(32818);
-  std::unique_ptr<QMenu> pMenu(Frame().createPopupMenu());
   pMenu->actions()[1]->trigger();
   EXPECT_FALSE(pScript->isVisible());
   pMenu.reset(Frame().createPopupMenu());
   EXPECT_FALSE(pMenu->actions()[1]->isChecked());
-  // The View > Toolbars submenu is the same list.
   Frame().GetAction(32818)->trigger();
   EXPECT_TRUE(pScript->isVisible());
   pMenu.reset(Frame().createPopupMenu());
   EXPECT_TRUE(pMenu->actions()[1]->isChecked());
+
+  pMenu.reset();
+  Frame().GetToolBar(35819)->hide();
+  Frame().SaveWorkspace();
+  m_pFrame.reset();
+  Frame().RestoreWorkspace();
+  QApplication::processEvents();
+  EXPECT_FALSE(Frame().GetToolBar(35819)->isVisible());
+  EXPECT_TRUE(Frame().GetToolBar(32818)->isVisible());
+  Frame().GetToolBar(35819)->show();
+  Frame().SaveWorkspace();
   // The card parameters bar has its entry too.
   Frame().GetAction(32803)->trigger();
   EXPECT_FALSE(Frame().GetCardParamsBar()->isVisible());
 }
 
-TEST_F(ShellTest, ResettingTheStandardToolbarKeepsTheNewAndOpenDropDowns) {
-  QToolBar* pBar = Frame().GetToolBar(59392);
-  pBar->clear();
-  Frame().ResetToolBar(59392);
-  for (tvr::UINT id : {57600u, 57601u}) {
-    auto* pButton = qobject_cast<QToolButton*>(pBar->widgetForAction(Frame().GetAction(id)));
-    ASSERT_NE(pButton, nullptr);
-    ASSERT_NE(pButton->menu(), nullptr);
-    EXPECT_EQ(pButton->popupMode(), QToolButton::MenuButtonPopup);
-  }
-  EXPECT_EQ(pBar->actions().size(), 10);
-  // Other bars get no drop-down.
-  Frame().ResetToolBar(32818);
-  auto* pStart = qobject_cast<QToolButton*>(Frame().GetToolBar(32818)->widgetForAction(Frame().GetAction(33792)));
-  EXPECT_EQ(pStart->menu(), nullptr);
-}
-
-TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTrace220LessTheBar) {
+TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTraceTheRestUnlessRowsAreRestored) {
   CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   // The frame's title bar and borders, measured on a frame shown once.
   int chrome = 0;
   {
@@ -225,19 +202,16 @@ TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTrace220LessTheB
   frame.resize(500, frame.height() + 100);
   QApplication::processEvents();
   EXPECT_EQ(frame.GetRowHeight(0), 200);
-}
-
-TEST_F(ShellTest, RestoredRowsWinOverTheFirstSizeRule) {
-  CTVRTestBoard doc;
-  CTVRChildFrame frame(&doc);
-  frame.SetRows(120, 60, 250, 70);
-  frame.show();
-  frame.resize(500, 420 + (frame.height() - frame.GetSplitter()->height()));
+  // Restored rows win over the first size rule.
+  CTVRChildFrame restored(&doc);
+  restored.SetRows(120, 60, 250, 70);
+  restored.resize(500, 420 + chrome);
+  restored.show();
   QApplication::processEvents();
-  EXPECT_FALSE(frame.IsFirstSizePending());
-  EXPECT_EQ(frame.GetRowMinimum(0), 60);
-  EXPECT_EQ(frame.GetRowMinimum(1), 70);
-  EXPECT_NE(frame.GetRowHeight(0), 200);
+  EXPECT_FALSE(restored.IsFirstSizePending());
+  EXPECT_EQ(restored.GetRowMinimum(0), 60);
+  EXPECT_EQ(restored.GetRowMinimum(1), 70);
+  EXPECT_NE(restored.GetRowHeight(0), 200);
 }
 
 TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
@@ -259,7 +233,7 @@ TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
   Frame().OnCommand(57600);
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.idle) << r.id;
-  Frame().GetActiveDocument()->m_bConnected = TRUE;
+  CTVRBoardDocPrivate::Of(*Frame().GetActiveDocument()).m_bConnected = TRUE;
   Frame().UpdateCommandStates();
   for (const Row& r : rows) EXPECT_EQ(Frame().GetAction(r.id)->isEnabled(), r.connected) << r.id;
 }
@@ -274,7 +248,7 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
   auto* pScript = static_cast<CTVRScriptView*>(pChild->GetScriptPane());
   auto* pTrace = static_cast<CTVRBoardView*>(pChild->GetTracePane());
   CTVRBoardDoc* pDoc = pChild->GetDocument();
-  pDoc->NotifyMessage("Loop 1", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*pDoc).NotifyMessage("Loop 1", TRACE_INFO);
   pTrace->FlushFrame();
 
   enum EPane { SCRIPT, TRACE };
@@ -287,7 +261,10 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
     bool enabled;
     std::function<void()> check;  // what the command did, when enabled
   };
-  auto lines = [&] { return std::vector<std::string>{pDoc->GetLine(0), pDoc->GetLine(1)}; };
+  auto lines = [&] {
+    return std::vector<std::string>{CTVRBoardDocPrivate::Of(*pDoc).GetLine(0),
+                                    CTVRBoardDocPrivate::Of(*pDoc).GetLine(1)};
+  };
   auto clipboard = [] { return QApplication::clipboard()->text().toStdString(); };
   bool printDialog = false;
   auto closePrintDialog = [&](QDialog* pDialog) {
@@ -312,8 +289,8 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
          EXPECT_EQ(pScript->GetCaret(), (CTVRScriptView::CPosition{6, 1}));
        }},
       {57607, SCRIPT, false, false, {}},
-      {33791, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetLineState(1) & 0x100, 0x100u); }},
-      {33788, SCRIPT, false, true, [&] { EXPECT_EQ(pDoc->GetCurrentLine(), 1); }},
+      {33791, SCRIPT, false, true, [&] { EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLineState(1) & 0x100, 0x100u); }},
+      {33788, SCRIPT, false, true, [&] { EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetCurrentLine(), 1); }},
       {57635, TRACE, true, false, {}},
       {57634, TRACE, true, true, [&] { EXPECT_EQ(clipboard(), "Loop 1\r\n"); }},
       {57634, TRACE, false, false, {}},
@@ -327,8 +304,9 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
     for (EDoor door : {BUTTON, MENU}) {
       const std::string what = std::to_string(row.id) + (row.pane == SCRIPT ? " script" : " trace") +
                                (row.selected ? " selected" : "") + (door == BUTTON ? " button" : " menu");
-      pDoc->SetScriptLines({"01 02;", "03 04;"});
-      for (int line = 0; line < 2; ++line) pDoc->SetLineState(line, pDoc->GetLineState(line) & ~0x100u);
+      CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines({"01 02;", "03 04;"});
+      for (int line = 0; line < 2; ++line)
+        CTVRBoardDocPrivate::Of(*pDoc).SetLineState(line, CTVRBoardDocPrivate::Of(*pDoc).GetLineState(line) & ~0x100u);
       QApplication::clipboard()->setText(QStringLiteral("AA"));
       // The caret on the second line, or the first two characters selected.
       pScript->SetSelection(row.selected ? CTVRScriptView::CPosition{0, 0} : CTVRScriptView::CPosition{2, 1},
@@ -373,22 +351,6 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
     }
   }
 }
-
-TEST_F(ShellTest, WorkspaceBringsBackHiddenBars) {
-  Frame().GetToolBar(35819)->hide();
-  Frame().SaveWorkspace();
-  m_pFrame.reset();
-  Frame().RestoreWorkspace();
-  QApplication::processEvents();
-  EXPECT_FALSE(Frame().GetToolBar(35819)->isVisible());
-  EXPECT_TRUE(Frame().GetToolBar(32818)->isVisible());
-  Frame().GetToolBar(35819)->show();
-  Frame().SaveWorkspace();
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(ShellTest, TheMainWindowWithOneReaderRendersItsBarsAndImages) {
   AddBoardType(6001, "Alpha");

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QMenu>
 
+#include "document/board_doc_private.h"
 #include "view_fixture.h"
 
 namespace {
@@ -40,7 +41,7 @@ class ScriptView : public CTVRViewFixture {
   // The script replaced, the caret placed (no selection).
   void Start(const Script& lines, Pos caret) {
     SetScript(lines);
-    if (lines.empty()) m_pDoc->RemoveLine(0);
+    if (lines.empty()) CTVRBoardDocPrivate::Of(*m_pDoc).RemoveLine(0);
     m_pDoc->UpdateAllViews(nullptr, HINT_ALL, nullptr);  // as a loaded script is shown
     m_pScript->SetSelection(caret, caret);
   }
@@ -94,8 +95,8 @@ TEST_F(ScriptView, TypedKeysEditTheLineStore) {
   // Each line is classified as it is typed.
   Start({}, {0, 0});
   Press({Type("00 a4;"), {Qt::Key_Return}, Type("* note")});
-  EXPECT_EQ(m_pDoc->GetLineState(0), DWORD(LINE_START | LINE_END));
-  EXPECT_EQ(m_pDoc->GetLineState(1), DWORD(LINE_COMMENT));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(0), DWORD(LINE_START | LINE_END));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1), DWORD(LINE_COMMENT));
 }
 
 TEST_F(ScriptView, KeysMoveTheCaretAsTheTableSays) {
@@ -182,7 +183,7 @@ TEST_F(ScriptView, ClipboardCommandsUseCrLfAndSelectAllTakesEverything) {
   m_pScript->DoCommand(CTVRScriptView::ID_EDIT_PASTE);
   EXPECT_EQ(Lines(), (Script{"00 11 22;", "* pasted", "33a4;", "* comment", "00 b0;"}));
   EXPECT_EQ(m_pScript->GetCaret(), (Pos{2, 2}));
-  EXPECT_EQ(m_pDoc->GetLineState(1), DWORD(LINE_COMMENT));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1), DWORD(LINE_COMMENT));
 
   m_pScript->DoCommand(CTVRScriptView::ID_EDIT_SELECT_ALL);
   EXPECT_EQ(m_pScript->GetAnchor(), (Pos{0, 0}));
@@ -206,7 +207,7 @@ TEST_F(ScriptView, ClipboardCommandsUseCrLfAndSelectAllTakesEverything) {
   EXPECT_EQ(Lines(), (Script{"axy1", "2b"}));
 }
 
-TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNever) {
+TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNeverAndAReadOnlyDocumentIsNotEdited) {
   Start({"00 a4;", "00 b0;"}, {0, 0});
   QApplication::clipboard()->setText(QStringLiteral("text"));
   using V = CTVRScriptView;
@@ -220,9 +221,27 @@ TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNever) {
   EXPECT_EQ(states(), (std::vector<bool>{false, false, true, false, false, false, true, true}));
   m_pScript->SetSelection({0, 0}, {2, 0});
   EXPECT_EQ(states(), (std::vector<bool>{true, true, true, true, false, false, true, true}));
-  m_pDoc->m_bReadOnly = TRUE;
+  // A read-only document copies and takes breakpoints but is not edited.
+  const QColor writable = m_pScript->GetBackgroundColour();
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bReadOnly = TRUE;
   m_pDoc->UpdateAllViews(nullptr, HINT_READ_ONLY, nullptr);
   EXPECT_EQ(states(), (std::vector<bool>{false, true, false, false, false, false, true, true}));
+  EXPECT_TRUE(m_pScript->IsReadOnly());
+  EXPECT_NE(m_pScript->GetBackgroundColour(), writable);
+  m_pScript->SetSelection({0, 0}, {3, 1});
+  Press({Type("x"), {Qt::Key_Return}, {Qt::Key_Backspace}, {Qt::Key_Delete}});
+  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CLEAR);
+  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CUT);
+  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_PASTE);
+  EXPECT_EQ(Lines(), (Script{"00 a4;", "00 b0;"}));
+  EXPECT_EQ(Copied(), "00 a4;\r\n00 ");
+  Press({{Qt::Key_F9}});  // the caret's line: 1
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) & LINE_BREAKPOINT, DWORD(LINE_BREAKPOINT));
+  m_pScript->DoCommand(CTVRScriptView::ID_INSERT_BREAKPOINT);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) & LINE_BREAKPOINT, DWORD(0));
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bReadOnly = FALSE;
+  m_pDoc->UpdateAllViews(nullptr, HINT_ALL, nullptr);
+  EXPECT_EQ(m_pScript->GetBackgroundColour(), writable);
 
   std::unique_ptr<QMenu> pMenu(m_pScript->CreateContextMenu());
   QStringList texts;
@@ -230,33 +249,6 @@ TEST_F(ScriptView, CommandsAreEnabledByTheirRulesAndUndoNever) {
     if (!pAction->isSeparator()) texts << pAction->text();
   EXPECT_EQ(texts.join('|').toStdString(),
             "Cut|Copy|Paste|Insert/Remove Breakpoint|Set Next Statement|Show Next Statement|Delay Options");
-}
-
-TEST_F(ScriptView, AReadOnlyDocumentCopiesAndTakesBreakpointsButIsNotEdited) {
-  Start({"00 a4;", "00 b0;"}, {0, 0});
-  const QColor writable = m_pScript->GetBackgroundColour();
-  m_pDoc->m_bReadOnly = TRUE;
-  m_pDoc->UpdateAllViews(nullptr, HINT_READ_ONLY, nullptr);
-  EXPECT_TRUE(m_pScript->IsReadOnly());
-  EXPECT_NE(m_pScript->GetBackgroundColour(), writable);
-
-  m_pScript->SetSelection({0, 0}, {3, 1});
-  Press({Type("x"), {Qt::Key_Return}, {Qt::Key_Backspace}, {Qt::Key_Delete}});
-  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CLEAR);
-  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_CUT);
-  QApplication::clipboard()->setText(QStringLiteral("pasted"));
-  m_pScript->DoCommand(CTVRScriptView::ID_EDIT_PASTE);
-  EXPECT_EQ(Lines(), (Script{"00 a4;", "00 b0;"}));
-  EXPECT_EQ(Copied(), "00 a4;\r\n00 ");
-
-  Press({{Qt::Key_F9}});  // the caret's line: 1
-  EXPECT_EQ(m_pDoc->GetLineState(1) & LINE_BREAKPOINT, DWORD(LINE_BREAKPOINT));
-  m_pScript->DoCommand(CTVRScriptView::ID_INSERT_BREAKPOINT);
-  EXPECT_EQ(m_pDoc->GetLineState(1) & LINE_BREAKPOINT, DWORD(0));
-
-  m_pDoc->m_bReadOnly = FALSE;
-  m_pDoc->UpdateAllViews(nullptr, HINT_ALL, nullptr);
-  EXPECT_EQ(m_pScript->GetBackgroundColour(), writable);
 }
 
 TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint32) {
@@ -268,8 +260,8 @@ TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint
 
   m_pScript->SetSelection({0, 150}, {0, 150});
   m_pScript->DoCommand(CTVRScriptView::ID_SET_NEXT_STATEMENT);
-  EXPECT_EQ(m_pDoc->GetCurrentLine(), 150);
-  EXPECT_EQ(m_pDoc->GetLineState(150) & LINE_NEXT, DWORD(LINE_NEXT));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), 150);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(150) & LINE_NEXT, DWORD(LINE_NEXT));
   // The view follows at the next frame, not inside the hint.
   EXPECT_EQ(m_pScript->GetFirstVisibleLine(), 0);
   // A loaded machine may run the frame's timer late; it still comes.
@@ -279,13 +271,13 @@ TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint
   // A double click: the first click places the anchor, the second sets the statement.
   QTest::mouseClick(m_pScript->viewport(), Qt::LeftButton, {}, CellPoint(2, 152));
   QTest::mouseDClick(m_pScript->viewport(), Qt::LeftButton, {}, CellPoint(2, 152));
-  EXPECT_EQ(m_pDoc->GetCurrentLine(), 152);
-  EXPECT_EQ(m_pDoc->GetLineState(150) & LINE_NEXT, DWORD(0));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), 152);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(150) & LINE_NEXT, DWORD(0));
 
   // A run moves the mark with every statement; the view repaints once a frame.
   m_pScript->FlushFrame();
   const std::size_t frames = m_pScript->GetFrameCount();
-  for (int line = 0; line < 100; ++line) m_pDoc->SetNextCommand(line);
+  for (int line = 0; line < 100; ++line) CTVRBoardDocPrivate::Of(*m_pDoc).SetNextCommand(line);
   EXPECT_EQ(m_pScript->GetFrameCount(), frames);
   EXPECT_TRUE(QTest::qWaitFor([&] { return m_pScript->GetFrameCount() != frames; }, 2000));
   QTest::qWait(3 * CTVRScriptView::FRAME_MS);
@@ -294,15 +286,15 @@ TEST_F(ScriptView, TheNextStatementIsSetByCommandAndDoubleClickAndFollowedOnHint
 
   // A script shorter than the window does not scroll.
   Start({"00 a4;", "00 b0;"}, {0, 0});
-  m_pDoc->SetNextCommand(1);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetNextCommand(1);
   m_pScript->FlushFrame();
   EXPECT_EQ(m_pScript->GetFirstVisibleLine(), 0);
 }
 
 TEST_F(ScriptView, LinesAreDrawnInChunkColoursWithTheMarkersInTheMargin) {
   Start({"00 a4; * note", "00 b0;", ".t(100);"}, {0, 0});
-  m_pDoc->SetLineState(1, m_pDoc->GetLineState(1) | LINE_BREAKPOINT);
-  m_pDoc->SetNextCommand(2);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(1, CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) | LINE_BREAKPOINT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetNextCommand(2);
   m_pScript->SetSelection({0, 1}, {6, 1});
   m_pScript->FlushFrame();
   const QImage image = m_pScript->viewport()->grab().toImage();
@@ -333,18 +325,18 @@ TEST_F(ScriptView, AHundredThousandLineScriptIsEditedWithoutCopyingIt) {
   // Typing, Enter, Backspace and a paste of many lines in the middle, then an
   // erase of most of the script: each touches only the lines it changes.
   Press({Type("ff "), {Qt::Key_Return}, {Qt::Key_Backspace}});
-  EXPECT_EQ(m_pDoc->GetLine(50000), "00 a4ff  04 00 0c 01 02 03;");
-  EXPECT_EQ(m_pDoc->GetTextExtent(), std::make_pair(27, 100000));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLine(50000), "00 a4ff  04 00 0c 01 02 03;");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTextExtent(), std::make_pair(27, 100000));
   std::string many;
   for (int i = 0; i < 50000; ++i) many += "* pasted\r\n";
   QApplication::clipboard()->setText(QString::fromLatin1(many));
   m_pScript->DoCommand(CTVRScriptView::ID_EDIT_PASTE);
-  EXPECT_EQ(m_pDoc->GetLineCount(), 150000);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineCount(), 150000);
   EXPECT_EQ(m_pScript->GetCaret(), (Pos{0, 100000}));
   m_pScript->SetSelection({0, 10}, {0, 149990});
   Press({{Qt::Key_Delete}});
-  EXPECT_EQ(m_pDoc->GetLineCount(), 20);
-  EXPECT_EQ(m_pDoc->GetTextExtent(), std::make_pair(24, 20));
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineCount(), 20);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTextExtent(), std::make_pair(24, 20));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The main window over the host's registries, with board types of test boards
-// registered for the test and removed after it, and a prompt recorder in
-// place of message boxes.
+// The main window over the test's own host context, with board types of test
+// boards registered for the test (they go with the context), and a prompt
+// recorder in place of message boxes.
 #pragma once
 
 #include <functional>
@@ -18,12 +18,12 @@
 #include <tavric/doc_template.h>
 #include <tavric/resources.h>
 
-#include "contract/host.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "shell/child_frame.h"
 #include "shell/main_frame.h"
 #include "test_board.h"
+#include "test_context.h"
 
 // Runs `action` on the modal dialog of type T once it is open (looked for
 // every 10 ms), so a dialog opened from another one is found too.
@@ -47,21 +47,18 @@ class CTVRShellFixture : public ::testing::Test {
  protected:
   void TearDown() override {
     m_pFrame.reset();
-    CTVRHost& host = CTVRHost::Instance();
-    host.SetActiveDocument(nullptr);
-    host.RollBackRegistrations(0, host.GetProtocols().size(), host.GetCrypto());
     CTVRDispatcher::Instance().RunUntilIdle();
   }
 
   // A board type of test boards offered by New under this name.
-  static void AddBoardType(tvr::UINT nID, const std::string& name) {
+  void AddBoardType(tvr::UINT nID, const std::string& name) {
     RegisterDocStrings(nID, {name, name});
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
   }
 
   CMainFrame& Frame() {
     if (!m_pFrame) {
-      m_pFrame = std::make_unique<CMainFrame>();
+      m_pFrame = std::make_unique<CMainFrame>(m_Context);
       m_pFrame->resize(1000, 700);
       m_pFrame->show();
       QApplication::processEvents();
@@ -69,6 +66,7 @@ class CTVRShellFixture : public ::testing::Test {
     return *m_pFrame;
   }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   std::unique_ptr<CMainFrame> m_pFrame;
 };

@@ -1,5 +1,6 @@
-// A test fixture with one test board as the active reader document, a prompt
-// recorder in place of message boxes, and the test protocol selected.
+// A test fixture with its own host context, one test board as the active
+// reader document, a prompt recorder in place of message boxes, and the test
+// protocol selected.
 #pragma once
 
 #include <chrono>
@@ -9,10 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include "contract/host.h"
+#include "document/board_doc_private.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
+#include "test_context.h"
 #include "test_protocol.h"
 
 class CTVRDocFixture : public ::testing::Test {
@@ -22,35 +24,37 @@ class CTVRDocFixture : public ::testing::Test {
     // must not reach this one's document.
     RunQueue();
     m_pDoc = NewBoard();
-    CTVRHost::Instance().SetActiveDocument(m_pDoc.get());
+    m_Context.Host().SetActiveDocument(m_pDoc.get());
     UseProtocol(m_Protocol);
   }
 
   void TearDown() override {
-    if (CTVRHost::Instance().GetActiveDocument() == m_pDoc.get()) CTVRHost::Instance().SetActiveDocument(nullptr);
     m_pDoc.reset();
     RunQueue();
   }
 
-  // A fresh document, as the New command makes one (not made active).
-  static std::unique_ptr<CTVRTestBoard> NewBoard() {
+  // A fresh document of the fixture's context, as the New command makes one
+  // (not made active).
+  std::unique_ptr<CTVRTestBoard> NewBoard() {
     auto pDoc = std::make_unique<CTVRTestBoard>();
+    CTVRBoardDocPrivate::Of(*pDoc).SetHostContext(&m_Context);
     pDoc->OnNewDocument();
     return pDoc;
   }
 
   // Selects the protocol without going through the host's registry, so the
   // test keeps ownership.
-  void UseProtocol(CTVRTestProtocol& protocol) { m_pDoc->m_pProtocol = &protocol; }
+  void UseProtocol(CTVRTestProtocol& protocol) { CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol; }
 
   // Connected as after a successful Connect command.
   void MarkConnected() {
-    m_pDoc->m_bConnected = TRUE;
-    if (m_pDoc->m_pProtocol != nullptr) m_pDoc->m_pProtocol->SetConnected(TRUE);
+    CTVRBoardDocPrivate::Of(*m_pDoc).m_bConnected = TRUE;
+    if (CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol != nullptr)
+      CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol->SetConnected(TRUE);
   }
 
   // Replaces the script by these lines, classified as a loaded file is.
-  void SetScript(const std::vector<std::string>& lines) { m_pDoc->SetScriptLines(lines); }
+  void SetScript(const std::vector<std::string>& lines) { CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines(lines); }
 
   // Handles every queued message, and those they post, until the queue is idle.
   static bool RunQueue(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
@@ -59,7 +63,8 @@ class CTVRDocFixture : public ::testing::Test {
 
   HWND Window() { return m_pDoc->GetDummyWindow()->GetSafeHwnd(); }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   CTVRTestProtocol m_Protocol;
   std::unique_ptr<CTVRTestBoard> m_pDoc;
 };

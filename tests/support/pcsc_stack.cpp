@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include <QDir>
 #include <QFile>
@@ -65,9 +64,19 @@ bool CTVRPcscStack::InsertCard(int port, const std::string& options) {
   int status = 0;
   Capture(Script("card '" + m_strDir + "' " + std::to_string(port) + " " + options), status);
   if (status != 0) return false;
-  // vpcd looks for its card about every 0.5 s; pcscd polls the reader after that.
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  return true;
+  // Until the daemon reports the card in its reader (vpcd looks for a card
+  // about every 0.5 s, pcscd polls the reader after that).
+  const std::string reader = port == READER0_PORT ? "Virtual PCD 00 00" : "Virtual PCD 00 01";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const std::string list = Capture("PCSCLITE_CSOCK_NAME='" + m_strSocket + "' pcsc_scan -c -n 2>&1", status);
+    if (status == 127) return false;  // no pcsc_scan (pcsc-tools)
+    const std::size_t at = list.find(": " + reader + "\n");
+    const std::size_t state = list.find("Card state: ", at);
+    if (at != std::string::npos && state != std::string::npos && list.compare(state + 12, 13, "Card inserted") == 0)
+      return true;
+  }
+  return false;
 }
 
 void CTVRPcscStack::StopDaemon() {

@@ -19,7 +19,8 @@ class CTVRPcscStack {
   // Empty when the stack runs, otherwise the reason it cannot.
   std::string Start();
   // A card on the reader at port, with tavric-vcard's options; waits until
-  // the daemon sees it. FALSE when it does not.
+  // the daemon reports it (asked with pcsc_scan of pcsc-tools). FALSE when it
+  // does not.
   bool InsertCard(int port, const std::string& options = std::string());
   void StopDaemon();
   // What clients need in their environment: PCSCLITE_CSOCK_NAME's value.

@@ -5,12 +5,13 @@
 
 #include <tavric/board_doc.h>
 
+#include "document/board_doc_private.h"
 #include "document/run_controller.h"
 
 namespace tvr_test {
 
 inline void SetRun(CTVRBoardDoc& doc, bool running, bool waiting = false) {
-  CTVRRunController& run = doc.GetRunController();
+  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   const tvr::DWORD kind = run.GetCommandType();
   run.OnRunEnded();
   if (running || waiting) run.OnStatementStarted();

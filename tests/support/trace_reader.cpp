@@ -1,12 +1,13 @@
 #include "trace_reader.h"
 
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 
 namespace tvr_test {
 
 std::vector<TraceRecord> TraceRecords(CTVRBoardDoc& doc, std::size_t from) {
   std::vector<TraceRecord> records;
-  const CTVRTraceLog& log = doc.GetTraceLog();
+  const CTVRTraceLog& log = CTVRBoardDocPrivate::Of(doc).GetTraceLog();
   for (std::size_t i = from; i < log.GetCount(); ++i) {
     const CTVRTraceRecord r = log.GetAt(i);
     records.emplace_back(r.m_nKind, std::string(reinterpret_cast<const char*>(r.m_pData), r.m_dwCount));
@@ -29,8 +30,8 @@ std::vector<int> TraceKinds(CTVRBoardDoc& doc) {
 
 std::vector<int> MarkedLines(const CTVRBoardDoc& doc) {
   std::vector<int> marked;
-  for (int i = 0; i < doc.GetLineCount(); ++i)
-    if (doc.GetLineState(i) & LINE_NEXT) marked.push_back(i);
+  for (int i = 0; i < CTVRBoardDocPrivate::Of(doc).GetLineCount(); ++i)
+    if (CTVRBoardDocPrivate::Of(doc).GetLineState(i) & LINE_NEXT) marked.push_back(i);
   return marked;
 }
 

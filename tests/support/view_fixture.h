@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "shell/board_view.h"
 #include "shell/script_view.h"
 
@@ -43,7 +44,8 @@ class CTVRViewFixture : public CTVRDocFixture {
   // The script as the line store holds it.
   std::vector<std::string> Lines() const {
     std::vector<std::string> lines;
-    for (int i = 0; i < m_pDoc->GetLineCount(); ++i) lines.push_back(m_pDoc->GetLine(i));
+    for (int i = 0; i < CTVRBoardDocPrivate::Of(*m_pDoc).GetLineCount(); ++i)
+      lines.push_back(CTVRBoardDocPrivate::Of(*m_pDoc).GetLine(i));
     return lines;
   }
 

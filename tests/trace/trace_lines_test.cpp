@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_lines.h"
 #include "trace/trace_log.h"
 
@@ -50,17 +51,14 @@ class TraceLines : public CTVRDocFixture {
 TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
   const BYTE sent[] = {0x6F, 0x00, 0x01};
   const BYTE received[] = {0x60, 0x00};
-  m_pDoc->NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);
-  m_pDoc->NotifyMessage(sent, 3, TRACE_SENT);
-  m_pDoc->NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);
-  m_pDoc->NotifyMessage(received, 2, TRACE_RECEIVED);
-  m_pDoc->NotifyMessage("* no line end, ", TRACE_COMMENT);  // the next record goes on
-  m_pDoc->NotifyMessage("information", TRACE_INFO);
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);  // shows nothing
-  m_pDoc->NotifyMessage("reloaded sent", TRACE_RELOAD_SENT);
-  m_pDoc->NotifyMessage("reloaded received", TRACE_RELOAD_RECEIVED);
-  m_pDoc->NotifyMessage("* reloaded comment", TRACE_RELOAD_COMMENT);
-  m_pDoc->NotifyMessage("never shown", 42);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(sent, 3, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(received, 2, TRACE_RECEIVED);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("* no line end, ", TRACE_COMMENT);  // the next record goes on
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("information", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);  // shows nothing
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("never shown", 42);
 
   const std::vector<Pieces> expected = {
       {{"PC -> IFD : Get firmware", kBlack}},
@@ -69,14 +67,11 @@ TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
       {{kIndent + "60 00 ", kBlue}},
       {},
       {{"* no line end, ", kGreen}, {"information", kDarkRed}},
-      {{"reloaded sent", kPurple}},
-      {{"reloaded received", kBlue}},
-      {{"* reloaded comment", kGreen}},
       {},
   };
   EXPECT_EQ(m_Lines.GetLineCount(), expected.size());
   EXPECT_EQ(Lines(0, 100), expected);
-  EXPECT_EQ(Lines(5, 6), std::vector<Pieces>(expected.begin() + 5, expected.begin() + 7));
+  EXPECT_EQ(Lines(4, 5), std::vector<Pieces>(expected.begin() + 4, expected.begin() + 6));
   EXPECT_EQ(m_Lines.GetLongestLine(), std::string("IFD -> PC : Get firmware EXECUTED").size());
   EXPECT_EQ(m_Lines.GetText({2, 4}, {3, 15}), "-> PC : Get firmware EXECUTED\r\n" + kIndent + "60 ");
 }
@@ -88,7 +83,7 @@ TEST_F(TraceLines, LinesAreFoundAcrossIndexBlocksOfRecordsWithSeveralLinesEach) 
     BYTE bytes[20] = {};
     bytes[0] = BYTE(i);
     bytes[16] = BYTE(i >> 8);
-    m_pDoc->NotifyMessage(bytes, 20, TRACE_RECEIVED);
+    CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 20, TRACE_RECEIVED);
   }
   EXPECT_EQ(m_Lines.GetLineCount(), 3 * records + 1);
   const std::string zeros15 = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ";
@@ -117,37 +112,37 @@ TEST_F(TraceLines, LinesAreFoundAcrossIndexBlocksOfRecordsWithSeveralLinesEach) 
 
 TEST_F(TraceLines, EachRecordKeepsTheDisplayModeItArrivedIn) {
   const BYTE bytes[] = {'O', 'K'};
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
-  m_pDoc->OnHexToASCII();
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
-  m_pDoc->OnHexToASCII();
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnHexToASCII();
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnHexToASCII();
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
   EXPECT_EQ(m_Lines.GetWholeText(), kIndent + "4F 4B \r\n" + kIndent + "OK\r\n" + kIndent + "4F 4B \r\n");
   EXPECT_EQ(m_Lines.GetLine(1), kIndent + "OK");
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  EXPECT_EQ(m_pDoc->GetKeptTrace(), m_Lines.GetWholeText());
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetKeptTrace(), m_Lines.GetWholeText());
 }
 
 TEST_F(TraceLines, ClearEmptiesTheViewAndANewDocumentStartsItAgain) {
-  m_pDoc->NotifyMessage("before", TRACE_INFO);
-  m_pDoc->OnEditClearAll();
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("before", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
   EXPECT_EQ(m_Lines.GetLineCount(), 1u);
   EXPECT_EQ(m_Lines.GetWholeText(), "");
-  m_pDoc->NotifyMessage("after", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("after", TRACE_INFO);
   EXPECT_EQ(m_Lines.GetWholeText(), "after\r\n");
-  EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), 3u);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), 3u);
 
   // A new document empties the store without a word to the views.
   m_pDoc->OnNewDocument();
   EXPECT_EQ(m_Lines.GetLineCount(), 1u);
   EXPECT_EQ(m_Lines.GetLine(0), "");
-  m_pDoc->NotifyMessage("fresh", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("fresh", TRACE_INFO);
   EXPECT_EQ(m_Lines.GetWholeText(), "fresh\r\n");
 }
 
 TEST_F(TraceLines, AStoreThatDropsItsOldestRecordsShowsWhatItKeeps) {
-  m_pDoc->GetTraceLog().SetKeepLimit(100);
-  for (int i = 0; i < 250; ++i) m_pDoc->NotifyMessage("line " + std::to_string(i), TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().SetKeepLimit(100);
+  for (int i = 0; i < 250; ++i) CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("line " + std::to_string(i), TRACE_INFO);
   // The store dropped records 0 to 99 when the 201st arrived.
   EXPECT_EQ(m_Lines.GetLineCount(), 151u);
   EXPECT_EQ(m_Lines.GetLine(0), "line 100");
@@ -156,12 +151,12 @@ TEST_F(TraceLines, AStoreThatDropsItsOldestRecordsShowsWhatItKeeps) {
 }
 
 TEST_F(TraceLines, AViewOpenedLateShowsOnlyWhatFollows) {
-  m_pDoc->NotifyMessage("earlier", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("earlier", TRACE_INFO);
   CTVRTraceLines late;
   m_pDoc->AddView(&late);
   late.StartAtEnd();
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_SAVE_LOG_AS);  // cancelled: nothing shown
-  m_pDoc->NotifyMessage("later", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_SAVE_LOG_AS);  // cancelled: nothing shown
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("later", TRACE_INFO);
   EXPECT_EQ(late.GetWholeText(), "later\r\n");
   EXPECT_EQ(late.GetRecordCount(), 1u);
   m_pDoc->RemoveView(&late);

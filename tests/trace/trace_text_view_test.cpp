@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "trace/trace_log.h"
 #include "trace/trace_text_view.h"
 
@@ -31,7 +32,7 @@ class TraceTextView : public CTVRDocFixture {
   void SetUp() override {
     CTVRDocFixture::SetUp();
     m_pDoc->AddView(&m_View);
-    m_pDoc->SetScriptPath(TempPath("reset.cmd"));
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath(TempPath("reset.cmd"));
   }
   void TearDown() override {
     m_pDoc->RemoveView(&m_View);
@@ -42,10 +43,10 @@ class TraceTextView : public CTVRDocFixture {
   void Exchange() {
     const BYTE sent[] = {0x6F, 0x00, 0x01, 0xD4, 0xBA};
     const BYTE received[] = {0x60, 0x00, 0x01, 0xD4, 0xB5};
-    m_pDoc->NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);
-    m_pDoc->NotifyMessage(sent, 5, TRACE_SENT);
-    m_pDoc->NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);
-    m_pDoc->NotifyMessage(received, 5, TRACE_RECEIVED);
+    CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);
+    CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(sent, 5, TRACE_SENT);
+    CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);
+    CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(received, 5, TRACE_RECEIVED);
   }
 
   std::string TempPath(const std::string& name) const { return m_Dir.path().toStdString() + "/" + name; }
@@ -59,8 +60,8 @@ TEST_F(TraceTextView, EachRecordAppendsOneRunInItsColour) {
   Pieces pieces, runs;
   m_View.SetAppendCallback([&](const std::string& text, COLORREF colour) { pieces.emplace_back(text, colour); });
   Exchange();
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  m_pDoc->NotifyMessage("ignored", 42);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("ignored", 42);
   const BYTE bytes[] = {1};
   CTVRTraceRecord record{TRACE_SENT, bytes, 1};
   m_pDoc->UpdateAllViews(nullptr, HINT_EXTENT, &record);  // other hints are not records
@@ -80,33 +81,33 @@ TEST_F(TraceTextView, ClearEmptiesTheViewNotTheRecordsAndKeepTakesWhatFollows) {
   int clears = 0;
   m_View.SetClearCallback([&] { ++clears; });
   Exchange();
-  const std::size_t records = m_pDoc->GetTraceLog().GetCount();
-  m_pDoc->OnEditClearAll();
+  const std::size_t records = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
   EXPECT_EQ(m_View.GetText(), "");
   EXPECT_TRUE(m_View.GetColourRuns().empty());
   EXPECT_EQ(clears, 1);
-  EXPECT_EQ(m_pDoc->GetTraceLog().GetCount(), records + 1);
-  m_pDoc->NotifyMessage("after the clear", TRACE_INFO);
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  EXPECT_EQ(m_pDoc->GetKeptTrace(), "after the clear\r\n");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), records + 1);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("after the clear", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetKeptTrace(), "after the clear\r\n");
   EXPECT_EQ(m_View.GetText(), "after the clear\r\n");
 }
 
 TEST_F(TraceTextView, KeptTextReloadsAsItWasOrForTheOtherDisplayMode) {
   const BYTE bytes[] = {'O', 'K'};
-  m_pDoc->NotifyMessage("* first statement\r\n", TRACE_COMMENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("* first statement\r\n", TRACE_COMMENT);
   Exchange();
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
-  m_pDoc->NotifyMessage(nullptr, 0, TRACE_KEEP);
-  const std::string kept = m_pDoc->GetKeptTrace();
-  m_pDoc->OnEditClearAll();
-  m_pDoc->NotifyMessageForReload(kept);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
+  const std::string kept = CTVRBoardDocPrivate::Of(*m_pDoc).GetKeptTrace();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessageForReload(kept);
   EXPECT_EQ(m_View.GetText(), kept);
-  m_pDoc->OnHexToASCII();  // changes only what follows
-  m_pDoc->NotifyMessage(bytes, 2, TRACE_SENT);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnHexToASCII();  // changes only what follows
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
   EXPECT_EQ(m_View.GetText(), kept + kIndent + "OK\r\n");
-  m_pDoc->OnEditClearAll();
-  m_pDoc->NotifyMessageToSwitchHexToChar(kIndent + "4F 4B \r\n");
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessageToSwitchHexToChar(kIndent + "4F 4B \r\n");
   EXPECT_EQ(m_View.GetText(), "OK\r\n");
 }
 
@@ -127,13 +128,13 @@ TEST(TraceLogFileName, TheFirstDotAndThreeCharactersGiveWayToLog) {
 TEST_F(TraceTextView, SaveAndSaveAsWriteTheViewTextUnlessCancelled) {
   std::ofstream(TempPath("reset.log"), std::ios::binary) << "an old log";
   Exchange();
-  m_pDoc->OnLogFileSaveAs();  // no answer scripted: cancelled
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnLogFileSaveAs();  // no answer scripted: cancelled
   EXPECT_EQ(ReadFile(TempPath("reset.log")), "an old log");
   m_Prompts.m_FileAnswers = {TempPath("chosen.log")};
-  m_pDoc->OnLogFileSaveAs();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnLogFileSaveAs();
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>(2, TempPath("reset.log")));
   EXPECT_EQ(ReadFile(TempPath("chosen.log")), kExchangeText);
-  m_pDoc->OnLogFileSave();  // beside the script, replacing the old log
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnLogFileSave();  // beside the script, replacing the old log
   EXPECT_EQ(ReadFile(TempPath("reset.log")), kExchangeText);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   EXPECT_EQ(m_View.GetText(), kExchangeText);
@@ -142,17 +143,17 @@ TEST_F(TraceTextView, SaveAndSaveAsWriteTheViewTextUnlessCancelled) {
 TEST_F(TraceTextView, ANewScriptSavesToNonameLogInTheCurrentFolder) {
   const QString saved = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(m_Dir.path()));
-  m_pDoc->SetScriptPath("");  // never saved
-  m_pDoc->NotifyMessage("text", TRACE_INFO);
-  m_pDoc->OnLogFileSave();
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath("");  // never saved
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("text", TRACE_INFO);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnLogFileSave();
   QDir::setCurrent(saved);
   EXPECT_EQ(ReadFile(TempPath("noname.log")), "text\r\n");
 }
 
 TEST_F(TraceTextView, ALogThatCannotBeCreatedIsReportedAndNothingIsWritten) {
-  m_pDoc->SetScriptPath(TempPath("missing folder/reset.cmd"));
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath(TempPath("missing folder/reset.cmd"));
   Exchange();
-  m_pDoc->OnLogFileSave();
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnLogFileSave();
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"The log file \"" + TempPath("missing folder/reset.log") +
                                                            "\" could not be created !"});
   EXPECT_EQ(ReadFile(TempPath("missing folder/reset.log")), "(none)");

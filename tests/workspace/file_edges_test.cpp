@@ -12,6 +12,7 @@
 #include <tavric/registry.h>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "document/workspace.h"
 #include "platform/file_writer.h"
 #include "platform/recent_file_list.h"
@@ -58,10 +59,10 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
 
   // Small edits: a few bytes that a writer keeps in its buffer until the
   // end, where a failed last flush is easily missed.
-  ASSERT_TRUE(m_pDoc->OnOpenDocument(script));
-  m_pDoc->SetLine(0, "02 02;");
-  m_pDoc->NotifyMessage("new trace", TRACE_INFO);
-  CTVRRecentFileList::Instance().Add(script);
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(script));
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "02 02;");
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("new trace", TRACE_INFO);
+  m_Context.RecentFiles().Add(script);
   ASSERT_TRUE(disk.Fill());
 
   const struct {
@@ -71,10 +72,11 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
     std::string before;
     std::string message;
   } cases[] = {
-      {"script", [&] { return m_pDoc->OnSaveDocument(script) != FALSE; }, script, "01;\n", "Failed to save document."},
+      {"script", [&] { return CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(script) != FALSE; }, script, "01;\n",
+       "Failed to save document."},
       {"log", [&] { return m_View.SaveLog(log) != FALSE; }, log, "the old log\r\n",
        "The log file \"" + log + "\" could not be created !"},
-      {"settings", [&] { return CTVRWorkspace::Get().SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
+      {"settings", [&] { return m_Context.Workspace().SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
        "The settings could not be saved in \"" + settings + "\": No space left on device."},
   };
   for (const auto& c : cases) {
@@ -87,9 +89,8 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
   // The edits stay in the window, to be saved elsewhere, and no half-written
   // file is left beside the originals.
   EXPECT_TRUE(m_pDoc->IsModified());
-  EXPECT_EQ(m_pDoc->GetLine(0), "02 02;");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLine(0), "02 02;");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk.PathOf("")), {}), 4);
-  CTVRRecentFileList::Instance().Clear();
 }
 
 TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
@@ -103,7 +104,11 @@ TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
     const char* door;
     std::function<bool(const std::string&)> refused;
   } doors[] = {
-      {"script", [&](const std::string& p) { return !m_pDoc->OnOpenDocument(p) && m_pDoc->GetScriptPath() != p; }},
+      {"script",
+       [&](const std::string& p) {
+         return !CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(p) &&
+                CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath() != p;
+       }},
       {"description file",
        [&](const std::string& p) {
          CCmdCode table;
@@ -115,7 +120,7 @@ TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
          // Index entries name their files from the index's folder.
          const std::string entry = std::filesystem::relative(p, folder.Path()).string();
          Put(index, "[GENERAL]\r\nEntry:" + entry + ";\r\n");
-         CRegParamFile file;
+         CRegParamFile file(m_Context);
          return file.LoadListFile(index, folder.Path()) == 1 && file.GetPaths().size() == 1 &&
                 file.Load(file.GetPaths()[0]) == 0 && m_Prompts.m_Messages.size() == 1;
        }},

@@ -4,10 +4,11 @@
 #include <filesystem>
 
 #include "doc_fixture.h"
+#include "document/board_doc_private.h"
 #include "document/line_store.h"
+#include "document/run_controller.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
-#include "run_state.h"
 #include "temp_folder.h"
 
 namespace {
@@ -18,20 +19,19 @@ class ScriptFiles : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
-    CTVRRecentFileList::Instance().Clear();
+    m_Context.RecentFiles().Clear();
   }
   void TearDown() override {
-    CTVRRecentFileList::Instance().Clear();
+    m_Context.RecentFiles().Clear();
     CTVRDocFixture::TearDown();
   }
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
   std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
   static std::string Read(const std::string& path) { return tvr_test::CTempFolder::Read(path); }
-  std::vector<std::string> Lines() { return m_pDoc->GetLineStore().GetLines(); }
+  std::vector<std::string> Lines() { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
-    for (int i = 0; i < CTVRRecentFileList::Instance().GetCount(); ++i)
-      paths.push_back(CTVRRecentFileList::Instance().GetPath(i));
+    for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
     return paths;
   }
 
@@ -66,29 +66,31 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
 }
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
-  m_pDoc->GetRunController().SetTraceOn(FALSE);
-  m_pDoc->SetLoopCounter(7);
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopCounter(7);
   const std::string path = Write("open.cmd", "00 A4;\n");
   m_Prompts.m_FileAnswers = {path};
   m_pDoc->DoCommand(ID_FILE_OPEN);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{"noname"});
   EXPECT_EQ(
-      std::make_tuple(m_pDoc->GetScriptPath(), m_pDoc->GetCaption(), m_pDoc->IsTraceOn(), m_pDoc->GetLoopCounter()),
+      std::make_tuple(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption(),
+                      m_pDoc->IsTraceOn(), CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter()),
       std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
   EXPECT_EQ(Recent(), std::vector<std::string>{path});
 }
 
 TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
   const std::string good = Write("good.cmd", "01;\n02;\n");
-  ASSERT_TRUE(m_pDoc->OnOpenDocument(good));
-  const auto caption = m_pDoc->GetCaption();
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(good));
+  const auto caption = CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption();
   const std::vector<std::string> unreadable = {m_Folder.Path(), Path("vanished.cmd"), ""};
   for (const std::string& path : unreadable) {
     m_Prompts.m_Messages.clear();
     m_Prompts.m_FileAnswers = {path.empty() ? std::string("/nonexistent/dir/x.cmd") : path};
     m_pDoc->DoCommand(ID_FILE_OPEN);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."}) << path;
-    EXPECT_EQ(std::make_tuple(Lines(), m_pDoc->GetScriptPath(), m_pDoc->GetCaption()),
+    EXPECT_EQ(std::make_tuple(Lines(), CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(),
+                              CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption()),
               std::make_tuple(std::vector<std::string>{"01;", "02;"}, good, caption));
   }
 
@@ -98,7 +100,7 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
     m_Prompts.m_FileAnswers = {path};
     m_pDoc->DoCommand(ID_FILE_SAVE_AS);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to save document."}) << path;
-    EXPECT_EQ(m_pDoc->GetScriptPath(), good) << "the document keeps its name";
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), good) << "the document keeps its name";
   }
   EXPECT_TRUE(std::filesystem::is_directory(m_Folder.Path()));
   EXPECT_EQ(Read(good), "01;\n02;\n");
@@ -107,29 +109,37 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
 }
 
 TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
-  m_pDoc->SetLine(0, "00 B0;");
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "00 B0;");
   m_Prompts.m_FileAnswers = {""};  // cancelled
   m_pDoc->DoCommand(ID_FILE_SAVE);
-  EXPECT_EQ(m_pDoc->GetScriptPath(), "noname");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), "noname");
   EXPECT_TRUE(m_pDoc->IsModified());
 
   m_Prompts.m_FileAnswers = {Path("bench")};
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
   EXPECT_EQ(
-      std::make_tuple(m_pDoc->GetScriptPath(), m_pDoc->GetCaption(), m_pDoc->IsModified(), Read(Path("bench.cmd"))),
+      std::make_tuple(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption(),
+                      m_pDoc->IsModified(), Read(Path("bench.cmd"))),
       std::make_tuple(Path("bench.cmd"), std::string("noname - [bench.cmd]"), FALSE, std::string("00 B0;\n")));
   EXPECT_EQ(Recent(), std::vector<std::string>{Path("bench.cmd")});
 
   // Save now writes to that file without asking; an existing file is replaced whole.
-  m_pDoc->SetLine(0, "01;");
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "01;");
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(Read(Path("bench.cmd")), "01;\n");
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames.size(), 2u);
+  // Save As writes the script under a new name, which the caption follows.
+  m_Prompts.m_FileAnswers = {Path("second.cmd")};
+  m_pDoc->DoCommand(ID_FILE_SAVE_AS);
+  EXPECT_EQ(
+      std::make_tuple(Read(Path("bench.cmd")), Read(Path("second.cmd")), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption()),
+      std::make_tuple(std::string("01;\n"), std::string("01;\n"), std::string("noname - [second.cmd]")));
+  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
-  CTVRRecentFileList& list = CTVRRecentFileList::Instance();
+  CTVRRecentFileList& list = m_Context.RecentFiles();
   for (const char* name : {"1.cmd", "2.cmd", "3.cmd", "2.cmd", "4.cmd", "5.cmd"}) list.Add(Path(name));
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("5.cmd"), Path("4.cmd"), Path("2.cmd"), Path("3.cmd")}));
   EXPECT_EQ(list.GetMenuTexts(), (std::vector<std::string>{"&1 5.cmd", "&2 4.cmd", "&3 2.cmd", "&4 3.cmd"}));
@@ -140,31 +150,6 @@ TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
   list.Add(Path("x.cmd"));
   list.Load();
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("2.cmd"), Path("3.cmd")}));
-}
-
-TEST_F(ScriptFiles, ARecentFileOpensIntoTheActiveDocumentAfterTheSaveQuestion) {
-  const std::string older = Write("older.cmd", "0A;\n");
-  const std::string newer = Write("newer.cmd", "0B;\n");
-  CTVRRecentFileList::Instance().Add(older);
-  CTVRRecentFileList::Instance().Add(newer);
-  m_pDoc->SetLine(0, "edited;");
-
-  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_CANCEL};
-  CTVRWorkspace::Get().OpenRecentFile(1);
-  EXPECT_EQ(Lines(), std::vector<std::string>{"edited;"});
-  EXPECT_EQ(m_Prompts.m_Questions, std::vector<std::string>{"Save changes to noname?"});
-
-  m_Prompts.m_YesNoCancelAnswers = {CTVRUserPrompts::ANSWER_NO};
-  CTVRWorkspace::Get().OpenRecentFile(1);
-  EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
-  EXPECT_EQ(Recent(), (std::vector<std::string>{older, newer}));
-
-  // A file gone since: the document stays as it was and the entry leaves the list.
-  std::filesystem::remove(newer);
-  CTVRWorkspace::Get().OpenRecentFile(1);
-  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
-  EXPECT_EQ(Lines(), std::vector<std::string>{"0A;"});
-  EXPECT_EQ(Recent(), std::vector<std::string>{older});
 }
 
 }  // namespace

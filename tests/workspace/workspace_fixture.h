@@ -23,6 +23,7 @@
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
+#include "test_context.h"
 #include "test_protocol.h"
 #include "trace/trace_text_view.h"
 
@@ -76,25 +77,23 @@ class WorkspaceTest : public ::testing::Test {
   void SetUp() override {
     QFile::remove(QString::fromStdString(CTVRRegistry::GetStoreFileName()));
     CWsBoardA::s_bConnectWorks = TRUE;
-    CTVRWorkspace::SetSessionEnding(FALSE);
     RegisterDocStrings(kIdA, {"WsA", "Reader A"});
     RegisterDocStrings(kIdB, {"WsB", "Reader B"});
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdA, TVR_RUNTIME_CLASS(CWsBoardA)));
-    CTVRHost::Instance().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdB, TVR_RUNTIME_CLASS(CWsBoardB)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdA, TVR_RUNTIME_CLASS(CWsBoardA)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(kIdB, TVR_RUNTIME_CLASS(CWsBoardB)));
     m_pProtocol = new CTVRTestProtocol;  // the registry deletes it
     m_pProtocol->SetName("WsProto");
     m_pProtocol->SetAnswerLayout(ANSWER_MESSAGE_CODE);  // no description files
-    CTVRHost::Instance().AddProtocol(m_pProtocol);
+    m_Context.Host().AddProtocol(m_pProtocol);
   }
 
   void TearDown() override {
     m_Workspace.CloseAllDocuments();
-    CTVRHost::Instance().RollBackRegistrations(0, 0, nullptr);
     CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(5));
   }
 
-  CTVRDocTemplate& A() { return *CTVRHost::Instance().GetTemplates()[0]; }
-  CTVRDocTemplate& B() { return *CTVRHost::Instance().GetTemplates()[1]; }
+  CTVRDocTemplate& A() { return *m_Context.Host().GetTemplates()[0]; }
+  CTVRDocTemplate& B() { return *m_Context.Host().GetTemplates()[1]; }
 
   // A document made by the New command, in its frame.
   CTVRTestBoard* New(CTVRDocTemplate& tmpl) {
@@ -123,8 +122,9 @@ class WorkspaceTest : public ::testing::Test {
     for (const auto& [name, value] : values) reg.Write(name, value);
   }
 
-  CTVRPromptRecorder m_Prompts;
+  CTVRTestContext m_Context;
+  CTVRPromptRecorder m_Prompts{m_Context};
   CTVRTestProtocol* m_pProtocol = nullptr;
   CWsFrames m_Frames;
-  CTVRWorkspace m_Workspace{m_Frames};
+  CTVRWorkspace m_Workspace{m_Context, m_Frames};
 };

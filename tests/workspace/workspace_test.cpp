@@ -4,7 +4,7 @@
 
 #include <tavric/trace_record.h>
 
-#include "document/doc_settings.h"
+#include "document/board_doc_private.h"
 #include "temp_folder.h"
 #include "workspace_fixture.h"
 
@@ -19,9 +19,16 @@ using Settings =
 
 Settings SettingsOf(CTVRTestBoard* pDoc) {
   if (pDoc == nullptr) return {};
-  return {pDoc->GetTitle(),         pDoc->GetCaption(),  pDoc->m_pProtocol,    pDoc->m_bConnected,
-          pDoc->GetScriptType(),    pDoc->m_bAutoPause,  pDoc->IsHexDisplay(), pDoc->GetQuickCommand(0),
-          pDoc->GetQuickCommand(4), pDoc->GetLineCount()};
+  return {pDoc->GetTitle(),
+          CTVRBoardDocPrivate::Of(*pDoc).GetCaption(),
+          CTVRBoardDocPrivate::Of(*pDoc).m_pProtocol,
+          CTVRBoardDocPrivate::Of(*pDoc).m_bConnected,
+          pDoc->GetScriptType(),
+          CTVRBoardDocPrivate::Of(*pDoc).m_bAutoPause,
+          CTVRBoardDocPrivate::Of(*pDoc).IsHexDisplay(),
+          CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(0),
+          CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(4),
+          CTVRBoardDocPrivate::Of(*pDoc).GetLineCount()};
 }
 
 class Workspace : public WorkspaceTest {
@@ -40,18 +47,18 @@ class Workspace : public WorkspaceTest {
 
 TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
   CTVRTestBoard* a1 = New(A());
-  a1->SelectProtocol("WsProto", 2);
-  ASSERT_TRUE(a1->OnOpenDocument(Script("first.cmd", "01 02;\n03 04;\n")));
-  a1->m_bConnected = TRUE;
-  a1->m_eScriptType = SCRIPT_COMMANDS;
-  a1->SetQuickCommand(0, "00 A4");
-  a1->SetQuickCommand(4, "10");
+  CTVRBoardDocPrivate::Of(*a1).SelectProtocol("WsProto", 2);
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*a1).OnOpenDocument(Script("first.cmd", "01 02;\n03 04;\n")));
+  CTVRBoardDocPrivate::Of(*a1).m_bConnected = TRUE;
+  CTVRBoardDocPrivate::Of(*a1).m_eScriptType = SCRIPT_COMMANDS;
+  CTVRBoardDocPrivate::Of(*a1).SetQuickCommand(0, "00 A4");
+  CTVRBoardDocPrivate::Of(*a1).SetQuickCommand(4, "10");
   CTVRTestBoard* a2 = New(A());
-  a2->m_eScriptType = SCRIPT_APDU;
-  a2->m_bAutoPause = FALSE;
+  CTVRBoardDocPrivate::Of(*a2).m_eScriptType = SCRIPT_APDU;
+  CTVRBoardDocPrivate::Of(*a2).m_bAutoPause = FALSE;
   CTVRTestBoard* b1 = New(B());
-  b1->SetHexDisplay(FALSE);
-  b1->SelectProtocol("WsProto", 2);
+  CTVRBoardDocPrivate::Of(*b1).SetHexDisplay(FALSE);
+  CTVRBoardDocPrivate::Of(*b1).SelectProtocol("WsProto", 2);
   const std::vector<Settings> before = {SettingsOf(a1), SettingsOf(a2), SettingsOf(b1)};
   EXPECT_EQ(std::get<1>(before[0]), "WsA1 - [first.cmd]");
 
@@ -68,45 +75,24 @@ TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
   EXPECT_EQ(New(A())->GetTitle(), "WsA3");
 }
 
-TEST_F(Workspace, OneTableNamesTheValuesInTheirOrderAndAFailedWriteEndsTheChain) {
-  const std::array<const char*, 20> names = CTVRDocSettings::GetNames();
-  EXPECT_EQ(std::vector<std::string>(names.begin(), names.end()), (std::vector<std::string>{"LastRegSettingUsed",
-                                                                                            "Title",
-                                                                                            "Connected",
-                                                                                            "Protocol",
-                                                                                            "Script",
-                                                                                            "Command",
-                                                                                            "Mode",
-                                                                                            "AutoPause",
-                                                                                            "Standard",
-                                                                                            "Beep",
-                                                                                            "HexMode",
-                                                                                            "Cmd1",
-                                                                                            "Cmd2",
-                                                                                            "Cmd3",
-                                                                                            "Cmd4",
-                                                                                            "Cmd5",
-                                                                                            "CypheringKey",
-                                                                                            "DecypheringKey",
-                                                                                            "3CypheringKey",
-                                                                                            "3DecypheringKey"}));
+TEST_F(Workspace, AFailedWriteEndsTheChain) {
   CTVRTestBoard* pDoc = New(A());
   CTVRRegistry readOnly(FALSE, TRUE);
   readOnly.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
   EXPECT_FALSE(pDoc->SaveState(readOnly));
-  EXPECT_TRUE(pDoc->IsStateSaved()) << "the document counts as saved all the same";
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*pDoc).IsStateSaved()) << "the document counts as saved all the same";
   EXPECT_EQ(ReadText("CWsBoardA\\0", "LastRegSettingUsed"), "<missing>");
 }
 
 TEST_F(Workspace, AProtocolThatIsNoLongerThereReopensWithoutOneAndIsStoredAsNone) {
-  New(A())->SelectProtocol("WsProto", 0);
+  CTVRBoardDocPrivate::Of(*New(A())).SelectProtocol("WsProto", 0);
   m_Workspace.SaveCustomState();
   m_Workspace.CloseAllDocuments();
   m_pProtocol->SetName("Renamed");
 
   m_Workspace.LoadCustomState();
   ASSERT_EQ(A().GetDocuments().size(), 1u);
-  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, nullptr);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).m_pProtocol, nullptr);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   m_Workspace.SaveCustomState();
   EXPECT_EQ(ReadText("CWsBoardA\\0", "Protocol"), "none");
@@ -115,18 +101,19 @@ TEST_F(Workspace, AProtocolThatIsNoLongerThereReopensWithoutOneAndIsStoredAsNone
 TEST_F(Workspace, AReaderThatCannotReconnectStaysOpenWithoutItsQuickCommands) {
   for (int i = 0; i < 2; ++i) {
     CTVRTestBoard* pDoc = New(A());
-    pDoc->SelectProtocol("WsProto", 0);
-    pDoc->m_bConnected = TRUE;
-    pDoc->SetQuickCommand(0, "01 02");
+    CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("WsProto", 0);
+    CTVRBoardDocPrivate::Of(*pDoc).m_bConnected = TRUE;
+    CTVRBoardDocPrivate::Of(*pDoc).SetQuickCommand(0, "01 02");
   }
   CWsBoardA::s_bConnectWorks = FALSE;
   ExitAndRestart();
   ASSERT_EQ(A().GetDocuments().size(), 2u) << "the next document is still restored";
   for (std::size_t i = 0; i < 2; ++i) {
     CTVRTestBoard* pDoc = Doc(A(), i);
-    EXPECT_EQ(std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), pDoc->GetQuickCommand(0)),
-              std::make_tuple(1, FALSE, std::string()));
-    EXPECT_EQ(pDoc->m_pProtocol, m_pProtocol);
+    EXPECT_EQ(
+        std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(0)),
+        std::make_tuple(1, FALSE, std::string()));
+    EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).m_pProtocol, m_pProtocol);
   }
 }
 
@@ -141,12 +128,12 @@ TEST_F(Workspace, HandEditedValuesOfTheWrongTypeOrMissingStillOpenTheDocuments) 
   EXPECT_EQ(Titles(A()), (std::vector<std::string>{"Bench", "Second", "noname"}));
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>(3, "No document in registry !"));
   EXPECT_FALSE(Doc(A(), 0)->IsConnected());
-  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, nullptr) << "the protocol came after the value that failed";
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).m_pProtocol, nullptr)
+      << "the protocol came after the value that failed";
   EXPECT_EQ(A().m_nUntitledCount, 4);
   EXPECT_TRUE(B().GetDocuments().empty()) << "a count that is no number counts as none";
-}
-
-TEST_F(Workspace, AHugeDocumentCountIsBounded) {
+  // A huge count is bounded.
+  m_Workspace.CloseAllDocuments();
   WriteValues("CWsBoardA", {{"UntitledCount", "0"}, {"NbDoc", "4294967295"}});
   m_Workspace.LoadCustomState();
   EXPECT_EQ(A().GetDocuments().size(), std::size_t(CTVRWorkspace::MAX_DOCUMENTS));
@@ -225,9 +212,9 @@ TEST_F(Workspace, TheFrameValuesAreCarriedThroughUnchanged) {
 TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   CTVRTestBoard* pDoc = New(A());
   m_Prompts.m_YesNoAnswers = {FALSE, TRUE};
-  EXPECT_FALSE(pDoc->OnCloseDocument());
+  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*pDoc).OnCloseDocument());
   EXPECT_EQ(A().GetDocuments().size(), 1u);
-  EXPECT_TRUE(pDoc->OnCloseDocument());
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*pDoc).OnCloseDocument());
   EXPECT_TRUE(A().GetDocuments().empty());
   EXPECT_EQ(m_Prompts.m_Questions,
             std::vector<std::string>(2,
@@ -237,42 +224,44 @@ TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   m_Prompts.m_Questions.clear();
   New(A());
   m_Workspace.SaveCustomState();
-  EXPECT_TRUE(Doc(A(), 0)->OnCloseDocument());
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   New(A());
-  CTVRWorkspace::SetSessionEnding(TRUE);
-  EXPECT_TRUE(Doc(A(), 0)->OnCloseDocument());
+  m_Context.Workspace().SetSessionEnding(TRUE);
+  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   EXPECT_TRUE(m_Prompts.m_Questions.empty());
-  CTVRWorkspace::SetSessionEnding(FALSE);
+  m_Context.Workspace().SetSessionEnding(FALSE);
 }
 
 TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScripts) {
   CTVRTestBoard* a1 = New(A());
   CTVRTestBoard* a2 = New(A());
   CTVRTestBoard* b1 = New(B());
-  a1->SelectProtocol("WsProto", 0);
-  a1->SetQuickCommand(2, "00 B0");
-  ASSERT_TRUE(a1->OnOpenDocument(Script("kept.cmd", "01 02;\n")));
-  ASSERT_TRUE(b1->OnOpenDocument(Script("other.cmd", "05 06;\n07 08;\n")));
-  a1->NotifyMessage(std::string("* first reader\r\n"), TRACE_COMMENT);
-  a2->NotifyMessage(std::string("* second reader\r\n"), TRACE_COMMENT);
+  CTVRBoardDocPrivate::Of(*a1).SelectProtocol("WsProto", 0);
+  CTVRBoardDocPrivate::Of(*a1).SetQuickCommand(2, "00 B0");
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*a1).OnOpenDocument(Script("kept.cmd", "01 02;\n")));
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*b1).OnOpenDocument(Script("other.cmd", "05 06;\n07 08;\n")));
+  CTVRBoardDocPrivate::Of(*a1).NotifyMessage(std::string("* first reader\r\n"), TRACE_COMMENT);
+  CTVRBoardDocPrivate::Of(*a2).NotifyMessage(std::string("* second reader\r\n"), TRACE_COMMENT);
 
   a2->DoCommand(ID_NEW_SCRIPT_FILE);  // a2 is gone after this
   ASSERT_EQ(Titles(A()), (std::vector<std::string>{"WsA1", "WsA2"}));
   EXPECT_EQ(m_Frames.TraceText(*Doc(A(), 0)), "* first reader\r\n");
   EXPECT_EQ(m_Frames.TraceText(*Doc(A(), 1)), "* second reader\r\n");
   // The document of the command starts a new script; the others reopen theirs.
-  EXPECT_EQ(std::make_tuple(Doc(A(), 1)->GetCaption(), Doc(A(), 1)->GetLineCount()),
+  EXPECT_EQ(std::make_tuple(CTVRBoardDocPrivate::Of(*Doc(A(), 1)).GetCaption(),
+                            CTVRBoardDocPrivate::Of(*Doc(A(), 1)).GetLineCount()),
             std::make_tuple(std::string("WsA2 - [noname]"), 1));
-  EXPECT_EQ(Doc(A(), 0)->GetCaption(), "WsA1 - [kept.cmd]");
-  EXPECT_EQ(Doc(A(), 0)->m_pProtocol, m_pProtocol);
-  EXPECT_EQ(Doc(A(), 0)->GetQuickCommand(2), "00 B0");
-  EXPECT_EQ(Doc(B(), 0)->GetLineCount(), 2) << "another board type's script is not touched";
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).GetCaption(), "WsA1 - [kept.cmd]");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).m_pProtocol, m_pProtocol);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).GetQuickCommand(2), "00 B0");
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(B(), 0)).GetLineCount(), 2) << "another board type's script is not touched";
 
   // From a document of the second board type: the first type's cycle runs,
   // and this document's own script is emptied in place.
   Doc(B(), 0)->DoCommand(ID_NEW_SCRIPT_FILE);
   ASSERT_EQ(B().GetDocuments().size(), 1u);
-  EXPECT_EQ(std::make_tuple(Doc(B(), 0), Doc(B(), 0)->GetLineCount(), Doc(B(), 0)->GetCaption()),
+  EXPECT_EQ(std::make_tuple(Doc(B(), 0), CTVRBoardDocPrivate::Of(*Doc(B(), 0)).GetLineCount(),
+                            CTVRBoardDocPrivate::Of(*Doc(B(), 0)).GetCaption()),
             std::make_tuple(b1, 1, std::string("WsB1 - [noname]")));
   EXPECT_EQ(A().GetDocuments().size(), 2u);
 }

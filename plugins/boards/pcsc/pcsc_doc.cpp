@@ -59,7 +59,7 @@ tvr::BOOL CTVRPcscDoc::SetSetting(const std::string& name, const std::string& va
 }
 
 unsigned CTVRPcscDoc::CommandDelay() const {
-  return m_DelayOptions.m_bCommandDelay ? unsigned(m_DelayOptions.m_dwCommandDelay) : 0;
+  return GetDelayOptions().m_bCommandDelay ? unsigned(GetDelayOptions().m_dwCommandDelay) : 0;
 }
 
 tvr::BOOL CTVRPcscDoc::Connect() {
@@ -88,8 +88,9 @@ tvr::BOOL CTVRPcscDoc::Connect() {
   }
   // Sent, not posted: it comes before the answer to reset that the link posts.
   const std::string text = "PC/SC reader " + reader + " connected\r\n";
-  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
-  if (!m_Link.Open(reader, m_DummyWnd.GetSafeHwnd(), error)) {
+  SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
+              TRACE_COMMENT);
+  if (!m_Link.Open(reader, GetDummyWindow()->GetSafeHwnd(), error)) {
     TVRMessageBox("PC/SC: " + reader + ": " + error);
     return FALSE;
   }
@@ -100,7 +101,8 @@ tvr::BOOL CTVRPcscDoc::Connect() {
 tvr::BOOL CTVRPcscDoc::Disconnect() {
   m_Link.Close();
   const std::string text = "PC/SC reader " + m_strReader + " disconnected\r\n";
-  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
+              TRACE_COMMENT);
   return TRUE;
 }
 

@@ -44,6 +44,9 @@ std::vector<std::string> List(SCARDCONTEXT context, std::string& error) {
   std::vector<std::string> readers;
   DWORD length = 0;
   LONG rv = SCardListReaders(context, nullptr, nullptr, &length);
+  // pcsc-lite answers so for a daemon that has no reader: an empty list, not
+  // a failure to read it.
+  if (rv == SCARD_E_NO_READERS_AVAILABLE) return readers;
   std::vector<char> names(length ? length : 1);
   if (rv == SCARD_S_SUCCESS) rv = SCardListReaders(context, nullptr, names.data(), &length);
   if (rv == SCARD_S_SUCCESS) {

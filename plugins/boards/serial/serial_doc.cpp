@@ -51,7 +51,7 @@ tvr::BOOL CTVRSerialDoc::SetSetting(const std::string& name, const std::string& 
 }
 
 bool CTVRSerialDoc::BoardEndsStatements() const {
-  return m_pProtocol && !TVRHostEndsStatements(m_pProtocol->GetDescriptor().m_eAnswerLayout);
+  return GetProtocol() && !TVRHostEndsStatements(GetProtocol()->GetDescriptor().m_eAnswerLayout);
 }
 
 tvr::BOOL CTVRSerialDoc::Connect() {
@@ -63,8 +63,8 @@ tvr::BOOL CTVRSerialDoc::Connect() {
   }
   // A protocol whose frames carry no length has no geometry: its frames end
   // where the line falls silent.
-  const CTVRFrameGeometry* pGeometry = m_pProtocol ? m_pProtocol->GetDescriptor().m_pGeometry : nullptr;
-  if (!m_Link.Open(line, pGeometry, m_DummyWnd.GetSafeHwnd(), error)) {
+  const CTVRFrameGeometry* pGeometry = GetProtocol() ? GetProtocol()->GetDescriptor().m_pGeometry : nullptr;
+  if (!m_Link.Open(line, pGeometry, GetDummyWindow()->GetSafeHwnd(), error)) {
     TVRMessageBox("Serial: the port " + line.m_strPort + " cannot be opened: " + error);
     return FALSE;
   }
@@ -74,23 +74,25 @@ tvr::BOOL CTVRSerialDoc::Connect() {
       "Serial port " + line.m_strPort + " opened: " + std::to_string(line.m_lSpeed) + " bit/s, parity " +
       kParities[line.m_eParity] + ", flow control " + kFlows[line.m_eFlow] + ", " +
       (pGeometry ? std::string(pGeometry->m_pszName) + " frames" : "frames end at silences") + "\r\n";
-  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
+              TRACE_COMMENT);
   return TRUE;
 }
 
 tvr::BOOL CTVRSerialDoc::Disconnect() {
   m_Link.Close();
   const std::string text = "Serial port " + m_strPort + " closed\r\n";
-  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
+              TRACE_COMMENT);
   return TRUE;
 }
 
 void CTVRSerialDoc::Queue(const tvr::BYTE* bytes, tvr::DWORD length, bool bEndStatement) {
   CTVRSerialLink::CFrame frame;
   frame.m_Bytes.assign(bytes, bytes + (bytes ? length : 0));
-  frame.m_uCommandDelayMs = m_DelayOptions.m_bCommandDelay ? unsigned(m_DelayOptions.m_dwCommandDelay) : 0;
-  frame.m_uDsrTxDelayMs = unsigned(m_DelayOptions.m_dwDsrTxDelay);
-  frame.m_bFreeReception = m_DelayOptions.m_bFreeReception != FALSE;
+  frame.m_uCommandDelayMs = GetDelayOptions().m_bCommandDelay ? unsigned(GetDelayOptions().m_dwCommandDelay) : 0;
+  frame.m_uDsrTxDelayMs = unsigned(GetDelayOptions().m_dwDsrTxDelay);
+  frame.m_bFreeReception = GetDelayOptions().m_bFreeReception != FALSE;
   frame.m_bEndStatement = bEndStatement;
   m_Link.Write(std::move(frame));
 }
@@ -98,7 +100,7 @@ void CTVRSerialDoc::Queue(const tvr::BYTE* bytes, tvr::DWORD length, bool bEndSt
 tvr::BOOL CTVRSerialDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
   if (!m_Link.IsOpen() || m_Link.IsGone()) return FALSE;
   // In a raw-data script any answer ends the statement.
-  Queue(frame, length, BoardEndsStatements() && m_eScriptType != SCRIPT_RAWDATA && IsRunning());
+  Queue(frame, length, BoardEndsStatements() && GetScriptType() != SCRIPT_RAWDATA && IsRunning());
   return TRUE;
 }
 

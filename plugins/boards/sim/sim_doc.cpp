@@ -34,12 +34,12 @@ CTVRSimDoc::CTVRSimDoc() : m_uLatencyMs(LatencyFromEnvironment()) {}
 CTVRSimDoc::~CTVRSimDoc() = default;
 
 unsigned CTVRSimDoc::CurrentDelay() const {
-  const CTVRDelayOptions& options = m_DelayOptions;
+  const CTVRDelayOptions& options = GetDelayOptions();
   return m_uLatencyMs + (options.m_bCommandDelay ? options.m_dwCommandDelay : 0);
 }
 
 void CTVRSimDoc::Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes) {
-  const tvr::HWND hWnd = m_DummyWnd.GetSafeHwnd();
+  const tvr::HWND hWnd = GetDummyWindow()->GetSafeHwnd();
   const unsigned delay = CurrentDelay();
   // A direct post must not overtake what still waits on the delay line.
   if (delay == 0 && m_DelayLine.IsIdle())
@@ -57,7 +57,8 @@ void CTVRSimDoc::Comment(const std::string& text) {
 }
 
 void CTVRSimDoc::SendComment(const std::string& text) {
-  SendMessage(m_DummyWnd.GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()), TRACE_COMMENT);
+  SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
+              TRACE_COMMENT);
 }
 
 void CTVRSimDoc::EndBoardCommand() {
@@ -85,7 +86,7 @@ tvr::BOOL CTVRSimDoc::Disconnect() {
 }
 
 const CTVRSimLink& CTVRSimDoc::Link() const {
-  return CTVRSimLink::ForLayout(m_pProtocol ? m_pProtocol->GetDescriptor().m_eAnswerLayout : ANSWER_GENERIC);
+  return CTVRSimLink::ForLayout(GetProtocol() ? GetProtocol()->GetDescriptor().m_eAnswerLayout : ANSWER_GENERIC);
 }
 
 tvr::BOOL CTVRSimDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
@@ -99,7 +100,7 @@ tvr::BOOL CTVRSimDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
   }
   // In a raw-data script any answer ends the statement; otherwise a link whose
   // answers the host does not match to their command needs the board to.
-  if (link.EndsStatement() && m_eScriptType != SCRIPT_RAWDATA) EndBoardCommand();
+  if (link.EndsStatement() && GetScriptType() != SCRIPT_RAWDATA) EndBoardCommand();
   return TRUE;
 }
 

@@ -12,6 +12,7 @@
 #include <tavric/types.h>
 
 class CTVRBoardDoc;
+class CTVRHostContext;
 
 class TVR_API CTVRDocTemplate : public CTVRCmdTarget {
   TVR_DECLARE_DYNAMIC(CTVRDocTemplate)
@@ -24,6 +25,11 @@ class TVR_API CTVRDocTemplate : public CTVRCmdTarget {
   const CTVRRuntimeClass* GetDocClass() const { return m_pDocClass; }
   const std::string& GetDocName() const { return m_strings.m_strDocName; }
   const std::string& GetFileNewName() const { return m_strings.m_strFileNewName; }
+
+  // The program's context, handed to every document the template creates;
+  // set by the host as it takes the template.
+  void SetHostContext(CTVRHostContext* pContext) { m_pHostContext = pContext; }
+  CTVRHostContext* GetHostContext() const { return m_pHostContext; }
 
   // Creates a document of the board class, not yet initialised, and adds it to
   // this template's documents; null when the class cannot be created or is no
@@ -51,4 +57,5 @@ class TVR_API CTVRDocTemplate : public CTVRCmdTarget {
   const CTVRRuntimeClass* m_pDocClass;
   CTVRDocStrings m_strings;
   std::vector<CTVRBoardDoc*> m_Documents;
+  CTVRHostContext* m_pHostContext = nullptr;
 };

@@ -19,7 +19,7 @@ class CTVRProtocol;
 class CTVRCrypto;
 
 // Raised whenever a contract class changes its layout or virtual table.
-#define TAVRIC_ABI_VERSION 3
+#define TAVRIC_ABI_VERSION 4
 
 // Makes a document template of the board class (a class derived from
 // CTVRBoardDoc with TVR_DECLARE_DYNCREATE), with the document strings and menu

@@ -1,0 +1,53 @@
+#include "contract/host_context.h"
+
+#include <atomic>
+
+#include "document/headless_frames.h"
+#include "document/workspace.h"
+
+namespace {
+
+// The only process-wide pointer of the host: the context the plug-in SDK's
+// free functions reach, since their signatures cannot carry one.
+std::atomic<CTVRHostContext*> g_pInstalled{nullptr};
+
+}  // namespace
+
+CTVRHostContext::CTVRHostContext() : m_Host(*this) {}
+
+CTVRHostContext::~CTVRHostContext() {
+  // The documents close while the workspace, the prompts and the
+  // installation they may reach are all still there.
+  m_Host.Shutdown();
+  m_pHeadlessWorkspace.reset();
+  m_pHeadlessFrames.reset();
+  if (m_bInstalled) {
+    CTVRHostContext* pSelf = this;
+    g_pInstalled.compare_exchange_strong(pSelf, m_pPreviousInstalled, std::memory_order_acq_rel);
+  }
+}
+
+CTVRWorkspace& CTVRHostContext::Workspace() {
+  if (m_pWorkspace != nullptr) return *m_pWorkspace;
+  m_pHeadlessFrames = std::make_unique<CTVRHeadlessFrames>();
+  m_pHeadlessWorkspace = std::make_unique<CTVRWorkspace>(*this, *m_pHeadlessFrames);
+  return *m_pHeadlessWorkspace;
+}
+
+void CTVRHostContext::Install() {
+  CTVRHostContext* pPrevious = g_pInstalled.exchange(this, std::memory_order_acq_rel);
+  if (pPrevious == this) return;
+  m_pPreviousInstalled = pPrevious;
+  m_bInstalled = true;
+}
+
+CTVRHostContext::CInstalledScope::CInstalledScope(CTVRHostContext& context)
+    : m_pPrevious(g_pInstalled.exchange(&context, std::memory_order_acq_rel)) {}
+
+CTVRHostContext::CInstalledScope::~CInstalledScope() {
+  g_pInstalled.store(m_pPrevious, std::memory_order_release);
+}
+
+CTVRHostContext* CTVRHostContext::GetInstalled() {
+  return g_pInstalled.load(std::memory_order_acquire);
+}
