@@ -10,9 +10,10 @@
 #include <tavric/board_doc.h>
 
 #include "contract/host_context.h"
-#include "decode/answer_decoder.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "fuzz_support.h"
+#include "run_state.h"
 #include "test_board.h"
 #include "test_protocol.h"
 
@@ -42,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CTVRBoardDocPrivate::Of(doc).m_pProtocol = &Protocol();
   tvr_fuzz::Context().Host().SetActiveDocument(&doc);
   CTVRBoardDocPrivate::Of(doc).m_bConnected = TRUE;
-  CTVRBoardDocPrivate::Of(doc).m_bTraceOn = (mode & 1) ? FALSE : TRUE;
-  CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer = (mode & 2) ? TRUE : FALSE;
-  CTVRBoardDocPrivate::Of(doc).m_dwCommandType = (mode & 4) ? 1 : 0;
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetTraceOn((mode & 1) ? FALSE : TRUE);
+  tvr_test::SetRun(doc, false, (mode & 2) != 0);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().OnCommandType((mode & 4) ? 1 : 0);
   CTVRBoardDocPrivate::Of(doc).SetLoopMode((mode & 8) ? TRUE : FALSE);
   CTVRBoardDocPrivate::Of(doc).SetHexDisplay((mode & 16) ? FALSE : TRUE);
 
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (!input.AtEnd()) {
     std::string answer = input.Take(input.Byte());
     std::vector<tvr::BYTE> bytes(answer.begin(), answer.end());
-    CTVRAnswerDecoder::Decode(doc, bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
+    CTVRBoardDocPrivate::Of(doc).OnReceiveAnswer(bytes.empty() ? nullptr : bytes.data(), tvr::DWORD(bytes.size()));
   }
   tvr_fuzz::RunQueueBriefly(5);
   tvr_fuzz::Context().Host().SetActiveDocument(nullptr);

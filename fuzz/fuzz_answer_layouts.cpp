@@ -12,13 +12,13 @@
 #include <tavric/protocol.h>
 
 #include "ccid_protocol.h"
-#include "decode/answer_decoder.h"
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
 #include "fuzz_support.h"
 #include "kiro_protocol.h"
 #include "lpb_protocol.h"
 #include "pcsc_protocol.h"
+#include "run_state.h"
 #include "trace/trace_log.h"
 #include "verta_protocol.h"
 
@@ -79,15 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t state = data[1];
   CTVRBoardDocPrivate::Of(doc).m_pProtocol = &protocol;
   CTVRBoardDocPrivate::Of(doc).m_eScriptType = EScriptType(state % 3);
-  CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer = state & 0x04 ? TRUE : FALSE;
-  CTVRBoardDocPrivate::Of(doc).m_bTraceOn = state & 0x08 ? TRUE : FALSE;
+  tvr_test::SetRun(doc, false, (state & 0x04) != 0);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetTraceOn(state & 0x08 ? TRUE : FALSE);
   CTVRBoardDocPrivate::Of(doc).SetLoopMode(state & 0x10 ? TRUE : FALSE);
   CTVRBoardDocPrivate::Of(doc).SetEscapeAnswerExpected(state & 0x20 ? TRUE : FALSE);
-  CTVRBoardDocPrivate::Of(doc).m_dwCommandType = 0;
+  CTVRBoardDocPrivate::Of(doc).GetRunController().OnCommandType(0);
   protocol.SetLpbActivated(tvr::BYTE(state >> 6));
   std::unique_ptr<tvr::BYTE[]> answer(new tvr::BYTE[size - 2 ? size - 2 : 1]);
   for (std::size_t i = 2; i < size; ++i) answer[i - 2] = data[i];
-  CTVRAnswerDecoder::Decode(doc, size > 2 ? answer.get() : nullptr, tvr::DWORD(size - 2));
+  CTVRBoardDocPrivate::Of(doc).OnReceiveAnswer(size > 2 ? answer.get() : nullptr, tvr::DWORD(size - 2));
   if (CTVRBoardDocPrivate::Of(doc).GetTraceLog().GetCount() > 10000) CTVRBoardDocPrivate::Of(doc).GetTraceLog().Clear();
   return 0;
 }

@@ -369,7 +369,7 @@ bool CTVRRunDriver::OnCheck() {
 
   const Clock::time_point now = Clock::now();
   CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
-  if (CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer) {
+  if (doc.IsWaitingAnswer()) {
     m_bIdle = false;
     if (!m_bWaiting || m_pObserver->GetProgress() != m_nWaitProgress) {
       m_bWaiting = true;
@@ -432,9 +432,7 @@ int CTVRRunDriver::SendQuick() {
   m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
   CTVRBoardDocPrivate::Of(*m_pDoc).SendQuickCommand(n - 1);
   const bool answered = CTVRDispatcher::Instance().RunUntil(
-      [this] {
-        return !CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer || m_bInterrupted || m_pObserver->GetEarlyEnd() != 0;
-      },
+      [this] { return !m_pDoc->IsWaitingAnswer() || m_bInterrupted || m_pObserver->GetEarlyEnd() != 0; },
       std::chrono::milliseconds((long long)(m_Options.m_dTimeout * 1000.0)));
   if (m_bInterrupted) return m_nStatus;
   if (m_pObserver->GetEarlyEnd() != 0) return EarlyEndStatus();

@@ -11,8 +11,10 @@
 #include <tavric/types.h>
 
 #include "decode/answer_frame.h"
+#include "decode/answer_verdict.h"
 #include "decode/decoded_text.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 
 class CTVRBoardDoc;
 class CTVRProtocol;
@@ -20,12 +22,24 @@ class CTVRProtocol;
 class CTVRAnswerSteps {
  public:
   // E: an error answer resets an active cyphering, ends a triple-DES exchange
-  // like a statement and may end a running loopback test.
-  static void RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a);
-  // C1: the answer to the cyphered command ends the triple-DES exchange.
-  static void RunCypheringEnd(CTVRBoardDoc& doc);
-  // C2 and C3: data for an active cyphering, and the challenge for the exchange.
-  static void RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame& a);
+  // like a statement (CYPHERING_FAILED) and may end a running loopback test.
+  static ETVRCypheringStep RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a);
+  // C1: the answer to the cyphered command ends the triple-DES exchange (CYPHERING_ENDS).
+  static ETVRCypheringStep RunCypheringEnd(CTVRBoardDoc& doc);
+  // C2 and C3: data for an active cyphering, and the challenge for the
+  // exchange (CYPHERING_CONTINUES).
+  static ETVRCypheringStep RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame& a);
+  // Whether the answer's text is traced, and whether it is the one awaited,
+  // once the step has run: the end of an exchange is traced and awaited like
+  // a statement's answer.
+  static bool IsTraced(CTVRBoardDoc& doc, ETVRCypheringStep step) {
+    return CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn() || step == CYPHERING_ENDS ||
+           step == CYPHERING_FAILED;
+  }
+  static bool IsAwaited(CTVRBoardDoc& doc, ETVRCypheringStep step) {
+    return CTVRBoardDocPrivate::Of(doc).GetRunController().IsWaitingAnswer() || step == CYPHERING_ENDS ||
+           step == CYPHERING_FAILED;
+  }
 
   // The table's text for (cls, code) when its length is not 0; false otherwise.
   template <std::size_t N>

@@ -34,19 +34,20 @@ void CTVRGenericFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol,
   }
   const tvr::BYTE cls = sent.m_pFrame[SENT_CLASS];
   const tvr::BYTE code = sent.m_pFrame[SENT_CODE];
-  CTVRBoardDocPrivate::Of(doc).SetExpectedOpcode(cls);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetExpectedOpcode(cls);
   if (cls == protocol.GetOpcodeSelectCard() && scriptTyped) {
     // A script's selection can be undone when it fails; a one-off command's
     // cannot, so it leaves the old card alone.
-    if (CTVRBoardDocPrivate::Of(doc).m_dwCommandType == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().GetCommandType() == 0)
+      protocol.SetOldSelectCard(protocol.GetSelectCard());
     protocol.SetSelectCard(code);
     CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
   }
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, code, false);
 }
 
-bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA) return true;
+CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA) return {};
   CTVRCardSlots& slots = CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots();
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE opcode = a.Opcode();
@@ -54,7 +55,7 @@ bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, 
 
   // V1: an error answer. An empty answer is never one.
   if (a.GetLength() > 0 && first == protocol.GetProtocolErrorCode()) {
-    CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
+    const ETVRCypheringStep step = CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(data);
     if (opcode == protocol.GetOpcodeSelectCard()) {
@@ -64,32 +65,32 @@ bool CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, 
       slots.ShowSlot(tvr::BYTE(card - 1));
     }
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), data);
-    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
-    return true;
+    if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
+    return {ANSWER_DONE, step};
   }
 
   // V2: a command answer.
-  if (first != ANSWER_COMMAND || a.GetLength() <= a.GetHeader()) return true;
-  CTVRAnswerSteps::RunCypheringEnd(doc);
+  if (first != ANSWER_COMMAND || a.GetLength() <= a.GetHeader()) return {};
+  const ETVRCypheringStep end = CTVRAnswerSteps::RunCypheringEnd(doc);
   const CCmdCode& commands = *protocol.GetCmdCode();
   if (commands.IsDefined(opcode)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, opcode, data)) text.Append(texts::kUnknownCommandSeeCommandTxt);
-    if (CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer) text.Append(texts::kExecuted);
-    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
-  } else if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) {
+    if (CTVRAnswerSteps::IsAwaited(doc, end)) text.Append(texts::kExecuted);
+    if (CTVRAnswerSteps::IsTraced(doc, end)) text.Trace(doc);
+  } else if (CTVRAnswerSteps::IsTraced(doc, end)) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 
   const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
   if (opcode == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
-  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !CTVRBoardDocPrivate::Of(doc).IsLoopMode())
+  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !CTVRBoardDocPrivate::Of(doc).GetRunController().IsLoopMode())
     slots.SetAtr(a.Data(), a.GetCount(), slot);
   if (opcode == OPCODE_CARD_EVENT) {
     if (CTVRBoardDocPrivate::Of(doc).m_bBeepOnError) TVRMessageBeep(0);
     // The high four bits name the slot counted from 1; bit 0 clear: the card left.
     if (!(data & 0x01)) slots.ClearAtr(tvr::BYTE((data >> 4) - 1));
   }
-  CTVRAnswerSteps::RunCypheringFeed(doc, a);
-  return true;
+  const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
+  return {ANSWER_DONE, end != CYPHERING_NONE ? end : feed};
 }

@@ -34,7 +34,7 @@ void CTVRKiroFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, co
     return;
   }
   const tvr::BYTE cls = sent.m_pFrame[position];
-  CTVRBoardDocPrivate::Of(doc).SetExpectedOpcode(cls);
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetExpectedOpcode(cls);
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, sent.m_pFrame[position + 1], false);
 }
 
@@ -45,15 +45,15 @@ void CTVRKiroFamily::NameCommand(CTVRBoardDoc& doc, CTVRProtocol& protocol, cons
   if (commands.IsDefined(cls)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, cls, code)) text.Append(texts::kUnknownCommandSeeKirocmdTxt);
-    if (CTVRBoardDocPrivate::Of(doc).m_bWaitAnswer) text.Append(texts::kExecuted);
-    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
-  } else if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) {
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsWaitingAnswer()) text.Append(texts::kExecuted);
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) text.Trace(doc);
+  } else if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 }
 
-bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA || !HasStartBytes(a)) return true;
+CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA || !HasStartBytes(a)) return {};
   const tvr::BYTE errorCode = protocol.GetProtocolErrorCode();
   const tvr::DWORD h = a.GetHeader();
 
@@ -62,7 +62,7 @@ bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(a.Opcode());
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), a.Opcode());
-    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) text.Trace(doc);
   }
 
   // K2: a normal frame, its length checked against the length's checksum.
@@ -84,5 +84,5 @@ bool CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     a.ShiftHeader(EXTENDED_EXTRA_HEADER);
     NameCommand(doc, protocol, a);
   }
-  return true;
+  return {};
 }

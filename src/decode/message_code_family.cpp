@@ -32,7 +32,8 @@ void CTVRMessageCodeFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& proto
   }
 }
 
-bool CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol,
+                                                      CTVRAnswerFrame& a) const {
   const tvr::WORD msgCode = protocol.GetMsgCode(a.GetBytes(), a.GetLength(), 0);
   const tvr::BYTE cls = tvr::BYTE(msgCode >> 8);
   const tvr::BYTE value = tvr::BYTE(msgCode & 0xFF);
@@ -41,12 +42,13 @@ bool CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protoc
 
   if (cls == CLASS_INTERMEDIATE) {
     // The command goes on: its final answer is still to come.
-    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn)
+    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn())
       CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
-    return false;
+    return {ANSWER_KEEP_WAITING};
   }
+  ETVRCypheringStep step = CYPHERING_NONE;
   if (cls == CLASS_ERROR) {
-    CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
+    step = CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
     if (!CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), value)) text.Append(texts::kUnknownError);
   } else if (commands.IsDefined(cls)) {
     if (!CTVRAnswerSteps::AppendName(text, commands, cls, value)) text.Append(texts::kUndefinedCommand);
@@ -63,6 +65,6 @@ bool CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protoc
     else if (!CTVRAnswerSteps::AppendName(text, commands, cls2, value2))
       text.Append(texts::kUndefinedExtraMsg);
   }
-  if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
-  return true;
+  if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
+  return {ANSWER_DONE, step};
 }

@@ -29,23 +29,24 @@ void CTVRPcscFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, co
   WriteTableName(doc, *protocol.GetCmdCode(), sent.m_pFrame[0], sent.m_pFrame[1], true);
 }
 
-bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE kind = a.Opcode();
+  ETVRCypheringStep step = CYPHERING_NONE;
 
   if (a.GetLength() > 0 && first == protocol.GetProtocolErrorCode()) {
     // P1: the reader sends the error text itself, up to a zero byte.
-    CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
+    step = CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
     CTVRDecodedText<512> text;
     const tvr::BYTE* p = a.Data();
     const tvr::BYTE* end = a.GetBytes() + a.GetLength();
     std::size_t count = 0;
     while (p + count < end && p[count] != 0) ++count;
     text.Append(reinterpret_cast<const char*>(p), count);
-    if (CTVRBoardDocPrivate::Of(doc).m_bTraceOn) text.Trace(doc);
+    if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
   } else if (first == ANSWER_CARD && a.GetLength() > a.GetHeader()) {
     // P2: a card answer.
-    CTVRAnswerSteps::RunCypheringEnd(doc);
+    step = CTVRAnswerSteps::RunCypheringEnd(doc);
     CTVRDecodedText<300> text;
     bool named = true;
     switch (kind) {
@@ -69,7 +70,7 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
         break;
     }
     // The answer to an escape command is traced without a decoded text.
-    if (named && CTVRBoardDocPrivate::Of(doc).m_bTraceOn && !CTVRBoardDocPrivate::Of(doc).IsEscapeAnswerExpected())
+    if (named && CTVRAnswerSteps::IsTraced(doc, step) && !CTVRBoardDocPrivate::Of(doc).IsEscapeAnswerExpected())
       text.Trace(doc);
     CTVRBoardDocPrivate::Of(doc).SetEscapeAnswerExpected(FALSE);
 
@@ -77,9 +78,11 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();
-    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !CTVRBoardDocPrivate::Of(doc).IsLoopMode())
+    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) &&
+        !CTVRBoardDocPrivate::Of(doc).GetRunController().IsLoopMode())
       slots.SetAtr(a.Data(), a.GetCount(), slot);
-    CTVRAnswerSteps::RunCypheringFeed(doc, a);
+    const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
+    if (step == CYPHERING_NONE) step = feed;
   }
 
   // P3: what the common end traces and checks.
@@ -87,5 +90,5 @@ bool CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTV
     a.Hide();
   else
     a.DropFront(HIDDEN_FRONT);
-  return true;
+  return {ANSWER_DONE, step};
 }

@@ -17,5 +17,5 @@ class CTVRPcscFamily : public CTVRProtocolFamily {
   // Class and code are frame bytes 0 and 1 (CLA and INS of a command APDU),
   // named whatever the script type.
   void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
-  bool DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
+  CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
 };

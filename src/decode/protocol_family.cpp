@@ -14,6 +14,7 @@
 #include "decode/message_code_family.h"
 #include "decode/pcsc_family.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
   static const CTVRGenericFamily generic;
@@ -49,7 +50,7 @@ void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol, const std:
 }
 
 void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {
-  if (!CTVRBoardDocPrivate::Of(doc).m_bTraceOn) return;
+  if (!CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) return;
   if (text == nullptr) length = 0;
   CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
 }

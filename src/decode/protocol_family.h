@@ -12,6 +12,7 @@
 #include <tavric/types.h>
 
 #include "decode/answer_frame.h"
+#include "decode/answer_verdict.h"
 
 class CTVRBoardDoc;
 class CTVRProtocol;
@@ -48,10 +49,12 @@ class CTVRProtocolFamily {
   // of it (expected answer opcode, card selection). Never reads past the frame.
   virtual void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const = 0;
 
-  // The layout's steps for one answer. False when the answer is an
-  // intermediate message: the common end then does not run. The layout may
-  // move the header (h, d) or shorten the answer for the common end.
-  virtual bool DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& answer) const = 0;
+  // The layout's steps for one answer: its verdict's end is ANSWER_KEEP_WAITING
+  // for an intermediate message (the common end then does not run), and its
+  // cyphering step what the answer did to a triple-DES exchange; the common
+  // end judges the rest. The layout may move the header (h, d) or shorten the
+  // answer for the common end.
+  virtual CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& answer) const = 0;
 
  protected:
   CTVRProtocolFamily(const char* pszCommandFile, const char* pszErrorFile)

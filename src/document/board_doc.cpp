@@ -23,6 +23,7 @@
 #include "document/interpreter.h"
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "document/run_end_hint.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
@@ -51,7 +52,8 @@ CTVRBoardDocPrivate::CTVRBoardDocPrivate(CTVRBoardDoc& doc)
       m_pSink(std::make_unique<CTVRBoardDocSink>(doc)),
       m_pLineStore(std::make_unique<CTVRLineStore>(*m_pSink)),
       m_pInterpreter(std::make_unique<CTVRInterpreter>(*m_pLineStore, *m_pSink)),
-      m_pTraceLog(std::make_unique<CTVRTraceLog>()) {
+      m_pTraceLog(std::make_unique<CTVRTraceLog>()),
+      m_pRunController(std::make_unique<CTVRRunController>()) {
   m_strScriptPath = kNoname;
 }
 
@@ -80,12 +82,12 @@ CTVRBoardDoc::CTVRBoardDoc() : d(std::make_unique<CTVRBoardDocPrivate>(*this)) {
   OnCommand(ID_SCRIPT_COMMANDS, [this] { d->OnScriptCommands(); });
   OnCommand(ID_SCRIPT_APDU, [this] { d->OnScriptApdu(); });
   OnCommand(ID_DELAY_CMD, [this] { d->OnDelayCmd(); });
-  OnUpdate(ID_SCRIPT_START, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && !d->m_bRunning); });
-  OnUpdate(ID_SCRIPT_STEP, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && !d->m_bRunning); });
-  OnUpdate(ID_SCRIPT_STOP, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && d->m_bRunning); });
+  OnUpdate(ID_SCRIPT_START, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && !IsRunning()); });
+  OnUpdate(ID_SCRIPT_STEP, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && !IsRunning()); });
+  OnUpdate(ID_SCRIPT_STOP, [this](CTVRCmdUI* ui) { ui->Enable(d->m_bConnected && IsRunning()); });
   OnUpdate(ID_SCRIPT_LOOP, [this](CTVRCmdUI* ui) {
     ui->Enable(TRUE);
-    ui->SetCheck(d->m_bLoopMode ? 1 : 0);
+    ui->SetCheck(d->IsLoopMode() ? 1 : 0);
   });
   OnUpdate(ID_SCRIPT_RAWDATA, [this](CTVRCmdUI* ui) { ui->SetCheck(d->m_eScriptType == SCRIPT_RAWDATA ? 1 : 0); });
   OnUpdate(ID_SCRIPT_COMMANDS, [this](CTVRCmdUI* ui) { ui->SetCheck(d->m_eScriptType == SCRIPT_COMMANDS ? 1 : 0); });
@@ -129,23 +131,24 @@ CTVRBoardDoc::~CTVRBoardDoc() {
 BOOL CTVRBoardDoc::IsConnected() const {
   return d->m_bConnected;
 }
+// The run's state, kept by the run controller.
 BOOL CTVRBoardDoc::IsRunning() const {
-  return d->m_bRunning;
+  return d->GetRunController().IsRunning();
 }
 BOOL CTVRBoardDoc::IsWaitingAnswer() const {
-  return d->m_bWaitAnswer;
+  return d->GetRunController().IsWaitingAnswer();
 }
 BOOL CTVRBoardDoc::IsReadOnly() const {
   return d->m_bReadOnly;
 }
 BOOL CTVRBoardDoc::IsTraceOn() const {
-  return d->m_bTraceOn;
+  return d->GetRunController().IsTraceOn();
 }
 EScriptType CTVRBoardDoc::GetScriptType() const {
   return d->m_eScriptType;
 }
 DWORD CTVRBoardDoc::GetCommandType() const {
-  return d->m_dwCommandType;
+  return d->GetRunController().GetCommandType();
 }
 const CTVRDelayOptions& CTVRBoardDoc::GetDelayOptions() const {
   return d->m_DelayOptions;
@@ -247,7 +250,7 @@ void CTVRBoardDocPrivate::OnSendRawdata(BYTE* bytes, DWORD count) {
   SendData(bytes, count, SCRIPT_RAWDATA);
 }
 void CTVRBoardDocPrivate::OnCommandType(WPARAM kind, LPARAM) {
-  m_dwCommandType = DWORD(kind);
+  m_pRunController->OnCommandType(DWORD(kind));
 }
 void CTVRBoardDocPrivate::OnEndCommand(WPARAM, LPARAM) {
   EndCommand();
@@ -256,7 +259,13 @@ void CTVRBoardDocPrivate::OnEndCommand(WPARAM, LPARAM) {
 void CTVRBoardDocPrivate::OnReceiveAnswer(BYTE* answer, DWORD length) {
   // A board that posts a count without bytes gets an empty answer, not a crash.
   if (answer == nullptr) length = 0;
-  CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::DECODING, [&] { CTVRAnswerDecoder::Decode(m_Doc, answer, length); });
+  m_pRunController->OnAnswerArrived();
+  CTVRAnswerVerdict verdict;
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::DECODING,
+                             [&] { verdict = CTVRAnswerDecoder::Decode(m_Doc, answer, length); }))
+    return;
+  // The end goes to the active document: a run goes on only while its document is active.
+  if (m_pRunController->OnAnswerDecoded(verdict)) PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);
 }
 
 void CTVRBoardDocPrivate::OnReceiveComments(const char* text, LPARAM kind) {
@@ -266,17 +275,17 @@ void CTVRBoardDocPrivate::OnReceiveComments(const char* text, LPARAM kind) {
   const std::size_t length = text != nullptr ? strnlen(text, kCommentBufferSize - 1) : 0;
   if (length > 0) std::memcpy(buffer, text, length);
   buffer[length] = '\0';
-  if (m_bTraceOn) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
+  if (m_pRunController->IsTraceOn()) NotifyMessage(reinterpret_cast<const BYTE*>(buffer), DWORD(length), int(kind));
 }
 
 void CTVRBoardDocPrivate::OnReceiveError() {
   if (m_bBeepOnError) GetHostContext()->Prompts().MessageBeep(0);
   // Without auto pause the awaited answer still ends the command; with
   // nothing awaited there is nothing left to end it, so the run stops.
-  if (!m_bAutoPause && m_bWaitAnswer) return;
+  if (!m_bAutoPause && m_pRunController->IsWaitingAnswer()) return;
   // A run, or a one-off exchange, that the error ends: the views are told
   // why while the statement is still marked.
-  if (m_bRunning || m_bWaitAnswer) {
+  if (m_pRunController->IsRunning() || m_pRunController->IsWaitingAnswer()) {
     int cause = RUN_END_READER_ERROR;
     m_Doc.UpdateAllViews(nullptr, HINT_RUN_ENDED_EARLY, &cause);
   }
@@ -331,12 +340,8 @@ BOOL CTVRBoardDoc::OnNewDocument() {
   d->m_bConnectEnabled = TRUE;
   d->m_bStateSaved = FALSE;
   d->m_eScriptType = SCRIPT_RAWDATA;
-  d->m_bLoopMode = FALSE;
   d->m_bReadOnly = FALSE;
-  d->m_bRunning = FALSE;
-  d->m_dwCommandType = 0;
-  d->m_bWaitAnswer = FALSE;
-  d->m_bTraceOn = TRUE;
+  d->m_pRunController->Reset();
   d->m_pInterpreter->Reset();
   d->m_pLineStore->Reset();
 

@@ -9,6 +9,7 @@
 #include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
+#include "document/run_controller.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
@@ -39,7 +40,7 @@ void CTVRBoardDocPrivate::OnFileOpen() {
   // A file that cannot be read has said so and left the script as it was.
   if (!OnOpenDocument(chosen)) return;
   GetHostContext()->RecentFiles().Add(chosen);
-  m_bTraceOn = TRUE;
+  m_pRunController->SetTraceOn(TRUE);
   SetLoopCounter(0);
 }
 

@@ -19,6 +19,7 @@ class CTVRCmdUI;
 class CTVRTraceLog;
 class CTVRLineStore;
 class CTVRInterpreter;
+class CTVRRunController;
 class CTVRBoardDocSink;
 class CTVRHostContext;
 
@@ -97,16 +98,17 @@ class CTVRBoardDocPrivate {
   void OnScriptCommands();
   void OnScriptApdu();
   void OnDelayCmd();
-  tvr::BOOL IsStepMode() const { return m_bStepMode; }
-  void SetStepMode(tvr::BOOL step) { m_bStepMode = step; }
-  tvr::BOOL IsLoopMode() const { return m_bLoopMode; }
-  void SetLoopMode(tvr::BOOL loop) { m_bLoopMode = loop; }
+  // The run's modes, kept by the run controller.
+  tvr::BOOL IsStepMode() const;
+  void SetStepMode(tvr::BOOL step);
+  tvr::BOOL IsLoopMode() const;
+  void SetLoopMode(tvr::BOOL loop);
   // ".info" directives since the Loop command or ".loop" last reset the count.
   int GetLoopCounter() const;
   void SetLoopCounter(int count);
   // The answer opcode that completes the command sent last.
-  tvr::BYTE GetExpectedOpcode() const { return m_byExpectedOpcode; }
-  void SetExpectedOpcode(tvr::BYTE opcode) { m_byExpectedOpcode = opcode; }
+  tvr::BYTE GetExpectedOpcode() const;
+  void SetExpectedOpcode(tvr::BYTE opcode);
   // Set by ".escape": the next answer is the escape's.
   tvr::BOOL IsEscapeAnswerExpected() const;
   void SetEscapeAnswerExpected(tvr::BOOL expected);
@@ -197,19 +199,17 @@ class CTVRBoardDocPrivate {
   // The parts the document is made of, for the host's own code and tests.
   CTVRLineStore& GetLineStore() { return *m_pLineStore; }
   CTVRInterpreter& GetInterpreter() { return *m_pInterpreter; }
+  CTVRRunController& GetRunController() { return *m_pRunController; }
+  const CTVRRunController& GetRunController() const { return *m_pRunController; }
 
   // ---- The document's state --------------------------------------------------
   CTVRBoardDoc& m_Doc;  // the public face this part belongs to
   tvr::BOOL m_bConnected = FALSE;
   tvr::BOOL m_bConnectEnabled = TRUE;
-  tvr::BOOL m_bRunning = FALSE;
-  tvr::BOOL m_bWaitAnswer = FALSE;  // a frame awaits its answer
   tvr::BOOL m_bReadOnly = FALSE;
   EScriptType m_eScriptType = SCRIPT_RAWDATA;
-  tvr::DWORD m_dwCommandType = 0;  // 0 script statement, 1 one-off command
   tvr::BOOL m_bBeepOnError = TRUE;
   tvr::BOOL m_bAutoPause = TRUE;
-  tvr::BOOL m_bTraceOn = TRUE;
   CTVRProtocol* m_pProtocol = nullptr;  // not owned
   CTVRCrypto* m_pCrypto = nullptr;      // not owned
   CTVRDummyWnd m_DummyWnd;
@@ -222,18 +222,8 @@ class CTVRBoardDocPrivate {
   std::unique_ptr<CTVRInterpreter> m_pInterpreter;
   std::unique_ptr<CTVRTraceLog> m_pTraceLog;
 
-  // Sending
-  tvr::BYTE m_byExpectedOpcode = 0;
-
-  // Run control
-  tvr::BOOL m_bStepMode = FALSE;
-  tvr::BOOL m_bLoopMode = FALSE;
-  // EndCommand nesting: a directive that ends at once calls EndCommand from
-  // inside SendCurrentCommand; the nested call continues through the message
-  // queue instead of recursing, so a loop of directives keeps a flat stack.
-  int m_nEndCommandDepth = 0;
-  // Changed by Start, Step and Stop; a continuation posted before is stale.
-  tvr::DWORD m_dwRunSerial = 0;
+  // Run control: the run's state and modes, the expected answer opcode.
+  std::unique_ptr<CTVRRunController> m_pRunController;
 
   // Persistence
   std::string m_strScriptPath;

@@ -8,65 +8,81 @@
 #include "delay_options_dlg.h"
 #include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "run_messages.h"
 
+// The run's modes, kept by the run controller.
+BOOL CTVRBoardDocPrivate::IsStepMode() const {
+  return m_pRunController->IsStepMode();
+}
+void CTVRBoardDocPrivate::SetStepMode(BOOL step) {
+  m_pRunController->SetStepMode(step);
+}
+BOOL CTVRBoardDocPrivate::IsLoopMode() const {
+  return m_pRunController->IsLoopMode();
+}
+void CTVRBoardDocPrivate::SetLoopMode(BOOL loop) {
+  m_pRunController->SetLoopMode(loop);
+}
+BYTE CTVRBoardDocPrivate::GetExpectedOpcode() const {
+  return m_pRunController->GetExpectedOpcode();
+}
+void CTVRBoardDocPrivate::SetExpectedOpcode(BYTE opcode) {
+  m_pRunController->SetExpectedOpcode(opcode);
+}
+
 void CTVRBoardDocPrivate::EndCommand() {
+  CTVRRunController& run = *m_pRunController;
   // A Stop, an error or the end of the script came first.
-  if (!m_bRunning) return;
+  if (!run.IsRunning()) return;
 
   GotoNextCommand();
-  if (m_bStepMode) {
-    m_bRunning = FALSE;
-    return;
+  const int line = GetCurrentLine();
+  switch (run.OnStatementEnded(line < GetLineCount() && (GetLineState(line) & LINE_BREAKPOINT) != 0)) {
+    case CTVRRunController::NEXT_NONE:
+      return;
+    case CTVRRunController::NEXT_QUEUED:
+      // A directive that ended at once inside the statement that an outer
+      // EndCommand started: going on here would recurse once per statement, and
+      // a loop of directives would never give Stop a chance. The queue starts
+      // the next statement after the outer handlers have returned.
+      PostMessage(m_DummyWnd.GetSafeHwnd(), GetContinueRunMessage(), WPARAM(run.GetRunSerial()), 0);
+      return;
+    case CTVRRunController::NEXT_NOW:
+      break;
   }
-  if (GetCurrentLine() < GetLineCount() && (GetLineState(GetCurrentLine()) & LINE_BREAKPOINT) != 0) {
-    m_bRunning = FALSE;
-    return;
-  }
-
-  if (m_nEndCommandDepth > 0) {
-    // A directive that ended at once inside the statement that an outer
-    // EndCommand started: going on here would recurse once per statement, and
-    // a loop of directives would never give Stop a chance. The queue starts
-    // the next statement after the outer handlers have returned.
-    PostMessage(m_DummyWnd.GetSafeHwnd(), GetContinueRunMessage(), WPARAM(m_dwRunSerial), 0);
-    return;
-  }
-  ++m_nEndCommandDepth;
+  run.EnterNextStatement();
   SendCurrentCommand();
-  --m_nEndCommandDepth;
+  run.LeaveNextStatement();
 }
 
 void CTVRBoardDocPrivate::OnContinueRun(WPARAM serial) {
+  CTVRRunController& run = *m_pRunController;
   // Stop, or Stop and Start again, since it was posted: that run is over.
-  if (!m_bRunning || serial != WPARAM(m_dwRunSerial)) return;
-  ++m_nEndCommandDepth;
+  if (!run.AcceptsContinuation(DWORD(serial))) return;
+  run.EnterNextStatement();
   SendCurrentCommand();
-  --m_nEndCommandDepth;
+  run.LeaveNextStatement();
 }
 
 void CTVRBoardDoc::OnScriptStop() {
-  ++d->m_dwRunSerial;
-  d->m_bRunning = FALSE;
-  d->m_bWaitAnswer = FALSE;
+  d->m_pRunController->OnStop();
   // A statement sent and not yet answered counts as done: the mark moves past it.
   d->GotoNextCommand();
 }
 
 void CTVRBoardDocPrivate::OnScriptStart() {
-  ++m_dwRunSerial;
-  m_bStepMode = FALSE;
+  m_pRunController->OnStart();
   SendCurrentCommand();
 }
 
 void CTVRBoardDocPrivate::OnScriptStep() {
-  ++m_dwRunSerial;
-  m_bStepMode = TRUE;
+  m_pRunController->OnStep();
   SendCurrentCommand();
 }
 
 void CTVRBoardDocPrivate::OnScriptLoop() {
-  m_bLoopMode = m_bLoopMode ? FALSE : TRUE;
+  SetLoopMode(IsLoopMode() ? FALSE : TRUE);
   SetLoopCounter(0);
 }
 

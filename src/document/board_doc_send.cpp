@@ -15,6 +15,7 @@
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "platform/user_prompts.h"
 
 namespace {
@@ -37,8 +38,8 @@ DWORD CTVRBoardDocPrivate::PrepareData(BYTE* out, DWORD capacity, BYTE* bytes, D
 
 BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (bytes == nullptr) count = 0;
-  m_bWaitAnswer = TRUE;
   if (m_pProtocol == nullptr) {
+    m_pRunController->OnSendRefused();
     GetHostContext()->Prompts().MessageBox(tvr_doc_texts::kUnknownProtocol);
     return FALSE;
   }
@@ -57,7 +58,7 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   // stack garbage in the frame or the trace.
   std::memset(frame, 0, std::size_t(n) + 1);
 
-  m_bRunning = TRUE;
+  m_pRunController->OnAnswerAwaited();
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::FRAMING, [&] { PrepareData(frame, n, bytes, count, type); }))
     return FALSE;
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
@@ -72,6 +73,6 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
       }))
     return FALSE;
 
-  if (m_bTraceOn) NotifyMessage(frame, n, TRACE_SENT);
+  if (m_pRunController->IsTraceOn()) NotifyMessage(frame, n, TRACE_SENT);
   return result;
 }

@@ -7,6 +7,7 @@
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 
 void CTVRBoardDocSink::OnLinesEdited() {
   m_Doc.SetModifiedFlag(TRUE);
@@ -21,33 +22,32 @@ void CTVRBoardDocSink::OnNextStatementMoved() {
 }
 
 tvr::BOOL CTVRBoardDocSink::IsRunning() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).m_bRunning;
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsRunning();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsStepMode() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).IsStepMode();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsStepMode();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsLoopMode() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).IsLoopMode();
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsLoopMode();
 }
 
 void CTVRBoardDocSink::OnScriptEnded() {
   // Parked on the last statement: Start runs it again, as after a step.
-  CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = FALSE;
-  CTVRBoardDocPrivate::Of(m_Doc).SetStepMode(TRUE);
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnScriptEnded();
 }
 
 tvr::BOOL CTVRBoardDocSink::IsTraceOn() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).m_bTraceOn;
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTraceOn();
 }
 
 void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
-  CTVRBoardDocPrivate::Of(m_Doc).m_bTraceOn = on;
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetTraceOn(on);
 }
 
 void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
-  CTVRBoardDocPrivate::Of(m_Doc).SetLoopMode(on);
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetLoopMode(on);
 }
 
 EScriptType CTVRBoardDocSink::GetScriptType() const {
@@ -75,12 +75,11 @@ void CTVRBoardDocSink::OnStatementStarted() {
   const CTVRProtocol* pProtocol = CTVRBoardDocPrivate::Of(m_Doc).m_pProtocol;
   if (pProtocol != nullptr && CTVRProtocolFamily::ForProtocol(*pProtocol).IsRawDataOnly())
     CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType = SCRIPT_RAWDATA;
-  CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = TRUE;
-  CTVRBoardDocPrivate::Of(m_Doc).m_dwCommandType = 0;
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnStatementStarted();
 }
 
 void CTVRBoardDocSink::OnRunEnded() {
-  CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = FALSE;
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnRunEnded();
 }
 
 void CTVRBoardDocSink::NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind) {

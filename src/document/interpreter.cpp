@@ -364,7 +364,7 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::TripleDes(const std::string& dir
 
   m_Sink.GetCrypto()->Set3desParameters(0, challengeLength, authenticateLength, key.data());
   // Tells the answer decoder to carry the exchange on when the challenge comes.
-  m_Sink.GetCrypto()->m_bAuthenticationPending = 1;
+  m_Sink.GetCrypto()->OnChallengeRequested();
 
   // A GET CHALLENGE for that many bytes, sent as a one-off command outside the run.
   BYTE getChallenge[6] = {0x00, 0x00, 0x84, 0x00, 0x00, challengeLength};

@@ -14,6 +14,7 @@
 #include "document/board_doc_texts.h"
 #include "document/doc_frames.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
 
@@ -211,7 +212,7 @@ void CTVRWorkspace::OpenRecentFile(int index) {
     return;
   }
   list.Add(path);
-  CTVRBoardDocPrivate::Of(*pDoc).m_bTraceOn = TRUE;
+  CTVRBoardDocPrivate::Of(*pDoc).GetRunController().SetTraceOn(TRUE);
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 }
 

@@ -13,6 +13,7 @@
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
 #include "hex_bytes.h"
+#include "run_state.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 #include "triple_des.h"
@@ -201,7 +202,7 @@ TEST_F(Cyphering, AnswerDataAreDecipheredAsOneStreamUntilAReset) {
   m_Crypto.ResetCrypto();
   Receive("8899AABBCCDDEEFF");  // from a zero ICV again
   EXPECT_EQ(Comments(), std::vector<std::string>{"DECIPHERED DATA : 80 E0 91 51 0C BF 0C 1A\r\n"});
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   Receive("0011223344556677");
   EXPECT_TRUE(Comments().empty());
 }
@@ -229,7 +230,7 @@ TEST_F(Cyphering, TheChallengeIsAnsweredWithExternalAuthenticate) {
     const Bytes& frame = m_pDoc->m_Sent[0];
     EXPECT_EQ(ToHex(Bytes(frame.begin() + 3, frame.end() - 1)), c.command);
     EXPECT_EQ(m_pDoc->m_SentCommandKinds, std::vector<DWORD>{1});
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer = FALSE;
+    tvr_test::SetRun(*m_pDoc, m_pDoc->IsRunning());
     RunQueue();
   }
 }

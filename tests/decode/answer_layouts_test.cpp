@@ -15,6 +15,7 @@
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
 #include "hex_bytes.h"
+#include "run_state.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -91,17 +92,16 @@ class AnswerLayouts : public CTVRDocFixture {
   void Await(BYTE opcode, EScriptType type = SCRIPT_COMMANDS, BOOL wait = TRUE) {
     RunQueue();
     CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer = wait;
+    tvr_test::SetRun(*m_pDoc, true, wait);
     CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectedOpcode(opcode);
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = TRUE;
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(TRUE);
     m_nFirstRecord = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
   }
   // A copy of exactly the answer's size: a read past its end is caught by
   // the address sanitizer.
   void Decode(const Bytes& answer) {
     Bytes copy = answer;
-    CTVRAnswerDecoder::Decode(*m_pDoc, copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveAnswer(copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
   }
   std::vector<Record> Records() const { return tvr_test::TraceRecords(*m_pDoc, m_nFirstRecord); }
   static bool EndPosted() { return CTVRDispatcher::Instance().PendingCount() == 1; }
@@ -163,7 +163,7 @@ TEST_F(AnswerLayouts, GenericTextsBytesAndTheEndOfTheStatement) {
   for (const CGenericCase& c : cases) {
     SCOPED_TRACE(c.what);
     Await(c.expected, c.type, c.wait);
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = c.traceOn;
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(c.traceOn);
     CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bFreeReception = TRUE;
     Decode(c.answer);
     std::vector<Record> expected;
@@ -171,8 +171,8 @@ TEST_F(AnswerLayouts, GenericTextsBytesAndTheEndOfTheStatement) {
     if (c.bytes) expected.emplace_back(TRACE_RECEIVED, Str(c.answer));
     EXPECT_EQ(Records(), expected);
     EXPECT_EQ(EndPosted(), c.ends);
-    EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer);
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn,
+    EXPECT_FALSE(m_pDoc->IsWaitingAnswer());
+    EXPECT_EQ(m_pDoc->IsTraceOn(),
               c.traceOn);  // forced on for an unsolicited answer, then restored
     EXPECT_EQ(m_pDoc->GetDelayOptions().m_bFreeReception, c.type == SCRIPT_RAWDATA ? FALSE : TRUE);
   }
@@ -309,15 +309,15 @@ TEST_F(AnswerLayouts, AnIntermediateMessageLeavesTheCommandAwaitingItsFinalAnswe
   for (BOOL awaited : {TRUE, FALSE}) {
     SCOPED_TRACE(awaited);
     Await(0x80, SCRIPT_COMMANDS, awaited);
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
     Decode(answer);
     // Traced only when trace is on, which it is for an answer nobody awaits;
     // nothing decoded, nothing ended, nothing restored.
     const std::vector<Record> traced{{TRACE_RECEIVED, Str(answer)}};
     EXPECT_EQ(Records(), awaited ? std::vector<Record>() : traced);
     EXPECT_FALSE(EndPosted());
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer, awaited);
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn, awaited ? FALSE : TRUE);
+    EXPECT_EQ(m_pDoc->IsWaitingAnswer(), awaited);
+    EXPECT_EQ(m_pDoc->IsTraceOn(), awaited ? FALSE : TRUE);
   }
 }
 

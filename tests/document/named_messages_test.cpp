@@ -8,6 +8,7 @@
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
+#include "run_state.h"
 #include "trace/trace_log.h"
 
 namespace {
@@ -38,7 +39,7 @@ TEST_F(NamedMessages, CommentsReachTheTraceOnlyWhileTraceIsOnCutToTheBuffer) {
   RunQueue();
   SendMessage(Window(), WM_RECV_COMMENTS, WPARAM(longText.c_str()), TRACE_INFO);
   SendMessage(Window(), WM_RECV_COMMENTS, 0, TRACE_COMMENT);
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   PostComment(Window(), "dropped", TRACE_COMMENT);
   RunQueue();
   ASSERT_EQ(log.GetCount(), 3u);
@@ -51,7 +52,7 @@ TEST_F(NamedMessages, CommentsReachTheTraceOnlyWhileTraceIsOnCutToTheBuffer) {
 
 TEST_F(NamedMessages, AReaderErrorWithNoAnswerAwaitedStopsTheRunEvenWithoutAutoPause) {
   // Nothing would end the statement; with an answer awaited, see the run control tests.
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
+  tvr_test::SetRun(*m_pDoc, true);
   CTVRBoardDocPrivate::Of(*m_pDoc).m_bAutoPause = FALSE;
   SendMessage(Window(), WM_RECV_ERROR, 0, 0);
   EXPECT_EQ(m_pDoc->m_nScriptStopCalls, 1);
@@ -59,7 +60,7 @@ TEST_F(NamedMessages, AReaderErrorWithNoAnswerAwaitedStopsTheRunEvenWithoutAutoP
 }
 
 TEST_F(NamedMessages, ABrokenConnectionIsToldOnceAndStopsTheRunOnlyWhenConnected) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = TRUE;
+  tvr_test::SetRun(*m_pDoc, true);
   SendMessage(Window(), WM_RECV_BOARD_DISCONNECTED, 0, 0);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   EXPECT_EQ(m_pDoc->m_nDisconnectCalls + m_pDoc->m_nScriptStopCalls, 0);

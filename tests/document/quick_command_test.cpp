@@ -85,7 +85,7 @@ TEST_F(QuickCommands, ACommandDuringARunEndsTheRunAndLeavesTheScriptWhereItWas) 
   EXPECT_FALSE(m_pDoc->IsRunning());
   EXPECT_EQ(m_pDoc->m_Sent.size(), 2u) << "the second statement is not sent";
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(0) & LINE_NEXT);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType, 0u);
+  EXPECT_EQ(m_pDoc->GetCommandType(), 0u);
 }
 
 TEST_F(QuickCommands, CommandSettingCommitsOnOkAndCancelKeepsTheTextsAsTheyWere) {

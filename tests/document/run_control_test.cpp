@@ -111,7 +111,7 @@ TEST_F(RunControl, AReaderErrorBeepsAndStopsTheRunOnlyWithAutoPause) {
       PostMessage(Window(), WM_RECV_ERROR, 0, 0);
     RunQueue();
     EXPECT_EQ(Now(), Outcome({1}, c == kErrorWithoutAutoPause, c == kErrorWithoutAutoPause ? 0 : 1));
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bWaitAnswer, c == kErrorWithoutAutoPause);
+    EXPECT_EQ(m_pDoc->IsWaitingAnswer(), c == kErrorWithoutAutoPause);
     EXPECT_EQ(m_Prompts.m_Beeps.size(), c == kStop ? 0u : 1u);
     const std::size_t records = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount();
     Answer();

@@ -5,6 +5,7 @@
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "temp_folder.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
@@ -39,7 +40,7 @@ TEST_F(SendData, ACardSelectionSelectsTheCardAndOnlyAScriptStatementKeepsTheOldO
   m_Protocol.SetSelectCard(3);
   Send({0x20, 0x02}, SCRIPT_COMMANDS);  // a statement of the script: command kind 0
   EXPECT_EQ(m_Context.Host().GetCardSlots().GetShownSlot(), 1);
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType = 1;  // a one-off command
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().OnCommandType(1);  // a one-off command
   Send({0x20, 0x04}, SCRIPT_COMMANDS);
   EXPECT_EQ(m_Context.Host().GetCardSlots().GetShownSlot(), 3);
   EXPECT_EQ(m_Protocol.m_SetOldSelectCardCalls, std::vector<BYTE>{3});
@@ -101,7 +102,7 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
     EXPECT_TRUE(m_Protocol.m_SetSelectCardCalls.empty());
   }
   // With the trace off, every family sends and writes nothing.
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().Clear();
   for (ETVRAnswerLayout family : {ANSWER_GENERIC, ANSWER_PCSC, ANSWER_KIRO, ANSWER_CCID}) {

@@ -8,6 +8,7 @@
 
 #include "document/board_doc_private.h"
 #include "document/interpreter.h"
+#include "document/run_controller.h"
 #include "interpreter_fixture.h"
 #include "platform/process_clock.h"
 
@@ -21,7 +22,7 @@ class DirectiveTest : public InterpreterTest {
   void StepDirective(const std::string& directive, int result, bool endedAtOnce) {
     SCOPED_TRACE(directive);
     EXPECT_EQ(Step({directive, "00 b0;"}), result);
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning, endedAtOnce ? FALSE : TRUE);
+    EXPECT_EQ(m_pDoc->IsRunning(), endedAtOnce ? FALSE : TRUE);
     EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), endedAtOnce ? 1 : 0);
   }
   // The board's config calls as (code, code1, buffer).
@@ -33,7 +34,7 @@ class DirectiveTest : public InterpreterTest {
 };
 
 TEST_F(DirectiveTest, LocalDirectivesEndTheStepAtOnce) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   StepDirective(".APDU;", 1, true);
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_APDU);
   StepDirective(".Command;", 1, true);
@@ -214,7 +215,7 @@ TEST_F(DirectiveTest, TripleDesGivesTheCypheringItsParametersAndAsksForAChalleng
   CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = nullptr;
   EXPECT_EQ(crypto.m_Calls, (std::vector<ByteVec>{{0, 8, 16, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99,
                                                    0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}}));
-  EXPECT_EQ(crypto.m_bAuthenticationPending, 1);
+  EXPECT_TRUE(crypto.IsExchangePending());
   // Framed as a command, sent as a one-off outside the run.
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
   const ByteVec& frame = m_pDoc->m_Sent[0];

@@ -7,6 +7,7 @@
 #include <tavric/messages.h>
 
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "interpreter_fixture.h"
 
 namespace {
@@ -20,7 +21,7 @@ TEST_F(InterpreterTest, FreeRunExecutesDirectivesAndFramesInScriptOrder) {
   EXPECT_EQ(m_pDoc->m_Sent[0].size(), 9u) << "framed: .command came first";
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4})) << "raw: .rawdata came before";
   EXPECT_EQ(Records(TRACE_COMMENT), Strings{"* read binary\r\n"});
-  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning) << "the end of the script";
+  EXPECT_FALSE(m_pDoc->IsRunning()) << "the end of the script";
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 4);
 }
 
@@ -37,7 +38,7 @@ TEST_F(InterpreterTest, ALoopOfDirectivesKeepsTheStackFlatAndStopStillWins) {
     static UINT Message() { return RegisterMessage("TavricTest::Stop"); }
   } stop(*m_pDoc);
 
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(TRUE);
   SetScript({".info;", ".t(0);"});
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
@@ -45,11 +46,11 @@ TEST_F(InterpreterTest, ALoopOfDirectivesKeepsTheStackFlatAndStopStillWins) {
   // from inside the previous, the stack would have overflowed long before.
   auto& dispatcher = CTVRDispatcher::Instance();
   ASSERT_TRUE(dispatcher.RunUntil([&] { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() >= 50000; }, 60s));
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
+  ASSERT_TRUE(m_pDoc->IsRunning());
 
   const int countAtStop = CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter();
   ASSERT_TRUE(PostMessage(stop.GetSafeHwnd(), CStopWindow::Message(), 0, 0));
-  ASSERT_TRUE(dispatcher.RunUntil([&] { return !CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning; }, 5s));
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return !m_pDoc->IsRunning(); }, 5s));
   EXPECT_LE(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() - countAtStop, 1)
       << "at most the statement already queued ran";
   // Nothing of the stopped run is left in the queue.
@@ -63,7 +64,7 @@ TEST_F(InterpreterTest, LoopModeOverCommentsOnlyWaitsForStop) {
   SetScript({"* only", "", "// comments"});
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   ASSERT_TRUE(RunQueue(2s)) << "nothing keeps posting";
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
+  EXPECT_TRUE(m_pDoc->IsRunning());
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
 }
 

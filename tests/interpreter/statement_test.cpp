@@ -5,6 +5,7 @@
 #include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "interpreter_fixture.h"
+#include "run_state.h"
 
 namespace {
 
@@ -33,13 +34,13 @@ TEST_F(InterpreterTest, StatementsAssembleTheirBytesOverLines) {
     EXPECT_EQ(Step(script), 1);
     EXPECT_EQ(m_pDoc->m_Sent, std::vector<ByteVec>{sent});
     EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), nextLine);
-    EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning);
+    EXPECT_TRUE(m_pDoc->IsRunning());
   }
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(InterpreterTest, TheScriptTypeDecidesTheFraming) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType = 1;  // left over from a one-off command
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().OnCommandType(1);  // left over from a one-off command
   CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   Step({"00 A4 04 00 02 3F 00;"});
   ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
@@ -93,7 +94,7 @@ TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
     SetScript(script);
     CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().Clear();
     m_pDoc->m_Sent.clear();
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = traceOn;
+    CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(traceOn);
     CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().SetCurrentLine(line);
     CTVRBoardDocPrivate::Of(*m_pDoc).SendCurrentCommand();
     EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
@@ -106,9 +107,9 @@ TEST_F(InterpreterTest, StatementsThatSendNothing) {
   for (const Strings& script :
        {Strings{";", "00 b0;"}, Strings{"a;", "00 b0;"}, Strings{"  ;  ", "00 b0;"}, Strings{"7"}}) {
     SCOPED_TRACE(script[0]);
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning = FALSE;
+    tvr_test::SetRun(*m_pDoc, false);
     EXPECT_EQ(Step(script), 0);
-    EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bRunning) << "only Stop ends the run";
+    EXPECT_TRUE(m_pDoc->IsRunning()) << "only Stop ends the run";
     EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 0) << "EndCommand was not called";
   }
   EXPECT_TRUE(m_pDoc->m_Sent.empty());

@@ -10,6 +10,7 @@
 #include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "platform/user_prompts.h"
+#include "run_state.h"
 #include "test_board.h"
 #include "test_context.h"
 #include "trace_reader.h"
@@ -192,10 +193,10 @@ TEST_F(LineStoreTest, ChunksEndAtTheFirstCommentMarkOrSemicolon) {
 
 TEST_F(LineStoreTest, NextLineAtTheEndParksOnTheStartOfTheLastStatement) {
   CTVRBoardDocPrivate::Of(m_Doc).SetScriptLines({"00 a4;", "00 b0", "00 00;", "* trailer"});
-  CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = TRUE;
+  tvr_test::SetRun(m_Doc, true);
   CTVRBoardDocPrivate::Of(m_Doc).GetLineStore().SetCurrentLine(3);
   EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).NextLine(), 0);
-  EXPECT_FALSE(CTVRBoardDocPrivate::Of(m_Doc).m_bRunning);
+  EXPECT_FALSE(m_Doc.IsRunning());
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(m_Doc).IsStepMode());
   EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetCurrentLine(), 1);
 }
@@ -229,14 +230,14 @@ TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
     if (c.breakpoint >= 0)
       CTVRBoardDocPrivate::Of(m_Doc).SetLineState(
           c.breakpoint, CTVRBoardDocPrivate::Of(m_Doc).GetLineState(c.breakpoint) | LINE_BREAKPOINT);
-    CTVRBoardDocPrivate::Of(m_Doc).m_bRunning = c.running;
+    tvr_test::SetRun(m_Doc, c.running);
     CTVRBoardDocPrivate::Of(m_Doc).SetStepMode(c.step);
     CTVRBoardDocPrivate::Of(m_Doc).SetLoopMode(c.loop);
     m_View.m_Hints.clear();
     EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).SetNextCommand(c.from), c.result);
     EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetCurrentLine(), c.to);
     EXPECT_EQ(Marked(), std::vector<int>{c.to}) << "the old mark is cleared";
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).m_bRunning, c.runningAfter);
+    EXPECT_EQ(m_Doc.IsRunning(), c.runningAfter);
     ASSERT_FALSE(m_View.m_Hints.empty());
     EXPECT_EQ(m_View.m_Hints.back().first, HINT_NEXT_STATEMENT);
   }

@@ -4,6 +4,7 @@
 
 #include "ccid_protocol.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "protocol_run_fixture.h"
 
 namespace {
@@ -66,13 +67,13 @@ TEST_F(CcidRun, ATimeExtensionIsTracedAndTheCommandWaitsForItsFinalAnswer) {
 }
 
 TEST_F(CcidRun, AnUnsolicitedSlotChangeIsTracedWithTraceOffAndTraceStaysOff) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   m_pDoc->Escape(2, Bytes{1}.data(), 1);
   RunQueue();
   EXPECT_EQ(Texts().back(), "IFD -> PC : SLOT CHANGE");
   // Slots 3 and 4 hold a card, slot 1 changed: 0101 0000 0010, little-endian.
   EXPECT_EQ(Received().back(), (Bytes{0x50, 0x52, 0x01}));
-  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
+  EXPECT_FALSE(m_pDoc->IsTraceOn());
 }
 
 TEST_F(CcidRun, RawDataStatementsEndOnTheirAnswerWithoutTheBoard) {

@@ -153,7 +153,7 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
     ASSERT_TRUE(RunQueue());
     EXPECT_EQ(Opcodes(TRACE_SENT).size(), run.script.size());
   }
-  EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 0);
+  EXPECT_FALSE(m_Crypto.IsExchangePending());
   EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
 }
 
@@ -194,9 +194,9 @@ TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatem
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   // Between the challenge and the answer to the cryptogram: the trace is off
   // and both flags of the exchange are up.
-  ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return m_Crypto.m_bChallengeReceived == 1; }, 10s));
-  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
-  EXPECT_EQ(m_Crypto.m_bAuthenticationPending, 1);
+  ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return m_Crypto.IsChallengeReceived(); }, 10s));
+  EXPECT_FALSE(m_pDoc->IsTraceOn());
+  EXPECT_TRUE(m_Crypto.IsExchangePending());
   ASSERT_TRUE(RunQueue());
   std::vector<Record> records = AllRecords();
   // From the challenge request on; the first records are the selection and the reset.
@@ -218,9 +218,9 @@ TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatem
   };
   EXPECT_EQ(std::vector<Record>(challenge, records.end()), expected);
   EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
-  EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_dwCommandType, 0u);
+  EXPECT_FALSE(m_Crypto.IsExchangePending() || m_Crypto.IsChallengeReceived());
+  EXPECT_TRUE(m_pDoc->IsTraceOn());
+  EXPECT_EQ(m_pDoc->GetCommandType(), 0u);
   EXPECT_FALSE(m_pDoc->IsRunning());
   EXPECT_EQ(MarkedLine(), 3);
 }
@@ -234,7 +234,7 @@ TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {
   ASSERT_GE(records.size(), 6u);
   EXPECT_EQ(records[records.size() - 6], (Record{TRACE_ANSWER_TEXT, " ERROR 0x11 : NO CARD IN THE SELECTED SLOT"}));
   EXPECT_EQ(records[records.size() - 4], (Record{TRACE_COMMAND_NAME, " GET FIRMWARE VERSION"}));
-  EXPECT_EQ(m_Crypto.m_bAuthenticationPending + m_Crypto.m_bChallengeReceived, 0);
+  EXPECT_FALSE(m_Crypto.IsExchangePending() || m_Crypto.IsChallengeReceived());
   EXPECT_FALSE(m_pDoc->IsRunning());
   EXPECT_EQ(MarkedLine(), 2);
 

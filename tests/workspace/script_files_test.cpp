@@ -6,6 +6,7 @@
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
 #include "document/line_store.h"
+#include "document/run_controller.h"
 #include "document/workspace.h"
 #include "platform/recent_file_list.h"
 #include "temp_folder.h"
@@ -65,7 +66,7 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
 }
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn = FALSE;
+  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
   CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopCounter(7);
   const std::string path = Write("open.cmd", "00 A4;\n");
   m_Prompts.m_FileAnswers = {path};
@@ -73,7 +74,7 @@ TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{"noname"});
   EXPECT_EQ(
       std::make_tuple(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption(),
-                      CTVRBoardDocPrivate::Of(*m_pDoc).m_bTraceOn, CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter()),
+                      m_pDoc->IsTraceOn(), CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter()),
       std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
   EXPECT_EQ(Recent(), std::vector<std::string>{path});
 }

@@ -34,8 +34,19 @@ class TVR_API CTVRCrypto : public CTVRCmdTarget {
   // length is in-out.
   virtual void TripleDes(tvr::BYTE* data, tvr::DWORD& length);
 
+  // The triple-DES exchange of a ".3des(" directive, which the host drives:
+  // the challenge request is out, then the challenge has gone to TripleDes,
+  // then the answer to the cryptogram (or an error) ends the exchange.
+  void OnChallengeRequested() { m_bAuthenticationPending = 1; }
+  void OnChallengeReceived() { m_bChallengeReceived = 1; }
+  void EndExchange() { m_bAuthenticationPending = m_bChallengeReceived = 0; }
+  bool IsExchangePending() const { return m_bAuthenticationPending != 0; }
+  bool IsChallengeReceived() const { return m_bChallengeReceived != 0; }
+
   std::string m_strName = "unknown cyphering";
-  int m_nPlugin = 0;                 // the plug-in's own; the host does not read it
-  int m_bAuthenticationPending = 0;  // set by the host when it sends the challenge request
-  int m_bChallengeReceived = 0;      // the challenge answer has been handed to TripleDes
+  int m_nPlugin = 0;  // the plug-in's own; the host does not read it
+
+ private:
+  int m_bAuthenticationPending = 0;  // the challenge request is out
+  int m_bChallengeReceived = 0;      // the challenge has gone to TripleDes
 };

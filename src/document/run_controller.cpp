@@ -1,0 +1,41 @@
+#include "document/run_controller.h"
+
+void CTVRRunController::SetStepMode(tvr::BOOL step) {
+  m_bStepMode = step;
+  if (m_eState == RUN_STATEMENT || m_eState == RUN_STEPPING) Settle(true, false);
+}
+
+void CTVRRunController::Reset() {
+  m_eState = RUN_IDLE;
+  m_bTraceOn = TRUE;
+  m_dwCommandType = 0;
+  m_bLoopMode = FALSE;
+}
+
+void CTVRRunController::OnStart() {
+  ++m_dwRunSerial;
+  m_bStepMode = FALSE;
+}
+
+void CTVRRunController::OnStep() {
+  ++m_dwRunSerial;
+  m_bStepMode = TRUE;
+}
+
+void CTVRRunController::OnStop() {
+  ++m_dwRunSerial;
+  m_eState = RUN_STOPPED;
+}
+
+void CTVRRunController::OnSendRefused() {
+  if (IsRunning()) m_eState = RUN_AWAITING;
+}
+
+void CTVRRunController::OnRunEnded() {
+  Settle(false, false);
+}
+
+void CTVRRunController::OnScriptEnded() {
+  Settle(false, false);
+  m_bStepMode = TRUE;
+}

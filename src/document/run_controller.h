@@ -1,0 +1,173 @@
+// The run of one reader document, as an explicit state, with the settings that
+// go with it: trace on, the one-off command in flight, loop and step modes, the
+// run serial, the EndCommand nesting and the expected answer opcode. The
+// document changes it only through the transitions below and reads it through
+// the queries; the answer decoder judges each answer and the controller applies
+// its verdict. It sends nothing and knows no window: the document acts on what
+// the transitions return.
+#pragma once
+
+#include <tavric/types.h>
+
+#include "decode/answer_verdict.h"
+
+class CTVRRunController {
+ public:
+  enum ERunState : unsigned char {
+    RUN_IDLE,       // nothing runs: a new document, the script's end, an answered one-off command
+    RUN_STATEMENT,  // a statement is under way, no answer awaited
+    RUN_STEPPING,   // the same in step mode: the statement of Step
+    RUN_AWAITING,   // a frame, a statement's or a one-off command's, awaits its answer
+    RUN_PAUSED,     // halted at a breakpoint or after a step: Start or Step takes the run up
+    RUN_STOPPED,    // Stop, a reader error or a plug-in fault ended the run
+  };
+  // What follows the end of a statement.
+  enum ENextStatement : unsigned char {
+    NEXT_NONE,    // nothing: the run is not on, or halts here
+    NEXT_NOW,     // the next statement, at once
+    NEXT_QUEUED,  // the next statement through the queue: a continuation carrying GetRunSerial()
+  };
+
+  // ---- Queries --------------------------------------------------------------
+  ERunState GetState() const { return m_eState; }
+  // A statement or a one-off command is under way: Stop ends it.
+  tvr::BOOL IsRunning() const {
+    return m_eState == RUN_STATEMENT || m_eState == RUN_STEPPING || m_eState == RUN_AWAITING;
+  }
+  tvr::BOOL IsWaitingAnswer() const { return m_eState == RUN_AWAITING; }
+  tvr::BOOL IsTraceOn() const { return m_bTraceOn; }
+  // 0: the frame is a statement of the script; 1: a one-off command (a quick
+  // command, the register tool, the challenge of ".3des(").
+  tvr::DWORD GetCommandType() const { return m_dwCommandType; }
+  tvr::BOOL IsStepMode() const { return m_bStepMode; }
+  tvr::BOOL IsLoopMode() const { return m_bLoopMode; }
+  tvr::BYTE GetExpectedOpcode() const { return m_byExpectedOpcode; }
+  tvr::DWORD GetRunSerial() const { return m_dwRunSerial; }
+
+  // ---- Settings (directives, menus, the frame sent last) --------------------
+  void SetTraceOn(tvr::BOOL on) { m_bTraceOn = on; }
+  void SetStepMode(tvr::BOOL step);
+  void SetLoopMode(tvr::BOOL loop) { m_bLoopMode = loop; }
+  void SetExpectedOpcode(tvr::BYTE opcode) { m_byExpectedOpcode = opcode; }
+
+  // ---- Transitions ----------------------------------------------------------
+  // A new document: idle, trace on, loop mode off, no one-off command.
+  void Reset();
+  // Start and Step: a new run, in free or step mode; what an older run queued is stale.
+  void OnStart();
+  void OnStep();
+  // Stop: nothing under way, nothing awaited. A one-off command keeps its
+  // type, so that its late answer ends it without touching the run.
+  void OnStop();
+  // WM_COMMAND_TYPE: the kind of the frame about to be sent (GetCommandType).
+  void OnCommandType(tvr::DWORD kind) { m_dwCommandType = kind; }
+  // A statement of the script begins: the run is on and its frames are its own.
+  void OnStatementStarted() {
+    Settle(true, m_eState == RUN_AWAITING);
+    m_dwCommandType = 0;
+  }
+  // A frame goes to the board: its answer is awaited, and Stop can end it.
+  void OnAnswerAwaited() { m_eState = RUN_AWAITING; }
+  // No protocol: nothing goes out, but a statement under way waits all the same.
+  void OnSendRefused();
+  // The interpreter found no line left to run.
+  void OnRunEnded();
+  // The scan went past the last line without loop mode: Start then runs the
+  // last statement again, as after a step.
+  void OnScriptEnded();
+  // The statement is complete and the mark has moved; atBreakpoint: the mark
+  // is on a breakpoint line. A step or a breakpoint pauses the run.
+  ENextStatement OnStatementEnded(bool atBreakpoint) {
+    // The mark's move may have ended the script (and set step mode).
+    if (m_bStepMode || atBreakpoint || !IsRunning()) {
+      if (IsRunning()) m_eState = RUN_PAUSED;
+      return NEXT_NONE;
+    }
+    return m_nEndCommandDepth > 0 ? NEXT_QUEUED : NEXT_NOW;
+  }
+  // A queued continuation still belongs to the run under way.
+  bool AcceptsContinuation(tvr::DWORD serial) const { return IsRunning() && serial == m_dwRunSerial; }
+  // Around the next statement run from inside EndCommand: an end nested in it is queued.
+  void EnterNextStatement() { ++m_nEndCommandDepth; }
+  void LeaveNextStatement() { --m_nEndCommandDepth; }
+  // An answer arrives: one nobody waits for is traced whatever trace on says.
+  void OnAnswerArrived() {
+    m_bTraceOnAtAnswer = m_bTraceOn;
+    if (!IsWaitingAnswer()) m_bTraceOn = TRUE;
+  }
+  // Applies the decoder's verdict on that answer. True: the statement awaiting
+  // it is done, its end is to be posted.
+  bool OnAnswerDecoded(const CTVRAnswerVerdict& verdict);
+
+ private:
+  // The state that says whether a statement is under way and an answer awaited.
+  void Settle(bool running, bool awaiting) {
+    if (awaiting)
+      m_eState = RUN_AWAITING;
+    else if (running)
+      m_eState = m_bStepMode ? RUN_STEPPING : RUN_STATEMENT;
+    else if (IsRunning())
+      m_eState = RUN_IDLE;
+  }
+
+  ERunState m_eState = RUN_IDLE;
+  tvr::BOOL m_bTraceOn = TRUE;
+  tvr::BOOL m_bTraceOnAtAnswer = TRUE;  // trace on when the answer being decoded arrived
+  tvr::DWORD m_dwCommandType = 0;
+  tvr::BOOL m_bStepMode = FALSE;
+  tvr::BOOL m_bLoopMode = FALSE;
+  tvr::BYTE m_byExpectedOpcode = 0;
+  // EndCommand nesting: a directive that ends at once calls EndCommand from
+  // inside the statement an outer EndCommand started; that end continues
+  // through the queue instead of recursing, so a loop of directives keeps a
+  // flat stack.
+  int m_nEndCommandDepth = 0;
+  // Changed by Start, Step and Stop; a continuation queued before is stale.
+  tvr::DWORD m_dwRunSerial = 0;
+};
+
+// Inline: it runs once per answer, on the path of every statement.
+inline bool CTVRRunController::OnAnswerDecoded(const CTVRAnswerVerdict& verdict) {
+  // An intermediate message: nothing ends, and the trace stays as the
+  // answer's arrival left it.
+  if (verdict.m_eEnd == ANSWER_KEEP_WAITING) return false;
+  bool running = IsRunning();
+  bool awaiting = IsWaitingAnswer();
+  switch (verdict.m_eCyphering) {
+    case CYPHERING_NONE:
+      break;
+    case CYPHERING_CONTINUES:
+      // The cryptogram went out from TripleDes: its answer is traced, not this one's rest.
+      m_bTraceOn = FALSE;
+      break;
+    case CYPHERING_ENDS:
+      running = true;
+      [[fallthrough]];
+    case CYPHERING_FAILED:
+      // The directive ends like a statement of the script.
+      m_dwCommandType = 0;
+      awaiting = true;
+      m_bTraceOn = TRUE;
+      break;
+  }
+  if (verdict.m_eEnd == ANSWER_LOOPBACK_STEP) {
+    // A loopback answer never moves the script on.
+    m_bTraceOn = TRUE;
+    m_dwCommandType = 1;
+  }
+
+  bool statementDone = false;
+  if (m_dwCommandType != 0) {
+    // The one-off command is over; the script stays where it is.
+    running = false;
+    awaiting = false;
+    m_dwCommandType = 0;
+  } else if (!awaiting) {
+    m_bTraceOn = m_bTraceOnAtAnswer;
+  } else {
+    awaiting = false;
+    statementDone = verdict.m_eEnd == ANSWER_DONE;
+  }
+  Settle(running, awaiting);
+  return statementDone;
+}
