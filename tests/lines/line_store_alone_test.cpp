@@ -45,6 +45,7 @@ TEST_F(LineStoreAloneTest, EditsAreAnnouncedOnceAndStateWordsByTheirClampedLine)
       {"insert none", [](CTVRLineStore& s) { s.InsertLines(0, {}); }, {}},
       {"remove", [](CTVRLineStore& s) { s.RemoveLine(0); }, {"Edited"}},
       {"remove none", [](CTVRLineStore& s) { s.RemoveLines(0, 0); }, {}},
+      {"remove a negative count", [](CTVRLineStore& s) { s.RemoveLines(0, -2); }, {}},
       {"reparse", [](CTVRLineStore& s) { s.ReparseLine(0); }, {}},
       // Setting a state is no edit; an index past the end names the last line.
       {"state", [](CTVRLineStore& s) { s.SetLineState(7, B); }, {"State 0"}},
