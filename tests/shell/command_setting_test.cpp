@@ -29,7 +29,7 @@ class CommandSettingTest : public CTVRShellFixture {
 };
 
 QLineEdit* Edit(QWidget* pDialog, int n) {
-  return pDialog->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(1056 + n));
+  return qobject_cast<CTVRCommandSettingBox*>(pDialog)->GetEdit(n - 1);
 }
 
 // Runs the Command Setting command; `edit` sees the dialog open and ends it.
