@@ -22,6 +22,12 @@ std::vector<std::string> TraceTexts(CTVRBoardDoc& doc, int kind, std::size_t fro
   return texts;
 }
 
+std::vector<int> TraceKinds(CTVRBoardDoc& doc) {
+  std::vector<int> kinds;
+  for (const auto& record : TraceRecords(doc)) kinds.push_back(record.first);
+  return kinds;
+}
+
 std::vector<int> MarkedLines(const CTVRBoardDoc& doc) {
   std::vector<int> marked;
   for (int i = 0; i < CTVRBoardDocPrivate::Of(doc).GetLineCount(); ++i)

@@ -18,6 +18,8 @@ using TraceRecord = std::pair<int, std::string>;  // kind and bytes as text
 std::vector<TraceRecord> TraceRecords(CTVRBoardDoc& doc, std::size_t from = 0);
 // The bytes of the records of one kind, as text.
 std::vector<std::string> TraceTexts(CTVRBoardDoc& doc, int kind, std::size_t from = 0);
+// The kinds of the records, in order.
+std::vector<int> TraceKinds(CTVRBoardDoc& doc);
 
 // The lines carrying the next-statement mark (one, or none when no run is
 // prepared).
