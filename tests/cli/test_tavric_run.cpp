@@ -515,22 +515,33 @@ TEST_F(TavricRunTest, CtrlCTwiceEndsARunStuckInAPlugIn) {
 
 namespace {
 
-// A bench of two simulated readers as the desktop program would have saved it
-// (the values left out take their defaults).
+// A bench of two simulated readers as the desktop program would have saved it.
 std::string BenchSettings(const QString& folder) {
   std::string ini = "[Settings]\n";
   for (int i = 0; i < 2; ++i) {
     const std::string doc = "CTVRSimDoc\\" + std::to_string(i) + "\\";
     const std::string script = (folder + (i == 0 ? "/a.cmd" : "/b.cmd")).toStdString();
     const std::vector<std::pair<std::string, std::string>> values = {
+        {"LastRegSettingUsed", ""},
         {"Title", i == 0 ? "Bench A" : "Bench B"},
         {"Connected", "1"},
         {"Protocol", "Verta"},
         {"Script", script},
+        {"Command", "1"},
+        {"Mode", "0"},
+        {"AutoPause", "1"},
+        {"Standard", "0"},
         {"Beep", i == 0 ? "1" : "0"},
+        {"HexMode", "1"},
         {"Cmd1", "30"},
         {"Cmd2", i == 0 ? "12" : "20 02"},
+        {"Cmd3", ""},
         {"Cmd4", i == 0 ? "3" : ""},
+        {"Cmd5", ""},
+        {"CypheringKey", ""},
+        {"DecypheringKey", ""},
+        {"3CypheringKey", ""},
+        {"3DecypheringKey", ""},
         {"Placement",
          "2C000000000000000100000000000000000000000000000000000000000000000A0000001400000090010000F4010000"},
         {"Row0.cur", "200"},
