@@ -171,7 +171,7 @@ TEST_F(ShellTest, TheStatusBarAndTheToolbarListWhoseChoicesTheWorkspaceKeeps) {
   EXPECT_FALSE(Frame().GetCardParamsBar()->isVisible());
 }
 
-TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTraceTheRestUnlessRowsAreRestored) {
+TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTraceTheRest) {
   CTVRTestBoard doc;
   CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   // The frame's title bar and borders, measured on a frame shown once.
@@ -197,16 +197,7 @@ TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTraceTheRestUnle
   frame.resize(500, frame.height() + 100);
   QApplication::processEvents();
   EXPECT_EQ(frame.GetRowHeight(0), 200);
-  // Restored rows win over the first size rule.
-  CTVRChildFrame restored(&doc);
-  restored.SetRows(120, 60, 250, 70);
-  restored.resize(500, 420 + chrome);
-  restored.show();
-  QApplication::processEvents();
-  EXPECT_FALSE(restored.IsFirstSizePending());
-  EXPECT_EQ(restored.GetRowMinimum(0), 60);
-  EXPECT_EQ(restored.GetRowMinimum(1), 70);
-  EXPECT_NE(restored.GetRowHeight(0), 200);
+  // Restored rows win over the first size rule: AppTest, after a restart.
 }
 
 TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
