@@ -59,18 +59,6 @@ TEST_F(LineStoreAloneTest, EditsAreAnnouncedOnceAndStateWordsByTheirClampedLine)
   }
 }
 
-TEST_F(LineStoreAloneTest, TheMarkMovesByClearingTheOldLineThenMarkingTheNewOne) {
-  m_Store.SetScriptLines({"00 a4;", "* note", "00 b0;", "00 c0;"});
-  EXPECT_EQ(m_Owner.m_Calls, (Calls{"State 0", "State 0", "Marked"}));
-  m_Owner.m_Calls.clear();
-
-  // From the comment line the scan goes on to the next statement.
-  EXPECT_EQ(m_Store.SetNextCommand(1), 1);
-  EXPECT_EQ(m_Owner.m_Calls, (Calls{"State 0", "State 2", "Marked"}));
-  EXPECT_EQ(States(), (std::vector<DWORD>{S | E, C, S | E | N, S | E}));
-  EXPECT_EQ(std::make_pair(m_Store.GetCurrentLine(), m_Store.GetMarkedLine()), std::make_pair(2, 2));
-}
-
 // Edits keep the extent up to date without measuring every line; after any
 // mix of them it must be what a plain count of the lines gives.
 TEST_F(LineStoreAloneTest, TheExtentKeptThroughEditsMatchesARecount) {
