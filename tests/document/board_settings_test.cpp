@@ -1,10 +1,12 @@
 // The board settings window's logic over a test board that describes a
 // choice, a number and a text: what opening shows, what OK hands to the
-// board, what a bad number or a refused value says, and the command's state.
+// board, what a bad number or a refused value says. Cancel and the Settings
+// command are checked through the window (tests/shell).
 #include <tavric/board_doc.h>
 
 #include "doc_fixture.h"
 #include "document/board_settings_dlg.h"
+#include "serial_settings_example.h"
 
 namespace {
 
@@ -15,27 +17,9 @@ class BoardSettings : public CTVRDocFixture {
     Describe();
   }
 
-  // A serial line's settings, as a board would describe them.
   void Describe() {
     m_pDoc->m_SettingCalls.clear();
-    CTVRBoardSetting port;
-    port.m_strName = "Port";
-    port.m_strLabel = "Port";
-    port.m_eKind = CTVRBoardSetting::SETTING_CHOICE;
-    port.m_Choices = {"/dev/ttyUSB0", "/dev/ttyS0"};
-    port.m_strValue = "/dev/ttyS0";
-    CTVRBoardSetting speed;
-    speed.m_strName = "Speed";
-    speed.m_strLabel = "Speed (bit/s)";
-    speed.m_eKind = CTVRBoardSetting::SETTING_NUMBER;
-    speed.m_nMin = 50;
-    speed.m_nMax = 4000000;
-    speed.m_strValue = "9600";
-    CTVRBoardSetting note;
-    note.m_strName = "Note";
-    note.m_strLabel = "Note";
-    note.m_strValue = "bench 2";
-    m_pDoc->m_Settings = {port, speed, note};
+    m_pDoc->m_Settings = tvr_test::SerialSettingsExample();
   }
 };
 
@@ -44,7 +28,8 @@ TEST_F(BoardSettings, OpeningShowsTheValuesAndAStoredChoiceMissingFromTheListCom
   CTVRBoardSettingsDlg dlg(*m_pDoc);
   dlg.Open();
   ASSERT_EQ(dlg.GetSettings().size(), 3u);
-  EXPECT_EQ(dlg.GetSettings()[0].m_Choices, (std::vector<std::string>{"/dev/ttyACM3", "/dev/ttyUSB0", "/dev/ttyS0"}));
+  EXPECT_EQ(dlg.GetSettings()[0].m_Choices,
+            (std::vector<std::string>{"/dev/ttyACM3", "/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyACM0"}));
   EXPECT_EQ(dlg.GetValue(0), "/dev/ttyACM3");
   EXPECT_EQ(dlg.GetValue(1), "9600");
   EXPECT_EQ(dlg.GetValue(2), "bench 2");
@@ -89,39 +74,6 @@ TEST_F(BoardSettings, OkHandsTheChangedValuesToTheBoardOrSaysWhyNot) {
     EXPECT_EQ(m_pDoc->m_SettingCalls, c.calls) << c.name;
     EXPECT_EQ(m_Prompts.m_Messages, c.messages) << c.name;
   }
-}
-
-TEST_F(BoardSettings, CancelHandsNothingToTheBoard) {
-  CTVRBoardSettingsDlg dlg(*m_pDoc);
-  dlg.Open();
-  dlg.SetValue(0, "/dev/ttyUSB0");
-  dlg.OnCancel();
-  EXPECT_TRUE(m_pDoc->m_SettingCalls.empty());
-  EXPECT_EQ(m_pDoc->m_Settings[0].m_strValue, "/dev/ttyS0");
-}
-
-TEST_F(BoardSettings, TheCommandIsEnabledForABoardWithSettingsAndShowsTheWindow) {
-  int shown = 0;
-  CTVRBoardSettingsDlg::SetShowHook([&](CTVRBoardSettingsDlg& dlg) {
-    ++shown;
-    dlg.SetValue(1, "38400");
-    EXPECT_TRUE(dlg.OnOK());
-  });
-  CTVRCmdUI ui(ID_READER_SETTINGS);
-  ASSERT_TRUE(m_pDoc->DoUpdate(ui));
-  EXPECT_TRUE(ui.m_bEnabled);
-  m_pDoc->DoCommand(ID_READER_SETTINGS);
-  EXPECT_EQ(shown, 1);
-  EXPECT_EQ(m_pDoc->m_SettingCalls, std::vector<std::string>{"Speed=38400"});
-
-  // A board without settings: disabled, and the command shows nothing.
-  m_pDoc->m_Settings.clear();
-  CTVRCmdUI none(ID_READER_SETTINGS);
-  ASSERT_TRUE(m_pDoc->DoUpdate(none));
-  EXPECT_FALSE(none.m_bEnabled);
-  m_pDoc->DoCommand(ID_READER_SETTINGS);
-  EXPECT_EQ(shown, 1);
-  CTVRBoardSettingsDlg::SetShowHook(nullptr);
 }
 
 }  // namespace

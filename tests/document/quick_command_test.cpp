@@ -1,12 +1,11 @@
-// The five quick commands: their bytes, their enable rules, the one-off
-// sending, and the Command Setting dialog's OK and Cancel.
+// The five quick commands: their bytes, their enable rules and the one-off
+// sending (the Command Setting dialog's OK and Cancel: tests/shell).
 #include <tuple>
 
 #include <tavric/messages.h>
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
-#include "document/command_setting_dlg.h"
 #include "document/quick_command.h"
 
 namespace {
@@ -33,10 +32,6 @@ TEST(QuickCommandBytes, EachWhiteSpaceSeparatedTokenGivesItsLowByte) {
 
 class QuickCommands : public CTVRDocFixture {
  protected:
-  void TearDown() override {
-    CTVRCommandSettingDlg::SetShowHook(nullptr);
-    CTVRDocFixture::TearDown();
-  }
   BOOL Enabled(UINT id) {
     CTVRCmdUI ui(id);
     m_pDoc->DoUpdate(ui);
@@ -86,32 +81,6 @@ TEST_F(QuickCommands, ACommandDuringARunEndsTheRunAndLeavesTheScriptWhereItWas) 
   EXPECT_EQ(m_pDoc->m_Sent.size(), 2u) << "the second statement is not sent";
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(0) & LINE_NEXT);
   EXPECT_EQ(m_pDoc->GetCommandType(), 0u);
-}
-
-TEST_F(QuickCommands, CommandSettingCommitsOnOkAndCancelKeepsTheTextsAsTheyWere) {
-  for (int i = 0; i < 5; ++i) CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(i, "0" + std::to_string(i + 1));
-  std::vector<std::string> shown;
-  bool ok = false;
-  CTVRCommandSettingDlg::SetShowHook([&](CTVRCommandSettingDlg& dlg) {
-    shown.clear();
-    for (int i = 0; i < 5; ++i) shown.push_back(dlg.GetEditText(i));
-    dlg.SetEditText(0, "a0 b1");
-    dlg.SetEditText(4, "");
-    if (ok)
-      dlg.OnOK();
-    else
-      dlg.OnCancel();
-  });
-
-  m_pDoc->DoCommand(ID_CMD_SETTING);  // Cancel after editing
-  const std::vector<std::string> original = {"01", "02", "03", "04", "05"};
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetQuickCommands(), original);
-
-  ok = true;
-  m_pDoc->DoCommand(ID_CMD_SETTING);
-  EXPECT_EQ(shown, original) << "the next opening shows the texts as they were";
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetQuickCommands(),
-            (std::vector<std::string>{"A0 B1", "02", "03", "04", ""}));
 }
 
 }  // namespace

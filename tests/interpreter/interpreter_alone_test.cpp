@@ -66,18 +66,6 @@ TEST_F(InterpreterAloneTest, EachStatementEndsInItsOwnDocumentService) {
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }
 
-TEST_F(InterpreterAloneTest, TheStatementMovesTheCurrentLineAndTheEndOfTheScriptStopsTheRun) {
-  m_Lines.SetScriptLines({"00 a4", "04 00;", "* last"});
-  EXPECT_EQ(m_Interpreter.SendCurrentCommand(), 1);
-  EXPECT_EQ(m_Lines.GetCurrentLine(), 2);
-  EXPECT_EQ(m_Lines.GetMarkedLine(), 0) << "moving the mark is the run's business";
-
-  m_Lines.SetCurrentLine(3);
-  m_Sink.m_Calls.clear();
-  EXPECT_EQ(m_Interpreter.SendCurrentCommand(), 0);
-  EXPECT_EQ(m_Sink.m_Calls, Calls{"RunEnded"});
-}
-
 TEST_F(InterpreterAloneTest, AResetForgetsTheDurationStarted) {
   Execute({".start_duration;"});
   EXPECT_TRUE(m_Interpreter.IsDurationStarted());

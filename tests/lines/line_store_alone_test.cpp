@@ -45,6 +45,7 @@ TEST_F(LineStoreAloneTest, EditsAreAnnouncedOnceAndStateWordsByTheirClampedLine)
       {"insert none", [](CTVRLineStore& s) { s.InsertLines(0, {}); }, {}},
       {"remove", [](CTVRLineStore& s) { s.RemoveLine(0); }, {"Edited"}},
       {"remove none", [](CTVRLineStore& s) { s.RemoveLines(0, 0); }, {}},
+      {"remove a negative count", [](CTVRLineStore& s) { s.RemoveLines(0, -2); }, {}},
       {"reparse", [](CTVRLineStore& s) { s.ReparseLine(0); }, {}},
       // Setting a state is no edit; an index past the end names the last line.
       {"state", [](CTVRLineStore& s) { s.SetLineState(7, B); }, {"State 0"}},
@@ -56,18 +57,6 @@ TEST_F(LineStoreAloneTest, EditsAreAnnouncedOnceAndStateWordsByTheirClampedLine)
     c.edit(m_Store);
     EXPECT_EQ(m_Owner.m_Calls, c.calls);
   }
-}
-
-TEST_F(LineStoreAloneTest, TheMarkMovesByClearingTheOldLineThenMarkingTheNewOne) {
-  m_Store.SetScriptLines({"00 a4;", "* note", "00 b0;", "00 c0;"});
-  EXPECT_EQ(m_Owner.m_Calls, (Calls{"State 0", "State 0", "Marked"}));
-  m_Owner.m_Calls.clear();
-
-  // From the comment line the scan goes on to the next statement.
-  EXPECT_EQ(m_Store.SetNextCommand(1), 1);
-  EXPECT_EQ(m_Owner.m_Calls, (Calls{"State 0", "State 2", "Marked"}));
-  EXPECT_EQ(States(), (std::vector<DWORD>{S | E, C, S | E | N, S | E}));
-  EXPECT_EQ(std::make_pair(m_Store.GetCurrentLine(), m_Store.GetMarkedLine()), std::make_pair(2, 2));
 }
 
 // Edits keep the extent up to date without measuring every line; after any

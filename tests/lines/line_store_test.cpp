@@ -1,5 +1,5 @@
 // The script line store: classification as the editor and the loader set it,
-// out-of-range indexes, the extent, the colour chunks and the run position.
+// out-of-range indexes, the colour chunks and the run position.
 #include <string>
 #include <tuple>
 #include <utility>
@@ -149,14 +149,6 @@ TEST_F(LineStoreTest, IndexesPastTheEndMeanTheLastLineAndAnEmptyStoreSurvivesEve
   EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).SetNextCommand(3), 0);
   CTVRBoardDocPrivate::Of(m_Doc).InsertLine(5, "00 a4;", 0);
   EXPECT_EQ(States(), std::vector<DWORD>{S | E});
-
-  // The extent follows every edit.
-  Edit({"00 a4;", "00 b0 00 00 10;", ""});
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetTextExtent(), std::make_pair(15, 3));
-  CTVRBoardDocPrivate::Of(m_Doc).SetLine(2, std::string(40, 'x'));
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetTextExtent(), std::make_pair(40, 3));
-  CTVRBoardDocPrivate::Of(m_Doc).RemoveLine(2);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetTextExtent(), std::make_pair(15, 2));
 }
 
 // ---- Chunks -----------------------------------------------------------------
@@ -241,15 +233,6 @@ TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
     ASSERT_FALSE(m_View.m_Hints.empty());
     EXPECT_EQ(m_View.m_Hints.back().first, HINT_NEXT_STATEMENT);
   }
-}
-
-TEST_F(LineStoreTest, RemoveLinesIsLimitedToTheLinesThereAre) {
-  Edit({"00 a4", "04 00;", "00 b0;", "01;", "02;"});
-  CTVRBoardDocPrivate::Of(m_Doc).RemoveLines(3, 100);
-  CTVRBoardDocPrivate::Of(m_Doc).RemoveLines(1, 0);
-  CTVRBoardDocPrivate::Of(m_Doc).RemoveLines(1, -2);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(m_Doc).GetLineStore().GetLines(),
-            (std::vector<std::string>{"00 a4", "04 00;", "00 b0;"}));
 }
 
 }  // namespace

@@ -179,16 +179,4 @@ TEST_F(SerialLinkTest, TheFarEndGoneIsOneDisconnectionAfterWhatWasCutBeforeIt) {
   EXPECT_EQ(m_Recorder.m_Events.size(), 5u);
 }
 
-TEST(SerialLinkOpen, APortThatIsNotThereGivesTheSystemsReason) {
-  CTVRSerialLink link;
-  CTVRSerialSettings::CLine line;
-  line.m_strPort = "/nonexistent/ttyX";
-  line.m_lSpeed = 9600;
-  line.m_uByteTimeoutMs = 50;
-  std::string error;
-  EXPECT_FALSE(link.Open(line, nullptr, 0, error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_FALSE(link.IsOpen());
-}
-
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(BoardView, EachRecordKindIsPaintedInItsColour) {
   // The hue families found on a line.
   auto hues = [&](int line) {
     std::set<EHue> found;
-    CountPixels(image, QRect(0, line * h, image.width(), h), [&](QColor c) {
+    tvr_test::CountPixels(image, QRect(0, line * h, image.width(), h), [&](QColor c) {
       if (Hue(c) != HUE_NONE) found.insert(Hue(c));
       return false;
     });

@@ -1,5 +1,6 @@
 // The cyphering settings window: what the plug-in gives is shown, OK takes
-// the fields once every key passes the plug-in's check, Cancel takes nothing.
+// the fields once every key passes the plug-in's check, Cancel takes nothing;
+// the prompts show it.
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -59,26 +60,17 @@ TEST_F(CryptoSettingsTest, TheWindowShowsWhatThePlugInGivesAndOkTakesTheFieldsOn
   // Without a check box text there is no check box.
   settings.m_strActivatedText.clear();
   EXPECT_EQ(CTVRCryptoSettingsBox(m_Prompts, settings).GetActivated(), nullptr);
-}
 
-TEST_F(CryptoSettingsTest, ThePromptsShowTheWindowAndCancelChangesNothing) {
+  // The prompts show the window; Cancel changes nothing, OK takes the fields.
   CTVRWidgetPrompts prompts;
-  CTVRCryptoSettings settings = TwoKeys();
-  settings.m_bActivated = TRUE;
-  OnNextModal([](QWidget* pDialog) {
-    pDialog->findChild<QLineEdit*>()->setText(QStringLiteral("FFFF"));
-    pDialog->findChild<QCheckBox*>()->setChecked(false);
-    pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
-  });
-  EXPECT_EQ(prompts.EditCryptoSettings(settings), FALSE);
-  EXPECT_EQ(settings.m_Keys[0].m_strValue, "0011");
-  EXPECT_EQ(settings.m_bActivated, TRUE);
-  OnNextModal([](QWidget* pDialog) {
-    pDialog->findChild<QLineEdit*>()->setText(QStringLiteral("FFFF"));
-    pDialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-  });
-  EXPECT_EQ(prompts.EditCryptoSettings(settings), TRUE);
-  EXPECT_EQ(settings.m_Keys[0].m_strValue, "FFFF");
+  for (auto button : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
+    OnNextModal([button](QWidget* pDialog) {
+      pDialog->findChild<QLineEdit*>()->setText(QStringLiteral("FFFF"));
+      pDialog->findChild<QDialogButtonBox*>()->button(button)->click();
+    });
+    EXPECT_EQ(prompts.EditCryptoSettings(settings), button == QDialogButtonBox::Ok);
+    EXPECT_EQ(settings.m_Keys[0].m_strValue, button == QDialogButtonBox::Ok ? "FFFF" : "AABB");
+  }
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ TEST_F(DialogsTest, DelayOptionsShowTheRecordOkReadsTheControlsAndCancelPutsTheC
   CTVRDelayOptions options;
   options.m_bCommandDelay = TRUE;
   options.m_dwCommandDelay = 300;
+  options.m_dwDsrTxDelay = 12;
   {
     CTVRDelayOptionsDlg logic(options);
     logic.Open();
@@ -40,7 +41,7 @@ TEST_F(DialogsTest, DelayOptionsShowTheRecordOkReadsTheControlsAndCancelPutsTheC
     EXPECT_TRUE(box.GetCommandDelay()->isChecked());
     EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("300"));
     EXPECT_TRUE(box.GetDelay()->isEnabled());
-    EXPECT_EQ(box.GetDsrTxDelay()->text(), QStringLiteral("0"));
+    EXPECT_EQ(box.GetDsrTxDelay()->text(), QStringLiteral("12"));
     box.GetDelay()->clear();
     QTest::keyClicks(box.GetDelay(), QStringLiteral("7a5-0"));  // digits only
     EXPECT_EQ(box.GetDelay()->text(), QStringLiteral("750"));
@@ -61,6 +62,12 @@ TEST_F(DialogsTest, DelayOptionsShowTheRecordOkReadsTheControlsAndCancelPutsTheC
   box.reject();
   EXPECT_EQ(options.m_bCommandDelay, TRUE);
   EXPECT_EQ(options.m_dwCommandDelay, 42u);
+  // A delay beyond the field saturates instead of wrapping to a short one; an empty one is 0.
+  logic.SetDelayText("99999999999999");
+  logic.SetDsrTxDelayText("");
+  logic.OnOK();
+  EXPECT_EQ(options.m_dwCommandDelay, 0xFFFFFFFFu);
+  EXPECT_EQ(options.m_dwDsrTxDelay, 0u);
 }
 
 TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOpen) {

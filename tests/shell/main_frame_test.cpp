@@ -2,15 +2,10 @@
 // texts and their list, the status bar, the splitter of a child frame, the
 // enable states that follow the reader and the view commands.
 #include <QDialog>
-#include <QImage>
 #include <QLabel>
 #include <QListWidget>
-#include <QMdiArea>
 #include <QMenu>
-#include <QSet>
 #include <QSplitter>
-#include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -176,7 +171,7 @@ TEST_F(ShellTest, TheStatusBarAndTheToolbarListWhoseChoicesTheWorkspaceKeeps) {
   EXPECT_FALSE(Frame().GetCardParamsBar()->isVisible());
 }
 
-TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTraceTheRestUnlessRowsAreRestored) {
+TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTraceTheRest) {
   CTVRTestBoard doc;
   CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   // The frame's title bar and borders, measured on a frame shown once.
@@ -202,16 +197,7 @@ TEST_F(ShellTest, ANewWindow420PixelsHighGivesTheEditor200AndTheTraceTheRestUnle
   frame.resize(500, frame.height() + 100);
   QApplication::processEvents();
   EXPECT_EQ(frame.GetRowHeight(0), 200);
-  // Restored rows win over the first size rule.
-  CTVRChildFrame restored(&doc);
-  restored.SetRows(120, 60, 250, 70);
-  restored.resize(500, 420 + chrome);
-  restored.show();
-  QApplication::processEvents();
-  EXPECT_FALSE(restored.IsFirstSizePending());
-  EXPECT_EQ(restored.GetRowMinimum(0), 60);
-  EXPECT_EQ(restored.GetRowMinimum(1), 70);
-  EXPECT_NE(restored.GetRowHeight(0), 200);
+  // Restored rows win over the first size rule: AppTest, after a restart.
 }
 
 TEST_F(ShellTest, ScriptCommandsFollowTheActiveReadersConnection) {
@@ -350,31 +336,6 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
       printDialog = false;
     }
   }
-}
-
-TEST_F(ShellTest, TheMainWindowWithOneReaderRendersItsBarsAndImages) {
-  AddBoardType(6001, "Alpha");
-  Frame().OnCommand(57600);
-  QApplication::processEvents();
-  QImage shot = Frame().grab().toImage();
-  ASSERT_FALSE(shot.isNull());
-  // Coloured button images, the grey work area and the white panes: a blank
-  // or unpainted window has a handful of colours at most.
-  QSet<QRgb> colours;
-  for (int y = 0; y < shot.height(); y += 2)
-    for (int x = 0; x < shot.width(); x += 2) colours.insert(shot.pixel(x, y));
-  EXPECT_GT(colours.size(), 50);
-  // The New button's image is drawn in its blue.
-  QToolBar* pBar = Frame().GetToolBar(59392);
-  QWidget* pNew = pBar->widgetForAction(Frame().GetAction(57600));
-  QImage button = pNew->grab().toImage();
-  bool blue = false;
-  for (int y = 0; y < button.height() && !blue; ++y)
-    for (int x = 0; x < button.width() && !blue; ++x) {
-      QColor c = button.pixelColor(x, y);
-      blue = c.blue() > 150 && c.red() < 90;
-    }
-  EXPECT_TRUE(blue);
 }
 
 }  // namespace

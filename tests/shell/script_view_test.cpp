@@ -302,10 +302,10 @@ TEST_F(ScriptView, LinesAreDrawnInChunkColoursWithTheMarkersInTheMargin) {
   const int textLeft = m_pScript->GetTextLeft(), margin = CTVRScriptView::MARGIN;
   auto text = [&](int line) { return QRect(textLeft, line * h, image.width() - textLeft, h); };
   auto hue = [&](int line, EHue wanted) {
-    return CountPixels(image, text(line), [&](QColor c) { return Hue(c) == wanted; }) > 0;
+    return tvr_test::CountPixels(image, text(line), [&](QColor c) { return Hue(c) == wanted; }) > 0;
   };
   auto exactly = [&](QRect rect, QColor wanted) {
-    return CountPixels(image, rect, [&](QColor c) { return c == wanted; });
+    return tvr_test::CountPixels(image, rect, [&](QColor c) { return c == wanted; });
   };
   EXPECT_TRUE(hue(0, HUE_BLUE));   // ";"
   EXPECT_TRUE(hue(0, HUE_GREEN));  // "* note"

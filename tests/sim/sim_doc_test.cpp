@@ -114,7 +114,6 @@ class SimBoard : public ::testing::Test {
 
 TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
   const std::vector<std::string> three = {"30;", "20 03;", "10 01;"};
-  const std::string des = ".3des(08,10,404142434445464748494A4B4C4D4E4F);";
   struct CRun {
     std::vector<std::string> script;
     bool step;
@@ -130,8 +129,6 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
       {{"20 02;", "10;", "30;"}, false, -1, {0x20, 0x10, 0x30}, 2, " ERROR 0x11 : NO CARD IN THE SELECTED SLOT"},
       {{".escape(1,02);", "20 02;", "10;"}, false, -1, {0xA0, 0x20, 0x10}, 2, " CARD EVENT : CARD INSERTED IN SLOT 2"},
       {{".config(30);", ".write(40 00 01 12 53);", "12;"}, false, -1, {0x30, 0x12, 0x12}, 2, " CARD STATUS EXECUTED"},
-      // The challenge and the cyphered EXTERNAL AUTHENTICATE go inside the directive.
-      {{"10;", des, "30;"}, false, -1, {0x10, 0x00, 0x00, 0x30}, 2, " GET FIRMWARE VERSION EXECUTED"},
   };
   for (const CRun& run : runs) {
     SCOPED_TRACE(run.script[0] + (run.step ? " step" : "") + " break " + std::to_string(run.breakpoint));
@@ -153,8 +150,6 @@ TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
     ASSERT_TRUE(RunQueue());
     EXPECT_EQ(Opcodes(TRACE_SENT).size(), run.script.size());
   }
-  EXPECT_FALSE(m_Crypto.IsExchangePending());
-  EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
 }
 
 TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {

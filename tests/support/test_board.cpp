@@ -33,7 +33,7 @@ BOOL CTVRTestBoard::Connect() {
 
 BOOL CTVRTestBoard::Disconnect() {
   ++m_nDisconnectCalls;
-  return m_bDisconnectResult;
+  return TRUE;
 }
 
 BOOL CTVRTestBoard::Send(BYTE* frame, DWORD length) {
@@ -45,7 +45,7 @@ BOOL CTVRTestBoard::Send(BYTE* frame, DWORD length) {
     for (const auto& answer : m_Responder(frame, length))
       PostAnswer(GetDummyWindow()->GetSafeHwnd(), answer.data(), DWORD(answer.size()));
   }
-  return m_bSendResult;
+  return TRUE;
 }
 
 void CTVRTestBoard::OnScriptStop() {
@@ -66,7 +66,7 @@ void CTVRTestBoard::GetSettings(std::vector<CTVRBoardSetting>& settings) {
 
 BOOL CTVRTestBoard::SetSetting(const std::string& name, const std::string& value) {
   m_SettingCalls.push_back(name + "=" + value);
-  if (value == m_strRefused) return FALSE;
+  if (value == "refused") return FALSE;
   for (CTVRBoardSetting& setting : m_Settings)
     if (setting.m_strName == name) {
       setting.m_strValue = value;

@@ -45,10 +45,8 @@ class CTVRTestBoard : public CTVRBoardDoc {
   // byte 3 (0 for a frame too short to have one), so every statement ends.
   static Responder EchoResponder();
 
-  // Results the board gives.
+  // What Connect answers.
   BOOL m_bConnectResult = TRUE;
-  BOOL m_bDisconnectResult = TRUE;
-  BOOL m_bSendResult = TRUE;
 
   // What the host asked, in order.
   std::vector<std::vector<BYTE>> m_Sent;
@@ -62,10 +60,9 @@ class CTVRTestBoard : public CTVRBoardDoc {
   int m_nScriptStopCalls = 0;
 
   // The settings the board describes (none unless a test gives some): a
-  // value taken by SetSetting becomes its current value; m_strRefused is
+  // value taken by SetSetting becomes its current value; "refused" is
   // refused. Each SetSetting call is recorded as name=value.
   std::vector<CTVRBoardSetting> m_Settings;
-  std::string m_strRefused = "refused";
   std::vector<std::string> m_SettingCalls;
 
  private:

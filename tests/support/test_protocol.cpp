@@ -16,7 +16,6 @@ DWORD CTVRTestProtocol::Frame(BYTE* out, DWORD capacity, const BYTE* prefix, DWO
                               DWORD count) {
   const DWORD payload = prefixCount + count;
   const DWORD n = 3 + payload + 1;
-  m_FrameCapacities.push_back(capacity);
   if (out == nullptr || capacity < n) return n;
   out[0] = FRAME_TYPE;
   out[1] = BYTE(payload >> 8);

@@ -27,7 +27,6 @@ class CTVRTestProtocol : public CTVRProtocol {
   void SetProtocolErrorCode(BYTE code) { m_byProtocolErrorCode = code; }
   void SetMaskCode(BYTE code) { m_byMaskCode = code; }
   void SetMAXLengthStandardFrame(DWORD n) { m_dwMAXLengthStandardFrame = n; }
-  void SetOpcodeSelectCard(BYTE opcode) { m_byOpcodeSelectCard = opcode; }
   // GetMsgCode answers from this function when it is set, 0 otherwise.
   void SetMsgCode(std::function<WORD(const BYTE*, DWORD, int)> fn) { m_MsgCode = std::move(fn); }
   // Direct access to the description tables, to fill them from a test's own files.
@@ -44,15 +43,11 @@ class CTVRTestProtocol : public CTVRProtocol {
   void SetOldSelectCard(BYTE card) override;
   BYTE GetOldSelectCard() override { return m_byOldSelectCard; }
   WORD GetMsgCode(BYTE* bytes, DWORD length, int isCommand) override;
-  void StartLpb() override { ++m_nStartLpbCalls; }
 
   // Recorded calls, in order.
   std::vector<BYTE> m_SetSelectCardCalls;
   std::vector<BYTE> m_SetOldSelectCardCalls;
   std::vector<BYTE> m_SetStandardCalls;
-  int m_nStartLpbCalls = 0;
-  // Argument counts of every Command/APDU call: the host sizes, then fills.
-  std::vector<DWORD> m_FrameCapacities;
 
  private:
   DWORD Frame(BYTE* out, DWORD capacity, const BYTE* prefix, DWORD prefixCount, const BYTE* bytes, DWORD count);

@@ -17,6 +17,7 @@
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
+#include "image_probe.h"
 #include "shell/board_view.h"
 #include "shell/script_view.h"
 
@@ -75,14 +76,6 @@ class CTVRViewFixture : public CTVRDocFixture {
     if (std::abs(r - b) <= 30 && g - r > 30) return HUE_GREEN;
     if (std::abs(g - b) <= 30 && r - g > 30) return HUE_RED;
     return HUE_NONE;
-  }
-  // Pixels of the rectangle that pass the test.
-  static int CountPixels(const QImage& image, QRect rect, const std::function<bool(QColor)>& test) {
-    int count = 0;
-    rect = rect.intersected(image.rect());
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-      for (int x = rect.left(); x <= rect.right(); ++x) count += test(image.pixelColor(x, y)) ? 1 : 0;
-    return count;
   }
 
   std::unique_ptr<QSplitter> m_pWindow;
