@@ -4,11 +4,16 @@
 
 namespace {
 
-// DigitValue of every 8-bit character, looked up rather than compared: the
-// interpreter reads a leading value for every byte of every statement.
-constexpr std::array<signed char, 256> kDigitValues = [] {
-  std::array<signed char, 256> values{};
-  for (int c = 0; c < 256; ++c) values[std::size_t(c)] = static_cast<signed char>(CTVRHexText::DigitValue(char32_t(c)));
+// DigitValue of every 8-bit character (kNotADigit where it is negative),
+// looked up rather than compared: the interpreter reads a leading value for
+// every byte of every statement.
+constexpr tvr::BYTE kNotADigit = 0xFF;
+constexpr std::array<tvr::BYTE, 256> kDigitValues = [] {
+  std::array<tvr::BYTE, 256> values{};
+  for (int c = 0; c < 256; ++c) {
+    const int digit = CTVRHexText::DigitValue(char32_t(c));
+    values[std::size_t(c)] = digit < 0 ? kNotADigit : tvr::BYTE(digit);
+  }
   return values;
 }();
 
@@ -26,8 +31,8 @@ bool CTVRHexText::ReadByte(std::string_view text, tvr::BYTE& value) {
 tvr::DWORD CTVRHexText::LeadingValue(std::string_view text) {
   tvr::DWORD value = 0;
   for (char c : text) {
-    const int digit = kDigitValues[static_cast<unsigned char>(c)];
-    if (digit < 0) break;
+    const tvr::BYTE digit = kDigitValues[static_cast<unsigned char>(c)];
+    if (digit == kNotADigit) break;
     value = (value << 4) | tvr::DWORD(digit);
   }
   return value;
