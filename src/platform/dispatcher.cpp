@@ -67,6 +67,9 @@ struct CTVRDispatcher::Impl {
    public:
     explicit Waker(Impl* pImpl) : m_pImpl(pImpl) {}
     bool event(QEvent* e) override {
+      // Our events were made and posted under the post lock: taking it here
+      // shows a race detector the hand-over that Qt's own queue hides.
+      { std::lock_guard<std::mutex> lock(m_pImpl->m_postMutex); }
       if (e->type() == kWakeEvent) {
         m_pImpl->OnWake();
         return true;
@@ -100,6 +103,7 @@ struct CTVRDispatcher::Impl {
   const std::function<bool()>* m_pUntil = nullptr;
 
   std::mutex m_wakerMutex;
+  std::mutex m_postMutex;  // held while one of our events is made and posted
   Waker* m_pWaker = nullptr;
   QCoreApplication* m_pWakerApp = nullptr;
 
@@ -128,10 +132,17 @@ struct CTVRDispatcher::Impl {
     return m_pWaker;
   }
 
+  // False when there is no application to post to.
+  bool PostToWaker(QEvent::Type type) {
+    Waker* pWaker = GetWaker();
+    if (pWaker == nullptr) return false;
+    std::lock_guard<std::mutex> lock(m_postMutex);
+    QCoreApplication::postEvent(pWaker, new QEvent(type));
+    return true;
+  }
+
   void PostWake() {
-    if (Waker* pWaker = GetWaker()) {
-      QCoreApplication::postEvent(pWaker, new QEvent(kWakeEvent));
-    } else {
+    if (!PostToWaker(kWakeEvent)) {
       // No loop to wake yet: the next post, or RunUntil, tries again.
       std::lock_guard<std::mutex> lock(m_mutex);
       m_bWakePosted = false;
@@ -270,8 +281,8 @@ struct CTVRDispatcher::Impl {
   void RequestArmTimer() {
     if (IsUiThread()) {
       ArmTimer();
-    } else if (Waker* pWaker = GetWaker()) {
-      QCoreApplication::postEvent(pWaker, new QEvent(kArmTimerEvent));
+    } else {
+      PostToWaker(kArmTimerEvent);
     }
   }
 

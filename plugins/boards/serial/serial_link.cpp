@@ -48,8 +48,7 @@ bool CTVRSerialLink::Open(const CTVRSerialSettings::CLine& line, const CTVRFrame
   m_pContext = new QObject;
   m_pContext->moveToThread(m_pThread.get());
   m_pThread->start();
-  QMetaObject::invokeMethod(
-      m_pContext, [this, &line, &error] { OpenPort(line, error); }, Qt::BlockingQueuedConnection);
+  RunOnLinkThread([this, &line, &error] { OpenPort(line, error); });
   m_bOpen = error.empty();
   if (!m_bOpen) Close();
   return m_bOpen;
@@ -57,8 +56,7 @@ bool CTVRSerialLink::Open(const CTVRSerialSettings::CLine& line, const CTVRFrame
 
 void CTVRSerialLink::Close() {
   if (!m_pThread) return;
-  QMetaObject::invokeMethod(
-      m_pContext, [this] { ClosePort(); }, Qt::BlockingQueuedConnection);
+  RunOnLinkThread([this] { ClosePort(); });
   m_pThread->quit();
   m_pThread->wait();
   // The thread has ended: nothing runs on the context any more.
@@ -66,6 +64,21 @@ void CTVRSerialLink::Close() {
   m_pContext = nullptr;
   m_pThread.reset();
   m_bOpen = false;
+}
+
+void CTVRSerialLink::RunOnLinkThread(const std::function<void()>& work) {
+  // Qt hands the call over and back through futex-based locks that leave no
+  // trace a race detector can see; the atomic flag states the hand-back
+  // plainly: all the link thread did before it happens before what follows.
+  std::atomic<bool> done{false};
+  QMetaObject::invokeMethod(
+      m_pContext,
+      [&work, &done] {
+        work();
+        done.store(true, std::memory_order_release);
+      },
+      Qt::BlockingQueuedConnection);
+  (void)done.load(std::memory_order_acquire);
 }
 
 void CTVRSerialLink::Write(CFrame frame) {

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,8 @@ class CTVRSerialLink {
   void ClearQueue();
 
  private:
+  // Runs work on the link thread and returns once it is done.
+  void RunOnLinkThread(const std::function<void()>& work);
   // All of these run on the link's thread.
   void OpenPort(const CTVRSerialSettings::CLine& line, std::string& error);
   void ClosePort(bool bLater = false);
