@@ -65,7 +65,7 @@ CRunFigures Run(CTVRHostContext& context, bool withPanes, double seconds) {
   context.Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
-  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
+  CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(2));
   CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript());
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
@@ -108,10 +108,10 @@ CRunFigures Run(CTVRHostContext& context, bool withPanes, double seconds) {
   lastTick = start;
   ticker.start(1);
   CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
-  CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
+  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   ticker.stop();
-  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
+  CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(2));
 
   CRunFigures f;
   f.m_dStatementsPerSecond =

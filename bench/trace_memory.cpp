@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   context.Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
-  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
+  CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(2));
   CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript());
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
@@ -131,9 +131,9 @@ int main(int argc, char** argv) {
     stopped = true;
   });
   CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
-  CTVRDispatcher::Instance().RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
+  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
   ticker.stop();
-  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(2));
+  CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(2));
   pTrace->FlushFrame();
   report();
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();

@@ -96,11 +96,11 @@ std::string RunFolder() {
 #include "platform/dispatcher.h"
 
 void tvr_fuzz::RunQueueBriefly(int milliseconds) {
-  CTVRDispatcher::Instance().RunUntilIdle(std::chrono::milliseconds(milliseconds));
+  CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::milliseconds(milliseconds));
 }
 
 void tvr_fuzz::RunQueueFor(std::size_t messages) {
-  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  CTVRDispatcher& dispatcher = *CTVRDispatcher::GetInstalled();
   // The condition is looked at after every message handled.
   std::size_t looks = 0;
   dispatcher.RunUntil([&] { return dispatcher.PendingCount() == 0 || looks++ >= messages; }, std::chrono::seconds(10));

@@ -368,7 +368,7 @@ bool CTVRRunDriver::OnCheck() {
   }
 
   const Clock::time_point now = Clock::now();
-  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  CTVRDispatcher& dispatcher = m_Context.Dispatcher();
   if (doc.IsWaitingAnswer()) {
     m_bIdle = false;
     if (!m_bWaiting || m_pObserver->GetProgress() != m_nWaitProgress) {
@@ -410,7 +410,7 @@ bool CTVRRunDriver::OnCheck() {
 }
 
 void CTVRRunDriver::DrainQueue() {
-  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  CTVRDispatcher& dispatcher = m_Context.Dispatcher();
   const Clock::time_point end = Clock::now() + kDrainTime;
   while (dispatcher.PendingCount() != 0 && Clock::now() < end) {
     dispatcher.Drain();
@@ -431,7 +431,7 @@ int CTVRRunDriver::SendQuick() {
   m_bStarted = true;
   m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
   CTVRBoardDocPrivate::Of(*m_pDoc).SendQuickCommand(n - 1);
-  const bool answered = CTVRDispatcher::Instance().RunUntil(
+  const bool answered = m_Context.Dispatcher().RunUntil(
       [this] { return !m_pDoc->IsWaitingAnswer() || m_bInterrupted || m_pObserver->GetEarlyEnd() != 0; },
       std::chrono::milliseconds((long long)(m_Options.m_dTimeout * 1000.0)));
   if (m_bInterrupted) return m_nStatus;

@@ -35,6 +35,7 @@ CTVRWorkspace& CTVRHostContext::Workspace() {
 }
 
 void CTVRHostContext::Install() {
+  m_Dispatcher.Install();
   CTVRHostContext* pPrevious = g_pInstalled.exchange(this, std::memory_order_acq_rel);
   if (pPrevious == this) return;
   m_pPreviousInstalled = pPrevious;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "contract/host.h"
+#include "platform/dispatcher.h"
 #include "platform/recent_file_list.h"
 #include "platform/user_prompts.h"
 
@@ -31,6 +32,8 @@ class CTVRHostContext {
   CTVRHostContext& operator=(const CTVRHostContext&) = delete;
 
   CTVRHost& Host() { return m_Host; }
+  // The program's message queue, installed with the context.
+  CTVRDispatcher& Dispatcher() { return m_Dispatcher; }
   const CTVRHost& Host() const { return m_Host; }
 
   // The prompts in force: the headless ones until others are set.
@@ -77,6 +80,8 @@ class CTVRHostContext {
   };
 
  private:
+  // First, so that it goes last: the documents closing below still post.
+  CTVRDispatcher m_Dispatcher;
   CTVRHeadlessPrompts m_HeadlessPrompts;
   CTVRUserPrompts* m_pPrompts = nullptr;
   CTVRRecentFileList m_RecentFiles;

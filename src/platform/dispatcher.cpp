@@ -291,6 +291,29 @@ struct CTVRDispatcher::Impl {
     return m_queue.empty() && m_timed.empty();
   }
 
+  // The dispatcher goes: what is queued is dropped (a blocked sender gets 0)
+  // and the waker goes with it, taking its wake events out of Qt's queue.
+  void Shutdown() {
+    std::vector<Message> dropped;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      for (Message& msg : m_queue) dropped.push_back(std::move(msg));
+      for (auto& timed : m_timed) dropped.push_back(std::move(timed.second));
+      m_queue.clear();
+      m_timed.clear();
+    }
+    for (Message& msg : dropped) {
+      if (msg.m_pWaiter != nullptr) msg.m_pWaiter->Release(0);
+    }
+    std::lock_guard<std::mutex> lock(m_wakerMutex);
+    // A waker of an application that is gone, or of another thread, is
+    // abandoned: it can receive nothing more from this dispatcher.
+    if (m_pWaker != nullptr && m_pWakerApp == QCoreApplication::instance() &&
+        m_pWaker->thread() == QThread::currentThread())
+      delete m_pWaker;
+    m_pWaker = nullptr;
+  }
+
   void DropMessagesFor(tvr::HWND hWnd) {
     std::vector<Message> dropped;
     {
@@ -371,16 +394,33 @@ struct CTVRDispatcher::Impl {
   }
 };
 
-CTVRDispatcher& CTVRDispatcher::Instance() {
-  // Never destroyed: boards may still post from their threads while the
-  // process exits, and Qt objects must not be torn down after Qt's own globals.
-  static CTVRDispatcher* pInstance = new CTVRDispatcher;
-  return *pInstance;
-}
+namespace {
+
+// The dispatcher the message functions reach; set by the host context.
+std::atomic<CTVRDispatcher*> g_pInstalledDispatcher{nullptr};
+
+}  // namespace
 
 CTVRDispatcher::CTVRDispatcher() : m_pImpl(std::make_unique<Impl>()) {}
 
-CTVRDispatcher::~CTVRDispatcher() = default;
+CTVRDispatcher::~CTVRDispatcher() {
+  if (m_bInstalled) {
+    CTVRDispatcher* pSelf = this;
+    g_pInstalledDispatcher.compare_exchange_strong(pSelf, m_pPreviousInstalled, std::memory_order_acq_rel);
+  }
+  m_pImpl->Shutdown();
+}
+
+void CTVRDispatcher::Install() {
+  CTVRDispatcher* pPrevious = g_pInstalledDispatcher.exchange(this, std::memory_order_acq_rel);
+  if (pPrevious == this) return;
+  m_pPreviousInstalled = pPrevious;
+  m_bInstalled = true;
+}
+
+CTVRDispatcher* CTVRDispatcher::GetInstalled() {
+  return g_pInstalledDispatcher.load(std::memory_order_acquire);
+}
 
 bool CTVRDispatcher::IsUiThread() const {
   return m_pImpl->IsUiThread();

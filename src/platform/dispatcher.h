@@ -16,7 +16,21 @@
 
 class CTVRDispatcher {
  public:
-  static CTVRDispatcher& Instance();
+  // Made by the program's host context (and by each test's), which installs
+  // it: the message functions of the plug-in SDK (PostMessage, SendMessage...)
+  // take no dispatcher and reach the installed one.
+  CTVRDispatcher();
+  // Drops what is still queued (releasing its data and any blocked sender)
+  // and uninstalls itself if it is installed.
+  ~CTVRDispatcher();
+  CTVRDispatcher(const CTVRDispatcher&) = delete;
+  CTVRDispatcher& operator=(const CTVRDispatcher&) = delete;
+
+  // Makes this the dispatcher the message functions reach until it is
+  // destroyed; the one installed before comes back then.
+  void Install();
+  // The installed dispatcher; null while none is.
+  static CTVRDispatcher* GetInstalled();
 
   // The thread that created the QCoreApplication (or, before there is one, the
   // thread that first asked).
@@ -49,11 +63,11 @@ class CTVRDispatcher {
  private:
   friend class CTVRMessageWindow;
 
-  CTVRDispatcher();
-  ~CTVRDispatcher();
   // A window is going away: drop its queued and timed messages (releasing
   // their data) and release with 0 any thread blocked in a send to it.
   void DropMessagesFor(tvr::HWND hWnd);
   struct Impl;
   std::unique_ptr<Impl> m_pImpl;
+  CTVRDispatcher* m_pPreviousInstalled = nullptr;
+  bool m_bInstalled = false;
 };

@@ -59,7 +59,7 @@ CTVRMessageWindow::~CTVRMessageWindow() {
   CLiveWindows::Get().Remove(m_hWnd);
   // Queued messages for this window can never be delivered: release their
   // data now, and any thread blocked in a send to it.
-  CTVRDispatcher::Instance().DropMessagesFor(m_hWnd);
+  if (CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled()) pDispatcher->DropMessagesFor(m_hWnd);
 }
 
 tvr::LRESULT CTVRMessageWindow::WindowProc(tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam) {

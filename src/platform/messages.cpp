@@ -97,21 +97,25 @@ TVR_API tvr::UINT RegisterMessage(const char* name) {
 }
 
 TVR_API tvr::LRESULT SendMessage(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam) {
-  return CTVRDispatcher::Instance().Send(hWnd, message, wParam, lParam);
+  CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled();
+  return pDispatcher != nullptr ? pDispatcher->Send(hWnd, message, wParam, lParam) : 0;
 }
 
 TVR_API tvr::BOOL PostMessage(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam) {
-  return CTVRDispatcher::Instance().Post(hWnd, message, wParam, lParam);
+  CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled();
+  return pDispatcher != nullptr ? pDispatcher->Post(hWnd, message, wParam, lParam) : FALSE;
 }
 
 TVR_API tvr::BOOL PostMessageDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
                                      unsigned delayMs) {
-  return CTVRDispatcher::Instance().PostDelayed(hWnd, message, wParam, lParam, delayMs);
+  CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled();
+  return pDispatcher != nullptr ? pDispatcher->PostDelayed(hWnd, message, wParam, lParam, delayMs) : FALSE;
 }
 
 TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data, std::size_t count,
                             tvr::LPARAM lParam) {
-  if (hWnd == 0 || (data == nullptr && count != 0)) return FALSE;
+  CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled();
+  if (pDispatcher == nullptr || hWnd == 0 || (data == nullptr && count != 0)) return FALSE;
   // The copy is owned by the queued message: it outlives the board's buffer
   // and goes away with the message, handled or dropped.
   if (count >= kMaxPostedBytes) return FALSE;
@@ -126,7 +130,7 @@ TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data,
   if (count != 0) std::memcpy(copy.get(), data, count);
   copy.get()[count] = 0;
   auto wParam = reinterpret_cast<tvr::WPARAM>(copy.get());
-  return CTVRDispatcher::Instance().Post(hWnd, message, wParam, lParam, std::shared_ptr<void>(copy, copy.get()));
+  return pDispatcher->Post(hWnd, message, wParam, lParam, std::shared_ptr<void>(copy, copy.get()));
 }
 
 TVR_API tvr::BOOL PostAnswer(tvr::HWND hWnd, const tvr::BYTE* answer, tvr::DWORD length) {

@@ -104,7 +104,7 @@ class AnswerLayouts : public CTVRDocFixture {
     CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveAnswer(copy.empty() ? nullptr : copy.data(), DWORD(copy.size()));
   }
   std::vector<Record> Records() const { return tvr_test::TraceRecords(*m_pDoc, m_nFirstRecord); }
-  static bool EndPosted() { return CTVRDispatcher::Instance().PendingCount() == 1; }
+  static bool EndPosted() { return CTVRDispatcher::GetInstalled()->PendingCount() == 1; }
 
   struct CCase {
     const char* what;

@@ -22,7 +22,7 @@ TEST_F(NamedMessages, AOneOffCommandFromABoardThreadIsSentOnceWithCommandKindOne
     SendMessage(hWnd, WM_COMMAND_TYPE, 1, 0);
     sent = SendMessage(hWnd, WM_SEND_COMMAND, WPARAM(bytes), 6);
   });
-  EXPECT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return sent != -1; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(CTVRDispatcher::GetInstalled()->RunUntil([&] { return sent != -1; }, std::chrono::seconds(10)));
   board.join();
   EXPECT_EQ(sent, 1);
   EXPECT_EQ(m_pDoc->m_SentCommandKinds, std::vector<DWORD>{1});

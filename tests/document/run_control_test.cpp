@@ -54,7 +54,7 @@ TEST_F(RunControl, LoopModeRepeatsUntilStopAndStopMarksTheStatementAfterTheLastS
   m_pDoc->DoCommand(ID_SCRIPT_LOOP);
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   EXPECT_TRUE(
-      CTVRDispatcher::Instance().RunUntil([&] { return m_pDoc->m_Sent.size() >= 20; }, std::chrono::seconds(10)));
+      CTVRDispatcher::GetInstalled()->RunUntil([&] { return m_pDoc->m_Sent.size() >= 20; }, std::chrono::seconds(10)));
   m_pDoc->DoCommand(ID_SCRIPT_STOP);
   std::vector<int> cycle;
   for (std::size_t i = 0; i < m_pDoc->m_Sent.size(); ++i) cycle.push_back(int(i % 3) + 1);

@@ -44,7 +44,7 @@ TEST_F(InterpreterTest, ALoopOfDirectivesKeepsTheStackFlatAndStopStillWins) {
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   // Two statements per count: 100,000 statements. Were each one started
   // from inside the previous, the stack would have overflowed long before.
-  auto& dispatcher = CTVRDispatcher::Instance();
+  auto& dispatcher = *CTVRDispatcher::GetInstalled();
   ASSERT_TRUE(dispatcher.RunUntil([&] { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter() >= 50000; }, 60s));
   ASSERT_TRUE(m_pDoc->IsRunning());
 

@@ -35,7 +35,7 @@ class DispatcherTest : public ::testing::Test {
     EXPECT_TRUE(Dispatcher().RunUntilIdle(2s));
   }
 
-  static CTVRDispatcher& Dispatcher() { return CTVRDispatcher::Instance(); }
+  static CTVRDispatcher& Dispatcher() { return *CTVRDispatcher::GetInstalled(); }
 
   // Waits for other threads' messages to be queued, without running the loop
   // that would handle them.

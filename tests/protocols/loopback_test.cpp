@@ -56,7 +56,7 @@ TEST_F(LoopbackRun, TheNextStepIsATimedPostAndTheUiThreadKeepsRunning) {
   CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptLines({"45;"});
   CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_COMMANDS;
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-  CTVRDispatcher& dispatcher = CTVRDispatcher::Instance();
+  CTVRDispatcher& dispatcher = *CTVRDispatcher::GetInstalled();
   // The first echo is handled at once; WM_LPB then waits, queued but not due.
   ASSERT_TRUE(dispatcher.RunUntil([&] { return m_Protocol.GetLpbStep() == 1; }, std::chrono::seconds(5)));
   EXPECT_EQ(dispatcher.PendingTimedCount(), 1u);

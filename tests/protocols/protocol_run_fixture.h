@@ -60,7 +60,7 @@ class CTVRProtocolRunFixture : public ::testing::Test {
   }
 
   static bool RunQueue(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-    return CTVRDispatcher::Instance().RunUntilIdle(timeout);
+    return CTVRDispatcher::GetInstalled()->RunUntilIdle(timeout);
   }
 
   // The trace's text lines since the last Run: command names, decoded

@@ -100,7 +100,7 @@ class SerialLinkTest : public ::testing::Test {
   }
   // Runs the message loop until `count` events were posted, or 3 s.
   const std::vector<std::string>& WaitForEvents(std::size_t count) {
-    CTVRDispatcher::Instance().RunUntil([&] { return m_Recorder.m_Events.size() >= count; },
+    CTVRDispatcher::GetInstalled()->RunUntil([&] { return m_Recorder.m_Events.size() >= count; },
                                         std::chrono::milliseconds(3000));
     return m_Recorder.m_Events;
   }
@@ -141,7 +141,7 @@ TEST_F(SerialLinkTest, TheStatementEndsOnceWhenTheLineFallsSilentAfterTheAnswer)
   WriteToLink({0x73});
   EXPECT_EQ(WaitForEvents(2), (std::vector<std::string>{"answer 60 00 01 12 73", "end"}));
   // Nothing more: the end was posted once.
-  CTVRDispatcher::Instance().RunUntil([] { return false; }, std::chrono::milliseconds(150));
+  CTVRDispatcher::GetInstalled()->RunUntil([] { return false; }, std::chrono::milliseconds(150));
   EXPECT_EQ(m_Recorder.m_Events.size(), 2u);
 }
 
@@ -157,7 +157,7 @@ TEST_F(SerialLinkTest, TheFarEndGoneIsOneDisconnectionAfterWhatWasCutBeforeIt) {
   // posted, the line's input queue empties only into the link.
   WriteToLink({0x60, 0x00, 0x01, 0x12, 0x73, 0x60, 0x00, 0x05, 0x12});
   EXPECT_EQ(WaitForEvents(1), std::vector<std::string>{"answer 60 00 01 12 73"});
-  EXPECT_TRUE(CTVRDispatcher::Instance().RunUntil(
+  EXPECT_TRUE(CTVRDispatcher::GetInstalled()->RunUntil(
       [&] {
         int queued = -1;
         return ::ioctl(near, FIONREAD, &queued) == 0 && queued == 0;
@@ -175,7 +175,7 @@ TEST_F(SerialLinkTest, TheFarEndGoneIsOneDisconnectionAfterWhatWasCutBeforeIt) {
   CTVRSerialLink::CFrame frame;
   frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
   m_Link.Write(frame);
-  CTVRDispatcher::Instance().RunUntil([] { return false; }, std::chrono::milliseconds(150));
+  CTVRDispatcher::GetInstalled()->RunUntil([] { return false; }, std::chrono::milliseconds(150));
   EXPECT_EQ(m_Recorder.m_Events.size(), 5u);
 }
 

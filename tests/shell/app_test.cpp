@@ -66,7 +66,7 @@ class AppTest : public CTVRShellFixture {
   void Exit() {
     m_pApp->GetMainFrame()->close();
     m_pApp.reset();
-    CTVRDispatcher::Instance().RunUntilIdle();
+    CTVRDispatcher::GetInstalled()->RunUntilIdle();
   }
   static QStringList Titles(CMainFrame& frame) {
     QStringList titles;

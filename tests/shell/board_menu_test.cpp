@@ -76,7 +76,7 @@ class BoardMenuTest : public CTVRShellFixture {
     return nullptr;
   }
   static bool RunUntilStopped(CTVRBoardDoc* pDoc) {
-    return CTVRDispatcher::Instance().RunUntil([pDoc] { return !pDoc->IsRunning(); }, std::chrono::seconds(5));
+    return CTVRDispatcher::GetInstalled()->RunUntil([pDoc] { return !pDoc->IsRunning(); }, std::chrono::seconds(5));
   }
 
   std::size_t m_nProtocolsBefore = 0;
@@ -181,12 +181,12 @@ TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
   // F5 runs round and round; Esc stops it.
   QTest::keyClick(&Frame(), Qt::Key_F5);
   EXPECT_TRUE(pDoc->IsRunning());
-  CTVRDispatcher::Instance().RunUntil([pDoc] { return pDoc->m_Sent.size() > 10; }, std::chrono::seconds(5));
+  CTVRDispatcher::GetInstalled()->RunUntil([pDoc] { return pDoc->m_Sent.size() > 10; }, std::chrono::seconds(5));
   EXPECT_TRUE(pDoc->IsRunning()) << "loop mode goes on past the end";
   QTest::keyClick(&Frame(), Qt::Key_Escape);
   EXPECT_FALSE(pDoc->IsRunning());
   const std::size_t sent = pDoc->m_Sent.size();
-  CTVRDispatcher::Instance().RunUntilIdle();
+  CTVRDispatcher::GetInstalled()->RunUntilIdle();
   EXPECT_LE(pDoc->m_Sent.size(), sent + 1) << "at most the answer in flight";
 
   Item(pReader, QStringLiteral("&Disconnect"))->trigger();

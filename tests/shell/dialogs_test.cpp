@@ -74,7 +74,7 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
   CTVRTestBoard doc;
   CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
   doc.OnNewDocument();
-  CTVRDispatcher::Instance().RunUntilIdle();
+  CTVRDispatcher::GetInstalled()->RunUntilIdle();
   tvr::HWND hWnd = doc.GetDummyWindow()->GetSafeHwnd();
   std::atomic<bool> sent{false};
   std::atomic<bool> boxOpenWhenSent{false};
@@ -87,7 +87,7 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
     boxSeen = true;
     board = std::thread([&] {
       static const char text[] = "served";
-      CTVRDispatcher::Instance().Send(hWnd, WM_RECV_COMMENTS, tvr::WPARAM(text), 0);
+      CTVRDispatcher::GetInstalled()->Send(hWnd, WM_RECV_COMMENTS, tvr::WPARAM(text), 0);
       boxOpenWhenSent = boxStillOpen.load();
       sent = true;
     });

@@ -47,7 +47,7 @@ class CTVRShellFixture : public ::testing::Test {
  protected:
   void TearDown() override {
     m_pFrame.reset();
-    CTVRDispatcher::Instance().RunUntilIdle();
+    CTVRDispatcher::GetInstalled()->RunUntilIdle();
   }
 
   // A board type of test boards offered by New under this name.

@@ -94,7 +94,7 @@ class SimBoard : public ::testing::Test {
     ASSERT_TRUE(m_pDoc->IsConnected());
     RunQueue();
   }
-  static bool RunQueue() { return CTVRDispatcher::Instance().RunUntilIdle(10s); }
+  static bool RunQueue() { return CTVRDispatcher::GetInstalled()->RunUntilIdle(10s); }
 
   std::vector<std::string> Records(int kind) { return tvr_test::TraceTexts(*m_pDoc, kind); }
   // The opcode of each frame of that kind.
@@ -189,7 +189,7 @@ TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatem
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   // Between the challenge and the answer to the cryptogram: the trace is off
   // and both flags of the exchange are up.
-  ASSERT_TRUE(CTVRDispatcher::Instance().RunUntil([&] { return m_Crypto.IsChallengeReceived(); }, 10s));
+  ASSERT_TRUE(CTVRDispatcher::GetInstalled()->RunUntil([&] { return m_Crypto.IsChallengeReceived(); }, 10s));
   EXPECT_FALSE(m_pDoc->IsTraceOn());
   EXPECT_TRUE(m_Crypto.IsExchangePending());
   ASSERT_TRUE(RunQueue());

@@ -58,7 +58,7 @@ class CTVRDocFixture : public ::testing::Test {
 
   // Handles every queued message, and those they post, until the queue is idle.
   static bool RunQueue(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    return CTVRDispatcher::Instance().RunUntilIdle(timeout);
+    return CTVRDispatcher::GetInstalled()->RunUntilIdle(timeout);
   }
 
   HWND Window() { return m_pDoc->GetDummyWindow()->GetSafeHwnd(); }

@@ -4,6 +4,8 @@
 // TAVRIC_TEST_WIDGETS and get a QApplication instead.
 #include <gtest/gtest.h>
 
+#include "platform/dispatcher.h"
+
 #include <QTemporaryDir>
 #ifdef TAVRIC_TEST_WIDGETS
 #include <QApplication>
@@ -20,6 +22,10 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("TAVRIC_RUN_DIR")) qputenv("TAVRIC_RUN_DIR", TAVRIC_TEST_RUN_DIR);
   if (qEnvironmentVariableIsEmpty("TAVRIC_TEST_PLUGINS")) qputenv("TAVRIC_TEST_PLUGINS", TAVRIC_TEST_PLUGIN_DIR);
   CTestApplication app(argc, argv);
+  // The message queue of tests that make no context of their own; a test's
+  // context installs its own over it for its lifetime.
+  CTVRDispatcher dispatcher;
+  dispatcher.Install();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

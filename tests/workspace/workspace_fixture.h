@@ -89,7 +89,7 @@ class WorkspaceTest : public ::testing::Test {
 
   void TearDown() override {
     m_Workspace.CloseAllDocuments();
-    CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(5));
+    CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(5));
   }
 
   CTVRDocTemplate& A() { return *m_Context.Host().GetTemplates()[0]; }

@@ -61,7 +61,7 @@ class RegisterDlg : public ::testing::Test {
     m_pDoc.reset();
     RunQueue();
   }
-  static void RunQueue() { ASSERT_TRUE(CTVRDispatcher::Instance().RunUntilIdle(std::chrono::seconds(10))); }
+  static void RunQueue() { ASSERT_TRUE(CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(10))); }
   std::size_t Received() const { return tvr_test::TraceTexts(*m_pDoc, TRACE_RECEIVED).size(); }
   CTVRSimFirmware& Firmware() { return m_pDoc->GetFirmware(); }
   CRegisterRow& Row(int row) { return *m_pDlg->GetRows().at(std::size_t(row)); }
