@@ -108,7 +108,8 @@ CRunFigures Run(CTVRHostContext& context, bool withPanes, double seconds) {
   lastTick = start;
   ticker.start(1);
   CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
-  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
+  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; },
+                                           std::chrono::milliseconds(int(seconds * 1000) + 5000));
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   ticker.stop();
   CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(2));

@@ -91,7 +91,8 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
   auto start = std::chrono::steady_clock::now();
   const std::clock_t cpuStart = std::clock();
   CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
-  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
+  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; },
+                                           std::chrono::milliseconds(int(seconds * 1000) + 5000));
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(2));

@@ -131,7 +131,8 @@ int main(int argc, char** argv) {
     stopped = true;
   });
   CTVRBoardDocPrivate::Of(*pDoc).OnScriptStart();
-  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; }, std::chrono::milliseconds(int(seconds * 1000) + 5000));
+  CTVRDispatcher::GetInstalled()->RunUntil([&] { return stopped; },
+                                           std::chrono::milliseconds(int(seconds * 1000) + 5000));
   ticker.stop();
   CTVRDispatcher::GetInstalled()->RunUntilIdle(std::chrono::seconds(2));
   pTrace->FlushFrame();

@@ -101,7 +101,7 @@ class SerialLinkTest : public ::testing::Test {
   // Runs the message loop until `count` events were posted, or 3 s.
   const std::vector<std::string>& WaitForEvents(std::size_t count) {
     CTVRDispatcher::GetInstalled()->RunUntil([&] { return m_Recorder.m_Events.size() >= count; },
-                                        std::chrono::milliseconds(3000));
+                                             std::chrono::milliseconds(3000));
     return m_Recorder.m_Events;
   }
 
