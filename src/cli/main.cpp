@@ -18,6 +18,7 @@
 #include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 #include "platform/pending_output.h"
+#include "tavric_version.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
   }
   if (options.m_bHelp) {
     std::fputs(CTVRRunOptions::HelpText().c_str(), stdout);
+    return CTVRRunOptions::EXIT_DONE;
+  }
+  if (options.m_bVersion) {
+    std::puts("tavric-run " TAVRIC_VERSION_TEXT);
     return CTVRRunOptions::EXIT_DONE;
   }
 

@@ -78,6 +78,7 @@ class CCommandLine {
     // Help is an ordinary flag, so that a wrong option next to it is still reported.
     m_app.set_help_flag();
     m_app.add_flag("-h,--help", o.m_bHelp)->disable_flag_override();
+    m_app.add_flag("--version", o.m_bVersion)->disable_flag_override();
     m_app.add_flag("--list", o.m_bList)->disable_flag_override();
     m_app.add_option("--plugins", o.m_strPluginFolder);
     m_app.add_option("--board", o.m_strBoard);
@@ -225,7 +226,7 @@ class CCommandLine {
       }
       return true;
     }
-    if (o.m_bHelp) return true;
+    if (o.m_bHelp || o.m_bVersion) return true;
     if (o.m_bList) {
       o.m_eCommand = CTVRRunOptions::COMMAND_LIST;
       if (!m_scripts.empty()) {
@@ -325,6 +326,7 @@ Options:
                           --restore or the desktop program (settings file:
                           TAVRIC_SETTINGS, or the user's Tavric settings)
   -h, --help              this text
+  --version               the version (and the commit it was built from)
 
 Commands:
   atr HEX...              decode an answer to reset given as hexadecimal bytes

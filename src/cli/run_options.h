@@ -43,6 +43,7 @@ class CTVRRunOptions {
 
   ECommand m_eCommand = COMMAND_RUN;
   bool m_bHelp = false;
+  bool m_bVersion = false;
   bool m_bList = false;
   std::string m_strPluginFolder = ".";
   std::string m_strBoard = DEFAULT_BOARD;

@@ -19,7 +19,12 @@ function(run_step what)
 endfunction()
 
 run_step("install" ${CMAKE_COMMAND} --install ${TAVRIC_BUILD_DIR} --prefix ${prefix})
-foreach(file include/tavric/tavric.h lib/cmake/Tavric/TavricConfig.cmake bin/tavric-run)
+set(installed include/tavric/tavric.h lib/cmake/Tavric/TavricConfig.cmake bin/tavric-run
+  share/bash-completion/completions/tavric-run)
+if(EXISTS ${TAVRIC_BUILD_DIR}/docs/man/tavric-run.1)
+  list(APPEND installed share/man/man1/tavric-run.1 share/man/man1/tavric.1)
+endif()
+foreach(file ${installed})
   if(NOT EXISTS ${prefix}/${file})
     message(FATAL_ERROR "the install has no ${file}")
   endif()

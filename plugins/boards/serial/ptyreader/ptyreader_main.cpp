@@ -40,6 +40,8 @@
 #include "pty_reader.h"
 #include "verta_protocol.h"
 
+#include "tavric_version.h"
+
 namespace {
 
 struct COptions {
@@ -158,6 +160,7 @@ int Run(int argc, char** argv) {
   app.add_option("--close-after", o.m_nCloseAfter, "close the line after the N-th answer");
   app.add_option("--byte-timeout", o.m_uByteTimeoutMs, "silence in ms that ends an unfinished frame of the host")
       ->check(CLI::Range(1u, 10000u));
+  app.set_version_flag("--version", "tavric-ptyreader " TAVRIC_VERSION_TEXT);
   CLI11_PARSE(app, argc, argv);
 
   std::string path;

@@ -33,6 +33,8 @@
 #include "sim_card.h"
 #include "vpcd_session.h"
 
+#include "tavric_version.h"
+
 namespace {
 
 struct COptions {
@@ -156,6 +158,7 @@ int main(int argc, char** argv) {
   app.add_option("--wait", o.m_dWaitSeconds, "seconds to keep calling a driver that does not answer")
       ->check(CLI::Range(0.0, 3600.0));
   app.add_flag("--stamps", o.m_bStamps, "print the monotonic time of each APDU's arrival, in microseconds");
+  app.set_version_flag("--version", "tavric-vcard " TAVRIC_VERSION_TEXT);
   CLI11_PARSE(app, argc, argv);
 
   std::vector<tvr::BYTE> atr;
