@@ -18,6 +18,11 @@ $SUDO apt-get install -y -q --no-install-recommends \
 # The screenshot test of the desktop panes runs on a virtual X display; it is
 # skipped where these are missing.
 $SUDO apt-get install -y -q --no-install-recommends xvfb xauth >/dev/null
+# tshark reads back the pcapng captures of tavric-run --pcap in the tests
+# (skipped, with the reason, where it is missing); the debconf answer keeps
+# its install from asking about capture rights.
+echo "wireshark-common wireshark-common/install-setuid boolean false" | $SUDO debconf-set-selections
+$SUDO apt-get install -y -q --no-install-recommends tshark >/dev/null
 # The PC/SC board's tests run a real pcscd with the vpcd virtual reader driver in
 # a private network namespace (tools/pcsc-stack.sh); they are skipped, with the
 # reason, where the stack cannot run (no root, no namespaces).

@@ -67,6 +67,7 @@ CTVRRunDriver::~CTVRRunDriver() {
   if (m_pDoc != nullptr) {
     if (m_pTraceView) m_pDoc->RemoveView(m_pTraceView.get());
     if (m_pObserver) m_pDoc->RemoveView(m_pObserver.get());
+    m_pDoc->RemoveView(&m_Capture);
   }
   // Also leaves the host without an active document.
   m_pWorkspace->CloseAllDocuments();
@@ -257,6 +258,19 @@ int CTVRRunDriver::Prepare() {
     if (!m_Log.Open(log)) return CTVRRunOptions::EXIT_WRITE;
     m_pTraceView->SetSpool(&m_Log.GetSpool());
     m_Spool.Close();
+  }
+  // The capture holds every frame from the reader's connection on; it is
+  // written at the end, in one step.
+  if (!m_Options.m_strPcapPath.empty()) {
+    if (CTVRFileWriter::IsSameFile(m_Options.m_strPcapPath, CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath())) {
+      Fail("the capture file " + m_Options.m_strPcapPath + " is the script file itself");
+      return CTVRRunOptions::EXIT_WRITE;
+    }
+    if (!m_Capture.Open()) {
+      Fail("the capture file " + m_Options.m_strPcapPath + " cannot be written: no temporary file");
+      return CTVRRunOptions::EXIT_WRITE;
+    }
+    m_pDoc->AddView(&m_Capture);
   }
   if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
   for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);
@@ -461,6 +475,11 @@ int CTVRRunDriver::Finish(int status) {
   if (status == CTVRRunOptions::EXIT_DONE && m_pObserver && m_pObserver->GetEarlyEnd() == RUN_END_PLUGIN_FAULT) {
     Fail("a plug-in fault while the reader was disconnected");
     status = CTVRRunOptions::EXIT_PLUGIN_FAULT;
+  }
+  // The capture ends with what was exchanged while disconnecting.
+  if (m_Capture.IsOpen() && !m_Capture.SaveTo(m_Options.m_strPcapPath)) {
+    Fail("the capture file " + m_Options.m_strPcapPath + " could not be written");
+    if (status == CTVRRunOptions::EXIT_DONE) status = CTVRRunOptions::EXIT_WRITE;
   }
   // The bar as the desktop program would show it now, after the trace.
   if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(m_Context.Host().GetCardSlots()), 0);

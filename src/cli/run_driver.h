@@ -11,6 +11,7 @@
 #include "cli/run_options.h"
 
 #include "cli/log_stream.h"
+#include "trace/frame_capture.h"
 #include "trace/trace_spool.h"
 
 class CTVRBoardDoc;
@@ -75,6 +76,7 @@ class CTVRRunDriver {
   CTVRLogStream m_Log;
   CTVRRunWatchdog* m_pWatchdog = nullptr;  // while Run runs
   CTVRTraceSpool m_Spool;
+  CTVRFrameCapture m_Capture;  // --pcap
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;

@@ -99,6 +99,7 @@ class CCommandLine {
     // word is no script: Normalise() turns the last two into this hidden pair.
     m_app.add_flag("--save-log", o.m_bSaveLog)->disable_flag_override();
     m_app.add_option("--save-log-path", o.m_strLogPath)->group("");
+    m_app.add_option("--pcap", o.m_strPcapPath);
     m_app.add_flag("--no-colour,--no-color", o.m_bNoColour)->disable_flag_override();
     m_app.add_flag("--card-params", o.m_bCardParams)->disable_flag_override();
     m_app.add_flag("--restore", o.m_bRestore)->disable_flag_override();
@@ -309,6 +310,9 @@ Options:
                           or the script path with its first '.' and the three
                           characters after it replaced by ".log"
                           ("--save-log PATH SCRIPT" works too)
+  --pcap FILE             write every frame sent and received, with its
+                          direction and time, to FILE as pcapng for Wireshark
+                          (APDUs decoded as ISO 7816, reader frames as data)
   --keep N                trace records kept in memory while the trace is
                           streamed (default: 10000); the terminal and the log
                           file get every record, so a loop can run all night
@@ -349,7 +353,7 @@ Exit statuses:
        error the reader reported) that stopped it (auto pause)
        regs: the register file has an error (the first is printed with its line)
   7    a file the run must write could not be written: the --save-log log
-       (or it names the script), or the settings of --save
+       (or it names the script), the --pcap capture, or the settings of --save
   8    a plug-in fault: a plug-in threw (the reader is disconnected), or a call
        into it did not return within --timeout or past --max-seconds
   129  ended by SIGHUP, 143 by SIGTERM, as by Ctrl+C

@@ -59,7 +59,8 @@ class CTVRRunOptions {
   bool m_bStep = false;
   bool m_bStopAtBreakpoint = false;
   bool m_bSaveLog = false;
-  std::string m_strLogPath;  // empty: the log file name rule
+  std::string m_strLogPath;   // empty: the log file name rule
+  std::string m_strPcapPath;  // --pcap: the capture file, empty for none
   double m_dTimeout = 10;
   bool m_bNoColour = false;
   bool m_bCardParams = false;  // print the card parameters at the end

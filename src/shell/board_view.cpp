@@ -18,9 +18,12 @@
 #include <QScrollBar>
 
 #include <tavric/board_doc.h>
+#include <tavric/prompts.h>
 #include <tavric/registry.h>
 
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
+#include "platform/user_prompts.h"
 #include "shell/fixed_font.h"
 #include "trace/trace_log.h"
 
@@ -111,8 +114,10 @@ CTVRBoardView::CTVRBoardView(CTVRBoardDoc* pDoc, QWidget* pParent) : QAbstractSc
   // Without a spool (no temporary folder to write to) Save Log says it failed.
   m_Spool.Open();
   SetSpool(&m_Spool);
+  m_Capture.Open();
   if (pDoc) {
     pDoc->AddView(this);
+    pDoc->AddView(&m_Capture);
     StartAtEnd();
   }
   SetRecordLimit(GetStoredRecordLimit());
@@ -428,4 +433,18 @@ void CTVRBoardView::OnFilePrintPreview() {
   QPrintPreviewDialog dialog(&printer, this);
   connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* pPrinter) { PrintTo(*pPrinter); });
   dialog.exec();
+}
+
+bool CTVRBoardView::ExportPcapng() {
+  CTVRBoardDoc* pDoc = GetBoardDoc();
+  if (pDoc == nullptr) return false;
+  std::string name = GetDefaultLogFileName();
+  name.replace(name.size() - 4, 4, ".pcapng");
+  std::string chosen;
+  if (!CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Prompts().AskSaveFileName(".pcapng", name, PCAPNG_FILTER,
+                                                                                  chosen))
+    return false;
+  if (m_Capture.SaveTo(chosen)) return true;
+  TVRMessageBox("The capture file \"" + chosen + "\" could not be created !");
+  return false;
 }

@@ -24,6 +24,7 @@
 
 #include <tavric/cmd_target.h>
 
+#include "trace/frame_capture.h"
 #include "trace/trace_lines.h"
 #include "trace/trace_spool.h"
 
@@ -77,6 +78,14 @@ class CTVRBoardView : public QAbstractScrollArea, public CTVRTraceLines, public 
   // Ctrl+F asks for the text, F3 looks for it again.
   bool FindNext(const std::string& text);
 
+  // File > Export > pcapng: every frame since the pane opened, as a capture
+  // Wireshark reads, written to the file the user names (the script's name
+  // with ".pcapng" offered). False when cancelled or not written (said in a
+  // message box, the file left as it was).
+  static constexpr const char* PCAPNG_FILTER = "pcapng Files (*.pcapng)|*.pcapng|All Files (*.*)|*.*||";
+  bool ExportPcapng();
+  const CTVRFrameCapture& GetCapture() const { return m_Capture; }
+
   // The popup menu of a right click (the caller owns it).
   QMenu* CreateContextMenu();
 
@@ -127,6 +136,7 @@ class CTVRBoardView : public QAbstractScrollArea, public CTVRTraceLines, public 
   Position PositionAt(const QPoint& point);
 
   CTVRTraceSpool m_Spool;
+  CTVRFrameCapture m_Capture;
   std::size_t m_nRecordLimit = DEFAULT_RECORD_LIMIT;
   bool m_bFollowEnd = true;
   bool m_bScrolling = false;  // the pane itself is moving the bar

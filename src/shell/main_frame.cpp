@@ -26,6 +26,7 @@
 #include <tavric/registry.h>
 
 #include "board_menu.h"
+#include "board_view.h"
 #include "card_params_bar.h"
 #include "child_frame.h"
 #include "command_table.h"
@@ -145,6 +146,15 @@ void CMainFrame::CreateMenus() {
   pFile->addAction(m_Actions[ID_FILE_CLOSE]);
   pFile->addAction(m_Actions[57603]);
   pFile->addAction(m_Actions[57604]);
+  // Not a command of the table: no button, no keys, the trace pane serves it.
+  QMenu* pExport = pFile->addMenu(QStringLiteral("&Export"));
+  m_pExportPcapng = pExport->addAction(QStringLiteral("&pcapng..."));
+  m_pExportPcapng->setStatusTip(
+      QStringLiteral("Save every frame sent and received by the active reader as a pcapng capture for Wireshark"));
+  connect(m_pExportPcapng, &QAction::triggered, this, [this] {
+    if (auto* pFrame = qobject_cast<CTVRChildFrame*>(m_pMdiArea->activeSubWindow()))
+      if (auto* pView = qobject_cast<CTVRBoardView*>(pFrame->GetTracePane())) pView->ExportPcapng();
+  });
   pFile->addSeparator();
   pFile->addAction(m_Actions[57607]);
   pFile->addAction(m_Actions[ID_FILE_PRINT_SETUP]);
@@ -419,6 +429,7 @@ CTVRCmdTarget* CMainFrame::GetCommandTarget() const {
 void CMainFrame::UpdateCommandStates() {
   CTVRBoardDoc* pDoc = GetActiveDocument();
   CTVRCmdTarget* pTarget = GetCommandTarget();
+  if (m_pExportPcapng != nullptr) m_pExportPcapng->setEnabled(m_pMdiArea->activeSubWindow() != nullptr);
   for (auto& [nID, pAction] : m_Actions) {
     if (IsFrameCommand(nID)) {
       // New stays enabled without any board type, so that it can say why no

@@ -50,6 +50,8 @@ class CMainFrame : public QMainWindow {
   // The status bar's indicator panes, left to right after the message pane.
   std::vector<QLabel*> GetIndicators() const { return m_Indicators; }
   CTVRLockIndicators* GetLockIndicators() const { return m_pLockIndicators; }
+  // File > Export > pcapng: the active reader's frames as a capture file.
+  QAction* GetExportPcapngAction() const { return m_pExportPcapng; }
 
   // Runs a command as a click on its menu item or button would.
   void OnCommand(tvr::UINT nID);
@@ -127,6 +129,7 @@ class CMainFrame : public QMainWindow {
   CTVRUserToolsMenu* m_pUserTools = nullptr;
   QMenu* m_pNewMenu = nullptr;
   QMenu* m_pOpenMenu = nullptr;
+  QAction* m_pExportPcapng = nullptr;
   QTimer* m_pUpdateTimer = nullptr;
   bool m_bShutdown = false;
 };

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 
 #include "small_disk.h"
+#include "tshark.h"
 
 namespace {
 
@@ -231,6 +233,12 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
       {{"--save-log=" + folder, script}, 7, {"could not be created"}, {}},
       {{"--save-log=/dev/null", script}, 7, {"could not be created"}, {}},
       {{"--save-log=" + m_Dir.path() + "/./run.cmd", script}, 7, {"is the script file itself"}, {}},
+      // The --pcap capture, written at the end: the whole run is traced, and the file is left as it was.
+      {{"--pcap", folder, script},
+       7,
+       {"the capture file " + folder.toStdString() + " could not be written"},
+       {"            4F \n"}},
+      {{"--pcap", script, script}, 7, {"is the script file itself"}, {}},
       {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, folder},
       {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, fifo},
       {{"--save", script},
@@ -599,6 +607,69 @@ TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
   EXPECT_EQ(missing.status, 3);
   EXPECT_TRUE(Contains(missing.err, "no document 3 (2 restored)")) << missing.err;
   qputenv("TAVRIC_SETTINGS", previous);
+}
+
+// --pcap: the capture of an APDU script read back by tshark. The APDUs are
+// decoded by its ISO 7816 dissector, in the order sent, commands sent and
+// responses received, stamped on the monotonic clock of the run's time.
+TEST_F(TavricRunTest, APcapOfAnApduScriptIsDecodedByTsharksIso7816Dissector) {
+  if (const std::string missing = tvr_test::TsharkMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  const QString script = Script("apdu.cmd",
+                                "FF 10 00 00;\n"           // power up: the answer to reset
+                                "00 A4 00 00 02 2F 01;\n"  // SELECT 2F01: 61 0D
+                                "00 C0 00 00 0D;\n"        // GET RESPONSE: the FCI, 90 00
+                                "00 A4 00 0C 02 12 34;\n"  // SELECT an unknown file: 6A 82
+                                "FF 11 00 00;\n");         // power down: an empty answer, no packet
+  const QString pcap = m_Dir.filePath("apdu.pcapng");
+  const auto before = std::chrono::steady_clock::now().time_since_epoch();
+  const CRun run = RunTool({"--no-colour", "--protocol", "PC/SC", "--pcap", pcap, script});
+  const auto after = std::chrono::steady_clock::now().time_since_epoch();
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  const auto rows = tvr_test::TsharkFields(
+      pcap.toStdString(), {"exported_pdu.p2p_dir", "iso7816.apdu.cla", "iso7816.apdu.ins", "iso7816.apdu.sw1",
+                           "iso7816.apdu.sw2", "_ws.col.Info", "frame.time_epoch"});
+  std::vector<std::vector<std::string>> decoded;
+  for (const auto& row : rows) decoded.emplace_back(row.begin(), row.end() - 1);
+  using Row = std::vector<std::string>;
+  EXPECT_EQ(decoded, (std::vector<Row>{
+                         // Class FF is no card's: the dissector names neither instruction nor command.
+                         {"0", "0xff", "", "", "", ""},
+                         {"1", "", "", "", "", "ATR, TA(1)=True TB(1)=True TC(1)=True TD(1)=False"},
+                         {"0", "0x00", "0xa4", "", "", "Select file"},
+                         {"1", "", "", "0x61", "0x0d", "Response APDU (to Select file)"},
+                         {"0", "0x00", "0xc0", "", "", "Get response"},
+                         {"1", "", "", "0x90", "0x00", "Response APDU (to Get response)"},
+                         {"0", "0x00", "0xa4", "", "", "Select file"},
+                         {"1", "", "", "0x6a", "0x82", "Response APDU (to Select file)"},
+                         {"0", "0xff", "", "", "", ""},
+                     }));
+  // Seconds on the monotonic clock, between the run's start and its end, never going back.
+  const double from = std::chrono::duration<double>(before).count(), to = std::chrono::duration<double>(after).count();
+  double last = from;
+  for (const auto& row : rows) {
+    const double at = std::stod(row.back());
+    EXPECT_LE(last, at) << row.back();
+    last = at;
+  }
+  EXPECT_LE(last, to);
+}
+
+// The frames of a reader protocol are raw data, each with its protocol's name
+// in the packet comment, in both directions.
+TEST_F(TavricRunTest, APcapOfReaderCommandsHoldsTheFramesAsDataNamedByTheirProtocol) {
+  if (const std::string missing = tvr_test::TsharkMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  const QString pcap = m_Dir.filePath("verta.pcapng");
+  const CRun run = RunTool({"--no-colour", "--pcap", pcap, Script("verta.cmd", "30;\n20 01;\n")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  using Row = std::vector<std::string>;
+  EXPECT_EQ(tvr_test::TsharkFields(pcap.toStdString(), {"exported_pdu.p2p_dir", "data.data", "frame.comment"}),
+            (std::vector<Row>{
+                {"0", "4000013071", "Verta"},
+                {"1", "60000d305652542d53494d20322e30344f", "Verta"},
+                {"0", "400002200163", "Verta"},
+                {"1", "600002200143", "Verta"},
+            }));
 }
 
 }  // namespace
