@@ -24,7 +24,7 @@
 
 #include <tavric/cmd_target.h>
 
-#include "trace/trace_lines.h"
+#include "document/trace_lines.h"
 #include "trace/trace_spool.h"
 
 class CTVRBoardDoc;
