@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/board_settings_dlg.h"
 #include "fuzz_support.h"

@@ -29,11 +29,11 @@
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
 #include "document/run_end_hint.h"
+#include "document/trace_text_view.h"
 #include "document/workspace.h"
 #include "platform/dispatcher.h"
 #include "platform/file_writer.h"
 #include "trace/trace_log.h"
-#include "trace/trace_text_view.h"
 
 namespace {
 

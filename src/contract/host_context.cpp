@@ -2,9 +2,6 @@
 
 #include <atomic>
 
-#include "document/headless_frames.h"
-#include "document/workspace.h"
-
 namespace {
 
 // The only process-wide pointer of the host: the context the plug-in SDK's
@@ -20,18 +17,10 @@ CTVRHostContext::~CTVRHostContext() {
   // installation they may reach are all still there.
   m_Host.Shutdown();
   m_pHeadlessWorkspace.reset();
-  m_pHeadlessFrames.reset();
   if (m_bInstalled) {
     CTVRHostContext* pSelf = this;
     g_pInstalled.compare_exchange_strong(pSelf, m_pPreviousInstalled, std::memory_order_acq_rel);
   }
-}
-
-CTVRWorkspace& CTVRHostContext::Workspace() {
-  if (m_pWorkspace != nullptr) return *m_pWorkspace;
-  m_pHeadlessFrames = std::make_unique<CTVRHeadlessFrames>();
-  m_pHeadlessWorkspace = std::make_unique<CTVRWorkspace>(*this, *m_pHeadlessFrames);
-  return *m_pHeadlessWorkspace;
 }
 
 void CTVRHostContext::Install() {

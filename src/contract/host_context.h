@@ -13,16 +13,17 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "contract/host.h"
 #include "platform/dispatcher.h"
+#include "platform/prompt_slot.h"
 #include "platform/recent_file_list.h"
-#include "platform/user_prompts.h"
 
-class CTVRHeadlessFrames;
 class CTVRWorkspace;
 
-class CTVRHostContext {
+// The prompts in force are its slot's (CTVRPromptSlot: Prompts, SetPrompts).
+class CTVRHostContext : public CTVRPromptSlot {
  public:
   CTVRHostContext();
   // Closes the documents and deletes the protocols, then uninstalls itself
@@ -36,19 +37,15 @@ class CTVRHostContext {
   CTVRDispatcher& Dispatcher() { return m_Dispatcher; }
   const CTVRHost& Host() const { return m_Host; }
 
-  // The prompts in force: the headless ones until others are set.
-  CTVRUserPrompts& Prompts() { return m_pPrompts != nullptr ? *m_pPrompts : m_HeadlessPrompts; }
-  // Sets the prompts (not owned); null puts the headless ones back.
-  void SetPrompts(CTVRUserPrompts* pPrompts) { m_pPrompts = pPrompts; }
-
   CTVRRecentFileList& RecentFiles() { return m_RecentFiles; }
 
-  // The workspace in force: the last one made over this context and still
-  // alive, or a headless one made on first use.
-  CTVRWorkspace& Workspace();
-  // Called by a workspace as it is made and destroyed.
+  // The workspace in force (CTVRWorkspace::Of makes a headless one when there
+  // is none). Called by a workspace as it is made and destroyed.
   void SetWorkspace(CTVRWorkspace* pWorkspace) { m_pWorkspace = pWorkspace; }
   CTVRWorkspace* GetWorkspacePointer() const { return m_pWorkspace; }
+  // Keeps the headless workspace (and its frames) that CTVRWorkspace::Of made,
+  // until the context goes; its type is the document layer's.
+  void KeepHeadlessWorkspace(std::shared_ptr<void> pWorkspace) { m_pHeadlessWorkspace = std::move(pWorkspace); }
 
   // Folder of the running executable, where description files lie.
   const std::string& GetProgramFolder() { return m_Host.GetProgramFolder(); }
@@ -82,14 +79,11 @@ class CTVRHostContext {
  private:
   // First, so that it goes last: the documents closing below still post.
   CTVRDispatcher m_Dispatcher;
-  CTVRHeadlessPrompts m_HeadlessPrompts;
-  CTVRUserPrompts* m_pPrompts = nullptr;
   CTVRRecentFileList m_RecentFiles;
   std::set<void*> m_InitialisedPlugins;
   std::map<void*, std::string> m_FailedPlugins;
   CTVRWorkspace* m_pWorkspace = nullptr;
-  std::unique_ptr<CTVRHeadlessFrames> m_pHeadlessFrames;
-  std::unique_ptr<CTVRWorkspace> m_pHeadlessWorkspace;
+  std::shared_ptr<void> m_pHeadlessWorkspace;
   CTVRHostContext* m_pPreviousInstalled = nullptr;
   bool m_bInstalled = false;
   // Last, so that the documents it closes still find everything above.

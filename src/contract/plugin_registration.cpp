@@ -1,10 +1,14 @@
-// The functions a plug-in calls while it loads, and GetActiveBoard. Their
-// signatures carry no context: they reach the installed one (see
-// CTVRHostContext::Install); without one they do nothing.
+// The functions a plug-in calls while it loads, GetActiveBoard and the loading
+// of description files by name. Their signatures carry no context: they reach
+// the installed one (see CTVRHostContext::Install); without one they do
+// nothing, and description files come from the executable's folder.
 #include <memory>
+#include <string>
 
 #include <tavric/board_doc.h>
+#include <tavric/cmd_code.h>
 #include <tavric/doc_template.h>
+#include <tavric/error_code.h>
 #include <tavric/messages.h>
 #include <tavric/plugin.h>
 #include <tavric/protocol.h>
@@ -32,4 +36,21 @@ void AddCrypto(CTVRCrypto* pCrypto) {
 tvr::HWND GetActiveBoard() {
   CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
   return pContext != nullptr ? pContext->Host().GetActiveBoardWindow() : 0;
+}
+
+namespace {
+
+std::string ProgramFolder() {
+  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
+  return pContext != nullptr ? pContext->GetProgramFolder() : CTVRHost::ExecutableFolder();
+}
+
+}  // namespace
+
+void CCmdCode::LoadFile(const std::string& fileName) {
+  LoadPath(ProgramFolder() + "/" + fileName);
+}
+
+void CErrorCode::LoadFile(const std::string& fileName) {
+  LoadPath(ProgramFolder() + "/" + fileName);
 }

@@ -6,10 +6,10 @@
 #include <tavric/trace_record.h>
 
 #include "decode/answer_frame.h"
+#include "decode/answer_sink.h"
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
 #include "decode/protocol_family.h"
-#include "document/board_doc_private.h"
 
 // Every layout's own steps live in its protocol family; this is the entry
 // that every answer takes and the common end that follows the layout's steps.
@@ -17,7 +17,7 @@ namespace {
 
 constexpr tvr::BYTE ANSWER_EMPTY = 0xE0;
 
-CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const CTVRAnswerFrame& a,
+CTVRAnswerVerdict RunCommonEnd(CTVRAnswerSink& doc, CTVRProtocol* pProtocol, const CTVRAnswerFrame& a,
                                CTVRAnswerVerdict verdict) {
   bool loopbackPassed = false;
   tvr::BYTE lpb = pProtocol ? pProtocol->GetLpbActivated() : 0;
@@ -32,17 +32,16 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
   // The challenge step has traced the bytes already.
   const bool traced =
       lpb != 0 || (verdict.m_eCyphering != CYPHERING_CONTINUES && CTVRAnswerSteps::IsTraced(doc, verdict.m_eCyphering));
-  if (traced) CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+  if (traced) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
   if (loopbackPassed) {
     CTVRAnswerSteps::TraceText(doc, tvr_decoder_texts::kLoopbackOk, TRACE_COMMENT);
     TVRMessageBeep(10);
   }
-  doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
+  doc.UpdateExtent();
 
   if (lpb == 0) {
-    const bool done =
-        a.AtBuffer(a.GetHeader()) == CTVRBoardDocPrivate::Of(doc).GetRunController().GetExpectedOpcode() ||
-        a.AtBuffer(0) == ANSWER_EMPTY || CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA;
+    const bool done = a.AtBuffer(a.GetHeader()) == doc.GetExpectedOpcode() || a.AtBuffer(0) == ANSWER_EMPTY ||
+                      doc.GetScriptType() == SCRIPT_RAWDATA;
     verdict.m_eEnd = done ? ANSWER_DONE : ANSWER_NOT_DONE;
   }
   return verdict;
@@ -50,14 +49,12 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
 
 }  // namespace
 
-CTVRAnswerVerdict CTVRAnswerDecoder::Decode(CTVRBoardDoc& doc, tvr::BYTE* answer, tvr::DWORD length) {
-  CTVRProtocol* pProtocol = CTVRBoardDocPrivate::Of(doc).m_pProtocol;
+CTVRAnswerVerdict CTVRAnswerDecoder::Decode(CTVRAnswerSink& doc, tvr::BYTE* answer, tvr::DWORD length) {
+  CTVRProtocol* pProtocol = doc.GetProtocol();
   CTVRAnswerFrame a(answer, length, pProtocol);
 
-  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA)
-    CTVRBoardDocPrivate::Of(doc).m_DelayOptions.m_bFreeReception = FALSE;
-  if (CTVRAnswerHook* pHook = CTVRBoardDocPrivate::Of(doc).GetRegisterDialog();
-      pHook != nullptr && pHook->IsWaitingAnswer())
+  if (doc.GetScriptType() == SCRIPT_RAWDATA) doc.GetDelayOptions().m_bFreeReception = FALSE;
+  if (CTVRAnswerHook* pHook = doc.GetAnswerHook(); pHook != nullptr && pHook->IsWaitingAnswer())
     pHook->OnAnswer(a.GetBytes(), a.GetLength());
 
   CTVRAnswerVerdict verdict;

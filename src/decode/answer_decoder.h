@@ -10,9 +10,9 @@
 
 #include "decode/answer_verdict.h"
 
-class CTVRBoardDoc;
+class CTVRAnswerSink;
 
 class CTVRAnswerDecoder {
  public:
-  [[nodiscard]] static CTVRAnswerVerdict Decode(CTVRBoardDoc& doc, tvr::BYTE* answer, tvr::DWORD length);
+  [[nodiscard]] static CTVRAnswerVerdict Decode(CTVRAnswerSink& doc, tvr::BYTE* answer, tvr::DWORD length);
 };

@@ -1,5 +1,4 @@
 #include "decode/answer_steps.h"
-#include "document/board_doc_private.h"
 
 #include <vector>
 
@@ -8,9 +7,10 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
-ETVRCypheringStep CTVRAnswerSteps::RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a) {
+ETVRCypheringStep CTVRAnswerSteps::RunErrorSteps(CTVRAnswerSink& doc, CTVRProtocol& protocol,
+                                                 const CTVRAnswerFrame& a) {
   ETVRCypheringStep step = CYPHERING_NONE;
-  if (CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto) {
+  if (CTVRCrypto* pCrypto = doc.GetCrypto()) {
     if (pCrypto->GetCryptoActivated() == 1) pCrypto->ResetCrypto();
     if (pCrypto->IsExchangePending()) {
       // The authentication failed: the directive ends like a script statement.
@@ -23,15 +23,15 @@ ETVRCypheringStep CTVRAnswerSteps::RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol
   return step;
 }
 
-ETVRCypheringStep CTVRAnswerSteps::RunCypheringEnd(CTVRBoardDoc& doc) {
-  CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto;
+ETVRCypheringStep CTVRAnswerSteps::RunCypheringEnd(CTVRAnswerSink& doc) {
+  CTVRCrypto* pCrypto = doc.GetCrypto();
   if (!pCrypto || !pCrypto->IsExchangePending() || !pCrypto->IsChallengeReceived()) return CYPHERING_NONE;
   pCrypto->EndExchange();
   return CYPHERING_ENDS;
 }
 
-ETVRCypheringStep CTVRAnswerSteps::RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame& a) {
-  CTVRCrypto* pCrypto = CTVRBoardDocPrivate::Of(doc).m_pCrypto;
+ETVRCypheringStep CTVRAnswerSteps::RunCypheringFeed(CTVRAnswerSink& doc, const CTVRAnswerFrame& a) {
+  CTVRCrypto* pCrypto = doc.GetCrypto();
   if (!pCrypto) return CYPHERING_NONE;
   if (pCrypto->GetCryptoActivated() == 1) pCrypto->ReceivedData(a.Data(), a.DataWithoutStatus());
   if (!pCrypto->IsExchangePending() || pCrypto->IsChallengeReceived()) return CYPHERING_NONE;
@@ -39,7 +39,7 @@ ETVRCypheringStep CTVRAnswerSteps::RunCypheringFeed(CTVRBoardDoc& doc, const CTV
   std::vector<tvr::BYTE> challenge(a.Data(), a.Data() + count);
   challenge.push_back(0);
   pCrypto->OnChallengeReceived();
-  CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+  doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
   pCrypto->TripleDes(challenge.data(), count);
   // The cyphered command went out from TripleDes; nothing more of this
   // answer is traced, and the trace stays off until the exchange ends.

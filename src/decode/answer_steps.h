@@ -11,34 +11,30 @@
 #include <tavric/types.h>
 
 #include "decode/answer_frame.h"
+#include "decode/answer_sink.h"
 #include "decode/answer_verdict.h"
 #include "decode/decoded_text.h"
-#include "document/board_doc_private.h"
-#include "document/run_controller.h"
 
-class CTVRBoardDoc;
 class CTVRProtocol;
 
 class CTVRAnswerSteps {
  public:
   // E: an error answer resets an active cyphering, ends a triple-DES exchange
   // like a statement (CYPHERING_FAILED) and may end a running loopback test.
-  static ETVRCypheringStep RunErrorSteps(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a);
+  static ETVRCypheringStep RunErrorSteps(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a);
   // C1: the answer to the cyphered command ends the triple-DES exchange (CYPHERING_ENDS).
-  static ETVRCypheringStep RunCypheringEnd(CTVRBoardDoc& doc);
+  static ETVRCypheringStep RunCypheringEnd(CTVRAnswerSink& doc);
   // C2 and C3: data for an active cyphering, and the challenge for the
   // exchange (CYPHERING_CONTINUES).
-  static ETVRCypheringStep RunCypheringFeed(CTVRBoardDoc& doc, const CTVRAnswerFrame& a);
+  static ETVRCypheringStep RunCypheringFeed(CTVRAnswerSink& doc, const CTVRAnswerFrame& a);
   // Whether the answer's text is traced, and whether it is the one awaited,
   // once the step has run: the end of an exchange is traced and awaited like
   // a statement's answer.
-  static bool IsTraced(CTVRBoardDoc& doc, ETVRCypheringStep step) {
-    return CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn() || step == CYPHERING_ENDS ||
-           step == CYPHERING_FAILED;
+  static bool IsTraced(CTVRAnswerSink& doc, ETVRCypheringStep step) {
+    return doc.IsTraceOn() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
   }
-  static bool IsAwaited(CTVRBoardDoc& doc, ETVRCypheringStep step) {
-    return CTVRBoardDocPrivate::Of(doc).GetRunController().IsWaitingAnswer() || step == CYPHERING_ENDS ||
-           step == CYPHERING_FAILED;
+  static bool IsAwaited(CTVRAnswerSink& doc, ETVRCypheringStep step) {
+    return doc.IsWaitingAnswer() || step == CYPHERING_ENDS || step == CYPHERING_FAILED;
   }
 
   // The table's text for (cls, code) when its length is not 0; false otherwise.
@@ -49,7 +45,7 @@ class CTVRAnswerSteps {
 
   // A literal text as a trace record of the given kind.
   template <std::size_t N>
-  static void TraceText(CTVRBoardDoc& doc, const char (&text)[N], int kind);
+  static void TraceText(CTVRAnswerSink& doc, const char (&text)[N], int kind);
 };
 
 template <std::size_t N>
@@ -69,6 +65,6 @@ bool CTVRAnswerSteps::AppendError(CTVRDecodedText<N>& text, const CErrorCode& ta
 }
 
 template <std::size_t N>
-void CTVRAnswerSteps::TraceText(CTVRBoardDoc& doc, const char (&text)[N], int kind) {
-  CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), tvr::DWORD(N - 1), kind);
+void CTVRAnswerSteps::TraceText(CTVRAnswerSink& doc, const char (&text)[N], int kind) {
+  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), tvr::DWORD(N - 1), kind);
 }

@@ -2,7 +2,6 @@
 
 #include <tavric/prompts.h>
 
-#include "contract/host_context.h"
 #include "decode/description_file.h"
 
 CCmdCode::CCmdCode() = default;
@@ -25,12 +24,6 @@ tvr::BYTE CCmdCode::GetLength(tvr::BYTE cls, tvr::BYTE code) const {
 const char* CCmdCode::GetText(tvr::BYTE cls, tvr::BYTE code) const {
   const CodeEntry* entry = m_classes[cls].codes[code];
   return entry ? entry->text : m_classes[cls].text;
-}
-
-void CCmdCode::LoadFile(const std::string& fileName) {
-  // A plug-in's call: the installed context's program folder.
-  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
-  LoadPath((pContext != nullptr ? pContext->GetProgramFolder() : CTVRHost::ExecutableFolder()) + "/" + fileName);
 }
 
 void CCmdCode::LoadPath(const std::string& path) {

@@ -7,11 +7,10 @@
 #include <cstddef>
 #include <cstring>
 
-#include <tavric/board_doc.h>
 #include <tavric/hex_text.h>
 #include <tavric/trace_record.h>
 
-#include "document/board_doc_private.h"
+#include "decode/answer_sink.h"
 
 template <std::size_t CAPACITY>
 class CTVRDecodedText {
@@ -37,9 +36,8 @@ class CTVRDecodedText {
   const char* GetText() const { return m_text; }
   std::size_t GetLength() const { return m_nLength; }
   // A decoded answer record ("IFD -> PC :").
-  void Trace(CTVRBoardDoc& doc) const {
-    CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(m_text), tvr::DWORD(m_nLength),
-                                               TRACE_ANSWER_TEXT);
+  void Trace(CTVRAnswerSink& doc) const {
+    doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(m_text), tvr::DWORD(m_nLength), TRACE_ANSWER_TEXT);
   }
 
  private:

@@ -2,19 +2,12 @@
 
 #include <tavric/prompts.h>
 
-#include "contract/host_context.h"
 #include "decode/description_file.h"
 
 CErrorCode::CErrorCode() = default;
 
 CErrorCode::~CErrorCode() {
   for (Entry& entry : m_entries) delete[] entry.text;
-}
-
-void CErrorCode::LoadFile(const std::string& fileName) {
-  // A plug-in's call: the installed context's program folder.
-  CTVRHostContext* pContext = CTVRHostContext::GetInstalled();
-  LoadPath((pContext != nullptr ? pContext->GetProgramFolder() : CTVRHost::ExecutableFolder()) + "/" + fileName);
 }
 
 void CErrorCode::LoadPath(const std::string& path) {

@@ -4,10 +4,9 @@
 #include <tavric/prompts.h>
 #include <tavric/protocol.h>
 
-#include "contract/host_context.h"
 #include "decode/answer_steps.h"
+#include "decode/card_slots.h"
 #include "decode/decoder_texts.h"
-#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -26,29 +25,29 @@ constexpr tvr::DWORD SENT_CODE = 4;
 // The host knows only the byte positions read here: a frame too short to hold
 // them (a raw statement of a few bytes) is named " UNKNOWN COMMAND" where a
 // name is due, and changes neither the card selection nor the expected opcode.
-void CTVRGenericFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
-  const bool scriptTyped = CTVRBoardDocPrivate::Of(doc).m_eScriptType != SCRIPT_RAWDATA;
+void CTVRGenericFamily::NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
+  const bool scriptTyped = doc.GetScriptType() != SCRIPT_RAWDATA;
   if (sent.m_dwLength <= SENT_CODE) {
     if (scriptTyped) WriteUnknown(doc);
     return;
   }
   const tvr::BYTE cls = sent.m_pFrame[SENT_CLASS];
   const tvr::BYTE code = sent.m_pFrame[SENT_CODE];
-  CTVRBoardDocPrivate::Of(doc).GetRunController().SetExpectedOpcode(cls);
+  doc.SetExpectedOpcode(cls);
   if (cls == protocol.GetOpcodeSelectCard() && scriptTyped) {
     // A script's selection can be undone when it fails; a one-off command's
     // cannot, so it leaves the old card alone.
-    if (CTVRBoardDocPrivate::Of(doc).GetRunController().GetCommandType() == 0)
-      protocol.SetOldSelectCard(protocol.GetSelectCard());
+    if (doc.GetCommandType() == 0) protocol.SetOldSelectCard(protocol.GetSelectCard());
     protocol.SetSelectCard(code);
-    CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
+    doc.GetCardSlots().ShowSlot(tvr::BYTE(code - 1));
   }
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, code, false);
 }
 
-CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA) return {};
-  CTVRCardSlots& slots = CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots();
+CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol,
+                                                  CTVRAnswerFrame& a) const {
+  if (doc.GetScriptType() == SCRIPT_RAWDATA) return {};
+  CTVRCardSlots& slots = doc.GetCardSlots();
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE opcode = a.Opcode();
   const tvr::BYTE data = a.FirstData();
@@ -84,10 +83,9 @@ CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtoco
 
   const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
   if (opcode == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
-  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !CTVRBoardDocPrivate::Of(doc).GetRunController().IsLoopMode())
-    slots.SetAtr(a.Data(), a.GetCount(), slot);
+  if ((data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode()) slots.SetAtr(a.Data(), a.GetCount(), slot);
   if (opcode == OPCODE_CARD_EVENT) {
-    if (CTVRBoardDocPrivate::Of(doc).m_bBeepOnError) TVRMessageBeep(0);
+    if (doc.IsBeepOnError()) TVRMessageBeep(0);
     // The high four bits name the slot counted from 1; bit 0 clear: the card left.
     if (!(data & 0x01)) slots.ClearAtr(tvr::BYTE((data >> 4) - 1));
   }

@@ -12,6 +12,6 @@ class CTVRGenericFamily : public CTVRProtocolFamily {
 
   // Class and code are frame bytes 3 and 4; the expected answer opcode is
   // byte 3, and a card selection is recorded so that it can be undone.
-  void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
-  CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
+  void NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
+  CTVRAnswerVerdict DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
 };

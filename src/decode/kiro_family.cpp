@@ -6,10 +6,9 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
-#include "contract/host_context.h"
 #include "decode/answer_steps.h"
+#include "decode/card_slots.h"
 #include "decode/decoder_texts.h"
-#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -26,34 +25,34 @@ bool HasStartBytes(const CTVRAnswerFrame& a) {
 
 }  // namespace
 
-void CTVRKiroFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
-  const bool scriptTyped = CTVRBoardDocPrivate::Of(doc).m_eScriptType != SCRIPT_RAWDATA;
+void CTVRKiroFamily::NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
+  const bool scriptTyped = doc.GetScriptType() != SCRIPT_RAWDATA;
   const tvr::DWORD position = sent.m_dwLength > protocol.GetMAXLengthStandardFrame() ? EXTENDED_CLASS : STANDARD_CLASS;
   if (sent.m_dwLength < position + 2) {
     if (scriptTyped) WriteUnknown(doc);
     return;
   }
   const tvr::BYTE cls = sent.m_pFrame[position];
-  CTVRBoardDocPrivate::Of(doc).GetRunController().SetExpectedOpcode(cls);
+  doc.SetExpectedOpcode(cls);
   if (scriptTyped) WriteTableName(doc, *protocol.GetCmdCode(), cls, sent.m_pFrame[position + 1], false);
 }
 
-void CTVRKiroFamily::NameCommand(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a) {
+void CTVRKiroFamily::NameCommand(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a) {
   const tvr::BYTE cls = tvr::BYTE(a.Opcode() - 1);
   const tvr::BYTE code = tvr::BYTE(a.FirstData() - 1);
   const CCmdCode& commands = *protocol.GetCmdCode();
   if (commands.IsDefined(cls)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, cls, code)) text.Append(texts::kUnknownCommandSeeKirocmdTxt);
-    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsWaitingAnswer()) text.Append(texts::kExecuted);
-    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) text.Trace(doc);
-  } else if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) {
+    if (doc.IsWaitingAnswer()) text.Append(texts::kExecuted);
+    if (doc.IsTraceOn()) text.Trace(doc);
+  } else if (doc.IsTraceOn()) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }
 }
 
-CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
-  if (CTVRBoardDocPrivate::Of(doc).m_eScriptType == SCRIPT_RAWDATA || !HasStartBytes(a)) return {};
+CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+  if (doc.GetScriptType() == SCRIPT_RAWDATA || !HasStartBytes(a)) return {};
   const tvr::BYTE errorCode = protocol.GetProtocolErrorCode();
   const tvr::DWORD h = a.GetHeader();
 
@@ -62,7 +61,7 @@ CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(a.Opcode());
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), a.Opcode());
-    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) text.Trace(doc);
+    if (doc.IsTraceOn()) text.Trace(doc);
   }
 
   // K2: a normal frame, its length checked against the length's checksum.
@@ -73,8 +72,7 @@ CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
       char release[32];
       const int length = std::snprintf(release, sizeof release, texts::kReleaseFormat, a.At(d + 1), a.At(d + 2));
       // The bar keeps one mask for all slots.
-      CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots().SetMask(
-          reinterpret_cast<const tvr::BYTE*>(release), tvr::DWORD(length), 0);
+      doc.GetCardSlots().SetMask(reinterpret_cast<const tvr::BYTE*>(release), tvr::DWORD(length), 0);
     }
   }
 

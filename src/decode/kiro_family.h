@@ -16,9 +16,9 @@ class CTVRKiroFamily : public CTVRProtocolFamily {
 
   // Class and code are frame bytes 5 and 6, or 8 and 9 for a frame longer
   // than the protocol's standard frame; the class is the expected opcode.
-  void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
-  CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
+  void NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
+  CTVRAnswerVerdict DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
 
  private:
-  static void NameCommand(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a);
+  static void NameCommand(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRAnswerFrame& a);
 };

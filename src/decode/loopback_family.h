@@ -13,5 +13,5 @@ class CTVRLoopbackFamily : public CTVRMessageCodeFamily {
 
   CTVRLoopbackFamily() : CTVRMessageCodeFamily(nullptr, nullptr) {}
 
-  CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
+  CTVRAnswerVerdict DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
 };

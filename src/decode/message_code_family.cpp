@@ -6,7 +6,6 @@
 
 #include "decode/answer_steps.h"
 #include "decode/decoder_texts.h"
-#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -17,7 +16,8 @@ constexpr tvr::BYTE CLASS_INTERMEDIATE = 1;
 
 }  // namespace
 
-void CTVRMessageCodeFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
+void CTVRMessageCodeFamily::NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol,
+                                          const CTVRSentFrame& sent) const {
   const tvr::WORD msgCode = protocol.GetMsgCode(sent.m_pBytes, sent.m_dwCount, 1);
   const tvr::BYTE cls = tvr::BYTE(msgCode >> 8);
   const tvr::BYTE code = tvr::BYTE(msgCode & 0xFF);
@@ -32,7 +32,7 @@ void CTVRMessageCodeFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& proto
   }
 }
 
-CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol,
+CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol,
                                                       CTVRAnswerFrame& a) const {
   const tvr::WORD msgCode = protocol.GetMsgCode(a.GetBytes(), a.GetLength(), 0);
   const tvr::BYTE cls = tvr::BYTE(msgCode >> 8);
@@ -42,8 +42,7 @@ CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRPro
 
   if (cls == CLASS_INTERMEDIATE) {
     // The command goes on: its final answer is still to come.
-    if (CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn())
-      CTVRBoardDocPrivate::Of(doc).NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
+    if (doc.IsTraceOn()) doc.NotifyMessage(a.GetBytes(), a.GetLength(), TRACE_RECEIVED);
     return {ANSWER_KEEP_WAITING};
   }
   ETVRCypheringStep step = CYPHERING_NONE;

@@ -14,6 +14,6 @@ class CTVRMessageCodeFamily : public CTVRProtocolFamily {
 
   // Named from GetMsgCode on the statement's bytes before framing, whatever
   // the script type: class 0 is the error table's code 0.
-  void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
-  CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
+  void NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
+  CTVRAnswerVerdict DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
 };

@@ -3,10 +3,9 @@
 #include <tavric/board_doc.h>
 #include <tavric/protocol.h>
 
-#include "contract/host_context.h"
 #include "decode/answer_steps.h"
+#include "decode/card_slots.h"
 #include "decode/decoder_texts.h"
-#include "document/board_doc_private.h"
 
 namespace texts = tvr_decoder_texts;
 
@@ -24,12 +23,12 @@ constexpr tvr::DWORD HIDDEN_FRONT = 2;
 
 }  // namespace
 
-void CTVRPcscFamily::NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
+void CTVRPcscFamily::NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const {
   if (sent.m_dwLength < 2) return WriteUnknown(doc);
   WriteTableName(doc, *protocol.GetCmdCode(), sent.m_pFrame[0], sent.m_pFrame[1], true);
 }
 
-CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
+CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const {
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE kind = a.Opcode();
   ETVRCypheringStep step = CYPHERING_NONE;
@@ -70,16 +69,14 @@ CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& 
         break;
     }
     // The answer to an escape command is traced without a decoded text.
-    if (named && CTVRAnswerSteps::IsTraced(doc, step) && !CTVRBoardDocPrivate::Of(doc).IsEscapeAnswerExpected())
-      text.Trace(doc);
-    CTVRBoardDocPrivate::Of(doc).SetEscapeAnswerExpected(FALSE);
+    if (named && CTVRAnswerSteps::IsTraced(doc, step) && !doc.IsEscapeAnswerExpected()) text.Trace(doc);
+    doc.SetEscapeAnswerExpected(FALSE);
 
-    CTVRCardSlots& slots = CTVRBoardDocPrivate::Of(doc).GetHostContext()->Host().GetCardSlots();
+    CTVRCardSlots& slots = doc.GetCardSlots();
     const tvr::BYTE slot = tvr::BYTE(protocol.GetSelectCard() - 1);
     if (kind == protocol.GetMaskCode()) slots.SetMask(a.Data(), a.GetCount(), slot);
     const tvr::BYTE data = a.FirstData();
-    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) &&
-        !CTVRBoardDocPrivate::Of(doc).GetRunController().IsLoopMode())
+    if (kind == KIND_ATR && (data == ATR_DIRECT || data == ATR_INVERSE) && !doc.IsLoopMode())
       slots.SetAtr(a.Data(), a.GetCount(), slot);
     const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
     if (step == CYPHERING_NONE) step = feed;

@@ -16,6 +16,6 @@ class CTVRPcscFamily : public CTVRProtocolFamily {
   bool IsRawDataOnly() const override { return true; }
   // Class and code are frame bytes 0 and 1 (CLA and INS of a command APDU),
   // named whatever the script type.
-  void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
-  CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
+  void NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const override;
+  CTVRAnswerVerdict DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol, CTVRAnswerFrame& a) const override;
 };

@@ -7,14 +7,13 @@
 #include <tavric/protocol.h>
 #include <tavric/trace_record.h>
 
+#include "decode/answer_sink.h"
 #include "decode/decoder_texts.h"
 #include "decode/generic_family.h"
 #include "decode/kiro_family.h"
 #include "decode/loopback_family.h"
 #include "decode/message_code_family.h"
 #include "decode/pcsc_family.h"
-#include "document/board_doc_private.h"
-#include "document/run_controller.h"
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
   static const CTVRGenericFamily generic;
@@ -49,17 +48,17 @@ void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol, const std:
   if (m_pszErrorFile) protocol.GetErrorCode()->LoadPath(folder + "/" + m_pszErrorFile);
 }
 
-void CTVRProtocolFamily::WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length) {
-  if (!CTVRBoardDocPrivate::Of(doc).GetRunController().IsTraceOn()) return;
+void CTVRProtocolFamily::WriteName(CTVRAnswerSink& doc, const char* text, tvr::DWORD length) {
+  if (!doc.IsTraceOn()) return;
   if (text == nullptr) length = 0;
-  CTVRBoardDocPrivate::Of(doc).NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
+  doc.NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text), length, TRACE_COMMAND_NAME);
 }
 
-void CTVRProtocolFamily::WriteUnknown(CTVRBoardDoc& doc) {
+void CTVRProtocolFamily::WriteUnknown(CTVRAnswerSink& doc) {
   WriteName(doc, tvr_decoder_texts::kUnknownCommand, tvr::DWORD(std::size(tvr_decoder_texts::kUnknownCommand) - 1));
 }
 
-void CTVRProtocolFamily::WriteTableName(CTVRBoardDoc& doc, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code,
+void CTVRProtocolFamily::WriteTableName(CTVRAnswerSink& doc, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code,
                                         bool emptyIsUnknown) {
   if (!table.IsDefined(cls)) return WriteUnknown(doc);
   const tvr::BYTE length = table.GetLength(cls, code);

@@ -14,7 +14,7 @@
 #include "decode/answer_frame.h"
 #include "decode/answer_verdict.h"
 
-class CTVRBoardDoc;
+class CTVRAnswerSink;
 class CTVRProtocol;
 class CCmdCode;
 
@@ -47,25 +47,26 @@ class CTVRProtocolFamily {
 
   // The command name record of a frame sent, and what the family remembers
   // of it (expected answer opcode, card selection). Never reads past the frame.
-  virtual void NameSentFrame(CTVRBoardDoc& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const = 0;
+  virtual void NameSentFrame(CTVRAnswerSink& doc, CTVRProtocol& protocol, const CTVRSentFrame& sent) const = 0;
 
   // The layout's steps for one answer: its verdict's end is ANSWER_KEEP_WAITING
   // for an intermediate message (the common end then does not run), and its
   // cyphering step what the answer did to a triple-DES exchange; the common
   // end judges the rest. The layout may move the header (h, d) or shorten the
   // answer for the common end.
-  virtual CTVRAnswerVerdict DecodeAnswer(CTVRBoardDoc& doc, CTVRProtocol& protocol, CTVRAnswerFrame& answer) const = 0;
+  virtual CTVRAnswerVerdict DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol& protocol,
+                                         CTVRAnswerFrame& answer) const = 0;
 
  protected:
   CTVRProtocolFamily(const char* pszCommandFile, const char* pszErrorFile)
       : m_pszCommandFile(pszCommandFile), m_pszErrorFile(pszErrorFile) {}
 
   // Kind 4 records ("PC -> IFD :"), written only while trace on is TRUE.
-  static void WriteName(CTVRBoardDoc& doc, const char* text, tvr::DWORD length);
-  static void WriteUnknown(CTVRBoardDoc& doc);
+  static void WriteName(CTVRAnswerSink& doc, const char* text, tvr::DWORD length);
+  static void WriteUnknown(CTVRAnswerSink& doc);
   // The command table's name for (cls, code); " UNKNOWN COMMAND" when the class
   // is not defined or, with emptyIsUnknown, when the name is empty.
-  static void WriteTableName(CTVRBoardDoc& doc, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code,
+  static void WriteTableName(CTVRAnswerSink& doc, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code,
                              bool emptyIsUnknown);
 
  private:

@@ -262,7 +262,7 @@ void CTVRBoardDocPrivate::OnReceiveAnswer(BYTE* answer, DWORD length) {
   m_pRunController->OnAnswerArrived();
   CTVRAnswerVerdict verdict;
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::DECODING,
-                             [&] { verdict = CTVRAnswerDecoder::Decode(m_Doc, answer, length); }))
+                             [&] { verdict = CTVRAnswerDecoder::Decode(*m_pSink, answer, length); }))
     return;
   // The end goes to the active document: a run goes on only while its document is active.
   if (m_pRunController->OnAnswerDecoded(verdict)) PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);

@@ -65,7 +65,7 @@ void CTVRBoardDocPrivate::OnFileSaveAs() {
 }
 
 void CTVRBoardDocPrivate::OnNewScriptFile() {
-  GetHostContext()->Workspace().NewScriptFile(m_Doc);
+  CTVRWorkspace::Of(*GetHostContext()).NewScriptFile(m_Doc);
 }
 
 BOOL CTVRBoardDocPrivate::SaveModified() {
@@ -86,7 +86,7 @@ BOOL CTVRBoardDocPrivate::SaveModified() {
 
 BOOL CTVRBoardDocPrivate::CanCloseDocument() {
   // Saved settings come back at the next start; otherwise they are lost.
-  if (m_bStateSaved || GetHostContext()->Workspace().IsSessionEnding()) return TRUE;
+  if (m_bStateSaved || CTVRWorkspace::Of(*GetHostContext()).IsSessionEnding()) return TRUE;
   return GetHostContext()->Prompts().AskYesNoWarning(kCloseQuestion);
 }
 

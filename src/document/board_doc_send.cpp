@@ -14,6 +14,7 @@
 #include "contract/host_context.h"
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
+#include "document/board_doc_sink.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "platform/user_prompts.h"
@@ -69,7 +70,7 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   // The name record, by the protocol's family.
   const CTVRProtocolFamily& family = CTVRProtocolFamily::ForProtocol(*m_pProtocol);
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::NAMING, [&] {
-        family.NameSentFrame(m_Doc, *m_pProtocol, {frame, n, bytes, count});
+        family.NameSentFrame(*m_pSink, *m_pProtocol, {frame, n, bytes, count});
       }))
     return FALSE;
 

@@ -4,6 +4,7 @@
 #include <tavric/messages.h>
 #include <tavric/protocol.h>
 
+#include "contract/host_context.h"
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
 #include "document/plugin_guard.h"
@@ -119,4 +120,48 @@ void CTVRBoardDocSink::SaveLog() {
 
 void CTVRBoardDocSink::EndCommand() {
   CTVRBoardDocPrivate::Of(m_Doc).EndCommand();
+}
+
+tvr::BOOL CTVRBoardDocSink::IsWaitingAnswer() const {
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsWaitingAnswer();
+}
+
+tvr::DWORD CTVRBoardDocSink::GetCommandType() const {
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().GetCommandType();
+}
+
+tvr::BYTE CTVRBoardDocSink::GetExpectedOpcode() const {
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().GetExpectedOpcode();
+}
+
+void CTVRBoardDocSink::SetExpectedOpcode(tvr::BYTE opcode) {
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetExpectedOpcode(opcode);
+}
+
+CTVRProtocol* CTVRBoardDocSink::GetProtocol() const {
+  return CTVRBoardDocPrivate::Of(m_Doc).m_pProtocol;
+}
+
+tvr::BOOL CTVRBoardDocSink::IsBeepOnError() const {
+  return CTVRBoardDocPrivate::Of(m_Doc).m_bBeepOnError;
+}
+
+tvr::BOOL CTVRBoardDocSink::IsEscapeAnswerExpected() const {
+  return CTVRBoardDocPrivate::Of(m_Doc).IsEscapeAnswerExpected();
+}
+
+void CTVRBoardDocSink::SetEscapeAnswerExpected(tvr::BOOL expected) {
+  CTVRBoardDocPrivate::Of(m_Doc).SetEscapeAnswerExpected(expected);
+}
+
+CTVRAnswerHook* CTVRBoardDocSink::GetAnswerHook() const {
+  return CTVRBoardDocPrivate::Of(m_Doc).GetRegisterDialog();
+}
+
+CTVRCardSlots& CTVRBoardDocSink::GetCardSlots() {
+  return CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Host().GetCardSlots();
+}
+
+void CTVRBoardDocSink::UpdateExtent() {
+  m_Doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
 }

@@ -1,13 +1,15 @@
-// The reader document as its line store and interpreter see it: each call is
-// passed on to the document's own fields and operations.
+// The reader document as its line store, its interpreter and the answer
+// decoder see it: each call is passed on to the document's own fields and
+// operations.
 #pragma once
 
+#include "decode/answer_sink.h"
 #include "document/interpreter_sink.h"
 #include "document/line_store_owner.h"
 
 class CTVRBoardDoc;
 
-class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreterSink {
+class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreterSink, public CTVRAnswerSink {
  public:
   explicit CTVRBoardDocSink(CTVRBoardDoc& doc) : m_Doc(doc) {}
 
@@ -40,6 +42,19 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) override;
   void SaveLog() override;
   void EndCommand() override;
+
+  // Answer decoder (the members above that it shares are its too)
+  tvr::BOOL IsWaitingAnswer() const override;
+  tvr::DWORD GetCommandType() const override;
+  tvr::BYTE GetExpectedOpcode() const override;
+  void SetExpectedOpcode(tvr::BYTE opcode) override;
+  CTVRProtocol* GetProtocol() const override;
+  tvr::BOOL IsBeepOnError() const override;
+  tvr::BOOL IsEscapeAnswerExpected() const override;
+  void SetEscapeAnswerExpected(tvr::BOOL expected) override;
+  CTVRAnswerHook* GetAnswerHook() const override;
+  CTVRCardSlots& GetCardSlots() override;
+  void UpdateExtent() override;
 
  private:
   CTVRBoardDoc& m_Doc;

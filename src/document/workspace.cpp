@@ -1,6 +1,7 @@
 #include "document/workspace.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include <tavric/board_doc.h>
@@ -13,6 +14,7 @@
 #include "document/board_doc_private.h"
 #include "document/board_doc_texts.h"
 #include "document/doc_frames.h"
+#include "document/headless_frames.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "platform/recent_file_list.h"
@@ -49,7 +51,23 @@ void WriteBoardTypeValues(CTVRRegistry& reg, const CBoardTypeValues& values) {
     if (!reg.Write(name, values.*field)) return;
 }
 
+// The workspace of a context that no program gave one, over the runner's
+// stand-ins for windows; the frames outlive the workspace.
+struct CHeadlessWorkspace {
+  explicit CHeadlessWorkspace(CTVRHostContext& context) : m_Workspace(context, m_Frames) {}
+  CTVRHeadlessFrames m_Frames;
+  CTVRWorkspace m_Workspace;
+};
+
 }  // namespace
+
+CTVRWorkspace& CTVRWorkspace::Of(CTVRHostContext& context) {
+  if (CTVRWorkspace* pWorkspace = context.GetWorkspacePointer()) return *pWorkspace;
+  auto pHeadless = std::make_shared<CHeadlessWorkspace>(context);
+  CTVRWorkspace& workspace = pHeadless->m_Workspace;
+  context.KeepHeadlessWorkspace(std::move(pHeadless));
+  return workspace;
+}
 
 CTVRWorkspace::CTVRWorkspace(CTVRHostContext& context, CTVRDocFrames& frames)
     : m_Context(context), m_Frames(frames), m_pPrevious(context.GetWorkspacePointer()) {

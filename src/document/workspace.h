@@ -34,6 +34,10 @@ class CTVRWorkspace {
   CTVRWorkspace(const CTVRWorkspace&) = delete;
   CTVRWorkspace& operator=(const CTVRWorkspace&) = delete;
 
+  // The context's workspace in force: the last one made over it and still
+  // alive, or a headless one made on first use (the context keeps it).
+  static CTVRWorkspace& Of(CTVRHostContext& context);
+
   // Start-up: the recent-file list, then the documents of every board type in
   // registration order.
   void LoadCustomState();

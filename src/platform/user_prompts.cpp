@@ -4,7 +4,7 @@
 
 #include <tavric/crypto_settings.h>
 
-#include "contract/host_context.h"
+#include "platform/prompt_slot.h"
 
 namespace {
 
@@ -19,13 +19,13 @@ T TakeFront(std::vector<T>& answers, const T& fallback) {
 
 }  // namespace
 
-CTVRPromptRecorder::CTVRPromptRecorder(CTVRHostContext& context) : m_Context(context) {
-  m_pPrevious = &context.Prompts();
-  context.SetPrompts(this);
+CTVRPromptRecorder::CTVRPromptRecorder(CTVRPromptSlot& slot) : m_Slot(slot) {
+  m_pPrevious = &slot.Prompts();
+  slot.SetPrompts(this);
 }
 
 CTVRPromptRecorder::~CTVRPromptRecorder() {
-  if (&m_Context.Prompts() == this) m_Context.SetPrompts(m_pPrevious);
+  if (&m_Slot.Prompts() == this) m_Slot.SetPrompts(m_pPrevious);
 }
 
 // ---- Headless --------------------------------------------------------------

@@ -10,7 +10,7 @@
 
 #include <tavric/types.h>
 
-class CTVRHostContext;
+class CTVRPromptSlot;
 struct CTVRCryptoSettings;
 
 class CTVRUserPrompts {
@@ -56,8 +56,8 @@ class CTVRHeadlessPrompts : public CTVRUserPrompts {
 // cancel when a list runs out).
 class CTVRPromptRecorder : public CTVRUserPrompts {
  public:
-  // Sets itself as the context's prompts until destroyed.
-  explicit CTVRPromptRecorder(CTVRHostContext& context);
+  // Sets itself as the prompts of the slot (a host context) until destroyed.
+  explicit CTVRPromptRecorder(CTVRPromptSlot& slot);
   ~CTVRPromptRecorder() override;
   CTVRPromptRecorder(const CTVRPromptRecorder&) = delete;
   CTVRPromptRecorder& operator=(const CTVRPromptRecorder&) = delete;
@@ -85,6 +85,6 @@ class CTVRPromptRecorder : public CTVRUserPrompts {
   std::function<tvr::BOOL(CTVRCryptoSettings&)> m_CryptoSettingsAnswer;
 
  private:
-  CTVRHostContext& m_Context;
+  CTVRPromptSlot& m_Slot;
   CTVRUserPrompts* m_pPrevious;
 };

@@ -24,8 +24,8 @@
 
 #include <tavric/cmd_target.h>
 
+#include "document/trace_lines.h"
 #include "trace/frame_capture.h"
-#include "trace/trace_lines.h"
 #include "trace/trace_spool.h"
 
 class CTVRBoardDoc;

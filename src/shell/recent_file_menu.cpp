@@ -35,7 +35,7 @@ void CTVRRecentFileMenu::Update() {
 }
 
 void CTVRRecentFileMenu::Open(int index) {
-  m_pFrame->GetHostContext().Workspace().OpenRecentFile(index);
+  CTVRWorkspace::Of(m_pFrame->GetHostContext()).OpenRecentFile(index);
   // The caption names the script now open.
   if (CTVRChildFrame* pFrame = m_pFrame->FindFrame(m_pFrame->GetActiveDocument())) pFrame->UpdateTitle();
   m_pFrame->UpdateCommandStates();

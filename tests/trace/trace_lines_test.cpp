@@ -9,7 +9,7 @@
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
-#include "trace/trace_lines.h"
+#include "document/trace_lines.h"
 #include "trace/trace_log.h"
 
 namespace {

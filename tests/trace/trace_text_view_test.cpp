@@ -12,8 +12,8 @@
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
+#include "document/trace_text_view.h"
 #include "trace/trace_log.h"
-#include "trace/trace_text_view.h"
 
 namespace {
 

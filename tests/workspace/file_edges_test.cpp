@@ -13,13 +13,13 @@
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
+#include "document/trace_text_view.h"
 #include "document/workspace.h"
 #include "platform/file_writer.h"
 #include "platform/recent_file_list.h"
 #include "regtool/reg_param_file.h"
 #include "small_disk.h"
 #include "temp_folder.h"
-#include "trace/trace_text_view.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
        "Failed to save document."},
       {"log", [&] { return m_View.SaveLog(log) != FALSE; }, log, "the old log\r\n",
        "The log file \"" + log + "\" could not be created !"},
-      {"settings", [&] { return m_Context.Workspace().SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
+      {"settings", [&] { return CTVRWorkspace::Of(m_Context).SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
        "The settings could not be saved in \"" + settings + "\": No space left on device."},
   };
   for (const auto& c : cases) {

@@ -19,13 +19,13 @@
 
 #include "contract/host.h"
 #include "document/headless_frames.h"
+#include "document/trace_text_view.h"
 #include "document/workspace.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "test_board.h"
 #include "test_context.h"
 #include "test_protocol.h"
-#include "trace/trace_text_view.h"
 
 // Board classes of the two types; whether a restored reader reconnects is
 // decided for all of them at once.

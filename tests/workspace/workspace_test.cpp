@@ -220,10 +220,10 @@ TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   m_Workspace.SaveCustomState();
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   New(A());
-  m_Context.Workspace().SetSessionEnding(TRUE);
+  CTVRWorkspace::Of(m_Context).SetSessionEnding(TRUE);
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
   EXPECT_TRUE(m_Prompts.m_Questions.empty());
-  m_Context.Workspace().SetSessionEnding(FALSE);
+  CTVRWorkspace::Of(m_Context).SetSessionEnding(FALSE);
 }
 
 TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScripts) {

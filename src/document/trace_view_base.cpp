@@ -1,4 +1,4 @@
-#include "trace/trace_view_base.h"
+#include "document/trace_view_base.h"
 
 #include <tavric/board_doc.h>
 #include <tavric/prompts.h>

@@ -22,7 +22,7 @@
 
 #include <tavric/types.h>
 
-#include "trace/trace_view_base.h"
+#include "document/trace_view_base.h"
 
 class CTVRTraceLog;
 

@@ -1,4 +1,4 @@
-#include "trace/trace_lines.h"
+#include "document/trace_lines.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "trace/trace_text_view.h"
+#include "document/trace_text_view.h"
 
 void CTVRTraceTextView::OnAppendText(const CTVRTraceRecord&, const std::string& text, tvr::COLORREF colour, bool) {
   if (text.empty()) return;
