@@ -10,6 +10,7 @@
 #include "decode/decoder_texts.h"
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
+#include "document/doc_expectations.h"
 
 // Every layout's own steps live in its protocol family; this is the entry
 // that every answer takes and the common end that follows the layout's steps.
@@ -38,6 +39,11 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
     TVRMessageBeep(10);
   }
   doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
+  // The answer of a statement, as the trace shows it, for the expectations after it.
+  if (CTVRBoardDocPrivate::Of(doc).GetRunController().GetCommandType() == 0)
+    CTVRDocExpectations::OnAnswerSeen(
+        doc, a, verdict.m_bError,
+        pProtocol == nullptr || pProtocol->GetDescriptor().m_eAnswerLayout != ANSWER_LOOPBACK);
 
   if (lpb == 0) {
     const bool done =

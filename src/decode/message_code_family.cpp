@@ -66,5 +66,5 @@ CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRBoardDoc& doc, CTVRPro
       text.Append(texts::kUndefinedExtraMsg);
   }
   if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
-  return {ANSWER_DONE, step};
+  return {ANSWER_DONE, step, cls == CLASS_ERROR};
 }
