@@ -6,6 +6,7 @@
 
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
+#include "document/doc_expectations.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 
@@ -98,23 +99,35 @@ void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
 }
 
 void CTVRBoardDocSink::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
+  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::CONFIG, [&] { m_Doc.Config(code, code1, data, length); });
 }
 
 void CTVRBoardDocSink::Write(tvr::BYTE* data, tvr::DWORD length) {
+  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::WRITE, [&] { m_Doc.Write(data, length); });
 }
 
 void CTVRBoardDocSink::Read(tvr::DWORD count) {
+  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::READ, [&] { m_Doc.Read(count); });
 }
 
 void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
+  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::ESCAPE, [&] { m_Doc.Escape(code, data, length); });
 }
 
 void CTVRBoardDocSink::SaveLog() {
   CTVRBoardDocPrivate::Of(m_Doc).OnLogFileSave();
+}
+
+void CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int line) {
+  CTVRDocExpectations::Check(m_Doc, expectation, line);
+}
+
+void CTVRBoardDocSink::SetMismatchAction(ETVRMismatchAction action) {
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().GetVerdicts().SetAction(action);
 }
 
 void CTVRBoardDocSink::EndCommand() {

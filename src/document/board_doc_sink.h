@@ -39,6 +39,8 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   void Read(tvr::DWORD count) override;
   void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) override;
   void SaveLog() override;
+  void CheckExpectation(const CTVRExpectation& expectation, int line) override;
+  void SetMismatchAction(ETVRMismatchAction action) override;
   void EndCommand() override;
 
  private:
