@@ -40,7 +40,8 @@ CTVRAnswerVerdict RunCommonEnd(CTVRBoardDoc& doc, CTVRProtocol* pProtocol, const
   }
   doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
   // The answer of a statement, as the trace shows it, for the expectations after it.
-  if (CTVRBoardDocPrivate::Of(doc).GetRunController().GetCommandType() == 0)
+  const CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
+  if (run.IsTakingAnswers() && run.GetCommandType() == 0)
     CTVRDocExpectations::OnAnswerSeen(
         doc, a, verdict.m_bError,
         pProtocol == nullptr || pProtocol->GetDescriptor().m_eAnswerLayout != ANSWER_LOOPBACK);

@@ -65,7 +65,8 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
 
   // A statement's frame: its answer is the one the expectations after it read.
-  if (m_pRunController->GetCommandType() == 0) CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+  if (m_pRunController->IsTakingAnswers() && m_pRunController->GetCommandType() == 0)
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   BOOL result = FALSE;
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SEND, [&] { result = m_Doc.Send(frame, n); })) return FALSE;
 

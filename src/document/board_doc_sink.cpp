@@ -99,22 +99,26 @@ void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
 }
 
 void CTVRBoardDocSink::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
-  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::CONFIG, [&] { m_Doc.Config(code, code1, data, length); });
 }
 
 void CTVRBoardDocSink::Write(tvr::BYTE* data, tvr::DWORD length) {
-  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::WRITE, [&] { m_Doc.Write(data, length); });
 }
 
 void CTVRBoardDocSink::Read(tvr::DWORD count) {
-  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::READ, [&] { m_Doc.Read(count); });
 }
 
 void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
-  CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::ESCAPE, [&] { m_Doc.Escape(code, data, length); });
 }
 

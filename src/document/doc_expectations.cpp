@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include <tavric/board_doc.h>
 #include <tavric/trace_record.h>
@@ -11,6 +14,7 @@
 #include "decode/expectation_texts.h"
 #include "document/board_doc_private.h"
 #include "document/doc_expectations.h"
+#include "document/line_store.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 
@@ -42,6 +46,15 @@ std::string TimeOfDay() {
 
 }  // namespace
 
+void CTVRDocExpectations::OnRunStarted(CTVRBoardDoc& doc) {
+  static constexpr std::string_view kName = ".expect";
+  const std::string& text = CTVRBoardDocPrivate::Of(doc).GetLineStore().GetText();
+  const bool named = std::search(text.begin(), text.end(), kName.begin(), kName.end(), [](char a, char b) {
+                       return char(std::tolower(static_cast<unsigned char>(a))) == b;
+                     }) != text.end();
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetTakingAnswers(named);
+}
+
 void CTVRDocExpectations::OnFrameHandedOver(CTVRBoardDoc& doc) {
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   run.GetAnswerSeen().m_bAnswered = false;
@@ -66,6 +79,8 @@ void CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expect
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   CTVRVerdictCounter& verdicts = run.GetVerdicts();
   const CTVRAnswerSeen& seen = run.GetAnswerSeen();
+  // A script edited under way: its answers are taken from the next frame on.
+  run.SetTakingAnswers(true);
   const bool met = expectation.IsMetBy(seen);
   if (met) {
     verdicts.OnMet();

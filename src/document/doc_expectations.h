@@ -11,6 +11,9 @@ class CTVRExpectation;
 
 class CTVRDocExpectations {
  public:
+  // Start and Step: the run takes and times answers when the script names an
+  // expectation (".expect" anywhere, any letter case).
+  static void OnRunStarted(CTVRBoardDoc& doc);
   // A statement's frame goes to the board: no answer yet, its round trip begins.
   static void OnFrameHandedOver(CTVRBoardDoc& doc);
   // The answer of a statement as the trace shows it; `statusWord`: its layout

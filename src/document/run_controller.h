@@ -55,6 +55,10 @@ class CTVRRunController {
   CTVRAnswerSeen& GetAnswerSeen() { return m_AnswerSeen; }
   const CTVRAnswerSeen& GetAnswerSeen() const { return m_AnswerSeen; }
   std::chrono::steady_clock::time_point& FrameHandedOverAt() { return m_FrameHandedOverAt; }
+  // Answers are taken and timed for expectations only while a run may check
+  // them: a script that names none pays nothing for them.
+  bool IsTakingAnswers() const { return m_bTakingAnswers; }
+  void SetTakingAnswers(bool take) { m_bTakingAnswers = take; }
   // The run halted after an expectation failed under .on_mismatch(pause).
   bool IsPausedOnMismatch() const { return m_eState == RUN_PAUSED && m_bPausedOnMismatch; }
 
@@ -155,6 +159,7 @@ class CTVRRunController {
   bool m_bPausedOnMismatch = false;
   CTVRVerdictCounter m_Verdicts;
   CTVRAnswerSeen m_AnswerSeen;
+  bool m_bTakingAnswers = false;
   std::chrono::steady_clock::time_point m_FrameHandedOverAt;
 };
 

@@ -52,11 +52,13 @@ inline bool IsPatternStar(std::string_view line, std::string_view::size_type sta
 
 // Where a line's comment begins: at its first '/' or '*', the pattern's '*'
 // of an expectation excepted; npos when it has none.
+// Two searches for one character each: this runs for every line of every
+// statement, and a search for one character is the fastest there is.
 inline std::string_view::size_type CommentStart(std::string_view line) {
-  auto mark = line.find_first_of("/*");
-  while (mark != std::string_view::npos && line[mark] == '*' && IsPatternStar(line, mark))
-    mark = line.find_first_of("/*", mark + 1);
-  return mark;
+  const auto slash = line.find('/');
+  auto star = line.find('*');
+  while (star < slash && IsPatternStar(line, star)) star = line.find('*', star + 1);
+  return star < slash ? star : slash;
 }
 
 // Trim in place, for the statement buffer the interpreter reuses.
