@@ -97,6 +97,8 @@ CMainFrame::CMainFrame(CTVRHostContext& context, QWidget* parent) : QMainWindow(
   resizeDocks({m_pCardParamsBar}, {m_pCardParamsBar->GetFittingWidth()}, Qt::Horizontal);
   m_pVerdictsBar = new CVerdictsBar(this);
   addDockWidget(Qt::BottomDockWidgetArea, m_pVerdictsBar);
+  // A few rows high: the readers' windows keep the room.
+  resizeDocks({m_pVerdictsBar}, {m_pVerdictsBar->GetFittingHeight()}, Qt::Vertical);
   connect(m_pVerdictsBar, &CVerdictsBar::LineChosen, this, &CMainFrame::ShowScriptLine);
 
   // Enable states follow the active document as the platform's idle updates

@@ -1,6 +1,7 @@
 #include "verdicts_bar.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "document/verdict_counter.h"
@@ -16,6 +17,12 @@ CVerdictsBar::CVerdictsBar(QWidget* parent) : QDockWidget(QStringLiteral("Verdic
   connect(m_pTree, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* pItem, int) { OnItemDoubleClicked(pItem); });
   setWidget(m_pTree);
+}
+
+int CVerdictsBar::GetFittingHeight() const {
+  constexpr int kRows = 5;  // the header and four mismatches
+  return kRows * (m_pTree->fontMetrics().height() + 4) + 2 * m_pTree->frameWidth() +
+         style()->pixelMetric(QStyle::PM_TitleBarHeight);
 }
 
 void CVerdictsBar::ShowVerdicts(const CTVRVerdictCounter* pVerdicts, unsigned long runSerial) {

@@ -17,6 +17,8 @@ class CVerdictsBar : public QDockWidget {
   explicit CVerdictsBar(QWidget* parent = nullptr);
 
   QTreeWidget* GetTree() const { return m_pTree; }
+  // The header and four rows.
+  int GetFittingHeight() const;
   // The verdicts to list (none: an empty list), of the run with this serial.
   void ShowVerdicts(const CTVRVerdictCounter* pVerdicts, unsigned long runSerial);
 
