@@ -96,9 +96,9 @@ CMainFrame::CMainFrame(CTVRHostContext& context, QWidget* parent) : QMainWindow(
   addDockWidget(Qt::LeftDockWidgetArea, m_pCardParamsBar);
   resizeDocks({m_pCardParamsBar}, {m_pCardParamsBar->GetFittingWidth()}, Qt::Horizontal);
   m_pVerdictsBar = new CVerdictsBar(this);
+  // Docked below the readers, shown by the first mismatch of a run (or by the user).
   addDockWidget(Qt::BottomDockWidgetArea, m_pVerdictsBar);
-  // A few rows high: the readers' windows keep the room.
-  resizeDocks({m_pVerdictsBar}, {m_pVerdictsBar->GetFittingHeight()}, Qt::Vertical);
+  m_pVerdictsBar->hide();
   connect(m_pVerdictsBar, &CVerdictsBar::LineChosen, this, &CMainFrame::ShowScriptLine);
 
   // Enable states follow the active document as the platform's idle updates
@@ -459,7 +459,14 @@ void CMainFrame::UpdateVerdicts() {
   CTVRBoardDoc* pDoc = GetActiveDocument();
   const CTVRRunController* pRun = pDoc != nullptr ? &CTVRBoardDocPrivate::Of(*pDoc).GetRunController() : nullptr;
   const CTVRVerdictCounter* pVerdicts = pRun != nullptr ? &pRun->GetVerdicts() : nullptr;
+  const bool firstMismatch = pVerdicts != nullptr && pVerdicts->GetFailed() != 0 &&
+                             (m_pVerdictsBar->GetShown() != pVerdicts || m_pVerdictsBar->GetShownFailed() == 0);
   m_pVerdictsBar->ShowVerdicts(pVerdicts, pRun != nullptr ? pRun->GetRunSerial() : 0);
+  if (firstMismatch && !m_pVerdictsBar->isVisible()) {
+    m_pVerdictsBar->show();
+    // A few rows high: the readers' windows keep the room.
+    resizeDocks({m_pVerdictsBar}, {m_pVerdictsBar->GetFittingHeight()}, Qt::Vertical);
+  }
   QString text;
   if (pVerdicts != nullptr && pVerdicts->GetCount() != 0)
     text = QStringLiteral("Expectations: %1 met, %2 failed").arg(pVerdicts->GetMet()).arg(pVerdicts->GetFailed());

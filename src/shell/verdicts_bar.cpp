@@ -31,6 +31,7 @@ void CVerdictsBar::ShowVerdicts(const CTVRVerdictCounter* pVerdicts, unsigned lo
   m_pShown = pVerdicts;
   m_nShownCount = count;
   m_nShownSerial = runSerial;
+  m_nShownFailed = pVerdicts != nullptr ? pVerdicts->GetFailed() : 0;
   m_pTree->clear();
   if (pVerdicts == nullptr) return;
   QList<QTreeWidgetItem*> items;

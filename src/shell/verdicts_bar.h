@@ -17,6 +17,9 @@ class CVerdictsBar : public QDockWidget {
   explicit CVerdictsBar(QWidget* parent = nullptr);
 
   QTreeWidget* GetTree() const { return m_pTree; }
+  // The verdicts listed, and how many of them had failed then.
+  const CTVRVerdictCounter* GetShown() const { return m_pShown; }
+  unsigned long long GetShownFailed() const { return m_nShownFailed; }
   // The header and four rows.
   int GetFittingHeight() const;
   // The verdicts to list (none: an empty list), of the run with this serial.
@@ -33,4 +36,5 @@ class CVerdictsBar : public QDockWidget {
   const CTVRVerdictCounter* m_pShown = nullptr;
   unsigned long long m_nShownCount = 0;  // expectations counted when the list was built
   unsigned long m_nShownSerial = 0;
+  unsigned long long m_nShownFailed = 0;
 };

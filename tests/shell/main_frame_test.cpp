@@ -348,8 +348,8 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
 namespace {
 
 // After a run with one failed expectation of two: the counts in the status
-// bar, the mismatch in the Verdicts bar, and its double-click puts the
-// editor's caret on the expectation's line.
+// bar, the Verdicts bar shown with the mismatch, and its double-click puts
+// the editor's caret on the expectation's line.
 TEST_F(ShellTest, TheVerdictsBarListsAFailingRunsMismatchAndLeadsToItsLine) {
   AddBoardType(6001, "Alpha");
   Frame().OnCommand(57600);
@@ -361,11 +361,13 @@ TEST_F(ShellTest, TheVerdictsBarListsAFailingRunsMismatchAndLeadsToItsLine) {
   CTVRBoardDocPrivate::Of(doc).SetScriptLines({"* two expectations", "01 02;", ".expect(60 *);", "", ".expect(FF);"});
   Frame().UpdateCommandStates();
   EXPECT_FALSE(Frame().GetVerdictCounts()->isVisibleTo(&Frame()));
+  EXPECT_FALSE(Frame().GetVerdictsBar()->isVisible()) << "shown by the first mismatch";
   CTVRBoardDocPrivate::Of(doc).OnScriptStart();
   ASSERT_TRUE(CTVRDispatcher::Instance().RunUntilIdle());
   Frame().UpdateCommandStates();
 
   EXPECT_EQ(Frame().GetVerdictCounts()->text(), QStringLiteral("Expectations: 1 met, 1 failed"));
+  EXPECT_TRUE(Frame().GetVerdictsBar()->isVisible());
   QTreeWidget* pTree = Frame().GetVerdictsBar()->GetTree();
   ASSERT_EQ(pTree->topLevelItemCount(), 1);
   QTreeWidgetItem* pItem = pTree->topLevelItem(0);
