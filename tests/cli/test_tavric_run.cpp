@@ -209,6 +209,14 @@ TEST(TavricRunVerdicts, EachLayoutsAnswersAreCheckedAndAFailedRunEndsWith9) {
         "MISMATCH  : line 6: expected < 0.001 ms, received ", "4 expectations: 2 met, 2 failed\n"},
        {},
        9},
+      // A board call's answer; the loopback layout carries no status word.
+      {"Loopback",
+       ".command;\n.config(01);\n.expect(E0 00 02 ?? ?? ?\?);\n.expect(E0 00 03 *);\n.expect_sw(???\?);\n",
+       {},
+       {"MISMATCH  : line 4: expected E0 00 03 *, received E0 00 02 01 04 E7\n",
+        "MISMATCH  : line 5: expected SW ????, received no status word\n", "3 expectations: 1 met, 2 failed\n"},
+       {},
+       9},
       // All met: the verdict line, status 0.
       {"Verta", ".command;\n30;\n.expect_ok;\n", {}, {"1 expectation: 1 met, 0 failed\n"}, {}, 0},
       // A refused expectation counts nothing; the run goes on.
