@@ -36,7 +36,7 @@ TEST(Expectation, EachFormIsMetOrFailedByTheAnswerItReads) {
       {".expect(60 00 ?? ?? 9? *)", verta, true},
       {".expect(60 00 ?? ?? 8? *)", verta, false},
       {".expect(60 00 03 00 90 00)", verta, false},          // a byte left over, no '*'
-      {".expect(60 00 03 00 90 00 f3 ?\?)", verta, false},    // longer than the answer
+      {".expect(60 00 03 00 90 00 f3 ?\?)", verta, false},   // longer than the answer
       {".expect(60 00 03 00 90 00 f3 ?? *)", verta, false},  // longer, '*' or not
       {".expect(60 00 03 00 90 00 f3 *)", verta, true},      // '*' stands for none too
       {".expect(*)", verta, true},
