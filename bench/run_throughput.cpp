@@ -1,12 +1,15 @@
 // Statements per second of a long free run in loop mode, and the memory each
 // kept trace record costs beyond its bytes.
 //
-// Three runs of the same loop script (".info" once, then 99 Verta loopback
+// Four runs of the same loop script (".info" once, then 99 Verta loopback
 // commands of 8 data bytes), each for a fixed time:
 //   echo board, trace on / off: a board of this program that answers every
 //     frame with a ready-made answer, posted like a real link would. What is
 //     measured is the host's own cost per statement: interpreter, framing,
 //     the answer decoder, trace records, and the two messages of the cycle.
+//   echo board, trace on, each command followed by two expectations on its
+//     answer (".expect(60 00 ?? 40 *)" and ".expect_ok"), all met: the
+//     figure per command, its expectations included, against the first run's.
 //   simulated reader (brdsim.so), trace on: the same with the reader firmware
 //     in software behind the board, for comparison.
 // The firmware alone is timed too, so its share of the last figure shows.
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,6 +34,7 @@
 #include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_firmware.h"
@@ -40,6 +45,7 @@ namespace {
 
 constexpr int COMMANDS_PER_LOOP = 99;
 const char* const LOOPBACK = "40 01 02 03 04 05 06 07 08;";
+const char* const EXPECTATIONS[] = {".expect(60 00 ?? 40 *);", ".expect_ok;"};
 
 // Answers every frame with the Verta answer to the loopback command, posted.
 class CTVREchoBoard : public CTVRBoardDoc {
@@ -59,9 +65,12 @@ class CTVREchoBoard : public CTVRBoardDoc {
 };
 TVR_IMPLEMENT_DYNCREATE(CTVREchoBoard)
 
-std::vector<std::string> LoopScript(bool traceOn) {
+std::vector<std::string> LoopScript(bool traceOn, bool expectations) {
   std::vector<std::string> lines{".command;", traceOn ? ".trace(on);" : ".trace(off);", ".info;"};
-  for (int i = 0; i < COMMANDS_PER_LOOP; ++i) lines.emplace_back(LOOPBACK);
+  for (int i = 0; i < COMMANDS_PER_LOOP; ++i) {
+    lines.emplace_back(LOOPBACK);
+    if (expectations) lines.insert(lines.end(), std::begin(EXPECTATIONS), std::end(EXPECTATIONS));
+  }
   return lines;
 }
 
@@ -75,11 +84,13 @@ struct CRunFigures {
   double m_dOverheadPerRecord = 0;  // bytes of memory beyond the record's own bytes
 };
 
-CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds) {
+// Statements are counted as the loop's commands and its ".info": with
+// expectations, each command's figure includes its expectations.
+CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds, bool expectations = false) {
   CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
-  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript(traceOn));
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript(traceOn, expectations));
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 
@@ -166,6 +177,13 @@ int main(int argc, char** argv) {
     CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard");
     Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off",
           Run(pDoc, traceOn, seconds));
+    delete pDoc;
+  }
+  if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard")) {
+    const CRunFigures f = Run(pDoc, true, seconds, true);
+    Print("echo board, trace on, expectations", f);
+    const CTVRVerdictCounter& verdicts = CTVRBoardDocPrivate::Of(*pDoc).GetRunController().GetVerdicts();
+    std::printf("%-32s %12llu met, %llu failed\n", "expectations", verdicts.GetMet(), verdicts.GetFailed());
     delete pDoc;
   }
   if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVRSimDoc")) {

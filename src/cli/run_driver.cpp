@@ -23,11 +23,13 @@
 #include "cli/run_observer.h"
 #include "cli/run_watchdog.h"
 #include "cli/terminal_printer.h"
+#include "cli/verdict_line.h"
 #include "contract/host_context.h"
 #include "document/board_doc_private.h"
 #include "document/headless_frames.h"
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
+#include "document/run_controller.h"
 #include "document/run_end_hint.h"
 #include "document/trace_text_view.h"
 #include "document/workspace.h"
@@ -369,12 +371,20 @@ bool CTVRRunDriver::OnCheck() {
       return false;
     }
     const int line = CTVRBoardDocPrivate::Of(doc).GetCurrentLine();
+    const CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
+    // A mismatch under .on_mismatch(pause) halts the run as a breakpoint does.
+    const bool onMismatch = run.IsPausedOnMismatch() && !CTVRBoardDocPrivate::Of(doc).IsStepMode();
     const bool atBreakpoint = !CTVRBoardDocPrivate::Of(doc).IsStepMode() && doc.IsConnected() && line >= 0 &&
                               line < CTVRBoardDocPrivate::Of(doc).GetLineCount() &&
                               (CTVRBoardDocPrivate::Of(doc).GetLineState(line) & LINE_BREAKPOINT) != 0;
-    if (!atBreakpoint || m_bTimeLimitReached || m_pObserver->IsBoundReached() || m_Options.m_bStep) return false;
+    if ((!atBreakpoint && !onMismatch) || m_bTimeLimitReached || m_pObserver->IsBoundReached() || m_Options.m_bStep)
+      return false;
     m_Printer.Finish();
-    std::fprintf(stderr, "tavric-run: halted at the breakpoint on line %d\n", line + 1);
+    if (onMismatch)
+      std::fprintf(stderr, "tavric-run: halted at the mismatch on line %d\n",
+                   run.GetVerdicts().GetMismatches().back().m_nLine);
+    else
+      std::fprintf(stderr, "tavric-run: halted at the breakpoint on line %d\n", line + 1);
     if (m_Options.m_bStopAtBreakpoint) return false;
     m_bIdle = false;
     CTVRBoardDocPrivate::Of(doc).OnScriptStart();
@@ -483,6 +493,10 @@ int CTVRRunDriver::Finish(int status) {
   }
   // The bar as the desktop program would show it now, after the trace.
   if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(m_Context.Host().GetCardSlots()), 0);
+  // The verdicts last: a failed expectation fails a run that otherwise ended well.
+  const CTVRVerdictCounter& verdicts = CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().GetVerdicts();
+  m_Printer.Print(CTVRVerdictLine::Text(verdicts), 0);
+  if (verdicts.GetFailed() != 0 && status == CTVRRunOptions::EXIT_DONE) status = CTVRRunOptions::EXIT_EXPECTATIONS;
   m_Printer.Finish();
   return status;
 }

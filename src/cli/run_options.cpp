@@ -338,7 +338,9 @@ Commands:
   regs FILE.par           check a register parameter file and print its model
 
 A breakpoint halts a free run: tavric-run says so on stderr and goes on,
-unless --stop-at-breakpoint is given. Message boxes of the program are
+unless --stop-at-breakpoint is given; so does a mismatch under
+.on_mismatch(pause). A script that checks expectations ends the output with
+a verdict line ("14 expectations: 13 met, 1 failed"). Message boxes of the program are
 written to stderr as "tavric: " and their text.
 
 Exit statuses:
@@ -356,6 +358,8 @@ Exit statuses:
        (or it names the script), the --pcap capture, or the settings of --save
   8    a plug-in fault: a plug-in threw (the reader is disconnected), or a call
        into it did not return within --timeout or past --max-seconds
+  9    the run ended, and at least one expectation of the script failed
+       (.expect..., see the verdict line that ends the output)
   129  ended by SIGHUP, 143 by SIGTERM, as by Ctrl+C
   130  interrupted by Ctrl+C (the run is stopped cleanly, the log still written;
        a second Ctrl+C ends the program at once, what is pending written)

@@ -20,6 +20,7 @@ class CTVRRunOptions {
     EXIT_READER_ERROR = 6,  // the run ended early on a reader error
     EXIT_WRITE = 7,         // a file the run must write (log, settings) could not be written
     EXIT_PLUGIN_FAULT = 8,  // a plug-in threw, or hung past the watchdog
+    EXIT_EXPECTATIONS = 9,  // the run ended, and an expectation of the script failed
     EXIT_SIGNAL = 128,      // + the signal that ended the run cleanly: SIGHUP 129, SIGINT 130, SIGTERM 143
     EXIT_INTERRUPTED = 130  // Ctrl+C
   };

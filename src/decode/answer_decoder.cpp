@@ -38,6 +38,9 @@ CTVRAnswerVerdict RunCommonEnd(CTVRAnswerSink& doc, CTVRProtocol* pProtocol, con
     TVRMessageBeep(10);
   }
   doc.UpdateExtent();
+  // The answer of a statement, as the trace shows it, for the expectations after it.
+  doc.OnAnswerSeen(a, verdict.m_bError,
+                   pProtocol == nullptr || pProtocol->GetDescriptor().m_eAnswerLayout != ANSWER_LOOPBACK);
 
   if (lpb == 0) {
     const bool done = a.AtBuffer(a.GetHeader()) == doc.GetExpectedOpcode() || a.AtBuffer(0) == ANSWER_EMPTY ||

@@ -19,9 +19,10 @@ class CTVRAnswerFrame {
 
   tvr::BYTE* GetBytes() const { return m_pBytes; }
   tvr::DWORD GetLength() const { return m_dwLength; }
-  tvr::DWORD GetHeader() const { return m_dwHeader; }  // h: position of the opcode
-  tvr::DWORD GetData() const { return m_dwData; }      // d: position of the first data byte
-  tvr::DWORD GetCount() const { return m_dwCount; }    // n: number of data bytes
+  tvr::DWORD GetHeader() const { return m_dwHeader; }    // h: position of the opcode
+  tvr::DWORD GetData() const { return m_dwData; }        // d: position of the first data byte
+  tvr::DWORD GetCount() const { return m_dwCount; }      // n: number of data bytes
+  tvr::DWORD GetCheckLength() const { return m_dwLrc; }  // the check bytes that end the frame
 
   tvr::BYTE At(tvr::DWORD i) const { return i < m_dwLength ? m_pBytes[i] : 0; }
   // A byte of the board's buffer as it was handed over, also after a layout

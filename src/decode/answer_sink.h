@@ -8,6 +8,7 @@
 #include <tavric/board_doc.h>
 #include <tavric/types.h>
 
+class CTVRAnswerFrame;
 class CTVRCardSlots;
 class CTVRCrypto;
 class CTVRProtocol;
@@ -40,4 +41,8 @@ class CTVRAnswerSink {
   // The trace: a record, and the views' extent after an answer.
   virtual void NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind) = 0;
   virtual void UpdateExtent() = 0;
+  // The answer of a statement, decoded, for the expectations that follow it:
+  // `error` when the decoder found one, `statusWord` when the layout ends its
+  // answers with one.
+  virtual void OnAnswerSeen(const CTVRAnswerFrame& answer, bool error, bool statusWord) = 0;
 };

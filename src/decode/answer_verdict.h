@@ -22,4 +22,5 @@ enum ETVRCypheringStep : unsigned char {
 struct CTVRAnswerVerdict {
   ETVRAnswerEnd m_eEnd = ANSWER_DONE;
   ETVRCypheringStep m_eCyphering = CYPHERING_NONE;
+  bool m_bError = false;  // an error answer, as the layout tells them (.expect_ok)
 };

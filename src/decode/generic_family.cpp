@@ -65,7 +65,7 @@ CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProto
     }
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), data);
     if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
-    return {ANSWER_DONE, step};
+    return {ANSWER_DONE, step, true};
   }
 
   // V2: a command answer.

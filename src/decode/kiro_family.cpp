@@ -57,7 +57,8 @@ CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol
   const tvr::DWORD h = a.GetHeader();
 
   // K1: an error frame.
-  if (a.At(5) == errorCode) {
+  const bool error = a.At(5) == errorCode;
+  if (error) {
     CTVRDecodedText<150> text;
     text.AppendErrorPrefix(a.Opcode());
     CTVRAnswerSteps::AppendError(text, *protocol.GetErrorCode(), a.Opcode());
@@ -82,5 +83,5 @@ CTVRAnswerVerdict CTVRKiroFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol
     a.ShiftHeader(EXTENDED_EXTRA_HEADER);
     NameCommand(doc, protocol, a);
   }
-  return {};
+  return {ANSWER_DONE, CYPHERING_NONE, error};
 }

@@ -65,5 +65,5 @@ CTVRAnswerVerdict CTVRMessageCodeFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRP
       text.Append(texts::kUndefinedExtraMsg);
   }
   if (CTVRAnswerSteps::IsTraced(doc, step)) text.Trace(doc);
-  return {ANSWER_DONE, step};
+  return {ANSWER_DONE, step, cls == CLASS_ERROR};
 }

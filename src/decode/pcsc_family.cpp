@@ -32,8 +32,9 @@ CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol
   const tvr::BYTE first = a.At(0);
   const tvr::BYTE kind = a.Opcode();
   ETVRCypheringStep step = CYPHERING_NONE;
+  const bool error = a.GetLength() > 0 && first == protocol.GetProtocolErrorCode();
 
-  if (a.GetLength() > 0 && first == protocol.GetProtocolErrorCode()) {
+  if (error) {
     // P1: the reader sends the error text itself, up to a zero byte.
     step = CTVRAnswerSteps::RunErrorSteps(doc, protocol, a);
     CTVRDecodedText<512> text;
@@ -87,5 +88,5 @@ CTVRAnswerVerdict CTVRPcscFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProtocol
     a.Hide();
   else
     a.DropFront(HIDDEN_FRONT);
-  return {ANSWER_DONE, step};
+  return {ANSWER_DONE, step, error};
 }

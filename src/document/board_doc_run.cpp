@@ -7,6 +7,7 @@
 #include "board_settings_dlg.h"
 #include "delay_options_dlg.h"
 #include "document/board_doc_private.h"
+#include "document/doc_expectations.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "run_messages.h"
@@ -73,11 +74,13 @@ void CTVRBoardDoc::OnScriptStop() {
 
 void CTVRBoardDocPrivate::OnScriptStart() {
   m_pRunController->OnStart();
+  CTVRDocExpectations::OnRunStarted(m_Doc);
   SendCurrentCommand();
 }
 
 void CTVRBoardDocPrivate::OnScriptStep() {
   m_pRunController->OnStep();
+  CTVRDocExpectations::OnRunStarted(m_Doc);
   SendCurrentCommand();
 }
 

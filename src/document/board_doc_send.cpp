@@ -15,6 +15,7 @@
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
 #include "document/board_doc_sink.h"
+#include "document/doc_expectations.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "platform/user_prompts.h"
@@ -64,6 +65,9 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
     return FALSE;
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
 
+  // A statement's frame: its answer is the one the expectations after it read.
+  if (m_pRunController->IsTakingAnswers() && m_pRunController->GetCommandType() == 0)
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   BOOL result = FALSE;
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SEND, [&] { result = m_Doc.Send(frame, n); })) return FALSE;
 

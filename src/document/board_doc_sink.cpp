@@ -7,6 +7,7 @@
 #include "contract/host_context.h"
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
+#include "document/doc_expectations.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 
@@ -99,23 +100,39 @@ void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
 }
 
 void CTVRBoardDocSink::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::CONFIG, [&] { m_Doc.Config(code, code1, data, length); });
 }
 
 void CTVRBoardDocSink::Write(tvr::BYTE* data, tvr::DWORD length) {
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::WRITE, [&] { m_Doc.Write(data, length); });
 }
 
 void CTVRBoardDocSink::Read(tvr::DWORD count) {
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::READ, [&] { m_Doc.Read(count); });
 }
 
 void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
+  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
+    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::ESCAPE, [&] { m_Doc.Escape(code, data, length); });
 }
 
 void CTVRBoardDocSink::SaveLog() {
   CTVRBoardDocPrivate::Of(m_Doc).OnLogFileSave();
+}
+
+void CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int line) {
+  CTVRDocExpectations::Check(m_Doc, expectation, line);
+}
+
+void CTVRBoardDocSink::SetMismatchAction(ETVRMismatchAction action) {
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().GetVerdicts().SetAction(action);
 }
 
 void CTVRBoardDocSink::EndCommand() {
@@ -164,4 +181,10 @@ CTVRCardSlots& CTVRBoardDocSink::GetCardSlots() {
 
 void CTVRBoardDocSink::UpdateExtent() {
   m_Doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
+}
+
+void CTVRBoardDocSink::OnAnswerSeen(const CTVRAnswerFrame& answer, bool error, bool statusWord) {
+  const CTVRRunController& run = CTVRBoardDocPrivate::Of(m_Doc).GetRunController();
+  if (run.IsTakingAnswers() && run.GetCommandType() == 0)
+    CTVRDocExpectations::OnAnswerSeen(m_Doc, answer, error, statusWord);
 }

@@ -41,6 +41,8 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   void Read(tvr::DWORD count) override;
   void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) override;
   void SaveLog() override;
+  void CheckExpectation(const CTVRExpectation& expectation, int line) override;
+  void SetMismatchAction(ETVRMismatchAction action) override;
   void EndCommand() override;
 
   // Answer decoder (the members above that it shares are its too)
@@ -55,6 +57,7 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   CTVRAnswerHook* GetAnswerHook() const override;
   CTVRCardSlots& GetCardSlots() override;
   void UpdateExtent() override;
+  void OnAnswerSeen(const CTVRAnswerFrame& answer, bool error, bool statusWord) override;
 
  private:
   CTVRBoardDoc& m_Doc;

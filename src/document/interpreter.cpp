@@ -23,6 +23,7 @@
 #include <tavric/prompts.h>
 #include <tavric/trace_record.h>
 
+#include "decode/expectation.h"
 #include "document/interpreter_sink.h"
 #include "document/interpreter_texts.h"
 #include "document/line_store.h"
@@ -176,15 +177,10 @@ void CTVRInterpreter::AssembleStatement(std::string& text) {
   int line = m_LineStore.GetCurrentLine();
   DWORD state = 0;
   do {
-    // The comment marks of the earlier lines are gone already: only the added
-    // line can hold one.
-    const std::size_t added = text.size();
+    // Each line without its comment.
+    const std::string_view added = m_LineStore.LineView(line);
     text += ' ';
-    text += m_LineStore.LineView(line);
-    const auto slash = text.find('/', added);
-    if (slash != std::string::npos) text.erase(slash);
-    const auto star = text.find('*', added);
-    if (star != std::string::npos) text.erase(star);
+    text += added.substr(0, tvr_script::CommentStart(added));
     ConvertQuotes(text, quoteScanned, quoteOpen);
     state = m_LineStore.GetLineState(line);
     ++line;
@@ -372,8 +368,31 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::TripleDes(const std::string& dir
   return DIRECTIVE_ANSWER;
 }
 
-// The directives, tested in this order; the first that matches runs.
-CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& text) {
+// An expectation on the answer of the statement before: checked at once, or
+// refused with its message.
+void CTVRInterpreter::Expect(const std::string& directive, int line) {
+  CTVRExpectation expectation;
+  const std::string refused = CTVRExpectation::Parse(directive, expectation);
+  if (!refused.empty()) {
+    TVRMessageBox(refused);
+    return;
+  }
+  m_Sink.CheckExpectation(expectation, line);
+}
+
+void CTVRInterpreter::SetMismatchAction(const std::string& directive) {
+  ETVRMismatchAction action = MISMATCH_CONTINUE;
+  const std::string refused = CTVRExpectation::ParseMismatchAction(directive, action);
+  if (!refused.empty()) {
+    TVRMessageBox(refused);
+    return;
+  }
+  m_Sink.SetMismatchAction(action);
+}
+
+// The directives, tested in this order; the first that matches runs. `line`:
+// where the statement begins, from 0.
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& text, int line) {
   if (text == ".b") return DIRECTIVE_NEXT;  // the breakpoint bit came from classification
   if (text == ".rawdata") {
     m_Sink.SetScriptType(SCRIPT_RAWDATA);
@@ -406,6 +425,14 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& 
   }
   if (text == ".info") {
     ShowInfo();
+    return DIRECTIVE_NEXT;
+  }
+  if (CTVRExpectation::IsExpectation(text)) {
+    Expect(text, line);
+    return DIRECTIVE_NEXT;
+  }
+  if (CTVRExpectation::IsMismatchAction(text)) {
+    SetMismatchAction(text);
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".start_duration")) {
@@ -453,6 +480,7 @@ int CTVRInterpreter::SendCurrentCommand() {
   m_Sink.OnStatementStarted();
 
   EchoComments();
+  const int firstLine = m_LineStore.GetCurrentLine();
   // The buffer is taken for this statement and given back at the end: a
   // statement that starts another one inside (a board that answers at once)
   // finds it empty and uses a buffer of its own.
@@ -480,7 +508,7 @@ int CTVRInterpreter::SendCurrentCommand() {
   // lowering, its digits and "0x" are read in either case.
   if (!text.empty() && text[0] == '.') {
     text = tvr_script::ToLower(std::move(text));
-    switch (RunDirective(text)) {
+    switch (RunDirective(text, firstLine)) {
       case DIRECTIVE_NEXT:
         m_Sink.EndCommand();
         return 1;

@@ -44,7 +44,9 @@ class CTVRInterpreter {
   void EchoComments();
   void AssembleStatement(std::string& text);
   void SendBytes(std::string_view text);
-  EDirectiveEnd RunDirective(const std::string& text);
+  EDirectiveEnd RunDirective(const std::string& text, int line);
+  void Expect(const std::string& directive, int line);
+  void SetMismatchAction(const std::string& directive);
   void ShowInfo();
   void DisplayDuration();
   void SetCommandDelay(const std::string& text);

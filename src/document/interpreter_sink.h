@@ -8,6 +8,8 @@
 #include <tavric/board_doc.h>
 #include <tavric/types.h>
 
+#include "decode/expectation.h"
+
 class CTVRCrypto;
 
 class CTVRInterpreterSink {
@@ -40,6 +42,10 @@ class CTVRInterpreterSink {
   virtual void Read(tvr::DWORD count) = 0;
   virtual void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) = 0;
   virtual void SaveLog() = 0;
+  // An expectation on the answer of the statement before the one on `line`
+  // (from 0), and what the run's mismatches do from here on.
+  virtual void CheckExpectation(const CTVRExpectation& expectation, int line) = 0;
+  virtual void SetMismatchAction(ETVRMismatchAction action) = 0;
   // The statement is complete: the run goes on with the next one.
   virtual void EndCommand() = 0;
 };

@@ -43,7 +43,7 @@ bool IsCommentMark(char c) {
 bool EndsStatement(std::string_view t) {
   const auto semicolon = t.find(';');
   if (semicolon == std::string_view::npos) return false;
-  return t.find_first_of("/*") > semicolon;
+  return tvr_script::CommentStart(t) > semicolon;
 }
 
 std::string_view TrimView(std::string_view t) {
@@ -333,8 +333,9 @@ int CTVRLineStore::GetNextChunk(std::string& chunk, DWORD colours[2]) {
   // chunks on every repaint.
   const std::size_t pos = std::size_t(m_nChunkPos);
   const char c = pos < line.size() ? line[pos] : '\n';
+  const std::size_t comment = tvr_script::CommentStart(line);
 
-  if (IsCommentMark(c)) {
+  if (pos >= comment && pos < line.size()) {
     chunk.assign(line.substr(pos));
     chunk += '\n';
     colours[0] = kCommentText;
@@ -351,7 +352,9 @@ int CTVRLineStore::GetNextChunk(std::string& chunk, DWORD colours[2]) {
       colours[0] = kPlainText;
       colours[1] = kPlainSelected;
     }
-    const auto stop = pos < line.size() ? line.find_first_of(";/*", pos + 1) : std::string_view::npos;
+    const auto stop = pos < line.size()
+                          ? std::min(line.find(';', pos + 1), comment > pos ? comment : std::string_view::npos)
+                          : std::string_view::npos;
     if (stop == std::string_view::npos) {
       chunk.assign(line.substr(std::min(pos, line.size())));
       chunk += '\n';

@@ -10,21 +10,30 @@ void CTVRRunController::Reset() {
   m_bTraceOn = TRUE;
   m_dwCommandType = 0;
   m_bLoopMode = FALSE;
+  m_Verdicts.Reset();
 }
 
 void CTVRRunController::OnStart() {
-  ++m_dwRunSerial;
+  BeginRun();
   m_bStepMode = FALSE;
 }
 
 void CTVRRunController::OnStep() {
-  ++m_dwRunSerial;
+  BeginRun();
   m_bStepMode = TRUE;
+}
+
+void CTVRRunController::BeginRun() {
+  ++m_dwRunSerial;
+  if (m_eState != RUN_PAUSED) m_Verdicts.Reset();
+  m_bHaltAfterStatement = false;
+  m_bPausedOnMismatch = false;
 }
 
 void CTVRRunController::OnStop() {
   ++m_dwRunSerial;
   m_eState = RUN_STOPPED;
+  m_bHaltAfterStatement = false;
 }
 
 void CTVRRunController::OnSendRefused() {

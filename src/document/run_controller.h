@@ -7,9 +7,13 @@
 // the transitions return.
 #pragma once
 
+#include <chrono>
+
 #include <tavric/types.h>
 
+#include "decode/answer_seen.h"
 #include "decode/answer_verdict.h"
+#include "document/verdict_counter.h"
 
 class CTVRRunController {
  public:
@@ -43,6 +47,20 @@ class CTVRRunController {
   tvr::BOOL IsLoopMode() const { return m_bLoopMode; }
   tvr::BYTE GetExpectedOpcode() const { return m_byExpectedOpcode; }
   tvr::DWORD GetRunSerial() const { return m_dwRunSerial; }
+  // The run's expectations met and failed, and what a mismatch does.
+  CTVRVerdictCounter& GetVerdicts() { return m_Verdicts; }
+  const CTVRVerdictCounter& GetVerdicts() const { return m_Verdicts; }
+  // The answer of the statement that sent a frame last, for the expectations
+  // after it, and when that frame went out.
+  CTVRAnswerSeen& GetAnswerSeen() { return m_AnswerSeen; }
+  const CTVRAnswerSeen& GetAnswerSeen() const { return m_AnswerSeen; }
+  std::chrono::steady_clock::time_point& FrameHandedOverAt() { return m_FrameHandedOverAt; }
+  // Answers are taken and timed for expectations only while a run may check
+  // them: a script that names none pays nothing for them.
+  bool IsTakingAnswers() const { return m_bTakingAnswers; }
+  void SetTakingAnswers(bool take) { m_bTakingAnswers = take; }
+  // The run halted after an expectation failed under .on_mismatch(pause).
+  bool IsPausedOnMismatch() const { return m_eState == RUN_PAUSED && m_bPausedOnMismatch; }
 
   // ---- Settings (directives, menus, the frame sent last) --------------------
   void SetTraceOn(tvr::BOOL on) { m_bTraceOn = on; }
@@ -53,7 +71,8 @@ class CTVRRunController {
   // ---- Transitions ----------------------------------------------------------
   // A new document: idle, trace on, loop mode off, no one-off command.
   void Reset();
-  // Start and Step: a new run, in free or step mode; what an older run queued is stale.
+  // Start and Step: a new run, in free or step mode; what an older run queued
+  // is stale. A run that was not paused starts its verdicts over.
   void OnStart();
   void OnStep();
   // Stop: nothing under way, nothing awaited. A one-off command keeps its
@@ -61,6 +80,11 @@ class CTVRRunController {
   void OnStop();
   // WM_COMMAND_TYPE: the kind of the frame about to be sent (GetCommandType).
   void OnCommandType(tvr::DWORD kind) { m_dwCommandType = kind; }
+  // An expectation was checked; a mismatch under .on_mismatch(pause) halts
+  // the run once the directive's statement has ended.
+  void OnExpectationChecked(bool met) {
+    if (!met && m_Verdicts.GetAction() == MISMATCH_PAUSE) m_bHaltAfterStatement = true;
+  }
   // A statement of the script begins: the run is on and its frames are its own.
   void OnStatementStarted() {
     Settle(true, m_eState == RUN_AWAITING);
@@ -79,8 +103,12 @@ class CTVRRunController {
   // is on a breakpoint line. A step or a breakpoint pauses the run.
   ENextStatement OnStatementEnded(bool atBreakpoint) {
     // The mark's move may have ended the script (and set step mode).
-    if (m_bStepMode || atBreakpoint || !IsRunning()) {
-      if (IsRunning()) m_eState = RUN_PAUSED;
+    if (m_bStepMode || atBreakpoint || m_bHaltAfterStatement || !IsRunning()) {
+      if (IsRunning()) {
+        m_eState = RUN_PAUSED;
+        m_bPausedOnMismatch = m_bHaltAfterStatement;
+      }
+      m_bHaltAfterStatement = false;
       return NEXT_NONE;
     }
     return m_nEndCommandDepth > 0 ? NEXT_QUEUED : NEXT_NOW;
@@ -100,6 +128,8 @@ class CTVRRunController {
   bool OnAnswerDecoded(const CTVRAnswerVerdict& verdict);
 
  private:
+  // Start and Step alike: a new serial, and new verdicts unless a pause is taken up.
+  void BeginRun();
   // The state that says whether a statement is under way and an answer awaited.
   void Settle(bool running, bool awaiting) {
     if (awaiting)
@@ -124,6 +154,13 @@ class CTVRRunController {
   int m_nEndCommandDepth = 0;
   // Changed by Start, Step and Stop; a continuation queued before is stale.
   tvr::DWORD m_dwRunSerial = 0;
+  // A mismatch asked the run to pause at the end of the statement, and did.
+  bool m_bHaltAfterStatement = false;
+  bool m_bPausedOnMismatch = false;
+  CTVRVerdictCounter m_Verdicts;
+  CTVRAnswerSeen m_AnswerSeen;
+  bool m_bTakingAnswers = false;
+  std::chrono::steady_clock::time_point m_FrameHandedOverAt;
 };
 
 // Inline: it runs once per answer, on the path of every statement.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tvr_script {
 
@@ -28,6 +29,36 @@ inline std::string ToLower(std::string text) {
 // The form every classification and directive test works on.
 inline std::string TrimLower(const std::string& text) {
   return ToLower(Trim(text));
+}
+
+// On a line that begins with ".expect(" (blanks before it, any letter case),
+// a '*' with nothing but blanks between it and the next ')' is the pattern's
+// "any further bytes", not a comment mark.
+inline bool IsPatternStar(std::string_view line, std::string_view::size_type star) {
+  std::string_view::size_type next = star + 1;
+  while (next < line.size() && IsBlank(line[next])) ++next;
+  if (next >= line.size() || line[next] != ')') return false;
+  std::string_view::size_type first = 0;
+  while (first < line.size() && IsBlank(line[first])) ++first;
+  constexpr std::string_view kName = ".expect(";
+  if (star < first + kName.size()) return false;
+  for (std::string_view::size_type i = 0; i < kName.size(); ++i) {
+    char c = line[first + i];
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (c != kName[i]) return false;
+  }
+  return true;
+}
+
+// Where a line's comment begins: at its first '/' or '*', the pattern's '*'
+// of an expectation excepted; npos when it has none.
+// Two searches for one character each: this runs for every line of every
+// statement, and a search for one character is the fastest there is.
+inline std::string_view::size_type CommentStart(std::string_view line) {
+  const auto slash = line.find('/');
+  auto star = line.find('*');
+  while (star < slash && IsPatternStar(line, star)) star = line.find('*', star + 1);
+  return star < slash ? star : slash;
 }
 
 // Trim in place, for the statement buffer the interpreter reuses.

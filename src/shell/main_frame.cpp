@@ -35,14 +35,17 @@
 #include "contract/new_document_chooser.h"
 #include "customize_dlg.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "lock_indicators.h"
 #include "new_dlg.h"
 #include "options_dlg.h"
 #include "platform/user_prompts.h"
 #include "recent_file_menu.h"
 #include "register_dlg.h"
+#include "script_view.h"
 #include "tool_bar_store.h"
 #include "user_tools_menu.h"
+#include "verdicts_bar.h"
 
 namespace {
 
@@ -93,6 +96,11 @@ CMainFrame::CMainFrame(CTVRHostContext& context, QWidget* parent) : QMainWindow(
   m_pCardParamsBar = new CCardParamsBar(m_Context.Host().GetCardSlots(), this);
   addDockWidget(Qt::LeftDockWidgetArea, m_pCardParamsBar);
   resizeDocks({m_pCardParamsBar}, {m_pCardParamsBar->GetFittingWidth()}, Qt::Horizontal);
+  m_pVerdictsBar = new CVerdictsBar(this);
+  // Docked below the readers, shown by the first mismatch of a run (or by the user).
+  addDockWidget(Qt::BottomDockWidgetArea, m_pVerdictsBar);
+  m_pVerdictsBar->hide();
+  connect(m_pVerdictsBar, &CVerdictsBar::LineChosen, this, &CMainFrame::ShowScriptLine);
 
   // Enable states follow the active document as the platform's idle updates
   // did: a short tick instead of an idle hook, cheap next to a repaint.
@@ -312,6 +320,9 @@ void CMainFrame::CreateStatusBar() {
     m_Indicators.push_back(pPane);
   }
   m_pLockIndicators = new CTVRLockIndicators({m_Indicators[0], m_Indicators[1], m_Indicators[2]}, this);
+  m_pVerdictCounts = new QLabel(pStatus);
+  m_pVerdictCounts->setObjectName(QStringLiteral("VerdictCounts"));
+  pStatus->insertPermanentWidget(0, m_pVerdictCounts);
   pStatus->showMessage(QStringLiteral("Ready"));
 }
 
@@ -452,6 +463,33 @@ void CMainFrame::UpdateCommandStates() {
     if (handled && ui.m_nCheck != 0) pAction->setCheckable(true);
     if (pAction->isCheckable()) pAction->setChecked(handled && ui.m_nCheck != 0);
   }
+  UpdateVerdicts();
+}
+
+void CMainFrame::UpdateVerdicts() {
+  CTVRBoardDoc* pDoc = GetActiveDocument();
+  const CTVRRunController* pRun = pDoc != nullptr ? &CTVRBoardDocPrivate::Of(*pDoc).GetRunController() : nullptr;
+  const CTVRVerdictCounter* pVerdicts = pRun != nullptr ? &pRun->GetVerdicts() : nullptr;
+  const bool firstMismatch = pVerdicts != nullptr && pVerdicts->GetFailed() != 0 &&
+                             (m_pVerdictsBar->GetShown() != pVerdicts || m_pVerdictsBar->GetShownFailed() == 0);
+  m_pVerdictsBar->ShowVerdicts(pVerdicts, pRun != nullptr ? pRun->GetRunSerial() : 0);
+  if (firstMismatch && !m_pVerdictsBar->isVisible()) {
+    m_pVerdictsBar->show();
+    // A few rows high: the readers' windows keep the room.
+    resizeDocks({m_pVerdictsBar}, {m_pVerdictsBar->GetFittingHeight()}, Qt::Vertical);
+  }
+  QString text;
+  if (pVerdicts != nullptr && pVerdicts->GetCount() != 0)
+    text = QStringLiteral("Expectations: %1 met, %2 failed").arg(pVerdicts->GetMet()).arg(pVerdicts->GetFailed());
+  if (m_pVerdictCounts->text() != text) m_pVerdictCounts->setText(text);
+  m_pVerdictCounts->setVisible(!text.isEmpty());
+}
+
+void CMainFrame::ShowScriptLine(int line) {
+  auto* pFrame = qobject_cast<CTVRChildFrame*>(m_pMdiArea->activeSubWindow());
+  auto* pView = pFrame != nullptr ? qobject_cast<CTVRScriptView*>(pFrame->GetScriptPane()) : nullptr;
+  if (pView == nullptr || line < 1) return;
+  pView->GoToLine(line - 1);
 }
 
 void CMainFrame::OnFileNew() {

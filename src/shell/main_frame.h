@@ -1,5 +1,5 @@
 // The main window: a multiple-document frame with the menu bar, the nine
-// toolbars, the status bar and the docked "Card Parameters" bar. It holds no
+// toolbars, the status bar and the docked "Card Parameters" and "Verdicts" bars. It holds no
 // test-bench logic: commands of the active reader go to its document (which
 // passes what it does not know to its selected protocol); the frame handles
 // New, the board-type list, the bars, the window commands and About.
@@ -15,6 +15,7 @@
 #include <tavric/types.h>
 
 class CCardParamsBar;
+class CVerdictsBar;
 class CTVRBoardMenu;
 class CTVRBoardDoc;
 class CTVRChildFrame;
@@ -43,6 +44,9 @@ class CMainFrame : public QMainWindow {
   QAction* GetAction(tvr::UINT nID) const;
   QToolBar* GetToolBar(tvr::UINT nID) const;
   CCardParamsBar* GetCardParamsBar() const { return m_pCardParamsBar; }
+  CVerdictsBar* GetVerdictsBar() const { return m_pVerdictsBar; }
+  // The status bar's pane of the active document's expectations met and failed.
+  QLabel* GetVerdictCounts() const { return m_pVerdictCounts; }
   CTVRHostContext& GetHostContext() const { return m_Context; }
   // The active reader's own menus in the menu bar.
   CTVRBoardMenu* GetBoardMenu() const { return m_pBoardMenu; }
@@ -57,6 +61,10 @@ class CMainFrame : public QMainWindow {
   void OnCommand(tvr::UINT nID);
   // Enables and checks every command from the answers of the route below.
   void UpdateCommandStates();
+  // The active document's verdicts in the status bar and the Verdicts bar.
+  void UpdateVerdicts();
+  // Puts the active reader's editor caret on the script line (from 1).
+  void ShowScriptLine(int line);
   // Where the active reader's commands go first: the pane of its window that
   // has (or last had) the focus, then its document; null without a reader.
   CTVRCmdTarget* GetCommandTarget() const;
@@ -123,6 +131,8 @@ class CMainFrame : public QMainWindow {
   std::map<tvr::UINT, QToolBar*> m_ToolBars;
   std::map<tvr::UINT, QAction*> m_BarToggles;
   CCardParamsBar* m_pCardParamsBar = nullptr;
+  CVerdictsBar* m_pVerdictsBar = nullptr;
+  QLabel* m_pVerdictCounts = nullptr;
   CTVRBoardMenu* m_pBoardMenu = nullptr;
   std::vector<QLabel*> m_Indicators;
   CTVRLockIndicators* m_pLockIndicators = nullptr;

@@ -153,6 +153,12 @@ void CTVRScriptView::SetSelection(CPosition anchor, CPosition caret) {
   viewport()->update();
 }
 
+void CTVRScriptView::GoToLine(int line) {
+  SetSelection({0, line}, {0, line});
+  EnsureCaretVisible();
+  setFocus();
+}
+
 // ---- Command routing ----------------------------------------------------------
 
 tvr::BOOL CTVRScriptView::OnCmdMsg(tvr::UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {

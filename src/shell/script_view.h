@@ -76,6 +76,8 @@ class CTVRScriptView : public QAbstractScrollArea, public CTVRView, public CTVRC
   CPosition GetCaret() const { return m_Caret; }
   void SetSelection(CPosition anchor, CPosition caret);
   bool HasSelection() const { return !(m_Anchor == m_Caret); }
+  // The caret at the start of the line (from 0), scrolled into view, the focus here.
+  void GoToLine(int line);
   bool IsReadOnly() const { return m_bReadOnly; }
   QColor GetBackgroundColour() const { return m_crBackground; }
   int GetFirstVisibleLine() const;

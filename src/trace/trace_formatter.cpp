@@ -77,6 +77,7 @@ constexpr CKindLayout KIND_LAYOUT[] = {
     {F::ACTION_SAVE, FORM_NONE, 0, nullptr},                                    // 10 save the log
     {F::ACTION_SAVE_AS, FORM_NONE, 0, nullptr},                                 // 11 save the log as
     {F::ACTION_APPEND, FORM_LINE, F::COLOUR_INFO, nullptr},                     // 12 information
+    {F::ACTION_APPEND, FORM_LINE, F::COLOUR_MISMATCH, F::PREFIX_MISMATCH},      // 13 mismatch
 };
 
 }  // namespace

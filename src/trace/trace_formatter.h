@@ -8,6 +8,10 @@
 #include <tavric/trace_record.h>
 #include <tavric/types.h>
 
+// The trace kind of a mismatch: an expectation of the script the answer did
+// not meet, shown after "MISMATCH  :". The host's own, beside ETraceKind.
+inline constexpr int TRACE_MISMATCH = 13;
+
 class CTVRTraceFormatter {
  public:
   // What a view does with a record.
@@ -25,10 +29,14 @@ class CTVRTraceFormatter {
   static constexpr tvr::COLORREF COLOUR_COMMENT = tvr::RGB(0, 128, 0);
   static constexpr tvr::COLORREF COLOUR_TEXT = tvr::RGB(0, 0, 0);
   static constexpr tvr::COLORREF COLOUR_INFO = tvr::RGB(128, 0, 0);
+  // Orange: yellow among a terminal's eight basic colours, a colour no other kind has.
+  static constexpr tvr::COLORREF COLOUR_MISMATCH = tvr::RGB(255, 128, 0);
 
   // The 11-character prefixes of decoded answers and command names.
   static constexpr const char* PREFIX_ANSWER = "IFD -> PC :";
   static constexpr const char* PREFIX_COMMAND = "PC -> IFD :";
+  // And of mismatches, 11 characters as well.
+  static constexpr const char* PREFIX_MISMATCH = "MISMATCH  :";
 
   // For ACTION_APPEND, appends the record's text to `text` (which the caller
   // may reuse from record to record, keeping its capacity) and sets `colour`.

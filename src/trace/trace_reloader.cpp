@@ -39,6 +39,9 @@ std::vector<CTVRTraceReloader::Record> CTVRTraceReloader::Parse(const std::strin
     } else if (line.find(CTVRTraceFormatter::PREFIX_ANSWER) != std::string::npos) {
       line.erase(0, PREFIX_LENGTH);
       kind = TRACE_ANSWER_TEXT;
+    } else if (line.compare(0, PREFIX_LENGTH, CTVRTraceFormatter::PREFIX_MISMATCH) == 0) {
+      line.erase(0, PREFIX_LENGTH);
+      kind = TRACE_MISMATCH;
     } else {
       // What follows a decoded answer is its bytes and the empty line after them.
       kind = (previous == TRACE_ANSWER_TEXT || previous == TRACE_RELOAD_RECEIVED) ? TRACE_RELOAD_RECEIVED

@@ -159,6 +159,125 @@ TEST(TavricRunProtocolExamples, EachRunsToItsEndAgainstTheSimulatedReader) {
   }
 }
 
+// Expectations on the answers of each layout the simulated reader speaks, met
+// and failed; what a mismatch does under each .on_mismatch; the verdict line
+// and the exit status.
+TEST(TavricRunVerdicts, EachLayoutsAnswersAreCheckedAndAFailedRunEndsWith9) {
+  const struct {
+    const char* protocol;
+    std::string script;
+    QStringList args;
+    std::vector<std::string> out;  // in this order on stdout
+    std::vector<std::string> err;  // each found on stderr
+    int status;
+    std::vector<std::string> gone = {};  // found nowhere on stdout
+  } cases[] = {
+      {"Verta",
+       ".command;\n30;\n.expect(60 00 0D 30 ?? 5? *);\n.expect(60 00 0D 31 *);\n.expect_ok;\n"
+       ".expect_time(< 60 s);\n20 07;\n.expect_ok;\n.expect_sw(???\?);\n.expect(E0 00 02 20 10 D2);\n"
+       "20 01;\n10;\n.apdu;\n00 A4 00 0C 02 2F 01;\n.expect_sw(9000);\n.expect_sw(6A82|61?\?);\n",
+       {},
+       {"MISMATCH  : line 4: expected 60 00 0D 31 *, received 60 00 0D 30 56 52 54 2D 53 49 4D 20 32 2E 30 34 4F\n",
+        "MISMATCH  : line 8: expected no error, received an error answer\n",
+        "MISMATCH  : line 9: expected SW ????, received no status word\n",
+        "MISMATCH  : line 16: expected SW 6A82|61??, received SW 9000\n", "9 expectations: 5 met, 4 failed\n"},
+       {},
+       9},
+      {"PC/SC",
+       "FF 0A 00 00;\n.expect(\"VRT-SIM\" *);\n.expect(56 52 54);\n00 A4 00 0C 02 3F 00;\n.expect_ok;\n"
+       "FF 10 00 00;\n.expect_ok;\n00 A4 00 00 02 2F 01;\n.expect_sw(61?\?);\n.expect_sw(9000);\n"
+       ".expect_time(<= 60000 ms);\n",
+       {},
+       {"MISMATCH  : line 3: expected 56 52 54, received 56 52 54 2D 53 49 4D 20 32 2E 30 34\n",
+        "MISMATCH  : line 5: expected no error, received an error answer\n",
+        "MISMATCH  : line 10: expected SW 9000, received SW 610D\n", "7 expectations: 4 met, 3 failed\n"},
+       {},
+       9},
+      {"CCID",
+       ".command;\n62;\n.expect(80 0F *);\n.expect_ok;\n6F 00 A4 00 00 02 2F 01;\n.expect_sw(61?\?);\n"
+       ".expect_sw(9000);\n.expect(80 02 ?? ?? ?? ?? ?? ?? ?? ?? 61 0D ?\?);\n",
+       {},
+       {"MISMATCH  : line 7: expected SW 9000, received SW 610D\n",
+        "MISMATCH  : line 8: expected 80 02 ?? ?? ?? ?? ?? ?? ?? ?? 61 0D ??, received 80 02 00 00 00 00 01 00 00 00 "
+        "61 0D\n",
+        "5 expectations: 3 met, 2 failed\n"},
+       {},
+       9},
+      {"Kiro",
+       ".command;\n02;\n.expect(00 00 FF ?? ?? D5 03 *);\n.expect(00 00 FF ?? ?? D5 02 *);\n.expect_ok;\n"
+       ".expect_time(< 1 us);\n",
+       {},
+       {"MISMATCH  : line 4: expected 00 00 FF ?? ?? D5 02 *, received 00 00 FF 04 FC D5 03 02 04 22 00\n",
+        "MISMATCH  : line 6: expected < 0.001 ms, received ", "4 expectations: 2 met, 2 failed\n"},
+       {},
+       9},
+      // A board call's answer; the loopback layout carries no status word.
+      {"Loopback",
+       ".command;\n.config(01);\n.expect(E0 00 02 ?? ?? ?\?);\n.expect(E0 00 03 *);\n.expect_sw(???\?);\n",
+       {},
+       {"MISMATCH  : line 4: expected E0 00 03 *, received E0 00 02 01 04 E7\n",
+        "MISMATCH  : line 5: expected SW ????, received no status word\n", "3 expectations: 1 met, 2 failed\n"},
+       {},
+       9},
+      // All met: the verdict line, status 0.
+      {"Verta", ".command;\n30;\n.expect_ok;\n", {}, {"1 expectation: 1 met, 0 failed\n"}, {}, 0},
+      // A refused expectation counts nothing; the run goes on.
+      {"Verta",
+       ".command;\n30;\n.expect_sw(90);\n10;\n",
+       {},
+       {"PC -> IFD : RESET CARD"},
+       {"tavric: .expect_sw(XXXX|YYYY) syntax error !"},
+       0,
+       {"expectation"}},
+      // .on_mismatch: stop ends the run at the mismatch; pause halts it as a
+      // breakpoint does, and the runner goes on unless told to stop there.
+      {"Verta",
+       ".command;\n.on_mismatch(stop);\n30;\n.expect();\n10;\n",
+       {},
+       {"MISMATCH  : line 4: expected an empty answer, received 60 00 0D", "1 expectation: 0 met, 1 failed\n"},
+       {},
+       9,
+       {"RESET CARD"}},
+      {"Verta",
+       ".command;\n.on_mismatch(pause);\n30;\n.expect();\n10;\n.expect_ok;\n",
+       {},
+       {"MISMATCH  : line 4:", "PC -> IFD : RESET CARD", "2 expectations: 1 met, 1 failed\n"},
+       {"tavric-run: halted at the mismatch on line 4"},
+       9},
+      {"Verta",
+       ".command;\n.on_mismatch(pause);\n30;\n.expect();\n10;\n.expect_ok;\n",
+       {"--stop-at-breakpoint"},
+       {"MISMATCH  : line 4:", "1 expectation: 0 met, 1 failed\n"},
+       {"tavric-run: halted at the mismatch on line 4"},
+       9,
+       {"RESET CARD"}},
+      {"Verta",
+       ".command;\n.on_mismatch(continue);\n30;\n.expect();\n10;\n",
+       {"--loop", "--max-statements", "9"},
+       {"MISMATCH  : line 4:", "RESET CARD", "MISMATCH  : line 4:", "2 expectations: 0 met, 2 failed\n"},
+       {},
+       9},
+  };
+  QTemporaryDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.protocol) + ": " + c.script);
+    const QString path = dir.filePath("verdicts.cmd");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(c.script.data(), qint64(c.script.size()));
+    file.close();
+    const CRun run = RunTool(QStringList{"--no-colour", "--protocol", c.protocol} + c.args + QStringList{path});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    std::size_t at = 0;
+    for (const std::string& line : c.out) {
+      at = run.out.find(line, at);
+      ASSERT_NE(at, std::string::npos) << line << "\nin\n" << run.out;
+    }
+    for (const std::string& text : c.err) EXPECT_TRUE(Contains(run.err, text)) << text << "\nin\n" << run.err;
+    for (const std::string& text : c.gone) EXPECT_FALSE(Contains(run.out, text)) << text << "\nin\n" << run.out;
+  }
+}
+
 }  // namespace
 
 // Every way a run ends, with its exit status and what it says on stderr and

@@ -8,6 +8,7 @@
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
+#include "document/run_controller.h"
 #include "trace/trace_log.h"
 #include "trace_reader.h"
 
@@ -119,6 +120,53 @@ TEST_F(RunControl, AReaderErrorBeepsAndStopsTheRunOnlyWithAutoPause) {
     EXPECT_GT(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), records);
     EXPECT_EQ(Now(), c == kErrorWithoutAutoPause ? Outcome({1, 2}, true, 1) : Outcome({1}, false, 1));
     m_pDoc->OnScriptStop();
+  }
+}
+
+// A failed expectation under each .on_mismatch, pressed through Start (free
+// run, loop mode) or Step: the frames sent, how the run rests, the counts.
+TEST_F(RunControl, AMismatchGoesOnPausesOrStopsTheRunInFreeStepAndLoopMode) {
+  enum EMode { kRun, kStep, kLoop };
+  const struct {
+    const char* action;
+    EMode mode;
+    int presses;
+    std::vector<int> sent;
+    CTVRRunController::ERunState state;
+    bool pausedOnMismatch;
+    unsigned long long met, failed;
+  } cases[] = {
+      {"continue", kRun, 1, {1, 2}, CTVRRunController::RUN_IDLE, false, 1, 1},
+      {"pause", kRun, 1, {1}, CTVRRunController::RUN_PAUSED, true, 1, 1},
+      {"pause", kRun, 2, {1, 2}, CTVRRunController::RUN_IDLE, false, 1, 1},  // taken up, counts kept
+      {"stop", kRun, 1, {1}, CTVRRunController::RUN_STOPPED, false, 1, 1},
+      {"pause", kStep, 4, {1}, CTVRRunController::RUN_PAUSED, true, 1, 1},
+      {"pause", kStep, 5, {1, 2}, CTVRRunController::RUN_IDLE, false, 1, 1},  // the script's end
+      {"stop", kStep, 4, {1}, CTVRRunController::RUN_STOPPED, false, 1, 1},
+      {"pause", kLoop, 2, {1, 2, 1}, CTVRRunController::RUN_PAUSED, true, 2, 2},
+      {"stop", kLoop, 1, {1}, CTVRRunController::RUN_STOPPED, false, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.action) + " " + std::to_string(c.mode) + " " + std::to_string(c.presses));
+    // The echo is never empty: the second expectation fails.
+    SetScript({".on_mismatch(" + std::string(c.action) + ");", "01 01;", ".expect(*);", ".expect();", "01 02;"});
+    m_pDoc->m_Sent.clear();
+    m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(c.mode == kLoop);
+    for (int i = 0; i < c.presses; ++i) {
+      m_pDoc->DoCommand(c.mode == kStep ? ID_SCRIPT_STEP : ID_SCRIPT_START);
+      ASSERT_TRUE(RunQueue());
+    }
+    const CTVRRunController& run = CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController();
+    EXPECT_EQ(std::get<0>(Now()), c.sent);
+    EXPECT_EQ(int(run.GetState()), int(c.state));
+    EXPECT_EQ(run.IsPausedOnMismatch(), c.pausedOnMismatch);
+    EXPECT_EQ(run.GetVerdicts().GetMet(), c.met);
+    EXPECT_EQ(run.GetVerdicts().GetFailed(), c.failed);
+    ASSERT_EQ(run.GetVerdicts().GetMismatches().size(), c.failed);
+    EXPECT_EQ(run.GetVerdicts().GetMismatches().back().m_nLine, 4);
+    m_pDoc->OnScriptStop();
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopMode(FALSE);
   }
 }
 

@@ -10,15 +10,20 @@
 #include <QToolButton>
 
 #include <QClipboard>
+#include <QMdiArea>
 #include <QMenuBar>
 #include <QTest>
+#include <QTime>
+#include <QTreeWidget>
 
 #include "document/board_doc_private.h"
 #include "menu_texts.h"
 #include "shell/board_view.h"
 #include "shell/card_params_bar.h"
 #include "shell/script_view.h"
+#include "shell/verdicts_bar.h"
 #include "shell_fixture.h"
+#include "test_protocol.h"
 
 namespace {
 
@@ -336,6 +341,48 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocusFromButtonAndMenu) {
       printDialog = false;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// After a run with one failed expectation of two: the counts in the status
+// bar, the Verdicts bar shown with the mismatch, and its double-click puts
+// the editor's caret on the expectation's line.
+TEST_F(ShellTest, TheVerdictsBarListsAFailingRunsMismatchAndLeadsToItsLine) {
+  AddBoardType(6001, "Alpha");
+  Frame().OnCommand(57600);
+  CTVRBoardDoc& doc = *Frame().GetActiveDocument();
+  CTVRTestProtocol protocol;
+  CTVRBoardDocPrivate::Of(doc).m_pProtocol = &protocol;
+  CTVRBoardDocPrivate::Of(doc).m_bConnected = TRUE;
+  static_cast<CTVRTestBoard&>(doc).SetResponder(CTVRTestBoard::EchoResponder());
+  CTVRBoardDocPrivate::Of(doc).SetScriptLines({"* two expectations", "01 02;", ".expect(60 *);", "", ".expect(FF);"});
+  Frame().UpdateCommandStates();
+  EXPECT_FALSE(Frame().GetVerdictCounts()->isVisibleTo(&Frame()));
+  EXPECT_FALSE(Frame().GetVerdictsBar()->isVisible()) << "shown by the first mismatch";
+  CTVRBoardDocPrivate::Of(doc).OnScriptStart();
+  ASSERT_TRUE(CTVRDispatcher::GetInstalled()->RunUntilIdle());
+  Frame().UpdateCommandStates();
+
+  EXPECT_EQ(Frame().GetVerdictCounts()->text(), QStringLiteral("Expectations: 1 met, 1 failed"));
+  EXPECT_TRUE(Frame().GetVerdictsBar()->isVisible());
+  QTreeWidget* pTree = Frame().GetVerdictsBar()->GetTree();
+  ASSERT_EQ(pTree->topLevelItemCount(), 1);
+  QTreeWidgetItem* pItem = pTree->topLevelItem(0);
+  EXPECT_EQ(pItem->text(0), QStringLiteral("5"));
+  EXPECT_EQ(pItem->text(1), QStringLiteral("FF"));
+  EXPECT_TRUE(pItem->text(2).startsWith(QStringLiteral("60 "))) << pItem->text(2).toStdString();
+  EXPECT_TRUE(QTime::fromString(pItem->text(3), QStringLiteral("hh:mm:ss.zzz")).isValid());
+
+  auto* pFrame = qobject_cast<CTVRChildFrame*>(Frame().GetMdiArea()->activeSubWindow());
+  auto* pView = qobject_cast<CTVRScriptView*>(pFrame->GetScriptPane());
+  ASSERT_NE(pView, nullptr);
+  pView->SetSelection({0, 0}, {0, 0});
+  emit pTree->itemDoubleClicked(pItem, 0);
+  EXPECT_EQ(pView->GetCaret(), (CTVRScriptView::CPosition{0, 4}));
+  CTVRBoardDocPrivate::Of(doc).m_pProtocol = nullptr;
 }
 
 }  // namespace

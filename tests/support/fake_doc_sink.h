@@ -27,7 +27,7 @@ class CTVRFakeDocSink : public CTVRLineStoreOwner, public CTVRInterpreterSink {
 
   // Every call, in order: "Edited", "State 3", "Marked", "Ended", "Started",
   // "RunEnded", "Trace 2 <text>", "Send 1 00 A4", "OneOff 00 00 84",
-  // "Config 1F FF 01 23", "Write 01", "Read 16", "Escape 3500", "SaveLog",
+  // "Config 1F FF 01 23", "Write 01", "Read 16", "Escape 3500", "SaveLog", "Expect 4 SW 9000", "OnMismatch 2",
   // "EndCommand", "Type 0", "Loop 1", "TraceOn 0". Bytes of a trace record of
   // kind 0 are written as hexadecimal, every other kind as its text.
   std::vector<std::string> m_Calls;
@@ -86,6 +86,12 @@ class CTVRFakeDocSink : public CTVRLineStoreOwner, public CTVRInterpreterSink {
     m_Calls.push_back(EscapeCode(code) + Hex(data, length));
   }
   void SaveLog() override { m_Calls.push_back("SaveLog"); }
+  void CheckExpectation(const CTVRExpectation& expectation, int line) override {
+    m_Calls.push_back("Expect " + std::to_string(line) + " " + expectation.Expected());
+  }
+  void SetMismatchAction(ETVRMismatchAction action) override {
+    m_Calls.push_back("OnMismatch " + std::to_string(int(action)));
+  }
   void EndCommand() override { m_Calls.push_back("EndCommand"); }
 
  private:

@@ -49,7 +49,9 @@ TEST(TraceFormatter, EveryKindInBothDisplayModes) {
       {TRACE_KEEP, "data", BOTH, F::ACTION_KEEP, "", kUnset},
       {TRACE_SAVE_LOG, "data", BOTH, F::ACTION_SAVE, "", kUnset},
       {TRACE_SAVE_LOG_AS, "data", BOTH, F::ACTION_SAVE_AS, "", kUnset},
-      {13, "data", BOTH, F::ACTION_NONE, "", kUnset},
+      {TRACE_MISMATCH, " line 4: expected 90 00, received 6A 82", BOTH, F::ACTION_APPEND,
+       "MISMATCH  : line 4: expected 90 00, received 6A 82\r\n", RGB(255, 128, 0)},
+      {14, "data", BOTH, F::ACTION_NONE, "", kUnset},
       {-1, "data", BOTH, F::ACTION_NONE, "", kUnset},
   };
   for (const Case& c : cases) {

@@ -7,6 +7,7 @@
 
 #include <tavric/trace_record.h>
 
+#include "trace/trace_formatter.h"
 #include "trace/trace_reloader.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 enum Switch { NONE, TO_HEX, TO_CHARS };
 
 // Records read "kind:data"; kinds 3 decoded answer, 4 command name, 7 sent
-// line, 8 received line, 9 comment.
+// line, 8 received line, 9 comment, 13 mismatch.
 TEST(TraceReloader, LinesBecomeRecordsOfTheKindTheirPlaceGivesThem) {
   struct Case {
     const char* what;
@@ -33,6 +34,12 @@ TEST(TraceReloader, LinesBecomeRecordsOfTheKindTheirPlaceGivesThem) {
        NONE,
        {"9:* comment", "9:/ another", "7:Loop 1", "3: UNKNOWN ERROR", "9:* after an answer", "7:            01 "}},
       {"a prefix anywhere drops the first 11 characters", "xxPC -> IFD : A\r\n", NONE, {"4: : A"}},
+      {"a mismatch after its answer, then sent bytes; its prefix counts only in front",
+       "IFD -> PC : Text\r\n            6A 82 \r\n\r\nMISMATCH  : line 4: expected SW 9000, received SW 6A82\r\n"
+       "            01 \r\nx MISMATCH  :\r\n",
+       NONE,
+       {"3: Text", "8:            6A 82 ", "8:", "13: line 4: expected SW 9000, received SW 6A82", "7:            01 ",
+        "7:x MISMATCH  :"}},
       {"a last piece without a line end is dropped", "Loop 1\r\nLoop 2\r\ncut off", NONE, {"7:Loop 1", "7:Loop 2"}},
       {"lone LFs end lines too; only CR and LF are removed", "a\nb\r\r\n", NONE, {"7:a", "7:b"}},
       {"no text, no record", "", NONE, {}},

@@ -1,0 +1,12 @@
+.command;
+30;
+.expect_ok;
+.expect(60 00 0D 30 ?? 5? *);
+.on_mismatch(pause);
+10;
+.expect_sw(9000|61??);
+.expect_time(<= 50 ms);
+.on_mismatch(stop);
+.expect(*);
+.expect();
+.expect_sw(90);

@@ -1,0 +1,33 @@
+// An expectation directive as a script line gives it (any bytes), read as the
+// interpreter reads it, then checked against an answer made of the rest of
+// the input, and both described as a mismatch record describes them.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "decode/expectation.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tvr_fuzz::CInput input(data, size);
+  const uint8_t flags = input.Byte();
+  const std::string directive = input.Take(input.Byte());
+
+  ETVRMismatchAction action = MISMATCH_CONTINUE;
+  (void)CTVRExpectation::ParseMismatchAction(directive, action);
+
+  CTVRExpectation expectation;
+  if (!CTVRExpectation::Parse(directive, expectation).empty()) return 0;
+  CTVRAnswerSeen answer;
+  answer.m_bAnswered = (flags & 1) != 0;
+  answer.m_bError = (flags & 2) != 0;
+  answer.m_bHasStatus = (flags & 4) != 0;
+  answer.m_wStatus = tvr::WORD(input.Byte() << 8 | input.Byte());
+  answer.m_dRoundTripMs = double(input.Byte()) * 0.5;
+  const std::string bytes = input.Rest();
+  answer.m_Bytes.assign(bytes.begin(), bytes.end());
+  (void)expectation.IsMetBy(answer);
+  (void)expectation.Expected();
+  (void)expectation.Received(answer);
+  return 0;
+}

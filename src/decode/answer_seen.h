@@ -1,0 +1,18 @@
+// The answer of the statement that sent a frame last, as expectations read it:
+// the bytes as the trace shows them, the status word that ends its data when
+// there is one, whether the answer decoder found an error, and its round-trip
+// time. The document keeps one and fills it as each answer is decoded.
+#pragma once
+
+#include <vector>
+
+#include <tavric/types.h>
+
+struct CTVRAnswerSeen {
+  bool m_bAnswered = false;  // false: no answer since the statement's frame went out
+  std::vector<tvr::BYTE> m_Bytes;
+  bool m_bHasStatus = false;  // at least two bytes before the frame's check bytes, no error
+  tvr::WORD m_wStatus = 0;
+  bool m_bError = false;      // the answer decoder found an error answer
+  double m_dRoundTripMs = 0;  // from the frame handed to the board to the answer
+};

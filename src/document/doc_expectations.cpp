@@ -1,0 +1,99 @@
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include <tavric/board_doc.h>
+#include <tavric/trace_record.h>
+
+#include "trace/trace_formatter.h"
+
+#include "decode/answer_frame.h"
+#include "decode/expectation.h"
+#include "decode/expectation_texts.h"
+#include "document/board_doc_private.h"
+#include "document/doc_expectations.h"
+#include "document/line_store.h"
+#include "document/plugin_guard.h"
+#include "document/run_controller.h"
+
+namespace texts = tvr_expectation_texts;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The round trip of an answer: from the frame handed to the board to the
+// answer's arrival at the document (queue and command delay included). The
+// one place that says where an answer's time comes from.
+double RoundTripMs(Clock::time_point handedOver, Clock::time_point arrived) {
+  return std::chrono::duration<double, std::milli>(arrived - handedOver).count();
+}
+
+std::string TimeOfDay() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const long ms = long(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+  std::tm local{};
+  char text[32] = "";
+  if (localtime_r(&seconds, &local) != nullptr) {
+    const std::size_t n = std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    std::snprintf(text + n, sizeof text - n, ".%03ld", ms);
+  }
+  return text;
+}
+
+}  // namespace
+
+void CTVRDocExpectations::OnRunStarted(CTVRBoardDoc& doc) {
+  static constexpr std::string_view kName = ".expect";
+  const std::string& text = CTVRBoardDocPrivate::Of(doc).GetLineStore().GetText();
+  const bool named = std::search(text.begin(), text.end(), kName.begin(), kName.end(), [](char a, char b) {
+                       return char(std::tolower(static_cast<unsigned char>(a))) == b;
+                     }) != text.end();
+  CTVRBoardDocPrivate::Of(doc).GetRunController().SetTakingAnswers(named);
+}
+
+void CTVRDocExpectations::OnFrameHandedOver(CTVRBoardDoc& doc) {
+  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
+  run.GetAnswerSeen().m_bAnswered = false;
+  run.FrameHandedOverAt() = Clock::now();
+}
+
+void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame& answer, bool error, bool statusWord) {
+  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
+  CTVRAnswerSeen& seen = run.GetAnswerSeen();
+  seen.m_bAnswered = true;
+  seen.m_dRoundTripMs = RoundTripMs(run.FrameHandedOverAt(), Clock::now());
+  seen.m_Bytes.assign(answer.GetBytes(), answer.GetBytes() + answer.GetLength());
+  seen.m_bError = error;
+  const tvr::DWORD length = answer.GetLength();
+  const tvr::DWORD check = answer.GetCheckLength();
+  seen.m_bHasStatus = statusWord && !error && length >= check + 2;
+  seen.m_wStatus =
+      seen.m_bHasStatus ? tvr::WORD(answer.At(length - check - 2) << 8 | answer.At(length - check - 1)) : 0;
+}
+
+void CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
+  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
+  CTVRVerdictCounter& verdicts = run.GetVerdicts();
+  const CTVRAnswerSeen& seen = run.GetAnswerSeen();
+  // A script edited under way: its answers are taken from the next frame on.
+  run.SetTakingAnswers(true);
+  const bool met = expectation.IsMetBy(seen);
+  if (met) {
+    verdicts.OnMet();
+  } else {
+    CTVRVerdictCounter::Mismatch mismatch{line + 1, expectation.Expected(), expectation.Received(seen), TimeOfDay()};
+    // Traced whatever trace on says: a mismatch is what the user runs the script for.
+    std::string text = texts::kMismatchLine + std::to_string(mismatch.m_nLine) + texts::kMismatchExpected +
+                       mismatch.m_strExpected + texts::kMismatchReceived + mismatch.m_strReceived;
+    CTVRBoardDocPrivate::Of(doc).NotifyMessage(text, TRACE_MISMATCH);
+    verdicts.OnFailed(std::move(mismatch));
+  }
+  run.OnExpectationChecked(met);
+  doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
+  if (!met && verdicts.GetAction() == MISMATCH_STOP && run.IsRunning())
+    CTVRPluginGuard::Call(doc, CTVRPluginGuard::SCRIPT_STOP, [&doc] { doc.OnScriptStop(); });
+}
