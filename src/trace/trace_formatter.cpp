@@ -1,5 +1,6 @@
 #include "trace/trace_formatter.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -81,8 +82,23 @@ constexpr CKindLayout KIND_LAYOUT[] = {
 
 }  // namespace
 
+void CTVRTraceFormatter::AppendTimeColumn(std::int64_t roundTripNs, std::string& text) {
+  const double ms = double(roundTripNs) / 1e6;
+  char column[32];
+  int n;
+  if (ms < 9999.9995)
+    n = std::snprintf(column, sizeof column, "%8.3f ms ", ms);
+  else if (ms < 99999999.9995)
+    n = std::snprintf(column, sizeof column, "%8.3f s  ", ms / 1000);
+  else
+    n = std::snprintf(column, sizeof column, "%8.0f s  ", ms / 1000);
+  // Wider only past 27 hours; never narrower.
+  text.append(column, n > 0 ? std::size_t(n) : 0);
+}
+
 CTVRTraceFormatter::EAction CTVRTraceFormatter::Format(const CTVRTraceRecord& record, bool hexDisplay,
-                                                       std::string& text, tvr::COLORREF& colour) {
+                                                       std::string& text, tvr::COLORREF& colour,
+                                                       std::int64_t roundTripNs) {
   if (record.m_nKind < 0 || std::size_t(record.m_nKind) >= std::size(KIND_LAYOUT)) return ACTION_NONE;
   const CKindLayout& layout = KIND_LAYOUT[record.m_nKind];
   if (layout.m_eAction == ACTION_APPEND) colour = layout.m_colour;
@@ -90,10 +106,20 @@ CTVRTraceFormatter::EAction CTVRTraceFormatter::Format(const CTVRTraceRecord& re
     case FORM_DUMP:
       AppendDump(record.m_pData, record.m_dwCount, hexDisplay, text);
       break;
-    case FORM_DUMP_AND_EMPTY_LINE:
+    case FORM_DUMP_AND_EMPTY_LINE: {
+      const std::size_t start = text.size();
       AppendDump(record.m_pData, record.m_dwCount, hexDisplay, text);
+      if (roundTripNs >= 0) {
+        // The time column takes the place of the first line's indent.
+        const bool indented = text.size() > start;
+        if (indented) text.erase(start, INDENT_LENGTH);
+        std::string column;
+        AppendTimeColumn(roundTripNs, column);
+        text.insert(start, column);
+      }
       text.append("\r\n", 2);  // an empty line closes every exchange
       break;
+    }
     case FORM_CHARS:
       AppendChars(record, text);
       break;
