@@ -41,7 +41,7 @@ class CTVRTraceFormatter {
                         std::int64_t roundTripNs = -1);
 
   // The time column's text: 12 characters, "%8.3f ms " under 10 s ("   1.234 ms "),
-  // "%8.3f s  " above ("  12.345 s  ").
+  // "%8.3f s  " above ("  12.345 s  "), "%8.0f s  " from 10,000 s on.
   static constexpr std::size_t TIME_COLUMN_WIDTH = 12;
   static void AppendTimeColumn(std::int64_t roundTripNs, std::string& text);
 

@@ -5,20 +5,22 @@
 
 // Record layout: a header, then the bytes.
 //   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
-//           the kind, 127 when the kind follows as 4 bytes (kinds are small,
-//           but NotifyMessage passes on whatever a board gives it), or 126
-//           when a round-trip time follows, then the kind in one byte (a kind
-//           of 126 or more, or negative, keeps no time);
-//   then the time if any and the count, 7 bits per byte, low bits first, bit
-//   7 meaning "more".
+//           the kind (0 to 63), or 64 + the kind (0 to 61) when a round-trip
+//           time follows, or 127 when the kind follows as 4 bytes (kinds are
+//           small, but NotifyMessage passes on whatever a board gives it; a
+//           kind written so keeps no time);
+//   then the time if any, in microseconds, and the count, each 7 bits per
+//   byte, low bits first, bit 7 meaning "more".
 namespace {
 
 constexpr tvr::BYTE OWN_ALLOCATION = 0x80;
 constexpr tvr::BYTE KIND_FOLLOWS = 0x7F;
-constexpr tvr::BYTE TIME_FOLLOWS = 0x7E;
+constexpr tvr::BYTE TIMED = 0x40;
+constexpr int SHORT_KINDS = 0x40;        // kinds written in byte 0
+constexpr int SHORT_TIMED_KINDS = 0x3E;  // kinds that keep a time
 
 bool IsShortKind(int kind) {
-  return kind >= 0 && kind < TIME_FOLLOWS;
+  return kind >= 0 && kind < SHORT_KINDS;
 }
 
 std::size_t VarSize(std::uint64_t value) {
@@ -49,18 +51,22 @@ const tvr::BYTE* ReadVar(const tvr::BYTE* p, std::uint64_t& value) {
   return p;
 }
 
+// Times are kept to the microsecond, as the time column shows them.
+std::uint64_t ToMicros(std::int64_t ns) {
+  return std::uint64_t(ns + 500) / 1000;
+}
+
 std::size_t HeaderSize(int kind, tvr::DWORD count, std::int64_t time) {
   std::size_t size = IsShortKind(kind) ? 1 : 5;
-  if (time >= 0) size += 1 + VarSize(std::uint64_t(time));
+  if (time >= 0) size += VarSize(ToMicros(time));
   return size + VarSize(count);
 }
 
 tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, std::int64_t time, bool own) {
   tvr::BYTE flag = own ? OWN_ALLOCATION : 0;
   if (time >= 0) {
-    *p++ = TIME_FOLLOWS | flag;
-    *p++ = tvr::BYTE(kind);
-    p = WriteVar(p, std::uint64_t(time));
+    *p++ = tvr::BYTE(TIMED | kind) | flag;
+    p = WriteVar(p, ToMicros(time));
   } else if (IsShortKind(kind)) {
     *p++ = tvr::BYTE(kind) | flag;
   } else {
@@ -74,17 +80,17 @@ tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, std::int64_t ti
 CTVRTraceRecord ReadHeader(const tvr::BYTE* p, std::int64_t* pTime = nullptr) {
   CTVRTraceRecord record{0, nullptr, 0};
   std::int64_t time = CTVRTraceLog::NO_TIME;
-  tvr::BYTE first = *p++;
-  if ((first & 0x7F) == KIND_FOLLOWS) {
+  tvr::BYTE code = *p++ & 0x7F;
+  if (code == KIND_FOLLOWS) {
     std::memcpy(&record.m_nKind, p, 4);
     p += 4;
-  } else if ((first & 0x7F) == TIME_FOLLOWS) {
-    record.m_nKind = *p++;
-    std::uint64_t value = 0;
-    p = ReadVar(p, value);
-    time = std::int64_t(value);
+  } else if (code & TIMED) {
+    record.m_nKind = code & ~TIMED;
+    std::uint64_t micros = 0;
+    p = ReadVar(p, micros);
+    time = std::int64_t(micros) * 1000;
   } else {
-    record.m_nKind = first & 0x7F;
+    record.m_nKind = code;
   }
   std::uint64_t count = 0;
   p = ReadVar(p, count);
@@ -103,7 +109,7 @@ CTVRTraceLog::~CTVRTraceLog() {
 CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
   if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (!data) count = 0;
-  if (!IsShortKind(kind) || roundTripNs < 0) roundTripNs = NO_TIME;
+  if (kind < 0 || kind >= SHORT_TIMED_KINDS || roundTripNs < 0) roundTripNs = NO_TIME;
   std::size_t need = HeaderSize(kind, count, roundTripNs) + count;
   bool own = count > LARGE_RECORD;
   tvr::BYTE* start;
