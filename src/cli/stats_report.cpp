@@ -31,7 +31,10 @@ std::string Quoted(const std::string& text) {
 std::string CTVRStatsReport::Table(const CTVRRoundTripStats& stats, const LineText& text) {
   std::string table = "Round-trip times per script line, ms (95th percentile within 1.6 %):\n";
   table += Printf("%6s %9s %10s %10s %10s %10s  %s\n", "line", "count", "min", "mean", "p95", "max", "statement");
-  for (const auto& [line, times] : stats.GetLines()) {
+  for (int line = 0; line < stats.GetLineEnd(); ++line) {
+    const CTVRTimeHistogram* pTimes = stats.GetLine(line);
+    if (pTimes == nullptr) continue;
+    const CTVRTimeHistogram& times = *pTimes;
     std::string statement = text ? text(line) : std::string();
     if (statement.size() > kTableTextWidth) statement = statement.substr(0, kTableTextWidth - 3) + "...";
     table += Printf("%6d %9llu %10.3f %10.3f %10.3f %10.3f  ", line + 1, (unsigned long long)times.GetCount(),
@@ -45,7 +48,10 @@ std::string CTVRStatsReport::Table(const CTVRRoundTripStats& stats, const LineTe
 
 std::string CTVRStatsReport::Csv(const CTVRRoundTripStats& stats, const LineText& text) {
   std::string csv = "line,count,min_us,mean_us,p95_us,max_us,statement\r\n";
-  for (const auto& [line, times] : stats.GetLines()) {
+  for (int line = 0; line < stats.GetLineEnd(); ++line) {
+    const CTVRTimeHistogram* pTimes = stats.GetLine(line);
+    if (pTimes == nullptr) continue;
+    const CTVRTimeHistogram& times = *pTimes;
     csv += Printf("%d,%llu,%.3f,%.3f,%.3f,%.3f,", line + 1, (unsigned long long)times.GetCount(),
                   double(times.GetMin()) / 1e3, times.GetMean() / 1e3, double(times.GetPercentile(kPercentile)) / 1e3,
                   double(times.GetMax()) / 1e3);
