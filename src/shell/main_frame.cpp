@@ -41,6 +41,7 @@
 #include "platform/user_prompts.h"
 #include "recent_file_menu.h"
 #include "register_dlg.h"
+#include "statistics_wnd.h"
 #include "tool_bar_store.h"
 #include "user_tools_menu.h"
 
@@ -174,6 +175,7 @@ void CMainFrame::CreateMenus() {
   });
   pView->addAction(m_Actions[ID_VIEW_STATUS_BAR]);
   pView->addAction(m_Actions[ID_VIEW_TIMING]);
+  pView->addAction(m_Actions[ID_VIEW_STATISTICS]);
 
   QMenu* pScript = menuBar()->addMenu(QStringLiteral("&Script"));
   for (tvr::UINT id : {33792u, 33794u, 33793u, 0u,     33791u, 33787u, 33788u, 33789u, 0u,     33784u, 33785u,
@@ -374,6 +376,14 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
       m_Actions[ID_VIEW_TIMING]->setChecked(m_bTiming);
       for (CTVRChildFrame* pFrame : GetFrames()) ApplyTiming(pFrame);
       return;
+    case ID_VIEW_STATISTICS:
+      // Counts for the active reader from now on; closing the window stops it.
+      if (CTVRBoardDoc* pDoc = GetActiveDocument()) {
+        auto* pWindow = new CTVRStatisticsWnd(m_Context, *pDoc, this);
+        pWindow->setAttribute(Qt::WA_DeleteOnClose);
+        pWindow->show();
+      }
+      return;
     case ID_VIEW_CUSTOMIZE:
       return OnCustomize();
     case ID_TOOLS_OPTIONS: {
@@ -436,6 +446,10 @@ void CMainFrame::UpdateCommandStates() {
     }
     if (nID == tvr_cmd::ID_FILE_CLOSE) {
       pAction->setEnabled(m_pMdiArea->activeSubWindow() != nullptr);
+      continue;
+    }
+    if (nID == tvr_cmd::ID_VIEW_STATISTICS) {
+      pAction->setEnabled(pDoc != nullptr);
       continue;
     }
     if (nID == tvr_cmd::ID_REGISTER_TOOL) {
