@@ -75,8 +75,9 @@ void CTVRStatisticsWnd::Refresh() {
   for (int line = 0; line < m_Stats.GetLineEnd(); ++line) {
     const CTVRTimeHistogram* pTimes = m_Stats.GetLine(line);
     if (pTimes == nullptr) continue;
-    const std::string text =
-        pDoc && line < CTVRBoardDocPrivate::Of(*pDoc).GetLineCount() ? CTVRBoardDocPrivate::Of(*pDoc).GetLine(line) : "";
+    const std::string text = pDoc && line < CTVRBoardDocPrivate::Of(*pDoc).GetLineCount()
+                                 ? CTVRBoardDocPrivate::Of(*pDoc).GetLine(line)
+                                 : "";
     const QString cells[] = {QString::number(line + 1),
                              QString::number(pTimes->GetCount()),
                              Ms(double(pTimes->GetMin())),
