@@ -29,12 +29,15 @@
 #include <QTimer>
 
 #include <tavric/doc_template.h>
+#include <tavric/messages.h>
 #include <tavric/tavric.h>
 
 #include "contract/host_context.h"
 #include "contract/plugin_loader.h"
 #include "document/board_doc_private.h"
+#include "document/round_trip_stats.h"
 #include "document/run_controller.h"
+#include "document/trace_text_view.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_firmware.h"
@@ -47,7 +50,8 @@ constexpr int COMMANDS_PER_LOOP = 99;
 const char* const LOOPBACK = "40 01 02 03 04 05 06 07 08;";
 const char* const EXPECTATIONS[] = {".expect(60 00 ?? 40 *);", ".expect_ok;"};
 
-// Answers every frame with the Verta answer to the loopback command, posted.
+// Answers every frame with the Verta answer to the loopback command, posted;
+// timed, with its round-trip time measured as the boards of the tree do.
 class CTVREchoBoard : public CTVRBoardDoc {
   TVR_DECLARE_DYNCREATE(CTVREchoBoard)
 
@@ -55,9 +59,14 @@ class CTVREchoBoard : public CTVRBoardDoc {
   tvr::BOOL Connect() override { return TRUE; }
   tvr::BOOL Disconnect() override { return TRUE; }
   tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length) override {
+    const auto sent = std::chrono::steady_clock::now();
     if (m_answer.empty()) m_answer = m_firmware.ProcessFrame(frame, length).front();
+    if (m_bTimed)
+      return PostTimedAnswer(GetDummyWindow()->GetSafeHwnd(), m_answer.data(), tvr::DWORD(m_answer.size()),
+                             std::chrono::steady_clock::now() - sent);
     return PostAnswer(GetDummyWindow()->GetSafeHwnd(), m_answer.data(), tvr::DWORD(m_answer.size()));
   }
+  bool m_bTimed = false;
 
  private:
   CTVRSimFirmware m_firmware;
@@ -84,13 +93,33 @@ struct CRunFigures {
   double m_dOverheadPerRecord = 0;  // bytes of memory beyond the record's own bytes
 };
 
-// Statements are counted as the loop's commands and its ".info": with
-// expectations, each command's figure includes its expectations.
-CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds, bool expectations = false) {
+// What a run adds: expectations after each command (each command's figure
+// then includes its expectations), the view that prints as tavric-run's does
+// (here the text is dropped), with or without the time column, and the
+// statistics per line.
+struct CRunSetup {
+  bool m_bExpectations = false;
+  bool m_bPrintingView = false;
+  bool m_bTimeColumn = false;
+  bool m_bStats = false;
+};
+
+// Statements are counted as the loop's commands and its ".info".
+CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds, const CRunSetup& setup = {}) {
+  CTVRTraceTextView view;
+  std::size_t printed = 0;
+  if (setup.m_bPrintingView) {
+    view.SetKeepText(false);
+    view.SetTiming(setup.m_bTimeColumn);
+    view.SetAppendCallback([&printed](const std::string& text, tvr::COLORREF) { printed += text.size(); });
+    pDoc->AddView(&view);
+  }
+  CTVRRoundTripStats stats;
+  if (setup.m_bStats) CTVRBoardDocPrivate::Of(*pDoc).SetRoundTripStats(&stats);
   CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
-  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript(traceOn, expectations));
+  CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines(LoopScript(traceOn, setup.m_bExpectations));
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopMode(TRUE);
   CTVRBoardDocPrivate::Of(*pDoc).SetLoopCounter(0);
 
@@ -119,6 +148,8 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds, bool expectati
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;
   if (f.m_nRecords) f.m_dOverheadPerRecord = double(log.GetMemoryUsed() - bytes) / double(f.m_nRecords);
+  CTVRBoardDocPrivate::Of(*pDoc).SetRoundTripStats(nullptr);
+  if (setup.m_bPrintingView) pDoc->RemoveView(&view);
   return f;
 }
 
@@ -180,10 +211,29 @@ int main(int argc, char** argv) {
     delete pDoc;
   }
   if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard")) {
-    const CRunFigures f = Run(pDoc, true, seconds, true);
+    CRunSetup setup;
+    setup.m_bExpectations = true;
+    const CRunFigures f = Run(pDoc, true, seconds, setup);
     Print("echo board, trace on, expectations", f);
     const CTVRVerdictCounter& verdicts = CTVRBoardDocPrivate::Of(*pDoc).GetRunController().GetVerdicts();
     std::printf("%-32s %12llu met, %llu failed\n", "expectations", verdicts.GetMet(), verdicts.GetFailed());
+    delete pDoc;
+  }
+  // Round-trip times: kept with the answer records, then shown and counted
+  // as tavric-run --timing --stats does, each beside the same run untimed.
+  const struct {
+    const char* name;
+    bool timed;
+    CRunSetup setup;
+  } timing[] = {
+      {"timed answers, trace on", true, {}},
+      {"printing view, trace on", false, {false, true, false, false}},
+      {"timed, --timing --stats view", true, {false, true, true, true}},
+  };
+  for (const auto& t : timing) {
+    auto* pDoc = static_cast<CTVREchoBoard*>(NewDocument(context, "CTVREchoBoard"));
+    pDoc->m_bTimed = t.timed;
+    Print(t.name, Run(pDoc, true, seconds, t.setup));
     delete pDoc;
   }
   if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVRSimDoc")) {

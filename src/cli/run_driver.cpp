@@ -22,6 +22,7 @@
 #include "cli/interrupt_watcher.h"
 #include "cli/run_observer.h"
 #include "cli/run_watchdog.h"
+#include "cli/stats_report.h"
 #include "cli/terminal_printer.h"
 #include "cli/verdict_line.h"
 #include "contract/host_context.h"
@@ -198,8 +199,20 @@ int CTVRRunDriver::Prepare() {
   // The trace is streamed to the terminal and the log file; the document
   // keeps only a tail of its records, so a run of any length has flat memory.
   CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().SetKeepLimit(std::size_t(m_Options.m_nKeepRecords));
+  if (!m_Options.m_strCompare.empty()) {
+    // A golden log that cannot be read fails before the run, not after it.
+    m_pGolden = std::make_unique<CTVRGoldenCompare>(m_Options.m_strCompare);
+    std::string error;
+    if (!m_pGolden->Check(error)) {
+      Fail(error);
+      return CTVRRunOptions::EXIT_COMPARE;
+    }
+  }
+  if (m_Options.m_bStats || !m_Options.m_strStatsCsv.empty())
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetRoundTripStats(&m_Stats);
   m_pTraceView = std::make_unique<CTVRTraceTextView>();
   m_pTraceView->SetKeepText(false);
+  m_pTraceView->SetTiming(m_Options.m_bTiming);
   m_pTraceView->SetAppendCallback(
       [this](const std::string& text, tvr::COLORREF colour) { m_Printer.Print(text, colour); });
   // The view text since the last clear, for .save: on disk, in a private
@@ -211,7 +224,8 @@ int CTVRRunDriver::Prepare() {
   m_pDoc->AddView(m_pObserver.get());
   // A restored document traced its reconnection before the view was there.
   const CTVRTraceLog& earlier = CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog();
-  for (std::size_t i = 0; i < earlier.GetCount(); ++i) m_pTraceView->AppendRecord(earlier.GetAt(i));
+  for (std::size_t i = 0; i < earlier.GetCount(); ++i)
+    m_pTraceView->AppendRecord(earlier.GetAt(i), earlier.GetTimeAt(i));
 
   // A restored document keeps the protocol it was saved with.
   if (!m_Options.m_bRestore) CTVRBoardDocPrivate::Of(*m_pDoc).SelectProtocol(m_Options.m_strProtocol, 0);
@@ -238,9 +252,9 @@ int CTVRRunDriver::Prepare() {
     return CTVRRunOptions::EXIT_SCRIPT;
   }
 
-  // Only .save reads the spool back: a script without one is not written to
-  // disk a second time.
-  if (!m_Options.m_bSaveLog && !MentionsSave(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetText())) {
+  // Only .save and --compare read the spool back: otherwise it is not
+  // written to disk a second time.
+  if (!m_Options.m_bSaveLog && !m_pGolden && !MentionsSave(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetText())) {
     m_pTraceView->SetSpool(nullptr);
     m_Spool.Close();
   }
@@ -473,6 +487,8 @@ int CTVRRunDriver::Finish(int status) {
     DrainQueue();
     m_Printer.Finish();
   }
+  // The trace as the log has it, before the log is closed.
+  if (m_pGolden && m_bStarted) status = CompareWithGolden(status);
   // A log or settings file that could not be written fails a run that
   // otherwise ended well; the reason is on stderr already.
   if (!m_Log.Close() && status == CTVRRunOptions::EXIT_DONE) status = CTVRRunOptions::EXIT_WRITE;
@@ -493,10 +509,38 @@ int CTVRRunDriver::Finish(int status) {
   }
   // The bar as the desktop program would show it now, after the trace.
   if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(m_Context.Host().GetCardSlots()), 0);
+  status = ReportStats(status);
   // The verdicts last: a failed expectation fails a run that otherwise ended well.
   const CTVRVerdictCounter& verdicts = CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().GetVerdicts();
   m_Printer.Print(CTVRVerdictLine::Text(verdicts), 0);
   if (verdicts.GetFailed() != 0 && status == CTVRRunOptions::EXIT_DONE) status = CTVRRunOptions::EXIT_EXPECTATIONS;
   m_Printer.Finish();
+  return status;
+}
+
+int CTVRRunDriver::CompareWithGolden(int status) {
+  CTVRTraceSpool* pTrace = m_pTraceView ? m_pTraceView->GetSpool() : nullptr;
+  std::string report;
+  if (pTrace != nullptr && m_pGolden->Compare(*pTrace, report)) return status;
+  if (pTrace == nullptr) report = "the trace was not kept for the comparison\n";
+  Fail(report.substr(0, report.size() - 1));
+  // A run that failed otherwise keeps its own status: it says more.
+  return status == CTVRRunOptions::EXIT_DONE ? CTVRRunOptions::EXIT_COMPARE : status;
+}
+
+int CTVRRunDriver::ReportStats(int status) {
+  if ((!m_Options.m_bStats && m_Options.m_strStatsCsv.empty()) || !m_bStarted) return status;
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetRoundTripStats(nullptr);
+  CTVRBoardDocPrivate& doc = CTVRBoardDocPrivate::Of(*m_pDoc);
+  const CTVRStatsReport::LineText text = [&doc](int line) {
+    return line >= 0 && line < doc.GetLineCount() ? doc.GetLine(line) : std::string();
+  };
+  if (m_Options.m_bStats) m_Printer.Print(CTVRStatsReport::Table(m_Stats, text), 0);
+  std::string reason;
+  if (!m_Options.m_strStatsCsv.empty() &&
+      !CTVRFileWriter::WriteAll(m_Options.m_strStatsCsv, CTVRStatsReport::Csv(m_Stats, text), &reason)) {
+    Fail("the statistics file " + m_Options.m_strStatsCsv + " could not be written: " + reason);
+    if (status == CTVRRunOptions::EXIT_DONE) status = CTVRRunOptions::EXIT_WRITE;
+  }
   return status;
 }

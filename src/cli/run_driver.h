@@ -10,7 +10,9 @@
 
 #include "cli/run_options.h"
 
+#include "cli/golden_compare.h"
 #include "cli/log_stream.h"
+#include "document/round_trip_stats.h"
 #include "trace/frame_capture.h"
 #include "trace/trace_spool.h"
 
@@ -62,6 +64,9 @@ class CTVRRunDriver {
   void DrainQueue();
   void Fail(const std::string& text);
   int LineOfStatement() const;
+  // --compare, --stats and --stats-csv, at the end of the run.
+  int CompareWithGolden(int status);
+  int ReportStats(int status);
 
   CTVRHostContext& m_Context;
   const CTVRRunOptions& m_Options;
@@ -77,6 +82,9 @@ class CTVRRunDriver {
   CTVRRunWatchdog* m_pWatchdog = nullptr;  // while Run runs
   CTVRTraceSpool m_Spool;
   CTVRFrameCapture m_Capture;  // --pcap
+  // Round-trip times per script line, with --stats or --stats-csv.
+  CTVRRoundTripStats m_Stats;
+  std::unique_ptr<CTVRGoldenCompare> m_pGolden;  // with --compare
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;

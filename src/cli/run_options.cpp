@@ -7,6 +7,7 @@
 #include <limits>
 #include <map>
 #include <type_traits>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 
@@ -108,6 +109,10 @@ class CCommandLine {
         m_app.add_option("--document", o.m_nDocument)->transform(PositiveCount("needs a positive whole number"));
     m_app.add_option("--quick", o.m_nQuick)
         ->transform(Saying(PlainNumber<int>() & CLI::Range(1, 5), "is a quick command from 1 to 5"));
+    m_app.add_flag("--timing", o.m_bTiming)->disable_flag_override();
+    m_app.add_flag("--stats", o.m_bStats)->disable_flag_override();
+    m_app.add_option("--stats-csv", o.m_strStatsCsv);
+    m_app.add_option("--compare", o.m_strCompare);
     m_app.add_option("script", m_scripts);
 
     m_pAtr = m_app.add_subcommand("atr", "decode an answer to reset");
@@ -236,6 +241,12 @@ class CCommandLine {
       }
       return true;
     }
+    for (const auto& [pPath, name] : {std::pair{&o.m_strStatsCsv, "--stats-csv"}, {&o.m_strCompare, "--compare"}}) {
+      if (m_app.count(name) > 0 && pPath->empty()) {
+        error = std::string(name) + " needs a file";
+        return false;
+      }
+    }
     if (!o.m_bRestore && (o.m_nQuick != 0 || m_pDocument->count() > 0)) {
       error = std::string(o.m_nQuick != 0 ? "--quick" : "--document") + " works on the saved documents: add --restore";
       return false;
@@ -329,6 +340,19 @@ Options:
   --save                  at the end, save the open documents for the next
                           --restore or the desktop program (settings file:
                           TAVRIC_SETTINGS, or the user's Tavric settings)
+  --timing                show each answer's round-trip time, measured by the
+                          board, in the time column: the first line of the
+                          answer's bytes begins with it ("   1.234 ms ")
+                          instead of its indent
+  --stats                 at the end, print the round-trip times per script
+                          line over all rounds: count, min, mean, 95th
+                          percentile (within 1.6 %) and max, in ms
+  --stats-csv FILE        write the same as CSV (times in microseconds)
+  --compare GOLDEN.log    compare the trace with a saved log (of .save or
+                          --save-log), line by line, ignoring the .info date,
+                          durations and the time column; print the first
+                          differences with their line numbers on stderr and
+                          exit with 10 when they differ
   -h, --help              this text
   --version               the version (and the commit it was built from)
 
@@ -360,6 +384,7 @@ Exit statuses:
        into it did not return within --timeout or past --max-seconds
   9    the run ended, and at least one expectation of the script failed
        (.expect..., see the verdict line that ends the output)
+  10   --compare: the trace differs from the golden log (or it cannot be read)
   129  ended by SIGHUP, 143 by SIGTERM, as by Ctrl+C
   130  interrupted by Ctrl+C (the run is stopped cleanly, the log still written;
        a second Ctrl+C ends the program at once, what is pending written)

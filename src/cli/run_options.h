@@ -21,6 +21,7 @@ class CTVRRunOptions {
     EXIT_WRITE = 7,         // a file the run must write (log, settings) could not be written
     EXIT_PLUGIN_FAULT = 8,  // a plug-in threw, or hung past the watchdog
     EXIT_EXPECTATIONS = 9,  // the run ended, and an expectation of the script failed
+    EXIT_COMPARE = 10,      // --compare: the trace differs from the golden log
     EXIT_SIGNAL = 128,      // + the signal that ended the run cleanly: SIGHUP 129, SIGINT 130, SIGTERM 143
     EXIT_INTERRUPTED = 130  // Ctrl+C
   };
@@ -75,4 +76,9 @@ class CTVRRunOptions {
   int m_nQuick = 0;                     // --quick: the quick command sent instead of the script, 0 none
   std::vector<std::string> m_AtrBytes;  // atr: the arguments as given
   std::string m_strRegsFile;            // regs: the parameter file
+  // Round-trip times: the time column, the statistics per script line.
+  bool m_bTiming = false;
+  bool m_bStats = false;
+  std::string m_strStatsCsv;  // empty: no CSV
+  std::string m_strCompare;   // --compare: the golden log, empty for none
 };

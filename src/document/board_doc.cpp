@@ -23,6 +23,7 @@
 #include "document/interpreter.h"
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
+#include "document/round_trip_stats.h"
 #include "document/run_controller.h"
 #include "document/run_end_hint.h"
 #include "platform/file_reader.h"
@@ -166,6 +167,9 @@ CTVRDummyWnd* CTVRBoardDoc::GetDummyWindow() {
 void CTVRBoardDoc::ReportAnswer(const BYTE* answer, DWORD length) {
   PostAnswer(d->m_DummyWnd.GetSafeHwnd(), answer, length);
 }
+void CTVRBoardDoc::ReportAnswer(const BYTE* answer, DWORD length, std::chrono::nanoseconds roundTrip) {
+  PostTimedAnswer(d->m_DummyWnd.GetSafeHwnd(), answer, length, roundTrip);
+}
 void CTVRBoardDoc::ReportComment(const std::string& text, int kind) {
   PostComment(d->m_DummyWnd.GetSafeHwnd(), text.c_str(), kind);
 }
@@ -256,14 +260,22 @@ void CTVRBoardDocPrivate::OnEndCommand(WPARAM, LPARAM) {
   EndCommand();
 }
 
-void CTVRBoardDocPrivate::OnReceiveAnswer(BYTE* answer, DWORD length) {
+void CTVRBoardDocPrivate::OnReceiveAnswer(BYTE* answer, DWORD length, std::int64_t roundTripNs) {
   // A board that posts a count without bytes gets an empty answer, not a crash.
   if (answer == nullptr) length = 0;
+  if (roundTripNs < 0) roundTripNs = CTVRTraceLog::NO_TIME;
+  // A script statement's answer counts for its first line, where the mark stays until it ends.
+  if (m_pRoundTripStats != nullptr && roundTripNs != CTVRTraceLog::NO_TIME && m_pRunController->GetCommandType() == 0 &&
+      m_pRunController->IsRunning())
+    m_pRoundTripStats->Add(GetMarkedLine(), roundTripNs);
   m_pRunController->OnAnswerArrived();
   CTVRAnswerVerdict verdict;
-  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::DECODING,
-                             [&] { verdict = CTVRAnswerDecoder::Decode(*m_pSink, answer, length); }))
-    return;
+  // The answer's record (kind 1), made while it is decoded, keeps the time.
+  m_nAnswerTime = roundTripNs;
+  const bool decoded = CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::DECODING,
+                                             [&] { verdict = CTVRAnswerDecoder::Decode(*m_pSink, answer, length); });
+  m_nAnswerTime = CTVRTraceLog::NO_TIME;
+  if (!decoded) return;
   // The end goes to the active document: a run goes on only while its document is active.
   if (m_pRunController->OnAnswerDecoded(verdict)) PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);
 }

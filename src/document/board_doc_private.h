@@ -7,6 +7,7 @@
 // board_doc*.cpp files by subject.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -22,6 +23,7 @@ class CTVRInterpreter;
 class CTVRRunController;
 class CTVRBoardDocSink;
 class CTVRHostContext;
+class CTVRRoundTripStats;
 
 class CTVRBoardDocPrivate {
  public:
@@ -41,7 +43,9 @@ class CTVRBoardDocPrivate {
   void OnSendRawdata(tvr::BYTE* bytes, tvr::DWORD count);
   void OnCommandType(tvr::WPARAM kind, tvr::LPARAM ignored);
   void OnEndCommand(tvr::WPARAM, tvr::LPARAM);
-  void OnReceiveAnswer(tvr::BYTE* answer, tvr::DWORD length);
+  // An answer, with the round-trip time its board measured (nanoseconds; a
+  // negative time: none).
+  void OnReceiveAnswer(tvr::BYTE* answer, tvr::DWORD length, std::int64_t roundTripNs = -1);
   void OnReceiveComments(const char* text, tvr::LPARAM kind);
   void OnReceiveError();
   void OnReceiveBoardDisconnected();
@@ -147,6 +151,13 @@ class CTVRBoardDocPrivate {
   void OnLogFileSaveAs();
   void OnHexToASCII();
   CTVRTraceLog& GetTraceLog() { return *m_pTraceLog; }
+  // The round-trip time of the record being handed to the views now
+  // (CTVRTraceLog::NO_TIME for every record but a timed answer's).
+  std::int64_t GetNotifiedTime() const { return m_nNotifiedTime; }
+  // Where the round-trip times of script statements' answers are counted, by
+  // the statement's first line (not owned; null, the default: not counted).
+  void SetRoundTripStats(CTVRRoundTripStats* pStats) { m_pRoundTripStats = pStats; }
+  CTVRRoundTripStats* GetRoundTripStats() const { return m_pRoundTripStats; }
   void OnCrypto();
   tvr::BOOL IsHexDisplay() const { return m_bHexDisplay; }
   void SetHexDisplay(tvr::BOOL hex) { m_bHexDisplay = hex; }
@@ -237,6 +248,11 @@ class CTVRBoardDocPrivate {
   // Trace
   tvr::BOOL m_bHexDisplay = TRUE;
   std::string m_strKeptTrace;
+  // Round-trip times: of the answer being decoded, of the record being
+  // notified, and where they are counted.
+  std::int64_t m_nAnswerTime = -1;
+  std::int64_t m_nNotifiedTime = -1;
+  CTVRRoundTripStats* m_pRoundTripStats = nullptr;
 
   // Register tool
   CTVRAnswerHook* m_pRegisterDialog = nullptr;

@@ -10,6 +10,15 @@
 
 void CTVRBoardDocPrivate::NotifyMessage(const BYTE* data, DWORD count, int kind) {
   if (data == nullptr) count = 0;
+  if (kind == TRACE_RECEIVED && m_nAnswerTime != CTVRTraceLog::NO_TIME) {
+    // The bytes of a timed answer: the record keeps the time, and the views
+    // read it, as kept, while they are told of the record.
+    CTVRTraceRecord record = m_pTraceLog->Append(kind, data, count, m_nAnswerTime);
+    m_nNotifiedTime = CTVRTraceLog::KeptTime(m_nAnswerTime);
+    m_Doc.UpdateAllViews(nullptr, HINT_TRACE_RECORD, &record);
+    m_nNotifiedTime = CTVRTraceLog::NO_TIME;
+    return;
+  }
   CTVRTraceRecord record = m_pTraceLog->Append(kind, data, count);
   m_Doc.UpdateAllViews(nullptr, HINT_TRACE_RECORD, &record);
 }

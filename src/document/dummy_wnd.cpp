@@ -3,6 +3,9 @@
 // no window, so it has no entry here.
 #include <tavric/dummy_wnd.h>
 
+#include <cstdint>
+#include <cstring>
+
 #include <tavric/board_doc.h>
 #include <tavric/messages.h>
 
@@ -45,6 +48,14 @@ CTVRDummyWnd::CTVRDummyWnd(CTVRBoardDoc* pDoc) : m_pDoc(pDoc) {
   });
   SetHandler(WM_RECV_ANSWER, [this](WPARAM w, LPARAM l) -> LRESULT {
     CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveAnswer(Bytes(w), Count(l));
+    return 1;
+  });
+  SetHandler(WM_RECV_TIMED_ANSWER, [this](WPARAM w, LPARAM l) -> LRESULT {
+    // The time follows the copy's zero byte (PostTimedAnswer); a message
+    // without bytes carries none.
+    std::int64_t roundTrip = -1;
+    if (w != 0) std::memcpy(&roundTrip, Bytes(w) + Count(l) + 1, sizeof roundTrip);
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveAnswer(Bytes(w), Count(l), roundTrip);
     return 1;
   });
   SetHandler(WM_RECV_COMMENTS, [this](WPARAM w, LPARAM l) -> LRESULT {

@@ -33,6 +33,12 @@ CTVRTraceRecord CTVRTraceLines::GetRecord(const CTVRTraceLog& log, std::size_t r
   return log.GetAt(record - log.GetDroppedCount());
 }
 
+std::int64_t CTVRTraceLines::TimeOf(const CTVRTraceLog& log, std::size_t record) const {
+  // The time column is as wide as the indent it replaces: lines and their
+  // lengths are the same with it or without.
+  return IsTiming() ? log.GetTimeAt(record - log.GetDroppedCount()) : CTVRTraceLog::NO_TIME;
+}
+
 void CTVRTraceLines::StartAtEnd() {
   CTVRTraceLog* pLog = GetLog();
   Reset(pLog ? LogEnd(*pLog) : 0);
@@ -165,8 +171,8 @@ void CTVRTraceLines::ForEachLine(std::size_t first, std::size_t last, const Line
   for (std::size_t record = m_nFirst + block * BLOCK; record < m_nEnd; ++record) {
     tvr::COLORREF colour = CTVRTraceFormatter::COLOUR_TEXT;
     piece.clear();
-    if (CTVRTraceFormatter::Format(GetRecord(*pLog, record), HexDisplayOf(record), piece, colour) !=
-        CTVRTraceFormatter::ACTION_APPEND)
+    if (CTVRTraceFormatter::Format(GetRecord(*pLog, record), HexDisplayOf(record), piece, colour,
+                                   TimeOf(*pLog, record)) != CTVRTraceFormatter::ACTION_APPEND)
       continue;
     const char* p = piece.data();
     const char* end = p + piece.size();
@@ -239,7 +245,7 @@ std::string CTVRTraceLines::GetWholeText() const {
   if (pLog == nullptr || LogEnd(*pLog) < m_nEnd) return text;
   for (std::size_t record = std::max(m_nFirst, pLog->GetDroppedCount()); record < m_nEnd; ++record) {
     tvr::COLORREF colour;
-    CTVRTraceFormatter::Format(GetRecord(*pLog, record), HexDisplayOf(record), text, colour);
+    CTVRTraceFormatter::Format(GetRecord(*pLog, record), HexDisplayOf(record), text, colour, TimeOf(*pLog, record));
   }
   return text;
 }

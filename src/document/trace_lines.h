@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -90,6 +91,8 @@ class CTVRTraceLines : public CTVRTraceViewBase {
   static std::size_t LogEnd(const CTVRTraceLog& log);
   static CTVRTraceRecord GetRecord(const CTVRTraceLog& log, std::size_t record);
   bool HexDisplayOf(std::size_t record) const;
+  // The round-trip time a record shows: its own with the time column on.
+  std::int64_t TimeOf(const CTVRTraceLog& log, std::size_t record) const;
 
   std::size_t m_nFirst = 0;                           // first record shown
   std::size_t m_nEnd = 0;                             // one past the last record seen

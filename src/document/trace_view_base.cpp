@@ -21,10 +21,15 @@ CTVRBoardDoc* CTVRTraceViewBase::GetBoardDoc() const {
 
 void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record) {
   CTVRBoardDoc* pDoc = GetBoardDoc();
+  AppendRecord(record, pDoc ? CTVRBoardDocPrivate::Of(*pDoc).GetNotifiedTime() : -1);
+}
+
+void CTVRTraceViewBase::AppendRecord(const CTVRTraceRecord& record, std::int64_t roundTripNs) {
+  CTVRBoardDoc* pDoc = GetBoardDoc();
   bool hexDisplay = pDoc ? CTVRBoardDocPrivate::Of(*pDoc).IsHexDisplay() != FALSE : true;
   tvr::COLORREF colour = CTVRTraceFormatter::COLOUR_TEXT;
   m_strPiece.clear();
-  switch (CTVRTraceFormatter::Format(record, hexDisplay, m_strPiece, colour)) {
+  switch (CTVRTraceFormatter::Format(record, hexDisplay, m_strPiece, colour, m_bTiming ? roundTripNs : -1)) {
     case CTVRTraceFormatter::ACTION_APPEND:
       if (m_pSpool) m_pSpool->Append(m_strPiece);
       OnAppendText(record, m_strPiece, colour, hexDisplay);

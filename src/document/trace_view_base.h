@@ -8,6 +8,7 @@
 // since the last clear, whatever the view itself still holds.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <tavric/document.h>
@@ -23,8 +24,17 @@ class CTVRTraceViewBase : public CTVRView {
 
   // Acts on hint 16 only, with the record passed as pHint.
   void OnUpdate(CTVRView* pSender, tvr::LPARAM lHint, void* pHint) override;
-  // What hint 16 does with one record.
+  // What hint 16 does with one record: the document says the round-trip
+  // time of the record it is notifying (a timed answer's bytes).
   void AppendRecord(const CTVRTraceRecord& record);
+  // The same with the record's time given (a record of the document's store,
+  // shown again): nanoseconds, negative for none.
+  void AppendRecord(const CTVRTraceRecord& record, std::int64_t roundTripNs);
+
+  // The time column: off (the default), the text is as it always was; on,
+  // answers show their round-trip time in the indent of their first line.
+  void SetTiming(bool timing) { m_bTiming = timing; }
+  bool IsTiming() const { return m_bTiming; }
 
   // The whole view text, lines ended as the records end them (CR LF).
   virtual std::string GetWholeText() const = 0;
@@ -53,5 +63,6 @@ class CTVRTraceViewBase : public CTVRView {
 
  private:
   std::string m_strPiece;  // reused from record to record
+  bool m_bTiming = false;
   CTVRTraceSpool* m_pSpool = nullptr;
 };

@@ -2,6 +2,7 @@
 // sending entry points that boards and host tools call.
 #include <tavric/messages.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -19,16 +20,17 @@ constexpr tvr::UINT kLastMessageId = 0xFFFF;
 // rather than allowed to exhaust memory.
 constexpr std::size_t kMaxPostedBytes = std::size_t(1) << 30;
 
-// The twelve names of the board contract, in the order of their ids. The
+// The thirteen names of the board contract, in the order of their ids. The
 // registry is seeded with them when it is first used, so whichever module or
 // static initialiser asks first, "Tavric::SendCommand" is 0xC000 and so on; the
 // exported variables below can then be constant-initialised and are right
 // even for a reader that runs before libtavric's own dynamic initialisers.
 constexpr const char* kContractNames[] = {
-    "Tavric::SendCommand",     "Tavric::CommandType",  "Tavric::EndCommand",
-    "Tavric::SendApdu",        "Tavric::SendRawdata",  "Tavric::ReceiveAnswer",
-    "Tavric::ReceiveComments", "Tavric::ReceiveError", "Tavric::ReceiveBoardDisconnected",
-    "Tavric::ReceiveATR",      "Tavric::OnLpbMsg",     "Tavric::ReceiveCardRemoved",
+    "Tavric::SendCommand",        "Tavric::CommandType",  "Tavric::EndCommand",
+    "Tavric::SendApdu",           "Tavric::SendRawdata",  "Tavric::ReceiveAnswer",
+    "Tavric::ReceiveComments",    "Tavric::ReceiveError", "Tavric::ReceiveBoardDisconnected",
+    "Tavric::ReceiveATR",         "Tavric::OnLpbMsg",     "Tavric::ReceiveCardRemoved",
+    "Tavric::ReceiveTimedAnswer",
 };
 
 // Names compare without regard to letter case, as registered window messages
@@ -90,6 +92,7 @@ TVR_API tvr::UINT WM_RECV_BOARD_DISCONNECTED = kFirstMessageId + 8;
 // kFirstMessageId + 9 is "Tavric::ReceiveATR": registered, handled by no window.
 TVR_API tvr::UINT WM_LPB = kFirstMessageId + 10;
 TVR_API tvr::UINT WM_RECV_CARD_REMOVED = kFirstMessageId + 11;
+TVR_API tvr::UINT WM_RECV_TIMED_ANSWER = kFirstMessageId + 12;
 
 TVR_API tvr::UINT RegisterMessage(const char* name) {
   if (name == nullptr || *name == '\0') return 0;
@@ -112,25 +115,42 @@ TVR_API tvr::BOOL PostMessageDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPA
   return pDispatcher != nullptr ? pDispatcher->PostDelayed(hWnd, message, wParam, lParam, delayMs) : FALSE;
 }
 
-TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data, std::size_t count,
-                            tvr::LPARAM lParam) {
+namespace {
+
+// The bytes copied for the queued message, a zero byte, then `tail` bytes
+// more. The copy is owned by the queued message: it outlives the board's
+// buffer and goes away with the message, handled or dropped.
+tvr::BOOL PostCopy(tvr::HWND hWnd, tvr::UINT message, const void* data, std::size_t count, tvr::LPARAM lParam,
+                   const void* tail, std::size_t tailCount) {
   CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled();
   if (pDispatcher == nullptr || hWnd == 0 || (data == nullptr && count != 0)) return FALSE;
-  // The copy is owned by the queued message: it outlives the board's buffer
-  // and goes away with the message, handled or dropped.
   if (count >= kMaxPostedBytes) return FALSE;
   // One allocation for the bytes and their count of owners: every answer of
   // a run comes through here.
   std::shared_ptr<tvr::BYTE[]> copy;
   try {
-    copy = std::make_shared_for_overwrite<tvr::BYTE[]>(count + 1);
+    copy = std::make_shared_for_overwrite<tvr::BYTE[]>(count + 1 + tailCount);
   } catch (const std::bad_alloc&) {
     return FALSE;
   }
   if (count != 0) std::memcpy(copy.get(), data, count);
   copy.get()[count] = 0;
+  if (tailCount != 0) std::memcpy(copy.get() + count + 1, tail, tailCount);
   auto wParam = reinterpret_cast<tvr::WPARAM>(copy.get());
   return pDispatcher->Post(hWnd, message, wParam, lParam, std::shared_ptr<void>(copy, copy.get()));
+}
+
+}  // namespace
+
+TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data, std::size_t count,
+                            tvr::LPARAM lParam) {
+  return PostCopy(hWnd, message, data, count, lParam, nullptr, 0);
+}
+
+TVR_API tvr::BOOL PostTimedAnswer(tvr::HWND hWnd, const tvr::BYTE* answer, tvr::DWORD length,
+                                  std::chrono::nanoseconds roundTrip) {
+  const std::int64_t ns = roundTrip.count();
+  return PostCopy(hWnd, WM_RECV_TIMED_ANSWER, answer, length, tvr::LPARAM(length), &ns, sizeof ns);
 }
 
 TVR_API tvr::BOOL PostAnswer(tvr::HWND hWnd, const tvr::BYTE* answer, tvr::DWORD length) {

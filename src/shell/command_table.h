@@ -52,6 +52,8 @@ constexpr tvr::UINT ID_VIEW_TOOLBAR = 59392;
 constexpr tvr::UINT ID_VIEW_STATUS_BAR = 59393;
 constexpr tvr::UINT ID_VIEW_CUSTOMIZE = 32800;
 constexpr tvr::UINT ID_VIEW_CARD_PARAMS = 32803;
+constexpr tvr::UINT ID_VIEW_TIMING = 32870;      // the trace panes' time column
+constexpr tvr::UINT ID_VIEW_STATISTICS = 32871;  // the round-trip times per script line
 constexpr tvr::UINT ID_TOOLS_OPTIONS = 32816;
 constexpr tvr::UINT ID_REGISTER_TOOL = 32858;
 }  // namespace tvr_cmd

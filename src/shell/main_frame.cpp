@@ -43,6 +43,7 @@
 #include "recent_file_menu.h"
 #include "register_dlg.h"
 #include "script_view.h"
+#include "statistics_wnd.h"
 #include "tool_bar_store.h"
 #include "user_tools_menu.h"
 #include "verdicts_bar.h"
@@ -60,8 +61,8 @@ constexpr int kStateVersion = 1;
 bool IsFrameCommand(tvr::UINT nID) {
   using namespace tvr_cmd;
   return nID == ID_FILE_NEW || nID == ID_APP_ABOUT || nID == ID_APP_EXIT || nID == ID_FILE_PRINT_SETUP ||
-         nID == ID_VIEW_STATUS_BAR || nID == ID_VIEW_CUSTOMIZE || nID == ID_TOOLS_OPTIONS || nID == 57650 ||
-         nID == 57651 || nID == 57680 || nID == 57681 || CTVRBoardTypeList::IsHandledCommand(nID);
+         nID == ID_VIEW_STATUS_BAR || nID == ID_VIEW_TIMING || nID == ID_VIEW_CUSTOMIZE || nID == ID_TOOLS_OPTIONS ||
+         nID == 57650 || nID == 57651 || nID == 57680 || nID == 57681 || CTVRBoardTypeList::IsHandledCommand(nID);
 }
 
 QString QText(const std::string& text) {
@@ -140,6 +141,7 @@ void CMainFrame::CreateActions() {
   }
   m_Actions[tvr_cmd::ID_VIEW_STATUS_BAR]->setCheckable(true);
   m_Actions[tvr_cmd::ID_VIEW_STATUS_BAR]->setChecked(true);
+  m_Actions[tvr_cmd::ID_VIEW_TIMING]->setCheckable(true);
 }
 
 void CMainFrame::CreateMenus() {
@@ -189,6 +191,8 @@ void CMainFrame::CreateMenus() {
     for (QAction* pAction : pList->actions()) pBars->addAction(pAction);
   });
   pView->addAction(m_Actions[ID_VIEW_STATUS_BAR]);
+  pView->addAction(m_Actions[ID_VIEW_TIMING]);
+  pView->addAction(m_Actions[ID_VIEW_STATISTICS]);
 
   QMenu* pScript = menuBar()->addMenu(QStringLiteral("&Script"));
   for (tvr::UINT id : {33792u, 33794u, 33793u, 0u,     33791u, 33787u, 33788u, 33789u, 0u,     33784u, 33785u,
@@ -387,6 +391,19 @@ void CMainFrame::OnCommand(tvr::UINT nID) {
       statusBar()->setVisible(!statusBar()->isVisible());
       m_Actions[ID_VIEW_STATUS_BAR]->setChecked(statusBar()->isVisible());
       return;
+    case ID_VIEW_TIMING:
+      m_bTiming = !m_bTiming;
+      m_Actions[ID_VIEW_TIMING]->setChecked(m_bTiming);
+      for (CTVRChildFrame* pFrame : GetFrames()) ApplyTiming(pFrame);
+      return;
+    case ID_VIEW_STATISTICS:
+      // Counts for the active reader from now on; closing the window stops it.
+      if (CTVRBoardDoc* pDoc = GetActiveDocument()) {
+        auto* pWindow = new CTVRStatisticsWnd(m_Context, *pDoc, this);
+        pWindow->setAttribute(Qt::WA_DeleteOnClose);
+        pWindow->show();
+      }
+      return;
     case ID_VIEW_CUSTOMIZE:
       return OnCustomize();
     case ID_TOOLS_OPTIONS: {
@@ -450,6 +467,10 @@ void CMainFrame::UpdateCommandStates() {
     }
     if (nID == tvr_cmd::ID_FILE_CLOSE) {
       pAction->setEnabled(m_pMdiArea->activeSubWindow() != nullptr);
+      continue;
+    }
+    if (nID == tvr_cmd::ID_VIEW_STATISTICS) {
+      pAction->setEnabled(pDoc != nullptr);
       continue;
     }
     if (nID == tvr_cmd::ID_REGISTER_TOOL) {
@@ -536,8 +557,17 @@ void CMainFrame::OnCustomize(int page) {
   dialog.exec();
 }
 
+void CMainFrame::ApplyTiming(CTVRChildFrame* pFrame) const {
+  // The pane shows the times its document's records keep: its lines stay, only repainted.
+  if (auto* pView = qobject_cast<CTVRBoardView*>(pFrame->GetTracePane()); pView && pView->IsTiming() != m_bTiming) {
+    pView->SetTiming(m_bTiming);
+    pView->viewport()->update();
+  }
+}
+
 CTVRChildFrame* CMainFrame::AddDocumentFrame(CTVRBoardDoc* pDoc) {
   auto* pFrame = new CTVRChildFrame(pDoc);
+  ApplyTiming(pFrame);
   pFrame->SetOwnsDocument(true);
   m_pMdiArea->addSubWindow(pFrame);
   // Each new window a step down and right of the one before, inside the area,

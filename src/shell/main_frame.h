@@ -90,6 +90,8 @@ class CMainFrame : public QMainWindow {
   CTVRBoardDoc* GetActiveDocument() const;
   std::vector<CTVRChildFrame*> GetFrames() const;
   void RemoveDocumentFrame(CTVRBoardDoc* pDoc);
+  // The frame's trace pane follows View > Time Column.
+  void ApplyTiming(CTVRChildFrame* pFrame) const;
 
   // Window geometry and the state of docks and toolbars, in the settings store.
   // Without a stored geometry the window is placed as on a first start.
@@ -142,4 +144,6 @@ class CMainFrame : public QMainWindow {
   QAction* m_pExportPcapng = nullptr;
   QTimer* m_pUpdateTimer = nullptr;
   bool m_bShutdown = false;
+  // View > Time Column: the trace panes show each answer's round-trip time.
+  bool m_bTiming = false;
 };

@@ -1,5 +1,6 @@
 #include "trace/trace_formatter.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -82,8 +83,33 @@ constexpr CKindLayout KIND_LAYOUT[] = {
 
 }  // namespace
 
+void CTVRTraceFormatter::AppendTimeColumn(std::int64_t roundTripNs, std::string& text) {
+  // "%8.3f ms " and "%8.3f s  " written with whole numbers: this runs for
+  // every answer of a loop with the column on.
+  char column[32];
+  const bool seconds = roundTripNs >= 9999999500;  // 9999.9995 ms and on
+  const std::uint64_t thousandths =
+      (std::uint64_t(roundTripNs < 0 ? 0 : roundTripNs) + (seconds ? 500000 : 500)) / (seconds ? 1000000 : 1000);
+  if (thousandths >= 10000000) {
+    // From 10,000 s on: whole seconds.
+    const int n = std::snprintf(column, sizeof column, "%8.0f s  ", double(roundTripNs) / 1e9);
+    text.append(column, n > 0 ? std::size_t(n) : 0);
+    return;
+  }
+  std::memcpy(column, seconds ? "    .    s  " : "    .    ms ", TIME_COLUMN_WIDTH);
+  std::uint64_t whole = thousandths / 1000, fraction = thousandths % 1000;
+  for (int i = 7; i >= 5; --i, fraction /= 10) column[i] = char('0' + fraction % 10);
+  int i = 3;
+  do {
+    column[i--] = char('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0 && i >= 0);
+  text.append(column, TIME_COLUMN_WIDTH);
+}
+
 CTVRTraceFormatter::EAction CTVRTraceFormatter::Format(const CTVRTraceRecord& record, bool hexDisplay,
-                                                       std::string& text, tvr::COLORREF& colour) {
+                                                       std::string& text, tvr::COLORREF& colour,
+                                                       std::int64_t roundTripNs) {
   if (record.m_nKind < 0 || std::size_t(record.m_nKind) >= std::size(KIND_LAYOUT)) return ACTION_NONE;
   const CKindLayout& layout = KIND_LAYOUT[record.m_nKind];
   if (layout.m_eAction == ACTION_APPEND) colour = layout.m_colour;
@@ -91,10 +117,23 @@ CTVRTraceFormatter::EAction CTVRTraceFormatter::Format(const CTVRTraceRecord& re
     case FORM_DUMP:
       AppendDump(record.m_pData, record.m_dwCount, hexDisplay, text);
       break;
-    case FORM_DUMP_AND_EMPTY_LINE:
+    case FORM_DUMP_AND_EMPTY_LINE: {
+      const std::size_t start = text.size();
       AppendDump(record.m_pData, record.m_dwCount, hexDisplay, text);
+      if (roundTripNs >= 0) {
+        // The time column takes the place of the first line's indent, or
+        // begins the closing line of an answer without bytes.
+        if (text.size() == start) {
+          AppendTimeColumn(roundTripNs, text);
+        } else {
+          std::string column;
+          AppendTimeColumn(roundTripNs, column);
+          text.replace(start, INDENT_LENGTH, column);
+        }
+      }
       text.append("\r\n", 2);  // an empty line closes every exchange
       break;
+    }
     case FORM_CHARS:
       AppendChars(record, text);
       break;

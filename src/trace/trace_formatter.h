@@ -3,6 +3,8 @@
 // same characters.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include <tavric/trace_record.h>
@@ -40,7 +42,16 @@ class CTVRTraceFormatter {
 
   // For ACTION_APPEND, appends the record's text to `text` (which the caller
   // may reuse from record to record, keeping its capacity) and sets `colour`.
-  static EAction Format(const CTVRTraceRecord& record, bool hexDisplay, std::string& text, tvr::COLORREF& colour);
+  // With a round-trip time (nanoseconds, not negative), received bytes show
+  // it in the time column: the first line's indent (the closing empty line's,
+  // for an answer without bytes) becomes the time, as wide as the indent.
+  static EAction Format(const CTVRTraceRecord& record, bool hexDisplay, std::string& text, tvr::COLORREF& colour,
+                        std::int64_t roundTripNs = -1);
+
+  // The time column's text: 12 characters, "%8.3f ms " under 10 s ("   1.234 ms "),
+  // "%8.3f s  " above ("  12.345 s  "), "%8.0f s  " from 10,000 s on.
+  static constexpr std::size_t TIME_COLUMN_WIDTH = 12;
+  static void AppendTimeColumn(std::int64_t roundTripNs, std::string& text);
 
   // The byte dump of kinds 0 and 1 alone: rows of 16 "%02X " under a 12-space
   // indent, or one indented line of the bytes as characters.

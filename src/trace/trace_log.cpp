@@ -5,57 +5,98 @@
 
 // Record layout: a header, then the bytes.
 //   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
-//           the kind, or 127 when the kind follows as 4 bytes (kinds are small,
-//           but NotifyMessage passes on whatever a board gives it);
-//   then the count, 7 bits per byte, low bits first, bit 7 meaning "more".
+//           the kind (0 to 63), or 64 + the kind (0 to 61) when a round-trip
+//           time follows, or 127 when the kind follows as 4 bytes (kinds are
+//           small, but NotifyMessage passes on whatever a board gives it; a
+//           kind written so keeps no time);
+//   then the time if any, in microseconds, and the count, each 7 bits per
+//   byte, low bits first, bit 7 meaning "more".
 namespace {
 
 constexpr tvr::BYTE OWN_ALLOCATION = 0x80;
 constexpr tvr::BYTE KIND_FOLLOWS = 0x7F;
+constexpr tvr::BYTE TIMED = 0x40;
+constexpr int SHORT_KINDS = 0x40;        // kinds written in byte 0
+constexpr int SHORT_TIMED_KINDS = 0x3E;  // kinds that keep a time
 
-std::size_t HeaderSize(int kind, tvr::DWORD count) {
-  std::size_t size = (kind >= 0 && kind < KIND_FOLLOWS) ? 1 : 5;
+bool IsShortKind(int kind) {
+  return kind >= 0 && kind < SHORT_KINDS;
+}
+
+std::size_t VarSize(std::uint64_t value) {
+  std::size_t size = 0;
   do {
     ++size;
-    count >>= 7;
-  } while (count);
+    value >>= 7;
+  } while (value);
   return size;
 }
 
-tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, bool own) {
+tvr::BYTE* WriteVar(tvr::BYTE* p, std::uint64_t value) {
+  do {
+    tvr::BYTE b = value & 0x7F;
+    value >>= 7;
+    *p++ = value ? (b | 0x80) : b;
+  } while (value);
+  return p;
+}
+
+const tvr::BYTE* ReadVar(const tvr::BYTE* p, std::uint64_t& value) {
+  value = 0;
+  for (int shift = 0;; shift += 7) {
+    tvr::BYTE b = *p++;
+    value |= std::uint64_t(b & 0x7F) << shift;
+    if (!(b & 0x80)) break;
+  }
+  return p;
+}
+
+// Times are kept to the microsecond, as the time column shows them.
+std::uint64_t ToMicros(std::int64_t ns) {
+  return std::uint64_t(ns + 500) / 1000;
+}
+
+std::size_t HeaderSize(int kind, tvr::DWORD count, std::int64_t time) {
+  std::size_t size = IsShortKind(kind) ? 1 : 5;
+  if (time >= 0) size += VarSize(ToMicros(time));
+  return size + VarSize(count);
+}
+
+tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, std::int64_t time, bool own) {
   tvr::BYTE flag = own ? OWN_ALLOCATION : 0;
-  if (kind >= 0 && kind < KIND_FOLLOWS) {
+  if (time >= 0) {
+    *p++ = tvr::BYTE(TIMED | kind) | flag;
+    p = WriteVar(p, ToMicros(time));
+  } else if (IsShortKind(kind)) {
     *p++ = tvr::BYTE(kind) | flag;
   } else {
     *p++ = KIND_FOLLOWS | flag;
     std::memcpy(p, &kind, 4);
     p += 4;
   }
-  do {
-    tvr::BYTE b = count & 0x7F;
-    count >>= 7;
-    *p++ = count ? (b | 0x80) : b;
-  } while (count);
-  return p;
+  return WriteVar(p, count);
 }
 
-CTVRTraceRecord ReadHeader(const tvr::BYTE* p) {
+CTVRTraceRecord ReadHeader(const tvr::BYTE* p, std::int64_t* pTime = nullptr) {
   CTVRTraceRecord record{0, nullptr, 0};
-  tvr::BYTE first = *p++;
-  if ((first & 0x7F) == KIND_FOLLOWS) {
+  std::int64_t time = CTVRTraceLog::NO_TIME;
+  tvr::BYTE code = *p++ & 0x7F;
+  if (code == KIND_FOLLOWS) {
     std::memcpy(&record.m_nKind, p, 4);
     p += 4;
+  } else if (code & TIMED) {
+    record.m_nKind = code & ~TIMED;
+    std::uint64_t micros = 0;
+    p = ReadVar(p, micros);
+    time = std::int64_t(micros) * 1000;
   } else {
-    record.m_nKind = first & 0x7F;
+    record.m_nKind = code;
   }
-  tvr::DWORD count = 0;
-  for (int shift = 0;; shift += 7) {
-    tvr::BYTE b = *p++;
-    count |= tvr::DWORD(b & 0x7F) << shift;
-    if (!(b & 0x80)) break;
-  }
+  std::uint64_t count = 0;
+  p = ReadVar(p, count);
   record.m_pData = p;
-  record.m_dwCount = count;
+  record.m_dwCount = tvr::DWORD(count);
+  if (pTime) *pTime = time;
   return record;
 }
 
@@ -65,10 +106,11 @@ CTVRTraceLog::~CTVRTraceLog() {
   Clear();
 }
 
-CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count) {
+CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
   if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (!data) count = 0;
-  std::size_t need = HeaderSize(kind, count) + count;
+  if (kind < 0 || kind >= SHORT_TIMED_KINDS || roundTripNs < 0) roundTripNs = NO_TIME;
+  std::size_t need = HeaderSize(kind, count, roundTripNs) + count;
   bool own = count > LARGE_RECORD;
   tvr::BYTE* start;
   if (own) {
@@ -82,7 +124,7 @@ CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD
     start = m_segments.back().get() + m_nSegmentUsed;
     m_nSegmentUsed += need;
   }
-  tvr::BYTE* p = WriteHeader(start, kind, count, own);
+  tvr::BYTE* p = WriteHeader(start, kind, count, roundTripNs, own);
   if (count) std::memcpy(p, data, count);
 
   if (m_nCount % INDEX_CHUNK == 0 && m_nCount / INDEX_CHUNK == m_index.size())
@@ -99,11 +141,19 @@ CTVRTraceRecord CTVRTraceLog::GetAt(std::size_t index) const {
   return ReadHeader(m_index[index / INDEX_CHUNK][index % INDEX_CHUNK]);
 }
 
+std::int64_t CTVRTraceLog::GetTimeAt(std::size_t index) const {
+  if (index >= m_nCount) return NO_TIME;
+  std::int64_t time = NO_TIME;
+  ReadHeader(m_index[index / INDEX_CHUNK][index % INDEX_CHUNK], &time);
+  return time;
+}
+
 void CTVRTraceLog::DropOldest() {
   CTVRTraceLog tail;
   for (std::size_t i = m_nCount - m_nKeepLimit; i < m_nCount; ++i) {
-    const CTVRTraceRecord record = GetAt(i);
-    tail.Append(record.m_nKind, record.m_pData, record.m_dwCount);
+    std::int64_t time = NO_TIME;
+    const CTVRTraceRecord record = ReadHeader(m_index[i / INDEX_CHUNK][i % INDEX_CHUNK], &time);
+    tail.Append(record.m_nKind, record.m_pData, record.m_dwCount, time);
   }
   const std::size_t dropped = m_nDropped + (m_nCount - m_nKeepLimit);
   Clear();

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "small_disk.h"
@@ -486,6 +487,103 @@ TEST_F(TavricRunTest, TheLogsHoldTheTraceWithCrLfSinceTheLastClear) {
   }
   EXPECT_FALSE(QFile::exists(m_Dir.filePath("a.log")));
   EXPECT_TRUE(Contains(ReadWhole(m_Dir.filePath("elsewhere.log")), reset));
+}
+
+// The time column changes the answers' first indent and nothing else; a
+// golden log (of --save-log or of .save) agrees with a run that differs only
+// in the .info date and the time column, and a changed byte, a missing line
+// and an extra line are each found with their line numbers (status 10).
+TEST_F(TavricRunTest, TheTimeColumnAndTheComparisonWithAGoldenLog) {
+  Script("gold.cmd", "30;\n.info;\n10;\n40 01 02;\n.save;\n");
+  const auto run = [this](QStringList options) {
+    return RunTool(QStringList{"--plugins", RunFolder(), "--no-colour"} + options + QStringList{"gold.cmd"},
+                   m_Dir.path());
+  };
+  const CRun plain = run({"--save-log=golden.log"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const CRun timed = run({"--timing"});
+  ASSERT_EQ(timed.status, 0) << timed.err;
+  // Line by line: the same, but for the answers' first lines (and the date).
+  const QStringList plainLines = QString::fromStdString(plain.out).split('\n');
+  const QStringList timedLines = QString::fromStdString(timed.out).split('\n');
+  ASSERT_EQ(plainLines.size(), timedLines.size());
+  int columns = 0;
+  const QRegularExpression column("^ {0,3}\\d{1,4}\\.\\d{3} ms $");
+  for (int i = 0; i < plainLines.size(); ++i) {
+    if (plainLines[i] == timedLines[i] || plainLines[i].startsWith("> ")) continue;
+    EXPECT_EQ(plainLines[i].mid(12), timedLines[i].mid(12));
+    EXPECT_EQ(plainLines[i].left(12), QString(12, ' '));
+    EXPECT_TRUE(column.match(timedLines[i].left(12)).hasMatch()) << timedLines[i].toStdString();
+    ++columns;
+  }
+  EXPECT_EQ(columns, 3) << "one per answer";
+
+  const std::string golden = ReadWhole(m_Dir.filePath("golden.log"));
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < golden.size();) {
+    const std::size_t end = golden.find("\r\n", at);
+    lines.push_back(golden.substr(at, end - at));
+    at = end + 2;
+  }
+  // Where the reset's answer and the .info date are (line numbers from 1).
+  std::size_t answer = 0, date = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("            60 00 10 10 ", 0) == 0 && answer == 0) answer = i + 1;
+    if (lines[i].rfind("> Script Name", 0) == 0) date = i + 2;
+  }
+  ASSERT_TRUE(answer != 0 && date != 0) << golden;
+  const auto with = [&](std::size_t line, const std::string& text, bool insert) {
+    std::string edited;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (i + 1 == line && insert) edited += text + "\r\n";
+      if (i + 1 == line && !insert) {
+        if (!text.empty()) edited += text + "\r\n";
+        continue;
+      }
+      edited += lines[i] + "\r\n";
+    }
+    return edited;
+  };
+  std::string changedByte = lines[answer - 1];
+  changedByte[12 + 3 * 4] = changedByte[12 + 3 * 4] == '3' ? '4' : '3';
+  const std::string n = std::to_string(answer);
+  const struct {
+    const char* what;
+    std::string golden;
+    QStringList options;
+    int status;
+    std::string report;  // on stderr
+  } cases[] = {
+      {"the --save-log log, another date", with(date, "> Tue Jan 12 23:59:01 ", false), {"--timing"}, 0, ""},
+      {"the .save log", ReadWhole(m_Dir.filePath("gold.log")), {}, 0, ""},
+      {"a changed byte",
+       with(answer, changedByte, false),
+       {},
+       10,
+       "golden.log:" + n + ", trace line " + n + ": a line changed\n  - " + changedByte + "\n  + " + lines[answer - 1] +
+           "\n"},
+      {"a line missing from the golden log",
+       with(answer, "", false),
+       {},
+       10,
+       "golden.log:" + n + ", trace line " + n + ": a line not in the golden log\n"},
+      {"a line more in the golden log",
+       with(answer, "* not in the trace", true),
+       {"--timing"},
+       10,
+       "golden.log:" + n + ", trace line " + n + ": a line missing from the trace\n  - * not in the trace\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QFile file(m_Dir.filePath("golden.log"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(c.golden.data(), qint64(c.golden.size()));
+    file.close();
+    const CRun compared = run(QStringList{"--compare", "golden.log"} + c.options);
+    EXPECT_EQ(compared.status, c.status) << compared.err;
+    EXPECT_TRUE(Contains(compared.err, c.report)) << compared.err;
+    EXPECT_EQ(Contains(compared.err, "differs"), c.status != 0) << compared.err;
+  }
 }
 
 // Peak memory of the whole process, a run against one ten times as long: a

@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,21 +29,29 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What the link posts, in order: "answer 60 00 ...", "comment ...", "error", "gone", "end".
+// What the link posts, in order: "answer 60 00 ...", "timed answer 60 00 ..."
+// (its round-trip time in m_Times), "comment ...", "error", "gone", "end".
 class CRecorder : public CTVRMessageWindow {
  public:
   CRecorder() {
-    SetHandler(WM_RECV_ANSWER, [this](tvr::WPARAM w, tvr::LPARAM l) {
-      const auto* bytes = reinterpret_cast<const tvr::BYTE*>(w);
-      std::string text = "answer";
-      char hex[4];
-      for (tvr::LPARAM i = 0; i < l; ++i) {
-        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
-        text += hex;
-      }
-      m_Events.push_back(text);
-      return 1;
-    });
+    for (const bool timed : {false, true}) {
+      SetHandler(timed ? WM_RECV_TIMED_ANSWER : WM_RECV_ANSWER, [this, timed](tvr::WPARAM w, tvr::LPARAM l) {
+        const auto* bytes = reinterpret_cast<const tvr::BYTE*>(w);
+        std::string text = timed ? "timed answer" : "answer";
+        char hex[4];
+        for (tvr::LPARAM i = 0; i < l; ++i) {
+          std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+          text += hex;
+        }
+        if (timed) {
+          std::int64_t ns = 0;
+          std::memcpy(&ns, bytes + l + 1, sizeof ns);
+          m_Times.push_back(std::chrono::nanoseconds(ns));
+        }
+        m_Events.push_back(text);
+        return 1;
+      });
+    }
     SetHandler(WM_RECV_COMMENTS, [this](tvr::WPARAM w, tvr::LPARAM) {
       m_Events.push_back(std::string("comment ") + reinterpret_cast<const char*>(w));
       return 1;
@@ -60,6 +70,7 @@ class CRecorder : public CTVRMessageWindow {
     });
   }
   std::vector<std::string> m_Events;
+  std::vector<std::chrono::nanoseconds> m_Times;
 };
 
 class SerialLinkTest : public ::testing::Test {
@@ -135,11 +146,17 @@ TEST_F(SerialLinkTest, TheStatementEndsOnceWhenTheLineFallsSilentAfterTheAnswer)
   CTVRSerialLink::CFrame frame;
   frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
   frame.m_bEndStatement = true;
+  const auto start = Clock::now();
   m_Link.Write(frame);
   ASSERT_EQ(ReadFromLink(5).size(), 5u);
   WriteToLink({0x60, 0x00, 0x01, 0x12});
   WriteToLink({0x73});
-  EXPECT_EQ(WaitForEvents(2), (std::vector<std::string>{"answer 60 00 01 12 73", "end"}));
+  EXPECT_EQ(WaitForEvents(2), (std::vector<std::string>{"timed answer 60 00 01 12 73", "end"}));
+  // The answer to a frame is timed from its first byte out to its last byte
+  // in: within the exchange as this side saw it.
+  ASSERT_EQ(m_Recorder.m_Times.size(), 1u);
+  EXPECT_GT(m_Recorder.m_Times[0].count(), 0);
+  EXPECT_LE(m_Recorder.m_Times[0], Clock::now() - start);
   // Nothing more: the end was posted once.
   CTVRDispatcher::GetInstalled()->RunUntil([] { return false; }, std::chrono::milliseconds(150));
   EXPECT_EQ(m_Recorder.m_Events.size(), 2u);

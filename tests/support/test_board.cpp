@@ -42,8 +42,12 @@ BOOL CTVRTestBoard::Send(BYTE* frame, DWORD length) {
   if (m_Responder) {
     // A real board answers from its receiving thread, after Send returned:
     // post, never handle the answer inside Send.
-    for (const auto& answer : m_Responder(frame, length))
-      PostAnswer(GetDummyWindow()->GetSafeHwnd(), answer.data(), DWORD(answer.size()));
+    for (const auto& answer : m_Responder(frame, length)) {
+      if (m_RoundTrip)
+        ReportAnswer(answer.data(), DWORD(answer.size()), m_RoundTrip(m_Sent.size() - 1));
+      else
+        PostAnswer(GetDummyWindow()->GetSafeHwnd(), answer.data(), DWORD(answer.size()));
+    }
   }
   return TRUE;
 }

@@ -3,6 +3,8 @@
 // queue, as a board on a receiving thread of its own would.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -41,6 +43,9 @@ class CTVRTestBoard : public CTVRBoardDoc {
   BOOL SetSetting(const std::string& name, const std::string& value) override;
 
   void SetResponder(Responder responder) { m_Responder = std::move(responder); }
+  // The round-trip time the board reports with the answers to frame n (from
+  // 0, in sending order), through ReportAnswer with a time; unset: untimed.
+  std::function<std::chrono::nanoseconds(std::size_t n)> m_RoundTrip;
   // The usual reader: a command answer (0x60) that echoes the opcode at frame
   // byte 3 (0 for a frame too short to have one), so every statement ends.
   static Responder EchoResponder();

@@ -1,4 +1,5 @@
 // The text and colour of every trace record kind, in both display modes.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,38 @@ TEST(TraceFormatter, EveryKindInBothDisplayModes) {
       EXPECT_EQ(text, "before|" + c.text);
       EXPECT_EQ(colour, c.colour);
     }
+  }
+}
+
+// The time column takes the place of the received bytes' first indent, as
+// wide; without a time (-1) the text is exactly as without the column.
+TEST(TraceFormatter, TheTimeColumnReplacesTheFirstIndentOfReceivedBytes) {
+  const std::string bytes17(17, '\x60');
+  const std::string row16 = "60 60 60 60 60 60 60 60 60 60 60 60 60 60 60 60 ";
+  struct Case {
+    int kind;
+    std::string data;
+    bool hex;
+    std::int64_t ns;
+    std::string text;
+  } cases[] = {
+      {TRACE_RECEIVED, bytes17, true, -1, kIndent + row16 + "\r\n" + kIndent + "60 \r\n\r\n"},
+      {TRACE_RECEIVED, bytes17, true, 1234567, "   1.235 ms " + row16 + "\r\n" + kIndent + "60 \r\n\r\n"},
+      {TRACE_RECEIVED, "ab", false, 0, "   0.000 ms ab\r\n\r\n"},
+      {TRACE_RECEIVED, "\x90", true, 9999999499, "9999.999 ms 90 \r\n\r\n"},
+      {TRACE_RECEIVED, "\x90", true, 12345600000, "  12.346 s  90 \r\n\r\n"},
+      {TRACE_RECEIVED, "\x90", true, 9999999499999, "9999.999 s  90 \r\n\r\n"},
+      {TRACE_RECEIVED, "\x90", true, 10000000000000, "   10000 s  90 \r\n\r\n"},
+      {TRACE_RECEIVED, "", true, 250000, "   0.250 ms \r\n"},    // no bytes: on the closing line
+      {TRACE_SENT, "\x40", true, 1000000, kIndent + "40 \r\n"},  // frames sent have no time
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.ns << " ns, " << c.data.size() << " bytes");
+    CTVRTraceRecord record{c.kind, reinterpret_cast<const BYTE*>(c.data.data()), DWORD(c.data.size())};
+    std::string text = "before|";
+    COLORREF colour = kUnset;
+    F::Format(record, c.hex, text, colour, c.ns);
+    EXPECT_EQ(text, "before|" + c.text);
   }
 }
 

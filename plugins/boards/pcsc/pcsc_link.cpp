@@ -260,8 +260,11 @@ void CTVRPcscLink::Apdu(const std::vector<tvr::BYTE>& apdu) {
   if (!m_hCard && !ConnectCard(rv)) return PostError(rv);
   std::vector<tvr::BYTE> response(MAX_RESPONSE_LENGTH);
   DWORD length = DWORD(response.size());
+  // The round trip is the SCardTransmit call: the daemon, the reader and the card.
+  const auto sent = std::chrono::steady_clock::now();
   rv =
       SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, response.data(), &length);
+  auto answered = std::chrono::steady_clock::now();
   if (rv == SCARD_W_RESET_CARD) {
     // Another application reset the card: the session goes on with it.
     rv = SCardReconnect(m_hCard, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, SCARD_LEAVE_CARD,
@@ -270,12 +273,15 @@ void CTVRPcscLink::Apdu(const std::vector<tvr::BYTE>& apdu) {
     if (rv == SCARD_S_SUCCESS)
       rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, response.data(),
                          &length);
+    answered = std::chrono::steady_clock::now();
   }
   if (rv != SCARD_S_SUCCESS) {
     if (rv == SCARD_W_REMOVED_CARD || rv == SCARD_E_NO_SMARTCARD) DropCard(SCARD_LEAVE_CARD);
     return PostError(rv);
   }
-  PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, response.data(), response.size(), length));
+  const std::vector<tvr::BYTE> answer =
+      CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, response.data(), response.size(), length);
+  PostTimedAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()), answered - sent);
 }
 
 void CTVRPcscLink::PowerUp() {

@@ -128,6 +128,7 @@ void CTVRSerialLink::OpenPort(const CTVRSerialSettings::CLine& line, std::string
   m_Cutter.SetGeometry(m_pGeometry);
   m_Queue.clear();
   m_bDelaying = m_bEndPending = m_bAnswered = false;
+  m_FirstOut = m_LastIn = std::chrono::steady_clock::time_point();
   m_pSilence = new QTimer(m_pContext);
   m_pSilence->setSingleShot(true);
   m_pSilence->setInterval(int(line.m_uByteTimeoutMs));
@@ -185,6 +186,7 @@ void CTVRSerialLink::WriteFront() {
   m_Cutter.SetGeometry(frame.m_bFreeReception ? nullptr : m_pGeometry);
   m_bEndPending = frame.m_bEndStatement;
   m_bAnswered = false;
+  m_FirstOut = std::chrono::steady_clock::now();
   const qint64 written =
       m_pPort->write(reinterpret_cast<const char*>(frame.m_Bytes.data()), qint64(frame.m_Bytes.size()));
   // A failed write has reported the device gone already (the port is closed).
@@ -197,6 +199,8 @@ void CTVRSerialLink::OnReadyRead() {
   // A read that failed has reported the device gone already (the port is closed).
   if (bytes.isEmpty() || !m_pPort) return;
   m_bAnswered = true;
+  // A frame cut now, or at the silence after, ended with these bytes.
+  m_LastIn = std::chrono::steady_clock::now();
   Post(m_Cutter.Feed(reinterpret_cast<const tvr::BYTE*>(bytes.constData()), std::size_t(bytes.size())));
   m_pSilence->start();
 }
@@ -220,7 +224,11 @@ void CTVRSerialLink::OnSilence() {
 void CTVRSerialLink::Post(const std::vector<CTVRFrameCutter::CPiece>& pieces) {
   for (const CTVRFrameCutter::CPiece& piece : pieces) {
     if (piece.m_eKind == CTVRFrameCutter::CUT_FRAME) {
-      PostAnswer(m_hWnd, piece.m_Bytes.data(), tvr::DWORD(piece.m_Bytes.size()));
+      // A frame that came before any was written answers nothing: untimed.
+      if (m_FirstOut != std::chrono::steady_clock::time_point() && m_LastIn >= m_FirstOut)
+        PostTimedAnswer(m_hWnd, piece.m_Bytes.data(), tvr::DWORD(piece.m_Bytes.size()), m_LastIn - m_FirstOut);
+      else
+        PostAnswer(m_hWnd, piece.m_Bytes.data(), tvr::DWORD(piece.m_Bytes.size()));
       continue;
     }
     const std::string layout = m_Cutter.GetGeometry() ? m_Cutter.GetGeometry()->m_pszName : "";

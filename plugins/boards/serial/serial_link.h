@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -81,6 +82,10 @@ class CTVRSerialLink {
   bool m_bDelaying = false;    // the front frame waits for its delays
   bool m_bEndPending = false;  // the statement ends when the line next falls silent
   bool m_bAnswered = false;    // something came back since the last frame written
-  bool m_bOpen = false;        // UI thread's view
+  // An answer's round-trip time: from the first byte of the last frame out
+  // (the epoch before any) to the last byte of the answer in.
+  std::chrono::steady_clock::time_point m_FirstOut;
+  std::chrono::steady_clock::time_point m_LastIn;
+  bool m_bOpen = false;  // UI thread's view
   std::atomic<bool> m_bGone{false};
 };

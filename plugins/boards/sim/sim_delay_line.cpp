@@ -17,10 +17,14 @@ CTVRSimDelayLine::~CTVRSimDelayLine() {
   if (m_Thread.joinable()) m_Thread.join();
 }
 
-void CTVRSimDelayLine::Deliver(tvr::HWND hWnd, EKind kind, const std::vector<tvr::BYTE>& bytes) {
+void CTVRSimDelayLine::Deliver(tvr::HWND hWnd, EKind kind, const std::vector<tvr::BYTE>& bytes,
+                               Clock::time_point sent) {
   switch (kind) {
     case KIND_ANSWER:
-      PostAnswer(hWnd, bytes.data(), tvr::DWORD(bytes.size()));
+      if (sent != Clock::time_point())
+        PostTimedAnswer(hWnd, bytes.data(), tvr::DWORD(bytes.size()), Clock::now() - sent);
+      else
+        PostAnswer(hWnd, bytes.data(), tvr::DWORD(bytes.size()));
       break;
     case KIND_COMMENT: {
       const std::string text(bytes.begin(), bytes.end());
@@ -33,12 +37,13 @@ void CTVRSimDelayLine::Deliver(tvr::HWND hWnd, EKind kind, const std::vector<tvr
   }
 }
 
-void CTVRSimDelayLine::Push(tvr::HWND hWnd, EKind kind, std::vector<tvr::BYTE> bytes, unsigned delayMs) {
+void CTVRSimDelayLine::Push(tvr::HWND hWnd, EKind kind, std::vector<tvr::BYTE> bytes, unsigned delayMs,
+                            Clock::time_point sent) {
   {
     std::lock_guard<std::mutex> lock(m_Mutex);
     auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs);
     if (!m_Queue.empty() && due < m_Queue.back().m_Due) due = m_Queue.back().m_Due;
-    m_Queue.push_back({due, hWnd, kind, std::move(bytes)});
+    m_Queue.push_back({due, hWnd, kind, std::move(bytes), sent});
     if (!m_Thread.joinable()) m_Thread = std::thread([this] { Run(); });
   }
   m_Wake.notify_all();
@@ -68,7 +73,7 @@ void CTVRSimDelayLine::Run() {
     }
     // Posted under the lock, so IsIdle never reports idle while an item is
     // between the queue and the document; posting never calls back into us.
-    Deliver(m_Queue.front().m_hWnd, m_Queue.front().m_eKind, m_Queue.front().m_Bytes);
+    Deliver(m_Queue.front().m_hWnd, m_Queue.front().m_eKind, m_Queue.front().m_Bytes, m_Queue.front().m_Sent);
     m_Queue.pop_front();
   }
 }

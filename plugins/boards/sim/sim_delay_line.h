@@ -21,11 +21,17 @@ class CTVRSimDelayLine {
   CTVRSimDelayLine(const CTVRSimDelayLine&) = delete;
   CTVRSimDelayLine& operator=(const CTVRSimDelayLine&) = delete;
 
+  using Clock = std::chrono::steady_clock;
+
   // Posts at once, from the calling thread. A comment's bytes are its text.
-  static void Deliver(tvr::HWND hWnd, EKind kind, const std::vector<tvr::BYTE>& bytes);
+  // An answer to a frame (`sent`, when the frame was handed to the reader,
+  // not the clock's epoch) is posted with its round-trip time: until now.
+  static void Deliver(tvr::HWND hWnd, EKind kind, const std::vector<tvr::BYTE>& bytes,
+                      Clock::time_point sent = Clock::time_point());
 
   // Due delayMs from now, and never before anything queued earlier.
-  void Push(tvr::HWND hWnd, EKind kind, std::vector<tvr::BYTE> bytes, unsigned delayMs);
+  void Push(tvr::HWND hWnd, EKind kind, std::vector<tvr::BYTE> bytes, unsigned delayMs,
+            Clock::time_point sent = Clock::time_point());
   // Drops everything not yet posted.
   void Clear();
   // Nothing queued and nothing being posted: a direct post cannot overtake.
@@ -37,6 +43,7 @@ class CTVRSimDelayLine {
     tvr::HWND m_hWnd;
     EKind m_eKind;
     std::vector<tvr::BYTE> m_Bytes;
+    std::chrono::steady_clock::time_point m_Sent;  // the epoch: not an answer to a frame
   };
 
   void Run();

@@ -38,18 +38,20 @@ unsigned CTVRSimDoc::CurrentDelay() const {
   return m_uLatencyMs + (options.m_bCommandDelay ? options.m_dwCommandDelay : 0);
 }
 
-void CTVRSimDoc::Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes) {
+void CTVRSimDoc::Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes,
+                         CTVRSimDelayLine::Clock::time_point sent) {
   const tvr::HWND hWnd = GetDummyWindow()->GetSafeHwnd();
   const unsigned delay = CurrentDelay();
   // A direct post must not overtake what still waits on the delay line.
   if (delay == 0 && m_DelayLine.IsIdle())
-    CTVRSimDelayLine::Deliver(hWnd, kind, bytes);
+    CTVRSimDelayLine::Deliver(hWnd, kind, bytes, sent);
   else
-    m_DelayLine.Push(hWnd, kind, std::move(bytes), delay);
+    m_DelayLine.Push(hWnd, kind, std::move(bytes), delay, sent);
 }
 
-void CTVRSimDoc::DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames) {
-  for (const CTVRSimFirmware::Frame& frame : frames) Deliver(CTVRSimDelayLine::KIND_ANSWER, frame);
+void CTVRSimDoc::DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames,
+                               CTVRSimDelayLine::Clock::time_point sent) {
+  for (const CTVRSimFirmware::Frame& frame : frames) Deliver(CTVRSimDelayLine::KIND_ANSWER, frame, sent);
 }
 
 void CTVRSimDoc::Comment(const std::string& text) {
@@ -91,12 +93,14 @@ const CTVRSimLink& CTVRSimDoc::Link() const {
 
 tvr::BOOL CTVRSimDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
   if (!m_bLinkOpen) return FALSE;
+  // The exchange is timed from here, the frame handed to the reader.
+  const auto sent = CTVRSimDelayLine::Clock::now();
   const CTVRSimLink& link = Link();
   if (m_bGarbleNextFrame) {
     m_bGarbleNextFrame = false;
-    Deliver(CTVRSimDelayLine::KIND_ANSWER, link.LinkError(frame, frame ? length : 0));
+    Deliver(CTVRSimDelayLine::KIND_ANSWER, link.LinkError(frame, frame ? length : 0), sent);
   } else {
-    DeliverFrames(link.Process(m_Firmware, frame, frame ? length : 0));
+    DeliverFrames(link.Process(m_Firmware, frame, frame ? length : 0), sent);
   }
   // In a raw-data script any answer ends the statement; otherwise a link whose
   // answers the host does not match to their command needs the board to.
@@ -116,15 +120,17 @@ void CTVRSimDoc::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::D
   if (code1 != 0xFF) payload.push_back(code1);
   for (tvr::DWORD i = 0; data && i < length; ++i) payload.push_back(data[i]);
   const std::vector<tvr::BYTE> frame = CTVRVertaFrame::Make(VERTA_FRAME_COMMAND, code, payload);
+  const auto sent = CTVRSimDelayLine::Clock::now();
   if (frame.empty())
     Comment("Simulated reader: configuration data too long\r\n");
   else
-    DeliverFrames(m_Firmware.ProcessFrame(frame.data(), frame.size()));
+    DeliverFrames(m_Firmware.ProcessFrame(frame.data(), frame.size()), sent);
   EndBoardCommand();
 }
 
 void CTVRSimDoc::Write(tvr::BYTE* data, tvr::DWORD length) {
-  DeliverFrames(m_Firmware.ProcessFrame(data, data ? length : 0));
+  const auto sent = CTVRSimDelayLine::Clock::now();
+  DeliverFrames(m_Firmware.ProcessFrame(data, data ? length : 0), sent);
   EndBoardCommand();
 }
 

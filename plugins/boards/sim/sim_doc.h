@@ -61,8 +61,12 @@ class CTVRSimDoc : public CTVRBoardDoc {
   void SetLatency(unsigned ms) { m_uLatencyMs = ms > MAX_LATENCY_MS ? MAX_LATENCY_MS : ms; }
 
  private:
-  void Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes);
-  void DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames);
+  void Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes,
+               CTVRSimDelayLine::Clock::time_point sent = CTVRSimDelayLine::Clock::time_point());
+  // The firmware's answers; those to a frame handed over at `sent` are timed
+  // from then to their posting (after the latency, when there is one).
+  void DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames,
+                     CTVRSimDelayLine::Clock::time_point sent = CTVRSimDelayLine::Clock::time_point());
   void Comment(const std::string& text);
   void SendComment(const std::string& text);
   // Board services end the statement themselves: their answers are not the

@@ -10,6 +10,7 @@
 // the trace and the rest of the document are the host's, behind d.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <utility>
@@ -138,11 +139,14 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   // is that window, for SendMessage and the helpers of messages.h.
   CTVRDummyWnd* GetDummyWindow();
   void ReportAnswer(const tvr::BYTE* answer, tvr::DWORD length);  // WM_RECV_ANSWER
-  void ReportComment(const std::string& text, int kind);          // WM_RECV_COMMENTS
-  void ReportError();                                             // WM_RECV_ERROR
-  void ReportBoardDisconnected();                                 // WM_RECV_BOARD_DISCONNECTED
-  void ReportCardRemoved(tvr::WPARAM slot);                       // WM_RECV_CARD_REMOVED
-  void ReportEndCommand();                                        // WM_END_COMMAND
+  // The answer with its round-trip time on the monotonic clock, from the frame
+  // handed to the link to the answer complete (WM_RECV_TIMED_ANSWER).
+  void ReportAnswer(const tvr::BYTE* answer, tvr::DWORD length, std::chrono::nanoseconds roundTrip);
+  void ReportComment(const std::string& text, int kind);  // WM_RECV_COMMENTS
+  void ReportError();                                     // WM_RECV_ERROR
+  void ReportBoardDisconnected();                         // WM_RECV_BOARD_DISCONNECTED
+  void ReportCardRemoved(tvr::WPARAM slot);               // WM_RECV_CARD_REMOVED
+  void ReportEndCommand();                                // WM_END_COMMAND
 
   // ---- CTVRDocument and command routing ------------------------------------
   tvr::BOOL OnNewDocument() override;

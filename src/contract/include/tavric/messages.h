@@ -5,6 +5,8 @@
 // in arrival order, on the UI thread.
 #pragma once
 
+#include <chrono>
+
 #include <tavric/types.h>
 
 // Registers (or looks up) a message name and returns its process-wide id.
@@ -34,6 +36,16 @@ TVR_API tvr::BOOL PostBytes(tvr::HWND hWnd, tvr::UINT message, const void* data,
 TVR_API tvr::BOOL PostAnswer(tvr::HWND hWnd, const tvr::BYTE* answer, tvr::DWORD length);
 TVR_API tvr::BOOL PostComment(tvr::HWND hWnd, const char* text, int kind);
 
+// An answer with its round-trip time, measured by the board on the monotonic
+// clock (std::chrono::steady_clock) at its edge of the link: from the frame
+// handed to the link to the answer complete. The host keeps the time with the
+// answer's trace record (the time column, the statistics of tavric-run --stats).
+// Posted as WM_RECV_TIMED_ANSWER: wParam the copy of the bytes, lParam the
+// length; the time follows the copy's terminating zero byte. A negative time
+// is taken as no time.
+TVR_API tvr::BOOL PostTimedAnswer(tvr::HWND hWnd, const tvr::BYTE* answer, tvr::DWORD length,
+                                  std::chrono::nanoseconds roundTrip);
+
 // Identifiers of the named messages, registered before main() runs.
 extern TVR_API tvr::UINT WM_SEND_COMMAND;             // "Tavric::SendCommand"
 extern TVR_API tvr::UINT WM_COMMAND_TYPE;             // "Tavric::CommandType"
@@ -48,6 +60,8 @@ extern TVR_API tvr::UINT WM_LPB;                      // "Tavric::OnLpbMsg"
 // A card left the reader: wParam is its slot (1 to 6), or 0 for the slot of the
 // card the selected protocol addresses, where its answer to reset went.
 extern TVR_API tvr::UINT WM_RECV_CARD_REMOVED;  // "Tavric::ReceiveCardRemoved"
+// An answer and its round-trip time (PostTimedAnswer).
+extern TVR_API tvr::UINT WM_RECV_TIMED_ANSWER;  // "Tavric::ReceiveTimedAnswer"
 
 // Handle of the message window of the active reader document; 0 when none is.
 TVR_API tvr::HWND GetActiveBoard();

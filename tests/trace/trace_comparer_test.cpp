@@ -1,0 +1,116 @@
+// A run's trace against a golden log: each kind of difference found once,
+// with its line numbers on both sides, and what varies by nature let through.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "trace/trace_comparer.h"
+
+namespace {
+
+// A text read in pieces of `piece` bytes, as from a file.
+CTVRTextLineReader Reader(const std::string& text, std::size_t piece, std::size_t& at) {
+  return CTVRTextLineReader([&text, piece, &at](char* buffer, std::size_t capacity) {
+    const std::size_t n = std::min({piece, capacity, text.size() - at});
+    std::memcpy(buffer, text.data() + at, n);
+    at += n;
+    return n;
+  });
+}
+
+// A loop's trace: the same exchange, round after round, then the .info lines.
+std::string Trace(int rounds, const std::string& answer = "60 00 05 40 01 02 03 04 21 ",
+                  const std::string& date = "Mon Dec  7 00:10:14", const std::string& column = "            ") {
+  std::string text = "Simulated reader connected\r\n";
+  for (int i = 0; i < rounds; ++i)
+    text += "PC -> IFD : LOOPBACK\r\n            40 00 05 40 01 02 03 04 01 \r\nIFD -> PC : LOOPBACK EXECUTED\r\n" +
+            column + answer + "\r\n\r\n";
+  return text + "> Script Name : loop.cmd\r\n> " + date + " \r\n> Loop Counter : 1 \r\n";
+}
+
+std::string WithoutLine(std::string text, int line) {
+  std::size_t at = 0;
+  for (int i = 1; i < line; ++i) at = text.find('\n', at) + 1;
+  return text.erase(at, text.find('\n', at) + 1 - at);
+}
+
+TEST(TraceComparer, EachDifferenceOnceWithItsLinesAndWhatVariesByNatureLetThrough) {
+  const std::string golden = Trace(6);
+  struct Case {
+    const char* what;
+    std::string run;
+    // golden line, golden count, run line, run count; none when they agree
+    std::vector<std::vector<std::uint64_t>> differences;
+  } cases[] = {
+      {"the same", golden, {}},
+      {"an answer's byte changed in round 4",
+       [&] {
+         std::string run = golden;
+         const std::size_t at = run.find("04 21", run.find("04 21", run.find("04 21", run.find("04 21") + 1) + 1) + 1);
+         run[at + 3] = '3';
+         return run;
+       }(),
+       {{20, 1, 20, 1}}},
+      {"line 9 missing", WithoutLine(golden, 9), {{9, 1, 9, 0}}},
+      {"a line more after line 12",
+       [&] {
+         std::string run = golden;
+         const std::size_t at = [&] {
+           std::size_t p = 0;
+           for (int i = 0; i < 12; ++i) p = run.find('\n', p) + 1;
+           return p;
+         }();
+         return run.insert(at, "* an extra comment\r\n");
+       }(),
+       {{13, 0, 13, 1}}},
+      {"another date", Trace(6, "60 00 05 40 01 02 03 04 21 ", "Tue Jan 12 23:59:01"), {}},
+      {"the time column", Trace(6, "60 00 05 40 01 02 03 04 21 ", "Mon Dec  7 00:10:14", "   1.234 ms "), {}},
+      {"the time column and a changed byte",
+       Trace(6, "60 00 05 40 01 02 03 04 22 ", "Mon Dec  7 00:10:14", "  12.345 s  "),
+       {{5, 1, 5, 1}, {10, 1, 10, 1}, {15, 1, 15, 1}, {20, 1, 20, 1}, {25, 1, 25, 1}, {30, 1, 30, 1}}},
+      {"two rounds more", Trace(8), {{32, 0, 32, 10}}},
+      {"an empty trace", "", {{1, 34, 1, 0}}},
+      {"with LF line ends",
+       [&] {
+         std::string run;
+         for (char c : golden)
+           if (c != '\r') run += c;
+         return run;
+       }(),
+       {}},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t piece : {std::size_t(3), std::size_t(1) << 20}) {
+      SCOPED_TRACE(std::string(c.what) + ", read " + std::to_string(piece) + " bytes at a time");
+      std::size_t goldenAt = 0, runAt = 0;
+      CTVRTextLineReader goldenReader = Reader(golden, piece, goldenAt), runReader = Reader(c.run, piece, runAt);
+      CTVRTraceComparer comparer;
+      EXPECT_EQ(comparer.Compare(goldenReader, runReader), c.differences.empty());
+      std::vector<std::vector<std::uint64_t>> found;
+      for (const auto& d : comparer.GetDifferences())
+        found.push_back({d.m_nGoldenLine, d.m_nGoldenCount, d.m_nRunLine, d.m_nRunCount});
+      EXPECT_EQ(found, c.differences);
+    }
+  }
+}
+
+TEST(TraceComparer, TheReportNamesBothLinesAndShowsThem) {
+  const std::string golden = "a\r\nb\r\nc\r\n", run = "a\r\nB\r\nc\r\n";
+  std::size_t goldenAt = 0, runAt = 0;
+  CTVRTextLineReader goldenReader = Reader(golden, 64, goldenAt), runReader = Reader(run, 64, runAt);
+  CTVRTraceComparer comparer;
+  // The hook for what a run knows may differ: here, any "B" for a "b" on trace line 2.
+  comparer.AddMask(
+      [](std::string_view g, std::string_view r, std::uint64_t line) { return line == 2 && g == "b" && r == "B"; });
+  EXPECT_TRUE(comparer.Compare(goldenReader, runReader));
+  goldenAt = runAt = 0;
+  CTVRTextLineReader goldenAgain = Reader(golden, 64, goldenAt), runAgain = Reader(run, 64, runAt);
+  CTVRTraceComparer plain;
+  EXPECT_FALSE(plain.Compare(goldenAgain, runAgain));
+  EXPECT_EQ(plain.Report("g.log"), "g.log:2, trace line 2: a line changed\n  - b\n  + B\n");
+}
+
+}  // namespace
