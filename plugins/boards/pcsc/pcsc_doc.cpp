@@ -35,14 +35,14 @@ const CChoice* Find(const CChoice (&choices)[N], const std::string& text) {
 
 template <std::size_t N>
 CTVRBoardSetting ChoiceSetting(const char* name, const char* label, const std::string& value,
-                               const CChoice (&choices)[N]) {
+                               const CChoice (&choices)[N], const char* hint) {
   CTVRBoardSetting setting;
   setting.m_strName = name;
   setting.m_strLabel = label;
   setting.m_eKind = CTVRBoardSetting::SETTING_CHOICE;
   setting.m_strValue = value;
   for (const CChoice& choice : choices) setting.m_Choices.emplace_back(choice.m_pszText);
-  setting.m_strHint = "Used at the next Connect.";
+  setting.m_strHint = hint;
   return setting;
 }
 
@@ -87,8 +87,11 @@ void CTVRPcscDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
   else
     reader.m_strHint = "Used at the next Connect.";
   settings.push_back(reader);
-  settings.push_back(ChoiceSetting(kSharingValue, "Access", m_strSharing, kSharings));
-  settings.push_back(ChoiceSetting(kProtocolValue, "Card protocol", m_strProtocol, kProtocols));
+  settings.push_back(ChoiceSetting(kSharingValue, "Access", m_strSharing, kSharings,
+                                   "Exclusive keeps other applications away from the card. Used at the next Connect."));
+  settings.push_back(ChoiceSetting(kProtocolValue, "Card protocol", m_strProtocol, kProtocols,
+                                   "The trace names the protocol in use after the answer to reset. Used at the next "
+                                   "Connect."));
 }
 
 tvr::BOOL CTVRPcscDoc::SetSetting(const std::string& name, const std::string& value) {
