@@ -290,6 +290,7 @@ int CTVRRunDriver::Prepare() {
   }
   if (!m_Options.m_strReader.empty()) SetBoardOption("reader", m_Options.m_strReader);
   for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);
+  if (m_Options.m_bGetResponse) CTVRBoardDocPrivate::Of(*m_pDoc).m_bGetResponse = TRUE;
   // A restored document that was connected is connected again already.
   if (!m_pDoc->IsConnected()) CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
   // What the board says on connecting comes before the first statement.

@@ -85,6 +85,7 @@ class CCommandLine {
     m_app.add_option("--board", o.m_strBoard);
     m_app.add_option("--protocol", o.m_strProtocol);
     m_app.add_option("--reader", o.m_strReader);
+    m_app.add_flag("--get-response", o.m_bGetResponse)->disable_flag_override();
     for (std::size_t i = 0; i < kLineOptions.size(); ++i) m_app.add_option(kLineOptions[i], m_LineValues[i]);
     m_pType = m_app.add_option("--type", o.m_eScriptType)
                   ->transform(
@@ -299,6 +300,10 @@ Options:
   --protocol NAME         protocol, by its exact name (default: Verta)
   --reader NAME           the reader a board for real readers opens, by its
                           exact name (PC/SC: default the first reader listed)
+  --get-response          response chains on for this run, as .getresponse(on):
+                          the PC/SC board follows 61xx with GET RESPONSE and
+                          sends a 6Cxx command again with Le = xx (default: the
+                          document's switch, off for a new one)
   --port PATH             the serial board's line (default: the document's, else
                           /dev/ttyUSB0)
   --speed N               its speed in bit/s (default 115200)

@@ -65,7 +65,8 @@ class CTVRRunOptions {
   std::string m_strPcapPath;  // --pcap: the capture file, empty for none
   double m_dTimeout = 10;
   bool m_bNoColour = false;
-  bool m_bCardParams = false;  // print the card parameters at the end
+  bool m_bCardParams = false;   // print the card parameters at the end
+  bool m_bGetResponse = false;  // turn the document's response-chain switch on
   long long m_nKeepRecords = DEFAULT_KEEP_RECORDS;
   std::string m_strScript;    // with --restore, may be empty: the document's own script
   bool m_bTypeGiven = false;  // --type given: it wins over a restored document's type

@@ -38,6 +38,9 @@ TVR_IMPLEMENT_DYNCREATE(CTVRBoardDoc)
 namespace {
 
 constexpr std::size_t kCommentBufferSize = 4096;
+// The response-chain switch, written after the settings' table: a section
+// written before it was added has none and reads as off.
+constexpr const char* kGetResponseValue = "GetResponse";
 
 // The file name part of a path, as the caption shows an opened script.
 std::string FileTitle(const std::string& path) {
@@ -144,6 +147,10 @@ BOOL CTVRBoardDoc::IsReadOnly() const {
 }
 BOOL CTVRBoardDoc::IsTraceOn() const {
   return d->GetRunController().IsTraceOn();
+}
+
+BOOL CTVRBoardDoc::IsGetResponseOn() const {
+  return d->m_bGetResponse;
 }
 EScriptType CTVRBoardDoc::GetScriptType() const {
   return d->m_eScriptType;
@@ -435,7 +442,7 @@ BOOL CTVRBoardDoc::SaveState(CTVRRegistry& reg) {
     settings.m_Keys = {d->m_pCrypto->GetCypheringKey(), d->m_pCrypto->GetDecypheringKey(),
                        d->m_pCrypto->Get3CypheringKey(), d->m_pCrypto->Get3DecypheringKey()};
   // The chain stops at the first value that cannot be written.
-  return settings.Save(reg);
+  return settings.Save(reg) && reg.Write(kGetResponseValue, DWORD(d->m_bGetResponse));
 }
 
 BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
@@ -449,6 +456,8 @@ BOOL CTVRBoardDoc::LoadState(CTVRRegistry& reg) {
   settings.m_dwBeep = DWORD(d->m_bBeepOnError);
   settings.m_dwHexMode = DWORD(d->m_bHexDisplay);
   if (!settings.Load(reg)) d->GetHostContext()->Prompts().MessageBox(kNoDocumentInRegistry);
+  DWORD getResponse = 0;
+  d->m_bGetResponse = reg.Read(kGetResponseValue, getResponse) && getResponse != 0 ? TRUE : FALSE;
 
   // A stored type out of range would make every frame empty: raw data instead.
   d->m_eScriptType = settings.m_dwScriptType <= SCRIPT_APDU ? EScriptType(settings.m_dwScriptType) : SCRIPT_RAWDATA;

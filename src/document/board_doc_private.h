@@ -224,8 +224,9 @@ class CTVRBoardDocPrivate {
   CTVRProtocol* m_pProtocol = nullptr;  // not owned
   CTVRCrypto* m_pCrypto = nullptr;      // not owned
   CTVRDummyWnd m_DummyWnd;
-  CTVRDelayOptions m_DelayOptions;  // applied by the board to its link
-  tvr::BYTE m_byMode = 0;           // stored with the settings
+  CTVRDelayOptions m_DelayOptions;   // applied by the board to its link
+  tvr::BYTE m_byMode = 0;            // stored with the settings
+  tvr::BOOL m_bGetResponse = FALSE;  // the response-chain switch, stored as "GetResponse"
 
   // The parts: the sink first, as the other two are made over it.
   std::unique_ptr<CTVRBoardDocSink> m_pSink;

@@ -48,6 +48,10 @@ void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
   CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetTraceOn(on);
 }
 
+void CTVRBoardDocSink::SetGetResponse(tvr::BOOL on) {
+  CTVRBoardDocPrivate::Of(m_Doc).m_bGetResponse = on;
+}
+
 void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
   CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetLoopMode(on);
 }

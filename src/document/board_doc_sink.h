@@ -25,6 +25,7 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   // Interpreter
   tvr::BOOL IsTraceOn() const override;
   void SetTraceOn(tvr::BOOL on) override;
+  void SetGetResponse(tvr::BOOL on) override;
   void SetLoopMode(tvr::BOOL on) override;
   EScriptType GetScriptType() const override;
   void SetScriptType(EScriptType type) override;

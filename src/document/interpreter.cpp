@@ -423,6 +423,10 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& 
     m_Sink.SetTraceOn(FALSE);
     return DIRECTIVE_NEXT;
   }
+  if (text == ".getresponse(on)" || text == ".getresponse(off)") {
+    m_Sink.SetGetResponse(text == ".getresponse(on)" ? TRUE : FALSE);
+    return DIRECTIVE_NEXT;
+  }
   if (text == ".info") {
     ShowInfo();
     return DIRECTIVE_NEXT;

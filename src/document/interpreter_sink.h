@@ -19,6 +19,7 @@ class CTVRInterpreterSink {
   // Settings that directives change and stay in force after the run.
   virtual tvr::BOOL IsTraceOn() const = 0;
   virtual void SetTraceOn(tvr::BOOL on) = 0;
+  virtual void SetGetResponse(tvr::BOOL on) = 0;
   virtual tvr::BOOL IsLoopMode() const = 0;
   virtual void SetLoopMode(tvr::BOOL on) = 0;
   virtual EScriptType GetScriptType() const = 0;

@@ -68,7 +68,7 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
                            CTVRBoardDocPrivate::Of(doc).m_byMode, CTVRBoardDocPrivate::Of(doc).m_bAutoPause,
                            CTVRBoardDocPrivate::Of(doc).m_bBeepOnError, CTVRBoardDocPrivate::Of(doc).IsHexDisplay(),
                            CTVRBoardDocPrivate::Of(doc).GetLastRegSetting(),
-                           CTVRBoardDocPrivate::Of(doc).GetQuickCommands(), crypto.m_Keys);
+                           CTVRBoardDocPrivate::Of(doc).GetQuickCommands(), crypto.m_Keys, doc.IsGetResponseOn());
   };
 
   auto pSaved = NewBoard();
@@ -82,6 +82,7 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   CTVRBoardDocPrivate::Of(*pSaved).m_bAutoPause = FALSE;
   CTVRBoardDocPrivate::Of(*pSaved).SetHexDisplay(FALSE);
   CTVRBoardDocPrivate::Of(*pSaved).SetLastRegSetting("regs.par");
+  CTVRBoardDocPrivate::Of(*pSaved).m_bGetResponse = TRUE;
   for (int i = 0; i < 5; ++i) CTVRBoardDocPrivate::Of(*pSaved).SetQuickCommand(i, "00 0" + std::to_string(i + 1));
   crypto.m_Keys = {"k1", "k2", "k3", "k4"};
   const auto saved = settings(*pSaved);

@@ -52,6 +52,11 @@ TEST_F(DirectiveTest, LocalDirectivesEndTheStepAtOnce) {
   StepDirective(".loop;", 1, true);
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter(), 3) << "kept when it was already on";
 
+  StepDirective(".GetResponse(On);", 1, true);
+  EXPECT_TRUE(m_pDoc->IsGetResponseOn());
+  StepDirective(".getresponse(off);", 1, true);
+  EXPECT_FALSE(m_pDoc->IsGetResponseOn());
+
   StepDirective(".t(250);", 1, true);
   EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay);
   StepDirective(".T(0);", 1, true);

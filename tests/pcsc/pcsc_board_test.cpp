@@ -194,6 +194,99 @@ TEST_F(PcscBoardTest, TwoReadersServeTwoRunsAtOnce) {
   for (const CRun* run : {&one, &two}) EXPECT_TRUE(Contains(run->out, "            00 01 02 03 90 00")) << run->out;
 }
 
+// A T=0 card that hands its data out 12 bytes at a time: READ BINARY of 32
+// bytes answers 61 0C and takes three GET RESPONSEs; asked for 64 bytes it
+// first answers 6C 20, then the same chain. The switch comes on through either door, and a
+// directive turns what the option turned on off again.
+TEST_F(PcscBoardTest, ResponseChainsAreFollowedOnlyWithTheSwitchOn) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t0 --get-response 12"));
+  const std::string statements = "00 A4 00 0C 02 2F 01;\n00 B0 00 00 20;\n00 B0 00 00 40;\n";
+  const std::string serial =
+      "IFD -> PC : NORMAL PROCESSING\n"
+      "            54 41 56 52 49 43 20 53 49 4D 20 43 41 52 44 20 \n"
+      "            53 45 52 49 41 4C 20 30 30 30 30 30 30 30 31 00 \n"
+      "            90 00 \n";
+  const std::string chainStart =
+      "IFD -> PC : 61 0C: the board asks for them with GET RESPONSE\n"
+      "            61 0C \n\n"
+      "PC -> IFD : GET RESPONSE, added by the board\n"
+      "            00 C0 00 00 0C \n"
+      "IFD -> PC : 61 0C: the board asks for them with GET RESPONSE\n"
+      "            54 41 56 52 49 43 20 53 49 4D 20 43 61 0C \n\n";
+  const std::string sentAgain =
+      "IFD -> PC : 6C 20: the board sends the command again with Le = 20\n"
+      "            6C 20 \n\n"
+      "PC -> IFD : THE COMMAND AGAIN WITH LE = 20, added by the board\n"
+      "            00 B0 00 00 20 \n";
+  const struct {
+    const char* m_pszDoor;
+    QStringList m_Args;
+    std::string m_strScript;
+    bool m_bOn;
+  } rows[] = {
+      {"off by default", {}, statements, false},
+      {"--get-response", {"--get-response"}, statements, true},
+      {".getresponse(on)", {}, ".getresponse(on);\n" + statements, true},
+      {".getresponse(off) after --get-response", {"--get-response"}, ".getresponse(off);\n" + statements, false},
+  };
+  for (const auto& row : rows) {
+    const CRun run = Run(row.m_Args + QStringList{Script("chain.cmd", row.m_strScript)});
+    EXPECT_EQ(run.status, 0) << row.m_pszDoor << run.err;
+    EXPECT_TRUE(Contains(run.out, "PC/SC: protocol T=0 in use")) << row.m_pszDoor << run.out;
+    if (row.m_bOn) {
+      EXPECT_EQ(Count(run.out, "PC -> IFD : GET RESPONSE, added by the board"), 6u) << row.m_pszDoor << run.out;
+      EXPECT_EQ(Count(run.out, chainStart), 2u) << row.m_pszDoor << run.out;
+      EXPECT_EQ(Count(run.out, sentAgain), 1u) << row.m_pszDoor << run.out;
+      EXPECT_EQ(Count(run.out, serial), 2u) << row.m_pszDoor << run.out;
+      for (const char* answers : {"4", "5"})
+        EXPECT_TRUE(Contains(run.out, std::string("            00 C0 00 00 08 \nPC/SC: the statement's answer: the "
+                                                  "data of its ") +
+                                          answers + " answers and the last status word\n" + serial))
+            << row.m_pszDoor << run.out;
+    } else {
+      EXPECT_FALSE(Contains(run.out, "added by the board")) << row.m_pszDoor << run.out;
+      EXPECT_TRUE(Contains(run.out, "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 0C"))
+          << row.m_pszDoor << run.out;
+      EXPECT_TRUE(Contains(run.out, "IFD -> PC : WRONG LE FIELD (SW2 GIVES THE EXACT LENGTH)\n            6C 20"))
+          << row.m_pszDoor << run.out;
+    }
+  }
+}
+
+// A card that takes extended lengths answers 4,096 bytes whole; one that
+// does not answers 67 00, which the trace explains.
+TEST_F(PcscBoardTest, AnExtendedAnswerComesWholeOrItsRefusalIsExplained) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t1 --extended"));
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1"));
+  const QString script = Script("extended.cmd", "00 B0 00 00 00 10 00;\n");
+  const CRun takes = Run({"--reader", "Virtual PCD 00 00", script});
+  const CRun refuses = Run({"--reader", "Virtual PCD 00 01", script});
+  EXPECT_EQ(takes.status, 0) << takes.err;
+  // The card counts its bytes up from 00: sixteen rounds of 256.
+  EXPECT_EQ(Count(takes.out, "            00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F \n"), 16u) << takes.out;
+  EXPECT_TRUE(Contains(takes.out, "            F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF \n            90 00 \n"))
+      << takes.out;
+  EXPECT_EQ(refuses.status, 0) << refuses.err;
+  EXPECT_TRUE(Contains(refuses.out,
+                       "PC/SC: the card answered 67 00 (wrong length) to an extended APDU: it may not "
+                       "take extended lengths\n"))
+      << refuses.out;
+  EXPECT_TRUE(Contains(refuses.out, "            67 00 \n")) << refuses.out;
+}
+
+TEST_F(PcscBoardTest, ARefusedEscapeCommandNamesTheDriversSetting) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT));
+  const CRun run = Run({Script("escape.cmd", ".escape(0, 01 02 03);\n")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(
+      Contains(run.out,
+               "PC/SC: the reader's driver refused the escape command (Feature not supported.): escape commands "
+               "are off in the driver's configuration; the CCID driver takes them once bit 0x01 is set in "
+               "ifdDriverOptions (its Info.plist), and pcscd is restarted\n"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "IFD -> PC : Feature not supported.\n")) << run.out;
+}
+
 TEST_F(PcscBoardTest, AnUnknownReaderIsNamedWithTheReadersThereAre) {
   const CRun run = Run({"--reader", "Nowhere 00 00", Script("one.cmd", "00 A4 00 0C 02 3F 00;\n")});
   EXPECT_EQ(run.status, 4) << run.err;

@@ -63,13 +63,17 @@ TEST_F(PcscSettingsTest, TheReaderIsChosenFromTheDaemonsListAndKeptInTheDocument
   EXPECT_TRUE(pDoc->HasSettings());
   CTVRBoardSettingsDlg dlg(*pDoc);
   dlg.Open();
-  ASSERT_EQ(dlg.GetSettings().size(), 1u);
+  ASSERT_EQ(dlg.GetSettings().size(), 3u);
   const CTVRBoardSetting& reader = dlg.GetSettings()[0];
   EXPECT_EQ(reader.m_strName, "Reader");
   EXPECT_EQ(reader.m_eKind, CTVRBoardSetting::SETTING_CHOICE);
   EXPECT_EQ(reader.m_Choices, (std::vector<std::string>{"Virtual PCD 00 00", "Virtual PCD 00 01"}));
   EXPECT_EQ(dlg.GetValue(0), "") << "nothing stored: the first reader listed";
+  EXPECT_EQ(dlg.GetSettings()[1].m_Choices, (std::vector<std::string>{"shared", "exclusive"}));
+  EXPECT_EQ(dlg.GetSettings()[2].m_Choices, (std::vector<std::string>{"T=0 or T=1", "T=0", "T=1"}));
   dlg.SetValue(0, "Virtual PCD 00 01");
+  dlg.SetValue(1, "exclusive");
+  dlg.SetValue(2, "T=1");
   EXPECT_TRUE(dlg.OnOK());
 
   CTVRRegistry reg(FALSE, FALSE);
@@ -87,6 +91,41 @@ TEST_F(PcscSettingsTest, TheReaderIsChosenFromTheDaemonsListAndKeptInTheDocument
   CTVRBoardSettingsDlg reopened(*pRestored);
   reopened.Open();
   EXPECT_EQ(reopened.GetValue(0), "Virtual PCD 00 01");
+  EXPECT_EQ(reopened.GetValue(1), "exclusive");
+  EXPECT_EQ(reopened.GetValue(2), "T=1");
+}
+
+// The access and the protocol chosen reach SCardConnect: a card connected
+// exclusively keeps a second connection out, a shared one lets it in; a T=0
+// card is refused to a document that asks for T=1 only.
+TEST_F(PcscSettingsTest, TheAccessAndTheProtocolChosenAreThoseTheCardIsConnectedWith) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t0"));
+  const struct {
+    const char* m_pszSharing;
+    const char* m_pszProtocol;
+    const char* m_pszFirstRefused;   // the first document's message, empty: it connects
+    const char* m_pszSecondRefused;  // a second, shared document's, on the same reader
+  } rows[] = {
+      {"exclusive", "T=0 or T=1", "", "PC/SC: Virtual PCD 00 00: Sharing violation."},
+      {"shared", "T=0", "", ""},
+      {"shared", "T=1", "PC/SC: Virtual PCD 00 00: Card protocol mismatch.", ""},
+  };
+  for (const auto& row : rows) {
+    m_Prompts.m_Messages.clear();
+    CTVRBoardDoc* pFirst = NewDocument();
+    CTVRBoardDoc* pSecond = NewDocument();
+    ASSERT_TRUE(pFirst->SetSetting("Sharing", row.m_pszSharing));
+    ASSERT_TRUE(pFirst->SetSetting("CardProtocol", row.m_pszProtocol));
+    EXPECT_EQ(pFirst->Connect() != FALSE, *row.m_pszFirstRefused == 0) << row.m_pszSharing << row.m_pszProtocol;
+    EXPECT_EQ(pSecond->Connect() != FALSE, *row.m_pszSecondRefused == 0) << row.m_pszSharing << row.m_pszProtocol;
+    std::vector<std::string> refusals;
+    for (const char* text : {row.m_pszFirstRefused, row.m_pszSecondRefused})
+      if (*text) refusals.emplace_back(text);
+    EXPECT_EQ(m_Prompts.m_Messages, refusals) << row.m_pszSharing << row.m_pszProtocol;
+    pFirst->Disconnect();
+    pSecond->Disconnect();
+  }
+  EXPECT_FALSE(NewDocument()->SetSetting("Sharing", "sometimes")) << "only the choices offered";
 }
 
 TEST_F(PcscSettingsTest, WithoutADaemonTheListIsEmptyAndTheWindowSaysWhy) {
@@ -95,7 +134,7 @@ TEST_F(PcscSettingsTest, WithoutADaemonTheListIsEmptyAndTheWindowSaysWhy) {
   m_Stack.StopDaemon();
   CTVRBoardSettingsDlg dlg(*pDoc);
   dlg.Open();
-  ASSERT_EQ(dlg.GetSettings().size(), 1u);
+  ASSERT_EQ(dlg.GetSettings().size(), 3u);
   EXPECT_EQ(dlg.GetSettings()[0].m_Choices, std::vector<std::string>{"Virtual PCD 00 01"})
       << "the stored reader stays choosable";
   EXPECT_EQ(dlg.GetSettings()[0].m_strHint.rfind("The reader list cannot be read: ", 0), 0u)

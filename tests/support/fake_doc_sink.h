@@ -48,6 +48,7 @@ class CTVRFakeDocSink : public CTVRLineStoreOwner, public CTVRInterpreterSink {
   // Interpreter
   tvr::BOOL IsTraceOn() const override { return m_bTraceOn; }
   void SetTraceOn(tvr::BOOL on) override { m_Calls.push_back("TraceOn " + std::to_string(m_bTraceOn = on)); }
+  void SetGetResponse(tvr::BOOL on) override { m_Calls.push_back("GetResponse " + std::to_string(on)); }
   void SetLoopMode(tvr::BOOL on) override { m_Calls.push_back("Loop " + std::to_string(m_bLoopMode = on)); }
   EScriptType GetScriptType() const override { return m_eScriptType; }
   void SetScriptType(EScriptType type) override {

@@ -11,8 +11,40 @@ TVR_IMPLEMENT_DYNCREATE(CTVRPcscDoc)
 
 namespace {
 
-// The reader's name, stored beside the document's own values.
+// The board's settings, stored beside the document's own values under their names.
 constexpr const char* kReaderValue = "Reader";
+constexpr const char* kSharingValue = "Sharing";
+constexpr const char* kProtocolValue = "CardProtocol";
+
+// The choices of the two connection settings, the default first, and what
+// they hand to SCardConnect.
+struct CChoice {
+  const char* m_pszText;
+  tvr::DWORD m_dwValue;
+};
+constexpr CChoice kSharings[] = {{"shared", SCARD_SHARE_SHARED}, {"exclusive", SCARD_SHARE_EXCLUSIVE}};
+constexpr CChoice kProtocols[] = {
+    {"T=0 or T=1", SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1}, {"T=0", SCARD_PROTOCOL_T0}, {"T=1", SCARD_PROTOCOL_T1}};
+
+template <std::size_t N>
+const CChoice* Find(const CChoice (&choices)[N], const std::string& text) {
+  for (const CChoice& choice : choices)
+    if (text == choice.m_pszText) return &choice;
+  return nullptr;
+}
+
+template <std::size_t N>
+CTVRBoardSetting ChoiceSetting(const char* name, const char* label, const std::string& value,
+                               const CChoice (&choices)[N], const char* hint) {
+  CTVRBoardSetting setting;
+  setting.m_strName = name;
+  setting.m_strLabel = label;
+  setting.m_eKind = CTVRBoardSetting::SETTING_CHOICE;
+  setting.m_strValue = value;
+  for (const CChoice& choice : choices) setting.m_Choices.emplace_back(choice.m_pszText);
+  setting.m_strHint = hint;
+  return setting;
+}
 
 }  // namespace
 
@@ -20,7 +52,7 @@ CTVRMenu CTVRPcscDoc::GetMenu() {
   return TVRBoardMenu(true);
 }
 
-CTVRPcscDoc::CTVRPcscDoc() = default;
+CTVRPcscDoc::CTVRPcscDoc() : m_strSharing(kSharings[0].m_pszText), m_strProtocol(kProtocols[0].m_pszText) {}
 
 CTVRPcscDoc::~CTVRPcscDoc() = default;
 
@@ -28,11 +60,16 @@ tvr::BOOL CTVRPcscDoc::LoadState(CTVRRegistry& reg) {
   const tvr::BOOL result = CTVRBoardDoc::LoadState(reg);
   std::string reader;
   if (reg.Read(kReaderValue, reader)) m_strReader = reader;
+  // A value missing, or not one of the choices, leaves the default.
+  std::string value;
+  if (reg.Read(kSharingValue, value) && Find(kSharings, value)) m_strSharing = value;
+  if (reg.Read(kProtocolValue, value) && Find(kProtocols, value)) m_strProtocol = value;
   return result;
 }
 
 tvr::BOOL CTVRPcscDoc::SaveState(CTVRRegistry& reg) {
-  return CTVRBoardDoc::SaveState(reg) && reg.Write(kReaderValue, m_strReader);
+  return CTVRBoardDoc::SaveState(reg) && reg.Write(kReaderValue, m_strReader) &&
+         reg.Write(kSharingValue, m_strSharing) && reg.Write(kProtocolValue, m_strProtocol);
 }
 
 void CTVRPcscDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
@@ -50,12 +87,34 @@ void CTVRPcscDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
   else
     reader.m_strHint = "Used at the next Connect.";
   settings.push_back(reader);
+  settings.push_back(ChoiceSetting(kSharingValue, "Access", m_strSharing, kSharings,
+                                   "Exclusive keeps other applications away from the card. Used at the next Connect."));
+  settings.push_back(ChoiceSetting(kProtocolValue, "Card protocol", m_strProtocol, kProtocols,
+                                   "The trace names the protocol in use after the answer to reset. Used at the next "
+                                   "Connect."));
 }
 
 tvr::BOOL CTVRPcscDoc::SetSetting(const std::string& name, const std::string& value) {
-  if (name != "Reader") return FALSE;
-  m_strReader = value;
-  return TRUE;
+  if (name == kReaderValue) {
+    m_strReader = value;
+    return TRUE;
+  }
+  if (name == kSharingValue && Find(kSharings, value)) {
+    m_strSharing = value;
+    return TRUE;
+  }
+  if (name == kProtocolValue && Find(kProtocols, value)) {
+    m_strProtocol = value;
+    return TRUE;
+  }
+  return FALSE;
+}
+
+CTVRPcscLink::CAccess CTVRPcscDoc::GetAccess() const {
+  CTVRPcscLink::CAccess access;
+  if (const CChoice* sharing = Find(kSharings, m_strSharing)) access.m_dwShare = sharing->m_dwValue;
+  if (const CChoice* protocol = Find(kProtocols, m_strProtocol)) access.m_dwProtocols = protocol->m_dwValue;
+  return access;
 }
 
 unsigned CTVRPcscDoc::CommandDelay() const {
@@ -90,7 +149,7 @@ tvr::BOOL CTVRPcscDoc::Connect() {
   const std::string text = "PC/SC reader " + reader + " connected\r\n";
   SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
               TRACE_COMMENT);
-  if (!m_Link.Open(reader, GetDummyWindow()->GetSafeHwnd(), error)) {
+  if (!m_Link.Open(reader, GetAccess(), GetDummyWindow()->GetSafeHwnd(), error)) {
     TVRMessageBox("PC/SC: " + reader + ": " + error);
     return FALSE;
   }
@@ -108,13 +167,13 @@ tvr::BOOL CTVRPcscDoc::Disconnect() {
 
 tvr::BOOL CTVRPcscDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
   if (!m_Link.IsOpen()) return FALSE;
-  m_Link.Transmit(frame, length, CommandDelay());
+  m_Link.Transmit(frame, length, CommandDelay(), IsGetResponseOn() != FALSE);
   return TRUE;
 }
 
 void CTVRPcscDoc::Write(tvr::BYTE* data, tvr::DWORD length) {
   if (!m_Link.IsOpen()) return;
-  m_Link.Transmit(data, length, CommandDelay());
+  m_Link.Transmit(data, length, CommandDelay(), IsGetResponseOn() != FALSE);
 }
 
 void CTVRPcscDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {

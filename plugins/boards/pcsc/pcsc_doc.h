@@ -37,7 +37,9 @@ class CTVRPcscDoc : public CTVRBoardDoc {
   tvr::BOOL Disconnect() override;
   tvr::BOOL Send(tvr::BYTE* frame, tvr::DWORD length) override;
   void OnScriptStop() override;
-  // One setting, "Reader": a choice among the readers listed at that moment.
+  // Three settings, each used at the next Connect: "Reader", a choice among
+  // the readers listed at that moment; "Sharing", shared or exclusive access;
+  // "CardProtocol", the protocols SCardConnect may choose from.
   tvr::BOOL HasSettings() const override { return TRUE; }
   void GetSettings(std::vector<CTVRBoardSetting>& settings) override;
   tvr::BOOL SetSetting(const std::string& name, const std::string& value) override;
@@ -47,7 +49,10 @@ class CTVRPcscDoc : public CTVRBoardDoc {
 
  private:
   unsigned CommandDelay() const;
+  CTVRPcscLink::CAccess GetAccess() const;
 
-  std::string m_strReader;  // stored with the document; empty: the first reader
-  CTVRPcscLink m_Link;      // last: its threads stop before the rest goes
+  std::string m_strReader;    // stored with the document; empty: the first reader
+  std::string m_strSharing;   // one of the sharing choices, stored as "Sharing"
+  std::string m_strProtocol;  // one of the protocol choices, stored as "CardProtocol"
+  CTVRPcscLink m_Link;        // last: its threads stop before the rest goes
 };

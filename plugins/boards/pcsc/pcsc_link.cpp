@@ -1,11 +1,14 @@
 #include "pcsc_link.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
+#include <tavric/hex_text.h>
 #include <tavric/messages.h>
 #include <tavric/trace_record.h>
 
+#include "pcsc_chain.h"
 #include "pcsc_frame.h"
 #include "pcsc_replies.h"
 
@@ -34,6 +37,60 @@ void Relax() {
 
 const SCARD_IO_REQUEST* SendPci(DWORD protocol) {
   return protocol == SCARD_PROTOCOL_T1 ? SCARD_PCI_T1 : SCARD_PCI_T0;
+}
+
+// The longest short APDU: header, Lc, 255 data bytes, Le.
+constexpr std::size_t kMaxShortApdu = 261;
+
+// An APDU with extended lengths: a zero where a short one has Lc or Le, or
+// longer than any short one.
+bool IsExtended(const std::vector<tvr::BYTE>& apdu) {
+  return apdu.size() > kMaxShortApdu || (apdu.size() >= 7 && apdu[4] == 0);
+}
+
+// The trace's dump of bytes: rows of 16 under the 12-character indent, each
+// byte followed by a space; at most kRowsPerRecord rows to one comment record,
+// which holds under 4,096 characters.
+constexpr std::size_t kRow = 16;
+constexpr std::size_t kRowsPerRecord = 60;
+std::vector<std::string> DumpRecords(const tvr::BYTE* bytes, std::size_t count) {
+  std::vector<std::string> records;
+  std::string text;
+  std::size_t rows = 0;
+  for (std::size_t i = 0; i < count; i += kRow) {
+    if (rows == kRowsPerRecord) {
+      records.push_back(std::move(text));
+      text.clear();
+      rows = 0;
+    }
+    if (rows++ > 0) text += "\r\n";
+    text += "            ";
+    for (std::size_t j = i; j < count && j < i + kRow; ++j) {
+      CTVRHexText::AppendByte(text, bytes[j]);
+      text += ' ';
+    }
+  }
+  records.push_back(std::move(text));
+  return records;
+}
+
+std::string HexByte(tvr::BYTE value) {
+  std::string text;
+  CTVRHexText::AppendByte(text, value);
+  return text;
+}
+
+const char* ProtocolName(DWORD protocol) {
+  switch (protocol) {
+    case SCARD_PROTOCOL_T0:
+      return "T=0";
+    case SCARD_PROTOCOL_T1:
+      return "T=1";
+    case SCARD_PROTOCOL_RAW:
+      return "raw";
+    default:
+      return "none";
+  }
 }
 
 }  // namespace
@@ -82,7 +139,7 @@ std::vector<std::string> CTVRPcscLink::ListReadersToOpen(std::string& error) {
   return List(m_hContext, error);
 }
 
-bool CTVRPcscLink::Open(const std::string& reader, tvr::HWND hWnd, std::string& error) {
+bool CTVRPcscLink::Open(const std::string& reader, const CAccess& access, tvr::HWND hWnd, std::string& error) {
   // Each context is a connection of its own to the daemon: the one the
   // readers were listed on is kept for the exchanges, and the watcher makes
   // its own on its thread, so the first APDU waits for neither.
@@ -92,6 +149,8 @@ bool CTVRPcscLink::Open(const std::string& reader, tvr::HWND hWnd, std::string& 
   m_hContext = listed;
   m_hWnd = hWnd;
   m_strReader = reader;
+  m_Access = access;
+  m_Response.resize(RESPONSE_CAPACITY);
   m_bGone = false;
   m_bStop = false;
   LONG rv = SCARD_S_SUCCESS;
@@ -140,8 +199,8 @@ void CTVRPcscLink::Close() {
 }
 
 bool CTVRPcscLink::ConnectCard(LONG& rv) {
-  rv = SCardConnect(m_hContext, m_strReader.c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
-                    &m_hCard, &m_dwProtocol);
+  rv = SCardConnect(m_hContext, m_strReader.c_str(), m_Access.m_dwShare, m_Access.m_dwProtocols, &m_hCard,
+                    &m_dwProtocol);
   if (rv != SCARD_S_SUCCESS) m_hCard = 0;
   return rv == SCARD_S_SUCCESS;
 }
@@ -166,9 +225,10 @@ void CTVRPcscLink::AwaitNextJob() const {
   while (!m_bJobsWaiting.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until) Relax();
 }
 
-void CTVRPcscLink::Transmit(const tvr::BYTE* apdu, tvr::DWORD length, unsigned delayMs) {
+void CTVRPcscLink::Transmit(const tvr::BYTE* apdu, tvr::DWORD length, unsigned delayMs, bool bChain) {
   CJob job{JOB_APDU, std::vector<tvr::BYTE>(apdu, apdu + (apdu ? length : 0))};
   job.m_uDelayMs = delayMs;
+  job.m_bChain = bChain;
   Push(std::move(job));
 }
 
@@ -205,7 +265,7 @@ void CTVRPcscLink::WorkerMain() {
 void CTVRPcscLink::Run(const CJob& job) {
   switch (job.m_eKind) {
     case JOB_APDU:
-      Apdu(job.m_Bytes);
+      Apdu(job);
       break;
     case JOB_CONTROL: {
       LONG rv = SCARD_S_SUCCESS;
@@ -214,15 +274,14 @@ void CTVRPcscLink::Run(const CJob& job) {
         rv = SCardConnect(m_hContext, m_strReader.c_str(), SCARD_SHARE_DIRECT, 0, &m_hCard, &m_dwProtocol);
         if (rv != SCARD_S_SUCCESS) m_hCard = 0;
       }
-      std::vector<tvr::BYTE> response(MAX_RESPONSE_LENGTH);
       DWORD length = 0;
       if (rv == SCARD_S_SUCCESS)
-        rv = SCardControl(m_hCard, job.m_dwCode, job.m_Bytes.data(), DWORD(job.m_Bytes.size()), response.data(),
-                          DWORD(response.size()), &length);
+        rv = SCardControl(m_hCard, job.m_dwCode, job.m_Bytes.data(), DWORD(job.m_Bytes.size()), m_Response.data(),
+                          DWORD(m_Response.size()), &length);
       if (rv == SCARD_S_SUCCESS)
-        PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, response.data(), response.size(), length));
+        PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, m_Response.data(), m_Response.size(), length));
       else
-        PostError(rv);
+        EscapeRefused(rv, job.m_dwCode);
       if (job.m_bEndStatement) PostMessage(m_hWnd, WM_END_COMMAND, 0, 0);
       break;
     }
@@ -242,7 +301,8 @@ void CTVRPcscLink::Run(const CJob& job) {
   }
 }
 
-void CTVRPcscLink::Apdu(const std::vector<tvr::BYTE>& apdu) {
+void CTVRPcscLink::Apdu(const CJob& job) {
+  const std::vector<tvr::BYTE>& apdu = job.m_Bytes;
   if (apdu.size() == 4 && apdu[0] == PCSC_CLASS_READER && apdu[2] == 0 && apdu[3] == 0) {
     switch (apdu[1]) {
       case PCSC_INS_POWER_UP:
@@ -258,37 +318,110 @@ void CTVRPcscLink::Apdu(const std::vector<tvr::BYTE>& apdu) {
   }
   LONG rv = SCARD_S_SUCCESS;
   if (!m_hCard && !ConnectCard(rv)) return PostError(rv);
-  std::vector<tvr::BYTE> response(MAX_RESPONSE_LENGTH);
-  DWORD length = DWORD(response.size());
-  // The round trip is the SCardTransmit call: the daemon, the reader and the card.
-  const auto sent = std::chrono::steady_clock::now();
-  rv =
-      SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, response.data(), &length);
-  auto answered = std::chrono::steady_clock::now();
-  if (rv == SCARD_W_RESET_CARD) {
-    // Another application reset the card: the session goes on with it.
-    rv = SCardReconnect(m_hCard, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, SCARD_LEAVE_CARD,
-                        &m_dwProtocol);
-    length = DWORD(response.size());
-    if (rv == SCARD_S_SUCCESS)
-      rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, response.data(),
-                         &length);
-    answered = std::chrono::steady_clock::now();
-  }
+  // The round trip is the SCardTransmit calls of the statement: the daemon,
+  // the reader and the card, a chain's added exchanges included.
+  m_Transmitting = std::chrono::nanoseconds(0);
+  DWORD length = 0;
+  rv = Exchange(apdu, length);
   if (rv != SCARD_S_SUCCESS) {
     if (rv == SCARD_W_REMOVED_CARD || rv == SCARD_E_NO_SMARTCARD) DropCard(SCARD_LEAVE_CARD);
+    if (IsExtended(apdu) && !IsGone(rv))
+      PostComment("PC/SC: the extended APDU (" + std::to_string(apdu.size()) +
+                  " bytes) was refused: the reader, its driver or the card may not take extended lengths"
+                  " (a CCID reader lists them in its dwFeatures)\r\n");
     return PostError(rv);
   }
-  const std::vector<tvr::BYTE> answer =
-      CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, response.data(), response.size(), length);
-  PostTimedAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()), answered - sent);
+  length = std::min(length, DWORD(m_Response.size()));
+  if (job.m_bChain) {
+    CTVRPcscChain chain(apdu);
+    unsigned exchanges = 1;
+    for (;;) {
+      const CTVRPcscChain::EStep step = chain.Take(m_Response.data(), length);
+      const tvr::BYTE xx = length >= 2 ? m_Response[length - 1] : 0;
+      if (step == CTVRPcscChain::STEP_DONE) break;
+      if (step == CTVRPcscChain::STEP_TOO_LONG) {
+        PostComment("PC/SC: the card still answers 61xx after " + std::to_string(CTVRPcscChain::MAX_GET_RESPONSES) +
+                    " GET RESPONSE: the board stops the chain there\r\n");
+        break;
+      }
+      if (step == CTVRPcscChain::STEP_GET_RESPONSE) {
+        TraceKeptAnswer(m_Response.data(), length, "the board asks for them with GET RESPONSE");
+        TraceAddedCommand(chain.GetCommand(), "GET RESPONSE");
+      } else {
+        TraceKeptAnswer(m_Response.data(), length, "the board sends the command again with Le = " + HexByte(xx));
+        TraceAddedCommand(chain.GetCommand(), "THE COMMAND AGAIN WITH LE = " + HexByte(xx));
+      }
+      ++exchanges;
+      rv = Exchange(chain.GetCommand(), length);
+      if (rv != SCARD_S_SUCCESS) {
+        if (rv == SCARD_W_REMOVED_CARD || rv == SCARD_E_NO_SMARTCARD) DropCard(SCARD_LEAVE_CARD);
+        return PostError(rv);
+      }
+      length = std::min(length, DWORD(m_Response.size()));
+    }
+    if (exchanges > 1)
+      PostComment("PC/SC: the statement's answer: the data of its " + std::to_string(exchanges) +
+                  " answers and the last status word\r\n");
+    return PostTimedAnswer(CTVRPcscFrame::CardAnswer(PCSC_KIND_CARD_RESULT, chain.GetAnswer()));
+  }
+  if (IsExtended(apdu) && length == 2 && m_Response[0] == 0x67 && m_Response[1] == 0x00)
+    PostComment(
+        "PC/SC: the card answered 67 00 (wrong length) to an extended APDU: it may not take extended "
+        "lengths\r\n");
+  PostTimedAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, m_Response.data(), m_Response.size(), length));
+}
+
+LONG CTVRPcscLink::Exchange(const std::vector<tvr::BYTE>& apdu, DWORD& length) {
+  // Counted whichever way the exchange ends.
+  struct CSpent {
+    std::chrono::steady_clock::time_point m_Sent;
+    std::chrono::nanoseconds& m_Total;
+    ~CSpent() { m_Total += std::chrono::steady_clock::now() - m_Sent; }
+  } spent{std::chrono::steady_clock::now(), m_Transmitting};
+  length = DWORD(m_Response.size());
+  LONG rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, m_Response.data(),
+                          &length);
+  if (rv == SCARD_W_RESET_CARD) {
+    // Another application reset the card: the session goes on with it.
+    rv = SCardReconnect(m_hCard, m_Access.m_dwShare, m_Access.m_dwProtocols, SCARD_LEAVE_CARD, &m_dwProtocol);
+    length = DWORD(m_Response.size());
+    if (rv == SCARD_S_SUCCESS)
+      rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, m_Response.data(),
+                         &length);
+  }
+  return rv;
+}
+
+void CTVRPcscLink::TraceKeptAnswer(const tvr::BYTE* answer, DWORD length, const std::string& why) {
+  const std::string sw = length >= 2 ? HexByte(answer[length - 2]) + " " + HexByte(answer[length - 1]) : "";
+  ::PostComment(m_hWnd, (" " + sw + ": " + why).c_str(), TRACE_ANSWER_TEXT);
+  for (const std::string& record : DumpRecords(answer, length))
+    ::PostComment(m_hWnd, record.c_str(), TRACE_RELOAD_RECEIVED);
+  // The empty line that closes every exchange.
+  ::PostComment(m_hWnd, "", TRACE_RELOAD_RECEIVED);
+}
+
+void CTVRPcscLink::TraceAddedCommand(const std::vector<tvr::BYTE>& command, const std::string& name) {
+  ::PostComment(m_hWnd, (" " + name + ", added by the board").c_str(), TRACE_COMMAND_NAME);
+  for (const std::string& record : DumpRecords(command.data(), command.size()))
+    ::PostComment(m_hWnd, record.c_str(), TRACE_RELOAD_SENT);
+}
+
+void CTVRPcscLink::EscapeRefused(LONG rv, tvr::DWORD code) {
+  // pcsc-lite's CCID driver refuses its escape command unless its
+  // configuration allows it, and the daemon reports that as a failed
+  // transaction (or an unsupported feature with other drivers).
+  if (code == CCID_ESCAPE_CODE && (rv == SCARD_E_NOT_TRANSACTED || rv == SCARD_E_UNSUPPORTED_FEATURE))
+    PostComment(std::string("PC/SC: the reader's driver refused the escape command (") + pcsc_stringify_error(rv) +
+                "): escape commands are off in the driver's configuration; the CCID driver takes them once bit "
+                "0x01 is set in ifdDriverOptions (its Info.plist), and pcscd is restarted\r\n");
+  PostError(rv);
 }
 
 void CTVRPcscLink::PowerUp() {
   LONG rv = SCARD_S_SUCCESS;
   if (m_hCard)
-    rv = SCardReconnect(m_hCard, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, SCARD_RESET_CARD,
-                        &m_dwProtocol);
+    rv = SCardReconnect(m_hCard, m_Access.m_dwShare, m_Access.m_dwProtocols, SCARD_RESET_CARD, &m_dwProtocol);
   else
     ConnectCard(rv);
   if (rv != SCARD_S_SUCCESS) {
@@ -310,6 +443,7 @@ void CTVRPcscLink::PostAtr() {
   const LONG rv = SCardStatus(m_hCard, nullptr, &nameLength, &state, &protocol, atr, &atrLength);
   if (rv != SCARD_S_SUCCESS) return PostError(rv);
   PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_ATR, atr, sizeof atr, atrLength));
+  PostComment(std::string("PC/SC: protocol ") + ProtocolName(protocol) + " in use\r\n");
 }
 
 void CTVRPcscLink::PostError(LONG rv) {
@@ -319,6 +453,10 @@ void CTVRPcscLink::PostError(LONG rv) {
 
 void CTVRPcscLink::PostAnswer(const std::vector<tvr::BYTE>& answer) {
   ::PostAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()));
+}
+
+void CTVRPcscLink::PostTimedAnswer(const std::vector<tvr::BYTE>& answer) {
+  ::PostTimedAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()), m_Transmitting);
 }
 
 void CTVRPcscLink::PostComment(const std::string& text) {

@@ -9,6 +9,7 @@
 #include <winscard.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -22,8 +23,16 @@ class CTVRPcscLink {
  public:
   // The CCID escape of pcsc-lite's drivers: SCARD_CTL_CODE(3500).
   static constexpr DWORD CCID_ESCAPE_CODE = 0x42000000 + 3500;
-  // The host's PC/SC layout holds at most 512 bytes, kind bytes included.
-  static constexpr DWORD MAX_RESPONSE_LENGTH = 510;
+  // An extended answer: 65,536 bytes of data and the status word, with
+  // pcsc-lite's margin (its MAX_BUFFER_SIZE_EXTENDED).
+  static constexpr DWORD RESPONSE_CAPACITY = MAX_BUFFER_SIZE_EXTENDED;
+
+  // How the card is connected: SCardConnect's sharing mode and the protocols
+  // it may choose from.
+  struct CAccess {
+    DWORD m_dwShare = SCARD_SHARE_SHARED;
+    DWORD m_dwProtocols = SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1;
+  };
 
   CTVRPcscLink() = default;
   ~CTVRPcscLink() { Close(); }
@@ -36,16 +45,17 @@ class CTVRPcscLink {
   // kept), so that connecting after it costs no second trip to the daemon.
   std::vector<std::string> ListReadersToOpen(std::string& error);
 
-  // Connects to the reader (shared, T=0 or T=1; a reader without a card is
-  // fine) and starts the threads. FALSE with `error` set when it cannot.
-  bool Open(const std::string& reader, tvr::HWND hWnd, std::string& error);
+  // Connects to the reader with `access` (a reader without a card is fine)
+  // and starts the threads. FALSE with `error` set when it cannot.
+  bool Open(const std::string& reader, const CAccess& access, tvr::HWND hWnd, std::string& error);
   void Close();
   bool IsOpen() const { return m_bOpen; }
   const std::string& GetReader() const { return m_strReader; }
 
   // Queued for the worker; bEndStatement posts the end of the running
   // statement after the answer (board services, which the decoder does not end).
-  void Transmit(const tvr::BYTE* apdu, tvr::DWORD length, unsigned delayMs);
+  // bChain: the response chain is followed (pcsc_chain.h).
+  void Transmit(const tvr::BYTE* apdu, tvr::DWORD length, unsigned delayMs, bool bChain);
   void Control(tvr::DWORD code, const tvr::BYTE* data, tvr::DWORD length, bool bEndStatement);
   // Drops the jobs not yet started (the run was stopped).
   void ClearQueue();
@@ -58,6 +68,7 @@ class CTVRPcscLink {
     tvr::DWORD m_dwCode = 0;
     unsigned m_uDelayMs = 0;
     bool m_bEndStatement = false;
+    bool m_bChain = false;
   };
 
   void Push(CJob job);
@@ -66,7 +77,14 @@ class CTVRPcscLink {
   void WorkerMain();
   void WatcherMain(bool cardAtOpen);
   void Run(const CJob& job);
-  void Apdu(const std::vector<tvr::BYTE>& apdu);
+  void Apdu(const CJob& job);
+  // One SCardTransmit into m_Response (a card reset by another application
+  // is reconnected and the command sent again); the answer's length in length.
+  LONG Exchange(const std::vector<tvr::BYTE>& apdu, DWORD& length);
+  // What the board adds to the trace for an exchange of a response chain.
+  void TraceKeptAnswer(const tvr::BYTE* answer, DWORD length, const std::string& why);
+  void TraceAddedCommand(const std::vector<tvr::BYTE>& command, const std::string& name);
+  void EscapeRefused(LONG rv, tvr::DWORD code);
   void PowerUp();
   void PowerDown();
   bool ConnectCard(LONG& rv);
@@ -74,6 +92,8 @@ class CTVRPcscLink {
   void PostAtr();
   void PostError(LONG rv);
   void PostAnswer(const std::vector<tvr::BYTE>& answer);
+  // A card's answer, with the time its statement's exchanges took.
+  void PostTimedAnswer(const std::vector<tvr::BYTE>& answer);
   void PostComment(const std::string& text);
   // TRUE (and the disconnection posted once) when rv says the reader or the daemon is gone.
   bool CheckGone(LONG rv);
@@ -85,6 +105,9 @@ class CTVRPcscLink {
   SCARDCONTEXT m_hWatch = 0;    // the watcher's, made on its own thread; guarded by m_mutex
   SCARDHANDLE m_hCard = 0;      // 0: no card connected
   DWORD m_dwProtocol = 0;
+  CAccess m_Access;
+  std::vector<tvr::BYTE> m_Response;           // the worker's answer buffer, RESPONSE_CAPACITY bytes
+  std::chrono::nanoseconds m_Transmitting{0};  // the statement's SCardTransmit calls so far
 
   std::mutex m_mutex;
   std::condition_variable m_wake;

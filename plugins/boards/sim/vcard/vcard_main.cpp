@@ -4,7 +4,7 @@
 //
 //   tavric-vcard [--host ADDR] [--port N] [--atr t0|t1|inverse|HEX]
 //                [--latency MS] [--remove-after N] [--reinsert-after MS]
-//                [--wait SECONDS] [--stamps]
+//                [--wait SECONDS] [--stamps] [--get-response N] [--extended]
 //
 // The card connects to the driver (it listens, the card calls), answers until
 // the driver closes, then calls again for --wait seconds before giving up.
@@ -12,6 +12,8 @@
 // closed); with --reinsert-after it comes back that many milliseconds later.
 // --stamps prints "apdu MICROSECONDS" on the monotonic clock as each APDU
 // arrives, so that a benchmark can time a client from the card's side.
+// --get-response N answers as T=0 cards do: 61xx first, then at most N bytes
+// to each GET RESPONSE; --extended answers extended APDUs (vpcd_session.h).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -46,6 +48,8 @@ struct COptions {
   long m_lReinsertAfterMs = -1;
   double m_dWaitSeconds = 10;
   bool m_bStamps = false;
+  std::size_t m_nChunk = 0;
+  bool m_bExtended = false;
 };
 
 volatile std::sig_atomic_t g_bStop = 0;
@@ -115,6 +119,8 @@ enum EEnd { END_DRIVER_CLOSED, END_REMOVED, END_STOPPED };
 // One insertion: answers until the driver closes or the card is pulled out.
 EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) {
   CTVRVpcdSession session(card);
+  session.SetChunk(o.m_nChunk);
+  session.SetExtended(o.m_bExtended);
   std::vector<tvr::BYTE> in(4096), out;
   while (!g_bStop) {
     const ssize_t n = ::recv(fd, in.data(), in.size(), 0);
@@ -158,6 +164,9 @@ int main(int argc, char** argv) {
   app.add_option("--wait", o.m_dWaitSeconds, "seconds to keep calling a driver that does not answer")
       ->check(CLI::Range(0.0, 3600.0));
   app.add_flag("--stamps", o.m_bStamps, "print the monotonic time of each APDU's arrival, in microseconds");
+  app.add_option("--get-response", o.m_nChunk, "answer with 61xx, then at most this many bytes to each GET RESPONSE")
+      ->check(CLI::Range(1, 256));
+  app.add_flag("--extended", o.m_bExtended, "answer extended APDUs");
   app.set_version_flag("--version", "tavric-vcard " TAVRIC_VERSION_TEXT);
   CLI11_PARSE(app, argc, argv);
 

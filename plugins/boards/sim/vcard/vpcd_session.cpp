@@ -4,6 +4,18 @@
 
 #include "sim_card.h"
 
+namespace {
+
+constexpr tvr::BYTE INS_GET_RESPONSE = 0xC0;
+constexpr std::size_t HEADER = 4;
+
+// A zero where a short APDU has its Lc or Le, and more after it.
+bool IsExtended(const tvr::BYTE* apdu, std::size_t length) {
+  return length > CTVRVpcdSession::MAX_APDU_LENGTH || (length >= HEADER + 3 && apdu[HEADER] == 0);
+}
+
+}  // namespace
+
 void CTVRVpcdSession::Answer(const std::vector<tvr::BYTE>& bytes, std::vector<tvr::BYTE>& out) {
   out.push_back(tvr::BYTE(bytes.size() >> 8));
   out.push_back(tvr::BYTE(bytes.size()));
@@ -24,7 +36,7 @@ std::size_t CTVRVpcdSession::Feed(const tvr::BYTE* data, std::size_t length, std
         ++m_nIgnored;
         continue;
       }
-      m_bDiscarding = m_nExpected > MAX_APDU_LENGTH;
+      m_bDiscarding = m_nExpected > MAX_APDU_LENGTH && !m_bExtended;
       m_Message.clear();
       continue;
     }
@@ -49,7 +61,7 @@ std::size_t CTVRVpcdSession::Feed(const tvr::BYTE* data, std::size_t length, std
 void CTVRVpcdSession::OnMessage(const tvr::BYTE* message, std::size_t length, std::vector<tvr::BYTE>& out) {
   if (length > 1) {
     ++m_nApdus;
-    Answer(m_Card.Process(message, length), out);
+    Answer(Respond(message, length), out);
     return;
   }
   switch (message[0]) {
@@ -69,4 +81,55 @@ void CTVRVpcdSession::OnMessage(const tvr::BYTE* message, std::size_t length, st
       ++m_nIgnored;
       break;
   }
+}
+
+std::vector<tvr::BYTE> CTVRVpcdSession::Respond(const tvr::BYTE* apdu, std::size_t length) {
+  if (IsExtended(apdu, length)) return m_bExtended ? ExtendedAnswer(apdu, length) : std::vector<tvr::BYTE>{0x67, 0x00};
+  if (!m_Pending.empty() && length >= HEADER + 1 && apdu[1] == INS_GET_RESPONSE) return NextChunk(apdu[HEADER]);
+  m_Pending.clear();
+  std::vector<tvr::BYTE> answer = m_Card.Process(apdu, length);
+  // The card's own GET RESPONSE (after its own 61xx) is answered whole.
+  if (m_nChunk == 0 || answer.size() <= 2 || apdu[1] == INS_GET_RESPONSE) return answer;
+  m_Pending = std::move(answer);
+  return MoreData();
+}
+
+std::vector<tvr::BYTE> CTVRVpcdSession::MoreData() const {
+  const std::size_t left = m_Pending.size() - 2;
+  return {0x61, tvr::BYTE(std::min(left, m_nChunk))};  // 256 is 00
+}
+
+std::vector<tvr::BYTE> CTVRVpcdSession::NextChunk(std::size_t le) {
+  const std::size_t take = std::min({le == 0 ? std::size_t(256) : le, m_nChunk, m_Pending.size() - 2});
+  std::vector<tvr::BYTE> answer(m_Pending.begin(), m_Pending.begin() + std::ptrdiff_t(take));
+  m_Pending.erase(m_Pending.begin(), m_Pending.begin() + std::ptrdiff_t(take));
+  if (m_Pending.size() > 2) {
+    const std::vector<tvr::BYTE> more = MoreData();
+    answer.insert(answer.end(), more.begin(), more.end());
+  } else {
+    answer.insert(answer.end(), m_Pending.begin(), m_Pending.end());
+    m_Pending.clear();
+  }
+  return answer;
+}
+
+std::vector<tvr::BYTE> CTVRVpcdSession::ExtendedAnswer(const tvr::BYTE* apdu, std::size_t length) const {
+  const std::vector<tvr::BYTE> wrongLength{0x67, 0x00};
+  if (length < HEADER + 3) return wrongLength;
+  const std::size_t field = std::size_t(apdu[HEADER + 1]) << 8 | apdu[HEADER + 2];
+  std::vector<tvr::BYTE> answer;
+  if (length == HEADER + 3) {
+    // Case 2: Le alone, 0 for 65,536.
+    const std::size_t le = std::min(field == 0 ? std::size_t(0x10000) : field, MAX_EXTENDED_DATA);
+    answer.resize(le);
+    for (std::size_t i = 0; i < le; ++i) answer[i] = tvr::BYTE(i);
+  } else {
+    // Cases 3 and 4: Lc, the data, and Le in two bytes or none.
+    const std::size_t end = HEADER + 3 + field;
+    if (field == 0 || (length != end && length != end + 2)) return wrongLength;
+    answer.assign(apdu + HEADER + 3, apdu + std::min(end, HEADER + 3 + MAX_EXTENDED_DATA));
+  }
+  answer.push_back(0x90);
+  answer.push_back(0x00);
+  return answer;
 }

@@ -5,6 +5,10 @@
 // and every APDU with a message of the same shape; controls that change power
 // get no answer.
 //
+// Two ways of answering, off at first, that real cards have: chained answers
+// (SetChunk: a T=0 card's 61xx, the data then taken with GET RESPONSE at most
+// a chunk at a time) and extended lengths (SetExtended).
+//
 // The session is plain code over a byte stream, so that the socket, the tests
 // and the fuzzer feed it alike: bytes in any cut, answers out.
 #pragma once
@@ -24,12 +28,25 @@ class CTVRVpcdSession {
     CONTROL_RESET = 2,
     CONTROL_GET_ATR = 4,
   };
-  // The longest short APDU: header, Lc, 255 data bytes, Le. The card knows no
-  // extended lengths, so a longer message is read to its end (the stream
-  // stays in step) and answered "wrong length".
+  // The longest short APDU: header, Lc, 255 data bytes, Le. Without extended
+  // lengths a longer message is read to its end (the stream stays in step)
+  // and answered "wrong length", and so is any extended APDU.
   static constexpr std::size_t MAX_APDU_LENGTH = 261;
+  // The longest answer a message carries: its length field counts 65,535
+  // bytes, the status word among them.
+  static constexpr std::size_t MAX_EXTENDED_DATA = 0xFFFF - 2;
 
   explicit CTVRVpcdSession(CTVRSimCard& card) : m_Card(card) {}
+
+  // A chunk of n (1 to 256; 0: off): an answer with data is announced as
+  // 61xx, and each GET RESPONSE (INS C0) takes at most Le and n bytes of it,
+  // ending with 61xx while more is left, with the card's status word after
+  // the last. Any other command drops what was left.
+  void SetChunk(std::size_t n) { m_nChunk = n > 256 ? 256 : n; }
+  // Extended APDUs are answered: a case 2 one with Le bytes counting up from
+  // 00 (at most MAX_EXTENDED_DATA), one with data with its data echoed; both
+  // end 90 00. Commands up to 65,535 bytes are read.
+  void SetExtended(bool on) { m_bExtended = on; }
 
   // Takes the next bytes from the driver, whatever the cut, and appends the
   // answers (length and bytes) to out. Returns the number of APDUs answered.
@@ -43,6 +60,11 @@ class CTVRVpcdSession {
 
  private:
   void OnMessage(const tvr::BYTE* message, std::size_t length, std::vector<tvr::BYTE>& out);
+  std::vector<tvr::BYTE> Respond(const tvr::BYTE* apdu, std::size_t length);
+  std::vector<tvr::BYTE> ExtendedAnswer(const tvr::BYTE* apdu, std::size_t length) const;
+  std::vector<tvr::BYTE> NextChunk(std::size_t le);
+  // 61xx for what is left of the pending answer's data.
+  std::vector<tvr::BYTE> MoreData() const;
   static void Answer(const std::vector<tvr::BYTE>& bytes, std::vector<tvr::BYTE>& out);
 
   CTVRSimCard& m_Card;
@@ -54,4 +76,7 @@ class CTVRVpcdSession {
   std::size_t m_nApdus = 0;
   std::size_t m_nIgnored = 0;
   bool m_bPowered = false;
+  std::size_t m_nChunk = 0;
+  bool m_bExtended = false;
+  std::vector<tvr::BYTE> m_Pending;  // data not yet taken, then the status word
 };

@@ -127,6 +127,10 @@ class TVR_API CTVRBoardDoc : public CTVRDocument {
   tvr::BOOL IsWaitingAnswer() const;  // a frame awaits its answer
   tvr::BOOL IsReadOnly() const;       // the script cannot be edited
   tvr::BOOL IsTraceOn() const;        // ".trace off" has not silenced the trace
+  // The document's response-chain switch (".getresponse(on)", tavric-run's
+  // --get-response; off by default): a board for card readers then follows a
+  // 61xx answer with GET RESPONSE and repeats a 6Cxx command with Le = xx.
+  tvr::BOOL IsGetResponseOn() const;
   EScriptType GetScriptType() const;
   tvr::DWORD GetCommandType() const;  // 0 script statement, 1 one-off command
   // The Delay Options dialog's values, applied by the board to its link.
