@@ -112,46 +112,6 @@ class SimBoard : public ::testing::Test {
   std::unique_ptr<CTVRSimDoc> m_pDoc;
 };
 
-TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
-  const std::vector<std::string> three = {"30;", "20 03;", "10 01;"};
-  struct CRun {
-    std::vector<std::string> script;
-    bool step;
-    int breakpoint;              // the line that holds one, -1: none
-    std::vector<BYTE> answered;  // opcode of each answer, in order
-    int mark;                    // the line marked as next after the run
-    const char* text;            // among the decoded answers
-  };
-  const CRun runs[] = {
-      {three, false, -1, {0x30, 0x20, 0x10}, 2, " SELECT CARD 3 EXECUTED"},
-      {three, true, -1, {0x30}, 1, " GET FIRMWARE VERSION EXECUTED"},
-      {three, false, 2, {0x30, 0x20}, 2, " SELECT CARD 3 EXECUTED"},
-      {{"20 02;", "10;", "30;"}, false, -1, {0x20, 0x10, 0x30}, 2, " ERROR 0x11 : NO CARD IN THE SELECTED SLOT"},
-      {{".escape(1,02);", "20 02;", "10;"}, false, -1, {0xA0, 0x20, 0x10}, 2, " CARD EVENT : CARD INSERTED IN SLOT 2"},
-      {{".config(30);", ".write(40 00 01 12 53);", "12;"}, false, -1, {0x30, 0x12, 0x12}, 2, " CARD STATUS EXECUTED"},
-  };
-  for (const CRun& run : runs) {
-    SCOPED_TRACE(run.script[0] + (run.step ? " step" : "") + " break " + std::to_string(run.breakpoint));
-    NewConnectedDoc(run.script);
-    if (run.breakpoint >= 0)
-      CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(
-          run.breakpoint, LINE_BREAKPOINT | CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(run.breakpoint));
-    run.step ? CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep() : CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-    ASSERT_TRUE(RunQueue());
-    EXPECT_FALSE(m_pDoc->IsRunning());
-    EXPECT_EQ(bool(CTVRBoardDocPrivate::Of(*m_pDoc).IsStepMode()),
-              run.breakpoint < 0);  // set at the end, not at a breakpoint
-    EXPECT_EQ(Opcodes(TRACE_RECEIVED), run.answered);
-    EXPECT_EQ(MarkedLine(), run.mark);
-    const auto texts = Records(TRACE_ANSWER_TEXT);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), run.text), texts.end()) << run.text;
-    if (run.breakpoint < 0) continue;
-    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();  // resumes on the breakpoint's line
-    ASSERT_TRUE(RunQueue());
-    EXPECT_EQ(Opcodes(TRACE_SENT).size(), run.script.size());
-  }
-}
-
 TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {
   Bytes command{VERTA_OP_GET_FIRMWARE};
   CTVRBoardDocPrivate::Of(*m_pDoc).SendData(command.data(), DWORD(command.size()), SCRIPT_COMMANDS);
