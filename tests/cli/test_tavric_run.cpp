@@ -195,14 +195,7 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
       // No plug-in is needed for atr.
       {{"atr", "3b021450"}, 0, {}, {"TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n"}, {0, 0}, {}, m_Dir.path()},
       {{"atr", "3B", "XY"}, 1, {"tavric-run atr: "}, {}, {0, 0}},
-      {{"regs", "RegPar/SimReader.par"},
-       0,
-       {},
-       {"RegPar/SimReader.par: 16 registers, 3 value tables\n", "\n4 POWER_OFF: write-only, initial 00\n"}},
-      {{"regs", Script("bad.par", "[REGISTERS]\r\n[END_REGISTERS]\r\n")},
-       6,
-       {"bad.par:1: no [GENERAL] section: the file has no registers\n"},
-       {}},
+      {{"regs", "RegPar/SimReader.par"}, 0, {}, {"RegPar/SimReader.par: 16 registers, 3 value tables\n"}},
       {{"regs", "RegPar"}, 2, {"tavric-run: RegPar: Not a regular file\n"}, {}},
       // A free run goes on after its breakpoint; not a terminal: plain text, LF line ends.
       // (The scenario cases run_* have the other ends of a run with their whole output.)

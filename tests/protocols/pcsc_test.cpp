@@ -1,4 +1,6 @@
-// The PC/SC layout through the PC/SC protocol and the simulated reader.
+// The PC/SC layout through the PC/SC protocol and the simulated reader, where
+// a script cannot go (the runs of scripts are the golden example pcsc and the
+// scenario cases pcsc_*).
 #include <string>
 #include <vector>
 
@@ -19,12 +21,6 @@ class PcscRun : public CTVRProtocolRunFixture {
 };
 
 TEST_F(PcscRun, ReaderErrorsCarryTheirOwnText) {
-  Run({"FF 10 00 00;", "00 A4 00 0C 02 3F 00;", "00 B0 00 00 00;"});
-  // READ BINARY on the MF (a DF): 69 86 is named, nothing unknown yet.
-  const std::vector<std::string> texts = Texts();
-  ASSERT_EQ(texts.size(), 6u);
-  EXPECT_EQ(texts[5], "IFD -> PC : COMMAND NOT ALLOWED (NO CURRENT EF)");
-
   // Slot 5 holds a mute card, slot 2 none: the reader's own texts.
   m_pDoc->GetFirmware().Run(0x20, {5});
   Run({"FF 10 00 00;"});
