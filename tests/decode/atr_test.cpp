@@ -1,11 +1,11 @@
-// The answer-to-reset decoder: the text of made-up answers that exercise each
-// rule, of real cards' answers, and of answers cut short or malformed. The
-// expected texts are written from the decoding rules by hand.
+// The answer-to-reset decoder: the texts of the case file (made-up answers
+// that exercise each rule, real cards' answers, answers cut short), the
+// record's fields, and every answer of the card list cut at every length.
 #include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,13 +19,6 @@ using Bytes = std::vector<BYTE>;
 
 using tvr_test::Hex;
 
-// The lines as the decoder must write them, each ended by CR LF.
-std::string Lines(std::initializer_list<const char*> lines) {
-  std::string text;
-  for (const char* line : lines) text += std::string(line) + "\r\n";
-  return text;
-}
-
 // Parses a copy that holds exactly the answer's bytes, so that the sanitizer
 // build catches any read past them.
 std::string Decode(const Bytes& atr) {
@@ -35,105 +28,23 @@ std::string Decode(const Bytes& atr) {
   return record.Format();
 }
 
-struct CCase {
-  const char* what;
-  const char* atr;
-  std::string text;
-};
-
-void Check(const std::vector<CCase>& cases) {
-  for (const CCase& c : cases) {
-    SCOPED_TRACE(std::string(c.what) + ": " + c.atr);
-    EXPECT_EQ(Decode(Hex(c.atr)), c.text);
+// Each answer of tests/data/decode/atr_cases.txt decodes to the lines written
+// under it, each ended by CR LF.
+TEST(Atr, TheCaseFileAnswersDecodeToTheirTexts) {
+  std::ifstream file(std::string(TAVRIC_TEST_DATA_DIR) + "/decode/atr_cases.txt");
+  ASSERT_TRUE(file) << "atr_cases.txt";
+  std::vector<std::pair<std::string, std::string>> cases;  // "what: bytes", text
+  for (std::string line; std::getline(file, line);) {
+    if (line.rfind("= ", 0) == 0)
+      cases.emplace_back(line.substr(2), "");
+    else if (!line.empty() && line[0] != '#' && !cases.empty())
+      cases.back().second += line + "\r\n";
   }
-}
-
-const char* const H23 = "                       ";  // the continuation of the historical bytes
-
-TEST(Atr, EachRuleOnMadeUpAnswers) {
-  Check({
-      {"two historical bytes", "3B 02 14 50",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x02", "         Nbr of histo bytes : 0x02",
-              "Histo bytes : = 0x14 0x50 "})},
-      {"inverse convention", "3F 00",
-       Lines({"TS  - 0x3F", "         Inverse Conv.", "T0   - 0x00", "         Nbr of histo bytes : 0x00"})},
-      {"TA1, TD1, TD2, TA3, TB3", "3B 90 11 81 31 FE 45",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x90", "         Nbr of histo bytes : 0x00", "TA1 - 0x11",
-              "         Fi = 0x01", "         Di = 0x01", "TD1 - 0x81", "         Protocol T = 0x01", "TD2 - 0x31",
-              "         Protocol T = 0x01", "TA3 - IFSC = 0xFE", "TB3 - 0x45", "         BWI = 0x04",
-              "         CWI = 0x05"})},
-      {"TB1 split into II and PI1", "3B 20 25",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x20", "         Nbr of histo bytes : 0x00", "TB1 - 0x25",
-              "         Max prog current : II = 0x01", "         Prog voltage : PI1 = 0x05"})},
-      {"TD3 announces TA4, read over", "3B 81 80 80 10 77 A5",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x81", "         Nbr of histo bytes : 0x01", "TD1 - 0x80",
-              "         Protocol T = 0x00", "TD2 - 0x80", "         Protocol T = 0x00", "Histo bytes : = 0xA5 "})},
-      {"TC1 alone: the bytes after it are not interface bytes", "3B 40 07 F0 F0 70 01 02",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x40", "         Nbr of histo bytes : 0x00",
-              "TC1 - Extra G.T. = 0x07"})},
-      {"TA2, TB2, TC2, TC3", "3B C0 FF F0 0A 0B 0C 42 0E",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0xC0", "         Nbr of histo bytes : 0x00",
-              "TC1 - Extra G.T. = 0xFF", "TD1 - 0xF0", "         Protocol T = 0x00", "TA2 - M. Specific - Value = 0x0A",
-              "TB2 - Vpp = 0x0B", "TC2 - Wi = 0x0C", "TD2 - 0x42", "         Protocol T = 0x02",
-              "TC3 - ErrorDetectCode = 0x0E"})},
-      {"five historical bytes", "3B 05 01 02 03 04 05",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x05", "         Nbr of histo bytes : 0x05",
-              "Histo bytes : = 0x01 0x02 0x03 0x04 ", "                       0x05 "})},
-      {"four historical bytes end with a line of 23 spaces", "3B 04 01 02 03 04",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x04", "         Nbr of histo bytes : 0x04",
-              "Histo bytes : = 0x01 0x02 0x03 0x04 ", H23})},
-      {"check byte and extra bytes neither read nor shown", "3B 01 AA 99 98",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x01", "         Nbr of histo bytes : 0x01",
-              "Histo bytes : = 0xAA "})},
-  });
-}
-
-TEST(Atr, RealCardsFromTheCardList) {
-  Check({
-      {"no interface bytes, trailing bytes", "3B 00 3B 28 00 34 41 45 41 30 32 30 30",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x00", "         Nbr of histo bytes : 0x00"})},
-      {"TA1, TB1, twelve historical bytes", "3B 3C 94 00 4B 31 25 A2 10 13 14 47 83 83 90 00",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x3C", "         Nbr of histo bytes : 0x0C", "TA1 - 0x94",
-              "         Fi = 0x09", "         Di = 0x04", "TB1 - 0x00", "         Max prog current : II = 0x00",
-              "         Prog voltage : PI1 = 0x00", "Histo bytes : = 0x4B 0x31 0x25 0xA2 ",
-              "                       0x10 0x13 0x14 0x47 ", "                       0x83 0x83 0x90 0x00 ", H23})},
-      {"inverse convention, fifteen historical bytes", "3F 2F 00 36 AF 69 02 04 01 80 00 00 0A 0E 83 3E 9F 16",
-       Lines({"TS  - 0x3F", "         Inverse Conv.", "T0   - 0x2F", "         Nbr of histo bytes : 0x0F", "TB1 - 0x00",
-              "         Max prog current : II = 0x00", "         Prog voltage : PI1 = 0x00",
-              "Histo bytes : = 0x36 0xAF 0x69 0x02 ", "                       0x04 0x01 0x80 0x00 ",
-              "                       0x00 0x0A 0x0E 0x83 ", "                       0x3E 0x9F 0x16 "})},
-      {"TC2", "3B 95 18 40 FF 62 01 02 01 04",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x95", "         Nbr of histo bytes : 0x05", "TA1 - 0x18",
-              "         Fi = 0x01", "         Di = 0x08", "TD1 - 0x40", "         Protocol T = 0x00", "TC2 - Wi = 0xFF",
-              "Histo bytes : = 0x62 0x01 0x02 0x01 ", "                       0x04 "})},
-      {"TA3 and TB3 after TD2, check byte", "3B 97 94 80 3F 44 90 80 31 A0 73 BE 21 00 95",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x97", "         Nbr of histo bytes : 0x07", "TA1 - 0x94",
-              "         Fi = 0x09", "         Di = 0x04", "TD1 - 0x80", "         Protocol T = 0x00", "TD2 - 0x3F",
-              "         Protocol T = 0x0F", "TA3 - IFSC = 0x44", "TB3 - 0x90", "         BWI = 0x09",
-              "         CWI = 0x00", "Histo bytes : = 0x80 0x31 0xA0 0x73 ",
-              "                       0xBE 0x21 0x00 "})},
-  });
-}
-
-TEST(Atr, AnswersCutShortStopWhereTheirBytesEnd) {
-  Check({
-      {"empty", "",
-       Lines({"TS  - 0x00", "         Direct Conv.", "T0   - 0x00", "         Nbr of histo bytes : 0x00"})},
-      {"TS alone", "3F",
-       Lines({"TS  - 0x3F", "         Inverse Conv.", "T0   - 0x00", "         Nbr of histo bytes : 0x00"})},
-      {"TD1 announced, missing: no historical byte either", "3B 9F 95",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x9F", "         Nbr of histo bytes : 0x0F", "TA1 - 0x95",
-              "         Fi = 0x09", "         Di = 0x05", "Histo bytes : = "})},
-      {"TB3 missing after TA3", "3B 80 80 31 FE",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x80", "         Nbr of histo bytes : 0x00", "TD1 - 0x80",
-              "         Protocol T = 0x00", "TD2 - 0x31", "         Protocol T = 0x01", "TA3 - IFSC = 0xFE"})},
-      {"three of five historical bytes", "3B 05 01 02 03",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x05", "         Nbr of histo bytes : 0x05",
-              "Histo bytes : = 0x01 0x02 0x03 "})},
-      {"a chain of TD bytes runs out", "3B 80 80 80 80 80 80 80",
-       Lines({"TS  - 0x3B", "         Direct Conv.", "T0   - 0x80", "         Nbr of histo bytes : 0x00", "TD1 - 0x80",
-              "         Protocol T = 0x00", "TD2 - 0x80", "         Protocol T = 0x00"})},
-  });
+  EXPECT_EQ(cases.size(), 21u);
+  for (const auto& [what, text] : cases) {
+    SCOPED_TRACE(what);
+    EXPECT_EQ(Decode(Hex(what.substr(what.rfind(':') + 2))), text);
+  }
 }
 
 TEST(Atr, FieldsOfTheRecord) {

@@ -1,7 +1,7 @@
 // Every directive: its effect, its messages, and whether the run goes straight
-// on (the step ends at once) or waits for the board's answer.
+// on (the step ends at once) or waits for the board's answer. What .info,
+// .trace and .escape put in the trace is the scenario case directives_trace.
 #include <cstdio>
-#include <regex>
 #include <tuple>
 
 #include <tavric/crypto.h>
@@ -86,29 +86,6 @@ TEST_F(DirectiveTest, UnknownDirectivesDoNothingAndKeepTheRunWaiting) {
   EXPECT_TRUE(Messages().empty()) << ".3des without a cyphering object is unknown, not a syntax error";
 }
 
-TEST_F(DirectiveTest, TraceOffSilencesCommentsAndFramesUntilTraceOn) {
-  Run({".trace(off);", "* quiet", "00 a4;"});
-  EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
-  EXPECT_TRUE(Kinds().empty());
-  Run({".TRACE(ON);", "* loud", "00 a4;"});
-  EXPECT_EQ(Records(TRACE_COMMENT), Strings{"* loud\r\n"});
-}
-
-TEST_F(DirectiveTest, InfoPrintsTheScriptTheDateAndTheCounter) {
-  Run({".info;", "* between", ".INFO;"});
-  const auto infos = Records(TRACE_INFO);
-  ASSERT_EQ(infos.size(), 2u);
-  const std::regex form(
-      "> Script Name : noname\r\n"
-      "> (Mon|Tue|Wed|Thu|Fri|Sat|Sun) [A-Z][a-z]{2} [ 0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] \r\n"
-      "> Loop Counter : ([0-9]+) \r\n");
-  std::smatch match;
-  for (std::size_t i = 0; i < infos.size(); ++i) {
-    ASSERT_TRUE(std::regex_match(infos[i], match, form)) << infos[i];
-    EXPECT_EQ(match[2], std::to_string(i + 1));
-  }
-}
-
 TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
   long now = 1250;
   CTVRProcessClock::SetSource([&now] { return now; });
@@ -120,20 +97,7 @@ TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
   EXPECT_EQ(Records(TRACE_INFO), Strings{"(m_Stop - m_Start) / CLOCKS_PER_SEC = Duration seconds\r\n"
                                          "(3750 - 1250)/ 1000 = 2.500000 seconds\r\n"});
 
-  const std::pair<Strings, const char*> missing[] = {
-      {{".display_duration;"}, "Error : the .StartDuration and .StopDuration commands have not been found !"},
-      {{".start_duration;", ".display_duration;"}, "Error : the .StopDuration command has not been found !"},
-      {{".stop_duration;", ".display_duration;"}, "Error : the .StartDuration command has not been found !"},
-  };
-  for (const auto& [script, message] : missing) {
-    Messages().clear();
-    Run(script);
-    EXPECT_EQ(Messages(), Strings{message});
-    EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).GetInterpreter().IsDurationStarted() ||
-                 CTVRBoardDocPrivate::Of(*m_pDoc).GetInterpreter().IsDurationStopped())
-        << message;
-  }
-  EXPECT_EQ(Records(TRACE_INFO).size(), 1u);
+  // A start or a stop missing: the scenario case directives_duration.
 }
 
 TEST_F(DirectiveTest, BoardDirectivesPassTheirArgumentsAndWaitForTheAnswer) {
@@ -146,21 +110,6 @@ TEST_F(DirectiveTest, BoardDirectivesPassTheirArgumentsAndWaitForTheAnswer) {
   EXPECT_EQ(m_pDoc->m_Writes, (std::vector<ByteVec>{{0x01, 0x02, 0x03}, {0x12}, {}})) << "an odd digit is dropped";
   EXPECT_EQ(m_pDoc->m_Reads, (std::vector<DWORD>{16, 25, 0, 0xFFFFFFFFu}));
   EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(DirectiveTest, EscapeTracesTheCodeAndTheBytesAndExpectsTheAnswer) {
-  StepDirective(".escape(3500);", 1, false);
-  StepDirective(".escape(AbC, 123);", 1, false);
-  ASSERT_EQ(m_pDoc->m_Escapes.size(), 2u);
-  EXPECT_EQ(m_pDoc->m_Escapes[0].code, 0x3500u);
-  EXPECT_TRUE(m_pDoc->m_Escapes[0].data.empty());
-  EXPECT_EQ(m_pDoc->m_Escapes[1].code, 0xABCu);
-  EXPECT_EQ(m_pDoc->m_Escapes[1].data, (ByteVec{0x12, 0x03})) << "an odd last digit is a byte of its own";
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).IsEscapeAnswerExpected());
-  EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_COMMAND_NAME, TRACE_ANSWER_TEXT, TRACE_COMMAND_NAME, TRACE_SENT,
-                                       TRACE_ANSWER_TEXT}));
-  EXPECT_EQ(Records(TRACE_COMMAND_NAME), (Strings{" ESCAPE COMMAND ( 3500 )", " ESCAPE COMMAND ( ABC )"}));
-  EXPECT_EQ(Records(TRACE_SENT), Strings{"\x12\x03"});
 }
 
 TEST_F(DirectiveTest, MalformedArgumentsAreReported) {

@@ -1,5 +1,7 @@
-// Statements of bytes: assembly over lines, comments, quoted text, tokens, the
-// 300-byte limit, the comment echo, and the statements that do nothing.
+// Statements of bytes: the framing, the 300-byte limit over a hundred thousand
+// lines, the comment echo, and the statements that do nothing. Assembly over
+// lines, comments, quoted text, tokens and the limit itself are the scenario
+// case statements_bytes.
 #include <tuple>
 
 #include "document/board_doc_private.h"
@@ -10,34 +12,6 @@
 namespace {
 
 const ByteVec kSelect{0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00};
-
-TEST_F(InterpreterTest, StatementsAssembleTheirBytesOverLines) {
-  const std::tuple<Strings, ByteVec, int> cases[] = {
-      // script, bytes sent, next line
-      {{"00 A4 04 00 02 3F 00;"}, kSelect, 1},
-      {{"00 a4", "04 00 /* select */", "02 3f 00;", "00 b0;"}, kSelect, 3},
-      {{"00 a4 * star comment 11", "04 00 // slash 22", "* whole line 33", "01;"}, {0x00, 0xA4, 0x04, 0x00, 0x01}, 4},
-      {{"00 a4", "04 00"}, {0x00, 0xA4, 0x04, 0x00}, 2},  // never closed: runs to the end
-      {{"00 d6 00 00 03 \"abc\";"}, {0x00, 0xD6, 0x00, 0x00, 0x03, 0x61, 0x62, 0x63}, 1},
-      {{"\"AB C\" ff;"}, {0x41, 0x42, 0x20, 0x43, 0xFF}, 1},
-      // One quoted pair is converted per line added; one left on the last line reads as 0.
-      {{"00 \"a\" \"b\"", "\"c\";"}, {0x00, 0x61, 0x62, 0x00}, 2},
-      {{"00 \"a\" \"b\" \"c\"", "\"d\"", "01;"}, {0x00, 0x61, 0x62, 0x63, 0x00, 0x01}, 3},
-      {{"00 \"ab", "cd\" 01;"}, {0x00, 0x61, 0x62, 0x20, 0x63, 0x64, 0x01}, 2},  // joined with a space
-      // Tokens give the low byte of their leading hex digits, 0 when none.
-      {{"00a4 0400;"}, {0xA4, 0x00}, 1},
-      {{"a4 0a4 1a4 FFFFFFFFFF3c zz 7g 0x3f\t12   ;"}, {0xA4, 0xA4, 0xA4, 0x3C, 0x00, 0x07, 0x3F, 0x12}, 1},
-  };
-  for (const auto& [script, sent, nextLine] : cases) {
-    SCOPED_TRACE(script[0]);
-    m_pDoc->m_Sent.clear();
-    EXPECT_EQ(Step(script), 1);
-    EXPECT_EQ(m_pDoc->m_Sent, std::vector<ByteVec>{sent});
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), nextLine);
-    EXPECT_TRUE(m_pDoc->IsRunning());
-  }
-  EXPECT_TRUE(Messages().empty());
-}
 
 TEST_F(InterpreterTest, TheScriptTypeDecidesTheFraming) {
   CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().OnCommandType(1);  // left over from a one-off command
@@ -57,25 +31,16 @@ TEST_F(InterpreterTest, TheScriptTypeDecidesTheFraming) {
   EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4, 0x04, 0x00}));
 }
 
-TEST_F(InterpreterTest, MoreThan300BytesSendsTheFirst300AndSaysSo) {
-  std::string text;
-  for (int i = 0; i < 300; ++i) text += "11 ";
-  Step({text + "ff;"});
-  EXPECT_EQ(m_pDoc->m_Sent, std::vector<ByteVec>{ByteVec(300, 0x11)});
-  EXPECT_EQ(Messages(), Strings{"Error : more than 300 bytes in the statement, only the first 300 are sent !"});
-
-  Messages().clear();
-  Step({text + ";"});  // exactly 300 is within the limit
-  EXPECT_EQ(m_pDoc->m_Sent.at(1).size(), 300u);
-  EXPECT_TRUE(Messages().empty());
-
-  // A data file loaded by mistake: a hundred thousand lines after a stray quote.
+// A data file loaded by mistake: a hundred thousand lines after a stray quote.
+TEST_F(InterpreterTest, AHundredThousandLinesAfterAStrayQuoteSendTheFirst300Bytes) {
   Strings lines{"\"7f"};
   lines.resize(100000, "00 11 22 33 44 55 66 77 /* data */");
   Step(lines);
-  EXPECT_EQ(m_pDoc->m_Sent.at(2).size(), 300u);
-  EXPECT_EQ(m_pDoc->m_Sent[2][0], 0x00) << "the token with the stray quote reads as 0";
+  ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
+  EXPECT_EQ(m_pDoc->m_Sent[0].size(), 300u);
+  EXPECT_EQ(m_pDoc->m_Sent[0][0], 0x00) << "the token with the stray quote reads as 0";
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), 100000);
+  EXPECT_EQ(Messages(), Strings{"Error : more than 300 bytes in the statement, only the first 300 are sent !"});
 }
 
 TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {

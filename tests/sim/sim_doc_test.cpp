@@ -112,46 +112,6 @@ class SimBoard : public ::testing::Test {
   std::unique_ptr<CTVRSimDoc> m_pDoc;
 };
 
-TEST_F(SimBoard, ScriptsRunToTheEndOrToWhereTheyHalt) {
-  const std::vector<std::string> three = {"30;", "20 03;", "10 01;"};
-  struct CRun {
-    std::vector<std::string> script;
-    bool step;
-    int breakpoint;              // the line that holds one, -1: none
-    std::vector<BYTE> answered;  // opcode of each answer, in order
-    int mark;                    // the line marked as next after the run
-    const char* text;            // among the decoded answers
-  };
-  const CRun runs[] = {
-      {three, false, -1, {0x30, 0x20, 0x10}, 2, " SELECT CARD 3 EXECUTED"},
-      {three, true, -1, {0x30}, 1, " GET FIRMWARE VERSION EXECUTED"},
-      {three, false, 2, {0x30, 0x20}, 2, " SELECT CARD 3 EXECUTED"},
-      {{"20 02;", "10;", "30;"}, false, -1, {0x20, 0x10, 0x30}, 2, " ERROR 0x11 : NO CARD IN THE SELECTED SLOT"},
-      {{".escape(1,02);", "20 02;", "10;"}, false, -1, {0xA0, 0x20, 0x10}, 2, " CARD EVENT : CARD INSERTED IN SLOT 2"},
-      {{".config(30);", ".write(40 00 01 12 53);", "12;"}, false, -1, {0x30, 0x12, 0x12}, 2, " CARD STATUS EXECUTED"},
-  };
-  for (const CRun& run : runs) {
-    SCOPED_TRACE(run.script[0] + (run.step ? " step" : "") + " break " + std::to_string(run.breakpoint));
-    NewConnectedDoc(run.script);
-    if (run.breakpoint >= 0)
-      CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(
-          run.breakpoint, LINE_BREAKPOINT | CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(run.breakpoint));
-    run.step ? CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep() : CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-    ASSERT_TRUE(RunQueue());
-    EXPECT_FALSE(m_pDoc->IsRunning());
-    EXPECT_EQ(bool(CTVRBoardDocPrivate::Of(*m_pDoc).IsStepMode()),
-              run.breakpoint < 0);  // set at the end, not at a breakpoint
-    EXPECT_EQ(Opcodes(TRACE_RECEIVED), run.answered);
-    EXPECT_EQ(MarkedLine(), run.mark);
-    const auto texts = Records(TRACE_ANSWER_TEXT);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), run.text), texts.end()) << run.text;
-    if (run.breakpoint < 0) continue;
-    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();  // resumes on the breakpoint's line
-    ASSERT_TRUE(RunQueue());
-    EXPECT_EQ(Opcodes(TRACE_SENT).size(), run.script.size());
-  }
-}
-
 TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {
   Bytes command{VERTA_OP_GET_FIRMWARE};
   CTVRBoardDocPrivate::Of(*m_pDoc).SendData(command.data(), DWORD(command.size()), SCRIPT_COMMANDS);
@@ -162,7 +122,8 @@ TEST_F(SimBoard, AnswersArePostedNeverDeliveredInsideSend) {
 }
 
 // The triple-DES exchange of ".3des(" end to end: the real cyphering object
-// and the simulated card, whose key is 40 41 ... 4F.
+// and the simulated card, whose key is 40 41 ... 4F (the exchange that
+// authenticates is the golden example triple_des).
 class TripleDesExchange : public SimBoard {
  protected:
   using Record = std::pair<int, std::string>;  // kind, then the text or the frame's opcode as two hex digits
@@ -183,42 +144,6 @@ class TripleDesExchange : public SimBoard {
   static std::string Des(const char* key) { return std::string(".3des(08,10,") + key + ");"; }
   static constexpr const char* kCardKey = "404142434445464748494A4B4C4D4E4F";
 };
-
-TEST_F(TripleDesExchange, TheCardsKeyAuthenticatesAndTheDirectiveEndsLikeAStatement) {
-  NewConnectedDoc({"20 01;", "10;", Des(kCardKey), "30;"});
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-  // Between the challenge and the answer to the cryptogram: the trace is off
-  // and both flags of the exchange are up.
-  ASSERT_TRUE(CTVRDispatcher::GetInstalled()->RunUntil([&] { return m_Crypto.IsChallengeReceived(); }, 10s));
-  EXPECT_FALSE(m_pDoc->IsTraceOn());
-  EXPECT_TRUE(m_Crypto.IsExchangePending());
-  ASSERT_TRUE(RunQueue());
-  std::vector<Record> records = AllRecords();
-  // From the challenge request on; the first records are the selection and the reset.
-  const auto challenge = std::find(records.begin(), records.end(), Record{TRACE_COMMAND_NAME, " EXCHANGE APDU"});
-  ASSERT_NE(challenge, records.end());
-  const std::vector<Record> expected = {
-      {TRACE_COMMAND_NAME, " EXCHANGE APDU"},          // GET CHALLENGE, sent by the directive
-      {TRACE_SENT, "00 0008"},                         // (its last two bytes: 00 08)
-      {TRACE_ANSWER_TEXT, " EXCHANGE APDU EXECUTED"},  // the challenge
-      {TRACE_RECEIVED, "00 9000"},                     // traced once, before the cryptogram goes out
-      {TRACE_COMMAND_NAME, " EXCHANGE APDU"},          // EXTERNAL AUTHENTICATE from the cyphering object
-      {TRACE_SENT, "00 9885"},                         // (the cryptogram's last bytes)
-      {TRACE_ANSWER_TEXT, " EXCHANGE APDU EXECUTED"},  // the second answer, traced again
-      {TRACE_RECEIVED, "00 9000"},
-      {TRACE_COMMAND_NAME, " GET FIRMWARE VERSION"},  // the next statement: the directive has ended
-      {TRACE_SENT, "30 0000"},
-      {TRACE_ANSWER_TEXT, " GET FIRMWARE VERSION EXECUTED"},
-      {TRACE_RECEIVED, "30 3034"},
-  };
-  EXPECT_EQ(std::vector<Record>(challenge, records.end()), expected);
-  EXPECT_TRUE(m_pDoc->GetFirmware().GetCard(1)->IsAuthenticated());
-  EXPECT_FALSE(m_Crypto.IsExchangePending() || m_Crypto.IsChallengeReceived());
-  EXPECT_TRUE(m_pDoc->IsTraceOn());
-  EXPECT_EQ(m_pDoc->GetCommandType(), 0u);
-  EXPECT_FALSE(m_pDoc->IsRunning());
-  EXPECT_EQ(MarkedLine(), 3);
-}
 
 TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {
   // Card 2 is empty: the reader answers the challenge request with an error.

@@ -1,6 +1,7 @@
 // The simulated reader without a host document: the Verta framing, the
-// firmware and its ISO 7816-4 card (each table played in order against one
-// reader or card), and the description files against what the reader sends.
+// firmware's answers to damaged frames and its card events, and the
+// description files against what the reader sends. What the reader and its
+// card answer to each command are the scenario cases sim_firmware and sim_card.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -27,9 +28,6 @@ Bytes Ans(BYTE opcode, const Bytes& data = {}) {
 }
 Bytes Err(BYTE opcode, BYTE error) {
   return CTVRVertaFrame::Make(VERTA_FRAME_ERROR, opcode, {error});
-}
-Bytes Text(const std::string& text) {
-  return Bytes(text.begin(), text.end());
 }
 Bytes Exchange(CTVRSimFirmware& firmware, BYTE opcode, const Bytes& data = {}) {
   const Bytes frame = Cmd(opcode, data);
@@ -111,48 +109,6 @@ TEST(SimFirmware, DamagedFramesGetAnErrorEchoingTheOpcode) {
   EXPECT_EQ(firmware.ProcessFrame(nullptr, 12).size(), 1u);
 }
 
-TEST(SimFirmware, AnswersEachCommandInTurn) {
-  const Bytes challenge = {0x00, 0x84, 0x00, 0x00, 0x08};
-  struct CStep {
-    BYTE opcode;
-    Bytes data;
-    Bytes expected;
-  };
-  // Slots 1, 3 and 4 hold cards, slot 5 a mute one, slots 2 and 6 nothing.
-  const CStep steps[] = {
-      {0x77, {}, Err(0x77, VERTA_ERR_UNKNOWN_COMMAND)},
-      {VERTA_OP_CARD_EVENT, {0x11}, Err(VERTA_OP_CARD_EVENT, VERTA_ERR_UNKNOWN_COMMAND)},  // reader to host only
-      {VERTA_OP_GET_FIRMWARE, {}, Ans(VERTA_OP_GET_FIRMWARE, Text("VRT-SIM 2.04"))},
-      {VERTA_OP_SELECT_CARD, {}, Err(VERTA_OP_SELECT_CARD, VERTA_ERR_DATA_LENGTH)},
-      {VERTA_OP_SELECT_CARD, {0x06}, Ans(VERTA_OP_SELECT_CARD, {0x06})},
-      {VERTA_OP_SELECT_CARD, {0x02}, Ans(VERTA_OP_SELECT_CARD, {0x02})},
-      {VERTA_OP_SELECT_CARD, {0x00}, Err(VERTA_OP_SELECT_CARD, VERTA_ERR_CARD_NUMBER)},
-      {VERTA_OP_SELECT_CARD, {0x07}, Err(VERTA_OP_SELECT_CARD, VERTA_ERR_CARD_NUMBER)},
-      {VERTA_OP_RESET_CARD, {}, Err(VERTA_OP_RESET_CARD, VERTA_ERR_NO_CARD)},  // still on slot 2
-      {VERTA_OP_EXCHANGE_APDU, challenge, Err(VERTA_OP_EXCHANGE_APDU, VERTA_ERR_NO_CARD)},
-      {VERTA_OP_SELECT_CARD, {0x05}, Ans(VERTA_OP_SELECT_CARD, {0x05})},
-      {VERTA_OP_RESET_CARD, {}, Err(VERTA_OP_RESET_CARD, VERTA_ERR_CARD_MUTE)},
-      {VERTA_OP_SELECT_CARD, {0x01}, Ans(VERTA_OP_SELECT_CARD, {0x01})},
-      {VERTA_OP_EXCHANGE_APDU, challenge, Err(VERTA_OP_EXCHANGE_APDU, VERTA_ERR_CARD_NOT_POWERED)},
-      {VERTA_OP_RESET_CARD, {0x02}, Err(VERTA_OP_RESET_CARD, VERTA_ERR_PARAMETER)},
-      {VERTA_OP_RESET_CARD, {}, Ans(VERTA_OP_RESET_CARD, CTVRSimCard::GetT0Atr())},
-      {VERTA_OP_EXCHANGE_APDU, {0x00, 0xA4, 0x00, 0x00, 0x02, 0x2F, 0x01}, Ans(VERTA_OP_EXCHANGE_APDU, {0x61, 0x0D})},
-      {VERTA_OP_CARD_STATUS, {}, Ans(VERTA_OP_CARD_STATUS, {0x03, 0x00, 0x01, 0x01, 0x01, 0x00})},
-      {VERTA_OP_SELECT_CARD, {0x03}, Ans(VERTA_OP_SELECT_CARD, {0x03})},
-      {VERTA_OP_RESET_CARD, {0x01}, Ans(VERTA_OP_RESET_CARD, CTVRSimCard::GetT1Atr())},
-      {VERTA_OP_WRITE_REGISTER, {0x3E, 0xAA, 0xBB}, Ans(VERTA_OP_WRITE_REGISTER, {0x3E})},  // the last two
-      {VERTA_OP_READ_REGISTER, {0x3E, 0x02}, Ans(VERTA_OP_READ_REGISTER, {0x3E, 0xAA, 0xBB})},
-      {VERTA_OP_WRITE_REGISTER, {0x01, 0x09}, Err(VERTA_OP_WRITE_REGISTER, VERTA_ERR_READ_ONLY_REGISTER)},
-      {VERTA_OP_SET_SLOT_PARAMETER, {VERTA_PARAM_CLOCK, 21}, Err(VERTA_OP_SET_SLOT_PARAMETER, VERTA_ERR_PARAMETER)},
-      {VERTA_OP_LOOPBACK, {0x00, 0x40, 0xFF}, Ans(VERTA_OP_LOOPBACK, {0x00, 0x40, 0xFF})},
-  };
-  CTVRSimFirmware firmware;
-  for (std::size_t i = 0; i < std::size(steps); ++i) {
-    SCOPED_TRACE("step " + std::to_string(i));
-    EXPECT_EQ(Exchange(firmware, steps[i].opcode, steps[i].data), steps[i].expected);
-  }
-}
-
 TEST(SimFirmware, CardEventsReportInsertionAndRemovalUnlessMasked) {
   CTVRSimFirmware firmware;
   EXPECT_EQ(firmware.InsertCard(2), std::vector<Bytes>{Ans(VERTA_OP_CARD_EVENT, {0x21})});
@@ -170,70 +126,9 @@ TEST(SimFirmware, CardEventsReportInsertionAndRemovalUnlessMasked) {
   EXPECT_EQ(firmware.RemoveCard(3).size(), 1u);
 }
 
-TEST(SimCard, AnswersEachApduInTurn) {
-  struct CApdu {
-    Bytes apdu;
-    Bytes tail;            // the response ends with these bytes
-    std::size_t size = 0;  // and has this length; 0: the response is the tail
-  };
-  const Bytes wrong = {0x00, 0x82, 0x00, 0x00, 0x08, 1, 2, 3, 4, 5, 6, 7, 8};
-  // The second challenge below, enciphered (worked out with the openssl tool).
-  const Bytes right = {0x00, 0x82, 0x00, 0x00, 0x08, 0xA2, 0x34, 0xC0, 0x54, 0x55, 0xD9, 0xB8, 0x0E};
-  const CApdu apdus[] = {
-      // Select with FCI: 61xx, then GET RESPONSE in parts; too much asked tells the length.
-      {{0x00, 0xA4, 0x00, 0x00, 0x02, 0x2F, 0x01}, {0x61, 0x0D}},
-      {{0x00, 0xC0, 0x00, 0x00, 0x0E}, {0x6C, 0x0D}},
-      {{0x00, 0xC0, 0x00, 0x00, 0x04}, {0x62, 0x0B, 0x82, 0x01, 0x61, 0x09}},
-      {{0x00, 0xC0, 0x00, 0x00, 0x09}, {0x01, 0x83, 0x02, 0x2F, 0x01, 0x80, 0x02, 0x00, 0x20, 0x90, 0x00}},
-      {{0x00, 0xC0, 0x00, 0x00, 0x01}, {0x69, 0x85}},
-      // Any other command in between drops the pending response.
-      {{0x00, 0xA4, 0x00, 0x00, 0x02, 0x2F, 0x01}, {0x61, 0x0D}},
-      {{0x00, 0x20, 0x00, 0x00, 0x00}, {0x6D, 0x00}},
-      {{0x00, 0xC0, 0x00, 0x00, 0x0D}, {0x69, 0x85}},
-      {{0x00, 0xA4, 0x00, 0x00, 0x02, 0x2F}, {0x67, 0x00}},  // Lc promises more than there is
-      // The files of a child DF are reached only through it.
-      {{0x00, 0xA4, 0x00, 0x0C, 0x02, 0x6F, 0x01}, {0x6A, 0x82}},
-      {{0x00, 0xA4, 0x00, 0x0C, 0x02, 0x7F, 0x10}, {0x90, 0x00}},
-      {{0x00, 0xA4, 0x00, 0x0C, 0x02, 0x6F, 0x01}, {0x90, 0x00}},
-      // File 0001 holds 64 bytes 00..3F.
-      {{0x00, 0xA4, 0x00, 0x0C, 0x02, 0x00, 0x01}, {0x90, 0x00}},
-      {{0x00, 0xB0, 0x00, 0x3C, 0x04}, {0x3C, 0x3D, 0x3E, 0x3F, 0x90, 0x00}},
-      {{0x00, 0xB0, 0x00, 0x40, 0x01}, {0x6B, 0x00}},
-      {{0x00, 0xD6, 0x00, 0x02, 0x03, 'a', 'b', 'c'}, {0x90, 0x00}},
-      {{0x00, 0xB0, 0x00, 0x01, 0x05}, {0x01, 'a', 'b', 'c', 0x05, 0x90, 0x00}},
-      // 2F01 is written only after EXTERNAL AUTHENTICATE answers a GET CHALLENGE
-      // with its triple-DES cryptogram (key 40..4F); one try per challenge.
-      {{0x00, 0xA4, 0x00, 0x0C, 0x02, 0x2F, 0x01}, {0x90, 0x00}},
-      {{0x00, 0xD6, 0x00, 0x00, 0x01, 0x55}, {0x69, 0x82}},
-      {wrong, {0x69, 0x85}},
-      {{0x00, 0x84, 0x00, 0x00, 0x08}, {0xCC, 0xC6, 0x77, 0xBB, 0xC3, 0x97, 0x96, 0xA3, 0x90, 0x00}},
-      {wrong, {0x63, 0x00}},
-      {right, {0x69, 0x85}},
-      {{0x00, 0xD6, 0x00, 0x00, 0x01, 0x55}, {0x69, 0x82}},
-      {{0x00, 0x84, 0x00, 0x00, 0x08}, {0x2F, 0x82, 0x1A, 0x15, 0x80, 0x17, 0x24, 0x55, 0x90, 0x00}},
-      {{0x00, 0x82, 0x00, 0x00, 0x04, 0xA2, 0x34, 0xC0, 0x54}, {0x67, 0x00}},  // shorter than a block
-      {right, {0x90, 0x00}},
-      {{0x00, 0xD6, 0x00, 0x00, 0x01, 0x55}, {0x90, 0x00}},
-      {right, {0x69, 0x85}},
-      {{0x00, 0x84, 0x00, 0x00, 0x00}, {0x90, 0x00}, 258},
-      {{0x80, 0xB0, 0x00, 0x00, 0x01}, {0x6E, 0x00}},
-      {{0x00, 0xB0, 0x00}, {0x67, 0x00}},
-  };
-  CTVRSimCard card;
-  card.Reset();
-  for (std::size_t i = 0; i < std::size(apdus); ++i) {
-    SCOPED_TRACE("APDU " + std::to_string(i));
-    const Bytes response = card.Process(apdus[i].apdu.data(), apdus[i].apdu.size());
-    ASSERT_EQ(response.size(), apdus[i].size ? apdus[i].size : apdus[i].tail.size());
-    EXPECT_EQ(Bytes(response.end() - std::ptrdiff_t(apdus[i].tail.size()), response.end()), apdus[i].tail);
-  }
-  // A reset starts a new session at the MF: files kept, authentication forgotten.
-  EXPECT_EQ(card.Reset(), CTVRSimCard::GetT0Atr());
-  EXPECT_EQ(card.GetCurrentFile(), 0x3F00);
-  EXPECT_EQ(card.GetFileData(0x0001)[2], 'a');
-  EXPECT_FALSE(card.IsAuthenticated());
-
-  // Challenges differ, but a card as new gives the same ones: runs are reproducible.
+// (What the card answers to each APDU is the scenario case sim_card.)
+TEST(SimCard, ChallengesDifferButACardAsNewGivesTheSameOnes) {
+  // Runs are reproducible.
   const Bytes getChallenge = {0x00, 0x84, 0x00, 0x00, 0x10};
   CTVRSimCard first, twin;
   const Bytes challenge = first.Process(getChallenge.data(), 5);
