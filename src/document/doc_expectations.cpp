@@ -17,6 +17,7 @@
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
+#include "trace/trace_log.h"
 
 namespace texts = tvr_expectation_texts;
 
@@ -24,10 +25,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The round trip of an answer: from the frame handed to the board to the
-// answer's arrival at the document (queue and command delay included). The
-// one place that says where an answer's time comes from.
-double RoundTripMs(Clock::time_point handedOver, Clock::time_point arrived) {
+// The round trip of an answer, the one place that says where it comes from:
+// the board's own measure at its edge when it gave one (`boardNs`, the time
+// the answer record keeps), else from the frame handed to the board to the
+// answer's arrival at the document (queue and command delay included).
+double RoundTripMs(std::int64_t boardNs, Clock::time_point handedOver, Clock::time_point arrived) {
+  if (boardNs != CTVRTraceLog::NO_TIME) return double(boardNs) / 1e6;
   return std::chrono::duration<double, std::milli>(arrived - handedOver).count();
 }
 
@@ -65,7 +68,8 @@ void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame&
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   CTVRAnswerSeen& seen = run.GetAnswerSeen();
   seen.m_bAnswered = true;
-  seen.m_dRoundTripMs = RoundTripMs(run.FrameHandedOverAt(), Clock::now());
+  seen.m_dRoundTripMs =
+      RoundTripMs(CTVRBoardDocPrivate::Of(doc).m_nAnswerTime, run.FrameHandedOverAt(), Clock::now());
   seen.m_Bytes.assign(answer.GetBytes(), answer.GetBytes() + answer.GetLength());
   seen.m_bError = error;
   const tvr::DWORD length = answer.GetLength();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/round_trip_stats.h"
+#include "document/run_controller.h"
 #include "interpreter_fixture.h"
 
 namespace {
@@ -70,6 +71,19 @@ TEST_F(InterpreterTest, StatisticsOfATenThousandRoundLoopAgreeWithTheRecordedTim
     EXPECT_NEAR(double(times.GetPercentile(0.95)), double(p95), double(p95) / 64);
   }
   EXPECT_EQ(stats.GetLine(3)->GetPercentile(0.95), 250000) << "a constant time is exact";
+}
+
+// .expect_time judges the time the board measured, not the host's own: the
+// echo board answers at once, but says 7 ms, then 3 ms.
+TEST_F(InterpreterTest, AnExpectedTimeIsJudgedOnTheBoardsMeasure) {
+  m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
+  m_pDoc->m_RoundTrip = [](std::size_t n) -> std::chrono::nanoseconds { return n == 0 ? 7ms : 3ms; };
+  SetScript({".command;", "40 01;", ".expect_time(<= 5 ms);", "40 02;", ".expect_time(<= 5 ms);"});
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+  ASSERT_TRUE(CTVRDispatcher::GetInstalled()->RunUntil([&] { return !m_pDoc->IsRunning(); }, 10s));
+  const CTVRVerdictCounter& verdicts = CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().GetVerdicts();
+  EXPECT_EQ(verdicts.GetMet(), 1u);
+  EXPECT_EQ(verdicts.GetFailed(), 1u);
 }
 
 }  // namespace
