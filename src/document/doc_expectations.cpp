@@ -68,8 +68,7 @@ void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame&
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   CTVRAnswerSeen& seen = run.GetAnswerSeen();
   seen.m_bAnswered = true;
-  seen.m_dRoundTripMs =
-      RoundTripMs(CTVRBoardDocPrivate::Of(doc).m_nAnswerTime, run.FrameHandedOverAt(), Clock::now());
+  seen.m_dRoundTripMs = RoundTripMs(CTVRBoardDocPrivate::Of(doc).m_nAnswerTime, run.FrameHandedOverAt(), Clock::now());
   seen.m_Bytes.assign(answer.GetBytes(), answer.GetBytes() + answer.GetLength());
   seen.m_bError = error;
   const tvr::DWORD length = answer.GetLength();
