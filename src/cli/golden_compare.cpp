@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -50,7 +51,7 @@ bool CTVRGoldenCompare::Compare(CTVRTraceSpool& trace, std::string& report) {
   std::uint64_t offset = 0;
   CTVRTextLineReader run([&trace, &offset](char* buffer, std::size_t capacity) -> std::size_t {
     const std::string piece = trace.Read(offset, capacity);
-    std::memcpy(buffer, piece.data(), piece.size());
+    std::copy(piece.begin(), piece.end(), buffer);
     offset += piece.size();
     return piece.size();
   });

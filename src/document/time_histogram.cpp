@@ -7,7 +7,7 @@ std::size_t CTVRTimeHistogram::BucketOf(std::int64_t ns) {
   if (ns < 0) ns = 0;
   const std::uint64_t value = std::uint64_t(ns);
   if (value < SUB_COUNT) return std::size_t(value);
-  const int top = std::bit_width(value) - 1;  // the highest bit set, SUB_BITS or more
+  const int top = int(std::bit_width(value)) - 1;  // the highest bit set, SUB_BITS or more
   if (top > TOP_BIT) return BUCKET_COUNT - 1;
   const int shift = top - SUB_BITS;
   // Past the first SUB_COUNT: SUB_COUNT buckets for each power of two.

@@ -12,7 +12,7 @@
 
 class CTVRTextLineReader {
  public:
-  static constexpr std::size_t MAX_KEPT = 64 * 1024;
+  static constexpr std::size_t MAX_KEPT = std::size_t(64) * 1024;
 
   // Fills the buffer with up to `capacity` bytes; 0 at the end of the text.
   using Source = std::function<std::size_t(char* buffer, std::size_t capacity)>;

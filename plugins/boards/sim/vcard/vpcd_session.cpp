@@ -114,8 +114,8 @@ std::vector<tvr::BYTE> CTVRVpcdSession::NextChunk(std::size_t le) {
 }
 
 std::vector<tvr::BYTE> CTVRVpcdSession::ExtendedAnswer(const tvr::BYTE* apdu, std::size_t length) const {
-  const std::vector<tvr::BYTE> wrongLength{0x67, 0x00};
-  if (length < HEADER + 3) return wrongLength;
+  const auto wrongLength = [] { return std::vector<tvr::BYTE>{0x67, 0x00}; };
+  if (length < HEADER + 3) return wrongLength();
   const std::size_t field = std::size_t(apdu[HEADER + 1]) << 8 | apdu[HEADER + 2];
   std::vector<tvr::BYTE> answer;
   if (length == HEADER + 3) {
@@ -126,7 +126,7 @@ std::vector<tvr::BYTE> CTVRVpcdSession::ExtendedAnswer(const tvr::BYTE* apdu, st
   } else {
     // Cases 3 and 4: Lc, the data, and Le in two bytes or none.
     const std::size_t end = HEADER + 3 + field;
-    if (field == 0 || (length != end && length != end + 2)) return wrongLength;
+    if (field == 0 || (length != end && length != end + 2)) return wrongLength();
     answer.assign(apdu + HEADER + 3, apdu + std::min(end, HEADER + 3 + MAX_EXTENDED_DATA));
   }
   answer.push_back(0x90);
