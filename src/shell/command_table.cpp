@@ -90,7 +90,7 @@ const std::vector<CTVRCommandInfo> kCommands = {
     {59393, "Show or hide the status bar\nToggle StatusBar", "&Status Bar", nullptr, nullptr},
     {32870, "Show or hide the round-trip time of every answer in the trace\nTime Column", "T&ime Column", nullptr,
      nullptr},
-    {32871, "Show the round-trip times of the active reader's answers per script line\nStatistics", "Stat&istics...",
+    {32871, "Show the round-trip times of the active reader's answers per script line\nStatistics", "Statisti&cs...",
      nullptr, nullptr},
     {32800, "Customize toolbars\nCustomize", "&Customize...", nullptr, nullptr},
     {32816, "Options\nOptions", "&Options...", nullptr, nullptr},

@@ -1,4 +1,4 @@
-// The Statistics window (View > "Stat&istics..."): the round-trip times of
+// The Statistics window (View > "Statisti&cs..."): the round-trip times of
 // the answers of a reader's script runs, per script line, over every round of
 // a loop (count, min, mean, 95th percentile, max, as tavric-run --stats
 // prints them), refreshed twice a second while it is open. It counts for the
