@@ -15,10 +15,11 @@
 // The firmware alone is timed too, so its share of the last figure shows.
 //
 // Run from the run folder (build/bin), where proverta.so and brdsim.so are:
-//   ./run_throughput [seconds per run, default 2]
+//   ./run_throughput [seconds per run, default 2] [only runs whose name holds this]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <iterator>
 #include <string>
@@ -174,6 +175,13 @@ double FirmwareMicrosPerFrame(double seconds) {
   return elapsed * 1e6 / double(frames);
 }
 
+// The second argument keeps only the runs whose name holds it, so that one
+// run can be profiled alone.
+const char* g_pszOnly = nullptr;
+bool Wanted(const char* name) {
+  return !g_pszOnly || std::strstr(name, g_pszOnly);
+}
+
 void Print(const char* name, const CRunFigures& f) {
   std::printf("%-32s %12.0f statements/s %8.3f us/statement (%.3f us processor)", name, f.m_dStatementsPerSecond,
               f.m_dMicrosPerStatement, f.m_dCpuMicrosPerStatement);
@@ -190,6 +198,7 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   if (seconds <= 0) seconds = 2.0;
+  if (argc > 2) g_pszOnly = argv[2];
 
   // The program's one context, installed like the programs' own.
   CTVRHostContext context;
@@ -205,12 +214,14 @@ int main(int argc, char** argv) {
 
   std::printf("loop of %d Verta loopback commands and one .info, %.1f s per run\n", COMMANDS_PER_LOOP, seconds);
   for (bool traceOn : {true, false}) {
+    if (!Wanted(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off")) continue;
     CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard");
     Print(traceOn ? "host only (echo board), trace on" : "host only (echo board), trace off",
           Run(pDoc, traceOn, seconds));
     delete pDoc;
   }
-  if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard")) {
+  if (CTVRBoardDoc* pDoc =
+          Wanted("echo board, trace on, expectations") ? NewDocument(context, "CTVREchoBoard") : nullptr) {
     CRunSetup setup;
     setup.m_bExpectations = true;
     const CRunFigures f = Run(pDoc, true, seconds, setup);
@@ -231,12 +242,13 @@ int main(int argc, char** argv) {
       {"timed, --timing --stats view", true, {false, true, true, true}},
   };
   for (const auto& t : timing) {
+    if (!Wanted(t.name)) continue;
     auto* pDoc = static_cast<CTVREchoBoard*>(NewDocument(context, "CTVREchoBoard"));
     pDoc->m_bTimed = t.timed;
     Print(t.name, Run(pDoc, true, seconds, t.setup));
     delete pDoc;
   }
-  if (CTVRBoardDoc* pDoc = NewDocument(context, "CTVRSimDoc")) {
+  if (CTVRBoardDoc* pDoc = Wanted("simulated reader, trace on") ? NewDocument(context, "CTVRSimDoc") : nullptr) {
     Print("simulated reader, trace on", Run(pDoc, true, seconds));
     delete pDoc;
     std::printf("%-32s %12.3f us/frame (the reader's share of the line above)\n", "firmware alone",

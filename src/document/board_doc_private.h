@@ -94,6 +94,8 @@ class CTVRBoardDocPrivate {
   tvr::BOOL SendData(tvr::BYTE* bytes, tvr::DWORD count, EScriptType type);
   tvr::DWORD PrepareData(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count, EScriptType type);
   void EndCommand();
+  // Runs the next statement, and those that end at once after it (see EndCommand).
+  void RunStatements();
 
   void OnScriptStart();
   void OnScriptStep();

@@ -44,26 +44,34 @@ void CTVRBoardDocPrivate::EndCommand() {
       return;
     case CTVRRunController::NEXT_QUEUED:
       // A directive that ended at once inside the statement that an outer
-      // EndCommand started: going on here would recurse once per statement, and
-      // a loop of directives would never give Stop a chance. The queue starts
-      // the next statement after the outer handlers have returned.
+      // EndCommand started: going on here would recurse once per statement.
+      // The loop of RunStatements takes it up when it has the budget; past
+      // that, the queue starts the next statement after the outer handlers
+      // have returned, so that a loop of directives gives Stop its chance.
+      if (run.QueueInline()) return;
       PostMessage(m_DummyWnd.GetSafeHwnd(), GetContinueRunMessage(), WPARAM(run.GetRunSerial()), 0);
       return;
     case CTVRRunController::NEXT_NOW:
       break;
   }
-  run.EnterNextStatement();
-  SendCurrentCommand();
-  run.LeaveNextStatement();
+  RunStatements();
+}
+
+void CTVRBoardDocPrivate::RunStatements() {
+  CTVRRunController& run = *m_pRunController;
+  run.OpenInlineRun();
+  do {
+    run.EnterNextStatement();
+    SendCurrentCommand();
+    run.LeaveNextStatement();
+  } while (run.TakeInline());
+  run.CloseInlineRun();
 }
 
 void CTVRBoardDocPrivate::OnContinueRun(WPARAM serial) {
-  CTVRRunController& run = *m_pRunController;
   // Stop, or Stop and Start again, since it was posted: that run is over.
-  if (!run.AcceptsContinuation(DWORD(serial))) return;
-  run.EnterNextStatement();
-  SendCurrentCommand();
-  run.LeaveNextStatement();
+  if (!m_pRunController->AcceptsContinuation(DWORD(serial))) return;
+  RunStatements();
 }
 
 void CTVRBoardDoc::OnScriptStop() {

@@ -8,6 +8,7 @@
 // bits of its value. No number is ever read past its own text.
 #include "document/interpreter.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -190,6 +191,14 @@ void CTVRInterpreter::AssembleStatement(std::string& text) {
 
 void CTVRInterpreter::SendBytes(std::string_view text) {
   std::array<BYTE, kMaxStatementBytes> bytes;
+  // Sent from a copy: the send may change its bytes (cyphering) or start the
+  // next statement before it returns (a board that answers at once).
+  if (auto known = m_SentBytes.find(text); known != m_SentBytes.end()) {
+    const std::size_t count = known->second.size();
+    std::copy(known->second.begin(), known->second.end(), bytes.begin());
+    m_Sink.SendData(bytes.data(), DWORD(count), m_Sink.GetScriptType());
+    return;
+  }
   std::size_t count = 0;
   bool tooMany = false;
   std::size_t i = 0;
@@ -205,7 +214,13 @@ void CTVRInterpreter::SendBytes(std::string_view text) {
     bytes[count++] = TokenByte(text.substr(i, end - i));
     i = end;
   }
-  if (tooMany) TVRMessageBox(texts::kTooManyBytes);
+  if (tooMany) {
+    // Not remembered: the message is shown every time the statement is sent.
+    TVRMessageBox(texts::kTooManyBytes);
+  } else {
+    if (m_SentBytes.size() >= kMaxRemembered) m_SentBytes.clear();
+    m_SentBytes.emplace(std::string(text), std::vector<BYTE>(bytes.begin(), bytes.begin() + std::ptrdiff_t(count)));
+  }
   m_Sink.SendData(bytes.data(), DWORD(count), m_Sink.GetScriptType());
 }
 
@@ -371,13 +386,18 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::TripleDes(const std::string& dir
 // An expectation on the answer of the statement before: checked at once, or
 // refused with its message.
 void CTVRInterpreter::Expect(const std::string& directive, int line) {
-  CTVRExpectation expectation;
-  const std::string refused = CTVRExpectation::Parse(directive, expectation);
-  if (!refused.empty()) {
-    TVRMessageBox(refused);
-    return;
+  auto known = m_Expectations.find(directive);
+  if (known == m_Expectations.end()) {
+    CTVRExpectation expectation;
+    const std::string refused = CTVRExpectation::Parse(directive, expectation);
+    if (!refused.empty()) {
+      TVRMessageBox(refused);
+      return;
+    }
+    if (m_Expectations.size() >= kMaxRemembered) m_Expectations.clear();
+    known = m_Expectations.emplace(directive, std::move(expectation)).first;
   }
-  m_Sink.CheckExpectation(expectation, line);
+  m_Sink.CheckExpectation(known->second, line);
 }
 
 void CTVRInterpreter::SetMismatchAction(const std::string& directive) {
@@ -393,6 +413,16 @@ void CTVRInterpreter::SetMismatchAction(const std::string& directive) {
 // The directives, tested in this order; the first that matches runs. `line`:
 // where the statement begins, from 0.
 CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& text, int line) {
+  // First, as the most frequent in a loop; no other directive's name starts
+  // with these.
+  if (CTVRExpectation::IsExpectation(text)) {
+    Expect(text, line);
+    return DIRECTIVE_NEXT;
+  }
+  if (CTVRExpectation::IsMismatchAction(text)) {
+    SetMismatchAction(text);
+    return DIRECTIVE_NEXT;
+  }
   if (text == ".b") return DIRECTIVE_NEXT;  // the breakpoint bit came from classification
   if (text == ".rawdata") {
     m_Sink.SetScriptType(SCRIPT_RAWDATA);
@@ -429,14 +459,6 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& 
   }
   if (text == ".info") {
     ShowInfo();
-    return DIRECTIVE_NEXT;
-  }
-  if (CTVRExpectation::IsExpectation(text)) {
-    Expect(text, line);
-    return DIRECTIVE_NEXT;
-  }
-  if (CTVRExpectation::IsMismatchAction(text)) {
-    SetMismatchAction(text);
     return DIRECTIVE_NEXT;
   }
   if (Contains(text, ".start_duration")) {

@@ -7,8 +7,12 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include <tavric/types.h>
+
+#include "decode/expectation.h"
 
 class CTVRLineStore;
 class CTVRInterpreterSink;
@@ -67,4 +71,19 @@ class CTVRInterpreter {
   // The statement's text, kept between statements so that its memory is
   // reused rather than allocated for every statement of a run.
   std::string m_strStatement;
+
+  // What a statement's text was read into, by that text: a loop sends the same
+  // statements again and again, and reading them once is most of the host's
+  // own work per statement. The texts are the statements as assembled, so an
+  // edited line is simply a new text; each table is emptied when it reaches
+  // kMaxRemembered entries, which keeps a run's memory flat whatever it sends.
+  struct CTextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  template <typename T>
+  using CReadTable = std::unordered_map<std::string, T, CTextHash, std::equal_to<>>;
+  static constexpr std::size_t kMaxRemembered = 1024;
+  CReadTable<std::vector<tvr::BYTE>> m_SentBytes;
+  CReadTable<CTVRExpectation> m_Expectations;
 };

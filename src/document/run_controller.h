@@ -7,6 +7,8 @@
 // the transitions return.
 #pragma once
 
+#include <utility>
+
 #include <chrono>
 
 #include <tavric/types.h>
@@ -118,6 +120,23 @@ class CTVRRunController {
   // Around the next statement run from inside EndCommand: an end nested in it is queued.
   void EnterNextStatement() { ++m_nEndCommandDepth; }
   void LeaveNextStatement() { --m_nEndCommandDepth; }
+  // A statement that ends at once inside the next one's run (a directive) is
+  // taken up by the loop that runs statements rather than posted, up to
+  // kInlineStatements in a row: a run of directives costs no trip through the
+  // queue each, and Stop still gets its chance between such runs.
+  static constexpr int kInlineStatements = 64;
+  void OpenInlineRun() { m_nInlineLeft = kInlineStatements; }
+  bool QueueInline() {
+    if (m_nInlineLeft <= 0) return false;
+    --m_nInlineLeft;
+    m_bInlineQueued = true;
+    return true;
+  }
+  bool TakeInline() { return std::exchange(m_bInlineQueued, false) && IsRunning(); }
+  void CloseInlineRun() {
+    m_nInlineLeft = 0;
+    m_bInlineQueued = false;
+  }
   // An answer arrives: one nobody waits for is traced whatever trace on says.
   void OnAnswerArrived() {
     m_bTraceOnAtAnswer = m_bTraceOn;
@@ -152,6 +171,8 @@ class CTVRRunController {
   // through the queue instead of recursing, so a loop of directives keeps a
   // flat stack.
   int m_nEndCommandDepth = 0;
+  int m_nInlineLeft = 0;  // statements the running loop may still take up
+  bool m_bInlineQueued = false;
   // Changed by Start, Step and Stop; a continuation queued before is stale.
   tvr::DWORD m_dwRunSerial = 0;
   // A mismatch asked the run to pause at the end of the statement, and did.

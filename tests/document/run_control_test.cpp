@@ -171,14 +171,17 @@ TEST_F(RunControl, AMismatchGoesOnPausesOrStopsTheRunInFreeStepAndLoopMode) {
 }
 
 TEST_F(RunControl, AContinuationPostedBeforeStopAndStartDoesNotSendAheadOfTheAnswer) {
-  // Start runs two directives and queues the third; Stop and Start again run
-  // it and send a frame. The queued continuation of the first run must not
-  // send the next frame before the reader has answered.
-  SetScript({".info;", ".info;", ".info;", "01 01;", "01 02;"});
+  // Start runs a row of directives and queues the next one; Stop and Start
+  // again run it and send a frame. The queued continuation of the first run
+  // must not send the next frame before the reader has answered.
+  const int directives = CTVRRunController::kInlineStatements + 2;
+  std::vector<std::string> script(std::size_t(directives + 1), ".info;");
+  script.insert(script.end(), {"01 01;", "01 02;"});
+  SetScript(script);
   CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
   m_pDoc->OnScriptStop();
   StartAndRun();
-  EXPECT_EQ(Now(), Outcome({1}, true, 3));
+  EXPECT_EQ(Now(), Outcome({1}, true, directives + 1));
 }
 
 TEST_F(RunControl, ARunDoesNotGoOnWhileAnotherDocumentIsActive) {
