@@ -16,27 +16,30 @@
 #include "decode/pcsc_family.h"
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
-  static const CTVRGenericFamily generic;
-  static const CTVRMessageCodeFamily ccid("ccidcmd.txt", "cciderr.txt");
-  static const CTVRPcscFamily pcsc;
-  static const CTVRKiroFamily kiro;
-  static const CTVRLoopbackFamily loopback;
-  static const CTVRMessageCodeFamily messageCode(nullptr, nullptr);
+  // One object for all, so that the lookup on every answer tests one guard.
+  static const struct CFamilies {
+    CTVRGenericFamily generic;
+    CTVRMessageCodeFamily ccid{"ccidcmd.txt", "cciderr.txt"};
+    CTVRPcscFamily pcsc;
+    CTVRKiroFamily kiro;
+    CTVRLoopbackFamily loopback;
+    CTVRMessageCodeFamily messageCode{nullptr, nullptr};
+  } families;
   switch (layout) {
     case ANSWER_GENERIC:
-      return generic;
+      return families.generic;
     case ANSWER_CCID:
-      return ccid;
+      return families.ccid;
     case ANSWER_PCSC:
-      return pcsc;
+      return families.pcsc;
     case ANSWER_KIRO:
-      return kiro;
+      return families.kiro;
     case ANSWER_LOOPBACK:
-      return loopback;
+      return families.loopback;
     case ANSWER_MESSAGE_CODE:
       break;
   }
-  return messageCode;
+  return families.messageCode;
 }
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForProtocol(const CTVRProtocol& protocol) {
