@@ -573,6 +573,9 @@ int CTVRRunDriver::ReportStats(int status) {
 int CTVRRunDriver::WriteJUnit(int status) {
   if (m_Options.m_strJUnit.empty()) return status;
   CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectationObserver(nullptr);
+  // Refused at the start: never written over the script.
+  if (CTVRFileWriter::IsSameFile(m_Options.m_strJUnit, CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath()))
+    return status;
   CTVRJUnitReport::CSuite suite;
   suite.m_strName = m_pDoc->GetTitle();
   suite.m_strScript =
