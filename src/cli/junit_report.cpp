@@ -27,7 +27,9 @@ QString Seconds(double seconds) {
   return QString::fromLatin1(text);
 }
 
-QString Count(unsigned long long n) { return QString::number(n); }
+QString Count(unsigned long long n) {
+  return QString::number(n);
+}
 
 }  // namespace
 
@@ -86,9 +88,9 @@ std::string CTVRJUnitReport::Xml() const {
         xml.writeStartElement("failure");
         xml.writeAttribute("message", Text(message));
         xml.writeAttribute("type", "mismatch");
-        xml.writeCharacters(Text("expected " + entry.m_strExpected + "\nreceived " + entry.m_strReceived +
-                                 "\nfailed " + std::to_string(entry.m_nFailed) + " of " +
-                                 std::to_string(entry.m_nChecks) + (entry.m_nChecks == 1 ? " check" : " checks") +
+        xml.writeCharacters(Text("expected " + entry.m_strExpected + "\nreceived " + entry.m_strReceived + "\nfailed " +
+                                 std::to_string(entry.m_nFailed) + " of " + std::to_string(entry.m_nChecks) +
+                                 (entry.m_nChecks == 1 ? " check" : " checks") +
                                  (entry.m_nFailed > 1 ? " (the first shown)" : "") + "\n"));
         xml.writeEndElement();
       }

@@ -31,6 +31,7 @@
 #include "cli/terminal_printer.h"
 #include "cli/verdict_line.h"
 #include "contract/host_context.h"
+#include "decode/card_slots.h"
 #include "document/board_doc_private.h"
 #include "document/headless_frames.h"
 #include "document/line_store.h"
@@ -39,7 +40,6 @@
 #include "document/run_end_hint.h"
 #include "document/trace_text_view.h"
 #include "document/workspace.h"
-#include "decode/card_slots.h"
 #include "platform/dispatcher.h"
 #include "platform/file_writer.h"
 #include "trace/trace_log.h"
@@ -359,7 +359,7 @@ int CTVRRunDriver::Watch() {
   m_pObserver->Restart();
   m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
   m_bStarted = true;
-  m_startedAt = std::chrono::system_clock::now();
+  m_strStartedAt = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
   m_startedClock = Clock::now();
   if (m_Options.m_bStep)
     CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep();
@@ -574,18 +574,13 @@ int CTVRRunDriver::WriteJUnit(int status) {
   if (m_Options.m_strJUnit.empty()) return status;
   CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectationObserver(nullptr);
   // Refused at the start: never written over the script.
-  if (CTVRFileWriter::IsSameFile(m_Options.m_strJUnit, CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath()))
-    return status;
+  if (CTVRFileWriter::IsSameFile(m_Options.m_strJUnit, CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath())) return status;
   CTVRJUnitReport::CSuite suite;
   suite.m_strName = m_pDoc->GetTitle();
-  suite.m_strScript =
-      QFileInfo(QString::fromLocal8Bit(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath().c_str())).fileName().toStdString();
-  if (!m_bStarted) m_startedAt = std::chrono::system_clock::now();
-  suite.m_strTimestamp = QDateTime::fromMSecsSinceEpoch(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                            m_startedAt.time_since_epoch())
-                                                            .count())
-                             .toString(Qt::ISODate)
-                             .toStdString();
+  suite.m_strScript = QFileInfo(QString::fromLocal8Bit(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath().c_str()))
+                          .fileName()
+                          .toStdString();
+  suite.m_strTimestamp = m_bStarted ? m_strStartedAt : QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
   suite.m_dSeconds = m_bStarted ? std::chrono::duration<double>(Clock::now() - m_startedClock).count() : 0;
   // The board type as New names it; the reader as the board names it, else as
   // the command line did, else the document's title.

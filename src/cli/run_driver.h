@@ -90,7 +90,7 @@ class CTVRRunDriver {
   std::unique_ptr<CTVRGoldenCompare> m_pGolden;  // with --compare
   // With --junit: the expectations checked, and when the run began.
   CTVRVerdictCases m_Cases;
-  std::chrono::system_clock::time_point m_startedAt;
+  std::string m_strStartedAt;  // local time, "2026-12-07T03:10:00"
   Clock::time_point m_startedClock;
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;

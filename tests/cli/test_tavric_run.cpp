@@ -538,11 +538,7 @@ TEST_F(TavricRunTest, TheTimeColumnAndTheComparisonWithAGoldenLog) {
        10,
        "golden.log:" + n + ", trace line " + n + ": a line changed\n  - " + changedByte + "\n  + " + lines[answer - 1] +
            "\n"},
-      {"the bytes and digit the pattern leaves open",
-       openChanged,
-       {"--timing"},
-       0,
-       ""},
+      {"the bytes and digit the pattern leaves open", openChanged, {"--timing"}, 0, ""},
       {"a digit the pattern fixes",
        with(answer, changedFixedDigit, false),
        {},
