@@ -580,8 +580,10 @@ int CTVRRunDriver::WriteJUnit(int status) {
   suite.m_strScript = QFileInfo(QString::fromLocal8Bit(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath().c_str()))
                           .fileName()
                           .toStdString();
-  suite.m_strTimestamp = m_bStarted ? m_strStartedAt : QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
-  suite.m_dSeconds = m_bStarted ? std::chrono::duration<double>(Clock::now() - m_startedClock).count() : 0;
+  // A run that never started (or a quick command) has its report's time now.
+  const bool started = !m_strStartedAt.empty();
+  suite.m_strTimestamp = started ? m_strStartedAt : QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+  suite.m_dSeconds = started ? std::chrono::duration<double>(Clock::now() - m_startedClock).count() : 0;
   // The board type as New names it; the reader as the board names it, else as
   // the command line did, else the document's title.
   const CTVRDocTemplate* pTemplate = m_pDoc->GetDocTemplate();
