@@ -592,7 +592,7 @@ int CTVRRunDriver::WriteJUnit(int status) {
   std::string reader = m_Options.m_strReader;
   if (m_pDoc->HasSettings()) {
     std::vector<CTVRBoardSetting> settings;
-    m_pDoc->GetSettings(settings);
+    CTVRPluginGuard::Call(*m_pDoc, CTVRPluginGuard::SETTINGS, [this, &settings] { m_pDoc->GetSettings(settings); });
     for (const CTVRBoardSetting& setting : settings)
       if (setting.m_strName == "Reader" && !setting.m_strValue.empty()) reader = setting.m_strValue;
   }
