@@ -9,7 +9,8 @@
 //     the answer decoder, trace records, and the two messages of the cycle.
 //   echo board, trace on, each command followed by two expectations on its
 //     answer (".expect(60 00 ?? 40 *)" and ".expect_ok"), all met: the
-//     figure per command, its expectations included, against the first run's.
+//     figure per command, its expectations included, against the first run's;
+//     and the same with every check collected for a report (tavric-run --junit).
 //   simulated reader (brdsim.so), trace on: the same with the reader firmware
 //     in software behind the board, for comparison.
 // The firmware alone is timed too, so its share of the last figure shows.
@@ -39,6 +40,7 @@
 #include "document/round_trip_stats.h"
 #include "document/run_controller.h"
 #include "document/trace_text_view.h"
+#include "document/verdict_cases.h"
 #include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "sim_firmware.h"
@@ -103,6 +105,7 @@ struct CRunSetup {
   bool m_bPrintingView = false;
   bool m_bTimeColumn = false;
   bool m_bStats = false;
+  bool m_bReport = false;  // every expectation checked collected as --junit does
 };
 
 // Statements are counted as the loop's commands and its ".info".
@@ -117,6 +120,12 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds, const CRunSetu
   }
   CTVRRoundTripStats stats;
   if (setup.m_bStats) CTVRBoardDocPrivate::Of(*pDoc).SetRoundTripStats(&stats);
+  CTVRVerdictCases cases;
+  if (setup.m_bReport)
+    CTVRBoardDocPrivate::Of(*pDoc).SetExpectationObserver(
+        [&cases, pDoc](int line, const CTVRExpectation& expectation, const CTVRAnswerSeen& seen, bool met) {
+          cases.OnChecked(*pDoc, line, expectation, seen, met);
+        });
   CTVRBoardDocPrivate::Of(*pDoc).GetHostContext()->Host().SetActiveDocument(pDoc);
   CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
   CTVRBoardDocPrivate::Of(*pDoc).OnReaderConnect();
@@ -150,6 +159,7 @@ CRunFigures Run(CTVRBoardDoc* pDoc, bool traceOn, double seconds, const CRunSetu
   for (std::size_t i = 0; i < f.m_nRecords; ++i) bytes += log.GetAt(i).m_dwCount;
   if (f.m_nRecords) f.m_dOverheadPerRecord = double(log.GetMemoryUsed() - bytes) / double(f.m_nRecords);
   CTVRBoardDocPrivate::Of(*pDoc).SetRoundTripStats(nullptr);
+  CTVRBoardDocPrivate::Of(*pDoc).SetExpectationObserver(nullptr);
   if (setup.m_bPrintingView) pDoc->RemoveView(&view);
   return f;
 }
@@ -220,12 +230,15 @@ int main(int argc, char** argv) {
           Run(pDoc, traceOn, seconds));
     delete pDoc;
   }
-  if (CTVRBoardDoc* pDoc =
-          Wanted("echo board, trace on, expectations") ? NewDocument(context, "CTVREchoBoard") : nullptr) {
+  for (bool report : {false, true}) {
+    const char* name = report ? "echo, trace on, expect., report" : "echo board, trace on, expectations";
+    if (!Wanted(name)) continue;
+    CTVRBoardDoc* pDoc = NewDocument(context, "CTVREchoBoard");
     CRunSetup setup;
     setup.m_bExpectations = true;
+    setup.m_bReport = report;
     const CRunFigures f = Run(pDoc, true, seconds, setup);
-    Print("echo board, trace on, expectations", f);
+    Print(name, f);
     const CTVRVerdictCounter& verdicts = CTVRBoardDocPrivate::Of(*pDoc).GetRunController().GetVerdicts();
     std::printf("%-32s %12llu met, %llu failed\n", "expectations", verdicts.GetMet(), verdicts.GetFailed());
     delete pDoc;

@@ -27,4 +27,11 @@ $SUDO apt-get install -y -q --no-install-recommends tshark >/dev/null
 # a private network namespace (tools/pcsc-stack.sh); they are skipped, with the
 # reason, where the stack cannot run (no root, no namespaces).
 $SUDO sh "$(dirname "$0")/pcsc-stack.sh" install
+# The JUnit reports of tavric-run --junit are checked by two readers in the
+# tests (skipped, with the reason, where missing): xmllint (libxml2-utils)
+# against a schema, and the npm package junit2json run by node; nodejs alone
+# (Debian's npm would bring hundreds of packages), the package and its three
+# dependencies fetched from the npm registry by tools/junit-reader.sh.
+$SUDO apt-get install -y -q --no-install-recommends libxml2-utils nodejs curl >/dev/null
+$SUDO sh "$(dirname "$0")/junit-reader.sh"
 echo "tools/setup.sh: build dependencies installed"

@@ -8,15 +8,116 @@
 #include <cerrno>
 #include <cstring>
 
+#include "decode/answer_seen.h"
+#include "decode/expectation.h"
 #include "platform/file_reader.h"
+#include "trace/trace_formatter.h"
 #include "trace/trace_spool.h"
 
 namespace {
 
 // The first differences shown; all are counted.
 constexpr std::size_t kShownDifferences = 10;
+// The newest trace lines kept to find an answer's bytes in: the comments and
+// directives between a statement and its expectations are fewer.
+constexpr std::size_t kRecentLines = 64;
+// A line of bytes: the indent (or the time column), then "XX " a byte, 16 a line.
+constexpr std::size_t kHead = 12;
+constexpr std::size_t kRow = 16;
+
+// The indent or the time column ("   1.234 ms ", "  12.346 s  ").
+bool IsHead(std::string_view head) {
+  return head.size() == kHead && std::all_of(head.begin(), head.end(), [](char c) {
+           return c == ' ' || c == '.' || c == 'm' || c == 's' || (c >= '0' && c <= '9');
+         });
+}
 
 }  // namespace
+
+CTVRGoldenCompare::CTVRGoldenCompare(std::string path) : m_strPath(std::move(path)) {
+  m_Comparer.AddMask([this](std::string_view golden, std::string_view run, std::uint64_t runLine) {
+    return IsOpenPair(golden, run, runLine);
+  });
+}
+
+void CTVRGoldenCompare::OnTraceText(const std::string& text) {
+  std::size_t start = 0;
+  for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+    m_strPartial.append(text, start, end - start);
+    if (!m_strPartial.empty() && m_strPartial.back() == '\r') m_strPartial.pop_back();
+    m_Recent.push_back(std::move(m_strPartial));
+    m_strPartial.clear();
+    if (m_Recent.size() > kRecentLines) m_Recent.pop_front();
+    ++m_nLines;
+    start = end + 1;
+  }
+  m_strPartial.append(text, start, std::string::npos);
+}
+
+void CTVRGoldenCompare::OnTraceCleared() {
+  m_nLines = 0;
+  m_Recent.clear();
+  m_strPartial.clear();
+  m_OpenDigits.clear();
+}
+
+void CTVRGoldenCompare::OnExpectationChecked(const CTVRExpectation& expectation, const CTVRAnswerSeen& seen) {
+  if (!seen.m_bAnswered || seen.m_Bytes.empty()) return;
+  const std::size_t count = seen.m_Bytes.size();
+  std::vector<std::uint32_t> open((count + kRow - 1) / kRow, 0);
+  bool any = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const tvr::BYTE bits = expectation.OpenBits(i);
+    const std::uint32_t digits = ((bits & 0xF0) != 0 ? 1U : 0U) | ((bits & 0x0F) != 0 ? 2U : 0U);
+    open[i / kRow] |= digits << (2 * (i % kRow));
+    any = any || digits != 0;
+  }
+  if (!any) return;
+  // The answer's lines as the trace shows them, found among the newest lines.
+  std::string dump;
+  CTVRTraceFormatter::AppendDump(seen.m_Bytes.data(), tvr::DWORD(count), true, dump);
+  std::vector<std::string_view> rows;
+  for (std::size_t at = 0; at < dump.size();) {
+    const std::size_t end = dump.find("\r\n", at);
+    rows.push_back(std::string_view(dump).substr(at + kHead, end - at - kHead));
+    at = end + 2;
+  }
+  if (rows.size() > m_Recent.size()) return;
+  for (std::size_t first = m_Recent.size() - rows.size() + 1; first-- > 0;) {
+    bool found = true;
+    for (std::size_t k = 0; k < rows.size() && found; ++k) {
+      const std::string& line = m_Recent[first + k];
+      found = line.size() == kHead + rows[k].size() && IsHead(std::string_view(line).substr(0, kHead)) &&
+              std::string_view(line).substr(kHead) == rows[k];
+    }
+    if (!found) continue;
+    const std::uint64_t firstLine = m_nLines - m_Recent.size() + first + 1;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+      if (open[k] == 0) continue;
+      const std::uint64_t line = firstLine + k;
+      if (!m_OpenDigits.empty() && m_OpenDigits.back().first == line)
+        m_OpenDigits.back().second |= open[k];
+      else if (m_OpenDigits.empty() || m_OpenDigits.back().first < line)
+        m_OpenDigits.emplace_back(line, open[k]);
+    }
+    return;
+  }
+}
+
+bool CTVRGoldenCompare::IsOpenPair(std::string_view golden, std::string_view run, std::uint64_t runLine) const {
+  const auto it = std::lower_bound(m_OpenDigits.begin(), m_OpenDigits.end(), runLine,
+                                   [](const auto& entry, std::uint64_t line) { return entry.first < line; });
+  if (it == m_OpenDigits.end() || it->first != runLine) return false;
+  if (golden.size() != run.size() || run.size() < kHead) return false;
+  const std::string_view goldenHead = golden.substr(0, kHead), runHead = run.substr(0, kHead);
+  if (goldenHead != runHead && !(IsHead(goldenHead) && IsHead(runHead))) return false;
+  for (std::size_t i = kHead; i < run.size(); ++i) {
+    if (golden[i] == run[i]) continue;
+    const std::size_t byte = (i - kHead) / 3, digit = (i - kHead) % 3;
+    if (digit == 2 || byte >= kRow || (it->second >> (2 * byte + digit) & 1U) == 0) return false;
+  }
+  return true;
+}
 
 bool CTVRGoldenCompare::Check(std::string& error) const {
   const CTVRFileReader::EResult result = CTVRFileReader::Check(m_strPath);

@@ -7,25 +7,31 @@
 #include <cctype>
 #include <cstdio>
 
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QString>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <tavric/board_doc.h>
 #include <tavric/board_options.h>
+#include <tavric/board_setting.h>
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
 #include <tavric/registry.h>
 
 #include "cli/card_params_printer.h"
 #include "cli/interrupt_watcher.h"
+#include "cli/junit_report.h"
 #include "cli/run_observer.h"
 #include "cli/run_watchdog.h"
 #include "cli/stats_report.h"
 #include "cli/terminal_printer.h"
 #include "cli/verdict_line.h"
 #include "contract/host_context.h"
+#include "decode/card_slots.h"
 #include "document/board_doc_private.h"
 #include "document/headless_frames.h"
 #include "document/line_store.h"
@@ -213,8 +219,18 @@ int CTVRRunDriver::Prepare() {
   m_pTraceView = std::make_unique<CTVRTraceTextView>();
   m_pTraceView->SetKeepText(false);
   m_pTraceView->SetTiming(m_Options.m_bTiming);
-  m_pTraceView->SetAppendCallback(
-      [this](const std::string& text, tvr::COLORREF colour) { m_Printer.Print(text, colour); });
+  m_pTraceView->SetAppendCallback([this](const std::string& text, tvr::COLORREF colour) {
+    m_Printer.Print(text, colour);
+    if (m_pGolden) m_pGolden->OnTraceText(text);
+  });
+  if (m_pGolden) m_pTraceView->SetClearCallback([this] { m_pGolden->OnTraceCleared(); });
+  // The expectations checked make the report's cases and the golden masks.
+  if (m_pGolden || !m_Options.m_strJUnit.empty())
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectationObserver(
+        [this](int line, const CTVRExpectation& expectation, const CTVRAnswerSeen& seen, bool met) {
+          if (!m_Options.m_strJUnit.empty()) m_Cases.OnChecked(*m_pDoc, line, expectation, seen, met);
+          if (m_pGolden) m_pGolden->OnExpectationChecked(expectation, seen);
+        });
   // The view text since the last clear, for .save: on disk, in a private
   // spool until a streamed log takes its place.
   m_Spool.Open();
@@ -274,6 +290,11 @@ int CTVRRunDriver::Prepare() {
     if (!m_Log.Open(log)) return CTVRRunOptions::EXIT_WRITE;
     m_pTraceView->SetSpool(&m_Log.GetSpool());
     m_Spool.Close();
+  }
+  if (!m_Options.m_strJUnit.empty() &&
+      CTVRFileWriter::IsSameFile(m_Options.m_strJUnit, CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath())) {
+    Fail("the report file " + m_Options.m_strJUnit + " is the script file itself");
+    return CTVRRunOptions::EXIT_WRITE;
   }
   // The capture holds every frame from the reader's connection on; it is
   // written at the end, in one step.
@@ -338,6 +359,8 @@ int CTVRRunDriver::Watch() {
   m_pObserver->Restart();
   m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
   m_bStarted = true;
+  m_strStartedAt = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+  m_startedClock = Clock::now();
   if (m_Options.m_bStep)
     CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStep();
   else
@@ -511,6 +534,7 @@ int CTVRRunDriver::Finish(int status) {
   // The bar as the desktop program would show it now, after the trace.
   if (m_Options.m_bCardParams) m_Printer.Print(CTVRCardParamsPrinter::Text(m_Context.Host().GetCardSlots()), 0);
   status = ReportStats(status);
+  status = WriteJUnit(status);
   // The verdicts last: a failed expectation fails a run that otherwise ended well.
   const CTVRVerdictCounter& verdicts = CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().GetVerdicts();
   m_Printer.Print(CTVRVerdictLine::Text(verdicts), 0);
@@ -544,4 +568,49 @@ int CTVRRunDriver::ReportStats(int status) {
     if (status == CTVRRunOptions::EXIT_DONE) status = CTVRRunOptions::EXIT_WRITE;
   }
   return status;
+}
+
+int CTVRRunDriver::WriteJUnit(int status) {
+  if (m_Options.m_strJUnit.empty()) return status;
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetExpectationObserver(nullptr);
+  // Refused at the start: never written over the script.
+  if (CTVRFileWriter::IsSameFile(m_Options.m_strJUnit, CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath())) return status;
+  CTVRJUnitReport::CSuite suite;
+  suite.m_strName = m_pDoc->GetTitle();
+  suite.m_strScript = QFileInfo(QString::fromLocal8Bit(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath().c_str()))
+                          .fileName()
+                          .toStdString();
+  // A run that never started (or a quick command) has its report's time now.
+  const bool started = !m_strStartedAt.empty();
+  suite.m_strTimestamp = started ? m_strStartedAt : QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+  suite.m_dSeconds = started ? std::chrono::duration<double>(Clock::now() - m_startedClock).count() : 0;
+  // The board type as New names it; the reader as the board names it, else as
+  // the command line did, else the document's title.
+  const CTVRDocTemplate* pTemplate = m_pDoc->GetDocTemplate();
+  std::string board = pTemplate != nullptr ? pTemplate->GetFileNewName() : std::string();
+  if (board.empty() && pTemplate != nullptr) board = pTemplate->GetDocClass()->m_lpszClassName;
+  std::string reader = m_Options.m_strReader;
+  if (m_pDoc->HasSettings()) {
+    std::vector<CTVRBoardSetting> settings;
+    CTVRPluginGuard::Call(*m_pDoc, CTVRPluginGuard::SETTINGS, [this, &settings] { m_pDoc->GetSettings(settings); });
+    for (const CTVRBoardSetting& setting : settings)
+      if (setting.m_strName == "Reader" && !setting.m_strValue.empty()) reader = setting.m_strValue;
+  }
+  if (reader.empty()) reader = m_pDoc->GetTitle();
+  suite.m_Properties = {{"board", board},
+                        {"reader", reader},
+                        {"protocol", m_pDoc->GetProtocol() != nullptr ? m_pDoc->GetProtocol()->GetName() : ""},
+                        {"host", QSysInfo::machineHostName().toStdString()}};
+  // The firmware (the mask) the reader reported, of the slot shown first.
+  const CTVRCardSlots& cardSlots = m_Context.Host().GetCardSlots();
+  std::string firmware = cardSlots.GetMask(cardSlots.GetShownSlot());
+  for (int slot = 0; slot < CTVRCardSlots::SLOT_COUNT && firmware.empty(); ++slot) firmware = cardSlots.GetMask(slot);
+  if (!firmware.empty()) suite.m_Properties.emplace_back("firmware", firmware);
+  suite.m_pCases = &m_Cases;
+  CTVRJUnitReport report;
+  report.AddSuite(std::move(suite));
+  std::string reason;
+  if (report.Write(m_Options.m_strJUnit, reason)) return status;
+  Fail("the report file " + m_Options.m_strJUnit + " could not be written: " + reason);
+  return status == CTVRRunOptions::EXIT_DONE ? CTVRRunOptions::EXIT_WRITE : status;
 }

@@ -13,6 +13,7 @@
 #include "cli/golden_compare.h"
 #include "cli/log_stream.h"
 #include "document/round_trip_stats.h"
+#include "document/verdict_cases.h"
 #include "trace/frame_capture.h"
 #include "trace/trace_spool.h"
 
@@ -67,6 +68,8 @@ class CTVRRunDriver {
   // --compare, --stats and --stats-csv, at the end of the run.
   int CompareWithGolden(int status);
   int ReportStats(int status);
+  // --junit, at the end however the run ended.
+  int WriteJUnit(int status);
 
   CTVRHostContext& m_Context;
   const CTVRRunOptions& m_Options;
@@ -85,6 +88,10 @@ class CTVRRunDriver {
   // Round-trip times per script line, with --stats or --stats-csv.
   CTVRRoundTripStats m_Stats;
   std::unique_ptr<CTVRGoldenCompare> m_pGolden;  // with --compare
+  // With --junit: the expectations checked, and when the run began.
+  CTVRVerdictCases m_Cases;
+  std::string m_strStartedAt;  // local time, "2026-12-07T03:10:00"
+  Clock::time_point m_startedClock;
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;

@@ -114,6 +114,7 @@ class CCommandLine {
     m_app.add_flag("--stats", o.m_bStats)->disable_flag_override();
     m_app.add_option("--stats-csv", o.m_strStatsCsv);
     m_app.add_option("--compare", o.m_strCompare);
+    m_app.add_option("--junit", o.m_strJUnit);
     m_app.add_option("script", m_scripts);
 
     m_pAtr = m_app.add_subcommand("atr", "decode an answer to reset");
@@ -242,7 +243,8 @@ class CCommandLine {
       }
       return true;
     }
-    for (const auto& [pPath, name] : {std::pair{&o.m_strStatsCsv, "--stats-csv"}, {&o.m_strCompare, "--compare"}}) {
+    for (const auto& [pPath, name] :
+         {std::pair{&o.m_strStatsCsv, "--stats-csv"}, {&o.m_strCompare, "--compare"}, {&o.m_strJUnit, "--junit"}}) {
       if (m_app.count(name) > 0 && pPath->empty()) {
         error = std::string(name) + " needs a file";
         return false;
@@ -357,7 +359,12 @@ Options:
                           --save-log), line by line, ignoring the .info date,
                           durations and the time column; print the first
                           differences with their line numbers on stderr and
-                          exit with 10 when they differ
+                          exit with 10 when they differ; the bytes an .expect
+                          pattern leaves open on an answer may differ too
+  --junit FILE            write the verdicts as a JUnit XML report for CI: a
+                          test suite per reader, a test case per expectation
+                          (script:line), its failure with what was expected
+                          and received; also when the run ends early
   -h, --help              this text
   --version               the version (and the commit it was built from)
 
@@ -384,7 +391,8 @@ Exit statuses:
        error the reader reported) that stopped it (auto pause)
        regs: the register file has an error (the first is printed with its line)
   7    a file the run must write could not be written: the --save-log log
-       (or it names the script), the --pcap capture, or the settings of --save
+       (or it names the script), the --pcap capture, the --junit report, the
+       --stats-csv file, or the settings of --save
   8    a plug-in fault: a plug-in threw (the reader is disconnected), or a call
        into it did not return within --timeout or past --max-seconds
   9    the run ended, and at least one expectation of the script failed

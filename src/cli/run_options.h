@@ -18,7 +18,7 @@ class CTVRRunOptions {
     EXIT_CONNECT = 4,       // the reader could not be connected, or was disconnected
     EXIT_STALLED = 5,       // nothing sent and nothing ended, or no answer in time
     EXIT_READER_ERROR = 6,  // the run ended early on a reader error
-    EXIT_WRITE = 7,         // a file the run must write (log, settings) could not be written
+    EXIT_WRITE = 7,         // a file the run must write (log, settings, report...) could not be written
     EXIT_PLUGIN_FAULT = 8,  // a plug-in threw, or hung past the watchdog
     EXIT_EXPECTATIONS = 9,  // the run ended, and an expectation of the script failed
     EXIT_COMPARE = 10,      // --compare: the trace differs from the golden log
@@ -82,4 +82,5 @@ class CTVRRunOptions {
   bool m_bStats = false;
   std::string m_strStatsCsv;  // empty: no CSV
   std::string m_strCompare;   // --compare: the golden log, empty for none
+  std::string m_strJUnit;     // --junit: the JUnit XML report, empty for none
 };

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,6 +25,8 @@ class CTVRRunController;
 class CTVRBoardDocSink;
 class CTVRHostContext;
 class CTVRRoundTripStats;
+class CTVRExpectation;
+struct CTVRAnswerSeen;
 
 class CTVRBoardDocPrivate {
  public:
@@ -160,6 +163,13 @@ class CTVRBoardDocPrivate {
   // the statement's first line (not owned; null, the default: not counted).
   void SetRoundTripStats(CTVRRoundTripStats* pStats) { m_pRoundTripStats = pStats; }
   CTVRRoundTripStats* GetRoundTripStats() const { return m_pRoundTripStats; }
+  // Told of every expectation checked, with its line (from 0) and the answer
+  // it read (empty, the default: nobody is told). A report and the golden
+  // comparison's masks are made from it.
+  using ExpectationObserver =
+      std::function<void(int line, const CTVRExpectation& expectation, const CTVRAnswerSeen& seen, bool met)>;
+  void SetExpectationObserver(ExpectationObserver observer) { m_onExpectation = std::move(observer); }
+  const ExpectationObserver& GetExpectationObserver() const { return m_onExpectation; }
   void OnCrypto();
   tvr::BOOL IsHexDisplay() const { return m_bHexDisplay; }
   void SetHexDisplay(tvr::BOOL hex) { m_bHexDisplay = hex; }
@@ -256,6 +266,7 @@ class CTVRBoardDocPrivate {
   std::int64_t m_nAnswerTime = -1;
   std::int64_t m_nNotifiedTime = -1;
   CTVRRoundTripStats* m_pRoundTripStats = nullptr;
+  ExpectationObserver m_onExpectation;
 
   // Register tool
   CTVRAnswerHook* m_pRegisterDialog = nullptr;

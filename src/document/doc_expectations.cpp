@@ -96,6 +96,8 @@ void CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expect
     verdicts.OnFailed(std::move(mismatch));
   }
   run.OnExpectationChecked(met);
+  if (const auto& observer = CTVRBoardDocPrivate::Of(doc).GetExpectationObserver())
+    observer(line, expectation, seen, met);
   doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
   if (!met && verdicts.GetAction() == MISMATCH_STOP && run.IsRunning())
     CTVRPluginGuard::Call(doc, CTVRPluginGuard::SCRIPT_STOP, [&doc] { doc.OnScriptStop(); });

@@ -19,10 +19,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
+#include "junit_check.h"
 #include "small_disk.h"
 #include "tshark.h"
 
@@ -250,6 +254,67 @@ TEST(TavricRunVerdicts, EachLayoutsAnswersAreCheckedAndAFailedRunEndsWith9) {
 
 // Every way a run ends, with its exit status and what it says on stderr and
 // stdout; the help lists the statuses.
+// The JUnit report of the verdicts example, a run with a failure, as CI reads
+// it: valid against the schema, and read back by another reader: its counts,
+// a case per expectation named by script and line, each case's time the
+// round trip of the answer it checked (as the time column shows it), the
+// failure's words, the reader's properties.
+TEST_F(TavricRunTest, TheJUnitReportOfARunWithAFailureIsValidAndReadsBack) {
+  const std::string missing = tvr_test::JUnitReadersMissing();
+  if (!missing.empty()) GTEST_SKIP() << missing;
+  const QString report = m_Dir.filePath("r.xml");
+  const CRun run = RunTool({"--no-colour", "--timing", "--junit", report, "examples/verdicts.cmd"});
+  ASSERT_EQ(run.status, 9) << run.err;
+  EXPECT_EQ(tvr_test::JUnitSchemaErrors(report.toStdString()), "");
+  const QJsonObject root = tvr_test::JUnitAsJson(report.toStdString());
+  ASSERT_EQ(root["testsuite"].toArray().size(), 1) << ReadWhole(report);
+  const QJsonObject suite = root["testsuite"].toArray()[0].toObject();
+  EXPECT_EQ(root["tests"].toInt(), 8);
+  EXPECT_EQ(root["failures"].toInt(), 1);
+  EXPECT_EQ(suite["tests"].toInt(), 8);
+  EXPECT_EQ(suite["failures"].toInt(), 1);
+  const QString title = suite["name"].toString();
+  EXPECT_FALSE(title.isEmpty());
+  QStringList properties;
+  for (const QJsonValue& property : suite["properties"].toArray())
+    properties << property["name"].toString() + "=" + property["value"].toString();
+  EXPECT_EQ(properties, (QStringList{"board=Simulated reader", "reader=" + title, "protocol=Verta",
+                                     "host=" + QSysInfo::machineHostName(), "firmware=VRT-SIM 2.04"}));
+
+  // The time column of each answer, in ms, in the order of the answers.
+  std::vector<double> answers;
+  const QRegularExpression column("^ *(\\d+\\.\\d{3}) ms ");
+  for (const QString& line : QString::fromStdString(run.out).split('\n'))
+    if (const auto match = column.match(line); match.hasMatch()) answers.push_back(match.captured(1).toDouble());
+  ASSERT_EQ(answers.size(), 6u) << run.out;
+  const struct {
+    const char* name;
+    std::size_t answer;  // the answer it checks, from 0
+  } cases[] = {
+      {"verdicts.cmd:8 .expect_ok;", 0},
+      {"verdicts.cmd:9 .expect(60 00 0D 30 \"VRT-SIM\" *);", 0},
+      {"verdicts.cmd:12 .expect(60 00 ?? 10 3B *);", 2},
+      {"verdicts.cmd:13 .expect_time(< 5 s);", 2},
+      {"verdicts.cmd:17 .expect_sw(9000);", 3},
+      {"verdicts.cmd:19 .expect_sw(9000|61??);", 4},
+      {"verdicts.cmd:21 .expect(60 00 23 00 \"TAVRIC\" *);", 5},
+      {"verdicts.cmd:22 .expect_sw(9000);", 5},
+  };
+  const QJsonArray testcases = suite["testcase"].toArray();
+  ASSERT_EQ(testcases.size(), 8);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const QJsonObject testcase = testcases[qsizetype(i)].toObject();
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_EQ(testcase["name"].toString().toStdString(), cases[i].name);
+    EXPECT_EQ(testcase["classname"].toString(), title);
+    EXPECT_NEAR(testcase["time"].toDouble() * 1000.0, answers[cases[i].answer], 0.0011);
+    EXPECT_EQ(testcase.contains("failure"), i == 5);
+  }
+  const QJsonObject failure = testcases[5]["failure"].toArray()[0].toObject();
+  EXPECT_EQ(failure["message"].toString(), "line 19: expected SW 9000|61??, received SW 6A82");
+  EXPECT_EQ(failure["type"].toString(), "mismatch");
+}
+
 TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
   const QString script = Script("run.cmd", "30;\n");
   const QString fifo = m_Dir.filePath("pipe");
@@ -310,6 +375,9 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
        {"the capture file " + folder.toStdString() + " could not be written"},
        {"            4F \n"}},
       {{"--pcap", script, script}, 7, {"is the script file itself"}, {}},
+      // The --junit report, written at the end in one step like the capture.
+      {{"--junit", folder, script}, 7, {"the report file " + folder.toStdString() + " could not be written"}, {}},
+      {{"--junit", script, script}, 7, {"is the script file itself"}, {}},
       {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, folder},
       {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, fifo},
       {{"--save", script},
@@ -391,7 +459,9 @@ TEST_F(TavricRunTest, ListShowsBoardTypesAndProtocolsInRegistrationOrder) {
 // in the .info date and the time column, and a changed byte, a missing line
 // and an extra line are each found with their line numbers (status 10).
 TEST_F(TavricRunTest, TheTimeColumnAndTheComparisonWithAGoldenLog) {
-  Script("gold.cmd", "30;\n.info;\n10;\n40 01 02;\n.save;\n");
+  // The reset's answer is 60 00 10 10 3B 7A 96 ... on two lines: its pattern
+  // fixes five bytes and a digit, and leaves the rest open.
+  Script("gold.cmd", "30;\n.info;\n10;\n.expect(60 00 10 10 3B ?? 9? *);\n40 01 02;\n.save;\n");
   const auto run = [this](QStringList options) {
     return RunTool(QStringList{"--plugins", RunFolder(), "--no-colour"} + options + QStringList{"gold.cmd"},
                    m_Dir.path());
@@ -441,8 +511,17 @@ TEST_F(TavricRunTest, TheTimeColumnAndTheComparisonWithAGoldenLog) {
     }
     return edited;
   };
-  std::string changedByte = lines[answer - 1];
-  changedByte[12 + 3 * 4] = changedByte[12 + 3 * 4] == '3' ? '4' : '3';
+  const auto changed = [](std::string line, std::size_t digit) {
+    line[12 + 3 * (digit / 2) + digit % 2] = line[12 + 3 * (digit / 2) + digit % 2] == '3' ? '4' : '3';
+    return line;
+  };
+  const std::string changedByte = changed(lines[answer - 1], 2 * 4);
+  const std::string changedFixedDigit = changed(lines[answer - 1], 2 * 6);
+  // Byte 5 (both digits), byte 6's low digit, the first byte of the next line.
+  const std::string changedOpen = changed(changed(changed(lines[answer - 1], 2 * 5), 2 * 5 + 1), 2 * 6 + 1);
+  std::string openChanged;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    openChanged += (i + 1 == answer ? changedOpen : i == answer ? changed(lines[i], 0) : lines[i]) + "\r\n";
   const std::string n = std::to_string(answer);
   const struct {
     const char* what;
@@ -459,6 +538,12 @@ TEST_F(TavricRunTest, TheTimeColumnAndTheComparisonWithAGoldenLog) {
        10,
        "golden.log:" + n + ", trace line " + n + ": a line changed\n  - " + changedByte + "\n  + " + lines[answer - 1] +
            "\n"},
+      {"the bytes and digit the pattern leaves open", openChanged, {"--timing"}, 0, ""},
+      {"a digit the pattern fixes",
+       with(answer, changedFixedDigit, false),
+       {},
+       10,
+       "golden.log:" + n + ", trace line " + n + ": a line changed\n  - " + changedFixedDigit + "\n"},
       {"a line missing from the golden log",
        with(answer, "", false),
        {},
@@ -593,7 +678,10 @@ TEST_F(TavricRunTest, ASignalStopsTheRunCleanlyWithTheLogCompleteToItsLastLine) 
     QProcess process;
     process.setWorkingDirectory(RunFolder());
     const QString log = m_Dir.filePath("signalled.log");
-    process.start(RunFolder() + "/tavric-run", {"--loop", "--save-log=" + log, Script("loop.cmd", "30;\n")});
+    const QString report = m_Dir.filePath("signalled.xml");
+    // Its second expectation fails every round: the report says so, up to the signal.
+    process.start(RunFolder() + "/tavric-run", {"--loop", "--save-log=" + log, "--junit", report,
+                                                Script("loop.cmd", "30;\n.expect_ok;\n.expect(61 *);\n")});
     // Signalled once the loop is surely going.
     std::string out;
     while (Count(out, "PC -> IFD :") < 3 && process.waitForReadyRead(20000))
@@ -609,6 +697,9 @@ TEST_F(TavricRunTest, ASignalStopsTheRunCleanlyWithTheLogCompleteToItsLastLine) 
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << text;
     ExpectOutStartsWithLog(out, text);
+    const std::string judged = ReadWhole(report), mismatches = std::to_string(Count(text, "MISMATCH  :"));
+    EXPECT_EQ(Count(judged, "<testcase "), 2u) << judged;
+    EXPECT_TRUE(Contains(judged, "failed " + mismatches + " of " + mismatches + " checks")) << judged;
   }
 }
 

@@ -11,9 +11,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "junit_check.h"
 #include "pcsc_stack.h"
 
 namespace {
@@ -109,6 +112,32 @@ TEST_F(PcscBoardTest, RunsAnApduScriptOnTheFirstReader) {
   EXPECT_TRUE(Contains(run.out, "            62 0B 82 01 01 83 02 2F 01 80 02 00 20 90 00")) << run.out;
   EXPECT_TRUE(Contains(run.out, "IFD -> PC : FILE OR APPLICATION NOT FOUND\n            6A 82")) << run.out;
   EXPECT_TRUE(Contains(run.out, "IFD -> PC : VENDOR COMMAND : MASK\n            56 69 72 74 75 61 6C")) << run.out;
+}
+
+// What a CI job collects from a test host with a PC/SC reader: the JUnit
+// report of the verdicts example, its failing case, accepted by the schema.
+TEST_F(PcscBoardTest, TheJUnitReportOfAVerdictScriptHasItsFailureAndTheSchemaAcceptsIt) {
+  const std::string missing = tvr_test::JUnitReadersMissing();
+  if (!missing.empty()) GTEST_SKIP() << missing;
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT));
+  const std::string report = m_Dir.filePath("r.xml").toStdString();
+  const CRun run = Run({"--junit", QString::fromStdString(report), "examples/pcsc_verdicts.cmd"});
+  EXPECT_EQ(run.status, 9) << run.err;
+  EXPECT_EQ(tvr_test::JUnitSchemaErrors(report), "");
+  const QJsonObject suite = tvr_test::JUnitAsJson(report)["testsuite"].toArray()[0].toObject();
+  EXPECT_EQ(suite["tests"].toInt(), 7);
+  EXPECT_EQ(suite["failures"].toInt(), 1);
+  QStringList properties;
+  for (const QJsonValue& property : suite["properties"].toArray())
+    properties << property["name"].toString() + "=" + property["value"].toString();
+  EXPECT_TRUE(properties.contains("reader=Virtual PCD 00 00")) << properties.join(", ").toStdString();
+  EXPECT_TRUE(properties.contains("protocol=PC/SC")) << properties.join(", ").toStdString();
+  QStringList failed;
+  for (const QJsonValue& testcase : suite["testcase"].toArray())
+    if (testcase.toObject().contains("failure"))
+      failed << testcase["name"].toString() + ": " + testcase["failure"][0]["message"].toString();
+  EXPECT_EQ(failed, QStringList{"pcsc_verdicts.cmd:15 .expect_sw(9000|61??);: line 15: expected SW 9000|61??, "
+                                "received SW 6A82"});
 }
 
 TEST_F(PcscBoardTest, AReaderWithoutACardAnswersWithTheDaemonsError) {
