@@ -152,7 +152,7 @@ TEST(TavricRunVerdicts, EachLayoutsAnswersAreCheckedAndAFailedRunEndsWith9) {
        {"MISMATCH  : line 4: expected 60 00 0D 31 *, received 60 00 0D 30 56 52 54 2D 53 49 4D 20 32 2E 30 34 4F\n",
         "MISMATCH  : line 8: expected no error, received an error answer\n",
         "MISMATCH  : line 9: expected SW ????, received no status word\n",
-        "MISMATCH  : line 16: expected SW 6A82|61??, received SW 9000\n", "9 expectations: 5 met, 4 failed\n"},
+        "MISMATCH  : line 16: expected SW 6A82|61?\?, received SW 9000\n", "9 expectations: 5 met, 4 failed\n"},
        {},
        9},
       {"PC/SC",
@@ -296,7 +296,7 @@ TEST_F(TavricRunTest, TheJUnitReportOfARunWithAFailureIsValidAndReadsBack) {
       {"verdicts.cmd:12 .expect(60 00 ?? 10 3B *);", 2},
       {"verdicts.cmd:13 .expect_time(< 5 s);", 2},
       {"verdicts.cmd:17 .expect_sw(9000);", 3},
-      {"verdicts.cmd:19 .expect_sw(9000|61??);", 4},
+      {"verdicts.cmd:19 .expect_sw(9000|61?\?);", 4},
       {"verdicts.cmd:21 .expect(60 00 23 00 \"TAVRIC\" *);", 5},
       {"verdicts.cmd:22 .expect_sw(9000);", 5},
   };
@@ -311,7 +311,7 @@ TEST_F(TavricRunTest, TheJUnitReportOfARunWithAFailureIsValidAndReadsBack) {
     EXPECT_EQ(testcase.contains("failure"), i == 5);
   }
   const QJsonObject failure = testcases[5]["failure"].toArray()[0].toObject();
-  EXPECT_EQ(failure["message"].toString(), "line 19: expected SW 9000|61??, received SW 6A82");
+  EXPECT_EQ(failure["message"].toString(), "line 19: expected SW 9000|61?\?, received SW 6A82");
   EXPECT_EQ(failure["type"].toString(), "mismatch");
 }
 

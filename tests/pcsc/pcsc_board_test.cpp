@@ -136,7 +136,7 @@ TEST_F(PcscBoardTest, TheJUnitReportOfAVerdictScriptHasItsFailureAndTheSchemaAcc
   for (const QJsonValue& testcase : suite["testcase"].toArray())
     if (testcase.toObject().contains("failure"))
       failed << testcase["name"].toString() + ": " + testcase["failure"][0]["message"].toString();
-  EXPECT_EQ(failed, QStringList{"pcsc_verdicts.cmd:15 .expect_sw(9000|61??);: line 15: expected SW 9000|61??, "
+  EXPECT_EQ(failed, QStringList{"pcsc_verdicts.cmd:15 .expect_sw(9000|61?\?);: line 15: expected SW 9000|61?\?, "
                                 "received SW 6A82"});
 }
 
