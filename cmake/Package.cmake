@@ -40,16 +40,16 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION electronics)
 # The toolbar images are SVG, drawn by a Qt plug-in that no binary links.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "pcscd")
-set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "test bench for smart-card readers
- Tavric runs scripts of raw frames, reader commands or APDUs against a
- smart-card reader and shows every frame and answer in a decoded trace:
- tavric, the desktop program, and tavric-run, its headless twin, with the
- simulated reader, PC/SC and serial board plug-ins and the protocol plug-ins.")
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "test bench for smart-card readers
+Tavric runs scripts of raw frames, reader commands or APDUs against a
+smart-card reader and shows every frame and answer in a decoded trace:
+tavric, the desktop program, and tavric-run, its headless twin, with the
+simulated reader, PC/SC and serial board plug-ins and the protocol plug-ins.")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME tavric-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_DEV_PACKAGE_RECOMMENDS "cmake, g++")
 set(CPACK_COMPONENT_DEV_DEPENDS runtime)
-set(CPACK_COMPONENT_DEV_DESCRIPTION "Tavric plug-in SDK
- The headers, the link library and the CMake package (find_package(Tavric))
- to build board and protocol plug-ins for Tavric, with an example plug-in.")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "plug-in SDK of Tavric, the smart-card reader test bench
+The headers, the link library and the CMake package (find_package(Tavric))
+to build board and protocol plug-ins for Tavric, with an example plug-in.")
 include(CPack)

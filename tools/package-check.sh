@@ -73,19 +73,23 @@ export DEBIAN_FRONTEND=noninteractive
 # The downloaded packages stay in the cache for the next run.
 echo 'Binary::apt::APT::Keep-Downloaded-Packages "true";' >/etc/apt/apt.conf.d/keep-cache
 apt-get update -q >/dev/null
-# What the check itself uses: Xvfb and xdotool for the desktop program, a
-# compiler and CMake for the example plug-in.
-apt-get install -y -q --no-install-recommends /tmp/debs/*.deb xvfb xauth xdotool cmake g++ make >/tmp/apt.log 2>&1 ||
+# What the check itself uses: man, Xvfb and xdotool for the desktop program,
+# a compiler and CMake for the example plug-in.
+apt-get install -y -q --no-install-recommends /tmp/debs/*.deb man-db xvfb xauth xdotool cmake g++ make >/tmp/apt.log 2>&1 ||
   { cat /tmp/apt.log; exit 1; }
 fail() { echo "package-check: FAILED: $*" >&2; exit 1; }
 has() { printf '%s' "$1" | grep -qE -- "$2" || fail "$3 lacks \"$2\":
 $1"; }
 
 echo "package-check: installed: $(dpkg-query -W -f '${Package} ${Version}, ' tavric tavric-dev)depends: $(dpkg-query -W -f '${Depends}' tavric)"
-for f in /usr/share/man/man1/tavric-run.1 /usr/share/applications/tavric.desktop \
-  /usr/share/icons/hicolor/scalable/apps/tavric.svg /usr/share/metainfo/com.norvale.Tavric.metainfo.xml; do
-  [ -e "$f" ] || [ -e "$f.gz" ] || fail "the package has no $f"
+for f in /usr/share/applications/tavric.desktop /usr/share/icons/hicolor/scalable/apps/tavric.svg \
+  /usr/share/metainfo/com.norvale.Tavric.metainfo.xml; do
+  [ -e "$f" ] || fail "the package has no $f"
 done
+for page in tavric tavric-run tavric-vcard tavric-ptyreader; do
+  man -P cat "$page" 2>/dev/null | grep -q "^NAME" || fail "man $page shows no manual page"
+done
+echo "package-check: man tavric, tavric-run, tavric-vcard and tavric-ptyreader show their pages"
 
 mkdir -p /tmp/elsewhere && cd /tmp/elsewhere
 list=$(tavric-run --list) || fail "tavric-run --list: $list"
