@@ -290,7 +290,8 @@ Runs a script against a reader with no window and prints the trace as the
 trace view shows it (in colour on a terminal).
 
 Options:
-  --list                  list the board types and protocols found, then exit
+  --list                  list the board types and protocols found, and where
+                          each plug-in came from, then exit
   --plugins DIR           load the plug-ins of DIR first (default: the current
                           folder when it holds any), then those of
                           $TAVRIC_PLUGIN_PATH, ~/.local/lib/tavric/plugins and
