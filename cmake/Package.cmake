@@ -25,7 +25,6 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/example-plugin/ DESTINATION ${TAVRI
 set(CPACK_PACKAGE_NAME tavric)
 set(CPACK_PACKAGE_VENDOR "Norvale Devices")
 set(CPACK_PACKAGE_CONTACT "Norvale Devices <tavric@norvale.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test bench for smart-card readers")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL runtime dev)
