@@ -59,7 +59,7 @@ class CTVRHost {
 
   CTVRCardSlots& GetCardSlots() { return m_cardSlots; }
 
-  // Folder of the running executable, where description files lie; tests may
+  // Folder of the running executable, from which the data folder is found; tests may
   // point it elsewhere.
   const std::string& GetProgramFolder();
   void SetProgramFolder(const std::string& folder) { m_strProgramFolder = folder; }
