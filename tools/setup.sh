@@ -8,13 +8,17 @@ set -e
 # libx11-dev: the keyboard lock state of the desktop program's status bar.
 # abigail-tools: abidw and abidiff, which check the plug-in ABI (tools/abi-check.sh).
 # scdoc: the manual pages (docs/man).
+# dpkg-dev: dpkg-shlibdeps, which reads the packages' library dependencies
+# (cpack --preset package). debootstrap: the fresh Debian root of
+# tools/package-check.sh. appstream: appstreamcli checks the metainfo file.
 SUDO=
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
   ca-certificates g++ cmake ninja-build pkg-config qt6-base-dev libqt6svg6 libgtest-dev libcli11-dev clang-format \
-  libssl-dev pcsc-tools libpcsclite-dev qt6-serialport-dev libx11-dev abigail-tools scdoc >/dev/null
+  libssl-dev pcsc-tools libpcsclite-dev qt6-serialport-dev libx11-dev abigail-tools scdoc \
+  dpkg-dev debootstrap appstream >/dev/null
 # The screenshot test of the desktop panes runs on a virtual X display; it is
 # skipped where these are missing.
 $SUDO apt-get install -y -q --no-install-recommends xvfb xauth >/dev/null

@@ -16,7 +16,7 @@
 #include "cli/run_options.h"
 #include "cli/terminal_printer.h"
 #include "contract/host_context.h"
-#include "contract/plugin_loader.h"
+#include "contract/plugin_search.h"
 #include "platform/pending_output.h"
 #include "tavric_version.h"
 
@@ -52,10 +52,13 @@ int main(int argc, char** argv) {
     // A register file needs no plug-in and no reader.
     return CTVRRegsCommand::Run(context, options.m_strRegsFile, stdout, stderr);
   }
-  CTVRPluginLoader(context).LoadFolder(options.m_strPluginFolder);
+  const auto folders = CTVRPluginSearch::Folders(options.m_strPluginFolder, context.GetProgramFolder());
+  const auto found = CTVRPluginSearch::Load(context, folders);
   if (options.m_eCommand == CTVRRunOptions::COMMAND_LIST) {
-    status = CTVRPluginList::Print(context.Host(), options.m_strPluginFolder, stdout, stderr);
+    status = CTVRPluginList::Print(context.Host(), folders, found, stdout, stderr);
   } else {
+    for (const std::string& line : CTVRPluginSearch::Replacements(found))
+      std::fprintf(stderr, "tavric-run: %s\n", line.c_str());
     // A plug-in that crashes the process leaves the trace so far on the
     // terminal and in the log.
     CTVRFatalSignals::Install();

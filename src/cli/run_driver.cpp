@@ -196,7 +196,7 @@ int CTVRRunDriver::OpenRestoredDocument() {
 int CTVRRunDriver::Prepare() {
   CTVRHost& host = m_Context.Host();
   if (host.GetTemplates().empty() && host.GetProtocols().empty()) {
-    Fail("no plug-in found in " + m_Options.m_strPluginFolder + " (plug-ins are brd*.so and pro*.so)");
+    Fail("no plug-in found (plug-ins are brd*.so and pro*.so; tavric-run --list says where they are looked for)");
     return CTVRRunOptions::EXIT_NOT_FOUND;
   }
   const int opened = m_Options.m_bRestore ? OpenRestoredDocument() : OpenNewDocument();

@@ -217,7 +217,6 @@ class CCommandLine {
 
   bool Check(std::string& error) {
     CTVRRunOptions& o = m_o;
-    if (o.m_strPluginFolder.empty()) o.m_strPluginFolder = ".";
     o.m_bTypeGiven = m_pType->count() > 0;
     for (std::size_t i = 0; i < kLineOptions.size(); ++i)
       if (!m_LineValues[i].empty()) o.m_BoardOptions.emplace_back(kLineOptions[i] + 2, m_LineValues[i]);
@@ -293,8 +292,12 @@ Runs a script against a reader with no window and prints the trace as the
 trace view shows it (in colour on a terminal).
 
 Options:
-  --list                  list the board types and protocols found, then exit
-  --plugins DIR           load the plug-ins of DIR (default: the current folder)
+  --list                  list the board types and protocols found, and where
+                          each plug-in came from, then exit
+  --plugins DIR           load the plug-ins of DIR first (default: the current
+                          folder when it holds any), then those of
+                          $TAVRIC_PLUGIN_PATH, ~/.local/lib/tavric/plugins and
+                          the installed folder
   --board NAME            board type, by class name, by the name New offers or
                           by its short name (sim, pcsc, serial), letter case
                           ignored

@@ -47,7 +47,7 @@ class CTVRRunOptions {
   bool m_bHelp = false;
   bool m_bVersion = false;
   bool m_bList = false;
-  std::string m_strPluginFolder = ".";
+  std::string m_strPluginFolder;  // --plugins; empty: the current folder when it holds plug-ins
   std::string m_strBoard = DEFAULT_BOARD;
   std::string m_strProtocol = DEFAULT_PROTOCOL;
   std::string m_strReader;  // empty: the board's own choice

@@ -29,6 +29,7 @@ void CTVRHost::Shutdown() {
   // cyphering object is not: its plug-in may hold it in static storage.
   std::vector<CTVRProtocol*> protocols;
   protocols.swap(m_protocols);
+  m_PluginFolders.clear();
   for (CTVRProtocol* pProtocol : protocols) delete pProtocol;
   m_templates.clear();
 }
@@ -45,6 +46,7 @@ void CTVRHost::RollBackRegistrations(std::size_t nTemplates, std::size_t nProtoc
   while (m_protocols.size() > nProtocols) {
     CTVRProtocol* pProtocol = m_protocols.back();
     m_protocols.pop_back();
+    m_PluginFolders.erase(pProtocol);
     delete pProtocol;
   }
   m_pCrypto = pCrypto;
@@ -62,6 +64,16 @@ void CTVRHost::OnDocumentDestroyed(CTVRBoardDoc* pDoc) {
 const std::string& CTVRHost::GetProgramFolder() {
   if (m_strProgramFolder.empty()) m_strProgramFolder = ExecutableFolder();
   return m_strProgramFolder;
+}
+
+const std::string& CTVRHost::GetPluginFolder(const CTVRProtocol* pProtocol) const {
+  static const std::string none;
+  const auto found = m_PluginFolders.find(pProtocol);
+  return found != m_PluginFolders.end() ? found->second : none;
+}
+
+void CTVRHost::SetPluginFolder(const CTVRProtocol* pProtocol, const std::string& folder) {
+  m_PluginFolders[pProtocol] = folder;
 }
 
 std::string CTVRHost::ExecutableFolder() {

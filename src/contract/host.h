@@ -4,12 +4,14 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <tavric/types.h>
 
+#include "contract/install_layout.h"
 #include "decode/card_slots.h"
 
 class CTVRBoardDoc;
@@ -57,12 +59,24 @@ class CTVRHost {
 
   CTVRCardSlots& GetCardSlots() { return m_cardSlots; }
 
-  // Folder of the running executable, where description files lie; tests may
+  // Folder of the running executable, from which the data folder is found; tests may
   // point it elsewhere.
   const std::string& GetProgramFolder();
   void SetProgramFolder(const std::string& folder) { m_strProgramFolder = folder; }
   // The running executable's folder ("." when it cannot be told).
   static std::string ExecutableFolder();
+  // Where the description and register files are: share/tavric of an
+  // installed program, the program folder of a run folder.
+  std::string GetDataFolder() { return CTVRInstallLayout::DataFolder(GetProgramFolder()); }
+
+  // The folder of the plug-in that registered a protocol (empty for one that
+  // came otherwise): the protocol's description files are looked for there
+  // first, then in the data folder.
+  const std::string& GetPluginFolder(const CTVRProtocol* pProtocol) const;
+  void SetPluginFolder(const CTVRProtocol* pProtocol, const std::string& folder);
+  std::string DescriptionPath(const std::string& fileName, const CTVRProtocol* pProtocol) {
+    return CTVRInstallLayout::DescriptionPath(fileName, GetPluginFolder(pProtocol), GetDataFolder());
+  }
 
  private:
   CTVRHostContext& m_Context;
@@ -73,4 +87,5 @@ class CTVRHost {
   std::atomic<tvr::HWND> m_hActiveBoard{0};
   CTVRCardSlots m_cardSlots;
   std::string m_strProgramFolder;
+  std::map<const CTVRProtocol*, std::string> m_PluginFolders;
 };

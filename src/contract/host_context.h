@@ -47,7 +47,7 @@ class CTVRHostContext : public CTVRPromptSlot {
   // until the context goes; its type is the document layer's.
   void KeepHeadlessWorkspace(std::shared_ptr<void> pWorkspace) { m_pHeadlessWorkspace = std::move(pWorkspace); }
 
-  // Folder of the running executable, where description files lie.
+  // Folder of the running executable, from which the data folder is found.
   const std::string& GetProgramFolder() { return m_Host.GetProgramFolder(); }
   void SetProgramFolder(const std::string& folder) { m_Host.SetProgramFolder(folder); }
 

@@ -48,10 +48,17 @@ bool CTVRPluginLoader::IsPluginFileName(const std::string& name) {
 std::vector<CTVRPluginLoader::CResult> CTVRPluginLoader::LoadFolder(const std::string& folder) {
   std::vector<CResult> results;
   const std::string dir = folder.empty() ? std::string(".") : folder;
+  for (const std::string& name : ListFolder(dir)) results.push_back(LoadLibrary(dir, name));
+  return results;
+}
+
+std::vector<std::string> CTVRPluginLoader::ListFolder(const std::string& folder) {
+  std::vector<std::string> plugins;
+  const std::string dir = folder.empty() ? std::string(".") : folder;
   DIR* pDir = opendir(dir.c_str());
   if (pDir == nullptr) {
     Debug("cannot read the folder " + dir + ": " + std::strerror(errno));
-    return results;
+    return plugins;
   }
   // The listing is taken whole before any library loads, so a plug-in that
   // writes into the folder while it initialises cannot change what is seen.
@@ -73,15 +80,14 @@ std::vector<CTVRPluginLoader::CResult> CTVRPluginLoader::LoadFolder(const std::s
       Debug(name + ": skipped, not a plug-in name");
       continue;
     }
-    const std::string path = dir + "/" + name;
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (stat((dir + "/" + name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
       Debug(name + ": skipped, not a regular file");
       continue;
     }
-    results.push_back(LoadLibrary(dir, name));
+    plugins.push_back(name);
   }
-  return results;
+  return plugins;
 }
 
 CTVRPluginLoader::CResult CTVRPluginLoader::LoadLibrary(const std::string& folder, const std::string& name) {
@@ -159,6 +165,8 @@ CTVRPluginLoader::CResult CTVRPluginLoader::LoadLibrary(const std::string& folde
     }
   }
   initialised.insert(handle);
+  for (std::size_t i = nProtocols; i < host.GetProtocols().size(); ++i)
+    host.SetPluginFolder(host.GetProtocols()[i], folder);
   Debug(name + ": loaded");
   return {name, PLUGIN_LOADED, {}};
 }

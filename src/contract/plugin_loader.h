@@ -40,13 +40,16 @@ class CTVRPluginLoader {
   // Loads the plug-ins of the folder; one result per file that has a plug-in
   // name, in listing order. A folder that cannot be read gives none.
   std::vector<CResult> LoadFolder(const std::string& folder = ".");
+  // The plug-in names of a folder (regular files), in loading order.
+  static std::vector<std::string> ListFolder(const std::string& folder);
+  // Loads one plug-in of a folder; the protocols it registers are known to
+  // come from that folder (their description files are looked for there).
+  CResult LoadLibrary(const std::string& folder, const std::string& name);
 
   static bool IsPluginFileName(const std::string& name);
   // TAVRIC_PLUGIN_DEBUG set to anything but an empty text.
   static bool IsDebugEnabled();
 
  private:
-  CResult LoadLibrary(const std::string& folder, const std::string& name);
-
   CTVRHostContext& m_Context;
 };

@@ -46,9 +46,10 @@ const CTVRProtocolFamily& CTVRProtocolFamily::ForProtocol(const CTVRProtocol& pr
   return ForLayout(protocol.GetDescriptor().m_eAnswerLayout);
 }
 
-void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol, const std::string& folder) const {
-  if (m_pszCommandFile) protocol.GetCmdCode()->LoadPath(folder + "/" + m_pszCommandFile);
-  if (m_pszErrorFile) protocol.GetErrorCode()->LoadPath(folder + "/" + m_pszErrorFile);
+void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol,
+                                              const std::function<std::string(const std::string&)>& pathOf) const {
+  if (m_pszCommandFile) protocol.GetCmdCode()->LoadPath(pathOf(m_pszCommandFile));
+  if (m_pszErrorFile) protocol.GetErrorCode()->LoadPath(pathOf(m_pszErrorFile));
 }
 
 void CTVRProtocolFamily::WriteName(CTVRAnswerSink& doc, const char* text, tvr::DWORD length) {

@@ -6,6 +6,7 @@
 // with the files the layout's comment in <tavric/protocol_descriptor.h> lists.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <tavric/protocol_descriptor.h>
@@ -38,7 +39,8 @@ class CTVRProtocolFamily {
 
   // Loads the family's description files into the protocol's tables, the
   // command file first; a family without files leaves the tables as they are.
-  void LoadDescriptionFiles(CTVRProtocol& protocol, const std::string& folder) const;
+  // pathOf gives the path of a description file from its name.
+  void LoadDescriptionFiles(CTVRProtocol& protocol, const std::function<std::string(const std::string&)>& pathOf) const;
   const char* GetCommandFile() const { return m_pszCommandFile; }
   const char* GetErrorFile() const { return m_pszErrorFile; }
 

@@ -125,6 +125,8 @@ class CTVRBoardDocPrivate {
   // ---- Protocol selection -------------------------------------------------
   void SelectProtocol(const std::string& name, tvr::BYTE standard);
   void OnProtocols(tvr::UINT nID);
+  // The protocol's description files: beside its plug-in, else in the data folder.
+  void LoadDescriptionFiles(CTVRProtocol& protocol);
   // Builds the Protocol menu in place of its placeholder (a menu item whose
   // m_pMenu is the shell's menu editor); elsewhere, enables the element once a
   // menu has been built.

@@ -16,9 +16,15 @@ void CTVRBoardDocPrivate::SelectProtocol(const std::string& name, BYTE standard)
     if (pProtocol == nullptr || pProtocol->GetName() != name) continue;
     m_pProtocol = pProtocol;
     pProtocol->SetStandard(standard);
-    CTVRProtocolFamily::ForProtocol(*pProtocol).LoadDescriptionFiles(*pProtocol, GetHostContext()->GetProgramFolder());
+    LoadDescriptionFiles(*pProtocol);
     return;
   }
+}
+
+void CTVRBoardDocPrivate::LoadDescriptionFiles(CTVRProtocol& protocol) {
+  CTVRHost& host = GetHostContext()->Host();
+  CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(
+      protocol, [&](const std::string& name) { return host.DescriptionPath(name, &protocol); });
 }
 
 void CTVRBoardDocPrivate::OnProtocols(UINT nID) {
@@ -28,8 +34,7 @@ void CTVRBoardDocPrivate::OnProtocols(UINT nID) {
   if (index >= protocols.size() || protocols[index] == nullptr) return;
   m_pProtocol = protocols[index];
   // Loaded again on every choice, so edited description files take effect.
-  CTVRProtocolFamily::ForProtocol(*m_pProtocol)
-      .LoadDescriptionFiles(*m_pProtocol, GetHostContext()->GetProgramFolder());
+  LoadDescriptionFiles(*m_pProtocol);
   m_pProtocol->SetConnected(m_Doc.IsConnected());
 }
 

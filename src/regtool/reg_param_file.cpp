@@ -80,7 +80,7 @@ void CRegParamFile::Note(std::size_t offset, std::string issue, bool ignored) {
 // ---- The index ------------------------------------------------------------------
 
 int CRegParamFile::LoadList() {
-  return LoadList(m_pContext->Host().GetProgramFolder());
+  return LoadList(m_pContext->Host().GetDataFolder());
 }
 
 int CRegParamFile::LoadList(const std::string& folder) {

@@ -35,7 +35,7 @@ CRegisterTool::~CRegisterTool() {
 }
 
 int CRegisterTool::Open() {
-  return Open(CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Host().GetProgramFolder());
+  return Open(CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Host().GetDataFolder());
 }
 
 int CRegisterTool::Open(const std::string& folder) {

@@ -1,13 +1,13 @@
 #include "app.h"
 
-#include <filesystem>
+#include <cstdio>
 
 #include <QApplication>
 
 #include "board_settings_box.h"
 #include "command_setting_box.h"
 #include "contract/host_context.h"
-#include "contract/plugin_loader.h"
+#include "contract/plugin_search.h"
 #include "delay_options_box.h"
 #include "document/board_settings_dlg.h"
 #include "document/delay_options_dlg.h"
@@ -23,14 +23,6 @@ CTVRApp::~CTVRApp() {
   if (m_pPrompts && m_bInstallPrompts) m_Context.SetPrompts(nullptr);
 }
 
-std::string CTVRApp::FindPluginFolder() const {
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
-    if (CTVRPluginLoader::IsPluginFileName(entry.path().filename().string())) return ".";
-  }
-  return m_Context.GetProgramFolder();
-}
-
 bool CTVRApp::InitInstance() {
   QApplication::setApplicationName(QStringLiteral("Tavric"));
   QApplication::setOrganizationName(QStringLiteral("Norvale Devices"));
@@ -39,7 +31,11 @@ bool CTVRApp::InitInstance() {
   if (m_bInstallPrompts) m_Context.SetPrompts(m_pPrompts.get());
 
   // Before the main window: every board type is known when documents come back.
-  if (m_bDiscoverPlugins) CTVRPluginLoader(m_Context).LoadFolder(FindPluginFolder());
+  if (m_bDiscoverPlugins) {
+    const auto found = CTVRPluginSearch::Load(m_Context, CTVRPluginSearch::Folders({}, m_Context.GetProgramFolder()));
+    for (const std::string& line : CTVRPluginSearch::Replacements(found))
+      std::fprintf(stderr, "tavric: %s\n", line.c_str());
+  }
 
   m_pMainFrame = std::make_unique<CMainFrame>(m_Context);
   m_pPrompts->SetParent(m_pMainFrame.get());

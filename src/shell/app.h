@@ -27,10 +27,6 @@ class CTVRApp {
 
   CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
 
-  // Where the plug-ins are taken from: the current folder when it holds any,
-  // else the folder of the program.
-  std::string FindPluginFolder() const;
-
   // For tests: skip plug-in discovery (the test has registered its own).
   bool m_bDiscoverPlugins = true;
   // For tests: do not show the main window.

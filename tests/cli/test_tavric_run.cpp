@@ -346,7 +346,6 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
   const CCase cases[] = {
       {{}, 1, {"tavric-run: "}, {}},
       {{"--type", "hex", "x.cmd"}, 1, {"tavric-run: "}, {}},
-      {{"--list"}, 3, {"no board type and no protocol found"}, {}, {0, kAny}, {}, m_Dir.path()},
       // A folder used to open as a stream and throw on the first read (exit 134).
       {{m_Dir.path()}, 2, {"cannot read the script file"}, {}},
       {{m_Dir.path() + "/"}, 2, {"cannot read the script file"}, {}},

@@ -38,7 +38,9 @@ class CTVRProtocolRunFixture : public ::testing::Test {
     CTVRCardSlots& slots = m_Context.Host().GetCardSlots();
     for (BYTE slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) slots.ClearAtr(slot);
     slots.SetMask(nullptr, 0, 0);
-    CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(protocol, m_Context.GetProgramFolder());
+    const std::string folder = m_Context.GetProgramFolder();
+    CTVRProtocolFamily::ForProtocol(protocol).LoadDescriptionFiles(
+        protocol, [&](const std::string& name) { return folder + "/" + name; });
     m_pDoc = std::make_unique<CTVRSimDoc>();
     CTVRBoardDocPrivate::Of(*m_pDoc).SetHostContext(&m_Context);
     m_pDoc->OnNewDocument();
