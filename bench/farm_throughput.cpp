@@ -77,9 +77,18 @@ CFigures Run(int readers, double seconds, const QTemporaryDir& dir) {
   std::ofstream(script) << kScript;
   const std::string csv = dir.filePath("farm.csv").toStdString();
   const std::string seconds_text = std::to_string(seconds);
-  std::vector<std::string> args = {"./tavric-run", "--board",  "sim",        "--readers",   std::to_string(readers),
-                                   "--loop",       "--max-seconds", seconds_text, "--no-colour", "--stats-csv",
-                                   csv,            script};
+  std::vector<std::string> args = {"./tavric-run",
+                                   "--board",
+                                   "sim",
+                                   "--readers",
+                                   std::to_string(readers),
+                                   "--loop",
+                                   "--max-seconds",
+                                   seconds_text,
+                                   "--no-colour",
+                                   "--stats-csv",
+                                   csv,
+                                   script};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -117,7 +126,8 @@ CFigures Run(int readers, double seconds, const QTemporaryDir& dir) {
   }
   long long statements = 0;
   for (int i = 1; i <= readers; ++i)
-    statements += StatementsIn(readers == 1 ? csv : dir.filePath("farm-Sim" + QString::number(i) + ".csv").toStdString());
+    statements +=
+        StatementsIn(readers == 1 ? csv : dir.filePath("farm-Sim" + QString::number(i) + ".csv").toStdString());
   f.m_bRan = true;
   f.m_dStatementsPerSecond = double(statements) / seconds;
   return f;

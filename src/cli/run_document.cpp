@@ -49,9 +49,9 @@ bool MentionsSave(const std::string& text) {
 
 }  // namespace
 
-CTVRRunDocument::CTVRRunDocument(CTVRHostContext& context, const CTVRRunOptions& options,
-                                 CTVRTerminalPrinter& printer, CTVRBoardDoc& doc, std::string reader,
-                                 std::string name, std::function<void()> drainQueue)
+CTVRRunDocument::CTVRRunDocument(CTVRHostContext& context, const CTVRRunOptions& options, CTVRTerminalPrinter& printer,
+                                 CTVRBoardDoc& doc, std::string reader, std::string name,
+                                 std::function<void()> drainQueue)
     : m_Context(context),
       m_Options(options),
       m_Terminal(printer),
@@ -291,8 +291,7 @@ bool CTVRRunDocument::OnCheck() {
       const bool onMismatch = run.IsPausedOnMismatch() && !d.IsStepMode();
       const bool atBreakpoint = !d.IsStepMode() && doc.IsConnected() && line >= 0 && line < d.GetLineCount() &&
                                 (d.GetLineState(line) & LINE_BREAKPOINT) != 0;
-      if ((!atBreakpoint && !onMismatch) || m_bTimeLimitReached || m_pObserver->IsBoundReached() ||
-          m_Options.m_bStep)
+      if ((!atBreakpoint && !onMismatch) || m_bTimeLimitReached || m_pObserver->IsBoundReached() || m_Options.m_bStep)
         return false;
       m_Printer.EndLine();
       m_Terminal.Finish();

@@ -111,8 +111,8 @@ void CTVRRunDriver::OnBeat() {
 }
 
 void CTVRRunDriver::AddDocument(CTVRBoardDoc& doc, const std::string& reader, const std::string& name) {
-  m_Documents.push_back(std::make_unique<CTVRRunDocument>(m_Context, m_Options, m_Printer, doc, reader, name,
-                                                          [this] { DrainQueue(); }));
+  m_Documents.push_back(
+      std::make_unique<CTVRRunDocument>(m_Context, m_Options, m_Printer, doc, reader, name, [this] { DrainQueue(); }));
   m_Statuses.push_back(CTVRRunOptions::EXIT_DONE);
 }
 

@@ -587,7 +587,8 @@ std::string LinesOf(const std::string& out, const std::string& reader) {
   std::string lines;
   for (std::size_t at = 0; at < out.size();) {
     const std::size_t end = std::min(out.find('\n', at), out.size() - 1);
-    if (out.compare(at, prefix.size(), prefix) == 0) lines += out.substr(at + prefix.size(), end + 1 - at - prefix.size());
+    if (out.compare(at, prefix.size(), prefix) == 0)
+      lines += out.substr(at + prefix.size(), end + 1 - at - prefix.size());
     at = end + 1;
   }
   return lines;
@@ -607,8 +608,9 @@ TEST_F(TavricRunTest, ARackOfReadersRunsAtOnceAndAReaderThatFailsStopsOnlyItself
     const CRun run = RunTool(readers + FaultyRun("Rack of readers", m_Dir.filePath("rack.log"), script));
     EXPECT_EQ(run.status, 4) << "a reader lost is worse than a reader error\n" << run.err;
     EXPECT_TRUE(Contains(run.err, "tavric-run: bench 3 vanishing: the reader was disconnected\n")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "tavric-run: bench 4 erring: the run ended early on a reader error, at the "
-                                  "statement on line 3\n"))
+    EXPECT_TRUE(Contains(run.err,
+                         "tavric-run: bench 4 erring: the run ended early on a reader error, at the "
+                         "statement on line 3\n"))
         << run.err;
     EXPECT_FALSE(Contains(run.out, "spare")) << "the pattern leaves it out";
     const struct {
