@@ -2,8 +2,8 @@
 // readers: the board lists five readers in its "Reader" setting, as the PC/SC
 // board lists what pcsc-lite knows, and each document opens the one the
 // program names. Every frame is taken with a comment ("frame N taken by R");
-// at the third frame the reader "bench 3 vanishing" is gone (the board says
-// so as it does when its reader is pulled) and "bench 4 erring" reports a
+// at the third frame the reader "bench 4 vanishing" is gone (the board says
+// so as it does when its reader is pulled) and "bench 3 erring" reports a
 // garbled answer; the others take every frame.
 #include <string>
 #include <vector>
@@ -24,12 +24,12 @@ class CTVRRackBoard : public CTVRBoardDoc {
   BOOL Disconnect() override { return TRUE; }
   BOOL Send(BYTE*, DWORD) override {
     ++m_nFrames;
-    if (m_nFrames == 3 && m_strReader == "bench 3 vanishing") {
+    if (m_nFrames == 3 && m_strReader == "bench 4 vanishing") {
       ReportBoardDisconnected();
       return TRUE;
     }
     ReportComment("frame " + std::to_string(m_nFrames) + " taken by " + m_strReader + "\r\n", TRACE_COMMENT);
-    if (m_nFrames == 3 && m_strReader == "bench 4 erring")
+    if (m_nFrames == 3 && m_strReader == "bench 3 erring")
       ReportError();
     else
       ReportEndCommand();
@@ -47,7 +47,7 @@ class CTVRRackBoard : public CTVRBoardDoc {
 
  private:
   static std::vector<std::string> Readers() {
-    return {"bench 1 steady", "bench 2 steady", "bench 3 vanishing", "bench 4 erring", "spare"};
+    return {"bench 1 steady", "bench 2 steady", "bench 3 erring", "bench 4 vanishing", "spare"};
   }
 
   std::string m_strReader;
