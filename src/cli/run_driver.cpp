@@ -216,6 +216,8 @@ int CTVRRunDriver::Watch() {
   });
   QTimer limit;
   limit.setSingleShot(true);
+  // A coarse timer may fire 5 % early: a bound of 60 s would end at 57 s.
+  limit.setTimerType(Qt::PreciseTimer);
   QObject::connect(&limit, &QTimer::timeout, [this] { OnTimeLimit(); });
 
   m_pWatchdog->StartRun(m_Options.m_dMaxSeconds);
