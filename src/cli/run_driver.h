@@ -1,31 +1,26 @@
-// One run of tavric-run: a document of the chosen board type with the chosen
-// protocol, the script loaded, the reader connected, the run started and
-// watched on the event loop until it ends, stalls, ends early (a reader
-// error, a plug-in fault) or is interrupted (SIGINT, SIGTERM, SIGHUP).
+// One run of tavric-run: one document per reader of the chosen board type
+// (one, or a rack of them: --reader given again, --all-readers, --readers N)
+// with the chosen protocol, the script loaded, the readers connected, the run
+// started on all of them at once and watched on the event loop until each
+// ends, stalls, ends early (a reader error, a plug-in fault, its reader gone)
+// or the whole run is interrupted (SIGINT, SIGTERM, SIGHUP).
 #pragma once
 
-#include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "cli/reader_result.h"
 #include "cli/run_options.h"
-
-#include "cli/golden_compare.h"
-#include "cli/log_stream.h"
-#include "document/round_trip_stats.h"
-#include "document/verdict_cases.h"
-#include "trace/frame_capture.h"
-#include "trace/trace_spool.h"
 
 class CTVRBoardDoc;
 class CTVRDocTemplate;
 class CTVRHeadlessFrames;
 class CTVRHostContext;
 class CTVRWorkspace;
-class CTVRRunObserver;
+class CTVRRunDocument;
 class CTVRRunWatchdog;
 class CTVRTerminalPrinter;
-class CTVRTraceTextView;
 
 class CTVRRunDriver {
  public:
@@ -34,42 +29,40 @@ class CTVRRunDriver {
   CTVRRunDriver(const CTVRRunDriver&) = delete;
   CTVRRunDriver& operator=(const CTVRRunDriver&) = delete;
 
-  // The plug-ins are loaded already; returns the exit status.
+  // The plug-ins are loaded already; returns the exit status: the most
+  // serious of the readers' (CTVRRunOptions::Worst).
   int Run();
 
- private:
-  using Clock = std::chrono::steady_clock;
+  // Once Run has returned: one result per reader document, in the order
+  // they were opened (the order of --reader, of the board's list, or Sim1 to
+  // SimN). Empty when the run ended before any document was opened.
+  const std::vector<CTVRReaderResult>& GetResults() const { return m_Results; }
 
+ private:
   CTVRDocTemplate* FindBoardType(std::string& known) const;
   int Prepare();
-  // The document of the run: a new one of the board type asked for, or one of
-  // those saved by the last exit.
-  int OpenNewDocument();
+  // The documents of the run: new ones of the board type asked for, or one
+  // of those saved by the last exit.
+  int OpenNewDocuments();
   int OpenRestoredDocument();
+  // The readers the board lists (its "Reader" setting's choices) whose name
+  // matches --all-readers' glob.
+  int ListReaders(CTVRBoardDoc& doc, std::vector<std::string>& readers);
+  void AddDocument(CTVRBoardDoc& doc, const std::string& reader, const std::string& name);
   int Watch();
-  // --quick: the quick command sent once and its answer awaited.
-  int SendQuick();
-  // One look at the run, from the event loop: FALSE once it is over.
+  // One look at every reader still running, from the event loop: FALSE once all are over.
   bool OnCheck();
   void OnInterrupt(int signal);
   void OnTimeLimit();
   // On a short timer while anything runs: the watchdog is told the UI
-  // thread is alive, and the terminal and the log get what is pending.
+  // thread is alive, and the terminal and the logs get what is pending.
   void OnBeat();
-  // Stop, through the board's own OnScriptStop.
-  void StopRun();
-  // The run ended early by the document's word: says so and gives the status.
-  int EarlyEndStatus();
   int Finish(int status);
+  // --junit: one suite per reader, written however the run ended.
+  int WriteJUnit(int status);
   // Handles the messages queued now and those they queue, for a short while at most.
   void DrainQueue();
   void Fail(const std::string& text);
-  int LineOfStatement() const;
-  // --compare, --stats and --stats-csv, at the end of the run.
-  int CompareWithGolden(int status);
-  int ReportStats(int status);
-  // --junit, at the end however the run ended.
-  int WriteJUnit(int status);
 
   CTVRHostContext& m_Context;
   const CTVRRunOptions& m_Options;
@@ -78,33 +71,11 @@ class CTVRRunDriver {
   // when the driver goes.
   std::unique_ptr<CTVRHeadlessFrames> m_pFrames;
   std::unique_ptr<CTVRWorkspace> m_pWorkspace;
-  CTVRBoardDoc* m_pDoc = nullptr;
-  std::unique_ptr<CTVRTraceTextView> m_pTraceView;
-  std::unique_ptr<CTVRRunObserver> m_pObserver;
-  CTVRLogStream m_Log;
+  std::vector<std::unique_ptr<CTVRRunDocument>> m_Documents;
+  // Each reader's status so far, beside its document.
+  std::vector<int> m_Statuses;
+  std::vector<CTVRReaderResult> m_Results;
   CTVRRunWatchdog* m_pWatchdog = nullptr;  // while Run runs
-  CTVRTraceSpool m_Spool;
-  CTVRFrameCapture m_Capture;  // --pcap
-  // Round-trip times per script line, with --stats or --stats-csv.
-  CTVRRoundTripStats m_Stats;
-  std::unique_ptr<CTVRGoldenCompare> m_pGolden;  // with --compare
-  // With --junit: the expectations checked, and when the run began.
-  CTVRVerdictCases m_Cases;
-  std::string m_strStartedAt;  // local time, "2026-12-07T03:10:00"
-  Clock::time_point m_startedClock;
-
-  int m_nStatus = CTVRRunOptions::EXIT_DONE;
-  bool m_bStarted = false;
   bool m_bInterrupted = false;
-  bool m_bTimeLimitReached = false;
-  // The queue and the run both idle with the run still running: since when,
-  // and at what progress.
-  bool m_bIdle = false;
-  Clock::time_point m_idleSince;
-  unsigned long long m_nIdleProgress = 0;
-  // The document waiting for an answer: since when, and at what progress. A
-  // statement that ends moves the progress, with the trace off as well.
-  bool m_bWaiting = false;
-  Clock::time_point m_waitSince;
-  unsigned long long m_nWaitProgress = 0;
+  int m_nSignalStatus = CTVRRunOptions::EXIT_DONE;
 };

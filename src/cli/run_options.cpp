@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <type_traits>
@@ -15,6 +16,20 @@ namespace {
 
 // A year is far beyond any reader test; the bound keeps the timers' range sane.
 constexpr double kMaxSeconds = 86400.0 * 365;
+// Documents of one run with --readers: a rack or two, and the one event loop
+// still far from busy.
+constexpr long long kMaxReaders = 256;
+
+// Flags whose value is optional: "--save-log", "--save-log=PATH" or
+// "--save-log PATH SCRIPT" (Normalise turns the last two into the flag and a
+// hidden option).
+struct COptionalValue {
+  const char* m_pszFlag;
+  const char* m_pszHidden;
+  const char* m_pszNeed;  // what "--flag=" lacks
+};
+const std::array<COptionalValue, 2> kOptionalValues = {
+    {{"--save-log", "--save-log-path", "a path"}, {"--all-readers", "--all-readers-glob", "a reader name pattern"}}};
 
 const std::map<std::string, EScriptType> kScriptTypes = {
     {"raw", SCRIPT_RAWDATA}, {"commands", SCRIPT_COMMANDS}, {"apdu", SCRIPT_APDU}};
@@ -84,7 +99,16 @@ class CCommandLine {
     m_app.add_option("--plugins", o.m_strPluginFolder);
     m_app.add_option("--board", o.m_strBoard);
     m_app.add_option("--protocol", o.m_strProtocol);
-    m_app.add_option("--reader", o.m_strReader);
+    // Once per reader, one value each time: "--reader A SCRIPT" keeps its script.
+    m_app.add_option("--reader", o.m_Readers)
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    m_app.add_flag("--all-readers", o.m_bAllReaders)->disable_flag_override();
+    m_app.add_option("--all-readers-glob", o.m_strReaderGlob)->group("");
+    m_pReaders = m_app.add_option("--readers", o.m_nReaders)
+                     ->transform(Saying(PlainNumber<long long>() & CLI::Range(1LL, kMaxReaders),
+                                        "needs a number of readers from 1 to " + std::to_string(kMaxReaders)));
     m_app.add_flag("--get-response", o.m_bGetResponse)->disable_flag_override();
     for (std::size_t i = 0; i < kLineOptions.size(); ++i) m_app.add_option(kLineOptions[i], m_LineValues[i]);
     m_pType = m_app.add_option("--type", o.m_eScriptType)
@@ -162,20 +186,26 @@ class CCommandLine {
         out.insert(out.end(), args.begin() + std::ptrdiff_t(i), args.end());
         break;
       }
-      if (arg.rfind("--save-log=", 0) == 0) {
-        if (arg.size() == 11) {
-          error = "--save-log= needs a path";
+      const COptionalValue* pOptional = nullptr;
+      for (const COptionalValue& optional : kOptionalValues) {
+        const std::string flag = optional.m_pszFlag;
+        if (arg == flag || arg.rfind(flag + "=", 0) == 0) pOptional = &optional;
+      }
+      if (pOptional != nullptr && arg != pOptional->m_pszFlag) {
+        const std::string value = arg.substr(std::strlen(pOptional->m_pszFlag) + 1);
+        if (value.empty()) {
+          error = arg + " needs " + pOptional->m_pszNeed;
           return false;
         }
-        out.insert(out.end(), {"--save-log", "--save-log-path", arg.substr(11)});
+        out.insert(out.end(), {pOptional->m_pszFlag, pOptional->m_pszHidden, value});
         continue;
       }
-      if (arg == "--save-log") {
+      if (pOptional != nullptr) {
         out.push_back(arg);
-        // The path is optional, so the next word is the path only when the
+        // The value is optional, so the next word is the value only when the
         // script came before it or still comes after it.
         if (i + 1 < args.size() && IsWord(args[i + 1]) && (scriptSeen || WordFollows(args, i + 2)))
-          out.insert(out.end(), {"--save-log-path", args[++i]});
+          out.insert(out.end(), {pOptional->m_pszHidden, args[++i]});
         continue;
       }
       if (IsWord(arg)) scriptSeen = true;
@@ -249,6 +279,15 @@ class CCommandLine {
         return false;
       }
     }
+    const bool readersGiven = m_pReaders->count() > 0;
+    if ((!o.m_Readers.empty() ? 1 : 0) + (o.m_bAllReaders ? 1 : 0) + (readersGiven ? 1 : 0) > 1) {
+      error = "--reader, --all-readers and --readers choose the readers in different ways: give one";
+      return false;
+    }
+    if (o.m_bRestore && (o.m_Readers.size() > 1 || o.m_bAllReaders || readersGiven)) {
+      error = "--restore runs one saved document: it takes one --reader at most, no --all-readers or --readers";
+      return false;
+    }
     if (!o.m_bRestore && (o.m_nQuick != 0 || m_pDocument->count() > 0)) {
       error = std::string(o.m_nQuick != 0 ? "--quick" : "--document") + " works on the saved documents: add --restore";
       return false;
@@ -272,6 +311,7 @@ class CCommandLine {
   CLI::App* m_pRegs = nullptr;
   CLI::Option* m_pType = nullptr;
   CLI::Option* m_pDocument = nullptr;
+  CLI::Option* m_pReaders = nullptr;
   std::vector<std::string> m_scripts;
   std::array<std::string, kLineOptions.size()> m_LineValues;
 };
@@ -304,7 +344,12 @@ Options:
                           (default: CTVRSimDoc, the simulated reader)
   --protocol NAME         protocol, by its exact name (default: Verta)
   --reader NAME           the reader a board for real readers opens, by its
-                          exact name (PC/SC: default the first reader listed)
+                          exact name (PC/SC: default the first reader listed);
+                          given again, one more reader of the same run
+  --all-readers[=GLOB]    one document per reader the board lists (PC/SC),
+                          those whose name matches GLOB (default: all)
+  --readers N             N documents of the board at once (1 to 256), as
+                          simulated readers: --board sim --readers 8
   --get-response          response chains on for this run, as .getresponse(on):
                           the PC/SC board follows 61xx with GET RESPONSE and
                           sends a 6Cxx command again with Le = xx (default: the
@@ -382,6 +427,12 @@ unless --stop-at-breakpoint is given; so does a mismatch under
 a verdict line ("14 expectations: 13 met, 1 failed"). Message boxes of the program are
 written to stderr as "tavric: " and their text.
 
+With several readers (--reader more than once, --all-readers, --readers N)
+the script runs on all of them at once: each line of the trace begins with
+"[READER] ", each log is named after the script and the reader, each reader
+ends with its own verdict line, and the exit status is the most serious of
+the readers' (in the order 128+, 8, 4, 6, 5, 3, 2, 7, 9, 10, 0).
+
 Exit statuses:
   0    the run ended: end of the script, bound reached, or the single step done
   1    usage error
@@ -405,4 +456,20 @@ Exit statuses:
   130  interrupted by Ctrl+C (the run is stopped cleanly, the log still written;
        a second Ctrl+C ends the program at once, what is pending written)
 )";
+}
+
+int CTVRRunOptions::Worst(int a, int b) {
+  // From the most serious: a signal, a plug-in fault, a reader lost, a reader
+  // error, a stall, something missing, a file not written, failed
+  // expectations, a trace that differs; then a run that ended well.
+  static constexpr std::array<int, 10> kOrder = {EXIT_PLUGIN_FAULT, EXIT_CONNECT, EXIT_READER_ERROR, EXIT_STALLED,
+                                                 EXIT_NOT_FOUND,    EXIT_SCRIPT,  EXIT_WRITE,        EXIT_EXPECTATIONS,
+                                                 EXIT_COMPARE,      EXIT_USAGE};
+  const auto rank = [](int status) -> int {
+    if (status >= EXIT_SIGNAL) return -1;
+    for (std::size_t i = 0; i < kOrder.size(); ++i)
+      if (kOrder[i] == status) return int(i);
+    return int(kOrder.size());
+  };
+  return rank(b) < rank(a) ? b : a;
 }

@@ -39,6 +39,10 @@ class CTVRRunOptions {
   static constexpr long long DEFAULT_KEEP_RECORDS = 10000;
   static constexpr const char* DEFAULT_PROTOCOL = "Verta";
 
+  // The status of a run over several readers: the more serious of two
+  // readers' statuses (see the order in docs/tavric-run.md).
+  static int Worst(int a, int b);
+
   // FALSE with `error` set for a command line that cannot be run.
   bool Parse(const std::vector<std::string>& args, std::string& error);
   static std::string HelpText();
@@ -50,7 +54,13 @@ class CTVRRunOptions {
   std::string m_strPluginFolder;  // --plugins; empty: the current folder when it holds plug-ins
   std::string m_strBoard = DEFAULT_BOARD;
   std::string m_strProtocol = DEFAULT_PROTOCOL;
-  std::string m_strReader;  // empty: the board's own choice
+  // --reader, once per reader (none: the board's own choice); --all-readers:
+  // every reader the board lists whose name matches the glob; --readers: that
+  // many documents of the board, each with the board's own choice.
+  std::vector<std::string> m_Readers;
+  bool m_bAllReaders = false;
+  std::string m_strReaderGlob = "*";
+  long long m_nReaders = 1;
   // Board options given for the run (serial line settings), by option name;
   // the board checks them, and they win over what the document stored.
   std::vector<std::pair<std::string, std::string>> m_BoardOptions;

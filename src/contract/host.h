@@ -56,6 +56,12 @@ class CTVRHost {
   tvr::HWND GetActiveBoardWindow() const { return m_hActiveBoard.load(std::memory_order_acquire); }
   // Called by a document's destructor.
   void OnDocumentDestroyed(CTVRBoardDoc* pDoc);
+  // Whether every document's run goes on by itself (tavric-run driving a rack
+  // of readers at once): the end of a statement goes to the document whose
+  // answer ended it. Off, as in the desktop program, it goes to the active
+  // document, so a run goes on only while its document is the active one.
+  bool AreRunsApart() const { return m_bRunsApart; }
+  void SetRunsApart(bool bApart) { m_bRunsApart = bApart; }
 
   CTVRCardSlots& GetCardSlots() { return m_cardSlots; }
 
@@ -85,6 +91,7 @@ class CTVRHost {
   CTVRCrypto* m_pCrypto = nullptr;
   CTVRBoardDoc* m_pActiveDoc = nullptr;
   std::atomic<tvr::HWND> m_hActiveBoard{0};
+  bool m_bRunsApart = false;
   CTVRCardSlots m_cardSlots;
   std::string m_strProgramFolder;
   std::map<const CTVRProtocol*, std::string> m_PluginFolders;

@@ -283,8 +283,11 @@ void CTVRBoardDocPrivate::OnReceiveAnswer(BYTE* answer, DWORD length, std::int64
                                              [&] { verdict = CTVRAnswerDecoder::Decode(*m_pSink, answer, length); });
   m_nAnswerTime = CTVRTraceLog::NO_TIME;
   if (!decoded) return;
-  // The end goes to the active document: a run goes on only while its document is active.
-  if (m_pRunController->OnAnswerDecoded(verdict)) PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0);
+  // The end goes to the active document: a run goes on only while its document
+  // is active, unless the host runs its documents apart.
+  if (m_pRunController->OnAnswerDecoded(verdict))
+    PostMessage(GetHostContext()->Host().AreRunsApart() ? m_DummyWnd.GetSafeHwnd() : GetActiveBoard(), WM_END_COMMAND,
+                0, 0);
 }
 
 void CTVRBoardDocPrivate::OnReceiveComments(const char* text, LPARAM kind) {

@@ -33,7 +33,8 @@ class CTVRPendingOutput {
   static void WriteAllPending() noexcept;
 
  private:
-  static constexpr int MAX_OUTPUTS = 8;
+  // The terminal and, for each reader of a run, its log and its spool.
+  static constexpr int MAX_OUTPUTS = 1024;
   static std::atomic<CTVRPendingOutput*> s_Outputs[MAX_OUTPUTS];
 
   static bool WriteAll(int fd, const char* data, std::size_t size) noexcept;

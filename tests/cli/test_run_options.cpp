@@ -64,6 +64,17 @@ TEST(RunOptions, TheSerialLinesSettingsAreHandedToTheBoardByName) {
             (std::vector<std::pair<std::string, std::string>>{{"port", "ttyS0"}}));
 }
 
+TEST(RunOptions, ReadersByNameByPatternOrByCount) {
+  EXPECT_EQ(Parse({"--reader", "A", "--reader=B C", "s.cmd"}).m_Readers, (Args{"A", "B C"}));
+  const CTVRRunOptions all = Parse({"--all-readers", "s.cmd"});
+  EXPECT_EQ(std::make_tuple(all.m_bAllReaders, all.m_strReaderGlob, all.m_strScript),
+            std::make_tuple(true, std::string("*"), std::string("s.cmd")));
+  EXPECT_EQ(Parse({"--all-readers", "Virtual*", "s.cmd"}).m_strReaderGlob, "Virtual*");
+  EXPECT_EQ(Parse({"--all-readers=*PCD*", "s.cmd"}).m_strReaderGlob, "*PCD*");
+  EXPECT_EQ(Parse({"--readers", "8", "s.cmd"}).m_nReaders, 8);
+  EXPECT_EQ(Parse({"--restore", "--reader", "A"}).m_Readers, Args{"A"});
+}
+
 TEST(RunOptions, TheLogPathIsOptional) {
   const std::tuple<Args, std::string> cases[] = {
       {{"--save-log", "hello.cmd"}, ""},  // alone before the script: the script is no log path
@@ -105,6 +116,12 @@ TEST(RunOptions, UsageErrorsSayWhat) {
       {{"--restore", "--quick", "12"}, "from 1 to 5"},
       {{"--restore", "--document", "0"}, "--document needs a positive whole number"},
       {{"--restore", "a.cmd", "b.cmd"}, "one too many"},
+      {{"--readers", "0", "a.cmd"}, "--readers needs a number of readers from 1 to 256, not '0'"},
+      {{"--readers", "257", "a.cmd"}, "from 1 to 256"},
+      {{"--readers", "2", "--reader", "A", "a.cmd"}, "choose the readers in different ways"},
+      {{"--all-readers", "--reader", "A", "a.cmd"}, "choose the readers in different ways"},
+      {{"--all-readers=", "a.cmd"}, "--all-readers= needs a reader name pattern"},
+      {{"--restore", "--readers", "2"}, "--restore runs one saved document"},
   };
   for (const auto& [args, said] : cases) {
     CTVRRunOptions options;

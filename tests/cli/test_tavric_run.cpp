@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -661,6 +662,74 @@ TEST_F(TavricRunTest, ARunThatEndsEarlySaysWhyAndKeepsItsTraceUpToTheFault) {
     ASSERT_GE(text.size(), std::strlen(c.lastLine));
     EXPECT_EQ(text.substr(text.size() - std::strlen(c.lastLine)), c.lastLine) << text;
     ExpectOutStartsWithLog(run.out, text);
+  }
+}
+
+// The lines one reader printed in a run over several, its prefix taken off.
+std::string LinesOf(const std::string& out, const std::string& reader) {
+  const std::string prefix = "[" + reader + "] ";
+  std::string lines;
+  for (std::size_t at = 0; at < out.size();) {
+    const std::size_t end = std::min(out.find('\n', at), out.size() - 1);
+    if (out.compare(at, prefix.size(), prefix) == 0)
+      lines += out.substr(at + prefix.size(), end + 1 - at - prefix.size());
+    at = end + 1;
+  }
+  return lines;
+}
+
+// A rack of readers in one run, chosen through each door: each reader's own
+// trace, log and end, and the worst status. Of the rack board's readers
+// (tests/plugins/libs/rack_board.cpp), "bench 3" errs and "bench 4" vanishes
+// at their third frame, while the steady ones take all five.
+TEST_F(TavricRunTest, ARackOfReadersRunsAtOnceAndAReaderThatFailsStopsOnlyItself) {
+  const QStringList bench = {"bench 1 steady", "bench 2 steady", "bench 3 erring", "bench 4 vanishing"};
+  QStringList byName;
+  for (const QString& reader : bench) byName << "--reader" << reader;
+  const QString script = Script("five.cmd", "01;\n02;\n03;\n04;\n05;\n");
+  for (const QStringList& readers : {QStringList{"--all-readers=bench*"}, byName}) {
+    SCOPED_TRACE(readers.join(' ').toStdString());
+    const CRun run = RunTool(readers + FaultyRun("Rack of readers", m_Dir.filePath("rack.log"), script));
+    // The reader error (6) comes first, the reader lost (4) is the worse.
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_TRUE(Contains(run.err, "tavric-run: bench 4 vanishing: the reader was disconnected\n")) << run.err;
+    EXPECT_TRUE(Contains(run.err,
+                         "tavric-run: bench 3 erring: the run ended early on a reader error, at the "
+                         "statement on line 3\n"))
+        << run.err;
+    EXPECT_FALSE(Contains(run.out, "spare")) << "the pattern leaves it out";
+    const struct {
+      const char* reader;
+      const char* log;
+      std::size_t taken;
+    } expected[] = {{"bench 1 steady", "rack-bench_1_steady.log", 5},
+                    {"bench 2 steady", "rack-bench_2_steady.log", 5},
+                    {"bench 4 vanishing", "rack-bench_4_vanishing.log", 2},
+                    {"bench 3 erring", "rack-bench_3_erring.log", 3}};
+    for (const auto& e : expected) {
+      const std::string log = ReadWhole(m_Dir.filePath(e.log));
+      EXPECT_EQ(Count(log, " taken by " + std::string(e.reader) + "\r\n"), e.taken) << log;
+      EXPECT_EQ(Count(log, " taken by "), e.taken) << "only its own reader's lines";
+      ExpectOutStartsWithLog(LinesOf(run.out, e.reader), log);
+    }
+  }
+}
+
+// Four simulated readers at once, each with its own verdict line and log,
+// named by their documents' titles; the expectation that fails on each
+// makes the run end with 9.
+TEST_F(TavricRunTest, FourSimulatedReadersEachEndWithTheirOwnVerdicts) {
+  const QString script =
+      Script("farm.cmd", ".command;\n30;\n.expect(60 00 0D 30 \"VRT-SIM\" *);\n30;\n.expect(60 00 01 99);\n");
+  const CRun run = RunTool({"--readers", "4", "--no-colour", "--save-log", script});
+  EXPECT_EQ(run.status, 9) << run.err;
+  for (const char* reader : {"Sim1", "Sim2", "Sim3", "Sim4"}) {
+    SCOPED_TRACE(reader);
+    const std::string lines = LinesOf(run.out, reader);
+    const std::string log = ReadWhole(m_Dir.filePath(QString("farm-") + reader + ".log"));
+    EXPECT_EQ(Count(log, kFirmware + "\r\n"), 2u) << log;
+    ExpectOutStartsWithLog(lines, log);
+    EXPECT_TRUE(Contains(lines, "\n2 expectations: 1 met, 1 failed\n")) << lines;
   }
 }
 

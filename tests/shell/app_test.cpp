@@ -124,6 +124,35 @@ TEST_F(AppTest, ThreeReadersOfTwoBoardTypesComeBackWithTheirWindowsAfterARestart
   EXPECT_EQ(second.GetFrames().back()->windowTitle(), QStringLiteral("Alpha3 - [noname]"));
 }
 
+// A rack's windows arranged from the Window menu, tiled side by side or
+// cascaded, come back so after a restart.
+TEST_F(AppTest, TiledAndCascadedReaderWindowsComeBackAsTheyWereArranged) {
+  for (const tvr::UINT arrange : {57651u /* Tile */, 57650u /* Cascade */}) {
+    SCOPED_TRACE(arrange);
+    CMainFrame& first = Start();
+    for (int i = int(first.GetFrames().size()); i < 4; ++i) first.OnCommand(33768);
+    QApplication::processEvents();
+    first.OnCommand(arrange);
+    QApplication::processEvents();
+    QList<QRect> arranged;
+    for (CTVRChildFrame* pFrame : first.GetFrames()) arranged << pFrame->geometry();
+    ASSERT_EQ(arranged.size(), 4);
+    // Tiled, no two overlap; cascaded, each is offset from the one before.
+    for (int i = 1; i < 4; ++i)
+      if (arrange == 57651u)
+        EXPECT_FALSE(arranged[i].intersects(arranged[i - 1])) << i;
+      else
+        EXPECT_NE(arranged[i].topLeft(), arranged[i - 1].topLeft()) << i;
+    Exit();
+
+    CMainFrame& second = Start();
+    QList<QRect> restored;
+    for (CTVRChildFrame* pFrame : second.GetFrames()) restored << pFrame->geometry();
+    EXPECT_EQ(restored, arranged);
+    Exit();
+  }
+}
+
 // Without all five values (here Row1.min), the window is placed and split as a new one.
 TEST_F(AppTest, AFrameIsRestoredOnlyFromAllFiveValues) {
   {
