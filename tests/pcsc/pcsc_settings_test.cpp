@@ -198,6 +198,7 @@ TEST_F(PcscSettingsTest, AReaderThatComesAndGoesIsOfferedAtOnceGoneOnceAndFoundA
   ASSERT_TRUE(pDoc->SetSetting("Reader", "Virtual PCD 01 00"));
   CTVRBoardSettingsDlg dlg(*pDoc);
   dlg.Open();
+  dlg.SetValue(1, "exclusive");  // chosen, not yet taken with OK
   doc.OnReaderConnect();
   ASSERT_TRUE(pDoc->IsConnected()) << ::testing::PrintToString(m_Prompts.m_Messages);
   EXPECT_EQ(Comments(*pDoc, "PC/SC reader Virtual PCD 00 00 connected"), 1u);
@@ -212,6 +213,7 @@ TEST_F(PcscSettingsTest, AReaderThatComesAndGoesIsOfferedAtOnceGoneOnceAndFoundA
   EXPECT_TRUE(RunUntil([&] { return !pDoc->IsConnected() && dlg.GetSettings()[0].m_Choices == added; }))
       << ::testing::PrintToString(dlg.GetSettings()[0].m_Choices);
   CTVRDispatcher::GetInstalled()->RunUntilIdle();
+  EXPECT_EQ(dlg.GetValue(1), "exclusive");
   EXPECT_FALSE(pDoc->IsRunning());
   EXPECT_EQ(Disconnections(), 1u) << ::testing::PrintToString(m_Prompts.m_Messages);
   EXPECT_EQ(Comments(*pDoc, "PC/SC: Virtual PCD 00 00: "), 1u);

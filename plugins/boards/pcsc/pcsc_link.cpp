@@ -225,7 +225,7 @@ void CTVRPcscLink::Close() {
       m_Worker.join();
     else
       m_Worker.detach();
-  } else if (m_hContext && !m_bWorkerStarted) {
+  } else if (!m_bWorkerStarted && m_hContext) {
     // Listed on, never handed to a worker (whose it is once it runs).
     SCardReleaseContext(m_hContext);
     m_hContext = 0;
