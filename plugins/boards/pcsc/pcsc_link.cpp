@@ -216,10 +216,14 @@ void CTVRPcscLink::Close() {
   if (m_Worker.joinable()) {
     // A call under way has what is left of its limit to return; one that
     // does not keeps the worker, which lets the handles go when it returns.
+    const std::int64_t start = m_nCallStart.load();
+    const auto until = (start != 0 ? std::chrono::steady_clock::time_point(std::chrono::nanoseconds(start))
+                                   : std::chrono::steady_clock::now()) +
+                       m_Limit;
     bool ended = false;
     {
       std::unique_lock<std::mutex> lock(m_mutex);
-      ended = !m_bStuck && m_workerNews.wait_for(lock, m_Limit, [this] { return m_bWorkerEnded; });
+      ended = !m_bStuck && m_workerNews.wait_until(lock, until, [this] { return m_bWorkerEnded; });
     }
     if (ended)
       m_Worker.join();
