@@ -186,8 +186,8 @@ TEST_F(PcscSettingsTest, WithoutADaemonTheListIsEmptyAndTheWindowSaysWhy) {
 
 // Readers that come and go while a run goes on. The document stored its
 // reader as "Virtual PCD 01 00", the second reader of its driver when it was
-// saved, and Connect finds it now as "Virtual PCD 00 00" (the test's driver,
-// vpcd, serves one device per library, so pcscd never numbers one 01 here).
+// saved, and Connect finds it now as "Virtual PCD 00 00" (pcscd names every
+// device of the test's driver, vpcd, "NAME 00 YY", so none is numbered 01 here).
 // The reader taken away mid-run (pcscd started again on another reader) is
 // one disconnection; the settings window, open all along, offers the reader
 // that came instead at once; plugged in again, Reader > Connect finds it.
