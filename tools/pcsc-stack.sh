@@ -12,6 +12,14 @@
 #   pcsc-stack.sh start DIR            namespace and pcscd; prints the socket
 #   pcsc-stack.sh card DIR PORT ARGS   a card on the reader at PORT (35963,
 #                                      35964): tavric-vcard ARGS, in the namespace
+#   pcsc-stack.sh restart-daemon DIR CHANNEL...
+#                                      pcscd stopped and started again on a
+#                                      reader configuration of one vpcd device
+#                                      per channel, in that order, its two
+#                                      slots on ports CHANNEL and CHANNEL+1:
+#                                      "Virtual PCD" on 35963, "Virtual PCD
+#                                      CHANNEL" on another (no channel: no
+#                                      reader). The cards stay and call again.
 #   pcsc-stack.sh stop-daemon DIR      pcscd only (the cards stay)
 #   pcsc-stack.sh stop DIR             cards, pcscd and the namespace
 #   pcsc-stack.sh smoke                start, one card, list readers, stop
@@ -54,14 +62,21 @@ kill_pid_file() {
   rm -f "$1"
 }
 
+wait_socket() {
+  for _ in $(seq 1 100); do
+    [ -S "$1/run/pcscd.comm" ] && [ -s "$1/pcscd.pid" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
 start() {
   dir=$1
   why=$(available) || die "$why"
   mkdir -p "$dir/run" "$dir/conf"
   dir=$(cd "$dir" && pwd)
   # Two readers: "Virtual PCD 00 00" on port 35963, "Virtual PCD 00 01" on 35964.
-  printf 'FRIENDLYNAME "Virtual PCD"\nDEVICENAME /dev/null:0x8C7B\nLIBPATH %s\nCHANNELID 0x8C7B\n' "$DRIVER" \
-    >"$dir/conf/vpcd"
+  configure "$dir" 35963
   # The holder keeps the namespaces alive while pcscd is stopped and started.
   unshare --net --mount --propagation private sh -c '
     ip link set lo up 2>/dev/null || ifconfig lo up 2>/dev/null || true
@@ -70,12 +85,47 @@ start() {
     echo $! >"$1/pcscd.pid"
     exec sleep 2147483647' holder "$dir" </dev/null >/dev/null 2>&1 &
   echo $! >"$dir/holder.pid"
-  for _ in $(seq 1 100); do
-    [ -S "$dir/run/pcscd.comm" ] && [ -s "$dir/pcscd.pid" ] && break
-    sleep 0.05
-  done
-  [ -S "$dir/run/pcscd.comm" ] || { stop "$dir"; die "pcscd did not start (see $dir/pcscd.log)"; }
+  wait_socket "$dir" || { stop "$dir"; die "pcscd did not start (see $dir/pcscd.log)"; }
   echo "PCSCLITE_CSOCK_NAME=$dir/run/pcscd.comm"
+}
+
+# The reader configuration: one vpcd device per channel, "Virtual PCD" on
+# channel 35963 and "Virtual PCD CHANNEL" on any other. The driver keeps one
+# device per loaded library, so each other channel gets a copy of it (pcscd
+# loads a library once per path).
+configure() {
+  dir=$1
+  shift
+  rm -f "$dir/conf/vpcd"*
+  for channel in "$@"; do
+    name="Virtual PCD"
+    driver=$DRIVER
+    if [ "$channel" != 35963 ]; then
+      name="Virtual PCD $channel"
+      mkdir -p "$dir/drivers"
+      driver=$dir/drivers/libifdvpcd-$channel.so
+      [ -e "$driver" ] || cp "$DRIVER" "$driver"
+    fi
+    hex=$(printf '0x%X' "$channel")
+    printf 'FRIENDLYNAME "%s"\nDEVICENAME /dev/null:%s\nLIBPATH %s\nCHANNELID %s\n' "$name" "$hex" "$driver" "$hex" \
+      >"$dir/conf/vpcd-$channel"
+  done
+}
+
+# Readers of serial drivers are only read at the daemon's start (pcscd
+# --hotplug rescans USB readers only), so a reader is added or taken away by
+# starting the daemon again.
+restart_daemon() {
+  dir=$1
+  shift
+  kill_pid_file "$dir/pcscd.pid"
+  configure "$dir" "$@"
+  rm -f "$dir/run/pcscd.comm"
+  holder=$(cat "$dir/holder.pid")
+  nsenter --mount=/proc/"$holder"/ns/mnt --net=/proc/"$holder"/ns/net pcscd -f -c "$dir/conf" \
+    </dev/null >>"$dir/pcscd.log" 2>&1 &
+  echo $! >"$dir/pcscd.pid"
+  wait_socket "$dir" || die "pcscd did not start again (see $dir/pcscd.log)"
 }
 
 card() {
@@ -116,8 +166,9 @@ case "${1:-}" in
   available) available ;;
   start) [ $# = 2 ] || die "usage: start DIR"; start "$2" ;;
   card) [ $# -ge 3 ] || die "usage: card DIR PORT [tavric-vcard options]"; shift; card "$@" ;;
+  restart-daemon) [ $# -ge 2 ] || die "usage: restart-daemon DIR CHANNEL..."; shift; restart_daemon "$@" ;;
   stop-daemon) [ $# = 2 ] || die "usage: stop-daemon DIR"; stop_daemon "$2" ;;
   stop) [ $# = 2 ] || die "usage: stop DIR"; stop "$2" ;;
   smoke) smoke ;;
-  *) die "usage: install | available | start DIR | card DIR PORT ARGS | stop-daemon DIR | stop DIR | smoke" ;;
+  *) die "usage: install | available | start DIR | card DIR PORT ARGS | restart-daemon DIR CHANNEL... | stop-daemon DIR | stop DIR | smoke" ;;
 esac

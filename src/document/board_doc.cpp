@@ -19,6 +19,7 @@
 #include "decode/answer_decoder.h"
 #include "document/board_doc_private.h"
 #include "document/board_doc_sink.h"
+#include "document/board_settings_dlg.h"
 #include "document/doc_settings.h"
 #include "document/interpreter.h"
 #include "document/line_store.h"
@@ -328,6 +329,10 @@ void CTVRBoardDocPrivate::OnReceiveCardRemoved(WPARAM slot) {
   if (n == 0) n = m_pProtocol != nullptr ? m_pProtocol->GetSelectCard() : 1;
   if (n < 1 || n > WPARAM(CTVRCardSlots::SLOT_COUNT)) return;
   GetHostContext()->Host().GetCardSlots().ClearAtr(BYTE(n - 1));
+}
+
+void CTVRBoardDocPrivate::OnReceiveSettingsChanged() {
+  if (m_pOpenSettings != nullptr) m_pOpenSettings->OnSettingsChanged();
 }
 
 void CTVRBoardDocPrivate::OnLpb() {

@@ -27,6 +27,7 @@ class CTVRHostContext;
 class CTVRRoundTripStats;
 class CTVRExpectation;
 struct CTVRAnswerSeen;
+class CTVRBoardSettingsDlg;
 
 class CTVRBoardDocPrivate {
  public:
@@ -53,6 +54,8 @@ class CTVRBoardDocPrivate {
   void OnReceiveError();
   void OnReceiveBoardDisconnected();
   void OnReceiveCardRemoved(tvr::WPARAM slot);
+  // The board's settings changed: the settings window open on the document asks again.
+  void OnReceiveSettingsChanged();
   void OnLpb();
   void OnLpbMsg();
   // Handler of the private continuation message: starts the next statement
@@ -272,6 +275,8 @@ class CTVRBoardDocPrivate {
 
   // Register tool
   CTVRAnswerHook* m_pRegisterDialog = nullptr;
+  // The settings window open on the document, if one is (not owned).
+  CTVRBoardSettingsDlg* m_pOpenSettings = nullptr;
 
   // Host context (not owned)
   CTVRHostContext* m_pHostContext = nullptr;

@@ -43,7 +43,13 @@ void CTVRBoardSettingsDlg::DoModal() {
   if (Hook()) Hook()(*this);
 }
 
+CTVRBoardSettingsDlg::~CTVRBoardSettingsDlg() {
+  CTVRBoardSettingsDlg*& pOpen = CTVRBoardDocPrivate::Of(m_Doc).m_pOpenSettings;
+  if (pOpen == this) pOpen = nullptr;
+}
+
 void CTVRBoardSettingsDlg::Open() {
+  CTVRBoardDocPrivate::Of(m_Doc).m_pOpenSettings = this;
   m_Settings.clear();
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SETTINGS, [this] { m_Doc.GetSettings(m_Settings); }))
     m_Settings.clear();
@@ -54,6 +60,29 @@ void CTVRBoardSettingsDlg::Open() {
       setting.m_Choices.insert(setting.m_Choices.begin(), setting.m_strValue);
     m_Values.push_back(setting.m_strValue);
   }
+}
+
+void CTVRBoardSettingsDlg::OnSettingsChanged() {
+  if (m_Refresh)
+    m_Refresh();
+  else
+    Reload();
+}
+
+void CTVRBoardSettingsDlg::Reload() {
+  std::vector<std::pair<std::string, std::string>> edited;
+  for (std::size_t i = 0; i < m_Settings.size(); ++i)
+    if (m_Values[i] != m_Settings[i].m_strValue) edited.emplace_back(m_Settings[i].m_strName, m_Values[i]);
+  Open();
+  for (const auto& [name, value] : edited)
+    for (std::size_t i = 0; i < m_Settings.size(); ++i) {
+      CTVRBoardSetting& setting = m_Settings[i];
+      if (setting.m_strName != name) continue;
+      m_Values[i] = value;
+      if (setting.m_eKind == CTVRBoardSetting::SETTING_CHOICE && !value.empty() &&
+          std::find(setting.m_Choices.begin(), setting.m_Choices.end(), value) == setting.m_Choices.end())
+        setting.m_Choices.insert(setting.m_Choices.begin(), value);
+    }
 }
 
 std::string CTVRBoardSettingsDlg::GetCaption() const {

@@ -2,6 +2,8 @@
 // its settings, the values the user edits, and what OK and Cancel do with
 // them. The desktop program shows it through the show hook, one field per
 // setting; with no hook installed (runner, tests) showing it does nothing.
+// From Open() to its end it is the document's open settings window: when the
+// board says its settings changed (a reader plugged in), it asks again.
 #pragma once
 
 #include <functional>
@@ -16,7 +18,13 @@ class CTVRBoardSettingsDlg {
   // returning TRUE, or with OnCancel().
   using ShowHook = std::function<void(CTVRBoardSettingsDlg&)>;
 
+  // What shows the window refreshes its fields in it (see OnSettingsChanged).
+  using RefreshHook = std::function<void()>;
+
   explicit CTVRBoardSettingsDlg(CTVRBoardDoc& doc) : m_Doc(doc) {}
+  ~CTVRBoardSettingsDlg();
+  CTVRBoardSettingsDlg(const CTVRBoardSettingsDlg&) = delete;
+  CTVRBoardSettingsDlg& operator=(const CTVRBoardSettingsDlg&) = delete;
 
   static void SetShowHook(ShowHook hook);
 
@@ -40,8 +48,17 @@ class CTVRBoardSettingsDlg {
   // Nothing reaches the board.
   void OnCancel() {}
 
+  // The board's settings changed: the refresh hook when the window is shown
+  // (it hands its fields' values over first, then calls Reload), else Reload.
+  void OnSettingsChanged();
+  void SetRefreshHook(RefreshHook hook) { m_Refresh = std::move(hook); }
+  // Asks the board again: lists of choices and values it holds now, while a
+  // value edited in the window stays as it is (and among the choices).
+  void Reload();
+
  private:
   CTVRBoardDoc& m_Doc;
   std::vector<CTVRBoardSetting> m_Settings;  // as the board described them
   std::vector<std::string> m_Values;         // as the fields hold them
+  RefreshHook m_Refresh;
 };

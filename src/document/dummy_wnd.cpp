@@ -74,6 +74,10 @@ CTVRDummyWnd::CTVRDummyWnd(CTVRBoardDoc* pDoc) : m_pDoc(pDoc) {
     CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveCardRemoved(w);
     return 1;
   });
+  SetHandler(WM_RECV_SETTINGS_CHANGED, [this](WPARAM, LPARAM) -> LRESULT {
+    CTVRBoardDocPrivate::Of(*m_pDoc).OnReceiveSettingsChanged();
+    return 1;
+  });
   SetHandler(WM_LPB, [this](WPARAM, LPARAM) -> LRESULT {
     CTVRBoardDocPrivate::Of(*m_pDoc).OnLpb();
     return 1;

@@ -20,17 +20,26 @@ constexpr tvr::UINT kLastMessageId = 0xFFFF;
 // rather than allowed to exhaust memory.
 constexpr std::size_t kMaxPostedBytes = std::size_t(1) << 30;
 
-// The thirteen names of the board contract, in the order of their ids. The
+// The fourteen names of the board contract, in the order of their ids. The
 // registry is seeded with them when it is first used, so whichever module or
 // static initialiser asks first, "Tavric::SendCommand" is 0xC000 and so on; the
 // exported variables below can then be constant-initialised and are right
 // even for a reader that runs before libtavric's own dynamic initialisers.
 constexpr const char* kContractNames[] = {
-    "Tavric::SendCommand",        "Tavric::CommandType",  "Tavric::EndCommand",
-    "Tavric::SendApdu",           "Tavric::SendRawdata",  "Tavric::ReceiveAnswer",
-    "Tavric::ReceiveComments",    "Tavric::ReceiveError", "Tavric::ReceiveBoardDisconnected",
-    "Tavric::ReceiveATR",         "Tavric::OnLpbMsg",     "Tavric::ReceiveCardRemoved",
+    "Tavric::SendCommand",
+    "Tavric::CommandType",
+    "Tavric::EndCommand",
+    "Tavric::SendApdu",
+    "Tavric::SendRawdata",
+    "Tavric::ReceiveAnswer",
+    "Tavric::ReceiveComments",
+    "Tavric::ReceiveError",
+    "Tavric::ReceiveBoardDisconnected",
+    "Tavric::ReceiveATR",
+    "Tavric::OnLpbMsg",
+    "Tavric::ReceiveCardRemoved",
     "Tavric::ReceiveTimedAnswer",
+    "Tavric::ReceiveSettingsChanged",
 };
 
 // Names compare without regard to letter case, as registered window messages
@@ -93,6 +102,7 @@ TVR_API tvr::UINT WM_RECV_BOARD_DISCONNECTED = kFirstMessageId + 8;
 TVR_API tvr::UINT WM_LPB = kFirstMessageId + 10;
 TVR_API tvr::UINT WM_RECV_CARD_REMOVED = kFirstMessageId + 11;
 TVR_API tvr::UINT WM_RECV_TIMED_ANSWER = kFirstMessageId + 12;
+TVR_API tvr::UINT WM_RECV_SETTINGS_CHANGED = kFirstMessageId + 13;
 
 TVR_API tvr::UINT RegisterMessage(const char* name) {
   if (name == nullptr || *name == '\0') return 0;

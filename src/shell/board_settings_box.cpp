@@ -72,6 +72,25 @@ CTVRBoardSettingsBox::CTVRBoardSettingsBox(CTVRBoardSettingsDlg& logic, QWidget*
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addLayout(pForm);
   pLayout->addWidget(pButtons);
+  logic.SetRefreshHook([this] { Refill(); });
+}
+
+CTVRBoardSettingsBox::~CTVRBoardSettingsBox() {
+  m_Logic.SetRefreshHook(nullptr);
+}
+
+void CTVRBoardSettingsBox::Refill() {
+  ToLogic();
+  m_Logic.Reload();
+  const std::vector<CTVRBoardSetting>& settings = m_Logic.GetSettings();
+  for (std::size_t i = 0; i < m_Fields.size() && i < settings.size(); ++i) {
+    auto* pCombo = qobject_cast<QComboBox*>(m_Fields[i]);
+    if (pCombo == nullptr) continue;
+    pCombo->clear();
+    for (const std::string& choice : settings[i].m_Choices) pCombo->addItem(QString::fromStdString(choice));
+    const int at = pCombo->findText(QString::fromStdString(m_Logic.GetValue(i)), Qt::MatchExactly);
+    if (at >= 0) pCombo->setCurrentIndex(at);
+  }
 }
 
 void CTVRBoardSettingsBox::Install(QWidget* parent) {

@@ -14,6 +14,7 @@ class CTVRBoardSettingsBox : public QDialog {
 
  public:
   CTVRBoardSettingsBox(CTVRBoardSettingsDlg& logic, QWidget* parent = nullptr);
+  ~CTVRBoardSettingsBox() override;
 
   // Installs the box as the way a document's Settings command is shown.
   static void Install(QWidget* parent);
@@ -26,6 +27,9 @@ class CTVRBoardSettingsBox : public QDialog {
 
  private:
   void ToLogic();
+  // The board's settings changed while the box is open: the lists of
+  // choices filled again, what the user chose kept.
+  void Refill();
 
   CTVRBoardSettingsDlg& m_Logic;
   std::vector<QWidget*> m_Fields;

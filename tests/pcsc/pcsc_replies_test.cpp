@@ -34,4 +34,26 @@ TEST(PcscReplies, AnAnswerHoldsTheBytesReportedAndNoneFromPastTheBuffer) {
   EXPECT_EQ(CTVRPcscReplies::CardAnswer(0x6E, buffer, 3, 600), (std::vector<tvr::BYTE>{0x60, 0x6E, 0x90, 0x00, 0x6A}));
 }
 
+// A reader plugged in again may come back under another index ("NAME XX
+// YY"): the slot must still match, and a reader listed by its exact name wins.
+TEST(PcscReplies, AReaderIsFoundByItsNameWithoutItsIndex) {
+  const std::vector<std::string> readers = {"Virtual PCD 01 00", "Virtual PCD 01 01", "Other 00 00"};
+  const struct {
+    const char* wanted;
+    const char* found;
+  } cases[] = {
+      {"Virtual PCD 01 01", "Virtual PCD 01 01"},
+      {"Virtual PCD 00 01", "Virtual PCD 01 01"},
+      {"Virtual PCD 00 00", "Virtual PCD 01 00"},
+      {"Virtual PCD 00 02", ""},
+      {"Virtual PCD", ""},
+      {"Other 0A 00", "Other 00 00"},
+      {"Virtual PCD 0G 00", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CTVRPcscReplies::FindReader(readers, c.wanted), c.found) << c.wanted;
+  EXPECT_EQ(CTVRPcscReplies::FindReader({"Virtual PCD 01 00", "Virtual PCD 00 00"}, "Virtual PCD 00 00"),
+            "Virtual PCD 00 00");
+}
+
 }  // namespace

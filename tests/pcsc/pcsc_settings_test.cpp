@@ -1,8 +1,13 @@
-// The PC/SC board's settings window as the host builds it: the reader list
-// read from the daemon when the window opens, the reader chosen with OK kept
-// in the document's section, and the reason shown when no list can be read.
+// The PC/SC board in the host's own documents: its settings window as the
+// host builds it (the reader list read from the daemon when the window opens
+// and again when readers come and go, the reader chosen with OK kept in the
+// document's section, the reason shown when no list can be read), readers
+// unplugged and plugged in again, and the time limit of its calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,13 +18,17 @@
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
 #include <tavric/registry.h>
+#include <tavric/trace_record.h>
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "document/board_doc_private.h"
 #include "document/board_settings_dlg.h"
 #include "pcsc_stack.h"
+#include "platform/dispatcher.h"
 #include "platform/user_prompts.h"
 #include "test_context.h"
+#include "trace_reader.h"
 
 namespace {
 
@@ -29,11 +38,12 @@ class PcscSettingsTest : public ::testing::Test {
     const std::string why = m_Stack.Start();
     if (!why.empty()) GTEST_SKIP() << "no PC/SC stack: " << why;
     m_Stack.UseInThisProcess();
-    // The board alone, into the test's context, from a folder of its own:
-    // the run folder holds every plug-in.
+    // The board and its protocol alone, into the test's context, from a
+    // folder of their own: the run folder holds every plug-in.
     QTemporaryDir plugins;
-    const QString board = qEnvironmentVariable("TAVRIC_RUN_DIR") + "/brdpcsc.so";
-    ASSERT_TRUE(plugins.isValid() && QFile::link(board, plugins.path() + "/brdpcsc.so"));
+    ASSERT_TRUE(plugins.isValid());
+    for (const char* name : {"brdpcsc.so", "propcsc.so"})
+      ASSERT_TRUE(QFile::link(qEnvironmentVariable("TAVRIC_RUN_DIR") + "/" + name, plugins.path() + "/" + name));
     CTVRPluginLoader(m_Context).LoadFolder(plugins.path().toStdString());
     for (const auto& pTemplate : m_Context.Host().GetTemplates())
       if (std::string(pTemplate->GetDocClass()->m_lpszClassName) == "CTVRPcscDoc") m_pTemplate = pTemplate.get();
@@ -50,6 +60,38 @@ class PcscSettingsTest : public ::testing::Test {
     return pDoc;
   }
 
+  // The active document, with the PC/SC protocol selected, ready for a
+  // script of APDUs.
+  CTVRBoardDoc* NewRunDocument() {
+    CTVRBoardDoc* pDoc = NewDocument();
+    m_Context.Host().SetActiveDocument(pDoc);
+    CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("PC/SC", 0);
+    CTVRBoardDocPrivate::Of(*pDoc).OnScriptCommands();
+    EXPECT_NE(pDoc->GetProtocol(), nullptr);
+    return pDoc;
+  }
+
+  static bool RunUntil(const std::function<bool()>& done) {
+    return CTVRDispatcher::GetInstalled()->RunUntil(done, std::chrono::seconds(30));
+  }
+
+  static std::size_t Count(const std::vector<std::string>& texts, const std::string& start) {
+    return std::size_t(
+        std::count_if(texts.begin(), texts.end(), [&](const std::string& text) { return text.rfind(start, 0) == 0; }));
+  }
+  static std::size_t Comments(CTVRBoardDoc& doc, const std::string& start) {
+    return Count(tvr_test::TraceTexts(doc, TRACE_COMMENT), start);
+  }
+  static std::size_t Answers(CTVRBoardDoc& doc, const std::string& start) {
+    return Count(tvr_test::TraceTexts(doc, TRACE_ANSWER_TEXT), start);
+  }
+  static std::string Trace(CTVRBoardDoc& doc) {
+    std::string text;
+    for (const auto& [kind, record] : tvr_test::TraceRecords(doc)) text += std::to_string(kind) + ": " + record + "\n";
+    return text;
+  }
+  std::size_t Disconnections() const { return Count(m_Prompts.m_Messages, "The USB connection has been broken !"); }
+
   CTVRPcscStack m_Stack;
   CTVRDocTemplate* m_pTemplate = nullptr;
   std::vector<CTVRBoardDoc*> m_Docs;
@@ -63,7 +105,7 @@ TEST_F(PcscSettingsTest, TheReaderIsChosenFromTheDaemonsListAndKeptInTheDocument
   EXPECT_TRUE(pDoc->HasSettings());
   CTVRBoardSettingsDlg dlg(*pDoc);
   dlg.Open();
-  ASSERT_EQ(dlg.GetSettings().size(), 3u);
+  ASSERT_EQ(dlg.GetSettings().size(), 4u);
   const CTVRBoardSetting& reader = dlg.GetSettings()[0];
   EXPECT_EQ(reader.m_strName, "Reader");
   EXPECT_EQ(reader.m_eKind, CTVRBoardSetting::SETTING_CHOICE);
@@ -134,12 +176,83 @@ TEST_F(PcscSettingsTest, WithoutADaemonTheListIsEmptyAndTheWindowSaysWhy) {
   m_Stack.StopDaemon();
   CTVRBoardSettingsDlg dlg(*pDoc);
   dlg.Open();
-  ASSERT_EQ(dlg.GetSettings().size(), 3u);
+  ASSERT_EQ(dlg.GetSettings().size(), 4u);
   EXPECT_EQ(dlg.GetSettings()[0].m_Choices, std::vector<std::string>{"Virtual PCD 00 01"})
       << "the stored reader stays choosable";
   EXPECT_EQ(dlg.GetSettings()[0].m_strHint.rfind("The reader list cannot be read: ", 0), 0u)
       << dlg.GetSettings()[0].m_strHint;
   EXPECT_FALSE(pDoc->SetSetting("Speed", "9600")) << "the board has no such setting";
+}
+
+// Readers that come and go while a run goes on. The document stored its
+// reader as "Virtual PCD 01 00", the second reader of its driver when it was
+// saved, and Connect finds it now as "Virtual PCD 00 00" (pcscd names every
+// device of the test's driver, vpcd, "NAME 00 YY", so none is numbered 01 here).
+// The reader taken away mid-run (pcscd started again on another reader) is
+// one disconnection; the settings window, open all along, offers the reader
+// that came instead at once; plugged in again, Reader > Connect finds it.
+TEST_F(PcscSettingsTest, AReaderThatComesAndGoesIsOfferedAtOnceGoneOnceAndFoundAgainByName) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--wait 60"));
+  CTVRBoardDoc* pDoc = NewRunDocument();
+  CTVRBoardDocPrivate& doc = CTVRBoardDocPrivate::Of(*pDoc);
+  ASSERT_TRUE(pDoc->SetSetting("Reader", "Virtual PCD 01 00"));
+  CTVRBoardSettingsDlg dlg(*pDoc);
+  dlg.Open();
+  dlg.SetValue(1, "exclusive");  // chosen, not yet taken with OK
+  doc.OnReaderConnect();
+  ASSERT_TRUE(pDoc->IsConnected()) << ::testing::PrintToString(m_Prompts.m_Messages);
+  EXPECT_EQ(Comments(*pDoc, "PC/SC reader Virtual PCD 00 00 connected"), 1u);
+  ASSERT_TRUE(RunUntil([&] { return Answers(*pDoc, " ATR") == 1; }));
+
+  doc.SetScriptLines({".t(20);", "00 A4 00 0C 02 3F 00;"});
+  doc.SetLoopMode(TRUE);
+  doc.OnScriptStart();
+  ASSERT_TRUE(RunUntil([&] { return Answers(*pDoc, " NORMAL PROCESSING") >= 3; })) << Trace(*pDoc);
+  const std::vector<std::string> added = {"Virtual PCD 00 00", "Virtual PCD 35965 00 00", "Virtual PCD 35965 00 01"};
+  ASSERT_TRUE(m_Stack.RestartDaemon(std::to_string(CTVRPcscStack::SECOND_DEVICE_CHANNEL)));
+  EXPECT_TRUE(RunUntil([&] { return !pDoc->IsConnected() && dlg.GetSettings()[0].m_Choices == added; }))
+      << ::testing::PrintToString(dlg.GetSettings()[0].m_Choices);
+  CTVRDispatcher::GetInstalled()->RunUntilIdle();
+  EXPECT_EQ(dlg.GetValue(1), "exclusive");
+  EXPECT_FALSE(pDoc->IsRunning());
+  EXPECT_EQ(Disconnections(), 1u) << ::testing::PrintToString(m_Prompts.m_Messages);
+  EXPECT_EQ(Comments(*pDoc, "PC/SC: Virtual PCD 00 00: "), 1u);
+
+  ASSERT_TRUE(m_Stack.RestartDaemon(std::to_string(CTVRPcscStack::READER0_PORT)));
+  ASSERT_TRUE(m_Stack.WaitForCard("Virtual PCD 00 00"));
+  doc.OnReaderConnect();
+  ASSERT_TRUE(pDoc->IsConnected()) << ::testing::PrintToString(m_Prompts.m_Messages);
+  EXPECT_TRUE(RunUntil([&] { return Answers(*pDoc, " ATR") == 2; }));
+  EXPECT_EQ(Comments(*pDoc, "PC/SC reader Virtual PCD 00 00 connected"), 2u);
+  pDoc->Disconnect();
+}
+
+// A card that answers its first APDU and then nothing more, in a reader
+// that stops answering with it: the APDU's call is given up at the
+// document's answer timeout, which is one disconnection, and a connection to
+// the reader, which the daemon holds up as well, is given up the same way.
+TEST_F(PcscSettingsTest, ACallThatDoesNotReturnIsGivenUpAtTheAnswerTimeout) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--mute-after 1"));
+  CTVRBoardDoc* pDoc = NewRunDocument();
+  CTVRBoardDocPrivate& doc = CTVRBoardDocPrivate::Of(*pDoc);
+  ASSERT_TRUE(pDoc->SetSetting("AnswerTimeout", "400"));
+  EXPECT_FALSE(pDoc->SetSetting("AnswerTimeout", "99")) << "below the least limit";
+  doc.OnReaderConnect();
+  ASSERT_TRUE(pDoc->IsConnected()) << ::testing::PrintToString(m_Prompts.m_Messages);
+  ASSERT_TRUE(RunUntil([&] { return Answers(*pDoc, " ATR") == 1; }));
+  doc.SetScriptLines({"00 A4 00 0C 02 3F 00;", "00 A4 00 0C 02 3F 00;"});
+  doc.OnScriptStart();
+  ASSERT_TRUE(RunUntil([&] { return !pDoc->IsConnected(); }));
+  CTVRDispatcher::GetInstalled()->RunUntilIdle();
+  EXPECT_EQ(Answers(*pDoc, " NORMAL PROCESSING"), 1u);
+  EXPECT_EQ(Comments(*pDoc, "PC/SC: Virtual PCD 00 00: the reader did not answer within 400 ms\r\n"), 1u);
+  EXPECT_EQ(Disconnections(), 1u) << ::testing::PrintToString(m_Prompts.m_Messages);
+
+  m_Prompts.m_Messages.clear();
+  doc.OnReaderConnect();
+  EXPECT_FALSE(pDoc->IsConnected());
+  EXPECT_EQ(m_Prompts.m_Messages,
+            std::vector<std::string>{"PC/SC: Virtual PCD 00 00: the reader did not answer within 400 ms"});
 }
 
 }  // namespace

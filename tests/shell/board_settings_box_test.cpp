@@ -1,7 +1,8 @@
 // The board settings window: one field per setting the board describes, the
 // list of a choice filled as the board gave it, OK handing the values to the
 // board, Cancel leaving them; and the Settings command of the Tools menu
-// opening it for the active reader.
+// opening it for the active reader; the lists filled again when the board
+// says its settings changed.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+
+#include <tavric/messages.h>
 
 #include "document/board_doc_private.h"
 #include "document/board_settings_dlg.h"
@@ -76,6 +79,28 @@ TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionAndOnlyOkStoresWha
     EXPECT_EQ(doc.m_Settings[1].m_strValue, stored ? "115200" : "9600");
     EXPECT_EQ(doc.m_Settings[2].m_strValue, "bench 2");
   }
+}
+
+// A device plugged in and another unplugged while the window is open: the
+// list shows the devices there are now, and the one the user picked, though
+// gone, stays picked until OK or Cancel.
+TEST_F(BoardSettingsBoxTest, TheBoardsNewChoicesRefillTheOpenWindowAndKeepThePick) {
+  CTVRTestBoard doc;
+  CTVRBoardDocPrivate::Of(doc).SetHostContext(&m_Context);
+  doc.m_Settings = tvr_test::SerialSettingsExample();
+  CTVRBoardSettingsDlg logic(doc);
+  logic.Open();
+  CTVRBoardSettingsBox box(logic);
+  box.show();
+  auto* pPort = qobject_cast<QComboBox*>(box.GetFields()[0]);
+  ASSERT_NE(pPort, nullptr);
+  pPort->setCurrentIndex(2);
+  doc.m_Settings[0].m_Choices = {"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyUSB1"};
+  SendMessage(doc.GetDummyWindow()->GetSafeHwnd(), WM_RECV_SETTINGS_CHANGED, 0, 0);
+  QStringList ports;
+  for (int i = 0; i < pPort->count(); ++i) ports << pPort->itemText(i);
+  EXPECT_EQ(ports, (QStringList{"/dev/ttyACM0", "/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyUSB1"}));
+  EXPECT_EQ(pPort->currentText(), QStringLiteral("/dev/ttyACM0"));
 }
 
 TEST_F(BoardSettingsBoxTest, TheToolsMenusSettingsCommandOpensTheWindowForTheActiveReader) {

@@ -64,9 +64,13 @@ bool CTVRPcscStack::InsertCard(int port, const std::string& options) {
   int status = 0;
   Capture(Script("card '" + m_strDir + "' " + std::to_string(port) + " " + options), status);
   if (status != 0) return false;
+  return WaitForCard(port == READER0_PORT ? "Virtual PCD 00 00" : "Virtual PCD 00 01");
+}
+
+bool CTVRPcscStack::WaitForCard(const std::string& reader) const {
+  int status = 0;
   // Until the daemon reports the card in its reader (vpcd looks for a card
   // about every 0.5 s, pcscd polls the reader after that).
-  const std::string reader = port == READER0_PORT ? "Virtual PCD 00 00" : "Virtual PCD 00 01";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (std::chrono::steady_clock::now() < deadline) {
     const std::string list = Capture("PCSCLITE_CSOCK_NAME='" + m_strSocket + "' pcsc_scan -c -n 2>&1", status);
@@ -82,6 +86,12 @@ bool CTVRPcscStack::InsertCard(int port, const std::string& options) {
 void CTVRPcscStack::StopDaemon() {
   int status = 0;
   Capture(Script("stop-daemon '" + m_strDir + "'"), status);
+}
+
+bool CTVRPcscStack::RestartDaemon(const std::string& channels) {
+  int status = 0;
+  Capture(Script("restart-daemon '" + m_strDir + "' " + channels), status);
+  return status == 0;
 }
 
 void CTVRPcscStack::UseInThisProcess() const {

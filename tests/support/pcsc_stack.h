@@ -18,11 +18,19 @@ class CTVRPcscStack {
 
   // Empty when the stack runs, otherwise the reason it cannot.
   std::string Start();
+  static constexpr int SECOND_DEVICE_CHANNEL = 35965;
+
   // A card on the reader at port, with tavric-vcard's options; waits until
   // the daemon reports it (asked with pcsc_scan of pcsc-tools). FALSE when it
   // does not.
   bool InsertCard(int port, const std::string& options = std::string());
+  // Until the daemon reports a card in the reader of that name (30 s at most).
+  bool WaitForCard(const std::string& reader) const;
   void StopDaemon();
+  // pcscd started again with one vpcd device per channel, in that order
+  // (tools/pcsc-stack.sh restart-daemon); the cards stay and call it again.
+  // FALSE when the daemon does not come back.
+  bool RestartDaemon(const std::string& channels);
   // What clients need in their environment: PCSCLITE_CSOCK_NAME's value.
   const std::string& GetSocket() const { return m_strSocket; }
   // Sets PCSCLITE_CSOCK_NAME in this process (children inherit it).

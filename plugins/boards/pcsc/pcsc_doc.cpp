@@ -1,11 +1,15 @@
 #include "pcsc_doc.h"
 
+#include <cstdlib>
+
 #include <tavric/board_menu.h>
 #include <tavric/board_options.h>
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
 #include <tavric/registry.h>
 #include <tavric/trace_record.h>
+
+#include "pcsc_replies.h"
 
 TVR_IMPLEMENT_DYNCREATE(CTVRPcscDoc)
 
@@ -15,6 +19,7 @@ namespace {
 constexpr const char* kReaderValue = "Reader";
 constexpr const char* kSharingValue = "Sharing";
 constexpr const char* kProtocolValue = "CardProtocol";
+constexpr const char* kTimeoutValue = "AnswerTimeout";
 
 // The choices of the two connection settings, the default first, and what
 // they hand to SCardConnect.
@@ -54,7 +59,14 @@ CTVRMenu CTVRPcscDoc::GetMenu() {
 
 CTVRPcscDoc::CTVRPcscDoc() : m_strSharing(kSharings[0].m_pszText), m_strProtocol(kProtocols[0].m_pszText) {}
 
-CTVRPcscDoc::~CTVRPcscDoc() = default;
+CTVRPcscDoc::~CTVRPcscDoc() {
+  m_ReaderWatch.Stop();
+  m_pLink->Close();
+}
+
+std::vector<std::string> CTVRPcscDoc::ListCurrentReaders(std::string& error) {
+  return CTVRPcscLink::ListReaders(error);
+}
 
 tvr::BOOL CTVRPcscDoc::LoadState(CTVRRegistry& reg) {
   const tvr::BOOL result = CTVRBoardDoc::LoadState(reg);
@@ -64,22 +76,26 @@ tvr::BOOL CTVRPcscDoc::LoadState(CTVRRegistry& reg) {
   std::string value;
   if (reg.Read(kSharingValue, value) && Find(kSharings, value)) m_strSharing = value;
   if (reg.Read(kProtocolValue, value) && Find(kProtocols, value)) m_strProtocol = value;
+  if (reg.Read(kTimeoutValue, value)) SetSetting(kTimeoutValue, value);
   return result;
 }
 
 tvr::BOOL CTVRPcscDoc::SaveState(CTVRRegistry& reg) {
   return CTVRBoardDoc::SaveState(reg) && reg.Write(kReaderValue, m_strReader) &&
-         reg.Write(kSharingValue, m_strSharing) && reg.Write(kProtocolValue, m_strProtocol);
+         reg.Write(kSharingValue, m_strSharing) && reg.Write(kProtocolValue, m_strProtocol) &&
+         reg.Write(kTimeoutValue, std::to_string(m_uAnswerTimeoutMs));
 }
 
 void CTVRPcscDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
+  // From now on the window's list follows the readers that come and go.
+  m_ReaderWatch.Start(GetDummyWindow()->GetSafeHwnd());
   CTVRBoardSetting reader;
   reader.m_strName = "Reader";
   reader.m_strLabel = "Reader";
   reader.m_eKind = CTVRBoardSetting::SETTING_CHOICE;
   reader.m_strValue = m_strReader;
   std::string error;
-  reader.m_Choices = CTVRPcscLink::ListReaders(error);
+  reader.m_Choices = ListCurrentReaders(error);
   if (!error.empty())
     reader.m_strHint = "The reader list cannot be read: " + error;
   else if (reader.m_Choices.empty())
@@ -92,6 +108,17 @@ void CTVRPcscDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
   settings.push_back(ChoiceSetting(kProtocolValue, "Card protocol", m_strProtocol, kProtocols,
                                    "The trace names the protocol in use after the answer to reset. Used at the next "
                                    "Connect."));
+  CTVRBoardSetting timeout;
+  timeout.m_strName = kTimeoutValue;
+  timeout.m_strLabel = "Answer timeout (ms)";
+  timeout.m_eKind = CTVRBoardSetting::SETTING_NUMBER;
+  timeout.m_strValue = std::to_string(m_uAnswerTimeoutMs);
+  timeout.m_nMin = MIN_ANSWER_TIMEOUT_MS;
+  timeout.m_nMax = MAX_ANSWER_TIMEOUT_MS;
+  timeout.m_strHint =
+      "A reader that takes longer to connect or to answer is taken as not answering: the document is "
+      "disconnected. Used at the next Connect.";
+  settings.push_back(timeout);
 }
 
 tvr::BOOL CTVRPcscDoc::SetSetting(const std::string& name, const std::string& value) {
@@ -105,6 +132,14 @@ tvr::BOOL CTVRPcscDoc::SetSetting(const std::string& name, const std::string& va
   }
   if (name == kProtocolValue && Find(kProtocols, value)) {
     m_strProtocol = value;
+    return TRUE;
+  }
+  if (name == kTimeoutValue) {
+    char* end = nullptr;
+    const unsigned long ms = std::strtoul(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || value[0] == '-' || ms < MIN_ANSWER_TIMEOUT_MS || ms > MAX_ANSWER_TIMEOUT_MS)
+      return FALSE;
+    m_uAnswerTimeoutMs = unsigned(ms);
     return TRUE;
   }
   return FALSE;
@@ -122,25 +157,24 @@ unsigned CTVRPcscDoc::CommandDelay() const {
 }
 
 tvr::BOOL CTVRPcscDoc::Connect() {
+  // A fresh link: the last one may still be held by a call past its limit.
+  m_pLink->Close();
+  m_pLink = std::make_shared<CTVRPcscLink>();
   std::string error;
-  const std::vector<std::string> readers = m_Link.ListReadersToOpen(error);
+  const std::vector<std::string> readers = m_pLink->ListReadersToOpen(error);
   if (!error.empty()) {
-    m_Link.Close();
+    m_pLink->Close();
     TVRMessageBox("PC/SC: the reader list cannot be read: " + error);
     return FALSE;
   }
   std::string wanted = GetBoardOption("reader");
   if (wanted.empty()) wanted = m_strReader;
-  std::string reader;
-  for (const std::string& name : readers)
-    if (wanted.empty() || name == wanted) {
-      reader = name;
-      break;
-    }
+  const std::string reader = wanted.empty() ? (readers.empty() ? std::string() : readers.front())
+                                            : CTVRPcscReplies::FindReader(readers, wanted);
   if (reader.empty()) {
     std::string known;
     for (const std::string& name : readers) known += (known.empty() ? "" : ", ") + name;
-    m_Link.Close();
+    m_pLink->Close();
     TVRMessageBox(wanted.empty() ? "PC/SC: no reader is connected"
                                  : "PC/SC: no reader \"" + wanted + "\" (readers: " + known + ")");
     return FALSE;
@@ -149,7 +183,8 @@ tvr::BOOL CTVRPcscDoc::Connect() {
   const std::string text = "PC/SC reader " + reader + " connected\r\n";
   SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
               TRACE_COMMENT);
-  if (!m_Link.Open(reader, GetAccess(), GetDummyWindow()->GetSafeHwnd(), error)) {
+  if (!m_pLink->Open(reader, GetAccess(), std::chrono::milliseconds(m_uAnswerTimeoutMs),
+                     GetDummyWindow()->GetSafeHwnd(), error)) {
     TVRMessageBox("PC/SC: " + reader + ": " + error);
     return FALSE;
   }
@@ -158,7 +193,7 @@ tvr::BOOL CTVRPcscDoc::Connect() {
 }
 
 tvr::BOOL CTVRPcscDoc::Disconnect() {
-  m_Link.Close();
+  m_pLink->Close();
   const std::string text = "PC/SC reader " + m_strReader + " disconnected\r\n";
   SendMessage(GetDummyWindow()->GetSafeHwnd(), WM_RECV_COMMENTS, reinterpret_cast<tvr::WPARAM>(text.c_str()),
               TRACE_COMMENT);
@@ -166,23 +201,23 @@ tvr::BOOL CTVRPcscDoc::Disconnect() {
 }
 
 tvr::BOOL CTVRPcscDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
-  if (!m_Link.IsOpen()) return FALSE;
-  m_Link.Transmit(frame, length, CommandDelay(), IsGetResponseOn() != FALSE);
+  if (!m_pLink->IsOpen()) return FALSE;
+  m_pLink->Transmit(frame, length, CommandDelay(), IsGetResponseOn() != FALSE);
   return TRUE;
 }
 
 void CTVRPcscDoc::Write(tvr::BYTE* data, tvr::DWORD length) {
-  if (!m_Link.IsOpen()) return;
-  m_Link.Transmit(data, length, CommandDelay(), IsGetResponseOn() != FALSE);
+  if (!m_pLink->IsOpen()) return;
+  m_pLink->Transmit(data, length, CommandDelay(), IsGetResponseOn() != FALSE);
 }
 
 void CTVRPcscDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
-  if (!m_Link.IsOpen()) return;
-  m_Link.Control(code == 0 ? CTVRPcscLink::CCID_ESCAPE_CODE : code, data, length, IsRunning() != FALSE);
+  if (!m_pLink->IsOpen()) return;
+  m_pLink->Control(code == 0 ? CTVRPcscLink::CCID_ESCAPE_CODE : code, data, length, IsRunning() != FALSE);
 }
 
 void CTVRPcscDoc::OnScriptStop() {
   CTVRBoardDoc::OnScriptStop();
   // Exchanges not yet started belong to the run that was stopped.
-  m_Link.ClearQueue();
+  m_pLink->ClearQueue();
 }

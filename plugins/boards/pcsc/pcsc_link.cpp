@@ -139,7 +139,8 @@ std::vector<std::string> CTVRPcscLink::ListReadersToOpen(std::string& error) {
   return List(m_hContext, error);
 }
 
-bool CTVRPcscLink::Open(const std::string& reader, const CAccess& access, tvr::HWND hWnd, std::string& error) {
+bool CTVRPcscLink::Open(const std::string& reader, const CAccess& access, std::chrono::milliseconds limit,
+                        tvr::HWND hWnd, std::string& error) {
   // Each context is a connection of its own to the daemon: the one the
   // readers were listed on is kept for the exchanges, and the watcher makes
   // its own on its thread, so the first APDU waits for neither.
@@ -150,9 +151,13 @@ bool CTVRPcscLink::Open(const std::string& reader, const CAccess& access, tvr::H
   m_hWnd = hWnd;
   m_strReader = reader;
   m_Access = access;
+  m_Limit = limit;
   m_Response.resize(RESPONSE_CAPACITY);
   m_bGone = false;
   m_bStop = false;
+  m_bClosed = false;
+  m_bStuck = false;
+  m_bOpenDone = m_bWorkerEnded = false;
   LONG rv = SCARD_S_SUCCESS;
   if (!m_hContext) rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &m_hContext);
   if (rv != SCARD_S_SUCCESS) {
@@ -161,19 +166,34 @@ bool CTVRPcscLink::Open(const std::string& reader, const CAccess& access, tvr::H
     Close();
     return false;
   }
-  if (!ConnectCard(rv) && rv != SCARD_E_NO_SMARTCARD && rv != SCARD_W_REMOVED_CARD) {
+  // Connected on the worker, which the limit may leave behind: a sick reader
+  // can keep SCardConnect for minutes.
+  m_bWorkerStarted = true;
+  m_Worker = std::thread([self = shared_from_this()] { self->WorkerMain(); });
+  {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_workerNews.wait_for(lock, m_Limit, [this] { return m_bOpenDone; })) {
+      m_bStuck = true;
+      lock.unlock();
+      error = NoAnswerText(m_Limit);
+      Close();
+      return false;
+    }
+    rv = m_lOpenResult;
+  }
+  if (rv != SCARD_S_SUCCESS && rv != SCARD_E_NO_SMARTCARD && rv != SCARD_W_REMOVED_CARD) {
     error = pcsc_stringify_error(rv);
     Close();
     return false;
   }
   m_bOpen = true;
-  if (m_hCard)
-    PostAtr();
-  else
-    PostComment("PC/SC: no card in " + m_strReader + "\r\n");
-  m_Worker = std::thread([this] { WorkerMain(); });
-  m_Watcher = std::thread([this, present = m_hCard != 0] { WatcherMain(present); });
+  m_Guard = std::thread([this] { GuardMain(); });
+  m_Watcher = std::thread([this, present = rv == SCARD_S_SUCCESS] { WatcherMain(present); });
   return true;
+}
+
+std::string CTVRPcscLink::NoAnswerText(std::chrono::milliseconds limit) {
+  return "the reader did not answer within " + std::to_string(limit.count()) + " ms";
 }
 
 void CTVRPcscLink::Close() {
@@ -181,26 +201,89 @@ void CTVRPcscLink::Close() {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bStop = true;
+    m_bClosed.store(true, std::memory_order_release);
     m_Jobs.clear();
     m_bJobsWaiting.store(false, std::memory_order_release);
     watch = m_hWatch;
   }
   m_wake.notify_all();
+  m_guardWake.notify_all();
   // A watcher still making its context sees m_bStop once it has one; one
   // between two waits sees it within a wait's timeout.
   if (watch) SCardCancel(watch);
   if (m_Watcher.joinable()) m_Watcher.join();
-  if (m_Worker.joinable()) m_Worker.join();
-  DropCard(SCARD_LEAVE_CARD);
+  if (m_Guard.joinable()) m_Guard.join();
+  if (m_Worker.joinable()) {
+    // A call under way has what is left of its limit to return; one that
+    // does not keeps the worker, which lets the handles go when it returns.
+    const std::int64_t start = m_nCallStart.load();
+    const auto until = (start != 0 ? std::chrono::steady_clock::time_point(std::chrono::nanoseconds(start))
+                                   : std::chrono::steady_clock::now()) +
+                       m_Limit;
+    bool ended = false;
+    {
+      std::unique_lock<std::mutex> lock(m_mutex);
+      ended = !m_bStuck && m_workerNews.wait_until(lock, until, [this] { return m_bWorkerEnded; });
+    }
+    if (ended)
+      m_Worker.join();
+    else
+      m_Worker.detach();
+  } else if (!m_bWorkerStarted && m_hContext) {
+    // Listed on, never handed to a worker (whose it is once it runs).
+    SCardReleaseContext(m_hContext);
+    m_hContext = 0;
+  }
   if (m_hWatch) SCardReleaseContext(m_hWatch);
-  if (m_hContext) SCardReleaseContext(m_hContext);
-  m_hWatch = m_hContext = 0;
+  m_hWatch = 0;
   m_bOpen = false;
 }
 
+template <class F>
+LONG CTVRPcscLink::Guarded(F call) {
+  // Never 0, which means no call.
+  m_nCallStart.store(std::chrono::steady_clock::now().time_since_epoch().count() | 1);
+  m_nCalls.fetch_add(1);
+  if (m_bGuardIdle.load()) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_guardWake.notify_one();
+  }
+  const LONG rv = call();
+  m_nCallStart.store(0);
+  return rv;
+}
+
+void CTVRPcscLink::GuardMain() {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  std::uint64_t seen = m_nCalls.load();
+  while (!m_bStop) {
+    if (m_nCalls.load() == seen && m_nCallStart.load() == 0) {
+      // No call since the last look: asleep until the worker's next one.
+      m_bGuardIdle.store(true);
+      m_guardWake.wait(lock, [&] { return m_bStop || m_nCalls.load() != seen; });
+      m_bGuardIdle.store(false);
+      if (m_bStop) break;
+    }
+    // Then awake for a limit at a time while the worker goes on calling.
+    seen = m_nCalls.load();
+    const std::int64_t start = m_nCallStart.load();
+    const auto begun = start != 0 ? std::chrono::steady_clock::time_point(std::chrono::nanoseconds(start))
+                                  : std::chrono::steady_clock::now();
+    if (m_guardWake.wait_until(lock, begun + m_Limit, [this] { return m_bStop; })) break;
+    if (start == 0 || m_nCallStart.load() != start) continue;
+    // The same call, past its limit.
+    m_bStuck = true;
+    lock.unlock();
+    PostGone(NoAnswerText(m_Limit));
+    return;
+  }
+}
+
 bool CTVRPcscLink::ConnectCard(LONG& rv) {
-  rv = SCardConnect(m_hContext, m_strReader.c_str(), m_Access.m_dwShare, m_Access.m_dwProtocols, &m_hCard,
-                    &m_dwProtocol);
+  rv = Guarded([this] {
+    return SCardConnect(m_hContext, m_strReader.c_str(), m_Access.m_dwShare, m_Access.m_dwProtocols, &m_hCard,
+                        &m_dwProtocol);
+  });
   if (rv != SCARD_S_SUCCESS) m_hCard = 0;
   return rv == SCARD_S_SUCCESS;
 }
@@ -245,21 +328,50 @@ void CTVRPcscLink::ClearQueue() {
   m_bJobsWaiting.store(false, std::memory_order_release);
 }
 
+void CTVRPcscLink::OpenCard() {
+  LONG rv = SCARD_S_SUCCESS;
+  if (ConnectCard(rv))
+    PostAtr();
+  else if (rv == SCARD_E_NO_SMARTCARD || rv == SCARD_W_REMOVED_CARD)
+    PostComment("PC/SC: no card in " + m_strReader + "\r\n");
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lOpenResult = rv;
+    m_bOpenDone = true;
+  }
+  m_workerNews.notify_all();
+}
+
 void CTVRPcscLink::WorkerMain() {
+  OpenCard();
   for (;;) {
     CJob job;
     {
       std::unique_lock<std::mutex> lock(m_mutex);
       m_wake.wait(lock, [this] { return m_bStop || !m_Jobs.empty(); });
-      if (m_bStop) return;
+      if (m_bStop) break;
       job = std::move(m_Jobs.front());
       m_Jobs.pop_front();
       m_bJobsWaiting.store(!m_Jobs.empty(), std::memory_order_release);
     }
-    if (job.m_uDelayMs) std::this_thread::sleep_for(std::chrono::milliseconds(job.m_uDelayMs));
+    if (job.m_uDelayMs) {
+      // Waited out unless the link closes meanwhile.
+      std::unique_lock<std::mutex> lock(m_mutex);
+      if (m_wake.wait_for(lock, std::chrono::milliseconds(job.m_uDelayMs), [this] { return m_bStop; })) break;
+    }
     Run(job);
     AwaitNextJob();
   }
+  // The handles are the worker's: a worker left to a call past its limit
+  // lets them go here, when the call has returned.
+  DropCard(SCARD_LEAVE_CARD);
+  if (m_hContext) SCardReleaseContext(m_hContext);
+  m_hContext = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bWorkerEnded = true;
+  }
+  m_workerNews.notify_all();
 }
 
 void CTVRPcscLink::Run(const CJob& job) {
@@ -271,18 +383,22 @@ void CTVRPcscLink::Run(const CJob& job) {
       LONG rv = SCARD_S_SUCCESS;
       if (!m_hCard && !ConnectCard(rv)) {
         // SCardControl needs a handle; a reader without a card takes a direct one.
-        rv = SCardConnect(m_hContext, m_strReader.c_str(), SCARD_SHARE_DIRECT, 0, &m_hCard, &m_dwProtocol);
+        rv = Guarded([this] {
+          return SCardConnect(m_hContext, m_strReader.c_str(), SCARD_SHARE_DIRECT, 0, &m_hCard, &m_dwProtocol);
+        });
         if (rv != SCARD_S_SUCCESS) m_hCard = 0;
       }
       DWORD length = 0;
       if (rv == SCARD_S_SUCCESS)
-        rv = SCardControl(m_hCard, job.m_dwCode, job.m_Bytes.data(), DWORD(job.m_Bytes.size()), m_Response.data(),
-                          DWORD(m_Response.size()), &length);
+        rv = Guarded([&] {
+          return SCardControl(m_hCard, job.m_dwCode, job.m_Bytes.data(), DWORD(job.m_Bytes.size()), m_Response.data(),
+                              DWORD(m_Response.size()), &length);
+        });
       if (rv == SCARD_S_SUCCESS)
         PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_CARD_RESULT, m_Response.data(), m_Response.size(), length));
       else
         EscapeRefused(rv, job.m_dwCode);
-      if (job.m_bEndStatement) PostMessage(m_hWnd, WM_END_COMMAND, 0, 0);
+      if (job.m_bEndStatement && IsLive()) PostMessage(m_hWnd, WM_END_COMMAND, 0, 0);
       break;
     }
     case JOB_CARD_INSERTED: {
@@ -378,21 +494,26 @@ LONG CTVRPcscLink::Exchange(const std::vector<tvr::BYTE>& apdu, DWORD& length) {
     std::chrono::nanoseconds& m_Total;
     ~CSpent() { m_Total += std::chrono::steady_clock::now() - m_Sent; }
   } spent{std::chrono::steady_clock::now(), m_Transmitting};
-  length = DWORD(m_Response.size());
-  LONG rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, m_Response.data(),
-                          &length);
+  const auto transmit = [&] {
+    length = DWORD(m_Response.size());
+    return Guarded([&] {
+      return SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, m_Response.data(),
+                           &length);
+    });
+  };
+  LONG rv = transmit();
   if (rv == SCARD_W_RESET_CARD) {
     // Another application reset the card: the session goes on with it.
-    rv = SCardReconnect(m_hCard, m_Access.m_dwShare, m_Access.m_dwProtocols, SCARD_LEAVE_CARD, &m_dwProtocol);
-    length = DWORD(m_Response.size());
-    if (rv == SCARD_S_SUCCESS)
-      rv = SCardTransmit(m_hCard, SendPci(m_dwProtocol), apdu.data(), DWORD(apdu.size()), nullptr, m_Response.data(),
-                         &length);
+    rv = Guarded([this] {
+      return SCardReconnect(m_hCard, m_Access.m_dwShare, m_Access.m_dwProtocols, SCARD_LEAVE_CARD, &m_dwProtocol);
+    });
+    if (rv == SCARD_S_SUCCESS) rv = transmit();
   }
   return rv;
 }
 
 void CTVRPcscLink::TraceKeptAnswer(const tvr::BYTE* answer, DWORD length, const std::string& why) {
+  if (!IsLive()) return;
   const std::string sw = length >= 2 ? HexByte(answer[length - 2]) + " " + HexByte(answer[length - 1]) : "";
   ::PostComment(m_hWnd, (" " + sw + ": " + why).c_str(), TRACE_ANSWER_TEXT);
   for (const std::string& record : DumpRecords(answer, length))
@@ -402,6 +523,7 @@ void CTVRPcscLink::TraceKeptAnswer(const tvr::BYTE* answer, DWORD length, const 
 }
 
 void CTVRPcscLink::TraceAddedCommand(const std::vector<tvr::BYTE>& command, const std::string& name) {
+  if (!IsLive()) return;
   ::PostComment(m_hWnd, (" " + name + ", added by the board").c_str(), TRACE_COMMAND_NAME);
   for (const std::string& record : DumpRecords(command.data(), command.size()))
     ::PostComment(m_hWnd, record.c_str(), TRACE_RELOAD_SENT);
@@ -421,7 +543,9 @@ void CTVRPcscLink::EscapeRefused(LONG rv, tvr::DWORD code) {
 void CTVRPcscLink::PowerUp() {
   LONG rv = SCARD_S_SUCCESS;
   if (m_hCard)
-    rv = SCardReconnect(m_hCard, m_Access.m_dwShare, m_Access.m_dwProtocols, SCARD_RESET_CARD, &m_dwProtocol);
+    rv = Guarded([this] {
+      return SCardReconnect(m_hCard, m_Access.m_dwShare, m_Access.m_dwProtocols, SCARD_RESET_CARD, &m_dwProtocol);
+    });
   else
     ConnectCard(rv);
   if (rv != SCARD_S_SUCCESS) {
@@ -440,7 +564,8 @@ void CTVRPcscLink::PostAtr() {
   tvr::BYTE atr[MAX_ATR_SIZE];
   DWORD atrLength = sizeof atr;
   DWORD state = 0, protocol = 0, nameLength = 0;
-  const LONG rv = SCardStatus(m_hCard, nullptr, &nameLength, &state, &protocol, atr, &atrLength);
+  const LONG rv =
+      Guarded([&] { return SCardStatus(m_hCard, nullptr, &nameLength, &state, &protocol, atr, &atrLength); });
   if (rv != SCARD_S_SUCCESS) return PostError(rv);
   PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_ATR, atr, sizeof atr, atrLength));
   PostComment(std::string("PC/SC: protocol ") + ProtocolName(protocol) + " in use\r\n");
@@ -452,24 +577,27 @@ void CTVRPcscLink::PostError(LONG rv) {
 }
 
 void CTVRPcscLink::PostAnswer(const std::vector<tvr::BYTE>& answer) {
-  ::PostAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()));
+  if (IsLive()) ::PostAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()));
 }
 
 void CTVRPcscLink::PostTimedAnswer(const std::vector<tvr::BYTE>& answer) {
-  ::PostTimedAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()), m_Transmitting);
+  if (IsLive()) ::PostTimedAnswer(m_hWnd, answer.data(), tvr::DWORD(answer.size()), m_Transmitting);
 }
 
 void CTVRPcscLink::PostComment(const std::string& text) {
-  ::PostComment(m_hWnd, text.c_str(), TRACE_COMMENT);
+  if (IsLive()) ::PostComment(m_hWnd, text.c_str(), TRACE_COMMENT);
 }
 
 bool CTVRPcscLink::CheckGone(LONG rv) {
   if (!IsGone(rv)) return false;
-  if (!m_bGone.exchange(true)) {
-    PostComment("PC/SC: " + m_strReader + ": " + pcsc_stringify_error(rv) + "\r\n");
-    PostMessage(m_hWnd, WM_RECV_BOARD_DISCONNECTED, 0, 0);
-  }
+  PostGone(pcsc_stringify_error(rv));
   return true;
+}
+
+void CTVRPcscLink::PostGone(const std::string& why) {
+  if (m_bGone.exchange(true) || !IsLive()) return;
+  PostComment("PC/SC: " + m_strReader + ": " + why + "\r\n");
+  PostMessage(m_hWnd, WM_RECV_BOARD_DISCONNECTED, 0, 0);
 }
 
 void CTVRPcscLink::WatcherMain(bool cardAtOpen) {

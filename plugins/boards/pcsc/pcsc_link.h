@@ -4,6 +4,13 @@
 // escapes) and posts each answer in the PC/SC answer layout (pcsc_frame.h);
 // a watcher waits in SCardGetStatusChange for the card to come and go and for
 // the reader or the daemon to vanish, which is posted once as a disconnection.
+//
+// Every call of the worker into pcsc-lite (the connection too) has a time
+// limit: a guard thread takes a call still running past it as a reader that
+// does not answer, posted once as a disconnection. Such a call cannot be
+// interrupted, so the worker is left to it: it owns the link (a shared
+// pointer), posts nothing more and lets its handles go when the call returns.
+// A link is used for one connection; the document makes a new one for the next.
 #pragma once
 
 #include <winscard.h>
@@ -11,7 +18,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,7 +28,7 @@
 
 #include <tavric/types.h>
 
-class CTVRPcscLink {
+class CTVRPcscLink : public std::enable_shared_from_this<CTVRPcscLink> {
  public:
   // The CCID escape of pcsc-lite's drivers: SCARD_CTL_CODE(3500).
   static constexpr DWORD CCID_ESCAPE_CODE = 0x42000000 + 3500;
@@ -46,8 +55,11 @@ class CTVRPcscLink {
   std::vector<std::string> ListReadersToOpen(std::string& error);
 
   // Connects to the reader with `access` (a reader without a card is fine)
-  // and starts the threads. FALSE with `error` set when it cannot.
-  bool Open(const std::string& reader, const CAccess& access, tvr::HWND hWnd, std::string& error);
+  // and starts the threads; each call into pcsc-lite then has `limit` to
+  // return. FALSE with `error` set when it cannot, or when the connection
+  // itself takes longer than `limit` (NoAnswerText).
+  bool Open(const std::string& reader, const CAccess& access, std::chrono::milliseconds limit, tvr::HWND hWnd,
+            std::string& error);
   void Close();
   bool IsOpen() const { return m_bOpen; }
   const std::string& GetReader() const { return m_strReader; }
@@ -59,6 +71,9 @@ class CTVRPcscLink {
   void Control(tvr::DWORD code, const tvr::BYTE* data, tvr::DWORD length, bool bEndStatement);
   // Drops the jobs not yet started (the run was stopped).
   void ClearQueue();
+
+  // What the board says of a reader that has not answered within `limit`.
+  static std::string NoAnswerText(std::chrono::milliseconds limit);
 
  private:
   enum EJob { JOB_APDU, JOB_CONTROL, JOB_CARD_INSERTED, JOB_CARD_REMOVED };
@@ -72,6 +87,14 @@ class CTVRPcscLink {
   };
 
   void Push(CJob job);
+  // A call into pcsc-lite under the time limit that the guard watches.
+  template <class F>
+  LONG Guarded(F call);
+  void GuardMain();
+  // The worker's first job: the card connected, its answer to reset posted.
+  void OpenCard();
+  // Whether the link still speaks for the document (not closed).
+  bool IsLive() const { return !m_bClosed.load(std::memory_order_acquire); }
   // Waits awake, for a short while, for the job that usually follows an answer.
   void AwaitNextJob() const;
   void WorkerMain();
@@ -97,6 +120,8 @@ class CTVRPcscLink {
   void PostComment(const std::string& text);
   // TRUE (and the disconnection posted once) when rv says the reader or the daemon is gone.
   bool CheckGone(LONG rv);
+  // The comment "PC/SC: NAME: " and why, and the disconnection, once.
+  void PostGone(const std::string& why);
 
   tvr::HWND m_hWnd = 0;
   std::string m_strReader;
@@ -115,6 +140,25 @@ class CTVRPcscLink {
   std::atomic<bool> m_bJobsWaiting{false};  // m_Jobs is not empty, readable without the lock
   bool m_bStop = false;
   std::atomic<bool> m_bGone{false};
+  std::atomic<bool> m_bClosed{false};  // set by Close: nothing more is posted
   std::thread m_Worker;
   std::thread m_Watcher;
+
+  // The time limit. m_nCallStart: when the worker's call began (steady clock,
+  // nanoseconds), 0 between calls; m_nCalls counts them, so that the guard
+  // sleeps until the next one once the worker is quiet, and wakes about once
+  // a limit during a run.
+  std::chrono::milliseconds m_Limit{10000};
+  std::atomic<std::int64_t> m_nCallStart{0};
+  std::atomic<std::uint64_t> m_nCalls{0};
+  std::atomic<bool> m_bGuardIdle{false};
+  std::atomic<bool> m_bStuck{false};  // a call ran past the limit: the worker is left to it
+  std::condition_variable m_guardWake;
+  std::thread m_Guard;
+  // The worker's first job and its end, which Open and Close wait for (m_mutex).
+  std::condition_variable m_workerNews;
+  bool m_bWorkerStarted = false;  // m_hContext is the worker's from then on
+  bool m_bOpenDone = false;
+  LONG m_lOpenResult = SCARD_S_SUCCESS;
+  bool m_bWorkerEnded = false;
 };

@@ -5,6 +5,7 @@
 //   tavric-vcard [--host ADDR] [--port N] [--atr t0|t1|inverse|HEX]
 //                [--latency MS] [--remove-after N] [--reinsert-after MS]
 //                [--wait SECONDS] [--stamps] [--get-response N] [--extended]
+//                [--mute-after N]
 //
 // The card connects to the driver (it listens, the card calls), answers until
 // the driver closes, then calls again for --wait seconds before giving up.
@@ -14,6 +15,9 @@
 // arrives, so that a benchmark can time a client from the card's side.
 // --get-response N answers as T=0 cards do: 61xx first, then at most N bytes
 // to each GET RESPONSE; --extended answers extended APDUs (vpcd_session.h).
+// --mute-after N: after its N-th answer to an APDU the card stays in the
+// reader and answers nothing more, not even the driver's request for its
+// answer to reset: a reader that hangs, for the board's time limits.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -50,6 +54,7 @@ struct COptions {
   bool m_bStamps = false;
   std::size_t m_nChunk = 0;
   bool m_bExtended = false;
+  long m_lMuteAfter = -1;  // -1: never mute
 };
 
 volatile std::sig_atomic_t g_bStop = 0;
@@ -135,6 +140,8 @@ EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) 
     TuneSocket(fd);
     out.clear();
     const std::size_t apdus = session.Feed(in.data(), std::size_t(n), out);
+    // Read and dropped: the driver waits for an answer that never comes.
+    if (o.m_lMuteAfter >= 0 && answered >= std::size_t(o.m_lMuteAfter)) continue;
     if (apdus > 0 && o.m_bStamps) {
       const auto us = std::chrono::duration_cast<std::chrono::microseconds>(arrived.time_since_epoch()).count();
       for (std::size_t i = 0; i < apdus; ++i) std::printf("apdu %lld\n", static_cast<long long>(us));
@@ -167,6 +174,9 @@ int main(int argc, char** argv) {
   app.add_option("--get-response", o.m_nChunk, "answer with 61xx, then at most this many bytes to each GET RESPONSE")
       ->check(CLI::Range(1, 256));
   app.add_flag("--extended", o.m_bExtended, "answer extended APDUs");
+  app.add_option("--mute-after", o.m_lMuteAfter,
+                 "answer nothing (not even the answer to reset) after this many APDUs answered")
+      ->check(CLI::Range(0L, 1000000L));
   app.set_version_flag("--version", "tavric-vcard " TAVRIC_VERSION_TEXT);
   CLI11_PARSE(app, argc, argv);
 

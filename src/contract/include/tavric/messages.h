@@ -62,6 +62,10 @@ extern TVR_API tvr::UINT WM_LPB;                      // "Tavric::OnLpbMsg"
 extern TVR_API tvr::UINT WM_RECV_CARD_REMOVED;  // "Tavric::ReceiveCardRemoved"
 // An answer and its round-trip time (PostTimedAnswer).
 extern TVR_API tvr::UINT WM_RECV_TIMED_ANSWER;  // "Tavric::ReceiveTimedAnswer"
+// What the board's GetSettings describes has changed (a reader plugged in or
+// out): an open settings window of the document asks again, and keeps what
+// the user has chosen in it so far.
+extern TVR_API tvr::UINT WM_RECV_SETTINGS_CHANGED;  // "Tavric::ReceiveSettingsChanged"
 
 // Handle of the message window of the active reader document; 0 when none is.
 TVR_API tvr::HWND GetActiveBoard();
