@@ -88,8 +88,10 @@ class CCommandLine {
     m_app.add_flag("--get-response", o.m_bGetResponse)->disable_flag_override();
     for (std::size_t i = 0; i < kLineOptions.size(); ++i) m_app.add_option(kLineOptions[i], m_LineValues[i]);
     // One fault per occurrence; the simulated reader reads and checks them.
-    m_app.add_option("--sim-fault", m_SimFaults)->allow_extra_args(false)->expected(1)->multi_option_policy(
-        CLI::MultiOptionPolicy::TakeAll);
+    m_app.add_option("--sim-fault", m_SimFaults)
+        ->allow_extra_args(false)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     m_pType = m_app.add_option("--type", o.m_eScriptType)
                   ->transform(
                       Saying(CLI::IsMember(kScriptTypes) & CLI::Transformer(kScriptTypes), "is raw, commands or apdu"));

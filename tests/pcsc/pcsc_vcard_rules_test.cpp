@@ -4,6 +4,7 @@
 // Skipped, with the reason, where the stack cannot run.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -105,7 +106,8 @@ const CRuleCase kCases[] = {
      0,
      {"IFD -> PC : 6C 10: the board sends the command again with Le = 10\n            6C 10 \n",
       "PC -> IFD : THE COMMAND AGAIN WITH LE = 10, added by the board\n            00 B0 00 00 10 \n",
-      "IFD -> PC : NORMAL PROCESSING\n            54 41 56 52 49 43 20 53 49 4D 20 43 41 52 44 20 \n            90 00 \n"}},
+      "IFD -> PC : NORMAL PROCESSING\n            54 41 56 52 49 43 20 53 49 4D 20 43 41 52 44 20 \n            90 00 "
+      "\n"}},
     {"delay",
      "00 A4 00 0C 02 3F 00 -> delay 600\n",
      "00 A4 00 0C 02 3F 00;\n.expect_time(<= 300 ms);\n00 A4 00 0C 02 2F 01;\n.expect_time(<= 300 ms);\n",
@@ -147,9 +149,9 @@ const CRuleCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, PcscVcardRulesTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<CRuleCase>& info) {
+                         [](const ::testing::TestParamInfo<CRuleCase>& row) {
                            std::string name;
-                           for (const char* c = info.param.m_pszName; *c; ++c)
+                           for (const char* c = row.param.m_pszName; *c; ++c)
                              if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
                            return name;
                          });
@@ -157,8 +159,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, PcscVcardRulesTest, ::testing::ValuesIn(kCases),
 // A card on each reader, each with its own rule file: each run sees its own
 // card's fault and not the other's.
 TEST_F(PcscVcardRulesTest, TwoCardsKeepTheirOwnRules) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT,
-                                 "--rules '" + Write("first.txt", "00 B0 * -> chain 4\n") + "'"));
+  ASSERT_TRUE(
+      m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--rules '" + Write("first.txt", "00 B0 * -> chain 4\n") + "'"));
   ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT,
                                  "--atr t1 --rules '" + Write("second.txt", "00 B0 * -> le 02\n") + "'"));
   const std::string script = "00 A4 00 0C 02 00 01;\n00 B0 00 00 08;\n";
@@ -166,11 +168,13 @@ TEST_F(PcscVcardRulesTest, TwoCardsKeepTheirOwnRules) {
   const CRun second = Run("Virtual PCD 00 01", script);
   EXPECT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(second.status, 0) << second.err;
-  ExpectInOrder(first.out, {"3B 7A 96 00 00", "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 04"},
+  ExpectInOrder(first.out,
+                {"3B 7A 96 00 00", "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 04"},
                 "first reader");
-  ExpectInOrder(second.out, {"3B F8 13 00 00 81 31 FE 45",
-                             "IFD -> PC : WRONG LE FIELD (SW2 GIVES THE EXACT LENGTH)\n            6C 02"},
-                "second reader");
+  ExpectInOrder(
+      second.out,
+      {"3B F8 13 00 00 81 31 FE 45", "IFD -> PC : WRONG LE FIELD (SW2 GIVES THE EXACT LENGTH)\n            6C 02"},
+      "second reader");
   EXPECT_EQ(first.out.find("6C 02"), std::string::npos) << first.out;
   EXPECT_EQ(second.out.find("61 04"), std::string::npos) << second.out;
 }

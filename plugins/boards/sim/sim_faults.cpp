@@ -166,7 +166,8 @@ std::string CTVRSimFaults::ArmFromText(const std::string& text, std::vector<std:
       return "the fault '" + spec + "' needs a number after ':'";
     if (atSign != std::string::npos && (!ReadNumber(spec.substr(atSign + 1), frame) || frame == 0))
       return "the fault '" + spec + "' needs a frame number from 1 after '@'";
-    armed.push_back(Arm(*pRow, argument, m_nFrames + frame) + (frame > 1 ? " (at frame " + std::to_string(frame) + ")" : ""));
+    armed.push_back(Arm(*pRow, argument, m_nFrames + frame) +
+                    (frame > 1 ? " (at frame " + std::to_string(frame) + ")" : ""));
   }
 }
 

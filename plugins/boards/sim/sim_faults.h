@@ -11,44 +11,23 @@
 // consecutive frames.
 #pragma once
 
-#include <cstddef>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include <tavric/types.h>
 
-#include "sim_firmware.h"
-#include "sim_link.h"
-
-// One frame from the host and what the reader makes of it, as a fault may
-// change it.
-struct CTVRSimExchange {
-  using Frame = CTVRSimFirmware::Frame;
-
-  CTVRSimFirmware& m_Firmware;
-  const CTVRSimLink& m_Link;
-  const tvr::BYTE* m_pFrame;
-  std::size_t m_nLength;
-  std::vector<Frame> m_Answers;  // in the order the reader sends them
-  unsigned m_uDelayMs = 0;       // on top of the reader's latency
-  bool m_bDisconnect = false;    // the reader goes away instead of answering
-
-  // The reader's own answers to the frame, after what is there already.
-  void Process() {
-    for (Frame& frame : m_Link.Process(m_Firmware, m_pFrame, m_nLength)) m_Answers.push_back(std::move(frame));
-  }
-};
+#include "sim_exchange.h"
 
 class CTVRSimFaults {
  public:
   struct CRow {
-    tvr::DWORD m_dwEscape;     // .escape(code, argument); .config(FA, code, argument)
-    const char* m_pszName;     // --sim-fault NAME[:ARGUMENT][@FRAME]
-    unsigned m_uDefault;       // the argument when none is given
-    unsigned m_uMax;           // the largest argument taken (larger ones are held to it)
-    bool m_bPerFrame;          // the argument counts the frames it hits
-    const char* m_pszArmed;    // the comment once armed; "#" stands for the argument
+    tvr::DWORD m_dwEscape;   // .escape(code, argument); .config(FA, code, argument)
+    const char* m_pszName;   // --sim-fault NAME[:ARGUMENT][@FRAME]
+    unsigned m_uDefault;     // the argument when none is given
+    unsigned m_uMax;         // the largest argument taken (larger ones are held to it)
+    bool m_bPerFrame;        // the argument counts the frames it hits
+    const char* m_pszArmed;  // the comment once armed; "#" stands for the argument
     void (*m_pfnApply)(CTVRSimExchange& exchange, unsigned argument);
   };
 

@@ -48,8 +48,8 @@ class CTVRVpcdSession {
   struct CCue {
     enum EKind : unsigned char { CUE_NONE, CUE_DELAY, CUE_REMOVE, CUE_DROP };
     EKind m_eKind = CUE_NONE;
-    unsigned m_uMs = 0;     // the delay; the time out of the reader for a removal
-    bool m_bBack = false;   // a removal: the card comes back after m_uMs
+    unsigned m_uMs = 0;    // the delay; the time out of the reader for a removal
+    bool m_bBack = false;  // a removal: the card comes back after m_uMs
   };
 
   explicit CTVRVpcdSession(CTVRSimCard& card) : m_Card(card) {}
