@@ -11,7 +11,9 @@
 #   pcsc-stack.sh available            exit 0 when the stack can run here
 #   pcsc-stack.sh start DIR            namespace and pcscd; prints the socket
 #   pcsc-stack.sh card DIR PORT ARGS   a card on the reader at PORT (35963,
-#                                      35964): tavric-vcard ARGS, in the namespace
+#                                      35964): tavric-vcard ARGS, in the namespace;
+#                                      each reader's card with its own ARGS
+#                                      (--rules FILE: faults of its own)
 #   pcsc-stack.sh restart-daemon DIR CHANNEL...
 #                                      pcscd stopped and started again on a
 #                                      reader configuration of one vpcd device

@@ -111,6 +111,11 @@ class CCommandLine {
                                         "needs a number of readers from 1 to " + std::to_string(kMaxReaders)));
     m_app.add_flag("--get-response", o.m_bGetResponse)->disable_flag_override();
     for (std::size_t i = 0; i < kLineOptions.size(); ++i) m_app.add_option(kLineOptions[i], m_LineValues[i]);
+    // One fault per occurrence; the simulated reader reads and checks them.
+    m_app.add_option("--sim-fault", m_SimFaults)
+        ->allow_extra_args(false)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     m_pType = m_app.add_option("--type", o.m_eScriptType)
                   ->transform(
                       Saying(CLI::IsMember(kScriptTypes) & CLI::Transformer(kScriptTypes), "is raw, commands or apdu"));
@@ -250,6 +255,11 @@ class CCommandLine {
     o.m_bTypeGiven = m_pType->count() > 0;
     for (std::size_t i = 0; i < kLineOptions.size(); ++i)
       if (!m_LineValues[i].empty()) o.m_BoardOptions.emplace_back(kLineOptions[i] + 2, m_LineValues[i]);
+    if (!m_SimFaults.empty()) {
+      std::string faults;
+      for (const std::string& fault : m_SimFaults) faults += (faults.empty() ? "" : " ") + fault;
+      o.m_BoardOptions.emplace_back("sim-fault", faults);
+    }
 
     if (m_pAtr->parsed()) {
       o.m_eCommand = CTVRRunOptions::COMMAND_ATR;
@@ -314,6 +324,7 @@ class CCommandLine {
   CLI::Option* m_pReaders = nullptr;
   std::vector<std::string> m_scripts;
   std::array<std::string, kLineOptions.size()> m_LineValues;
+  std::vector<std::string> m_SimFaults;
 };
 
 }  // namespace
@@ -362,6 +373,12 @@ Options:
   --byte-timeout MS       silence that ends an answer on the line (default 50)
                           (the serial settings win over the document's stored
                           ones for this run)
+  --sim-fault SPEC        the simulated reader misbehaves on cue: SPEC is
+                          NAME[:N][@FRAME], the fault NAME (garble, mute,
+                          truncate, checksum, late, error, remove, disconnect,
+                          burst) with its argument N, at the FRAME-th frame
+                          sent from the connection on (default: the first);
+                          repeat it for several (docs/boards/sim.md)
   --type TYPE             script type: raw, commands or apdu (default: commands);
                           the script's own directives may switch it
   --loop                  loop mode: at the end the script starts over; without

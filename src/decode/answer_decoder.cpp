@@ -38,6 +38,10 @@ CTVRAnswerVerdict RunCommonEnd(CTVRAnswerSink& doc, CTVRProtocol* pProtocol, con
     TVRMessageBeep(10);
   }
   doc.UpdateExtent();
+  if (verdict.m_bUnsolicited) {
+    verdict.m_eEnd = ANSWER_KEEP_WAITING;
+    return verdict;
+  }
   // The answer of a statement, as the trace shows it, for the expectations after it.
   doc.OnAnswerSeen(a, verdict.m_bError,
                    pProtocol == nullptr || pProtocol->GetDescriptor().m_eAnswerLayout != ANSWER_LOOPBACK);

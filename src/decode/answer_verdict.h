@@ -23,4 +23,7 @@ struct CTVRAnswerVerdict {
   ETVRAnswerEnd m_eEnd = ANSWER_DONE;
   ETVRCypheringStep m_eCyphering = CYPHERING_NONE;
   bool m_bError = false;  // an error answer, as the layout tells them (.expect_ok)
+  // A frame the reader sent unasked (a card event) while another answer is
+  // awaited: traced, and the wait goes on.
+  bool m_bUnsolicited = false;
 };

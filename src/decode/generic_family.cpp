@@ -70,12 +70,16 @@ CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProto
 
   // V2: a command answer.
   if (first != ANSWER_COMMAND || a.GetLength() <= a.GetHeader()) return {};
-  const ETVRCypheringStep end = CTVRAnswerSteps::RunCypheringEnd(doc);
+  // A card event that comes before the awaited answer is not that answer:
+  // it neither ends the statement nor takes part in a cyphered exchange.
+  const bool unsolicited =
+      opcode == OPCODE_CARD_EVENT && doc.IsWaitingAnswer() && doc.GetExpectedOpcode() != OPCODE_CARD_EVENT;
+  const ETVRCypheringStep end = unsolicited ? CYPHERING_NONE : CTVRAnswerSteps::RunCypheringEnd(doc);
   const CCmdCode& commands = *protocol.GetCmdCode();
   if (commands.IsDefined(opcode)) {
     CTVRDecodedText<150> text;
     if (!CTVRAnswerSteps::AppendName(text, commands, opcode, data)) text.Append(texts::kUnknownCommandSeeCommandTxt);
-    if (CTVRAnswerSteps::IsAwaited(doc, end)) text.Append(texts::kExecuted);
+    if (CTVRAnswerSteps::IsAwaited(doc, end) && !unsolicited) text.Append(texts::kExecuted);
     if (CTVRAnswerSteps::IsTraced(doc, end)) text.Trace(doc);
   } else if (CTVRAnswerSteps::IsTraced(doc, end)) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
@@ -89,6 +93,8 @@ CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProto
     // The high four bits name the slot counted from 1; bit 0 clear: the card left.
     if (!(data & 0x01)) slots.ClearAtr(tvr::BYTE((data >> 4) - 1));
   }
-  const ETVRCypheringStep feed = CTVRAnswerSteps::RunCypheringFeed(doc, a);
-  return {ANSWER_DONE, end != CYPHERING_NONE ? end : feed};
+  const ETVRCypheringStep feed = unsolicited ? CYPHERING_NONE : CTVRAnswerSteps::RunCypheringFeed(doc, a);
+  CTVRAnswerVerdict verdict{ANSWER_DONE, end != CYPHERING_NONE ? end : feed};
+  verdict.m_bUnsolicited = unsolicited;
+  return verdict;
 }

@@ -14,7 +14,7 @@
 # where @PLUGINS@ stands for the test plug-ins' folder (build/tests/plugins),
 # @DIR@ for the case's folder and @CASE@ for the case itself, which then is
 # not added at the end (`* tavric-run: regs @CASE@`). NAME.out is stdout
-# (dates and durations masked), then "--- stderr" and stderr, the case's
+# (dates, durations and the times of .expect_time mismatches masked), then "--- stderr" and stderr, the case's
 # folder shown as <dir>, then every file the run left in that folder ("---
 # file NAME", CR shown as <CR>), then the exit status.
 set -e
@@ -47,6 +47,7 @@ status=0
   sed -E \
     -e 's/^> [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2}.*$/> <date>/' \
     -e 's/^\([0-9]+ - [0-9]+\)\/ ([0-9]+) = [0-9.]+ seconds$/(<clock> - <clock>)\/ \1 = <duration> seconds/' \
+    -e 's/(expected <=? [0-9.]+ ms, received )[0-9]+\.[0-9]+ ms$/\1<time> ms/' \
     -e "s|$dir|<dir>|g" "$dir/.out"
   echo "--- stderr"
   sed -e "s|$dir|<dir>|g" "$dir/.err"

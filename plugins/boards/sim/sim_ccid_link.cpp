@@ -84,6 +84,10 @@ std::vector<CTVRSimLink::Frame> CTVRSimCcidLink::CardEvent(CTVRSimFirmware& firm
 }
 
 CTVRSimLink::Frame CTVRSimCcidLink::LinkError(const tvr::BYTE* frame, std::size_t length) const {
+  return ErrorAnswer(frame, length, CCID_ERR_HW_ERROR);
+}
+
+CTVRSimLink::Frame CTVRSimCcidLink::ErrorAnswer(const tvr::BYTE* frame, std::size_t length, tvr::BYTE code) const {
   return CTVRCcidFrame::Make(CCID_RDR_TO_PC_SLOT_STATUS, frame && length > 5 ? frame[5] : 0,
-                             frame && length > 6 ? frame[6] : 0, CCID_COMMAND_FAILED, CCID_ERR_HW_ERROR, 0, {});
+                             frame && length > 6 ? frame[6] : 0, CCID_COMMAND_FAILED, code, 0, {});
 }

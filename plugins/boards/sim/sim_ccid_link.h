@@ -12,5 +12,6 @@ class CTVRSimCcidLink : public CTVRSimLink {
   std::vector<Frame> CardEvent(CTVRSimFirmware& firmware, int slot, bool inserted,
                                const std::vector<Frame>& vertaEvents) const override;
   Frame LinkError(const tvr::BYTE* frame, std::size_t length) const override;
+  Frame ErrorAnswer(const tvr::BYTE* frame, std::size_t length, tvr::BYTE code) const override;
   bool EndsStatement() const override { return true; }
 };

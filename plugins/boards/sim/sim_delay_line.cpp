@@ -34,6 +34,9 @@ void CTVRSimDelayLine::Deliver(tvr::HWND hWnd, EKind kind, const std::vector<tvr
     case KIND_END_COMMAND:
       PostMessage(hWnd, WM_END_COMMAND, 0, 0);
       break;
+    case KIND_DISCONNECTED:
+      PostMessage(hWnd, WM_RECV_BOARD_DISCONNECTED, 0, 0);
+      break;
   }
 }
 

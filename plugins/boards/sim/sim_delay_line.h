@@ -14,7 +14,7 @@
 
 class CTVRSimDelayLine {
  public:
-  enum EKind { KIND_ANSWER, KIND_COMMENT, KIND_END_COMMAND };
+  enum EKind { KIND_ANSWER, KIND_COMMENT, KIND_END_COMMAND, KIND_DISCONNECTED };
 
   CTVRSimDelayLine();
   ~CTVRSimDelayLine();

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <tavric/board_menu.h>
+#include <tavric/board_options.h>
 #include <tavric/hex_text.h>
 #include <tavric/messages.h>
 #include <tavric/prompts.h>
@@ -39,9 +40,9 @@ unsigned CTVRSimDoc::CurrentDelay() const {
 }
 
 void CTVRSimDoc::Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes,
-                         CTVRSimDelayLine::Clock::time_point sent) {
+                         CTVRSimDelayLine::Clock::time_point sent, unsigned extraMs) {
   const tvr::HWND hWnd = GetDummyWindow()->GetSafeHwnd();
-  const unsigned delay = CurrentDelay();
+  const unsigned delay = CurrentDelay() + extraMs;
   // A direct post must not overtake what still waits on the delay line.
   if (delay == 0 && m_DelayLine.IsIdle())
     CTVRSimDelayLine::Deliver(hWnd, kind, bytes, sent);
@@ -50,8 +51,8 @@ void CTVRSimDoc::Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> by
 }
 
 void CTVRSimDoc::DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames,
-                               CTVRSimDelayLine::Clock::time_point sent) {
-  for (const CTVRSimFirmware::Frame& frame : frames) Deliver(CTVRSimDelayLine::KIND_ANSWER, frame, sent);
+                               CTVRSimDelayLine::Clock::time_point sent, unsigned extraMs) {
+  for (const CTVRSimFirmware::Frame& frame : frames) Deliver(CTVRSimDelayLine::KIND_ANSWER, frame, sent, extraMs);
 }
 
 void CTVRSimDoc::Comment(const std::string& text) {
@@ -73,10 +74,21 @@ tvr::BOOL CTVRSimDoc::Connect() {
         "The simulated reader could not be connected: the environment variable TAVRIC_SIM_FAIL_CONNECT is set.");
     return FALSE;
   }
+  // The faults of the command line count their frames from the connection.
+  m_Faults.Reset();
+  const std::string faults = GetBoardOption("sim-fault");
+  std::vector<std::string> armed;
+  const std::string refused = m_Faults.ArmFromText(faults, armed);
+  if (!refused.empty()) {
+    m_Faults.Reset();
+    TVRMessageBox("The simulated reader could not be connected: --sim-fault: " + refused + ".");
+    return FALSE;
+  }
   m_bLinkOpen = true;
   // Sent, not posted: the trace says so before the first frame of a run that
   // starts right after the connection.
   SendComment("Simulated reader connected\r\n");
+  for (const std::string& text : armed) SendComment("Simulated reader: " + text + "\r\n");
   return TRUE;
 }
 
@@ -96,15 +108,19 @@ tvr::BOOL CTVRSimDoc::Send(tvr::BYTE* frame, tvr::DWORD length) {
   // The exchange is timed from here, the frame handed to the reader.
   const auto sent = CTVRSimDelayLine::Clock::now();
   const CTVRSimLink& link = Link();
-  if (m_bGarbleNextFrame) {
-    m_bGarbleNextFrame = false;
-    Deliver(CTVRSimDelayLine::KIND_ANSWER, link.LinkError(frame, frame ? length : 0), sent);
-  } else {
-    DeliverFrames(link.Process(m_Firmware, frame, frame ? length : 0), sent);
+  CTVRSimExchange exchange{m_Firmware, link, frame, frame ? std::size_t(length) : 0, {}};
+  m_Faults.Apply(exchange);
+  if (exchange.m_bDisconnect) {
+    // The reader is gone before it answers: the host hears of it as of a
+    // cable pulled out, in turn with what is still on its way.
+    Deliver(CTVRSimDelayLine::KIND_DISCONNECTED, {});
+    return TRUE;
   }
+  DeliverFrames(exchange.m_Answers, sent, exchange.m_uDelayMs);
   // In a raw-data script any answer ends the statement; otherwise a link whose
-  // answers the host does not match to their command needs the board to.
-  if (link.EndsStatement() && GetScriptType() != SCRIPT_RAWDATA) EndBoardCommand();
+  // answers the host does not match to their command needs the board to. A
+  // mute reader ends nothing.
+  if (link.EndsStatement() && GetScriptType() != SCRIPT_RAWDATA && !exchange.m_Answers.empty()) EndBoardCommand();
   return TRUE;
 }
 
@@ -115,6 +131,13 @@ void CTVRSimDoc::OnScriptStop() {
 }
 
 void CTVRSimDoc::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
+  // Not a Verta opcode: the door of the faults for the register tool and
+  // scripts that speak in configuration codes.
+  if (code == CTVRSimFaults::CONFIG_FAULT) {
+    ArmFault(code1, data, length);
+    EndBoardCommand();
+    return;
+  }
   std::vector<tvr::BYTE> payload;
   payload.reserve(std::size_t(length) + 1);
   if (code1 != 0xFF) payload.push_back(code1);
@@ -144,6 +167,14 @@ void CTVRSimDoc::Read(tvr::DWORD count) {
   }
   Comment(text + "\r\n");
   EndBoardCommand();
+}
+
+void CTVRSimDoc::ArmFault(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
+  const CTVRSimFaults::CRow* pRow = CTVRSimFaults::Find(code);
+  if (pRow)
+    Comment("Simulated reader: " + m_Faults.Arm(*pRow, data, length) + "\r\n");
+  else
+    Comment("Simulated reader: unknown escape code " + std::to_string(code) + "\r\n");
 }
 
 void CTVRSimDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
@@ -180,12 +211,8 @@ void CTVRSimDoc::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
       Comment("Simulated reader: answer latency " + std::to_string(m_uLatencyMs) + " ms\r\n");
       break;
     }
-    case ESCAPE_GARBLE_NEXT_FRAME:
-      m_bGarbleNextFrame = true;
-      Comment("Simulated reader: the next frame will be garbled\r\n");
-      break;
     default:
-      Comment("Simulated reader: unknown escape code " + std::to_string(code) + "\r\n");
+      ArmFault(code, data, length);
       break;
   }
   EndBoardCommand();

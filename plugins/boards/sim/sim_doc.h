@@ -12,8 +12,12 @@
 //   Read(n)                    a comment with the first n registers (0: all)
 //   Escape(1, slot)            inserts a card; Escape(2, slot) removes it
 //   Escape(3, ms...)           sets the latency, big-endian milliseconds
-//   Escape(4)                  the next frame is garbled on its way: the
-//                              reader answers with its link error
+//   Escape(4 to C, argument)   a fault on cue (sim_faults.h): the next frame
+//                              garbled, unanswered, answered cut short, with a
+//                              wrong check byte, late or with an error; the
+//                              card pulled out, the reader gone, a storm of
+//                              card events. Config(FA, code, argument) and
+//                              tavric-run's --sim-fault arm them too.
 // Each of them ends the running script statement once its answers are posted.
 #pragma once
 
@@ -24,6 +28,7 @@
 #include <tavric/resources.h>
 
 #include "sim_delay_line.h"
+#include "sim_faults.h"
 #include "sim_firmware.h"
 #include "sim_link.h"
 
@@ -38,7 +43,7 @@ class CTVRSimDoc : public CTVRBoardDoc {
     ESCAPE_INSERT_CARD = 1,
     ESCAPE_REMOVE_CARD = 2,
     ESCAPE_SET_LATENCY = 3,
-    ESCAPE_GARBLE_NEXT_FRAME = 4,
+    // 4 and on: the faults of CTVRSimFaults's table.
   };
 
   static CTVRDocStrings GetDocStrings() { return {"Sim", "Simulated reader"}; }
@@ -62,22 +67,25 @@ class CTVRSimDoc : public CTVRBoardDoc {
 
  private:
   void Deliver(CTVRSimDelayLine::EKind kind, std::vector<tvr::BYTE> bytes,
-               CTVRSimDelayLine::Clock::time_point sent = CTVRSimDelayLine::Clock::time_point());
+               CTVRSimDelayLine::Clock::time_point sent = CTVRSimDelayLine::Clock::time_point(), unsigned extraMs = 0);
   // The firmware's answers; those to a frame handed over at `sent` are timed
   // from then to their posting (after the latency, when there is one).
   void DeliverFrames(const std::vector<CTVRSimFirmware::Frame>& frames,
-                     CTVRSimDelayLine::Clock::time_point sent = CTVRSimDelayLine::Clock::time_point());
+                     CTVRSimDelayLine::Clock::time_point sent = CTVRSimDelayLine::Clock::time_point(),
+                     unsigned extraMs = 0);
   void Comment(const std::string& text);
   void SendComment(const std::string& text);
   // Board services end the statement themselves: their answers are not the
   // answer to a frame the document sent, so the decoder does not end it.
   void EndBoardCommand();
+  // A fault of the table by its escape code, or a comment that there is none.
+  void ArmFault(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length);
   unsigned CurrentDelay() const;
   const CTVRSimLink& Link() const;
 
   CTVRSimFirmware m_Firmware;
   unsigned m_uLatencyMs = 0;
   bool m_bLinkOpen = false;
-  bool m_bGarbleNextFrame = false;
+  CTVRSimFaults m_Faults;
   CTVRSimDelayLine m_DelayLine;  // last: its thread stops before the rest goes
 };

@@ -10,6 +10,10 @@ std::vector<CTVRSimLink::Frame> CTVRSimLink::CardEvent(CTVRSimFirmware&, int, bo
   return {};
 }
 
+CTVRSimLink::Frame CTVRSimLink::ErrorAnswer(const tvr::BYTE* frame, std::size_t length, tvr::BYTE) const {
+  return LinkError(frame, length);
+}
+
 const CTVRSimLink& CTVRSimLink::ForLayout(ETVRAnswerLayout layout) {
   static const CTVRSimVertaLink verta;
   static const CTVRSimPcscLink pcsc;

@@ -31,6 +31,10 @@ class CTVRSimLink {
                                        const std::vector<Frame>& vertaEvents) const;
   // The answer to a frame that the link garbled on its way (escape 4).
   virtual Frame LinkError(const tvr::BYTE* frame, std::size_t length) const = 0;
+  // The reader's error answer of the code to a frame (a fault on cue): the
+  // Verta error code, or what the link answers for that firmware error. A
+  // link whose error answers carry no code answers its LinkError.
+  virtual Frame ErrorAnswer(const tvr::BYTE* frame, std::size_t length, tvr::BYTE code) const;
   // The host does not end a statement of a commands or APDU script on this
   // protocol's answers: the reader's board ends it after the final answer.
   virtual bool EndsStatement() const { return false; }

@@ -16,5 +16,9 @@ std::vector<CTVRSimLink::Frame> CTVRSimLpbLink::Process(CTVRSimFirmware&, const 
 }
 
 CTVRSimLink::Frame CTVRSimLpbLink::LinkError(const tvr::BYTE* frame, std::size_t length) const {
-  return CTVRLpbFrame::Nak(StepOf(frame, length), LPB_ERR_CHECKSUM);
+  return ErrorAnswer(frame, length, LPB_ERR_CHECKSUM);
+}
+
+CTVRSimLink::Frame CTVRSimLpbLink::ErrorAnswer(const tvr::BYTE* frame, std::size_t length, tvr::BYTE code) const {
+  return CTVRLpbFrame::Nak(StepOf(frame, length), code);
 }

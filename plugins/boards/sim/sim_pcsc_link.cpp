@@ -58,3 +58,7 @@ std::vector<CTVRSimLink::Frame> CTVRSimPcscLink::Process(CTVRSimFirmware& firmwa
 CTVRSimLink::Frame CTVRSimPcscLink::LinkError(const tvr::BYTE*, std::size_t) const {
   return CardError(0);
 }
+
+CTVRSimLink::Frame CTVRSimPcscLink::ErrorAnswer(const tvr::BYTE*, std::size_t, tvr::BYTE code) const {
+  return CardError(code);
+}

@@ -10,4 +10,5 @@ class CTVRSimPcscLink : public CTVRSimLink {
  public:
   std::vector<Frame> Process(CTVRSimFirmware& firmware, const tvr::BYTE* frame, std::size_t length) const override;
   Frame LinkError(const tvr::BYTE* frame, std::size_t length) const override;
+  Frame ErrorAnswer(const tvr::BYTE* frame, std::size_t length, tvr::BYTE code) const override;
 };

@@ -13,4 +13,5 @@ class CTVRSimVertaLink : public CTVRSimLink {
   }
   // A checksum error on the frame's opcode.
   Frame LinkError(const tvr::BYTE* frame, std::size_t length) const override;
+  Frame ErrorAnswer(const tvr::BYTE* frame, std::size_t length, tvr::BYTE code) const override;
 };

@@ -5,7 +5,7 @@
 //   tavric-vcard [--host ADDR] [--port N] [--atr t0|t1|inverse|HEX]
 //                [--latency MS] [--remove-after N] [--reinsert-after MS]
 //                [--wait SECONDS] [--stamps] [--get-response N] [--extended]
-//                [--mute-after N]
+//                [--mute-after N] [--rules FILE]
 //
 // The card connects to the driver (it listens, the card calls), answers until
 // the driver closes, then calls again for --wait seconds before giving up.
@@ -18,6 +18,7 @@
 // --mute-after N: after its N-th answer to an APDU the card stays in the
 // reader and answers nothing more, not even the driver's request for its
 // answer to reset: a reader that hangs, for the board's time limits.
+// --rules FILE chooses faults per APDU (vcard_rules.h, docs/boards/sim.md).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -28,6 +29,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +40,7 @@
 #include <tavric/hex_text.h>
 
 #include "sim_card.h"
+#include "vcard_rules.h"
 #include "vpcd_session.h"
 
 #include "tavric_version.h"
@@ -55,7 +59,11 @@ struct COptions {
   std::size_t m_nChunk = 0;
   bool m_bExtended = false;
   long m_lMuteAfter = -1;  // -1: never mute
+  std::string m_strRules;
 };
+
+// A rule file is a few lines; anything this large is not one.
+constexpr std::streamsize kMaxRulesBytes = 1 << 20;
 
 volatile std::sig_atomic_t g_bStop = 0;
 
@@ -119,13 +127,39 @@ bool WriteAll(int fd, const std::vector<tvr::BYTE>& bytes) {
   return true;
 }
 
+// The rule file's text, or false with the reason on stderr.
+bool ReadRules(const std::string& path, CTVRVcardRules& rules) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  if (file) {
+    std::vector<char> buffer(std::size_t(kMaxRulesBytes) + 1);
+    file.read(buffer.data(), kMaxRulesBytes + 1);
+    if (file.gcount() > kMaxRulesBytes) {
+      std::fprintf(stderr, "tavric-vcard: %s: larger than 1 MB: not a rule file\n", path.c_str());
+      return false;
+    }
+    text.write(buffer.data(), file.gcount());
+  }
+  if (!file && !file.eof()) {
+    std::fprintf(stderr, "tavric-vcard: %s: cannot be read\n", path.c_str());
+    return false;
+  }
+  const std::string why = rules.Parse(text.str());
+  if (!why.empty()) std::fprintf(stderr, "tavric-vcard: %s: %s\n", path.c_str(), why.c_str());
+  return why.empty();
+}
+
 enum EEnd { END_DRIVER_CLOSED, END_REMOVED, END_STOPPED };
 
-// One insertion: answers until the driver closes or the card is pulled out.
-EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) {
+// One insertion: answers until the driver closes or the card is pulled out
+// (reinsertMs: when it comes back, -1 never).
+EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, const CTVRVcardRules& rules, std::size_t& answered,
+           long& reinsertMs) {
   CTVRVpcdSession session(card);
   session.SetChunk(o.m_nChunk);
   session.SetExtended(o.m_bExtended);
+  session.SetRules(&rules);
+  reinsertMs = o.m_lReinsertAfterMs;
   std::vector<tvr::BYTE> in(4096), out;
   while (!g_bStop) {
     const ssize_t n = ::recv(fd, in.data(), in.size(), 0);
@@ -148,7 +182,16 @@ EEnd Serve(int fd, CTVRSimCard& card, const COptions& o, std::size_t& answered) 
       std::fflush(stdout);
     }
     if (apdus > 0 && o.m_uLatencyMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.m_uLatencyMs));
+    const CTVRVpcdSession::CCue cue = session.TakeCue();
+    if (cue.m_eKind == CTVRVpcdSession::CCue::CUE_DELAY)
+      std::this_thread::sleep_for(std::chrono::milliseconds(cue.m_uMs));
     if (!out.empty() && !WriteAll(fd, out)) return END_DRIVER_CLOSED;
+    if (cue.m_eKind == CTVRVpcdSession::CCue::CUE_REMOVE) {
+      reinsertMs = cue.m_bBack ? long(cue.m_uMs) : -1;
+      return END_REMOVED;
+    }
+    // A broken link: the card calls again at once.
+    if (cue.m_eKind == CTVRVpcdSession::CCue::CUE_DROP) return END_DRIVER_CLOSED;
     answered += apdus;
     if (o.m_nRemoveAfter > 0 && answered >= o.m_nRemoveAfter) return END_REMOVED;
   }
@@ -177,6 +220,7 @@ int main(int argc, char** argv) {
   app.add_option("--mute-after", o.m_lMuteAfter,
                  "answer nothing (not even the answer to reset) after this many APDUs answered")
       ->check(CLI::Range(0L, 1000000L));
+  app.add_option("--rules", o.m_strRules, "a rule file that chooses faults per APDU");
   app.set_version_flag("--version", "tavric-vcard " TAVRIC_VERSION_TEXT);
   CLI11_PARSE(app, argc, argv);
 
@@ -185,6 +229,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tavric-vcard: --atr: t0, t1, inverse or up to 33 bytes in hexadecimal\n");
     return 1;
   }
+  CTVRVcardRules rules;
+  if (!o.m_strRules.empty() && !ReadRules(o.m_strRules, rules)) return 1;
   std::signal(SIGTERM, OnSignal);
   std::signal(SIGINT, OnSignal);
 
@@ -197,12 +243,13 @@ int main(int argc, char** argv) {
     return g_bStop ? 0 : 2;
   }
   while (fd >= 0) {
-    const EEnd end = Serve(fd, card, o, answered);
+    long reinsertMs = -1;
+    const EEnd end = Serve(fd, card, o, rules, answered, reinsertMs);
     ::close(fd);
     if (end == END_STOPPED) break;
     if (end == END_REMOVED) {
-      if (o.m_lReinsertAfterMs < 0) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(o.m_lReinsertAfterMs));
+      if (reinsertMs < 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(reinsertMs));
       // Counted again from the new insertion.
       answered = 0;
       o.m_nRemoveAfter = 0;

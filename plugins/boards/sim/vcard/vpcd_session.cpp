@@ -25,7 +25,8 @@ void CTVRVpcdSession::Answer(const std::vector<tvr::BYTE>& bytes, std::vector<tv
 std::size_t CTVRVpcdSession::Feed(const tvr::BYTE* data, std::size_t length, std::vector<tvr::BYTE>& out) {
   const std::size_t before = m_nApdus;
   std::size_t at = 0;
-  while (data && at < length) {
+  // A removal or a drop ends the exchange where it stands.
+  while (data && at < length && m_Cue.m_eKind != CCue::CUE_REMOVE && m_Cue.m_eKind != CCue::CUE_DROP) {
     if (m_nExpected == 0) {
       m_Length[m_nHave++] = data[at++];
       if (m_nHave < 2) continue;
@@ -61,7 +62,23 @@ std::size_t CTVRVpcdSession::Feed(const tvr::BYTE* data, std::size_t length, std
 void CTVRVpcdSession::OnMessage(const tvr::BYTE* message, std::size_t length, std::vector<tvr::BYTE>& out) {
   if (length > 1) {
     ++m_nApdus;
-    Answer(Respond(message, length), out);
+    const CTVRVcardRules::CRule* pRule = m_pRules ? m_pRules->Match(message, length) : nullptr;
+    const CTVRVcardRules::EAction action = pRule ? pRule->m_eAction : CTVRVcardRules::ACTION_CHAIN;
+    if (pRule && action == CTVRVcardRules::ACTION_MUTE) return;
+    if (pRule && action == CTVRVcardRules::ACTION_REMOVE) {
+      m_Cue = {CCue::CUE_REMOVE, pRule->m_uArgument, pRule->m_bHasArgument};
+      return;
+    }
+    std::vector<tvr::BYTE> answer;
+    Answer(Respond(message, length, pRule), answer);
+    if (pRule && action == CTVRVcardRules::ACTION_DROP) {
+      // The length and some of the bytes: the driver waits for the rest.
+      out.insert(out.end(), answer.begin(), answer.begin() + std::ptrdiff_t(answer.size() / 2));
+      m_Cue = {CCue::CUE_DROP, 0, false};
+      return;
+    }
+    if (pRule && action == CTVRVcardRules::ACTION_DELAY) m_Cue = {CCue::CUE_DELAY, pRule->m_uArgument, false};
+    out.insert(out.end(), answer.begin(), answer.end());
     return;
   }
   switch (message[0]) {
@@ -75,7 +92,7 @@ void CTVRVpcdSession::OnMessage(const tvr::BYTE* message, std::size_t length, st
       m_bPowered = true;
       break;
     case CONTROL_GET_ATR:
-      Answer(m_Card.GetAtr(), out);
+      Answer(m_pRules && m_pRules->HasAtr() ? m_pRules->GetAtr() : m_Card.GetAtr(), out);
       break;
     default:
       ++m_nIgnored;
@@ -83,24 +100,33 @@ void CTVRVpcdSession::OnMessage(const tvr::BYTE* message, std::size_t length, st
   }
 }
 
-std::vector<tvr::BYTE> CTVRVpcdSession::Respond(const tvr::BYTE* apdu, std::size_t length) {
+std::vector<tvr::BYTE> CTVRVpcdSession::Respond(const tvr::BYTE* apdu, std::size_t length,
+                                                const CTVRVcardRules::CRule* pRule) {
   if (IsExtended(apdu, length)) return m_bExtended ? ExtendedAnswer(apdu, length) : std::vector<tvr::BYTE>{0x67, 0x00};
   if (!m_Pending.empty() && length >= HEADER + 1 && apdu[1] == INS_GET_RESPONSE) return NextChunk(apdu[HEADER]);
   m_Pending.clear();
+  const CTVRVcardRules::EAction action = pRule ? pRule->m_eAction : CTVRVcardRules::ACTION_MUTE;
+  if (pRule && action == CTVRVcardRules::ACTION_LE) {
+    // Le is the last byte of a case 2 or case 4 command; the card wants another.
+    const bool hasLe = length == HEADER + 1 || (length > HEADER + 1 && length == HEADER + 2 + apdu[HEADER]);
+    if (!hasLe || apdu[length - 1] != pRule->m_uArgument) return {0x6C, tvr::BYTE(pRule->m_uArgument)};
+  }
   std::vector<tvr::BYTE> answer = m_Card.Process(apdu, length);
+  const std::size_t chunk = pRule && action == CTVRVcardRules::ACTION_CHAIN ? pRule->m_uArgument : m_nChunk;
   // The card's own GET RESPONSE (after its own 61xx) is answered whole.
-  if (m_nChunk == 0 || answer.size() <= 2 || apdu[1] == INS_GET_RESPONSE) return answer;
+  if (chunk == 0 || answer.size() <= 2 || apdu[1] == INS_GET_RESPONSE) return answer;
   m_Pending = std::move(answer);
+  m_nPendingChunk = chunk;
   return MoreData();
 }
 
 std::vector<tvr::BYTE> CTVRVpcdSession::MoreData() const {
   const std::size_t left = m_Pending.size() - 2;
-  return {0x61, tvr::BYTE(std::min(left, m_nChunk))};  // 256 is 00
+  return {0x61, tvr::BYTE(std::min(left, m_nPendingChunk))};  // 256 is 00
 }
 
 std::vector<tvr::BYTE> CTVRVpcdSession::NextChunk(std::size_t le) {
-  const std::size_t take = std::min({le == 0 ? std::size_t(256) : le, m_nChunk, m_Pending.size() - 2});
+  const std::size_t take = std::min({le == 0 ? std::size_t(256) : le, m_nPendingChunk, m_Pending.size() - 2});
   std::vector<tvr::BYTE> answer(m_Pending.begin(), m_Pending.begin() + std::ptrdiff_t(take));
   m_Pending.erase(m_Pending.begin(), m_Pending.begin() + std::ptrdiff_t(take));
   if (m_Pending.size() > 2) {

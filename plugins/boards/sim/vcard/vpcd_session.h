@@ -9,6 +9,10 @@
 // (SetChunk: a T=0 card's 61xx, the data then taken with GET RESPONSE at most
 // a chunk at a time) and extended lengths (SetExtended).
 //
+// A rule file (vcard_rules.h) picks faults per APDU: chains and 6Cxx shape
+// the answer here; a delay, a removal or a broken connection is a cue the
+// socket's side takes (TakeCue) after Feed.
+//
 // The session is plain code over a byte stream, so that the socket, the tests
 // and the fuzzer feed it alike: bytes in any cut, answers out.
 #pragma once
@@ -17,6 +21,8 @@
 #include <vector>
 
 #include <tavric/types.h>
+
+#include "vcard_rules.h"
 
 class CTVRSimCard;
 
@@ -36,7 +42,27 @@ class CTVRVpcdSession {
   // bytes, the status word among them.
   static constexpr std::size_t MAX_EXTENDED_DATA = 0xFFFF - 2;
 
+  // What the socket's side does after the answers of a Feed: wait before
+  // writing them, or close the connection once they are written (a removal
+  // writes nothing; a drop, the first half of an answer).
+  struct CCue {
+    enum EKind : unsigned char { CUE_NONE, CUE_DELAY, CUE_REMOVE, CUE_DROP };
+    EKind m_eKind = CUE_NONE;
+    unsigned m_uMs = 0;    // the delay; the time out of the reader for a removal
+    bool m_bBack = false;  // a removal: the card comes back after m_uMs
+  };
+
   explicit CTVRVpcdSession(CTVRSimCard& card) : m_Card(card) {}
+
+  // The rules that choose faults per APDU (not owned; null: none).
+  void SetRules(const CTVRVcardRules* pRules) { m_pRules = pRules; }
+  // The cue of the last Feed, cleared. A removal or a drop ends the Feed at
+  // its APDU: what follows it is never read.
+  CCue TakeCue() {
+    const CCue cue = m_Cue;
+    m_Cue = CCue();
+    return cue;
+  }
 
   // A chunk of n (1 to 256; 0: off): an answer with data is announced as
   // 61xx, and each GET RESPONSE (INS C0) takes at most Le and n bytes of it,
@@ -60,7 +86,7 @@ class CTVRVpcdSession {
 
  private:
   void OnMessage(const tvr::BYTE* message, std::size_t length, std::vector<tvr::BYTE>& out);
-  std::vector<tvr::BYTE> Respond(const tvr::BYTE* apdu, std::size_t length);
+  std::vector<tvr::BYTE> Respond(const tvr::BYTE* apdu, std::size_t length, const CTVRVcardRules::CRule* pRule);
   std::vector<tvr::BYTE> ExtendedAnswer(const tvr::BYTE* apdu, std::size_t length) const;
   std::vector<tvr::BYTE> NextChunk(std::size_t le);
   // 61xx for what is left of the pending answer's data.
@@ -79,4 +105,7 @@ class CTVRVpcdSession {
   std::size_t m_nChunk = 0;
   bool m_bExtended = false;
   std::vector<tvr::BYTE> m_Pending;  // data not yet taken, then the status word
+  std::size_t m_nPendingChunk = 0;   // what each GET RESPONSE takes of it
+  const CTVRVcardRules* m_pRules = nullptr;
+  CCue m_Cue;
 };
