@@ -34,11 +34,13 @@ QString Count(unsigned long long n) {
 }  // namespace
 
 std::string CTVRJUnitReport::Xml() const {
-  unsigned long long tests = 0, failures = 0;
+  unsigned long long tests = 0, failures = 0, errors = 0;
   double seconds = 0;
   for (const CSuite& suite : m_Suites) {
-    tests += suite.m_pCases->GetCases().size();
+    const unsigned long long error = suite.m_strError.empty() ? 0 : 1;
+    tests += suite.m_pCases->GetCases().size() + error;
     failures += suite.m_pCases->GetFailedCount();
+    errors += error;
     seconds += suite.m_dSeconds;
   }
   QByteArray bytes;
@@ -50,15 +52,16 @@ std::string CTVRJUnitReport::Xml() const {
   xml.writeAttribute("name", "tavric-run");
   xml.writeAttribute("tests", Count(tests));
   xml.writeAttribute("failures", Count(failures));
-  xml.writeAttribute("errors", "0");
+  xml.writeAttribute("errors", Count(errors));
   xml.writeAttribute("time", Seconds(seconds));
   for (const CSuite& suite : m_Suites) {
     const CTVRVerdictCases& cases = *suite.m_pCases;
     xml.writeStartElement("testsuite");
     xml.writeAttribute("name", Text(suite.m_strName));
-    xml.writeAttribute("tests", Count(cases.GetCases().size()));
+    const unsigned long long error = suite.m_strError.empty() ? 0 : 1;
+    xml.writeAttribute("tests", Count(cases.GetCases().size() + error));
     xml.writeAttribute("failures", Count(cases.GetFailedCount()));
-    xml.writeAttribute("errors", "0");
+    xml.writeAttribute("errors", Count(error));
     xml.writeAttribute("skipped", "0");
     xml.writeAttribute("time", Seconds(suite.m_dSeconds));
     xml.writeAttribute("timestamp", Text(suite.m_strTimestamp));
@@ -94,6 +97,17 @@ std::string CTVRJUnitReport::Xml() const {
                                  (entry.m_nFailed > 1 ? " (the first shown)" : "") + "\n"));
         xml.writeEndElement();
       }
+      xml.writeEndElement();
+    }
+    if (error != 0) {
+      xml.writeStartElement("testcase");
+      xml.writeAttribute("name", Text(suite.m_strScript + " (run)"));
+      xml.writeAttribute("classname", Text(suite.m_strName));
+      xml.writeAttribute("time", Seconds(suite.m_dErrorSeconds));
+      xml.writeStartElement("error");
+      xml.writeAttribute("message", Text(suite.m_strError));
+      xml.writeAttribute("type", "run");
+      xml.writeEndElement();
       xml.writeEndElement();
     }
     xml.writeEndElement();

@@ -32,6 +32,12 @@ class CTVRJUnitReport {
     std::string m_strTimestamp;  // when its run began, local time: "2026-12-07T03:10:00"
     double m_dSeconds = 0;       // how long its run took
     const CTVRVerdictCases* m_pCases = nullptr;
+    // A run that ended on something other than its verdicts (the reader not
+    // connected, an error, a stall, a signal): one more case, "SCRIPT (run)",
+    // with an <error> saying why, so that CI counts the reader as broken even
+    // when its script checks nothing. Empty: the run itself went well.
+    std::string m_strError;
+    double m_dErrorSeconds = 0;
   };
 
   void AddSuite(CSuite suite) { m_Suites.push_back(std::move(suite)); }

@@ -89,6 +89,7 @@ std::string CTVRRunDocument::FilePath(const std::string& path) const {
 }
 
 void CTVRRunDocument::Fail(const std::string& text) {
+  if (m_strFirstFailure.empty()) m_strFirstFailure = text;
   m_Printer.EndLine();
   m_Terminal.Finish();
   std::fprintf(stderr, "tavric-run: %s%s\n", m_strName.empty() ? "" : (m_strName + ": ").c_str(), text.c_str());
@@ -509,6 +510,13 @@ void CTVRRunDocument::AddToReport(CTVRJUnitReport& report) {
     if (!firmware.empty()) suite.m_Properties.emplace_back("firmware", firmware);
   }
   suite.m_pCases = &m_Cases;
+  // Failed expectations are the cases' own failures; any other end is the run's error.
+  if (m_nStatus != CTVRRunOptions::EXIT_DONE && m_nStatus != CTVRRunOptions::EXIT_EXPECTATIONS) {
+    std::string why = m_strFirstFailure;
+    if (why.empty() && m_nStatus > 128) why = "stopped by signal " + std::to_string(m_nStatus - 128);
+    suite.m_strError = "exit status " + std::to_string(m_nStatus) + (why.empty() ? std::string() : ": " + why);
+    suite.m_dErrorSeconds = suite.m_dSeconds;
+  }
   report.AddSuite(std::move(suite));
 }
 

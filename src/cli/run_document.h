@@ -98,7 +98,8 @@ class CTVRRunDocument {
   std::unique_ptr<CTVRGoldenCompare> m_pGolden;  // with --compare
   // With --junit: the expectations checked, and when the run began.
   CTVRVerdictCases m_Cases;
-  std::string m_strStartedAt;  // local time, "2026-12-07T03:10:00"
+  std::string m_strStartedAt;     // local time, "2026-12-07T03:10:00"
+  std::string m_strFirstFailure;  // what Fail said first: the report's error
 
   int m_nStatus = CTVRRunOptions::EXIT_DONE;
   bool m_bStarted = false;

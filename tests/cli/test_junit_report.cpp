@@ -32,8 +32,16 @@ TEST_F(JUnitReport, EachReaderIsASuiteAndALoopsChecksOfALineAreOneCase) {
   first.OnChecked(*m_pDoc, 2, ok, answer, true);
   second.OnChecked(*m_pDoc, 1, status, answer, true);
   CTVRJUnitReport report;
-  report.AddSuite({"PCSC1", "apdus.cmd", {{"reader", "Virtual PCD 00 00"}}, "2026-12-07T03:10:00", 0.5, &first});
-  report.AddSuite({"PCSC2", "apdus.cmd", {{"reader", "Virtual PCD 00 01"}}, "2026-12-07T03:10:00", 0.25, &second});
+  report.AddSuite({"PCSC1", "apdus.cmd", {{"reader", "Virtual PCD 00 00"}}, "2026-12-07T03:10:00", 0.5, &first, {}, 0});
+  // The second reader's run ended on an error after its one check: a case of its own says why.
+  report.AddSuite({"PCSC2",
+                   "apdus.cmd",
+                   {{"reader", "Virtual PCD 00 01"}},
+                   "2026-12-07T03:10:00",
+                   0.25,
+                   &second,
+                   "exit status 6: the run ended early on a reader error, at the statement on line 4",
+                   0.25});
   QTemporaryDir dir;
   const std::string file = dir.filePath("r.xml").toStdString();
   std::string reason;
@@ -41,14 +49,20 @@ TEST_F(JUnitReport, EachReaderIsASuiteAndALoopsChecksOfALineAreOneCase) {
 
   EXPECT_EQ(tvr_test::JUnitSchemaErrors(file), "");
   const QJsonObject root = tvr_test::JUnitAsJson(file);
-  EXPECT_EQ(root["tests"].toInt(), 3);
+  EXPECT_EQ(root["tests"].toInt(), 4);
   EXPECT_EQ(root["failures"].toInt(), 1);
+  EXPECT_EQ(root["errors"].toInt(), 1);
   EXPECT_DOUBLE_EQ(root["time"].toDouble(), 0.75);
   const QJsonArray suites = root["testsuite"].toArray();
   ASSERT_EQ(suites.size(), 2);
   EXPECT_EQ(suites[1]["name"].toString(), "PCSC2");
   EXPECT_EQ(suites[1]["properties"][0]["value"].toString(), "Virtual PCD 00 01");
   EXPECT_EQ(suites[1]["failures"].toInt(), 0);
+  EXPECT_EQ(suites[1]["errors"].toInt(), 1);
+  const QJsonValue run = suites[1]["testcase"][1];
+  EXPECT_EQ(run["name"].toString(), "apdus.cmd (run)");
+  EXPECT_EQ(run["error"][0]["message"].toString(),
+            "exit status 6: the run ended early on a reader error, at the statement on line 4");
   const QJsonArray cases = suites[0]["testcase"].toArray();
   ASSERT_EQ(cases.size(), 2);
   EXPECT_EQ(cases[0]["name"].toString(), "apdus.cmd:2 .expect_sw(9000);");

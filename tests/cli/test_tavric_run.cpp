@@ -689,7 +689,9 @@ TEST_F(TavricRunTest, ARackOfReadersRunsAtOnceAndAReaderThatFailsStopsOnlyItself
   const QString script = Script("five.cmd", "01;\n02;\n03;\n04;\n05;\n");
   for (const QStringList& readers : {QStringList{"--all-readers=bench*"}, byName}) {
     SCOPED_TRACE(readers.join(' ').toStdString());
-    const CRun run = RunTool(readers + FaultyRun("Rack of readers", m_Dir.filePath("rack.log"), script));
+    const QString report = m_Dir.filePath("rack.xml");
+    const CRun run = RunTool(readers + QStringList{"--junit", report} +
+                             FaultyRun("Rack of readers", m_Dir.filePath("rack.log"), script));
     // The reader error (6) comes first, the reader lost (4) is the worse.
     EXPECT_EQ(run.status, 4) << run.err;
     EXPECT_TRUE(Contains(run.err, "tavric-run: bench 4 vanishing: the reader was disconnected\n")) << run.err;
@@ -712,6 +714,15 @@ TEST_F(TavricRunTest, ARackOfReadersRunsAtOnceAndAReaderThatFailsStopsOnlyItself
       EXPECT_EQ(Count(log, " taken by "), e.taken) << "only its own reader's lines";
       ExpectOutStartsWithLog(LinesOf(run.out, e.reader), log);
     }
+    // One suite a reader; the two that did not end well have an error case that says why.
+    const std::string judged = ReadWhole(report);
+    EXPECT_EQ(Count(judged, "<testsuite "), 4u) << judged;
+    EXPECT_EQ(Count(judged, "<error "), 2u) << judged;
+    EXPECT_TRUE(Contains(judged, "message=\"exit status 4: the reader was disconnected\"")) << judged;
+    EXPECT_TRUE(Contains(judged,
+                         "message=\"exit status 6: the run ended early on a reader error, at the statement on "
+                         "line 3\""))
+        << judged;
   }
 }
 
@@ -721,8 +732,12 @@ TEST_F(TavricRunTest, ARackOfReadersRunsAtOnceAndAReaderThatFailsStopsOnlyItself
 TEST_F(TavricRunTest, FourSimulatedReadersEachEndWithTheirOwnVerdicts) {
   const QString script =
       Script("farm.cmd", ".command;\n30;\n.expect(60 00 0D 30 \"VRT-SIM\" *);\n30;\n.expect(60 00 01 99);\n");
-  const CRun run = RunTool({"--readers", "4", "--no-colour", "--save-log", script});
+  const QString report = m_Dir.filePath("farm.xml");
+  const CRun run = RunTool({"--readers", "4", "--no-colour", "--junit", report, "--save-log", script});
   EXPECT_EQ(run.status, 9) << run.err;
+  // A suite a reader, each with its failed case and no error: the runs went well.
+  const std::string judged = ReadWhole(report);
+  EXPECT_TRUE(Contains(judged, "<testsuites name=\"tavric-run\" tests=\"8\" failures=\"4\" errors=\"0\"")) << judged;
   for (const char* reader : {"Sim1", "Sim2", "Sim3", "Sim4"}) {
     SCOPED_TRACE(reader);
     const std::string lines = LinesOf(run.out, reader);
@@ -730,6 +745,8 @@ TEST_F(TavricRunTest, FourSimulatedReadersEachEndWithTheirOwnVerdicts) {
     EXPECT_EQ(Count(log, kFirmware + "\r\n"), 2u) << log;
     ExpectOutStartsWithLog(lines, log);
     EXPECT_TRUE(Contains(lines, "\n2 expectations: 1 met, 1 failed\n")) << lines;
+    EXPECT_TRUE(Contains(judged, "<testsuite name=\"" + std::string(reader) + "\" tests=\"2\" failures=\"1\""))
+        << judged;
   }
 }
 
@@ -766,7 +783,11 @@ TEST_F(TavricRunTest, ASignalStopsTheRunCleanlyWithTheLogCompleteToItsLastLine) 
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << text;
     ExpectOutStartsWithLog(out, text);
     const std::string judged = ReadWhole(report), mismatches = std::to_string(Count(text, "MISMATCH  :"));
-    EXPECT_EQ(Count(judged, "<testcase "), 2u) << judged;
+    // The two expectations, and the run itself as an error: it was stopped.
+    EXPECT_EQ(Count(judged, "<testcase "), 3u) << judged;
+    EXPECT_TRUE(Contains(
+        judged, "exit status " + std::to_string(c.status) + ": stopped by signal " + std::to_string(c.status - 128)))
+        << judged;
     EXPECT_TRUE(Contains(judged, "failed " + mismatches + " of " + mismatches + " checks")) << judged;
   }
 }
