@@ -50,15 +50,21 @@ class PcscVcardRulesTest : public ::testing::TestWithParam<CRuleCase> {
   }
 
   CRun Run(const char* reader, const std::string& script, const std::vector<const char*>& args = {}) {
+    std::vector<const char*> all{"--reader", reader};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunTool(all, QString::fromStdString(Write("script.cmd", script)));
+  }
+
+  CRun RunTool(const std::vector<const char*>& args, const QString& script) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PCSCLITE_CSOCK_NAME", QString::fromStdString(m_Stack.GetSocket()));
     process.setProcessEnvironment(env);
     const QString folder = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../bin");
     process.setWorkingDirectory(folder);
-    QStringList all{"--board", "pcsc", "--protocol", "PC/SC", "--no-colour", "--reader", reader};
+    QStringList all{"--board", "pcsc", "--protocol", "PC/SC", "--no-colour"};
     for (const char* arg : args) all << arg;
-    all << QString::fromStdString(Write("script.cmd", script));
+    all << script;
     process.start(folder + "/tavric-run", all);
     const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
     return {ended ? process.exitCode() : -1, process.readAllStandardOutput().toStdString(),
@@ -177,6 +183,26 @@ TEST_F(PcscVcardRulesTest, TwoCardsKeepTheirOwnRules) {
       "second reader");
   EXPECT_EQ(first.out.find("6C 02"), std::string::npos) << first.out;
   EXPECT_EQ(second.out.find("61 04"), std::string::npos) << second.out;
+}
+
+// A rack in one run: every reader the daemon lists, the same script on each;
+// the card whose rules make it misbehave fails its own suite of the report,
+// the other passes, and the run ends with the failed expectations' status.
+TEST_F(PcscVcardRulesTest, ARackOfTwoCardsHasOnePassingAndOneFailingSuite) {
+  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT));
+  ASSERT_TRUE(
+      m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--rules '" + Write("le.txt", "00 B0 * -> le 10\n") + "'"));
+  const std::string report = m_Dir.filePath("rack.xml").toStdString();
+  const CRun run = RunTool({"--all-readers", "--junit", report.c_str()}, "examples/apdu.cmd");
+  EXPECT_EQ(run.status, 9) << run.err;
+  EXPECT_NE(run.out.find("[Virtual PCD 00 00] 5 expectations: 5 met, 0 failed\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("[Virtual PCD 00 01] 5 expectations: 3 met, 2 failed\n"), std::string::npos) << run.out;
+  QFile file(QString::fromStdString(report));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const std::string xml = file.readAll().toStdString();
+  EXPECT_NE(xml.find("tests=\"5\" failures=\"0\" errors=\"0\""), std::string::npos) << xml;
+  EXPECT_NE(xml.find("tests=\"5\" failures=\"2\" errors=\"0\""), std::string::npos) << xml;
+  EXPECT_NE(xml.find("message=\"line 13: expected SW 9000, received SW 6C10\""), std::string::npos) << xml;
 }
 
 }  // namespace
