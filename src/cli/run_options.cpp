@@ -373,7 +373,7 @@ Options:
   --byte-timeout MS       silence that ends an answer on the line (default 50)
                           (the serial settings win over the document's stored
                           ones for this run)
-  --sim-fault SPEC        the simulated reader misbehaves on cue: SPEC is
+  --sim-fault FAULT       the simulated reader misbehaves on cue: FAULT is
                           NAME[:N][@FRAME], the fault NAME (garble, mute,
                           truncate, checksum, late, error, remove, disconnect,
                           burst) with its argument N, at the FRAME-th frame

@@ -147,10 +147,10 @@ std::string CTVRSimFaults::ArmFromText(const std::string& text, std::vector<std:
     at = text.find_first_not_of(" \t", at);
     if (at == std::string::npos) return {};
     const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
-    const std::string spec = text.substr(at, end - at);
+    const std::string fault = text.substr(at, end - at);
     at = end;
-    const std::size_t atSign = spec.find('@');
-    const std::string head = spec.substr(0, atSign);
+    const std::size_t atSign = fault.find('@');
+    const std::string head = fault.substr(0, atSign);
     const std::size_t colon = head.find(':');
     const std::string name = head.substr(0, colon);
     const CRow* pRow = nullptr;
@@ -163,9 +163,9 @@ std::string CTVRSimFaults::ArmFromText(const std::string& text, std::vector<std:
     unsigned argument = pRow->m_uDefault;
     unsigned frame = 1;
     if (colon != std::string::npos && !ReadNumber(head.substr(colon + 1), argument))
-      return "the fault '" + spec + "' needs a number after ':'";
-    if (atSign != std::string::npos && (!ReadNumber(spec.substr(atSign + 1), frame) || frame == 0))
-      return "the fault '" + spec + "' needs a frame number from 1 after '@'";
+      return "the fault '" + fault + "' needs a number after ':'";
+    if (atSign != std::string::npos && (!ReadNumber(fault.substr(atSign + 1), frame) || frame == 0))
+      return "the fault '" + fault + "' needs a frame number from 1 after '@'";
     armed.push_back(Arm(*pRow, argument, m_nFrames + frame) +
                     (frame > 1 ? " (at frame " + std::to_string(frame) + ")" : ""));
   }
