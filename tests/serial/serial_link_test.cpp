@@ -133,15 +133,6 @@ TEST_F(SerialLinkTest, TheCommandAndDsrTxDelaysComeBeforeTheFrame) {
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(200));
 }
 
-TEST_F(SerialLinkTest, AnswersAreCutAndABadFrameIsACommentAndAnError) {
-  WriteToLink({0x60, 0x00, 0x01, 0x12, 0x73, 0x60, 0x00, 0x01, 0x12, 0x74});
-  const std::vector<std::string> expected = {
-      "answer 60 00 01 12 73",
-      "comment Serial: a garbled Verta frame was dropped (5 bytes, its checksum is wrong): 60 00 01 12 74\r\n",
-      "error"};
-  EXPECT_EQ(WaitForEvents(3), expected);
-}
-
 TEST_F(SerialLinkTest, TheStatementEndsOnceWhenTheLineFallsSilentAfterTheAnswer) {
   CTVRSerialLink::CFrame frame;
   frame.m_Bytes = {0x40, 0x00, 0x01, 0x30, 0x71};
