@@ -36,33 +36,6 @@ std::string Str(const char* hex) {
   return Str(Hex(hex));
 }
 
-TEST(ProtocolFamilies, EachAnswerLayoutHasItsDescriptionFilesAndRules) {
-  struct CCase {
-    ETVRAnswerLayout layout;
-    const char* commandFile;
-    const char* errorFile;
-    bool rawOnly;
-  };
-  const CCase cases[] = {
-      {ANSWER_GENERIC, "Command.txt", "Error.txt", false}, {ANSWER_CCID, "ccidcmd.txt", "cciderr.txt", false},
-      {ANSWER_PCSC, "pcsccmd.txt", "pcscerr.txt", true},   {ANSWER_KIRO, "kirocmd.txt", "kiroerr.txt", false},
-      {ANSWER_LOOPBACK, nullptr, nullptr, false},          {ANSWER_MESSAGE_CODE, nullptr, nullptr, false},
-      {ETVRAnswerLayout(99), nullptr, nullptr, false},  // a value a plug-in got wrong
-  };
-  for (const CCase& c : cases) {
-    SCOPED_TRACE(int(c.layout));
-    const CTVRProtocolFamily& family = CTVRProtocolFamily::ForLayout(c.layout);
-    EXPECT_EQ(family.GetCommandFile() ? std::string(family.GetCommandFile()) : "-",
-              c.commandFile ? std::string(c.commandFile) : "-");
-    EXPECT_EQ(family.GetErrorFile() ? std::string(family.GetErrorFile()) : "-",
-              c.errorFile ? std::string(c.errorFile) : "-");
-    EXPECT_EQ(family.IsRawDataOnly(), c.rawOnly);
-  }
-  // The CCID layout and the plain message-code one decode alike.
-  EXPECT_EQ(typeid(CTVRProtocolFamily::ForLayout(ANSWER_CCID)),
-            typeid(CTVRProtocolFamily::ForLayout(ANSWER_MESSAGE_CODE)));
-}
-
 class ExtraCodeProtocol : public CTVRTestProtocol {
  public:
   WORD GetExtraMsgCode(BYTE*, DWORD, int) override { return m_wExtra; }

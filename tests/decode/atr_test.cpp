@@ -47,25 +47,6 @@ TEST(Atr, TheCaseFileAnswersDecodeToTheirTexts) {
   }
 }
 
-TEST(Atr, FieldsOfTheRecord) {
-  const Bytes atr = Hex("3F F4 96 25 07 B1 0A 0B A2 12 24 AB 01 02 03 04");
-  CAtr record;
-  record.Parse(atr.data(), DWORD(atr.size()));
-  EXPECT_EQ(record.m_bDirectConvention, 0);
-  EXPECT_EQ(record.m_byY1, 0x0F);
-  EXPECT_EQ(record.m_byK, 4);
-  EXPECT_EQ((std::vector<int>{record.m_byFI, record.m_byDI, record.m_byII, record.m_byPI1, record.m_byTD1High,
-                              record.m_byTD1Protocol, record.m_byTD2High, record.m_byTD2Protocol, record.m_byBWI,
-                              record.m_byCWI}),
-            (std::vector<int>{0x9, 0x6, 0x1, 0x05, 0xB, 0x1, 0xA, 0x2, 0x1, 0x2}));
-  EXPECT_EQ((std::vector<int>{record.m_TC1.m_byValue, record.m_TA2.m_byValue, record.m_TB2.m_byValue,
-                              record.m_TD2.m_byValue, record.m_TA3.m_bPresent, record.m_TB3.m_byValue,
-                              record.m_TC3.m_bPresent, record.m_TC2.m_bPresent}),
-            (std::vector<int>{0x07, 0x0A, 0x0B, 0xA2, 0, 0x12, 0, 0}));
-  // TD3 (0x24) announced TB4 (0xAB): neither is kept; the historical bytes follow.
-  EXPECT_EQ(Bytes(record.m_byHisto, record.m_byHisto + 5), Hex("01 02 03 04 00"));
-}
-
 // Every answer to reset of the card list that pcsc-tools ships, whole and cut
 // at every length: each is decoded without reading past its bytes (checked by
 // the sanitizer build), starts with its TS line and ends its last line.

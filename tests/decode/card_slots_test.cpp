@@ -52,20 +52,6 @@ TEST(CardSlots, AnswersToResetPerSlot) {
   slots.SetListener(nullptr);
 }
 
-TEST(CardSlots, OneMaskForTheWholeReader) {
-  CTVRCardSlots slots;
-  const BYTE mask[] = {'V', '2', '.', '0', 0, 'x'};
-  slots.SetMask(mask, sizeof mask, 2);
-  EXPECT_EQ(slots.GetShownSlot(), 2);
-  slots.ShowSlot(0);
-  for (int slot = 0; slot < CTVRCardSlots::SLOT_COUNT; ++slot) EXPECT_EQ(slots.GetMaskLine(slot), " Mask : V2.0");
-  EXPECT_EQ(slots.GetShownMaskLine(), " Mask : V2.0");
-
-  const BYTE release[] = {'R', '1'};
-  slots.SetMask(release, sizeof release, 5);
-  EXPECT_EQ(slots.GetMaskLine(0), " Mask : R1");
-}
-
 TEST(CardSlots, SlotsOfSixAndMoreAreIgnored) {
   CTVRCardSlots slots;
   RecordingListener listener;

@@ -1,6 +1,5 @@
-// The script file and the settings a document keeps in the registry.
+// The settings a document keeps in the registry (its script file: tests/workspace).
 #include <fstream>
-#include <iterator>
 #include <tuple>
 
 #include <tavric/crypto.h>
@@ -33,25 +32,6 @@ class Persistence : public CTVRDocFixture {
 
   tvr_test::CTempFolder m_Folder;
 };
-
-TEST_F(Persistence, AScriptFileReadsAtLineFeedsAndIsWrittenWithThem) {
-  const std::string path = PathOf("three.cmd");
-  std::ofstream(path, std::ios::binary) << "00 a4;\r\n* note\r\n\r\nlast";
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(path));
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetLines(),
-            (std::vector<std::string>{"00 a4;", "* note", "", "last"}));
-
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(path));
-  std::ifstream file(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "00 a4;\n* note\n\nlast\n");
-
-  // A file that cannot be read leaves the script as it was.
-  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(PathOf("missing.cmd")));
-  EXPECT_EQ(m_Prompts.m_Messages.size(), 1u);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLineCount(), 4);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), path);
-  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(PathOf("no/such/folder/x.cmd")));
-}
 
 TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   CKeyCrypto crypto;

@@ -90,18 +90,4 @@ TEST(RunController, TransitionsAndTheEventsThatMustBeIgnored) {
   }
 }
 
-TEST(RunController, AContinuationQueuedBeforeStopOrARestartIsStale) {
-  Ctrl run;
-  run.OnStart();
-  run.OnStatementStarted();
-  const tvr::DWORD serial = run.GetRunSerial();
-  EXPECT_TRUE(run.AcceptsContinuation(serial));
-  run.OnStop();
-  EXPECT_FALSE(run.AcceptsContinuation(serial));
-  run.OnStart();
-  run.OnStatementStarted();
-  EXPECT_FALSE(run.AcceptsContinuation(serial));
-  EXPECT_TRUE(run.AcceptsContinuation(run.GetRunSerial()));
-}
-
 }  // namespace

@@ -97,7 +97,13 @@ TEST_F(DirectiveTest, DurationIsReportedInSecondsOfTheProcessClock) {
   EXPECT_EQ(Records(TRACE_INFO), Strings{"(m_Stop - m_Start) / CLOCKS_PER_SEC = Duration seconds\r\n"
                                          "(3750 - 1250)/ 1000 = 2.500000 seconds\r\n"});
 
-  // A start or a stop missing: the scenario case directives_duration.
+  // A start or a stop missing: the scenario case directives_duration. A reset
+  // forgets a duration started.
+  Step({".start_duration;", "00 00;"});
+  CTVRInterpreter& interpreter = CTVRBoardDocPrivate::Of(*m_pDoc).GetInterpreter();
+  EXPECT_TRUE(interpreter.IsDurationStarted());
+  interpreter.Reset();
+  EXPECT_FALSE(interpreter.IsDurationStarted());
 }
 
 TEST_F(DirectiveTest, BoardDirectivesPassTheirArgumentsAndWaitForTheAnswer) {

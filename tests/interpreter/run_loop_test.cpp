@@ -1,6 +1,5 @@
-// Whole runs through the message queue: directives and frames in script
-// order, and loop mode over directives only, which must neither grow the
-// stack nor keep a Stop waiting.
+// Whole runs through the message queue: loop mode over directives only, which
+// must neither grow the stack nor keep a Stop waiting.
 #include <chrono>
 
 #include <tavric/message_window.h>
@@ -13,17 +12,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-TEST_F(InterpreterTest, FreeRunExecutesDirectivesAndFramesInScriptOrder) {
-  m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
-  Run({".command;", "* read binary", "00 b0 00 00 10;", ".rawdata;", "00 a4;"});
-  ASSERT_EQ(m_pDoc->m_Sent.size(), 2u);
-  EXPECT_EQ(m_pDoc->m_Sent[0].size(), 9u) << "framed: .command came first";
-  EXPECT_EQ(m_pDoc->m_Sent[1], (ByteVec{0x00, 0xA4})) << "raw: .rawdata came before";
-  EXPECT_EQ(Records(TRACE_COMMENT), Strings{"* read binary\r\n"});
-  EXPECT_FALSE(m_pDoc->IsRunning()) << "the end of the script";
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 4);
-}
 
 TEST_F(InterpreterTest, ALoopOfDirectivesKeepsTheStackFlatAndStopStillWins) {
   // Brings the Stop command through the queue, as a click would arrive.

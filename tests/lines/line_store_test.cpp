@@ -1,5 +1,9 @@
 // The script line store: classification as the editor and the loader set it,
-// out-of-range indexes, the colour chunks and the run position.
+// out-of-range indexes, the colour chunks and the run position; what edits
+// announce, and the bookkeeping they keep (the extent, the batch
+// classification, long scripts) checked against a plain recount.
+#include <algorithm>
+#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -66,6 +70,8 @@ class LineStoreTest : public ::testing::Test {
     }
     return chunks;
   }
+
+  CTVRLineStore& Store() { return CTVRBoardDocPrivate::Of(m_Doc).GetLineStore(); }
 
   // Line indexes that carry the next-statement bit.
   std::vector<int> Marked() const { return tvr_test::MarkedLines(m_Doc); }
@@ -233,6 +239,174 @@ TEST_F(LineStoreTest, TheScanMovesTheMarkToTheNextStatement) {
     ASSERT_FALSE(m_View.m_Hints.empty());
     EXPECT_EQ(m_View.m_Hints.back().first, HINT_NEXT_STATEMENT);
   }
+}
+
+// Edits mark the document modified; a state set tells the views its line,
+// an index past the end naming the last line; edits of nothing do neither.
+TEST_F(LineStoreTest, EditsAreAnnouncedAndStateWordsByTheirClampedLine) {
+  const struct {
+    const char* what;
+    void (*edit)(CTVRLineStore&);
+    bool edited;
+    int stateLine;  // -1: no line-state hint
+  } cases[] = {
+      {"set", [](CTVRLineStore& s) { s.SetLine(0, "00 a4;"); }, true, -1},
+      {"insert", [](CTVRLineStore& s) { s.InsertLine(1, "x", 0); }, true, -1},
+      {"insert many",
+       [](CTVRLineStore& s) {
+         s.InsertLines(0, {"a", "b", "c"});
+       },
+       true, -1},
+      {"insert none", [](CTVRLineStore& s) { s.InsertLines(0, {}); }, false, -1},
+      {"remove", [](CTVRLineStore& s) { s.RemoveLine(0); }, true, -1},
+      {"remove none", [](CTVRLineStore& s) { s.RemoveLines(0, 0); }, false, -1},
+      {"remove a negative count", [](CTVRLineStore& s) { s.RemoveLines(0, -2); }, false, -1},
+      {"reparse", [](CTVRLineStore& s) { s.ReparseLine(0); }, false, -1},
+      {"state", [](CTVRLineStore& s) { s.SetLineState(7, B); }, false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Store().Reset();
+    m_Doc.SetModifiedFlag(FALSE);
+    m_View.m_Hints.clear();
+    c.edit(Store());
+    EXPECT_EQ(m_Doc.IsModified() != FALSE, c.edited);
+    std::vector<std::pair<LPARAM, int>> hints;
+    if (c.stateLine >= 0) hints.emplace_back(HINT_LINE_STATE, c.stateLine);
+    EXPECT_EQ(m_View.m_Hints, hints);
+  }
+}
+
+// Edits keep the extent up to date without measuring every line; after any
+// mix of them it must be what a plain count of the lines gives.
+TEST_F(LineStoreTest, TheExtentKeptThroughEditsMatchesARecount) {
+  std::mt19937 random(8);
+  const auto text = [&] { return std::string(random() % 12, 'x'); };
+  Store().SetScriptLines({"0123456789", "", "x"});
+  for (int step = 0; step < 3000; ++step) {
+    const int count = Store().GetLineCount();
+    const int line = count > 0 ? int(random() % unsigned(count + 1)) : 0;
+    switch (random() % 6) {
+      case 0:
+        Store().SetLine(line, text());
+        break;
+      case 1:
+        Store().InsertLine(line, text(), 0);
+        break;
+      case 2:
+        Store().InsertLines(line, {text(), text()});
+        break;
+      case 3:
+        Store().RemoveLine(line);
+        break;
+      case 4:
+        Store().RemoveLines(line, int(random() % 4));
+        break;
+      default:
+        break;
+    }
+    // Asked now and then, as the editor does: the cache must survive the
+    // edits in between.
+    if (random() % 3 != 0) continue;
+    int width = 0;
+    for (const std::string& l : Store().GetLines()) width = std::max(width, int(l.size()));
+    ASSERT_EQ(Store().GetTextExtent(), std::make_pair(width, Store().GetLineCount())) << "step " << step;
+  }
+}
+
+// A pasted block is classified in one pass; it must come out as inserting
+// its lines one by one would.
+TEST_F(LineStoreTest, APastedBlockIsClassifiedAsLineByLineInsertion) {
+  const std::vector<std::string> pool{"00 a4", "04 00;", "* note", "", ".b;", "x /; y;", "00 b0;", "  "};
+  std::mt19937 random(5);
+  CTVRTestBoard other;
+  CTVRBoardDocPrivate::Of(other).SetHostContext(&m_Context);
+  CTVRLineStore& oneByOne = CTVRBoardDocPrivate::Of(other).GetLineStore();
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::string> script, block;
+    for (int i = 0; i < 4; ++i) script.push_back(pool[random() % pool.size()]);
+    for (int i = 0; i < 5; ++i) block.push_back(pool[random() % pool.size()]);
+    const int at = int(random() % 5);
+
+    oneByOne.SetScriptLines(script);
+    for (std::size_t i = 0; i < block.size(); ++i) oneByOne.InsertLine(at + int(i), block[i], 0);
+
+    Store().SetScriptLines(script);
+    Store().InsertLines(at, block);
+    ASSERT_EQ(Store().GetLines(), oneByOne.GetLines());
+    std::vector<DWORD> expected;
+    for (int i = 0; i < oneByOne.GetLineCount(); ++i) expected.push_back(oneByOne.GetLineState(i));
+    ASSERT_EQ(States(), expected) << "round " << round;
+  }
+}
+
+// A long script of empty lines, as a file gives it, is held and walked as a
+// short one is; edits anywhere in it, checked against a plain list of lines,
+// leave every other line where it was.
+TEST_F(LineStoreTest, ALongScriptOfEmptyLinesBehavesAsAShortOne) {
+  constexpr int kLines = 300000;
+  std::string file;
+  for (int i = 0; i < kLines; ++i) file += i == 200000 ? "00 a4;\r\n" : "\r\n";
+  file += "* last";  // no line end
+  ASSERT_TRUE(Store().SetScriptText(std::move(file)));
+  ASSERT_EQ(Store().GetLineCount(), kLines + 1);
+  EXPECT_EQ(Store().GetMarkedLine(), 200000);
+  EXPECT_EQ(Store().GetLineState(200000), S | E | N);
+  EXPECT_EQ(Store().GetLineState(199999), C);  // an empty line read from a file
+  EXPECT_EQ(Store().GetTextExtent(), std::make_pair(6, kLines + 1));
+
+  std::vector<std::string> model(kLines + 1);
+  model[200000] = "00 a4;";
+  model[kLines] = "* last";
+  std::mt19937 random(3);
+  for (int step = 0; step < 200; ++step) {
+    const int line = int(random() % model.size());
+    const std::string text = std::to_string(step) + ";";
+    switch (random() % 3) {
+      case 0:
+        Store().SetLine(line, text);
+        model[std::size_t(line)] = text;
+        break;
+      case 1:
+        Store().InsertLine(line, text, 0);
+        model.insert(model.begin() + line, text);
+        break;
+      default:
+        Store().RemoveLines(line, 3);
+        model.erase(model.begin() + line, model.begin() + std::min(line + 3, int(model.size())));
+        break;
+    }
+    for (const int probe : {line - 1, line, line + 1, int(model.size()) - 1, int(random() % model.size())}) {
+      if (probe < 0 || probe >= int(model.size())) continue;
+      ASSERT_EQ(Store().GetLine(probe), model[std::size_t(probe)]) << "step " << step << ", line " << probe;
+    }
+  }
+  EXPECT_EQ(Store().GetLines(), model);
+  // Saved as read: every line followed by a line feed.
+  std::string saved;
+  for (const std::string& line : model) saved += line + "\n";
+  EXPECT_EQ(Store().GetText(), saved);
+}
+
+TEST_F(LineStoreTest, ResetAndDeleteContentsLeaveOneEmptyStatement) {
+  Store().SetScriptLines({"00 a4;", "00 b0;", std::string(30, 'x')});
+  Store().SetNextCommand(1);
+  Store().GotoFirstChunk(2);
+  Store().DeleteContents();
+  EXPECT_EQ(Store().GetLines(), std::vector<std::string>{""});
+  EXPECT_EQ(States(), std::vector<DWORD>{S | E});
+  EXPECT_EQ(std::make_pair(Store().GetCurrentLine(), Store().GetMarkedLine()), std::make_pair(0, 0));
+  EXPECT_EQ(Store().GetTextExtent(), std::make_pair(0, 1));
+
+  Store().SetScriptLines({"00 a4;", std::string(30, 'x')});
+  Store().GotoFirstChunk(1);
+  Store().Reset();
+  EXPECT_EQ(States(), std::vector<DWORD>{S | E});
+  std::string chunk;
+  DWORD colours[2] = {};
+  // The chunk position went back to the first line.
+  ASSERT_EQ(Store().GetNextChunk(chunk, colours), 1);
+  EXPECT_EQ(chunk, "\n");
 }
 
 }  // namespace

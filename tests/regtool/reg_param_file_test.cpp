@@ -186,19 +186,6 @@ TEST(RegParamFile, ReadsTheIndex) {
   }
 }
 
-TEST(RegParamFile, AFileThatCannotBeOpenedLeavesTheModelAsItWas) {
-  CTVRTestContext context;
-  CTVRPromptRecorder prompts{context};
-  CRegParamFile file(context);
-  file.LoadText(File({"NBROFREGISTERS=1;"}, {Reg("A", 1)}));
-  file.LoadListText(Crlf({"[GENERAL]", "A:a.par;"}), "/run");
-  EXPECT_EQ(file.Load("/nonexistent/x.par"), 0);
-  EXPECT_EQ(file.LoadList("/nonexistent"), 0);
-  EXPECT_EQ(prompts.m_Messages, (Strings{"No such file or directory", "No such file or directory"}));
-  EXPECT_EQ(file.GetRegisters().at(0).name, "A");
-  EXPECT_EQ(file.GetLabels(), Strings{"A"});
-}
-
 TEST(RegParamFile, TheShippedFilesReadWithoutAnIssue) {
   CTVRTestContext context;
   CRegParamFile file(context);

@@ -1,6 +1,7 @@
 // The register tool without its dialog: what a row shows after edits, bit
-// toggles and named values, what Read, Write and the sequence button send to
-// a test board, and how the answer hook puts the reader's answer in a row.
+// toggles and named values, what Read and Write send to a test board (the
+// sequence button: the dialog's test), and how the answer hook puts the
+// reader's answer in a row.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -143,24 +144,6 @@ TEST_F(RegisterTool, BitsToggleAndNamedValuesApplyToWritableRegistersOnly) {
     EXPECT_EQ(m_pTool->GetRow(a.row).m_strHexText, a.shown);
   }
   EXPECT_EQ(m_Prompts.m_Messages, Strings(3, "Mapping syntax error in the '*.par' file!"));
-}
-
-TEST_F(RegisterTool, TheSequenceSkipsWriteOnlyRegisters) {
-  Open({Reg("FIRST", 1, "r", "00", ".config(1A)", "-"), Reg("SECOND", 2, "w", "00", ".config(1B)", "-"),
-        Reg("THIRD", 3, "r", "00", ".config(1C,02,0304)", "-")});
-  m_pTool->OnReadNext();
-  EXPECT_EQ(m_pTool->GetSequenceText(), "&Read the 'THIRD' register");
-  m_pTool->OnReadNext();
-  EXPECT_EQ(m_pTool->GetSequenceText(), "&Read the first register");
-  ASSERT_EQ(m_pDoc->m_Configs.size(), 2u);
-  EXPECT_EQ(m_pDoc->m_Configs[0].code, 0x1A);
-  EXPECT_EQ(m_pDoc->m_Configs[0].code1, 0xFF);
-  EXPECT_EQ(m_pDoc->m_Configs[0].data, Bytes{});
-  EXPECT_EQ(m_pDoc->m_Configs[1].code, 0x1C);
-  EXPECT_EQ(m_pDoc->m_Configs[1].code1, 0x02);
-  EXPECT_EQ(m_pDoc->m_Configs[1].data, (Bytes{0x03, 0x04}));
-  EXPECT_TRUE(m_pTool->IsWaitingAnswer());
-  EXPECT_EQ(m_pTool->GetAwaitedNumber(), 3);
 }
 
 TEST_F(RegisterTool, CommandsGoOutAsFramesOrConfigurationCalls) {

@@ -19,18 +19,6 @@ class SerialSettingsTest : public ::testing::Test {
   }
 };
 
-TEST_F(SerialSettingsTest, DefaultsMakeALine) {
-  CTVRSerialSettings settings;
-  CTVRSerialSettings::CLine line;
-  std::string error;
-  ASSERT_TRUE(settings.Resolve(line, error)) << error;
-  EXPECT_EQ(line.m_strPort, "/dev/ttyUSB0");
-  EXPECT_EQ(line.m_lSpeed, 115200);
-  EXPECT_EQ(line.m_eParity, CTVRSerialSettings::PARITY_NONE);
-  EXPECT_EQ(line.m_eFlow, CTVRSerialSettings::FLOW_NONE);
-  EXPECT_EQ(line.m_uByteTimeoutMs, 50u);
-}
-
 TEST_F(SerialSettingsTest, StoredBesideTheDocumentAndReadBack) {
   {
     CTVRSerialSettings settings;

@@ -177,34 +177,6 @@ TEST_F(AppTest, AFrameIsRestoredOnlyFromAllFiveValues) {
   EXPECT_EQ(frame.GetFrames()[0]->GetRowMinimum(0), 50);
 }
 
-TEST_F(AppTest, NewScriptFileReopensTheFirstBoardTypesReadersInWindowsOfTheirOwn) {
-  CMainFrame& frame = Start();
-  frame.OnCommand(33768);  // Alpha1
-  frame.OnCommand(33768);  // Alpha2
-  frame.OnCommand(33769);  // Beta1
-  QApplication::processEvents();
-  CTVRChildFrame* pAlpha2 = FrameTitled(frame, "Alpha2 - [noname]");
-  ASSERT_NE(pAlpha2, nullptr);
-  CTVRBoardDocPrivate::Of(*pAlpha2->GetDocument()).SetScriptLines({"01 02;", "03 04;"});
-  pAlpha2->GetDocument()->SetModifiedFlag(FALSE);
-  const QRect alpha2 = pAlpha2->geometry();
-  frame.GetMdiArea()->setActiveSubWindow(pAlpha2);
-  ASSERT_EQ(frame.GetActiveDocument(), pAlpha2->GetDocument());
-
-  frame.GetAction(32847)->trigger();
-  QApplication::processEvents();
-  EXPECT_TRUE(m_Prompts.m_Messages.empty());
-  // The first board type's windows were closed and made again, after Beta1's.
-  EXPECT_EQ(Titles(frame), (QStringList{"Beta1 - [noname]", "Alpha1 - [noname]", "Alpha2 - [noname]"}));
-  CTVRChildFrame* pBack = FrameTitled(frame, "Alpha2 - [noname]");
-  ASSERT_NE(pBack, nullptr);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pBack->GetDocument()).GetLineCount(), 1);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pBack->GetDocument()).GetCaption(), "Alpha2 - [noname]");
-  EXPECT_EQ(pBack->geometry(), alpha2);
-  EXPECT_EQ(Template(0).GetDocuments().size(), 2u);
-  EXPECT_EQ(Template(1).GetDocuments().size(), 1u);
-}
-
 // Every way of closing a reader asks first. Its close button and File > Close
 // offer an edited script for saving, then ask the close question (only Yes
 // closes). Closing the main window offers the edited scripts only: the

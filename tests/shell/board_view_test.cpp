@@ -65,7 +65,10 @@ TEST_F(BoardView, EachRecordKindIsPaintedInItsColour) {
   EXPECT_EQ(m_pTrace->GetLine(1), kIndent + "6F 00 01 D4 BA 6F 00 01 ");
 }
 
-TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrameAndAScrolledUpViewStays) {
+// Records are painted once a frame, not one by one; following the end, the
+// pane shows the last record and the empty line after it (scrolled up, it
+// stays: ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway).
+TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrame) {
   m_pTrace->FlushFrame();
   const std::size_t frames = m_pTrace->GetFrameCount();
   for (int i = 0; i < 5000; ++i) Info("record " + std::to_string(i));
@@ -75,24 +78,8 @@ TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrameAndAScrolledUpViewStays) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return m_pTrace->GetFrameCount() != frames; }, 2000));
   EXPECT_EQ(m_pTrace->GetFrameCount(), frames + 1);
   EXPECT_FALSE(m_pTrace->IsFramePending()) << "no second frame for the same records";
-  QScrollBar* pBar = m_pTrace->verticalScrollBar();
-  const std::size_t page = m_pTrace->GetVisibleLineCount();
-  // Following the end: the last record and the empty line after it.
-  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 5001 - page);
-  EXPECT_EQ(pBar->value(), pBar->maximum());
-
-  pBar->setValue(10);
-  for (int i = 5000; i < 5100; ++i) Info("record " + std::to_string(i));
-  m_pTrace->FlushFrame();
-  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 10u);
-  EXPECT_EQ(m_pTrace->GetLineCount(), 5101u);
-  EXPECT_EQ(m_pTrace->GetLine(5099), "record 5099");
-  EXPECT_EQ(m_pTrace->GetLine(10), "record 10");
-
-  pBar->setValue(pBar->maximum());
-  Info("record 5100");
-  m_pTrace->FlushFrame();
-  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 5102 - page);
+  EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 5001 - m_pTrace->GetVisibleLineCount());
+  EXPECT_EQ(m_pTrace->GetLine(4999), "record 4999");
 }
 
 TEST_F(BoardView, ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway) {

@@ -36,36 +36,6 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<BYTE>;
 
-TEST(SimPlugins, RegisterTheVertaProtocolAndTheSimulatedReader) {
-  // ctest runs the tests in <build>/tests, beside the run folder <build>/bin.
-  const char* env = std::getenv("TAVRIC_RUN_DIR");
-  const std::string folder = env && *env ? env : "../bin";
-  if (!std::ifstream(folder + "/brdsim.so")) GTEST_SKIP() << "no plug-ins in " << folder;
-
-  CTVRTestContext context;
-
-  for (const auto& r : CTVRPluginLoader(context).LoadFolder(folder)) {
-    if (r.m_strFileName == "proverta.so" || r.m_strFileName == "brdsim.so") {
-      EXPECT_TRUE(r.m_eResult == CTVRPluginLoader::PLUGIN_LOADED ||
-                  r.m_eResult == CTVRPluginLoader::PLUGIN_ALREADY_LOADED)
-          << r.m_strFileName << ": " << r.m_strReason;
-    }
-  }
-  const auto& protocols = context.Host().GetProtocols();
-  const auto verta = std::find_if(protocols.begin(), protocols.end(), [](auto* p) { return p->GetName() == "Verta"; });
-  ASSERT_NE(verta, protocols.end());
-  ASSERT_NE(FindMenu((*verta)->GetMenuId()), nullptr);
-
-  const auto& templates = context.Host().GetTemplates();
-  const auto sim =
-      std::find_if(templates.begin(), templates.end(), [](const auto& t) { return t->GetDocName() == "Sim"; });
-  ASSERT_NE(sim, templates.end());
-  ASSERT_NE(FindMenu((*sim)->GetResourceId()), nullptr);
-  std::unique_ptr<CTVRBoardDoc> pDoc((*sim)->CreateDocument());
-  ASSERT_NE(pDoc, nullptr);
-  EXPECT_STREQ(pDoc->GetRuntimeClass()->m_lpszClassName, "CTVRSimDoc");
-}
-
 class SimBoard : public ::testing::Test {
  protected:
   void SetUp() override {

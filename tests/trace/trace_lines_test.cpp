@@ -110,19 +110,6 @@ TEST_F(TraceLines, LinesAreFoundAcrossIndexBlocksOfRecordsWithSeveralLinesEach) 
   EXPECT_LT(m_Lines.GetMemoryUsed(), records / 2);
 }
 
-TEST_F(TraceLines, EachRecordKeepsTheDisplayModeItArrivedIn) {
-  const BYTE bytes[] = {'O', 'K'};
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnHexToASCII();
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnHexToASCII();
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
-  EXPECT_EQ(m_Lines.GetWholeText(), kIndent + "4F 4B \r\n" + kIndent + "OK\r\n" + kIndent + "4F 4B \r\n");
-  EXPECT_EQ(m_Lines.GetLine(1), kIndent + "OK");
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(nullptr, 0, TRACE_KEEP);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetKeptTrace(), m_Lines.GetWholeText());
-}
-
 TEST_F(TraceLines, ClearEmptiesTheViewAndANewDocumentStartsItAgain) {
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("before", TRACE_INFO);
   CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();

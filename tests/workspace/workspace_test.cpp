@@ -181,34 +181,6 @@ TEST_F(Workspace, ADocumentThatCannotBeRecreatedStopsItsBoardTypeOnly) {
   EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
 }
 
-TEST_F(Workspace, TheFrameValuesAreCarriedThroughUnchanged) {
-  const std::vector<BYTE> placement(44, 0x5A);
-  {
-    CTVRRegistry reg(FALSE, FALSE);
-    reg.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
-    reg.Write("Placement", placement.data(), 44);
-    reg.Write("Row0.cur", 200);
-    reg.Write("Row0.min", 50);
-    reg.Write("Row1.cur", 220);
-    reg.Write("Row1.min", 100);
-  }
-  WriteValues("CWsBoardA", {{"UntitledCount", "1"}, {"NbDoc", "2"}});
-  WriteValues("CWsBoardA\\1", {{"Row0.cur", "10"}});  // incomplete: nothing of the frame
-  m_Workspace.LoadCustomState();
-  ASSERT_EQ(A().GetDocuments().size(), 2u);
-  const CTVRChildFrameState* pState = m_Frames.FindState(*Doc(A(), 0));
-  ASSERT_NE(pState, nullptr);
-  EXPECT_EQ(std::make_tuple(pState->m_Placement, pState->m_nRow0Cur, pState->m_nRow0Min, pState->m_nRow1Cur,
-                            pState->m_nRow1Min),
-            std::make_tuple(placement, 200, 50, 220, 100));
-  EXPECT_FALSE(m_Frames.FindState(*Doc(A(), 1))->m_bValid);
-
-  m_Workspace.SaveCustomState();
-  EXPECT_EQ(ReadText("CWsBoardA\\0", "Placement"),
-            "5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A5A");
-  EXPECT_EQ(ReadText("CWsBoardA\\0", "Row1.cur"), "220");
-}
-
 // The close question itself, through every door, is the desktop's test (tests/shell).
 TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
   m_Prompts.m_YesNoAnswers = {FALSE};
