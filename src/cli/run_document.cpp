@@ -53,6 +53,22 @@ bool MentionsSave(const std::string& text) {
                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }) != text.end();
 }
 
+// The faults of --sim-fault (blank-separated) meant for one reader: those
+// without "READER=" before them, and those with this reader's name there.
+std::string FaultsFor(const std::string& faults, const std::string& name) {
+  std::string kept;
+  std::size_t at = 0;
+  while (at < faults.size()) {
+    const std::size_t end = std::min(faults.find(' ', at), faults.size());
+    const std::string fault = faults.substr(at, end - at);
+    const std::size_t equals = fault.find('=');
+    if (equals == std::string::npos || fault.compare(0, equals, name) == 0)
+      kept += (kept.empty() ? "" : " ") + fault.substr(equals == std::string::npos ? 0 : equals + 1);
+    at = end + 1;
+  }
+  return kept;
+}
+
 }  // namespace
 
 CTVRRunDocument::CTVRRunDocument(CTVRHostContext& context, const CTVRRunOptions& options, CTVRTerminalPrinter& printer,
@@ -231,7 +247,8 @@ int CTVRRunDocument::Prepare() {
   }
   // Board options hold for the next Connect: each reader is named to its own.
   SetBoardOption("reader", m_strReader);
-  for (const auto& [name, value] : m_Options.m_BoardOptions) SetBoardOption(name, value);
+  for (const auto& [name, value] : m_Options.m_BoardOptions)
+    SetBoardOption(name, name == "sim-fault" ? FaultsFor(value, GetResult().m_strName) : value);
   if (m_Options.m_bGetResponse) doc.m_bGetResponse = TRUE;
   // A restored document that was connected is connected again already.
   if (!m_Doc.IsConnected()) doc.OnReaderConnect();

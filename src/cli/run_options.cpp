@@ -378,7 +378,8 @@ Options:
                           truncate, checksum, late, error, remove, disconnect,
                           burst) with its argument N, at the FRAME-th frame
                           sent from the connection on (default: the first);
-                          repeat it for several (docs/boards/sim.md)
+                          repeat it for several (docs/boards/sim.md); in a
+                          rack, READER=FAULT hits that reader only (Sim3=mute)
   --type TYPE             script type: raw, commands or apdu (default: commands);
                           the script's own directives may switch it
   --loop                  loop mode: at the end the script starts over; without

@@ -607,26 +607,31 @@ TEST_F(TavricRunTest, ARackOfReadersRunsAtOnceAndAReaderThatFailsStopsOnlyItself
   }
 }
 
-// Four simulated readers at once, each with its own verdict line and log,
-// named by their documents' titles; the expectation that fails on each
-// makes the run end with 9.
+// Four simulated readers at once, each with its own verdict line, log and
+// suite, named by their documents' titles. A fault on cue for the third only:
+// it is disconnected at its second frame and stops alone; the others meet
+// every expectation, and the run ends with the disconnection's status.
 TEST_F(TavricRunTest, FourSimulatedReadersEachEndWithTheirOwnVerdicts) {
-  const QString script =
-      Script("farm.cmd", ".command;\n30;\n.expect(60 00 0D 30 \"VRT-SIM\" *);\n30;\n.expect(60 00 01 99);\n");
+  const QString script = Script("farm.cmd", ".command;\n30;\n.expect(60 00 0D 30 \"VRT-SIM\" *);\n30;\n.expect_ok;\n");
   const QString report = m_Dir.filePath("farm.xml");
-  const CRun run = RunTool({"--readers", "4", "--no-colour", "--junit", report, "--save-log", script});
-  EXPECT_EQ(run.status, 9) << run.err;
-  // A suite a reader, each with its failed case and no error: the runs went well.
+  const CRun run = RunTool(
+      {"--readers", "4", "--no-colour", "--sim-fault", "Sim3=disconnect@2", "--junit", report, "--save-log", script});
+  EXPECT_EQ(run.status, 4) << run.err;
+  EXPECT_TRUE(Contains(run.err, "tavric-run: Sim3: the reader was disconnected\n")) << run.err;
+  EXPECT_EQ(Count(run.err, "tavric-run: "), 1u) << "the other readers end well: " << run.err;
   const std::string judged = ReadWhole(report);
-  EXPECT_TRUE(Contains(judged, "<testsuites name=\"tavric-run\" tests=\"8\" failures=\"4\" errors=\"0\"")) << judged;
+  EXPECT_TRUE(Contains(judged, "<testsuites name=\"tavric-run\" tests=\"8\" failures=\"0\" errors=\"1\"")) << judged;
   for (const char* reader : {"Sim1", "Sim2", "Sim3", "Sim4"}) {
     SCOPED_TRACE(reader);
+    const bool faulty = std::string(reader) == "Sim3";
     const std::string lines = LinesOf(run.out, reader);
     const std::string log = ReadWhole(m_Dir.filePath(QString("farm-") + reader + ".log"));
     EXPECT_EQ(Count(log, kFirmware + "\r\n"), 2u) << log;
     ExpectOutStartsWithLog(lines, log);
-    EXPECT_TRUE(Contains(lines, "\n2 expectations: 1 met, 1 failed\n")) << lines;
-    EXPECT_TRUE(Contains(judged, "<testsuite name=\"" + std::string(reader) + "\" tests=\"2\" failures=\"1\""))
+    EXPECT_TRUE(Contains(lines, faulty ? "\n1 expectation: 1 met, 0 failed\n" : "\n2 expectations: 2 met, 0 failed\n"))
+        << lines;
+    EXPECT_TRUE(Contains(judged, "<testsuite name=\"" + std::string(reader) +
+                                     "\" tests=\"2\" failures=\"0\" errors=\"" + (faulty ? "1" : "0") + "\""))
         << judged;
   }
 }
