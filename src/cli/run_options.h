@@ -51,6 +51,7 @@ class CTVRRunOptions {
   bool m_bHelp = false;
   bool m_bVersion = false;
   bool m_bList = false;
+  bool m_bAllReaders = false;  // --all-readers (below, with the other readers' options)
   std::string m_strPluginFolder;  // --plugins; empty: the current folder when it holds plug-ins
   std::string m_strBoard = DEFAULT_BOARD;
   std::string m_strProtocol = DEFAULT_PROTOCOL;
@@ -58,7 +59,6 @@ class CTVRRunOptions {
   // every reader the board lists whose name matches the glob; --readers: that
   // many documents of the board, each with the board's own choice.
   std::vector<std::string> m_Readers;
-  bool m_bAllReaders = false;
   std::string m_strReaderGlob = "*";
   long long m_nReaders = 1;
   // Board options given for the run (serial line settings), by option name;
