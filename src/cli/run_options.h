@@ -51,7 +51,7 @@ class CTVRRunOptions {
   bool m_bHelp = false;
   bool m_bVersion = false;
   bool m_bList = false;
-  bool m_bAllReaders = false;  // --all-readers (below, with the other readers' options)
+  bool m_bAllReaders = false;     // --all-readers (below, with the other readers' options)
   std::string m_strPluginFolder;  // --plugins; empty: the current folder when it holds plug-ins
   std::string m_strBoard = DEFAULT_BOARD;
   std::string m_strProtocol = DEFAULT_PROTOCOL;
