@@ -37,5 +37,8 @@ $SUDO sh "$(dirname "$0")/pcsc-stack.sh" install
 # (Debian's npm would bring hundreds of packages), the package and its three
 # dependencies fetched from the npm registry by tools/junit-reader.sh.
 $SUDO apt-get install -y -q --no-install-recommends libxml2-utils nodejs curl >/dev/null
-$SUDO sh "$(dirname "$0")/junit-reader.sh"
+# A machine that cannot reach the npm registry (or trust its certificate)
+# still builds and tests: the tests that read reports back skip, saying why.
+$SUDO sh "$(dirname "$0")/junit-reader.sh" ||
+  echo "tools/setup.sh: junit2json could not be fetched from the npm registry; the tests that read JUnit reports back will skip"
 echo "tools/setup.sh: build dependencies installed"
