@@ -124,8 +124,10 @@ restart_daemon() {
   configure "$dir" "$@"
   rm -f "$dir/run/pcscd.comm"
   holder=$(cat "$dir/holder.pid")
-  nsenter --mount=/proc/"$holder"/ns/mnt --net=/proc/"$holder"/ns/net pcscd -f -c "$dir/conf" \
-    </dev/null >>"$dir/pcscd.log" 2>&1 &
+  # Entering a mount namespace moves to its root, which is the machine's own
+  # even when this runs in a chroot: --root keeps the holder's (the chroot's).
+  nsenter --mount=/proc/"$holder"/ns/mnt --net=/proc/"$holder"/ns/net --root=/proc/"$holder"/root \
+    pcscd -f -c "$dir/conf" </dev/null >>"$dir/pcscd.log" 2>&1 &
   echo $! >"$dir/pcscd.pid"
   wait_socket "$dir" || die "pcscd did not start again (see $dir/pcscd.log)"
 }
