@@ -61,7 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(options.m_nKeepRecords > 0 && options.m_nDocument > 0 && options.m_nMaxStatements >= 0);
     Require(options.m_dTimeout > 0 && options.m_dMaxSeconds >= 0);
     Require(options.m_nQuick >= 0 && options.m_nQuick <= 5);
-    Require(!options.m_strPluginFolder.empty());
     if (options.m_eCommand == CTVRRunOptions::COMMAND_REGS) Require(!options.m_strRegsFile.empty());
     if (options.m_eCommand == CTVRRunOptions::COMMAND_ATR) CheckAtrWords(options.m_AtrBytes);
   }

@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
   const auto found = CTVRPluginSearch::Load(context, folders);
   if (options.m_eCommand == CTVRRunOptions::COMMAND_LIST) {
     status = CTVRPluginList::Print(context.Host(), folders, found, stdout, stderr);
+  } else if (CTVRPluginList::ReportNoneFound(context.Host(), folders, stderr)) {
+    status = CTVRRunOptions::EXIT_NOT_FOUND;
   } else {
     for (const std::string& line : CTVRPluginSearch::Replacements(found))
       std::fprintf(stderr, "tavric-run: %s\n", line.c_str());

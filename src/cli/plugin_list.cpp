@@ -25,16 +25,19 @@ std::string Fate(const CTVRPluginSearch::CFound& found) {
 
 }  // namespace
 
+bool CTVRPluginList::ReportNoneFound(const CTVRHost& host, const std::vector<CTVRPluginSearch::CFolder>& folders,
+                                     std::FILE* err) {
+  if (!host.GetTemplates().empty() || !host.GetProtocols().empty()) return false;
+  std::string searched;
+  for (const CTVRPluginSearch::CFolder& folder : folders) searched += (searched.empty() ? "" : ", ") + folder.m_strPath;
+  std::fprintf(err, "tavric-run: no board type and no protocol found in %s (plug-ins are brd*.so and pro*.so)\n",
+               searched.c_str());
+  return true;
+}
+
 int CTVRPluginList::Print(const CTVRHost& host, const std::vector<CTVRPluginSearch::CFolder>& folders,
                           const std::vector<CTVRPluginSearch::CFound>& found, std::FILE* out, std::FILE* err) {
-  if (host.GetTemplates().empty() && host.GetProtocols().empty()) {
-    std::string searched;
-    for (const CTVRPluginSearch::CFolder& folder : folders)
-      searched += (searched.empty() ? "" : ", ") + folder.m_strPath;
-    std::fprintf(err, "tavric-run: no board type and no protocol found in %s (plug-ins are brd*.so and pro*.so)\n",
-                 searched.c_str());
-    return CTVRRunOptions::EXIT_NOT_FOUND;
-  }
+  if (ReportNoneFound(host, folders, err)) return CTVRRunOptions::EXIT_NOT_FOUND;
   std::fprintf(out, "Board types (class name, name offered by New):\n");
   if (host.GetTemplates().empty()) std::fprintf(out, "  (none)\n");
   for (const auto& pTemplate : host.GetTemplates())

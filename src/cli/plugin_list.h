@@ -16,4 +16,8 @@ class CTVRPluginList {
   // says where it looked on `err` and returns the "not found" exit status.
   static int Print(const CTVRHost& host, const std::vector<CTVRPluginSearch::CFolder>& folders,
                    const std::vector<CTVRPluginSearch::CFound>& found, std::FILE* out, std::FILE* err);
+  // With nothing registered, says on `err` which folders were searched and
+  // returns true; the caller ends with the "not found" exit status.
+  static bool ReportNoneFound(const CTVRHost& host, const std::vector<CTVRPluginSearch::CFolder>& folders,
+                              std::FILE* err);
 };

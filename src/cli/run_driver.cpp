@@ -195,17 +195,12 @@ int CTVRRunDriver::OpenRestoredDocument() {
 }
 
 int CTVRRunDriver::Prepare() {
-  CTVRHost& host = m_Context.Host();
-  if (host.GetTemplates().empty() && host.GetProtocols().empty()) {
-    Fail("no plug-in found in " + m_Options.m_strPluginFolder + " (plug-ins are brd*.so and pro*.so)");
-    return CTVRRunOptions::EXIT_NOT_FOUND;
-  }
   const int opened = m_Options.m_bRestore ? OpenRestoredDocument() : OpenNewDocuments();
   if (opened != CTVRRunOptions::EXIT_DONE) return opened;
   // Each reader is made ready on its own: one that cannot be leaves the others their run.
   for (std::size_t i = 0; i < m_Documents.size(); ++i) m_Statuses[i] = m_Documents[i]->Prepare();
   // Tools and one-off commands address the first reader.
-  host.SetActiveDocument(&m_Documents.front()->GetDocument());
+  m_Context.Host().SetActiveDocument(&m_Documents.front()->GetDocument());
   return CTVRRunOptions::EXIT_DONE;
 }
 
