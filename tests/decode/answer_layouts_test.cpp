@@ -2,9 +2,10 @@
 // when the running statement ends, for the generic layout (Command.txt and
 // Error.txt), the PC/SC, "kiro" and message-code ones with the description
 // files the protocol plug-ins ship, and the family table that chooses them.
-// The answers the simulated reader gives (a named status word, a Kiro
-// extended frame, a CCID slot status or data block) are decoded in the golden
-// examples pcsc, kiro and ccid.
+// The answers the simulated reader gives (an awaited answer or error, one
+// nobody awaits, a named status word, a Kiro extended frame, a CCID slot
+// status or data block) are decoded in the golden examples and the scenario
+// case sim_script.
 #include <string>
 #include <utility>
 #include <vector>
@@ -126,9 +127,7 @@ TEST_F(AnswerLayouts, GenericTextsBytesAndTheEndOfTheStatement) {
       {"another opcode", MakeAnswerFrame(0x60, 0xD4, {0x02}), " Reader command EXECUTED", false, 0x30},
       {"unnamed code", MakeAnswerFrame(0x60, 0x30, {0x02}), " UNKNOWN COMMAND (see command.txt) EXECUTED", false},
       {"class not in the file", MakeAnswerFrame(0x60, 0x77, {0x01}), " UNKNOWN COMMAND EXECUTED", false},
-      {"not awaited", MakeAnswerFrame(0x60, 0x30, {0x01}), " Power up", false, 0xD4, FALSE},
       {"raw data", MakeAnswerFrame(0x60, 0xD4, {0x4A}), nullptr, true, 0x55, TRUE, TRUE, SCRIPT_RAWDATA},
-      {"error", MakeAnswerFrame(0xE0, 0xD4, {0x6A}), " ERROR 0x6A : Card removed", true},
       {"undefined error, any opcode", MakeAnswerFrame(0xE0, 0x30, {0x55}), " ERROR 0x55 :", true},
       {"unsolicited, trace off", MakeAnswerFrame(0x60, 0xD4, {0x4A}), " Get firmware", false, 0xD4, FALSE, FALSE},
       {"trace off", MakeAnswerFrame(0x60, 0xD4, {0x4A}), nullptr, true, 0xD4, TRUE, FALSE, SCRIPT_COMMANDS, false},
