@@ -107,6 +107,7 @@ TEST_F(TripleDesExchange, AnErrorAnswerEndsTheExchangeAndResetsTheCyphering) {
 // frames and their enabled and checked states, through the document's route.
 class VertaHostCommands : public VertaRun {
  protected:
+  static constexpr std::pair<BOOL, int> kChecked{TRUE, 1}, kUnchecked{TRUE, 0};
   std::pair<BOOL, int> State(UINT id) {
     CTVRCmdUI ui(id);
     m_pDoc->DoUpdate(ui);
@@ -126,19 +127,17 @@ class VertaHostCommands : public VertaRun {
 };
 
 TEST_F(VertaHostCommands, CardPowerAndMaskCommandsSendOneOffFrames) {
-  EXPECT_EQ(State(36011), std::make_pair(TRUE, 1));
+  EXPECT_EQ(State(36011), kChecked);
   Click(36013);
   EXPECT_EQ(LastSent(), (Bytes{0x20, 0x03}));
-  EXPECT_EQ(std::make_tuple(State(36011), State(36013)),
-            std::make_tuple(std::make_pair(TRUE, 0), std::make_pair(TRUE, 1)));
+  EXPECT_EQ(std::make_tuple(State(36011), State(36013)), std::make_tuple(kUnchecked, kChecked));
 
   Click(35016);
   EXPECT_EQ(LastSent(), Bytes{0x10});
-  EXPECT_EQ(std::make_tuple(State(35015), State(35016)),
-            std::make_tuple(std::make_pair(TRUE, 0), std::make_pair(TRUE, 1)));
+  EXPECT_EQ(std::make_tuple(State(35015), State(35016)), std::make_tuple(kUnchecked, kChecked));
   Click(35017);
   EXPECT_EQ(LastSent(), Bytes{0x11});
-  EXPECT_EQ(State(35016), std::make_pair(TRUE, 0)) << "powered off";
+  EXPECT_EQ(State(35016), kUnchecked) << "powered off";
   Click(35002);
   EXPECT_EQ(LastSent(), Bytes{0x30});
   EXPECT_EQ(Records(TRACE_SENT).size(), 4u);
@@ -151,11 +150,10 @@ TEST_F(VertaHostCommands, CardPowerAndMaskCommandsSendOneOffFrames) {
 TEST_F(VertaHostCommands, StandardsAndModesAreCheckedChoicesAndTheEmvLoopbackIsGreyed) {
   Click(35001);
   EXPECT_EQ(m_Protocol.GetStandard(), 1);
-  EXPECT_EQ(std::make_tuple(State(35000), State(35001)),
-            std::make_tuple(std::make_pair(TRUE, 0), std::make_pair(TRUE, 1)));
+  EXPECT_EQ(std::make_tuple(State(35000), State(35001)), std::make_tuple(kUnchecked, kChecked));
   Click(32777);
   EXPECT_EQ(m_Protocol.GetMode(), 2);
-  EXPECT_EQ(State(32777), std::make_pair(TRUE, 1));
+  EXPECT_EQ(State(32777), kChecked);
   EXPECT_TRUE(Records(TRACE_SENT).empty()) << "choices send nothing";
 
   EXPECT_FALSE(State(32784).first);
