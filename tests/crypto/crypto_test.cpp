@@ -1,6 +1,7 @@
 // Triple DES and the cyphering object: known answers (worked out with the
-// openssl command-line tool), the cryptogram of the authentication, the
-// keys as text, and the deciphering of answer data into the trace.
+// openssl command-line tool), the keys as text, the settings window, the
+// deciphering of answer data into the trace and the cryptogram of the
+// authentication.
 #include <string>
 #include <vector>
 
@@ -64,28 +65,6 @@ TEST(TripleDes, KnownAnswers) {
   EXPECT_FALSE(CTVRTripleDes::Encipher(Bytes(15, 1), key.data(), 8, kZero.data(), out));
 }
 
-TEST(TripleDes, CryptogramOfTheChallenge) {
-  const Bytes key = Hex("404142434445464748494A4B4C4D4E4F");
-  const Bytes challenge = Hex("CCC677BBC39796A3");
-  struct CCase {
-    std::size_t length;
-    const char* cryptogram;
-  };
-  // The challenge, zero-padded to whole blocks covering the length, in CBC from a zero ICV.
-  const CCase cases[] = {
-      {8, "B73D52A0BD791679"},
-      {16, "B73D52A0BD791679A76CB7DA11540840"},
-      {5, "B73D52A0BD"},
-  };
-  for (const CCase& c : cases) {
-    Bytes out;
-    ASSERT_TRUE(CTVRTripleDes::Cryptogram(key, challenge.data(), challenge.size(), c.length, out));
-    EXPECT_EQ(out, Hex(c.cryptogram)) << c.length;
-  }
-  Bytes out;
-  EXPECT_FALSE(CTVRTripleDes::Cryptogram(key, challenge.data(), challenge.size(), 0, out));
-}
-
 TEST(TripleDes, KeysAsText) {
   const struct {
     const char* text;
@@ -131,6 +110,9 @@ class Cyphering : public CTVRDocFixture {
 TEST_F(Cyphering, TheSettingsWindowHoldsTheFourKeysAndTheDeciphering) {
   m_Crypto.SetCypheringKey("0123456789ABCDEF");
   m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
+  // The directive's key shows as the triple-DES cyphering key, as hex text.
+  Bytes directiveKey = Hex("404142434445464748494A4B4C4D4E4F");
+  m_Crypto.Set3desParameters(0, 8, 16, directiveKey.data());
   std::vector<std::string> labels, values, checks;
   m_Prompts.m_CryptoSettingsAnswer = [&](CTVRCryptoSettings& settings) {
     for (const CTVRCryptoSettings::CKey& key : settings.m_Keys) {
@@ -150,7 +132,8 @@ TEST_F(Cyphering, TheSettingsWindowHoldsTheFourKeysAndTheDeciphering) {
   EXPECT_EQ(m_Prompts.m_CryptoSettingsTitles, std::vector<std::string>{"Triple-DES cyphering"});
   EXPECT_EQ(labels, (std::vector<std::string>{"Cyphering key :", "Decyphering key :", "Triple-DES cyphering key :",
                                               "Triple-DES decyphering key :"}));
-  EXPECT_EQ(values, (std::vector<std::string>{"0123456789ABCDEF", "", "", "00112233445566778899AABBCCDDEEFF"}));
+  EXPECT_EQ(values, (std::vector<std::string>{"0123456789ABCDEF", "", "404142434445464748494A4B4C4D4E4F",
+                                              "00112233445566778899AABBCCDDEEFF"}));
   const std::string bad = "Decyphering key must be empty or 16, 32 or 48 hexadecimal digits.";
   EXPECT_EQ(checks, (std::vector<std::string>{"", "", "", "", bad, bad}));
   // OK: the object takes what the window gives.
@@ -169,23 +152,11 @@ TEST_F(Cyphering, TheSettingsWindowHoldsTheFourKeysAndTheDeciphering) {
   EXPECT_EQ(m_Crypto.GetCryptoActivated(), 1);
 }
 
-TEST_F(Cyphering, AFreshObjectIsOffAndKeysAreKeptAsTheirText) {
-  EXPECT_EQ(m_Crypto.GetCryptoActivated(), 0);
-  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
-  Receive("0011223344556677");  // not activated: nothing deciphered
-  EXPECT_TRUE(Comments().empty());
-  m_Crypto.SetCypheringKey("01 23");
-  m_Crypto.SetDecypheringKey("x");
-  m_Crypto.Set3DecypheringKey("");
-  EXPECT_EQ(m_Crypto.GetCypheringKey() + "|" + m_Crypto.GetDecypheringKey() + "|" + m_Crypto.Get3DecypheringKey(),
-            "01 23|x|");
-  // The directive's key becomes the triple-DES cyphering key, as hex text.
-  Bytes key = Hex("404142434445464748494A4B4C4D4E4F");
-  m_Crypto.Set3desParameters(0, 8, 16, key.data());
-  EXPECT_EQ(m_Crypto.Get3CypheringKey(), "404142434445464748494A4B4C4D4E4F");
-}
-
 TEST_F(Cyphering, AnswerDataAreDecipheredAsOneStreamUntilAReset) {
+  m_Crypto.Set3DecypheringKey("00112233445566778899AABBCCDDEEFF");
+  Receive("0011223344556677");  // a fresh object is off: nothing deciphered
+  EXPECT_TRUE(Comments().empty());
+  m_Crypto.Set3DecypheringKey("");
   m_Crypto.SetCryptoActivated(1);
   Receive("0011223344556677");
   EXPECT_EQ(Comments(), std::vector<std::string>{"DECIPHERED DATA : no deciphering key\r\n"});
@@ -217,6 +188,7 @@ TEST_F(Cyphering, TheChallengeIsAnsweredWithExternalAuthenticate) {
   const CCase cases[] = {
       {0x10, "00 00 82 00 00 10 B7 3D 52 A0 BD 79 16 79 A7 6C B7 DA 11 54 08 40"},
       {0x08, "00 00 82 00 00 08 B7 3D 52 A0 BD 79 16 79"},
+      {0x05, "00 00 82 00 00 05 B7 3D 52 A0 BD"},           // the first bytes of the cryptogram
       {0x00, "00 00 82 00 00 08 B7 3D 52 A0 BD 79 16 79"},  // no length given: the challenge's
   };
   for (const CCase& c : cases) {

@@ -3,8 +3,8 @@
 // each in sections of its own.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -125,12 +125,7 @@ TEST(Registry, AStoreThatIsNoFileOrIsGarbageReadsNothingAndNeverThrows) {
   const std::string previous = CTVRRegistry::GetStoreFileName();
   QTemporaryDir dir;
   const std::string garbage = (dir.path() + "/garbage.ini").toStdString();
-  {
-    FILE* f = std::fopen(garbage.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("[Settings\\Doc\x01\xff\nTitle=\"unterminated\n=\n[[[\n\0\0\0", f);
-    std::fclose(f);
-  }
+  ASSERT_TRUE(std::ofstream(garbage, std::ios::binary) << "[Settings\\Doc\x01\xff\nTitle=\"unterminated\n=\n[[[\n");
   for (const std::string& store : {dir.path().toStdString(), garbage}) {
     setenv("TAVRIC_SETTINGS", store.c_str(), 1);
     CTVRRegistry reader(FALSE, TRUE);

@@ -16,6 +16,7 @@
 #include "decode/pcsc_family.h"
 #include "decode/protocol_family.h"
 #include "frame_cutter.h"
+#include "hex_bytes.h"
 #include "kiro_protocol.h"
 #include "lpb_frame.h"
 #include "lpb_protocol.h"
@@ -29,6 +30,8 @@
 #include "verta_protocol.h"
 
 namespace {
+
+using tvr_test::Hex;
 
 class CDeclaredProtocol : public CTVRProtocol {
  public:
@@ -46,27 +49,16 @@ TEST(ProtocolDescriptor, ChoosesTheAnswerFamilyTheSimulatedLinkAndTheFramesCut) 
     std::vector<BYTE> m_Frame;  // one frame of the protocol; empty: frames end at silences
   };
   const CRow rows[] = {
-      {std::make_shared<CTVRVertaProtocol>(),
-       typeid(CTVRGenericFamily),
-       typeid(CTVRSimVertaLink),
-       {0x60, 0x00, 0x01, 0x12, 0x73}},
+      {std::make_shared<CTVRVertaProtocol>(), typeid(CTVRGenericFamily), typeid(CTVRSimVertaLink),
+       Hex("60 00 01 12 73")},
       {std::make_shared<CTVRPcscProtocol>(), typeid(CTVRPcscFamily), typeid(CTVRSimPcscLink), {}},
-      {std::make_shared<CTVRCcidProtocol>(),
-       typeid(CTVRMessageCodeFamily),
-       typeid(CTVRSimCcidLink),
-       {0x81, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}},
-      {std::make_shared<CTVRKiroProtocol>(),
-       typeid(CTVRKiroFamily),
-       typeid(CTVRSimKiroLink),
-       {0x00, 0x00, 0xFF, 0x01, 0xFF, 0x7F, 0x81, 0x00}},
-      {std::make_shared<CTVRLpbProtocol>(),
-       typeid(CTVRLoopbackFamily),
-       typeid(CTVRSimLpbLink),
-       {0x15, 0x01, 0x47, 0x01, 0x52}},
-      {std::make_shared<CDeclaredProtocol>(),
-       typeid(CTVRLoopbackFamily),
-       typeid(CTVRSimLpbLink),
-       {0x15, 0x01, 0x47, 0x01, 0x52}},
+      {std::make_shared<CTVRCcidProtocol>(), typeid(CTVRMessageCodeFamily), typeid(CTVRSimCcidLink),
+       Hex("81 00 00 00 00 00 01 00 00 00")},
+      {std::make_shared<CTVRKiroProtocol>(), typeid(CTVRKiroFamily), typeid(CTVRSimKiroLink),
+       Hex("00 00 FF 01 FF 7F 81 00")},
+      {std::make_shared<CTVRLpbProtocol>(), typeid(CTVRLoopbackFamily), typeid(CTVRSimLpbLink), Hex("15 01 47 01 52")},
+      {std::make_shared<CDeclaredProtocol>(), typeid(CTVRLoopbackFamily), typeid(CTVRSimLpbLink),
+       Hex("15 01 47 01 52")},
   };
   for (const CRow& row : rows) {
     const CTVRProtocol& protocol = *row.m_pProtocol;

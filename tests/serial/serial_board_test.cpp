@@ -38,10 +38,8 @@ const char kExchanges[] =
     "\n";
 
 std::string WithoutCr(std::string text) {
-  std::string out;
-  for (char c : text)
-    if (c != '\r') out += c;
-  return out;
+  std::erase(text, '\r');
+  return text;
 }
 
 bool Contains(const std::string& text, const std::string& what) {
@@ -82,12 +80,13 @@ class SerialBoardTest : public ::testing::Test {
 // closed, however the answers come. Pauses within answers stay far under the
 // inter-byte timeout they are run with, so that a loaded machine keeps them under.
 TEST_F(SerialBoardTest, TheExchangesComeThroughWholeHoweverTheAnswersArrive) {
+  const std::string defaults = "115200 bit/s, parity none, flow control none";
   const struct {
     QStringList reader, args;
     std::string settings, first;  // first: a line before the three statements
     double minSeconds;            // what the reader's or the script's delays take at least
   } runs[] = {
-      {{}, {}, "115200 bit/s, parity none, flow control none", "", 0},
+      {{}, {}, defaults, "", 0},
       // A pseudo-terminal takes these; it refuses even parity (the kernel keeps no parity bits for it).
       {{},
        {"--speed", "9600", "--parity", "odd", "--flow", "software"},
@@ -95,16 +94,12 @@ TEST_F(SerialBoardTest, TheExchangesComeThroughWholeHoweverTheAnswersArrive) {
        "",
        0},
       // 43 answer bytes at 400 bytes a second, each its own read.
-      {{"--bytes-per-second", "400"},
-       {"--byte-timeout", "600"},
-       "115200 bit/s, parity none, flow control none",
-       "",
-       0.107},
+      {{"--bytes-per-second", "400"}, {"--byte-timeout", "600"}, defaults, "", 0.107},
       // Each answer in two reads 100 ms apart: longer than the default
       // timeout of 50 ms, within the one given.
-      {{"--split", "100"}, {"--byte-timeout", "600"}, "115200 bit/s, parity none, flow control none", "", 0.3},
+      {{"--split", "100"}, {"--byte-timeout", "600"}, defaults, "", 0.3},
       // The command delay is waited before each frame.
-      {{}, {}, "115200 bit/s, parity none, flow control none", ".t(300);\n", 0.9},
+      {{}, {}, defaults, ".t(300);\n", 0.9},
   };
   for (const auto& r : runs) {
     SCOPED_TRACE(r.reader.join(' ').toStdString() + " " + r.args.join(' ').toStdString());
@@ -195,9 +190,6 @@ TEST(SerialBoardPort, APortThatCannotBeOpenedIsSaidAndTheRunEnds) {
   const auto run = none.RunTavric({"--port", "/nonexistent/ttyX", script});
   EXPECT_EQ(run.m_nStatus, 4);
   EXPECT_TRUE(Contains(run.m_strErr, "tavric: Serial: the port /nonexistent/ttyX cannot be opened: ")) << run.m_strErr;
-  const auto bad = none.RunTavric({"--parity", "mark", script});
-  EXPECT_EQ(bad.m_nStatus, 4);
-  EXPECT_TRUE(Contains(bad.m_strErr, "Serial: the parity \"mark\" is not valid (none, even or odd)")) << bad.m_strErr;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include <tavric/hex_text.h>
 #include <tavric/message_window.h>
 #include <tavric/messages.h>
 
@@ -37,18 +38,12 @@ class CRecorder : public CTVRMessageWindow {
     for (const bool timed : {false, true}) {
       SetHandler(timed ? WM_RECV_TIMED_ANSWER : WM_RECV_ANSWER, [this, timed](tvr::WPARAM w, tvr::LPARAM l) {
         const auto* bytes = reinterpret_cast<const tvr::BYTE*>(w);
-        std::string text = timed ? "timed answer" : "answer";
-        char hex[4];
-        for (tvr::LPARAM i = 0; i < l; ++i) {
-          std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
-          text += hex;
-        }
         if (timed) {
           std::int64_t ns = 0;
           std::memcpy(&ns, bytes + l + 1, sizeof ns);
           m_Times.push_back(std::chrono::nanoseconds(ns));
         }
-        m_Events.push_back(text);
+        m_Events.push_back((timed ? "timed answer " : "answer ") + CTVRHexText::BytesText(bytes, std::size_t(l), " "));
         return 1;
       });
     }
@@ -56,18 +51,13 @@ class CRecorder : public CTVRMessageWindow {
       m_Events.push_back(std::string("comment ") + reinterpret_cast<const char*>(w));
       return 1;
     });
-    SetHandler(WM_RECV_ERROR, [this](tvr::WPARAM, tvr::LPARAM) {
-      m_Events.push_back("error");
-      return 1;
-    });
-    SetHandler(WM_RECV_BOARD_DISCONNECTED, [this](tvr::WPARAM, tvr::LPARAM) {
-      m_Events.push_back("gone");
-      return 1;
-    });
-    SetHandler(WM_END_COMMAND, [this](tvr::WPARAM, tvr::LPARAM) {
-      m_Events.push_back("end");
-      return 1;
-    });
+    for (const auto& [message, name] : {std::pair<tvr::UINT, const char*>{WM_RECV_ERROR, "error"},
+                                        {WM_RECV_BOARD_DISCONNECTED, "gone"},
+                                        {WM_END_COMMAND, "end"}})
+      SetHandler(message, [this, event = name](tvr::WPARAM, tvr::LPARAM) {
+        m_Events.push_back(event);
+        return 1;
+      });
   }
   std::vector<std::string> m_Events;
   std::vector<std::chrono::nanoseconds> m_Times;

@@ -19,7 +19,7 @@ class SerialSettingsTest : public ::testing::Test {
   }
 };
 
-TEST_F(SerialSettingsTest, StoredBesideTheDocumentAndReadBack) {
+TEST_F(SerialSettingsTest, StoredBesideTheDocumentReadBackAndTheRunsOptionsWinOverThem) {
   {
     CTVRSerialSettings settings;
     settings.Set(CTVRSerialSettings::SET_PORT, "/dev/ttyS1");
@@ -44,22 +44,15 @@ TEST_F(SerialSettingsTest, StoredBesideTheDocumentAndReadBack) {
   EXPECT_EQ(line.m_lSpeed, 9600);
   EXPECT_EQ(line.m_eParity, CTVRSerialSettings::PARITY_EVEN);
   EXPECT_EQ(line.m_eFlow, CTVRSerialSettings::FLOW_HARDWARE);
-}
 
-TEST_F(SerialSettingsTest, TheRunsOptionsWinOverTheStoredValues) {
-  CTVRSerialSettings settings;
-  settings.Set(CTVRSerialSettings::SET_PORT, "/dev/ttyS1");
-  settings.Set(CTVRSerialSettings::SET_PARITY, "even");
   SetBoardOption("port", "/dev/ttyUSB3");
   SetBoardOption("flow", "software");
-  CTVRSerialSettings::CLine line;
-  std::string error;
-  ASSERT_TRUE(settings.Resolve(line, error)) << error;
+  ASSERT_TRUE(loaded.Resolve(line, error)) << error;
   EXPECT_EQ(line.m_strPort, "/dev/ttyUSB3");
   EXPECT_EQ(line.m_eParity, CTVRSerialSettings::PARITY_EVEN);
   EXPECT_EQ(line.m_eFlow, CTVRSerialSettings::FLOW_SOFTWARE);
   // What the run gave is not stored: the document keeps its own.
-  EXPECT_EQ(settings.Get(CTVRSerialSettings::SET_PORT), "/dev/ttyS1");
+  EXPECT_EQ(loaded.Get(CTVRSerialSettings::SET_PORT), "/dev/ttyS1");
 }
 
 TEST_F(SerialSettingsTest, AnUnusableValueIsNamedWithWhatItMayBe) {

@@ -1,7 +1,8 @@
-// The simulated reader without a host document: the Verta framing, the
-// firmware's answers to damaged frames and its card events, and the
-// description files against what the reader sends. What the reader and its
-// card answer to each command are the scenario cases sim_firmware and sim_card.
+// The simulated reader without a host document: the Verta protocol's buffer
+// bounds and loopback verdict, and the description files against what the
+// reader sends. The frames, what the reader and its card answer to each
+// command, damaged frames and card events are the scenario cases sim_firmware,
+// sim_card and sim_frames.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -11,7 +12,6 @@
 #include <tavric/cmd_code.h>
 #include <tavric/error_code.h>
 
-#include "sim_card.h"
 #include "sim_firmware.h"
 #include "verta_frame.h"
 #include "verta_protocol.h"
@@ -25,34 +25,6 @@ Bytes Cmd(BYTE opcode, const Bytes& data = {}) {
 }
 Bytes Ans(BYTE opcode, const Bytes& data = {}) {
   return CTVRVertaFrame::Make(VERTA_FRAME_ANSWER, opcode, data);
-}
-Bytes Err(BYTE opcode, BYTE error) {
-  return CTVRVertaFrame::Make(VERTA_FRAME_ERROR, opcode, {error});
-}
-Bytes Exchange(CTVRSimFirmware& firmware, BYTE opcode, const Bytes& data = {}) {
-  const Bytes frame = Cmd(opcode, data);
-  const auto answers = firmware.ProcessFrame(frame.data(), frame.size());
-  return answers.size() == 1 ? answers[0] : Bytes{};
-}
-
-TEST(VertaProtocol, FramesCommandsAndApdus) {
-  CTVRVertaProtocol protocol;
-  BYTE command[] = {0x20, 0x02};
-  BYTE out[16] = {};
-  ASSERT_EQ(protocol.Command(out, sizeof out, command, 2), 6u);
-  EXPECT_EQ(Bytes(out, out + 6), (Bytes{0x40, 0x00, 0x02, 0x20, 0x02, 0x40 ^ 0x02 ^ 0x20 ^ 0x02}));
-
-  // An APDU travels inside EXCHANGE APDU: the frame of the command 00 followed by it.
-  BYTE apdu[] = {0x00, 0x84, 0x00, 0x00, 0x08};
-  BYTE asCommand[] = {0x00, 0x00, 0x84, 0x00, 0x00, 0x08};
-  BYTE viaApdu[16] = {}, viaCommand[16] = {};
-  ASSERT_EQ(protocol.APDU(viaApdu, sizeof viaApdu, apdu, 5), 10u);
-  ASSERT_EQ(protocol.Command(viaCommand, sizeof viaCommand, asCommand, 6), 10u);
-  EXPECT_EQ(Bytes(viaApdu, viaApdu + 10), Bytes(viaCommand, viaCommand + 10));
-
-  // LEN is big-endian: 301 = opcode and 300 data bytes.
-  const Bytes frame = CTVRVertaFrame::Make(VERTA_FRAME_COMMAND, 0x40, Bytes(300, 0xA5));
-  EXPECT_EQ(Bytes(frame.begin() + 1, frame.begin() + 3), (Bytes{0x01, 0x2D}));
 }
 
 TEST(VertaProtocol, LengthQueryShortBufferAndOversizedInput) {
@@ -86,54 +58,6 @@ TEST(VertaProtocol, LoopbackTestPassesOnlyOnTheExactEcho) {
   EXPECT_EQ(protocol.GetLpbActivated(), 0);  // one exchange is the whole test
   protocol.SetLpbActivated(1);
   EXPECT_EQ(protocol.LpbGie(echo.data(), DWORD(echo.size())), 1);
-}
-
-TEST(SimFirmware, DamagedFramesGetAnErrorEchoingTheOpcode) {
-  Bytes badSum = Cmd(VERTA_OP_GET_FIRMWARE);
-  badSum.back() ^= 0x01;
-  Bytes lost = Cmd(VERTA_OP_SELECT_CARD, {0x02});
-  lost.erase(lost.begin() + 4);
-  const std::pair<Bytes, Bytes> cases[] = {
-      {badSum, Err(VERTA_OP_GET_FIRMWARE, VERTA_ERR_CHECKSUM)},
-      {lost, Err(VERTA_OP_SELECT_CARD, VERTA_ERR_FRAME_LENGTH)},
-      {Ans(VERTA_OP_GET_FIRMWARE), Err(VERTA_OP_GET_FIRMWARE, VERTA_ERR_FRAME_TYPE)},
-      {{}, Err(VERTA_OP_NONE, VERTA_ERR_FRAME_LENGTH)},
-      {{0x40, 0x00, 0x01}, Err(VERTA_OP_NONE, VERTA_ERR_FRAME_LENGTH)},
-      {{0x40, 0xFF, 0xFF, 0x30, 0x00}, Err(0x30, VERTA_ERR_FRAME_LENGTH)},  // LEN claims more than was given
-  };
-  CTVRSimFirmware firmware;
-  for (const auto& [frame, error] : cases) {
-    SCOPED_TRACE(::testing::PrintToString(frame));
-    EXPECT_EQ(firmware.ProcessFrame(frame.data(), frame.size()), std::vector<Bytes>{error});
-  }
-  EXPECT_EQ(firmware.ProcessFrame(nullptr, 12).size(), 1u);
-}
-
-TEST(SimFirmware, CardEventsReportInsertionAndRemovalUnlessMasked) {
-  CTVRSimFirmware firmware;
-  EXPECT_EQ(firmware.InsertCard(2), std::vector<Bytes>{Ans(VERTA_OP_CARD_EVENT, {0x21})});
-  EXPECT_TRUE(firmware.InsertCard(2).empty());  // already there
-  Exchange(firmware, VERTA_OP_RESET_CARD);
-  EXPECT_EQ(firmware.RemoveCard(1), std::vector<Bytes>{Ans(VERTA_OP_CARD_EVENT, {0x10})});
-  EXPECT_EQ(Exchange(firmware, VERTA_OP_RESET_CARD), Err(VERTA_OP_RESET_CARD, VERTA_ERR_NO_CARD));
-  firmware.InsertCard(1);
-  EXPECT_FALSE(firmware.IsCardPowered(1));  // back, but not powered
-
-  // Bit 1 of the event mask off: slot 2 reports nothing, slot 3 still does.
-  Exchange(firmware, VERTA_OP_WRITE_REGISTER, {CTVRSimFirmware::REG_EVENT_MASK, 0x3D});
-  EXPECT_TRUE(firmware.RemoveCard(2).empty());
-  EXPECT_FALSE(firmware.IsCardPresent(2));
-  EXPECT_EQ(firmware.RemoveCard(3).size(), 1u);
-}
-
-// (What the card answers to each APDU is the scenario case sim_card.)
-TEST(SimCard, ChallengesDifferButACardAsNewGivesTheSameOnes) {
-  // Runs are reproducible.
-  const Bytes getChallenge = {0x00, 0x84, 0x00, 0x00, 0x10};
-  CTVRSimCard first, twin;
-  const Bytes challenge = first.Process(getChallenge.data(), 5);
-  EXPECT_NE(first.Process(getChallenge.data(), 5), challenge);
-  EXPECT_EQ(twin.Process(getChallenge.data(), 5), challenge);
 }
 
 // Drives a firmware through every opcode with a spread of data in every slot,

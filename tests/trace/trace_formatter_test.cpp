@@ -1,4 +1,6 @@
-// The text and colour of every trace record kind, in both display modes.
+// The text and colour of every trace record kind, in both display modes (a
+// command's name, its answer's text and an information text: the views'
+// tests, TraceTextView and TraceLines).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,8 +12,7 @@
 namespace {
 
 using F = CTVRTraceFormatter;
-constexpr COLORREF kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 128, 0);
-constexpr COLORREF kBlack = RGB(0, 0, 0), kDarkRed = RGB(128, 0, 0), kUnset = 0xFFFFFFFF;
+constexpr COLORREF kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 128, 0), kUnset = 0xFFFFFFFF;
 const std::string kIndent(12, ' ');
 enum Mode { HEX, CHARS, BOTH };
 
@@ -37,11 +38,8 @@ TEST(TraceFormatter, EveryKindInBothDisplayModes) {
       {TRACE_SENT, "", CHARS, F::ACTION_APPEND, kIndent + "\r\n", kPurple},
       {TRACE_SENT, std::string(40, 'a'), CHARS, F::ACTION_APPEND, kIndent + std::string(40, 'a') + "\r\n", kPurple},
       {TRACE_RECEIVED, odd, CHARS, F::ACTION_APPEND, kIndent + odd + "\r\n\r\n", kBlue},
-      {TRACE_ANSWER_TEXT, " UNKNOWN ERROR", BOTH, F::ACTION_APPEND, "IFD -> PC : UNKNOWN ERROR\r\n", kBlack},
-      {TRACE_COMMAND_NAME, " Get firmware", BOTH, F::ACTION_APPEND, "PC -> IFD : Get firmware\r\n", kBlack},
       {TRACE_COMMENT, "* a comment\r\n", BOTH, F::ACTION_APPEND, "* a comment\r\n", kGreen},  // nothing added
       {TRACE_COMMENT, "no line end", BOTH, F::ACTION_APPEND, "no line end", kGreen},
-      {TRACE_INFO, "Loop 3", BOTH, F::ACTION_APPEND, "Loop 3\r\n", kDarkRed},
       {TRACE_RELOAD_SENT, kIndent + "01 02 ", BOTH, F::ACTION_APPEND, kIndent + "01 02 \r\n", kPurple},
       {TRACE_RELOAD_RECEIVED, "", BOTH, F::ACTION_APPEND, "\r\n", kBlue},
       {TRACE_RELOAD_COMMENT, "// old", BOTH, F::ACTION_APPEND, "// old\r\n", kGreen},

@@ -110,16 +110,9 @@ TEST_F(TraceLines, LinesAreFoundAcrossIndexBlocksOfRecordsWithSeveralLinesEach) 
   EXPECT_LT(m_Lines.GetMemoryUsed(), records / 2);
 }
 
-TEST_F(TraceLines, ClearEmptiesTheViewAndANewDocumentStartsItAgain) {
+// (A clear: the trace pane's TheDisplaySwitchChangesWhatFollowsAndAKeptTextReloads.)
+TEST_F(TraceLines, ANewDocumentEmptiesTheStoreWithoutAWordToTheViewsAndTheViewStartsAgain) {
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("before", TRACE_INFO);
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
-  EXPECT_EQ(m_Lines.GetLineCount(), 1u);
-  EXPECT_EQ(m_Lines.GetWholeText(), "");
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("after", TRACE_INFO);
-  EXPECT_EQ(m_Lines.GetWholeText(), "after\r\n");
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().GetCount(), 3u);
-
-  // A new document empties the store without a word to the views.
   m_pDoc->OnNewDocument();
   EXPECT_EQ(m_Lines.GetLineCount(), 1u);
   EXPECT_EQ(m_Lines.GetLine(0), "");
