@@ -1,8 +1,9 @@
 // The PC/SC board in the host's own documents: its settings window as the
 // host builds it (the reader list read from the daemon when the window opens
 // and again when readers come and go, the reader chosen with OK kept in the
-// document's section, the reason shown when no list can be read), readers
-// unplugged and plugged in again, and the time limit of its calls.
+// document's section, what the window says without readers or without a
+// list), readers unplugged and plugged in again, and the time limit of its
+// calls.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -170,17 +171,20 @@ TEST_F(PcscSettingsTest, TheAccessAndTheProtocolChosenAreThoseTheCardIsConnected
   EXPECT_FALSE(NewDocument()->SetSetting("Sharing", "sometimes")) << "only the choices offered";
 }
 
-TEST_F(PcscSettingsTest, WithoutADaemonTheListIsEmptyAndTheWindowSaysWhy) {
+// A daemon without readers, then no daemon at all: the window says which.
+TEST_F(PcscSettingsTest, WithoutReadersOrWithoutADaemonTheListIsEmptyAndTheWindowSaysWhy) {
   CTVRBoardDoc* pDoc = NewDocument();
   pDoc->SetSetting("Reader", "Virtual PCD 00 01");
-  m_Stack.StopDaemon();
-  CTVRBoardSettingsDlg dlg(*pDoc);
-  dlg.Open();
-  ASSERT_EQ(dlg.GetSettings().size(), 4u);
-  EXPECT_EQ(dlg.GetSettings()[0].m_Choices, std::vector<std::string>{"Virtual PCD 00 01"})
-      << "the stored reader stays choosable";
-  EXPECT_EQ(dlg.GetSettings()[0].m_strHint.rfind("The reader list cannot be read: ", 0), 0u)
-      << dlg.GetSettings()[0].m_strHint;
+  ASSERT_TRUE(m_Stack.RestartDaemon(""));
+  for (const std::string hint : {"No reader is connected.", "The reader list cannot be read: "}) {
+    CTVRBoardSettingsDlg dlg(*pDoc);
+    dlg.Open();
+    ASSERT_EQ(dlg.GetSettings().size(), 4u);
+    EXPECT_EQ(dlg.GetSettings()[0].m_Choices, std::vector<std::string>{"Virtual PCD 00 01"})
+        << "the stored reader stays choosable";
+    EXPECT_EQ(dlg.GetSettings()[0].m_strHint.substr(0, hint.size()), hint);
+    m_Stack.StopDaemon();
+  }
   EXPECT_FALSE(pDoc->SetSetting("Speed", "9600")) << "the board has no such setting";
 }
 
