@@ -1,7 +1,7 @@
 // Run control through the real queue: each statement's frame is answered
 // through a posted answer, the decoder posts the end of the command, and
-// EndCommand moves the run on. Last, the route of commands the document does
-// not handle itself.
+// EndCommand moves the run on (the route of commands the document does not
+// handle itself: ProtocolMenu).
 #include <tuple>
 
 #include <tavric/messages.h>
@@ -194,20 +194,6 @@ TEST_F(RunControl, ARunDoesNotGoOnWhileAnotherDocumentIsActive) {
   EXPECT_EQ(Now(), Outcome({1}, true, 0));
   EXPECT_TRUE(pOther->m_Sent.empty());
   m_Context.Host().SetActiveDocument(m_pDoc.get());
-}
-
-TEST_F(RunControl, CommandsTheDocumentDoesNotHandleReachTheSelectedProtocol) {
-  struct CMenuProtocol : CTVRTestProtocol {
-    CMenuProtocol() {
-      OnCommand(40001, [this] { ++m_nCalls; });
-    }
-    int m_nCalls = 0;
-  } protocol;
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol;
-  EXPECT_TRUE(m_pDoc->DoCommand(40001));
-  EXPECT_EQ(protocol.m_nCalls, 1);
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
-  EXPECT_FALSE(m_pDoc->DoCommand(40001));
 }
 
 }  // namespace
