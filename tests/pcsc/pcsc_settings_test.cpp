@@ -86,11 +86,6 @@ class PcscSettingsTest : public ::testing::Test {
   static std::size_t Answers(CTVRBoardDoc& doc, const std::string& start) {
     return Count(tvr_test::TraceTexts(doc, TRACE_ANSWER_TEXT), start);
   }
-  static std::string Trace(CTVRBoardDoc& doc) {
-    std::string text;
-    for (const auto& [kind, record] : tvr_test::TraceRecords(doc)) text += std::to_string(kind) + ": " + record + "\n";
-    return text;
-  }
   std::size_t Disconnections() const { return Count(m_Prompts.m_Messages, "The USB connection has been broken !"); }
 
   CTVRPcscStack m_Stack;
@@ -211,7 +206,7 @@ TEST_F(PcscSettingsTest, AReaderThatComesAndGoesIsOfferedAtOnceGoneOnceAndFoundA
   doc.SetScriptLines({".t(20);", "00 A4 00 0C 02 3F 00;"});
   doc.SetLoopMode(TRUE);
   doc.OnScriptStart();
-  ASSERT_TRUE(RunUntil([&] { return Answers(*pDoc, " NORMAL PROCESSING") >= 3; })) << Trace(*pDoc);
+  ASSERT_TRUE(RunUntil([&] { return Answers(*pDoc, " NORMAL PROCESSING") >= 3; }));
   const std::vector<std::string> added = {"Virtual PCD 00 00", "Virtual PCD 35965 00 00", "Virtual PCD 35965 00 01"};
   ASSERT_TRUE(m_Stack.RestartDaemon(std::to_string(CTVRPcscStack::SECOND_DEVICE_CHANNEL)));
   EXPECT_TRUE(RunUntil([&] { return !pDoc->IsConnected() && dlg.GetSettings()[0].m_Choices == added; }))
