@@ -21,6 +21,7 @@ export "${socket?}"
 
 lines=$(tr -d '\r' <"$3")
 if echo "$lines" | grep -q '^\* card:'; then
+  command -v pcsc_scan >/dev/null || { echo "skipped: pcsc_scan is not installed (pcsc-tools)"; exit 77; }
   options=$(echo "$lines" | sed -n 's/^\* card:\(.*\)$/\1/p' | head -n 1)
   echo "$lines" | sed -n 's/^\* rules: \(.*\)$/\1/p' >"$dir/rules.txt"
   [ -s "$dir/rules.txt" ] && options="$options --rules $dir/rules.txt"
