@@ -1,4 +1,5 @@
-// The settings a document keeps in the registry (its script file: tests/workspace).
+// The settings a document keeps in the registry (its script file, and a missing
+// section: tests/workspace).
 #include <fstream>
 #include <tuple>
 
@@ -83,18 +84,6 @@ TEST_F(Persistence, SettingsSurviveASaveAndARestore) {
   EXPECT_EQ(settings(*pRestored), saved);
   EXPECT_EQ(pRestored->m_nConnectCalls, 1);
   EXPECT_TRUE(pProtocol->GetConnected());
-}
-
-TEST_F(Persistence, AMissingSectionGivesTheDefaultsAndSaysSo) {
-  auto pDoc = NewBoard();
-  CTVRBoardDocPrivate::Of(*pDoc).SetLastRegSetting("old.par");
-  CTVRRegistry reg(FALSE, TRUE);
-  reg.Open(Section("never-written"));
-  EXPECT_TRUE(pDoc->LoadState(reg));
-  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"No document in registry !"});
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetCaption(), "noname - [noname]");
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetLastRegSetting(), "");
-  EXPECT_EQ(pDoc->m_nConnectCalls, 0);
 }
 
 }  // namespace

@@ -1,19 +1,39 @@
 // The Protocol menu built from the registry and the selected protocol's own
 // menu, the selection it leads to, and the route of commands and update
 // queries that end at the protocol.
-#include <memory>
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <tavric/resources.h>
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
-#include "test_menu.h"
+#include "platform/menu_editor.h"
 
 namespace {
 
+// A menu as lines: "text [id]" with " checked", " disabled", " grayed" as
+// flagged, "----" for a separator and "text >" for a popup.
+class CLineMenu : public CTVRMenuEditor {
+ public:
+  int GetItemCount() const override { return int(m_Lines.size()); }
+  void RemoveItem(int position) override {
+    if (position >= 0 && position < GetItemCount()) m_Lines.erase(m_Lines.begin() + position);
+  }
+  void InsertItem(int position, const CTVRMenuItem& item, tvr::UINT flags) override {
+    std::string line = item.m_strText + (item.IsPopup() ? " >" : " [" + std::to_string(item.m_nID) + "]");
+    if (item.IsSeparator()) line = "----";
+    for (const auto& [flag, word] :
+         {std::pair{ITEM_CHECKED, " checked"}, {ITEM_DISABLED, " disabled"}, {ITEM_GRAYED, " grayed"}})
+      if (flags & flag) line += word;
+    m_Lines.insert(m_Lines.begin() + std::clamp(position, 0, GetItemCount()), line);
+  }
+  std::vector<std::string> m_Lines;
+};
+
 constexpr UINT kOwnMenuId = 4242;
-constexpr UINT kBefore = 100;
-constexpr UINT kAfter = 101;
 
 // A protocol with commands of its own, one of which the document also knows.
 class CMenuProtocol : public CTVRTestProtocol {
@@ -40,8 +60,7 @@ class ProtocolMenu : public CTVRDocFixture {
     // The menu lists the whole registry: the test's own protocols only.
     CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
     RegisterMenu(kOwnMenuId, {{0, "&Own", {{5001, "Do it", {}}, {}, {0, "Sub", {{5002, "Inner", {}}}}}}});
-    m_Menu.m_Entries = {
-        {{kBefore, "Before", {}}, 0}, {{ID_PROTOCOL_FIRST, "Protocol", {}}, 0}, {{kAfter, "After", {}}, 0}};
+    m_Menu.m_Lines = {"Before [100]", "Protocol [33800]", "After [101]"};
   }
   // Handed over to the registry, which deletes them.
   void Register(int count) {
@@ -62,33 +81,40 @@ class ProtocolMenu : public CTVRDocFixture {
   }
 
   std::vector<CMenuProtocol*> m_Protocols;
-  CTVRTestMenu m_Menu;
+  CLineMenu m_Menu;
 };
 
+// Choosing passes the connection on, and the toolbar button follows the menu.
 TEST_F(ProtocolMenu, ThreeProtocolsTheSecondSelectedWithItsOwnCommands) {
   Register(3);
   m_Protocols[1]->SetMenuId(kOwnMenuId);
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_bConnected = TRUE;
   m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
   ASSERT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol, m_Protocols[1]);
+  EXPECT_EQ(m_Protocols[1]->GetConnected(), TRUE);
+  EXPECT_EQ(m_Protocols[1]->m_SetStandardCalls.size(), 0u) << "a menu choice leaves the standard alone";
 
   const std::vector<std::string> expected = {"Before [100]",   "&1  P1 [33800]", "&2  P2 [33801] checked",
                                              "&3  P3 [33802]", "----",           "Do it [5001]",
                                              "----",           "Sub >",          "After [101]"};
   CTVRCmdUI ui = Open();
-  EXPECT_EQ(m_Menu.Describe(), expected);
+  EXPECT_EQ(m_Menu.m_Lines, expected);
   EXPECT_EQ(ui.m_nIndex, 8) << "the update goes on after the inserted items";
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetProtocolMenuCount(), 7);
   // Opening again replaces the items instead of adding to them.
   Open();
-  EXPECT_EQ(m_Menu.Describe(), expected);
+  EXPECT_EQ(m_Menu.m_Lines, expected);
+  CTVRCmdUI button(ID_PROTOCOL_FIRST);
+  m_pDoc->DoUpdate(button);
+  EXPECT_TRUE(button.m_bEnabled);
 }
 
 TEST_F(ProtocolMenu, NineProtocolsAreListedButOnlyEightCanBeChosen) {
   Register(9);
   Open();
   ASSERT_EQ(m_Menu.GetItemCount(), 2 + 9 + 2);
-  EXPECT_EQ(m_Menu.Describe()[9], "&9  P9 [33808]");
-  EXPECT_EQ(m_Menu.Describe()[11], "No availables commands [1] grayed");
+  EXPECT_EQ(m_Menu.m_Lines[9], "&9  P9 [33808]");
+  EXPECT_EQ(m_Menu.m_Lines[11], "No availables commands [1] grayed");
 
   EXPECT_FALSE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 8));
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol, nullptr);
@@ -102,23 +128,11 @@ TEST_F(ProtocolMenu, NoProtocolAtAllGivesOneDisabledItemAndAChoiceThatDoesNothin
   EXPECT_FALSE(button.m_bEnabled) << "a toolbar button waits for a built menu";
 
   Open();
-  EXPECT_EQ(m_Menu.Describe(), (std::vector<std::string>{
-                                   "Before [100]", "No availables protocols [33800] disabled grayed", "After [101]"}));
+  EXPECT_EQ(m_Menu.m_Lines, (std::vector<std::string>{"Before [100]", "No availables protocols [33800] disabled grayed",
+                                                      "After [101]"}));
   EXPECT_TRUE(m_pDoc->DoCommand(ID_PROTOCOL_FIRST));
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol, nullptr);
-}
-
-TEST_F(ProtocolMenu, ChoosingPassesTheConnectionOnAndTheButtonFollowsTheMenu) {
-  Register(2);
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_bConnected = TRUE;
-  m_pDoc->DoCommand(ID_PROTOCOL_FIRST + 1);
-  EXPECT_EQ(m_Protocols[1]->GetConnected(), TRUE);
-  EXPECT_EQ(m_Protocols[1]->m_SetStandardCalls.size(), 0u) << "a menu choice leaves the standard alone";
-
-  Open();
-  CTVRCmdUI button(ID_PROTOCOL_FIRST);
-  m_pDoc->DoUpdate(button);
-  EXPECT_TRUE(button.m_bEnabled);
+  EXPECT_FALSE(m_pDoc->DoCommand(5001)) << "no protocol to route a command to";
 }
 
 TEST_F(ProtocolMenu, TheProtocolEnablesAndChecksRoutedCommandsAndRunsItsOwn) {

@@ -39,28 +39,25 @@ class QuickCommands : public CTVRDocFixture {
   }
 };
 
-TEST_F(QuickCommands, OfferedWhenConnectedWithTwoCharactersAtLeast) {
+// Offered when connected, with two characters at least; sent as a one-off
+// command whatever the script holds; an empty one says so.
+TEST_F(QuickCommands, ACommandIsOfferedAndSentAsAOneOffCommandAndAnEmptyOneSaysSo) {
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(0, "00 A4 04 00 02 3F 00");
   CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(2, "00");
   CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(3, "0");
   EXPECT_FALSE(Enabled(ID_CMD3)) << "not connected";
   MarkConnected();
-  const std::vector<std::pair<UINT, BOOL>> expected = {{ID_CMD1, FALSE}, {ID_CMD2, FALSE}, {ID_CMD3, TRUE},
+  const std::vector<std::pair<UINT, BOOL>> expected = {{ID_CMD1, TRUE},  {ID_CMD2, FALSE}, {ID_CMD3, TRUE},
                                                        {ID_CMD4, FALSE}, {ID_CMD5, FALSE}, {ID_CMD_SETTING, TRUE}};
   for (const auto& [id, enabled] : expected) EXPECT_EQ(Enabled(id), enabled) << id;
-}
 
-TEST_F(QuickCommands, ACommandIsSentAsAOneOffCommandAndAnEmptyOneSaysSo) {
-  MarkConnected();
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType =
-      SCRIPT_RAWDATA;  // a quick command is a command whatever the script holds
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetQuickCommand(0, "00 A4 04 00 02 3F 00");
+  CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = SCRIPT_RAWDATA;
   EXPECT_TRUE(m_pDoc->DoCommand(ID_CMD1));
   // The test protocol's command frame: 6F, length, the bytes, XOR checksum.
   ASSERT_EQ(m_pDoc->m_Sent, (std::vector<Bytes>{{0x6F, 0x00, 0x07, 0x00, 0xA4, 0x04, 0x00, 0x02, 0x3F, 0x00, 0xF5}}));
   EXPECT_EQ(m_pDoc->m_SentCommandKinds, std::vector<DWORD>{1});
-
-  m_pDoc->DoCommand(ID_CMD4);
-  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Error : Command 4 unvalid !"});
+  m_pDoc->DoCommand(ID_CMD5);
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Error : Command 5 unvalid !"});
   EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
 }
 

@@ -1,7 +1,7 @@
 // Run control through the real queue: each statement's frame is answered
 // through a posted answer, the decoder posts the end of the command, and
-// EndCommand moves the run on. Last, the route of commands the document does
-// not handle itself.
+// EndCommand moves the run on (the route of commands the document does not
+// handle itself: ProtocolMenu).
 #include <tuple>
 
 #include <tavric/messages.h>
@@ -63,37 +63,36 @@ TEST_F(RunControl, LoopModeRepeatsUntilStopAndStopMarksTheStatementAfterTheLastS
   EXPECT_EQ(Now(), Outcome(cycle, false, cycle.back() % 3));
 }
 
-TEST_F(RunControl, ABreakpointOrABreakpointLineHaltsAFreeRunAndStartResumes) {
-  const std::vector<std::vector<std::string>> scripts{{"01 01;", "01 02;"}, {"01 01;", ".b;", "01 02;"}};
-  for (const auto& script : scripts) {
-    SCOPED_TRACE(script[1]);
-    SetScript(script);
+// A breakpoint, or a breakpoint line, halts a free run and Start resumes it;
+// Step executes one statement even on a breakpoint, and Start after it runs
+// to the end, the mark staying on the last statement. Each ends at the
+// script's end.
+TEST_F(RunControl, ABreakpointHaltsAFreeRunAndStepExecutesOneStatementEvenOnOne) {
+  const struct {
+    std::vector<std::string> script;  // line 1 carries a breakpoint
+    std::vector<std::pair<UINT, Outcome>> presses;
+  } cases[] = {
+      {{"01 01;", "01 02;"}, {{ID_SCRIPT_START, {{1}, false, 1}}, {ID_SCRIPT_START, {{1, 2}, false, 1}}}},
+      {{"01 01;", ".b;", "01 02;"}, {{ID_SCRIPT_START, {{1}, false, 1}}, {ID_SCRIPT_START, {{1, 2}, false, 2}}}},
+      {{"01 01;", "01 02;", "01 03;"},
+       {{ID_SCRIPT_STEP, {{1}, false, 1}},
+        {ID_SCRIPT_STEP, {{1, 2}, false, 2}},
+        {ID_SCRIPT_START, {{1, 2, 3}, false, 2}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script[1]);
+    SetScript(c.script);
     CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(1,
                                                   CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) | LINE_BREAKPOINT);
     m_pDoc->m_Sent.clear();
     m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
-    StartAndRun();
-    EXPECT_EQ(Now(), Outcome({1}, false, 1));
-    StartAndRun();
-    EXPECT_EQ(Now(), Outcome({1, 2}, false, int(script.size()) - 1));
+    for (const auto& [command, outcome] : c.presses) {
+      m_pDoc->DoCommand(command);
+      EXPECT_TRUE(RunQueue());
+      EXPECT_EQ(Now(), outcome) << command;
+    }
+    EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).IsStepMode()) << "the script's end leaves step mode on";
   }
-}
-
-TEST_F(RunControl, StepExecutesOneStatementEvenOnABreakpointAndStartRunsToTheEnd) {
-  SetStatements(3);
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(1, CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) | LINE_BREAKPOINT);
-  m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
-  m_pDoc->DoCommand(ID_SCRIPT_STEP);
-  EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(Now(), Outcome({1}, false, 1));
-  m_pDoc->DoCommand(ID_SCRIPT_STEP);
-  EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(Now(), Outcome({1, 2}, false, 2));
-  SetStatements(3);
-  m_pDoc->DoCommand(ID_SCRIPT_START);
-  EXPECT_TRUE(RunQueue());
-  EXPECT_EQ(Now(), Outcome({1, 2, 3}, false, 2)) << "the mark stays on the last statement";
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).IsStepMode());
 }
 
 // The answer awaited when a reader error (or Stop) comes is traced in any case,
@@ -194,20 +193,6 @@ TEST_F(RunControl, ARunDoesNotGoOnWhileAnotherDocumentIsActive) {
   EXPECT_EQ(Now(), Outcome({1}, true, 0));
   EXPECT_TRUE(pOther->m_Sent.empty());
   m_Context.Host().SetActiveDocument(m_pDoc.get());
-}
-
-TEST_F(RunControl, CommandsTheDocumentDoesNotHandleReachTheSelectedProtocol) {
-  struct CMenuProtocol : CTVRTestProtocol {
-    CMenuProtocol() {
-      OnCommand(40001, [this] { ++m_nCalls; });
-    }
-    int m_nCalls = 0;
-  } protocol;
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = &protocol;
-  EXPECT_TRUE(m_pDoc->DoCommand(40001));
-  EXPECT_EQ(protocol.m_nCalls, 1);
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
-  EXPECT_FALSE(m_pDoc->DoCommand(40001));
 }
 
 }  // namespace

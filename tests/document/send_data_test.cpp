@@ -113,18 +113,16 @@ TEST_F(SendData, EachProtocolFamilyNamesTheCommandFromItsOwnBytesUnlessTheTraceI
   EXPECT_TRUE(Records().empty());
 }
 
+// Without a protocol nothing is sent and the user is told; frames are the
+// raw bytes, copied only when they fit.
 TEST_F(SendData, WithoutProtocolNothingIsSentAndTheUserIsTold) {
   CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
   EXPECT_FALSE(Send({0x01, 0x02}, SCRIPT_RAWDATA));
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Unknown Protocol!"});
   EXPECT_FALSE(m_pDoc->IsRunning());
-}
-
-TEST_F(SendData, PrepareDataCopiesRawBytesOnlyWhenTheyFit) {
   BYTE bytes[4] = {1, 2, 3, 4};
   BYTE out[4] = {9, 9, 9, 9};
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pProtocol = nullptr;
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).PrepareData(out, 3, bytes, 4, SCRIPT_COMMANDS), 4u);
   EXPECT_EQ(std::vector<BYTE>(out, out + 4), (std::vector<BYTE>{9, 9, 9, 9}));
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).PrepareData(out, 4, bytes, 4, SCRIPT_COMMANDS), 4u);

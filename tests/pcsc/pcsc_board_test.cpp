@@ -1,12 +1,16 @@
 // tavric-run with the PC/SC board and protocol against a real pcscd, its vpcd
-// driver and our virtual card (tools/pcsc-stack.sh). Skipped, with the reason,
-// where the stack cannot run.
+// driver and our virtual cards (tools/pcsc-stack.sh): the runs a scenario case
+// cannot set up (cards that come and go, a daemon stopped, two readers, the
+// JUnit report of a rack); a run of one script on one card is a scenario case,
+// tests/scenarios/pcsc_stack_*. Skipped, with the reason, where the stack
+// cannot run.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,12 +43,17 @@ class PcscBoardTest : public ::testing::Test {
     ASSERT_TRUE(m_Dir.isValid());
   }
 
-  QString Script(const char* name, const std::string& text) {
-    const QString path = m_Dir.path() + "/" + name;
+  QString Script(const std::string& name, const std::string& text) {
+    const QString path = m_Dir.path() + "/" + QString::fromStdString(name);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(text.data(), qint64(text.size()));
     return path;
+  }
+
+  bool InsertCard(int port, const std::string& options, const char* rules = nullptr) {
+    const std::string file = "rules" + std::to_string(port) + ".txt";
+    return m_Stack.InsertCard(port, options + (rules ? " --rules '" + Script(file, rules).toStdString() + "'" : ""));
   }
 
   QProcess* Start(const QStringList& args) {
@@ -58,9 +67,9 @@ class PcscBoardTest : public ::testing::Test {
     return process;
   }
 
-  static CRun Finish(QProcess* process) {
+  static CRun Finish(QProcess* process, const std::string& before = std::string()) {
     const bool ended = process->waitForFinished(60000) && process->exitStatus() == QProcess::NormalExit;
-    CRun run{ended ? process->exitCode() : -1, process->readAllStandardOutput().toStdString(),
+    CRun run{ended ? process->exitCode() : -1, before + process->readAllStandardOutput().toStdString(),
              process->readAllStandardError().toStdString()};
     delete process;
     return run;
@@ -77,9 +86,7 @@ class PcscBoardTest : public ::testing::Test {
   // Ends the run as Ctrl+C does; all it printed, what was read before first.
   static CRun Interrupt(QProcess* process, const std::string& before) {
     ::kill(pid_t(process->processId()), SIGINT);
-    CRun run = Finish(process);
-    run.out = before + run.out;
-    return run;
+    return Finish(process, before);
   }
 
   static bool Contains(const std::string& text, const std::string& what) {
@@ -90,62 +97,19 @@ class PcscBoardTest : public ::testing::Test {
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
   }
+  // Each text found after the one before it.
+  static void ExpectInOrder(const std::string& out, const std::vector<std::string>& texts) {
+    std::size_t at = 0;
+    for (const std::string& text : texts) {
+      const std::size_t found = out.find(text, at);
+      EXPECT_NE(found, std::string::npos) << "no \"" << text << "\" in\n" << out.substr(at);
+      if (found != std::string::npos) at = found + text.size();
+    }
+  }
 
   CTVRPcscStack m_Stack;
   QTemporaryDir m_Dir;
 };
-
-TEST_F(PcscBoardTest, RunsAnApduScriptOnTheFirstReader) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT));
-  const CRun run = Run({Script("apdus.cmd",
-                               "FF 10 00 00;\n"
-                               "00 A4 00 00 02 2F 01;\n"
-                               "00 C0 00 00 0D;\n"
-                               "00 A4 00 0C 02 12 34;\n"
-                               "FF 0A 00 00;\n")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out, "PC/SC reader Virtual PCD 00 00 connected")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "IFD -> PC : ATR\n            3B 7A 96 00 00 54 56 52 2D 49 53 4F 2D 30 31"))
-      << run.out;
-  EXPECT_TRUE(Contains(run.out, "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 0D"))
-      << run.out;
-  EXPECT_TRUE(Contains(run.out, "            62 0B 82 01 01 83 02 2F 01 80 02 00 20 90 00")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "IFD -> PC : FILE OR APPLICATION NOT FOUND\n            6A 82")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "IFD -> PC : VENDOR COMMAND : MASK\n            56 69 72 74 75 61 6C")) << run.out;
-}
-
-// What a CI job collects from a test host with a PC/SC reader: the JUnit
-// report of the verdicts example, its failing case, accepted by the schema.
-TEST_F(PcscBoardTest, TheJUnitReportOfAVerdictScriptHasItsFailureAndTheSchemaAcceptsIt) {
-  const std::string missing = tvr_test::JUnitReadersMissing();
-  if (!missing.empty()) GTEST_SKIP() << missing;
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT));
-  const std::string report = m_Dir.filePath("r.xml").toStdString();
-  const CRun run = Run({"--junit", QString::fromStdString(report), "examples/pcsc_verdicts.cmd"});
-  EXPECT_EQ(run.status, 9) << run.err;
-  EXPECT_EQ(tvr_test::JUnitSchemaErrors(report), "");
-  const QJsonObject suite = tvr_test::JUnitAsJson(report)["testsuite"].toArray()[0].toObject();
-  EXPECT_EQ(suite["tests"].toInt(), 7);
-  EXPECT_EQ(suite["failures"].toInt(), 1);
-  QStringList properties;
-  for (const QJsonValue& property : suite["properties"].toArray())
-    properties << property["name"].toString() + "=" + property["value"].toString();
-  EXPECT_TRUE(properties.contains("reader=Virtual PCD 00 00")) << properties.join(", ").toStdString();
-  EXPECT_TRUE(properties.contains("protocol=PC/SC")) << properties.join(", ").toStdString();
-  QStringList failed;
-  for (const QJsonValue& testcase : suite["testcase"].toArray())
-    if (testcase.toObject().contains("failure"))
-      failed << testcase["name"].toString() + ": " + testcase["failure"][0]["message"].toString();
-  EXPECT_EQ(failed, QStringList{"pcsc_verdicts.cmd:15 .expect_sw(9000|61?\?);: line 15: expected SW 9000|61?\?, "
-                                "received SW 6A82"});
-}
-
-TEST_F(PcscBoardTest, AReaderWithoutACardAnswersWithTheDaemonsError) {
-  const CRun run = Run({Script("nocard.cmd", "00 A4 00 0C 02 3F 00;\n")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out, "PC/SC: no card in Virtual PCD 00 00")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "IFD -> PC : No smart card inserted.")) << run.out;
-}
 
 TEST_F(PcscBoardTest, TheCardRemovedMidRunIsReportedAndItsReturnServed) {
   // The card leaves after its second answer and comes back 1.5 s later. The
@@ -198,129 +162,64 @@ TEST_F(PcscBoardTest, TheDaemonStoppedMidRunIsOneDisconnection) {
   // Stopped once the run exchanges with the card.
   const std::string before = ReadUntil(process, [](const std::string& out) { return Contains(out, "IFD -> PC :"); });
   m_Stack.StopDaemon();
-  CRun run = Finish(process);
-  run.out = before + run.out;
+  const CRun run = Finish(process, before);
   EXPECT_EQ(run.status, 4) << run.out << run.err;
   EXPECT_EQ(Count(run.err, "The USB connection has been broken !"), 1u) << run.err;
   EXPECT_EQ(Count(run.out, "PC/SC: Virtual PCD 00 00: "), 1u) << run.out;
   EXPECT_TRUE(Contains(run.out, "PC/SC reader Virtual PCD 00 00 disconnected")) << run.out;
 }
 
+// A card on each reader, each with its own rule file, and a run on each at
+// once: each run gets its own reader's card and fault, not the other's.
 TEST_F(PcscBoardTest, TwoReadersServeTwoRunsAtOnce) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t0"));
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1"));
-  const QString script = Script("two.cmd", "00 B0 00 00 05;\n00 A4 00 0C 02 00 01;\n00 B0 00 00 04;\n");
+  ASSERT_TRUE(InsertCard(CTVRPcscStack::READER0_PORT, "", "00 B0 * -> chain 4\n"));
+  ASSERT_TRUE(InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1", "00 B0 * -> le 02\n"));
+  const QString script = Script("two.cmd", "00 A4 00 0C 02 00 01;\n00 B0 00 00 08;\n");
   QProcess* first = Start({"--reader", "Virtual PCD 00 00", script});
   QProcess* second = Start({"--reader", "Virtual PCD 00 01", script});
   const CRun one = Finish(first);
   const CRun two = Finish(second);
   EXPECT_EQ(one.status, 0) << one.err;
   EXPECT_EQ(two.status, 0) << two.err;
-  EXPECT_TRUE(Contains(one.out, "PC/SC reader Virtual PCD 00 00 connected")) << one.out;
-  EXPECT_TRUE(Contains(two.out, "PC/SC reader Virtual PCD 00 01 connected")) << two.out;
-  EXPECT_TRUE(Contains(one.out, "3B 7A 96 00 00")) << one.out;
-  EXPECT_TRUE(Contains(two.out, "3B F8 13 00 00 81 31 FE 45")) << two.out;
-  for (const CRun* run : {&one, &two}) EXPECT_TRUE(Contains(run->out, "            00 01 02 03 90 00")) << run->out;
+  ExpectInOrder(one.out, {"PC/SC reader Virtual PCD 00 00 connected", "3B 7A 96 00 00",
+                          "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 04"});
+  ExpectInOrder(two.out, {"PC/SC reader Virtual PCD 00 01 connected", "3B F8 13 00 00 81 31 FE 45",
+                          "IFD -> PC : WRONG LE FIELD (SW2 GIVES THE EXACT LENGTH)\n            6C 02"});
+  EXPECT_FALSE(Contains(one.out, "6C 02")) << one.out;
+  EXPECT_FALSE(Contains(two.out, "61 04")) << two.out;
 }
 
-// A T=0 card that hands its data out 12 bytes at a time: READ BINARY of 32
-// bytes answers 61 0C and takes three GET RESPONSEs; asked for 64 bytes it
-// first answers 6C 20, then the same chain. The switch comes on through either door, and a
-// directive turns what the option turned on off again.
-TEST_F(PcscBoardTest, ResponseChainsAreFollowedOnlyWithTheSwitchOn) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t0 --get-response 12"));
-  const std::string statements = "00 A4 00 0C 02 2F 01;\n00 B0 00 00 20;\n00 B0 00 00 40;\n";
-  const std::string serial =
-      "IFD -> PC : NORMAL PROCESSING\n"
-      "            54 41 56 52 49 43 20 53 49 4D 20 43 41 52 44 20 \n"
-      "            53 45 52 49 41 4C 20 30 30 30 30 30 30 30 31 00 \n"
-      "            90 00 \n";
-  const std::string chainStart =
-      "IFD -> PC : 61 0C: the board asks for them with GET RESPONSE\n"
-      "            61 0C \n\n"
-      "PC -> IFD : GET RESPONSE, added by the board\n"
-      "            00 C0 00 00 0C \n"
-      "IFD -> PC : 61 0C: the board asks for them with GET RESPONSE\n"
-      "            54 41 56 52 49 43 20 53 49 4D 20 43 61 0C \n\n";
-  const std::string sentAgain =
-      "IFD -> PC : 6C 20: the board sends the command again with Le = 20\n"
-      "            6C 20 \n\n"
-      "PC -> IFD : THE COMMAND AGAIN WITH LE = 20, added by the board\n"
-      "            00 B0 00 00 20 \n";
-  const struct {
-    const char* m_pszDoor;
-    QStringList m_Args;
-    std::string m_strScript;
-    bool m_bOn;
-  } rows[] = {
-      {"off by default", {}, statements, false},
-      {"--get-response", {"--get-response"}, statements, true},
-      {".getresponse(on)", {}, ".getresponse(on);\n" + statements, true},
-      {".getresponse(off) after --get-response", {"--get-response"}, ".getresponse(off);\n" + statements, false},
-  };
-  for (const auto& row : rows) {
-    const CRun run = Run(row.m_Args + QStringList{Script("chain.cmd", row.m_strScript)});
-    EXPECT_EQ(run.status, 0) << row.m_pszDoor << run.err;
-    EXPECT_TRUE(Contains(run.out, "PC/SC: protocol T=0 in use")) << row.m_pszDoor << run.out;
-    if (row.m_bOn) {
-      EXPECT_EQ(Count(run.out, "PC -> IFD : GET RESPONSE, added by the board"), 6u) << row.m_pszDoor << run.out;
-      EXPECT_EQ(Count(run.out, chainStart), 2u) << row.m_pszDoor << run.out;
-      EXPECT_EQ(Count(run.out, sentAgain), 1u) << row.m_pszDoor << run.out;
-      EXPECT_EQ(Count(run.out, serial), 2u) << row.m_pszDoor << run.out;
-      for (const char* answers : {"4", "5"})
-        EXPECT_TRUE(Contains(run.out, std::string("            00 C0 00 00 08 \nPC/SC: the statement's answer: the "
-                                                  "data of its ") +
-                                          answers + " answers and the last status word\n" + serial))
-            << row.m_pszDoor << run.out;
-    } else {
-      EXPECT_FALSE(Contains(run.out, "added by the board")) << row.m_pszDoor << run.out;
-      EXPECT_TRUE(Contains(run.out, "IFD -> PC : MORE DATA AVAILABLE (SW2 BYTES FOR GET RESPONSE)\n            61 0C"))
-          << row.m_pszDoor << run.out;
-      EXPECT_TRUE(Contains(run.out, "IFD -> PC : WRONG LE FIELD (SW2 GIVES THE EXACT LENGTH)\n            6C 20"))
-          << row.m_pszDoor << run.out;
-    }
+// What a CI job collects from a rack of readers: every reader the daemon
+// lists runs the same script; the card whose rules make it misbehave fails
+// its own suite of the JUnit report, which the schema accepts, and the run
+// ends with the failed expectations' status.
+TEST_F(PcscBoardTest, ARackOfTwoCardsHasOnePassingAndOneFailingSuite) {
+  const std::string missing = tvr_test::JUnitReadersMissing();
+  if (!missing.empty()) GTEST_SKIP() << missing;
+  ASSERT_TRUE(InsertCard(CTVRPcscStack::READER0_PORT, ""));
+  ASSERT_TRUE(InsertCard(CTVRPcscStack::READER1_PORT, "", "00 B0 * -> le 10\n"));
+  const std::string report = m_Dir.filePath("rack.xml").toStdString();
+  const CRun run = Run({"--all-readers", "--junit", QString::fromStdString(report), "examples/apdu.cmd"});
+  EXPECT_EQ(run.status, 9) << run.err;
+  EXPECT_TRUE(Contains(run.out, "[Virtual PCD 00 00] 5 expectations: 5 met, 0 failed\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "[Virtual PCD 00 01] 5 expectations: 3 met, 2 failed\n")) << run.out;
+  EXPECT_EQ(tvr_test::JUnitSchemaErrors(report), "");
+  QStringList suites;
+  for (const QJsonValue& suite : tvr_test::JUnitAsJson(report)["testsuite"].toArray()) {
+    QString line = QString("%1 tests, %2 failed").arg(suite["tests"].toInt()).arg(suite["failures"].toInt());
+    for (const QJsonValue& property : suite["properties"].toArray())
+      if (property["name"] == "reader" || property["name"] == "protocol")
+        line += "; " + property["name"].toString() + "=" + property["value"].toString();
+    for (const QJsonValue& testcase : suite["testcase"].toArray())
+      if (testcase.toObject().contains("failure"))
+        line += "; " + testcase["name"].toString() + ": " + testcase["failure"][0]["message"].toString();
+    suites << line;
   }
-}
-
-// A card that takes extended lengths answers 4,096 bytes whole; one that
-// does not answers 67 00, which the trace explains.
-TEST_F(PcscBoardTest, AnExtendedAnswerComesWholeOrItsRefusalIsExplained) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT, "--atr t1 --extended"));
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER1_PORT, "--atr t1"));
-  const QString script = Script("extended.cmd", "00 B0 00 00 00 10 00;\n");
-  const CRun takes = Run({"--reader", "Virtual PCD 00 00", script});
-  const CRun refuses = Run({"--reader", "Virtual PCD 00 01", script});
-  EXPECT_EQ(takes.status, 0) << takes.err;
-  // The card counts its bytes up from 00: sixteen rounds of 256.
-  EXPECT_EQ(Count(takes.out, "            00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F \n"), 16u) << takes.out;
-  EXPECT_TRUE(Contains(takes.out, "            F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF \n            90 00 \n"))
-      << takes.out;
-  EXPECT_EQ(refuses.status, 0) << refuses.err;
-  EXPECT_TRUE(Contains(refuses.out,
-                       "PC/SC: the card answered 67 00 (wrong length) to an extended APDU: it may not "
-                       "take extended lengths\n"))
-      << refuses.out;
-  EXPECT_TRUE(Contains(refuses.out, "            67 00 \n")) << refuses.out;
-}
-
-TEST_F(PcscBoardTest, ARefusedEscapeCommandNamesTheDriversSetting) {
-  ASSERT_TRUE(m_Stack.InsertCard(CTVRPcscStack::READER0_PORT));
-  const CRun run = Run({Script("escape.cmd", ".escape(0, 01 02 03);\n")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(
-      Contains(run.out,
-               "PC/SC: the reader's driver refused the escape command (Feature not supported.): escape commands "
-               "are off in the driver's configuration; the CCID driver takes them once bit 0x01 is set in "
-               "ifdDriverOptions (its Info.plist), and pcscd is restarted\n"))
-      << run.out;
-  EXPECT_TRUE(Contains(run.out, "IFD -> PC : Feature not supported.\n")) << run.out;
-}
-
-TEST_F(PcscBoardTest, AnUnknownReaderIsNamedWithTheReadersThereAre) {
-  const CRun run = Run({"--reader", "Nowhere 00 00", Script("one.cmd", "00 A4 00 0C 02 3F 00;\n")});
-  EXPECT_EQ(run.status, 4) << run.err;
-  EXPECT_TRUE(Contains(run.err, "PC/SC: no reader \"Nowhere 00 00\" (readers: Virtual PCD 00 00, Virtual PCD 00 01)"))
-      << run.err;
+  EXPECT_EQ(suites, (QStringList{"5 tests, 0 failed; reader=Virtual PCD 00 00; protocol=PC/SC",
+                                 "5 tests, 2 failed; reader=Virtual PCD 00 01; protocol=PC/SC; apdu.cmd:12 "
+                                 ".expect(\"TAVRIC\" *);: line 12: expected 54 41 56 52 49 43 *, received 6C 10; "
+                                 "apdu.cmd:13 .expect_sw(9000);: line 13: expected SW 9000, received SW 6C10"}))
+      << suites.join("\n").toStdString();
 }
 
 }  // namespace

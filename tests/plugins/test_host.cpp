@@ -19,6 +19,7 @@ TEST(ActiveBoard, IsTheInstalledContextsActiveDocumentsWindowAndNullWithoutOne) 
   CTVRHost& host = context.Host();
   EXPECT_EQ(GetActiveBoard(), 0u);
   EXPECT_FALSE(PostMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0));
+  EXPECT_EQ(SendMessage(GetActiveBoard(), WM_END_COMMAND, 0, 0), 0);
 
   auto pDoc = std::make_unique<CTVRBoardDoc>();
   CTVRBoardDocPrivate::Of(*pDoc).SetHostContext(&context);

@@ -53,28 +53,17 @@ class CEndRecorder : public CTVRView {
 class PluginFaults : public CTVRDocFixture {
  protected:
   // A fresh throwing board as the active document, with the throwing protocol.
-  CThrowingBoard& Board(const char* throwIn) {
+  void UseBoard(const char* throwIn) {
     auto pBoard = std::make_unique<CThrowingBoard>();
     CTVRBoardDocPrivate::Of(*pBoard).SetHostContext(&m_Context);
     pBoard->OnNewDocument();
-    pBoard->m_strThrowIn = throwIn;
-    CThrowingBoard& board = *pBoard;
+    pBoard->m_strThrowIn = m_Throwing.m_strThrowIn = throwIn;
     m_pDoc = std::move(pBoard);
     m_Context.Host().SetActiveDocument(m_pDoc.get());
-    m_Throwing.m_strThrowIn = throwIn;
     UseProtocol(m_Throwing);
-    return board;
   }
 
   CThrowingProtocol m_Throwing;
-
-  void Run(const std::vector<std::string>& script, EScriptType type) {
-    MarkConnected();
-    SetScript(script);
-    CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = type;
-    CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
-    RunQueue();
-  }
 };
 
 TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
@@ -92,14 +81,19 @@ TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
   };
   for (const CCase& c : cases) {
     SCOPED_TRACE(c.throwIn);
-    Board(c.throwIn);
+    UseBoard(c.throwIn);
     CEndRecorder ends;
     m_pDoc->AddView(&ends);
     m_Prompts.m_Messages.clear();
-    if (c.script.empty())
+    if (c.script.empty()) {
       CTVRBoardDocPrivate::Of(*m_pDoc).OnReaderConnect();
-    else
-      Run(c.script, c.type);
+    } else {
+      MarkConnected();
+      SetScript(c.script);
+      CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType = c.type;
+      CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+      RunQueue();
+    }
 
     const std::string text =
         std::string("Plug-in fault: ") + c.call + " threw an exception (test fault): the reader is disconnected.";
