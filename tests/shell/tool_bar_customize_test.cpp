@@ -1,6 +1,6 @@
 // Toolbar customisation: resetting a bar (the Standard bar keeps its New and
-// Open drop-downs), editing a bar's buttons, and the arrangement kept with the
-// workspace.
+// Open drop-downs), editing a bar's buttons, and the stored arrangement (kept
+// over a restart: AppTest).
 #include <QDataStream>
 #include <QIODevice>
 #include <QListWidget>
@@ -54,9 +54,6 @@ TEST_F(ToolBarCustomizeTest, ResettingAnEditedBarBringsBackItsButtonsAndTheStand
   EXPECT_EQ(Frame().GetToolBarButtons(32818), (Buttons{57600, 57601, 33792}));
   EXPECT_FALSE(HasDropDown(Frame(), 32818, 57600));
   EXPECT_FALSE(HasDropDown(Frame(), 32818, 57601));
-  Frame().ResetToolBar(32818);
-  EXPECT_EQ(Frame().GetToolBarButtons(32818), kScript);
-  EXPECT_FALSE(HasDropDown(Frame(), 32818, 33792));
 }
 
 TEST_F(ToolBarCustomizeTest, TheEditorRemovesAddsAndMovesButtons) {
@@ -101,22 +98,6 @@ TEST_F(ToolBarCustomizeTest, EditingThroughCustomizeAppliesOnOkOnly) {
   EXPECT_EQ(Frame().GetToolBarButtons(32818), kScript);
   Customize(Frame(), 1, removeFirst(QDialog::Accepted));
   EXPECT_EQ(Frame().GetToolBarButtons(32818), (Buttons{33794, 33793, 33791, 33787, 33788, 0, 32831, 32849}));
-}
-
-TEST_F(ToolBarCustomizeTest, TheButtonsComeBackWithTheWorkspace) {
-  Frame().SetToolBarButtons(32819, {35015, 0, 35002});
-  Frame().SetToolBarButtons(59392, {57601, 57600});
-  Frame().SaveWorkspace();
-  m_pFrame.reset();
-  EXPECT_EQ(Frame().GetToolBarButtons(32819), (Buttons{35002, 0, 35015, 35017, 35016}));
-  Frame().RestoreWorkspace();
-  EXPECT_EQ(Frame().GetToolBarButtons(32819), (Buttons{35015, 0, 35002}));
-  EXPECT_EQ(Frame().GetToolBarButtons(59392), (Buttons{57601, 57600}));
-  EXPECT_TRUE(HasDropDown(Frame(), 59392, 57600));
-  EXPECT_EQ(Frame().GetToolBarButtons(32817), (Buttons{36011, 36012, 36013, 36014, 36015, 36016}));
-  Frame().ResetToolBar(32819);
-  Frame().ResetToolBar(59392);
-  Frame().SaveWorkspace();
 }
 
 TEST_F(ToolBarCustomizeTest, TheStoredLayoutReadsBackAndRefusesDamage) {
