@@ -217,21 +217,20 @@ TEST_F(ShellTest, ViewCommandsGoToThePaneWithTheFocus) {
     bool enabled;
     std::function<void()> check;  // what the command did, when enabled
   };
+  using Lines = std::vector<std::string>;
   auto lines = [&] {
-    return std::vector<std::string>{CTVRBoardDocPrivate::Of(*pDoc).GetLine(0),
-                                    CTVRBoardDocPrivate::Of(*pDoc).GetLine(1)};
+    return Lines{CTVRBoardDocPrivate::Of(*pDoc).GetLine(0), CTVRBoardDocPrivate::Of(*pDoc).GetLine(1)};
   };
   auto clipboard = [] { return QApplication::clipboard()->text().toStdString(); };
   const Row rows[] = {
       {57635, SCRIPT, true, true,
        [&] {
-         EXPECT_EQ(std::make_pair(lines(), clipboard()),
-                   std::make_pair(std::vector<std::string>{" 02;", "03 04;"}, std::string("01")));
+         EXPECT_EQ(std::make_pair(lines(), clipboard()), std::make_pair(Lines{" 02;", "03 04;"}, std::string("01")));
        }},
       {57634, SCRIPT, true, true, [&] { EXPECT_EQ(clipboard(), "01"); }},
       {57637, SCRIPT, true, true,
        [&] {
-         EXPECT_EQ(lines(), (std::vector<std::string>{"AA 02;", "03 04;"}));
+         EXPECT_EQ(lines(), (Lines{"AA 02;", "03 04;"}));
        }},
       {57642, SCRIPT, false, true,
        [&] {
