@@ -103,6 +103,8 @@ int main(int argc, char** argv) {
   pScript->DoCommand(CTVRScriptView::ID_INSERT_BREAKPOINT);
   frame.OnCommand(ID_SCRIPT_START);
   if (!QTest::qWaitFor([&] { return !pDoc->IsRunning(); }, 10000)) return 3;
+  pScript->SetSelection({0, 5}, {9, 6});  // for the picture: the selection's colours
+  pScript->setFocus();
   pScript->FlushFrame();
   pTrace->FlushFrame();
   QApplication::processEvents();
