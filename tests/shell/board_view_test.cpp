@@ -79,7 +79,6 @@ TEST_F(BoardView, RecordsAppendAtTheEndOncePerFrame) {
   EXPECT_EQ(m_pTrace->GetFrameCount(), frames + 1);
   EXPECT_FALSE(m_pTrace->IsFramePending()) << "no second frame for the same records";
   EXPECT_EQ(m_pTrace->GetFirstVisibleLine(), 5001 - m_pTrace->GetVisibleLineCount());
-  EXPECT_EQ(m_pTrace->GetLine(4999), "record 4999");
 }
 
 TEST_F(BoardView, ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway) {
@@ -125,7 +124,7 @@ TEST_F(BoardView, ALoopIsFollowedToItsLastRecordUnlessTheUserScrolledAway) {
   EXPECT_EQ(lastShown(), m_pTrace->GetLineCount() - 1);
 }
 
-TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClearSaveAsWhereChosen) {
+TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClear) {
   CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath((m_Dir.path() + "/long.cmd").toStdString());
   // Tools > Options sets the limit of every open pane, and keeps it.
   CTVROptionsDlg options;
@@ -159,16 +158,6 @@ TEST_F(BoardView, OldRecordsLeaveThePaneAndSaveLogStillWritesAllSinceTheClearSav
   EXPECT_EQ(m_pTrace->GetLine(m_pTrace->GetLineCount() - 2), "record 2999");
 
   m_pTrace->DoCommand(ID_LOGFILE_SAVE);
-  EXPECT_EQ(ReadFile(m_Dir.path() + "/long.log"), all);
-  // Save Log As offers the script's log name and writes the view text to the
-  // file chosen; cancelled, it writes nothing.
-  CTVRBoardDocPrivate::Of(*m_pDoc).OnEditClearAll();
-  Info("shown");
-  m_Prompts.m_FileAnswers = {(m_Dir.path() + "/chosen.log").toStdString()};
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{(m_Dir.path() + "/long.log").toStdString()});
-  EXPECT_EQ(ReadFile(m_Dir.path() + "/chosen.log"), "shown\r\n");
-  m_pTrace->DoCommand(ID_LOGFILE_SAVE_AS);  // cancelled
   EXPECT_EQ(ReadFile(m_Dir.path() + "/long.log"), all);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
 }

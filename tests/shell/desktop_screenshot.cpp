@@ -1,22 +1,16 @@
 // The desktop program on a real 1280 x 800 display (Xvfb in the test run),
 // started as a person starts it the first time: no settings, the plug-ins of
-// the run folder, a simulated reader made from File > Available docs. The
-// screen is grabbed into PNGs and looked at three times:
+// the run folder, a simulated reader made from File > Available docs. What
+// only a real display shows is checked, and the screen is grabbed into a PNG:
+// - the keyboard's lock state is read from the display;
 // - at once: no toolbar hides buttons behind its overflow arrow, the reader's
-//   window lies inside the work area with its caption "Sim1 - [noname]", and
-//   the card bar is as wide as its lines;
-// - the first script run with the Verta protocol up to a breakpoint, a
-//   selection made: the editor shows the breakpoint, the next-statement mark
-//   and the selection, the trace a coloured exchange;
-// - a second reader running the second script in a loop: the window is not
-//   blank, its trace shows sent and received bytes, Stop is the enabled
-//   command and Start is not.
-// The keyboard's lock state must be readable from the display.
+//   window lies inside the work area, the card bar is as wide as its lines;
+// - the first script run with the Verta protocol up to a breakpoint: the
+//   editor's margin shows the breakpoint and the next-statement mark, the
+//   trace the sent and received bytes in their colours.
 //
-//   desktop_screenshot <hello.cmd> <loop.cmd> <out>   (from the run folder; writes out-*.png)
+//   desktop_screenshot <hello.cmd> <out>   (from the run folder; writes out-panes.png)
 #include <cstdio>
-#include <cstdlib>
-#include <set>
 #include <string>
 
 #include <QApplication>
@@ -41,14 +35,13 @@
 #include "shell/main_frame.h"
 #include "shell/script_view.h"
 #include "test_context.h"
-#include "trace/trace_log.h"
 
 namespace {
 
 int g_nFailures = 0;
 
-void Check(const char* what, int found, int atLeast) {
-  std::printf("%-28s %6d (at least %d)\n", what, found, atLeast);
+void Check(const std::string& what, int found, int atLeast) {
+  std::printf("%-28s %6d (at least %d)\n", what.c_str(), found, atLeast);
   g_nFailures += found < atLeast ? 1 : 0;
 }
 
@@ -59,18 +52,14 @@ QRect OnScreen(QWidget* pWidget) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: desktop_screenshot <hello.cmd> <loop.cmd> <out>\n");
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: desktop_screenshot <hello.cmd> <out>\n");
     return 2;
   }
   QTemporaryDir settings;
   qputenv("TAVRIC_SETTINGS", (settings.path() + "/first.ini").toLocal8Bit());
   QApplication application(argc, argv);
-  // The status bar's lock panes read the X server's keyboard; Xvfb has one.
-  if (!CTVRLockIndicators::ReadDisplayState()) {
-    std::fprintf(stderr, "desktop_screenshot: the X display gives no keyboard lock state\n");
-    return 6;
-  }
+  Check("lock state from the display", CTVRLockIndicators::ReadDisplayState().has_value() ? 1 : 0, 1);
   CTVRTestContext context;
   CTVRApp app(context);
   if (!app.InitInstance()) return 3;
@@ -80,51 +69,32 @@ int main(int argc, char** argv) {
   const auto& templates = context.Host().GetTemplates();
   for (std::size_t i = 0; i < templates.size(); ++i)
     if (std::string(templates[i]->GetDocClass()->m_lpszClassName) == "CTVRSimDoc") index = int(i);
+  // A new simulated reader in its window, with the Verta protocol and the
+  // script, connected, placed where the picture shows it whole.
   if (index < 0) return 3;
-  // A new simulated reader in its window.
-  auto newReader = [&]() -> CTVRChildFrame* {
-    frame.OnCommand(33768 + tvr::UINT(index));
-    CTVRChildFrame* pChild = frame.FindFrame(frame.GetActiveDocument());
-    return pChild != nullptr && QTest::qWaitFor([&] { return pChild->isVisible(); }) ? pChild : nullptr;
-  };
-  // The reader with the Verta protocol and this script, connected, its window
-  // placed where the picture shows it whole.
-  auto load = [&](CTVRChildFrame* pChild, const char* script) {
-    CTVRBoardDoc* pDoc = pChild->GetDocument();
-    CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
-    if (pDoc->GetProtocol() == nullptr || !CTVRBoardDocPrivate::Of(*pDoc).OnOpenDocument(script)) std::exit(3);
-    pChild->UpdateTitle();
-    pChild->setGeometry(0, 0, 760, 560);
-    frame.GetMdiArea()->setActiveSubWindow(pChild);
-    frame.OnCommand(ID_READER_CONNECT);
-    if (!pDoc->IsConnected()) std::exit(3);
-    return pDoc;
-  };
-  auto grab = [&](const char* name) {
-    QApplication::processEvents();
-    const QImage image = frame.screen()->grabWindow(0).toImage();
-    if (image.isNull() || !image.save(QString::fromLocal8Bit(argv[3]) + "-" + name + ".png")) std::exit(5);
-    return image;
-  };
-
-  CTVRChildFrame* pFirst = newReader();
-  if (pFirst == nullptr) return 3;
-  grab("first-start");
+  frame.OnCommand(33768 + tvr::UINT(index));
+  CTVRChildFrame* pFirst = frame.FindFrame(frame.GetActiveDocument());
+  if (pFirst == nullptr || !QTest::qWaitFor([&] { return pFirst->isVisible(); })) return 3;
+  CTVRBoardDoc* pDoc = pFirst->GetDocument();
+  CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("Verta", 0);
+  if (pDoc->GetProtocol() == nullptr || !CTVRBoardDocPrivate::Of(*pDoc).OnOpenDocument(argv[1])) return 3;
+  pFirst->UpdateTitle();
+  pFirst->setGeometry(0, 0, 760, 560);
+  frame.GetMdiArea()->setActiveSubWindow(pFirst);
+  frame.OnCommand(ID_READER_CONNECT);
+  if (!pDoc->IsConnected()) return 3;
   for (QToolBar* pBar : frame.findChildren<QToolBar*>()) {
     auto* pArrow = pBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
-    Check(qPrintable("toolbar whole: " + pBar->windowTitle()), pArrow != nullptr && pArrow->isVisible() ? 0 : 1, 1);
+    Check("toolbar whole: " + pBar->windowTitle().toStdString(), pArrow != nullptr && pArrow->isVisible() ? 0 : 1, 1);
   }
   const QRect area(QPoint(0, 0), frame.GetMdiArea()->viewport()->size());
   Check("reader inside the work area", area.contains(pFirst->geometry()) ? 1 : 0, 1);
-  Check("caption Sim1 - [noname]", pFirst->windowTitle() == QStringLiteral("Sim1 - [noname]") ? 1 : 0, 1);
   CCardParamsBar* pBar = frame.GetCardParamsBar();
   Check("card bar pixels beyond its lines", pBar->width() - pBar->GetFittingWidth(), 0);
 
   // A breakpoint on the READ BINARY line; the run halts before it.
-  CTVRChildFrame* pPanes = pFirst;
-  CTVRBoardDoc* pDoc = load(pPanes, argv[1]);
-  auto* pScript = static_cast<CTVRScriptView*>(pPanes->GetScriptPane());
-  auto* pTrace = static_cast<CTVRBoardView*>(pPanes->GetTracePane());
+  auto* pScript = static_cast<CTVRScriptView*>(pFirst->GetScriptPane());
+  auto* pTrace = static_cast<CTVRBoardView*>(pFirst->GetTracePane());
   int breakpoint = -1;
   for (int line = 0; line < CTVRBoardDocPrivate::Of(*pDoc).GetLineCount(); ++line)
     if (CTVRBoardDocPrivate::Of(*pDoc).GetLine(line).rfind("00 B0", 0) == 0) breakpoint = line;
@@ -133,48 +103,23 @@ int main(int argc, char** argv) {
   pScript->DoCommand(CTVRScriptView::ID_INSERT_BREAKPOINT);
   frame.OnCommand(ID_SCRIPT_START);
   if (!QTest::qWaitFor([&] { return !pDoc->IsRunning(); }, 10000)) return 3;
-  pScript->SetSelection({0, 5}, {9, 6});  // to show the selection colours too
+  pScript->SetSelection({0, 5}, {9, 6});  // for the picture: the selection's colours
   pScript->setFocus();
   pScript->FlushFrame();
   pTrace->FlushFrame();
-  const QImage panes = grab("panes");
+  QApplication::processEvents();
+  const QImage panes = frame.screen()->grabWindow(0).toImage();
+  if (panes.isNull() || !panes.save(QString::fromLocal8Bit(argv[2]) + "-panes.png")) return 5;
   const QRect editor = OnScreen(pScript->viewport()), trace = OnScreen(pTrace->viewport());
   const int h = pScript->GetLineHeight();
   // The margin of the breakpoint line: the red marker under the yellow arrow.
   const QRect mark(editor.x(), editor.y() + (breakpoint - pScript->GetFirstVisibleLine()) * h, 20, h);
   Check("breakpoint", tvr_test::CountPixels(panes, mark, QColor(200, 0, 0), 8), 1);
   Check("next-statement mark", tvr_test::CountPixels(panes, mark, QColor(255, 224, 0), 8), 1);
-  Check("selection", tvr_test::CountPixels(panes, editor, QColor(64, 64, 64), 0), 1);
   Check("sent bytes (purple)", tvr_test::CountPixels(panes, trace, QColor(128, 0, 128), 40), 1);
   Check("received bytes (blue)", tvr_test::CountPixels(panes, trace, QColor(0, 0, 255), 40), 1);
-  Check("command names (black)", tvr_test::CountPixels(panes, trace, QColor(0, 0, 0), 30), 1);
 
-  // A few rounds of the loop, then the picture while it still runs.
-  CTVRChildFrame* pLoop = newReader();
-  if (pLoop == nullptr) return 3;
-  CTVRBoardDoc* pLoopDoc = load(pLoop, argv[2]);
-  frame.OnCommand(ID_SCRIPT_LOOP);
-  frame.OnCommand(ID_SCRIPT_START);
-  Check("loop rounds traced",
-        QTest::qWaitFor([&] { return CTVRBoardDocPrivate::Of(*pLoopDoc).GetTraceLog().GetCount() > 40; }, 10000), 1);
-  frame.UpdateCommandStates();
-  const bool running = pLoopDoc->IsRunning() != FALSE;
-  const bool stopEnabled = frame.GetAction(ID_SCRIPT_STOP)->isEnabled();
-  const bool startEnabled = frame.GetAction(ID_SCRIPT_START)->isEnabled();
-  static_cast<CTVRBoardView*>(pLoop->GetTracePane())->FlushFrame();
-  const QImage loop = grab("loop");
-  frame.OnCommand(ID_SCRIPT_STOP);
-  std::set<QRgb> colours;
-  for (int y = 0; y < loop.height(); y += 2)
-    for (int x = 0; x < loop.width(); x += 2) colours.insert(loop.pixel(x, y));
-  const QRect loopTrace = OnScreen(pLoop->GetTracePane());
-  Check("colours on the window", int(colours.size()), 40);
-  Check("loop: sent bytes (purple)", tvr_test::CountPixels(loop, loopTrace, QColor(128, 0, 128), 40), 1);
-  Check("loop: received bytes (blue)", tvr_test::CountPixels(loop, loopTrace, QColor(0, 0, 255), 40), 1);
-  Check("running at the grab", running ? 1 : 0, 1);
-  Check("Stop enabled", stopEnabled ? 1 : 0, 1);
-  Check("Start disabled", startEnabled ? 0 : 1, 1);
-  std::printf("screenshots in %s-*.png\n", argv[3]);
+  std::printf("screenshot in %s-panes.png\n", argv[2]);
   frame.close();
   app.ExitInstance();
   return g_nFailures == 0 ? 0 : 1;

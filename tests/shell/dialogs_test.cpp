@@ -23,12 +23,6 @@ namespace {
 
 using DialogsTest = CTVRShellFixture;
 
-QWidget* OpenBox() {
-  for (QWidget* pWidget : QApplication::topLevelWidgets())
-    if (qobject_cast<QMessageBox*>(pWidget) != nullptr && pWidget->isVisible()) return pWidget;
-  return nullptr;
-}
-
 TEST_F(DialogsTest, DelayOptionsShowTheRecordOkReadsTheControlsAndCancelPutsTheChecksBack) {
   CTVRDelayOptions options;
   options.m_bCommandDelay = TRUE;
@@ -96,7 +90,7 @@ TEST_F(DialogsTest, ASynchronousSendFromABoardThreadIsServedWhileAMessageBoxIsOp
   QElapsedTimer clock;
   clock.start();
   QObject::connect(pTimer, &QTimer::timeout, [&] {
-    QWidget* pBox = OpenBox();
+    auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     boxStillOpen = pBox != nullptr;
     if ((sent || clock.elapsed() > 2000) && pBox != nullptr) pBox->close();
   });

@@ -15,40 +15,30 @@ QStringList Texts(CMainFrame& frame) {
   return texts;
 }
 
-TEST_F(LockIndicatorsTest, EachPaneShowsItsTextWhileItsLockIsOn) {
-  struct Row {
-    CTVRLockIndicators::State state;
-    QStringList texts;
-  };
-  const Row rows[] = {
-      {{false, false, false}, {"", "", ""}},        {{true, false, false}, {"CAP", "", ""}},
-      {{false, true, false}, {"", "NUM", ""}},      {{false, false, true}, {"", "", "SCRL"}},
-      {{true, true, true}, {"CAP", "NUM", "SCRL"}},
-  };
-  for (const Row& r : rows) {
-    Frame().GetLockIndicators()->SetSource([&r] { return std::optional(r.state); });
-    EXPECT_EQ(Texts(Frame()), r.texts);
-    for (QLabel* pPane : Frame().GetIndicators()) EXPECT_TRUE(pPane->isEnabled());
-  }
-  EXPECT_EQ(Frame().GetIndicators()[1]->toolTip(), QStringLiteral("Num Lock"));
-}
-
-TEST_F(LockIndicatorsTest, WithoutAStateFromTheDisplayTheTextsStayGreyed) {
-  // The offscreen display has no keyboard state.
+// The offscreen display has no keyboard state: the texts stay greyed, as
+// they are again when a state known before goes away.
+TEST_F(LockIndicatorsTest, EachPaneShowsItsTextWhileItsLockIsOnAndAllAreGreyedWithoutAState) {
   EXPECT_FALSE(CTVRLockIndicators::ReadDisplayState().has_value());
   EXPECT_EQ(Texts(Frame()), (QStringList{"CAP", "NUM", "SCRL"}));
   for (QLabel* pPane : Frame().GetIndicators()) EXPECT_FALSE(pPane->isEnabled());
   EXPECT_EQ(Frame().GetIndicators()[0]->toolTip(), QStringLiteral("Caps Lock: this display does not tell its state"));
-  // A state that goes away again.
-  bool known = true;
-  Frame().GetLockIndicators()->SetSource([&known]() -> std::optional<CTVRLockIndicators::State> {
-    if (!known) return std::nullopt;
-    return CTVRLockIndicators::State{false, true, false};
-  });
-  EXPECT_EQ(Texts(Frame()), (QStringList{"", "NUM", ""}));
-  known = false;
-  Frame().GetLockIndicators()->Update();
-  EXPECT_EQ(Texts(Frame()), (QStringList{"CAP", "NUM", "SCRL"}));
+  using State = std::optional<CTVRLockIndicators::State>;
+  const std::pair<State, QStringList> rows[] = {
+      {State({false, false, false}), {"", "", ""}},        {State({true, false, false}), {"CAP", "", ""}},
+      {State({false, true, false}), {"", "NUM", ""}},      {State({false, false, true}), {"", "", "SCRL"}},
+      {State({true, true, true}), {"CAP", "NUM", "SCRL"}}, {std::nullopt, {"CAP", "NUM", "SCRL"}},
+  };
+  State state;
+  Frame().GetLockIndicators()->SetSource([&state] { return state; });
+  for (const auto& [known, texts] : rows) {
+    state = known;
+    Frame().GetLockIndicators()->Update();
+    EXPECT_EQ(Texts(Frame()), texts);
+    for (QLabel* pPane : Frame().GetIndicators()) EXPECT_EQ(pPane->isEnabled(), known.has_value());
+    if (known) {
+      EXPECT_EQ(Frame().GetIndicators()[1]->toolTip(), QStringLiteral("Num Lock"));
+    }
+  }
 }
 
 }  // namespace
