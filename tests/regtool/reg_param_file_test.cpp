@@ -37,7 +37,7 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
   const auto noRegister = [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisterCount(), 0); };
   const struct {
     const char* name;
-    const char* firstIssue;  // `regs` shows it only when no other issue is an error before it
+    const char* firstIssue;  // of all its issues; `regs` prints the first that is an error
     Check check;
   } cases[] = {
       {"regs_no_crlf", "7: a line without CR LF is not read", firstName("")},
