@@ -243,6 +243,12 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
       // No plug-in is needed for atr.
       {{"atr", "3b021450"}, 0, {}, {"TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n"}, {0, 0}, {}, m_Dir.path()},
       {{"atr", "3B", "XY"}, 1, {"tavric-run atr: "}, {}, {0, 0}},
+      // Nor for regs: an index names its files from the folder that holds its own.
+      {{"regs", "RegPar/List.par"},
+       0,
+       {},
+       {"RegPar/List.par: 2 entries\n  SimulatedReader: ./RegPar/SimReader.par\n  SimulatedReaderCommands: "
+        "./RegPar/SimReaderCommands.par\n"}},
       {{"regs", "RegPar"}, 2, {"tavric-run: RegPar: Not a regular file\n"}, {}},
       // A free run goes on after its breakpoint; not a terminal: plain text, LF
       // line ends, and no card parameters unless asked.
