@@ -240,9 +240,21 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
        {},
        {},
        disk.Unavailable().empty() ? full : ""},
-      // No plug-in is needed for atr.
-      {{"atr", "3b021450"}, 0, {}, {"TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n"}, {0, 0}, {}, m_Dir.path()},
-      {{"atr", "3B", "XY"}, 1, {"tavric-run atr: "}, {}, {0, 0}},
+      // No plug-in is needed for atr, whose text has LF line ends.
+      {{"atr", "3b021450"},
+       0,
+       {},
+       {"TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n         Nbr of histo bytes : 0x02\n"
+        "Histo bytes : = 0x14 0x50 \n"},
+       {0, 0},
+       {"\r", "tavric-run"},
+       m_Dir.path()},
+      {{"atr", "3B", "XY"},
+       1,
+       {"tavric-run atr: 'XY' is not a hexadecimal byte\n"
+        "Usage: tavric-run atr HEX... (for instance: tavric-run atr 3B 02 14 50)\n"},
+       {},
+       {0, 0}},
       // Nor for regs: an index names its files from the folder that holds its own.
       {{"regs", "RegPar/List.par"},
        0,
