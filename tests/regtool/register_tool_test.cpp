@@ -73,13 +73,29 @@ class RegisterTool : public CTVRDocFixture {
   std::unique_ptr<CRegisterTool> m_pTool;
 };
 
-TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
+TEST_F(RegisterTool, OpensTheLastFileUsedWhoseHexFieldsKeepTwoUpperCaseDigits) {
   Open({Reg("CTRL", 1, "rw", "A5", "0101", "0201XX", 1), Reg("STAT", 2, "r", "1g", "0102", "-")});
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetRegisterDialog(), m_pTool.get());
   ASSERT_EQ(m_pTool->GetRowCount(), 2);
-  EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, "A5");
   EXPECT_EQ(m_pTool->GetRow(1).m_strHexText, "1");  // "1g": one digit, no value yet
   EXPECT_EQ(Bits(1), "00000000");
+  const struct {
+    const char* typed;
+    const char* shown;
+    const char* bits;
+  } edits[] = {
+      {"", "A5", "10100101"},   // as opened
+      {"1a", "1", "10100101"},  // a lower-case second digit goes, the value stays
+      {"a", "", "10100101"},    // a lower-case first character empties the field
+      {"7", "7", "10100101"},  {"7F", "7F", "01111111"}, {"ABC", "AB", "10101011"},  // at most two characters
+      {"G1", "", "10101011"},
+  };
+  for (const auto& edit : edits) {
+    SCOPED_TRACE(edit.typed);
+    if (*edit.typed != '\0') m_pTool->SetHexText(0, edit.typed);
+    EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, edit.shown);
+    EXPECT_EQ(Bits(0), edit.bits);
+  }
 
   m_pTool->SelectParamFile(0);  // a file that is not there: the rows stay
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLastRegSetting(), "Other");
@@ -87,27 +103,6 @@ TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
   EXPECT_EQ(m_Prompts.m_Messages, Strings{"No such file or directory"});
   m_pTool.reset();
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetRegisterDialog(), nullptr);
-}
-
-TEST_F(RegisterTool, TheHexFieldKeepsTwoUpperCaseDigits) {
-  Open({Reg("CTRL", 1, "rw", "42", "0101", "0201XX")});
-  struct CEdit {
-    const char* typed;
-    const char* shown;
-    const char* bits;
-  };
-  const CEdit edits[] = {
-      {"1a", "1", "01000010"},  // a lower-case second digit goes, the value stays
-      {"a", "", "01000010"},    // a lower-case first character empties the field
-      {"7", "7", "01000010"},  {"7F", "7F", "01111111"}, {"ABC", "AB", "10101011"},  // at most two characters
-      {"G1", "", "10101011"},
-  };
-  for (const CEdit& edit : edits) {
-    SCOPED_TRACE(edit.typed);
-    m_pTool->SetHexText(0, edit.typed);
-    EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, edit.shown);
-    EXPECT_EQ(Bits(0), edit.bits);
-  }
 }
 
 TEST_F(RegisterTool, BitsToggleAndNamedValuesApplyToWritableRegistersOnly) {
