@@ -681,7 +681,7 @@ TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
 // --pcap: the capture of an APDU script read back by tshark. The APDUs are
 // decoded by its ISO 7816 dissector, in the order sent, commands sent and
 // responses received, stamped on the monotonic clock of the run's time.
-TEST_F(TavricRunTest, APcapOfAnApduScriptIsDecodedByTsharksIso7816Dissector) {
+TEST_F(TavricRunTest, APcapIsReadByTsharkWithTheApdusDecodedAndTheReaderFramesAsData) {
   if (const std::string missing = tvr_test::TsharkMissing(); !missing.empty()) GTEST_SKIP() << missing;
   const QString script = Script("apdu.cmd",
                                 "FF 10 00 00;\n"           // power up: the answer to reset
@@ -722,17 +722,13 @@ TEST_F(TavricRunTest, APcapOfAnApduScriptIsDecodedByTsharksIso7816Dissector) {
     last = at;
   }
   EXPECT_LE(last, to);
-}
 
-// The frames of a reader protocol are raw data, each with its protocol's name
-// in the packet comment, in both directions.
-TEST_F(TavricRunTest, APcapOfReaderCommandsHoldsTheFramesAsDataNamedByTheirProtocol) {
-  if (const std::string missing = tvr_test::TsharkMissing(); !missing.empty()) GTEST_SKIP() << missing;
-  const QString pcap = m_Dir.filePath("verta.pcapng");
-  const CRun run = RunTool({"--no-colour", "--pcap", pcap, Script("verta.cmd", "30;\n20 01;\n")});
-  ASSERT_EQ(run.status, 0) << run.err;
-  using Row = std::vector<std::string>;
-  EXPECT_EQ(tvr_test::TsharkFields(pcap.toStdString(), {"exported_pdu.p2p_dir", "data.data", "frame.comment"}),
+  // The frames of a reader protocol are raw data, each with its protocol's
+  // name in the packet comment, in both directions.
+  const QString frames = m_Dir.filePath("verta.pcapng");
+  const CRun verta = RunTool({"--no-colour", "--pcap", frames, Script("verta.cmd", "30;\n20 01;\n")});
+  ASSERT_EQ(verta.status, 0) << verta.err;
+  EXPECT_EQ(tvr_test::TsharkFields(frames.toStdString(), {"exported_pdu.p2p_dir", "data.data", "frame.comment"}),
             (std::vector<Row>{
                 {"0", "4000013071", "Verta"},
                 {"1", "60000d305652542d53494d20322e30344f", "Verta"},
