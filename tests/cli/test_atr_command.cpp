@@ -1,6 +1,6 @@
-// tavric-run atr: the bytes it takes from the command line and the text it
-// prints; and the card parameters as --card-params prints them.
-#include <cstdio>
+// tavric-run atr: the bytes it takes from the command line (the text it
+// prints: the runner's outcome table); and the card parameters as
+// --card-params prints them.
 #include <string>
 #include <vector>
 
@@ -9,7 +9,6 @@
 #include "cli/atr_command.h"
 #include "cli/card_params_printer.h"
 #include "decode/card_slots.h"
-#include "memory_file.h"
 
 namespace {
 
@@ -47,20 +46,6 @@ TEST(AtrCommand, BytesFromTheArguments) {
     else
       EXPECT_EQ(bytes, c.bytes);
   }
-}
-
-TEST(AtrCommand, PrintsTheDecodedTextWithLineFeeds) {
-  tvr_test::CMemoryFile out, err, badOut, badErr;
-  EXPECT_EQ(CTVRAtrCommand::Run({"3B", "02", "14", "50"}, out.Get(), err.Get()), 0);
-  EXPECT_EQ(out.Close(),
-            "TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n         Nbr of histo bytes : 0x02\n"
-            "Histo bytes : = 0x14 0x50 \n");
-  EXPECT_EQ(err.Close(), "");
-  EXPECT_EQ(CTVRAtrCommand::Run({"xyz"}, badOut.Get(), badErr.Get()), 1);
-  EXPECT_EQ(badOut.Close(), "");
-  EXPECT_EQ(badErr.Close(),
-            "tavric-run atr: 'xyz' is not hexadecimal\n"
-            "Usage: tavric-run atr HEX... (for instance: tavric-run atr 3B 02 14 50)\n");
 }
 
 TEST(CardParamsPrinter, TheBarAsText) {

@@ -19,16 +19,14 @@ CTVRRunOptions Parse(const Args& args) {
   return options;
 }
 
+// --list, regs and --card-params: the runs of tavric-run (TavricRunTest, the scenario cases).
 TEST(RunOptions, ValuesSeparateOrWithEqualsCommandsAndTheSavedDocumentsWithoutAScript) {
   const CTVRRunOptions o =
       Parse({"--board", "sim", "--protocol=Other", "--max-seconds", "1.5", "--timeout=0.25", "--no-colour", "s.cmd"});
   EXPECT_EQ(o.m_strBoard + "|" + o.m_strProtocol + "|" + o.m_strScript, "sim|Other|s.cmd");
   EXPECT_EQ(std::make_pair(o.m_dMaxSeconds, o.m_dTimeout), std::make_pair(1.5, 0.25));
   EXPECT_TRUE(o.m_bNoColour);
-  EXPECT_FALSE(o.m_bCardParams);
-  EXPECT_TRUE(Parse({"s.cmd", "--card-params"}).m_bCardParams);
   EXPECT_EQ(Parse({"--type", "apdu", "s.cmd"}).m_eScriptType, SCRIPT_APDU);
-  EXPECT_TRUE(Parse({"--list", "--plugins", "dir"}).m_bList) << "--list needs no script";
   // "--" ends the options: a script may begin with a dash.
   EXPECT_EQ(Parse({"--", "-odd.cmd"}).m_strScript, "-odd.cmd");
   EXPECT_EQ(Parse({"s.cmd"}).m_nKeepRecords, 10000) << "a run keeps a tail of its trace unless told";
@@ -37,11 +35,6 @@ TEST(RunOptions, ValuesSeparateOrWithEqualsCommandsAndTheSavedDocumentsWithoutAS
   const CTVRRunOptions atr = Parse({"atr", "3B", "02", "14", "50"});
   EXPECT_EQ(atr.m_eCommand, CTVRRunOptions::COMMAND_ATR);
   EXPECT_EQ(atr.m_AtrBytes, (Args{"3B", "02", "14", "50"}));
-  const CTVRRunOptions regs = Parse({"regs", "RegPar/sim.par"});
-  EXPECT_EQ(std::make_pair(regs.m_eCommand, regs.m_strRegsFile),
-            std::make_pair(CTVRRunOptions::COMMAND_REGS, std::string("RegPar/sim.par")));
-  EXPECT_EQ(Parse({"--list"}).m_eCommand, CTVRRunOptions::COMMAND_LIST);
-  EXPECT_EQ(Parse({"s.cmd"}).m_eCommand, CTVRRunOptions::COMMAND_RUN);
   // The saved documents need no script.
   const CTVRRunOptions r = Parse({"--restore", "--document", "2", "--quick", "5", "--save"});
   EXPECT_EQ(std::make_tuple(r.m_bRestore, r.m_bSave, r.m_nDocument, r.m_nQuick, r.m_strScript, r.m_bTypeGiven),
@@ -64,14 +57,13 @@ TEST(RunOptions, TheSerialLinesSettingsAreHandedToTheBoardByName) {
             (std::vector<std::pair<std::string, std::string>>{{"port", "ttyS0"}}));
 }
 
+// A pattern after "=" and a count: the runs over several readers (TavricRunTest).
 TEST(RunOptions, ReadersByNameByPatternOrByCount) {
   EXPECT_EQ(Parse({"--reader", "A", "--reader=B C", "s.cmd"}).m_Readers, (Args{"A", "B C"}));
   const CTVRRunOptions all = Parse({"--all-readers", "s.cmd"});
   EXPECT_EQ(std::make_tuple(all.m_bAllReaders, all.m_strReaderGlob, all.m_strScript),
             std::make_tuple(true, std::string("*"), std::string("s.cmd")));
   EXPECT_EQ(Parse({"--all-readers", "Virtual*", "s.cmd"}).m_strReaderGlob, "Virtual*");
-  EXPECT_EQ(Parse({"--all-readers=*PCD*", "s.cmd"}).m_strReaderGlob, "*PCD*");
-  EXPECT_EQ(Parse({"--readers", "8", "s.cmd"}).m_nReaders, 8);
   EXPECT_EQ(Parse({"--restore", "--reader", "A"}).m_Readers, Args{"A"});
 }
 

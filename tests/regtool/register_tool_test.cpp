@@ -1,7 +1,7 @@
-// The register tool without its dialog: what a row shows after edits, bit
-// toggles and named values, what Read and Write send to a test board (the
-// sequence button: the dialog's test), and how the answer hook puts the
-// reader's answer in a row.
+// The register tool without its dialog: what a row shows after edits and
+// named values, what Read and Write send to a test board, and how the answer
+// hook puts the reader's answer in a row (the rows by access, bit toggles,
+// sub-registers and the sequence button: the dialog's test).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -45,25 +45,22 @@ class RegisterTool : public CTVRDocFixture {
 
   // A parameter file of these register lines and a value table for the bit
   // fields of register 1 (bits 2-3) and register 3 (bits 0-5).
-  void Open(const Strings& registers, const Strings& subRegisters = {}) {
+  void Open(const Strings& registers) {
     Strings lines{"[GENERAL]", "NBROFREGISTERS=" + std::to_string(registers.size()) + ";", "[END_GENERAL]",
                   "[REGISTERS]"};
     lines.insert(lines.end(), registers.begin(), registers.end());
-    lines.insert(lines.end(),
-                 {"[END_REGISTERS]", "[REGISTER_MAPPING]", "Mode:1,1,2,3,2;", "Mask:3,2,0,5,2;",
-                  "[END_REGISTER_MAPPING]", "[MAPPING1]", "0:Slow (01)b;", "1:Fast (10)b;", "[END_MAPPING1]",
-                  "[MAPPING2]", "A:All (3F)h;", "B:Bad (3G)b;", "[END_MAPPING2]", "[SUB_REGISTERS]"});
-    lines.insert(lines.end(), subRegisters.begin(), subRegisters.end());
-    lines.push_back("[END_SUB_REGISTERS]");
+    lines.insert(lines.end(), {"[END_REGISTERS]", "[REGISTER_MAPPING]", "Mode:1,1,2,3,2;", "Mask:3,2,0,5,2;",
+                               "[END_REGISTER_MAPPING]", "[MAPPING1]", "0:Slow (01)b;", "1:Fast (10)b;",
+                               "[END_MAPPING1]", "[MAPPING2]", "A:All (3F)h;", "B:Bad (3G)b;", "[END_MAPPING2]"});
     m_Folder.Write("RegPar/test.par", Crlf(lines));
     m_pTool = std::make_unique<CRegisterTool>(*m_pDoc);
     ASSERT_EQ(m_pTool->Open(m_Folder.Path()), 1);
   }
 
   static std::string Reg(const std::string& name, int number, const std::string& access, const std::string& initial,
-                         const std::string& read, const std::string& write, int mappings = 0, int parent = -1) {
-    return name + ",b0,b1,b2,b3,b4,b5,b6,b7:" + std::to_string(number) + "," + access + "," + initial + "," +
-           std::to_string(parent) + "," + std::to_string(mappings) + "," + read + ",2," + write + ";";
+                         const std::string& read, const std::string& write, int mappings = 0) {
+    return name + ",b0,b1,b2,b3,b4,b5,b6,b7:" + std::to_string(number) + "," + access + "," + initial + ",-1," +
+           std::to_string(mappings) + "," + read + ",2," + write + ";";
   }
 
   std::string Bits(int row) const {
@@ -76,17 +73,29 @@ class RegisterTool : public CTVRDocFixture {
   std::unique_ptr<CRegisterTool> m_pTool;
 };
 
-TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
+TEST_F(RegisterTool, OpensTheLastFileUsedWhoseHexFieldsKeepTwoUpperCaseDigits) {
   Open({Reg("CTRL", 1, "rw", "A5", "0101", "0201XX", 1), Reg("STAT", 2, "r", "1g", "0102", "-")});
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetRegisterDialog(), m_pTool.get());
   ASSERT_EQ(m_pTool->GetRowCount(), 2);
-  EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, "A5");
-  EXPECT_EQ(Bits(0), "10100101");
   EXPECT_EQ(m_pTool->GetRow(1).m_strHexText, "1");  // "1g": one digit, no value yet
   EXPECT_EQ(Bits(1), "00000000");
-  EXPECT_EQ(std::vector<bool>({m_pTool->CanRead(0), m_pTool->CanWrite(0), m_pTool->CanRead(1), m_pTool->CanWrite(1)}),
-            std::vector<bool>({true, true, true, false}));
-  EXPECT_EQ(m_pTool->GetSequenceText(), "&Read the first register");
+  const struct {
+    const char* typed;
+    const char* shown;
+    const char* bits;
+  } edits[] = {
+      {"", "A5", "10100101"},   // as opened
+      {"1a", "1", "10100101"},  // a lower-case second digit goes, the value stays
+      {"a", "", "10100101"},    // a lower-case first character empties the field
+      {"7", "7", "10100101"},  {"7F", "7F", "01111111"}, {"ABC", "AB", "10101011"},  // at most two characters
+      {"G1", "", "10101011"},
+  };
+  for (const auto& edit : edits) {
+    SCOPED_TRACE(edit.typed);
+    if (*edit.typed != '\0') m_pTool->SetHexText(0, edit.typed);
+    EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, edit.shown);
+    EXPECT_EQ(Bits(0), edit.bits);
+  }
 
   m_pTool->SelectParamFile(0);  // a file that is not there: the rows stay
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLastRegSetting(), "Other");
@@ -94,27 +103,6 @@ TEST_F(RegisterTool, OpensTheLastFileUsedWithItsInitialValues) {
   EXPECT_EQ(m_Prompts.m_Messages, Strings{"No such file or directory"});
   m_pTool.reset();
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetRegisterDialog(), nullptr);
-}
-
-TEST_F(RegisterTool, TheHexFieldKeepsTwoUpperCaseDigits) {
-  Open({Reg("CTRL", 1, "rw", "42", "0101", "0201XX")});
-  struct CEdit {
-    const char* typed;
-    const char* shown;
-    const char* bits;
-  };
-  const CEdit edits[] = {
-      {"1a", "1", "01000010"},  // a lower-case second digit goes, the value stays
-      {"a", "", "01000010"},    // a lower-case first character empties the field
-      {"7", "7", "01000010"},  {"7F", "7F", "01111111"}, {"ABC", "AB", "10101011"},  // at most two characters
-      {"G1", "", "10101011"},
-  };
-  for (const CEdit& edit : edits) {
-    SCOPED_TRACE(edit.typed);
-    m_pTool->SetHexText(0, edit.typed);
-    EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, edit.shown);
-    EXPECT_EQ(Bits(0), edit.bits);
-  }
 }
 
 TEST_F(RegisterTool, BitsToggleAndNamedValuesApplyToWritableRegistersOnly) {
@@ -214,25 +202,6 @@ TEST_F(RegisterTool, AnswersReachTheAwaitedRowBeforeTheDecoder) {
   m_pTool->OnReadRegister(1);
   ASSERT_TRUE(RunQueue());
   EXPECT_EQ(m_pTool->GetRow(1).m_strHexText, "34");
-}
-
-TEST_F(RegisterTool, SubRegistersShowForTheirParentsValue) {
-  Open({Reg("PAGE", 4, "rw", "00", "0104", "0204XX"), Reg("P0", 10, "rw", "00", "010A", "020AXX", 0, 4),
-        Reg("P1", 11, "rw", "00", "010B", "020BXX", 0, 4), Reg("P2", 12, "rw", "00", "010C", "020CXX", 0, 4)},
-       {"P0:2,4,2,1,00;", "P1:3,4,2,1,01;", "P2:4,4,2,1,02;"});
-  const auto visible = [&] {
-    std::vector<bool> v;
-    for (int row = 1; row < 4; ++row) v.push_back(m_pTool->GetRow(row).m_bVisible);
-    return v;
-  };
-  EXPECT_EQ(visible(), std::vector<bool>({true, true, true}));  // all shown until the parent is read or written
-  m_pTool->SetHexText(0, "F5");                                 // bits 2-1: 10
-  EXPECT_EQ(visible(), std::vector<bool>({true, true, true}));
-  m_pTool->OnWriteRegister(0);
-  EXPECT_EQ(visible(), std::vector<bool>({false, false, true}));
-  m_pTool->SetHexText(0, "02");  // bits 2-1: 01
-  m_pTool->OnReadRegister(0);
-  EXPECT_EQ(visible(), std::vector<bool>({false, true, false}));
 }
 
 }  // namespace

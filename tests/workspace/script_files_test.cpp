@@ -1,33 +1,58 @@
 // Script files through the document's Open, Save and Save As commands and the
 // recent-file list: line ends, files that are not text, paths that cannot be
-// read or written.
+// read or written. The edges of the files the program reads and writes: a
+// save onto a full disk keeps the file as it was and says so, and nothing
+// that is not a regular file (a pipe, a folder, a device) is read or
+// written, or blocks.
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include <tavric/cmd_code.h>
+#include <tavric/registry.h>
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
 #include "document/line_store.h"
 #include "document/run_controller.h"
+#include "document/trace_text_view.h"
 #include "document/workspace.h"
+#include "platform/file_writer.h"
 #include "platform/recent_file_list.h"
+#include "regtool/reg_param_file.h"
+#include "small_disk.h"
 #include "temp_folder.h"
 
 namespace {
 
-const char kFilter[] = "Script Files (*.cmd)|*.cmd|All Files (*.*)|*.*||";
+using tvr_test::CTempFolder;
 
+void Put(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A document with a trace view, an empty recent-file list and the tests'
+// settings file given back at the end.
 class ScriptFiles : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
+    m_strSettings = CTVRRegistry::GetStoreFileName();
+    m_pDoc->AddView(&m_View);
     m_Context.RecentFiles().Clear();
   }
   void TearDown() override {
     m_Context.RecentFiles().Clear();
+    m_pDoc->RemoveView(&m_View);
+    setenv("TAVRIC_SETTINGS", m_strSettings.c_str(), 1);
     CTVRDocFixture::TearDown();
   }
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
   std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
-  static std::string Read(const std::string& path) { return tvr_test::CTempFolder::Read(path); }
+  static std::string Read(const std::string& path) { return CTempFolder::Read(path); }
   std::vector<std::string> Lines() { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
@@ -35,8 +60,11 @@ class ScriptFiles : public CTVRDocFixture {
     return paths;
   }
 
-  tvr_test::CTempFolder m_Folder;
+  CTVRTraceTextView m_View;
+  std::string m_strSettings;
+  CTempFolder m_Folder;
 };
+using FileEdges = ScriptFiles;
 
 TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
   const std::string binary("\x01\x00\xFF\r\x80\n\x00\x00", 8);
@@ -48,6 +76,7 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
       {"\n\n", {"", ""}, "\n\n"},
       {"lone\rcr\r\n", {"lone\rcr"}, "lone\rcr\n"},
       {binary, {std::string("\x01\x00\xFF\r\x80", 5), std::string("\x00\x00", 2)}, binary + "\n"},
+      {"", {}, ""},  // an empty file has no line at all, and is saved empty again
   };
   for (const auto& [content, lines, written] : cases) {
     m_Prompts.m_FileAnswers = {Write("in.cmd", content)};
@@ -57,12 +86,6 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
     m_pDoc->DoCommand(ID_FILE_SAVE);
     EXPECT_EQ(Read(Path("in.cmd")), written);
   }
-  // An empty file has no line at all, and is saved empty again.
-  m_Prompts.m_FileAnswers = {Write("empty.cmd", "")};
-  m_pDoc->DoCommand(ID_FILE_OPEN);
-  EXPECT_EQ(Lines(), std::vector<std::string>{});
-  m_pDoc->DoCommand(ID_FILE_SAVE);
-  EXPECT_EQ(Read(Path("empty.cmd")), "");
 }
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
@@ -150,6 +173,104 @@ TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
   list.Add(Path("x.cmd"));
   list.Load();
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("2.cmd"), Path("3.cmd")}));
+}
+
+TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
+  tvr_test::CSmallDisk disk;
+  if (!disk.Unavailable().empty()) GTEST_SKIP() << disk.Unavailable();
+  const std::string script = disk.PathOf("bench.cmd");
+  const std::string log = disk.PathOf("bench.log");
+  const std::string settings = disk.PathOf("tavric.ini");
+  Put(script, "01;\n");
+  Put(log, "the old log\r\n");
+  Put(settings, "[Settings]\nKept=1\n");
+  setenv("TAVRIC_SETTINGS", settings.c_str(), 1);
+
+  // Small edits: a few bytes that a writer keeps in its buffer until the
+  // end, where a failed last flush is easily missed.
+  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(script));
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "02 02;");
+  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("new trace", TRACE_INFO);
+  m_Context.RecentFiles().Add(script);
+  ASSERT_TRUE(disk.Fill());
+
+  const struct {
+    const char* what;
+    std::function<bool()> save;
+    std::string path;
+    std::string before;
+    std::string message;
+  } cases[] = {
+      {"script", [&] { return CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(script) != FALSE; }, script, "01;\n",
+       "Failed to save document."},
+      {"log", [&] { return m_View.SaveLog(log) != FALSE; }, log, "the old log\r\n",
+       "The log file \"" + log + "\" could not be created !"},
+      {"settings", [&] { return CTVRWorkspace::Of(m_Context).SaveCustomState(); }, settings, "[Settings]\nKept=1\n",
+       "The settings could not be saved in \"" + settings + "\": No space left on device."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    m_Prompts.m_Messages.clear();
+    EXPECT_FALSE(c.save());
+    EXPECT_EQ(CTempFolder::Read(c.path), c.before);
+    EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{c.message});
+  }
+  // The edits stay in the window, to be saved elsewhere, and no half-written
+  // file is left beside the originals.
+  EXPECT_TRUE(m_pDoc->IsModified());
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLine(0), "02 02;");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk.PathOf("")), {}), 4);
+}
+
+TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
+  CTempFolder folder;
+  const std::string fifo = folder.PathOf("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string index = folder.PathOf("List.par");
+
+  // Each door the program reads or writes a file through, with what it says.
+  const struct {
+    const char* door;
+    std::function<bool(const std::string&)> refused;
+  } doors[] = {
+      {"script",
+       [&](const std::string& p) {
+         return !CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(p) &&
+                CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath() != p;
+       }},
+      {"description file",
+       [&](const std::string& p) {
+         CCmdCode table;
+         table.LoadPath(p);
+         return m_Prompts.m_Messages == std::vector<std::string>{"The command description file could not be opened !"};
+       }},
+      {"register index entry",
+       [&](const std::string& p) {
+         // Index entries name their files from the index's folder.
+         const std::string entry = std::filesystem::relative(p, folder.Path()).string();
+         Put(index, "[GENERAL]\r\nEntry:" + entry + ";\r\n");
+         CRegParamFile file(m_Context);
+         return file.LoadListFile(index, folder.Path()) == 1 && file.GetPaths().size() == 1 &&
+                file.Load(file.GetPaths()[0]) == 0 && m_Prompts.m_Messages.size() == 1;
+       }},
+      {"settings",
+       [&](const std::string& p) {
+         setenv("TAVRIC_SETTINGS", p.c_str(), 1);
+         CTVRRegistry writer(FALSE, FALSE);
+         return !writer.CreateKey("Settings\\Doc") && m_Prompts.m_Messages.size() == 1;
+       }},
+      {"log", [&](const std::string& p) { return CTVRFileWriter::OpenStream(p) < 0; }},
+      {"saved file", [&](const std::string& p) { return !CTVRFileWriter::WriteAll(p, "x"); }},
+  };
+  for (const std::string& path : {fifo, folder.Path(), std::string("/dev/null")}) {
+    for (const auto& d : doors) {
+      m_Prompts.m_Messages.clear();
+      EXPECT_TRUE(d.refused(path)) << d.door << ": " << path;
+    }
+  }
+  struct stat info {};
+  EXPECT_TRUE(::stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+  EXPECT_TRUE(::stat("/dev/null", &info) == 0 && S_ISCHR(info.st_mode));
 }
 
 }  // namespace

@@ -147,6 +147,16 @@ TEST_F(RegisterDlg, EditsTogglesAndNamedValues) {
   RunQueue();
   EXPECT_FALSE(Firmware().IsCardPowered(1));
 
+  // The bank registers are all shown until BANK_SELECT is read or written;
+  // then only the one of the bank it holds (0 at the start).
+  const auto hidden = [&] {
+    return std::vector<bool>({Row(CLOCK_DIVIDER).isHidden(), Row(GUARD_TIME).isHidden(), Row(RETRY_COUNT).isHidden(),
+                              Row(SPARE).isHidden()});
+  };
+  EXPECT_EQ(hidden(), std::vector<bool>({false, false, false, false}));
+  QTest::mouseClick(Row(BANK_SELECT).GetReadButton(), Qt::LeftButton);
+  RunQueue();
+  EXPECT_EQ(hidden(), std::vector<bool>({false, true, true, true}));
   // Right click on bit 1 of BANK_SELECT: the bank names; double click on one.
   QTest::mouseClick(Row(BANK_SELECT).GetBitValue(1), Qt::RightButton);
   CBitFieldPopup* popup = Row(BANK_SELECT).GetPopup();
@@ -162,12 +172,11 @@ TEST_F(RegisterDlg, EditsTogglesAndNamedValues) {
   QTest::mouseClick(Row(BANK_SELECT).GetBitValue(5), Qt::RightButton);
   EXPECT_EQ(Row(BANK_SELECT).GetPopup(), nullptr);
 
+  EXPECT_EQ(hidden(), std::vector<bool>({false, true, true, true})) << "an edit alone changes nothing";
   // Written: only the bank it selects is shown, and it reads bank 2.
   QTest::mouseClick(Row(BANK_SELECT).GetWriteButton(), Qt::LeftButton);
   RunQueue();
-  EXPECT_EQ(std::vector<bool>({Row(CLOCK_DIVIDER).isHidden(), Row(GUARD_TIME).isHidden(), Row(RETRY_COUNT).isHidden(),
-                               Row(SPARE).isHidden()}),
-            std::vector<bool>({true, true, false, true}));
+  EXPECT_EQ(hidden(), std::vector<bool>({true, true, false, true}));
   QTest::mouseClick(Row(RETRY_COUNT).GetReadButton(), Qt::LeftButton);
   RunQueue();
   EXPECT_EQ(HexShown(RETRY_COUNT), "03");
