@@ -1,6 +1,8 @@
 #include <tavric/document.h>
 
 #include <algorithm>
+#include <array>
+#include <vector>
 
 CTVRView::~CTVRView() {
   if (m_pDocument != nullptr) m_pDocument->RemoveView(this);
@@ -30,9 +32,22 @@ void CTVRDocument::RemoveView(CTVRView* pView) {
 
 void CTVRDocument::UpdateAllViews(CTVRView* pSender, tvr::LPARAM lHint, void* pHint) {
   // A view may close itself or another view while it updates: walk a copy and
-  // skip any view that has left in the meantime.
-  const std::vector<CTVRView*> views = m_views;
-  for (CTVRView* pView : views) {
+  // skip any view that has left in the meantime. Every trace record comes
+  // here, and a document has a view or two: the copy of a few is on the stack.
+  constexpr std::size_t kFewViews = 8;
+  const std::size_t count = m_views.size();
+  if (count == 0) return;
+  std::array<CTVRView*, kFewViews> few;
+  std::vector<CTVRView*> many;
+  CTVRView* const* views = few.data();
+  if (count <= kFewViews) {
+    std::copy(m_views.begin(), m_views.end(), few.begin());
+  } else {
+    many = m_views;
+    views = many.data();
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    CTVRView* pView = views[i];
     if (pView == pSender) continue;
     if (std::find(m_views.begin(), m_views.end(), pView) == m_views.end()) continue;
     pView->OnUpdate(pSender, lHint, pHint);
