@@ -25,16 +25,17 @@ constexpr COLORREF kPlainSelected = RGB(255, 255, 255);
 
 // The five state bits in one byte: the classification's three, then the
 // breakpoint and the next-statement mark.
+constexpr std::uint8_t kClassificationBits = 0x07;
+constexpr std::uint8_t kNextBit = 0x10;
+
 std::uint8_t Pack(DWORD state) {
   return std::uint8_t((state & (LINE_COMMENT | LINE_START | LINE_END)) | ((state & LINE_BREAKPOINT) ? 0x08 : 0) |
-                      ((state & LINE_NEXT) ? 0x10 : 0));
+                      ((state & LINE_NEXT) ? kNextBit : 0));
 }
-
-constexpr std::uint8_t kClassificationBits = 0x07;
 
 DWORD Unpack(std::uint8_t bits) {
   return DWORD(bits & kClassificationBits) | ((bits & 0x08) ? DWORD(LINE_BREAKPOINT) : 0) |
-         ((bits & 0x10) ? DWORD(LINE_NEXT) : 0);
+         ((bits & kNextBit) ? DWORD(LINE_NEXT) : 0);
 }
 
 bool IsCommentMark(char c) {
@@ -395,10 +396,17 @@ int CTVRLineStore::NextLine() {
   return 0;
 }
 
+void CTVRLineStore::SetNextMark(int line, bool marked) {
+  // The packed bit of LINE_NEXT, set or cleared in place: twice a statement.
+  std::uint8_t& bits = m_States[std::size_t(line)];
+  bits = marked ? std::uint8_t(bits | kNextBit) : std::uint8_t(bits & ~kNextBit);
+  m_Owner.OnLineStateSet(line);
+}
+
 int CTVRLineStore::GotoNextCommand() {
   const int count = GetLineCount();
   if (m_nMarkedLine >= 0 && m_nMarkedLine < count) {
-    SetLineState(m_nMarkedLine, GetLineState(m_nMarkedLine) & ~DWORD(LINE_NEXT));
+    SetNextMark(m_nMarkedLine, false);
   }
 
   // The scan begins on the current line itself; a current line past the end
@@ -426,7 +434,7 @@ int CTVRLineStore::GotoNextCommand() {
   }
 
   if (m_nCurrentLine < count) {
-    SetLineState(m_nCurrentLine, GetLineState(m_nCurrentLine) | LINE_NEXT);
+    SetNextMark(m_nCurrentLine, true);
     m_nMarkedLine = m_nCurrentLine;
   }
   m_Owner.OnNextStatementMoved();

@@ -92,6 +92,8 @@ class CTVRLineStore {
   // walk position.
   void RenumberFrom(int line);
   void ClassifyAll();
+  // The next-statement mark of a line that exists, and the owner told.
+  void SetNextMark(int line, bool marked);
   void SetEmptyScript();
 
   CTVRLineStoreOwner& m_Owner;
