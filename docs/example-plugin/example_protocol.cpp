@@ -23,8 +23,8 @@ class CExampleProtocol : public CTVRProtocol {
     m_dwMAXLengthStandardFrame = example::MAX_PAYLOAD + 4;
   }
 
-  // Called twice per statement: with out null to learn the length, then with
-  // a buffer of that length. 0 means "nothing to send".
+  // Called with a buffer that most frames fit, and again with one of the
+  // length returned when that is larger. 0 means "nothing to send".
   DWORD Command(BYTE* out, DWORD capacity, BYTE* bytes, DWORD count) override {
     if (count == 0 || count > example::MAX_PAYLOAD) return 0;
     const std::vector<BYTE> frame = example::MakeFrame(example::TYPE_COMMAND, bytes, count);

@@ -1,6 +1,7 @@
-// A decoded text in a fixed, zero-filled buffer: every answer of a loop test
-// builds one, so the common path allocates nothing. Appends beyond the
-// capacity are cut.
+// A decoded text in a fixed buffer: every answer of a loop test builds one, so
+// the common path allocates nothing, and only the characters appended are
+// written (the text is its first GetLength characters, with no terminating
+// zero). Appends beyond the capacity are cut.
 #pragma once
 
 #include <algorithm>
@@ -41,6 +42,6 @@ class CTVRDecodedText {
   }
 
  private:
-  char m_text[CAPACITY] = {};
+  char m_text[CAPACITY];
   std::size_t m_nLength = 0;
 };

@@ -15,31 +15,37 @@
 #include "decode/message_code_family.h"
 #include "decode/pcsc_family.h"
 
+namespace {
+
+// One object for all, made when the library loads: the lookup that every
+// statement and every answer makes tests no guard.
+const struct CFamilies {
+  CTVRGenericFamily generic;
+  CTVRMessageCodeFamily ccid{"ccidcmd.txt", "cciderr.txt"};
+  CTVRPcscFamily pcsc;
+  CTVRKiroFamily kiro;
+  CTVRLoopbackFamily loopback;
+  CTVRMessageCodeFamily messageCode{nullptr, nullptr};
+} g_Families;
+
+}  // namespace
+
 const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
-  // One object for all, so that the lookup on every answer tests one guard.
-  static const struct CFamilies {
-    CTVRGenericFamily generic;
-    CTVRMessageCodeFamily ccid{"ccidcmd.txt", "cciderr.txt"};
-    CTVRPcscFamily pcsc;
-    CTVRKiroFamily kiro;
-    CTVRLoopbackFamily loopback;
-    CTVRMessageCodeFamily messageCode{nullptr, nullptr};
-  } families;
   switch (layout) {
     case ANSWER_GENERIC:
-      return families.generic;
+      return g_Families.generic;
     case ANSWER_CCID:
-      return families.ccid;
+      return g_Families.ccid;
     case ANSWER_PCSC:
-      return families.pcsc;
+      return g_Families.pcsc;
     case ANSWER_KIRO:
-      return families.kiro;
+      return g_Families.kiro;
     case ANSWER_LOOPBACK:
-      return families.loopback;
+      return g_Families.loopback;
     case ANSWER_MESSAGE_CODE:
       break;
   }
-  return families.messageCode;
+  return g_Families.messageCode;
 }
 
 const CTVRProtocolFamily& CTVRProtocolFamily::ForProtocol(const CTVRProtocol& protocol) {

@@ -25,6 +25,8 @@ namespace {
 // Frames of a script statement (at most 300 bytes plus a header) fit here, so
 // the common case costs no allocation; a longer frame gets a heap buffer.
 constexpr std::size_t kStackFrameSize = 512;
+// A command of a few bytes and its header: written at once.
+constexpr std::size_t kShortFrameSize = 64;
 
 }  // namespace
 
@@ -46,23 +48,29 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
     return FALSE;
   }
 
-  DWORD n = 0;
-  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::FRAMING, [&] { n = PrepareData(nullptr, 0, bytes, count, type); }))
-    return FALSE;
+  // Most frames are short: the protocol writes one at once into the zeroed
+  // start of the buffer and returns its length; a longer frame is written
+  // again into a zeroed buffer of that length. Zeroed: a protocol that writes
+  // fewer bytes than it announced must not leave stack garbage in the frame
+  // or the trace.
   BYTE stackFrame[kStackFrameSize];
+  std::memset(stackFrame, 0, kShortFrameSize);
   std::unique_ptr<BYTE[]> heapFrame;
   BYTE* frame = stackFrame;
-  if (std::size_t(n) + 1 > kStackFrameSize) {
-    heapFrame.reset(new BYTE[std::size_t(n) + 1]);
-    frame = heapFrame.get();
-  }
-  // A protocol that writes fewer bytes than it announced must not leave
-  // stack garbage in the frame or the trace.
-  std::memset(frame, 0, std::size_t(n) + 1);
-
-  m_pRunController->OnAnswerAwaited();
-  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::FRAMING, [&] { PrepareData(frame, n, bytes, count, type); }))
+  DWORD n = 0;
+  if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::FRAMING,
+                             [&] { n = PrepareData(frame, DWORD(kShortFrameSize - 1), bytes, count, type); }))
     return FALSE;
+  if (std::size_t(n) + 1 > kShortFrameSize) {
+    if (std::size_t(n) + 1 > kStackFrameSize) {
+      heapFrame.reset(new BYTE[std::size_t(n) + 1]);
+      frame = heapFrame.get();
+    }
+    std::memset(frame, 0, std::size_t(n) + 1);
+    if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::FRAMING, [&] { PrepareData(frame, n, bytes, count, type); }))
+      return FALSE;
+  }
+  m_pRunController->OnAnswerAwaited();
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
 
   // A statement's frame: its answer is the one the expectations after it read.

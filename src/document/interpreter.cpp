@@ -189,38 +189,70 @@ void CTVRInterpreter::AssembleStatement(std::string& text) {
   m_LineStore.SetCurrentLine(line);
 }
 
-void CTVRInterpreter::SendBytes(std::string_view text) {
-  std::array<BYTE, kMaxStatementBytes> bytes;
-  // Sent from a copy: the send may change its bytes (cyphering) or start the
-  // next statement before it returns (a board that answers at once).
-  if (auto known = m_SentBytes.find(text); known != m_SentBytes.end()) {
-    const std::size_t count = known->second.size();
-    std::copy(known->second.begin(), known->second.end(), bytes.begin());
-    m_Sink.SendData(bytes.data(), DWORD(count), m_Sink.GetScriptType());
+// Reads the statement's text into what it runs: its bytes, or its directive.
+void CTVRInterpreter::ReadInto(CStatement& statement) {
+  std::string& text = m_strStatement;
+  AssembleStatement(text);
+  statement.m_nNextLine = m_LineStore.GetCurrentLine();
+  statement.m_strDirective.clear();
+  statement.m_Bytes.clear();
+  statement.m_eKind = STATEMENT_TOO_SHORT;
+  tvr_script::TrimInPlace(text);
+  // Too short to be anything: ";" alone, or one character and ';'.
+  if (text.size() < 2) return;
+  if (text.back() == ';') {
+    text.pop_back();
+    while (!text.empty() && IsBlank(text.back())) text.pop_back();
+    if (text.size() < 2) return;
+  }
+  // Directives are matched in lower case; a bytes statement needs no
+  // lowering, its digits and "0x" are read in either case.
+  if (text[0] == '.') {
+    statement.m_eKind = STATEMENT_DIRECTIVE;
+    statement.m_strDirective = tvr_script::ToLower(text);
     return;
   }
-  std::size_t count = 0;
-  bool tooMany = false;
+  statement.m_eKind = STATEMENT_BYTES;
+  const std::string_view view = text;
   std::size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    if (i == text.size()) break;
+  while (i < view.size()) {
+    while (i < view.size() && IsBlank(view[i])) ++i;
+    if (i == view.size()) break;
     std::size_t end = i;
-    while (end < text.size() && !IsBlank(text[end])) ++end;
-    if (count == kMaxStatementBytes) {
-      tooMany = true;
+    while (end < view.size() && !IsBlank(view[end])) ++end;
+    if (statement.m_Bytes.size() == kMaxStatementBytes) {
+      statement.m_eKind = STATEMENT_TOO_MANY;
       break;
     }
-    bytes[count++] = TokenByte(text.substr(i, end - i));
+    statement.m_Bytes.push_back(TokenByte(view.substr(i, end - i)));
     i = end;
   }
-  if (tooMany) {
-    // Not remembered: the message is shown every time the statement is sent.
-    TVRMessageBox(texts::kTooManyBytes);
-  } else {
-    if (m_SentBytes.size() >= kMaxRemembered) m_SentBytes.clear();
-    m_SentBytes.emplace(std::string(text), std::vector<BYTE>(bytes.begin(), bytes.begin() + std::ptrdiff_t(count)));
+}
+
+const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatement() {
+  // An edit may have changed any statement: all are read again.
+  if (m_nStatementsEditCount != m_LineStore.GetEditCount()) {
+    m_Statements.clear();
+    m_nStatementsEditCount = m_LineStore.GetEditCount();
   }
+  const int firstLine = m_LineStore.GetCurrentLine();
+  if (auto known = m_Statements.find(firstLine); known != m_Statements.end()) {
+    m_LineStore.SetCurrentLine(known->second.m_nNextLine);
+    return known->second;
+  }
+  if (m_Statements.size() >= kMaxRemembered) m_Statements.clear();
+  CStatement& statement = m_Statements[firstLine];
+  ReadInto(statement);
+  return statement;
+}
+
+void CTVRInterpreter::SendBytes(const CStatement& statement) {
+  // Sent from a copy: the send may change its bytes (cyphering) or start the
+  // next statement before it returns (a board that answers at once).
+  std::array<BYTE, kMaxStatementBytes> bytes;
+  const std::size_t count = statement.m_Bytes.size();
+  std::copy(statement.m_Bytes.begin(), statement.m_Bytes.end(), bytes.begin());
+  if (statement.m_eKind == STATEMENT_TOO_MANY) TVRMessageBox(texts::kTooManyBytes);
   m_Sink.SendData(bytes.data(), DWORD(count), m_Sink.GetScriptType());
 }
 
@@ -507,9 +539,22 @@ int CTVRInterpreter::SendCurrentCommand() {
 
   EchoComments();
   const int firstLine = m_LineStore.GetCurrentLine();
-  // The buffer is taken for this statement and given back at the end: a
-  // statement that starts another one inside (a board that answers at once)
-  // finds it empty and uses a buffer of its own.
+  const CStatement& statement = ReadStatement();
+  switch (statement.m_eKind) {
+    case STATEMENT_TOO_SHORT:
+      return 0;
+    case STATEMENT_BYTES:
+    case STATEMENT_TOO_MANY:
+      SendBytes(statement);
+      return 1;
+    case STATEMENT_DIRECTIVE:
+      break;
+  }
+
+  // The directive runs on a copy in the reused buffer, taken for this
+  // statement and given back at the end: a statement that starts another
+  // one inside (a board that answers at once) finds it empty and uses a
+  // buffer of its own, and may read statements anew.
   std::string text = std::move(m_strStatement);
   struct GiveBack {
     std::string& m_strText;
@@ -518,34 +563,15 @@ int CTVRInterpreter::SendCurrentCommand() {
       if (m_strText.capacity() <= kKeptStatementCapacity) m_strBuffer = std::move(m_strText);
     }
   } giveBack{text, m_strStatement};
-  AssembleStatement(text);
-  tvr_script::TrimInPlace(text);
-
-  // Too short to be anything (";" alone, or one character and ';'): the run
-  // stays running with nothing awaited.
-  if (text.size() < 2) return 0;
-  if (text.back() == ';') {
-    text.pop_back();
-    while (!text.empty() && IsBlank(text.back())) text.pop_back();
-    if (text.size() < 2) return 0;
+  text = statement.m_strDirective;
+  switch (RunDirective(text, firstLine)) {
+    case DIRECTIVE_NEXT:
+      m_Sink.EndCommand();
+      return 1;
+    case DIRECTIVE_ANSWER:
+      return 1;
+    case DIRECTIVE_UNKNOWN:
+      return 0;
   }
-
-  // Directives are matched in lower case; a bytes statement needs no
-  // lowering, its digits and "0x" are read in either case.
-  if (!text.empty() && text[0] == '.') {
-    text = tvr_script::ToLower(std::move(text));
-    switch (RunDirective(text, firstLine)) {
-      case DIRECTIVE_NEXT:
-        m_Sink.EndCommand();
-        return 1;
-      case DIRECTIVE_ANSWER:
-        return 1;
-      case DIRECTIVE_UNKNOWN:
-        return 0;
-    }
-    return 0;
-  }
-
-  SendBytes(text);
-  return 1;
+  return 0;
 }

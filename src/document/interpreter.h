@@ -5,6 +5,7 @@
 // its document only through CTVRInterpreterSink, so it can be driven alone.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,7 +48,6 @@ class CTVRInterpreter {
 
   void EchoComments();
   void AssembleStatement(std::string& text);
-  void SendBytes(std::string_view text);
   EDirectiveEnd RunDirective(const std::string& text, int line);
   void Expect(const std::string& directive, int line);
   void SetMismatchAction(const std::string& directive);
@@ -72,18 +72,37 @@ class CTVRInterpreter {
   // reused rather than allocated for every statement of a run.
   std::string m_strStatement;
 
-  // What a statement's text was read into, by that text: a loop sends the same
-  // statements again and again, and reading them once is most of the host's
-  // own work per statement. The texts are the statements as assembled, so an
-  // edited line is simply a new text; each table is emptied when it reaches
-  // kMaxRemembered entries, which keeps a run's memory flat whatever it sends.
+  // A statement as read from its lines: a loop runs the same statements again
+  // and again, and reading them is most of the host's own work per statement.
+  enum EStatementKind {
+    STATEMENT_TOO_SHORT,  // nothing to run: the run stays running with nothing awaited
+    STATEMENT_BYTES,      // its bytes, read
+    STATEMENT_TOO_MANY,   // the first kMaxStatementBytes of more, said each time it runs
+    STATEMENT_DIRECTIVE,  // its text in lower case
+  };
+  struct CStatement {
+    EStatementKind m_eKind = STATEMENT_TOO_SHORT;
+    int m_nNextLine = 0;  // the line after it
+    std::string m_strDirective;
+    std::vector<tvr::BYTE> m_Bytes;
+  };
+  // The statement at the current line, read or remembered; the current line
+  // moves after it. Valid until the next call.
+  const CStatement& ReadStatement();
+  void ReadInto(CStatement& statement);
+  void SendBytes(const CStatement& statement);
+
+  // What was read, by first line, while the line store's edit count stays
+  // as it was; expectations by their text. Each table is emptied when it
+  // reaches kMaxRemembered entries, which keeps a run's memory flat.
+  static constexpr std::size_t kMaxRemembered = 1024;
+  std::unordered_map<int, CStatement> m_Statements;
+  std::uint64_t m_nStatementsEditCount = 0;
   struct CTextHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
   };
   template <typename T>
   using CReadTable = std::unordered_map<std::string, T, CTextHash, std::equal_to<>>;
-  static constexpr std::size_t kMaxRemembered = 1024;
-  CReadTable<std::vector<tvr::BYTE>> m_SentBytes;
   CReadTable<CTVRExpectation> m_Expectations;
 };

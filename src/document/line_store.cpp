@@ -25,13 +25,17 @@ constexpr COLORREF kPlainSelected = RGB(255, 255, 255);
 
 // The five state bits in one byte: the classification's three, then the
 // breakpoint and the next-statement mark.
+constexpr std::uint8_t kClassificationBits = 0x07;
+constexpr std::uint8_t kNextBit = 0x10;
+
 std::uint8_t Pack(DWORD state) {
   return std::uint8_t((state & (LINE_COMMENT | LINE_START | LINE_END)) | ((state & LINE_BREAKPOINT) ? 0x08 : 0) |
-                      ((state & LINE_NEXT) ? 0x10 : 0));
+                      ((state & LINE_NEXT) ? kNextBit : 0));
 }
 
 DWORD Unpack(std::uint8_t bits) {
-  return DWORD(bits & 0x07) | ((bits & 0x08) ? DWORD(LINE_BREAKPOINT) : 0) | ((bits & 0x10) ? DWORD(LINE_NEXT) : 0);
+  return DWORD(bits & kClassificationBits) | ((bits & 0x08) ? DWORD(LINE_BREAKPOINT) : 0) |
+         ((bits & kNextBit) ? DWORD(LINE_NEXT) : 0);
 }
 
 bool IsCommentMark(char c) {
@@ -133,6 +137,7 @@ std::string_view CTVRLineStore::LineView(int line) const {
 }
 
 void CTVRLineStore::RenumberFrom(int line) {
+  ++m_nEditCount;
   const std::size_t first = std::size_t(std::clamp(line, 0, m_nLineCount) / LINE_MARK_STEP);
   m_LineMarks.resize(std::min(first + 1, m_LineMarks.size()));
   if (m_LineMarks.empty()) m_LineMarks.push_back(0);
@@ -174,6 +179,7 @@ void CTVRLineStore::SetLine(int line, const std::string& text) {
   const std::size_t offset = LineOffset(line);
   const int oldLength = int(LineView(line).size());
   m_strText.replace(offset, std::size_t(oldLength), stored);
+  ++m_nEditCount;
   // The lines below only moved: their noted starts shift by the difference.
   const std::ptrdiff_t shift = std::ptrdiff_t(stored.size()) - oldLength;
   for (std::size_t k = std::size_t(line / LINE_MARK_STEP) + 1; k < m_LineMarks.size(); ++k)
@@ -188,7 +194,10 @@ void CTVRLineStore::SetLine(int line, const std::string& text) {
 void CTVRLineStore::SetLineState(int line, DWORD state) {
   if (m_States.empty()) return;
   line = ClampIndex(line, m_nLineCount);
-  m_States[std::size_t(line)] = Pack(state);
+  const std::uint8_t packed = Pack(state);
+  // The run's marks and the breakpoints change no statement.
+  if ((m_States[std::size_t(line)] ^ packed) & kClassificationBits) ++m_nEditCount;
+  m_States[std::size_t(line)] = packed;
   m_Owner.OnLineStateSet(line);
 }
 
@@ -300,6 +309,7 @@ void CTVRLineStore::ReparseLine(int line) {
   // The lines below are deliberately left alone: the editor calls this on every
   // keystroke, and a reload reclassifies the whole script anyway.
   m_States[std::size_t(line)] = Pack(Classify(LineView(line), GetLineState(line), PreviousStatementState(line)));
+  ++m_nEditCount;
 }
 
 std::pair<int, int> CTVRLineStore::GetTextExtent() {
@@ -386,10 +396,17 @@ int CTVRLineStore::NextLine() {
   return 0;
 }
 
+void CTVRLineStore::SetNextMark(int line, bool marked) {
+  // The packed bit of LINE_NEXT, set or cleared in place: twice a statement.
+  std::uint8_t& bits = m_States[std::size_t(line)];
+  bits = marked ? std::uint8_t(bits | kNextBit) : std::uint8_t(bits & ~kNextBit);
+  m_Owner.OnLineStateSet(line);
+}
+
 int CTVRLineStore::GotoNextCommand() {
   const int count = GetLineCount();
   if (m_nMarkedLine >= 0 && m_nMarkedLine < count) {
-    SetLineState(m_nMarkedLine, GetLineState(m_nMarkedLine) & ~DWORD(LINE_NEXT));
+    SetNextMark(m_nMarkedLine, false);
   }
 
   // The scan begins on the current line itself; a current line past the end
@@ -417,7 +434,7 @@ int CTVRLineStore::GotoNextCommand() {
   }
 
   if (m_nCurrentLine < count) {
-    SetLineState(m_nCurrentLine, GetLineState(m_nCurrentLine) | LINE_NEXT);
+    SetNextMark(m_nCurrentLine, true);
     m_nMarkedLine = m_nCurrentLine;
   }
   m_Owner.OnNextStatementMoved();

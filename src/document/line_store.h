@@ -68,6 +68,11 @@ class CTVRLineStore {
   void SetCurrentLine(int line) { m_nCurrentLine = line; }
   int GetMarkedLine() const { return m_nMarkedLine; }
 
+  // Grows with every change of a line's text, of the line count or of where
+  // a statement ends; the run's marks (LINE_NEXT) and breakpoints leave it
+  // alone. What was read from the lines stays right while it stays the same.
+  std::uint64_t GetEditCount() const { return m_nEditCount; }
+
   // Replaces the script, classified from the top, and places the mark.
   void SetScriptLines(const std::vector<std::string>& lines);
   // The same from a file's bytes (line feed or CR LF line ends), taken over
@@ -87,6 +92,8 @@ class CTVRLineStore {
   // walk position.
   void RenumberFrom(int line);
   void ClassifyAll();
+  // The next-statement mark of a line that exists, and the owner told.
+  void SetNextMark(int line, bool marked);
   void SetEmptyScript();
 
   CTVRLineStoreOwner& m_Owner;
@@ -102,4 +109,5 @@ class CTVRLineStore {
   int m_nChunkPos = 0;
   int m_nCurrentLine = 0;
   int m_nMarkedLine = 0;
+  std::uint64_t m_nEditCount = 0;
 };

@@ -23,7 +23,7 @@ tvr::DWORD CTVRCcidProtocol::Frame(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYT
                                    tvr::DWORD count) {
   const tvr::DWORD length =
       CTVRCcidFrame::Build(out, capacity, type, tvr::BYTE(m_bySelectCard - 1), m_bySeq, nullptr, data, count);
-  // The host sizes the frame first, then fills it: the message counts when filled.
+  // The host may ask for the length alone: the message counts when written.
   if (out && length && capacity >= length) {
     ++m_bySeq;
     m_byFramedType = type;

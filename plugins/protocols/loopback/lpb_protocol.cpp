@@ -68,7 +68,7 @@ tvr::DWORD CTVRLpbProtocol::Command(tvr::BYTE* out, tvr::DWORD capacity, tvr::BY
   if (k == LPB_TEST_GIE || k == LPB_TEST_EMV) {
     const tvr::BYTE test = k == LPB_TEST_GIE ? 1 : 2;
     const std::vector<tvr::BYTE> first = GetSteps(test).front();
-    // The host sizes the frame first, then fills it: the test starts when filled.
+    // The host may ask for the length alone: the test starts when the frame is written.
     if (out && capacity >= first.size()) {
       std::copy(first.begin(), first.end(), out);
       m_byLpbActivated = test;

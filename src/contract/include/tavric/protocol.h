@@ -42,7 +42,8 @@ class TVR_API CTVRProtocol : public CTVRCmdTarget {
   // Virtual operations, in this order. The base results are neutral.
   // Command and APDU write the frame into out (when out is given and capacity
   // suffices) and return its length, 0 when nothing is to be sent. The host
-  // calls them first with out null and capacity 0 to learn the length.
+  // calls them with a buffer of 63 bytes, and again with one of the length
+  // returned when that is larger.
   virtual tvr::DWORD Command(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count);
   virtual tvr::DWORD APDU(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count);
   virtual tvr::BYTE GetMode();
