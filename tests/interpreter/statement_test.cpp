@@ -2,6 +2,7 @@
 // lines, the comment echo, and the statements that do nothing. Assembly over
 // lines, comments, quoted text, tokens and the limit itself are the scenario
 // case statements_bytes.
+#include <functional>
 #include <tuple>
 
 #include "document/board_doc_private.h"
@@ -78,6 +79,31 @@ TEST_F(InterpreterTest, StatementsThatSendNothing) {
     EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetMarkedLine(), 0) << "EndCommand was not called";
   }
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
+}
+
+// A statement is read once while the script stays as it is: each edit that
+// can change one is read anew, whatever it touched.
+TEST_F(InterpreterTest, AStatementEditedBetweenTwoSendsGoesOutAsEdited) {
+  auto& doc = CTVRBoardDocPrivate::Of(*m_pDoc);
+  doc.m_eScriptType = SCRIPT_COMMANDS;
+  const std::tuple<std::function<void()>, ByteVec, int> cases[] = {
+      // the edit, the bytes line 0 sends then, the line after the statement
+      {[] {}, {0x00, 0xA4}, 1},
+      {[&doc] { doc.SetLine(0, "00 b0 01;"); }, {0x00, 0xB0, 0x01}, 1},
+      {[&doc] { doc.SetLine(0, "00 b0 02"), doc.SetLine(1, "03;"); }, {0x00, 0xB0, 0x02, 0x03}, 2},
+      {[&doc] { doc.InsertLine(0, "7f;", 0); }, {0x7F}, 1},
+      {[this] { SetScript({"55 66;"}); }, {0x55, 0x66}, 1},
+  };
+  SetScript({"00 a4;", ".apdu;", "11 22;"});
+  for (const auto& [edit, bytes, next] : cases) {
+    edit();
+    m_pDoc->m_Sent.clear();
+    doc.GetLineStore().SetCurrentLine(0);
+    doc.SendCurrentCommand();
+    ASSERT_EQ(m_pDoc->m_Sent.size(), 1u);
+    EXPECT_EQ(ByteVec(m_pDoc->m_Sent[0].begin() + 3, m_pDoc->m_Sent[0].end() - 1), bytes);
+    EXPECT_EQ(doc.GetLineStore().GetCurrentLine(), next);
+  }
 }
 
 }  // namespace
