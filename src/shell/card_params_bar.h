@@ -20,10 +20,10 @@ class CCardParamsBar : public QDockWidget, public CTVRCardSlots::Listener {
   ~CCardParamsBar() override;
 
   QTreeWidget* GetTree() const { return m_pTree; }
-  // A width that shows the decoder's lines whole (the longest, TB1's
-  // "Max prog current : II = 0x.." under its indent, has 37 characters);
-  // anything longer scrolls sideways.
-  static constexpr int FITTING_COLUMNS = 38;
+  // A width that shows the decoder's lines whole: the longest are the
+  // historical bytes' second and later lines, four bytes under the first
+  // line's "= " (43 characters with the blank after the last byte).
+  static constexpr int FITTING_COLUMNS = 43;
   int GetFittingWidth() const;
 
   void OnShowAtr(int slot) override;
