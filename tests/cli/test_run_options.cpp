@@ -89,7 +89,6 @@ TEST(RunOptions, UsageErrorsSayWhat) {
       {{"a.cmd", "b.cmd"}, "one too many"},
       {{"--bogus", "a.cmd"}, "unknown option --bogus"},
       {{"-h", "--bogus"}, "unknown option --bogus"},  // help does not hide a wrong option
-      {{"--type", "hex", "a.cmd"}, "raw, commands or apdu"},
       {{"--max-statements", "0", "a.cmd"}, "--max-statements"},
       {{"--max-statements", "12x", "a.cmd"}, "--max-statements"},
       {{"--max-statements", "99999999999999999999999", "a.cmd"}, "--max-statements"},
