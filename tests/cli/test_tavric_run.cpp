@@ -120,31 +120,25 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
     QStringList args;
     int status;
     std::vector<std::string> err;                          // each found on stderr
-    std::vector<std::string> out;                          // each found on stdout
+    QString settings = {};                                 // empty: the tests' own
+    std::vector<std::string> out = {};                     // each found on stdout
     std::pair<std::size_t, std::size_t> sent = {0, kAny};  // "PC -> IFD :" lines, from-to
     std::vector<std::string> gone = {};                    // found on neither
     QString dir = {};                                      // empty: the run folder
-    QString settings = {};                                 // empty: the tests' own
   };
   const CCase cases[] = {
       // A pipe as the log would block the run (the other files in the way of
       // the log, the capture and the report, and the script itself in their
       // place: the scenario cases run_log_*, run_pcap_*, run_junit_*); the
       // settings of --save: a folder or a pipe in their place, a full disk.
-      {{"--save-log=" + fifo, script}, 7, {"could not be created"}, {}},
-      {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, folder},
-      {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, fifo},
-      {{"--save", script},
-       7,
-       {"No space left on device"},
-       {},
-       {0, kAny},
-       {},
-       {},
-       disk.Unavailable().empty() ? full : ""},
+      {{"--save-log=" + fifo, script}, 7, {"could not be created"}},
+      {{"--save", script}, 7, {"could not be saved"}, folder},
+      {{"--save", script}, 7, {"could not be saved"}, fifo},
+      {{"--save", script}, 7, {"No space left on device"}, disk.Unavailable().empty() ? full : ""},
       // No plug-in is needed for atr, whose text has LF line ends.
       {{"atr", "3b021450"},
        0,
+       {},
        {},
        {"TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n         Nbr of histo bytes : 0x02\n"
         "Histo bytes : = 0x14 0x50 \n"},
@@ -152,11 +146,12 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
        {"\r", "tavric-run"},
        m_Dir.path()},
       // The time bound ends a loop.
-      {{"--loop", "--max-seconds", "0.3", script}, 0, {}, {}, {11, kAny}},
+      {{"--loop", "--max-seconds", "0.3", script}, 0, {}, {}, {}, {11, kAny}},
       // Every frame is answered at once: with the trace off the short timeout never fires.
       {{"--loop", "--timeout", "0.2", "--max-seconds", "1.2", "--no-colour",
         Script("quiet.cmd", ".command;\n.trace(off);\n30;\n")},
        0,
+       {},
        {},
        {},
        {0, kAny},

@@ -15,20 +15,21 @@
 # @DIR@ for the case's folder and @CASE@ for the case itself, which then is
 # not added at the end (`* tavric-run: regs @CASE@`); @NOCASE@ stands for
 # nothing, and the case is not added either (`* tavric-run: atr 3B 02 @NOCASE@`).
-# NAME.out is stdout
-# (dates, durations and the times of .expect_time mismatches masked), then "--- stderr" and stderr, the case's
-# folder shown as <dir>, then every file the run left in that folder ("---
-# file NAME", CR shown as <CR>; "--- the case changed" if the run wrote
-# over the case itself), then the exit status. The answers' time
-# column of --timing is masked too, and so are a JUnit report's times, date
-# and host. A companion file NAME.FILE (for instance
-# NAME.golden.log, a golden log for --compare) is copied beside the case as
-# FILE before the run, @FOLDER@ in it replaced by the case's folder, and not
-# shown among the files the run left unless the run changed it. A line
+# NAME.out is stdout (dates, durations, the times of .expect_time mismatches
+# and the answers' time column of --timing masked), then "--- stderr" and
+# stderr, the case's folder shown as <dir>, then "--- the case changed" if the
+# run wrote over the case itself, then every file the run left in that folder
+# ("--- file NAME", CR shown as <CR>, a JUnit report's times, date and host
+# masked), then the exit status.
+#
+# A companion file NAME.FILE (for instance NAME.golden.log, a golden log for
+# --compare) is copied beside the case as FILE before the run, @FOLDER@ in it
+# replaced by the case's folder, and shown among the files the run left only
+# if the run changed it. A line
 #   * settings: ../data/cli/bench.ini
 # names the settings file the run starts from (from the case's folder,
-# @FOLDER@ in it replaced as in a companion), else it starts from none; what
-# the run saved there is shown ("--- settings") when it differs.
+# @FOLDER@ in it replaced), else it starts from an empty one; what the run
+# saved there is shown ("--- settings") when it differs from what it read.
 set -e
 [ $# -ge 3 ] || { echo "usage: $0 RUN_DIR PLUGINS CASE.cmd [--update]" >&2; exit 2; }
 rundir=$1
