@@ -1,14 +1,12 @@
 // tavric-run atr: the bytes it takes from the command line (the text it
-// prints: the runner's outcome table); and the card parameters as
-// --card-params prints them.
+// prints: the runner's outcome table; the card parameters as --card-params
+// prints them: the scenario cases run_card_params and verta_loop_atr).
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "cli/atr_command.h"
-#include "cli/card_params_printer.h"
-#include "decode/card_slots.h"
 
 namespace {
 
@@ -46,18 +44,6 @@ TEST(AtrCommand, BytesFromTheArguments) {
     else
       EXPECT_EQ(bytes, c.bytes);
   }
-}
-
-TEST(CardParamsPrinter, TheBarAsText) {
-  CTVRCardSlots slots;
-  EXPECT_EQ(CTVRCardParamsPrinter::Text(slots), "Card Parameters\n ATR :\n    no data\n Mask :\n");
-  const BYTE atr[] = {0x3F, 0x01, 0x99};
-  slots.SetAtr(atr, sizeof atr, 2);
-  slots.SetMask(reinterpret_cast<const BYTE*>("V1"), 2, 0);
-  slots.ShowSlot(2);
-  EXPECT_EQ(CTVRCardParamsPrinter::Text(slots),
-            "Card Parameters\n ATR :\n    TS  - 0x3F\n             Inverse Conv.\n    T0   - 0x01\n"
-            "             Nbr of histo bytes : 0x01\n    Histo bytes : = 0x99 \n Mask : V1\n");
 }
 
 }  // namespace

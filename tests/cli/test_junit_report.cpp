@@ -1,5 +1,7 @@
 // The JUnit report of several readers' runs, as the two readers of the tests
-// read it: a suite per document, a loop's checks of one expectation one case.
+// read it: a suite per document, a loop's checks of one expectation one case
+// (a case's name, class and failure message as a run writes them: the
+// scenario case run_junit_verdicts).
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -65,11 +67,8 @@ TEST_F(JUnitReport, EachReaderIsASuiteAndALoopsChecksOfALineAreOneCase) {
             "exit status 6: the run ended early on a reader error, at the statement on line 4");
   const QJsonArray cases = suites[0]["testcase"].toArray();
   ASSERT_EQ(cases.size(), 2);
-  EXPECT_EQ(cases[0]["name"].toString(), "apdus.cmd:2 .expect_sw(9000);");
-  EXPECT_EQ(cases[0]["classname"].toString(), "PCSC1");
   EXPECT_EQ(cases[0]["assertions"].toInt(), 3);
   EXPECT_DOUBLE_EQ(cases[0]["time"].toDouble(), 0.00525);
-  EXPECT_EQ(cases[0]["failure"][0]["message"].toString(), "line 2: expected SW 9000, received SW 6A82");
   EXPECT_EQ(cases[0]["failure"][0]["inner"].toString(), "expected SW 9000\nreceived SW 6A82\nfailed 1 of 3 checks\n");
   EXPECT_EQ(cases[1]["name"].toString(), QString::fromUtf8("apdus.cmd:3 .expect_ok; \xEF\xBF\xBD"));
   EXPECT_FALSE(cases[1].toObject().contains("failure"));

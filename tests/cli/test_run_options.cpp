@@ -19,7 +19,9 @@ CTVRRunOptions Parse(const Args& args) {
   return options;
 }
 
-// --list, regs and --card-params: the runs of tavric-run (TavricRunTest, the scenario cases).
+// --list, regs and --card-params: the runs of tavric-run (TavricRunTest, the
+// scenario cases); the serial line's options as the board gets them: the
+// serial board's runs (SerialBoardTest).
 TEST(RunOptions, ValuesSeparateOrWithEqualsCommandsAndTheSavedDocumentsWithoutAScript) {
   const CTVRRunOptions o =
       Parse({"--board", "sim", "--protocol=Other", "--max-seconds", "1.5", "--timeout=0.25", "--no-colour", "s.cmd"});
@@ -42,19 +44,6 @@ TEST(RunOptions, ValuesSeparateOrWithEqualsCommandsAndTheSavedDocumentsWithoutAS
   EXPECT_EQ(Parse({"--restore", "other.cmd"}).m_strScript, "other.cmd");
   EXPECT_TRUE(Parse({"--type", "raw", "--restore"}).m_bTypeGiven);
   EXPECT_EQ(Parse({"--save", "s.cmd"}).m_nDocument, 1);
-}
-
-TEST(RunOptions, TheSerialLinesSettingsAreHandedToTheBoardByName) {
-  const CTVRRunOptions o = Parse({"--board", "serial", "--port", "/dev/pts/7", "--speed=9600", "--parity", "odd",
-                                  "--flow", "software", "--byte-timeout", "80", "s.cmd"});
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"port", "/dev/pts/7"}, {"speed", "9600"}, {"parity", "odd"}, {"flow", "software"}, {"byte-timeout", "80"}};
-  EXPECT_EQ(o.m_BoardOptions, expected);
-  // Not given: the board keeps what the document stored.
-  EXPECT_TRUE(Parse({"s.cmd"}).m_BoardOptions.empty());
-  // The value is the board's to check; a path may look like an option's word.
-  EXPECT_EQ(Parse({"--port", "ttyS0", "s.cmd"}).m_BoardOptions,
-            (std::vector<std::pair<std::string, std::string>>{{"port", "ttyS0"}}));
 }
 
 // A pattern after "=" and a count: the runs over several readers (TavricRunTest).
@@ -89,7 +78,6 @@ TEST(RunOptions, UsageErrorsSayWhat) {
       {{"a.cmd", "b.cmd"}, "one too many"},
       {{"--bogus", "a.cmd"}, "unknown option --bogus"},
       {{"-h", "--bogus"}, "unknown option --bogus"},  // help does not hide a wrong option
-      {{"--type", "hex", "a.cmd"}, "raw, commands or apdu"},
       {{"--max-statements", "0", "a.cmd"}, "--max-statements"},
       {{"--max-statements", "12x", "a.cmd"}, "--max-statements"},
       {{"--max-statements", "99999999999999999999999", "a.cmd"}, "--max-statements"},

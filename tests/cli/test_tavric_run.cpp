@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,50 +17,24 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QSysInfo>
 #include <QTemporaryDir>
 
-#include "junit_check.h"
 #include "small_disk.h"
+#include "tavric_run.h"
 #include "tshark.h"
 
 namespace {
 
-// The run folder and the test plug-ins, as the tests' main names them.
-QString RunFolder() {
-  return qEnvironmentVariable("TAVRIC_RUN_DIR");
-}
+using tvr_test::Contains;
+using tvr_test::Count;
+using tvr_test::CRun;
+using tvr_test::RunFolder;
+using tvr_test::RunTool;
+
+// The test plug-ins, as the tests' main names them.
 QString TestPlugins(const char* testCase) {
   return qEnvironmentVariable("TAVRIC_TEST_PLUGINS") + "/" + testCase;
-}
-
-struct CRun {
-  int status;  // -1: did not end normally
-  std::string out;
-  std::string err;
-};
-
-CRun RunTool(const QStringList& args, const QString& workDir = RunFolder()) {
-  QProcess process;
-  process.setWorkingDirectory(workDir);
-  process.start(RunFolder() + "/tavric-run", args);
-  // One that does not end within the minute is killed and fails.
-  const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
-  return {ended ? process.exitCode() : -1, process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
-}
-
-std::size_t Count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-  return n;
-}
-bool Contains(const std::string& text, const std::string& what) {
-  return text.find(what) != std::string::npos;
 }
 std::string ReadWhole(const QString& path) {
   QFile file(path);
@@ -121,71 +94,9 @@ class TavricRunTest : public ::testing::Test {
   QTemporaryDir m_Dir;
 };
 
-const char* const kHello = "* three statements and a breakpoint\n30;\n10;\n.b;\n31 01;\n";
-const std::string kFirmware = "PC -> IFD : GET FIRMWARE VERSION", kReset = "PC -> IFD : RESET CARD";
+const std::string kFirmware = "PC -> IFD : GET FIRMWARE VERSION";
 
 }  // namespace
-
-// The JUnit report of the verdicts example, a run with a failure, as CI reads
-// it: valid against the schema, and read back by another reader: its counts,
-// a case per expectation named by script and line, each case's time the
-// round trip of the answer it checked (as the time column shows it), the
-// failure's words, the reader's properties.
-TEST_F(TavricRunTest, TheJUnitReportOfARunWithAFailureIsValidAndReadsBack) {
-  const std::string missing = tvr_test::JUnitReadersMissing();
-  if (!missing.empty()) GTEST_SKIP() << missing;
-  const QString report = m_Dir.filePath("r.xml");
-  const CRun run = RunTool({"--no-colour", "--timing", "--junit", report, "examples/verdicts.cmd"});
-  ASSERT_EQ(run.status, 9) << run.err;
-  EXPECT_EQ(tvr_test::JUnitSchemaErrors(report.toStdString()), "");
-  const QJsonObject root = tvr_test::JUnitAsJson(report.toStdString());
-  ASSERT_EQ(root["testsuite"].toArray().size(), 1) << ReadWhole(report);
-  const QJsonObject suite = root["testsuite"].toArray()[0].toObject();
-  EXPECT_EQ(root["tests"].toInt(), 8);
-  EXPECT_EQ(root["failures"].toInt(), 1);
-  EXPECT_EQ(suite["tests"].toInt(), 8);
-  EXPECT_EQ(suite["failures"].toInt(), 1);
-  const QString title = suite["name"].toString();
-  EXPECT_FALSE(title.isEmpty());
-  QStringList properties;
-  for (const QJsonValue& property : suite["properties"].toArray())
-    properties << property["name"].toString() + "=" + property["value"].toString();
-  EXPECT_EQ(properties, (QStringList{"board=Simulated reader", "reader=" + title, "protocol=Verta",
-                                     "host=" + QSysInfo::machineHostName(), "firmware=VRT-SIM 2.04"}));
-
-  // The time column of each answer, in ms, in the order of the answers.
-  std::vector<double> answers;
-  const QRegularExpression column("^ *(\\d+\\.\\d{3}) ms ");
-  for (const QString& line : QString::fromStdString(run.out).split('\n'))
-    if (const auto match = column.match(line); match.hasMatch()) answers.push_back(match.captured(1).toDouble());
-  ASSERT_EQ(answers.size(), 6u) << run.out;
-  const struct {
-    const char* name;
-    std::size_t answer;  // the answer it checks, from 0
-  } cases[] = {
-      {"verdicts.cmd:8 .expect_ok;", 0},
-      {"verdicts.cmd:9 .expect(60 00 0D 30 \"VRT-SIM\" *);", 0},
-      {"verdicts.cmd:12 .expect(60 00 ?? 10 3B *);", 2},
-      {"verdicts.cmd:13 .expect_time(< 5 s);", 2},
-      {"verdicts.cmd:17 .expect_sw(9000);", 3},
-      {"verdicts.cmd:19 .expect_sw(9000|61?\?);", 4},
-      {"verdicts.cmd:21 .expect(60 00 23 00 \"TAVRIC\" *);", 5},
-      {"verdicts.cmd:22 .expect_sw(9000);", 5},
-  };
-  const QJsonArray testcases = suite["testcase"].toArray();
-  ASSERT_EQ(testcases.size(), 8);
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const QJsonObject testcase = testcases[qsizetype(i)].toObject();
-    SCOPED_TRACE(cases[i].name);
-    EXPECT_EQ(testcase["name"].toString().toStdString(), cases[i].name);
-    EXPECT_EQ(testcase["classname"].toString(), title);
-    EXPECT_NEAR(testcase["time"].toDouble() * 1000.0, answers[cases[i].answer], 0.0011);
-    EXPECT_EQ(testcase.contains("failure"), i == 5);
-  }
-  const QJsonObject failure = testcases[5]["failure"].toArray()[0].toObject();
-  EXPECT_EQ(failure["message"].toString(), "line 19: expected SW 9000|61?\?, received SW 6A82");
-  EXPECT_EQ(failure["type"].toString(), "mismatch");
-}
 
 // Every way a run ends that a scenario case cannot set up, with its exit
 // status and what it says on stderr and stdout.
@@ -204,79 +115,43 @@ TEST_F(TavricRunTest, EachOutcomeHasItsExitStatusAndItsWords) {
     ini.close();
     ASSERT_TRUE(disk.Fill());
   }
-  const QString hello = Script("hello.cmd", kHello);
   static constexpr std::size_t kAny = SIZE_MAX;
   struct CCase {
     QStringList args;
     int status;
     std::vector<std::string> err;                          // each found on stderr
-    std::vector<std::string> out;                          // each found on stdout
+    QString settings = {};                                 // empty: the tests' own
+    std::vector<std::string> out = {};                     // each found on stdout
     std::pair<std::size_t, std::size_t> sent = {0, kAny};  // "PC -> IFD :" lines, from-to
     std::vector<std::string> gone = {};                    // found on neither
     QString dir = {};                                      // empty: the run folder
-    QString settings = {};                                 // empty: the tests' own
   };
   const CCase cases[] = {
-      // A folder used to open as a stream and throw on the first read (exit 134).
-      {{m_Dir.path()}, 2, {"cannot read the script file"}, {}},
-      {{"/dev/null"}, 2, {"cannot read the script file"}, {}},
-      {{m_Dir.filePath("none.cmd")}, 2, {"cannot read the script file"}, {}},
       // A pipe as the log would block the run (the other files in the way of
-      // the log, the capture and the report: the scenario cases run_log_*,
-      // run_pcap_*, run_junit_*); the settings of --save: a folder or a pipe
-      // in their place, a full disk.
-      {{"--save-log=" + fifo, script}, 7, {"could not be created"}, {}},
-      // Opening the log, the capture or the report would empty the script.
-      {{"--save-log=" + m_Dir.path() + "/./run.cmd", script}, 7, {"is the script file itself"}, {}},
-      {{"--pcap", script, script}, 7, {"is the script file itself"}, {}},
-      {{"--junit", script, script}, 7, {"is the script file itself"}, {}},
-      {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, folder},
-      {{"--save", script}, 7, {"could not be saved"}, {}, {0, kAny}, {}, {}, fifo},
-      {{"--save", script},
-       7,
-       {"No space left on device"},
-       {},
-       {0, kAny},
-       {},
-       {},
-       disk.Unavailable().empty() ? full : ""},
+      // the log, the capture and the report, and the script itself in their
+      // place: the scenario cases run_log_*, run_pcap_*, run_junit_*); the
+      // settings of --save: a folder or a pipe in their place, a full disk.
+      {{"--save-log=" + fifo, script}, 7, {"could not be created"}},
+      {{"--save", script}, 7, {"could not be saved"}, folder},
+      {{"--save", script}, 7, {"could not be saved"}, fifo},
+      {{"--save", script}, 7, {"No space left on device"}, disk.Unavailable().empty() ? full : ""},
       // No plug-in is needed for atr, whose text has LF line ends.
       {{"atr", "3b021450"},
        0,
+       {},
        {},
        {"TS  - 0x3B\n         Direct Conv.\nT0   - 0x02\n         Nbr of histo bytes : 0x02\n"
         "Histo bytes : = 0x14 0x50 \n"},
        {0, 0},
        {"\r", "tavric-run"},
        m_Dir.path()},
-      {{"atr", "3B", "XY"},
-       1,
-       {"tavric-run atr: 'XY' is not a hexadecimal byte\n"
-        "Usage: tavric-run atr HEX... (for instance: tavric-run atr 3B 02 14 50)\n"},
-       {},
-       {0, 0}},
-      // Nor for regs: an index names its files from the folder that holds its own.
-      {{"regs", "RegPar/List.par"},
-       0,
-       {},
-       {"RegPar/List.par: 2 entries\n  SimulatedReader: ./RegPar/SimReader.par\n  SimulatedReaderCommands: "
-        "./RegPar/SimReaderCommands.par\n"}},
-      {{"regs", "RegPar"}, 2, {"tavric-run: RegPar: Not a regular file\n"}, {}},
-      // A free run goes on after its breakpoint; not a terminal: plain text, LF
-      // line ends, and no card parameters unless asked.
-      // (The scenario cases run_* have the other ends of a run with their whole output.)
-      {{hello},
-       0,
-       {"tavric-run: halted at the breakpoint on line 4\n"},
-       {kFirmware + "\n", "* three statements and a breakpoint"},
-       {3, 3},
-       {"\r", "\x1b[", "Card Parameters"}},
       // The time bound ends a loop.
-      {{"--loop", "--max-seconds", "0.3", script}, 0, {}, {}, {11, kAny}},
+      {{"--loop", "--max-seconds", "0.3", script}, 0, {}, {}, {}, {11, kAny}},
       // Every frame is answered at once: with the trace off the short timeout never fires.
       {{"--loop", "--timeout", "0.2", "--max-seconds", "1.2", "--no-colour",
         Script("quiet.cmd", ".command;\n.trace(off);\n30;\n")},
        0,
+       {},
        {},
        {},
        {0, kAny},
@@ -311,107 +186,6 @@ TEST_F(TavricRunTest, ListShowsBoardTypesAndProtocolsInRegistrationOrder) {
   EXPECT_TRUE(Contains(run.out, "Board one"));
   EXPECT_LT(run.out.find("Alpha"), run.out.find("Beta"));
   EXPECT_EQ(run.err, "") << "the library that fails to load is passed over in silence";
-}
-
-// The time column changes the answers' first indent and nothing else; a
-// golden log (of --save-log or of .save) agrees with a run that differs only
-// in the time column and the bytes its expectation leaves open, and a digit
-// the expectation fixes, a missing line and an extra line are each found with
-// their line numbers and words (status 10). Dates and the comparison's own
-// rules: the trace comparer's test.
-TEST_F(TavricRunTest, TheTimeColumnAndTheComparisonWithAGoldenLog) {
-  // The reset's answer is 60 00 10 10 3B 7A 96 ... on two lines: its pattern
-  // fixes five bytes and a digit, and leaves the rest open.
-  Script("gold.cmd", "30;\n.info;\n10;\n.expect(60 00 10 10 3B ?? 9? *);\n40 01 02;\n.save;\n");
-  const auto run = [this](QStringList options) {
-    return RunTool(QStringList{"--plugins", RunFolder(), "--no-colour"} + options + QStringList{"gold.cmd"},
-                   m_Dir.path());
-  };
-  const CRun plain = run({"--save-log=golden.log"});
-  ASSERT_EQ(plain.status, 0) << plain.err;
-  const CRun timed = run({"--timing"});
-  ASSERT_EQ(timed.status, 0) << timed.err;
-  // Line by line: the same, but for the answers' first lines (and the date).
-  const QStringList plainLines = QString::fromStdString(plain.out).split('\n');
-  const QStringList timedLines = QString::fromStdString(timed.out).split('\n');
-  ASSERT_EQ(plainLines.size(), timedLines.size());
-  int columns = 0;
-  const QRegularExpression column("^ {0,3}\\d{1,4}\\.\\d{3} ms $");
-  for (int i = 0; i < plainLines.size(); ++i) {
-    if (plainLines[i] == timedLines[i] || plainLines[i].startsWith("> ")) continue;
-    EXPECT_EQ(plainLines[i].mid(12), timedLines[i].mid(12));
-    EXPECT_EQ(plainLines[i].left(12), QString(12, ' '));
-    EXPECT_TRUE(column.match(timedLines[i].left(12)).hasMatch()) << timedLines[i].toStdString();
-    ++columns;
-  }
-  EXPECT_EQ(columns, 3) << "one per answer";
-
-  const std::string golden = ReadWhole(m_Dir.filePath("golden.log"));
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < golden.size();) {
-    const std::size_t end = golden.find("\r\n", at);
-    lines.push_back(golden.substr(at, end - at));
-    at = end + 2;
-  }
-  // Where the reset's answer is (line numbers from 1).
-  std::size_t answer = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].rfind("            60 00 10 10 ", 0) == 0 && answer == 0) answer = i + 1;
-  }
-  ASSERT_NE(answer, 0u) << golden;
-  // The golden log with the answer's first line replaced.
-  const auto with = [&](const std::string& replacement) {
-    std::string edited;
-    for (std::size_t i = 0; i < lines.size(); ++i) edited += i + 1 == answer ? replacement : lines[i] + "\r\n";
-    return edited;
-  };
-  const auto changed = [](std::string line, std::size_t digit) {
-    line[12 + 3 * (digit / 2) + digit % 2] = line[12 + 3 * (digit / 2) + digit % 2] == '3' ? '4' : '3';
-    return line;
-  };
-  const std::string changedFixedDigit = changed(lines[answer - 1], 2 * 6);
-  // Byte 5 (both digits), byte 6's low digit, the first byte of the next line.
-  const std::string changedOpen = changed(changed(changed(lines[answer - 1], 2 * 5), 2 * 5 + 1), 2 * 6 + 1);
-  std::string openChanged;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    openChanged += (i + 1 == answer ? changedOpen : i == answer ? changed(lines[i], 0) : lines[i]) + "\r\n";
-  const std::string n = std::to_string(answer);
-  const struct {
-    const char* what;
-    std::string golden;
-    QStringList options;
-    int status;
-    std::string report;  // on stderr
-  } cases[] = {
-      {"the .save log", ReadWhole(m_Dir.filePath("gold.log")), {}, 0, ""},
-      {"the bytes and digit the pattern leaves open", openChanged, {"--timing"}, 0, ""},
-      {"a digit the pattern fixes",
-       with(changedFixedDigit + "\r\n"),
-       {},
-       10,
-       "golden.log:" + n + ", trace line " + n + ": a line changed\n  - " + changedFixedDigit + "\n"},
-      {"a line missing from the golden log",
-       with(""),
-       {},
-       10,
-       "golden.log:" + n + ", trace line " + n + ": a line not in the golden log\n"},
-      {"a line more in the golden log",
-       with("* not in the trace\r\n" + lines[answer - 1] + "\r\n"),
-       {"--timing"},
-       10,
-       "golden.log:" + n + ", trace line " + n + ": a line missing from the trace\n  - * not in the trace\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    QFile file(m_Dir.filePath("golden.log"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(c.golden.data(), qint64(c.golden.size()));
-    file.close();
-    const CRun compared = run(QStringList{"--compare", "golden.log"} + c.options);
-    EXPECT_EQ(compared.status, c.status) << compared.err;
-    EXPECT_TRUE(Contains(compared.err, c.report)) << compared.err;
-    EXPECT_EQ(Contains(compared.err, "differs"), c.status != 0) << compared.err;
-  }
 }
 
 // Peak memory of the whole process, a run against one ten times as long: a
@@ -531,15 +305,16 @@ TEST_F(TavricRunTest, ARackOfReadersRunsAtOnceAndAReaderThatFailsStopsOnlyItself
       << judged;
 }
 
-// Four simulated readers at once, each with its own verdict line, log and
-// suite, named by their documents' titles. A fault on cue for the third only:
+// Four simulated readers at once, each with its own verdict line and suite,
+// named by their documents' titles (each reader's own log: the rack's test
+// above). A fault on cue for the third only:
 // it is disconnected at its second frame and stops alone; the others meet
 // every expectation, and the run ends with the disconnection's status.
 TEST_F(TavricRunTest, FourSimulatedReadersEachEndWithTheirOwnVerdicts) {
   const QString script = Script("farm.cmd", ".command;\n30;\n.expect(60 00 0D 30 \"VRT-SIM\" *);\n30;\n.expect_ok;\n");
   const QString report = m_Dir.filePath("farm.xml");
-  const CRun run = RunTool(
-      {"--readers", "4", "--no-colour", "--sim-fault", "Sim3=disconnect@2", "--junit", report, "--save-log", script});
+  const CRun run =
+      RunTool({"--readers", "4", "--no-colour", "--sim-fault", "Sim3=disconnect@2", "--junit", report, script});
   EXPECT_EQ(run.status, 4) << run.err;
   EXPECT_TRUE(Contains(run.err, "tavric-run: Sim3: the reader was disconnected\n")) << run.err;
   EXPECT_EQ(Count(run.err, "tavric-run: "), 1u) << "the other readers end well: " << run.err;
@@ -549,9 +324,6 @@ TEST_F(TavricRunTest, FourSimulatedReadersEachEndWithTheirOwnVerdicts) {
     SCOPED_TRACE(reader);
     const bool faulty = std::string(reader) == "Sim3";
     const std::string lines = LinesOf(run.out, reader);
-    const std::string log = ReadWhole(m_Dir.filePath(QString("farm-") + reader + ".log"));
-    EXPECT_EQ(Count(log, kFirmware + "\r\n"), 2u) << log;
-    ExpectOutStartsWithLog(lines, log);
     EXPECT_TRUE(Contains(lines, faulty ? "\n1 expectation: 1 met, 0 failed\n" : "\n2 expectations: 2 met, 0 failed\n"))
         << lines;
     EXPECT_TRUE(Contains(judged, "<testsuite name=\"" + std::string(reader) +
@@ -582,16 +354,14 @@ TEST_F(TavricRunTest, ASignalStopsTheRunCleanlyWithTheLogCompleteToItsLastLine) 
     while (Count(out, "PC -> IFD :") < 3 && process.waitForReadyRead(20000))
       out += process.readAllStandardOutput().toStdString();
     ::kill(pid_t(process.processId()), c.signal);
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), c.status);
-    EXPECT_TRUE(Contains(process.readAllStandardError().toStdString(), c.err));
-    out += process.readAllStandardOutput().toStdString();
+    const CRun run = tvr_test::Finish(process, out);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_TRUE(Contains(run.err, c.err)) << run.err;
     const std::string text = ReadWhole(log);
     EXPECT_GT(Count(text, "PC -> IFD :"), 2u);
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << text;
-    ExpectOutStartsWithLog(out, text);
+    ExpectOutStartsWithLog(run.out, text);
     const std::string judged = ReadWhole(report), mismatches = std::to_string(Count(text, "MISMATCH  :"));
     // The two expectations, and the run itself as an error: it was stopped.
     EXPECT_EQ(Count(judged, "<testcase "), 3u) << judged;
@@ -623,59 +393,6 @@ TEST_F(TavricRunTest, CtrlCTwiceEndsARunStuckInAPlugIn) {
   EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "ended by the signal";
   EXPECT_TRUE(Contains(process.readAllStandardError().toStdString(), "a second signal: the program ends at once"));
   EXPECT_EQ(Count(ReadWhole(log), " taken\r\n"), 2u);
-}
-
-namespace {
-
-TEST(TavricRunWorkspace, ABenchSavedAndRestoredComesBackExactly) {
-  QTemporaryDir dir;
-  const QString settings = dir.path() + "/Tavric.ini";
-  const QByteArray previous = qgetenv("TAVRIC_SETTINGS");
-  qputenv("TAVRIC_SETTINGS", settings.toLocal8Bit());
-  {
-    QFile a(dir.path() + "/a.cmd"), b(dir.path() + "/b.cmd"), ini(settings);
-    ASSERT_TRUE(a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly) && ini.open(QIODevice::WriteOnly));
-    a.write("* reader A\r\n10;\r\n");
-    b.write("30;\n");
-    // A bench of two simulated readers as the desktop program would have saved it.
-    ini.write(QString::fromStdString(ReadWhole(TAVRIC_TEST_DATA_DIR "/cli/bench.ini"))
-                  .replace("@FOLDER@", dir.path())
-                  .toUtf8());
-  }
-
-  // The first document runs its own script; saving puts the bench back as it was read.
-  const CRun first = RunTool({"--no-colour", "--restore", "--save"});
-  EXPECT_EQ(first.status, 0) << first.err;
-  EXPECT_TRUE(Contains(first.out, kReset)) << first.out;
-  const std::string saved = ReadWhole(settings);
-  for (const char* value : {"CTVRSimDoc\\0\\Title=Bench A", "CTVRSimDoc\\1\\Cmd2=20 02", "CTVRSimDoc\\1\\Beep=0",
-                            "CTVRSimDoc\\1\\Row1.cur=220", "CTVRSimDoc\\0\\Connected=1", "CTVRSimDoc\\NbDoc=2"})
-    EXPECT_TRUE(Contains(saved, value)) << value << "\n" << saved;
-
-  // The second document's quick command, then its script: the settings stay the same.
-  const CRun quick = RunTool({"--no-colour", "--restore", "--document", "2", "--quick", "2", "--save"});
-  EXPECT_EQ(quick.status, 0) << quick.err;
-  EXPECT_TRUE(Contains(quick.out, "PC -> IFD : SELECT CARD")) << quick.out;
-  EXPECT_FALSE(Contains(quick.out, "GET FIRMWARE")) << "the script is not run";
-  const CRun second = RunTool({"--no-colour", "--restore", "--document", "2", "--save"});
-  EXPECT_EQ(second.status, 0) << second.err;
-  EXPECT_TRUE(Contains(second.out, kFirmware)) << second.out;
-  EXPECT_EQ(ReadWhole(settings), saved);
-
-  // A quick command of fewer than two characters is not offered, as its key
-  // is not; a document that is not there is refused.
-  for (const auto& [n, text] : {std::pair{"3", ""}, std::pair{"4", "3"}}) {
-    const CRun disabled = RunTool({"--no-colour", "--restore", "--quick", n});
-    EXPECT_EQ(disabled.status, 1) << n;
-    EXPECT_TRUE(Contains(disabled.err, std::string("tavric-run: quick command ") + n + " is not offered: its text \"" +
-                                           text + "\" is shorter than two characters\n"))
-        << disabled.err;
-    EXPECT_FALSE(Contains(disabled.out, "PC -> IFD")) << disabled.out;
-  }
-  const CRun missing = RunTool({"--restore", "--document", "3"});
-  EXPECT_EQ(missing.status, 3);
-  EXPECT_TRUE(Contains(missing.err, "no document 3 (2 restored)")) << missing.err;
-  qputenv("TAVRIC_SETTINGS", previous);
 }
 
 // --pcap: the capture of an APDU script read back by tshark. The APDUs are
@@ -736,5 +453,3 @@ TEST_F(TavricRunTest, APcapIsReadByTsharkWithTheApdusDecodedAndTheReaderFramesAs
                 {"1", "600002200143", "Verta"},
             }));
 }
-
-}  // namespace

@@ -1,56 +1,33 @@
 // tavric-run with the serial board over a pseudo-terminal, the simulated
 // reader's firmware at the far end (tavric-ptyreader): a script, a slow link,
 // a frame split across reads, a garbled frame, the far end closing, the
-// delays of the Delay Options. Skipped, with the reason, only where no
+// delays of the Delay Options (a port that cannot be opened: the scenario case
+// run_serial_no_port). Skipped, with the reason, only where no
 // pseudo-terminal can be opened.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "pty_reader_process.h"
+#include "tavric_run.h"
 #include "temp_folder.h"
 
 namespace {
 
-// The three reader commands of the script and their answers, as the trace shows them.
+// The three reader commands of the script; their exchanges, as the trace
+// shows them, are tests/data/serial/three_exchanges.txt.
 const char kScript[] =
     "30;\n"
     "20 01;\n"
     "10;\n";
-
-const char kExchanges[] =
-    "PC -> IFD : GET FIRMWARE VERSION\n"
-    "            40 00 01 30 71 \n"
-    "IFD -> PC : GET FIRMWARE VERSION EXECUTED\n"
-    "            60 00 0D 30 56 52 54 2D 53 49 4D 20 32 2E 30 34 \n"
-    "            4F \n"
-    "\n"
-    "PC -> IFD : SELECT CARD 1\n"
-    "            40 00 02 20 01 63 \n"
-    "IFD -> PC : SELECT CARD 1 EXECUTED\n"
-    "            60 00 02 20 01 43 \n"
-    "\n"
-    "PC -> IFD : RESET CARD\n"
-    "            40 00 01 10 51 \n"
-    "IFD -> PC : RESET CARD EXECUTED\n"
-    "            60 00 10 10 3B 7A 96 00 00 54 56 52 2D 49 53 4F \n"
-    "            2D 30 31 B3 \n"
-    "\n";
 
 std::string WithoutCr(std::string text) {
   std::erase(text, '\r');
   return text;
 }
 
-bool Contains(const std::string& text, const std::string& what) {
-  return text.find(what) != std::string::npos;
-}
-
-std::size_t Count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using tvr_test::Contains;
+using tvr_test::Count;
 
 class SerialBoardTest : public ::testing::Test {
  protected:
@@ -64,13 +41,11 @@ class SerialBoardTest : public ::testing::Test {
   // The reader started with these options, then a run of the script.
   CTVRPtyReaderProcess::CRun Run(const QStringList& readerOptions, const QStringList& args) {
     EXPECT_TRUE(m_Reader.Start(readerOptions));
-    CTVRPtyReaderProcess::CRun run = m_Reader.RunTavric(QStringList{"--protocol", "Verta"} + args);
+    CTVRPtyReaderProcess::CRun run = m_Reader.RunTavric(args);
     run.m_strOut = WithoutCr(run.m_strOut);
     run.m_strErr = WithoutCr(run.m_strErr);
     return run;
   }
-
-  std::string Closed() const { return "Serial port " + m_Reader.GetPort() + " closed\n"; }
 
   CTVRPtyReaderProcess m_Reader;
   tvr_test::CTempFolder m_Dir;
@@ -101,6 +76,8 @@ TEST_F(SerialBoardTest, TheExchangesComeThroughWholeHoweverTheAnswersArrive) {
       // The command delay is waited before each frame.
       {{}, {}, defaults, ".t(300);\n", 0.9},
   };
+  const std::string exchanges = tvr_test::CTempFolder::Read(TAVRIC_TEST_DATA_DIR "/serial/three_exchanges.txt");
+  ASSERT_FALSE(exchanges.empty());
   for (const auto& r : runs) {
     SCOPED_TRACE(r.reader.join(' ').toStdString() + " " + r.args.join(' ').toStdString());
     CTVRPtyReaderProcess reader;
@@ -110,7 +87,7 @@ TEST_F(SerialBoardTest, TheExchangesComeThroughWholeHoweverTheAnswersArrive) {
     const std::string port = reader.GetPort();
     EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
     EXPECT_EQ(WithoutCr(run.m_strOut), "Serial port " + port + " opened: " + r.settings + ", Verta frames\n" +
-                                           kExchanges + "Serial port " + port + " closed\n");
+                                           exchanges + "Serial port " + port + " closed\n");
     EXPECT_EQ(run.m_strErr, "");
     EXPECT_GE(run.m_dSeconds, r.minSeconds);
     // The reader saw the line closed and ended.
@@ -168,28 +145,17 @@ TEST_F(SerialBoardTest, TheFarEndClosingIsOneDisconnection) {
   EXPECT_EQ(Count(run.m_strOut, "Serial: " + m_Reader.GetPort() + ": reading the line failed\n"), 1u) << run.m_strOut;
   EXPECT_EQ(Count(run.m_strErr, "The USB connection has been broken !"), 1u) << run.m_strErr;
   EXPECT_TRUE(Contains(run.m_strErr, "tavric-run: the reader was disconnected")) << run.m_strErr;
-  EXPECT_TRUE(Contains(run.m_strOut, Closed())) << run.m_strOut;
+  EXPECT_TRUE(Contains(run.m_strOut, "Serial port " + m_Reader.GetPort() + " closed\n")) << run.m_strOut;
   EXPECT_FALSE(Contains(run.m_strOut, "RESET CARD EXECUTED")) << run.m_strOut;
 }
 
 TEST_F(SerialBoardTest, AKiroStatementEndsWhenTheLineFallsSilentAfterItsAnswer) {
-  ASSERT_TRUE(m_Reader.Start({"--protocol", "Kiro"}));
   // GET RELEASE, then DIAGNOSE with two bytes: the host does not end kiro statements.
-  auto run = m_Reader.RunTavric({"--protocol", "Kiro", Script("kiro.cmd", "02;\n00 AB CD;\n")});
-  run.m_strOut = WithoutCr(run.m_strOut);
+  const auto run = Run({"--protocol", "Kiro"}, {"--protocol", "Kiro", Script("kiro.cmd", "02;\n00 AB CD;\n")});
   EXPECT_EQ(run.m_nStatus, 0) << run.m_strErr;
   EXPECT_TRUE(Contains(run.m_strOut, "Kiro frames")) << run.m_strOut;
   EXPECT_EQ(Count(run.m_strOut, "PC -> IFD :"), 2u) << run.m_strOut;
   EXPECT_TRUE(Contains(run.m_strOut, "00 00 FF 04 FC D5 01 AB CD B2 00")) << run.m_strOut;
-}
-
-TEST(SerialBoardPort, APortThatCannotBeOpenedIsSaidAndTheRunEnds) {
-  CTVRPtyReaderProcess none;
-  const tvr_test::CTempFolder dir;
-  const QString script = QString::fromStdString(dir.Write("one.cmd", "30;\n"));
-  const auto run = none.RunTavric({"--port", "/nonexistent/ttyX", script});
-  EXPECT_EQ(run.m_nStatus, 4);
-  EXPECT_TRUE(Contains(run.m_strErr, "tavric: Serial: the port /nonexistent/ttyX cannot be opened: ")) << run.m_strErr;
 }
 
 }  // namespace
