@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -118,31 +117,3 @@ TEST(Registry, TheEnvironmentRelocatesTheFileAndTheDefaultIsPerUser) {
   EXPECT_TRUE(QString::fromStdString(CTVRRegistry::GetStoreFileName()).endsWith("/Norvale Devices/Tavric.ini"));
   setenv("TAVRIC_SETTINGS", previous.c_str(), 1);
 }
-
-namespace {
-
-TEST(Registry, AStoreThatIsNoFileOrIsGarbageReadsNothingAndNeverThrows) {
-  const std::string previous = CTVRRegistry::GetStoreFileName();
-  QTemporaryDir dir;
-  const std::string garbage = (dir.path() + "/garbage.ini").toStdString();
-  ASSERT_TRUE(std::ofstream(garbage, std::ios::binary) << "[Settings\\Doc\x01\xff\nTitle=\"unterminated\n=\n[[[\n");
-  for (const std::string& store : {dir.path().toStdString(), garbage}) {
-    setenv("TAVRIC_SETTINGS", store.c_str(), 1);
-    CTVRRegistry reader(FALSE, TRUE);
-    std::string title = "kept";
-    int number = 7;
-    if (reader.Open("Settings\\Doc")) {
-      reader.Read("Title", title);
-      reader.Read("Number", number);
-    }
-    EXPECT_EQ(number, 7) << store;
-    CTVRRegistry writer(FALSE, FALSE);
-    // A folder cannot be written; the others may be, but nothing throws.
-    if (store == dir.path().toStdString()) {
-      EXPECT_FALSE(writer.CreateKey("Settings\\Doc") && writer.Write("Title", "x")) << store;
-    }
-  }
-  setenv("TAVRIC_SETTINGS", previous.c_str(), 1);
-}
-
-}  // namespace

@@ -53,7 +53,8 @@ class ScriptFiles : public CTVRDocFixture {
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
   std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
   static std::string Read(const std::string& path) { return CTempFolder::Read(path); }
-  std::vector<std::string> Lines() { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetLines(); }
+  CTVRBoardDocPrivate& Private() { return CTVRBoardDocPrivate::Of(*m_pDoc); }
+  std::vector<std::string> Lines() { return Private().GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
     for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
@@ -89,31 +90,29 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
 }
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopCounter(7);
+  Private().GetRunController().SetTraceOn(FALSE);
+  Private().SetLoopCounter(7);
   const std::string path = Write("open.cmd", "00 A4;\n");
   m_Prompts.m_FileAnswers = {path};
   m_pDoc->DoCommand(ID_FILE_OPEN);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{"noname"});
-  EXPECT_EQ(
-      std::make_tuple(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption(),
-                      m_pDoc->IsTraceOn(), CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter()),
-      std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
+  EXPECT_EQ(std::make_tuple(Private().GetScriptPath(), Private().GetCaption(), m_pDoc->IsTraceOn(),
+                            Private().GetLoopCounter()),
+            std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
   EXPECT_EQ(Recent(), std::vector<std::string>{path});
 }
 
 TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
   const std::string good = Write("good.cmd", "01;\n02;\n");
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(good));
-  const auto caption = CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption();
+  ASSERT_TRUE(Private().OnOpenDocument(good));
+  const auto caption = Private().GetCaption();
   const std::vector<std::string> unreadable = {m_Folder.Path(), Path("vanished.cmd"), ""};
   for (const std::string& path : unreadable) {
     m_Prompts.m_Messages.clear();
     m_Prompts.m_FileAnswers = {path.empty() ? std::string("/nonexistent/dir/x.cmd") : path};
     m_pDoc->DoCommand(ID_FILE_OPEN);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."}) << path;
-    EXPECT_EQ(std::make_tuple(Lines(), CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(),
-                              CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption()),
+    EXPECT_EQ(std::make_tuple(Lines(), Private().GetScriptPath(), Private().GetCaption()),
               std::make_tuple(std::vector<std::string>{"01;", "02;"}, good, caption));
   }
 
@@ -123,7 +122,7 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
     m_Prompts.m_FileAnswers = {path};
     m_pDoc->DoCommand(ID_FILE_SAVE_AS);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to save document."}) << path;
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), good) << "the document keeps its name";
+    EXPECT_EQ(Private().GetScriptPath(), good) << "the document keeps its name";
   }
   EXPECT_TRUE(std::filesystem::is_directory(m_Folder.Path()));
   EXPECT_EQ(Read(good), "01;\n02;\n");
@@ -132,32 +131,30 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
 }
 
 TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "00 B0;");
+  Private().SetLine(0, "00 B0;");
   m_Prompts.m_FileAnswers = {""};  // cancelled
   m_pDoc->DoCommand(ID_FILE_SAVE);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), "noname");
+  EXPECT_EQ(Private().GetScriptPath(), "noname");
   EXPECT_TRUE(m_pDoc->IsModified());
 
   m_Prompts.m_FileAnswers = {Path("bench")};
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
   EXPECT_EQ(
-      std::make_tuple(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption(),
-                      m_pDoc->IsModified(), Read(Path("bench.cmd"))),
+      std::make_tuple(Private().GetScriptPath(), Private().GetCaption(), m_pDoc->IsModified(), Read(Path("bench.cmd"))),
       std::make_tuple(Path("bench.cmd"), std::string("noname - [bench.cmd]"), FALSE, std::string("00 B0;\n")));
   EXPECT_EQ(Recent(), std::vector<std::string>{Path("bench.cmd")});
 
   // Save now writes to that file without asking; an existing file is replaced whole.
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "01;");
+  Private().SetLine(0, "01;");
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(Read(Path("bench.cmd")), "01;\n");
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames.size(), 2u);
   // Save As writes the script under a new name, which the caption follows.
   m_Prompts.m_FileAnswers = {Path("second.cmd")};
   m_pDoc->DoCommand(ID_FILE_SAVE_AS);
-  EXPECT_EQ(
-      std::make_tuple(Read(Path("bench.cmd")), Read(Path("second.cmd")), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption()),
-      std::make_tuple(std::string("01;\n"), std::string("01;\n"), std::string("noname - [second.cmd]")));
+  EXPECT_EQ(std::make_tuple(Read(Path("bench.cmd")), Read(Path("second.cmd")), Private().GetCaption()),
+            std::make_tuple(std::string("01;\n"), std::string("01;\n"), std::string("noname - [second.cmd]")));
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", "", ""}));
 }
 
@@ -188,9 +185,9 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
 
   // Small edits: a few bytes that a writer keeps in its buffer until the
   // end, where a failed last flush is easily missed.
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(script));
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "02 02;");
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("new trace", TRACE_INFO);
+  ASSERT_TRUE(Private().OnOpenDocument(script));
+  Private().SetLine(0, "02 02;");
+  Private().NotifyMessage("new trace", TRACE_INFO);
   m_Context.RecentFiles().Add(script);
   ASSERT_TRUE(disk.Fill());
 
@@ -201,7 +198,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
     std::string before;
     std::string message;
   } cases[] = {
-      {"script", [&] { return CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(script) != FALSE; }, script, "01;\n",
+      {"script", [&] { return Private().OnSaveDocument(script) != FALSE; }, script, "01;\n",
        "Failed to save document."},
       {"log", [&] { return m_View.SaveLog(log) != FALSE; }, log, "the old log\r\n",
        "The log file \"" + log + "\" could not be created !"},
@@ -218,7 +215,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
   // The edits stay in the window, to be saved elsewhere, and no half-written
   // file is left beside the originals.
   EXPECT_TRUE(m_pDoc->IsModified());
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLine(0), "02 02;");
+  EXPECT_EQ(Private().GetLine(0), "02 02;");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk.PathOf("")), {}), 4);
 }
 
@@ -233,11 +230,7 @@ TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
     const char* door;
     std::function<bool(const std::string&)> refused;
   } doors[] = {
-      {"script",
-       [&](const std::string& p) {
-         return !CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(p) &&
-                CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath() != p;
-       }},
+      {"script", [&](const std::string& p) { return !Private().OnOpenDocument(p) && Private().GetScriptPath() != p; }},
       {"description file",
        [&](const std::string& p) {
          CCmdCode table;
