@@ -1,6 +1,7 @@
 // The placement record of a reader window in the settings: its exact bytes,
 // records of another length, and rectangles no window can be given.
 #include <climits>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -49,10 +50,8 @@ TEST(WindowPlacement, OnlyARectangleAWindowCanTakeIsUsable) {
   };
   for (const Row& r : rows) {
     CTVRWindowPlacement placement;
-    placement.m_nLeft = r.left;
-    placement.m_nTop = r.top;
-    placement.m_nRight = r.right;
-    placement.m_nBottom = r.bottom;
+    std::tie(placement.m_nLeft, placement.m_nTop, placement.m_nRight, placement.m_nBottom) =
+        std::tuple(r.left, r.top, r.right, r.bottom);
     EXPECT_EQ(placement.HasUsableRect() != FALSE, r.usable)
         << r.left << "," << r.top << " " << r.right << "," << r.bottom;
   }

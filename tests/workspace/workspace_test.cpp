@@ -40,10 +40,8 @@ class CWsBoardA : public CTVRTestBoard {
   static inline BOOL s_bConnectWorks = TRUE;
 };
 
-class CWsBoardB : public CTVRTestBoard {
+class CWsBoardB : public CWsBoardA {
   TVR_DECLARE_DYNCREATE(CWsBoardB)
- public:
-  CWsBoardB() { m_bConnectResult = CWsBoardA::s_bConnectWorks; }
 };
 
 class CWsFrames : public CTVRHeadlessFrames {
@@ -256,19 +254,11 @@ TEST_F(Workspace, ADocumentThatCannotBeRecreatedStopsItsBoardTypeOnly) {
   EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
 }
 
-// The close question itself, through every door, is the desktop's test (tests/shell).
-TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
-  m_Prompts.m_YesNoAnswers = {FALSE};
-  EXPECT_FALSE(Private(New(A())).OnCloseDocument());
-  EXPECT_EQ(m_Prompts.m_Questions.size(), 1u);
-  m_Workspace.CloseAllDocuments();
-  m_Prompts.m_Questions.clear();
-  New(A());
-  m_Workspace.SaveCustomState();
-  EXPECT_TRUE(Private(Doc(A(), 0)).OnCloseDocument());
-  New(A());
+// The close question through every door, and none once the state is saved
+// (the main window closed), are the desktop's test (AppTest).
+TEST_F(Workspace, AReaderClosedAsTheSessionEndsIsNotAsked) {
   CTVRWorkspace::Of(m_Context).SetSessionEnding(TRUE);
-  EXPECT_TRUE(Private(Doc(A(), 0)).OnCloseDocument());
+  EXPECT_TRUE(Private(New(A())).OnCloseDocument());
   EXPECT_TRUE(m_Prompts.m_Questions.empty());
   CTVRWorkspace::Of(m_Context).SetSessionEnding(FALSE);
 }
