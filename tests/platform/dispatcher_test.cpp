@@ -168,7 +168,6 @@ TEST_F(DispatcherTest, TimedPostsWaitTheirDelayAndRunInDueOrder) {
   ASSERT_TRUE(PostMessageDelayed(m_hWnd, m_msgA, 21, 0, 20));  // same delay: posting order
   std::thread([&] { EXPECT_TRUE(PostMessageDelayed(m_hWnd, m_msgA, 40, 0, 40)); }).join();
   ASSERT_TRUE(PostMessage(m_hWnd, m_msgA, 0, 0));
-  EXPECT_EQ(Dispatcher().PendingTimedCount(), 4u);
   ASSERT_TRUE(Dispatcher().RunUntilIdle(3s));
   ASSERT_EQ(m_events, (std::vector<std::string>{"0", "20", "21", "40", "80"}));
   EXPECT_TRUE(when[1] >= 20ms && when[3] >= 40ms && when[4] >= 80ms);

@@ -88,8 +88,9 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
     CRegParamFile file(context);
     ASSERT_EQ(file.Load(std::string(TAVRIC_SCENARIO_DIR "/") + name + ".par"), 1);
     check(file);
-    if (firstIssue != nullptr) EXPECT_EQ(FirstIssue(file), firstIssue);
     EXPECT_TRUE(prompts.m_Messages.empty());
+    if (firstIssue == nullptr) continue;
+    EXPECT_EQ(FirstIssue(file), firstIssue);
   }
 }
 
