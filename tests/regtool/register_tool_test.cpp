@@ -185,13 +185,11 @@ TEST_F(RegisterTool, AnswersReachTheAwaitedRowBeforeTheDecoder) {
   ASSERT_TRUE(RunQueue());
   EXPECT_EQ(m_pTool->GetRow(0).m_strHexText, "11");
 
-  // An error answer: "XX", the bits 0, a beep; the next edit only clears it.
+  // After an error answer (XX, the bits 0 and a beep: the dialog's sequence
+  // test), the next edit only clears it.
   m_pDoc->SetResponder([](const BYTE*, DWORD) { return std::vector<Bytes>{{0xE0, 0x01, 0x22}}; });
   m_pTool->OnReadRegister(1);
   ASSERT_TRUE(RunQueue());
-  EXPECT_EQ(m_pTool->GetRow(1).m_strHexText, "XX");
-  EXPECT_EQ(Bits(1), "00000000");
-  EXPECT_EQ(m_Prompts.m_Beeps.size(), 1u);
   m_pTool->SetHexText(1, "33");
   EXPECT_EQ(Bits(1), "00000000");
   m_pTool->SetHexText(1, "34");

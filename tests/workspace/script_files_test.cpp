@@ -51,9 +51,9 @@ class ScriptFiles : public CTVRDocFixture {
     CTVRDocFixture::TearDown();
   }
   std::string Path(const std::string& name) { return m_Folder.PathOf(name); }
-  std::string Write(const std::string& name, const std::string& content) { return m_Folder.Write(name, content); }
+  CTVRBoardDocPrivate& Private() { return CTVRBoardDocPrivate::Of(*m_pDoc); }
   static std::string Read(const std::string& path) { return CTempFolder::Read(path); }
-  std::vector<std::string> Lines() { return CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().GetLines(); }
+  std::vector<std::string> Lines() { return Private().GetLineStore().GetLines(); }
   std::vector<std::string> Recent() {
     std::vector<std::string> paths;
     for (int i = 0; i < m_Context.RecentFiles().GetCount(); ++i) paths.push_back(m_Context.RecentFiles().GetPath(i));
@@ -69,17 +69,16 @@ using FileEdges = ScriptFiles;
 TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
   const std::string binary("\x01\x00\xFF\r\x80\n\x00\x00", 8);
   const std::vector<std::tuple<std::string, std::vector<std::string>, std::string>> cases = {
-      // content, lines read, file written back
-      {"a;\r\nb;\r\n", {"a;", "b;"}, "a;\nb;\n"},
+      // content, lines read, file written back (CR LF and a last line without
+      // its end: the line store's long script)
       {"a;\nb;\n", {"a;", "b;"}, "a;\nb;\n"},
-      {"a;\nlast", {"a;", "last"}, "a;\nlast\n"},
       {"\n\n", {"", ""}, "\n\n"},
       {"lone\rcr\r\n", {"lone\rcr"}, "lone\rcr\n"},
       {binary, {std::string("\x01\x00\xFF\r\x80", 5), std::string("\x00\x00", 2)}, binary + "\n"},
       {"", {}, ""},  // an empty file has no line at all, and is saved empty again
   };
   for (const auto& [content, lines, written] : cases) {
-    m_Prompts.m_FileAnswers = {Write("in.cmd", content)};
+    m_Prompts.m_FileAnswers = {m_Folder.Write("in.cmd", content)};
     m_pDoc->DoCommand(ID_FILE_OPEN);
     EXPECT_EQ(Lines(), lines);
     EXPECT_TRUE(m_Prompts.m_Messages.empty());
@@ -89,41 +88,28 @@ TEST_F(ScriptFiles, LineEndsOfEveryKindAndFilesThatAreNotText) {
 }
 
 TEST_F(ScriptFiles, OpenAsksForAnExistingScriptAndLoadsItIntoThisDocument) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLoopCounter(7);
-  const std::string path = Write("open.cmd", "00 A4;\n");
+  Private().GetRunController().SetTraceOn(FALSE);
+  Private().SetLoopCounter(7);
+  const std::string path = m_Folder.Write("open.cmd", "00 A4;\n");
   m_Prompts.m_FileAnswers = {path};
   m_pDoc->DoCommand(ID_FILE_OPEN);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, std::vector<std::string>{"noname"});
-  EXPECT_EQ(
-      std::make_tuple(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption(),
-                      m_pDoc->IsTraceOn(), CTVRBoardDocPrivate::Of(*m_pDoc).GetLoopCounter()),
-      std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
-  EXPECT_EQ(Recent(), std::vector<std::string>{path});
+  EXPECT_EQ(std::make_tuple(Private().GetScriptPath(), Private().GetCaption(), m_pDoc->IsTraceOn(),
+                            Private().GetLoopCounter()),
+            std::make_tuple(path, std::string("noname - [open.cmd]"), TRUE, 0));
 }
 
-TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
-  const std::string good = Write("good.cmd", "01;\n02;\n");
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(good));
-  const auto caption = CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption();
-  const std::vector<std::string> unreadable = {m_Folder.Path(), Path("vanished.cmd"), ""};
-  for (const std::string& path : unreadable) {
-    m_Prompts.m_Messages.clear();
-    m_Prompts.m_FileAnswers = {path.empty() ? std::string("/nonexistent/dir/x.cmd") : path};
-    m_pDoc->DoCommand(ID_FILE_OPEN);
-    EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."}) << path;
-    EXPECT_EQ(std::make_tuple(Lines(), CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(),
-                              CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption()),
-              std::make_tuple(std::vector<std::string>{"01;", "02;"}, good, caption));
-  }
-
+// A file that cannot be opened: RecentFiles (a file gone since) and FileEdges (a folder).
+TEST_F(ScriptFiles, SaveAsWhereNoFileCanBeWrittenSaysSoAndChangesNothing) {
+  const std::string good = m_Folder.Write("good.cmd", "01;\n02;\n");
+  ASSERT_TRUE(Private().OnOpenDocument(good));
   const std::vector<std::string> unwritable = {m_Folder.Path(), Path("no/such/folder/x.cmd"), "/proc/version.cmd"};
   for (const std::string& path : unwritable) {
     m_Prompts.m_Messages.clear();
     m_Prompts.m_FileAnswers = {path};
     m_pDoc->DoCommand(ID_FILE_SAVE_AS);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to save document."}) << path;
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), good) << "the document keeps its name";
+    EXPECT_EQ(Private().GetScriptPath(), good) << "the document keeps its name";
   }
   EXPECT_TRUE(std::filesystem::is_directory(m_Folder.Path()));
   EXPECT_EQ(Read(good), "01;\n02;\n");
@@ -132,47 +118,34 @@ TEST_F(ScriptFiles, PathsThatCannotBeReadOrWrittenSaySoAndChangeNothing) {
 }
 
 TEST_F(ScriptFiles, SaveOfAnUnsavedScriptAsksForANameAndAddsTheExtension) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "00 B0;");
+  Private().SetLine(0, "00 B0;");
   m_Prompts.m_FileAnswers = {""};  // cancelled
   m_pDoc->DoCommand(ID_FILE_SAVE);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), "noname");
+  EXPECT_EQ(Private().GetScriptPath(), "noname");
   EXPECT_TRUE(m_pDoc->IsModified());
 
   m_Prompts.m_FileAnswers = {Path("bench")};
   m_pDoc->DoCommand(ID_FILE_SAVE);
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", ""}));
   EXPECT_EQ(
-      std::make_tuple(CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath(), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption(),
-                      m_pDoc->IsModified(), Read(Path("bench.cmd"))),
+      std::make_tuple(Private().GetScriptPath(), Private().GetCaption(), m_pDoc->IsModified(), Read(Path("bench.cmd"))),
       std::make_tuple(Path("bench.cmd"), std::string("noname - [bench.cmd]"), FALSE, std::string("00 B0;\n")));
   EXPECT_EQ(Recent(), std::vector<std::string>{Path("bench.cmd")});
 
-  // Save now writes to that file without asking; an existing file is replaced whole.
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "01;");
-  m_pDoc->DoCommand(ID_FILE_SAVE);
-  EXPECT_EQ(Read(Path("bench.cmd")), "01;\n");
-  EXPECT_EQ(m_Prompts.m_FileDialogInitialNames.size(), 2u);
+  // Save then writes to that file without asking: AppTest.EveryWayOfClosingAReaderAsksFirst.
   // Save As writes the script under a new name, which the caption follows.
   m_Prompts.m_FileAnswers = {Path("second.cmd")};
   m_pDoc->DoCommand(ID_FILE_SAVE_AS);
-  EXPECT_EQ(
-      std::make_tuple(Read(Path("bench.cmd")), Read(Path("second.cmd")), CTVRBoardDocPrivate::Of(*m_pDoc).GetCaption()),
-      std::make_tuple(std::string("01;\n"), std::string("01;\n"), std::string("noname - [second.cmd]")));
+  EXPECT_EQ(std::make_tuple(Read(Path("bench.cmd")), Read(Path("second.cmd")), Private().GetCaption()),
+            std::make_tuple(std::string("00 B0;\n"), std::string("00 B0;\n"), std::string("noname - [second.cmd]")));
   EXPECT_EQ(m_Prompts.m_FileDialogInitialNames, (std::vector<std::string>{"", "", ""}));
 }
 
-TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirstAndSurvivesARestart) {
-  CTVRRecentFileList& list = m_Context.RecentFiles();
-  for (const char* name : {"1.cmd", "2.cmd", "3.cmd", "2.cmd", "4.cmd", "5.cmd"}) list.Add(Path(name));
+// Its menu texts, and the list kept at exit and read at the next start: RecentFiles.
+TEST_F(ScriptFiles, TheRecentListKeepsFourNewestFirst) {
+  for (const char* name : {"1.cmd", "2.cmd", "3.cmd", "2.cmd", "4.cmd", "5.cmd"})
+    m_Context.RecentFiles().Add(Path(name));
   EXPECT_EQ(Recent(), (std::vector<std::string>{Path("5.cmd"), Path("4.cmd"), Path("2.cmd"), Path("3.cmd")}));
-  EXPECT_EQ(list.GetMenuTexts(), (std::vector<std::string>{"&1 5.cmd", "&2 4.cmd", "&3 2.cmd", "&4 3.cmd"}));
-  ASSERT_TRUE(list.Save());
-  list.Remove(0);
-  list.Remove(0);
-  ASSERT_TRUE(list.Save());
-  list.Add(Path("x.cmd"));
-  list.Load();
-  EXPECT_EQ(Recent(), (std::vector<std::string>{Path("2.cmd"), Path("3.cmd")}));
 }
 
 TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
@@ -188,9 +161,9 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
 
   // Small edits: a few bytes that a writer keeps in its buffer until the
   // end, where a failed last flush is easily missed.
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(script));
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetLine(0, "02 02;");
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("new trace", TRACE_INFO);
+  ASSERT_TRUE(Private().OnOpenDocument(script));
+  Private().SetLine(0, "02 02;");
+  Private().NotifyMessage("new trace", TRACE_INFO);
   m_Context.RecentFiles().Add(script);
   ASSERT_TRUE(disk.Fill());
 
@@ -201,7 +174,7 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
     std::string before;
     std::string message;
   } cases[] = {
-      {"script", [&] { return CTVRBoardDocPrivate::Of(*m_pDoc).OnSaveDocument(script) != FALSE; }, script, "01;\n",
+      {"script", [&] { return Private().OnSaveDocument(script) != FALSE; }, script, "01;\n",
        "Failed to save document."},
       {"log", [&] { return m_View.SaveLog(log) != FALSE; }, log, "the old log\r\n",
        "The log file \"" + log + "\" could not be created !"},
@@ -212,13 +185,13 @@ TEST_F(FileEdges, ASaveOntoAFullDiskKeepsTheFileAsItWasAndSaysWhy) {
     SCOPED_TRACE(c.what);
     m_Prompts.m_Messages.clear();
     EXPECT_FALSE(c.save());
-    EXPECT_EQ(CTempFolder::Read(c.path), c.before);
+    EXPECT_EQ(Read(c.path), c.before);
     EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{c.message});
   }
   // The edits stay in the window, to be saved elsewhere, and no half-written
   // file is left beside the originals.
   EXPECT_TRUE(m_pDoc->IsModified());
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetLine(0), "02 02;");
+  EXPECT_EQ(Private().GetLine(0), "02 02;");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk.PathOf("")), {}), 4);
 }
 
@@ -233,11 +206,7 @@ TEST_F(FileEdges, WhatIsNotARegularFileIsRefusedAtOnceWhereverItIsNamed) {
     const char* door;
     std::function<bool(const std::string&)> refused;
   } doors[] = {
-      {"script",
-       [&](const std::string& p) {
-         return !CTVRBoardDocPrivate::Of(*m_pDoc).OnOpenDocument(p) &&
-                CTVRBoardDocPrivate::Of(*m_pDoc).GetScriptPath() != p;
-       }},
+      {"script", [&](const std::string& p) { return !Private().OnOpenDocument(p) && Private().GetScriptPath() != p; }},
       {"description file",
        [&](const std::string& p) {
          CCmdCode table;

@@ -40,10 +40,8 @@ class CWsBoardA : public CTVRTestBoard {
   static inline BOOL s_bConnectWorks = TRUE;
 };
 
-class CWsBoardB : public CTVRTestBoard {
+class CWsBoardB : public CWsBoardA {
   TVR_DECLARE_DYNCREATE(CWsBoardB)
- public:
-  CWsBoardB() { m_bConnectResult = CWsBoardA::s_bConnectWorks; }
 };
 
 class CWsFrames : public CTVRHeadlessFrames {
@@ -108,6 +106,7 @@ class Workspace : public ::testing::Test {
   CTVRTestBoard* Doc(CTVRDocTemplate& tmpl, std::size_t index) {
     return index < tmpl.GetDocuments().size() ? static_cast<CTVRTestBoard*>(tmpl.GetDocuments()[index]) : nullptr;
   }
+  static CTVRBoardDocPrivate& Private(CTVRBoardDoc* pDoc) { return CTVRBoardDocPrivate::Of(*pDoc); }
   std::vector<std::string> Titles(CTVRDocTemplate& tmpl) {
     std::vector<std::string> titles;
     for (CTVRBoardDoc* pDoc : tmpl.GetDocuments()) titles.push_back(pDoc->GetTitle());
@@ -148,71 +147,24 @@ TVR_IMPLEMENT_DYNCREATE(CWsBoardB)
 
 namespace {
 
-// What a restored document must have kept.
-using Settings =
-    std::tuple<std::string, std::string, CTVRProtocol*, BOOL, EScriptType, BOOL, BOOL, std::string, std::string, int>;
-
-Settings SettingsOf(CTVRTestBoard* pDoc) {
-  if (pDoc == nullptr) return {};
-  return {pDoc->GetTitle(),
-          CTVRBoardDocPrivate::Of(*pDoc).GetCaption(),
-          CTVRBoardDocPrivate::Of(*pDoc).m_pProtocol,
-          CTVRBoardDocPrivate::Of(*pDoc).m_bConnected,
-          pDoc->GetScriptType(),
-          CTVRBoardDocPrivate::Of(*pDoc).m_bAutoPause,
-          CTVRBoardDocPrivate::Of(*pDoc).IsHexDisplay(),
-          CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(0),
-          CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(4),
-          CTVRBoardDocPrivate::Of(*pDoc).GetLineCount()};
-}
-
-TEST_F(Workspace, TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder) {
-  CTVRTestBoard* a1 = New(A());
-  CTVRBoardDocPrivate::Of(*a1).SelectProtocol("WsProto", 2);
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*a1).OnOpenDocument(Script("first.cmd", "01 02;\n03 04;\n")));
-  CTVRBoardDocPrivate::Of(*a1).m_bConnected = TRUE;
-  CTVRBoardDocPrivate::Of(*a1).m_eScriptType = SCRIPT_COMMANDS;
-  CTVRBoardDocPrivate::Of(*a1).SetQuickCommand(0, "00 A4");
-  CTVRBoardDocPrivate::Of(*a1).SetQuickCommand(4, "10");
-  CTVRTestBoard* a2 = New(A());
-  CTVRBoardDocPrivate::Of(*a2).m_eScriptType = SCRIPT_APDU;
-  CTVRBoardDocPrivate::Of(*a2).m_bAutoPause = FALSE;
-  CTVRTestBoard* b1 = New(B());
-  CTVRBoardDocPrivate::Of(*b1).SetHexDisplay(FALSE);
-  CTVRBoardDocPrivate::Of(*b1).SelectProtocol("WsProto", 2);
-  const std::vector<Settings> before = {SettingsOf(a1), SettingsOf(a2), SettingsOf(b1)};
-
-  ExitAndRestart();
-  EXPECT_TRUE(m_Prompts.m_Messages.empty());
-  EXPECT_EQ(Titles(A()), (std::vector<std::string>{"WsA1", "WsA2"}));
-  EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
-  EXPECT_EQ((std::vector<Settings>{SettingsOf(Doc(A(), 0)), SettingsOf(Doc(A(), 1)), SettingsOf(Doc(B(), 0))}), before);
-  EXPECT_EQ(Doc(A(), 0)->m_nConnectCalls, 1) << "the connected reader is connected again";
-  EXPECT_EQ(std::make_tuple(A().m_nUntitledCount, B().m_nUntitledCount), std::make_tuple(2, 1));
-  EXPECT_EQ(std::make_tuple(ReadText("CWsBoardA", "NbDoc"), ReadText("CWsBoardB", "NbDoc")),
-            std::make_tuple(std::string("2"), std::string("1")));
-  // The board type's next new document goes on counting.
-  EXPECT_EQ(New(A())->GetTitle(), "WsA3");
-}
-
+// The refused write leaves the file alone: Registry.RefusedWritesLeaveTheFileAlone.
 TEST_F(Workspace, AFailedWriteEndsTheChain) {
   CTVRTestBoard* pDoc = New(A());
   CTVRRegistry readOnly(FALSE, TRUE);
   readOnly.CreateKey(CTVRRegistry::GetRegSectionPath("CWsBoardA\\0"));
   EXPECT_FALSE(pDoc->SaveState(readOnly));
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*pDoc).IsStateSaved()) << "the document counts as saved all the same";
-  EXPECT_EQ(ReadText("CWsBoardA\\0", "LastRegSettingUsed"), "<missing>");
+  EXPECT_TRUE(Private(pDoc).IsStateSaved()) << "the document counts as saved all the same";
 }
 
 TEST_F(Workspace, AProtocolThatIsNoLongerThereReopensWithoutOneAndIsStoredAsNone) {
-  CTVRBoardDocPrivate::Of(*New(A())).SelectProtocol("WsProto", 0);
+  Private(New(A())).SelectProtocol("WsProto", 0);
   m_Workspace.SaveCustomState();
   m_Workspace.CloseAllDocuments();
   m_pProtocol->SetName("Renamed");
 
   m_Workspace.LoadCustomState();
   ASSERT_EQ(A().GetDocuments().size(), 1u);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).m_pProtocol, nullptr);
+  EXPECT_EQ(Private(Doc(A(), 0)).m_pProtocol, nullptr);
   EXPECT_TRUE(m_Prompts.m_Messages.empty());
   m_Workspace.SaveCustomState();
   EXPECT_EQ(ReadText("CWsBoardA\\0", "Protocol"), "none");
@@ -221,19 +173,18 @@ TEST_F(Workspace, AProtocolThatIsNoLongerThereReopensWithoutOneAndIsStoredAsNone
 TEST_F(Workspace, AReaderThatCannotReconnectStaysOpenWithoutItsQuickCommands) {
   for (int i = 0; i < 2; ++i) {
     CTVRTestBoard* pDoc = New(A());
-    CTVRBoardDocPrivate::Of(*pDoc).SelectProtocol("WsProto", 0);
-    CTVRBoardDocPrivate::Of(*pDoc).m_bConnected = TRUE;
-    CTVRBoardDocPrivate::Of(*pDoc).SetQuickCommand(0, "01 02");
+    Private(pDoc).SelectProtocol("WsProto", 0);
+    Private(pDoc).m_bConnected = TRUE;
+    Private(pDoc).SetQuickCommand(0, "01 02");
   }
   CWsBoardA::s_bConnectWorks = FALSE;
   ExitAndRestart();
   ASSERT_EQ(A().GetDocuments().size(), 2u) << "the next document is still restored";
   for (std::size_t i = 0; i < 2; ++i) {
     CTVRTestBoard* pDoc = Doc(A(), i);
-    EXPECT_EQ(
-        std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(0)),
-        std::make_tuple(1, FALSE, std::string()));
-    EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).m_pProtocol, m_pProtocol);
+    EXPECT_EQ(std::make_tuple(pDoc->m_nConnectCalls, pDoc->IsConnected(), Private(pDoc).GetQuickCommand(0)),
+              std::make_tuple(1, FALSE, std::string()));
+    EXPECT_EQ(Private(pDoc).m_pProtocol, m_pProtocol);
   }
 }
 
@@ -248,8 +199,7 @@ TEST_F(Workspace, HandEditedValuesOfTheWrongTypeOrMissingStillOpenTheDocuments) 
   EXPECT_EQ(Titles(A()), (std::vector<std::string>{"Bench", "Second", "noname"}));
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>(3, "No document in registry !"));
   EXPECT_FALSE(Doc(A(), 0)->IsConnected());
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).m_pProtocol, nullptr)
-      << "the protocol came after the value that failed";
+  EXPECT_EQ(Private(Doc(A(), 0)).m_pProtocol, nullptr) << "the protocol came after the value that failed";
   EXPECT_EQ(A().m_nUntitledCount, 4);
   EXPECT_TRUE(B().GetDocuments().empty()) << "a count that is no number counts as none";
   // A huge count is bounded.
@@ -259,7 +209,7 @@ TEST_F(Workspace, HandEditedValuesOfTheWrongTypeOrMissingStillOpenTheDocuments) 
   EXPECT_EQ(A().GetDocuments().size(), std::size_t(CTVRWorkspace::MAX_DOCUMENTS));
 }
 
-TEST_F(Workspace, ATruncatedSettingsFileRestoresWhatItStillHolds) {
+TEST_F(Workspace, ATruncatedOrGarbledSettingsFileRestoresWhatItStillHolds) {
   New(A())->CTVRDocument::SetTitle("One");
   New(A())->CTVRDocument::SetTitle("Two");
   m_Workspace.SaveCustomState();
@@ -267,13 +217,16 @@ TEST_F(Workspace, ATruncatedSettingsFileRestoresWhatItStillHolds) {
   const std::string file = CTVRRegistry::GetStoreFileName();
   const std::string whole = tvr_test::CTempFolder::Read(file);
   ASSERT_GT(whole.size(), 100u);
-  for (std::size_t cut = 0; cut < whole.size(); cut += 23) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << whole.substr(0, cut);
+  // Every cut of it, and garbage: a broken section name, bytes that are no text, an unclosed quote.
+  std::vector<std::string> texts = {"[Settings\\CWsBoardA\x01\xff\nNbDoc=\"2\n=\n[[[\n"};
+  for (std::size_t cut = 0; cut < whole.size(); cut += 23) texts.push_back(whole.substr(0, cut));
+  for (const std::string& text : texts) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     m_Workspace.LoadCustomState();
-    EXPECT_LE(A().GetDocuments().size(), 2u) << cut;
+    EXPECT_LE(A().GetDocuments().size(), 2u) << text;
     for (CTVRBoardDoc* pDoc : A().GetDocuments())
       EXPECT_TRUE(pDoc->GetTitle() == "One" || pDoc->GetTitle() == "Two" || pDoc->GetTitle() == "noname")
-          << cut << ": " << pDoc->GetTitle();
+          << text << ": " << pDoc->GetTitle();
     m_Workspace.CloseAllDocuments();
   }
   std::ofstream(file, std::ios::binary | std::ios::trunc) << whole;
@@ -301,19 +254,11 @@ TEST_F(Workspace, ADocumentThatCannotBeRecreatedStopsItsBoardTypeOnly) {
   EXPECT_EQ(Titles(B()), std::vector<std::string>{"WsB1"});
 }
 
-// The close question itself, through every door, is the desktop's test (tests/shell).
-TEST_F(Workspace, ClosingByHandAsksUnlessTheStateIsSavedOrTheSessionEnds) {
-  m_Prompts.m_YesNoAnswers = {FALSE};
-  EXPECT_FALSE(CTVRBoardDocPrivate::Of(*New(A())).OnCloseDocument());
-  EXPECT_EQ(m_Prompts.m_Questions.size(), 1u);
-  m_Workspace.CloseAllDocuments();
-  m_Prompts.m_Questions.clear();
-  New(A());
-  m_Workspace.SaveCustomState();
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
-  New(A());
+// The close question through every door, and none once the state is saved
+// (the main window closed), are the desktop's test (AppTest).
+TEST_F(Workspace, AReaderClosedAsTheSessionEndsIsNotAsked) {
   CTVRWorkspace::Of(m_Context).SetSessionEnding(TRUE);
-  EXPECT_TRUE(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).OnCloseDocument());
+  EXPECT_TRUE(Private(New(A())).OnCloseDocument());
   EXPECT_TRUE(m_Prompts.m_Questions.empty());
   CTVRWorkspace::Of(m_Context).SetSessionEnding(FALSE);
 }
@@ -322,32 +267,30 @@ TEST_F(Workspace, NewScriptFileReopensTheFirstBoardTypeWithEachTraceAndEmptyScri
   CTVRTestBoard* a1 = New(A());
   CTVRTestBoard* a2 = New(A());
   CTVRTestBoard* b1 = New(B());
-  CTVRBoardDocPrivate::Of(*a1).SelectProtocol("WsProto", 0);
-  CTVRBoardDocPrivate::Of(*a1).SetQuickCommand(2, "00 B0");
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*a1).OnOpenDocument(Script("kept.cmd", "01 02;\n")));
-  ASSERT_TRUE(CTVRBoardDocPrivate::Of(*b1).OnOpenDocument(Script("other.cmd", "05 06;\n07 08;\n")));
-  CTVRBoardDocPrivate::Of(*a1).NotifyMessage(std::string("* first reader\r\n"), TRACE_COMMENT);
-  CTVRBoardDocPrivate::Of(*a2).NotifyMessage(std::string("* second reader\r\n"), TRACE_COMMENT);
+  Private(a1).SelectProtocol("WsProto", 0);
+  Private(a1).SetQuickCommand(2, "00 B0");
+  ASSERT_TRUE(Private(a1).OnOpenDocument(Script("kept.cmd", "01 02;\n")));
+  ASSERT_TRUE(Private(b1).OnOpenDocument(Script("other.cmd", "05 06;\n07 08;\n")));
+  Private(a1).NotifyMessage(std::string("* first reader\r\n"), TRACE_COMMENT);
+  Private(a2).NotifyMessage(std::string("* second reader\r\n"), TRACE_COMMENT);
 
   a2->DoCommand(ID_NEW_SCRIPT_FILE);  // a2 is gone after this
   ASSERT_EQ(Titles(A()), (std::vector<std::string>{"WsA1", "WsA2"}));
   EXPECT_EQ(m_Frames.TraceText(*Doc(A(), 0)), "* first reader\r\n");
   EXPECT_EQ(m_Frames.TraceText(*Doc(A(), 1)), "* second reader\r\n");
   // The document of the command starts a new script; the others reopen theirs.
-  EXPECT_EQ(std::make_tuple(CTVRBoardDocPrivate::Of(*Doc(A(), 1)).GetCaption(),
-                            CTVRBoardDocPrivate::Of(*Doc(A(), 1)).GetLineCount()),
+  EXPECT_EQ(std::make_tuple(Private(Doc(A(), 1)).GetCaption(), Private(Doc(A(), 1)).GetLineCount()),
             std::make_tuple(std::string("WsA2 - [noname]"), 1));
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).GetCaption(), "WsA1 - [kept.cmd]");
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).m_pProtocol, m_pProtocol);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(A(), 0)).GetQuickCommand(2), "00 B0");
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*Doc(B(), 0)).GetLineCount(), 2) << "another board type's script is not touched";
+  EXPECT_EQ(Private(Doc(A(), 0)).GetCaption(), "WsA1 - [kept.cmd]");
+  EXPECT_EQ(Private(Doc(A(), 0)).m_pProtocol, m_pProtocol);
+  EXPECT_EQ(Private(Doc(A(), 0)).GetQuickCommand(2), "00 B0");
+  EXPECT_EQ(Private(Doc(B(), 0)).GetLineCount(), 2) << "another board type's script is not touched";
 
   // From a document of the second board type: the first type's cycle runs,
   // and this document's own script is emptied in place.
   Doc(B(), 0)->DoCommand(ID_NEW_SCRIPT_FILE);
   ASSERT_EQ(B().GetDocuments().size(), 1u);
-  EXPECT_EQ(std::make_tuple(Doc(B(), 0), CTVRBoardDocPrivate::Of(*Doc(B(), 0)).GetLineCount(),
-                            CTVRBoardDocPrivate::Of(*Doc(B(), 0)).GetCaption()),
+  EXPECT_EQ(std::make_tuple(Doc(B(), 0), Private(Doc(B(), 0)).GetLineCount(), Private(Doc(B(), 0)).GetCaption()),
             std::make_tuple(b1, 1, std::string("WsB1 - [noname]")));
   EXPECT_EQ(A().GetDocuments().size(), 2u);
 }
