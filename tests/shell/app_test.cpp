@@ -105,7 +105,7 @@ TEST_F(AppTest, ThreeReadersOfTwoBoardTypesComeBackWithTheirWindowsAfterARestart
   Exit();
 
   CMainFrame& second = Start();
-  EXPECT_TRUE(m_Prompts.m_Messages.empty());
+  EXPECT_TRUE(m_Prompts.m_Messages.empty() && m_Prompts.m_Questions.empty()) << "no word at the restart";
   // The first board type's readers first, each type in its order.
   EXPECT_EQ(Titles(second), (QStringList{"Alpha1 - [noname]", "Alpha2 - [noname]", "Beta1 - [noname]"}));
   EXPECT_EQ(second.GetActiveDocument(), FrameTitled(second, "Beta1 - [noname]")->GetDocument());
@@ -166,7 +166,8 @@ TEST_F(AppTest, AFrameIsRestoredOnlyFromAllFiveValues) {
 // Every way of closing a reader asks first. Its close button and File > Close
 // offer an edited script for saving, then ask the close question (only Yes
 // closes). Closing the main window offers the edited scripts only: the
-// readers are stored and come back at the next start.
+// readers are stored and come back at the next start (the test above; their
+// scripts: Workspace.TwoBoardTypesWithTwoAndOneDocumentsComeBackInOrder).
 TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
   using A = CTVRUserPrompts::EAnswer;
   const std::string save = "Save changes to bench.cmd?";
@@ -228,11 +229,6 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
     if (c.stays) {
       EXPECT_EQ(CTVRBoardDocPrivate::Of(*frame.GetActiveDocument()).GetLine(0) + "\n", lines) << what;
     }
-    m_pApp.reset();
-    if (c.door != MAIN_WINDOW || c.stays) continue;
-    // The reader closed with the main window comes back, without a question.
-    EXPECT_EQ(Titles(Start()), QStringList{"Alpha1 - [bench.cmd]"}) << what;
-    EXPECT_EQ(m_Prompts.m_Questions, c.questions) << what;
     m_pApp.reset();
   }
 }
