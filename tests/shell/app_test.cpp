@@ -41,10 +41,9 @@ class AppTest : public CTVRShellFixture {
     m_OldSettings = qgetenv("TAVRIC_SETTINGS");
     qputenv("TAVRIC_SETTINGS", QByteArray::fromStdString(m_Folder.PathOf("Tavric.ini")));
     m_Context.RecentFiles().Clear();
-    RegisterDocStrings(6101, {"Alpha", "Alpha"});
-    RegisterDocStrings(6102, {"Beta", "Beta"});
-    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(6101, TVR_RUNTIME_CLASS(CShBoardA)));
-    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(6102, TVR_RUNTIME_CLASS(CShBoardB)));
+    // Board classes of their own: the workspace names its sections after them.
+    AddBoardType(6101, "Alpha", TVR_RUNTIME_CLASS(CShBoardA));
+    AddBoardType(6102, "Beta", TVR_RUNTIME_CLASS(CShBoardB));
   }
   void TearDown() override {
     m_pApp.reset();

@@ -150,7 +150,10 @@ TEST_F(BoardView, TheDisplaySwitchChangesWhatFollowsAndAKeptTextReloads) {
   const BYTE bytes[] = {'O', 'K'};
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Read", TRACE_COMMAND_NAME);
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
-  m_pTrace->DoCommand(ID_HEX_TO_ASCII);  // routed to the document
+  CTVRCmdUI ui(ID_HEX_TO_ASCII);
+  m_pTrace->OnCmdMsg(ID_HEX_TO_ASCII, CN_UPDATE_COMMAND_UI, &ui, nullptr);  // routed to the document
+  EXPECT_EQ(ui.m_nCheck, 1);
+  m_pTrace->DoCommand(ID_HEX_TO_ASCII);
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(bytes, 2, TRACE_SENT);
   const std::string text = "PC -> IFD : Read\r\n" + kIndent + "4F 4B \r\n" + kIndent + "OK\r\n";
   EXPECT_EQ(m_pTrace->GetWholeText(), text);

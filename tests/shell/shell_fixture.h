@@ -51,10 +51,11 @@ class CTVRShellFixture : public ::testing::Test {
     CTVRDispatcher::GetInstalled()->RunUntilIdle();
   }
 
-  // A board type of test boards offered by New under this name.
-  void AddBoardType(tvr::UINT nID, const std::string& name) {
+  // A board type of test boards (of the class given) offered by New under this name.
+  void AddBoardType(tvr::UINT nID, const std::string& name,
+                    const CTVRRuntimeClass* pClass = TVR_RUNTIME_CLASS(CTVRTestBoard)) {
     RegisterDocStrings(nID, {name, name});
-    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, pClass));
   }
 
   // A new reader made by New, active; the first makes the board type "Alpha".
