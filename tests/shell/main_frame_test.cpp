@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include <QClipboard>
+#include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
@@ -37,7 +38,9 @@ TEST_F(ShellTest, NewMakesTheOnlyBoardTypesReaderOrAsksWithTheFirstSelected) {
   EXPECT_TRUE(Frame().GetFrames().empty());
   // With one, its reader comes without a question (the chooser's test); closing
   // its window deletes the document and leaves no active one.
-  EXPECT_EQ(&NewReader(), Frame().GetFrames()[0]->GetDocument());
+  CTVRBoardDoc* pOnly = &NewReader();
+  ASSERT_EQ(Frame().GetFrames().size(), 1u);
+  EXPECT_EQ(Frame().GetFrames()[0]->GetDocument(), pOnly);
   Frame().GetFrames()[0]->close();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(Frame().GetFrames().empty());
