@@ -4,7 +4,7 @@
 // only a real display shows is checked, and the screen is grabbed into a PNG:
 // - the keyboard's lock state is read from the display;
 // - at once: no toolbar hides buttons behind its overflow arrow, the reader's
-//   window lies inside the work area.
+//   window lies inside the work area, the card bar is as wide as its lines.
 // The picture shows the first script run with the Verta protocol up to a
 // breakpoint (the margin's marks and the trace's colours are checked
 // offscreen: ScriptView.LinesAreDrawnInChunkColoursWithTheMarkersInTheMargin,
@@ -29,6 +29,7 @@
 #include "document/board_doc_private.h"
 #include "shell/app.h"
 #include "shell/board_view.h"
+#include "shell/card_params_bar.h"
 #include "shell/child_frame.h"
 #include "shell/lock_indicators.h"
 #include "shell/main_frame.h"
@@ -84,6 +85,8 @@ int main(int argc, char** argv) {
   }
   const QRect area(QPoint(0, 0), frame.GetMdiArea()->viewport()->size());
   Check("reader inside the work area", area.contains(pFirst->geometry()) ? 1 : 0, 1);
+  CCardParamsBar* pBar = frame.GetCardParamsBar();
+  Check("card bar pixels beyond its lines", pBar->width() - pBar->GetFittingWidth(), 0);
 
   // A breakpoint on the READ BINARY line; the run halts before it.
   auto* pScript = static_cast<CTVRScriptView*>(pFirst->GetScriptPane());
