@@ -57,11 +57,6 @@ class BoardMenuTest : public CTVRShellFixture {
     CTVRShellFixture::TearDown();
   }
 
-  CTVRTestBoard* NewReader() {
-    Frame().OnCommand(57600);
-    QApplication::processEvents();  // the menus follow the activation
-    return static_cast<CTVRTestBoard*>(Frame().GetActiveDocument());
-  }
   QMenu* BoardMenu(const char* title) {
     for (QMenu* pMenu : Frame().GetBoardMenu()->GetMenus())
       if (pMenu->title() == QLatin1String(title)) return pMenu;
@@ -124,8 +119,7 @@ TEST_F(BoardMenuTest, TheReadersMenusComeWithItAndGoWithTheLastOne) {
 }
 
 TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
-  auto* pDoc = NewReader();
-  ASSERT_NE(pDoc, nullptr);
+  CTVRTestBoard* pDoc = &NewReader();
   pDoc->SetResponder(CTVRTestBoard::EchoResponder());
   CTVRBoardDocPrivate::Of(*pDoc).SetScriptLines({"01 01;", "01 02;", "01 03;"});
   QMenu* pReader = BoardMenu("&Reader");
@@ -171,10 +165,7 @@ TEST_F(BoardMenuTest, ConnectStartStepStopAndLoopFromMenusKeysAndToolbar) {
   CTVRDispatcher::GetInstalled()->RunUntil([pDoc] { return pDoc->m_Sent.size() > 10; }, std::chrono::seconds(5));
   EXPECT_TRUE(pDoc->IsRunning()) << "loop mode goes on past the end";
   QTest::keyClick(&Frame(), Qt::Key_Escape);
-  EXPECT_FALSE(pDoc->IsRunning());
-  const std::size_t sent = pDoc->m_Sent.size();
-  CTVRDispatcher::GetInstalled()->RunUntilIdle();
-  EXPECT_LE(pDoc->m_Sent.size(), sent + 1) << "at most the answer in flight";
+  EXPECT_FALSE(pDoc->IsRunning());  // nothing sent after a stop: RunControl.LoopModeRepeatsUntilStop...
 
   Item(pReader, QStringLiteral("&Disconnect"))->trigger();
   EXPECT_FALSE(pDoc->IsConnected());

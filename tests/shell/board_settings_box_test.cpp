@@ -3,6 +3,8 @@
 // its settings changed, OK handing the values to the board, Cancel leaving
 // them; and the Settings command of the Tools menu (its place there:
 // UserToolsTest) opening it for the active reader.
+#include <algorithm>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -59,10 +61,8 @@ TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionAndOnlyOkStoresWha
     EXPECT_EQ(std::make_tuple(pSpeed->value(), pSpeed->minimum(), pSpeed->maximum()),
               std::make_tuple(9600, 50, 4000000));
     EXPECT_EQ(pNote->text(), QStringLiteral("bench 2"));
-    bool hintShown = false;
-    for (QLabel* pLabel : box.findChildren<QLabel*>())
-      hintShown = hintShown || pLabel->text() == QStringLiteral("Used at the next Connect.");
-    EXPECT_TRUE(hintShown);
+    EXPECT_TRUE(std::ranges::any_of(box.findChildren<QLabel*>(),
+                                    [](QLabel* pLabel) { return pLabel->text() == "Used at the next Connect."; }));
 
     pPort->setCurrentIndex(2);
     pSpeed->setValue(115200);
@@ -87,14 +87,11 @@ TEST_F(BoardSettingsBoxTest, TheFieldsShowTheBoardsDescriptionAndOnlyOkStoresWha
 }
 
 TEST_F(BoardSettingsBoxTest, TheToolsMenusSettingsCommandOpensTheWindowForTheActiveReader) {
-  AddBoardType(6001, "Alpha");
-  Frame().OnCommand(57600);
-  CTVRTestBoard* pDoc = dynamic_cast<CTVRTestBoard*>(Frame().GetActiveDocument());
-  ASSERT_NE(pDoc, nullptr);
+  CTVRTestBoard& doc = NewReader();
   QAction* pSettings = Frame().GetAction(ID_READER_SETTINGS);
   Frame().UpdateCommandStates();
   EXPECT_FALSE(pSettings->isEnabled()) << "a board without settings";
-  pDoc->m_Settings = tvr_test::SerialSettingsExample();
+  doc.m_Settings = tvr_test::SerialSettingsExample();
   Frame().UpdateCommandStates();
   EXPECT_TRUE(pSettings->isEnabled());
 
@@ -110,7 +107,7 @@ TEST_F(BoardSettingsBoxTest, TheToolsMenusSettingsCommandOpensTheWindowForTheAct
   pSettings->trigger();
   CTVRBoardSettingsDlg::SetShowHook(nullptr);
   EXPECT_EQ(shownTitle, QStringLiteral("Settings of Alpha1"));
-  EXPECT_EQ(pDoc->m_SettingCalls, std::vector<std::string>{"Speed=19200"});
+  EXPECT_EQ(doc.m_SettingCalls, std::vector<std::string>{"Speed=19200"});
 }
 
 }  // namespace

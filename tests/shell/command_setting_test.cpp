@@ -29,12 +29,9 @@ QLineEdit* Edit(QWidget* pDialog, int n) {
 // OK commits what was typed, in upper case; Cancel and closing the window
 // leave the committed texts, and the next opening shows them.
 TEST_F(CommandSettingTest, OnlyOkCommitsWhatWasTypedInUpperCase) {
-  AddBoardType(6001, "Alpha");
-  Frame().OnCommand(57600);
-  CTVRBoardDoc* pDoc = Frame().GetActiveDocument();
-  ASSERT_NE(pDoc, nullptr);
-  CTVRBoardDocPrivate::Of(*pDoc).SetQuickCommand(0, "00 A4 04 00 02 3F 00");
-  CTVRBoardDocPrivate::Of(*pDoc).SetQuickCommand(3, "80 CA");
+  CTVRBoardDocPrivate& doc = CTVRBoardDocPrivate::Of(NewReader());
+  doc.SetQuickCommand(0, "00 A4 04 00 02 3F 00");
+  doc.SetQuickCommand(3, "80 CA");
   for (const QString door : {"Cancel", "Escape", "OK"}) {
     SCOPED_TRACE(door.toStdString());
     QStringList shown, groups;
@@ -58,10 +55,9 @@ TEST_F(CommandSettingTest, OnlyOkCommitsWhatWasTypedInUpperCase) {
     EXPECT_EQ(groups, (QStringList{"Command 1", "Command 2", "Command 3", "Command 4", "Command 5"}));
     EXPECT_EQ(shown, (QStringList{"00 A4 04 00 02 3F 00", "", "", "80 CA", ""}));
   }
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(0), "00 A4 04 00 02 3F 00");
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(1), "00A4 3F");
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(3), "");
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*pDoc).GetQuickCommand(4), "00 84 00 00 08");
+  EXPECT_EQ((QStringList{doc.GetQuickCommand(0).c_str(), doc.GetQuickCommand(1).c_str(), doc.GetQuickCommand(2).c_str(),
+                         doc.GetQuickCommand(3).c_str(), doc.GetQuickCommand(4).c_str()}),
+            (QStringList{"00 A4 04 00 02 3F 00", "00A4 3F", "", "", "00 84 00 00 08"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -50,10 +51,21 @@ class CTVRShellFixture : public ::testing::Test {
     CTVRDispatcher::GetInstalled()->RunUntilIdle();
   }
 
-  // A board type of test boards offered by New under this name.
-  void AddBoardType(tvr::UINT nID, const std::string& name) {
+  // A board type of test boards (of the class given) offered by New under this name.
+  void AddBoardType(tvr::UINT nID, const std::string& name,
+                    const CTVRRuntimeClass* pClass = TVR_RUNTIME_CLASS(CTVRTestBoard)) {
     RegisterDocStrings(nID, {name, name});
-    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, TVR_RUNTIME_CLASS(CTVRTestBoard)));
+    m_Context.Host().AddTemplate(std::make_unique<CTVRDocTemplate>(nID, pClass));
+  }
+
+  // A new reader made by New, active; the first makes the board type "Alpha".
+  CTVRTestBoard& NewReader() {
+    if (m_Context.Host().GetTemplates().empty()) AddBoardType(6001, "Alpha");
+    Frame().OnCommand(57600);
+    QApplication::processEvents();  // the menus follow the activation
+    auto* pDoc = dynamic_cast<CTVRTestBoard*>(Frame().GetActiveDocument());
+    if (pDoc == nullptr) throw std::runtime_error("New made no reader");
+    return *pDoc;
   }
 
   CMainFrame& Frame() {

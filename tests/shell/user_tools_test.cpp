@@ -43,10 +43,8 @@ CTVRUserTool Tool(const char* name, const char* command, const char* arguments =
 // Tools without a name or a command are dropped, ten are kept; damaged stored
 // values lose only what they hold.
 TEST_F(UserToolsTest, TheListKeepsTenValidToolsAndComesBackFromTheStore) {
-  std::vector<CTVRUserTool> tools;
-  tools.push_back(Tool("&Editor", "gedit", "--new-window", "/tmp"));
-  tools.push_back(Tool("No command", ""));
-  tools.push_back(Tool("  ", "true"));
+  std::vector<CTVRUserTool> tools = {Tool("&Editor", "gedit", "--new-window", "/tmp"), Tool("No command", ""),
+                                     Tool("  ", "true")};
   for (int i = 1; i <= 11; ++i) tools.push_back(Tool("T", "true", std::to_string(i).c_str()));
   CTVRUserToolList list;
   list.SetTools(tools);
