@@ -1,6 +1,6 @@
 // The PC/SC layout through the PC/SC protocol and the simulated reader, where
-// a script cannot go (the runs of scripts are the golden example pcsc and the
-// scenario cases pcsc_*).
+// a script cannot go (the runs of scripts, the reader's own error texts among
+// them, are the golden example pcsc and the scenario cases pcsc_*).
 #include <string>
 #include <vector>
 
@@ -12,26 +12,11 @@
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
 class PcscRun : public CTVRProtocolRunFixture {
  protected:
   void SetUp() override { Open(m_Protocol); }
   CTVRPcscProtocol m_Protocol;
 };
-
-TEST_F(PcscRun, ReaderErrorsCarryTheirOwnText) {
-  // Slot 5 holds a mute card, slot 2 none: the reader's own texts.
-  m_pDoc->GetFirmware().Run(0x20, {5});
-  Run({"FF 10 00 00;"});
-  m_pDoc->GetFirmware().Run(0x20, {2});
-  std::vector<std::string> errors = Texts();
-  Run({"FF 10 00 00;"});
-  errors.push_back(Texts().back());
-  EXPECT_EQ(errors, (std::vector<std::string>{"PC -> IFD : READER : POWER UP CARD",
-                                              "IFD -> PC : UNRESPONSIVE CARD : the card does not answer the reset",
-                                              "IFD -> PC : NO SMART CARD : the reader holds no card"}));
-}
 
 TEST_F(PcscRun, TheAnswerToAnEscapeCommandHasNoDecodedText) {
   CTVRBoardDocPrivate::Of(*m_pDoc).SetEscapeAnswerExpected(TRUE);
