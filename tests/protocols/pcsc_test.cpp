@@ -28,12 +28,15 @@ TEST_F(PcscRun, TheAnswerToAnEscapeCommandHasNoDecodedText) {
 }
 
 TEST_F(PcscRun, AOneOffCommandGoesOutAsItsBytes) {
-  // Framed by the protocol into a buffer of exactly its size.
-  BYTE mask[] = {0xFF, 0x0A, 0x00, 0x00};
+  // An UPDATE BINARY of 64 bytes: longer than a short frame, it is framed
+  // again into a buffer of exactly its size.
+  std::vector<BYTE> update{0x00, 0xD6, 0x00, 0x00, 0x40};
+  update.resize(5 + 0x40, 0x5A);
   SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(mask), 4);
+  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(update.data()), LPARAM(update.size()));
   RunQueue();
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : READER : GET MASK", "IFD -> PC : VENDOR COMMAND : MASK"}));
+  EXPECT_EQ(tvr_test::TraceTexts(*m_pDoc, TRACE_SENT, m_nFirstRecord),
+            std::vector<std::string>{std::string(update.begin(), update.end())});
 }
 
 }  // namespace
