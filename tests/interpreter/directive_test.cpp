@@ -1,10 +1,9 @@
 // Every directive: its effect, its messages, and whether the run goes straight
 // on (the step ends at once) or waits for the board's answer. What .info,
-// .trace and .escape put in the trace is the scenario case directives_trace.
-#include <cstdio>
+// .trace and .escape put in the trace is the scenario case directives_trace;
+// the script type's directives, and names inside longer texts, the scenario
+// case directives_local.
 #include <tuple>
-
-#include <tavric/crypto.h>
 
 #include "document/board_doc_private.h"
 #include "document/interpreter.h"
@@ -35,12 +34,6 @@ class DirectiveTest : public InterpreterTest {
 
 TEST_F(DirectiveTest, LocalDirectivesEndTheStepAtOnce) {
   CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(FALSE);
-  StepDirective(".APDU;", 1, true);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_APDU);
-  StepDirective(".Command;", 1, true);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_COMMANDS);
-  StepDirective("  .RAWDATA  ;", 1, true);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_RAWDATA);
   StepDirective(".b;", 1, true);
   StepDirective(".save;", 1, true);
   StepDirective(".clear;", 1, true);
@@ -63,14 +56,11 @@ TEST_F(DirectiveTest, LocalDirectivesEndTheStepAtOnce) {
   EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay);
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_dwCommandDelay, 250u) << ".t(0) keeps the value";
 
-  // The first matching rule wins: ".t(0)" before ".t(", both before ".config(";
-  // whole-text names do not match inside longer texts.
+  // The first matching rule wins: ".t(0)" before ".t(", both before ".config(".
   CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay = TRUE;
   StepDirective(".config(01).t(0);", 1, true);
   EXPECT_FALSE(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_bCommandDelay);
-  StepDirective(".apdu.clear;", 1, true);
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_eScriptType, SCRIPT_RAWDATA);
-  EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_SAVE_LOG, TRACE_CLEAR, TRACE_CLEAR})) << "written with the trace off";
+  EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_SAVE_LOG, TRACE_CLEAR})) << "written with the trace off";
   EXPECT_TRUE(m_pDoc->m_Configs.empty());
   EXPECT_TRUE(m_pDoc->m_Sent.empty());
   EXPECT_TRUE(Messages().empty());
@@ -118,61 +108,17 @@ TEST_F(DirectiveTest, BoardDirectivesPassTheirArgumentsAndWaitForTheAnswer) {
   EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(DirectiveTest, MalformedArgumentsAreReported) {
-  // A syntax error ends the step; a value too long is cut and the call goes on.
-  const std::tuple<const char*, const char*, bool> cases[] = {
-      {".t(123456789);", "Error : Size of delay > 99999999 !", true},
-      {".t(250;", ".t(xxx) syntax error !", true},
-      {".config(123, 01);", "Error : Size of Code > FF !", false},
-      {".config(1f, 345, zz);", "Error : Size of Code1 > FF !", false},
-      {".config(1f;",
-       ".config(code) syntax error !\n.config(code, Buffer) syntax error !\n"
-       ".config(code, code1, Buffer) syntax error ! (see the documentation)",
-       true},
-      {".write(01 02;", ".write(XX YY ZZ) syntax error !\n'XX YY ZZ' = buffer to write.", true},
-      {".read(16;", ".read(n) syntax error !\nn = Number of byte to read in decimal.", true},
-      {".escape(123456789,01);", "escape(code,data) syntax error : the code length > 8 digits!\n", false},
-      {".escape(1,02;", ".escape(code,data) syntax error !\n", true},
-  };
-  for (const auto& [text, message, endedAtOnce] : cases) {
-    Messages().clear();
-    StepDirective(text, 1, endedAtOnce);
-    EXPECT_EQ(Messages(), Strings{message}) << text;
-  }
-  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_dwCommandDelay, 12345678u)
-      << "cut, then left alone by the syntax error";
-  // Codes cut to their first two digits; a pair that is not hexadecimal gives 0.
-  EXPECT_EQ(Configs(), (decltype(Configs()){{0x12, 0xFF, {0x01}}, {0x1F, 0x34, {0x00}}}));
-  ASSERT_EQ(m_pDoc->m_Escapes.size(), 1u);
-  EXPECT_EQ(m_pDoc->m_Escapes[0].code, 0x12345678u);
-  EXPECT_TRUE(m_pDoc->m_Writes.empty() && m_pDoc->m_Reads.empty());
-}
-
-class CRecordingCrypto : public CTVRCrypto {
- public:
-  void Set3desParameters(BYTE mode, BYTE challenge, BYTE authenticate, BYTE* key) override {
-    m_Calls.push_back({mode, challenge, authenticate});
-    m_Calls.back().insert(m_Calls.back().end(), key, key + 16);
-  }
-  std::vector<ByteVec> m_Calls;  // mode, lengths and key of each call
-};
-
-// (A .3des read: the golden example triple_des, whose cryptograms need the
-// key and the lengths given, after the challenge asked in a one-off command.)
-TEST_F(DirectiveTest, AMalformedTripleDesIsASyntaxErrorAndAsksTheCypheringNothing) {
-  CRecordingCrypto crypto;
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = &crypto;
-  const std::string key = "00112233445566778899aabbccddeeff";
-  for (const std::string& text :
-       {".3des(8,10," + key + ");", ".3des(08,10," + key.substr(1) + ");", ".3des(08,10," + key + "00);",
-        ".3des(08,10," + key + ",);", ".3des(08;10;" + key + ");", ".3des(08,10," + key + ";"}) {
-    Messages().clear();
-    StepDirective(text, 1, true);
-    EXPECT_EQ(Messages(), Strings{".3des(GetChallengeDataLength,ExternalAuthenticateDataLength,key) syntax error !"});
-  }
-  CTVRBoardDocPrivate::Of(*m_pDoc).m_pCrypto = nullptr;
-  EXPECT_TRUE(crypto.m_Calls.empty());
-  EXPECT_TRUE(m_pDoc->m_Sent.empty());
+// The messages of malformed arguments, the calls that go on with a value cut
+// (the code of .config and of .escape) and the malformed .3des that asks
+// nothing: the scenario case directives_malformed. Here, the values cut that
+// a run does not show.
+TEST_F(DirectiveTest, AValueTooLongIsCutAndASyntaxErrorLeavesItAlone) {
+  StepDirective(".t(123456789);", 1, true);
+  StepDirective(".t(250;", 1, true);
+  EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).m_DelayOptions.m_dwCommandDelay, 12345678u);
+  StepDirective(".config(1f, 345, zz);", 1, false);
+  // The second code cut to its first two digits; a pair that is not hexadecimal gives 0.
+  EXPECT_EQ(Configs(), (decltype(Configs()){{0x1F, 0x34, {0x00}}}));
 }
 
 }  // namespace

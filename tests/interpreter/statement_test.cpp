@@ -1,7 +1,8 @@
 // Statements of bytes: the framing, the 300-byte limit over a hundred thousand
-// lines, the comment echo, and the statements that do nothing. Assembly over
-// lines, comments, quoted text, tokens and the limit itself are the scenario
-// case statements_bytes.
+// lines, the statements that do nothing, and a statement edited between two
+// sends. Assembly over lines, comments, quoted text, tokens and the limit
+// itself are the scenario case statements_bytes; the comment lines echoed
+// ahead of a statement, statements_echo.
 #include <functional>
 #include <tuple>
 
@@ -42,31 +43,6 @@ TEST_F(InterpreterTest, AHundredThousandLinesAfterAStrayQuoteSendTheFirst300Byte
   EXPECT_EQ(m_pDoc->m_Sent[0][0], 0x00) << "the token with the stray quote reads as 0";
   EXPECT_EQ(CTVRBoardDocPrivate::Of(*m_pDoc).GetCurrentLine(), 100000);
   EXPECT_EQ(Messages(), Strings{"Error : more than 300 bytes in the statement, only the first 300 are sent !"});
-}
-
-TEST_F(InterpreterTest, CommentLinesBeforeAStatementAreEchoed) {
-  const std::tuple<Strings, int, BOOL, Strings> cases[] = {
-      // script, line run, trace on, echo
-      {{"00 a4;", "* select MF", "", "00 a4 04 00;"}, 3, TRUE, {"* select MF\r\n\r\n"}},
-      {{"00 a4;", "", "   ", "00 b0;"}, 3, TRUE, {"\r\n   \r\n"}},  // blanks count as text
-      {{"00 a4;", "", "", "00 b0;"}, 3, TRUE, {}},
-      {{"00 a4;", "", "* hidden", "00 b0;"}, 3, FALSE, {}},
-      // On line 0 the echo looks at the statement's own first line.
-      {{"00 a4;", "00 b0;"}, 0, TRUE, {}},
-      {{"00 a4", "04 00;"}, 0, TRUE, {"00 a4\r\n"}},
-  };
-  for (const auto& [script, line, traceOn, echoed] : cases) {
-    SCOPED_TRACE(script[line]);
-    SetScript(script);
-    CTVRBoardDocPrivate::Of(*m_pDoc).GetTraceLog().Clear();
-    m_pDoc->m_Sent.clear();
-    CTVRBoardDocPrivate::Of(*m_pDoc).GetRunController().SetTraceOn(traceOn);
-    CTVRBoardDocPrivate::Of(*m_pDoc).GetLineStore().SetCurrentLine(line);
-    CTVRBoardDocPrivate::Of(*m_pDoc).SendCurrentCommand();
-    EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
-    EXPECT_EQ(Records(TRACE_COMMENT), echoed);
-  }
-  EXPECT_EQ(Kinds(), (std::vector<int>{TRACE_COMMENT, TRACE_SENT})) << "the echo comes first";
 }
 
 TEST_F(InterpreterTest, StatementsThatSendNothing) {

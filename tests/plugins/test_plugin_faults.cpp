@@ -1,6 +1,7 @@
 // A board or protocol plug-in that throws, through each door of the document
 // into plug-in code: the program stays up, the run stops, the reader is
-// disconnected and the trace and a message say which call failed.
+// disconnected and the trace and a message say which call failed. (The board's
+// Send: the scenario case run_throwing_board.)
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -75,7 +76,6 @@ TEST_F(PluginFaults, AThrowStopsTheRunAndDisconnectsTheReaderWithTheCallNamed) {
   };
   const CCase cases[] = {
       {"Connect", "the board's Connect", {}, SCRIPT_RAWDATA},
-      {"Send", "the board's Send", {"30;", "10;"}, SCRIPT_RAWDATA},
       {"Config", "the board's Config", {".config(01);", "10;"}, SCRIPT_RAWDATA},
       {"Command", "the protocol's Command or APDU", {"30;", "10;"}, SCRIPT_COMMANDS},
   };

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 
 #include <tavric/crypto.h>
 #include <tavric/doc_template.h>
@@ -20,10 +19,9 @@ namespace {
 
 using Loader = CTVRPluginLoader;
 
+// The test plug-ins' folder is set for every test program (tests/support/test_main.cpp).
 std::string PluginFolder(const std::string& testCase) {
-  const char* root = std::getenv("TAVRIC_TEST_PLUGINS");
-  if (root != nullptr && *root != '\0') return std::string(root) + "/" + testCase;
-  return QCoreApplication::applicationDirPath().toStdString() + "/plugins/" + testCase;
+  return std::string(std::getenv("TAVRIC_TEST_PLUGINS")) + "/" + testCase;
 }
 
 class PluginLoaderTest : public ::testing::Test {

@@ -1,18 +1,12 @@
 // The loopback protocol's timed steps against the simulated reader (the runs
 // themselves are the golden examples loopback and loopback_emv).
 #include <chrono>
-#include <string>
-#include <vector>
-
-#include <tavric/messages.h>
 
 #include "document/board_doc_private.h"
 #include "lpb_protocol.h"
 #include "protocol_run_fixture.h"
 
 namespace {
-
-using Bytes = std::vector<BYTE>;
 
 class LoopbackRun : public CTVRProtocolRunFixture {
  protected:

@@ -1,6 +1,6 @@
 // The PC/SC layout through the PC/SC protocol and the simulated reader, where
-// a script cannot go (the runs of scripts are the golden example pcsc and the
-// scenario cases pcsc_*).
+// a script cannot go (the runs of scripts, the reader's own error texts among
+// them, are the golden example pcsc and the scenario cases pcsc_*).
 #include <string>
 #include <vector>
 
@@ -12,26 +12,11 @@
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
 class PcscRun : public CTVRProtocolRunFixture {
  protected:
   void SetUp() override { Open(m_Protocol); }
   CTVRPcscProtocol m_Protocol;
 };
-
-TEST_F(PcscRun, ReaderErrorsCarryTheirOwnText) {
-  // Slot 5 holds a mute card, slot 2 none: the reader's own texts.
-  m_pDoc->GetFirmware().Run(0x20, {5});
-  Run({"FF 10 00 00;"});
-  m_pDoc->GetFirmware().Run(0x20, {2});
-  std::vector<std::string> errors = Texts();
-  Run({"FF 10 00 00;"});
-  errors.push_back(Texts().back());
-  EXPECT_EQ(errors, (std::vector<std::string>{"PC -> IFD : READER : POWER UP CARD",
-                                              "IFD -> PC : UNRESPONSIVE CARD : the card does not answer the reset",
-                                              "IFD -> PC : NO SMART CARD : the reader holds no card"}));
-}
 
 TEST_F(PcscRun, TheAnswerToAnEscapeCommandHasNoDecodedText) {
   CTVRBoardDocPrivate::Of(*m_pDoc).SetEscapeAnswerExpected(TRUE);
@@ -43,12 +28,15 @@ TEST_F(PcscRun, TheAnswerToAnEscapeCommandHasNoDecodedText) {
 }
 
 TEST_F(PcscRun, AOneOffCommandGoesOutAsItsBytes) {
-  // Framed by the protocol into a buffer of exactly its size.
-  BYTE mask[] = {0xFF, 0x0A, 0x00, 0x00};
+  // An UPDATE BINARY of 64 bytes: longer than a short frame, it is framed
+  // again into a buffer of exactly its size.
+  std::vector<BYTE> update{0x00, 0xD6, 0x00, 0x00, 0x40};
+  update.resize(5 + 0x40, 0x5A);
   SendMessage(GetActiveBoard(), WM_COMMAND_TYPE, 1, 0);
-  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(mask), 4);
+  SendMessage(GetActiveBoard(), WM_SEND_COMMAND, WPARAM(update.data()), LPARAM(update.size()));
   RunQueue();
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"PC -> IFD : READER : GET MASK", "IFD -> PC : VENDOR COMMAND : MASK"}));
+  EXPECT_EQ(tvr_test::TraceTexts(*m_pDoc, TRACE_SENT, m_nFirstRecord),
+            std::vector<std::string>{std::string(update.begin(), update.end())});
 }
 
 }  // namespace

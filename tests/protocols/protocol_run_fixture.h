@@ -83,7 +83,6 @@ class CTVRProtocolRunFixture : public ::testing::Test {
       frames.emplace_back(text.begin(), text.end());
     return frames;
   }
-  CTVRCardSlots& Slots() { return m_Context.Host().GetCardSlots(); }
 
   CTVRTestContext m_Context;
   CTVRPromptRecorder m_Prompts{m_Context};

@@ -15,8 +15,7 @@
 namespace {
 
 const std::string kIndent(12, ' ');
-constexpr COLORREF kBlack = RGB(0, 0, 0), kPurple = RGB(128, 0, 128), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 128, 0),
-                   kDarkRed = RGB(128, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255), kGreen = RGB(0, 128, 0), kDarkRed = RGB(128, 0, 0);
 
 // A line as (text, [(piece, colour)...]).
 using Pieces = std::vector<std::pair<std::string, COLORREF>>;
@@ -48,12 +47,10 @@ class TraceLines : public CTVRDocFixture {
   CTVRTraceLines m_Lines;
 };
 
-TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
-  const BYTE sent[] = {0x6F, 0x00, 0x01};
+// (The line of each kind of an exchange in its colour: the trace pane's
+// EachRecordKindIsPaintedInItsColour.)
+TEST_F(TraceLines, LinesEndOnlyAtLineFeedsAndARecordThatShowsNothingAddsNoLine) {
   const BYTE received[] = {0x60, 0x00};
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware", TRACE_COMMAND_NAME);
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(sent, 3, TRACE_SENT);
-  CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(" Get firmware EXECUTED", TRACE_ANSWER_TEXT);
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(received, 2, TRACE_RECEIVED);
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("* no line end, ", TRACE_COMMENT);  // the next record goes on
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("information", TRACE_INFO);
@@ -61,19 +58,12 @@ TEST_F(TraceLines, EveryRecordKindShowsInItsColourAndLinesEndOnlyAtLineFeeds) {
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("never shown", 42);
 
   const std::vector<Pieces> expected = {
-      {{"PC -> IFD : Get firmware", kBlack}},
-      {{kIndent + "6F 00 01 ", kPurple}},
-      {{"IFD -> PC : Get firmware EXECUTED", kBlack}},
-      {{kIndent + "60 00 ", kBlue}},
-      {},
-      {{"* no line end, ", kGreen}, {"information", kDarkRed}},
-      {},
-  };
+      {{kIndent + "60 00 ", kBlue}}, {}, {{"* no line end, ", kGreen}, {"information", kDarkRed}}, {}};
   EXPECT_EQ(m_Lines.GetLineCount(), expected.size());
   EXPECT_EQ(Lines(0, 100), expected);
-  EXPECT_EQ(Lines(4, 5), std::vector<Pieces>(expected.begin() + 4, expected.begin() + 6));
-  EXPECT_EQ(m_Lines.GetLongestLine(), std::string("IFD -> PC : Get firmware EXECUTED").size());
-  EXPECT_EQ(m_Lines.GetText({2, 4}, {3, 15}), "-> PC : Get firmware EXECUTED\r\n" + kIndent + "60 ");
+  EXPECT_EQ(Lines(1, 2), std::vector<Pieces>(expected.begin() + 1, expected.begin() + 3));
+  EXPECT_EQ(m_Lines.GetLongestLine(), std::string("* no line end, information").size());
+  EXPECT_EQ(m_Lines.GetText({0, 12}, {2, 4}), "60 00 \r\n\r\n* no");
 }
 
 TEST_F(TraceLines, LinesAreFoundAcrossIndexBlocksOfRecordsWithSeveralLinesEach) {

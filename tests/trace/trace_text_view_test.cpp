@@ -9,12 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 
 #include "doc_fixture.h"
 #include "document/board_doc_private.h"
 #include "document/trace_text_view.h"
+#include "temp_folder.h"
 #include "trace/trace_log.h"
 
 namespace {
@@ -23,18 +23,12 @@ const std::string kIndent(12, ' ');
 const std::string kExchangeText = "PC -> IFD : Get firmware\r\n" + kIndent + "6F 00 01 D4 BA \r\n" +
                                   "IFD -> PC : Get firmware EXECUTED\r\n" + kIndent + "60 00 01 D4 B5 \r\n" + "\r\n";
 
-// The whole file, or "(none)" when there is none.
-std::string ReadFile(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(none)";
-}
-
 class TraceTextView : public CTVRDocFixture {
  protected:
   void SetUp() override {
     CTVRDocFixture::SetUp();
     m_pDoc->AddView(&m_View);
-    CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath(TempPath("reset.cmd"));
+    CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath(m_Dir.PathOf("reset.cmd"));
   }
   void TearDown() override {
     m_pDoc->RemoveView(&m_View);
@@ -51,10 +45,8 @@ class TraceTextView : public CTVRDocFixture {
     CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage(received, 5, TRACE_RECEIVED);
   }
 
-  std::string TempPath(const std::string& name) const { return m_Dir.path().toStdString() + "/" + name; }
-
   CTVRTraceTextView m_View;
-  QTemporaryDir m_Dir;
+  tvr_test::CTempFolder m_Dir;
 };
 
 TEST_F(TraceTextView, EachRecordAppendsOneRunInItsColour) {
@@ -114,24 +106,23 @@ TEST(TraceLogFileName, TheFirstDotAndThreeCharactersGiveWayToLog) {
   for (const auto& [script, log] : names) EXPECT_EQ(CTVRTraceTextView::GetLogFileName(script), log) << script;
 }
 
-TEST_F(TraceTextView, ANewScriptSavesToNonameLogInTheCurrentFolder) {
+// A script never saved logs to noname.log in the current folder; a log that
+// cannot be created is reported, and nothing is written or lost.
+TEST_F(TraceTextView, ANewScriptLogsToNonameLogAndALogThatCannotBeCreatedIsReported) {
   const QString saved = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(m_Dir.path()));
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath("");  // never saved
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(m_Dir.Path())));
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath("");
   CTVRBoardDocPrivate::Of(*m_pDoc).NotifyMessage("text", TRACE_INFO);
   CTVRBoardDocPrivate::Of(*m_pDoc).OnLogFileSave();
   QDir::setCurrent(saved);
-  EXPECT_EQ(ReadFile(TempPath("noname.log")), "text\r\n");
-}
+  EXPECT_EQ(m_Dir.Read(m_Dir.PathOf("noname.log")), "text\r\n");
 
-TEST_F(TraceTextView, ALogThatCannotBeCreatedIsReportedAndNothingIsWritten) {
-  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath(TempPath("missing folder/reset.cmd"));
-  Exchange();
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetScriptPath(m_Dir.PathOf("missing folder/reset.cmd"));
   CTVRBoardDocPrivate::Of(*m_pDoc).OnLogFileSave();
-  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"The log file \"" + TempPath("missing folder/reset.log") +
-                                                           "\" could not be created !"});
-  EXPECT_EQ(ReadFile(TempPath("missing folder/reset.log")), "(none)");
-  EXPECT_EQ(m_View.GetText(), kExchangeText);
+  const std::string log = m_Dir.PathOf("missing folder/reset.log");
+  EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"The log file \"" + log + "\" could not be created !"});
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(log)));
+  EXPECT_EQ(m_View.GetText(), "text\r\n");
 }
 
 }  // namespace
