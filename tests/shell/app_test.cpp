@@ -235,8 +235,8 @@ TEST_F(AppTest, EveryWayOfClosingAReaderAsksFirst) {
 using RecentFiles = AppTest;
 
 // The list shows in the File menu, enabled only with a reader; an entry opens
-// into the active reader after the save question (the list kept over a
-// restart: ScriptFiles.TheRecentListKeepsFourNewestFirstAndSurvivesARestart).
+// into the active reader after the save question; the list is kept over a
+// restart.
 TEST_F(RecentFiles, TheListShowsInTheFileMenuAndAnEntryOpensIntoTheActiveReader) {
   CMainFrame& frame = Start();
   auto* pList = tvr_test::MenuTitled(frame.menuBar(), QStringLiteral("&File"))->findChild<CTVRRecentFileMenu*>();
@@ -287,6 +287,12 @@ TEST_F(RecentFiles, TheListShowsInTheFileMenuAndAnEntryOpensIntoTheActiveReader)
   pList->GetEntries()[1]->trigger();
   EXPECT_EQ(m_Prompts.m_Messages, std::vector<std::string>{"Failed to open document."});
   EXPECT_EQ(doc.GetLineStore().GetLines(), std::vector<std::string>{"01 01;"});
+  EXPECT_EQ(recent(), Texts{"&1 a.cmd"});
+
+  // The list is kept with the workspace.
+  Exit();
+  m_Context.RecentFiles().Clear();
+  Start();
   EXPECT_EQ(recent(), Texts{"&1 a.cmd"});
 }
 
