@@ -4,7 +4,7 @@
 // only a real display shows is checked, and the screen is grabbed into a PNG:
 // - the keyboard's lock state is read from the display;
 // - at once: no toolbar hides buttons behind its overflow arrow, the reader's
-//   window lies inside the work area, the card bar is as wide as its lines.
+//   window lies inside the work area, the card bar shows the answer to reset whole.
 // The picture shows the first script run with the Verta protocol up to a
 // breakpoint (the margin's marks and the trace's colours are checked
 // offscreen: ScriptView.LinesAreDrawnInChunkColoursWithTheMarkersInTheMargin,
@@ -17,10 +17,12 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <tavric/doc_template.h>
 #include <tavric/tavric.h>
@@ -85,8 +87,6 @@ int main(int argc, char** argv) {
   }
   const QRect area(QPoint(0, 0), frame.GetMdiArea()->viewport()->size());
   Check("reader inside the work area", area.contains(pFirst->geometry()) ? 1 : 0, 1);
-  CCardParamsBar* pBar = frame.GetCardParamsBar();
-  Check("card bar pixels beyond its lines", pBar->width() - pBar->GetFittingWidth(), 0);
 
   // A breakpoint on the READ BINARY line; the run halts before it.
   auto* pScript = static_cast<CTVRScriptView*>(pFirst->GetScriptPane());
@@ -104,6 +104,8 @@ int main(int argc, char** argv) {
   pScript->FlushFrame();
   pTrace->FlushFrame();
   QApplication::processEvents();
+  // The card's answer to reset, its historical bytes over three lines, shows whole.
+  Check("card bar whole", frame.GetCardParamsBar()->GetTree()->horizontalScrollBar()->isVisible() ? 0 : 1, 1);
   const QImage panes = frame.screen()->grabWindow(0).toImage();
   if (panes.isNull() || !panes.save(QString::fromLocal8Bit(argv[2]) + "-panes.png")) return 5;
   std::printf("screenshot in %s-panes.png\n", argv[2]);
