@@ -56,6 +56,11 @@ struct Message {
   tvr::LPARAM m_lParam = 0;
   std::shared_ptr<void> m_data;     // released with the message
   SendWaiter* m_pWaiter = nullptr;  // a blocked sender, or null for a post
+  // The window, found under the queue lock when the message was queued. A
+  // window's destructor purges its messages under that lock, and windows go
+  // on the UI thread, where messages are handled: a message still queued, or
+  // taken out to be handled, has a live window.
+  CTVRMessageWindow* m_pWnd = nullptr;
 };
 
 }  // namespace
@@ -163,7 +168,8 @@ struct CTVRDispatcher::Impl {
       // Checked under the queue lock: a window's destructor leaves the live
       // table before it purges the queue, so a message either is refused here
       // or is purged there, never left behind for a blocked sender.
-      if (CTVRMessageWindow::FromHandle(msg.m_hWnd) == nullptr) return FALSE;
+      msg.m_pWnd = CTVRMessageWindow::FromHandle(msg.m_hWnd);
+      if (msg.m_pWnd == nullptr) return FALSE;
       m_queue.push_back(std::move(msg));
       wake = NeedWakeLocked();
     }
@@ -180,8 +186,7 @@ struct CTVRDispatcher::Impl {
         if (m_pWaiter != nullptr) m_pWaiter->Release(m_result);
       }
     } completion{msg.m_pWaiter};
-    if (CTVRMessageWindow* pWnd = CTVRMessageWindow::FromHandle(msg.m_hWnd))
-      completion.m_result = pWnd->WindowProc(msg.m_message, msg.m_wParam, msg.m_lParam);
+    completion.m_result = msg.m_pWnd->WindowProc(msg.m_message, msg.m_wParam, msg.m_lParam);
   }
 
   std::size_t Drain(std::chrono::microseconds budget) {
@@ -438,9 +443,10 @@ tvr::BOOL CTVRDispatcher::PostDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WP
   if (delayMs == 0) return Post(hWnd, message, wParam, lParam, std::move(data));
   {
     std::lock_guard<std::mutex> lock(m_pImpl->m_mutex);
-    if (CTVRMessageWindow::FromHandle(hWnd) == nullptr) return FALSE;
+    CTVRMessageWindow* pWnd = CTVRMessageWindow::FromHandle(hWnd);
+    if (pWnd == nullptr) return FALSE;
     m_pImpl->m_timed.emplace(Clock::now() + std::chrono::milliseconds(delayMs),
-                             Message{hWnd, message, wParam, lParam, std::move(data), nullptr});
+                             Message{hWnd, message, wParam, lParam, std::move(data), nullptr, pWnd});
   }
   m_pImpl->RequestArmTimer();
   return TRUE;

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/dispatcher.h"
+#include "platform/spare_block_allocator.h"
 
 namespace {
 
@@ -135,11 +136,11 @@ tvr::BOOL PostCopy(tvr::HWND hWnd, tvr::UINT message, const void* data, std::siz
   CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled();
   if (pDispatcher == nullptr || hWnd == 0 || (data == nullptr && count != 0)) return FALSE;
   if (count >= kMaxPostedBytes) return FALSE;
-  // One allocation for the bytes and their count of owners: every answer of
-  // a run comes through here.
+  // One block for the bytes and their count of owners, a spare one when it
+  // is small: every answer of a run comes through here.
   std::shared_ptr<tvr::BYTE[]> copy;
   try {
-    copy = std::make_shared_for_overwrite<tvr::BYTE[]>(count + 1 + tailCount);
+    copy = std::allocate_shared_for_overwrite<tvr::BYTE[]>(CTVRSpareBlockAllocator<tvr::BYTE>(), count + 1 + tailCount);
   } catch (const std::bad_alloc&) {
     return FALSE;
   }

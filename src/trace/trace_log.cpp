@@ -16,8 +16,9 @@ namespace {
 constexpr tvr::BYTE OWN_ALLOCATION = 0x80;
 constexpr tvr::BYTE KIND_FOLLOWS = 0x7F;
 constexpr tvr::BYTE TIMED = 0x40;
-constexpr int SHORT_KINDS = 0x40;        // kinds written in byte 0
-constexpr int SHORT_TIMED_KINDS = 0x3E;  // kinds that keep a time
+constexpr int SHORT_KINDS = 0x40;         // kinds written in byte 0
+constexpr int SHORT_TIMED_KINDS = 0x3E;   // kinds that keep a time
+constexpr tvr::DWORD SHORT_COUNT = 0x80;  // counts written in one byte
 
 bool IsShortKind(int kind) {
   return kind >= 0 && kind < SHORT_KINDS;
@@ -107,8 +108,26 @@ CTVRTraceLog::~CTVRTraceLog() {
 }
 
 CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
-  if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (!data) count = 0;
+  // Most records of a run: a short kind, no time and fewer than 128 bytes, in
+  // the room left, with the index's chunk made and nothing to drop. Their
+  // header is the kind's byte and the count's.
+  if (roundTripNs < 0 && IsShortKind(kind) && count < SHORT_COUNT && m_nSegmentUsed + 2 + count <= SEGMENT_SIZE &&
+      m_nCount % INDEX_CHUNK != 0 && (m_nKeepLimit == 0 || m_nCount < 2 * m_nKeepLimit)) {
+    tvr::BYTE* start = m_segments.back().get() + m_nSegmentUsed;
+    start[0] = tvr::BYTE(kind);
+    start[1] = tvr::BYTE(count);
+    if (count) std::memcpy(start + 2, data, count);
+    m_nSegmentUsed += 2 + count;
+    m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
+    ++m_nCount;
+    return CTVRTraceRecord{kind, start + 2, count};
+  }
+  return AppendAny(kind, data, count, roundTripNs);
+}
+
+CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
+  if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (kind < 0 || kind >= SHORT_TIMED_KINDS || roundTripNs < 0) roundTripNs = NO_TIME;
   std::size_t need = HeaderSize(kind, count, roundTripNs) + count;
   bool own = count > LARGE_RECORD;

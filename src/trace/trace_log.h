@@ -67,6 +67,8 @@ class CTVRTraceLog {
   std::size_t m_nKeepLimit = 0;
   std::size_t m_nDropped = 0;
 
+  // Any record: the header's size counted first, then written.
+  CTVRTraceRecord AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs);
   // Moves the last m_nKeepLimit records into fresh storage and frees the rest:
   // done once per m_nKeepLimit appends, so it costs one copy per record.
   void DropOldest();

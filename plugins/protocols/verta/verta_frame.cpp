@@ -42,8 +42,14 @@ tvr::DWORD CTVRVertaFrame::Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE 
   out[1] = tvr::BYTE(len >> 8);
   out[2] = tvr::BYTE(len);
   out[3] = opcode;
-  for (tvr::DWORD i = 0; i < count; ++i) out[HEADER_LENGTH + OPCODE_LENGTH + i] = data[i];
-  out[length - 1] = Lrc(out, length - 1);
+  // The LRC is summed as the data is copied: one pass over the frame.
+  tvr::BYTE lrc = out[0] ^ out[1] ^ out[2] ^ opcode;
+  for (tvr::DWORD i = 0; i < count; ++i) {
+    const tvr::BYTE b = data[i];
+    out[HEADER_LENGTH + OPCODE_LENGTH + i] = b;
+    lrc ^= b;
+  }
+  out[length - 1] = lrc;
   return length;
 }
 
