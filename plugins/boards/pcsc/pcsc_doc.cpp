@@ -106,7 +106,7 @@ void CTVRPcscDoc::GetSettings(std::vector<CTVRBoardSetting>& settings) {
   settings.push_back(ChoiceSetting(kSharingValue, "Access", m_strSharing, kSharings,
                                    "Exclusive keeps other applications away from the card. Used at the next Connect."));
   settings.push_back(ChoiceSetting(kProtocolValue, "Card protocol", m_strProtocol, kProtocols,
-                                   "The trace names the protocol in use after the answer to reset. Used at the next "
+                                   "The trace names the protocol in use with the answer to reset. Used at the next "
                                    "Connect."));
   CTVRBoardSetting timeout;
   timeout.m_strName = kTimeoutValue;

@@ -567,8 +567,10 @@ void CTVRPcscLink::PostAtr() {
   const LONG rv =
       Guarded([&] { return SCardStatus(m_hCard, nullptr, &nameLength, &state, &protocol, atr, &atrLength); });
   if (rv != SCARD_S_SUCCESS) return PostError(rv);
-  PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_ATR, atr, sizeof atr, atrLength));
+  // The protocol is named ahead of the answer: a comment posted after it could
+  // come after the next statement, which the answer may already have started.
   PostComment(std::string("PC/SC: protocol ") + ProtocolName(protocol) + " in use\r\n");
+  PostAnswer(CTVRPcscReplies::CardAnswer(PCSC_KIND_ATR, atr, sizeof atr, atrLength));
 }
 
 void CTVRPcscLink::PostError(LONG rv) {
