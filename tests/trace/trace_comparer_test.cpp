@@ -2,7 +2,7 @@
 // with its line numbers on both sides, and what varies by nature let through.
 // The report's words, a line changed, missing or added within the trace, the
 // time column alone and the patterns a golden log may hold are the runner's
-// TavricRunTest.TheTimeColumnAndTheComparisonWithAGoldenLog.
+// scenario cases logs_compare_open and logs_compare_differences.
 #include <algorithm>
 #include <cstring>
 #include <string>
