@@ -9,10 +9,13 @@
 #include <tavric/types.h>
 
 struct CTVRAnswerSeen {
+  // The round trip when neither the board nor the host timed the answer.
+  static constexpr double NO_ROUND_TRIP = -1;
+
   bool m_bAnswered = false;  // false: no answer since the statement's frame went out
   std::vector<tvr::BYTE> m_Bytes;
   bool m_bHasStatus = false;  // at least two bytes before the frame's check bytes, no error
   tvr::WORD m_wStatus = 0;
   bool m_bError = false;      // the answer decoder found an error answer
-  double m_dRoundTripMs = 0;  // from the frame handed to the board to the answer
+  double m_dRoundTripMs = 0;  // from the frame handed to the board to the answer, or NO_ROUND_TRIP
 };

@@ -188,6 +188,7 @@ bool CTVRExpectation::IsMetBy(const CTVRAnswerSeen& answer) const {
     case FORM_OK:
       return !answer.m_bError;
     case FORM_TIME:
+      if (answer.m_dRoundTripMs == CTVRAnswerSeen::NO_ROUND_TRIP) return false;
       return m_bStrict ? answer.m_dRoundTripMs < m_dLimitMs : answer.m_dRoundTripMs <= m_dLimitMs;
   }
   return false;
@@ -236,6 +237,7 @@ std::string CTVRExpectation::Received(const CTVRAnswerSeen& answer) const {
     case FORM_OK:
       return answer.m_bError ? texts::kErrorAnswer : texts::kNoError;
     case FORM_TIME: {
+      if (answer.m_dRoundTripMs == CTVRAnswerSeen::NO_ROUND_TRIP) return texts::kNoRoundTrip;
       char text[48];
       std::snprintf(text, sizeof text, "%.3f ms", answer.m_dRoundTripMs);
       return text;

@@ -24,6 +24,8 @@ inline constexpr const char* kEmptyAnswer = "an empty answer";
 inline constexpr const char* kNoStatusWord = "no status word";
 inline constexpr const char* kNoError = "no error";
 inline constexpr const char* kErrorAnswer = "an error answer";
+// A bound met by a script edited under way, on an answer that nothing timed.
+inline constexpr const char* kNoRoundTrip = "no round-trip time";
 // A mismatch record's text, after its prefix: " line N: expected E, received R".
 inline constexpr const char* kMismatchLine = " line ";
 inline constexpr const char* kMismatchExpected = ": expected ";

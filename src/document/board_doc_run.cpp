@@ -8,6 +8,7 @@
 #include "delay_options_dlg.h"
 #include "document/board_doc_private.h"
 #include "document/doc_expectations.h"
+#include "document/interpreter.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "run_messages.h"
@@ -36,6 +37,11 @@ void CTVRBoardDocPrivate::EndCommand() {
   CTVRRunController& run = *m_pRunController;
   // A Stop, an error or the end of the script came first.
   if (!run.IsRunning()) return;
+  // A step ends at each statement, expectations included.
+  if (run.IsTakingAnswers() && !run.IsStepMode()) {
+    m_pInterpreter->CheckExpectationsAhead();
+    if (!run.IsRunning()) return;
+  }
 
   GotoNextCommand();
   const int line = GetCurrentLine();

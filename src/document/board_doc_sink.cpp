@@ -131,8 +131,13 @@ void CTVRBoardDocSink::SaveLog() {
   CTVRBoardDocPrivate::Of(m_Doc).OnLogFileSave();
 }
 
-void CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int line) {
-  CTVRDocExpectations::Check(m_Doc, expectation, line);
+bool CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int line) {
+  return CTVRDocExpectations::Check(m_Doc, expectation, line);
+}
+
+bool CTVRBoardDocSink::OnStatementEndedAhead() {
+  OnNextStatementMoved();
+  return IsRunning() && !IsStepMode();
 }
 
 void CTVRBoardDocSink::SetMismatchAction(ETVRMismatchAction action) {

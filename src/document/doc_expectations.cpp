@@ -28,10 +28,19 @@ using Clock = std::chrono::steady_clock;
 // The round trip of an answer, the one place that says where it comes from:
 // the board's own measure at its edge when it gave one (`boardNs`, the time
 // the answer record keeps), else from the frame handed to the board to the
-// answer's arrival at the document (queue and command delay included).
-double RoundTripMs(std::int64_t boardNs, Clock::time_point handedOver, Clock::time_point arrived) {
+// answer's arrival at the document (queue and command delay included) when
+// the run times answers, else unknown.
+double RoundTripMs(std::int64_t boardNs, bool timing, Clock::time_point handedOver) {
   if (boardNs != CTVRTraceLog::NO_TIME) return double(boardNs) / 1e6;
-  return std::chrono::duration<double, std::milli>(arrived - handedOver).count();
+  if (!timing) return CTVRAnswerSeen::NO_ROUND_TRIP;
+  return std::chrono::duration<double, std::milli>(Clock::now() - handedOver).count();
+}
+
+// The script names `name` (given in lower case) in any letter case.
+bool Names(const std::string& text, std::string_view name) {
+  return std::search(text.begin(), text.end(), name.begin(), name.end(), [](char a, char b) {
+           return char(std::tolower(static_cast<unsigned char>(a))) == b;
+         }) != text.end();
 }
 
 std::string TimeOfDay() {
@@ -50,25 +59,24 @@ std::string TimeOfDay() {
 }  // namespace
 
 void CTVRDocExpectations::OnRunStarted(CTVRBoardDoc& doc) {
-  static constexpr std::string_view kName = ".expect";
   const std::string& text = CTVRBoardDocPrivate::Of(doc).GetLineStore().GetText();
-  const bool named = std::search(text.begin(), text.end(), kName.begin(), kName.end(), [](char a, char b) {
-                       return char(std::tolower(static_cast<unsigned char>(a))) == b;
-                     }) != text.end();
-  CTVRBoardDocPrivate::Of(doc).GetRunController().SetTakingAnswers(named);
+  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
+  run.SetTakingAnswers(Names(text, ".expect"));
+  run.SetTimingAnswers(Names(text, ".expect_time") || CTVRBoardDocPrivate::Of(doc).GetExpectationObserver());
 }
 
 void CTVRDocExpectations::OnFrameHandedOver(CTVRBoardDoc& doc) {
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   run.GetAnswerSeen().m_bAnswered = false;
-  run.FrameHandedOverAt() = Clock::now();
+  if (run.IsTimingAnswers()) run.FrameHandedOverAt() = Clock::now();
 }
 
 void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame& answer, bool error, bool statusWord) {
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   CTVRAnswerSeen& seen = run.GetAnswerSeen();
   seen.m_bAnswered = true;
-  seen.m_dRoundTripMs = RoundTripMs(CTVRBoardDocPrivate::Of(doc).m_nAnswerTime, run.FrameHandedOverAt(), Clock::now());
+  seen.m_dRoundTripMs =
+      RoundTripMs(CTVRBoardDocPrivate::Of(doc).m_nAnswerTime, run.IsTimingAnswers(), run.FrameHandedOverAt());
   seen.m_Bytes.assign(answer.GetBytes(), answer.GetBytes() + answer.GetLength());
   seen.m_bError = error;
   const tvr::DWORD length = answer.GetLength();
@@ -78,12 +86,14 @@ void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame&
       seen.m_bHasStatus ? tvr::WORD(answer.At(length - check - 2) << 8 | answer.At(length - check - 1)) : 0;
 }
 
-void CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
+bool CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   CTVRVerdictCounter& verdicts = run.GetVerdicts();
   const CTVRAnswerSeen& seen = run.GetAnswerSeen();
-  // A script edited under way: its answers are taken from the next frame on.
+  // A script edited under way: its answers are taken (and timed, for a
+  // bound) from the next frame on.
   run.SetTakingAnswers(true);
+  if (expectation.GetForm() == CTVRExpectation::FORM_TIME) run.SetTimingAnswers(true);
   const bool met = expectation.IsMetBy(seen);
   if (met) {
     verdicts.OnMet();
@@ -99,6 +109,8 @@ void CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expect
   if (const auto& observer = CTVRBoardDocPrivate::Of(doc).GetExpectationObserver())
     observer(line, expectation, seen, met);
   doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
-  if (!met && verdicts.GetAction() == MISMATCH_STOP && run.IsRunning())
+  if (met || verdicts.GetAction() == MISMATCH_CONTINUE) return run.IsRunning();
+  if (verdicts.GetAction() == MISMATCH_STOP && run.IsRunning())
     CTVRPluginGuard::Call(doc, CTVRPluginGuard::SCRIPT_STOP, [&doc] { doc.OnScriptStop(); });
+  return false;
 }

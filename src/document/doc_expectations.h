@@ -20,6 +20,7 @@ class CTVRDocExpectations {
   // ends APDU answers with a status word.
   static void OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame& answer, bool error, bool statusWord);
   // Checks the answer seen against the expectation on `line` (from 0): counts
-  // it, traces a mismatch and does what the run's .on_mismatch says.
-  static void Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line);
+  // it, traces a mismatch and does what the run's .on_mismatch says. True
+  // when the run goes on at once.
+  static bool Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line);
 };

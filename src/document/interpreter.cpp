@@ -37,6 +37,9 @@ using tvr_script::IsBlank;
 namespace {
 
 constexpr std::size_t kMaxStatementBytes = 300;
+// Expectations checked ahead in a row, as many as the run takes statements
+// inline: Stop keeps its chance in a script of nothing else.
+constexpr std::size_t kMaxExpectationsAhead = 64;
 // A statement buffer grown larger than this by an unusually long statement is
 // not kept for the next one.
 constexpr std::size_t kKeptStatementCapacity = 4096;
@@ -210,6 +213,9 @@ void CTVRInterpreter::ReadInto(CStatement& statement) {
   if (text[0] == '.') {
     statement.m_eKind = STATEMENT_DIRECTIVE;
     statement.m_strDirective = tvr_script::ToLower(text);
+    if (CTVRExpectation::IsExpectation(statement.m_strDirective) &&
+        CTVRExpectation::Parse(statement.m_strDirective, statement.m_Expectation).empty())
+      statement.m_eKind = STATEMENT_EXPECTATION;
     return;
   }
   statement.m_eKind = STATEMENT_BYTES;
@@ -238,12 +244,56 @@ const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatement() {
   const int firstLine = m_LineStore.GetCurrentLine();
   if (auto known = m_Statements.find(firstLine); known != m_Statements.end()) {
     m_LineStore.SetCurrentLine(known->second.m_nNextLine);
+    m_pLastRead = &known->second;
     return known->second;
   }
   if (m_Statements.size() >= kMaxRemembered) m_Statements.clear();
   CStatement& statement = m_Statements[firstLine];
+  statement.m_nLine = firstLine;
   ReadInto(statement);
+  m_pLastRead = &statement;
   return statement;
+}
+
+const CTVRInterpreter::CStatement* CTVRInterpreter::StatementAt(int line) {
+  if (auto known = m_Statements.find(line); known != m_Statements.end()) return &known->second;
+  if (m_Statements.size() >= kMaxRemembered) return nullptr;
+  const int current = m_LineStore.GetCurrentLine();
+  m_LineStore.SetCurrentLine(line);
+  CStatement& statement = m_Statements[line];
+  statement.m_nLine = line;
+  ReadInto(statement);
+  m_LineStore.SetCurrentLine(current);
+  return &statement;
+}
+
+void CTVRInterpreter::CheckExpectationsAhead() {
+  // Nothing read since the last edit: the statements are read again, one at a time.
+  CStatement* const last = m_pLastRead;
+  if (last == nullptr || m_nStatementsEditCount != m_LineStore.GetEditCount() ||
+      m_LineStore.GetCurrentLine() != last->m_nNextLine)
+    return;
+  if (!last->m_bAheadRead) {
+    last->m_bAheadRead = true;
+    const int count = m_LineStore.GetLineCount();
+    for (int line = last->m_nNextLine; line < count && last->m_Ahead.size() < kMaxExpectationsAhead;) {
+      if (!(m_LineStore.GetLineState(line) & LINE_START)) break;
+      const CStatement* const next = StatementAt(line);
+      if (next == nullptr || next->m_eKind != STATEMENT_EXPECTATION) break;
+      last->m_Ahead.push_back(next);
+      line = next->m_nNextLine;
+    }
+  }
+  const std::uint64_t editCount = m_nStatementsEditCount;
+  for (const CStatement* const expectation : last->m_Ahead) {
+    // A breakpoint set since, or an edit made by what a check started.
+    if (m_LineStore.HasBreakpoint(expectation->m_nLine) || m_LineStore.GetEditCount() != editCount ||
+        !m_Sink.OnStatementEndedAhead())
+      return;
+    // Past it before the check: a mismatch that stops the run leaves the mark after it.
+    m_LineStore.SetCurrentLine(expectation->m_nNextLine);
+    if (!m_Sink.CheckExpectation(expectation->m_Expectation, expectation->m_nLine)) return;
+  }
 }
 
 void CTVRInterpreter::SendBytes(const CStatement& statement) {
@@ -415,21 +465,12 @@ CTVRInterpreter::EDirectiveEnd CTVRInterpreter::TripleDes(const std::string& dir
   return DIRECTIVE_ANSWER;
 }
 
-// An expectation on the answer of the statement before: checked at once, or
-// refused with its message.
-void CTVRInterpreter::Expect(const std::string& directive, int line) {
-  auto known = m_Expectations.find(directive);
-  if (known == m_Expectations.end()) {
-    CTVRExpectation expectation;
-    const std::string refused = CTVRExpectation::Parse(directive, expectation);
-    if (!refused.empty()) {
-      TVRMessageBox(refused);
-      return;
-    }
-    if (m_Expectations.size() >= kMaxRemembered) m_Expectations.clear();
-    known = m_Expectations.emplace(directive, std::move(expectation)).first;
-  }
-  m_Sink.CheckExpectation(known->second, line);
+// An expectation directive that cannot be read: refused with its message
+// each time it runs (one that can is read once, with its statement).
+void CTVRInterpreter::RefuseExpectation(const std::string& directive) {
+  CTVRExpectation expectation;
+  const std::string refused = CTVRExpectation::Parse(directive, expectation);
+  if (!refused.empty()) TVRMessageBox(refused);
 }
 
 void CTVRInterpreter::SetMismatchAction(const std::string& directive) {
@@ -442,13 +483,12 @@ void CTVRInterpreter::SetMismatchAction(const std::string& directive) {
   m_Sink.SetMismatchAction(action);
 }
 
-// The directives, tested in this order; the first that matches runs. `line`:
-// where the statement begins, from 0.
-CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& text, int line) {
-  // First, as the most frequent in a loop; no other directive's name starts
-  // with these.
+// The directives, tested in this order; the first that matches runs.
+CTVRInterpreter::EDirectiveEnd CTVRInterpreter::RunDirective(const std::string& text) {
+  // No other directive's name starts with these; an expectation that could be
+  // read ran as one.
   if (CTVRExpectation::IsExpectation(text)) {
-    Expect(text, line);
+    RefuseExpectation(text);
     return DIRECTIVE_NEXT;
   }
   if (CTVRExpectation::IsMismatchAction(text)) {
@@ -547,6 +587,10 @@ int CTVRInterpreter::SendCurrentCommand() {
     case STATEMENT_TOO_MANY:
       SendBytes(statement);
       return 1;
+    case STATEMENT_EXPECTATION:
+      m_Sink.CheckExpectation(statement.m_Expectation, firstLine);
+      m_Sink.EndCommand();
+      return 1;
     case STATEMENT_DIRECTIVE:
       break;
   }
@@ -564,7 +608,7 @@ int CTVRInterpreter::SendCurrentCommand() {
     }
   } giveBack{text, m_strStatement};
   text = statement.m_strDirective;
-  switch (RunDirective(text, firstLine)) {
+  switch (RunDirective(text)) {
     case DIRECTIVE_NEXT:
       m_Sink.EndCommand();
       return 1;

@@ -29,6 +29,13 @@ class CTVRInterpreter {
   // refused with its message); 0 when the script has ended, the statement is
   // too short or the directive is unknown.
   int SendCurrentCommand();
+  // The expectations on the lines right after the statement that just ended,
+  // checked at once rather than a statement each, as far as they were read
+  // before: a loop's checks then cost little more than the checks. The current
+  // line moves past each one checked. Stops before a line that is not the
+  // start of an expectation already read, a breakpoint, the end of the script,
+  // and after a mismatch that pauses or stops the run.
+  void CheckExpectationsAhead();
 
   int GetLoopCounter() const { return m_nLoopCounter; }
   void SetLoopCounter(int count) { m_nLoopCounter = count; }
@@ -48,8 +55,8 @@ class CTVRInterpreter {
 
   void EchoComments();
   void AssembleStatement(std::string& text);
-  EDirectiveEnd RunDirective(const std::string& text, int line);
-  void Expect(const std::string& directive, int line);
+  EDirectiveEnd RunDirective(const std::string& text);
+  void RefuseExpectation(const std::string& directive);
   void SetMismatchAction(const std::string& directive);
   void ShowInfo();
   void DisplayDuration();
@@ -75,34 +82,39 @@ class CTVRInterpreter {
   // A statement as read from its lines: a loop runs the same statements again
   // and again, and reading them is most of the host's own work per statement.
   enum EStatementKind {
-    STATEMENT_TOO_SHORT,  // nothing to run: the run stays running with nothing awaited
-    STATEMENT_BYTES,      // its bytes, read
-    STATEMENT_TOO_MANY,   // the first kMaxStatementBytes of more, said each time it runs
-    STATEMENT_DIRECTIVE,  // its text in lower case
+    STATEMENT_TOO_SHORT,    // nothing to run: the run stays running with nothing awaited
+    STATEMENT_BYTES,        // its bytes, read
+    STATEMENT_TOO_MANY,     // the first kMaxStatementBytes of more, said each time it runs
+    STATEMENT_DIRECTIVE,    // its text in lower case
+    STATEMENT_EXPECTATION,  // an expectation directive, read
   };
   struct CStatement {
     EStatementKind m_eKind = STATEMENT_TOO_SHORT;
+    int m_nLine = 0;      // its first line
     int m_nNextLine = 0;  // the line after it
     std::string m_strDirective;
     std::vector<tvr::BYTE> m_Bytes;
+    CTVRExpectation m_Expectation;
+    // The expectations that follow it line after line, read the first time
+    // it ends: CheckExpectationsAhead then finds them without a look-up each.
+    bool m_bAheadRead = false;
+    std::vector<const CStatement*> m_Ahead;
   };
   // The statement at the current line, read or remembered; the current line
   // moves after it. Valid until the next call.
   const CStatement& ReadStatement();
+  // The statement that begins on `line`, read or remembered, the current line
+  // left as it was; null when reading it would empty the table.
+  const CStatement* StatementAt(int line);
   void ReadInto(CStatement& statement);
   void SendBytes(const CStatement& statement);
 
   // What was read, by first line, while the line store's edit count stays
-  // as it was; expectations by their text. Each table is emptied when it
-  // reaches kMaxRemembered entries, which keeps a run's memory flat.
+  // as it was. The table is emptied when it reaches kMaxRemembered entries,
+  // which keeps a run's memory flat.
   static constexpr std::size_t kMaxRemembered = 1024;
   std::unordered_map<int, CStatement> m_Statements;
   std::uint64_t m_nStatementsEditCount = 0;
-  struct CTextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
-  template <typename T>
-  using CReadTable = std::unordered_map<std::string, T, CTextHash, std::equal_to<>>;
-  CReadTable<CTVRExpectation> m_Expectations;
+  // The statement read last, while the table holds it.
+  CStatement* m_pLastRead = nullptr;
 };

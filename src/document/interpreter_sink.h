@@ -44,9 +44,14 @@ class CTVRInterpreterSink {
   virtual void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) = 0;
   virtual void SaveLog() = 0;
   // An expectation on the answer of the statement before the one on `line`
-  // (from 0), and what the run's mismatches do from here on.
-  virtual void CheckExpectation(const CTVRExpectation& expectation, int line) = 0;
+  // (from 0); true when the run goes on at once (met, or a mismatch that
+  // neither pauses nor stops it). And what the run's mismatches do from here on.
+  virtual bool CheckExpectation(const CTVRExpectation& expectation, int line) = 0;
   virtual void SetMismatchAction(ETVRMismatchAction action) = 0;
   // The statement is complete: the run goes on with the next one.
   virtual void EndCommand() = 0;
+  // An expectation checked ahead is about to run: the statement before it has
+  // ended, which views learn as from every move of the mark (a statement
+  // bound counts it). False when that end paused or stopped the run.
+  virtual bool OnStatementEndedAhead() = 0;
 };

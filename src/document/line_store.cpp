@@ -29,12 +29,13 @@ constexpr std::uint8_t kClassificationBits = 0x07;
 constexpr std::uint8_t kNextBit = 0x10;
 
 std::uint8_t Pack(DWORD state) {
-  return std::uint8_t((state & (LINE_COMMENT | LINE_START | LINE_END)) | ((state & LINE_BREAKPOINT) ? 0x08 : 0) |
+  return std::uint8_t((state & (LINE_COMMENT | LINE_START | LINE_END)) |
+                      ((state & LINE_BREAKPOINT) ? CTVRLineStore::kBreakpointBit : 0) |
                       ((state & LINE_NEXT) ? kNextBit : 0));
 }
 
 DWORD Unpack(std::uint8_t bits) {
-  return DWORD(bits & kClassificationBits) | ((bits & 0x08) ? DWORD(LINE_BREAKPOINT) : 0) |
+  return DWORD(bits & kClassificationBits) | ((bits & CTVRLineStore::kBreakpointBit) ? DWORD(LINE_BREAKPOINT) : 0) |
          ((bits & kNextBit) ? DWORD(LINE_NEXT) : 0);
 }
 

@@ -41,6 +41,9 @@ class CTVRLineStore {
   // The line's text without a copy, valid until the script is next changed.
   std::string_view LineView(int line) const;
   tvr::DWORD GetLineState(int line) const;
+  // GetLineState(line) & LINE_BREAKPOINT for a line in range, inline for the run's path.
+  static constexpr std::uint8_t kBreakpointBit = 0x08;  // in the packed state byte
+  bool HasBreakpoint(int line) const { return (m_States[std::size_t(line)] & kBreakpointBit) != 0; }
   void SetLine(int line, const std::string& text);
   void SetLineState(int line, tvr::DWORD state);
   void InsertLine(int line, const std::string& text, tvr::DWORD state);

@@ -61,6 +61,11 @@ class CTVRRunController {
   // them: a script that names none pays nothing for them.
   bool IsTakingAnswers() const { return m_bTakingAnswers; }
   void SetTakingAnswers(bool take) { m_bTakingAnswers = take; }
+  // The host's clock times an answer that the board did not time only while
+  // something reads the times: a bound on the round trip, or a report of
+  // every check.
+  bool IsTimingAnswers() const { return m_bTimingAnswers; }
+  void SetTimingAnswers(bool time) { m_bTimingAnswers = time; }
   // The run halted after an expectation failed under .on_mismatch(pause).
   bool IsPausedOnMismatch() const { return m_eState == RUN_PAUSED && m_bPausedOnMismatch; }
 
@@ -181,6 +186,7 @@ class CTVRRunController {
   CTVRVerdictCounter m_Verdicts;
   CTVRAnswerSeen m_AnswerSeen;
   bool m_bTakingAnswers = false;
+  bool m_bTimingAnswers = false;
   std::chrono::steady_clock::time_point m_FrameHandedOverAt;
 };
 

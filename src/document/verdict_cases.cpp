@@ -10,7 +10,8 @@ void CTVRVerdictCases::OnChecked(const CTVRBoardDoc& doc, int line, const CTVREx
   Case& entry = it->second;
   if (added) entry.m_strStatement = StatementText(CTVRBoardDocPrivate::Of(doc).GetLine(line));
   ++entry.m_nChecks;
-  if (seen.m_bAnswered) entry.m_dSeconds += seen.m_dRoundTripMs / 1000.0;
+  if (seen.m_bAnswered && seen.m_dRoundTripMs != CTVRAnswerSeen::NO_ROUND_TRIP)
+    entry.m_dSeconds += seen.m_dRoundTripMs / 1000.0;
   if (met) return;
   if (entry.m_nFailed++ != 0) return;
   ++m_nFailedCases;
