@@ -23,10 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   answer.m_bError = (flags & 2) != 0;
   answer.m_bHasStatus = (flags & 4) != 0;
   answer.m_wStatus = tvr::WORD(input.Byte() << 8 | input.Byte());
-  answer.m_dRoundTripMs = double(input.Byte()) * 0.5;
+  answer.m_dRoundTripMs = (flags & 8) != 0 ? CTVRAnswerSeen::NO_ROUND_TRIP : double(input.Byte()) * 0.5;
+  answer.m_nStatusAt = input.Byte();
   const std::string bytes = input.Rest();
   answer.m_Bytes.assign(bytes.begin(), bytes.end());
   (void)expectation.IsMetBy(answer);
+  for (std::size_t i = 0; i <= answer.m_Bytes.size(); ++i) (void)expectation.OpenBits(i, answer);
   (void)expectation.Expected();
   (void)expectation.Received(answer);
   return 0;

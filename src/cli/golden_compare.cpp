@@ -18,12 +18,14 @@ namespace {
 
 // The first differences shown; all are counted.
 constexpr std::size_t kShownDifferences = 10;
-// The newest trace lines kept to find an answer's bytes in: the comments and
-// directives between a statement and its expectations are fewer.
-constexpr std::size_t kRecentLines = 64;
 // A line of bytes: the indent (or the time column), then "XX " a byte, 16 a line.
 constexpr std::size_t kHead = 12;
 constexpr std::size_t kRow = 16;
+// The newest trace lines kept to find an answer's bytes in: those of the
+// longest answer (65,535 bytes of data, its status word and a frame's
+// header), and the comments and directives between a statement and its
+// expectations, which are fewer.
+constexpr std::size_t kRecentLines = (65536 + 16) / kRow + 64;
 
 // The indent or the time column ("   1.234 ms ", "  12.346 s  ").
 bool IsHead(std::string_view head) {
@@ -67,12 +69,15 @@ void CTVRGoldenCompare::OnExpectationChecked(const CTVRExpectation& expectation,
   std::vector<std::uint32_t> open((count + kRow - 1) / kRow, 0);
   bool any = false;
   for (std::size_t i = 0; i < count; ++i) {
-    const tvr::BYTE bits = expectation.OpenBits(i);
+    const tvr::BYTE bits = expectation.OpenBits(i, seen);
     const std::uint32_t digits = ((bits & 0xF0) != 0 ? 1U : 0U) | ((bits & 0x0F) != 0 ? 2U : 0U);
     open[i / kRow] |= digits << (2 * (i % kRow));
     any = any || digits != 0;
   }
   if (!any) return;
+  // The frame's check bytes follow from the bytes: open with them.
+  for (std::size_t i = count - std::min(seen.m_nCheckLength, count); i < count; ++i)
+    open[i / kRow] |= 3U << (2 * (i % kRow));
   // The answer's lines as the trace shows them, found among the newest lines.
   std::string dump;
   CTVRTraceFormatter::AppendDump(seen.m_Bytes.data(), tvr::DWORD(count), true, dump);

@@ -4,11 +4,13 @@
 // line ends); a log saved with the time column compares with a run without
 // it, and the other way round.
 //
-// What an expected-answer pattern leaves open ("??", "?", a last "*") on the
-// answer it checked may differ too: the run tells the comparison the trace
-// text as it is appended and each expectation checked; the answer's bytes are
-// found among the newest lines of the trace, and the open digits of those
-// lines are let through (the same number of bytes on both sides).
+// What an expected answer leaves open on the answer it checked may differ
+// too: the digits a bytes pattern leaves open ("??", "?", a last "*"), those
+// of the .expect_sw alternative the status word met, and then the frame's
+// check bytes, which follow from the others. The run tells the comparison the
+// trace text as it is appended and each expectation checked; the answer's
+// bytes are found among the newest lines of the trace, and the open digits of
+// those lines are let through (the same number of bytes on both sides).
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 // time. The document keeps one and fills it as each answer is decoded.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include <tavric/types.h>
@@ -18,4 +19,6 @@ struct CTVRAnswerSeen {
   tvr::WORD m_wStatus = 0;
   bool m_bError = false;      // the answer decoder found an error answer
   double m_dRoundTripMs = 0;  // from the frame handed to the board to the answer, or NO_ROUND_TRIP
+  std::size_t m_nStatusAt = 0;  // where the status word's first byte is in m_Bytes
+  std::size_t m_nCheckLength = 0;  // the frame's check bytes at the end of m_Bytes
 };

@@ -194,6 +194,20 @@ bool CTVRExpectation::IsMetBy(const CTVRAnswerSeen& answer) const {
   return false;
 }
 
+tvr::BYTE CTVRExpectation::OpenBits(std::size_t index, const CTVRAnswerSeen& answer) const {
+  if (m_eForm == FORM_BYTES) {
+    if (index < m_Pattern.size()) return tvr::BYTE(~m_Pattern[index].second);
+    return m_bMoreBytes ? 0xFF : 0;
+  }
+  if (m_eForm != FORM_STATUS || !answer.m_bHasStatus || index - answer.m_nStatusAt > 1) return 0;
+  for (const auto& [value, mask] : m_Pattern) {
+    if ((answer.m_wStatus & mask) != value) continue;
+    const tvr::WORD open = tvr::WORD(~mask);
+    return tvr::BYTE(index == answer.m_nStatusAt ? open >> 8 : open);
+  }
+  return 0;
+}
+
 std::string CTVRExpectation::Expected() const {
   switch (m_eForm) {
     case FORM_BYTES: {

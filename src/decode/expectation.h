@@ -39,14 +39,12 @@ class CTVRExpectation {
   static std::string ParseMismatchAction(std::string_view text, ETVRMismatchAction& action);
 
   EForm GetForm() const { return m_eForm; }
-  // The bits of the answer's byte `index` that the bytes pattern leaves open
-  // (0xFF for "??" and past a "*", 0xF0 or 0x0F for a "?"); 0 for a byte it
+  // The bits of the answer's byte `index` that the expectation leaves open on
+  // `answer`: for a bytes pattern 0xFF for "??" and past a "*", 0xF0 or 0x0F
+  // for a "?"; for a status word, the wildcard digits of the first
+  // alternative the answer's word meets, on its two bytes. 0 for a byte it
   // fixes and for every other form.
-  tvr::BYTE OpenBits(std::size_t index) const {
-    if (m_eForm != FORM_BYTES) return 0;
-    if (index < m_Pattern.size()) return tvr::BYTE(~m_Pattern[index].second);
-    return m_bMoreBytes ? 0xFF : 0;
-  }
+  tvr::BYTE OpenBits(std::size_t index, const CTVRAnswerSeen& answer) const;
   bool IsMetBy(const CTVRAnswerSeen& answer) const;
   // "60 00 ?? 9? *", "SW 9000|61??", "no error", "<= 50 ms".
   std::string Expected() const;
