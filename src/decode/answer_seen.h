@@ -17,8 +17,8 @@ struct CTVRAnswerSeen {
   std::vector<tvr::BYTE> m_Bytes;
   bool m_bHasStatus = false;  // at least two bytes before the frame's check bytes, no error
   tvr::WORD m_wStatus = 0;
-  bool m_bError = false;      // the answer decoder found an error answer
-  double m_dRoundTripMs = 0;  // from the frame handed to the board to the answer, or NO_ROUND_TRIP
-  std::size_t m_nStatusAt = 0;  // where the status word's first byte is in m_Bytes
+  bool m_bError = false;           // the answer decoder found an error answer
+  double m_dRoundTripMs = 0;       // from the frame handed to the board to the answer, or NO_ROUND_TRIP
+  std::size_t m_nStatusAt = 0;     // where the status word's first byte is in m_Bytes
   std::size_t m_nCheckLength = 0;  // the frame's check bytes at the end of m_Bytes
 };

@@ -84,7 +84,8 @@ void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame&
   seen.m_bHasStatus = statusWord && !error && length >= check + 2;
   seen.m_nCheckLength = std::min<std::size_t>(check, length);
   seen.m_nStatusAt = seen.m_bHasStatus ? std::size_t(length - check - 2) : 0;
-  seen.m_wStatus = seen.m_bHasStatus ? tvr::WORD(answer.At(length - check - 2) << 8 | answer.At(length - check - 1)) : 0;
+  seen.m_wStatus =
+      seen.m_bHasStatus ? tvr::WORD(answer.At(length - check - 2) << 8 | answer.At(length - check - 1)) : 0;
 }
 
 bool CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
