@@ -170,7 +170,7 @@ int CTVRRunDocument::Prepare() {
   // spool until a streamed log takes its place.
   m_Spool.Open();
   m_pTraceView->SetSpool(&m_Spool);
-  m_pObserver = std::make_unique<CTVRRunObserver>(m_Options.m_nMaxStatements);
+  m_pObserver = std::make_unique<CTVRRunObserver>();
   m_Doc.AddView(m_pTraceView.get());
   m_Doc.AddView(m_pObserver.get());
   // A restored document traced its reconnection before the view was there.
@@ -283,6 +283,7 @@ int CTVRRunDocument::Prepare() {
 
 void CTVRRunDocument::Start() {
   m_pObserver->Restart();
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetStatementBound(m_Options.m_nMaxStatements);
   m_bStarted = true;
   m_startedAt = Clock::now();
   m_strStartedAt = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
@@ -330,7 +331,7 @@ bool CTVRRunDocument::OnCheck() {
       const bool onMismatch = run.IsPausedOnMismatch() && !d.IsStepMode();
       const bool atBreakpoint = !d.IsStepMode() && doc.IsConnected() && line >= 0 && line < d.GetLineCount() &&
                                 (d.GetLineState(line) & LINE_BREAKPOINT) != 0;
-      if ((!atBreakpoint && !onMismatch) || m_bTimeLimitReached || m_pObserver->IsBoundReached() || m_Options.m_bStep)
+      if ((!atBreakpoint && !onMismatch) || m_bTimeLimitReached || run.IsStatementBoundReached() || m_Options.m_bStep)
         return false;
       m_Printer.EndLine();
       m_Terminal.Finish();

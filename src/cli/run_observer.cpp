@@ -7,8 +7,6 @@
 #include "document/run_end_hint.h"
 
 void CTVRRunObserver::Restart() {
-  m_nStatements = 0;
-  m_bBoundReached = false;
   m_lastExchange = Clock::now();
 }
 
@@ -26,17 +24,7 @@ void CTVRRunObserver::OnUpdate(CTVRView*, tvr::LPARAM lHint, void* pHint) {
     m_nEarlyEndLine = pDoc != nullptr ? CTVRBoardDocPrivate::Of(*pDoc).GetMarkedLine() + 1 : 0;
     return;
   }
-  if (lHint != HINT_NEXT_STATEMENT) return;
   // The mark moves once per statement a run ends; a Stop moves it too, but
   // after the run is no longer running.
-  if (pDoc == nullptr || !pDoc->IsRunning()) return;
-  ++m_nProgress;
-  ++m_nStatements;
-  if (m_nMaxStatements > 0 && m_nStatements >= m_nMaxStatements && !m_bBoundReached) {
-    m_bBoundReached = true;
-    // The mark moves inside EndCommand, which next looks at step mode: with it
-    // set the run ends there as after a single step, before the next
-    // statement is sent, so the bound is exact even in a fast loop.
-    CTVRBoardDocPrivate::Of(*pDoc).SetStepMode(TRUE);
-  }
+  if (lHint == HINT_NEXT_STATEMENT && pDoc != nullptr && pDoc->IsRunning()) ++m_nProgress;
 }

@@ -1,7 +1,7 @@
-// Watches a run from the document's side, as a view: counts the statements
-// the run completes, ends the run cleanly when a statement bound is reached,
-// remembers when the reader last exchanged a frame, and why the run ended
-// early if it did.
+// Watches a run from the document's side, as a view: notes its progress
+// (statements ended, trace records), when the reader last exchanged a frame,
+// and why the run ended early if it did. (The statement bound is the run
+// controller's.)
 #pragma once
 
 #include <chrono>
@@ -14,15 +14,11 @@ class CTVRRunObserver : public CTVRView {
  public:
   using Clock = std::chrono::steady_clock;
 
-  explicit CTVRRunObserver(long long nMaxStatements) : m_nMaxStatements(nMaxStatements) {}
-
   void OnUpdate(CTVRView* pSender, tvr::LPARAM lHint, void* pHint) override;
 
   // From the start of the run on.
   void Restart();
 
-  long long GetStatementCount() const { return m_nStatements; }
-  bool IsBoundReached() const { return m_bBoundReached; }
   // Changes whenever a statement ends or a trace record arrives.
   unsigned long long GetProgress() const { return m_nProgress; }
   Clock::time_point GetLastExchange() const { return m_lastExchange; }
@@ -32,9 +28,6 @@ class CTVRRunObserver : public CTVRView {
   int GetEarlyEndLine() const { return m_nEarlyEndLine; }
 
  private:
-  long long m_nMaxStatements;  // 0: none
-  long long m_nStatements = 0;
-  bool m_bBoundReached = false;
   unsigned long long m_nProgress = 0;
   Clock::time_point m_lastExchange = Clock::now();
   int m_nEarlyEnd = 0;

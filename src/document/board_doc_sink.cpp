@@ -20,6 +20,7 @@ void CTVRBoardDocSink::OnLineStateSet(int line) {
 }
 
 void CTVRBoardDocSink::OnNextStatementMoved() {
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnMarkMoved();
   m_Doc.UpdateAllViews(nullptr, HINT_NEXT_STATEMENT, nullptr);
 }
 
@@ -136,8 +137,8 @@ bool CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int 
 }
 
 bool CTVRBoardDocSink::OnStatementEndedAhead() {
-  OnNextStatementMoved();
-  return IsRunning() && !IsStepMode();
+  CTVRRunController& run = CTVRBoardDocPrivate::Of(m_Doc).GetRunController();
+  return run.CountStatementEnd() && run.IsRunning() && !run.IsStepMode();
 }
 
 void CTVRBoardDocSink::SetMismatchAction(ETVRMismatchAction action) {

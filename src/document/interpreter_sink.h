@@ -51,7 +51,7 @@ class CTVRInterpreterSink {
   // The statement is complete: the run goes on with the next one.
   virtual void EndCommand() = 0;
   // An expectation checked ahead is about to run: the statement before it has
-  // ended, which views learn as from every move of the mark (a statement
-  // bound counts it). False when that end paused or stopped the run.
+  // ended, and counts for the run's statement bound as one whose end moves
+  // the mark. False when that end paused or stopped the run.
   virtual bool OnStatementEndedAhead() = 0;
 };

@@ -66,6 +66,29 @@ class CTVRRunController {
   // every check.
   bool IsTimingAnswers() const { return m_bTimingAnswers; }
   void SetTimingAnswers(bool time) { m_bTimingAnswers = time; }
+  // A bound on the statements the run ends (0: none; tavric-run's
+  // --max-statements), counted from here. Reaching it sets step mode: the run
+  // ends there as after a single step, before the next statement is sent.
+  void SetStatementBound(long long bound) {
+    m_nStatementBound = bound;
+    m_nStatementsEnded = 0;
+    m_bBoundReached = false;
+  }
+  bool IsStatementBoundReached() const { return m_bBoundReached; }
+  // A statement of the run has ended (the mark moved on while running, or an
+  // expectation was checked with its statement); false once the bound is reached.
+  bool CountStatementEnd() {
+    if (m_nStatementBound > 0 && !m_bBoundReached && ++m_nStatementsEnded >= m_nStatementBound) {
+      m_bBoundReached = true;
+      SetStepMode(TRUE);
+    }
+    return !m_bBoundReached;
+  }
+  // The next-statement mark moved: a statement of the run ended, unless a Stop
+  // moved it, after which the run is no longer running.
+  void OnMarkMoved() {
+    if (m_nStatementBound > 0 && IsRunning()) CountStatementEnd();
+  }
   // The run halted after an expectation failed under .on_mismatch(pause).
   bool IsPausedOnMismatch() const { return m_eState == RUN_PAUSED && m_bPausedOnMismatch; }
 
@@ -187,6 +210,9 @@ class CTVRRunController {
   CTVRAnswerSeen m_AnswerSeen;
   bool m_bTakingAnswers = false;
   bool m_bTimingAnswers = false;
+  long long m_nStatementBound = 0;
+  long long m_nStatementsEnded = 0;
+  bool m_bBoundReached = false;
   std::chrono::steady_clock::time_point m_FrameHandedOverAt;
 };
 
