@@ -90,28 +90,34 @@ void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame&
 
 bool CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
-  CTVRVerdictCounter& verdicts = run.GetVerdicts();
   const CTVRAnswerSeen& seen = run.GetAnswerSeen();
   // A script edited under way: its answers are taken (and timed, for a
   // bound) from the next frame on.
   run.SetTakingAnswers(true);
   if (expectation.GetForm() == CTVRExpectation::FORM_TIME) run.SetTimingAnswers(true);
-  const bool met = expectation.IsMetBy(seen);
-  if (met) {
-    verdicts.OnMet();
-  } else {
-    CTVRVerdictCounter::Mismatch mismatch{line + 1, expectation.Expected(), expectation.Received(seen), TimeOfDay()};
-    // Traced whatever trace on says: a mismatch is what the user runs the script for.
-    std::string text = texts::kMismatchLine + std::to_string(mismatch.m_nLine) + texts::kMismatchExpected +
-                       mismatch.m_strExpected + texts::kMismatchReceived + mismatch.m_strReceived;
-    CTVRBoardDocPrivate::Of(doc).NotifyMessage(text, TRACE_MISMATCH);
-    verdicts.OnFailed(std::move(mismatch));
-  }
-  run.OnExpectationChecked(met);
+  if (!expectation.IsMetBy(seen)) return OnMismatch(doc, expectation, line);
+  run.GetVerdicts().OnMet();
   if (const auto& observer = CTVRBoardDocPrivate::Of(doc).GetExpectationObserver())
-    observer(line, expectation, seen, met);
+    observer(line, expectation, seen, true);
   doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
-  if (met || verdicts.GetAction() == MISMATCH_CONTINUE) return run.IsRunning();
+  return run.IsRunning();
+}
+
+bool CTVRDocExpectations::OnMismatch(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
+  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
+  CTVRVerdictCounter& verdicts = run.GetVerdicts();
+  const CTVRAnswerSeen& seen = run.GetAnswerSeen();
+  CTVRVerdictCounter::Mismatch mismatch{line + 1, expectation.Expected(), expectation.Received(seen), TimeOfDay()};
+  // Traced whatever trace on says: a mismatch is what the user runs the script for.
+  std::string text = texts::kMismatchLine + std::to_string(mismatch.m_nLine) + texts::kMismatchExpected +
+                     mismatch.m_strExpected + texts::kMismatchReceived + mismatch.m_strReceived;
+  CTVRBoardDocPrivate::Of(doc).NotifyMessage(text, TRACE_MISMATCH);
+  verdicts.OnFailed(std::move(mismatch));
+  run.OnExpectationChecked(false);
+  if (const auto& observer = CTVRBoardDocPrivate::Of(doc).GetExpectationObserver())
+    observer(line, expectation, seen, false);
+  doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
+  if (verdicts.GetAction() == MISMATCH_CONTINUE) return run.IsRunning();
   if (verdicts.GetAction() == MISMATCH_STOP && run.IsRunning())
     CTVRPluginGuard::Call(doc, CTVRPluginGuard::SCRIPT_STOP, [&doc] { doc.OnScriptStop(); });
   return false;

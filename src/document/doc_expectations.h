@@ -23,4 +23,8 @@ class CTVRDocExpectations {
   // it, traces a mismatch and does what the run's .on_mismatch says. True
   // when the run goes on at once.
   static bool Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line);
+
+ private:
+  // Check's failed case: the record, the count, and the run paused or stopped.
+  static bool OnMismatch(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line);
 };
