@@ -216,10 +216,9 @@ int CTVRRunDriver::Watch() {
   // run's last answer ends it at once, not at the next tick (up to 5 ms
   // later, a third of a one-statement run). The check costs well under a
   // microsecond per answer; the tick stays for the time limits.
-  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
-                   [this, &loop] {
-                     if (loop.isRunning() && !OnCheck()) loop.quit();
-                   });
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop, [this, &loop] {
+    if (loop.isRunning() && !OnCheck()) loop.quit();
+  });
   QTimer limit;
   limit.setSingleShot(true);
   // A coarse timer may fire 5 % early: a bound of 60 s would end at 57 s.
