@@ -2,7 +2,6 @@
 
 #include <fnmatch.h>
 #include <signal.h>
-#include <strings.h>
 
 #include <chrono>
 #include <cstdio>
@@ -21,6 +20,7 @@
 #include "cli/interrupt_watcher.h"
 #include "cli/junit_report.h"
 #include "cli/run_document.h"
+#include "cli/run_plugins.h"
 #include "cli/run_watchdog.h"
 #include "cli/terminal_printer.h"
 #include "contract/host_context.h"
@@ -59,22 +59,6 @@ CTVRRunDriver::~CTVRRunDriver() {
 void CTVRRunDriver::Fail(const std::string& text) {
   m_Printer.Finish();
   std::fprintf(stderr, "tavric-run: %s\n", text.c_str());
-}
-
-CTVRDocTemplate* CTVRRunDriver::FindBoardType(std::string& known) const {
-  for (const auto& pTemplate : m_Context.Host().GetTemplates()) {
-    const char* className = pTemplate->GetDocClass()->m_lpszClassName;
-    // By class, by the name New offers, or by the short name of its titles ("sim", "pcsc").
-    if (strcasecmp(className, m_Options.m_strBoard.c_str()) == 0 ||
-        (!pTemplate->GetFileNewName().empty() &&
-         strcasecmp(pTemplate->GetFileNewName().c_str(), m_Options.m_strBoard.c_str()) == 0) ||
-        (!pTemplate->GetDocName().empty() &&
-         strcasecmp(pTemplate->GetDocName().c_str(), m_Options.m_strBoard.c_str()) == 0))
-      return pTemplate.get();
-    known += known.empty() ? "" : ", ";
-    known += className;
-  }
-  return nullptr;
 }
 
 int CTVRRunDriver::Run() {
@@ -146,7 +130,7 @@ int CTVRRunDriver::ListReaders(CTVRBoardDoc& doc, std::vector<std::string>& read
 
 int CTVRRunDriver::OpenNewDocuments() {
   std::string known;
-  CTVRDocTemplate* pTemplate = FindBoardType(known);
+  CTVRDocTemplate* pTemplate = CTVRRunPlugins::FindBoardType(m_Context.Host(), m_Options.m_strBoard, known);
   if (pTemplate == nullptr) {
     Fail("no board type '" + m_Options.m_strBoard + "' (found: " + (known.empty() ? "none" : known) + ")");
     return CTVRRunOptions::EXIT_NOT_FOUND;

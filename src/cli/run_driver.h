@@ -39,7 +39,6 @@ class CTVRRunDriver {
   const std::vector<CTVRReaderResult>& GetResults() const { return m_Results; }
 
  private:
-  CTVRDocTemplate* FindBoardType(std::string& known) const;
   int Prepare();
   // The documents of the run: new ones of the board type asked for, or one
   // of those saved by the last exit.
