@@ -29,12 +29,11 @@ constexpr auto kCancelAgain = std::chrono::milliseconds(1);
 // run, a busy machine) fall back to sleeping.
 constexpr auto kAwakeWait = std::chrono::microseconds(150);
 
+// A yield, not a pause: on a busy machine the UI thread that is to hand over
+// the next APDU may be waiting for this very core, and a worker spinning on
+// it held the run back by up to kAwakeWait on many exchanges.
 void Relax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#else
   std::this_thread::yield();
-#endif
 }
 
 const SCARD_IO_REQUEST* SendPci(DWORD protocol) {
