@@ -49,6 +49,8 @@ class CTVRRunDriver {
   int ListReaders(CTVRBoardDoc& doc, std::vector<std::string>& readers);
   void AddDocument(CTVRBoardDoc& doc, const std::string& reader, const std::string& name);
   int Watch();
+  // Whether a reader still running waits for the answer to its statement.
+  bool IsAnswerDue();
   // One look at every reader still running, from the event loop: FALSE once all are over.
   bool OnCheck();
   void OnInterrupt(int signal);

@@ -1,7 +1,9 @@
 #include "platform/dispatcher.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -93,6 +95,9 @@ struct CTVRDispatcher::Impl {
 
   mutable std::mutex m_mutex;
   std::deque<Message> m_queue;
+  // Counts the messages queued, so that a thread waiting awake for one need
+  // not take the lock.
+  std::atomic<std::uint64_t> m_nQueued{0};
   // Equal due times keep their posting order: multimap inserts at the end of
   // an equal range.
   std::multimap<Clock::time_point, Message> m_timed;
@@ -171,6 +176,7 @@ struct CTVRDispatcher::Impl {
       msg.m_pWnd = CTVRMessageWindow::FromHandle(msg.m_hWnd);
       if (msg.m_pWnd == nullptr) return FALSE;
       m_queue.push_back(std::move(msg));
+      m_nQueued.fetch_add(1, std::memory_order_release);
       wake = NeedWakeLocked();
     }
     if (wake) PostWake();
@@ -467,6 +473,19 @@ tvr::LRESULT CTVRDispatcher::Send(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM
 
 std::size_t CTVRDispatcher::Drain(std::chrono::microseconds budget) {
   return m_pImpl->Drain(budget);
+}
+
+bool CTVRDispatcher::AwaitPost(std::chrono::microseconds budget) {
+  const std::uint64_t seen = m_pImpl->m_nQueued.load(std::memory_order_acquire);
+  if (PendingCount() != 0) return true;
+  const Clock::time_point until = Clock::now() + budget;
+  while (m_pImpl->m_nQueued.load(std::memory_order_acquire) == seen) {
+    if (Clock::now() >= until) return false;
+    // Not a pause: the daemon or the card this thread waits for may need
+    // this core.
+    std::this_thread::yield();
+  }
+  return true;
 }
 
 std::size_t CTVRDispatcher::PendingCount() const {

@@ -117,6 +117,19 @@ TEST_F(DispatcherTest, ASendFromAnotherThreadWaitsForTheUiThreadBehindThatThread
   EXPECT_EQ(m_events, (std::vector<std::string>{"first", "A21", "last"}));
 }
 
+TEST_F(DispatcherTest, AWaitAwakeEndsWithAPostOrWithItsBudget) {
+  Log(m_msgA, "A");
+  EXPECT_FALSE(Dispatcher().AwaitPost(1ms)) << "nothing posted";
+  // A post from another thread ends it, long before its budget; a message
+  // queued already ends it at once.
+  std::thread board([&] { PostMessage(m_hWnd, m_msgA, 1, 0); });
+  EXPECT_TRUE(Dispatcher().AwaitPost(std::chrono::microseconds(30s)));
+  board.join();
+  EXPECT_TRUE(Dispatcher().AwaitPost(0us));
+  ASSERT_TRUE(Dispatcher().RunUntilIdle(2s));
+  EXPECT_EQ(m_events, (std::vector<std::string>{"A1"}));
+}
+
 TEST_F(DispatcherTest, ADestroyedWindowsMessagesAreDroppedWithTheirDataAndItsHandleIsDead) {
   Log(m_msgA, "A");
   ASSERT_TRUE(Dispatcher().Post(m_hWnd, m_msgA, 1, 0, std::move(m_pData)));
