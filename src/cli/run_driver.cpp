@@ -204,15 +204,18 @@ int CTVRRunDriver::Watch() {
   // later, a third of a one-statement run). The check costs well under a
   // microsecond per answer; the tick stays for the time limits.
   QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop, [this, &loop] {
-    if (!loop.isRunning()) return;
-    if (!OnCheck()) {
-      loop.quit();
-      return;
-    }
     // An answer due from a board's thread usually comes within some ten
-    // microseconds: waiting for it awake spares the wake-up of a sleeping
-    // loop on each statement. Longer waits fall back to sleeping.
-    if (IsAnswerDue()) m_Context.Dispatcher().AwaitPost(kAwakeWait);
+    // microseconds: waiting for it awake, and handling it at once, spares
+    // each statement the wake-up of a sleeping loop and a trip through it.
+    // Longer waits sleep; the loop gets its turn at least once a tick.
+    const Clock::time_point turn = Clock::now() + kCheckInterval;
+    while (loop.isRunning()) {
+      if (!OnCheck()) {
+        loop.quit();
+        return;
+      }
+      if (!IsAnswerDue() || Clock::now() >= turn || m_Context.Dispatcher().DrainAwake(kAwakeWait) == 0) return;
+    }
   });
   QTimer limit;
   limit.setSingleShot(true);

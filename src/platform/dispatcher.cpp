@@ -103,6 +103,7 @@ struct CTVRDispatcher::Impl {
   std::multimap<Clock::time_point, Message> m_timed;
   bool m_bWakePosted = false;  // a wake event sits in Qt's queue
   bool m_bDraining = false;    // a drain runs on the UI thread
+  bool m_bAwake = false;       // the UI thread waits awake for a post (DrainAwake): no wake is needed
 
   std::mutex m_firstThreadMutex;
   bool m_bHaveFirstThread = false;
@@ -161,7 +162,7 @@ struct CTVRDispatcher::Impl {
 
   // Must be called with m_mutex held. TRUE when the caller is to post a wake.
   bool NeedWakeLocked() {
-    if (m_bWakePosted || m_bDraining || m_queue.empty()) return false;
+    if (m_bWakePosted || m_bDraining || m_bAwake || m_queue.empty()) return false;
     m_bWakePosted = true;
     return true;
   }
@@ -475,17 +476,26 @@ std::size_t CTVRDispatcher::Drain(std::chrono::microseconds budget) {
   return m_pImpl->Drain(budget);
 }
 
-bool CTVRDispatcher::AwaitPost(std::chrono::microseconds budget) {
+std::size_t CTVRDispatcher::DrainAwake(std::chrono::microseconds budget) {
+  if (!m_pImpl->IsUiThread()) return 0;
   const std::uint64_t seen = m_pImpl->m_nQueued.load(std::memory_order_acquire);
-  if (PendingCount() != 0) return true;
-  const Clock::time_point until = Clock::now() + budget;
-  while (m_pImpl->m_nQueued.load(std::memory_order_acquire) == seen) {
-    if (Clock::now() >= until) return false;
+  {
+    std::lock_guard<std::mutex> lock(m_pImpl->m_mutex);
+    if (m_pImpl->m_bDraining) return 0;
+    // Posts from now on wake no loop: this thread handles them below.
+    m_pImpl->m_bAwake = m_pImpl->m_queue.empty();
+  }
+  if (m_pImpl->m_bAwake) {
+    const Clock::time_point until = Clock::now() + budget;
     // Not a pause: the daemon or the card this thread waits for may need
     // this core.
-    std::this_thread::yield();
+    while (m_pImpl->m_nQueued.load(std::memory_order_acquire) == seen && Clock::now() < until)
+      std::this_thread::yield();
+    std::lock_guard<std::mutex> lock(m_pImpl->m_mutex);
+    m_pImpl->m_bAwake = false;
   }
-  return true;
+  // Whatever came meanwhile, woken for or not, is handled here.
+  return Drain();
 }
 
 std::size_t CTVRDispatcher::PendingCount() const {
