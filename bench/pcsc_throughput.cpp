@@ -1,12 +1,14 @@
 // The PC/SC board's cost per APDU, as tavric-run runs a script through it,
-// against a bare SCardTransmit loop on the same virtual card, in the same run;
-// and the time from tavric-run's start to its first APDU.
+// against a bare SCardTransmit loop on the same virtual card, in the same run,
+// beside scriptor (pcsc-tools) on the same APDUs; and the time from each
+// program's start to its first APDU and to its exit on a one-APDU script.
 //
-// Both loops are timed from the card's side: tavric-vcard --stamps prints when
-// each APDU arrives, so the two are measured by one clock at one place, and a
+// All loops are timed from the card's side: tavric-vcard --stamps prints when
+// each APDU arrives, so they are measured by one clock at one place, and a
 // client's start-up and exit stay out of its per-APDU figure. Each round runs
 // the bare loop, then tavric-run (a new process, its trace written to a file),
-// so that the load of the machine at that moment weighs on both alike.
+// then scriptor, so that the load of the machine at that moment weighs on all
+// alike.
 //
 // The PC/SC stack is a private one (tools/pcsc-stack.sh), which needs root.
 // Run from the run folder (build/bin), where tavric-run and the plug-ins are:
@@ -39,7 +41,9 @@ using Clock = std::chrono::steady_clock;
 
 // SELECT of the master file without an answer of data: the card says 90 00.
 const BYTE SELECT_MF[] = {0x00, 0xA4, 0x00, 0x0C, 0x02, 0x3F, 0x00};
-const char* const SELECT_MF_LINE = "00 A4 00 0C 02 3F 00;\n";
+const char* const SELECT_MF_LINE = "00 A4 00 0C 02 3F 00";
+// The peer in the field that runs a script of APDUs (pcsc-tools).
+const char* const SCRIPTOR = "/usr/bin/scriptor";
 const char* const READER = "Virtual PCD 00 00";
 
 long long NowMicros() {
@@ -122,6 +126,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 // Runs the program with its output in `out`; its exit status, -1 when it
 // could not start or did not exit. cpuMillis: the processor time it used.
+// scriptor's notes on stderr ("Using given file: ...") are left out.
 int Spawn(std::vector<std::string> args, const std::string& out, long long& start, double* cpuMillis = nullptr) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
@@ -129,6 +134,7 @@ int Spawn(std::vector<std::string> args, const std::string& out, long long& star
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (args.front() == SCRIPTOR) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
   start = NowMicros();
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -151,22 +157,23 @@ double HelpMillis(const std::string& runFolder, const std::string& out) {
   return double(NowMicros() - start) / 1000.0;
 }
 
-CLoop HostLoop(const CTVRPcscStack& stack, const std::string& runFolder, const std::string& script,
-               const std::string& trace, int apdus, double* cpuMillis = nullptr) {
+// A client run on a script of `apdus` APDUs, which it must show answered
+// (`answered` once per APDU in its output): its spacing at the card and the
+// time from its start to the first APDU.
+CLoop ClientLoop(const CTVRPcscStack& stack, const std::vector<std::string>& args, const std::string& out, int apdus,
+                 const std::string& answered) {
   CLoop loop;
   const std::size_t before = Stamps(stack).size();
   long long start = 0;
-  const int status = Spawn({runFolder + "/tavric-run", "--plugins", runFolder, "--board", "pcsc", "--protocol", "PC/SC",
-                            "--no-colour", "--reader", READER, script},
-                           trace, start, cpuMillis);
+  const int status = Spawn(args, out, start);
   if (status != 0) {
-    loop.m_strError = "tavric-run ended with status " + std::to_string(status);
+    loop.m_strError = args.front() + " ended with status " + std::to_string(status);
     return loop;
   }
-  std::ifstream in(trace);
+  std::ifstream in(out);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (Count(text, "IFD -> PC : NORMAL PROCESSING") != std::size_t(apdus)) {
-    loop.m_strError = "the trace does not show " + std::to_string(apdus) + " answers 90 00";
+  if (Count(text, answered) != std::size_t(apdus)) {
+    loop.m_strError = args.front() + " does not show " + std::to_string(apdus) + " answers 90 00";
     return loop;
   }
   std::vector<long long> stamps;
@@ -175,23 +182,28 @@ CLoop HostLoop(const CTVRPcscStack& stack, const std::string& runFolder, const s
   return loop;
 }
 
-// One APDU: the start to it, and all the processor time the run took, start
-// and exit included, which bounds what the start costs on an idle machine.
-CLoop FirstApdu(const CTVRPcscStack& stack, const std::string& runFolder, const std::string& script,
-                const std::string& trace, double& cpuMillis) {
-  CLoop loop;
+struct COneApdu {
+  std::string m_strError;
+  double m_dFirstMillis = 0;  // from the start to the APDU's arrival
+  double m_dRunMillis = 0;    // from the start to the exit
+  double m_dCpuMillis = 0;    // all the processor time the run took
+};
+
+// One APDU: the start to it, the start to the exit, and all the processor
+// time the run took, which bounds what the start costs on an idle machine.
+COneApdu OneApdu(const CTVRPcscStack& stack, const std::vector<std::string>& args, const std::string& out) {
+  COneApdu one;
   const std::size_t before = Stamps(stack).size();
   long long start = 0;
-  const int status = Spawn({runFolder + "/tavric-run", "--plugins", runFolder, "--board", "pcsc", "--protocol", "PC/SC",
-                            "--no-colour", "--reader", READER, script},
-                           trace, start, &cpuMillis);
+  const int status = Spawn(args, out, start, &one.m_dCpuMillis);
+  one.m_dRunMillis = double(NowMicros() - start) / 1000.0;
   const std::vector<long long> stamps = Stamps(stack);
   if (status != 0 || stamps.size() != before + 1) {
-    loop.m_strError = "the run of one APDU failed (status " + std::to_string(status) + ")";
-    return loop;
+    one.m_strError = args.front() + ": the run of one APDU failed (status " + std::to_string(status) + ")";
+    return one;
   }
-  loop.m_dFirstMillis = double(stamps.back() - start) / 1000.0;
-  return loop;
+  one.m_dFirstMillis = double(stamps.back() - start) / 1000.0;
+  return one;
 }
 
 struct CSpread {
@@ -232,66 +244,108 @@ int main(int argc, char** argv) {
   stack.UseInThisProcess();
 
   QTemporaryDir dir;
-  const std::string script = dir.path().toStdString() + "/select.cmd";
-  const std::string one = dir.path().toStdString() + "/one.cmd";
-  const std::string trace = dir.path().toStdString() + "/select.trace";
+  const std::string folder = dir.path().toStdString();
+  const std::string script = folder + "/select.cmd", one = folder + "/one.cmd";
+  const std::string scriptorScript = folder + "/select.scriptor", scriptorOne = folder + "/one.scriptor";
+  const std::string trace = folder + "/select.trace";
   {
-    std::ofstream out(script);
-    for (int i = 0; i < apdus; ++i) out << SELECT_MF_LINE;
-    std::ofstream(one) << SELECT_MF_LINE;
+    std::ofstream out(script), scriptorOut(scriptorScript);
+    for (int i = 0; i < apdus; ++i) {
+      out << SELECT_MF_LINE << ";\n";
+      scriptorOut << SELECT_MF_LINE << "\n";
+    }
+    std::ofstream(one) << SELECT_MF_LINE << ";\n";
+    std::ofstream(scriptorOne) << SELECT_MF_LINE << "\n";
   }
   // Settings of the benchmark's own, so that no stored document interferes.
-  ::setenv("TAVRIC_SETTINGS", (dir.path().toStdString() + "/bench.ini").c_str(), 1);
+  ::setenv("TAVRIC_SETTINGS", (folder + "/bench.ini").c_str(), 1);
 
   const std::string runFolder = RunFolder();
+  const auto tavricRun = [&](const std::string& file) {
+    return std::vector<std::string>{runFolder + "/tavric-run",
+                                    "--plugins",
+                                    runFolder,
+                                    "--board",
+                                    "pcsc",
+                                    "--protocol",
+                                    "PC/SC",
+                                    "--no-colour",
+                                    "--reader",
+                                    READER,
+                                    file};
+  };
+  const auto scriptor = [&](const std::string& file) { return std::vector<std::string>{SCRIPTOR, "-r", READER, file}; };
+  const bool withScriptor = ::access(SCRIPTOR, X_OK) == 0;
   std::printf("%d APDUs (SELECT 3F00, answer 90 00) per loop, %d rounds, timed at the card\n", apdus, rounds);
-  std::printf("us/APDU: the mean from the first APDU to the last, and the median gap between two\n");
-  std::printf("%-6s %17s %17s %15s %10s %10s %10s\n", "round", "bare mean/median", "host mean/median", "ratio mean/med",
-              "first ms", "help ms", "1-APDU cpu");
-  std::vector<double> bare, host, ratio, bareMedian, hostMedian, ratioMedian, first, help, cpu;
+  std::printf("us/APDU: the median gap between two APDUs (and the mean from the first to the last)\n");
+  std::printf("ms: start to first APDU and start to exit of a one-APDU run; help: tavric-run --help\n");
+  if (!withScriptor) std::printf("%s is not installed: its columns stay 0\n", SCRIPTOR);
+  std::printf("%-5s %13s %13s %13s %6s %6s %11s %11s %5s %5s\n", "round", "bare med/mean", "host med/mean",
+              "scrp med/mean", "host", "scrp", "host 1st/run", "scrp 1st/run", "help", "cpu");
+  std::vector<double> bare, host, scrip, ratio, scripRatio, bareMedian, hostMedian, scripMedian, ratioMedian,
+      scripRatioMedian, first, run, scripFirst, scripRun, help, cpu;
+  const auto fail = [](int round, const std::string& error) {
+    std::fprintf(stderr, "pcsc_throughput: round %d: %s\n", round, error.c_str());
+    return 1;
+  };
   for (int round = 1; round <= rounds; ++round) {
+    // The three loops back to back, so that the load of the moment weighs on all alike.
     const CLoop b = BareLoop(stack, apdus);
-    const CLoop h = HostLoop(stack, runFolder, script, trace, apdus);
-    if (!b.m_strError.empty() || !h.m_strError.empty()) {
-      std::fprintf(stderr, "pcsc_throughput: round %d: %s\n", round,
-                   (!b.m_strError.empty() ? b.m_strError : h.m_strError).c_str());
-      return 1;
-    }
+    if (!b.m_strError.empty()) return fail(round, b.m_strError);
+    const CLoop h = ClientLoop(stack, tavricRun(script), trace, apdus, "IFD -> PC : NORMAL PROCESSING");
+    if (!h.m_strError.empty()) return fail(round, h.m_strError);
+    CLoop s;
+    if (withScriptor) s = ClientLoop(stack, scriptor(scriptorScript), trace, apdus, "< 90 00 : Normal processing.");
+    if (!s.m_strError.empty()) return fail(round, s.m_strError);
     help.push_back(HelpMillis(runFolder, trace));
-    double cpuMillis = 0;
-    const CLoop o = FirstApdu(stack, runFolder, one, trace, cpuMillis);
-    if (!o.m_strError.empty()) {
-      std::fprintf(stderr, "pcsc_throughput: round %d: %s\n", round, o.m_strError.c_str());
-      return 1;
-    }
-    cpu.push_back(cpuMillis);
+    const COneApdu o = OneApdu(stack, tavricRun(one), trace);
+    if (!o.m_strError.empty()) return fail(round, o.m_strError);
+    COneApdu so;
+    if (withScriptor) so = OneApdu(stack, scriptor(scriptorOne), trace);
+    if (!so.m_strError.empty()) return fail(round, so.m_strError);
+    cpu.push_back(o.m_dCpuMillis);
     bare.push_back(b.m_dMicrosPerApdu);
     host.push_back(h.m_dMicrosPerApdu);
+    scrip.push_back(s.m_dMicrosPerApdu);
     ratio.push_back(h.m_dMicrosPerApdu / b.m_dMicrosPerApdu);
+    scripRatio.push_back(s.m_dMicrosPerApdu / b.m_dMicrosPerApdu);
     bareMedian.push_back(b.m_dMedianMicros);
     hostMedian.push_back(h.m_dMedianMicros);
+    scripMedian.push_back(s.m_dMedianMicros);
     ratioMedian.push_back(h.m_dMedianMicros / b.m_dMedianMicros);
+    scripRatioMedian.push_back(s.m_dMedianMicros / b.m_dMedianMicros);
     first.push_back(h.m_dFirstMillis);
     first.push_back(o.m_dFirstMillis);
-    std::printf("%-6d %8.1f %8.1f %8.1f %8.1f %7.3f %7.3f %5.1f/%-5.1f %9.1f %10.1f\n", round, bare.back(),
-                bareMedian.back(), host.back(), hostMedian.back(), ratio.back(), ratioMedian.back(), h.m_dFirstMillis,
-                o.m_dFirstMillis, help.back(), cpu.back());
+    run.push_back(o.m_dRunMillis);
+    scripFirst.push_back(so.m_dFirstMillis);
+    scripRun.push_back(so.m_dRunMillis);
+    std::printf("%-5d %6.1f/%-6.1f %6.1f/%-6.1f %6.1f/%-6.1f %6.3f %6.3f %5.1f/%-5.1f %5.1f/%-5.1f %5.1f %5.1f\n",
+                round, bareMedian.back(), bare.back(), hostMedian.back(), host.back(), scripMedian.back(), scrip.back(),
+                ratioMedian.back(), scripRatioMedian.back(), o.m_dFirstMillis, o.m_dRunMillis, so.m_dFirstMillis,
+                so.m_dRunMillis, help.back(), cpu.back());
     std::fflush(stdout);
   }
   const auto line = [](const char* name, const std::vector<double>& values, const char* unit) {
     const CSpread s = Spread(values);
-    std::printf("%-34s %9.3f %9.3f %9.3f %s\n", name, s.m_dMin, s.m_dMedian, s.m_dMax, unit);
+    std::printf("%-38s %9.3f %9.3f %9.3f %s\n", name, s.m_dMin, s.m_dMedian, s.m_dMax, unit);
   };
-  std::printf("%-34s %9s %9s %9s\n", "over the rounds", "min", "median", "max");
-  line("bare SCardTransmit loop, mean", bare, "us/APDU");
-  line("tavric-run, PC/SC board, mean", host, "us/APDU");
-  line("ratio of the means", ratio, "");
+  std::printf("%-38s %9s %9s %9s\n", "over the rounds", "min", "median", "max");
   line("bare SCardTransmit loop, median", bareMedian, "us/APDU");
   line("tavric-run, PC/SC board, median", hostMedian, "us/APDU");
-  line("ratio of the medians", ratioMedian, "");
+  line("scriptor, median", scripMedian, "us/APDU");
+  line("tavric-run: ratio of the medians", ratioMedian, "");
+  line("scriptor: ratio of the medians", scripRatioMedian, "");
+  line("bare SCardTransmit loop, mean", bare, "us/APDU");
+  line("tavric-run, PC/SC board, mean", host, "us/APDU");
+  line("scriptor, mean", scrip, "us/APDU");
+  line("tavric-run: ratio of the means", ratio, "");
+  line("scriptor: ratio of the means", scripRatio, "");
   line("tavric-run start to first APDU", first, "ms");
+  line("scriptor start to first APDU", scripFirst, "ms");
+  line("tavric-run one-APDU run, start to exit", run, "ms");
+  line("scriptor one-APDU run, start to exit", scripRun, "ms");
   line("tavric-run --help start to end", help, "ms");
-  line("processor time, run of one APDU", cpu, "ms");
+  line("tavric-run one-APDU run, processor", cpu, "ms");
   double load[3] = {0, 0, 0};
   if (::getloadavg(load, 3) > 0) std::printf("load average at the end: %.2f %.2f %.2f\n", load[0], load[1], load[2]);
   return 0;

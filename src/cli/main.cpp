@@ -14,6 +14,7 @@
 #include "cli/regs_command.h"
 #include "cli/run_driver.h"
 #include "cli/run_options.h"
+#include "cli/run_plugins.h"
 #include "cli/terminal_printer.h"
 #include "contract/host_context.h"
 #include "contract/plugin_search.h"
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     return CTVRRegsCommand::Run(context, options.m_strRegsFile, stdout, stderr);
   }
   const auto folders = CTVRPluginSearch::Folders(options.m_strPluginFolder, context.GetProgramFolder());
-  const auto found = CTVRPluginSearch::Load(context, folders);
+  const auto found = CTVRRunPlugins::Load(context, folders, options);
   if (options.m_eCommand == CTVRRunOptions::COMMAND_LIST) {
     status = CTVRPluginList::Print(context.Host(), folders, found, stdout, stderr);
   } else if (CTVRPluginList::ReportNoneFound(context.Host(), folders, stderr)) {

@@ -39,7 +39,6 @@ class CTVRRunDriver {
   const std::vector<CTVRReaderResult>& GetResults() const { return m_Results; }
 
  private:
-  CTVRDocTemplate* FindBoardType(std::string& known) const;
   int Prepare();
   // The documents of the run: new ones of the board type asked for, or one
   // of those saved by the last exit.
@@ -50,6 +49,8 @@ class CTVRRunDriver {
   int ListReaders(CTVRBoardDoc& doc, std::vector<std::string>& readers);
   void AddDocument(CTVRBoardDoc& doc, const std::string& reader, const std::string& name);
   int Watch();
+  // Whether a reader still running waits for the answer to its statement.
+  bool IsAnswerDue();
   // One look at every reader still running, from the event loop: FALSE once all are over.
   bool OnCheck();
   void OnInterrupt(int signal);

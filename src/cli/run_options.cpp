@@ -97,8 +97,8 @@ class CCommandLine {
     m_app.add_flag("--version", o.m_bVersion)->disable_flag_override();
     m_app.add_flag("--list", o.m_bList)->disable_flag_override();
     m_app.add_option("--plugins", o.m_strPluginFolder);
-    m_app.add_option("--board", o.m_strBoard);
-    m_app.add_option("--protocol", o.m_strProtocol);
+    m_pBoard = m_app.add_option("--board", o.m_strBoard);
+    m_pProtocol = m_app.add_option("--protocol", o.m_strProtocol);
     // Once per reader, one value each time: "--reader A SCRIPT" keeps its script.
     m_app.add_option("--reader", o.m_Readers)
         ->expected(1)
@@ -253,6 +253,7 @@ class CCommandLine {
   bool Check(std::string& error) {
     CTVRRunOptions& o = m_o;
     o.m_bTypeGiven = m_pType->count() > 0;
+    o.m_bPluginsNamed = m_pBoard->count() > 0 && m_pProtocol->count() > 0;
     for (std::size_t i = 0; i < kLineOptions.size(); ++i)
       if (!m_LineValues[i].empty()) o.m_BoardOptions.emplace_back(kLineOptions[i] + 2, m_LineValues[i]);
     if (!m_SimFaults.empty()) {
@@ -320,6 +321,8 @@ class CCommandLine {
   CLI::App* m_pAtr = nullptr;
   CLI::App* m_pRegs = nullptr;
   CLI::Option* m_pType = nullptr;
+  CLI::Option* m_pBoard = nullptr;
+  CLI::Option* m_pProtocol = nullptr;
   CLI::Option* m_pDocument = nullptr;
   CLI::Option* m_pReaders = nullptr;
   std::vector<std::string> m_scripts;

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <numeric>
 
 #include <tavric/board_doc.h>
 #include <tavric/doc_template.h>
@@ -50,6 +52,29 @@ void CTVRHost::RollBackRegistrations(std::size_t nTemplates, std::size_t nProtoc
     delete pProtocol;
   }
   m_pCrypto = pCrypto;
+}
+
+namespace {
+
+// Stable: registrations of one rank keep their order.
+template <class T>
+void SortByRank(std::vector<T>& items, const std::vector<std::size_t>& ranks) {
+  if (ranks.size() != items.size()) return;
+  std::vector<std::size_t> order(items.size());
+  std::iota(order.begin(), order.end(), std::size_t(0));
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return ranks[a] < ranks[b]; });
+  std::vector<T> sorted;
+  sorted.reserve(items.size());
+  for (std::size_t i : order) sorted.push_back(std::move(items[i]));
+  items.swap(sorted);
+}
+
+}  // namespace
+
+void CTVRHost::SortRegistrations(const std::vector<std::size_t>& templateRanks,
+                                 const std::vector<std::size_t>& protocolRanks) {
+  SortByRank(m_templates, templateRanks);
+  SortByRank(m_protocols, protocolRanks);
 }
 
 void CTVRHost::SetActiveDocument(CTVRBoardDoc* pDoc) {

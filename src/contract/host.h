@@ -44,6 +44,11 @@ class CTVRHost {
   // nProtocols, while the library's code is still loaded, and puts the
   // earlier cyphering object back (a cyphering object is never deleted).
   void RollBackRegistrations(std::size_t nTemplates, std::size_t nProtocols, CTVRCrypto* pCrypto);
+  // The loader's reorder after it loaded some libraries ahead of their turn:
+  // each registration's rank (one per template and per protocol, in
+  // registration order) says where it goes; equal ranks keep their order.
+  // Ranks that do not match the registries in number leave them as they are.
+  void SortRegistrations(const std::vector<std::size_t>& templateRanks, const std::vector<std::size_t>& protocolRanks);
   // Exit step: deletes every protocol (never the cyphering object) and the templates.
   void Shutdown();
 

@@ -2,8 +2,10 @@
 
 #include <strings.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "contract/host_context.h"
 #include "contract/install_layout.h"
@@ -59,24 +61,83 @@ std::vector<CTVRPluginSearch::CFolder> CTVRPluginSearch::Folders(const std::stri
 
 std::vector<CTVRPluginSearch::CFound> CTVRPluginSearch::Load(CTVRHostContext& context,
                                                              const std::vector<CFolder>& folders) {
-  std::vector<CFound> found;
+  return LoadFirst(
+      context, folders, [](const std::string&) { return true; }, [] { return true; });
+}
+
+std::vector<CTVRPluginSearch::CFound> CTVRPluginSearch::LoadFirst(CTVRHostContext& context,
+                                                                  const std::vector<CFolder>& folders,
+                                                                  const std::function<bool(const std::string&)>& first,
+                                                                  const std::function<bool()>& enough) {
+  struct CFile {
+    const CFolder* m_pFolder;
+    std::string m_strName;
+    bool m_bFirst;
+  };
+  std::vector<CFile> files;
+  for (const CFolder& folder : folders)
+    for (std::string& name : CTVRPluginLoader::ListFolder(folder.m_strPath))
+      files.push_back({&folder, name, first(name)});
+
+  CTVRHost& host = context.Host();
   CTVRPluginLoader loader(context);
-  for (const CFolder& folder : folders) {
-    for (const std::string& name : CTVRPluginLoader::ListFolder(folder.m_strPath)) {
+  std::vector<std::optional<CFound>> found(files.size());
+  // The file each registration came from, in registration order, and the
+  // last file that set a cyphering object: a load out of turn is put back
+  // into search order afterwards.
+  std::vector<std::size_t> templateFiles, protocolFiles;
+  std::size_t cryptoFile = 0;
+  CTVRCrypto* pCrypto = nullptr;
+  const auto load = [&](bool bFirst) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const CFile& file = files[i];
+      if (file.m_bFirst != bFirst) continue;
+      // Namesakes are all of one pass: the earlier files of another pass
+      // never hide this one.
       std::string hiddenBy;
-      for (const CFound& earlier : found) {
-        if (hiddenBy.empty() && earlier.m_strHiddenBy.empty() && !Failed(earlier.m_Result) &&
-            strcasecmp(earlier.m_Result.m_strFileName.c_str(), name.c_str()) == 0)
-          hiddenBy = earlier.m_Folder.m_strPath + "/" + earlier.m_Result.m_strFileName;
+      for (std::size_t j = 0; j < i; ++j) {
+        const std::optional<CFound>& earlier = found[j];
+        if (earlier && hiddenBy.empty() && earlier->m_strHiddenBy.empty() && !Failed(earlier->m_Result) &&
+            strcasecmp(earlier->m_Result.m_strFileName.c_str(), file.m_strName.c_str()) == 0)
+          hiddenBy = earlier->m_Folder.m_strPath + "/" + earlier->m_Result.m_strFileName;
       }
       if (!hiddenBy.empty()) {
-        found.push_back({folder, {name, CTVRPluginLoader::PLUGIN_LOADED, {}}, hiddenBy});
+        found[i] = CFound{*file.m_pFolder, {file.m_strName, CTVRPluginLoader::PLUGIN_LOADED, {}}, hiddenBy};
         continue;
       }
-      found.push_back({folder, loader.LoadLibrary(folder.m_strPath, name), {}});
+      CTVRCrypto* const pBefore = host.GetCrypto();
+      found[i] = CFound{*file.m_pFolder, loader.LoadLibrary(file.m_pFolder->m_strPath, file.m_strName), {}};
+      templateFiles.resize(host.GetTemplates().size(), i);
+      protocolFiles.resize(host.GetProtocols().size(), i);
+      if (host.GetCrypto() != pBefore && (pCrypto == nullptr || i >= cryptoFile)) {
+        pCrypto = host.GetCrypto();
+        cryptoFile = i;
+      }
     }
+  };
+  load(true);
+  bool bOutOfTurn = false;
+  if (!enough()) {
+    for (const CFile& file : files) bOutOfTurn = bOutOfTurn || file.m_bFirst;
+    load(false);
   }
-  return found;
+  if (bOutOfTurn) {
+    host.SortRegistrations(templateFiles, protocolFiles);
+    // The cyphering object of the last file in search order wins, as in a load in order.
+    if (pCrypto != nullptr) host.SetCrypto(pCrypto);
+  }
+  std::vector<CFound> inOrder;
+  for (std::optional<CFound>& entry : found)
+    if (entry) inOrder.push_back(std::move(*entry));
+  return inOrder;
+}
+
+bool CTVRPluginSearch::IsNamedFile(const std::string& fileName, const char* prefix, const std::string& name) {
+  std::string key;
+  for (const char c : name)
+    if (std::isalnum(static_cast<unsigned char>(c))) key += char(std::tolower(static_cast<unsigned char>(c)));
+  const std::string expected = prefix + key + ".so";
+  return !key.empty() && strcasecmp(fileName.c_str(), expected.c_str()) == 0;
 }
 
 const char* CTVRPluginSearch::OriginName(EOrigin eOrigin) {

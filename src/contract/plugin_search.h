@@ -11,6 +11,7 @@
 // the installed one in use.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,18 @@ class CTVRPluginSearch {
   // Loads the plug-ins of the folders into the context; one entry per plug-in
   // file found, in search order.
   static std::vector<CFound> Load(CTVRHostContext& context, const std::vector<CFolder>& folders);
+
+  // The same, but the files that `first` takes (by file name) are loaded
+  // first, and the others only when `enough`, asked then, says that what the
+  // first ones registered does not do. When both passes ran, the registries
+  // and the cyphering object end as a load in search order leaves them.
+  static std::vector<CFound> LoadFirst(CTVRHostContext& context, const std::vector<CFolder>& folders,
+                                       const std::function<bool(const std::string&)>& first,
+                                       const std::function<bool()>& enough);
+  // Whether fileName is the plug-in that a board type or protocol of that
+  // name is expected in: prefix ("brd" or "pro"), the name's letters and
+  // digits, ".so", letter case ignored ("PC/SC": propcsc.so).
+  static bool IsNamedFile(const std::string& fileName, const char* prefix, const std::string& name);
 
   // How the origin reads in tavric-run --list ("installed", "TAVRIC_PLUGIN_PATH"...).
   static const char* OriginName(EOrigin eOrigin);

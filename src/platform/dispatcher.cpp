@@ -1,7 +1,9 @@
 #include "platform/dispatcher.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -93,11 +95,15 @@ struct CTVRDispatcher::Impl {
 
   mutable std::mutex m_mutex;
   std::deque<Message> m_queue;
+  // Counts the messages queued, so that a thread waiting awake for one need
+  // not take the lock.
+  std::atomic<std::uint64_t> m_nQueued{0};
   // Equal due times keep their posting order: multimap inserts at the end of
   // an equal range.
   std::multimap<Clock::time_point, Message> m_timed;
   bool m_bWakePosted = false;  // a wake event sits in Qt's queue
   bool m_bDraining = false;    // a drain runs on the UI thread
+  bool m_bAwake = false;       // the UI thread waits awake for a post (DrainAwake): no wake is needed
 
   std::mutex m_firstThreadMutex;
   bool m_bHaveFirstThread = false;
@@ -156,7 +162,7 @@ struct CTVRDispatcher::Impl {
 
   // Must be called with m_mutex held. TRUE when the caller is to post a wake.
   bool NeedWakeLocked() {
-    if (m_bWakePosted || m_bDraining || m_queue.empty()) return false;
+    if (m_bWakePosted || m_bDraining || m_bAwake || m_queue.empty()) return false;
     m_bWakePosted = true;
     return true;
   }
@@ -171,6 +177,7 @@ struct CTVRDispatcher::Impl {
       msg.m_pWnd = CTVRMessageWindow::FromHandle(msg.m_hWnd);
       if (msg.m_pWnd == nullptr) return FALSE;
       m_queue.push_back(std::move(msg));
+      m_nQueued.fetch_add(1, std::memory_order_release);
       wake = NeedWakeLocked();
     }
     if (wake) PostWake();
@@ -467,6 +474,28 @@ tvr::LRESULT CTVRDispatcher::Send(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM
 
 std::size_t CTVRDispatcher::Drain(std::chrono::microseconds budget) {
   return m_pImpl->Drain(budget);
+}
+
+std::size_t CTVRDispatcher::DrainAwake(std::chrono::microseconds budget) {
+  if (!m_pImpl->IsUiThread()) return 0;
+  const std::uint64_t seen = m_pImpl->m_nQueued.load(std::memory_order_acquire);
+  {
+    std::lock_guard<std::mutex> lock(m_pImpl->m_mutex);
+    if (m_pImpl->m_bDraining) return 0;
+    // Posts from now on wake no loop: this thread handles them below.
+    m_pImpl->m_bAwake = m_pImpl->m_queue.empty();
+  }
+  if (m_pImpl->m_bAwake) {
+    const Clock::time_point until = Clock::now() + budget;
+    // Not a pause: the daemon or the card this thread waits for may need
+    // this core.
+    while (m_pImpl->m_nQueued.load(std::memory_order_acquire) == seen && Clock::now() < until)
+      std::this_thread::yield();
+    std::lock_guard<std::mutex> lock(m_pImpl->m_mutex);
+    m_pImpl->m_bAwake = false;
+  }
+  // Whatever came meanwhile, woken for or not, is handled here.
+  return Drain();
 }
 
 std::size_t CTVRDispatcher::PendingCount() const {

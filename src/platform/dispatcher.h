@@ -49,6 +49,12 @@ class CTVRDispatcher {
   // Handles every message queued now and those they post, up to `budget`.
   // Returns the number handled. Used by the Qt wake-up event and by tests.
   std::size_t Drain(std::chrono::microseconds budget = std::chrono::milliseconds(5));
+  // Waits awake, up to `budget`, for a message to be posted (at once when one
+  // is queued), then drains; returns the number handled, 0 when none came.
+  // For a UI thread about to sleep while an answer is due within
+  // microseconds: the post finds it awake, and neither wakes the Qt loop nor
+  // goes through it. From the UI thread only, outside a drain.
+  std::size_t DrainAwake(std::chrono::microseconds budget);
   // Number of messages queued (timed posts not yet due excluded).
   std::size_t PendingCount() const;
   // Number of timed posts not yet due.

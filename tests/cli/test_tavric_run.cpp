@@ -188,6 +188,29 @@ TEST_F(TavricRunTest, ListShowsBoardTypesAndProtocolsInRegistrationOrder) {
   EXPECT_EQ(run.err, "") << "the library that fails to load is passed over in silence";
 }
 
+// A run that names its board and protocol opens their files alone, unless
+// they do not provide both: then every plug-in, and the lists of the error
+// are those of a full search (the test folder's first, then the run folder's).
+TEST_F(TavricRunTest, ARunOpensTheFilesOfTheBoardAndProtocolItNamesAndTheRestOnlyWhenTheyDoNotDo) {
+  setenv("TAVRIC_PLUGIN_DEBUG", "1", 1);
+  const struct {
+    const char* protocol;
+    bool all;
+    const char* error;
+  } cases[] = {{"Alpha", false, "cannot read the script file"},
+               {"Beta", true, "cannot read the script file"},  // proalpha.so's, but not by its name
+               {"Nope", true, "no protocol 'Nope' (found: Alpha, Beta, "}};
+  for (const auto& c : cases) {
+    const CRun run = RunTool(
+        {"--plugins", TestPlugins("faults"), "--board", "rack", "--protocol", c.protocol, m_Dir.filePath("none.cmd")});
+    EXPECT_NE(run.status, 0) << c.protocol;
+    EXPECT_TRUE(Contains(run.err, "brdrack.so: loaded") && Contains(run.err, "proalpha.so: loaded")) << run.err;
+    EXPECT_EQ(Contains(run.err, "brdfaulty.so: loaded"), c.all) << run.err;
+    EXPECT_TRUE(Contains(run.err, c.error)) << run.err;
+  }
+  unsetenv("TAVRIC_PLUGIN_DEBUG");
+}
+
 // Peak memory of the whole process, a run against one ten times as long: a
 // kept trace would grow by well over 100 bytes a statement. The streamed log
 // and the file of .save have every statement although memory kept a tail.

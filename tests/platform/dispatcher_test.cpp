@@ -117,6 +117,27 @@ TEST_F(DispatcherTest, ASendFromAnotherThreadWaitsForTheUiThreadBehindThatThread
   EXPECT_EQ(m_events, (std::vector<std::string>{"first", "A21", "last"}));
 }
 
+TEST_F(DispatcherTest, AWaitAwakeHandlesAPostWithoutTheLoopOrEndsWithItsBudget) {
+  Log(m_msgA, "A");
+  EXPECT_EQ(Dispatcher().DrainAwake(1ms), 0u) << "nothing posted";
+  // A post from another thread ends the wait long before its budget, and is
+  // handled there with what its handler posts.
+  m_pWindow->On(m_msgB, [&](tvr::WPARAM w, tvr::LPARAM) {
+    m_events.push_back("B" + std::to_string(w));
+    PostMessage(m_hWnd, m_msgA, w + 1, 0);
+    return tvr::LRESULT(0);
+  });
+  std::thread board([&] { PostMessage(m_hWnd, m_msgB, 1, 0); });
+  EXPECT_EQ(Dispatcher().DrainAwake(std::chrono::microseconds(30s)), 2u);
+  board.join();
+  EXPECT_EQ(m_events, (std::vector<std::string>{"B1", "A2"}));
+  // Messages it finds queued are handled at once; none is left for the loop.
+  PostMessage(m_hWnd, m_msgA, 3, 0);
+  EXPECT_EQ(Dispatcher().DrainAwake(0us), 1u);
+  EXPECT_EQ(Dispatcher().PendingCount(), 0u);
+  EXPECT_EQ(m_events.back(), "A3");
+}
+
 TEST_F(DispatcherTest, ADestroyedWindowsMessagesAreDroppedWithTheirDataAndItsHandleIsDead) {
   Log(m_msgA, "A");
   ASSERT_TRUE(Dispatcher().Post(m_hWnd, m_msgA, 1, 0, std::move(m_pData)));

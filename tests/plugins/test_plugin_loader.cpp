@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 #include "contract/host.h"
 #include "contract/plugin_loader.h"
+#include "contract/plugin_search.h"
 #include "test_context.h"
 
 namespace {
@@ -140,6 +142,58 @@ TEST_F(PluginLoaderTest, SaysWhyOnlyWhenAskedTo) {
         "brdnoabi.so: skipped, no ABI version", "mybrdhidden.so: skipped, not a plug-in name",
         "brdfolder.so: skipped, not a regular file"})
     EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
+}
+
+TEST_F(PluginLoaderTest, ARunsOwnFilesFirstAndTheOthersOnlyWhenTheyDoNotDo) {
+  const CTVRPluginSearch::CFolder discovery{PluginFolder("discovery"), CTVRPluginSearch::ORIGIN_COMMAND_LINE};
+  // The cyphering object of procryptob.so, loaded first, is the one a load in
+  // search order leaves when procryptoa.so comes after it.
+  const auto first = [](const std::string& name) { return name == "procryptob.so" || name == "brdtwo.so"; };
+  for (const bool enough : {true, false}) {
+    CTVRTestContext context;
+    std::size_t templatesWhenAsked = 0;
+    const auto found = CTVRPluginSearch::LoadFirst(context, {discovery}, first, [&] {
+      templatesWhenAsked = context.Host().GetTemplates().size();
+      return enough;
+    });
+    std::vector<std::string> files;
+    for (const auto& entry : found) files.push_back(entry.m_Result.m_strFileName);
+    EXPECT_EQ(templatesWhenAsked, 2u) << "asked after the first files, before the others";
+    const std::vector<std::string> expected =
+        enough ? std::vector<std::string>{"brdtwo.so", "procryptob.so"}
+               : std::vector<std::string>{"brdbroken.so", "BRDcaps.so",     "brdnoabi.so",   "brdtwo.so",
+                                          "proabi.so",    "proalpha.so",    "procryptoa.so", "procryptob.so",
+                                          "prothrows.so", "prounrelated.so"};
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(context.Host().GetProtocols().size(), enough ? 0u : 2u);
+    ASSERT_NE(context.Host().GetCrypto(), nullptr);
+    EXPECT_EQ(context.Host().GetCrypto()->m_strName, "crypto b") << enough;
+  }
+}
+
+TEST(PluginSearch, ARegistrationLoadedOutOfTurnGoesBackToItsPlace) {
+  CTVRTestContext context;
+  CTVRHost& host = context.Host();
+  std::vector<CTVRProtocol*> added;
+  for (int i = 0; i < 3; ++i) {
+    added.push_back(new CTVRProtocol);
+    host.AddProtocol(added.back());
+  }
+  host.SortRegistrations({}, {2, 0, 0});
+  EXPECT_EQ(host.GetProtocols(), (std::vector<CTVRProtocol*>{added[1], added[2], added[0]}));
+  host.SortRegistrations({}, {0, 1});
+  EXPECT_EQ(host.GetProtocols(), (std::vector<CTVRProtocol*>{added[1], added[2], added[0]})) << "ranks that do not fit";
+}
+
+TEST(PluginSearch, TheFileABoardTypeOrProtocolIsExpectedIn) {
+  for (const auto& [file, prefix, name, named] :
+       std::vector<std::tuple<const char*, const char*, const char*, bool>>{{"propcsc.so", "pro", "PC/SC", true},
+                                                                            {"BRDSim.so", "brd", "sim", true},
+                                                                            {"brdpcsc.so", "pro", "pcsc", false},
+                                                                            {"brdpcsc.so", "brd", "CTVRPcscDoc", false},
+                                                                            {"propcsc.so.1", "pro", "pcsc", false},
+                                                                            {"pro.so", "pro", "/", false}})
+    EXPECT_EQ(CTVRPluginSearch::IsNamedFile(file, prefix, name), named) << file << " " << name;
 }
 
 TEST(PluginLoader, AFolderThatCannotBeReadOrIsEmptyGivesNothing) {

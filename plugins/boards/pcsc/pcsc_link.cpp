@@ -21,18 +21,19 @@ bool IsGone(LONG rv) {
 }
 
 constexpr DWORD kWatchTimeoutMs = 1000;
+// How often Close cancels the watcher's wait again until the watcher ends.
+constexpr auto kCancelAgain = std::chrono::milliseconds(1);
 // The UI thread decodes an answer and hands over the next APDU within some
 // ten microseconds; a worker asleep by then costs a wake-up on each exchange
 // (measured with bench/pcsc_throughput). Longer gaps (a delay, the end of the
 // run, a busy machine) fall back to sleeping.
 constexpr auto kAwakeWait = std::chrono::microseconds(150);
 
+// A yield, not a pause: on a busy machine the UI thread that is to hand over
+// the next APDU may be waiting for this very core, and a worker spinning on
+// it held the run back by up to kAwakeWait on many exchanges.
 void Relax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#else
   std::this_thread::yield();
-#endif
 }
 
 const SCARD_IO_REQUEST* SendPci(DWORD protocol) {
@@ -157,7 +158,7 @@ bool CTVRPcscLink::Open(const std::string& reader, const CAccess& access, std::c
   m_bStop = false;
   m_bClosed = false;
   m_bStuck = false;
-  m_bOpenDone = m_bWorkerEnded = false;
+  m_bOpenDone = m_bWorkerEnded = m_bWatcherEnded = false;
   LONG rv = SCARD_S_SUCCESS;
   if (!m_hContext) rv = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &m_hContext);
   if (rv != SCARD_S_SUCCESS) {
@@ -208,9 +209,22 @@ void CTVRPcscLink::Close() {
   }
   m_wake.notify_all();
   m_guardWake.notify_all();
-  // A watcher still making its context sees m_bStop once it has one; one
-  // between two waits sees it within a wait's timeout.
-  if (watch) SCardCancel(watch);
+  // A watcher still making its context sees m_bStop once it has one. pcsc-lite
+  // keeps no cancel for a context that is not waiting: one that comes just
+  // before the watcher's next wait is lost, which left the link a wait's
+  // timeout (a second) to close after a short run. It is sent again until the
+  // watcher has ended.
+  if (m_Watcher.joinable()) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (bool first = true; !m_bWatcherEnded; first = false) {
+      if (!first) m_workerNews.wait_for(lock, kCancelAgain, [this] { return m_bWatcherEnded; });
+      watch = m_hWatch;
+      if (m_bWatcherEnded || !watch) continue;
+      lock.unlock();
+      SCardCancel(watch);
+      lock.lock();
+    }
+  }
   if (m_Watcher.joinable()) m_Watcher.join();
   if (m_Guard.joinable()) m_Guard.join();
   if (m_Worker.joinable()) {
@@ -603,6 +617,17 @@ void CTVRPcscLink::PostGone(const std::string& why) {
 }
 
 void CTVRPcscLink::WatcherMain(bool cardAtOpen) {
+  // Close cancels the wait until it sees this.
+  struct CEnded {
+    CTVRPcscLink& m_Link;
+    ~CEnded() {
+      {
+        std::lock_guard<std::mutex> lock(m_Link.m_mutex);
+        m_Link.m_bWatcherEnded = true;
+      }
+      m_Link.m_workerNews.notify_all();
+    }
+  } ended{*this};
   SCARDCONTEXT context = 0;
   const LONG established = SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context);
   {

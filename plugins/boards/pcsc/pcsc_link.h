@@ -155,10 +155,12 @@ class CTVRPcscLink : public std::enable_shared_from_this<CTVRPcscLink> {
   std::atomic<bool> m_bStuck{false};  // a call ran past the limit: the worker is left to it
   std::condition_variable m_guardWake;
   std::thread m_Guard;
-  // The worker's first job and its end, which Open and Close wait for (m_mutex).
+  // The worker's first job and its end, and the watcher's end, which Open and
+  // Close wait for (m_mutex).
   std::condition_variable m_workerNews;
   bool m_bWorkerStarted = false;  // m_hContext is the worker's from then on
   bool m_bOpenDone = false;
   LONG m_lOpenResult = SCARD_S_SUCCESS;
   bool m_bWorkerEnded = false;
+  bool m_bWatcherEnded = false;  // Close cancels its wait until then
 };
