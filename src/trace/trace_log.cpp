@@ -28,7 +28,7 @@ bool IsShortKind(int kind) {
 // bytes, the last one overlapping the one before: left to itself, the
 // compiler copies a memcpy of bounded size with a string move, whose start-up
 // costs more than copying the dozen bytes of a typical record.
-void CopyShort(tvr::BYTE* to, const tvr::BYTE* from, std::size_t count) {
+inline void CopyShort(tvr::BYTE* to, const tvr::BYTE* from, std::size_t count) {
   if (count >= 16) {
     for (std::size_t i = 0; i + 16 < count; i += 16) std::memcpy(to + i, from + i, 16);
     std::memcpy(to + count - 16, from + count - 16, 16);
@@ -128,30 +128,55 @@ CTVRTraceLog::~CTVRTraceLog() {
   Clear();
 }
 
+// Most records of a run: a short kind, no time and fewer than 128 bytes, in
+// the room left, with the index's chunk made and nothing to drop. Their
+// header is the kind's byte and the count's.
+inline bool CTVRTraceLog::FitsShort(int kind, tvr::DWORD count) const {
+  return IsShortKind(kind) && count < SHORT_COUNT && m_nSegmentUsed + 2 + count <= SEGMENT_SIZE &&
+         m_nCount % INDEX_CHUNK != 0 && (m_nKeepLimit == 0 || m_nCount < 2 * m_nKeepLimit);
+}
+
+inline tvr::BYTE* CTVRTraceLog::StartShort(int kind, tvr::DWORD count) {
+  tvr::BYTE* start = m_segments.back().get() + m_nSegmentUsed;
+  start[0] = tvr::BYTE(kind);
+  start[1] = tvr::BYTE(count);
+  m_nSegmentUsed += 2 + count;
+  m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
+  ++m_nCount;
+  return start + 2;
+}
+
 CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
   if (!data) count = 0;
-  // Most records of a run: a short kind, no time and fewer than 128 bytes, in
-  // the room left, with the index's chunk made and nothing to drop. Their
-  // header is the kind's byte and the count's.
-  if (roundTripNs < 0 && IsShortKind(kind) && count < SHORT_COUNT && m_nSegmentUsed + 2 + count <= SEGMENT_SIZE &&
-      m_nCount % INDEX_CHUNK != 0 && (m_nKeepLimit == 0 || m_nCount < 2 * m_nKeepLimit)) {
-    tvr::BYTE* start = m_segments.back().get() + m_nSegmentUsed;
-    start[0] = tvr::BYTE(kind);
-    start[1] = tvr::BYTE(count);
-    CopyShort(start + 2, data, count);
-    m_nSegmentUsed += 2 + count;
-    m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
-    ++m_nCount;
-    return CTVRTraceRecord{kind, start + 2, count};
+  if (roundTripNs < 0 && FitsShort(kind, count)) {
+    tvr::BYTE* bytes = StartShort(kind, count);
+    CopyShort(bytes, data, count);
+    return CTVRTraceRecord{kind, bytes, count};
   }
   return AppendAny(kind, data, count, roundTripNs);
 }
 
-CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
+CTVRTraceRecord CTVRTraceLog::AppendJoined(int kind, const tvr::BYTE* first, tvr::DWORD firstCount,
+                                           const tvr::BYTE* second, tvr::DWORD secondCount) {
+  if (!first) firstCount = 0;
+  if (!second) secondCount = 0;
+  const tvr::DWORD count = firstCount + secondCount;
+  if (FitsShort(kind, count)) {
+    tvr::BYTE* bytes = StartShort(kind, count);
+    CopyShort(bytes, first, firstCount);
+    CopyShort(bytes + firstCount, second, secondCount);
+    return CTVRTraceRecord{kind, bytes, count};
+  }
+  return AppendAny(kind, first, firstCount, NO_TIME, second, secondCount);
+}
+
+CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs,
+                                        const tvr::BYTE* more, tvr::DWORD moreCount) {
   if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (kind < 0 || kind >= SHORT_TIMED_KINDS || roundTripNs < 0) roundTripNs = NO_TIME;
-  std::size_t need = HeaderSize(kind, count, roundTripNs) + count;
-  bool own = count > LARGE_RECORD;
+  const tvr::DWORD total = count + moreCount;
+  std::size_t need = HeaderSize(kind, total, roundTripNs) + total;
+  bool own = total > LARGE_RECORD;
   tvr::BYTE* start;
   if (own) {
     start = new tvr::BYTE[need];
@@ -164,15 +189,16 @@ CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DW
     start = m_segments.back().get() + m_nSegmentUsed;
     m_nSegmentUsed += need;
   }
-  tvr::BYTE* p = WriteHeader(start, kind, count, roundTripNs, own);
+  tvr::BYTE* p = WriteHeader(start, kind, total, roundTripNs, own);
   if (count) std::memcpy(p, data, count);
+  if (moreCount) std::memcpy(p + count, more, moreCount);
 
   if (m_nCount % INDEX_CHUNK == 0 && m_nCount / INDEX_CHUNK == m_index.size())
     m_index.push_back(std::make_unique_for_overwrite<tvr::BYTE*[]>(INDEX_CHUNK));
   m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
   ++m_nCount;
 
-  CTVRTraceRecord record{kind, p, count};
+  CTVRTraceRecord record{kind, p, total};
   return record;
 }
 

@@ -34,6 +34,10 @@ class CTVRTraceLog {
   // Appends a copy; returns a view of the stored record, valid until the next
   // Append or Clear. A time (nanoseconds, not negative) is kept with it.
   CTVRTraceRecord Append(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs = NO_TIME);
+  // Appends one record whose bytes are the two parts joined (a decoded text
+  // made of a table's name and a word), copied from where they are.
+  CTVRTraceRecord AppendJoined(int kind, const tvr::BYTE* first, tvr::DWORD firstCount, const tvr::BYTE* second,
+                               tvr::DWORD secondCount);
   void Clear();
 
   // Keeps at least the last n records and at most twice as many, dropping the
@@ -67,8 +71,16 @@ class CTVRTraceLog {
   std::size_t m_nKeepLimit = 0;
   std::size_t m_nDropped = 0;
 
-  // Any record: the header's size counted first, then written.
-  CTVRTraceRecord AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs);
+  // Whether a record of a short kind, no time and count bytes (fewer than
+  // 128) goes where the last one ended, with a two-byte header.
+  bool FitsShort(int kind, tvr::DWORD count) const;
+  // Writes that record's header and index entry; its bytes follow at the
+  // returned address.
+  tvr::BYTE* StartShort(int kind, tvr::DWORD count);
+  // Any record: the header's size counted first, then written; its bytes are
+  // the two parts joined (the second may be empty).
+  CTVRTraceRecord AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs,
+                            const tvr::BYTE* more = nullptr, tvr::DWORD moreCount = 0);
   // Moves the last m_nKeepLimit records into fresh storage and frees the rest:
   // done once per m_nKeepLimit appends, so it costs one copy per record.
   void DropOldest();
