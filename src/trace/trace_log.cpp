@@ -1,7 +1,10 @@
 #include "trace/trace_log.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
+
+#include <sys/mman.h>
 
 // Record layout: a header, then the bytes.
 //   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
@@ -137,7 +140,7 @@ inline bool CTVRTraceLog::FitsShort(int kind, tvr::DWORD count) const {
 }
 
 inline tvr::BYTE* CTVRTraceLog::StartShort(int kind, tvr::DWORD count) {
-  tvr::BYTE* start = m_segments.back().get() + m_nSegmentUsed;
+  tvr::BYTE* start = m_segments.back() + m_nSegmentUsed;
   start[0] = tvr::BYTE(kind);
   start[1] = tvr::BYTE(count);
   m_nSegmentUsed += 2 + count;
@@ -183,10 +186,10 @@ CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DW
     m_nLargeBytes += need;
   } else {
     if (m_nSegmentUsed + need > SEGMENT_SIZE) {
-      m_segments.push_back(std::make_unique_for_overwrite<tvr::BYTE[]>(SEGMENT_SIZE));
+      m_segments.push_back(TakeMemory(SEGMENT_SIZE, m_SegmentCutter, m_nOwnSegments));
       m_nSegmentUsed = 0;
     }
-    start = m_segments.back().get() + m_nSegmentUsed;
+    start = m_segments.back() + m_nSegmentUsed;
     m_nSegmentUsed += need;
   }
   tvr::BYTE* p = WriteHeader(start, kind, total, roundTripNs, own);
@@ -194,12 +197,33 @@ CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DW
   if (moreCount) std::memcpy(p + count, more, moreCount);
 
   if (m_nCount % INDEX_CHUNK == 0 && m_nCount / INDEX_CHUNK == m_index.size())
-    m_index.push_back(std::make_unique_for_overwrite<tvr::BYTE*[]>(INDEX_CHUNK));
+    m_index.push_back(
+        reinterpret_cast<tvr::BYTE**>(TakeMemory(INDEX_CHUNK * sizeof(tvr::BYTE*), m_IndexCutter, m_nOwnIndexChunks)));
   m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
   ++m_nCount;
 
   CTVRTraceRecord record{kind, p, total};
   return record;
+}
+
+tvr::BYTE* CTVRTraceLog::TakeMemory(std::size_t size, CCutter& cutter, std::size_t& ownCount) {
+  if (m_nHeld < HUGE_FROM) {
+    m_nHeld += size;
+    ++ownCount;
+    return new tvr::BYTE[size];
+  }
+  if (cutter.m_nUsed + size > HUGE_BLOCK) {
+    // Aligned, so that the whole block can be one huge page; a kernel without
+    // them gives ordinary pages.
+    cutter.m_p = static_cast<tvr::BYTE*>(::operator new[](HUGE_BLOCK, std::align_val_t(HUGE_BLOCK)));
+    m_hugeBlocks.push_back(cutter.m_p);
+    m_nHeld += HUGE_BLOCK;
+    cutter.m_nUsed = 0;
+    madvise(cutter.m_p, HUGE_BLOCK, MADV_HUGEPAGE);
+  }
+  tvr::BYTE* piece = cutter.m_p + cutter.m_nUsed;
+  cutter.m_nUsed += size;
+  return piece;
 }
 
 CTVRTraceRecord CTVRTraceLog::GetAt(std::size_t index) const {
@@ -223,6 +247,12 @@ void CTVRTraceLog::DropOldest() {
   }
   const std::size_t dropped = m_nDropped + (m_nCount - m_nKeepLimit);
   Clear();
+  m_hugeBlocks.swap(tail.m_hugeBlocks);
+  std::swap(m_nHeld, tail.m_nHeld);
+  std::swap(m_nOwnSegments, tail.m_nOwnSegments);
+  std::swap(m_nOwnIndexChunks, tail.m_nOwnIndexChunks);
+  std::swap(m_SegmentCutter, tail.m_SegmentCutter);
+  std::swap(m_IndexCutter, tail.m_IndexCutter);
   m_segments.swap(tail.m_segments);
   m_index.swap(tail.m_index);
   std::swap(m_nSegmentUsed, tail.m_nSegmentUsed);
@@ -238,6 +268,16 @@ void CTVRTraceLog::Clear() {
       if (*start & OWN_ALLOCATION) delete[] start;
     }
   }
+  for (std::size_t i = 0; i < m_nOwnSegments; ++i) delete[] m_segments[i];
+  for (std::size_t i = 0; i < m_nOwnIndexChunks; ++i) delete[] reinterpret_cast<tvr::BYTE*>(m_index[i]);
+  for (tvr::BYTE* block : m_hugeBlocks) ::operator delete[](block, std::align_val_t(HUGE_BLOCK));
+  m_hugeBlocks.clear();
+  m_hugeBlocks.shrink_to_fit();
+  m_nHeld = 0;
+  m_nOwnSegments = 0;
+  m_nOwnIndexChunks = 0;
+  m_SegmentCutter = {};
+  m_IndexCutter = {};
   m_segments.clear();
   m_segments.shrink_to_fit();
   m_index.clear();
@@ -249,6 +289,6 @@ void CTVRTraceLog::Clear() {
 }
 
 std::size_t CTVRTraceLog::GetMemoryUsed() const {
-  return m_segments.size() * SEGMENT_SIZE + m_segments.capacity() * sizeof(m_segments[0]) + m_nLargeBytes +
-         m_index.size() * INDEX_CHUNK * sizeof(tvr::BYTE*) + m_index.capacity() * sizeof(m_index[0]);
+  return m_nHeld + m_hugeBlocks.capacity() * sizeof(m_hugeBlocks[0]) + m_segments.capacity() * sizeof(m_segments[0]) +
+         m_nLargeBytes + m_index.capacity() * sizeof(m_index[0]);
 }
