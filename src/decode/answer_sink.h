@@ -40,6 +40,9 @@ class CTVRAnswerSink {
 
   // The trace: a record, and the views' extent after an answer.
   virtual void NotifyMessage(const tvr::BYTE* data, tvr::DWORD count, int kind) = 0;
+  // One record whose bytes are the two parts joined, written straight into the trace.
+  virtual void NotifyJoined(const tvr::BYTE* first, tvr::DWORD firstCount, const tvr::BYTE* second,
+                            tvr::DWORD secondCount, int kind) = 0;
   virtual void UpdateExtent() = 0;
   // The answer of a statement, decoded, for the expectations that follow it:
   // `error` when the decoder found one, `statusWord` when the layout ends its

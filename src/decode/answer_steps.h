@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include <tavric/board_doc.h>
 #include <tavric/cmd_code.h>
@@ -43,6 +44,17 @@ class CTVRAnswerSteps {
   template <std::size_t N>
   static bool AppendError(CTVRDecodedText<N>& text, const CErrorCode& table, tvr::BYTE code);
 
+  // The table's text for (cls, code), or `unknown` when its length is 0.
+  static std::string_view NameOr(const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code, std::string_view unknown) {
+    const tvr::BYTE length = table.GetLength(cls, code);
+    return length == 0 ? unknown : std::string_view(table.GetText(cls, code), length);
+  }
+  // A decoded answer record ("IFD -> PC :") of two texts joined, cut as a
+  // CTVRDecodedText<N> holding them would cut it, written straight into the
+  // trace with no text of its own.
+  template <std::size_t N>
+  static void TraceJoined(CTVRAnswerSink& doc, std::string_view first, std::string_view second);
+
   // A literal text as a trace record of the given kind.
   template <std::size_t N>
   static void TraceText(CTVRAnswerSink& doc, const char (&text)[N], int kind);
@@ -62,6 +74,14 @@ bool CTVRAnswerSteps::AppendError(CTVRDecodedText<N>& text, const CErrorCode& ta
   const tvr::BYTE length = table.GetLength(code);
   if (length) text.Append(table.GetText(code), length);
   return true;
+}
+
+template <std::size_t N>
+void CTVRAnswerSteps::TraceJoined(CTVRAnswerSink& doc, std::string_view first, std::string_view second) {
+  first = first.substr(0, N - 1);
+  second = second.substr(0, N - 1 - first.size());
+  doc.NotifyJoined(reinterpret_cast<const tvr::BYTE*>(first.data()), tvr::DWORD(first.size()),
+                   reinterpret_cast<const tvr::BYTE*>(second.data()), tvr::DWORD(second.size()), TRACE_ANSWER_TEXT);
 }
 
 template <std::size_t N>

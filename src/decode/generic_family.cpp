@@ -77,10 +77,12 @@ CTVRAnswerVerdict CTVRGenericFamily::DecodeAnswer(CTVRAnswerSink& doc, CTVRProto
   const ETVRCypheringStep end = unsolicited ? CYPHERING_NONE : CTVRAnswerSteps::RunCypheringEnd(doc);
   const CCmdCode& commands = *protocol.GetCmdCode();
   if (commands.IsDefined(opcode)) {
-    CTVRDecodedText<150> text;
-    if (!CTVRAnswerSteps::AppendName(text, commands, opcode, data)) text.Append(texts::kUnknownCommandSeeCommandTxt);
-    if (CTVRAnswerSteps::IsAwaited(doc, end) && !unsolicited) text.Append(texts::kExecuted);
-    if (CTVRAnswerSteps::IsTraced(doc, end)) text.Trace(doc);
+    if (CTVRAnswerSteps::IsTraced(doc, end)) {
+      const bool executed = CTVRAnswerSteps::IsAwaited(doc, end) && !unsolicited;
+      CTVRAnswerSteps::TraceJoined<150>(
+          doc, CTVRAnswerSteps::NameOr(commands, opcode, data, texts::kUnknownCommandSeeCommandTxt),
+          executed ? std::string_view(texts::kExecuted) : std::string_view());
+    }
   } else if (CTVRAnswerSteps::IsTraced(doc, end)) {
     CTVRAnswerSteps::TraceText(doc, texts::kUnknownCommandExecuted, TRACE_ANSWER_TEXT);
   }

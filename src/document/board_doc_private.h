@@ -154,6 +154,9 @@ class CTVRBoardDocPrivate {
   void NotifyMessage(const std::string& text, int kind) {
     NotifyMessage(reinterpret_cast<const tvr::BYTE*>(text.data()), tvr::DWORD(text.size()), kind);
   }
+  // One record of a kind other than the answer's bytes, its bytes the two parts joined.
+  void NotifyJoined(const tvr::BYTE* first, tvr::DWORD firstCount, const tvr::BYTE* second, tvr::DWORD secondCount,
+                    int kind);
   void NotifyMessageForReload(const std::string& text);
   void NotifyMessageToSwitchHexToChar(const std::string& text);
   void OnEditClearAll();

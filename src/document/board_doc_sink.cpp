@@ -189,6 +189,11 @@ CTVRCardSlots& CTVRBoardDocSink::GetCardSlots() {
   return CTVRBoardDocPrivate::Of(m_Doc).GetHostContext()->Host().GetCardSlots();
 }
 
+void CTVRBoardDocSink::NotifyJoined(const tvr::BYTE* first, tvr::DWORD firstCount, const tvr::BYTE* second,
+                                    tvr::DWORD secondCount, int kind) {
+  CTVRBoardDocPrivate::Of(m_Doc).NotifyJoined(first, firstCount, second, secondCount, kind);
+}
+
 void CTVRBoardDocSink::UpdateExtent() {
   m_Doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
 }

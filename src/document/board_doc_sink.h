@@ -58,6 +58,8 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   void SetEscapeAnswerExpected(tvr::BOOL expected) override;
   CTVRAnswerHook* GetAnswerHook() const override;
   CTVRCardSlots& GetCardSlots() override;
+  void NotifyJoined(const tvr::BYTE* first, tvr::DWORD firstCount, const tvr::BYTE* second, tvr::DWORD secondCount,
+                    int kind) override;
   void UpdateExtent() override;
   void OnAnswerSeen(const CTVRAnswerFrame& answer, bool error, bool statusWord) override;
 

@@ -23,6 +23,12 @@ void CTVRBoardDocPrivate::NotifyMessage(const BYTE* data, DWORD count, int kind)
   m_Doc.UpdateAllViews(nullptr, HINT_TRACE_RECORD, &record);
 }
 
+void CTVRBoardDocPrivate::NotifyJoined(const BYTE* first, DWORD firstCount, const BYTE* second, DWORD secondCount,
+                                       int kind) {
+  CTVRTraceRecord record = m_pTraceLog->AppendJoined(kind, first, firstCount, second, secondCount);
+  m_Doc.UpdateAllViews(nullptr, HINT_TRACE_RECORD, &record);
+}
+
 void CTVRBoardDocPrivate::NotifyMessageForReload(const std::string& text) {
   for (const auto& record : CTVRTraceReloader::Parse(text)) NotifyMessage(record.m_strData, record.m_nKind);
 }

@@ -36,7 +36,10 @@ class CTVRPluginGuard {
   // Runs call(); FALSE when it threw, the fault handled as above.
   template <class Fn>
   static bool Call(CTVRBoardDoc& doc, const char* name, Fn&& call) {
-    const char* outer = s_pCurrentCall.exchange(name, std::memory_order_relaxed);
+    // Only the UI thread writes the call under way: a load and a store do
+    // what an exchange would, without its locked instruction (three a frame).
+    const char* outer = s_pCurrentCall.load(std::memory_order_relaxed);
+    s_pCurrentCall.store(name, std::memory_order_relaxed);
     try {
       call();
       s_pCurrentCall.store(outer, std::memory_order_relaxed);

@@ -1,7 +1,10 @@
 #include "trace/trace_log.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
+
+#include <sys/mman.h>
 
 // Record layout: a header, then the bytes.
 //   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
@@ -22,6 +25,27 @@ constexpr tvr::DWORD SHORT_COUNT = 0x80;  // counts written in one byte
 
 bool IsShortKind(int kind) {
   return kind >= 0 && kind < SHORT_KINDS;
+}
+
+// The bytes of a short record (fewer than 128) in a few moves of 4, 8 or 16
+// bytes, the last one overlapping the one before: left to itself, the
+// compiler copies a memcpy of bounded size with a string move, whose start-up
+// costs more than copying the dozen bytes of a typical record.
+inline void CopyShort(tvr::BYTE* to, const tvr::BYTE* from, std::size_t count) {
+  if (count >= 16) {
+    for (std::size_t i = 0; i + 16 < count; i += 16) std::memcpy(to + i, from + i, 16);
+    std::memcpy(to + count - 16, from + count - 16, 16);
+  } else if (count >= 8) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + count - 8, from + count - 8, 8);
+  } else if (count >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + count - 4, from + count - 4, 4);
+  } else if (count) {
+    to[0] = from[0];
+    to[count / 2] = from[count / 2];
+    to[count - 1] = from[count - 1];
+  }
 }
 
 std::size_t VarSize(std::uint64_t value) {
@@ -107,52 +131,99 @@ CTVRTraceLog::~CTVRTraceLog() {
   Clear();
 }
 
+// Most records of a run: a short kind, no time and fewer than 128 bytes, in
+// the room left, with the index's chunk made and nothing to drop. Their
+// header is the kind's byte and the count's.
+inline bool CTVRTraceLog::FitsShort(int kind, tvr::DWORD count) const {
+  return IsShortKind(kind) && count < SHORT_COUNT && m_nSegmentUsed + 2 + count <= SEGMENT_SIZE &&
+         m_nCount % INDEX_CHUNK != 0 && (m_nKeepLimit == 0 || m_nCount < 2 * m_nKeepLimit);
+}
+
+inline tvr::BYTE* CTVRTraceLog::StartShort(int kind, tvr::DWORD count) {
+  tvr::BYTE* start = m_segments.back() + m_nSegmentUsed;
+  start[0] = tvr::BYTE(kind);
+  start[1] = tvr::BYTE(count);
+  m_nSegmentUsed += 2 + count;
+  m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
+  ++m_nCount;
+  return start + 2;
+}
+
 CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
   if (!data) count = 0;
-  // Most records of a run: a short kind, no time and fewer than 128 bytes, in
-  // the room left, with the index's chunk made and nothing to drop. Their
-  // header is the kind's byte and the count's.
-  if (roundTripNs < 0 && IsShortKind(kind) && count < SHORT_COUNT && m_nSegmentUsed + 2 + count <= SEGMENT_SIZE &&
-      m_nCount % INDEX_CHUNK != 0 && (m_nKeepLimit == 0 || m_nCount < 2 * m_nKeepLimit)) {
-    tvr::BYTE* start = m_segments.back().get() + m_nSegmentUsed;
-    start[0] = tvr::BYTE(kind);
-    start[1] = tvr::BYTE(count);
-    if (count) std::memcpy(start + 2, data, count);
-    m_nSegmentUsed += 2 + count;
-    m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
-    ++m_nCount;
-    return CTVRTraceRecord{kind, start + 2, count};
+  if (roundTripNs < 0 && FitsShort(kind, count)) {
+    tvr::BYTE* bytes = StartShort(kind, count);
+    CopyShort(bytes, data, count);
+    return CTVRTraceRecord{kind, bytes, count};
   }
   return AppendAny(kind, data, count, roundTripNs);
 }
 
-CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
+CTVRTraceRecord CTVRTraceLog::AppendJoined(int kind, const tvr::BYTE* first, tvr::DWORD firstCount,
+                                           const tvr::BYTE* second, tvr::DWORD secondCount) {
+  if (!first) firstCount = 0;
+  if (!second) secondCount = 0;
+  const tvr::DWORD count = firstCount + secondCount;
+  if (FitsShort(kind, count)) {
+    tvr::BYTE* bytes = StartShort(kind, count);
+    CopyShort(bytes, first, firstCount);
+    CopyShort(bytes + firstCount, second, secondCount);
+    return CTVRTraceRecord{kind, bytes, count};
+  }
+  return AppendAny(kind, first, firstCount, NO_TIME, second, secondCount);
+}
+
+CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs,
+                                        const tvr::BYTE* more, tvr::DWORD moreCount) {
   if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (kind < 0 || kind >= SHORT_TIMED_KINDS || roundTripNs < 0) roundTripNs = NO_TIME;
-  std::size_t need = HeaderSize(kind, count, roundTripNs) + count;
-  bool own = count > LARGE_RECORD;
+  const tvr::DWORD total = count + moreCount;
+  std::size_t need = HeaderSize(kind, total, roundTripNs) + total;
+  bool own = total > LARGE_RECORD;
   tvr::BYTE* start;
   if (own) {
     start = new tvr::BYTE[need];
     m_nLargeBytes += need;
   } else {
     if (m_nSegmentUsed + need > SEGMENT_SIZE) {
-      m_segments.push_back(std::make_unique_for_overwrite<tvr::BYTE[]>(SEGMENT_SIZE));
+      m_segments.push_back(TakeMemory(SEGMENT_SIZE, m_SegmentCutter, m_nOwnSegments));
       m_nSegmentUsed = 0;
     }
-    start = m_segments.back().get() + m_nSegmentUsed;
+    start = m_segments.back() + m_nSegmentUsed;
     m_nSegmentUsed += need;
   }
-  tvr::BYTE* p = WriteHeader(start, kind, count, roundTripNs, own);
+  tvr::BYTE* p = WriteHeader(start, kind, total, roundTripNs, own);
   if (count) std::memcpy(p, data, count);
+  if (moreCount) std::memcpy(p + count, more, moreCount);
 
   if (m_nCount % INDEX_CHUNK == 0 && m_nCount / INDEX_CHUNK == m_index.size())
-    m_index.push_back(std::make_unique_for_overwrite<tvr::BYTE*[]>(INDEX_CHUNK));
+    m_index.push_back(
+        reinterpret_cast<tvr::BYTE**>(TakeMemory(INDEX_CHUNK * sizeof(tvr::BYTE*), m_IndexCutter, m_nOwnIndexChunks)));
   m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
   ++m_nCount;
 
-  CTVRTraceRecord record{kind, p, count};
+  CTVRTraceRecord record{kind, p, total};
   return record;
+}
+
+tvr::BYTE* CTVRTraceLog::TakeMemory(std::size_t size, CCutter& cutter, std::size_t& ownCount) {
+  if (m_nHeld < HUGE_FROM) {
+    m_nHeld += size;
+    ++ownCount;
+    return new tvr::BYTE[size];
+  }
+  if (cutter.m_nUsed + size > HUGE_BLOCK) {
+    // Aligned, so that the whole block can be one huge page; a kernel without
+    // them gives ordinary pages.
+    cutter.m_p = static_cast<tvr::BYTE*>(::operator new[](HUGE_BLOCK, std::align_val_t(HUGE_BLOCK)));
+    m_hugeBlocks.push_back(cutter.m_p);
+    m_nHeld += HUGE_BLOCK;
+    cutter.m_nUsed = 0;
+    madvise(cutter.m_p, HUGE_BLOCK, MADV_HUGEPAGE);
+  }
+  tvr::BYTE* piece = cutter.m_p + cutter.m_nUsed;
+  cutter.m_nUsed += size;
+  return piece;
 }
 
 CTVRTraceRecord CTVRTraceLog::GetAt(std::size_t index) const {
@@ -176,6 +247,12 @@ void CTVRTraceLog::DropOldest() {
   }
   const std::size_t dropped = m_nDropped + (m_nCount - m_nKeepLimit);
   Clear();
+  m_hugeBlocks.swap(tail.m_hugeBlocks);
+  std::swap(m_nHeld, tail.m_nHeld);
+  std::swap(m_nOwnSegments, tail.m_nOwnSegments);
+  std::swap(m_nOwnIndexChunks, tail.m_nOwnIndexChunks);
+  std::swap(m_SegmentCutter, tail.m_SegmentCutter);
+  std::swap(m_IndexCutter, tail.m_IndexCutter);
   m_segments.swap(tail.m_segments);
   m_index.swap(tail.m_index);
   std::swap(m_nSegmentUsed, tail.m_nSegmentUsed);
@@ -191,6 +268,16 @@ void CTVRTraceLog::Clear() {
       if (*start & OWN_ALLOCATION) delete[] start;
     }
   }
+  for (std::size_t i = 0; i < m_nOwnSegments; ++i) delete[] m_segments[i];
+  for (std::size_t i = 0; i < m_nOwnIndexChunks; ++i) delete[] reinterpret_cast<tvr::BYTE*>(m_index[i]);
+  for (tvr::BYTE* block : m_hugeBlocks) ::operator delete[](block, std::align_val_t(HUGE_BLOCK));
+  m_hugeBlocks.clear();
+  m_hugeBlocks.shrink_to_fit();
+  m_nHeld = 0;
+  m_nOwnSegments = 0;
+  m_nOwnIndexChunks = 0;
+  m_SegmentCutter = {};
+  m_IndexCutter = {};
   m_segments.clear();
   m_segments.shrink_to_fit();
   m_index.clear();
@@ -202,6 +289,6 @@ void CTVRTraceLog::Clear() {
 }
 
 std::size_t CTVRTraceLog::GetMemoryUsed() const {
-  return m_segments.size() * SEGMENT_SIZE + m_segments.capacity() * sizeof(m_segments[0]) + m_nLargeBytes +
-         m_index.size() * INDEX_CHUNK * sizeof(tvr::BYTE*) + m_index.capacity() * sizeof(m_index[0]);
+  return m_nHeld + m_hugeBlocks.capacity() * sizeof(m_hugeBlocks[0]) + m_segments.capacity() * sizeof(m_segments[0]) +
+         m_nLargeBytes + m_index.capacity() * sizeof(m_index[0]);
 }

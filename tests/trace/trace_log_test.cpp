@@ -91,3 +91,40 @@ TEST(TraceLog, AKeepLimitHoldsTheNewestRecordsAndDropsTheOldestInBulk) {
 }
 
 }  // namespace
+
+namespace {
+
+// Beyond 16 MiB the log cuts its memory from huge blocks: records stay whole
+// and in order across the change, a kept tail moves out of them, and Clear
+// gives them back.
+TEST(TraceLog, ALongTraceKeepsItsRecordsAcrossTheHugeBlocks) {
+  auto data = [](std::size_t i) {
+    std::string text = "record " + std::to_string(i) + " ";
+    text.resize(40, char('a' + i % 26));
+    return text;
+  };
+  CTVRTraceLog log;
+  auto append = [&](std::size_t i) {
+    const std::string text = data(i);
+    log.Append(int(i % 60), reinterpret_cast<const BYTE*>(text.data()), DWORD(text.size()));
+  };
+  const std::size_t count = 1000000;  // 50 MB of records and index
+  for (std::size_t i = 0; i < count; ++i) append(i);
+  ASSERT_EQ(log.GetCount(), count);
+  for (std::size_t i = 0; i < count; i += 4999) {
+    ASSERT_EQ(Data(log.GetAt(i)), data(i));
+    ASSERT_EQ(log.GetAt(i).m_nKind, int(i % 60));
+  }
+  EXPECT_EQ(Data(log.GetAt(count - 1)), data(count - 1));
+  EXPECT_LE(log.GetMemoryUsed(), count * (40 + 16));
+  log.Clear();
+  EXPECT_LT(log.GetMemoryUsed(), 1024u);
+
+  log.SetKeepLimit(300000);  // 600,000 records reach the huge blocks before the first drop
+  for (std::size_t i = 0; i < 700000; ++i) append(i);
+  EXPECT_EQ(log.GetDroppedCount() + log.GetCount(), 700000u);
+  EXPECT_EQ(Data(log.GetAt(0)), data(log.GetDroppedCount()));
+  EXPECT_EQ(Data(log.GetAt(log.GetCount() - 1)), data(699999));
+}
+
+}  // namespace
