@@ -239,20 +239,31 @@ const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatement() {
   // An edit may have changed any statement: all are read again.
   if (m_nStatementsEditCount != m_LineStore.GetEditCount()) {
     m_Statements.clear();
+    m_pLastRead = nullptr;
     m_nStatementsEditCount = m_LineStore.GetEditCount();
   }
   const int firstLine = m_LineStore.GetCurrentLine();
-  if (auto known = m_Statements.find(firstLine); known != m_Statements.end()) {
-    m_LineStore.SetCurrentLine(known->second.m_nNextLine);
-    m_pLastRead = &known->second;
-    return known->second;
+  // A loop reads its statements in the same order each round: the one read
+  // after the last one the time before is found without a look-up.
+  CStatement* statement = m_pLastRead != nullptr ? m_pLastRead->m_pFollower : nullptr;
+  if (statement == nullptr || statement->m_nLine != firstLine) {
+    const auto known = m_Statements.find(firstLine);
+    statement = known != m_Statements.end() ? &known->second : nullptr;
   }
-  if (m_Statements.size() >= kMaxRemembered) m_Statements.clear();
-  CStatement& statement = m_Statements[firstLine];
-  statement.m_nLine = firstLine;
-  ReadInto(statement);
-  m_pLastRead = &statement;
-  return statement;
+  if (statement != nullptr) {
+    m_LineStore.SetCurrentLine(statement->m_nNextLine);
+  } else {
+    if (m_Statements.size() >= kMaxRemembered) {
+      m_Statements.clear();
+      m_pLastRead = nullptr;
+    }
+    statement = &m_Statements[firstLine];
+    statement->m_nLine = firstLine;
+    ReadInto(*statement);
+  }
+  if (m_pLastRead != nullptr) m_pLastRead->m_pFollower = statement;
+  m_pLastRead = statement;
+  return *statement;
 }
 
 const CTVRInterpreter::CStatement* CTVRInterpreter::StatementAt(int line) {

@@ -99,6 +99,8 @@ class CTVRInterpreter {
     // it ends: CheckExpectationsAhead then finds them without a look-up each.
     bool m_bAheadRead = false;
     std::vector<const CStatement*> m_Ahead;
+    // The statement read right after it the last time: a loop's next one.
+    CStatement* m_pFollower = nullptr;
   };
   // The statement at the current line, read or remembered; the current line
   // moves after it. Valid until the next call.
