@@ -55,7 +55,6 @@ class CTVRRunOptions {
   std::string m_strPluginFolder;  // --plugins; empty: the current folder when it holds plug-ins
   std::string m_strBoard = DEFAULT_BOARD;
   std::string m_strProtocol = DEFAULT_PROTOCOL;
-  bool m_bPluginsNamed = false;  // --board and --protocol both given: their plug-ins are loaded first
   // --reader, once per reader (none: the board's own choice); --all-readers:
   // every reader the board lists whose name matches the glob; --readers: that
   // many documents of the board, each with the board's own choice.
@@ -67,6 +66,7 @@ class CTVRRunOptions {
   std::vector<std::pair<std::string, std::string>> m_BoardOptions;
   EScriptType m_eScriptType = SCRIPT_COMMANDS;
   bool m_bLoop = false;
+  bool m_bPluginsNamed = false;    // --board and --protocol both given: their plug-ins are loaded first
   long long m_nMaxStatements = 0;  // 0: no bound
   double m_dMaxSeconds = 0;        // 0: no bound
   bool m_bStep = false;

@@ -198,14 +198,12 @@ std::string CTVRPcscLink::NoAnswerText(std::chrono::milliseconds limit) {
 }
 
 void CTVRPcscLink::Close() {
-  SCARDCONTEXT watch = 0;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bStop = true;
     m_bClosed.store(true, std::memory_order_release);
     m_Jobs.clear();
     m_bJobsWaiting.store(false, std::memory_order_release);
-    watch = m_hWatch;
   }
   m_wake.notify_all();
   m_guardWake.notify_all();
@@ -218,7 +216,7 @@ void CTVRPcscLink::Close() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (bool first = true; !m_bWatcherEnded; first = false) {
       if (!first) m_workerNews.wait_for(lock, kCancelAgain, [this] { return m_bWatcherEnded; });
-      watch = m_hWatch;
+      const SCARDCONTEXT watch = m_hWatch;
       if (m_bWatcherEnded || !watch) continue;
       lock.unlock();
       SCardCancel(watch);
