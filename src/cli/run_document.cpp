@@ -27,6 +27,7 @@
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 #include "document/run_end_hint.h"
+#include "document/script_text.h"
 #include "document/trace_text_view.h"
 #include "platform/dispatcher.h"
 #include "platform/file_writer.h"
@@ -43,14 +44,6 @@ std::string FormatSeconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof(text), "%g", seconds);
   return text;
-}
-
-// Whether the script text holds the .save directive anywhere (directives are
-// matched whatever their letter case; a mention in a comment counts too).
-bool MentionsSave(const std::string& text) {
-  static const std::string directive = ".save";
-  return std::search(text.begin(), text.end(), directive.begin(), directive.end(),
-                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }) != text.end();
 }
 
 // The faults of --sim-fault (blank-separated) meant for one reader: those
@@ -207,7 +200,7 @@ int CTVRRunDocument::Prepare() {
 
   // Only .save and --compare read the spool back: otherwise it is not
   // written to disk a second time.
-  if (!m_Options.m_bSaveLog && !m_pGolden && !MentionsSave(doc.GetLineStore().GetText())) {
+  if (!m_Options.m_bSaveLog && !m_pGolden && !tvr_script::Mentions(doc.GetLineStore().GetText(), ".save")) {
     m_pTraceView->SetSpool(nullptr);
     m_Spool.Close();
   }

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -17,6 +16,7 @@
 #include "document/line_store.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
+#include "document/script_text.h"
 #include "trace/trace_log.h"
 
 namespace texts = tvr_expectation_texts;
@@ -36,13 +36,6 @@ double RoundTripMs(std::int64_t boardNs, bool timing, Clock::time_point handedOv
   return std::chrono::duration<double, std::milli>(Clock::now() - handedOver).count();
 }
 
-// The script names `name` (given in lower case) in any letter case.
-bool Names(const std::string& text, std::string_view name) {
-  return std::search(text.begin(), text.end(), name.begin(), name.end(), [](char a, char b) {
-           return char(std::tolower(static_cast<unsigned char>(a))) == b;
-         }) != text.end();
-}
-
 std::string TimeOfDay() {
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -59,10 +52,17 @@ std::string TimeOfDay() {
 }  // namespace
 
 void CTVRDocExpectations::OnRunStarted(CTVRBoardDoc& doc) {
-  const std::string& text = CTVRBoardDocPrivate::Of(doc).GetLineStore().GetText();
+  const std::string_view text = CTVRBoardDocPrivate::Of(doc).GetLineStore().GetText();
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
-  run.SetTakingAnswers(Names(text, ".expect"));
-  run.SetTimingAnswers(Names(text, ".expect_time") || CTVRBoardDocPrivate::Of(doc).GetExpectationObserver());
+  // One pass: each ".expect" found, until one of them is a bound.
+  bool named = false, bound = false;
+  for (auto at = tvr_script::FindNoCase(text, ".expect"); at != std::string_view::npos && !bound;
+       at = tvr_script::FindNoCase(text, ".expect", at + 1)) {
+    named = true;
+    bound = tvr_script::FindNoCase(text.substr(at, 12), ".expect_time") == 0;
+  }
+  run.SetTakingAnswers(named);
+  run.SetTimingAnswers(bound || CTVRBoardDocPrivate::Of(doc).GetExpectationObserver());
 }
 
 void CTVRDocExpectations::OnFrameHandedOver(CTVRBoardDoc& doc) {

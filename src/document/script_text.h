@@ -2,6 +2,7 @@
 // is 8-bit; only the C locale's white space and ASCII letters are touched.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,22 @@ inline std::string ToLower(std::string text) {
 // The form every classification and directive test works on.
 inline std::string TrimLower(const std::string& text) {
   return ToLower(Trim(text));
+}
+
+// Where `name` (given in lower case) first stands in `text` from `from` on,
+// in any letter case, as directives are matched; npos when nowhere.
+inline std::string_view::size_type FindNoCase(std::string_view text, std::string_view name,
+                                              std::string_view::size_type from = 0) {
+  if (from > text.size()) return std::string_view::npos;
+  const auto at =
+      std::search(text.begin() + std::string_view::difference_type(from), text.end(), name.begin(), name.end(),
+                  [](char a, char b) { return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b; });
+  return at == text.end() ? std::string_view::npos : std::string_view::size_type(at - text.begin());
+}
+
+// The script text mentions `name` (lower case) anywhere, a comment included.
+inline bool Mentions(std::string_view text, std::string_view name) {
+  return FindNoCase(text, name) != std::string_view::npos;
 }
 
 // On a line that begins with ".expect(" (blanks before it, any letter case),
