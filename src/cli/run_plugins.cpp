@@ -2,23 +2,22 @@
 
 #include <strings.h>
 
-#include <fstream>
-#include <iterator>
-
 #include <tavric/doc_template.h>
 #include <tavric/protocol.h>
 
 #include "cli/run_options.h"
 #include "contract/host_context.h"
+#include "document/script_text.h"
+#include "platform/file_reader.h"
 
 namespace {
 
-// The cyphering directive; a script that cannot be read has none, and its run
-// fails on it as any other.
+// The cyphering directive, in any letter case, as the interpreter takes it;
+// a script that cannot be read has none (its run fails on it as any other),
+// and a pipe or a device is not read here.
 bool AsksForCyphering(const std::string& script) {
-  std::ifstream in(script, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return text.find(".3des(") != std::string::npos;
+  std::string text;
+  return CTVRFileReader::ReadAll(script, text) == CTVRFileReader::READ_OK && tvr_script::Mentions(text, ".3des(");
 }
 
 }  // namespace

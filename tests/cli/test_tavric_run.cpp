@@ -193,16 +193,20 @@ TEST_F(TavricRunTest, ListShowsBoardTypesAndProtocolsInRegistrationOrder) {
 // are those of a full search (the test folder's first, then the run folder's).
 TEST_F(TavricRunTest, ARunOpensTheFilesOfTheBoardAndProtocolItNamesAndTheRestOnlyWhenTheyDoNotDo) {
   setenv("TAVRIC_PLUGIN_DEBUG", "1", 1);
+  // A script that asks for a cyphering, in any letter case, needs its plug-in too.
+  Script("cypher.cmd", "// .3DES(08,10,404142434445464748494A4B4C4D4E4F);\n");
   const struct {
     const char* protocol;
+    const char* script;
     bool all;
     const char* error;
-  } cases[] = {{"Alpha", false, "cannot read the script file"},
-               {"Beta", true, "cannot read the script file"},  // proalpha.so's, but not by its name
-               {"Nope", true, "no protocol 'Nope' (found: Alpha, Beta, "}};
+  } cases[] = {{"Alpha", "none.cmd", false, "cannot read the script file"},
+               {"Beta", "none.cmd", true, "cannot read the script file"},  // proalpha.so's, but not by its name
+               {"Nope", "none.cmd", true, "no protocol 'Nope' (found: Alpha, Beta, "},
+               {"Alpha", "cypher.cmd", true, ""}};
   for (const auto& c : cases) {
     const CRun run = RunTool(
-        {"--plugins", TestPlugins("faults"), "--board", "rack", "--protocol", c.protocol, m_Dir.filePath("none.cmd")});
+        {"--plugins", TestPlugins("faults"), "--board", "rack", "--protocol", c.protocol, m_Dir.filePath(c.script)});
     EXPECT_NE(run.status, 0) << c.protocol;
     EXPECT_TRUE(Contains(run.err, "brdrack.so: loaded") && Contains(run.err, "proalpha.so: loaded")) << run.err;
     EXPECT_EQ(Contains(run.err, "brdfaulty.so: loaded"), c.all) << run.err;
