@@ -19,16 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CTVRExpectation expectation;
   if (!CTVRExpectation::Parse(directive, expectation).empty()) return 0;
   CTVRAnswerSeen answer;
-  answer.m_bAnswered = (flags & 1) != 0;
-  answer.m_bError = (flags & 2) != 0;
-  answer.m_bHasStatus = (flags & 4) != 0;
-  answer.m_wStatus = tvr::WORD(input.Byte() << 8 | input.Byte());
-  answer.m_dRoundTripMs = (flags & 8) != 0 ? CTVRAnswerSeen::NO_ROUND_TRIP : double(input.Byte()) * 0.5;
-  answer.m_nStatusAt = input.Byte();
+  const tvr::DWORD check = input.Byte() % 4;
+  const double ms = (flags & 8) != 0 ? CTVRAnswerSeen::NO_ROUND_TRIP : double(input.Byte()) * 0.5;
   const std::string bytes = input.Rest();
-  answer.m_Bytes.assign(bytes.begin(), bytes.end());
+  answer.Take(reinterpret_cast<const tvr::BYTE*>(bytes.data()), tvr::DWORD(bytes.size()), check, (flags & 2) != 0,
+              (flags & 4) != 0, ms);
+  answer.m_bAnswered = (flags & 1) != 0;
   (void)expectation.IsMetBy(answer);
-  for (std::size_t i = 0; i <= answer.m_Bytes.size(); ++i) (void)expectation.OpenBits(i, answer);
+  for (std::size_t i = 0; i <= answer.Bytes().size(); ++i) (void)expectation.OpenBits(i, answer);
   (void)expectation.Expected();
   (void)expectation.Received(answer);
   return 0;

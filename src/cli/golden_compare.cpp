@@ -64,8 +64,8 @@ void CTVRGoldenCompare::OnTraceCleared() {
 }
 
 void CTVRGoldenCompare::OnExpectationChecked(const CTVRExpectation& expectation, const CTVRAnswerSeen& seen) {
-  if (!seen.m_bAnswered || seen.m_Bytes.empty()) return;
-  const std::size_t count = seen.m_Bytes.size();
+  if (!seen.m_bAnswered || seen.Bytes().empty()) return;
+  const std::size_t count = seen.Bytes().size();
   std::vector<std::uint32_t> open((count + kRow - 1) / kRow, 0);
   bool any = false;
   for (std::size_t i = 0; i < count; ++i) {
@@ -80,7 +80,7 @@ void CTVRGoldenCompare::OnExpectationChecked(const CTVRExpectation& expectation,
     open[i / kRow] |= 3U << (2 * (i % kRow));
   // The answer's lines as the trace shows them, found among the newest lines.
   std::string dump;
-  CTVRTraceFormatter::AppendDump(seen.m_Bytes.data(), tvr::DWORD(count), true, dump);
+  CTVRTraceFormatter::AppendDump(seen.Bytes().data(), tvr::DWORD(count), true, dump);
   std::vector<std::string_view> rows;
   for (std::size_t at = 0; at < dump.size();) {
     const std::size_t end = dump.find("\r\n", at);

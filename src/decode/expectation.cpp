@@ -100,6 +100,12 @@ std::string CTVRExpectation::Parse(std::string_view text, CTVRExpectation& out) 
     for (std::size_t i = 0; i < argument.size(); i += 2) {
       std::pair<tvr::WORD, tvr::WORD> byte;
       if (!Nibbles(std::string_view(argument).substr(i, 2), byte)) return texts::kBytesSyntax;
+      // The first eight bytes are also checked in one word.
+      if (out.m_Pattern.size() < CTVRAnswerSeen::HEAD_BYTES) {
+        const unsigned shift = unsigned(8 * out.m_Pattern.size());
+        out.m_nHeadValue |= std::uint64_t(byte.first) << shift;
+        out.m_nHeadMask |= std::uint64_t(byte.second) << shift;
+      }
       out.m_Pattern.push_back(byte);
     }
     return {};
@@ -170,20 +176,22 @@ std::string CTVRExpectation::ParseMismatchAction(std::string_view text, ETVRMism
   return {};
 }
 
-bool CTVRExpectation::IsMetBy(const CTVRAnswerSeen& answer) const {
+bool CTVRExpectation::IsMetByOther(const CTVRAnswerSeen& answer) const {
   if (!answer.m_bAnswered) return false;
   switch (m_eForm) {
     case FORM_BYTES: {
       const std::size_t n = m_Pattern.size();
-      if (m_bMoreBytes ? answer.m_Bytes.size() < n : answer.m_Bytes.size() != n) return false;
-      for (std::size_t i = 0; i < n; ++i)
-        if ((answer.m_Bytes[i] & m_Pattern[i].second) != m_Pattern[i].first) return false;
+      const std::span<const tvr::BYTE> bytes = answer.Bytes();
+      if (m_bMoreBytes ? bytes.size() < n : bytes.size() != n) return false;
+      if ((answer.Head() & m_nHeadMask) != m_nHeadValue) return false;
+      for (std::size_t i = CTVRAnswerSeen::HEAD_BYTES; i < n; ++i)
+        if ((bytes[i] & m_Pattern[i].second) != m_Pattern[i].first) return false;
       return true;
     }
     case FORM_STATUS:
-      if (!answer.m_bHasStatus) return false;
+      if (!answer.HasStatus()) return false;
       for (const auto& [value, mask] : m_Pattern)
-        if ((answer.m_wStatus & mask) == value) return true;
+        if ((answer.Status() & mask) == value) return true;
       return false;
     case FORM_OK:
       return !answer.m_bError;
@@ -199,11 +207,11 @@ tvr::BYTE CTVRExpectation::OpenBits(std::size_t index, const CTVRAnswerSeen& ans
     if (index < m_Pattern.size()) return tvr::BYTE(~m_Pattern[index].second);
     return m_bMoreBytes ? 0xFF : 0;
   }
-  if (m_eForm != FORM_STATUS || !answer.m_bHasStatus || index - answer.m_nStatusAt > 1) return 0;
+  if (m_eForm != FORM_STATUS || !answer.HasStatus() || index - answer.StatusAt() > 1) return 0;
   for (const auto& [value, mask] : m_Pattern) {
-    if ((answer.m_wStatus & mask) != value) continue;
+    if ((answer.Status() & mask) != value) continue;
     const tvr::WORD open = tvr::WORD(~mask);
-    return tvr::BYTE(index == answer.m_nStatusAt ? open >> 8 : open);
+    return tvr::BYTE(index == answer.StatusAt() ? open >> 8 : open);
   }
   return 0;
 }
@@ -236,9 +244,9 @@ std::string CTVRExpectation::Received(const CTVRAnswerSeen& answer) const {
   if (!answer.m_bAnswered) return texts::kNoAnswer;
   switch (m_eForm) {
     case FORM_BYTES: {
-      if (answer.m_Bytes.empty()) return texts::kEmptyAnswer;
+      if (answer.Bytes().empty()) return texts::kEmptyAnswer;
       std::string text;
-      for (tvr::BYTE b : answer.m_Bytes) {
+      for (tvr::BYTE b : answer.Bytes()) {
         CTVRHexText::AppendByte(text, b);
         text += ' ';
       }
@@ -246,8 +254,8 @@ std::string CTVRExpectation::Received(const CTVRAnswerSeen& answer) const {
       return text;
     }
     case FORM_STATUS:
-      if (!answer.m_bHasStatus) return texts::kNoStatusWord;
-      return "SW " + Pattern({answer.m_wStatus, 0xFFFF}, 4);
+      if (!answer.HasStatus()) return texts::kNoStatusWord;
+      return "SW " + Pattern({answer.Status(), 0xFFFF}, 4);
     case FORM_OK:
       return answer.m_bError ? texts::kErrorAnswer : texts::kNoError;
     case FORM_TIME: {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,7 +46,16 @@ class CTVRExpectation {
   // alternative the answer's word meets, on its two bytes. 0 for a byte it
   // fixes and for every other form.
   tvr::BYTE OpenBits(std::size_t index, const CTVRAnswerSeen& answer) const;
-  bool IsMetBy(const CTVRAnswerSeen& answer) const;
+  bool IsMetBy(const CTVRAnswerSeen& answer) const {
+    // The common forms where the run checks them, the rest out of line.
+    if (m_eForm == FORM_OK) return answer.m_bAnswered && !answer.m_bError;
+    if (m_eForm == FORM_BYTES && m_Pattern.size() <= CTVRAnswerSeen::HEAD_BYTES) {
+      const std::size_t count = answer.Bytes().size();
+      return answer.m_bAnswered && (m_bMoreBytes ? count >= m_Pattern.size() : count == m_Pattern.size()) &&
+             (answer.Head() & m_nHeadMask) == m_nHeadValue;
+    }
+    return IsMetByOther(answer);
+  }
   // "60 00 ?? 9? *", "SW 9000|61??", "no error", "<= 50 ms".
   std::string Expected() const;
   // What came, in the same terms: "60 00 03", "SW 6A82", "an error answer",
@@ -53,9 +63,15 @@ class CTVRExpectation {
   std::string Received(const CTVRAnswerSeen& answer) const;
 
  private:
+  bool IsMetByOther(const CTVRAnswerSeen& answer) const;
+
   EForm m_eForm = FORM_OK;
   // FORM_BYTES: (value, mask) of each byte; FORM_STATUS: of each alternative's word.
   std::vector<std::pair<tvr::WORD, tvr::WORD>> m_Pattern;
+  // FORM_BYTES: the first CTVRAnswerSeen::HEAD_BYTES (value, mask) pairs as
+  // one word, as CTVRAnswerSeen::Head reads the answer's first bytes.
+  std::uint64_t m_nHeadValue = 0;
+  std::uint64_t m_nHeadMask = 0;
   bool m_bMoreBytes = false;  // a last "*"
   bool m_bStrict = false;     // "<" rather than "<="
   double m_dLimitMs = 0;

@@ -100,6 +100,7 @@ class CTVRBoardDocPrivate {
   tvr::BOOL SendData(tvr::BYTE* bytes, tvr::DWORD count, EScriptType type);
   tvr::DWORD PrepareData(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE* bytes, tvr::DWORD count, EScriptType type);
   void EndCommand();
+  bool CheckExpectationsAllMet();
   // Runs the next statement, and those that end at once after it (see EndCommand).
   void RunStatements();
 

@@ -33,13 +33,34 @@ void CTVRBoardDocPrivate::SetExpectedOpcode(BYTE opcode) {
   m_pRunController->SetExpectedOpcode(opcode);
 }
 
+// The usual case of the expectations after a statement: a row of them, each
+// one met, nothing that watches them one by one (a statement bound, a report
+// of every check, a bound on a round trip the run does not time): counted at
+// once. False, with nothing counted, when they are checked one at a time.
+bool CTVRBoardDocPrivate::CheckExpectationsAllMet() {
+  const std::vector<const CTVRExpectation*>* const row = m_pInterpreter->ExpectationsAhead();
+  CTVRRunController& run = *m_pRunController;
+  if (row == nullptr || run.HasStatementBound() || m_onExpectation) return false;
+  const CTVRAnswerSeen& seen = run.GetAnswerSeen();
+  for (const CTVRExpectation* const expectation : *row) {
+    if (expectation->GetForm() == CTVRExpectation::FORM_TIME && !run.IsTimingAnswers()) return false;
+    if (!expectation->IsMetBy(seen)) return false;
+  }
+  run.GetVerdicts().OnMet(row->size());
+  m_pInterpreter->PassExpectationsAhead();
+  return true;
+}
+
 void CTVRBoardDocPrivate::EndCommand() {
   CTVRRunController& run = *m_pRunController;
   // A Stop, an error or the end of the script came first.
   if (!run.IsRunning()) return;
   // A step ends at each statement, expectations included.
   if (run.IsTakingAnswers() && !run.IsStepMode()) {
-    m_pInterpreter->CheckExpectationsAhead();
+    // The views hear once of the counts of all the expectations checked here.
+    const unsigned long long checked = run.GetVerdicts().GetCount();
+    if (!CheckExpectationsAllMet()) m_pInterpreter->CheckExpectationsAhead();
+    if (run.GetVerdicts().GetCount() != checked) m_Doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
     if (!run.IsRunning()) return;
   }
 

@@ -75,7 +75,7 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
 
   // A statement's frame: its answer is the one the expectations after it read.
   if (m_pRunController->IsTakingAnswers() && m_pRunController->GetCommandType() == 0)
-    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+    m_pRunController->OnFrameHandedOver();
   BOOL result = FALSE;
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SEND, [&] { result = m_Doc.Send(frame, n); })) return FALSE;
 

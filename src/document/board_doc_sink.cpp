@@ -8,6 +8,7 @@
 #include "decode/protocol_family.h"
 #include "document/board_doc_private.h"
 #include "document/doc_expectations.h"
+#include "document/line_store.h"
 #include "document/plugin_guard.h"
 #include "document/run_controller.h"
 
@@ -106,25 +107,25 @@ void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
 
 void CTVRBoardDocSink::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
   if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::CONFIG, [&] { m_Doc.Config(code, code1, data, length); });
 }
 
 void CTVRBoardDocSink::Write(tvr::BYTE* data, tvr::DWORD length) {
   if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::WRITE, [&] { m_Doc.Write(data, length); });
 }
 
 void CTVRBoardDocSink::Read(tvr::DWORD count) {
   if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::READ, [&] { m_Doc.Read(count); });
 }
 
 void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
   if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRDocExpectations::OnFrameHandedOver(m_Doc);
+    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::ESCAPE, [&] { m_Doc.Escape(code, data, length); });
 }
 
@@ -136,9 +137,13 @@ bool CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int 
   return CTVRDocExpectations::Check(m_Doc, expectation, line);
 }
 
-bool CTVRBoardDocSink::OnStatementEndedAhead() {
-  CTVRRunController& run = CTVRBoardDocPrivate::Of(m_Doc).GetRunController();
-  return run.CountStatementEnd() && run.IsRunning() && !run.IsStepMode();
+bool CTVRBoardDocSink::CheckExpectationAhead(const CTVRExpectation& expectation, int line, int nextLine) {
+  CTVRBoardDocPrivate& d = CTVRBoardDocPrivate::Of(m_Doc);
+  CTVRRunController& run = d.GetRunController();
+  if (!run.CountStatementEnd() || !run.IsRunning() || run.IsStepMode()) return false;
+  // Past it before the check: a mismatch that stops the run leaves the mark after it.
+  d.GetLineStore().SetCurrentLine(nextLine);
+  return CTVRDocExpectations::Check(m_Doc, expectation, line, false);
 }
 
 void CTVRBoardDocSink::SetMismatchAction(ETVRMismatchAction action) {
@@ -199,7 +204,9 @@ void CTVRBoardDocSink::UpdateExtent() {
 }
 
 void CTVRBoardDocSink::OnAnswerSeen(const CTVRAnswerFrame& answer, bool error, bool statusWord) {
-  const CTVRRunController& run = CTVRBoardDocPrivate::Of(m_Doc).GetRunController();
+  CTVRBoardDocPrivate& d = CTVRBoardDocPrivate::Of(m_Doc);
+  CTVRRunController& run = d.GetRunController();
   if (run.IsTakingAnswers() && run.GetCommandType() == 0)
-    CTVRDocExpectations::OnAnswerSeen(m_Doc, answer, error, statusWord);
+    run.GetAnswerSeen().Take(answer.GetBytes(), answer.GetLength(), answer.GetCheckLength(), error, statusWord,
+                             run.RoundTripMs(d.m_nAnswerTime));
 }

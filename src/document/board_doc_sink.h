@@ -43,7 +43,7 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) override;
   void SaveLog() override;
   bool CheckExpectation(const CTVRExpectation& expectation, int line) override;
-  bool OnStatementEndedAhead() override;
+  bool CheckExpectationAhead(const CTVRExpectation& expectation, int line, int nextLine) override;
   void SetMismatchAction(ETVRMismatchAction action) override;
   void EndCommand() override;
 

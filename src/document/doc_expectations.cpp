@@ -23,19 +23,6 @@ namespace texts = tvr_expectation_texts;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The round trip of an answer, the one place that says where it comes from:
-// the board's own measure at its edge when it gave one (`boardNs`, the time
-// the answer record keeps), else from the frame handed to the board to the
-// answer's arrival at the document (queue and command delay included) when
-// the run times answers, else unknown.
-double RoundTripMs(std::int64_t boardNs, bool timing, Clock::time_point handedOver) {
-  if (boardNs != CTVRTraceLog::NO_TIME) return double(boardNs) / 1e6;
-  if (!timing) return CTVRAnswerSeen::NO_ROUND_TRIP;
-  return std::chrono::duration<double, std::milli>(Clock::now() - handedOver).count();
-}
-
 std::string TimeOfDay() {
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -65,45 +52,22 @@ void CTVRDocExpectations::OnRunStarted(CTVRBoardDoc& doc) {
   run.SetTimingAnswers(bound || CTVRBoardDocPrivate::Of(doc).GetExpectationObserver());
 }
 
-void CTVRDocExpectations::OnFrameHandedOver(CTVRBoardDoc& doc) {
-  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
-  run.GetAnswerSeen().m_bAnswered = false;
-  if (run.IsTimingAnswers()) run.FrameHandedOverAt() = Clock::now();
-}
-
-void CTVRDocExpectations::OnAnswerSeen(CTVRBoardDoc& doc, const CTVRAnswerFrame& answer, bool error, bool statusWord) {
-  CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
-  CTVRAnswerSeen& seen = run.GetAnswerSeen();
-  seen.m_bAnswered = true;
-  seen.m_dRoundTripMs =
-      RoundTripMs(CTVRBoardDocPrivate::Of(doc).m_nAnswerTime, run.IsTimingAnswers(), run.FrameHandedOverAt());
-  seen.m_Bytes.assign(answer.GetBytes(), answer.GetBytes() + answer.GetLength());
-  seen.m_bError = error;
-  const tvr::DWORD length = answer.GetLength();
-  const tvr::DWORD check = answer.GetCheckLength();
-  seen.m_bHasStatus = statusWord && !error && length >= check + 2;
-  seen.m_nCheckLength = std::min<std::size_t>(check, length);
-  seen.m_nStatusAt = seen.m_bHasStatus ? std::size_t(length - check - 2) : 0;
-  seen.m_wStatus =
-      seen.m_bHasStatus ? tvr::WORD(answer.At(length - check - 2) << 8 | answer.At(length - check - 1)) : 0;
-}
-
-bool CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
+bool CTVRDocExpectations::Check(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line, bool tellViews) {
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   const CTVRAnswerSeen& seen = run.GetAnswerSeen();
   // A script edited under way: its answers are taken (and timed, for a
   // bound) from the next frame on.
   run.SetTakingAnswers(true);
   if (expectation.GetForm() == CTVRExpectation::FORM_TIME) run.SetTimingAnswers(true);
-  if (!expectation.IsMetBy(seen)) return OnMismatch(doc, expectation, line);
+  if (!expectation.IsMetBy(seen)) return OnMismatch(doc, expectation, line, tellViews);
   run.GetVerdicts().OnMet();
   if (const auto& observer = CTVRBoardDocPrivate::Of(doc).GetExpectationObserver())
     observer(line, expectation, seen, true);
-  doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
+  if (tellViews) doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
   return run.IsRunning();
 }
 
-bool CTVRDocExpectations::OnMismatch(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line) {
+bool CTVRDocExpectations::OnMismatch(CTVRBoardDoc& doc, const CTVRExpectation& expectation, int line, bool tellViews) {
   CTVRRunController& run = CTVRBoardDocPrivate::Of(doc).GetRunController();
   CTVRVerdictCounter& verdicts = run.GetVerdicts();
   const CTVRAnswerSeen& seen = run.GetAnswerSeen();
@@ -116,7 +80,7 @@ bool CTVRDocExpectations::OnMismatch(CTVRBoardDoc& doc, const CTVRExpectation& e
   run.OnExpectationChecked(false);
   if (const auto& observer = CTVRBoardDocPrivate::Of(doc).GetExpectationObserver())
     observer(line, expectation, seen, false);
-  doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
+  if (tellViews) doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
   if (verdicts.GetAction() == MISMATCH_CONTINUE) return run.IsRunning();
   if (verdicts.GetAction() == MISMATCH_STOP && run.IsRunning())
     CTVRPluginGuard::Call(doc, CTVRPluginGuard::SCRIPT_STOP, [&doc] { doc.OnScriptStop(); });

@@ -278,12 +278,12 @@ const CTVRInterpreter::CStatement* CTVRInterpreter::StatementAt(int line) {
   return &statement;
 }
 
-void CTVRInterpreter::CheckExpectationsAhead() {
+CTVRInterpreter::CStatement* CTVRInterpreter::LastWithAhead() {
   // Nothing read since the last edit: the statements are read again, one at a time.
   CStatement* const last = m_pLastRead;
   if (last == nullptr || m_nStatementsEditCount != m_LineStore.GetEditCount() ||
       m_LineStore.GetCurrentLine() != last->m_nNextLine)
-    return;
+    return nullptr;
   if (!last->m_bAheadRead) {
     last->m_bAheadRead = true;
     const int count = m_LineStore.GetLineCount();
@@ -292,18 +292,38 @@ void CTVRInterpreter::CheckExpectationsAhead() {
       const CStatement* const next = StatementAt(line);
       if (next == nullptr || next->m_eKind != STATEMENT_EXPECTATION) break;
       last->m_Ahead.push_back(next);
+      last->m_AheadExpectations.push_back(&next->m_Expectation);
       line = next->m_nNextLine;
     }
   }
+  return last->m_Ahead.empty() ? nullptr : last;
+}
+
+const std::vector<const CTVRExpectation*>* CTVRInterpreter::ExpectationsAhead() {
+  CStatement* const last = LastWithAhead();
+  if (last == nullptr) return nullptr;
+  if (last->m_nAheadBreakpointSerial != m_LineStore.GetBreakpointSerial()) {
+    last->m_nAheadBreakpointSerial = m_LineStore.GetBreakpointSerial();
+    last->m_bAheadBreakpoint = false;
+    for (const CStatement* const expectation : last->m_Ahead)
+      last->m_bAheadBreakpoint = last->m_bAheadBreakpoint || m_LineStore.HasBreakpoint(expectation->m_nLine);
+  }
+  return last->m_bAheadBreakpoint ? nullptr : &last->m_AheadExpectations;
+}
+
+void CTVRInterpreter::PassExpectationsAhead() {
+  m_LineStore.SetCurrentLine(m_pLastRead->m_Ahead.back()->m_nNextLine);
+}
+
+void CTVRInterpreter::CheckExpectationsAhead() {
+  const CStatement* const last = LastWithAhead();
+  if (last == nullptr) return;
   const std::uint64_t editCount = m_nStatementsEditCount;
   for (const CStatement* const expectation : last->m_Ahead) {
     // A breakpoint set since, or an edit made by what a check started.
     if (m_LineStore.HasBreakpoint(expectation->m_nLine) || m_LineStore.GetEditCount() != editCount ||
-        !m_Sink.OnStatementEndedAhead())
+        !m_Sink.CheckExpectationAhead(expectation->m_Expectation, expectation->m_nLine, expectation->m_nNextLine))
       return;
-    // Past it before the check: a mismatch that stops the run leaves the mark after it.
-    m_LineStore.SetCurrentLine(expectation->m_nNextLine);
-    if (!m_Sink.CheckExpectation(expectation->m_Expectation, expectation->m_nLine)) return;
   }
 }
 

@@ -36,6 +36,12 @@ class CTVRInterpreter {
   // start of an expectation already read, a breakpoint, the end of the script,
   // and after a mismatch that pauses or stops the run.
   void CheckExpectationsAhead();
+  // Those expectations as a row that can be checked at once: read ahead since
+  // the last edit, right after the statement that ended last, none on a line
+  // with a breakpoint; null otherwise. When the document found each one met,
+  // PassExpectationsAhead moves the current line past them all.
+  const std::vector<const CTVRExpectation*>* ExpectationsAhead();
+  void PassExpectationsAhead();
 
   int GetLoopCounter() const { return m_nLoopCounter; }
   void SetLoopCounter(int count) { m_nLoopCounter = count; }
@@ -99,9 +105,17 @@ class CTVRInterpreter {
     // it ends: CheckExpectationsAhead then finds them without a look-up each.
     bool m_bAheadRead = false;
     std::vector<const CStatement*> m_Ahead;
+    std::vector<const CTVRExpectation*> m_AheadExpectations;  // theirs, in the same order
+    // Whether a breakpoint is on one of them, as the line store's breakpoint
+    // serial stood when looked at last.
+    bool m_bAheadBreakpoint = false;
+    std::uint64_t m_nAheadBreakpointSerial = ~std::uint64_t{0};
     // The statement read right after it the last time: a loop's next one.
     CStatement* m_pFollower = nullptr;
   };
+  // The statement that ended last, with the expectations after it read
+  // ahead, when it is the one just before the current line and has some.
+  CStatement* LastWithAhead();
   // The statement at the current line, read or remembered; the current line
   // moves after it. Valid until the next call.
   const CStatement& ReadStatement();

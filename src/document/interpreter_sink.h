@@ -50,8 +50,11 @@ class CTVRInterpreterSink {
   virtual void SetMismatchAction(ETVRMismatchAction action) = 0;
   // The statement is complete: the run goes on with the next one.
   virtual void EndCommand() = 0;
-  // An expectation checked ahead is about to run: the statement before it has
-  // ended, and counts for the run's statement bound as one whose end moves
-  // the mark. False when that end paused or stopped the run.
-  virtual bool OnStatementEndedAhead() = 0;
+  // An expectation read ahead, checked with the statement before it: that
+  // statement's end counts for the run's statement bound as one whose end
+  // moves the mark, the current line moves to `nextLine`, and the check runs
+  // with the views told later, once for the statement (ExpectationsChecked).
+  // False when the end or the check paused or stopped the run, or the run
+  // does not go on at once.
+  virtual bool CheckExpectationAhead(const CTVRExpectation& expectation, int line, int nextLine) = 0;
 };

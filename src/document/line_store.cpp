@@ -198,6 +198,7 @@ void CTVRLineStore::SetLineState(int line, DWORD state) {
   const std::uint8_t packed = Pack(state);
   // The run's marks and the breakpoints change no statement.
   if ((m_States[std::size_t(line)] ^ packed) & kClassificationBits) ++m_nEditCount;
+  if ((m_States[std::size_t(line)] ^ packed) & kBreakpointBit) ++m_nBreakpointSerial;
   m_States[std::size_t(line)] = packed;
   m_Owner.OnLineStateSet(line);
 }

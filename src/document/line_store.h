@@ -75,6 +75,8 @@ class CTVRLineStore {
   // a statement ends; the run's marks (LINE_NEXT) and breakpoints leave it
   // alone. What was read from the lines stays right while it stays the same.
   std::uint64_t GetEditCount() const { return m_nEditCount; }
+  // Grows with every breakpoint set or cleared on a line.
+  std::uint64_t GetBreakpointSerial() const { return m_nBreakpointSerial; }
 
   // Replaces the script, classified from the top, and places the mark.
   void SetScriptLines(const std::vector<std::string>& lines);
@@ -113,4 +115,5 @@ class CTVRLineStore {
   int m_nCurrentLine = 0;
   int m_nMarkedLine = 0;
   std::uint64_t m_nEditCount = 0;
+  std::uint64_t m_nBreakpointSerial = 0;
 };

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include <chrono>
+#include <cstdint>
 
 #include <tavric/types.h>
 
@@ -56,7 +57,21 @@ class CTVRRunController {
   // after it, and when that frame went out.
   CTVRAnswerSeen& GetAnswerSeen() { return m_AnswerSeen; }
   const CTVRAnswerSeen& GetAnswerSeen() const { return m_AnswerSeen; }
-  std::chrono::steady_clock::time_point& FrameHandedOverAt() { return m_FrameHandedOverAt; }
+  // A statement's frame goes to the board: no answer yet, its round trip begins.
+  void OnFrameHandedOver() {
+    m_AnswerSeen.m_bAnswered = false;
+    if (m_bTimingAnswers) m_FrameHandedOverAt = std::chrono::steady_clock::now();
+  }
+  // The round trip of an answer, the one place that says where it comes from:
+  // the board's own measure at its edge when it gave one (`boardNs`,
+  // nanoseconds, negative for none), else from the frame handed to the board
+  // to the answer's arrival at the document (queue and command delay
+  // included) when the run times answers, else unknown.
+  double RoundTripMs(std::int64_t boardNs) const {
+    if (boardNs >= 0) return double(boardNs) / 1e6;
+    if (!m_bTimingAnswers) return CTVRAnswerSeen::NO_ROUND_TRIP;
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_FrameHandedOverAt).count();
+  }
   // Answers are taken and timed for expectations only while a run may check
   // them: a script that names none pays nothing for them.
   bool IsTakingAnswers() const { return m_bTakingAnswers; }
@@ -77,6 +92,7 @@ class CTVRRunController {
   bool IsStatementBoundReached() const { return m_bBoundReached; }
   // A statement of the run has ended (the mark moved on while running, or an
   // expectation was checked with its statement); false once the bound is reached.
+  bool HasStatementBound() const { return m_nStatementBound > 0; }
   bool CountStatementEnd() {
     if (m_nStatementBound > 0 && !m_bBoundReached && ++m_nStatementsEnded >= m_nStatementBound) {
       m_bBoundReached = true;

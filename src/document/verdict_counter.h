@@ -28,7 +28,7 @@ class CTVRVerdictCounter {
   static constexpr std::size_t kKeptMismatches = 10000;
 
   void Reset();
-  void OnMet() { ++m_nMet; }
+  void OnMet(unsigned long long count = 1) { m_nMet += count; }
   void OnFailed(Mismatch mismatch);
 
   unsigned long long GetMet() const { return m_nMet; }

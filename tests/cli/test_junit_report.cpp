@@ -14,6 +14,7 @@
 #include "doc_fixture.h"
 #include "document/verdict_cases.h"
 #include "junit_check.h"
+#include "seen_answer.h"
 
 class JUnitReport : public CTVRDocFixture {};
 
@@ -25,8 +26,8 @@ TEST_F(JUnitReport, EachReaderIsASuiteAndALoopsChecksOfALineAreOneCase) {
   CTVRExpectation status, ok;
   ASSERT_EQ(CTVRExpectation::Parse(".expect_sw(9000)", status), "");
   ASSERT_EQ(CTVRExpectation::Parse(".expect_ok", ok), "");
-  CTVRAnswerSeen answer{true, {0x90, 0x00}, true, 0x9000, false, 1.5};
-  CTVRAnswerSeen missingFile{true, {0x6A, 0x82}, true, 0x6A82, false, 2.25};
+  const CTVRAnswerSeen answer = tvr_test::AnswerSeen({0x90, 0x00}, true, 1.5);
+  const CTVRAnswerSeen missingFile = tvr_test::AnswerSeen({0x6A, 0x82}, true, 2.25);
   // Three rounds of a loop on the first reader, the second round failing; one on the second.
   CTVRVerdictCases first, second;
   for (const CTVRAnswerSeen* pSeen : {&answer, &missingFile, &answer})

@@ -6,25 +6,18 @@
 #include <gtest/gtest.h>
 
 #include "decode/expectation.h"
+#include "seen_answer.h"
 
 namespace {
 
-CTVRAnswerSeen Answer(std::vector<tvr::BYTE> bytes, int status = -1, double ms = 10) {
-  CTVRAnswerSeen a;
-  a.m_bAnswered = true;
-  a.m_Bytes = std::move(bytes);
-  a.m_bHasStatus = status >= 0;
-  a.m_wStatus = tvr::WORD(status < 0 ? 0 : status);
-  a.m_dRoundTripMs = ms;
-  return a;
-}
+using tvr_test::AnswerSeen;
 
 // The forms, their wildcards and the words of their mismatches against the
 // simulated reader's answers: the scenario cases verdicts_forms (each form met
 // and failed) and verdicts_refused_forms (the texts refused). Here, what a
 // run cannot show: the limits of time, and no answer at all.
 TEST(Expectation, TimeLimitsAndNoAnswerAtAll) {
-  const CTVRAnswerSeen tenMs = Answer({0x90, 0x00}, 0x9000), none;
+  const CTVRAnswerSeen tenMs = AnswerSeen({0x90, 0x00}, true), none;
   const struct {
     const char* directive;
     const CTVRAnswerSeen& answer;
@@ -50,7 +43,7 @@ TEST(Expectation, TimeLimitsAndNoAnswerAtAll) {
     const char* expected;
     const char* received;
   } words[] = {
-      {".expect_time(< 1.5 s)", Answer({}, -1, 2000.25), "< 1500 ms", "2000.250 ms"},
+      {".expect_time(< 1.5 s)", AnswerSeen({}, false, 2000.25), "< 1500 ms", "2000.250 ms"},
       {".expect_ok", CTVRAnswerSeen(), "no error", "no answer"},
   };
   for (const auto& w : words) {

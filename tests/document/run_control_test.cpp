@@ -98,6 +98,23 @@ TEST_F(RunControl, ABreakpointHaltsAFreeRunAndStepExecutesOneStatementEvenOnOne)
   }
 }
 
+// A breakpoint set on an expectation's line while a loop runs halts the loop
+// there, though the rounds before checked it with its statement.
+TEST_F(RunControl, ABreakpointSetDuringALoopHaltsItOnAnExpectation) {
+  SetScript({"01 01;", ".expect(*);", "01 02;"});
+  m_pDoc->m_Sent.clear();
+  m_pDoc->SetResponder(CTVRTestBoard::EchoResponder());
+  m_pDoc->DoCommand(ID_SCRIPT_LOOP);
+  CTVRBoardDocPrivate::Of(*m_pDoc).OnScriptStart();
+  auto& dispatcher = *CTVRDispatcher::GetInstalled();
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return m_pDoc->m_Sent.size() >= 6; }, std::chrono::seconds(10)));
+  CTVRBoardDocPrivate::Of(*m_pDoc).SetLineState(1, CTVRBoardDocPrivate::Of(*m_pDoc).GetLineState(1) | LINE_BREAKPOINT);
+  EXPECT_TRUE(dispatcher.RunUntil([&] { return !m_pDoc->IsRunning(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(std::get<2>(Now()), 1);
+  EXPECT_EQ(m_pDoc->m_Sent.back().at(4), 1) << "halted before the check that follows statement 1";
+  m_pDoc->DoCommand(ID_SCRIPT_STOP);
+}
+
 // The answer awaited when a reader error (or Stop) comes is traced in any case,
 // and moves the run on only when the error did not pause it.
 TEST_F(RunControl, AReaderErrorBeepsAndStopsTheRunOnlyWithAutoPause) {

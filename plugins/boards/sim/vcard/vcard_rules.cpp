@@ -147,7 +147,7 @@ std::string CTVRVcardRules::ParseLine(const std::string& raw, std::size_t number
 const CTVRVcardRules::CRule* CTVRVcardRules::Match(const tvr::BYTE* apdu, std::size_t length) const {
   CTVRAnswerSeen command;
   command.m_bAnswered = true;
-  command.m_Bytes.assign(apdu, apdu + length);
+  command.SetBytes(apdu, length);
   for (const CRule& rule : m_Rules)
     if (rule.m_Command.IsMetBy(command)) return &rule;
   return nullptr;
