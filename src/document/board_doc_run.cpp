@@ -38,15 +38,14 @@ void CTVRBoardDocPrivate::SetExpectedOpcode(BYTE opcode) {
 // of every check, a bound on a round trip the run does not time): counted at
 // once. False, with nothing counted, when they are checked one at a time.
 bool CTVRBoardDocPrivate::CheckExpectationsAllMet() {
-  const std::vector<const CTVRExpectation*>* const row = m_pInterpreter->ExpectationsAhead();
+  const CTVRInterpreter::CExpectationRow* const row = m_pInterpreter->ExpectationsAhead();
   CTVRRunController& run = *m_pRunController;
-  if (row == nullptr || run.HasStatementBound() || m_onExpectation) return false;
+  if (row == nullptr || run.HasStatementBound() || m_onExpectation || (row->m_bBoundsTime && !run.IsTimingAnswers()))
+    return false;
   const CTVRAnswerSeen& seen = run.GetAnswerSeen();
-  for (const CTVRExpectation* const expectation : *row) {
-    if (expectation->GetForm() == CTVRExpectation::FORM_TIME && !run.IsTimingAnswers()) return false;
+  for (const CTVRExpectation* const expectation : row->m_Expectations)
     if (!expectation->IsMetBy(seen)) return false;
-  }
-  run.GetVerdicts().OnMet(row->size());
+  run.GetVerdicts().OnMet(row->m_Expectations.size());
   m_pInterpreter->PassExpectationsAhead();
   return true;
 }
@@ -58,9 +57,13 @@ void CTVRBoardDocPrivate::EndCommand() {
   // A step ends at each statement, expectations included.
   if (run.IsTakingAnswers() && !run.IsStepMode()) {
     // The views hear once of the counts of all the expectations checked here.
-    const unsigned long long checked = run.GetVerdicts().GetCount();
-    if (!CheckExpectationsAllMet()) m_pInterpreter->CheckExpectationsAhead();
-    if (run.GetVerdicts().GetCount() != checked) m_Doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
+    if (CheckExpectationsAllMet()) {
+      m_Doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
+    } else {
+      const unsigned long long checked = run.GetVerdicts().GetCount();
+      m_pInterpreter->CheckExpectationsAhead();
+      if (run.GetVerdicts().GetCount() != checked) m_Doc.UpdateAllViews(nullptr, HINT_VERDICT, nullptr);
+    }
     if (!run.IsRunning()) return;
   }
 

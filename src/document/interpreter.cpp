@@ -292,14 +292,16 @@ CTVRInterpreter::CStatement* CTVRInterpreter::LastWithAhead() {
       const CStatement* const next = StatementAt(line);
       if (next == nullptr || next->m_eKind != STATEMENT_EXPECTATION) break;
       last->m_Ahead.push_back(next);
-      last->m_AheadExpectations.push_back(&next->m_Expectation);
+      last->m_Row.m_Expectations.push_back(&next->m_Expectation);
+      last->m_Row.m_bBoundsTime =
+          last->m_Row.m_bBoundsTime || next->m_Expectation.GetForm() == CTVRExpectation::FORM_TIME;
       line = next->m_nNextLine;
     }
   }
   return last->m_Ahead.empty() ? nullptr : last;
 }
 
-const std::vector<const CTVRExpectation*>* CTVRInterpreter::ExpectationsAhead() {
+const CTVRInterpreter::CExpectationRow* CTVRInterpreter::ReadExpectationsAhead() {
   CStatement* const last = LastWithAhead();
   if (last == nullptr) return nullptr;
   if (last->m_nAheadBreakpointSerial != m_LineStore.GetBreakpointSerial()) {
@@ -308,11 +310,7 @@ const std::vector<const CTVRExpectation*>* CTVRInterpreter::ExpectationsAhead() 
     for (const CStatement* const expectation : last->m_Ahead)
       last->m_bAheadBreakpoint = last->m_bAheadBreakpoint || m_LineStore.HasBreakpoint(expectation->m_nLine);
   }
-  return last->m_bAheadBreakpoint ? nullptr : &last->m_AheadExpectations;
-}
-
-void CTVRInterpreter::PassExpectationsAhead() {
-  m_LineStore.SetCurrentLine(m_pLastRead->m_Ahead.back()->m_nNextLine);
+  return last->m_bAheadBreakpoint ? nullptr : &last->m_Row;
 }
 
 void CTVRInterpreter::CheckExpectationsAhead() {

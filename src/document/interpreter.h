@@ -14,8 +14,8 @@
 #include <tavric/types.h>
 
 #include "decode/expectation.h"
+#include "document/line_store.h"
 
-class CTVRLineStore;
 class CTVRInterpreterSink;
 
 class CTVRInterpreter {
@@ -40,8 +40,20 @@ class CTVRInterpreter {
   // the last edit, right after the statement that ended last, none on a line
   // with a breakpoint; null otherwise. When the document found each one met,
   // PassExpectationsAhead moves the current line past them all.
-  const std::vector<const CTVRExpectation*>* ExpectationsAhead();
-  void PassExpectationsAhead();
+  struct CExpectationRow {
+    std::vector<const CTVRExpectation*> m_Expectations;
+    bool m_bBoundsTime = false;  // one of them is a bound on the round trip (.expect_time)
+  };
+  const CExpectationRow* ExpectationsAhead() {
+    // A loop's rounds after the first: nothing to read or look up again.
+    const CStatement* const last = m_pLastRead;
+    if (last != nullptr && last->m_bAheadRead && m_nStatementsEditCount == m_LineStore.GetEditCount() &&
+        m_LineStore.GetCurrentLine() == last->m_nNextLine &&
+        last->m_nAheadBreakpointSerial == m_LineStore.GetBreakpointSerial())
+      return last->m_bAheadBreakpoint || last->m_Ahead.empty() ? nullptr : &last->m_Row;
+    return ReadExpectationsAhead();
+  }
+  void PassExpectationsAhead() { m_LineStore.SetCurrentLine(m_pLastRead->m_Ahead.back()->m_nNextLine); }
 
   int GetLoopCounter() const { return m_nLoopCounter; }
   void SetLoopCounter(int count) { m_nLoopCounter = count; }
@@ -105,7 +117,7 @@ class CTVRInterpreter {
     // it ends: CheckExpectationsAhead then finds them without a look-up each.
     bool m_bAheadRead = false;
     std::vector<const CStatement*> m_Ahead;
-    std::vector<const CTVRExpectation*> m_AheadExpectations;  // theirs, in the same order
+    CExpectationRow m_Row;  // theirs, in the same order
     // Whether a breakpoint is on one of them, as the line store's breakpoint
     // serial stood when looked at last.
     bool m_bAheadBreakpoint = false;
@@ -116,6 +128,8 @@ class CTVRInterpreter {
   // The statement that ended last, with the expectations after it read
   // ahead, when it is the one just before the current line and has some.
   CStatement* LastWithAhead();
+  // ExpectationsAhead's first look, or after a change.
+  const CExpectationRow* ReadExpectationsAhead();
   // The statement at the current line, read or remembered; the current line
   // moves after it. Valid until the next call.
   const CStatement& ReadStatement();
