@@ -156,9 +156,11 @@ void CTVRInterpreter::Reset() {
 // The comment and empty lines between the previous statement and this one go
 // to the trace ahead of the statement's frame.
 void CTVRInterpreter::EchoComments() {
+  const int current = m_LineStore.GetCurrentLine();
+  // Most statements come right after the end of the one before: nothing to echo.
+  if (m_LineStore.HasStatementEnd(current == 0 ? 0 : current - 1)) return;
   std::vector<int> echoed;
   std::size_t total = 0;
-  const int current = m_LineStore.GetCurrentLine();
   for (int line = current == 0 ? 0 : current - 1; line >= 0; --line) {
     if (m_LineStore.GetLineState(line) & LINE_END) break;
     echoed.push_back(line);
@@ -337,14 +339,22 @@ void CTVRInterpreter::SendBytes(const CStatement& statement) {
 
 void CTVRInterpreter::ShowInfo() {
   ++m_nLoopCounter;
+  if (!m_Sink.IsTraceOn()) return;
+  // A loop runs its ".info" many times a second: the script's name and the
+  // time, to the second, are written again only when one of them changed.
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  char when[64] = "";
-  if (localtime_r(&now, &local) == nullptr || asctime_r(&local, when) == nullptr) when[0] = '\0';
-  std::string text = Format(texts::kInfoScriptFormat, m_Sink.GetScriptPath().c_str());
-  text += Format(texts::kInfoTimeFormat, when);
+  std::string path = m_Sink.GetScriptPath();
+  if (now != m_InfoHead.m_Time || path != m_InfoHead.m_strPath) {
+    std::tm local{};
+    char when[64] = "";
+    if (localtime_r(&now, &local) == nullptr || asctime_r(&local, when) == nullptr) when[0] = '\0';
+    m_InfoHead.m_strText = Format(texts::kInfoScriptFormat, path.c_str()) + Format(texts::kInfoTimeFormat, when);
+    m_InfoHead.m_Time = now;
+    m_InfoHead.m_strPath = std::move(path);
+  }
+  std::string text = m_InfoHead.m_strText;
   text += Format(texts::kInfoLoopFormat, m_nLoopCounter);
-  if (m_Sink.IsTraceOn()) Trace(m_Sink, text, TRACE_INFO);
+  Trace(m_Sink, text, TRACE_INFO);
 }
 
 void CTVRInterpreter::DisplayDuration() {

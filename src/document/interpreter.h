@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -88,6 +89,12 @@ class CTVRInterpreter {
   CTVRLineStore& m_LineStore;
   CTVRInterpreterSink& m_Sink;
   int m_nLoopCounter = 0;  // ".info" directives since the last reset
+  // What ".info" wrote last before its counter, for which script and second.
+  struct CInfoHead {
+    std::time_t m_Time = -1;
+    std::string m_strPath;
+    std::string m_strText;
+  } m_InfoHead;
   tvr::BOOL m_bDurationStarted = FALSE;
   tvr::BOOL m_bDurationStopped = FALSE;
   long m_lStartTime = 0;  // process clock, milliseconds
