@@ -13,11 +13,14 @@
 //     and the same with every check collected for a report (tavric-run --junit).
 //   simulated reader (brdsim.so), trace on: the same with the reader firmware
 //     in software behind the board, for comparison.
-// The firmware alone is timed too, so its share of the last figure shows.
+// The firmware alone is timed too, so its share of the last figure shows, and
+// the two readings of the monotonic clock that a timed answer costs at the
+// board's edge, so that the host's own share of timing shows.
 //
 // Run from the run folder (build/bin), where proverta.so and brdsim.so are:
 //   ./run_throughput [seconds per run, default 2] [only runs whose name holds this]
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -186,6 +189,25 @@ double FirmwareMicrosPerFrame(double seconds) {
   return elapsed * 1e6 / double(frames);
 }
 
+// Two readings of the clock the boards time an exchange with, as the echo
+// board makes them for a timed answer.
+double ClockReadingsMicros(double seconds) {
+  using Clock = std::chrono::steady_clock;
+  long pairs = 0;
+  std::int64_t sum = 0;  // kept, so that the readings are made
+  const Clock::time_point start = Clock::now();
+  double elapsed = 0;
+  do {
+    for (int i = 0; i < 1000; ++i, ++pairs) {
+      const Clock::time_point sent = Clock::now();
+      sum += (Clock::now() - sent).count();
+    }
+    elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  } while (elapsed < seconds);
+  if (sum < 0) std::printf("the clock went back\n");
+  return elapsed * 1e6 / double(pairs);
+}
+
 // The second argument keeps only the runs whose name holds it, so that one
 // run can be profiled alone.
 const char* g_pszOnly = nullptr;
@@ -261,6 +283,9 @@ int main(int argc, char** argv) {
     pDoc->m_bTimed = t.timed;
     Print(t.name, Run(pDoc, true, seconds, t.setup));
     delete pDoc;
+    if (t.timed && !t.setup.m_bStats)
+      std::printf("%-32s %12.3f us/statement (the board's share of the line above)\n", "two clock readings alone",
+                  ClockReadingsMicros(seconds / 4));
   }
   if (CTVRBoardDoc* pDoc = Wanted("simulated reader, trace on") ? NewDocument(context, "CTVRSimDoc") : nullptr) {
     Print("simulated reader, trace on", Run(pDoc, true, seconds));

@@ -69,7 +69,7 @@ void CTVRBoardDocPrivate::EndCommand() {
 
   GotoNextCommand();
   const int line = GetCurrentLine();
-  switch (run.OnStatementEnded(line < GetLineCount() && (GetLineState(line) & LINE_BREAKPOINT) != 0)) {
+  switch (run.OnStatementEnded(line >= 0 && line < GetLineCount() && m_pLineStore->HasBreakpoint(line))) {
     case CTVRRunController::NEXT_NONE:
       return;
     case CTVRRunController::NEXT_QUEUED:

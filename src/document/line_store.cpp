@@ -27,6 +27,7 @@ constexpr COLORREF kPlainSelected = RGB(255, 255, 255);
 // breakpoint and the next-statement mark.
 constexpr std::uint8_t kClassificationBits = 0x07;
 constexpr std::uint8_t kNextBit = 0x10;
+static_assert(CTVRLineStore::kEndBit == LINE_END, "the classification's bits are kept where they are");
 
 std::uint8_t Pack(DWORD state) {
   return std::uint8_t((state & (LINE_COMMENT | LINE_START | LINE_END)) |

@@ -43,7 +43,10 @@ class CTVRLineStore {
   tvr::DWORD GetLineState(int line) const;
   // GetLineState(line) & LINE_BREAKPOINT for a line in range, inline for the run's path.
   static constexpr std::uint8_t kBreakpointBit = 0x08;  // in the packed state byte
+  static constexpr std::uint8_t kEndBit = 0x04;         // LINE_END, kept where it is
   bool HasBreakpoint(int line) const { return (m_States[std::size_t(line)] & kBreakpointBit) != 0; }
+  // GetLineState(line) & LINE_END for a line in range, the same way.
+  bool HasStatementEnd(int line) const { return (m_States[std::size_t(line)] & kEndBit) != 0; }
   void SetLine(int line, const std::string& text);
   void SetLineState(int line, tvr::DWORD state);
   void InsertLine(int line, const std::string& text, tvr::DWORD state);
