@@ -37,7 +37,8 @@ void CTVRBoardDocPrivate::SetExpectedOpcode(BYTE opcode) {
 // one met, nothing that watches them one by one (a statement bound, a report
 // of every check, a bound on a round trip the run does not time): counted at
 // once. False, with nothing counted, when they are checked one at a time.
-bool CTVRBoardDocPrivate::CheckExpectationsAllMet() {
+// Inside the statement's end: a call of its own cost a tenth of the checks.
+[[gnu::always_inline]] inline bool CTVRBoardDocPrivate::CheckExpectationsAllMet() {
   const CTVRInterpreter::CExpectationRow* const row = m_pInterpreter->ExpectationsAhead();
   CTVRRunController& run = *m_pRunController;
   if (row == nullptr || run.HasStatementBound() || m_onExpectation || (row->m_bBoundsTime && !run.IsTimingAnswers()))
