@@ -37,14 +37,15 @@ class CTVRInterpreter {
   // start of an expectation already read, a breakpoint, the end of the script,
   // and after a mismatch that pauses or stops the run.
   void CheckExpectationsAhead();
-  // Those expectations as a row that can be checked at once: read ahead since
-  // the last edit, right after the statement that ended last, none on a line
-  // with a breakpoint; null otherwise. When the document found each one met,
-  // PassExpectationsAhead moves the current line past them all.
+  // The expectations read ahead after a statement, as one row.
   struct CExpectationRow {
     std::vector<const CTVRExpectation*> m_Expectations;
     bool m_bBoundsTime = false;  // one of them is a bound on the round trip (.expect_time)
   };
+  // Those expectations as a row that can be checked at once: read ahead since
+  // the last edit, right after the statement that ended last, none on a line
+  // with a breakpoint; null otherwise. When the document found each one met,
+  // PassExpectationsAhead moves the current line past them all.
   const CExpectationRow* ExpectationsAhead() {
     // A loop's rounds after the first: nothing to read or look up again.
     const CStatement* const last = m_pLastRead;
