@@ -14,6 +14,8 @@
 
 #include <tavric/types.h>
 
+#include "platform/short_copy.h"
+
 struct CTVRAnswerSeen {
   // The round trip when neither the board nor the host timed the answer.
   static constexpr double NO_ROUND_TRIP = -1;
@@ -33,16 +35,10 @@ struct CTVRAnswerSeen {
   // allocation and one short copy each.
   void SetBytes(const tvr::BYTE* bytes, std::size_t count) {
     m_nBytes = count;
-    if (count == 0) return;
-    if (count <= 2 * HEAD_BYTES && count >= HEAD_BYTES) {
-      // Most answers: two moves of a word, the second overlapping the first.
-      std::memcpy(m_Short, bytes, HEAD_BYTES);
-      std::memcpy(m_Short + count - HEAD_BYTES, bytes + count - HEAD_BYTES, HEAD_BYTES);
-    } else if (count <= SHORT_ANSWER) {
-      std::memcpy(m_Short, bytes, count);
-    } else {
+    if (count <= SHORT_ANSWER)
+      tvr_bytes::CopyShort(m_Short, bytes, count);
+    else
       m_Long.assign(bytes, bytes + count);
-    }
   }
   std::span<const tvr::BYTE> Bytes() const { return {m_nBytes <= SHORT_ANSWER ? m_Short : m_Long.data(), m_nBytes}; }
   // The first HEAD_BYTES bytes in one word, the first in the low byte; what

@@ -74,8 +74,7 @@ BOOL CTVRBoardDocPrivate::SendData(BYTE* bytes, DWORD count, EScriptType type) {
   if (m_eScriptType == SCRIPT_RAWDATA) m_DelayOptions.m_bFreeReception = TRUE;
 
   // A statement's frame: its answer is the one the expectations after it read.
-  if (m_pRunController->IsTakingAnswers() && m_pRunController->GetCommandType() == 0)
-    m_pRunController->OnFrameHandedOver();
+  if (m_pRunController->GetCommandType() == 0) m_pRunController->OnFrameHandedOver();
   BOOL result = FALSE;
   if (!CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::SEND, [&] { result = m_Doc.Send(frame, n); })) return FALSE;
 

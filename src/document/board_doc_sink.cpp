@@ -106,26 +106,22 @@ void CTVRBoardDocSink::SendOneOffCommand(tvr::BYTE* bytes, tvr::DWORD count) {
 }
 
 void CTVRBoardDocSink::Config(tvr::BYTE code, tvr::BYTE code1, tvr::BYTE* data, tvr::DWORD length) {
-  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::CONFIG, [&] { m_Doc.Config(code, code1, data, length); });
 }
 
 void CTVRBoardDocSink::Write(tvr::BYTE* data, tvr::DWORD length) {
-  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::WRITE, [&] { m_Doc.Write(data, length); });
 }
 
 void CTVRBoardDocSink::Read(tvr::DWORD count) {
-  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::READ, [&] { m_Doc.Read(count); });
 }
 
 void CTVRBoardDocSink::Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) {
-  if (CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTakingAnswers())
-    CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
+  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnFrameHandedOver();
   CTVRPluginGuard::Call(m_Doc, CTVRPluginGuard::ESCAPE, [&] { m_Doc.Escape(code, data, length); });
 }
 
@@ -133,8 +129,8 @@ void CTVRBoardDocSink::SaveLog() {
   CTVRBoardDocPrivate::Of(m_Doc).OnLogFileSave();
 }
 
-bool CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int line) {
-  return CTVRDocExpectations::Check(m_Doc, expectation, line);
+void CTVRBoardDocSink::CheckExpectation(const CTVRExpectation& expectation, int line) {
+  CTVRDocExpectations::Check(m_Doc, expectation, line);
 }
 
 bool CTVRBoardDocSink::CheckExpectationAhead(const CTVRExpectation& expectation, int line, int nextLine) {

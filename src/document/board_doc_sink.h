@@ -42,7 +42,7 @@ class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreter
   void Read(tvr::DWORD count) override;
   void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) override;
   void SaveLog() override;
-  bool CheckExpectation(const CTVRExpectation& expectation, int line) override;
+  void CheckExpectation(const CTVRExpectation& expectation, int line) override;
   bool CheckExpectationAhead(const CTVRExpectation& expectation, int line, int nextLine) override;
   void SetMismatchAction(ETVRMismatchAction action) override;
   void EndCommand() override;

@@ -1,8 +1,8 @@
 // The expectations of a reader document's script: the check of the answer
 // each one reads (the run controller takes it as the answer decoder finishes
-// with a statement's answer), the count, the mismatch record, and what a mismatch does to
-// the run. The state lives with the run controller; this is the document's
-// side of it.
+// with a statement's answer), the count, the mismatch record, and what a
+// mismatch does to the run. The state lives with the run controller; this is
+// the document's side of it.
 #pragma once
 
 class CTVRBoardDoc;

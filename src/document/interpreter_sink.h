@@ -44,17 +44,15 @@ class CTVRInterpreterSink {
   virtual void Escape(tvr::DWORD code, tvr::BYTE* data, tvr::DWORD length) = 0;
   virtual void SaveLog() = 0;
   // An expectation on the answer of the statement before the one on `line`
-  // (from 0); true when the run goes on at once (met, or a mismatch that
-  // neither pauses nor stops it). And what the run's mismatches do from here on.
-  virtual bool CheckExpectation(const CTVRExpectation& expectation, int line) = 0;
+  // (from 0), and what the run's mismatches do from here on.
+  virtual void CheckExpectation(const CTVRExpectation& expectation, int line) = 0;
   virtual void SetMismatchAction(ETVRMismatchAction action) = 0;
   // The statement is complete: the run goes on with the next one.
   virtual void EndCommand() = 0;
   // An expectation read ahead, checked with the statement before it: that
   // statement's end counts for the run's statement bound as one whose end
   // moves the mark, the current line moves to `nextLine`, and the check runs
-  // with the views told later, once for the statement (ExpectationsChecked).
-  // False when the end or the check paused or stopped the run, or the run
-  // does not go on at once.
+  // with the views told later, once for the statement, by its end. False when the end or the check paused or stopped
+  // the run, or the run does not go on at once.
   virtual bool CheckExpectationAhead(const CTVRExpectation& expectation, int line, int nextLine) = 0;
 };

@@ -57,8 +57,10 @@ class CTVRRunController {
   // after it, and when that frame went out.
   CTVRAnswerSeen& GetAnswerSeen() { return m_AnswerSeen; }
   const CTVRAnswerSeen& GetAnswerSeen() const { return m_AnswerSeen; }
-  // A statement's frame goes to the board: no answer yet, its round trip begins.
+  // A statement's frame goes to the board: no answer yet, its round trip
+  // begins (while the run takes answers).
   void OnFrameHandedOver() {
+    if (!m_bTakingAnswers) return;
     m_AnswerSeen.m_bAnswered = false;
     if (m_bTimingAnswers) m_FrameHandedOverAt = std::chrono::steady_clock::now();
   }
@@ -90,9 +92,9 @@ class CTVRRunController {
     m_bBoundReached = false;
   }
   bool IsStatementBoundReached() const { return m_bBoundReached; }
+  bool HasStatementBound() const { return m_nStatementBound > 0; }
   // A statement of the run has ended (the mark moved on while running, or an
   // expectation was checked with its statement); false once the bound is reached.
-  bool HasStatementBound() const { return m_nStatementBound > 0; }
   bool CountStatementEnd() {
     if (m_nStatementBound > 0 && !m_bBoundReached && ++m_nStatementsEnded >= m_nStatementBound) {
       m_bBoundReached = true;

@@ -6,6 +6,8 @@
 
 #include <sys/mman.h>
 
+#include "platform/short_copy.h"
+
 // Record layout: a header, then the bytes.
 //   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
 //           the kind (0 to 63), or 64 + the kind (0 to 61) when a round-trip
@@ -25,27 +27,6 @@ constexpr tvr::DWORD SHORT_COUNT = 0x80;  // counts written in one byte
 
 bool IsShortKind(int kind) {
   return kind >= 0 && kind < SHORT_KINDS;
-}
-
-// The bytes of a short record (fewer than 128) in a few moves of 4, 8 or 16
-// bytes, the last one overlapping the one before: left to itself, the
-// compiler copies a memcpy of bounded size with a string move, whose start-up
-// costs more than copying the dozen bytes of a typical record.
-inline void CopyShort(tvr::BYTE* to, const tvr::BYTE* from, std::size_t count) {
-  if (count >= 16) {
-    for (std::size_t i = 0; i + 16 < count; i += 16) std::memcpy(to + i, from + i, 16);
-    std::memcpy(to + count - 16, from + count - 16, 16);
-  } else if (count >= 8) {
-    std::memcpy(to, from, 8);
-    std::memcpy(to + count - 8, from + count - 8, 8);
-  } else if (count >= 4) {
-    std::memcpy(to, from, 4);
-    std::memcpy(to + count - 4, from + count - 4, 4);
-  } else if (count) {
-    to[0] = from[0];
-    to[count / 2] = from[count / 2];
-    to[count - 1] = from[count - 1];
-  }
 }
 
 std::size_t VarSize(std::uint64_t value) {
@@ -153,7 +134,7 @@ CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD
   if (!data) count = 0;
   if (roundTripNs < 0 && FitsShort(kind, count)) {
     tvr::BYTE* bytes = StartShort(kind, count);
-    CopyShort(bytes, data, count);
+    tvr_bytes::CopyShort(bytes, data, count);
     return CTVRTraceRecord{kind, bytes, count};
   }
   return AppendAny(kind, data, count, roundTripNs);
@@ -166,8 +147,8 @@ CTVRTraceRecord CTVRTraceLog::AppendJoined(int kind, const tvr::BYTE* first, tvr
   const tvr::DWORD count = firstCount + secondCount;
   if (FitsShort(kind, count)) {
     tvr::BYTE* bytes = StartShort(kind, count);
-    CopyShort(bytes, first, firstCount);
-    CopyShort(bytes + firstCount, second, secondCount);
+    tvr_bytes::CopyShort(bytes, first, firstCount);
+    tvr_bytes::CopyShort(bytes + firstCount, second, secondCount);
     return CTVRTraceRecord{kind, bytes, count};
   }
   return AppendAny(kind, first, firstCount, NO_TIME, second, secondCount);
