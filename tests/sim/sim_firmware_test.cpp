@@ -48,6 +48,28 @@ TEST(VertaProtocol, LengthQueryShortBufferAndOversizedInput) {
   EXPECT_EQ(protocol.APDU(out.data(), 600, big.data(), DWORD(big.size() - 1)), 0u);
 }
 
+// The check byte makes the exclusive or of a whole frame zero, whatever its
+// length (the check is summed a word at a time, so lengths around 4 and 8
+// bytes matter), and a frame with any one bit flipped fails the check.
+TEST(VertaFrame, CheckByteCancelsEveryLengthAndCatchesAnyFlippedBit) {
+  for (std::size_t count = 0; count <= 40; ++count) {
+    Bytes data(count);
+    for (std::size_t i = 0; i < count; ++i) data[i] = BYTE(0x31 * i + 7);
+    Bytes frame = Cmd(0x40, data);
+    ASSERT_EQ(frame.size(), count + CTVRVertaFrame::OVERHEAD);
+    BYTE all = 0;
+    for (BYTE b : frame) all ^= b;
+    EXPECT_EQ(all, 0) << count << " data bytes";
+    EXPECT_TRUE(CTVRVertaFrame::GetGeometry().m_pfnCheck(frame.data(), frame.size()));
+    for (std::size_t at = 0; at < frame.size(); ++at) {
+      Bytes damaged = frame;
+      damaged[at] ^= BYTE(1u << (at % 8));
+      EXPECT_FALSE(CTVRVertaFrame::GetGeometry().m_pfnCheck(damaged.data(), damaged.size()))
+          << count << " data bytes, byte " << at;
+    }
+  }
+}
+
 TEST(VertaProtocol, LoopbackTestPassesOnlyOnTheExactEcho) {
   CTVRVertaProtocol protocol;
   Bytes echo = Ans(VERTA_OP_LOOPBACK, CTVRVertaProtocol::GetLoopbackPattern());
