@@ -157,7 +157,8 @@ void CTVRInterpreter::Reset() {
 // to the trace ahead of the statement's frame.
 void CTVRInterpreter::EchoComments() {
   const int current = m_LineStore.GetCurrentLine();
-  // Most statements come right after the end of the one before: nothing to echo.
+  // Most statements come right after the end of the one before: nothing to
+  // echo. (The current line is one of the script's: SendCurrentCommand saw to it.)
   if (m_LineStore.HasStatementEnd(current == 0 ? 0 : current - 1)) return;
   std::vector<int> echoed;
   std::size_t total = 0;

@@ -52,7 +52,8 @@ class CTVRInterpreterSink {
   // An expectation read ahead, checked with the statement before it: that
   // statement's end counts for the run's statement bound as one whose end
   // moves the mark, the current line moves to `nextLine`, and the check runs
-  // with the views told later, once for the statement, by its end. False when the end or the check paused or stopped
-  // the run, or the run does not go on at once.
+  // with the views told later, once for the statement, by its end. False
+  // when the end or the check paused or stopped the run, or the run does not
+  // go on at once.
   virtual bool CheckExpectationAhead(const CTVRExpectation& expectation, int line, int nextLine) = 0;
 };
