@@ -1,5 +1,6 @@
 #include "trace/trace_log.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -9,21 +10,24 @@
 #include "platform/short_copy.h"
 
 // Record layout: a header, then the bytes.
-//   byte 0: bit 7 set when the record has an allocation of its own; bits 0-6
-//           the kind (0 to 63), or 64 + the kind (0 to 61) when a round-trip
+//   byte 0: the kind (0 to 63), or 64 + the kind (0 to 61) when a round-trip
 //           time follows, or 127 when the kind follows as 4 bytes (kinds are
 //           small, but NotifyMessage passes on whatever a board gives it; a
 //           kind written so keeps no time);
 //   then the time if any, in microseconds, and the count, each 7 bits per
 //   byte, low bits first, bit 7 meaning "more".
+// Two marks take a record's place in a segment, each a byte and a pointer:
+// 126, for a record kept in an allocation of its own (header and bytes, as
+// above); 128, where a segment ends, for the next segment's start.
 namespace {
 
-constexpr tvr::BYTE OWN_ALLOCATION = 0x80;
 constexpr tvr::BYTE KIND_FOLLOWS = 0x7F;
+constexpr tvr::BYTE ELSEWHERE = 0x7E;
+constexpr tvr::BYTE NEXT_SEGMENT = 0x80;
+constexpr std::size_t MARK_SIZE = 1 + sizeof(tvr::BYTE*);
 constexpr tvr::BYTE TIMED = 0x40;
-constexpr int SHORT_KINDS = 0x40;         // kinds written in byte 0
-constexpr int SHORT_TIMED_KINDS = 0x3E;   // kinds that keep a time
-constexpr tvr::DWORD SHORT_COUNT = 0x80;  // counts written in one byte
+constexpr int SHORT_KINDS = 0x40;        // kinds written in byte 0
+constexpr int SHORT_TIMED_KINDS = 0x3E;  // kinds that keep a time
 
 bool IsShortKind(int kind) {
   return kind >= 0 && kind < SHORT_KINDS;
@@ -68,15 +72,14 @@ std::size_t HeaderSize(int kind, tvr::DWORD count, std::int64_t time) {
   return size + VarSize(count);
 }
 
-tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, std::int64_t time, bool own) {
-  tvr::BYTE flag = own ? OWN_ALLOCATION : 0;
+tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, std::int64_t time) {
   if (time >= 0) {
-    *p++ = tvr::BYTE(TIMED | kind) | flag;
+    *p++ = tvr::BYTE(TIMED | kind);
     p = WriteVar(p, ToMicros(time));
   } else if (IsShortKind(kind)) {
-    *p++ = tvr::BYTE(kind) | flag;
+    *p++ = tvr::BYTE(kind);
   } else {
-    *p++ = KIND_FOLLOWS | flag;
+    *p++ = KIND_FOLLOWS;
     std::memcpy(p, &kind, 4);
     p += 4;
   }
@@ -86,7 +89,7 @@ tvr::BYTE* WriteHeader(tvr::BYTE* p, int kind, tvr::DWORD count, std::int64_t ti
 CTVRTraceRecord ReadHeader(const tvr::BYTE* p, std::int64_t* pTime = nullptr) {
   CTVRTraceRecord record{0, nullptr, 0};
   std::int64_t time = CTVRTraceLog::NO_TIME;
-  tvr::BYTE code = *p++ & 0x7F;
+  const tvr::BYTE code = *p++;
   if (code == KIND_FOLLOWS) {
     std::memcpy(&record.m_nKind, p, 4);
     p += 4;
@@ -106,52 +109,38 @@ CTVRTraceRecord ReadHeader(const tvr::BYTE* p, std::int64_t* pTime = nullptr) {
   return record;
 }
 
+tvr::BYTE* WriteMark(tvr::BYTE* p, tvr::BYTE mark, tvr::BYTE* target) {
+  p[0] = mark;
+  std::memcpy(p + 1, &target, sizeof(target));
+  return p + MARK_SIZE;
+}
+
+const tvr::BYTE* MarkTarget(const tvr::BYTE* p) {
+  const tvr::BYTE* target;
+  std::memcpy(&target, p + 1, sizeof(target));
+  return target;
+}
+
+// The record at p, a mark for one of its own followed.
+CTVRTraceRecord ReadRecord(const tvr::BYTE* p, std::int64_t* pTime = nullptr) {
+  return ReadHeader(*p == ELSEWHERE ? MarkTarget(p) : p, pTime);
+}
+
+// The place of the record after the one at p, a segment's end followed.
+const tvr::BYTE* After(const tvr::BYTE* p) {
+  if (*p == ELSEWHERE) {
+    p += MARK_SIZE;
+  } else {
+    const CTVRTraceRecord record = ReadHeader(p);
+    p = record.m_pData + record.m_dwCount;
+  }
+  return *p == NEXT_SEGMENT ? MarkTarget(p) : p;
+}
+
 }  // namespace
 
 CTVRTraceLog::~CTVRTraceLog() {
   Clear();
-}
-
-// Most records of a run: a short kind, no time and fewer than 128 bytes, in
-// the room left, with the index's chunk made and nothing to drop. Their
-// header is the kind's byte and the count's.
-inline bool CTVRTraceLog::FitsShort(int kind, tvr::DWORD count) const {
-  return IsShortKind(kind) && count < SHORT_COUNT && m_nSegmentUsed + 2 + count <= SEGMENT_SIZE &&
-         m_nCount % INDEX_CHUNK != 0 && (m_nKeepLimit == 0 || m_nCount < 2 * m_nKeepLimit);
-}
-
-inline tvr::BYTE* CTVRTraceLog::StartShort(int kind, tvr::DWORD count) {
-  tvr::BYTE* start = m_segments.back() + m_nSegmentUsed;
-  start[0] = tvr::BYTE(kind);
-  start[1] = tvr::BYTE(count);
-  m_nSegmentUsed += 2 + count;
-  m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
-  ++m_nCount;
-  return start + 2;
-}
-
-CTVRTraceRecord CTVRTraceLog::Append(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs) {
-  if (!data) count = 0;
-  if (roundTripNs < 0 && FitsShort(kind, count)) {
-    tvr::BYTE* bytes = StartShort(kind, count);
-    tvr_bytes::CopyShort(bytes, data, count);
-    return CTVRTraceRecord{kind, bytes, count};
-  }
-  return AppendAny(kind, data, count, roundTripNs);
-}
-
-CTVRTraceRecord CTVRTraceLog::AppendJoined(int kind, const tvr::BYTE* first, tvr::DWORD firstCount,
-                                           const tvr::BYTE* second, tvr::DWORD secondCount) {
-  if (!first) firstCount = 0;
-  if (!second) secondCount = 0;
-  const tvr::DWORD count = firstCount + secondCount;
-  if (FitsShort(kind, count)) {
-    tvr::BYTE* bytes = StartShort(kind, count);
-    tvr_bytes::CopyShort(bytes, first, firstCount);
-    tvr_bytes::CopyShort(bytes + firstCount, second, secondCount);
-    return CTVRTraceRecord{kind, bytes, count};
-  }
-  return AppendAny(kind, first, firstCount, NO_TIME, second, secondCount);
 }
 
 CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DWORD count, std::int64_t roundTripNs,
@@ -159,114 +148,151 @@ CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DW
   if (m_nKeepLimit != 0 && m_nCount >= 2 * m_nKeepLimit) DropOldest();
   if (kind < 0 || kind >= SHORT_TIMED_KINDS || roundTripNs < 0) roundTripNs = NO_TIME;
   const tvr::DWORD total = count + moreCount;
-  std::size_t need = HeaderSize(kind, total, roundTripNs) + total;
-  bool own = total > LARGE_RECORD;
-  tvr::BYTE* start;
+  const std::size_t need = HeaderSize(kind, total, roundTripNs) + total;
+  const bool own = total > LARGE_RECORD;
+  // What the segment holds of it: the record, or the mark pointing to it.
+  const std::size_t place = own ? MARK_SIZE : need;
+  if (std::size_t(m_pRoomEnd - m_pWrite) < place) {
+    tvr::BYTE* segment = TakeSegment();
+    if (m_pWrite != nullptr) WriteMark(m_pWrite, NEXT_SEGMENT, segment);
+    m_segments.push_back(segment);
+    m_pWrite = segment;
+    m_pRoomEnd = segment + SEGMENT_SIZE - SEGMENT_LINK;
+  }
+  tvr::BYTE* const at = m_pWrite;
+  m_pWrite += place;
+  tvr::BYTE* start = at;
   if (own) {
     start = new tvr::BYTE[need];
     m_nLargeBytes += need;
-  } else {
-    if (m_nSegmentUsed + need > SEGMENT_SIZE) {
-      m_segments.push_back(TakeMemory(SEGMENT_SIZE, m_SegmentCutter, m_nOwnSegments));
-      m_nSegmentUsed = 0;
-    }
-    start = m_segments.back() + m_nSegmentUsed;
-    m_nSegmentUsed += need;
+    WriteMark(at, ELSEWHERE, start);
   }
-  tvr::BYTE* p = WriteHeader(start, kind, total, roundTripNs, own);
+  tvr::BYTE* p = WriteHeader(start, kind, total, roundTripNs);
   if (count) std::memcpy(p, data, count);
   if (moreCount) std::memcpy(p + count, more, moreCount);
 
-  if (m_nCount % INDEX_CHUNK == 0 && m_nCount / INDEX_CHUNK == m_index.size())
-    m_index.push_back(
-        reinterpret_cast<tvr::BYTE**>(TakeMemory(INDEX_CHUNK * sizeof(tvr::BYTE*), m_IndexCutter, m_nOwnIndexChunks)));
-  m_index[m_nCount / INDEX_CHUNK][m_nCount % INDEX_CHUNK] = start;
+  if (m_nCount % GROUP == 0) {
+    if (m_nCount % (GROUP * INDEX_CHUNK) == 0) {
+      if (m_nCount / (GROUP * INDEX_CHUNK) == m_index.size()) {
+        m_index.push_back(new tvr::BYTE*[INDEX_CHUNK]);
+        m_nHeld += INDEX_CHUNK * sizeof(tvr::BYTE*);
+      }
+      m_ppGroup = m_index[m_nCount / (GROUP * INDEX_CHUNK)];
+    }
+    *m_ppGroup++ = at;
+  }
   ++m_nCount;
-
-  CTVRTraceRecord record{kind, p, total};
-  return record;
+  SetSlowAt();
+  return CTVRTraceRecord{kind, p, total};
 }
 
-tvr::BYTE* CTVRTraceLog::TakeMemory(std::size_t size, CCutter& cutter, std::size_t& ownCount) {
+void CTVRTraceLog::SetSlowAt() {
+  constexpr std::size_t CHUNK_RECORDS = GROUP * INDEX_CHUNK;
+  // The next record to take an index chunk, unless the oldest are to go first.
+  m_nSlowAt = (m_nCount + CHUNK_RECORDS - 1) / CHUNK_RECORDS * CHUNK_RECORDS;
+  if (m_nKeepLimit != 0 && 2 * m_nKeepLimit < m_nSlowAt) m_nSlowAt = std::max(m_nCount, 2 * m_nKeepLimit);
+}
+
+tvr::BYTE* CTVRTraceLog::TakeSegment() {
   if (m_nHeld < HUGE_FROM) {
-    m_nHeld += size;
-    ++ownCount;
-    return new tvr::BYTE[size];
+    m_nHeld += SEGMENT_SIZE;
+    ++m_nOwnSegments;
+    return new tvr::BYTE[SEGMENT_SIZE];
   }
-  if (cutter.m_nUsed + size > HUGE_BLOCK) {
+  if (m_nBlockUsed + SEGMENT_SIZE > HUGE_BLOCK) {
     // Aligned, so that the whole block can be one huge page; a kernel without
     // them gives ordinary pages.
-    cutter.m_p = static_cast<tvr::BYTE*>(::operator new[](HUGE_BLOCK, std::align_val_t(HUGE_BLOCK)));
-    m_hugeBlocks.push_back(cutter.m_p);
+    void* block = ::operator new[](HUGE_BLOCK, std::align_val_t(HUGE_BLOCK));
+    m_hugeBlocks.push_back(static_cast<tvr::BYTE*>(block));
     m_nHeld += HUGE_BLOCK;
-    cutter.m_nUsed = 0;
-    madvise(cutter.m_p, HUGE_BLOCK, MADV_HUGEPAGE);
+    m_nBlockUsed = 0;
+    madvise(block, HUGE_BLOCK, MADV_HUGEPAGE);
   }
-  tvr::BYTE* piece = cutter.m_p + cutter.m_nUsed;
-  cutter.m_nUsed += size;
-  return piece;
+  tvr::BYTE* segment = m_hugeBlocks.back() + m_nBlockUsed;
+  m_nBlockUsed += SEGMENT_SIZE;
+  return segment;
+}
+
+const tvr::BYTE* CTVRTraceLog::Find(std::size_t index) const {
+  const std::size_t group = index / GROUP;
+  const tvr::BYTE* p = m_index[group / INDEX_CHUNK][group % INDEX_CHUNK];
+  for (std::size_t i = index % GROUP; i != 0; --i) p = After(p);
+  return p;
 }
 
 CTVRTraceRecord CTVRTraceLog::GetAt(std::size_t index) const {
   if (index >= m_nCount) return CTVRTraceRecord{-1, nullptr, 0};
-  return ReadHeader(m_index[index / INDEX_CHUNK][index % INDEX_CHUNK]);
+  return ReadRecord(Find(index));
 }
 
 std::int64_t CTVRTraceLog::GetTimeAt(std::size_t index) const {
   if (index >= m_nCount) return NO_TIME;
   std::int64_t time = NO_TIME;
-  ReadHeader(m_index[index / INDEX_CHUNK][index % INDEX_CHUNK], &time);
+  ReadRecord(Find(index), &time);
   return time;
 }
 
 void CTVRTraceLog::DropOldest() {
   CTVRTraceLog tail;
-  for (std::size_t i = m_nCount - m_nKeepLimit; i < m_nCount; ++i) {
+  // Walked record by record; nothing is read past the last.
+  const tvr::BYTE* p = Find(m_nCount - m_nKeepLimit);
+  for (std::size_t i = 0;;) {
     std::int64_t time = NO_TIME;
-    const CTVRTraceRecord record = ReadHeader(m_index[i / INDEX_CHUNK][i % INDEX_CHUNK], &time);
+    const CTVRTraceRecord record = ReadRecord(p, &time);
     tail.Append(record.m_nKind, record.m_pData, record.m_dwCount, time);
+    if (++i == m_nKeepLimit) break;
+    p = After(p);
   }
   const std::size_t dropped = m_nDropped + (m_nCount - m_nKeepLimit);
   Clear();
-  m_hugeBlocks.swap(tail.m_hugeBlocks);
-  std::swap(m_nHeld, tail.m_nHeld);
-  std::swap(m_nOwnSegments, tail.m_nOwnSegments);
-  std::swap(m_nOwnIndexChunks, tail.m_nOwnIndexChunks);
-  std::swap(m_SegmentCutter, tail.m_SegmentCutter);
-  std::swap(m_IndexCutter, tail.m_IndexCutter);
-  m_segments.swap(tail.m_segments);
-  m_index.swap(tail.m_index);
-  std::swap(m_nSegmentUsed, tail.m_nSegmentUsed);
-  std::swap(m_nCount, tail.m_nCount);
-  std::swap(m_nLargeBytes, tail.m_nLargeBytes);
+  SwapStorage(tail);
   m_nDropped = dropped;
+  SetSlowAt();
+}
+
+void CTVRTraceLog::SwapStorage(CTVRTraceLog& other) {
+  std::swap(m_nHeld, other.m_nHeld);
+  std::swap(m_nOwnSegments, other.m_nOwnSegments);
+  m_hugeBlocks.swap(other.m_hugeBlocks);
+  std::swap(m_nBlockUsed, other.m_nBlockUsed);
+  m_segments.swap(other.m_segments);
+  std::swap(m_pWrite, other.m_pWrite);
+  std::swap(m_pRoomEnd, other.m_pRoomEnd);
+  m_index.swap(other.m_index);
+  std::swap(m_ppGroup, other.m_ppGroup);
+  std::swap(m_nCount, other.m_nCount);
+  std::swap(m_nLargeBytes, other.m_nLargeBytes);
 }
 
 void CTVRTraceLog::Clear() {
-  if (m_nLargeBytes) {
-    for (std::size_t i = 0; i < m_nCount; ++i) {
-      tvr::BYTE* start = m_index[i / INDEX_CHUNK][i % INDEX_CHUNK];
-      if (*start & OWN_ALLOCATION) delete[] start;
+  if (m_nLargeBytes != 0) {
+    // The records of their own are found from their marks, walked in order.
+    const tvr::BYTE* p = Find(0);
+    for (std::size_t i = 0;;) {
+      if (*p == ELSEWHERE) delete[] MarkTarget(p);
+      if (++i == m_nCount) break;
+      p = After(p);
     }
   }
   for (std::size_t i = 0; i < m_nOwnSegments; ++i) delete[] m_segments[i];
-  for (std::size_t i = 0; i < m_nOwnIndexChunks; ++i) delete[] reinterpret_cast<tvr::BYTE*>(m_index[i]);
+  for (tvr::BYTE** chunk : m_index) delete[] chunk;
   for (tvr::BYTE* block : m_hugeBlocks) ::operator delete[](block, std::align_val_t(HUGE_BLOCK));
   m_hugeBlocks.clear();
   m_hugeBlocks.shrink_to_fit();
   m_nHeld = 0;
   m_nOwnSegments = 0;
-  m_nOwnIndexChunks = 0;
-  m_SegmentCutter = {};
-  m_IndexCutter = {};
+  m_nBlockUsed = HUGE_BLOCK;
   m_segments.clear();
   m_segments.shrink_to_fit();
+  m_pWrite = nullptr;
+  m_pRoomEnd = nullptr;
   m_index.clear();
   m_index.shrink_to_fit();
-  m_nSegmentUsed = SEGMENT_SIZE;
+  m_ppGroup = nullptr;
   m_nCount = 0;
   m_nLargeBytes = 0;
   m_nDropped = 0;
+  SetSlowAt();
 }
 
 std::size_t CTVRTraceLog::GetMemoryUsed() const {
