@@ -46,8 +46,8 @@ class CTVRAnswerSteps {
 
   // The table's text for (cls, code), or `unknown` when its length is 0.
   static std::string_view NameOr(const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code, std::string_view unknown) {
-    const tvr::BYTE length = table.GetLength(cls, code);
-    return length == 0 ? unknown : std::string_view(table.GetText(cls, code), length);
+    const std::string_view name = table.GetName(cls, code);
+    return name.empty() ? unknown : name;
   }
   // A decoded answer record ("IFD -> PC :") of two texts joined, cut as a
   // CTVRDecodedText<N> holding them would cut it, written straight into the
@@ -62,9 +62,9 @@ class CTVRAnswerSteps {
 
 template <std::size_t N>
 bool CTVRAnswerSteps::AppendName(CTVRDecodedText<N>& text, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code) {
-  const tvr::BYTE length = table.GetLength(cls, code);
-  if (length == 0) return false;
-  text.Append(table.GetText(cls, code), length);
+  const std::string_view name = table.GetName(cls, code);
+  if (name.empty()) return false;
+  text.Append(name.data(), name.size());
   return true;
 }
 

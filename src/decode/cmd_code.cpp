@@ -17,13 +17,11 @@ CCmdCode::~CCmdCode() {
 }
 
 tvr::BYTE CCmdCode::GetLength(tvr::BYTE cls, tvr::BYTE code) const {
-  const CodeEntry* entry = m_classes[cls].codes[code];
-  return entry ? entry->length : m_classes[cls].length;
+  return tvr::BYTE(GetName(cls, code).size());
 }
 
 const char* CCmdCode::GetText(tvr::BYTE cls, tvr::BYTE code) const {
-  const CodeEntry* entry = m_classes[cls].codes[code];
-  return entry ? entry->text : m_classes[cls].text;
+  return GetName(cls, code).data();
 }
 
 void CCmdCode::LoadPath(const std::string& path) {

@@ -71,7 +71,7 @@ void CTVRProtocolFamily::WriteUnknown(CTVRAnswerSink& doc) {
 void CTVRProtocolFamily::WriteTableName(CTVRAnswerSink& doc, const CCmdCode& table, tvr::BYTE cls, tvr::BYTE code,
                                         bool emptyIsUnknown) {
   if (!table.IsDefined(cls)) return WriteUnknown(doc);
-  const tvr::BYTE length = table.GetLength(cls, code);
-  if (emptyIsUnknown && length == 0) return WriteUnknown(doc);
-  WriteName(doc, table.GetText(cls, code), length);
+  const std::string_view name = table.GetName(cls, code);
+  if (emptyIsUnknown && name.empty()) return WriteUnknown(doc);
+  WriteName(doc, name.data(), tvr::DWORD(name.size()));
 }

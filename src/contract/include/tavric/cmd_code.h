@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <tavric/types.h>
 
@@ -20,6 +21,12 @@ class TVR_API CCmdCode {
   // The code entry's when it exists, otherwise the class's own.
   tvr::BYTE GetLength(tvr::BYTE cls, tvr::BYTE code) const;
   const char* GetText(tvr::BYTE cls, tvr::BYTE code) const;
+  // Both at once, for the decoder that names a command on every statement.
+  std::string_view GetName(tvr::BYTE cls, tvr::BYTE code) const {
+    const ClassEntry& entry = m_classes[cls];
+    const CodeEntry* pCode = entry.codes[code];
+    return pCode ? std::string_view(pCode->text, pCode->length) : std::string_view(entry.text, entry.length);
+  }
 
  private:
   struct CodeEntry {
