@@ -29,6 +29,12 @@ class CTVRExpectation;
 struct CTVRAnswerSeen;
 class CTVRBoardSettingsDlg;
 
+// Tells the document's views, when it has any: a headless run has none, and
+// the look is made before the call, on the several notices of every statement.
+inline void TellViews(CTVRDocument& doc, tvr::LPARAM hint, void* pHint) {
+  if (!doc.GetViews().empty()) doc.UpdateAllViews(nullptr, hint, pHint);
+}
+
 class CTVRBoardDocPrivate {
  public:
   explicit CTVRBoardDocPrivate(CTVRBoardDoc& doc);

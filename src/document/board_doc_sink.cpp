@@ -17,12 +17,12 @@ void CTVRBoardDocSink::OnLinesEdited() {
 }
 
 void CTVRBoardDocSink::OnLineStateSet(int line) {
-  m_Doc.UpdateAllViews(nullptr, HINT_LINE_STATE, &line);
+  TellViews(m_Doc, HINT_LINE_STATE, &line);
 }
 
 void CTVRBoardDocSink::OnNextStatementMoved() {
   CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnMarkMoved();
-  m_Doc.UpdateAllViews(nullptr, HINT_NEXT_STATEMENT, nullptr);
+  TellViews(m_Doc, HINT_NEXT_STATEMENT, nullptr);
 }
 
 tvr::BOOL CTVRBoardDocSink::IsRunning() const {
@@ -196,7 +196,7 @@ void CTVRBoardDocSink::NotifyJoined(const tvr::BYTE* first, tvr::DWORD firstCoun
 }
 
 void CTVRBoardDocSink::UpdateExtent() {
-  m_Doc.UpdateAllViews(nullptr, HINT_EXTENT, nullptr);
+  TellViews(m_Doc, HINT_EXTENT, nullptr);
 }
 
 void CTVRBoardDocSink::OnAnswerSeen(const CTVRAnswerFrame& answer, bool error, bool statusWord) {

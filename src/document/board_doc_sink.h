@@ -9,7 +9,10 @@
 
 class CTVRBoardDoc;
 
-class CTVRBoardDocSink final : public CTVRLineStoreOwner, public CTVRInterpreterSink, public CTVRAnswerSink {
+// The answer decoder's interface comes first: its calls, a score on every
+// answer, reach the members with no adjustment of the object's address on the
+// way; the line store's, a few a statement, take that step.
+class CTVRBoardDocSink final : public CTVRAnswerSink, public CTVRInterpreterSink, public CTVRLineStoreOwner {
  public:
   explicit CTVRBoardDocSink(CTVRBoardDoc& doc) : m_Doc(doc) {}
 

@@ -8,16 +8,6 @@
 #include "trace/trace_log.h"
 #include "trace/trace_reloader.h"
 
-namespace {
-
-// A run without a pane or a printing view has no view to tell: the look is
-// made here, on every record, rather than after a call.
-void TellViews(CTVRDocument& doc, CTVRTraceRecord& record) {
-  if (!doc.GetViews().empty()) doc.UpdateAllViews(nullptr, HINT_TRACE_RECORD, &record);
-}
-
-}  // namespace
-
 void CTVRBoardDocPrivate::NotifyMessage(const BYTE* data, DWORD count, int kind) {
   if (data == nullptr) count = 0;
   if (kind == TRACE_RECEIVED && m_nAnswerTime != CTVRTraceLog::NO_TIME) {
@@ -25,18 +15,18 @@ void CTVRBoardDocPrivate::NotifyMessage(const BYTE* data, DWORD count, int kind)
     // read it, as kept, while they are told of the record.
     CTVRTraceRecord record = m_pTraceLog->Append(kind, data, count, m_nAnswerTime);
     m_nNotifiedTime = CTVRTraceLog::KeptTime(m_nAnswerTime);
-    TellViews(m_Doc, record);
+    TellViews(m_Doc, HINT_TRACE_RECORD, &record);
     m_nNotifiedTime = CTVRTraceLog::NO_TIME;
     return;
   }
   CTVRTraceRecord record = m_pTraceLog->Append(kind, data, count);
-  TellViews(m_Doc, record);
+  TellViews(m_Doc, HINT_TRACE_RECORD, &record);
 }
 
 void CTVRBoardDocPrivate::NotifyJoined(const BYTE* first, DWORD firstCount, const BYTE* second, DWORD secondCount,
                                        int kind) {
   CTVRTraceRecord record = m_pTraceLog->AppendJoined(kind, first, firstCount, second, secondCount);
-  TellViews(m_Doc, record);
+  TellViews(m_Doc, HINT_TRACE_RECORD, &record);
 }
 
 void CTVRBoardDocPrivate::NotifyMessageForReload(const std::string& text) {
