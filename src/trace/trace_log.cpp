@@ -214,9 +214,17 @@ tvr::BYTE* CTVRTraceLog::TakeSegment() {
 }
 
 const tvr::BYTE* CTVRTraceLog::Find(std::size_t index) const {
-  const std::size_t group = index / GROUP;
-  const tvr::BYTE* p = m_index[group / INDEX_CHUNK][group % INDEX_CHUNK];
-  for (std::size_t i = index % GROUP; i != 0; --i) p = After(p);
+  if (index == m_nFound) return m_pFound;
+  const tvr::BYTE* p;
+  if (m_nFound != NOT_FOUND && index == m_nFound + 1) {
+    p = After(m_pFound);
+  } else {
+    const std::size_t group = index / GROUP;
+    p = m_index[group / INDEX_CHUNK][group % INDEX_CHUNK];
+    for (std::size_t i = index % GROUP; i != 0; --i) p = After(p);
+  }
+  m_nFound = index;
+  m_pFound = p;
   return p;
 }
 
@@ -247,6 +255,7 @@ void CTVRTraceLog::DropOldest() {
   Clear();
   SwapStorage(tail);
   m_nDropped = dropped;
+  m_nFound = NOT_FOUND;
   SetSlowAt();
 }
 
@@ -292,6 +301,7 @@ void CTVRTraceLog::Clear() {
   m_nCount = 0;
   m_nLargeBytes = 0;
   m_nDropped = 0;
+  m_nFound = NOT_FOUND;
   SetSlowAt();
 }
 

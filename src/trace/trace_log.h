@@ -121,6 +121,12 @@ class CTVRTraceLog {
   std::size_t m_nLargeBytes = 0;  // bytes held by records of their own
   std::size_t m_nKeepLimit = 0;
   std::size_t m_nDropped = 0;
+  // The record found last, and its place: the next one is one step on, and a
+  // reader that goes through the trace in order (a search, a save) or reads
+  // a record's bytes then its time walks no group. The log is the UI thread's.
+  mutable std::size_t m_nFound = NOT_FOUND;
+  mutable const tvr::BYTE* m_pFound = nullptr;
+  static constexpr std::size_t NOT_FOUND = ~std::size_t{0};
 
   // Whether a record of a short kind, no time and count bytes (fewer than
   // 128) goes where the last one ended, with a two-byte header.
