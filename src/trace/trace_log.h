@@ -12,10 +12,12 @@
 // 7 bits per byte (one byte under 128 us, two under 16 ms), on that record only.
 //
 // Segments are allocations of their own until the log holds 16 MiB (a
-// document's usual trace, a kept tail); beyond, they are cut from 2 MiB blocks that the kernel is asked to back with
-// huge pages, so that a long run's trace takes a page fault per 2 MiB instead of one per 4 KiB: the faults of a growing
-// trace took about a tenth of a statement's processor time with the trace on. Fewer bytes a record are fewer pages for
-// the kernel to clear: with a pointer a record, the index was a third of a run's trace.
+// document's usual trace, a kept tail); beyond, they are cut from 2 MiB blocks
+// that the kernel is asked to back with huge pages, so that a long run's trace
+// takes a page fault per 2 MiB instead of one per 4 KiB: the faults of a
+// growing trace took about a tenth of a statement's processor time with the
+// trace on. Fewer bytes a record are fewer pages for the kernel to clear: with
+// a pointer a record, the index was a third of a run's trace.
 #pragma once
 
 #include <cstddef>
