@@ -72,17 +72,21 @@ struct CTVRDispatcher::Impl {
   // re-arm of the timer of timed posts.
   class Waker : public QObject {
    public:
-    explicit Waker(Impl* pImpl) : m_pImpl(pImpl) {}
+    // A board's thread may make the waker (its first post); the UI thread
+    // reads it. The pointer is handed over as an atomic, so that reading it
+    // follows its making for a race detector too.
+    explicit Waker(Impl* pImpl) { m_pImpl.store(pImpl, std::memory_order_release); }
     bool event(QEvent* e) override {
+      Impl* pImpl = m_pImpl.load(std::memory_order_acquire);
       // Our events were made and posted under the post lock: taking it here
       // shows a race detector the hand-over that Qt's own queue hides.
-      { std::lock_guard<std::mutex> lock(m_pImpl->m_postMutex); }
+      { std::lock_guard<std::mutex> lock(pImpl->m_postMutex); }
       if (e->type() == kWakeEvent) {
-        m_pImpl->OnWake();
+        pImpl->OnWake();
         return true;
       }
       if (e->type() == kArmTimerEvent) {
-        m_pImpl->ArmTimer();
+        pImpl->ArmTimer();
         return true;
       }
       return QObject::event(e);
@@ -90,7 +94,7 @@ struct CTVRDispatcher::Impl {
     QTimer* m_pTimer = nullptr;
 
    private:
-    Impl* m_pImpl;
+    std::atomic<Impl*> m_pImpl;
   };
 
   mutable std::mutex m_mutex;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <tavric/message_window.h>
@@ -115,6 +116,36 @@ TEST_F(DispatcherTest, ASendFromAnotherThreadWaitsForTheUiThreadBehindThatThread
   board.join();
   EXPECT_EQ(result, 42);
   EXPECT_EQ(m_events, (std::vector<std::string>{"first", "A21", "last"}));
+}
+
+// A reader may speak first: its thread's post then makes the dispatcher's
+// waker, which must live on the UI thread and wake Qt's own loop there. The
+// pointer it holds is handed over as an atomic: under the thread sanitizer, a
+// run of tavric-run whose first post came from a serial line's thread was
+// reported (the report needs a timing this test cannot force).
+TEST_F(DispatcherTest, AWakerMadeOnABoardThreadWakesTheUiThread) {
+  CTVRDispatcher fresh;  // no waker yet; the one installed before comes back after
+  fresh.Install();
+  CTestWindow window;
+  bool handled = false;
+  window.On(m_msgA, [&](tvr::WPARAM, tvr::LPARAM) {
+    handled = std::this_thread::get_id() == m_uiThread;
+    return tvr::LRESULT(0);
+  });
+  // The post is seen through a relaxed flag, not a join: nothing but the
+  // dispatcher's own hand-over may order the waker's making before its use.
+  std::atomic<bool> posted{false};
+  std::thread board([&] {
+    EXPECT_TRUE(PostMessage(window.GetSafeHwnd(), m_msgA, 0, 0));
+    posted.store(true, std::memory_order_relaxed);
+  });
+  while (!posted.load(std::memory_order_relaxed)) std::this_thread::yield();
+  // Qt's own loop, as tavric-run's, not RunUntil, which would take the waker
+  // under the dispatcher's lock first.
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (!handled && std::chrono::steady_clock::now() < deadline) QCoreApplication::processEvents();
+  EXPECT_TRUE(handled);
+  board.join();
 }
 
 TEST_F(DispatcherTest, AWaitAwakeHandlesAPostWithoutTheLoopOrEndsWithItsBudget) {
