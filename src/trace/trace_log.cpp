@@ -164,6 +164,7 @@ CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DW
   tvr::BYTE* start = at;
   if (own) {
     start = new tvr::BYTE[need];
+    m_large.push_back(start);
     m_nLargeBytes += need;
     WriteMark(at, ELSEWHERE, start);
   }
@@ -269,20 +270,15 @@ void CTVRTraceLog::SwapStorage(CTVRTraceLog& other) {
   std::swap(m_pRoomEnd, other.m_pRoomEnd);
   m_index.swap(other.m_index);
   std::swap(m_ppGroup, other.m_ppGroup);
+  m_large.swap(other.m_large);
   std::swap(m_nCount, other.m_nCount);
   std::swap(m_nLargeBytes, other.m_nLargeBytes);
 }
 
 void CTVRTraceLog::Clear() {
-  if (m_nLargeBytes != 0) {
-    // The records of their own are found from their marks, walked in order.
-    const tvr::BYTE* p = Find(0);
-    for (std::size_t i = 0;;) {
-      if (*p == ELSEWHERE) delete[] MarkTarget(p);
-      if (++i == m_nCount) break;
-      p = After(p);
-    }
-  }
+  for (tvr::BYTE* record : m_large) delete[] record;
+  m_large.clear();
+  m_large.shrink_to_fit();
   for (std::size_t i = 0; i < m_nOwnSegments; ++i) delete[] m_segments[i];
   for (tvr::BYTE** chunk : m_index) delete[] chunk;
   for (tvr::BYTE* block : m_hugeBlocks) ::operator delete[](block, std::align_val_t(HUGE_BLOCK));
@@ -307,5 +303,5 @@ void CTVRTraceLog::Clear() {
 
 std::size_t CTVRTraceLog::GetMemoryUsed() const {
   return m_nHeld + m_hugeBlocks.capacity() * sizeof(m_hugeBlocks[0]) + m_segments.capacity() * sizeof(m_segments[0]) +
-         m_nLargeBytes + m_index.capacity() * sizeof(m_index[0]);
+         m_nLargeBytes + m_large.capacity() * sizeof(m_large[0]) + m_index.capacity() * sizeof(m_index[0]);
 }
