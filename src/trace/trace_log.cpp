@@ -254,9 +254,8 @@ void CTVRTraceLog::DropOldest() {
   }
   const std::size_t dropped = m_nDropped + (m_nCount - m_nKeepLimit);
   Clear();
-  SwapStorage(tail);
+  SwapStorage(tail);  // Clear forgot the record found last
   m_nDropped = dropped;
-  m_nFound = NOT_FOUND;
   SetSlowAt();
 }
 
