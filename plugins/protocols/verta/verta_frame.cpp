@@ -1,6 +1,31 @@
 #include "verta_frame.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
+
+// The XOR of count bytes, eight at a time and folded to one at the end, the
+// bytes copied to `to` on the way when it is given: every frame a run sends
+// goes through here.
+tvr::BYTE XorBytes(const tvr::BYTE* bytes, std::size_t count, tvr::BYTE* to) {
+  std::uint64_t wide = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + i, sizeof word);
+    if (to != nullptr) std::memcpy(to + i, &word, sizeof word);
+    wide ^= word;
+  }
+  for (; i < count; ++i) {
+    wide ^= bytes[i];
+    if (to != nullptr) to[i] = bytes[i];
+  }
+  wide ^= wide >> 32;
+  wide ^= wide >> 16;
+  wide ^= wide >> 8;
+  return tvr::BYTE(wide);
+}
 
 long MeasureVerta(const tvr::BYTE* bytes, std::size_t available) {
   if (available < 1) return CTVRFrameGeometry::FRAME_MORE;
@@ -27,9 +52,7 @@ const CTVRFrameGeometry& CTVRVertaFrame::GetGeometry() {
 }
 
 tvr::BYTE CTVRVertaFrame::Lrc(const tvr::BYTE* bytes, std::size_t count) {
-  tvr::BYTE lrc = 0;
-  for (std::size_t i = 0; i < count; ++i) lrc ^= bytes[i];
-  return lrc;
+  return XorBytes(bytes, count, nullptr);
 }
 
 tvr::DWORD CTVRVertaFrame::Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE type, tvr::BYTE opcode,
@@ -43,13 +66,8 @@ tvr::DWORD CTVRVertaFrame::Build(tvr::BYTE* out, tvr::DWORD capacity, tvr::BYTE 
   out[2] = tvr::BYTE(len);
   out[3] = opcode;
   // The LRC is summed as the data is copied: one pass over the frame.
-  tvr::BYTE lrc = out[0] ^ out[1] ^ out[2] ^ opcode;
-  for (tvr::DWORD i = 0; i < count; ++i) {
-    const tvr::BYTE b = data[i];
-    out[HEADER_LENGTH + OPCODE_LENGTH + i] = b;
-    lrc ^= b;
-  }
-  out[length - 1] = lrc;
+  const tvr::BYTE lrc = XorBytes(data, count, out + HEADER_LENGTH + OPCODE_LENGTH);
+  out[length - 1] = tvr::BYTE(out[0] ^ out[1] ^ out[2] ^ opcode ^ lrc);
   return length;
 }
 
