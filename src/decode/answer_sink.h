@@ -15,27 +15,41 @@ class CTVRProtocol;
 
 class CTVRAnswerSink {
  public:
+  // Where the document keeps what decoding reads a dozen times an answer: read
+  // in place, these cost no call. Each points at the document's own field, for
+  // the sink's whole life.
+  struct CFields {
+    const tvr::BOOL* m_pTraceOn;
+    tvr::BYTE* m_pExpectedOpcode;
+    const EScriptType* m_pScriptType;
+    CTVRProtocol* const* m_ppProtocol;
+    CTVRCrypto* const* m_ppCrypto;
+    CTVRAnswerHook* const* m_ppAnswerHook;  // the register tool's
+  };
+
   virtual ~CTVRAnswerSink() = default;
+  CTVRAnswerSink(const CTVRAnswerSink&) = delete;
+  CTVRAnswerSink& operator=(const CTVRAnswerSink&) = delete;
 
   // The run.
-  virtual tvr::BOOL IsTraceOn() const = 0;
+  tvr::BOOL IsTraceOn() const { return *m_Fields.m_pTraceOn; }
   virtual tvr::BOOL IsWaitingAnswer() const = 0;
   virtual tvr::BOOL IsLoopMode() const = 0;
   virtual tvr::DWORD GetCommandType() const = 0;
-  virtual tvr::BYTE GetExpectedOpcode() const = 0;
-  virtual void SetExpectedOpcode(tvr::BYTE opcode) = 0;
+  tvr::BYTE GetExpectedOpcode() const { return *m_Fields.m_pExpectedOpcode; }
+  void SetExpectedOpcode(tvr::BYTE opcode) { *m_Fields.m_pExpectedOpcode = opcode; }
 
   // The document's settings and objects.
-  virtual EScriptType GetScriptType() const = 0;
+  EScriptType GetScriptType() const { return *m_Fields.m_pScriptType; }
   virtual CTVRDelayOptions& GetDelayOptions() = 0;
-  virtual CTVRProtocol* GetProtocol() const = 0;
-  virtual CTVRCrypto* GetCrypto() const = 0;
+  CTVRProtocol* GetProtocol() const { return *m_Fields.m_ppProtocol; }
+  CTVRCrypto* GetCrypto() const { return *m_Fields.m_ppCrypto; }
   virtual tvr::BOOL IsBeepOnError() const = 0;
   // Set by ".escape": the next answer is the escape's.
   virtual tvr::BOOL IsEscapeAnswerExpected() const = 0;
   virtual void SetEscapeAnswerExpected(tvr::BOOL expected) = 0;
   // The register tool's hook on answers, or null.
-  virtual CTVRAnswerHook* GetAnswerHook() const = 0;
+  CTVRAnswerHook* GetAnswerHook() const { return *m_Fields.m_ppAnswerHook; }
   virtual CTVRCardSlots& GetCardSlots() = 0;
 
   // The trace: a record, and the views' extent after an answer.
@@ -48,4 +62,10 @@ class CTVRAnswerSink {
   // `error` when the decoder found one, `statusWord` when the layout ends its
   // answers with one.
   virtual void OnAnswerSeen(const CTVRAnswerFrame& answer, bool error, bool statusWord) = 0;
+
+ protected:
+  explicit CTVRAnswerSink(const CFields& fields) : m_Fields(fields) {}
+
+ private:
+  CFields m_Fields;
 };

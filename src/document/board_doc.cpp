@@ -54,11 +54,13 @@ std::string FileTitle(const std::string& path) {
 CTVRBoardDocPrivate::CTVRBoardDocPrivate(CTVRBoardDoc& doc)
     : m_Doc(doc),
       m_DummyWnd(&doc),
-      m_pSink(std::make_unique<CTVRBoardDocSink>(doc)),
+      m_pRunController(std::make_unique<CTVRRunController>()),
+      m_pSink(std::make_unique<CTVRBoardDocSink>(
+          doc, CTVRAnswerSink::CFields{m_pRunController->TraceOnField(), m_pRunController->ExpectedOpcodeField(),
+                                       &m_eScriptType, &m_pProtocol, &m_pCrypto, &m_pRegisterDialog})),
       m_pLineStore(std::make_unique<CTVRLineStore>(*m_pSink)),
       m_pInterpreter(std::make_unique<CTVRInterpreter>(*m_pLineStore, *m_pSink)),
-      m_pTraceLog(std::make_unique<CTVRTraceLog>()),
-      m_pRunController(std::make_unique<CTVRRunController>()) {
+      m_pTraceLog(std::make_unique<CTVRTraceLog>()) {
   m_strScriptPath = kNoname;
 }
 

@@ -255,14 +255,15 @@ class CTVRBoardDocPrivate {
   tvr::BYTE m_byMode = 0;            // stored with the settings
   tvr::BOOL m_bGetResponse = FALSE;  // the response-chain switch, stored as "GetResponse"
 
+  // Run control: the run's state and modes, the expected answer opcode. Made
+  // before the sink, which reads two of its fields in place.
+  std::unique_ptr<CTVRRunController> m_pRunController;
+
   // The parts: the sink first, as the other two are made over it.
   std::unique_ptr<CTVRBoardDocSink> m_pSink;
   std::unique_ptr<CTVRLineStore> m_pLineStore;
   std::unique_ptr<CTVRInterpreter> m_pInterpreter;
   std::unique_ptr<CTVRTraceLog> m_pTraceLog;
-
-  // Run control: the run's state and modes, the expected answer opcode.
-  std::unique_ptr<CTVRRunController> m_pRunController;
 
   // Persistence
   std::string m_strScriptPath;

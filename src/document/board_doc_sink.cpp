@@ -158,18 +158,6 @@ tvr::DWORD CTVRBoardDocSink::GetCommandType() const {
   return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().GetCommandType();
 }
 
-tvr::BYTE CTVRBoardDocSink::GetExpectedOpcode() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().GetExpectedOpcode();
-}
-
-void CTVRBoardDocSink::SetExpectedOpcode(tvr::BYTE opcode) {
-  CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetExpectedOpcode(opcode);
-}
-
-CTVRProtocol* CTVRBoardDocSink::GetProtocol() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).m_pProtocol;
-}
-
 tvr::BOOL CTVRBoardDocSink::IsBeepOnError() const {
   return CTVRBoardDocPrivate::Of(m_Doc).m_bBeepOnError;
 }
@@ -180,10 +168,6 @@ tvr::BOOL CTVRBoardDocSink::IsEscapeAnswerExpected() const {
 
 void CTVRBoardDocSink::SetEscapeAnswerExpected(tvr::BOOL expected) {
   CTVRBoardDocPrivate::Of(m_Doc).SetEscapeAnswerExpected(expected);
-}
-
-CTVRAnswerHook* CTVRBoardDocSink::GetAnswerHook() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).GetRegisterDialog();
 }
 
 CTVRCardSlots& CTVRBoardDocSink::GetCardSlots() {

@@ -14,7 +14,7 @@ class CTVRBoardDoc;
 // way; the line store's, a few a statement, take that step.
 class CTVRBoardDocSink final : public CTVRAnswerSink, public CTVRInterpreterSink, public CTVRLineStoreOwner {
  public:
-  explicit CTVRBoardDocSink(CTVRBoardDoc& doc) : m_Doc(doc) {}
+  CTVRBoardDocSink(CTVRBoardDoc& doc, const CFields& fields) : CTVRAnswerSink(fields), m_Doc(doc) {}
 
   // Line store
   void OnLinesEdited() override;
@@ -53,13 +53,9 @@ class CTVRBoardDocSink final : public CTVRAnswerSink, public CTVRInterpreterSink
   // Answer decoder (the members above that it shares are its too)
   tvr::BOOL IsWaitingAnswer() const override;
   tvr::DWORD GetCommandType() const override;
-  tvr::BYTE GetExpectedOpcode() const override;
-  void SetExpectedOpcode(tvr::BYTE opcode) override;
-  CTVRProtocol* GetProtocol() const override;
   tvr::BOOL IsBeepOnError() const override;
   tvr::BOOL IsEscapeAnswerExpected() const override;
   void SetEscapeAnswerExpected(tvr::BOOL expected) override;
-  CTVRAnswerHook* GetAnswerHook() const override;
   CTVRCardSlots& GetCardSlots() override;
   void NotifyJoined(const tvr::BYTE* first, tvr::DWORD firstCount, const tvr::BYTE* second, tvr::DWORD secondCount,
                     int kind) override;

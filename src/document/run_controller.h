@@ -115,6 +115,9 @@ class CTVRRunController {
   void SetStepMode(tvr::BOOL step);
   void SetLoopMode(tvr::BOOL loop) { m_bLoopMode = loop; }
   void SetExpectedOpcode(tvr::BYTE opcode) { m_byExpectedOpcode = opcode; }
+  // Where the two are kept, for the answer decoder to read them in place.
+  const tvr::BOOL* TraceOnField() const { return &m_bTraceOn; }
+  tvr::BYTE* ExpectedOpcodeField() { return &m_byExpectedOpcode; }
 
   // ---- Transitions ----------------------------------------------------------
   // A new document: idle, trace on, loop mode off, no one-off command.
