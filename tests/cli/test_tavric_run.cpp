@@ -380,7 +380,7 @@ TEST_F(TavricRunTest, ASignalStopsTheRunCleanlyWithTheLogCompleteToItsLastLine) 
     std::string out;
     while (Count(out, "PC -> IFD :") < 3 && process.waitForReadyRead(20000))
       out += process.readAllStandardOutput().toStdString();
-    ::kill(pid_t(process.processId()), c.signal);
+    tvr_test::Signal(process, c.signal);
     const CRun run = tvr_test::Finish(process, out);
     EXPECT_EQ(run.status, c.status);
     EXPECT_TRUE(Contains(run.err, c.err)) << run.err;
@@ -413,7 +413,7 @@ TEST_F(TavricRunTest, CtrlCTwiceEndsARunStuckInAPlugIn) {
   ASSERT_TRUE(Contains(err, "test board: Send hangs")) << err;
   // The first Ctrl+C cannot reach the stuck run; the next one ends it.
   for (int i = 0; i < 100 && process.state() != QProcess::NotRunning; ++i) {
-    ::kill(pid_t(process.processId()), SIGINT);
+    tvr_test::Signal(process, SIGINT);
     process.waitForFinished(100);
   }
   ASSERT_EQ(process.state(), QProcess::NotRunning);

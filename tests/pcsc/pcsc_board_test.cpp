@@ -70,7 +70,7 @@ class PcscBoardTest : public ::testing::Test {
   // Ends the run as Ctrl+C does once done holds of what it printed; all it printed.
   static CRun InterruptWhen(QProcess& process, const std::function<bool(const std::string&)>& done) {
     const std::string before = ReadUntil(process, done);
-    ::kill(pid_t(process.processId()), SIGINT);
+    tvr_test::Signal(process, SIGINT);
     return Finish(process, before);
   }
   CTVRPcscStack m_Stack;

@@ -1,5 +1,7 @@
 #include "tavric_run.h"
 
+#include <signal.h>
+
 #include <QProcess>
 
 namespace tvr_test {
@@ -20,6 +22,11 @@ CRun Finish(QProcess& process, const std::string& before) {
   const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
   return {ended ? process.exitCode() : -1, before + process.readAllStandardOutput().toStdString(),
           process.readAllStandardError().toStdString()};
+}
+
+void Signal(QProcess& process, int signal) {
+  const auto pid = pid_t(process.processId());
+  if (pid > 0) ::kill(pid, signal);
 }
 
 std::size_t Count(const std::string& text, const std::string& what) {

@@ -25,6 +25,10 @@ CRun RunTool(const QStringList& args, const QString& workDir = RunFolder());
 // Waits up to a minute for a started run to end; what it printed, `before`
 // (read from it already) first.
 CRun Finish(QProcess& process, const std::string& before = std::string());
+// Sends the signal to the started run, as Ctrl+C or kill do; nothing when it
+// has ended already (its process id is then 0, which would signal the whole
+// process group, the test runner included).
+void Signal(QProcess& process, int signal);
 
 std::size_t Count(const std::string& text, const std::string& what);
 bool Contains(const std::string& text, const std::string& what);
