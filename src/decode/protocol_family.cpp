@@ -30,27 +30,11 @@ const struct CFamilies {
 
 }  // namespace
 
-const CTVRProtocolFamily& CTVRProtocolFamily::ForLayout(ETVRAnswerLayout layout) {
-  switch (layout) {
-    case ANSWER_GENERIC:
-      return g_Families.generic;
-    case ANSWER_CCID:
-      return g_Families.ccid;
-    case ANSWER_PCSC:
-      return g_Families.pcsc;
-    case ANSWER_KIRO:
-      return g_Families.kiro;
-    case ANSWER_LOOPBACK:
-      return g_Families.loopback;
-    case ANSWER_MESSAGE_CODE:
-      break;
-  }
-  return g_Families.messageCode;
-}
-
-const CTVRProtocolFamily& CTVRProtocolFamily::ForProtocol(const CTVRProtocol& protocol) {
-  return ForLayout(protocol.GetDescriptor().m_eAnswerLayout);
-}
+// By the layout's value, in the order of ETVRAnswerLayout.
+const CTVRProtocolFamily* const CTVRProtocolFamily::s_byLayout[LAYOUT_COUNT] = {
+    &g_Families.messageCode, &g_Families.generic, &g_Families.ccid,
+    &g_Families.pcsc,        &g_Families.kiro,    &g_Families.loopback,
+};
 
 void CTVRProtocolFamily::LoadDescriptionFiles(CTVRProtocol& protocol,
                                               const std::function<std::string(const std::string&)>& pathOf) const {

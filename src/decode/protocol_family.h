@@ -6,9 +6,11 @@
 // with the files the layout's comment in <tavric/protocol_descriptor.h> lists.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
+#include <tavric/protocol.h>
 #include <tavric/protocol_descriptor.h>
 #include <tavric/types.h>
 
@@ -32,10 +34,15 @@ class CTVRProtocolFamily {
   virtual ~CTVRProtocolFamily() = default;
 
   // The family of an answer layout; the message-code family for a value
-  // that names no layout.
-  static const CTVRProtocolFamily& ForLayout(ETVRAnswerLayout layout);
+  // that names no layout. Inline, a table's entry: each statement asks for its
+  // family three times.
+  static const CTVRProtocolFamily& ForLayout(ETVRAnswerLayout layout) {
+    return *s_byLayout[std::size_t(layout) < LAYOUT_COUNT ? std::size_t(layout) : std::size_t(ANSWER_MESSAGE_CODE)];
+  }
   // The family of the layout the protocol declares.
-  static const CTVRProtocolFamily& ForProtocol(const CTVRProtocol& protocol);
+  static const CTVRProtocolFamily& ForProtocol(const CTVRProtocol& protocol) {
+    return ForLayout(protocol.GetDescriptor().m_eAnswerLayout);
+  }
 
   // Loads the family's description files into the protocol's tables, the
   // command file first; a family without files leaves the tables as they are.
@@ -72,6 +79,9 @@ class CTVRProtocolFamily {
                              bool emptyIsUnknown);
 
  private:
+  static constexpr std::size_t LAYOUT_COUNT = std::size_t(ANSWER_LOOPBACK) + 1;
+  static const CTVRProtocolFamily* const s_byLayout[LAYOUT_COUNT];
+
   const char* m_pszCommandFile;
   const char* m_pszErrorFile;
 };
