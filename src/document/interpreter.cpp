@@ -158,8 +158,12 @@ void CTVRInterpreter::Reset() {
 void CTVRInterpreter::EchoComments() {
   const int current = m_LineStore.GetCurrentLine();
   // Most statements come right after the end of the one before: nothing to
-  // echo. (The current line is one of the script's: SendCurrentCommand saw to it.)
-  if (m_LineStore.HasStatementEnd(current == 0 ? 0 : current - 1)) return;
+  // echo, and no more than this test inline. (The current line is one of the
+  // script's: SendCurrentCommand saw to it.)
+  if (!m_LineStore.HasStatementEnd(current == 0 ? 0 : current - 1)) EchoCommentLines(current);
+}
+
+void CTVRInterpreter::EchoCommentLines(int current) {
   std::vector<int> echoed;
   std::size_t total = 0;
   for (int line = current == 0 ? 0 : current - 1; line >= 0; --line) {
@@ -239,6 +243,20 @@ void CTVRInterpreter::ReadInto(CStatement& statement) {
 }
 
 const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatement() {
+  // A loop reads its statements in the same order each round: the one read
+  // after the last one the time before comes first, with no look-up, inline.
+  if (m_pLastRead != nullptr && m_nStatementsEditCount == m_LineStore.GetEditCount()) {
+    CStatement* follower = m_pLastRead->m_pFollower;
+    if (follower != nullptr && follower->m_nLine == m_LineStore.GetCurrentLine()) {
+      m_LineStore.SetCurrentLine(follower->m_nNextLine);
+      m_pLastRead = follower;
+      return *follower;
+    }
+  }
+  return ReadStatementLooked();
+}
+
+const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatementLooked() {
   // An edit may have changed any statement: all are read again.
   if (m_nStatementsEditCount != m_LineStore.GetEditCount()) {
     m_Statements.clear();
@@ -246,13 +264,8 @@ const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatement() {
     m_nStatementsEditCount = m_LineStore.GetEditCount();
   }
   const int firstLine = m_LineStore.GetCurrentLine();
-  // A loop reads its statements in the same order each round: the one read
-  // after the last one the time before is found without a look-up.
-  CStatement* statement = m_pLastRead != nullptr ? m_pLastRead->m_pFollower : nullptr;
-  if (statement == nullptr || statement->m_nLine != firstLine) {
-    const auto known = m_Statements.find(firstLine);
-    statement = known != m_Statements.end() ? &known->second : nullptr;
-  }
+  const auto known = m_Statements.find(firstLine);
+  CStatement* statement = known != m_Statements.end() ? &known->second : nullptr;
   if (statement != nullptr) {
     m_LineStore.SetCurrentLine(statement->m_nNextLine);
   } else {

@@ -74,6 +74,7 @@ class CTVRInterpreter {
   };
 
   void EchoComments();
+  void EchoCommentLines(int current);
   void AssembleStatement(std::string& text);
   EDirectiveEnd RunDirective(const std::string& text);
   void RefuseExpectation(const std::string& directive);
@@ -141,6 +142,7 @@ class CTVRInterpreter {
   // The statement at the current line, read or remembered; the current line
   // moves after it. Valid until the next call.
   const CStatement& ReadStatement();
+  const CStatement& ReadStatementLooked();
   // The statement that begins on `line`, read or remembered, the current line
   // left as it was; null when reading it would empty the table.
   const CStatement* StatementAt(int line);
