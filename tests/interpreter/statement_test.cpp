@@ -82,4 +82,26 @@ TEST_F(InterpreterTest, AStatementEditedBetweenTwoSendsGoesOutAsEdited) {
   }
 }
 
+// A loop's second round reads each statement after the one read before it
+// without a look-up: an edit of the next statement, made between two of its
+// sends, is still read anew.
+TEST_F(InterpreterTest, TheNextStatementOfALoopEditedBeforeItsTurnGoesOutAsEdited) {
+  auto& doc = CTVRBoardDocPrivate::Of(*m_pDoc);
+  doc.m_eScriptType = SCRIPT_COMMANDS;
+  SetScript({"01;", "02;"});
+  const auto sendLine = [&](int line) {
+    m_pDoc->m_Sent.clear();
+    doc.GetLineStore().SetCurrentLine(line);
+    doc.SendCurrentCommand();
+    EXPECT_EQ(m_pDoc->m_Sent.size(), 1u);
+    return m_pDoc->m_Sent.empty() ? ByteVec{} : ByteVec(m_pDoc->m_Sent[0].begin() + 3, m_pDoc->m_Sent[0].end() - 1);
+  };
+  // A first round, and the second round's first statement.
+  EXPECT_EQ(sendLine(0), ByteVec{0x01});
+  EXPECT_EQ(sendLine(1), ByteVec{0x02});
+  EXPECT_EQ(sendLine(0), ByteVec{0x01});
+  doc.SetLine(1, "03;");
+  EXPECT_EQ(sendLine(1), ByteVec{0x03});
+}
+
 }  // namespace
