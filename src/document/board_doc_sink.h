@@ -9,9 +9,12 @@
 
 class CTVRBoardDoc;
 
-// The answer decoder's interface comes first: its calls, a score on every
+// The answer decoder's interface comes first: its calls, several on every
 // answer, reach the members with no adjustment of the object's address on the
-// way; the line store's, a few a statement, take that step.
+// way; the line store's, a few a statement, take that step. What the decoder
+// reads most (the trace switch, the expected opcode, the script type, the
+// protocol, the cyphering object, the register tool's hook) it reads in place,
+// where the document keeps it (CTVRAnswerSink::CFields).
 class CTVRBoardDocSink final : public CTVRAnswerSink, public CTVRInterpreterSink, public CTVRLineStoreOwner {
  public:
   CTVRBoardDocSink(CTVRBoardDoc& doc, const CFields& fields) : CTVRAnswerSink(fields), m_Doc(doc) {}
