@@ -42,10 +42,6 @@ void CTVRBoardDocSink::OnScriptEnded() {
   CTVRBoardDocPrivate::Of(m_Doc).GetRunController().OnScriptEnded();
 }
 
-tvr::BOOL CTVRBoardDocSink::IsTraceOn() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).GetRunController().IsTraceOn();
-}
-
 void CTVRBoardDocSink::SetTraceOn(tvr::BOOL on) {
   CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetTraceOn(on);
 }
@@ -58,20 +54,12 @@ void CTVRBoardDocSink::SetLoopMode(tvr::BOOL on) {
   CTVRBoardDocPrivate::Of(m_Doc).GetRunController().SetLoopMode(on);
 }
 
-EScriptType CTVRBoardDocSink::GetScriptType() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType;
-}
-
 void CTVRBoardDocSink::SetScriptType(EScriptType type) {
   CTVRBoardDocPrivate::Of(m_Doc).m_eScriptType = type;
 }
 
 CTVRDelayOptions& CTVRBoardDocSink::GetDelayOptions() {
   return CTVRBoardDocPrivate::Of(m_Doc).m_DelayOptions;
-}
-
-CTVRCrypto* CTVRBoardDocSink::GetCrypto() const {
-  return CTVRBoardDocPrivate::Of(m_Doc).m_pCrypto;
 }
 
 std::string CTVRBoardDocSink::GetScriptPath() const {

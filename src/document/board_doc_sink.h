@@ -29,14 +29,15 @@ class CTVRBoardDocSink final : public CTVRAnswerSink, public CTVRInterpreterSink
   void OnScriptEnded() override;
 
   // Interpreter
-  tvr::BOOL IsTraceOn() const override;
+  // The interpreter reads these three where the answer decoder does: in place.
+  tvr::BOOL IsTraceOn() const override { return CTVRAnswerSink::IsTraceOn(); }
   void SetTraceOn(tvr::BOOL on) override;
   void SetGetResponse(tvr::BOOL on) override;
   void SetLoopMode(tvr::BOOL on) override;
-  EScriptType GetScriptType() const override;
+  EScriptType GetScriptType() const override { return CTVRAnswerSink::GetScriptType(); }
   void SetScriptType(EScriptType type) override;
   CTVRDelayOptions& GetDelayOptions() override;
-  CTVRCrypto* GetCrypto() const override;
+  CTVRCrypto* GetCrypto() const override { return CTVRAnswerSink::GetCrypto(); }
   std::string GetScriptPath() const override;
   void OnStatementStarted() override;
   void OnRunEnded() override;

@@ -253,10 +253,10 @@ const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatement() {
       return *follower;
     }
   }
-  return ReadStatementLooked();
+  return LookUpStatement();
 }
 
-const CTVRInterpreter::CStatement& CTVRInterpreter::ReadStatementLooked() {
+const CTVRInterpreter::CStatement& CTVRInterpreter::LookUpStatement() {
   // An edit may have changed any statement: all are read again.
   if (m_nStatementsEditCount != m_LineStore.GetEditCount()) {
     m_Statements.clear();

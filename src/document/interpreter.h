@@ -74,6 +74,8 @@ class CTVRInterpreter {
   };
 
   void EchoComments();
+  // The comment lines above the current line, echoed once no statement ends
+  // right before it.
   void EchoCommentLines(int current);
   void AssembleStatement(std::string& text);
   EDirectiveEnd RunDirective(const std::string& text);
@@ -142,7 +144,9 @@ class CTVRInterpreter {
   // The statement at the current line, read or remembered; the current line
   // moves after it. Valid until the next call.
   const CStatement& ReadStatement();
-  const CStatement& ReadStatementLooked();
+  // ReadStatement's way when the statement is not the follower of the one
+  // read last: looked up by its first line, or read.
+  const CStatement& LookUpStatement();
   // The statement that begins on `line`, read or remembered, the current line
   // left as it was; null when reading it would empty the table.
   const CStatement* StatementAt(int line);

@@ -84,8 +84,9 @@ TEST(TraceLog, EveryRecordIsFoundWithItsTimeWhateverItsFormAndSegment) {
 
 // What a record costs beyond its bytes stays under 16 bytes for the sizes of
 // a loop test (short frames, answers, comments), under 32 for the odd long
-// text of its own allocation, and about 3 for the short records of an exchange; the first record's segment
-// and index chunk are the log's own cost, not the records'.
+// text of its own allocation, and about 3 for the short records of an
+// exchange; the first record's segment and index chunk are the log's own
+// cost, not the records'.
 TEST(TraceLog, OverheadPerRecordStaysUnder16BytesAndUnder4ForShortRecords) {
   for (std::size_t size : {0u, 5u, 23u, 100u, 300u, 511u, 600u, 4095u}) {
     CTVRTraceLog log;
