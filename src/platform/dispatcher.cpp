@@ -56,7 +56,7 @@ struct Message {
   tvr::UINT m_message = 0;
   tvr::WPARAM m_wParam = 0;
   tvr::LPARAM m_lParam = 0;
-  std::shared_ptr<void> m_data;     // released with the message
+  CTVRDispatcher::COwned m_data;    // released with the message
   SendWaiter* m_pWaiter = nullptr;  // a blocked sender, or null for a post
   // The window, found under the queue lock when the message was queued. A
   // window's destructor purges its messages under that lock, and windows go
@@ -442,14 +442,13 @@ bool CTVRDispatcher::IsUiThread() const {
   return m_pImpl->IsUiThread();
 }
 
-tvr::BOOL CTVRDispatcher::Post(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
-                               std::shared_ptr<void> data) {
+tvr::BOOL CTVRDispatcher::Post(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam, COwned data) {
   if (hWnd == 0) return FALSE;
   return m_pImpl->Enqueue(Message{hWnd, message, wParam, lParam, std::move(data), nullptr});
 }
 
 tvr::BOOL CTVRDispatcher::PostDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
-                                      unsigned delayMs, std::shared_ptr<void> data) {
+                                      unsigned delayMs, COwned data) {
   if (hWnd == 0) return FALSE;
   if (delayMs == 0) return Post(hWnd, message, wParam, lParam, std::move(data));
   {

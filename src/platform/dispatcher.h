@@ -14,6 +14,14 @@
 
 #include <tavric/types.h>
 
+// What a queued message owns (the copy of a board's answer) is given back by
+// the function named here once the message has been handled or dropped. One
+// owner, so no count of owners to keep in step between threads.
+struct CTVRMessageDataRelease {
+  void (*m_pfnRelease)(void*) = nullptr;
+  void operator()(void* p) const noexcept { m_pfnRelease(p); }
+};
+
 class CTVRDispatcher {
  public:
   // Made by the program's host context (and by each test's), which installs
@@ -36,12 +44,14 @@ class CTVRDispatcher {
   // thread that first asked).
   bool IsUiThread() const;
 
+  using CRelease = CTVRMessageDataRelease;
+  using COwned = std::unique_ptr<void, CRelease>;
+
   // Queues a message; `data` (optional) is released once the message has been
   // handled or dropped. FALSE for a null handle.
-  tvr::BOOL Post(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam,
-                 std::shared_ptr<void> data = nullptr);
+  tvr::BOOL Post(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam, COwned data = {});
   tvr::BOOL PostDelayed(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam, unsigned delayMs,
-                        std::shared_ptr<void> data = nullptr);
+                        COwned data = {});
   // Handled at once on the UI thread; from another thread, blocks until the UI
   // thread has handled it.
   tvr::LRESULT Send(tvr::HWND hWnd, tvr::UINT message, tvr::WPARAM wParam, tvr::LPARAM lParam);

@@ -136,19 +136,22 @@ tvr::BOOL PostCopy(tvr::HWND hWnd, tvr::UINT message, const void* data, std::siz
   CTVRDispatcher* pDispatcher = CTVRDispatcher::GetInstalled();
   if (pDispatcher == nullptr || hWnd == 0 || (data == nullptr && count != 0)) return FALSE;
   if (count >= kMaxPostedBytes) return FALSE;
-  // One block for the bytes and their count of owners, a spare one when it
-  // is small: every answer of a run comes through here.
-  std::shared_ptr<tvr::BYTE[]> copy;
+  // A spare block when the copy is short: every answer of a run comes through
+  // here.
+  const std::size_t size = count + 1 + tailCount;
+  tvr::BYTE* copy;
   try {
-    copy = std::allocate_shared_for_overwrite<tvr::BYTE[]>(CTVRSpareBlockAllocator<tvr::BYTE>(), count + 1 + tailCount);
+    copy = static_cast<tvr::BYTE*>(tvr_spare_blocks::Take(size));
   } catch (const std::bad_alloc&) {
     return FALSE;
   }
-  if (count != 0) std::memcpy(copy.get(), data, count);
-  copy.get()[count] = 0;
-  if (tailCount != 0) std::memcpy(copy.get() + count + 1, tail, tailCount);
-  auto wParam = reinterpret_cast<tvr::WPARAM>(copy.get());
-  return pDispatcher->Post(hWnd, message, wParam, lParam, std::shared_ptr<void>(copy, copy.get()));
+  CTVRDispatcher::COwned owned(
+      copy, CTVRDispatcher::CRelease{size <= tvr_spare_blocks::BLOCK_SIZE ? &tvr_spare_blocks::GiveBlock
+                                                                          : &tvr_spare_blocks::GiveLarge});
+  if (count != 0) std::memcpy(copy, data, count);
+  copy[count] = 0;
+  if (tailCount != 0) std::memcpy(copy + count + 1, tail, tailCount);
+  return pDispatcher->Post(hWnd, message, reinterpret_cast<tvr::WPARAM>(copy), lParam, std::move(owned));
 }
 
 }  // namespace

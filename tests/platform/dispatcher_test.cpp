@@ -62,12 +62,12 @@ class DispatcherTest : public ::testing::Test {
   std::unique_ptr<CTestWindow> m_pWindow = std::make_unique<CTestWindow>();
   const tvr::HWND m_hWnd = m_pWindow->GetSafeHwnd();
   std::vector<std::string> m_events;
-  std::shared_ptr<int> m_pReleased = std::make_shared<int>(0);
-  // Posted data that counts its release in m_pReleased.
-  std::shared_ptr<void> m_pData{new int(0), [released = m_pReleased](void* p) {
-                                  ++*released;
-                                  delete static_cast<int*>(p);
-                                }};
+  // Posted data that counts its release in s_nReleased.
+  static inline int s_nReleased = 0;
+  CTVRDispatcher::COwned m_pData{new int(0), CTVRDispatcher::CRelease{[](void* p) noexcept {
+                                   ++s_nReleased;
+                                   delete static_cast<int*>(p);
+                                 }}};
 };
 
 }  // namespace
@@ -176,10 +176,10 @@ TEST_F(DispatcherTest, ADestroyedWindowsMessagesAreDroppedWithTheirDataAndItsHan
   tvr::LRESULT result = -1;
   std::thread board([&] { result = SendMessage(m_hWnd, m_msgA, 3, 0); });
   ASSERT_TRUE(WaitQueuedWithoutLoop(2));
-  EXPECT_EQ(*m_pReleased, 0);
+  const int releasedBefore = s_nReleased;
   m_pWindow.reset();
-  EXPECT_EQ(*m_pReleased, 1);  // at once, not when the loop next runs
-  board.join();                // would hang if the waiting sender were not released
+  EXPECT_EQ(s_nReleased, releasedBefore + 1);  // at once, not when the loop next runs
+  board.join();                                // would hang if the waiting sender were not released
   EXPECT_EQ(result, 0);
   EXPECT_EQ(Dispatcher().PendingCount() + Dispatcher().PendingTimedCount(), 0u);
 
