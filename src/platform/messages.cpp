@@ -11,7 +11,7 @@
 #include <unordered_map>
 
 #include "platform/dispatcher.h"
-#include "platform/spare_block_allocator.h"
+#include "platform/spare_blocks.h"
 
 namespace {
 

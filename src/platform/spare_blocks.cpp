@@ -1,4 +1,4 @@
-#include "platform/spare_block_allocator.h"
+#include "platform/spare_blocks.h"
 
 #include <atomic>
 #include <new>
