@@ -24,9 +24,9 @@ namespace {
 constexpr tvr::BYTE KIND_FOLLOWS = 0x7F;
 constexpr tvr::BYTE ELSEWHERE = 0x7E;
 constexpr tvr::BYTE NEXT_SEGMENT = 0x80;
-constexpr std::size_t MARK_SIZE = 1 + sizeof(tvr::BYTE*);
+using tvr_trace_layout::MARK_SIZE;
+using tvr_trace_layout::SHORT_KINDS;
 constexpr tvr::BYTE TIMED = 0x40;
-constexpr int SHORT_KINDS = 0x40;        // kinds written in byte 0
 constexpr int SHORT_TIMED_KINDS = 0x3E;  // kinds that keep a time
 
 bool IsShortKind(int kind) {
@@ -157,7 +157,7 @@ CTVRTraceRecord CTVRTraceLog::AppendAny(int kind, const tvr::BYTE* data, tvr::DW
     if (m_pWrite != nullptr) WriteMark(m_pWrite, NEXT_SEGMENT, segment);
     m_segments.push_back(segment);
     m_pWrite = segment;
-    m_pRoomEnd = segment + SEGMENT_SIZE - SEGMENT_LINK;
+    m_pRoomEnd = segment + SEGMENT_SIZE - MARK_SIZE;
   }
   tvr::BYTE* const at = m_pWrite;
   m_pWrite += place;

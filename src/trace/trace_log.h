@@ -30,6 +30,17 @@
 
 #include "platform/short_copy.h"
 
+// Sizes of the records' layout (trace_log.cpp tells it whole), shared by the
+// inline append below and the rest of the log.
+namespace tvr_trace_layout {
+// A mark takes a record's place in a segment: a byte and a pointer.
+constexpr std::size_t MARK_SIZE = 1 + sizeof(tvr::BYTE*);
+// Kinds below this are written in a record's first byte.
+constexpr int SHORT_KINDS = 0x40;
+// Counts below this are written in one byte.
+constexpr tvr::DWORD ONE_BYTE_COUNTS = 0x80;
+}  // namespace tvr_trace_layout
+
 class CTVRTraceLog {
  public:
   CTVRTraceLog() = default;
@@ -100,9 +111,6 @@ class CTVRTraceLog {
   static constexpr std::size_t INDEX_CHUNK = 1024;
   static constexpr std::size_t HUGE_FROM = std::size_t{16} * 1024 * 1024;
   static constexpr std::size_t HUGE_BLOCK = std::size_t{2} * 1024 * 1024;
-  // The end of every segment keeps room for the mark that sends a reader on
-  // to the next one: a byte and a pointer.
-  static constexpr std::size_t SEGMENT_LINK = 1 + sizeof(tvr::BYTE*);
 
   std::size_t m_nHeld = 0;  // bytes of segments and index chunks
   // The first segments are allocations of their own; the rest are cut from
@@ -112,7 +120,8 @@ class CTVRTraceLog {
   std::size_t m_nBlockUsed = HUGE_BLOCK;
   std::vector<tvr::BYTE*> m_segments;
   // Where the next record goes in the last segment, and where its room ends
-  // (the link's room left out); both null before the first segment.
+  // (the room for the mark that links it to the next segment left out); both
+  // null before the first segment.
   tvr::BYTE* m_pWrite = nullptr;
   tvr::BYTE* m_pRoomEnd = nullptr;
   std::vector<tvr::BYTE**> m_index;  // chunks of INDEX_CHUNK group starts
@@ -137,8 +146,8 @@ class CTVRTraceLog {
   // Whether a record of a short kind, no time and count bytes (fewer than
   // 128) goes where the last one ended, with a two-byte header.
   bool FitsShort(int kind, tvr::DWORD count) const {
-    return unsigned(kind) < 0x40 && count < 0x80 && m_nCount != m_nSlowAt &&
-           std::size_t(m_pRoomEnd - m_pWrite) >= 2 + std::size_t(count);
+    return unsigned(kind) < unsigned(tvr_trace_layout::SHORT_KINDS) && count < tvr_trace_layout::ONE_BYTE_COUNTS &&
+           m_nCount != m_nSlowAt && std::size_t(m_pRoomEnd - m_pWrite) >= 2 + std::size_t(count);
   }
   // Writes that record's header (and its group's pointer when it starts one);
   // its bytes follow at the returned address.
