@@ -171,15 +171,16 @@ TEST_F(DispatcherTest, AWaitAwakeHandlesAPostWithoutTheLoopOrEndsWithItsBudget) 
 
 TEST_F(DispatcherTest, ADestroyedWindowsMessagesAreDroppedWithTheirDataAndItsHandleIsDead) {
   Log(m_msgA, "A");
+  s_nReleased = 0;
   ASSERT_TRUE(Dispatcher().Post(m_hWnd, m_msgA, 1, 0, std::move(m_pData)));
   ASSERT_TRUE(PostMessageDelayed(m_hWnd, m_msgA, 2, 0, 20));
   tvr::LRESULT result = -1;
   std::thread board([&] { result = SendMessage(m_hWnd, m_msgA, 3, 0); });
   ASSERT_TRUE(WaitQueuedWithoutLoop(2));
-  const int releasedBefore = s_nReleased;
+  EXPECT_EQ(s_nReleased, 0);
   m_pWindow.reset();
-  EXPECT_EQ(s_nReleased, releasedBefore + 1);  // at once, not when the loop next runs
-  board.join();                                // would hang if the waiting sender were not released
+  EXPECT_EQ(s_nReleased, 1);  // at once, not when the loop next runs
+  board.join();               // would hang if the waiting sender were not released
   EXPECT_EQ(result, 0);
   EXPECT_EQ(Dispatcher().PendingCount() + Dispatcher().PendingTimedCount(), 0u);
 
