@@ -14,14 +14,6 @@
 
 #include <tavric/types.h>
 
-// What a queued message owns (the copy of a board's answer) is given back by
-// the function named here once the message has been handled or dropped. One
-// owner, so no count of owners to keep in step between threads.
-struct CTVRMessageDataRelease {
-  void (*m_pfnRelease)(void*) = nullptr;
-  void operator()(void* p) const noexcept { m_pfnRelease(p); }
-};
-
 class CTVRDispatcher {
  public:
   // Made by the program's host context (and by each test's), which installs
@@ -44,7 +36,13 @@ class CTVRDispatcher {
   // thread that first asked).
   bool IsUiThread() const;
 
-  using CRelease = CTVRMessageDataRelease;
+  // What a queued message owns (the copy of a board's answer) is given back
+  // by the function named here once the message has been handled or dropped.
+  // One owner, so no count of owners to keep in step between threads.
+  struct CRelease {
+    void (*m_pfnRelease)(void*);
+    void operator()(void* p) const noexcept { m_pfnRelease(p); }
+  };
   using COwned = std::unique_ptr<void, CRelease>;
 
   // Queues a message; `data` (optional) is released once the message has been

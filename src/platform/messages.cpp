@@ -145,9 +145,7 @@ tvr::BOOL PostCopy(tvr::HWND hWnd, tvr::UINT message, const void* data, std::siz
   } catch (const std::bad_alloc&) {
     return FALSE;
   }
-  CTVRDispatcher::COwned owned(
-      copy, CTVRDispatcher::CRelease{size <= tvr_spare_blocks::BLOCK_SIZE ? &tvr_spare_blocks::GiveBlock
-                                                                          : &tvr_spare_blocks::GiveLarge});
+  CTVRDispatcher::COwned owned(copy, CTVRDispatcher::CRelease{tvr_spare_blocks::GiveFor(size)});
   if (count != 0) std::memcpy(copy, data, count);
   copy[count] = 0;
   if (tailCount != 0) std::memcpy(copy + count + 1, tail, tailCount);

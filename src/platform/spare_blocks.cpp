@@ -18,24 +18,6 @@ struct CThreadSpare {
 };
 thread_local CThreadSpare t_spare;
 
-}  // namespace
-
-namespace tvr_spare_blocks {
-
-void* Take(std::size_t size) {
-  if (size > BLOCK_SIZE) return ::operator new(size);
-  if (void* block = t_spare.m_pBlock) {
-    t_spare.m_pBlock = nullptr;
-    return block;
-  }
-  for (std::atomic<void*>& spare : g_spares) {
-    if (spare.load(std::memory_order_relaxed) == nullptr) continue;
-    // Exchanged, not read: of two threads that saw the same block, one gets it.
-    if (void* block = spare.exchange(nullptr, std::memory_order_acquire)) return block;
-  }
-  return ::operator new(BLOCK_SIZE);
-}
-
 void GiveBlock(void* block) noexcept {
   if (t_spare.m_pBlock == nullptr) {
     t_spare.m_pBlock = block;
@@ -50,6 +32,28 @@ void GiveBlock(void* block) noexcept {
 
 void GiveLarge(void* block) noexcept {
   ::operator delete(block);
+}
+
+}  // namespace
+
+namespace tvr_spare_blocks {
+
+GiveFunction GiveFor(std::size_t size) {
+  return size <= BLOCK_SIZE ? &GiveBlock : &GiveLarge;
+}
+
+void* Take(std::size_t size) {
+  if (size > BLOCK_SIZE) return ::operator new(size);
+  if (void* block = t_spare.m_pBlock) {
+    t_spare.m_pBlock = nullptr;
+    return block;
+  }
+  for (std::atomic<void*>& spare : g_spares) {
+    if (spare.load(std::memory_order_relaxed) == nullptr) continue;
+    // Exchanged, not read: of two threads that saw the same block, one gets it.
+    if (void* block = spare.exchange(nullptr, std::memory_order_acquire)) return block;
+  }
+  return ::operator new(BLOCK_SIZE);
 }
 
 }  // namespace tvr_spare_blocks

@@ -17,10 +17,10 @@ namespace tvr_spare_blocks {
 // What a spare block holds; a request of more bytes goes to the heap.
 constexpr std::size_t BLOCK_SIZE = 256;
 
-// A block of at least `size` bytes; given back with GiveBlock when size is at
-// most BLOCK_SIZE, with GiveLarge otherwise.
+// A block of at least `size` bytes, given back with the function that
+// GiveFor(size) names.
 void* Take(std::size_t size);
-void GiveBlock(void* block) noexcept;
-void GiveLarge(void* block) noexcept;
+using GiveFunction = void (*)(void* block) noexcept;
+GiveFunction GiveFor(std::size_t size);
 
 }  // namespace tvr_spare_blocks
